@@ -1,0 +1,28 @@
+#include "EventLoop.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+
+namespace TestSupport {
+
+bool processEventsUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout)
+{
+    QDeadlineTimer deadline(timeout);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::sendPostedEvents();
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+void processEventsFor(std::chrono::milliseconds duration)
+{
+    processEventsUntil([] { return false; }, duration);
+}
+
+} // namespace TestSupport
