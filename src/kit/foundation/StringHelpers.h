@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// Breaks the text into lines: at every line break, and at the first space met once the
+// current line holds at least `length` characters. The space is dropped, empty lines kept.
+QString wrapped(const QString &text, qsizetype length);
+
+// The text itself, or nothing when it is empty or only whitespace and line breaks.
+std::optional<QString> nilIfEmptyOrWhitespace(const QString &text);
