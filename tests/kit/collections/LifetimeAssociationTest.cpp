@@ -1,0 +1,213 @@
+#include "kit/collections/LifetimeAssociation.h"
+
+#include <gtest/gtest.h>
+
+#include <QObject>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Target
+{
+};
+
+// Counts handler calls and notes whether the target was still alive at each call.
+struct Probe
+{
+    std::shared_ptr<Target> target = std::make_shared<Target>();
+    std::weak_ptr<Target> watched = target;
+    int calls = 0;
+    bool targetAliveAtCall = false;
+
+    std::function<void()> handler()
+    {
+        return [this] {
+            ++calls;
+            targetAliveAtCall = !watched.expired();
+        };
+    }
+
+    // Hands the only strong reference to the tie.
+    std::shared_ptr<void> release() { return std::move(target); }
+};
+
+} // namespace
+
+TEST(LifetimeAssociation, OwnerDestructionRunsTheHandlerOnceThenReleasesTheTarget)
+{
+    Probe probe;
+    auto owner = std::make_unique<QObject>();
+    LifetimeAssociation association(probe.release(), owner.get(), probe.handler());
+    EXPECT_EQ(association.owner(), owner.get());
+    EXPECT_FALSE(probe.watched.expired());
+    owner.reset();
+    EXPECT_EQ(probe.calls, 1);
+    EXPECT_TRUE(probe.targetAliveAtCall);
+    EXPECT_TRUE(probe.watched.expired());
+    EXPECT_EQ(association.owner(), nullptr);
+    association.cancel();
+    EXPECT_EQ(probe.calls, 1);
+}
+
+TEST(LifetimeAssociation, CancelUntiesWithoutRunningTheHandler)
+{
+    Probe probe;
+    auto owner = std::make_unique<QObject>();
+    LifetimeAssociation association(probe.release(), owner.get(), probe.handler());
+    association.cancel();
+    EXPECT_TRUE(probe.watched.expired());
+    EXPECT_EQ(association.owner(), nullptr);
+    association.cancel();
+    owner.reset();
+    EXPECT_EQ(probe.calls, 0);
+}
+
+TEST(LifetimeAssociation, DroppingTheAssociationWhileTheOwnerLivesRunsTheHandler)
+{
+    Probe probe;
+    auto owner = std::make_unique<QObject>();
+    auto association = std::make_unique<LifetimeAssociation>(probe.release(), owner.get(), probe.handler());
+    association.reset();
+    EXPECT_EQ(probe.calls, 1);
+    EXPECT_TRUE(probe.targetAliveAtCall);
+    EXPECT_TRUE(probe.watched.expired());
+    owner.reset();
+    EXPECT_EQ(probe.calls, 1);
+}
+
+TEST(LifetimeAssociation, CancellingOneTieLeavesTheOtherTiesOfTheOwner)
+{
+    Probe first;
+    Probe second;
+    auto owner = std::make_unique<QObject>();
+    LifetimeAssociation firstTie(first.release(), owner.get(), first.handler());
+    LifetimeAssociation secondTie(second.release(), owner.get(), second.handler());
+    firstTie.cancel();
+    EXPECT_TRUE(first.watched.expired());
+    EXPECT_FALSE(second.watched.expired());
+    owner.reset();
+    EXPECT_EQ(first.calls, 0);
+    EXPECT_EQ(second.calls, 1);
+}
+
+TEST(LifetimeAssociation, TheSameTargetTiedTwiceRunsBothHandlers)
+{
+    Probe probe;
+    auto owner = std::make_unique<QObject>();
+    std::shared_ptr<void> target = probe.release();
+    LifetimeAssociation firstTie(target, owner.get(), probe.handler());
+    LifetimeAssociation secondTie(target, owner.get(), probe.handler());
+    target.reset();
+    owner.reset();
+    EXPECT_EQ(probe.calls, 2);
+    EXPECT_TRUE(probe.watched.expired());
+}
+
+TEST(LifetimeAssociation, OwnerWithBlockedSignalsStillEndsItsTies)
+{
+    Probe probe;
+    auto owner = std::make_unique<QObject>();
+    owner->blockSignals(true);
+    LifetimeAssociation association(probe.release(), owner.get(), probe.handler());
+    owner.reset();
+    EXPECT_EQ(probe.calls, 1);
+}
+
+TEST(LifetimeAssociation, TargetHoldingItsOwnAssociationEndsCleanly)
+{
+    // An observation keeps its association and is kept alive by the tie itself.
+    struct Observation
+    {
+        std::unique_ptr<LifetimeAssociation> lifetimeAssociation;
+        int *invalidations = nullptr;
+    };
+    int invalidations = 0;
+    auto owner = std::make_unique<QObject>();
+    auto observation = std::make_shared<Observation>();
+    observation->invalidations = &invalidations;
+    std::weak_ptr<Observation> weakObservation = observation;
+    observation->lifetimeAssociation
+        = std::make_unique<LifetimeAssociation>(observation, owner.get(), [weakObservation] {
+              if (auto alive = weakObservation.lock()) {
+                  ++*alive->invalidations;
+              }
+          });
+    observation.reset();
+    EXPECT_FALSE(weakObservation.expired());
+    owner.reset();
+    EXPECT_EQ(invalidations, 1);
+    EXPECT_TRUE(weakObservation.expired());
+}
+
+TEST(LifetimeAssociation, HandlerMayEndATieOfTheSameOwnerThatHasNotFiredYet)
+{
+    Probe other;
+    auto owner = std::make_unique<QObject>();
+    std::unique_ptr<LifetimeAssociation> otherTie;
+    // Made first, so its handler runs while the other tie's tracker is still pending.
+    LifetimeAssociation first(std::make_shared<Target>(), owner.get(), [&] { otherTie.reset(); });
+    otherTie = std::make_unique<LifetimeAssociation>(other.release(), owner.get(), other.handler());
+    owner.reset();
+    EXPECT_EQ(otherTie, nullptr);
+    EXPECT_EQ(other.calls, 1);
+    EXPECT_TRUE(other.targetAliveAtCall);
+    EXPECT_TRUE(other.watched.expired());
+}
+
+TEST(LifetimeAssociation, RefusesAMissingOwner)
+{
+    EXPECT_THROW(LifetimeAssociation(std::make_shared<Target>(), nullptr, [] {}), std::invalid_argument);
+}
+
+TEST(LifetimeAssociationConcurrency, TiesMadeFromManyThreadsOnOneOwnerAreAllKept)
+{
+    std::atomic<int> calls { 0 };
+    auto owner = std::make_unique<QObject>();
+    std::vector<std::vector<std::unique_ptr<LifetimeAssociation>>> tiesByThread(8);
+    std::vector<std::thread> threads;
+    for (auto &ties : tiesByThread) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 100; ++i) {
+                ties.push_back(std::make_unique<LifetimeAssociation>(
+                    std::make_shared<Target>(), owner.get(), [&calls] { ++calls; }));
+                if (i % 2 == 0) {
+                    ties.back()->cancel();
+                }
+            }
+        });
+    }
+    for (auto &thread : threads) {
+        thread.join();
+    }
+    owner.reset();
+    EXPECT_EQ(calls.load(), 400);
+}
+
+TEST(LifetimeAssociationConcurrency, OwnersEndedOnTheirOwnThreadsRunTheirHandlersThere)
+{
+    std::atomic<int> onOwnThread { 0 };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 50; ++i) {
+                const auto self = std::this_thread::get_id();
+                std::optional<QObject> owner(std::in_place);
+                LifetimeAssociation tie(std::make_shared<Target>(), &*owner, [&onOwnThread, self] {
+                    if (std::this_thread::get_id() == self) {
+                        ++onOwnThread;
+                    }
+                });
+                owner.reset();
+            }
+        });
+    }
+    for (auto &thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(onOwnThread.load(), 400);
+}
