@@ -1,0 +1,32 @@
+#pragma once
+
+#include <coroutine>
+#include <functional>
+
+namespace Events {
+
+// True on the thread that runs the application's (GUI) event loop.
+bool isMainThread();
+
+// Runs `fn` on the GUI thread on a later turn of its event loop, also when
+// called from the GUI thread itself. Calls from one thread run in the order
+// made. Needs a QCoreApplication; without one `fn` is dropped with a warning.
+void runOnMain(std::function<void()> fn);
+
+// Awaitable that continues a coroutine on the GUI thread: at once when it
+// already runs there, otherwise on a later turn of the GUI event loop.
+//     co_await Events::resumeOnMain();
+class MainThreadHop
+{
+public:
+    bool await_ready() const noexcept { return isMainThread(); }
+    void await_suspend(std::coroutine_handle<> continuation) const;
+    void await_resume() const noexcept { }
+};
+
+inline MainThreadHop resumeOnMain()
+{
+    return {};
+}
+
+} // namespace Events

@@ -1,0 +1,166 @@
+#include "platform/events/MainThread.h"
+#include "platform/events/PassthroughSubject.h"
+
+#include "EventLoop.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <QCoro/QCoroTask>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+using namespace Events;
+using TestSupport::processEventsFor;
+using TestSupport::processEventsUntil;
+
+namespace {
+
+QThread *guiThread()
+{
+    return QCoreApplication::instance()->thread();
+}
+
+} // namespace
+
+TEST(MainThread, IsMainThreadOnlyOnTheGuiThread)
+{
+    EXPECT_TRUE(isMainThread());
+    bool onWorker = true;
+    std::thread([&] { onWorker = isMainThread(); }).join();
+    EXPECT_FALSE(onWorker);
+}
+
+TEST(MainThread, RunOnMainFromTheGuiThreadRunsOnALaterTurnInOrder)
+{
+    std::vector<int> ran;
+    for (int i = 0; i < 5; ++i) {
+        runOnMain([&ran, i] { ran.push_back(i); });
+    }
+    EXPECT_TRUE(ran.empty());
+    ASSERT_TRUE(processEventsUntil([&] { return ran.size() == 5; }));
+    EXPECT_EQ(ran, (std::vector { 0, 1, 2, 3, 4 }));
+}
+
+TEST(MainThread, RunOnMainFromAWorkerRunsOnTheGuiThread)
+{
+    std::atomic<QThread *> ranOn { nullptr };
+    std::thread([&] { runOnMain([&] { ranOn = QThread::currentThread(); }); }).join();
+    ASSERT_TRUE(processEventsUntil([&] { return ranOn.load() != nullptr; }));
+    EXPECT_EQ(ranOn.load(), guiThread());
+}
+
+TEST(ReceiveOnMain, DeliversOnALaterTurnEvenWhenSentFromTheGuiThread)
+{
+    PassthroughSubject<int> subject;
+    std::vector<int> received;
+    bool finished = false;
+    auto c = subject.receiveOnMain().sink(
+        [&](const Completion<Never> &) { finished = true; }, [&](int v) { received.push_back(v); });
+    subject.send(1);
+    subject.send(2);
+    subject.send(Completion<Never>::finished());
+    EXPECT_TRUE(received.empty());
+    EXPECT_FALSE(finished);
+
+    ASSERT_TRUE(processEventsUntil([&] { return finished; }));
+    EXPECT_EQ(received, (std::vector { 1, 2 }));
+}
+
+TEST(ReceiveOnMain, ValuesFromWorkerThreadsArriveOnTheGuiThreadInSendOrder)
+{
+    PassthroughSubject<int> subject;
+    std::vector<int> received;
+    bool allOnGui = true;
+    auto c = subject.receiveOnMain().sink([&](int v) {
+        allOnGui = allOnGui && QThread::currentThread() == guiThread();
+        received.push_back(v);
+    });
+    constexpr int Count = 2000;
+    std::thread([&] {
+        for (int i = 0; i < Count; ++i) {
+            subject.send(i);
+        }
+    }).join();
+
+    ASSERT_TRUE(processEventsUntil([&] { return received.size() == Count; }));
+    EXPECT_TRUE(allOnGui);
+    bool inOrder = true;
+    for (int i = 0; i < Count; ++i) {
+        inOrder = inOrder && received[i] == i;
+    }
+    EXPECT_TRUE(inOrder);
+}
+
+TEST(ReceiveOnMain, CancellationDropsWhatIsStillPending)
+{
+    PassthroughSubject<int> subject;
+    std::vector<int> received;
+    bool finished = false;
+    auto cancelled = subject.receiveOnMain().sink(
+        [&](const Completion<Never> &) { finished = true; }, [&](int v) { received.push_back(v); });
+    std::vector<int> witness;
+    auto kept = subject.receiveOnMain().sink([&](int v) { witness.push_back(v); });
+    subject.send(1);
+    subject.send(2);
+    subject.send(Completion<Never>::finished());
+    cancelled.cancel();
+
+    ASSERT_TRUE(processEventsUntil([&] { return witness.size() == 2; }));
+    processEventsFor(std::chrono::milliseconds(20));
+    EXPECT_TRUE(received.empty());
+    EXPECT_FALSE(finished);
+}
+
+TEST(ReceiveOnMain, AHandlerCancellingItsSubscriptionStopsTheRestOfTheQueue)
+{
+    PassthroughSubject<int> subject;
+    std::vector<int> received;
+    AnyCancellable c;
+    c = subject.receiveOnMain().sink([&](int v) {
+        received.push_back(v);
+        c.cancel();
+    });
+    subject.send(1);
+    subject.send(2);
+    subject.send(3);
+    processEventsFor(std::chrono::milliseconds(30));
+    EXPECT_EQ(received, (std::vector { 1 }));
+}
+
+namespace {
+
+QCoro::Task<> hopToMain(std::atomic<QThread *> &before, std::atomic<QThread *> &after)
+{
+    before = QThread::currentThread();
+    co_await resumeOnMain();
+    after = QThread::currentThread();
+}
+
+} // namespace
+
+TEST(ResumeOnMain, TaskStartedOnAWorkerContinuesOnTheGuiThread)
+{
+    std::atomic<QThread *> before { nullptr };
+    std::atomic<QThread *> after { nullptr };
+    std::thread([&] { hopToMain(before, after); }).join();
+    ASSERT_NE(before.load(), nullptr);
+    EXPECT_NE(before.load(), guiThread());
+
+    ASSERT_TRUE(processEventsUntil([&] { return after.load() != nullptr; }));
+    EXPECT_EQ(after.load(), guiThread());
+}
+
+TEST(ResumeOnMain, OnTheGuiThreadContinuesWithoutWaiting)
+{
+    std::atomic<QThread *> before { nullptr };
+    std::atomic<QThread *> after { nullptr };
+    auto task = hopToMain(before, after);
+    EXPECT_TRUE(task.isReady());
+    EXPECT_EQ(after.load(), guiThread());
+}

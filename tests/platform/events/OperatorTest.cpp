@@ -1,0 +1,216 @@
+#include "platform/events/CurrentValueSubject.h"
+#include "platform/events/PassthroughSubject.h"
+
+#include "Recorder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+using namespace Events;
+
+using EventsTest::Failure;
+using EventsTest::Recorder;
+
+TEST(Operators, MapTransformsValuesAndPassesTheCompletion)
+{
+    PassthroughSubject<int, Failure> subject;
+    Recorder<std::string, Failure> recorder;
+    auto c = recorder.attach(subject.map([](int v) { return std::to_string(v * 10); }));
+    subject.send(1);
+    subject.send(2);
+    subject.send(Completion<Failure>::failure({ "gone" }));
+
+    EXPECT_EQ(recorder.values, (std::vector<std::string> { "10", "20" }));
+    ASSERT_EQ(recorder.completions.size(), 1U);
+    EXPECT_EQ(recorder.completions.front().error().reason, "gone");
+}
+
+TEST(Operators, MapOfVoidTakesAHandlerWithoutArgument)
+{
+    PassthroughSubject<Void> subject;
+    int ticks = 0;
+    auto c = subject.map([&ticks] { return ++ticks; }).sink([](int) {});
+    subject.send();
+    subject.send();
+    EXPECT_EQ(ticks, 2);
+}
+
+TEST(Operators, FilterKeepsOnlyMatchingValues)
+{
+    PassthroughSubject<int> subject;
+    Recorder<int, Never> recorder;
+    auto c = recorder.attach(subject.filter([](int v) { return v % 2 == 0; }));
+    for (int v = 1; v <= 6; ++v) {
+        subject.send(v);
+    }
+    EXPECT_EQ(recorder.values, (std::vector { 2, 4, 6 }));
+}
+
+TEST(Operators, RemoveDuplicatesDropsOnlyConsecutiveRepeats)
+{
+    PassthroughSubject<int> subject;
+    Recorder<int, Never> recorder;
+    auto c = recorder.attach(subject.removeDuplicates());
+    for (int v : { 1, 1, 2, 2, 2, 1, 3, 3 }) {
+        subject.send(v);
+    }
+    EXPECT_EQ(recorder.values, (std::vector { 1, 2, 1, 3 }));
+}
+
+TEST(Operators, RemoveDuplicatesKeepsItsMemoryPerSubscriber)
+{
+    CurrentValueSubject<std::string> state("stopped");
+    auto published = state.removeDuplicates().eraseToAnyPublisher();
+    Recorder<std::string, Never> first;
+    auto a = first.attach(published);
+    state.send("stopped");
+    state.send("recording");
+    // A later subscriber still gets the current value even though the first
+    // one saw it last.
+    Recorder<std::string, Never> second;
+    auto b = second.attach(published);
+    state.send("recording");
+    state.send("stopped");
+
+    EXPECT_EQ(first.values, (std::vector<std::string> { "stopped", "recording", "stopped" }));
+    EXPECT_EQ(second.values, (std::vector<std::string> { "recording", "stopped" }));
+}
+
+TEST(Operators, RemoveDuplicatesWithAPredicate)
+{
+    PassthroughSubject<double> subject;
+    Recorder<double, Never> recorder;
+    auto c = recorder.attach(subject.removeDuplicates(
+        [](double previous, double next) { return std::abs(previous - next) < 0.5; }));
+    for (double v : { 1.0, 1.2, 1.4, 2.0, 2.1 }) {
+        subject.send(v);
+    }
+    // Each value is compared with the one delivered last, not the one sent last.
+    EXPECT_EQ(recorder.values, (std::vector { 1.0, 2.0 }));
+}
+
+TEST(Operators, DropFirstSkipsTheGivenNumberOfValues)
+{
+    CurrentValueSubject<bool> isOpen(false);
+    Recorder<bool, Never> skipOne;
+    Recorder<bool, Never> skipNone;
+    Recorder<bool, Never> skipThree;
+    auto a = skipOne.attach(isOpen.dropFirst());
+    auto b = skipNone.attach(isOpen.dropFirst(0));
+    auto c = skipThree.attach(isOpen.dropFirst(3));
+    isOpen.send(true);
+    isOpen.send(false);
+
+    EXPECT_EQ(skipOne.values, (std::vector { true, false }))
+        << "the replayed current value is the one dropped";
+    EXPECT_EQ(skipNone.values, (std::vector { false, true, false }));
+    EXPECT_TRUE(skipThree.values.empty());
+    isOpen.send(true);
+    EXPECT_EQ(skipThree.values, (std::vector { true }));
+}
+
+TEST(Operators, ReplaceErrorTurnsAFailureIntoOneValueAndAFinish)
+{
+    PassthroughSubject<int, Failure> subject;
+    Recorder<int, Never> recorder;
+    auto c = recorder.attach(subject.replaceError(-1));
+    subject.send(4);
+    subject.send(Completion<Failure>::failure({ "broken" }));
+
+    EXPECT_EQ(recorder.values, (std::vector { 4, -1 }));
+    ASSERT_EQ(recorder.completions.size(), 1U);
+    EXPECT_TRUE(recorder.completions.front().isFinished());
+}
+
+TEST(Operators, ReplaceErrorAddsNothingToANormalFinish)
+{
+    PassthroughSubject<int, Failure> subject;
+    Recorder<int, Never> recorder;
+    auto c = recorder.attach(subject.replaceError(-1));
+    subject.send(Completion<Failure>::finished());
+    EXPECT_TRUE(recorder.values.empty());
+    EXPECT_EQ(recorder.completions.size(), 1U);
+}
+
+// The end of a recording as a result: success, or the failure's error.
+using StopResult = std::variant<std::monostate, std::string>;
+
+TEST(Operators, CatchErrorBuildsTheReplacementFromTheError)
+{
+    PassthroughSubject<Void, Failure> didStop;
+    auto results = didStop.map([] { return StopResult {}; })
+                       .catchError([](const Failure &failure) { return StopResult { failure.reason }; })
+                       .eraseToAnyPublisher();
+
+    Recorder<StopResult, Never> success;
+    auto a = success.attach(results);
+    didStop.send();
+    ASSERT_EQ(success.values.size(), 1U);
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(success.values.front()));
+
+    Recorder<StopResult, Never> failure;
+    auto b = failure.attach(results);
+    didStop.send(Completion<Failure>::failure({ "encoder stopped" }));
+    ASSERT_EQ(failure.values.size(), 1U);
+    EXPECT_EQ(std::get<std::string>(failure.values.front()), "encoder stopped");
+    ASSERT_EQ(failure.completions.size(), 1U);
+    EXPECT_TRUE(failure.completions.front().isFinished());
+}
+
+TEST(Operators, ChainAppliesEachStepInOrder)
+{
+    CurrentValueSubject<int> subject(1);
+    Recorder<std::string, Never> recorder;
+    auto c = recorder.attach(subject.map([](int v) { return v / 2; })
+                                 .removeDuplicates()
+                                 .dropFirst()
+                                 .filter([](int v) { return v != 3; })
+                                 .map([](int v) { return std::to_string(v); }));
+    for (int v : { 1, 2, 3, 4, 5, 6, 7, 8 }) {
+        subject.send(v);
+    }
+    // halves: 0 (replay) 0 1 1 2 2 3 3 4 -> distinct 0 1 2 3 4 -> drop 0 -> without 3
+    EXPECT_EQ(recorder.values, (std::vector<std::string> { "1", "2", "4" }));
+}
+
+TEST(AnyPublisher, ErasedSubjectSharesTheSubject)
+{
+    PassthroughSubject<int> subject;
+    AnyPublisher<int> publisher = subject.eraseToAnyPublisher();
+    AnyPublisher<int> copy = publisher;
+    Recorder<int, Never> first;
+    Recorder<int, Never> second;
+    auto a = first.attach(publisher);
+    auto b = second.attach(copy.eraseToAnyPublisher());
+    subject.send(7);
+    EXPECT_EQ(first.values, (std::vector { 7 }));
+    EXPECT_EQ(second.values, (std::vector { 7 }));
+}
+
+TEST(AnyPublisher, CustomPublisherIsSubscribedOncePerSubscriberAndCancelledWithIt)
+{
+    int subscriptions = 0;
+    int cancellations = 0;
+    AnyPublisher<int> counting([&](Subscriber<int, Never> subscriber) {
+        ++subscriptions;
+        subscriber.receiveValue(subscriptions);
+        return AnyCancellable([&cancellations] { ++cancellations; });
+    });
+    Recorder<int, Never> first;
+    Recorder<int, Never> second;
+    {
+        auto a = first.attach(counting.map([](int v) { return v * 100; }));
+        auto b = second.attach(counting.dropFirst(0).receiveOnMain().filter([](int) { return true; }));
+        EXPECT_EQ(subscriptions, 2);
+        EXPECT_EQ(cancellations, 0);
+        a.cancel();
+        EXPECT_EQ(cancellations, 1);
+    }
+    EXPECT_EQ(cancellations, 2) << "destroying the last cancellable ends the custom subscription";
+    EXPECT_EQ(first.values, (std::vector { 100 }));
+}
