@@ -1,0 +1,72 @@
+#pragma once
+
+#include "kit/foundation/KwRegexMatch.h"
+
+#include <QList>
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <source_location>
+#include <stdexcept>
+
+// A compiled regular expression with Unicode properties always on (\w, \d,
+// \b and case folding follow Unicode), searched over whole texts.
+class KwRegex
+{
+public:
+    using Options = QRegularExpression::PatternOptions;
+    using Match = KwRegexMatch;
+
+    // A pattern that does not compile, for patterns that come from outside the program.
+    class PatternError : public std::runtime_error
+    {
+    public:
+        explicit PatternError(const QString &description);
+        const QString &description() const { return m_description; }
+
+    private:
+        QString m_description;
+    };
+
+    // A pattern written into the program: one that does not compile is a
+    // programming error and stops the program, naming the caller's file and line.
+    explicit KwRegex(const QString &pattern, Options options = {},
+        std::source_location location = std::source_location::current());
+    // Throws PatternError when the pattern does not compile.
+    static KwRegex compile(const QString &pattern, Options options = {});
+    // Taken as it is.
+    explicit KwRegex(QRegularExpression expression);
+
+    const QRegularExpression &regularExpression() const { return m_expression; }
+    QString pattern() const { return m_expression.pattern(); }
+    Options options() const { return m_expression.patternOptions(); }
+
+    bool isMatched(const QString &text) const;
+    std::optional<Match> firstMatch(const QString &text) const;
+    QList<Match> allMatches(const QString &text) const;
+
+    static QString escapingPattern(const QString &text);
+
+    friend bool operator==(const KwRegex &, const KwRegex &) = default;
+
+private:
+    static QRegularExpression withUnicode(const QString &pattern, Options options);
+    static QString describeError(const QRegularExpression &expression);
+
+    QRegularExpression m_expression;
+};
+
+size_t qHash(const KwRegex &regex, size_t seed = 0) noexcept;
+
+// The text with the first match's (widened) range replaced by the expanded
+// template (see expandRegexTemplate); unchanged when nothing matches.
+QString replacingFirstMatch(const QString &text, const KwRegex &regex, const QString &replacementTemplate);
+// Every match replaced by the expanded template.
+QString replacingAllMatches(const QString &text, const KwRegex &regex, const QString &replacementTemplate,
+    QRegularExpression::MatchOptions options = {});
+
+// The texts of the given platform results, in order; results without a match
+// or whose range lies outside `text` are left out. Ranges are not widened.
+QStringList matchedSubstrings(const QList<QRegularExpressionMatch> &results, const QString &text);
