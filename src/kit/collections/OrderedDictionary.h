@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kit/collections/Describe.h"
+#include "kit/collections/HashCombine.h"
 
 #include <tsl/ordered_map.h>
 
@@ -136,11 +137,9 @@ struct std::hash<OrderedDictionary<Key, Value, Hash>>
     std::size_t operator()(const OrderedDictionary<Key, Value, Hash> &dictionary) const
     {
         std::size_t seed = dictionary.size();
-        auto combine
-            = [&seed](std::size_t hash) { seed ^= hash + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2); };
         for (const auto &[key, value] : dictionary) {
-            combine(Hash {}(key));
-            combine(std::hash<Value> {}(value));
+            hashCombine(seed, Hash {}(key));
+            hashCombine(seed, std::hash<Value> {}(value));
         }
         return seed;
     }
