@@ -1,21 +1,19 @@
 #include "kit/foundation/KwRegex.h"
 
+#include "kit/foundation/CocoaError.h"
+#include "kit/foundation/ErrorUserInfoKeys.h"
 #include "kit/foundation/ProgrammingError.h"
 #include "kit/foundation/RegexTemplate.h"
 
 #include <utility>
 
-KwRegex::PatternError::PatternError(const QString &description)
-    : std::runtime_error(description.toStdString())
-    , m_description(description)
-{ }
-
 KwRegex::KwRegex(const QString &pattern, Options options, std::source_location location)
     : m_expression(withUnicode(pattern, options))
 {
     if (!m_expression.isValid()) {
-        stopForProgrammingError(
-            QStringLiteral("Invalid regular expression: ") + describeError(m_expression), location);
+        stopForProgrammingError(QStringLiteral("Invalid regular expression: ")
+                + compileError(m_expression).localizedDescription(),
+            location);
     }
 }
 
@@ -23,7 +21,7 @@ KwRegex KwRegex::compile(const QString &pattern, Options options)
 {
     QRegularExpression expression = withUnicode(pattern, options);
     if (!expression.isValid()) {
-        throw PatternError(describeError(expression));
+        throw compileError(expression);
     }
     return KwRegex(std::move(expression));
 }
@@ -37,12 +35,15 @@ QRegularExpression KwRegex::withUnicode(const QString &pattern, Options options)
     return QRegularExpression(pattern, options | QRegularExpression::UseUnicodePropertiesOption);
 }
 
-QString KwRegex::describeError(const QRegularExpression &expression)
+NSError KwRegex::compileError(const QRegularExpression &expression)
 {
-    return QStringLiteral("%1 at offset %2 of “%3”")
-        .arg(expression.errorString())
-        .arg(expression.patternErrorOffset())
-        .arg(expression.pattern());
+    constexpr qint64 formattingError = 2048;
+    const QString description = QStringLiteral("The pattern “%1” is invalid: %2 at offset %3.")
+                                    .arg(expression.pattern(), expression.errorString())
+                                    .arg(expression.patternErrorOffset());
+    return NSError(CocoaError::errorDomain, formattingError,
+        { { NSLocalizedDescriptionKey, description },
+            { QStringLiteral("NSInvalidValue"), expression.pattern() } });
 }
 
 bool KwRegex::isMatched(const QString &text) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kit/foundation/KwRegexMatch.h"
+#include "kit/foundation/NSError.h"
 
 #include <QList>
 #include <QRegularExpression>
@@ -9,7 +10,6 @@
 
 #include <optional>
 #include <source_location>
-#include <stdexcept>
 
 // A compiled regular expression with Unicode properties always on (\w, \d,
 // \b and case folding follow Unicode), searched over whole texts.
@@ -19,22 +19,13 @@ public:
     using Options = QRegularExpression::PatternOptions;
     using Match = KwRegexMatch;
 
-    // A pattern that does not compile, for patterns that come from outside the program.
-    class PatternError : public std::runtime_error
-    {
-    public:
-        explicit PatternError(const QString &description);
-        const QString &description() const { return m_description; }
-
-    private:
-        QString m_description;
-    };
-
     // A pattern written into the program: one that does not compile is a
     // programming error and stops the program, naming the caller's file and line.
     explicit KwRegex(const QString &pattern, Options options = {},
         std::source_location location = std::source_location::current());
-    // Throws PatternError when the pattern does not compile.
+    // Throws the platform's error when the pattern does not compile: an NSError
+    // of the Cocoa domain, code 2048 (formatting), whose description names the
+    // problem and its place and whose "NSInvalidValue" is the pattern.
     static KwRegex compile(const QString &pattern, Options options = {});
     // Taken as it is.
     explicit KwRegex(QRegularExpression expression);
@@ -53,7 +44,7 @@ public:
 
 private:
     static QRegularExpression withUnicode(const QString &pattern, Options options);
-    static QString describeError(const QRegularExpression &expression);
+    static NSError compileError(const QRegularExpression &expression);
 
     QRegularExpression m_expression;
 };
