@@ -7,7 +7,9 @@ namespace Events {
 class CancellableSet;
 
 // Owns one subscription: cancelling it, or destroying it, ends the
-// subscription. Cancelling twice is harmless.
+// subscription. Cancelling twice is harmless. A cancel made on the thread that
+// delivers takes effect for the next delivery; one made on another thread
+// does not wait for a delivery already under way there.
 class AnyCancellable
 {
 public:

@@ -21,6 +21,17 @@ public:
         : m_subscribe(std::make_shared<const SubscribeFunction>(std::move(subscribe)))
     { }
 
+    // Sends nothing; finishes at once when `completeImmediately`, else never.
+    static AnyPublisher empty(bool completeImmediately = true)
+    {
+        return AnyPublisher([completeImmediately](Subscriber<T, E> subscriber) {
+            if (completeImmediately) {
+                subscriber.receiveCompletion(Completion<E>::finished());
+            }
+            return AnyCancellable();
+        });
+    }
+
     AnyCancellable subscribe(Subscriber<T, E> subscriber) const
     {
         if (!subscriber.receiveCompletion) {

@@ -4,6 +4,7 @@
 #include "platform/events/Completion.h"
 #include "platform/events/MainThread.h"
 #include "platform/events/Never.h"
+#include "platform/events/SubjectCore.h"
 #include "platform/events/Subscriber.h"
 #include "platform/events/Void.h"
 
@@ -166,6 +167,40 @@ public:
             return AnyCancellable([relay, subscription] {
                 relay->cancelled = true;
                 subscription->cancel();
+            });
+        });
+    }
+
+    // The values of this publisher and `other` as they come. Finishes once
+    // both have finished; fails with the first failure. Deliveries coming from
+    // the two at once are queued, never overlapped.
+    template<typename Other>
+    AnyPublisher<T, E> merge(const Other &other) const
+    {
+        return AnyPublisher<T, E>([first = self().eraseToAnyPublisher(),
+                                      second = other.eraseToAnyPublisher()](Subscriber<T, E> downstream) {
+            struct Subscriptions
+            {
+                AnyCancellable output;
+                AnyCancellable first;
+                AnyCancellable second;
+            };
+            auto junction = std::make_shared<SubjectCore<T, E>>();
+            auto subscriptions = std::make_shared<Subscriptions>();
+            subscriptions->output = junction->subscribe(std::move(downstream));
+            auto unfinished = std::make_shared<std::atomic<int>>(2);
+            const Subscriber<T, E> input { [junction](const T &value) { junction->sendValue(value); },
+                [junction, unfinished](const Completion<E> &completion) {
+                    if (completion.isFailure() || unfinished->fetch_sub(1) == 1) {
+                        junction->sendCompletion(completion);
+                    }
+                } };
+            subscriptions->first = first.subscribe(input);
+            subscriptions->second = second.subscribe(input);
+            return AnyCancellable([subscriptions] {
+                subscriptions->output.cancel();
+                subscriptions->first.cancel();
+                subscriptions->second.cancel();
             });
         });
     }
