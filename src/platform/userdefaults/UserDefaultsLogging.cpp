@@ -1,0 +1,3 @@
+#include "platform/userdefaults/UserDefaultsLogging.h"
+
+Q_LOGGING_CATEGORY(lcUserDefaults, "tapewick.userdefaults")

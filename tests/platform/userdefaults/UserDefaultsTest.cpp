@@ -1,0 +1,402 @@
+#include "TemporaryConfigHome.h"
+
+#include "EventLoop.h"
+#include "platform/userdefaults/PropertyJson.h"
+#include "platform/userdefaults/UserDefaults.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <sys/stat.h>
+#include <thread>
+
+namespace {
+
+class UserDefaultsTest : public ::testing::Test
+{
+protected:
+    std::shared_ptr<UserDefaults> freshSuite(const std::string &name = "test")
+    {
+        return UserDefaults::suite(name);
+    }
+
+    static QByteArray readFile(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    static void writeFile(const QString &path, const QByteArray &bytes)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    QStringList filesInAppDirectory() const
+    {
+        return QDir(m_home.appDirectory()).entryList(QDir::Files | QDir::Hidden);
+    }
+
+    TemporaryConfigHome m_home;
+};
+
+TEST_F(UserDefaultsTest, FreshSuiteHoldsNothing)
+{
+    auto defaults = freshSuite();
+    EXPECT_EQ(defaults->object("anything"), std::nullopt);
+    EXPECT_TRUE(defaults->dictionaryRepresentation().empty());
+    EXPECT_FALSE(QFileInfo::exists(defaults->filePath()));
+}
+
+TEST_F(UserDefaultsTest, OneInstancePerSuiteWhileHeld)
+{
+    auto first = freshSuite("a");
+    EXPECT_EQ(first, UserDefaults::suite("a"));
+    EXPECT_NE(first, UserDefaults::suite("b"));
+    EXPECT_NE(first->filePath(), UserDefaults::suite("b")->filePath());
+}
+
+TEST_F(UserDefaultsTest, SuiteNamesCannotEscapeTheDirectory)
+{
+    auto defaults = freshSuite("../evil/name");
+    EXPECT_EQ(QFileInfo(defaults->filePath()).absolutePath(), m_home.appDirectory());
+    EXPECT_NE(UserDefaults::suite("defaults")->filePath(), UserDefaults::standard()->filePath());
+}
+
+TEST_F(UserDefaultsTest, RegisteredDefaultsAreReadButNeverStored)
+{
+    auto defaults = freshSuite();
+    defaults->registerDefaults({ { "flag", PropertyValue(true) }, { "count", PropertyValue(3) } });
+    EXPECT_EQ(defaults->object("flag"), PropertyValue(true));
+    defaults->setObject("count", PropertyValue(7));
+    EXPECT_EQ(defaults->object("count"), PropertyValue(7));
+    defaults->removeObject("count");
+    EXPECT_EQ(defaults->object("count"), PropertyValue(3));
+
+    defaults->setObject("other", PropertyValue("x"));
+    const auto onDisk = PropertyJson::decodeDocument(readFile(defaults->filePath()).toStdString());
+    ASSERT_TRUE(onDisk);
+    EXPECT_EQ(onDisk->values, (PropertyDictionary { { "other", PropertyValue("x") } }));
+}
+
+TEST_F(UserDefaultsTest, DictionaryRepresentationOverlaysStoredOnRegistered)
+{
+    auto defaults = freshSuite();
+    defaults->registerDefaults({ { "a", PropertyValue(1) }, { "b", PropertyValue(2) } });
+    defaults->setObject("b", PropertyValue(20));
+    defaults->setObject("c", PropertyValue(30));
+    EXPECT_EQ(defaults->dictionaryRepresentation(),
+        (PropertyDictionary {
+            { "a", PropertyValue(1) }, { "b", PropertyValue(20) }, { "c", PropertyValue(30) } }));
+}
+
+TEST_F(UserDefaultsTest, RemoveAllKeepsRegisteredDefaults)
+{
+    auto defaults = freshSuite();
+    defaults->registerDefaults({ { "a", PropertyValue(1) } });
+    defaults->setObject("a", PropertyValue(10));
+    defaults->setObject("b", PropertyValue(20));
+    defaults->removeAll();
+    EXPECT_EQ(defaults->object("a"), PropertyValue(1));
+    EXPECT_EQ(defaults->object("b"), std::nullopt);
+    EXPECT_EQ(readFile(defaults->filePath()).trimmed(), "{}");
+}
+
+TEST_F(UserDefaultsTest, StringReadsOnlyText)
+{
+    auto defaults = freshSuite();
+    defaults->setObject("text", PropertyValue("42"));
+    defaults->setObject("number", PropertyValue(42));
+    EXPECT_EQ(defaults->string("text"), "42");
+    EXPECT_EQ(defaults->string("number"), std::nullopt);
+}
+
+TEST_F(UserDefaultsTest, ValuesSurviveANewProcessView)
+{
+    const PropertyValue nested(PropertyDictionary { { "data", PropertyValue(QByteArray("\x01\x02", 2)) },
+        { "date", PropertyValue(PropertyDate(std::chrono::nanoseconds(1'700'000'000'123'456'789))) },
+        { "nan", PropertyValue(std::numeric_limits<double>::quiet_NaN()) },
+        { "unsigned", PropertyValue(std::numeric_limits<std::uint64_t>::max()) } });
+    QString path;
+    {
+        auto defaults = freshSuite("persist");
+        defaults->setObject("nested", nested);
+        defaults->setObject("double", PropertyValue(2.0));
+        path = defaults->filePath();
+    }
+    auto reopened = freshSuite("persist");
+    EXPECT_EQ(reopened->object("nested"), nested);
+    EXPECT_EQ(reopened->object("double"), PropertyValue(2.0));
+}
+
+TEST_F(UserDefaultsTest, FileIsPrivate)
+{
+    auto defaults = freshSuite();
+    defaults->setObject("k", PropertyValue(1));
+    struct stat info
+    {
+    };
+    ASSERT_EQ(::stat(QFile::encodeName(defaults->filePath()).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_EQ(::stat(QFile::encodeName(m_home.appDirectory()).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    // No temporary file is left behind.
+    for (const QString &name : filesInAppDirectory()) {
+        EXPECT_TRUE(name == QFileInfo(defaults->filePath()).fileName() || name.endsWith(".lock"))
+            << name.toStdString();
+    }
+}
+
+TEST_F(UserDefaultsTest, UnparsableFileIsMovedAsideAndStoreStartsEmpty)
+{
+    const QString path = UserDefaults::suite("broken")->filePath();
+    writeFile(path, "{\"truncated\": [1, 2");
+    auto defaults = freshSuite("broken");
+    EXPECT_TRUE(defaults->dictionaryRepresentation().empty());
+    QStringList aside;
+    for (const QString &name : filesInAppDirectory()) {
+        if (name.contains(".unreadable-")) {
+            aside << name;
+        }
+    }
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(readFile(m_home.appDirectory() + "/" + aside.first()), "{\"truncated\": [1, 2");
+    defaults->setObject("k", PropertyValue(1));
+    EXPECT_TRUE(PropertyJson::decodeDocument(readFile(path).toStdString()));
+}
+
+TEST_F(UserDefaultsTest, UndecodableEntryIsSkippedButKeptInTheFile)
+{
+    const QString path = UserDefaults::suite("partial")->filePath();
+    writeFile(path, R"({"good": 1, "odd": {"$mystery": 2}})");
+    auto defaults = freshSuite("partial");
+    EXPECT_EQ(defaults->object("good"), PropertyValue(1));
+    EXPECT_EQ(defaults->object("odd"), std::nullopt);
+    defaults->setObject("new", PropertyValue(2));
+    const auto onDisk = PropertyJson::decodeDocument(readFile(path).toStdString());
+    ASSERT_TRUE(onDisk);
+    EXPECT_TRUE(onDisk->undecodable.contains("odd"));
+    // Writing the key replaces the undecodable entry.
+    defaults->setObject("odd", PropertyValue(3));
+    const auto replaced = PropertyJson::decodeDocument(readFile(path).toStdString());
+    ASSERT_TRUE(replaced);
+    EXPECT_TRUE(replaced->undecodable.empty());
+    EXPECT_EQ(replaced->values.at("odd"), PropertyValue(3));
+}
+
+struct Recorder
+{
+    std::vector<KeyValueChange> changes;
+    KeyValueObserver observer()
+    {
+        return [this](const KeyValueChange &change) { changes.push_back(change); };
+    }
+};
+
+TEST_F(UserDefaultsTest, ObserversGetNewAndOldAsAsked)
+{
+    auto defaults = freshSuite();
+    Recorder both, newOnly;
+    defaults->addObserver("k", KeyValueObservingOption::New | KeyValueObservingOption::Old, both.observer());
+    defaults->addObserver(
+        "k", static_cast<KeyValueObservingOptions>(KeyValueObservingOption::New), newOnly.observer());
+    defaults->setObject("k", PropertyValue(1));
+    defaults->setObject("k", PropertyValue(2));
+    defaults->setObject("other", PropertyValue(3));
+    defaults->removeObject("k");
+    ASSERT_EQ(both.changes.size(), 3u);
+    EXPECT_EQ(both.changes[0].oldValue, std::nullopt);
+    EXPECT_EQ(both.changes[0].newValue, PropertyValue(1));
+    EXPECT_EQ(both.changes[1].oldValue, PropertyValue(1));
+    EXPECT_EQ(both.changes[2].newValue, std::nullopt);
+    EXPECT_EQ(both.changes[2].oldValue, PropertyValue(2));
+    EXPECT_EQ(both.changes[0].object, defaults.get());
+    ASSERT_EQ(newOnly.changes.size(), 3u);
+    EXPECT_EQ(newOnly.changes[1].oldValue, std::nullopt);
+}
+
+TEST_F(UserDefaultsTest, SettingTheSameValueStillNotifies)
+{
+    auto defaults = freshSuite();
+    Recorder recorder;
+    defaults->addObserver(
+        "k", KeyValueObservingOption::New | KeyValueObservingOption::Old, recorder.observer());
+    defaults->setObject("k", PropertyValue(1));
+    defaults->setObject("k", PropertyValue(1));
+    EXPECT_EQ(recorder.changes.size(), 2u);
+    // Removing what is not stored changes nothing and tells nobody.
+    defaults->removeObject("absent");
+    EXPECT_EQ(recorder.changes.size(), 2u);
+}
+
+TEST_F(UserDefaultsTest, RemovalReportsTheRegisteredDefaultAsNewValue)
+{
+    auto defaults = freshSuite();
+    defaults->registerDefaults({ { "k", PropertyValue(5) } });
+    defaults->setObject("k", PropertyValue(6));
+    Recorder recorder;
+    defaults->addObserver(
+        "k", KeyValueObservingOption::New | KeyValueObservingOption::Old, recorder.observer());
+    defaults->removeObject("k");
+    ASSERT_EQ(recorder.changes.size(), 1u);
+    EXPECT_EQ(recorder.changes[0].newValue, PropertyValue(5));
+}
+
+TEST_F(UserDefaultsTest, InitialIsDeliveredBeforeAddObserverReturns)
+{
+    auto defaults = freshSuite();
+    defaults->setObject("k", PropertyValue("now"));
+    Recorder recorder;
+    defaults->addObserver("k",
+        KeyValueObservingOption::New | KeyValueObservingOption::Old | KeyValueObservingOption::Initial,
+        recorder.observer());
+    ASSERT_EQ(recorder.changes.size(), 1u);
+    EXPECT_EQ(recorder.changes[0].newValue, PropertyValue("now"));
+    EXPECT_EQ(recorder.changes[0].oldValue, std::nullopt);
+    EXPECT_FALSE(recorder.changes[0].isPrior);
+}
+
+TEST_F(UserDefaultsTest, PriorNoticeComesBeforeTheChangeWithTheOldValueStillReadable)
+{
+    auto defaults = freshSuite();
+    defaults->setObject("k", PropertyValue(1));
+    std::vector<std::pair<bool, std::optional<PropertyValue>>> seen;
+    defaults->addObserver("k",
+        KeyValueObservingOption::New | KeyValueObservingOption::Old | KeyValueObservingOption::Prior,
+        [&](const KeyValueChange &change) {
+            seen.emplace_back(change.isPrior, defaults->object("k"));
+            if (change.isPrior) {
+                EXPECT_EQ(change.newValue, std::nullopt);
+                EXPECT_EQ(change.oldValue, PropertyValue(1));
+            }
+        });
+    defaults->setObject("k", PropertyValue(2));
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_TRUE(seen[0].first);
+    EXPECT_EQ(seen[0].second, PropertyValue(1));
+    EXPECT_FALSE(seen[1].first);
+    EXPECT_EQ(seen[1].second, PropertyValue(2));
+}
+
+TEST_F(UserDefaultsTest, RemovedObserverHearsNothingAndMayWriteFromItsCallback)
+{
+    auto defaults = freshSuite();
+    int calls = 0;
+    const KeyValueObserverId id = defaults->addObserver("k", 3, [&](const KeyValueChange &) {
+        ++calls;
+        defaults->setObject("echo", PropertyValue(calls)); // no deadlock: no lock is held here
+    });
+    defaults->setObject("k", PropertyValue(1));
+    defaults->removeObserver(id);
+    defaults->removeObserver(id);
+    defaults->setObject("k", PropertyValue(2));
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(defaults->object("echo"), PropertyValue(1));
+}
+
+TEST_F(UserDefaultsTest, ObserversRunOnTheWritingThread)
+{
+    auto defaults = freshSuite();
+    std::thread::id callbackThread;
+    defaults->addObserver(
+        "k", 1, [&](const KeyValueChange &) { callbackThread = std::this_thread::get_id(); });
+    std::thread::id writer;
+    std::thread thread([&] {
+        writer = std::this_thread::get_id();
+        defaults->setObject("k", PropertyValue(1));
+    });
+    thread.join();
+    EXPECT_EQ(callbackThread, writer);
+}
+
+TEST_F(UserDefaultsTest, ConcurrentWritersLoseNothing)
+{
+    auto defaults = freshSuite();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 25; ++i) {
+                defaults->setObject("t" + std::to_string(t) + "_" + std::to_string(i), PropertyValue(i));
+            }
+        });
+    }
+    for (std::thread &thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(defaults->dictionaryRepresentation().size(), 100u);
+    const auto onDisk = PropertyJson::decodeDocument(readFile(defaults->filePath()).toStdString());
+    ASSERT_TRUE(onDisk);
+    EXPECT_EQ(onDisk->values.size(), 100u);
+}
+
+TEST_F(UserDefaultsTest, AnotherWritersChangeIsNoticedAndOnlyDifferingKeysAreReported)
+{
+    auto defaults = freshSuite("shared");
+    defaults->setObject("same", PropertyValue(1));
+    defaults->setObject("changed", PropertyValue(1));
+    defaults->setObject("removed", PropertyValue(1));
+    std::vector<std::string> keys;
+    std::vector<std::optional<PropertyValue>> newValues;
+    for (const char *key : { "same", "changed", "removed", "added" }) {
+        defaults->addObserver(key, 3, [&](const KeyValueChange &change) {
+            keys.push_back(change.key);
+            newValues.push_back(change.newValue);
+        });
+    }
+    // What a second process does: replace the file atomically.
+    const QString temporary = defaults->filePath() + ".other";
+    writeFile(temporary, R"({"same": 1, "changed": 2, "added": "new"})");
+    ASSERT_EQ(::rename(QFile::encodeName(temporary).constData(),
+                  QFile::encodeName(defaults->filePath()).constData()),
+        0);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return keys.size() >= 3; }));
+    TestSupport::processEventsFor(std::chrono::milliseconds(50));
+    std::vector<std::string> sorted = keys;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, (std::vector<std::string> { "added", "changed", "removed" }));
+    EXPECT_EQ(defaults->object("changed"), PropertyValue(2));
+    EXPECT_EQ(defaults->object("removed"), std::nullopt);
+    EXPECT_EQ(defaults->object("added"), PropertyValue("new"));
+}
+
+TEST_F(UserDefaultsTest, AnEditInPlaceIsNoticedToo)
+{
+    auto defaults = freshSuite("edited");
+    defaults->setObject("k", PropertyValue(1));
+    std::atomic<int> calls = 0;
+    defaults->addObserver("k", 1, [&](const KeyValueChange &) { ++calls; });
+    writeFile(defaults->filePath(), R"({"k": 2})");
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return calls == 1; }));
+    EXPECT_EQ(defaults->object("k"), PropertyValue(2));
+}
+
+TEST_F(UserDefaultsTest, ABrokenEditIsMovedAsideAndTheLastGoodValuesAreKept)
+{
+    auto defaults = freshSuite("edited");
+    defaults->setObject("k", PropertyValue(1));
+    writeFile(defaults->filePath(), "{ not json");
+    defaults->synchronizeFromDisk();
+    EXPECT_EQ(defaults->object("k"), PropertyValue(1));
+    const auto onDisk = PropertyJson::decodeDocument(readFile(defaults->filePath()).toStdString());
+    ASSERT_TRUE(onDisk);
+    EXPECT_EQ(onDisk->values.at("k"), PropertyValue(1));
+    EXPECT_TRUE(filesInAppDirectory().filter(".unreadable-").size() == 1);
+}
+
+TEST_F(UserDefaultsTest, AWriteMergesAnotherProcessesChangesFirst)
+{
+    auto defaults = freshSuite("merge");
+    defaults->setObject("mine", PropertyValue(1));
+    writeFile(defaults->filePath(), R"({"mine": 1, "theirs": 2})");
+    defaults->setObject("mine", PropertyValue(3)); // before the watcher had a chance
+    const auto onDisk = PropertyJson::decodeDocument(readFile(defaults->filePath()).toStdString());
+    ASSERT_TRUE(onDisk);
+    EXPECT_EQ(onDisk->values,
+        (PropertyDictionary { { "mine", PropertyValue(3) }, { "theirs", PropertyValue(2) } }));
+}
+
+} // namespace
