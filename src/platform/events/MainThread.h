@@ -14,7 +14,8 @@ bool isMainThread();
 void runOnMain(std::function<void()> fn);
 
 // Awaitable that continues a coroutine on the GUI thread: at once when it
-// already runs there, otherwise on a later turn of the GUI event loop.
+// already runs there, otherwise on a later turn of the GUI event loop (so,
+// like runOnMain, it needs a QCoreApplication whose loop runs).
 //     co_await Events::resumeOnMain();
 class MainThreadHop
 {

@@ -95,7 +95,7 @@ public:
     }
 
     // Drops a value when `isDuplicate(previous, value)` holds for the value
-    // delivered before it; the first value always passes.
+    // received just before it (delivered or not); the first value passes.
     template<typename Predicate>
     AnyPublisher<T, E> removeDuplicates(Predicate isDuplicate) const
     {
@@ -104,11 +104,11 @@ public:
             return upstream.subscribe(
                 Subscriber<T, E> { [isDuplicate, previous = std::optional<T>(),
                                        receive = std::move(downstream.receiveValue)](const T &value) mutable {
-                                      if (previous && isDuplicate(*previous, value)) {
-                                          return;
-                                      }
+                                      const bool duplicate = previous && isDuplicate(*previous, value);
                                       previous = value;
-                                      receive(value);
+                                      if (!duplicate) {
+                                          receive(value);
+                                      }
                                   },
                     std::move(downstream.receiveCompletion) });
         });
