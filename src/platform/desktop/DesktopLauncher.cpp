@@ -1,0 +1,42 @@
+#include "platform/desktop/DesktopLauncher.h"
+
+#include "platform/desktop/GLibIncludes.h"
+
+#include <QDesktopServices>
+#include <QFile>
+
+namespace DesktopLauncher {
+
+bool openUrl(const QUrl &url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+std::optional<QString> openUrlsWithApplication(const QList<QUrl> &urls, const QString &desktopEntryPath)
+{
+    const QByteArray path = QFile::encodeName(desktopEntryPath);
+    GDesktopAppInfo *application = g_desktop_app_info_new_from_filename(path.constData());
+    if (!application) {
+        return QStringLiteral("“%1” is not a usable application entry.").arg(desktopEntryPath);
+    }
+    QList<QByteArray> encoded;
+    for (const QUrl &url : urls) {
+        encoded.append(url.toEncoded());
+    }
+    GList *uris = nullptr;
+    for (QByteArray &uri : encoded) {
+        uris = g_list_append(uris, uri.data());
+    }
+    GError *error = nullptr;
+    const bool launched = g_app_info_launch_uris(G_APP_INFO(application), uris, nullptr, &error);
+    g_list_free(uris);
+    g_object_unref(application);
+    if (!launched) {
+        QString message = error ? QString::fromUtf8(error->message) : QStringLiteral("Unknown failure.");
+        g_clear_error(&error);
+        return message;
+    }
+    return std::nullopt;
+}
+
+} // namespace DesktopLauncher

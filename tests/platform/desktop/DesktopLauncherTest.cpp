@@ -1,0 +1,53 @@
+#include "ApplicationsFixture.h"
+
+#include "platform/desktop/DesktopLauncher.h"
+
+#include "EventLoop.h"
+
+namespace {
+
+using DesktopLauncherTest = ApplicationsFixture;
+
+// The application's program records its arguments, one a line, so the test sees what it got.
+TEST_F(DesktopLauncherTest, StartsTheEntrysProgramWithTheFilesAsPaths)
+{
+    const QString output = dataDirectory(QStringLiteral("arguments.txt"));
+    const QString script = dataDirectory(QStringLiteral("record-arguments"));
+    {
+        QFile file(script);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + QFile::encodeName(output) + ".part\"\nmv \""
+            + QFile::encodeName(output) + ".part\" \"" + QFile::encodeName(output) + "\"\n");
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    const QString entry = writeEntry(QStringLiteral("home"), QStringLiteral("org.example.Rec.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Rec\nExec=" + QFile::encodeName(script) + " %F\n");
+
+    const QString first = dataDirectory(QStringLiteral("a recording.m4a"));
+    const QString second = dataDirectory(QStringLiteral("b.wav"));
+    const auto failure = DesktopLauncher::openUrlsWithApplication(
+        { QUrl::fromLocalFile(first), QUrl::fromLocalFile(second) }, entry);
+    ASSERT_EQ(failure, std::nullopt);
+
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return QFile::exists(output); }));
+    QFile file(output);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(file.readAll()), first + u'\n' + second + u'\n');
+}
+
+TEST_F(DesktopLauncherTest, AnEntryThatIsNotAnApplicationFailsWithAText)
+{
+    const QString entry = writeEntry(QStringLiteral("home"), QStringLiteral("org.example.Bad.desktop"),
+        "[Desktop Entry]\nType=Link\nName=Bad\n");
+    const auto failure = DesktopLauncher::openUrlsWithApplication({}, entry);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_TRUE(failure->contains(entry));
+
+    const auto missingProgram = DesktopLauncher::openUrlsWithApplication({},
+        writeEntry(QStringLiteral("home"), QStringLiteral("org.example.Gone.desktop"),
+            "[Desktop Entry]\nType=Application\nName=Gone\nExec=/nonexistent/program %F\n"));
+    // GLib refuses an entry whose program is missing before it tries to start it.
+    EXPECT_TRUE(missingProgram.has_value());
+}
+
+} // namespace
