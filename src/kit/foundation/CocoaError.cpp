@@ -9,6 +9,8 @@ QString standardDescription(qint64 code)
     switch (code) {
     case CocoaError::fileNoSuchFile:
         return QStringLiteral("The file doesn’t exist.");
+    case CocoaError::fileReadNoSuchFile:
+        return QStringLiteral("The file couldn’t be opened because there is no such file.");
     case CocoaError::fileReadUnknown:
         return QStringLiteral("The file couldn’t be opened.");
     case CocoaError::fileWriteFileExists:

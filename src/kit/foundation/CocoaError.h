@@ -10,6 +10,7 @@ public:
 
     enum Code : qint64 {
         fileNoSuchFile = 4,
+        fileReadNoSuchFile = 260,
         fileReadUnknown = 256,
         fileWriteFileExists = 516,
         fileWriteUnknown = 512,

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+// Recordings are written into unique directories that lie side by side in one private
+// parent, `<base>/<app name>-<uid>`. The base is /var/tmp: it survives a crash and a reboot,
+// and the system's own clean-up ages old directories out.
+class UniqueTemporaryDirectories
+{
+public:
+    static QString defaultBase() { return QStringLiteral("/var/tmp"); }
+
+    // Where the unique directories of this user lie.
+    static QString parentPath(const QString &base = defaultBase());
+
+    // A new, empty directory with mode 0700 in the parent, which is made (mode 0700) when
+    // missing. Throws a GeneralError when the parent is not a directory of this user that
+    // only this user can write (someone else may have made it first), or when making either
+    // fails.
+    static QUrl create(const QString &base = defaultBase());
+};
+
+// A new unique temporary directory for a recording or another temporary item. When the
+// shared parent cannot be used, the failure is reported and a fresh private directory under
+// the system temporary directory is made instead; throws only when that fails too. All
+// directories of one user share one parent, wherever `appropriateFor` lies.
+QUrl uniqueTemporaryDirectory(const std::optional<QUrl> &appropriateFor = std::nullopt);
+
+// A new, empty private directory under the system temporary directory (TMPDIR, else /tmp).
+QUrl makeUniqueTemporaryDirectory();
+
+// Copies the file into a new unique temporary directory, under `filename` or its own name.
+QUrl copyToUniqueTemporaryDirectory(const QUrl &file, const std::optional<QString> &filename = std::nullopt);
