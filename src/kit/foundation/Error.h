@@ -42,7 +42,8 @@ public:
     // Throws a copy of the error with its dynamic type.
     [[noreturn]] virtual void raise() const = 0;
 
-    // The platform-error form: domain, code and the user info with the texts added.
+    // The platform-error form: domain, code and the user info with the texts added
+    // (include NSError.h to use it).
     NSError bridged() const;
     // Errors listed under the underlying-error keys (one level, not recursive).
     QList<ErrorPtr> underlyingErrors() const;

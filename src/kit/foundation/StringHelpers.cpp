@@ -1,5 +1,7 @@
 #include "kit/foundation/StringHelpers.h"
 
+#include "kit/foundation/WhitespacePredicates.h"
+
 #include <QStringList>
 #include <QTextBoundaryFinder>
 
@@ -55,7 +57,7 @@ QString wrapped(const QString &text, qsizetype length)
 
 std::optional<QString> nilIfEmptyOrWhitespace(const QString &text)
 {
-    if (text.trimmed().isEmpty()) {
+    if (isWhitespaceAndNewlines(text)) {
         return std::nullopt;
     }
     return text;

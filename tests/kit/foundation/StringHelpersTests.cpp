@@ -36,6 +36,7 @@ TEST(NilIfEmptyOrWhitespace, DropsOnlyBlankText)
 {
     EXPECT_FALSE(nilIfEmptyOrWhitespace(QString()).has_value());
     EXPECT_FALSE(nilIfEmptyOrWhitespace(QStringLiteral(" \t\n\r ")).has_value());
+    EXPECT_FALSE(nilIfEmptyOrWhitespace(QStringLiteral("\u2028\u00a0\u0085")).has_value());
     EXPECT_EQ(nilIfEmptyOrWhitespace(QStringLiteral(" a ")), QStringLiteral(" a "));
 }
 
