@@ -1,0 +1,393 @@
+#include "PreferencesTestSuite.h"
+
+#include "preferences/CompositeUserDefaultsKeyObservation.h"
+#include "preferences/DefaultsPropagation.h"
+#include "preferences/UserDefaultsKeyObservation.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+using Defaults::BaseChange;
+using Defaults::ObservationOption;
+using Defaults::UserDefaultsKeyObservation;
+
+namespace {
+
+class ObservationTest : public PreferencesTest
+{
+protected:
+    std::shared_ptr<UserDefaultsKeyObservation> observe(
+        const std::string &key, const Defaults::ObservationOptions &options = {})
+    {
+        auto observation = UserDefaultsKeyObservation::create(
+            m_suite, key, [this](const BaseChange &change) { m_changes.push_back(change); });
+        observation->start(options);
+        return observation;
+    }
+
+    std::vector<BaseChange> m_changes;
+};
+
+TEST(ObservationOptionTest, MapsToObservingOptions)
+{
+    EXPECT_EQ(Defaults::kvoOptions({}), 3u);
+    EXPECT_EQ(Defaults::kvoOptions({ ObservationOption::Prior }), 11u);
+    EXPECT_EQ(Defaults::kvoOptions({ ObservationOption::Initial }), 7u);
+    EXPECT_EQ(Defaults::kvoOptions({ ObservationOption::Initial, ObservationOption::Prior }), 7u);
+}
+
+TEST_F(ObservationTest, CreatingRegistersNothingUntilStarted)
+{
+    auto observation = UserDefaultsKeyObservation::create(
+        m_suite, "volume", [this](const BaseChange &change) { m_changes.push_back(change); });
+    suite().setObject("volume", 1);
+    EXPECT_TRUE(m_changes.empty());
+    EXPECT_FALSE(observation->isObserving());
+    observation->start({});
+    suite().setObject("volume", 2);
+    ASSERT_EQ(m_changes.size(), 1u);
+    EXPECT_EQ(m_changes[0].newValue, PropertyValue(2));
+    EXPECT_EQ(m_changes[0].oldValue, PropertyValue(1));
+    EXPECT_FALSE(m_changes[0].isPrior);
+}
+
+TEST_F(ObservationTest, InitialDeliversCurrentValueBeforeStartReturns)
+{
+    suite().setObject("name", "first");
+    auto observation = observe("name", { ObservationOption::Initial });
+    ASSERT_EQ(m_changes.size(), 1u);
+    EXPECT_EQ(m_changes[0].newValue, PropertyValue("first"));
+    EXPECT_EQ(m_changes[0].oldValue, std::nullopt);
+    suite().setObject("name", "second");
+    ASSERT_EQ(m_changes.size(), 2u);
+    EXPECT_EQ(m_changes[1].oldValue, PropertyValue("first"));
+}
+
+TEST_F(ObservationTest, InitialWithNothingStoredHasNoValue)
+{
+    auto observation = observe("missing", { ObservationOption::Initial });
+    ASSERT_EQ(m_changes.size(), 1u);
+    EXPECT_EQ(m_changes[0].newValue, std::nullopt);
+}
+
+TEST_F(ObservationTest, PriorSendsANoticeBeforeEachChange)
+{
+    suite().setObject("level", 1);
+    auto observation = observe("level", { ObservationOption::Prior });
+    suite().setObject("level", 2);
+    ASSERT_EQ(m_changes.size(), 2u);
+    EXPECT_TRUE(m_changes[0].isPrior);
+    EXPECT_EQ(m_changes[0].oldValue, PropertyValue(1));
+    EXPECT_EQ(m_changes[0].newValue, std::nullopt);
+    EXPECT_FALSE(m_changes[1].isPrior);
+    EXPECT_EQ(m_changes[1].newValue, PropertyValue(2));
+}
+
+TEST_F(ObservationTest, InitialAndPriorTogetherActAsInitialOnly)
+{
+    auto observation = observe("level", { ObservationOption::Initial, ObservationOption::Prior });
+    suite().setObject("level", 2);
+    ASSERT_EQ(m_changes.size(), 2u);
+    EXPECT_FALSE(m_changes[1].isPrior);
+}
+
+TEST_F(ObservationTest, RemovalDeliversNoNewValue)
+{
+    suite().setObject("gone", true);
+    auto observation = observe("gone");
+    suite().removeObject("gone");
+    ASSERT_EQ(m_changes.size(), 1u);
+    EXPECT_EQ(m_changes[0].newValue, std::nullopt);
+    EXPECT_EQ(m_changes[0].oldValue, PropertyValue(true));
+}
+
+TEST_F(ObservationTest, OtherKeysAreNotDelivered)
+{
+    auto observation = observe("mine");
+    suite().setObject("theirs", 1);
+    EXPECT_TRUE(m_changes.empty());
+}
+
+TEST_F(ObservationTest, WritesInsideWithoutPropagationAreStoredButSilent)
+{
+    auto observation = observe("flag");
+    Defaults::withoutPropagation([&] { suite().setObject("flag", true); });
+    EXPECT_TRUE(m_changes.empty());
+    EXPECT_EQ(suite().object("flag"), PropertyValue(true));
+    suite().setObject("flag", false);
+    EXPECT_EQ(m_changes.size(), 1u);
+}
+
+TEST_F(ObservationTest, InitialCallbackInsideWithoutPropagationIsSilenced)
+{
+    std::shared_ptr<UserDefaultsKeyObservation> observation;
+    Defaults::withoutPropagation([&] { observation = observe("flag", { ObservationOption::Initial }); });
+    EXPECT_TRUE(m_changes.empty());
+    suite().setObject("flag", true);
+    EXPECT_EQ(m_changes.size(), 1u);
+}
+
+TEST_F(ObservationTest, NestedWithoutPropagationKeepsTheOuterBlockSilent)
+{
+    auto observation = observe("flag");
+    Defaults::withoutPropagation([&] {
+        Defaults::withoutPropagation([&] { suite().setObject("flag", 1); });
+        EXPECT_TRUE(Defaults::isUpdatingValuesOnCurrentThread());
+        suite().setObject("flag", 2);
+    });
+    EXPECT_TRUE(m_changes.empty());
+    EXPECT_FALSE(Defaults::isUpdatingValuesOnCurrentThread());
+    suite().setObject("flag", 3);
+    EXPECT_EQ(m_changes.size(), 1u);
+}
+
+TEST_F(ObservationTest, AThrowingClosureStillRestoresPropagation)
+{
+    EXPECT_THROW(Defaults::withoutPropagation([] { throw std::runtime_error("boom"); }), std::runtime_error);
+    EXPECT_FALSE(Defaults::isUpdatingValuesOnCurrentThread());
+}
+
+TEST_F(ObservationTest, WithoutPropagationSilencesOnlyItsOwnThread)
+{
+    std::atomic<int> calls = 0;
+    auto observation
+        = UserDefaultsKeyObservation::create(m_suite, "shared", [&](const BaseChange &) { ++calls; });
+    observation->start({});
+    Defaults::withoutPropagation([&] {
+        std::thread writer([&] { suite().setObject("shared", 1); });
+        writer.join();
+    });
+    EXPECT_EQ(calls, 1);
+    std::thread silent([&] { Defaults::withoutPropagation([&] { suite().setObject("shared", 2); }); });
+    silent.join();
+    EXPECT_EQ(calls, 1);
+}
+
+TEST_F(ObservationTest, InvalidateStopsAndIsIdempotent)
+{
+    auto observation = observe("count");
+    observation->invalidate();
+    observation->invalidate();
+    EXPECT_FALSE(observation->isObserving());
+    suite().setObject("count", 1);
+    EXPECT_TRUE(m_changes.empty());
+    observation->start({});
+    suite().setObject("count", 2);
+    EXPECT_TRUE(m_changes.empty());
+}
+
+TEST_F(ObservationTest, InvalidatingFromTheInitialCallbackLeavesNoRegistration)
+{
+    int calls = 0;
+    std::shared_ptr<UserDefaultsKeyObservation> observation;
+    observation = UserDefaultsKeyObservation::create(m_suite, "key", [&](const BaseChange &) {
+        ++calls;
+        observation->invalidate();
+    });
+    observation->start({ ObservationOption::Initial });
+    EXPECT_EQ(calls, 1);
+    suite().setObject("key", 1);
+    EXPECT_EQ(calls, 1);
+}
+
+TEST_F(ObservationTest, ReleasingTheOnlyReferenceStopsAtOnce)
+{
+    auto observation = observe("count");
+    observation.reset();
+    suite().setObject("count", 1);
+    EXPECT_TRUE(m_changes.empty());
+}
+
+TEST_F(ObservationTest, ABoundObservationLivesUntilItsOwnerGoes)
+{
+    auto owner = std::make_unique<QObject>();
+    std::weak_ptr<UserDefaultsKeyObservation> weak;
+    {
+        auto observation = observe("count");
+        weak = observation;
+        EXPECT_EQ(observation->bindLifetime(owner.get()), observation);
+    }
+    suite().setObject("count", 1);
+    EXPECT_EQ(m_changes.size(), 1u);
+    owner.reset();
+    EXPECT_TRUE(weak.expired());
+    suite().setObject("count", 2);
+    EXPECT_EQ(m_changes.size(), 1u);
+}
+
+TEST_F(ObservationTest, OwnerDestructionStopsAnObservationHeldElsewhere)
+{
+    auto owner = std::make_unique<QObject>();
+    auto observation = observe("count");
+    observation->bindLifetime(owner.get());
+    owner.reset();
+    EXPECT_FALSE(observation->isObserving());
+    suite().setObject("count", 1);
+    EXPECT_TRUE(m_changes.empty());
+}
+
+TEST_F(ObservationTest, UnbindingLeavesItToTheOtherHolders)
+{
+    auto owner = std::make_unique<QObject>();
+    auto held = observe("held");
+    held->bindLifetime(owner.get());
+    held->unbindLifetime();
+    owner.reset();
+    EXPECT_TRUE(held->isObserving());
+
+    auto secondOwner = std::make_unique<QObject>();
+    std::weak_ptr<UserDefaultsKeyObservation> weak;
+    {
+        auto loose = observe("loose");
+        weak = loose;
+        loose->bindLifetime(secondOwner.get());
+    }
+    weak.lock()->unbindLifetime();
+    EXPECT_TRUE(weak.expired());
+    suite().setObject("loose", 1);
+    EXPECT_TRUE(m_changes.empty());
+}
+
+TEST_F(ObservationTest, BindingAgainMovesTheTie)
+{
+    auto first = std::make_unique<QObject>();
+    auto second = std::make_unique<QObject>();
+    std::weak_ptr<UserDefaultsKeyObservation> weak;
+    {
+        auto observation = observe("count");
+        weak = observation;
+        observation->bindLifetime(first.get());
+        observation->bindLifetime(second.get());
+    }
+    first.reset();
+    suite().setObject("count", 1);
+    EXPECT_EQ(m_changes.size(), 1u);
+    second.reset();
+    EXPECT_TRUE(weak.expired());
+}
+
+TEST_F(ObservationTest, BindingToNoOwnerIsRefused)
+{
+    auto observation = observe("count");
+    EXPECT_THROW(observation->bindLifetime(nullptr), std::invalid_argument);
+    EXPECT_TRUE(observation->isObserving());
+}
+
+TEST_F(ObservationTest, AGoneDatabaseIsSkipped)
+{
+    auto other = UserDefaults::suite("short-lived");
+    auto observation = UserDefaultsKeyObservation::create(other, "key", [](const BaseChange &) {});
+    other.reset();
+    observation->start({ ObservationOption::Initial });
+    observation->invalidate();
+    EXPECT_FALSE(observation->isObserving());
+}
+
+TEST_F(ObservationTest, CompositeCallsOnceForEachRegistration)
+{
+    int calls = 0;
+    auto composite = Defaults::CompositeUserDefaultsKeyObservation::create(
+        { { m_suite, "a" }, { m_suite, "b" }, { m_suite, "a" } }, [&] { ++calls; });
+    composite->start({ ObservationOption::Initial });
+    EXPECT_EQ(calls, 3);
+    suite().setObject("a", 1);
+    EXPECT_EQ(calls, 5);
+    suite().setObject("b", 1);
+    EXPECT_EQ(calls, 6);
+    composite->invalidate();
+    suite().setObject("a", 2);
+    EXPECT_EQ(calls, 6);
+}
+
+TEST_F(ObservationTest, CompositeHonoursWithoutPropagationAndOwner)
+{
+    int calls = 0;
+    auto owner = std::make_unique<QObject>();
+    Defaults::CompositeUserDefaultsKeyObservation::create({ { m_suite, "a" } }, [&] {
+        ++calls;
+    })->bindLifetime(owner.get());
+    // Never started: binding alone registers nothing.
+    suite().setObject("a", 1);
+    EXPECT_EQ(calls, 0);
+
+    auto composite
+        = Defaults::CompositeUserDefaultsKeyObservation::create({ { m_suite, "a" } }, [&] { ++calls; });
+    composite->start({});
+    composite->bindLifetime(owner.get());
+    Defaults::withoutPropagation([&] { suite().setObject("a", 2); });
+    EXPECT_EQ(calls, 0);
+    suite().setObject("a", 3);
+    EXPECT_EQ(calls, 1);
+    composite.reset();
+    owner.reset();
+    suite().setObject("a", 4);
+    EXPECT_EQ(calls, 1);
+}
+
+TEST_F(ObservationTest, InvalidateWaitsForACallbackUnderWayOnAnotherThread)
+{
+    std::atomic<bool> entered = false;
+    std::atomic<bool> finished = false;
+    auto observation = UserDefaultsKeyObservation::create(m_suite, "slow", [&](const BaseChange &) {
+        entered = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        finished = true;
+    });
+    observation->start({});
+    std::thread writer([&] { suite().setObject("slow", 1); });
+    while (!entered) {
+        std::this_thread::yield();
+    }
+    observation->invalidate();
+    EXPECT_TRUE(finished);
+    writer.join();
+}
+
+TEST_F(ObservationTest, CallbackMayDropTheLastReference)
+{
+    std::shared_ptr<UserDefaultsKeyObservation> observation;
+    int calls = 0;
+    observation = UserDefaultsKeyObservation::create(m_suite, "key", [&](const BaseChange &) {
+        ++calls;
+        observation.reset();
+    });
+    observation->start({});
+    suite().setObject("key", 1);
+    suite().setObject("key", 2);
+    EXPECT_EQ(calls, 1);
+}
+
+TEST_F(ObservationTest, WritersOnSeveralThreadsWhileAnotherInvalidates)
+{
+    std::atomic<int> calls = 0;
+    auto observation
+        = UserDefaultsKeyObservation::create(m_suite, "busy", [&](const BaseChange &) { ++calls; });
+    observation->start({});
+    std::atomic<bool> stop = false;
+    std::vector<std::thread> writers;
+    for (int index = 0; index < 4; ++index) {
+        writers.emplace_back([&, index] {
+            for (int round = 0; !stop; ++round) {
+                suite().setObject("busy", index * 100000 + round);
+            }
+        });
+    }
+    while (calls < 50) {
+        std::this_thread::yield();
+    }
+    observation->invalidate();
+    const int afterInvalidate = calls;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    stop = true;
+    for (std::thread &writer : writers) {
+        writer.join();
+    }
+    EXPECT_EQ(calls, afterInvalidate);
+}
+
+} // namespace
