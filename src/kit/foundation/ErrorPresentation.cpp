@@ -65,5 +65,7 @@ QCoro::Task<> presentAsModalAsync(const Error &error, QWidget *window)
     if (!window) {
         FoundationHooks::activateApp();
     }
-    co_await Dismissal { copy, window };
+    // A named awaiter: GCC 12 can destroy a temporary inside co_await twice.
+    Dismissal dismissal { copy, window };
+    co_await dismissal;
 }
