@@ -1,0 +1,47 @@
+#include "kit/foundation/AppPicker.h"
+
+#include "kit/foundation/FoundationHooks.h"
+#include "kit/foundation/NSError.h"
+
+#include "platform/desktop/DesktopEntry.h"
+
+#include <QFileInfo>
+
+namespace AppPicker {
+
+PanelDelegate::PanelDelegate()
+    : m_filename(FoundationHooks::appIdentifier() + QStringLiteral(".desktop"))
+{ }
+
+bool PanelDelegate::shouldEnableUrl(const QUrl &url)
+{
+    return QFileInfo(url.path()).fileName() != m_filename;
+}
+
+ErrorPtr PanelDelegate::validateUrl(const QUrl &url)
+{
+    if (!isApplication(url)) {
+        return NSError::appError(
+            QStringLiteral("The selected item is not an app."), QStringLiteral("Please select an app."))
+            .clone();
+    }
+    if (validate) {
+        try {
+            validate(url);
+        } catch (const Error &error) {
+            return error.clone();
+        }
+    }
+    return {};
+}
+
+bool PanelDelegate::isApplication(const QUrl &url)
+{
+    if (!url.isLocalFile() || !QFileInfo(url.toLocalFile()).isFile()) {
+        return false;
+    }
+    const auto entry = DesktopEntry::load(url.toLocalFile());
+    return entry && entry->isApplication();
+}
+
+} // namespace AppPicker
