@@ -2,8 +2,7 @@
 
 #include "kit/foundation/FoundationHooks.h"
 #include "kit/foundation/NSError.h"
-
-#include "platform/desktop/DesktopEntry.h"
+#include "kit/foundation/ResourceValues.h"
 
 #include <QFileInfo>
 
@@ -20,7 +19,7 @@ bool PanelDelegate::shouldEnableUrl(const QUrl &url)
 
 ErrorPtr PanelDelegate::validateUrl(const QUrl &url)
 {
-    if (!isApplication(url)) {
+    if (!resourceValueBool(url, URLResourceKey::isApplication)) {
         return NSError::appError(
             QStringLiteral("The selected item is not an app."), QStringLiteral("Please select an app."))
             .clone();
@@ -33,15 +32,6 @@ ErrorPtr PanelDelegate::validateUrl(const QUrl &url)
         }
     }
     return {};
-}
-
-bool PanelDelegate::isApplication(const QUrl &url)
-{
-    if (!url.isLocalFile() || !QFileInfo(url.toLocalFile()).isFile()) {
-        return false;
-    }
-    const auto entry = DesktopEntry::load(url.toLocalFile());
-    return entry && entry->isApplication();
 }
 
 } // namespace AppPicker

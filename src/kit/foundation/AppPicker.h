@@ -4,8 +4,7 @@
 
 #include <functional>
 
-// Restricts a panel to applications, which here are desktop entries of type Application; the
-// program's own entry cannot be picked.
+// Restricts a panel to applications (desktop entry files); the program's own entry cannot be picked.
 namespace AppPicker {
 
 class PanelDelegate : public OpenPanelDelegate
@@ -20,8 +19,6 @@ public:
 
     bool shouldEnableUrl(const QUrl &url) override;
     ErrorPtr validateUrl(const QUrl &url) override;
-
-    static bool isApplication(const QUrl &url);
 
 private:
     QString m_filename;
