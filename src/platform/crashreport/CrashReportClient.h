@@ -1,0 +1,89 @@
+#pragma once
+
+#include "platform/crashreport/CrashReportDsn.h"
+#include "platform/crashreport/CrashReportEvent.h"
+#include "platform/crashreport/CrashReportOutbox.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// The settings a client starts with.
+struct CrashReportOptions
+{
+    // Empty or malformed: reports wait in the outbox and nothing leaves the machine.
+    QString dsn;
+    // Kept for the callers that set them; this client has nothing to swizzle and no hang
+    // tracker, so they change nothing.
+    bool enableSwizzling = true;
+    bool enableAppHangTracking = true;
+    // Called on the client's thread, on a turn of its event loop after start(), when the
+    // previous run ended with a fatal signal.
+    std::function<void(const CrashReportEvent &)> onCrashedLastRun;
+    QString release;
+    // Where the outbox and the crash marker live.
+    QString databasePath;
+    int maxOutboxSize = CrashReportOutbox::defaultCapacity;
+};
+
+// An error handed to the client: the parts of a platform error.
+struct CrashReportError
+{
+    QString domain;
+    qint64 code = 0;
+    QString description;
+    QVariantMap userInfo;
+};
+
+// A client of the crash-reporting service. Start it once per process, on the GUI thread; the
+// capture calls may come from any thread and return at once. Every event is written to the
+// outbox first and leaves it only once the service has accepted it, so what cannot be sent now
+// is sent by the next start.
+class CrashReportClient : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit CrashReportClient(CrashReportOptions options, QObject *parent = nullptr);
+    ~CrashReportClient() override;
+
+    // Reads (and clears) the crash marker of the previous run, installs this run's, queues the
+    // crash report when there is one and sends what waits in the outbox.
+    void start();
+
+    bool crashedLastRun() const { return m_crashedLastRun; }
+    bool isEnabled() const { return m_dsn.has_value(); }
+    const CrashReportOptions &options() const { return m_options; }
+    QString markerPath() const;
+    CrashReportOutbox &outbox() { return *m_outbox; }
+
+    // The event's id.
+    QString captureError(const CrashReportError &error);
+    void captureUserFeedback(const CrashReportUserFeedback &feedback);
+
+    // Sends every waiting envelope; the GUI thread does the sending.
+    void flush();
+
+Q_SIGNALS:
+    // An envelope was accepted by the service (tests wait for it).
+    void envelopeSent(const QString &file);
+    void envelopeFailed(const QString &file);
+
+private:
+    void enqueue(const QString &eventId, const QString &itemType, const QJsonObject &payload);
+    void send(const QString &file);
+    void onReplyFinished(QNetworkReply *reply, const QString &file);
+
+    CrashReportOptions m_options;
+    std::optional<CrashReportDsn> m_dsn;
+    std::unique_ptr<CrashReportOutbox> m_outbox;
+    QNetworkAccessManager *m_network = nullptr;
+    QStringList m_inFlight;
+    bool m_crashedLastRun = false;
+};

@@ -1,0 +1,41 @@
+// Usage: crashreport_crash_child <database directory> <segv|abort|fpe>
+#include "platform/crashreport/CrashReportClient.h"
+
+#include <QCoreApplication>
+
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Out of line, so the compiler cannot prove the pointer null and drop the write.
+[[gnu::noinline]] void writeThrough(volatile int *pointer)
+{
+    *pointer = 1;
+}
+
+volatile int *nullPointer = nullptr;
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc < 3) {
+        return 2;
+    }
+    CrashReportOptions options;
+    options.databasePath = QString::fromLocal8Bit(argv[1]);
+    CrashReportClient client(options);
+    client.start();
+
+    if (std::strcmp(argv[2], "segv") == 0) {
+        writeThrough(nullPointer);
+    } else if (std::strcmp(argv[2], "abort") == 0) {
+        std::abort();
+    } else if (std::strcmp(argv[2], "fpe") == 0) {
+        std::raise(SIGFPE);
+    }
+    return 0;
+}
