@@ -1,0 +1,56 @@
+#pragma once
+
+#include "../platform/userdefaults/TemporaryConfigHome.h"
+
+#include "preferences/Defaults.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonObject>
+
+#include <memory>
+#include <string>
+
+// Each test gets its own configuration directory and a fresh suite in it.
+class PreferencesTest : public ::testing::Test
+{
+protected:
+    // Stored values from an earlier test must not show through: a suite reads its file when it
+    // is created, inside this test's home.
+    TemporaryConfigHome m_home;
+    std::shared_ptr<UserDefaults> m_suite = UserDefaults::suite("preferences");
+};
+
+// The shapes the program's own types take.
+enum class TestIcon { microphone, circle, record3 };
+
+template<>
+struct RawRepresentation<TestIcon>
+{
+    using RawValue = std::string;
+    static std::string rawValue(TestIcon icon);
+    static std::optional<TestIcon> fromRawValue(const std::string &raw);
+};
+
+struct TestPoint
+{
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const TestPoint &, const TestPoint &) = default;
+    QJsonValue toJson() const { return QJsonObject { { "x", x }, { "y", y } }; }
+    static std::optional<TestPoint> fromJson(const QJsonValue &json);
+};
+
+// Data-backed, codable and raw-representable, preferring its raw value, as bookmarks do.
+struct TestBookmark
+{
+    using RawValue = QByteArray;
+    QByteArray data;
+    friend bool operator==(const TestBookmark &, const TestBookmark &) = default;
+    QByteArray rawValue() const { return data; }
+    static std::optional<TestBookmark> fromRawValue(const QByteArray &raw) { return TestBookmark { raw }; }
+    QJsonValue toJson() const { return QString::fromLatin1(data.toBase64()); }
+    static std::optional<TestBookmark> fromJson(const QJsonValue &json);
+};
+template<>
+inline constexpr bool defaultsPreferRawRepresentable<TestBookmark> = true;

@@ -1,0 +1,256 @@
+#include "PreferencesTestSupport.h"
+
+#include <QColor>
+#include <QUrl>
+#include <QUuid>
+
+#include <chrono>
+#include <map>
+#include <set>
+
+namespace {
+
+using Defaults::Key;
+using Defaults::toSerializable;
+using Defaults::toValue;
+
+// Which bridge each kind of type gets, and whether it is stored as it is.
+static_assert(
+    std::same_as<DefaultsSerializableTraits<TestIcon>::Bridge, Defaults::RawRepresentableBridge<TestIcon>>);
+static_assert(
+    std::same_as<DefaultsSerializableTraits<TestPoint>::Bridge, Defaults::TopLevelCodableBridge<TestPoint>>);
+static_assert(std::same_as<DefaultsSerializableTraits<TestBookmark>::Bridge,
+    Defaults::RawRepresentableBridge<TestBookmark>>);
+static_assert(std::same_as<DefaultsSerializableTraits<std::chrono::nanoseconds>::Bridge,
+    Defaults::TopLevelCodableBridge<std::chrono::nanoseconds>>);
+static_assert(std::same_as<DefaultsSerializableTraits<QUrl>::Bridge, Defaults::URLBridge>);
+static_assert(isNativelySupported<std::int64_t> && isNativelySupported<PropertyDate>);
+static_assert(isNativelySupported<std::vector<std::string>> && !isNativelySupported<std::vector<TestIcon>>);
+static_assert(isNativelySupported<std::optional<double>> && !isNativelySupported<std::optional<QUuid>>);
+static_assert(isNativelySupported<std::map<std::string, QByteArray>>);
+static_assert(!isNativelySupported<std::map<int, QByteArray>> && !isNativelySupported<std::set<std::string>>);
+static_assert(!DefaultsSerializable<char>);
+
+class StoredFormsTest : public PreferencesTest
+{
+protected:
+    template<class V>
+    void expectRoundTrip(const V &value, const PropertyValue &expectedForm)
+    {
+        const Key<V> key("key", V {}, m_suite);
+        Defaults::set(key, value);
+        EXPECT_EQ(m_suite->object("key"), expectedForm) << m_suite->object("key")->debugDescription();
+        // Through the file too: a fresh view of the suite reads the same value.
+        const std::string name = m_suite->suiteName();
+        m_suite.reset();
+        m_suite = UserDefaults::suite(name);
+        EXPECT_EQ(Defaults::getValue<V>(*m_suite, "key"), value);
+    }
+};
+
+TEST_F(StoredFormsTest, NativeValuesAreStoredAsTheyAre)
+{
+    expectRoundTrip(true, PropertyValue(true));
+    expectRoundTrip(std::int64_t(-5), PropertyValue(-5));
+    expectRoundTrip(
+        std::uint64_t(18446744073709551615u), PropertyValue(std::uint64_t(18446744073709551615u)));
+    expectRoundTrip(2.5, PropertyValue(2.5));
+    expectRoundTrip(0.25f, PropertyValue(0.25));
+    expectRoundTrip(std::string("é"), PropertyValue("é"));
+    expectRoundTrip(QByteArray("\0\1", 2), PropertyValue(QByteArray("\0\1", 2)));
+    const PropertyDate date(std::chrono::nanoseconds(1'700'000'000'000'000'001));
+    expectRoundTrip(date, PropertyValue(date));
+    expectRoundTrip(std::vector<std::int64_t> { 1, 2 },
+        PropertyValue(PropertyArray { PropertyValue(1), PropertyValue(2) }));
+    expectRoundTrip(std::map<std::string, QByteArray> { { "a", "x" } },
+        PropertyValue(PropertyDictionary { { "a", PropertyValue(QByteArray("x")) } }));
+}
+
+TEST_F(StoredFormsTest, CodableStructureIsABareJsonObject)
+{
+    expectRoundTrip(TestPoint { 1, -2 }, PropertyValue(R"({"x":1,"y":-2})"));
+}
+
+TEST_F(StoredFormsTest, UrlAndDurationAreJsonText)
+{
+    expectRoundTrip(
+        QUrl("file:///home/user/My%20Recordings"), PropertyValue(R"("file:///home/user/My%20Recordings")"));
+    expectRoundTrip(std::chrono::nanoseconds(1'500'000'000), PropertyValue("1500000000"));
+}
+
+TEST_F(StoredFormsTest, RawValueTypesStoreTheirBareRawValue)
+{
+    expectRoundTrip(TestIcon::record3, PropertyValue("record3"));
+    expectRoundTrip(TestBookmark { QByteArray("\x01\x02", 2) }, PropertyValue(QByteArray("\x01\x02", 2)));
+}
+
+TEST_F(StoredFormsTest, UuidIsItsCanonicalText)
+{
+    const QUuid uuid("{67e55044-10b1-426f-9247-bb680e5fe0c8}");
+    expectRoundTrip(uuid, PropertyValue("67E55044-10B1-426F-9247-BB680E5FE0C8"));
+    EXPECT_EQ(toValue<QUuid>(PropertyValue("67e55044-10b1-426f-9247-bb680e5fe0c8")), uuid);
+    EXPECT_EQ(toValue<QUuid>(PropertyValue("not-a-uuid")), std::nullopt);
+    EXPECT_EQ(toValue<QUuid>(PropertyValue("{67e55044-10b1-426f-9247-bb680e5fe0c8}")), std::nullopt);
+    EXPECT_EQ(toValue<QUuid>(PropertyValue("00000000-0000-0000-0000-000000000000")), QUuid());
+}
+
+TEST_F(StoredFormsTest, SetOfTextIsAnArrayAndRepeatsCollapse)
+{
+    expectRoundTrip(std::set<std::string> { "b", "a" },
+        PropertyValue(PropertyArray { PropertyValue("a"), PropertyValue("b") }));
+    const PropertyValue repeated(PropertyArray { PropertyValue("x"), PropertyValue("x") });
+    EXPECT_EQ(toValue<std::set<std::string>>(repeated), (std::set<std::string> { "x" }));
+    EXPECT_EQ(
+        toValue<std::set<std::string>>(PropertyValue(PropertyArray { PropertyValue(1) })), std::nullopt);
+}
+
+TEST_F(StoredFormsTest, ColourIsAnArchiveThatReadsBackEqual)
+{
+    const Key<QColor> key("colour", QColor(Qt::black), m_suite);
+    const QColor colour = QColor::fromRgba64(1, 2, 65535, 300);
+    Defaults::set(key, colour);
+    EXPECT_EQ(m_suite->object("colour")->kind(), PropertyValue::Kind::Data);
+    EXPECT_EQ(Defaults::get(key), colour);
+    const QColor extended = QColor::fromRgbF(1.5f, -0.25f, 0.5f, 1.0f);
+    Defaults::set(key, extended);
+    EXPECT_EQ(Defaults::get(key).redF(), 1.5f);
+    EXPECT_EQ(Defaults::get(key).greenF(), -0.25f);
+    // An invalid colour has no archive; writing it removes the stored value.
+    Defaults::set(key, QColor());
+    EXPECT_EQ(Defaults::get(key), QColor(Qt::black));
+}
+
+TEST_F(StoredFormsTest, BrokenArchiveReadsAsDefault)
+{
+    const Key<QColor> key("colour", QColor(Qt::red), m_suite);
+    m_suite->setObject("colour", PropertyValue(QByteArray("garbage")));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Defaults::get(key), QColor(Qt::red));
+    EXPECT_FALSE(testing::internal::GetCapturedStdout().empty()); // unarchiving errors are printed
+}
+
+TEST_F(StoredFormsTest, IntAndBoolKeysReadJsonText)
+{
+    EXPECT_EQ(toValue<std::int64_t>(PropertyValue("5")), 5);
+    EXPECT_EQ(toValue<bool>(PropertyValue("true")), true);
+    EXPECT_EQ(toValue<std::int64_t>(PropertyValue("5.5")), std::nullopt);
+    EXPECT_EQ(toValue<std::int8_t>(PropertyValue("300")), std::nullopt);
+}
+
+TEST_F(StoredFormsTest, TextKeyDoesNotReadANumber)
+{
+    EXPECT_EQ(toValue<std::string>(PropertyValue(5)), std::nullopt);
+}
+
+TEST_F(StoredFormsTest, DataKeyReadsBase64JsonText)
+{
+    EXPECT_EQ(toValue<QByteArray>(PropertyValue("\"AQI=\"")), QByteArray("\x01\x02", 2));
+    EXPECT_EQ(toValue<QByteArray>(PropertyValue("AQI=")), std::nullopt);
+}
+
+TEST_F(StoredFormsTest, ArrayOfIntReadsTextElementsThroughJsonDroppingBadOnes)
+{
+    const PropertyValue texts(PropertyArray { PropertyValue("1"), PropertyValue("x"), PropertyValue("3") });
+    EXPECT_EQ(toValue<std::vector<std::int64_t>>(texts), (std::vector<std::int64_t> { 1, 3 }));
+}
+
+TEST_F(StoredFormsTest, NonNativeArrayDropsElementsThatDoNotConvert)
+{
+    const std::vector<QColor> colours { QColor(Qt::red), QColor(), QColor(Qt::blue) };
+    const std::optional<PropertyValue> form = toSerializable(colours);
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->as<PropertyArray>()->size(), 2u);
+
+    const PropertyValue icons(
+        PropertyArray { PropertyValue("circle"), PropertyValue("Microphone"), PropertyValue("record3") });
+    EXPECT_EQ(toValue<std::vector<TestIcon>>(icons),
+        (std::vector<TestIcon> { TestIcon::circle, TestIcon::record3 }));
+}
+
+TEST_F(StoredFormsTest, RawTextNamingNoCaseReadsAsDefault)
+{
+    const Key<TestIcon> key("icon", TestIcon::microphone, m_suite);
+    EXPECT_EQ(m_suite->object("icon"), PropertyValue("microphone"));
+    m_suite->setObject("icon", PropertyValue("Microphone"));
+    EXPECT_EQ(Defaults::get(key), TestIcon::microphone);
+    m_suite->setObject("icon", PropertyValue(1));
+    EXPECT_EQ(Defaults::get(key), TestIcon::microphone);
+}
+
+TEST_F(StoredFormsTest, DictionaryWithIntegerKeysSkipsKeysThatDoNotConvert)
+{
+    const std::map<int, TestIcon> icons { { 1, TestIcon::circle }, { 20, TestIcon::record3 } };
+    const std::optional<PropertyValue> form = toSerializable(icons);
+    ASSERT_TRUE(form);
+    EXPECT_EQ(*form,
+        PropertyValue(
+            PropertyDictionary { { "1", PropertyValue("circle") }, { "20", PropertyValue("record3") } }));
+    const PropertyValue stored(PropertyDictionary { { "1", PropertyValue("circle") },
+        { "x", PropertyValue("circle") }, { "2", PropertyValue("nothing") } });
+    EXPECT_EQ(
+        (toValue<std::map<int, TestIcon>>(stored)), (std::map<int, TestIcon> { { 1, TestIcon::circle } }));
+}
+
+TEST_F(StoredFormsTest, DataDictionaryFallsBackToJsonTextValues)
+{
+    const PropertyValue texts(
+        PropertyDictionary { { "good", PropertyValue("\"AQI=\"") }, { "bad", PropertyValue("nope") } });
+    EXPECT_EQ((toValue<std::map<std::string, QByteArray>>(texts)),
+        (std::map<std::string, QByteArray> { { "good", QByteArray("\x01\x02", 2) } }));
+}
+
+TEST_F(StoredFormsTest, NonFiniteDoubleInJsonIsAnEncodingErrorThatRemovesTheKey)
+{
+    const Key<std::vector<std::chrono::nanoseconds>> unused("unused", {}, m_suite);
+    const Key<TestPoint> point("point", TestPoint {}, m_suite);
+    Defaults::set(point, TestPoint { 1, 1 });
+    ASSERT_TRUE(m_suite->object("point"));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Defaults::TopLevelCodableBridge<double>::serialize(std::numeric_limits<double>::infinity()),
+        std::nullopt);
+    EXPECT_FALSE(testing::internal::GetCapturedStdout().empty());
+    // A native double never takes that road: infinity is stored as it is.
+    const Key<double> number("number", 0.0, m_suite);
+    Defaults::set(number, std::numeric_limits<double>::infinity());
+    EXPECT_EQ(Defaults::get(number), std::numeric_limits<double>::infinity());
+}
+
+TEST_F(StoredFormsTest, EveryBridgeMapsNothingToNothing)
+{
+    EXPECT_EQ(Defaults::TopLevelCodableBridge<TestPoint>::serialize(std::nullopt), std::nullopt);
+    EXPECT_EQ(Defaults::TopLevelCodableBridge<TestPoint>::deserialize(std::nullopt), std::nullopt);
+    EXPECT_EQ(Defaults::RawRepresentableBridge<TestIcon>::deserialize(std::nullopt), std::nullopt);
+    EXPECT_EQ(Defaults::UUIDBridge::deserialize(std::nullopt), std::nullopt);
+    EXPECT_EQ(Defaults::ColorBridge::serialize(std::nullopt), std::nullopt);
+    EXPECT_EQ((Defaults::SetBridge<std::string>::deserialize(std::nullopt)), std::nullopt);
+    EXPECT_EQ((Defaults::ArrayBridge<TestIcon>::serialize(std::nullopt)), std::nullopt);
+    EXPECT_EQ((Defaults::DictionaryBridge<int, TestIcon>::deserialize(std::nullopt)), std::nullopt);
+    EXPECT_EQ(Defaults::AnyBridge::serialize(std::nullopt), std::nullopt);
+    const std::optional<Defaults::AnySerializable> read = Defaults::AnyBridge::deserialize(std::nullopt);
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(read->isNil());
+}
+
+TEST_F(StoredFormsTest, OptionalOfNonNativeTypeStoresTheWrappedForm)
+{
+    const Key<std::optional<TestBookmark>> key("bookmark", m_suite);
+    Defaults::set(key, std::optional<TestBookmark>(TestBookmark { "raw" }));
+    EXPECT_EQ(m_suite->object("bookmark"), PropertyValue(QByteArray("raw")));
+    EXPECT_EQ(Defaults::get(key), TestBookmark { "raw" });
+    Defaults::set(key, std::optional<TestBookmark>());
+    EXPECT_EQ(m_suite->object("bookmark"), std::nullopt);
+}
+
+TEST_F(StoredFormsTest, JsonFragmentDecodingAcceptsBareValuesOnly)
+{
+    EXPECT_EQ(decodeOptional<std::int64_t>("42"), 42);
+    EXPECT_EQ(decodeOptional<std::string>("\"a\""), "a");
+    EXPECT_EQ(decodeOptional<std::int64_t>("1,2"), std::nullopt);
+    EXPECT_EQ(decodeOptional<std::int64_t>(""), std::nullopt);
+    EXPECT_EQ(decodeOptional<std::int64_t>("[1]"), std::nullopt);
+    EXPECT_EQ(decodeOptional<std::int64_t>("1],[2"), std::nullopt);
+    EXPECT_EQ(decodeOptional<std::uint8_t>("256"), std::nullopt);
+    EXPECT_EQ(decodeOptional<std::vector<std::int64_t>>("[1,2]"), (std::vector<std::int64_t> { 1, 2 }));
+}
+
+} // namespace
