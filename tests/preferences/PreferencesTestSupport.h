@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../platform/userdefaults/TemporaryConfigHome.h"
+#include "PreferencesTestSuite.h"
 
 #include "preferences/Defaults.h"
 
@@ -10,16 +10,6 @@
 
 #include <memory>
 #include <string>
-
-// Each test gets its own configuration directory and a fresh suite in it.
-class PreferencesTest : public ::testing::Test
-{
-protected:
-    // Stored values from an earlier test must not show through: a suite reads its file when it
-    // is created, inside this test's home.
-    TemporaryConfigHome m_home;
-    std::shared_ptr<UserDefaults> m_suite = UserDefaults::suite("preferences");
-};
 
 // The shapes the program's own types take.
 enum class TestIcon { microphone, circle, record3 };
