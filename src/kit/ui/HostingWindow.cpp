@@ -1,0 +1,96 @@
+#include "kit/ui/HostingWindow.h"
+
+#include "kit/ui/KeyCommand.h"
+
+#include <QKeyEvent>
+#include <QLoggingCategory>
+#include <QScreen>
+#include <QVBoxLayout>
+
+Q_LOGGING_CATEGORY(lcHostingWindow, "tapewick.ui.window")
+
+HostingWindow::HostingWindow(QWidget *content, Options options)
+    : m_content(content)
+    , m_options(options)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    if (content) {
+        layout->addWidget(content);
+    }
+    if (!m_options.canBecomeKey) {
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+    }
+}
+
+HostingWindow::~HostingWindow()
+{
+    qCDebug(lcHostingWindow) << "HostingWindow - DEINIT";
+}
+
+QRect HostingWindow::constrainedFrame(const QRect &proposed, const QSize &screen)
+{
+    int x = proposed.x();
+    int y = proposed.y();
+    int width = proposed.width();
+    int height = proposed.height();
+    if (width >= screen.width()) {
+        width = screen.width();
+        x = 0;
+    }
+    if (height >= screen.height()) {
+        height = screen.height();
+        y = 0;
+    }
+    if (x + width > screen.width()) {
+        x = screen.width() - width;
+    }
+    if (y + height > screen.height()) {
+        y = screen.height() - height;
+    }
+    return QRect(std::max(0, x), std::max(0, y), width, height);
+}
+
+void HostingWindow::windowWillClose()
+{
+    if (m_content) {
+        m_content->hide();
+        m_content->deleteLater();
+    }
+}
+
+void HostingWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (KeyCommand::matches(*event, Qt::Key_Escape, Qt::NoModifier) && m_options.closeOnEscape) {
+        close();
+        event->accept();
+        return;
+    }
+    KwWindow::keyPressEvent(event);
+}
+
+void HostingWindow::showEvent(QShowEvent *event)
+{
+    KwWindow::showEvent(event);
+    constrainToScreen();
+}
+
+void HostingWindow::resizeEvent(QResizeEvent *event)
+{
+    KwWindow::resizeEvent(event);
+    if (isVisible()) {
+        constrainToScreen();
+    }
+}
+
+void HostingWindow::constrainToScreen()
+{
+    if (!m_options.constrainWindowToScreen || !screen()) {
+        return;
+    }
+    const QRect constrained = constrainedFrame(geometry(), screen()->geometry().size());
+    if (constrained != geometry()) {
+        setGeometry(constrained);
+    }
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "kit/ui/KwWindow.h"
+
+#include <QPointer>
+
+// A window around one content widget, which it releases when it closes.
+class HostingWindow : public KwWindow
+{
+    Q_OBJECT
+public:
+    struct Options
+    {
+        // Keep the whole window on its screen.
+        bool constrainWindowToScreen = false;
+        // Whether the window takes keyboard focus when shown.
+        bool canBecomeKey = true;
+        bool closeOnEscape = false;
+    };
+
+    HostingWindow(QWidget *content, Options options);
+    ~HostingWindow() override;
+
+    QWidget *content() const { return m_content; }
+    const Options &options() const { return m_options; }
+
+    // The frame pulled onto a screen of `screen` size, measured as if the screen
+    // started at the origin: shrunk to fit, then moved in, never to a negative origin.
+    static QRect constrainedFrame(const QRect &proposed, const QSize &screen);
+
+protected:
+    void windowWillClose() override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void constrainToScreen();
+
+    QPointer<QWidget> m_content;
+    Options m_options;
+};

@@ -1,0 +1,141 @@
+#include "kit/ui/SymbolImage.h"
+
+#include "kit/foundation/TextFont.h"
+#include "kit/ui/DrawnIconEngine.h"
+
+#include <QFile>
+#include <QHash>
+#include <QLoggingCategory>
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
+
+#include <memory>
+
+Q_LOGGING_CATEGORY(lcSymbols, "tapewick.ui.symbols")
+
+namespace {
+
+struct Symbol
+{
+    const char *name;
+    // A freedesktop icon of the same meaning, for a drawing that went missing.
+    const char *themeName;
+};
+
+constexpr Symbol symbols[] = {
+    { "mic.fill", "audio-input-microphone" },
+    { "record.circle.fill", "media-record" },
+    { "record.circle", "media-record" },
+    { "smallcircle.circle.fill", nullptr },
+    { "waveform.circle.fill", nullptr },
+    { "waveform.circle", nullptr },
+    { "gearshape", "preferences-system" },
+    { "gearshape.2", "preferences-other" },
+    { "command", "preferences-desktop-keyboard-shortcuts" },
+    { "paintbrush.pointed", "preferences-desktop-theme" },
+    { "menubar.rectangle", nullptr },
+    { "filemenu.and.selection", nullptr },
+    { "bell.badge", "preferences-system-notifications" },
+    { "calendar", "x-office-calendar" },
+    { "arrow.triangle.branch", nullptr },
+    { "globe", "applications-internet" },
+    { "sparkles", nullptr },
+    { "nosign", "action-unavailable" },
+    { "xmark.circle.fill", "edit-clear" },
+};
+
+const Symbol *findSymbol(const QString &name)
+{
+    for (const Symbol &symbol : symbols) {
+        if (name == QLatin1String(symbol.name)) {
+            return &symbol;
+        }
+    }
+    return nullptr;
+}
+
+// Parsed once per symbol; icons share the renderer.
+std::shared_ptr<QSvgRenderer> rendererFor(const QString &name)
+{
+    static QHash<QString, std::shared_ptr<QSvgRenderer>> cache;
+    if (const auto found = cache.constFind(name); found != cache.cend()) {
+        return *found;
+    }
+    const QString path = QStringLiteral(":/tapewick/symbols/%1.svg").arg(name);
+    std::shared_ptr<QSvgRenderer> renderer;
+    if (QFile::exists(path)) {
+        renderer = std::make_shared<QSvgRenderer>(path);
+        if (!renderer->isValid()) {
+            qCWarning(lcSymbols) << "Symbol drawing is not valid SVG:" << path;
+            renderer.reset();
+        }
+    }
+    cache.insert(name, renderer);
+    return renderer;
+}
+
+} // namespace
+
+namespace SymbolImage {
+
+std::optional<QIcon> systemSymbol(const QString &name, std::optional<qreal> pointSize)
+{
+    const Symbol *symbol = findSymbol(name);
+    if (!symbol) {
+        return std::nullopt;
+    }
+    const qreal points = pointSize.value_or(0) > 0 ? *pointSize : TextFont::systemFontSize();
+    const int extent = qMax(1, qRound(points));
+    const QSize naturalSize(extent, extent);
+
+    if (std::shared_ptr<QSvgRenderer> renderer = rendererFor(name)) {
+        auto draw = [renderer](QPainter &painter, const QRectF &rect) {
+            // Fit the drawing's square into the rectangle without distorting it.
+            const qreal side = qMin(rect.width(), rect.height());
+            const QRectF square(rect.center() - QPointF(side, side) / 2, QSizeF(side, side));
+            renderer->render(&painter, square);
+        };
+        QIcon icon(new DrawnIconEngine(naturalSize, std::move(draw), true));
+        icon.setIsMask(true);
+        return icon;
+    }
+    if (symbol->themeName) {
+        QIcon themed = QIcon::fromTheme(QLatin1String(symbol->themeName));
+        if (!themed.isNull()) {
+            return themed;
+        }
+    }
+    qCWarning(lcSymbols) << "No drawing for symbol" << name;
+    return std::nullopt;
+}
+
+QStringList names()
+{
+    QStringList result;
+    for (const Symbol &symbol : symbols) {
+        result.append(QLatin1String(symbol.name));
+    }
+    return result;
+}
+
+QIcon asTemplate(const QIcon &icon, QSize naturalSize)
+{
+    auto draw = [icon](QPainter &painter, const QRectF &rect) { icon.paint(&painter, rect.toAlignedRect()); };
+    QIcon result(new DrawnIconEngine(naturalSize, std::move(draw), true));
+    result.setIsMask(true);
+    return result;
+}
+
+QPixmap tinted(const QPixmap &pixmap, const QColor &color)
+{
+    QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter painter(&image);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        painter.fillRect(image.rect(), color);
+    }
+    return QPixmap::fromImage(image);
+}
+
+} // namespace SymbolImage
