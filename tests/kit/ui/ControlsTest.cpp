@@ -1,0 +1,256 @@
+#include "kit/foundation/FoundationHooks.h"
+#include "kit/ui/Buttons.h"
+#include "kit/ui/EnumPicker.h"
+#include "kit/ui/FontHelpers.h"
+#include "kit/ui/SecondaryTextStyle.h"
+#include "kit/ui/SettingsTabType.h"
+#include "kit/ui/UrlIcon.h"
+
+#include "EventLoop.h"
+#include "platform/events/CurrentValueSubject.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+enum class Quality { low, medium, high, best };
+
+template<>
+struct EnumCases<Quality>
+{
+    static std::vector<Quality> all()
+    {
+        return { Quality::low, Quality::medium, Quality::high, Quality::best };
+    }
+};
+
+namespace {
+
+Label qualityRow(const Quality &quality)
+{
+    static const char *const names[] = { "Low", "Medium", "High", "Best" };
+    return { QLatin1String(names[static_cast<int>(quality)]), QIcon() };
+}
+
+TEST(EnumPickerTest, ListsEveryCaseInOrderAndShowsTheSelection)
+{
+    Quality stored = Quality::high;
+    EnumPicker<Quality> picker(Binding<Quality>::over(stored), qualityRow, QStringLiteral("Quality"));
+    ASSERT_EQ(picker.count(), 4);
+    EXPECT_EQ(picker.itemText(0), QStringLiteral("Low"));
+    EXPECT_EQ(picker.itemText(3), QStringLiteral("Best"));
+    EXPECT_EQ(picker.currentIndex(), 2);
+    EXPECT_EQ(picker.label(), QStringLiteral("Quality"));
+    EXPECT_EQ(stored, Quality::high);
+}
+
+TEST(EnumPickerTest, ChoosingARowWritesItsCase)
+{
+    Quality stored = Quality::low;
+    int writes = 0;
+    Binding<Quality> binding { [&] { return stored; },
+        [&](const Quality &value) {
+            stored = value;
+            ++writes;
+        },
+        {} };
+    EnumPicker<Quality> picker(binding, qualityRow);
+    EXPECT_EQ(writes, 0);
+    picker.setCurrentIndex(2);
+    EXPECT_EQ(stored, Quality::high);
+    EXPECT_EQ(writes, 1);
+}
+
+TEST(EnumPickerTest, OutsideChangeMovesTheChoice)
+{
+    auto subject = std::make_shared<Events::CurrentValueSubject<Quality>>(Quality::medium);
+    Binding<Quality> binding { [subject] { return subject->value(); },
+        [subject](const Quality &value) { subject->send(value); },
+        [subject](std::function<void()> changed) {
+            return subject->sink([changed](const Quality &) { changed(); });
+        } };
+    EnumPicker<Quality> picker(binding, qualityRow);
+    EXPECT_EQ(picker.currentIndex(), 1);
+    subject->send(Quality::best);
+    EXPECT_EQ(picker.currentIndex(), 3);
+    picker.setCurrentIndex(0);
+    EXPECT_EQ(subject->value(), Quality::low);
+}
+
+TEST(EnumPickerTest, RefreshRereadsABindingThatCannotTell)
+{
+    Quality stored = Quality::low;
+    EnumPicker<Quality> picker(Binding<Quality>::over(stored), qualityRow);
+    stored = Quality::best;
+    EXPECT_EQ(picker.currentIndex(), 0);
+    picker.refresh();
+    EXPECT_EQ(picker.currentIndex(), 3);
+    EXPECT_EQ(stored, Quality::best);
+}
+
+TEST(EnumPickerTest, CaseIndexTakesTheFirstEqualCaseAndIgnoresBadPositions)
+{
+    int stored = 7;
+    // Two cases that compare equal: the first one's position is the answer.
+    const Binding<int> index = caseIndex(Binding<int>::over(stored), std::vector<int> { 3, 7, 7, 9 });
+    EXPECT_EQ(index.value(), 1);
+    index.setValue(3);
+    EXPECT_EQ(stored, 9);
+    index.setValue(4);
+    index.setValue(-1);
+    EXPECT_EQ(stored, 9);
+    stored = 42;
+    EXPECT_EQ(index.value(), -1);
+}
+
+TEST(EnumPickerTest, ValueOutsideTheCasesShowsNoChoice)
+{
+    Quality stored = static_cast<Quality>(17);
+    EnumPicker<Quality> picker(Binding<Quality>::over(stored), qualityRow);
+    EXPECT_EQ(picker.currentIndex(), -1);
+    EXPECT_EQ(stored, static_cast<Quality>(17));
+}
+
+TEST(SettingsTabTest, LabelsAndSymbols)
+{
+    const Label general = SettingsTab::label(SettingsTabType::general);
+    EXPECT_EQ(general.title, QStringLiteral("General"));
+    EXPECT_FALSE(general.icon.isNull());
+    EXPECT_EQ(SettingsTab::symbolName(SettingsTabType::appearance), QStringLiteral("paintbrush.pointed"));
+    EXPECT_EQ(SettingsTab::label(SettingsTabType::shortcuts).title, QStringLiteral("Shortcuts"));
+    EXPECT_EQ(SettingsTab::symbolName(SettingsTabType::advanced), QStringLiteral("gearshape.2"));
+    EXPECT_EQ(SettingsTab::label(SettingsTabType::calendar).title, QStringLiteral("Calendar"));
+    EXPECT_EQ(SettingsTab::label(SettingsTabType::calendars).title, QStringLiteral("Calendars"));
+    EXPECT_EQ(SettingsTab::symbolName(SettingsTabType::calendar),
+        SettingsTab::symbolName(SettingsTabType::calendars));
+    EXPECT_EQ(SettingsTab::symbolName(SettingsTabType::browsers), QStringLiteral("globe"));
+    EXPECT_EQ(SettingsTab::symbolName(SettingsTabType::timeZones), QStringLiteral("globe"));
+    EXPECT_EQ(SettingsTab::label(SettingsTabType::exclude).title, QStringLiteral("Exclude"));
+}
+
+class QuitButtonTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        FoundationHooks::setAppName(QStringLiteral("Recorder"));
+        FoundationHooks::setTerminate([this] { ++terminations; });
+    }
+    void TearDown() override
+    {
+        FoundationHooks::setAppName({});
+        FoundationHooks::setTerminate({});
+    }
+    int terminations = 0;
+};
+
+TEST_F(QuitButtonTest, TitleNamesTheApplicationWhenAsked)
+{
+    EXPECT_EQ(Buttons::Quit(false).text(), QStringLiteral("Quit"));
+    EXPECT_EQ(Buttons::Quit(true).text(), QStringLiteral("Quit Recorder"));
+}
+
+TEST_F(QuitButtonTest, PressAsksToQuitOnTheNextTurn)
+{
+    Buttons::Quit button(false);
+    button.click();
+    EXPECT_EQ(terminations, 0);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return terminations == 1; }));
+}
+
+TEST_F(QuitButtonTest, ControlQInItsWindowPressesIt)
+{
+    QWidget window;
+    auto *button = new Buttons::Quit(true, &window);
+    window.show();
+    window.activateWindow();
+    bool pressed = false;
+    QObject::connect(button, &QPushButton::clicked, [&] { pressed = true; });
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return QApplication::activeWindow() == &window; }));
+    QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
+    TestSupport::processEventsUntil([&] { return terminations == 1; });
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(terminations, 1);
+}
+
+TEST(CloseOrClearButtonTest, BorderlessIconButtonRunsItsAction)
+{
+    int runs = 0;
+    CloseOrClearButton button(QStringLiteral("Clear 100%"), [&] { ++runs; });
+    EXPECT_TRUE(button.autoRaise());
+    EXPECT_EQ(button.toolButtonStyle(), Qt::ToolButtonIconOnly);
+    EXPECT_FALSE(button.icon().isNull());
+    EXPECT_EQ(button.toolTip(), QStringLiteral("Clear 100%"));
+    EXPECT_EQ(button.accessibleName(), QStringLiteral("Clear 100%"));
+    button.click();
+    EXPECT_EQ(runs, 1);
+
+    CloseOrClearButton untitled(QString(), [&] { ++runs; });
+    EXPECT_FALSE(untitled.icon().isNull());
+    untitled.click();
+    EXPECT_EQ(runs, 2);
+}
+
+TEST(SecondaryTextStyleTest, SmallerDimmedTextKeepingAChildsOwnFont)
+{
+    QWidget container;
+    auto *plain = new QLabel(QStringLiteral("plain"), &container);
+    auto *own = new QLabel(QStringLiteral("own"), &container);
+    QFont ownFont = own->font();
+    ownFont.setPointSizeF(30);
+    own->setFont(ownFont);
+
+    const QColor primary = container.palette().color(QPalette::Active, QPalette::WindowText);
+    applySecondaryTextStyle(&container, TextStyle::smallSystemFontSize());
+
+    EXPECT_DOUBLE_EQ(plain->font().pointSizeF(), TextStyle::smallSystemFontSize());
+    EXPECT_LT(TextStyle::smallSystemFontSize(), TextStyle::systemFontSize());
+    EXPECT_DOUBLE_EQ(own->font().pointSizeF(), 30);
+    const QColor secondary = plain->palette().color(QPalette::Active, QPalette::WindowText);
+    EXPECT_EQ(secondary.rgb(), primary.rgb());
+    EXPECT_LT(secondary.alphaF(), primary.alphaF());
+
+    QLabel standard(QStringLiteral("standard"));
+    applySecondaryTextStyle(&standard);
+    EXPECT_DOUBLE_EQ(standard.font().pointSizeF(), TextStyle::systemFontSize());
+}
+
+TEST(UrlIconTest, ShowsTheIconOfFilesAndFolders)
+{
+    QTemporaryDir directory;
+    ASSERT_TRUE(directory.isValid());
+    UrlIcon folder(QUrl::fromLocalFile(directory.path()));
+    EXPECT_FALSE(folder.icon().isNull());
+    EXPECT_EQ(folder.focusPolicy(), Qt::NoFocus);
+
+    UrlIcon missing(QUrl::fromLocalFile(directory.filePath(QStringLiteral("gone.m4a"))));
+    EXPECT_FALSE(missing.icon().isNull());
+    missing.resize(64, 16);
+    // Drawing a non-square space must not crash or crop; it paints.
+    QImage image(64, 16, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    missing.render(&image);
+}
+
+TEST(FontHelpersTest, BoldDropsTheSlantAndKeepsSizeAndDigits)
+{
+    QFont font = QApplication::font();
+    font.setPointSizeF(17);
+    font.setItalic(true);
+    const QFont bold = boldFont(font);
+    EXPECT_EQ(bold.weight(), QFont::Bold);
+    EXPECT_FALSE(bold.italic());
+    EXPECT_DOUBLE_EQ(bold.pointSizeF(), 17);
+    EXPECT_EQ(bold.family(), font.family());
+
+    const TextFont digits = TextFont(font).monospacedDigit();
+    const TextFont boldDigits = boldFont(digits);
+    EXPECT_TRUE(boldDigits.hasMonospacedDigits());
+    EXPECT_EQ(boldDigits.font().weight(), QFont::Bold);
+}
+
+} // namespace
