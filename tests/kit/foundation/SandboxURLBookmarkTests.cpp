@@ -1,4 +1,5 @@
 #include "kit/foundation/BookmarkData.h"
+#include "kit/foundation/BookmarkRecord.h"
 #include "kit/foundation/CocoaError.h"
 #include "kit/foundation/Errno.h"
 #include "kit/foundation/FoundationHooks.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -143,16 +145,48 @@ TEST_F(SandboxURLBookmarkTest, CreationFailsForWhatIsNotALocalItem)
     }
 }
 
+// 0 when the item yields a read-only bookmark only, else the number of the failed check.
+int readOnlyBookmarkProblem(const QString &path)
+{
+    try {
+        BookmarkData::create(QUrl::fromLocalFile(path));
+        return 1;
+    } catch (const Errno &error) {
+        if (error.rawValue() != EACCES) {
+            return 2;
+        }
+    }
+    const auto bookmark = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(path));
+    if (bookmark.resolvedURL() != QUrl::fromLocalFile(path)) {
+        return 3;
+    }
+    const auto record = BookmarkRecord::decode(bookmark.bookmarkData());
+    return record && record->isReadOnly ? 0 : 4;
+}
+
 TEST_F(SandboxURLBookmarkTest, AnItemThatCanOnlyBeReadGetsAReadOnlyBookmark)
 {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "the superuser may write every file";
-    }
     const QString path = makeFile(QStringLiteral("locked.m4a"));
-    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner));
-    EXPECT_THROW(BookmarkData::create(QUrl::fromLocalFile(path)), Errno);
-    const auto bookmark = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(path));
-    EXPECT_EQ(bookmark.resolvedURL(), QUrl::fromLocalFile(path));
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadOther));
+    if (::geteuid() != 0) {
+        EXPECT_EQ(readOnlyBookmarkProblem(path), 0);
+        return;
+    }
+    // The superuser may write anything, so the check runs as an unprivileged user in a child.
+    ASSERT_TRUE(QFile::setPermissions(m_root.path(),
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
+            ::_exit(10);
+        }
+        ::_exit(readOnlyBookmarkProblem(path));
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 } // namespace

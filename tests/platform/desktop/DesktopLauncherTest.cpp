@@ -4,6 +4,8 @@
 
 #include "EventLoop.h"
 
+#include <QDesktopServices>
+
 namespace {
 
 using DesktopLauncherTest = ApplicationsFixture;
@@ -51,3 +53,30 @@ TEST_F(DesktopLauncherTest, AnEntryThatIsNotAnApplicationFailsWithAText)
 }
 
 } // namespace
+
+namespace {
+
+class UrlReceiver : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> received;
+
+public slots:
+    void open(const QUrl &url) { received.append(url); }
+};
+
+TEST(DesktopOpenUrlTest, AUrlGoesToTheHandlerOfItsScheme)
+{
+    UrlReceiver receiver;
+    QDesktopServices::setUrlHandler(QStringLiteral("tapewick-test"), &receiver, "open");
+    const QUrl url(QStringLiteral("tapewick-test:recording?id=7"));
+    EXPECT_TRUE(DesktopLauncher::openUrl(url));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("tapewick-test"));
+    EXPECT_EQ(receiver.received, QList<QUrl> { url });
+}
+
+} // namespace
+
+#include "DesktopLauncherTest.moc"
