@@ -13,16 +13,6 @@ constexpr std::uint8_t knownFlags = directoryFlag | readOnlyFlag;
 constexpr qsizetype headerSize = 4 + 1 + 1 + 8 + 8 + 4;
 constexpr qsizetype checksumSize = 4;
 
-std::uint32_t checksum(const char *bytes, qsizetype length)
-{
-    std::uint32_t hash = 0x811c9dc5u;
-    for (qsizetype i = 0; i < length; ++i) {
-        hash ^= static_cast<std::uint8_t>(bytes[i]);
-        hash *= 0x01000193u;
-    }
-    return hash;
-}
-
 template<typename T>
 void append(QByteArray &out, T value)
 {
@@ -43,6 +33,16 @@ T read(const char *bytes)
 
 } // namespace
 
+std::uint32_t BookmarkRecord::checksum(QByteArrayView bytes)
+{
+    std::uint32_t hash = 0x811c9dc5u;
+    for (const char byte : bytes) {
+        hash ^= static_cast<std::uint8_t>(byte);
+        hash *= 0x01000193u;
+    }
+    return hash;
+}
+
 QByteArray BookmarkRecord::encoded() const
 {
     const QByteArray pathBytes = path.toUtf8();
@@ -55,7 +55,7 @@ QByteArray BookmarkRecord::encoded() const
     append<std::uint64_t>(out, inode);
     append<std::uint32_t>(out, static_cast<std::uint32_t>(pathBytes.size()));
     out.append(pathBytes);
-    append<std::uint32_t>(out, checksum(out.constData(), out.size()));
+    append<std::uint32_t>(out, checksum(out));
     return out;
 }
 
@@ -75,7 +75,7 @@ std::optional<BookmarkRecord> BookmarkRecord::decode(const QByteArray &data)
         return std::nullopt;
     }
     const qsizetype checked = data.size() - checksumSize;
-    if (read<std::uint32_t>(bytes + checked) != checksum(bytes, checked)) {
+    if (read<std::uint32_t>(bytes + checked) != checksum(QByteArrayView(bytes, checked))) {
         return std::nullopt;
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <cstdint>
@@ -26,6 +27,9 @@ public:
     QByteArray encoded() const;
     // None for anything that is not a complete, intact record of a known version.
     static std::optional<BookmarkRecord> decode(const QByteArray &data);
+
+    // The checksum that ends a record, over the bytes before it.
+    static std::uint32_t checksum(QByteArrayView bytes);
 
     friend bool operator==(const BookmarkRecord &, const BookmarkRecord &) = default;
 };

@@ -58,10 +58,7 @@ QByteArray handMade(const QByteArray &path, std::uint8_t version = 1, std::uint8
         bytes.append(static_cast<char>((path.size() >> (8 * i)) & 0xff));
     }
     bytes.append(path);
-    std::uint32_t hash = 0x811c9dc5u;
-    for (const char byte : bytes) {
-        hash = (hash ^ static_cast<std::uint8_t>(byte)) * 0x01000193u;
-    }
+    const std::uint32_t hash = BookmarkRecord::checksum(bytes);
     for (int i = 0; i < 4; ++i) {
         bytes.append(static_cast<char>((hash >> (8 * i)) & 0xff));
     }
