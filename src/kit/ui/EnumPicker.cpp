@@ -9,6 +9,9 @@ EnumPickerBase::EnumPickerBase(
     setAccessibleName(label);
     for (const Label &row : rows) {
         addItem(row.icon, row.title);
+        setItemData(count() - 1, row.title, Qt::ToolTipRole);
+        setItemData(count() - 1, row.title, Qt::AccessibleTextRole);
+        m_titles.append(row.title);
     }
     refresh();
     connect(this, &QComboBox::currentIndexChanged, this, [this](int row) {
@@ -26,4 +29,12 @@ void EnumPickerBase::refresh()
     m_refreshing = true;
     setCurrentIndex(m_index.value());
     m_refreshing = false;
+}
+
+void EnumPickerBase::setIconOnly(bool iconOnly)
+{
+    m_iconOnly = iconOnly;
+    for (int row = 0; row < count(); ++row) {
+        setItemText(row, iconOnly ? QString() : m_titles.at(row));
+    }
 }

@@ -47,12 +47,19 @@ public:
     EnumPickerBase(Binding<int> index, const QList<Label> &rows, const QString &label, QWidget *parent);
 
     QString label() const { return m_label; }
+
+    // Rows show only their icons; the titles stay as tooltips and accessible text.
+    void setIconOnly(bool iconOnly);
+    bool isIconOnly() const { return m_iconOnly; }
+
     // Reads the binding again, for owners whose binding cannot tell about changes.
     void refresh();
 
 private:
     Binding<int> m_index;
     QString m_label;
+    QStringList m_titles;
+    bool m_iconOnly = false;
     Events::AnyCancellable m_observation;
     bool m_refreshing = false;
 };

@@ -48,6 +48,18 @@ TEST(EnumPickerTest, ListsEveryCaseInOrderAndShowsTheSelection)
     EXPECT_EQ(stored, Quality::high);
 }
 
+TEST(EnumPickerTest, IconOnlyRowsKeepTheirTitlesForAccessibility)
+{
+    Quality stored = Quality::low;
+    EnumPicker<Quality> picker(Binding<Quality>::over(stored), qualityRow);
+    picker.setIconOnly(true);
+    EXPECT_TRUE(picker.itemText(1).isEmpty());
+    EXPECT_EQ(picker.itemData(1, Qt::AccessibleTextRole).toString(), QStringLiteral("Medium"));
+    EXPECT_EQ(picker.itemData(1, Qt::ToolTipRole).toString(), QStringLiteral("Medium"));
+    picker.setIconOnly(false);
+    EXPECT_EQ(picker.itemText(1), QStringLiteral("Medium"));
+}
+
 TEST(EnumPickerTest, ChoosingARowWritesItsCase)
 {
     Quality stored = Quality::low;
