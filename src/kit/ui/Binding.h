@@ -3,6 +3,7 @@
 #include "platform/events/AnyCancellable.h"
 
 #include <functional>
+#include <type_traits>
 #include <utility>
 
 // A value that a control reads and writes but does not own: a preference accessor,
@@ -26,3 +27,24 @@ struct Binding
         return { [&storage] { return storage; }, [&storage](const T &value) { storage = value; }, {} };
     }
 };
+
+// A binding over any accessor with value() and setValue(), such as a preference's
+// accessor. When the accessor has a publisher() of its changes, the binding tells
+// about them on the GUI thread, where controls live.
+template<typename Accessor>
+requires requires(const Accessor &accessor)
+{
+    accessor.setValue(accessor.value());
+}
+auto bindingFrom(Accessor accessor)
+{
+    using T = std::decay_t<decltype(accessor.value())>;
+    Binding<T> binding { [accessor] { return accessor.value(); },
+        [accessor](const T &value) { accessor.setValue(value); }, {} };
+    if constexpr (requires { accessor.publisher().receiveOnMain(); }) {
+        binding.observe = [accessor](std::function<void()> changed) {
+            return accessor.publisher().receiveOnMain().sink([changed](const auto &) { changed(); });
+        };
+    }
+    return binding;
+}

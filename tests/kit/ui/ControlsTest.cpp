@@ -93,6 +93,30 @@ TEST(EnumPickerTest, OutsideChangeMovesTheChoice)
     EXPECT_EQ(subject->value(), Quality::low);
 }
 
+// Shaped like a preference's accessor: a value, a setter and a publisher of changes.
+class QualityAccessor
+{
+public:
+    Quality value() const { return m_subject->value(); }
+    void setValue(const Quality &quality) const { m_subject->send(quality); }
+    Events::AnyPublisher<Quality> publisher() const { return m_subject->eraseToAnyPublisher(); }
+
+private:
+    std::shared_ptr<Events::CurrentValueSubject<Quality>> m_subject
+        = std::make_shared<Events::CurrentValueSubject<Quality>>(Quality::medium);
+};
+
+TEST(EnumPickerTest, FollowsAnAccessorOnTheGuiThread)
+{
+    QualityAccessor accessor;
+    EnumPicker<Quality> picker(bindingFrom(accessor), qualityRow);
+    EXPECT_EQ(picker.currentIndex(), 1);
+    picker.setCurrentIndex(2);
+    EXPECT_EQ(accessor.value(), Quality::high);
+    accessor.setValue(Quality::best);
+    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return picker.currentIndex() == 3; }));
+}
+
 TEST(EnumPickerTest, RefreshRereadsABindingThatCannotTell)
 {
     Quality stored = Quality::low;
