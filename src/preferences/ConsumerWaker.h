@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QObject>
+
+#include <coroutine>
+#include <mutex>
+
+namespace Defaults::Detail {
+
+// Resumes a suspended consumer on its own thread. It is made there, so a producer only posts a
+// call to it; wake() takes the producer's lock first, so that what the producer wrote under it
+// is visible to the resumed consumer (also to tools that cannot see inside Qt's event queue).
+class ConsumerWaker : public QObject
+{
+public:
+    ConsumerWaker(std::coroutine_handle<> consumer, std::mutex &producerLock)
+        : m_consumer(consumer)
+        , m_producerLock(producerLock)
+    { }
+
+    void wake();
+
+private:
+    std::coroutine_handle<> m_consumer;
+    std::mutex &m_producerLock;
+};
+
+} // namespace Defaults::Detail

@@ -1,0 +1,171 @@
+#include "PreferencesTestSupport.h"
+
+#include "platform/events/PassthroughSubject.h"
+#include "preferences/DefaultsObserve.h"
+#include "preferences/DefaultsPropagation.h"
+#include "preferences/DefaultsPublishers.h"
+
+#include <vector>
+
+namespace {
+
+using Defaults::Key;
+using Defaults::KeyChange;
+using Defaults::ObservationOption;
+
+class PublisherTest : public PreferencesTest
+{
+};
+
+TEST_F(PublisherTest, InitialSubscriptionDeliversTheCurrentValueBeforeReturning)
+{
+    const Key<std::int64_t> key("count", 7, m_suite);
+    std::vector<KeyChange<std::int64_t>> changes;
+    auto subscription
+        = Defaults::publisher(key, { ObservationOption::Initial }).sink([&](const auto &change) {
+              changes.push_back(change);
+          });
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].newValue, 7);
+    EXPECT_EQ(changes[0].oldValue, 7);
+    Defaults::set(key, std::int64_t(9));
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[1].newValue, 9);
+    EXPECT_EQ(changes[1].oldValue, 7);
+}
+
+TEST_F(PublisherTest, RemovalAndUnreadableValuesBecomeTheDefault)
+{
+    const Key<std::optional<std::string>> name("name", m_suite);
+    const Key<bool> flag("flag", true, m_suite);
+    std::vector<KeyChange<std::optional<std::string>>> names;
+    std::vector<KeyChange<bool>> flags;
+    auto nameSubscription
+        = Defaults::publisher(name).sink([&](const auto &change) { names.push_back(change); });
+    auto flagSubscription
+        = Defaults::publisher(flag).sink([&](const auto &change) { flags.push_back(change); });
+
+    Defaults::set(name, std::optional<std::string>("take"));
+    Defaults::set(name, std::optional<std::string>());
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names[1].oldValue, "take");
+    EXPECT_EQ(names[1].newValue, std::nullopt);
+
+    m_suite->setObject("flag", "not a boolean");
+    ASSERT_EQ(flags.size(), 1u);
+    EXPECT_TRUE(flags[0].newValue);
+    m_suite->setObject("flag", false);
+    EXPECT_TRUE(flags[1].oldValue);
+    EXPECT_FALSE(flags[1].newValue);
+}
+
+TEST_F(PublisherTest, RecordsDifferingOnlyInPriorAreUnequal)
+{
+    Defaults::BaseChange base;
+    base.newValue = PropertyValue(true);
+    Defaults::BaseChange prior = base;
+    prior.isPrior = true;
+    EXPECT_EQ(KeyChange<bool>(base, false), KeyChange<bool>(base, false));
+    EXPECT_NE(KeyChange<bool>(base, false), KeyChange<bool>(prior, false));
+    EXPECT_NE(KeyChange<bool>(Defaults::BaseChange {}, false), KeyChange<bool>(base, false));
+}
+
+TEST_F(PublisherTest, PriorOptionReachesTypedRecords)
+{
+    const Key<std::int64_t> key("count", 1, m_suite);
+    std::vector<KeyChange<std::int64_t>> changes;
+    auto subscription = Defaults::publisher(key, { ObservationOption::Prior }).sink([&](const auto &change) {
+        changes.push_back(change);
+    });
+    Defaults::set(key, std::int64_t(2));
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_TRUE(changes[0].isPrior);
+    EXPECT_EQ(changes[0].oldValue, 1);
+    EXPECT_FALSE(changes[1].isPrior);
+    EXPECT_EQ(changes[1].newValue, 2);
+}
+
+TEST_F(PublisherTest, CancellingStopsDelivery)
+{
+    const Key<bool> key("flag", false, m_suite);
+    int calls = 0;
+    auto subscription = Defaults::publisher(key).sink([&](const auto &) { ++calls; });
+    Defaults::set(key, true);
+    subscription.cancel();
+    Defaults::set(key, false);
+    EXPECT_EQ(calls, 1);
+    {
+        auto dropped = Defaults::publisher(key).sink([&](const auto &) { ++calls; });
+    }
+    Defaults::set(key, true);
+    EXPECT_EQ(calls, 1);
+}
+
+TEST_F(PublisherTest, PublishersAreSilentInsideWithoutPropagation)
+{
+    const Key<bool> key("flag", false, m_suite);
+    int calls = 0;
+    auto subscription = Defaults::publisher(key).sink([&](const auto &) { ++calls; });
+    Defaults::withoutPropagation([&] { Defaults::set(key, true); });
+    EXPECT_EQ(calls, 0);
+    EXPECT_TRUE(Defaults::get(key));
+}
+
+TEST_F(PublisherTest, SeveralKeysSendOneSignalPerChange)
+{
+    const Key<bool> first("first", false, m_suite);
+    const Key<std::int64_t> second("second", 0, m_suite);
+    int signalCount = 0;
+    auto subscription
+        = Defaults::publisher({ first, second }, { ObservationOption::Initial }).sink([&] { ++signalCount; });
+    EXPECT_EQ(signalCount, 2);
+    Defaults::set(first, true);
+    Defaults::set(second, std::int64_t(4));
+    EXPECT_EQ(signalCount, 4);
+    m_suite->setObject("unrelated", 1);
+    EXPECT_EQ(signalCount, 4);
+}
+
+TEST_F(PublisherTest, NoKeysNeverSendNorComplete)
+{
+    bool sent = false;
+    bool completed = false;
+    auto subscription
+        = Defaults::publisher({}, { ObservationOption::Initial })
+              .sink([&](const auto &) { completed = true; }, [&](const auto &) { sent = true; });
+    m_suite->setObject("anything", 1);
+    EXPECT_FALSE(sent);
+    EXPECT_FALSE(completed);
+}
+
+TEST_F(PublisherTest, TypedObservationHandsOverRecords)
+{
+    const Key<std::optional<std::string>> key("prefix", m_suite);
+    std::vector<KeyChange<std::optional<std::string>>> changes;
+    auto observation = Defaults::observe(
+        key, { ObservationOption::Initial }, [&](const auto &change) { changes.push_back(change); });
+    Defaults::set(key, std::optional<std::string>("rec"));
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[0].newValue, std::nullopt);
+    EXPECT_EQ(changes[1].newValue, "rec");
+    observation.reset();
+    Defaults::set(key, std::optional<std::string>("later"));
+    EXPECT_EQ(changes.size(), 2u);
+}
+
+TEST_F(PublisherTest, ObservingSeveralKeysCountsEachListing)
+{
+    const Key<bool> first("first", false, m_suite);
+    const Key<bool> second("second", false, m_suite);
+    int calls = 0;
+    auto observation = Defaults::observe({ first, second, first }, {}, [&] { ++calls; });
+    Defaults::set(first, true);
+    EXPECT_EQ(calls, 2);
+    Defaults::set(second, true);
+    EXPECT_EQ(calls, 3);
+    observation->invalidate();
+    Defaults::set(first, false);
+    EXPECT_EQ(calls, 3);
+}
+
+} // namespace

@@ -1,0 +1,115 @@
+#include "PreferencesTestSupport.h"
+
+#include "EventLoop.h"
+#include "PostedEvents.h"
+#include "preferences/DefaultsToggle.h"
+
+#include <QTest>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Defaults::Key;
+using TestSupport::processEventsFor;
+using TestSupport::processEventsUntil;
+
+class ToggleTest : public PreferencesTest
+{
+protected:
+    ~ToggleTest() override { drainPostedEvents(); }
+
+    // Lets the toggle's loop deliver its first value, which changes nothing.
+    static void settle() { processEventsFor(20ms); }
+};
+
+TEST_F(ToggleTest, ShowsTheDefaultAndTheTitleAsItStands)
+{
+    const Key<bool> key("copy", true, m_suite);
+    Defaults::Toggle toggle("Save &Quit", key);
+    EXPECT_TRUE(toggle.isChecked());
+    EXPECT_TRUE(toggle.shortcut().isEmpty());
+    EXPECT_EQ(toggle.text().replace("&&", "&"), "Save &Quit");
+}
+
+TEST_F(ToggleTest, ClickingStoresAndThenRunsTheActionOnce)
+{
+    const Key<bool> key("copy", false, m_suite);
+    Defaults::Toggle toggle("Copy recording", key);
+    std::vector<bool> actions;
+    toggle.onChange([&](bool value) { actions.push_back(value); });
+    settle();
+    EXPECT_TRUE(actions.empty());
+    toggle.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&toggle));
+    QTest::mouseClick(&toggle, Qt::LeftButton, {}, QPoint(8, toggle.height() / 2));
+    EXPECT_TRUE(Defaults::get(key));
+    EXPECT_TRUE(toggle.isChecked());
+    ASSERT_TRUE(processEventsUntil([&] { return !actions.empty(); }));
+    processEventsFor(20ms);
+    EXPECT_EQ(actions, std::vector<bool> { true });
+}
+
+TEST_F(ToggleTest, WithoutAnActionItOnlyStores)
+{
+    const Key<bool> key("copy", false, m_suite);
+    Defaults::Toggle toggle("Copy recording", key);
+    settle();
+    toggle.click();
+    toggle.click();
+    EXPECT_FALSE(Defaults::get(key));
+    EXPECT_EQ(m_suite->object("copy"), PropertyValue(false));
+    processEventsFor(20ms);
+    EXPECT_FALSE(toggle.isChecked());
+}
+
+TEST_F(ToggleTest, ASecondActionReplacesTheFirst)
+{
+    const Key<bool> key("copy", false, m_suite);
+    Defaults::Toggle toggle("Copy recording", key);
+    int first = 0;
+    int second = 0;
+    toggle.onChange([&](bool) { ++first; }).onChange([&](bool) { ++second; });
+    settle();
+    toggle.click();
+    ASSERT_TRUE(processEventsUntil([&] { return second == 1; }));
+    EXPECT_EQ(first, 0);
+}
+
+TEST_F(ToggleTest, FollowsChangesMadeElsewhere)
+{
+    const Key<bool> key("copy", false, m_suite);
+    Defaults::Toggle toggle("Copy recording", key);
+    std::vector<bool> actions;
+    toggle.onChange([&](bool value) { actions.push_back(value); });
+    settle();
+    Defaults::set(key, true);
+    ASSERT_TRUE(processEventsUntil([&] { return actions.size() == 1; }));
+    EXPECT_TRUE(toggle.isChecked());
+    std::thread elsewhere([&] { Defaults::set(key, false); });
+    elsewhere.join();
+    ASSERT_TRUE(processEventsUntil([&] { return actions.size() == 2; }));
+    EXPECT_FALSE(toggle.isChecked());
+    EXPECT_EQ(actions, (std::vector<bool> { true, false }));
+    key.reset();
+    processEventsFor(20ms);
+    EXPECT_EQ(actions.size(), 2u);
+}
+
+TEST_F(ToggleTest, TwoTogglesOnOneKeyStayTogether)
+{
+    const Key<bool> key("copy", false, m_suite);
+    Defaults::Toggle first("First", key);
+    Defaults::Toggle second("Second", key);
+    int secondActions = 0;
+    second.onChange([&](bool) { ++secondActions; });
+    settle();
+    first.click();
+    ASSERT_TRUE(processEventsUntil([&] { return second.isChecked(); }));
+    EXPECT_EQ(secondActions, 1);
+}
+
+} // namespace

@@ -1,0 +1,199 @@
+#include "PostedEvents.h"
+#include "PreferencesTestSupport.h"
+
+#include "EventLoop.h"
+#include "preferences/DefaultsPropagation.h"
+#include "preferences/DefaultsUpdates.h"
+
+#include <QCoroTask>
+
+#include <chrono>
+#include <coroutine>
+#include <map>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Defaults::Key;
+using TestSupport::processEventsFor;
+using TestSupport::processEventsUntil;
+
+// A coroutine whose frame the test destroys itself, wherever it is suspended.
+struct OwnedCoroutine
+{
+    struct promise_type
+    {
+        OwnedCoroutine get_return_object()
+        {
+            return OwnedCoroutine { std::coroutine_handle<promise_type>::from_promise(*this) };
+        }
+        std::suspend_never initial_suspend() noexcept { return {}; }
+        std::suspend_always final_suspend() noexcept { return {}; }
+        void return_void() { }
+        void unhandled_exception() { std::terminate(); }
+    };
+    explicit OwnedCoroutine(std::coroutine_handle<promise_type> handle)
+        : handle(handle)
+    { }
+    OwnedCoroutine(const OwnedCoroutine &) = delete;
+    ~OwnedCoroutine()
+    {
+        if (handle) {
+            handle.destroy();
+        }
+    }
+    std::coroutine_handle<promise_type> handle;
+};
+
+template<class V>
+QCoro::Task<> collect(Defaults::UpdateStream<V> stream, std::vector<V> &values, std::size_t count)
+{
+    while (values.size() < count) {
+        std::optional<V> value = co_await stream.next();
+        if (!value) {
+            co_return;
+        }
+        values.push_back(*value);
+    }
+}
+
+template<class V>
+OwnedCoroutine consumeForever(Defaults::UpdateStream<V> stream, std::vector<V> &values)
+{
+    while (std::optional<V> value = co_await stream.next()) {
+        values.push_back(*value);
+    }
+}
+
+class UpdateStreamTest : public PreferencesTest
+{
+protected:
+    ~UpdateStreamTest() override { drainPostedEvents(); }
+};
+
+TEST_F(UpdateStreamTest, InitialValueComesFirstThenChangesInOrder)
+{
+    const Key<std::int64_t> key("count", 1, m_suite);
+    std::vector<std::int64_t> values;
+    auto stream = Defaults::updateStream(key, true);
+    Defaults::set(key, std::int64_t(2));
+    Defaults::set(key, std::int64_t(3));
+    collect(std::move(stream), values, 3);
+    // Everything was buffered, so the consumer ran to the end without suspending.
+    EXPECT_EQ(values, (std::vector<std::int64_t> { 1, 2, 3 }));
+}
+
+TEST_F(UpdateStreamTest, WithoutInitialNothingComesUntilAChange)
+{
+    const Key<bool> key("flag", false, m_suite);
+    std::vector<bool> values;
+    collect(Defaults::updateStream(key, false), values, 1);
+    processEventsFor(50ms);
+    EXPECT_TRUE(values.empty());
+    Defaults::set(key, true);
+    // A waiting consumer is resumed on a later turn of its event loop, never inside the write.
+    EXPECT_TRUE(values.empty());
+    EXPECT_TRUE(processEventsUntil([&] { return !values.empty(); }));
+    EXPECT_EQ(values, std::vector<bool> { true });
+}
+
+TEST_F(UpdateStreamTest, RemovingAnOptionalValueYieldsTheDefault)
+{
+    const Key<std::optional<std::string>> key("prefix", m_suite);
+    Defaults::set(key, std::optional<std::string>("rec"));
+    std::vector<std::optional<std::string>> values;
+    collect(Defaults::updateStream(key, true), values, 2);
+    Defaults::set(key, std::optional<std::string>());
+    ASSERT_TRUE(processEventsUntil([&] { return values.size() == 2; }));
+    EXPECT_EQ(values[0], "rec");
+    EXPECT_EQ(values[1], std::nullopt);
+}
+
+TEST_F(UpdateStreamTest, WritesWithoutPropagationAreNotSeen)
+{
+    const Key<std::int64_t> key("count", 0, m_suite);
+    std::vector<std::int64_t> values;
+    collect(Defaults::updateStream(key, false), values, 1);
+    Defaults::withoutPropagation([&] { Defaults::set(key, std::int64_t(1)); });
+    Defaults::set(key, std::int64_t(2));
+    ASSERT_TRUE(processEventsUntil([&] { return !values.empty(); }));
+    processEventsFor(20ms);
+    EXPECT_EQ(values, std::vector<std::int64_t> { 2 });
+}
+
+TEST_F(UpdateStreamTest, FedBySeveralThreadsNothingIsLostOrReordered)
+{
+    const Key<std::int64_t> key("count", -1, m_suite);
+    constexpr int threads = 4;
+    constexpr int writesPerThread = 40;
+    std::vector<std::int64_t> values;
+    collect(Defaults::updateStream(key, false), values, threads * writesPerThread);
+    std::vector<std::thread> writers;
+    for (int thread = 0; thread < threads; ++thread) {
+        writers.emplace_back([&, thread] {
+            for (int round = 0; round < writesPerThread; ++round) {
+                Defaults::set(key, std::int64_t(thread * 1000 + round));
+            }
+        });
+    }
+    ASSERT_TRUE(processEventsUntil([&] { return values.size() == threads * writesPerThread; }, 20s));
+    for (std::thread &writer : writers) {
+        writer.join();
+    }
+    std::map<std::int64_t, std::vector<std::int64_t>> byThread;
+    for (std::int64_t value : values) {
+        byThread[value / 1000].push_back(value % 1000);
+    }
+    ASSERT_EQ(byThread.size(), std::size_t(threads));
+    for (const auto &[thread, rounds] : byThread) {
+        ASSERT_EQ(rounds.size(), std::size_t(writesPerThread)) << "thread " << thread;
+        for (int round = 0; round < writesPerThread; ++round) {
+            EXPECT_EQ(rounds[round], round) << "thread " << thread;
+        }
+    }
+}
+
+TEST_F(UpdateStreamTest, DestroyingASuspendedConsumerRemovesTheObservation)
+{
+    const Key<bool> key("flag", false, m_suite);
+    const long baseline = m_suite.use_count();
+    std::vector<bool> values;
+    {
+        OwnedCoroutine consumer = consumeForever(Defaults::updateStream(key, false), values);
+        EXPECT_FALSE(consumer.handle.done());
+        // The observation's callback holds a copy of the key, and so the suite.
+        EXPECT_GT(m_suite.use_count(), baseline);
+        Defaults::set(key, true);
+        // Destroyed with a resume already queued for it.
+    }
+    EXPECT_EQ(m_suite.use_count(), baseline);
+    Defaults::set(key, false);
+    processEventsFor(50ms);
+    EXPECT_TRUE(values.empty());
+}
+
+TEST_F(UpdateStreamTest, CancellingEndsAWaitingConsumer)
+{
+    const Key<bool> key("flag", false, m_suite);
+    const long baseline = m_suite.use_count();
+    auto stream = Defaults::updateStream(key, false);
+    const auto cancel = stream.canceller();
+    std::vector<bool> values;
+    bool ended = false;
+    [](Defaults::UpdateStream<bool> stream, std::vector<bool> &values, bool &ended) -> QCoro::Task<> {
+        while (std::optional<bool> value = co_await stream.next()) {
+            values.push_back(*value);
+        }
+        ended = true;
+    }(std::move(stream), values, ended);
+    cancel();
+    EXPECT_EQ(m_suite.use_count(), baseline);
+    Defaults::set(key, true);
+    EXPECT_TRUE(processEventsUntil([&] { return ended; }));
+    EXPECT_TRUE(values.empty());
+    cancel();
+}
+
+} // namespace
