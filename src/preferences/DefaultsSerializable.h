@@ -66,11 +66,12 @@ template<DefaultsSerializable T>
 inline constexpr bool isNativelySupported<T> = DefaultsSerializableTraits<T>::isNativelySupportedType;
 
 // Markers for the default rules: a type that is both raw-representable (or archivable) and
-// JSON-codable can say which form it prefers.
+// JSON-codable can say which form it prefers, by specialising these or, where it cannot see this
+// header (a type of a lower layer), with a static constexpr bool member of the same name.
 template<class T>
-inline constexpr bool defaultsPreferRawRepresentable = false;
+inline constexpr bool defaultsPreferRawRepresentable = requires { requires T::defaultsPreferRawRepresentable; };
 template<class T>
-inline constexpr bool defaultsPreferNSSecureCoding = false;
+inline constexpr bool defaultsPreferNSSecureCoding = requires { requires T::defaultsPreferNSSecureCoding; };
 
 // Types stored as an array of their elements through their own accessors; opt in by
 // specialising the trait with `Element`, `elements(const T &)` and `make(std::vector<Element>)`.

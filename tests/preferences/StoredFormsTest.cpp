@@ -31,6 +31,35 @@ static_assert(isNativelySupported<std::map<std::string, QByteArray>>);
 static_assert(!isNativelySupported<std::map<int, QByteArray>> && !isNativelySupported<std::set<std::string>>);
 static_assert(!DefaultsSerializable<char>);
 
+// Raw-representable and codable: without a preference the JSON text form wins; a lower-layer
+// type states its preference with a member.
+struct TestRawCodable
+{
+    using RawValue = std::string;
+    std::string raw;
+    friend bool operator==(const TestRawCodable &, const TestRawCodable &) = default;
+    std::string rawValue() const { return raw; }
+    static std::optional<TestRawCodable> fromRawValue(const std::string &text) { return TestRawCodable{text}; }
+    QJsonValue toJson() const { return QJsonObject{{"raw", QString::fromStdString(raw)}}; }
+    static std::optional<TestRawCodable> fromJson(const QJsonValue &json)
+    {
+        if (!json.toObject().value("raw").isString()) {
+            return std::nullopt;
+        }
+        return TestRawCodable{json.toObject().value("raw").toString().toStdString()};
+    }
+};
+struct TestPrefersRaw : TestRawCodable
+{
+    static constexpr bool defaultsPreferRawRepresentable = true;
+    static std::optional<TestPrefersRaw> fromRawValue(const std::string &text) { return TestPrefersRaw{{text}}; }
+    static std::optional<TestPrefersRaw> fromJson(const QJsonValue &) { return std::nullopt; }
+};
+static_assert(std::same_as<DefaultsSerializableTraits<TestRawCodable>::Bridge,
+                           Defaults::RawRepresentableCodableBridge<TestRawCodable>>);
+static_assert(
+    std::same_as<DefaultsSerializableTraits<TestPrefersRaw>::Bridge, Defaults::RawRepresentableBridge<TestPrefersRaw>>);
+
 class StoredFormsTest : public PreferencesTest
 {
 protected:
@@ -82,6 +111,12 @@ TEST_F(StoredFormsTest, RawValueTypesStoreTheirBareRawValue)
 {
     expectRoundTrip(TestIcon::record3, PropertyValue("record3"));
     expectRoundTrip(TestBookmark { QByteArray("\x01\x02", 2) }, PropertyValue(QByteArray("\x01\x02", 2)));
+}
+
+TEST_F(StoredFormsTest, PreferenceDecidesBetweenRawValueAndJsonText)
+{
+    expectRoundTrip(TestRawCodable{"a"}, PropertyValue(R"({"raw":"a"})"));
+    expectRoundTrip(TestPrefersRaw{{"a"}}, PropertyValue("a"));
 }
 
 TEST_F(StoredFormsTest, UuidIsItsCanonicalText)

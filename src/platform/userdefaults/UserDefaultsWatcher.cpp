@@ -58,20 +58,28 @@ void UserDefaultsWatcher::dispose()
 {
     if (QCoreApplication::instance() == nullptr) {
         // After the application object is gone no event loop runs; only give back the descriptor.
-        m_changed = nullptr;
         ::close(m_fd);
         m_fd = -1;
         return;
     }
     if (QThread::currentThread() == thread()) {
-        delete this;
-    } else {
-        deleteLater();
+        // The suite may be going away from inside our own callback: stop listening now, free the
+        // object once the callback has returned.
+        if (m_notifier != nullptr) {
+            m_notifier->setEnabled(false);
+        }
+        m_disposed = true;
+        ::close(m_fd); // inotify instances are a scarce per-user resource
+        m_fd = -1;
     }
+    deleteLater();
 }
 
 void UserDefaultsWatcher::start()
 {
+    if (m_disposed) {
+        return;
+    }
     m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &UserDefaultsWatcher::readEvents);
 }
@@ -96,7 +104,7 @@ void UserDefaultsWatcher::readEvents()
             offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
         }
     }
-    if (relevant && m_changed) {
+    if (relevant && !m_disposed && m_changed) {
         m_changed();
     }
 }

@@ -32,4 +32,5 @@ private:
     QString m_fileName;
     std::function<void()> m_changed;
     QSocketNotifier *m_notifier = nullptr;
+    bool m_disposed = false;
 };
