@@ -69,9 +69,15 @@ inline constexpr bool isNativelySupported<T> = DefaultsSerializableTraits<T>::is
 // JSON-codable can say which form it prefers, by specialising these or, where it cannot see this
 // header (a type of a lower layer), with a static constexpr bool member of the same name.
 template<class T>
-inline constexpr bool defaultsPreferRawRepresentable = requires { requires T::defaultsPreferRawRepresentable; };
+inline constexpr bool defaultsPreferRawRepresentable = requires
+{
+    requires T::defaultsPreferRawRepresentable;
+};
 template<class T>
-inline constexpr bool defaultsPreferNSSecureCoding = requires { requires T::defaultsPreferNSSecureCoding; };
+inline constexpr bool defaultsPreferNSSecureCoding = requires
+{
+    requires T::defaultsPreferNSSecureCoding;
+};
 
 // Types stored as an array of their elements through their own accessors; opt in by
 // specialising the trait with `Element`, `elements(const T &)` and `make(std::vector<Element>)`.
@@ -215,6 +221,9 @@ struct TopLevelCodableBridge
         } catch (const std::exception &error) {
             Detail::printError(error.what());
             return std::nullopt;
+        } catch (...) {
+            Detail::printError("Unable to encode the value as JSON.");
+            return std::nullopt;
         }
     }
     static std::optional<T> deserialize(const std::optional<std::string> &text)
@@ -293,6 +302,9 @@ struct NSSecureCodingBridge
             return KeyedArchiving<T>::unarchive(*data);
         } catch (const std::exception &error) {
             Detail::printError(error.what());
+            return std::nullopt;
+        } catch (...) {
+            Detail::printError("The archive could not be read.");
             return std::nullopt;
         }
     }

@@ -39,26 +39,40 @@ struct TestRawCodable
     std::string raw;
     friend bool operator==(const TestRawCodable &, const TestRawCodable &) = default;
     std::string rawValue() const { return raw; }
-    static std::optional<TestRawCodable> fromRawValue(const std::string &text) { return TestRawCodable{text}; }
-    QJsonValue toJson() const { return QJsonObject{{"raw", QString::fromStdString(raw)}}; }
+    static std::optional<TestRawCodable> fromRawValue(const std::string &text)
+    {
+        return TestRawCodable { text };
+    }
+    QJsonValue toJson() const { return QJsonObject { { "raw", QString::fromStdString(raw) } }; }
     static std::optional<TestRawCodable> fromJson(const QJsonValue &json)
     {
         if (!json.toObject().value("raw").isString()) {
             return std::nullopt;
         }
-        return TestRawCodable{json.toObject().value("raw").toString().toStdString()};
+        return TestRawCodable { json.toObject().value("raw").toString().toStdString() };
     }
 };
 struct TestPrefersRaw : TestRawCodable
 {
     static constexpr bool defaultsPreferRawRepresentable = true;
-    static std::optional<TestPrefersRaw> fromRawValue(const std::string &text) { return TestPrefersRaw{{text}}; }
+    static std::optional<TestPrefersRaw> fromRawValue(const std::string &text)
+    {
+        return TestPrefersRaw { { text } };
+    }
     static std::optional<TestPrefersRaw> fromJson(const QJsonValue &) { return std::nullopt; }
 };
 static_assert(std::same_as<DefaultsSerializableTraits<TestRawCodable>::Bridge,
-                           Defaults::RawRepresentableCodableBridge<TestRawCodable>>);
-static_assert(
-    std::same_as<DefaultsSerializableTraits<TestPrefersRaw>::Bridge, Defaults::RawRepresentableBridge<TestPrefersRaw>>);
+    Defaults::RawRepresentableCodableBridge<TestRawCodable>>);
+static_assert(std::same_as<DefaultsSerializableTraits<TestPrefersRaw>::Bridge,
+    Defaults::RawRepresentableBridge<TestPrefersRaw>>);
+
+// A type whose own coding throws: conversions must still never throw.
+struct TestThrowing
+{
+    int value = 0;
+    QJsonValue toJson() const { throw 42; }
+    static std::optional<TestThrowing> fromJson(const QJsonValue &) { throw std::runtime_error("bad"); }
+};
 
 class StoredFormsTest : public PreferencesTest
 {
@@ -115,8 +129,8 @@ TEST_F(StoredFormsTest, RawValueTypesStoreTheirBareRawValue)
 
 TEST_F(StoredFormsTest, PreferenceDecidesBetweenRawValueAndJsonText)
 {
-    expectRoundTrip(TestRawCodable{"a"}, PropertyValue(R"({"raw":"a"})"));
-    expectRoundTrip(TestPrefersRaw{{"a"}}, PropertyValue("a"));
+    expectRoundTrip(TestRawCodable { "a" }, PropertyValue(R"({"raw":"a"})"));
+    expectRoundTrip(TestPrefersRaw { { "a" } }, PropertyValue("a"));
 }
 
 TEST_F(StoredFormsTest, UuidIsItsCanonicalText)
@@ -248,6 +262,18 @@ TEST_F(StoredFormsTest, NonFiniteDoubleInJsonIsAnEncodingErrorThatRemovesTheKey)
     const Key<double> number("number", 0.0, m_suite);
     Defaults::set(number, std::numeric_limits<double>::infinity());
     EXPECT_EQ(Defaults::get(number), std::numeric_limits<double>::infinity());
+}
+
+TEST_F(StoredFormsTest, ThrowingCodingReadsAsDefaultAndWritesNothing)
+{
+    const Key<TestThrowing> key("throwing", TestThrowing { 7 }, m_suite);
+    EXPECT_EQ(m_suite->object("throwing"), std::nullopt); // the default did not serialise
+    m_suite->setObject("throwing", PropertyValue("{}"));
+    EXPECT_EQ(Defaults::get(key).value, 7);
+    testing::internal::CaptureStdout();
+    Defaults::set(key, TestThrowing { 8 });
+    EXPECT_FALSE(testing::internal::GetCapturedStdout().empty());
+    EXPECT_EQ(m_suite->object("throwing"), std::nullopt);
 }
 
 TEST_F(StoredFormsTest, EveryBridgeMapsNothingToNothing)

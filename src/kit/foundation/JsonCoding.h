@@ -291,5 +291,9 @@ std::optional<T> decodeOptional(QByteArrayView json)
     if (!value) {
         return std::nullopt;
     }
-    return JsonCoding<T>::decode(*value);
+    try {
+        return JsonCoding<T>::decode(*value);
+    } catch (...) {
+        return std::nullopt; // a type's own decoder may throw; that is a decoding error too
+    }
 }
