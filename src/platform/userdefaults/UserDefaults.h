@@ -2,6 +2,7 @@
 
 #include "platform/userdefaults/KeyValueChange.h"
 #include "platform/userdefaults/PropertyValue.h"
+#include "platform/userdefaults/UserDefaultsFileIdentity.h"
 
 #include <QString>
 
@@ -13,8 +14,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/userdefaults/UserDefaultsFileIdentity.h"
-
 class UserDefaultsFile;
 class UserDefaultsWatcher;
 
@@ -23,10 +22,11 @@ class UserDefaultsWatcher;
 // per suite in a process; every method may be called from any thread. Observers are called
 // synchronously on the thread that made the change (for another process's change of the file, on
 // the application's main thread) and never while a lock is held, so they may read and write.
-class UserDefaults : public std::enable_shared_from_this<UserDefaults>
+class UserDefaults
 {
 public:
-    // The standard suite lives as long as the process.
+    // The standard suite lives as long as the process; its file is located (XDG_CONFIG_HOME) when
+    // it is first used.
     static std::shared_ptr<UserDefaults> standard();
     // A named suite; the same object while anyone holds it. An empty name is the standard suite.
     static std::shared_ptr<UserDefaults> suite(const std::string &name);
@@ -59,7 +59,8 @@ public:
     // With Initial the observer is called once before this returns, with the current value.
     KeyValueObserverId addObserver(
         const std::string &key, KeyValueObservingOptions options, KeyValueObserver observer);
-    // Unknown or already removed ids are ignored.
+    // Unknown or already removed ids are ignored. A call already running on another thread may
+    // still finish after this returns.
     void removeObserver(KeyValueObserverId id);
 
     // Re-reads the file when another process changed it and notifies the keys that differ. The
