@@ -1,0 +1,7 @@
+#include "app/AttributedButtonTitle.h"
+
+#include <utility>
+
+AttributedButtonTitle::AttributedButtonTitle(AttributedString string)
+    : m_string(std::move(string))
+{ }

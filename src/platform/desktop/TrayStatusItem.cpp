@@ -1,0 +1,59 @@
+#include "platform/desktop/TrayStatusItem.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPixmap>
+#include <QScreen>
+
+namespace {
+// The usual tray icon height where the tray has not placed the icon yet.
+constexpr int defaultTrayHeight = 22;
+} // namespace
+
+TrayStatusItem::TrayStatusItem(QObject *parent)
+    : QObject(parent)
+{
+    connect(&m_button, &StatusBarButton::changed, this, &TrayStatusItem::refresh);
+    connect(&m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        // A status item opens its menu on a plain click too, not only on a context click.
+        if (reason == QSystemTrayIcon::Trigger && m_menu) {
+            m_menu->popup(QCursor::pos());
+        }
+    });
+    refresh();
+}
+
+TrayStatusItem::~TrayStatusItem() = default;
+
+void TrayStatusItem::setMenu(QMenu *menu)
+{
+    m_menu = menu;
+    m_tray.setContextMenu(menu);
+}
+
+void TrayStatusItem::setVisible(bool visible)
+{
+    m_tray.setVisible(visible);
+}
+
+bool TrayStatusItem::isVisible() const
+{
+    return m_tray.isVisible();
+}
+
+int TrayStatusItem::pixelHeight() const
+{
+    const QRect placed = m_tray.geometry();
+    const int height = placed.isEmpty() ? defaultTrayHeight : placed.height();
+    return height;
+}
+
+void TrayStatusItem::refresh()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+    const QImage picture = m_button.render(qRound(pixelHeight() * ratio), ratio);
+    m_tray.setIcon(QIcon(QPixmap::fromImage(picture)));
+    m_tray.setToolTip(m_button.toolTip());
+}

@@ -1,0 +1,133 @@
+#include "app/SettingsKeys.h"
+#include "app/ShortcutNames.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The keys live in the standard database, which a process opens once: point it
+// at a private directory before anything opens it, and start every test empty.
+class SettingsKeysTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        static QTemporaryDir home;
+        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+    }
+    void SetUp() override { UserDefaults::standard()->removeAll(); }
+    void TearDown() override { UserDefaults::standard()->removeAll(); }
+
+    UserDefaults &standard() { return *UserDefaults::standard(); }
+};
+
+TEST_F(SettingsKeysTest, FreshStoreReadsEveryDefault)
+{
+    using namespace SettingsKeys;
+    EXPECT_FALSE(Defaults::get(lossless()));
+    EXPECT_FALSE(Defaults::get(showDurationInMenuBar()));
+    EXPECT_TRUE(Defaults::get(showInFinderAfterSaving()));
+    EXPECT_FALSE(Defaults::get(copyRecordingWhenDone()));
+    EXPECT_EQ(Defaults::get(defaultOutputDirectory()), std::nullopt);
+    EXPECT_EQ(Defaults::get(previousRecording()), std::nullopt);
+    EXPECT_TRUE(Defaults::get(forceMono()).empty());
+    EXPECT_EQ(Defaults::get(menuBarIcon()), MenuBarIcon::microphone);
+    EXPECT_FALSE(Defaults::get(dimMenuBarIconWhenNotRecording()));
+    EXPECT_EQ(Defaults::get(filenamePrefix()), std::nullopt);
+    EXPECT_EQ(Defaults::get(filenameTemplate()), std::nullopt);
+    EXPECT_FALSE(Defaults::get(monitorInput()));
+}
+
+TEST_F(SettingsKeysTest, KeysUseTheirNamesInTheStandardDatabase)
+{
+    using namespace SettingsKeys;
+    const std::vector<std::pair<const Defaults::Keys *, std::string>> expected {
+        { &lossless(), "lossless" },
+        { &showDurationInMenuBar(), "showDurationInMenuBar" },
+        { &showInFinderAfterSaving(), "showInFinderAfterSaving" },
+        { &copyRecordingWhenDone(), "copyRecordingWhenDone" },
+        { &defaultOutputDirectory(), "defaultOutputDirectory" },
+        { &previousRecording(), "previousRecording" },
+        { &forceMono(), "forceMono" },
+        { &menuBarIcon(), "menuBarIcon" },
+        { &dimMenuBarIconWhenNotRecording(), "dimMenuBarIconWhenNotRecording" },
+        { &filenamePrefix(), "filenamePrefix" },
+        { &filenameTemplate(), "filenameTemplate" },
+        { &monitorInput(), "monitorInput" },
+    };
+    for (const auto &[key, name] : expected) {
+        EXPECT_EQ(key->name(), name);
+        EXPECT_EQ(key->suite(), UserDefaults::standard()) << name;
+    }
+}
+
+TEST_F(SettingsKeysTest, OptionalKeysRegisterNothing)
+{
+    using namespace SettingsKeys;
+    for (const Defaults::Keys *key : std::initializer_list<const Defaults::Keys *> {
+             &defaultOutputDirectory(), &previousRecording(), &filenamePrefix(), &filenameTemplate() }) {
+        EXPECT_EQ(standard().object(key->name()), std::nullopt) << key->name();
+    }
+    EXPECT_EQ(standard().object(showInFinderAfterSaving().name()), PropertyValue(true));
+}
+
+TEST_F(SettingsKeysTest, StoredForms)
+{
+    using namespace SettingsKeys;
+    Defaults::set(menuBarIcon(), MenuBarIcon::record3);
+    EXPECT_EQ(standard().object("menuBarIcon"), PropertyValue(std::string("record3")));
+
+    Defaults::set(forceMono(), std::set<std::string> { "usb-mic", "built-in" });
+    const std::optional<PropertyValue> mono = standard().object("forceMono");
+    ASSERT_TRUE(mono);
+    EXPECT_EQ(*mono,
+        PropertyValue(
+            PropertyArray { PropertyValue(std::string("built-in")), PropertyValue(std::string("usb-mic")) }));
+
+    const SandboxURLBookmark bookmark(QByteArray("\x01\x02bookmark", 10));
+    Defaults::set(previousRecording(), std::optional(bookmark));
+    EXPECT_EQ(standard().object("previousRecording"), PropertyValue(bookmark.bookmarkData()));
+    EXPECT_EQ(Defaults::get(previousRecording()), bookmark);
+    Defaults::set(previousRecording(), std::optional<SandboxURLBookmark>());
+    EXPECT_EQ(standard().object("previousRecording"), std::nullopt);
+
+    Defaults::set(filenamePrefix(), std::optional<std::string>("Interview"));
+    EXPECT_EQ(standard().object("filenamePrefix"), PropertyValue(std::string("Interview")));
+}
+
+TEST_F(SettingsKeysTest, UnknownIconTextReadsAsMicrophone)
+{
+    standard().setObject("menuBarIcon", PropertyValue(std::string("Waveform")));
+    EXPECT_EQ(Defaults::get(SettingsKeys::menuBarIcon()), MenuBarIcon::microphone);
+    standard().setObject("menuBarIcon", PropertyValue(std::string("waveform2")));
+    EXPECT_EQ(Defaults::get(SettingsKeys::menuBarIcon()), MenuBarIcon::waveform2);
+}
+
+TEST_F(SettingsKeysTest, ShortcutNamesHaveNoShortcutAndNothingStored)
+{
+    const std::vector<std::pair<const KeyboardShortcuts::Name *, std::string>> names {
+        { &ShortcutNames::toggleRecording(), "toggleRecording" },
+        { &ShortcutNames::togglePauseRecording(), "togglePauseRecording" },
+        { &ShortcutNames::toggleInputMonitoring(), "toggleInputMonitoring" },
+    };
+    for (const auto &[name, raw] : names) {
+        EXPECT_EQ(name->rawValue(), raw);
+        EXPECT_EQ(name->defaultShortcut(), std::nullopt) << raw;
+        EXPECT_EQ(standard().object(name->userDefaultsKey()), std::nullopt) << raw;
+    }
+}
+
+TEST(ShortcutNameTest, NamesAreTheSameByRawValueAlone)
+{
+    const KeyboardShortcuts::Name plain("toggleRecording");
+    const KeyboardShortcuts::Name withDefault("toggleRecording", KeyboardShortcuts::Shortcut { 15, 0x900 });
+    EXPECT_EQ(plain, withDefault);
+    EXPECT_EQ(std::hash<KeyboardShortcuts::Name>()(plain), std::hash<KeyboardShortcuts::Name>()(withDefault));
+    EXPECT_NE(plain, KeyboardShortcuts::Name("togglerecording"));
+    EXPECT_EQ(withDefault.defaultShortcut(), (KeyboardShortcuts::Shortcut { 15, 0x900 }));
+    EXPECT_EQ(plain.userDefaultsKey(), "KeyboardShortcuts_toggleRecording");
+}
+
+} // namespace

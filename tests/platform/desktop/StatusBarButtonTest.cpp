@@ -1,0 +1,151 @@
+#include "platform/desktop/StatusBarButton.h"
+#include "platform/desktop/TrayStatusItem.h"
+
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QIcon filledIcon(const QColor &color, bool mask)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(color);
+    QIcon icon(pixmap);
+    icon.setIsMask(mask);
+    return icon;
+}
+
+// A title that fills its whole box, so where it lands can be told from the pixels.
+class BlockTitle : public StatusButtonTitle
+{
+public:
+    explicit BlockTitle(QString text, QSizeF size)
+        : m_text(std::move(text))
+        , m_size(size)
+    { }
+    QString text() const override { return m_text; }
+    QSizeF size() const override { return m_size; }
+    void draw(QPainter &painter, const QPointF &topLeft) const override
+    {
+        painter.fillRect(QRectF(topLeft, m_size), painter.pen().color());
+    }
+
+private:
+    QString m_text;
+    QSizeF m_size;
+};
+
+TEST(StatusBarButtonTest, ImageOnlyIgnoresTheTitle)
+{
+    StatusBarButton button;
+    button.setImage(filledIcon(Qt::red, false));
+    button.setTitle(QStringLiteral("00:12"));
+    const QImage picture = button.render(22);
+    EXPECT_EQ(picture.size(), QSize(22, 22));
+    EXPECT_EQ(QColor(picture.pixel(11, 11)), QColor(Qt::red));
+}
+
+TEST(StatusBarButtonTest, ImageRightOfTheTitleScaledToTheHeight)
+{
+    StatusBarButton button;
+    button.setImage(filledIcon(Qt::red, false));
+    button.setAttributedTitle(std::make_shared<BlockTitle>(QStringLiteral("12:34"), QSizeF(30, 11)));
+    button.setImagePosition(StatusBarButton::ImagePosition::imageRight);
+    const QImage picture = button.render(22);
+    // The title is doubled to fill 22 pixels: 60 wide, then the 22-pixel image.
+    ASSERT_EQ(picture.size(), QSize(82, 22));
+    EXPECT_EQ(QColor(picture.pixel(30, 11)).rgb(), StatusBarButton::panelTextColor().rgb());
+    EXPECT_EQ(QColor(picture.pixel(70, 11)), QColor(Qt::red));
+    EXPECT_EQ(button.title(), QStringLiteral("12:34"));
+
+    button.setTitle(QString());
+    EXPECT_EQ(button.render(22).size(), QSize(22, 22)) << "an empty title takes no room";
+}
+
+TEST(StatusBarButtonTest, HighDensityKeepsTheLayoutInPoints)
+{
+    StatusBarButton button;
+    button.setImage(filledIcon(Qt::red, false));
+    button.setAttributedTitle(std::make_shared<BlockTitle>(QStringLiteral("1"), QSizeF(10, 11)));
+    button.setImagePosition(StatusBarButton::ImagePosition::imageRight);
+    const QImage picture = button.render(44, 2.0);
+    EXPECT_EQ(picture.size(), QSize(84, 44));
+    EXPECT_DOUBLE_EQ(picture.devicePixelRatio(), 2.0);
+}
+
+TEST(StatusBarButtonTest, TemplatesTakeThePanelTextColourAndTintedImagesKeepTheirs)
+{
+    StatusBarButton button;
+    button.setImage(filledIcon(Qt::green, true));
+    EXPECT_EQ(QColor(button.render(22).pixel(11, 11)).rgb(), StatusBarButton::panelTextColor().rgb());
+    button.setImage(filledIcon(Qt::green, false));
+    EXPECT_EQ(QColor(button.render(22).pixel(11, 11)), QColor(Qt::green));
+}
+
+TEST(StatusBarButtonTest, AppearingDisabledDimsEverything)
+{
+    StatusBarButton button;
+    button.setImage(filledIcon(Qt::red, false));
+    button.setAttributedTitle(std::make_shared<BlockTitle>(QStringLiteral("00:00"), QSizeF(22, 22)));
+    button.setImagePosition(StatusBarButton::ImagePosition::imageRight);
+    EXPECT_EQ(qAlpha(button.render(22).pixel(5, 11)), 255);
+    button.setAppearsDisabled(true);
+    const QImage dimmed = button.render(22);
+    const int expected = qRound(255 * StatusBarButton::disabledOpacity);
+    EXPECT_NEAR(qAlpha(dimmed.pixel(5, 11)), expected, 2) << "title";
+    EXPECT_NEAR(qAlpha(dimmed.pixel(33, 11)), expected, 2) << "image";
+    button.setAppearsDisabled(false);
+    EXPECT_EQ(qAlpha(button.render(22).pixel(33, 11)), 255);
+}
+
+TEST(StatusBarButtonTest, ToolTipAndAccessibleName)
+{
+    StatusBarButton button;
+    EXPECT_EQ(button.toolTip(), QString());
+    button.setAccessibilityTitle(QStringLiteral("Tapewick"));
+    EXPECT_EQ(button.accessibleName(), QStringLiteral("Tapewick"));
+    button.setAccessibilityValue(QStringLiteral("Recording"));
+    EXPECT_EQ(button.accessibleName(), QStringLiteral("Tapewick, Recording"));
+    EXPECT_EQ(button.toolTip(), QStringLiteral("Tapewick\nRecording"));
+    button.setTitle(QStringLiteral("01:00:00"));
+    EXPECT_EQ(button.toolTip(), QStringLiteral("Tapewick\nRecording\n01:00:00"));
+}
+
+TEST(StatusBarButtonTest, EveryVisibleChangeIsSignalled)
+{
+    StatusBarButton button;
+    QSignalSpy spy(&button, &StatusBarButton::changed);
+    button.setImage(filledIcon(Qt::red, false));
+    button.setTitle(QStringLiteral("00:01"));
+    button.setImagePosition(StatusBarButton::ImagePosition::imageRight);
+    button.setAppearsDisabled(true);
+    button.setAccessibilityTitle(QStringLiteral("a"));
+    button.setAccessibilityValue(QStringLiteral("b"));
+    EXPECT_EQ(spy.count(), 6);
+    button.setAppearsDisabled(true);
+    button.setImagePosition(StatusBarButton::ImagePosition::imageRight);
+    EXPECT_EQ(spy.count(), 6) << "an unchanged value redraws nothing";
+}
+
+TEST(TrayStatusItemTest, TheTrayShowsTheButtonAndItsTitle)
+{
+    TrayStatusItem item;
+    QMenu menu;
+    item.setMenu(&menu);
+    EXPECT_EQ(item.menu(), &menu);
+    item.button().setImage(filledIcon(Qt::red, false));
+    item.button().setAccessibilityTitle(QStringLiteral("Tapewick"));
+    const QSize plain = item.icon().availableSizes().value(0);
+    item.button().setAttributedTitle(std::make_shared<BlockTitle>(QStringLiteral("00:05"), QSizeF(40, 20)));
+    item.button().setImagePosition(StatusBarButton::ImagePosition::imageRight);
+    const QSize titled = item.icon().availableSizes().value(0);
+    EXPECT_GT(titled.width(), plain.width());
+    EXPECT_EQ(titled.height(), plain.height());
+    EXPECT_EQ(item.toolTip(), QStringLiteral("Tapewick\n00:05"));
+}
+
+} // namespace
