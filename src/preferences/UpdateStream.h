@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <utility>
 
 namespace Defaults {
@@ -89,7 +90,8 @@ public:
         return m_ended;
     }
 
-    // False when a value or the end arrived meanwhile, so the consumer goes on at once.
+    // False when a value or the end arrived meanwhile, so the consumer goes on at once. One
+    // consumer at a time: a second one waiting is refused with std::logic_error.
     bool suspend(Waiter *waiter)
     {
         std::lock_guard lock(m_mutex);
@@ -100,6 +102,9 @@ public:
         }
         if (m_ended) {
             return false;
+        }
+        if (m_waiter) {
+            throw std::logic_error("UpdateStream: another consumer is already waiting");
         }
         m_waiter = waiter;
         return true;
@@ -114,7 +119,7 @@ public:
         }
         if (waiter->waker) {
             // A wake posted before the lock was taken here must not run.
-            QCoreApplication::removePostedEvents(waiter->waker, QEvent::MetaCall);
+            QCoreApplication::removePostedEvents(waiter->waker);
         }
     }
 
@@ -125,7 +130,7 @@ private:
     {
         Waiter *waiter = std::exchange(m_waiter, nullptr);
         // Posted under the lock so that abandon() either sees it and removes it or comes first.
-        QMetaObject::invokeMethod(waiter->waker, &ConsumerWaker::wake, Qt::QueuedConnection);
+        waiter->waker->post();
     }
 
     std::mutex m_mutex;

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <coroutine>
 #include <map>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -194,6 +195,31 @@ TEST_F(UpdateStreamTest, CancellingEndsAWaitingConsumer)
     EXPECT_TRUE(processEventsUntil([&] { return ended; }));
     EXPECT_TRUE(values.empty());
     cancel();
+}
+
+TEST_F(UpdateStreamTest, ASecondWaitingConsumerIsRefused)
+{
+    const Key<bool> key("flag", false, m_suite);
+    auto stream = Defaults::updateStream(key, false);
+    std::optional<bool> first;
+    bool refused = false;
+    const auto waitFirst
+        = [](Defaults::UpdateStream<bool> &stream, std::optional<bool> &first) -> QCoro::Task<> {
+        first = co_await stream.next();
+    };
+    const auto waitSecond = [](Defaults::UpdateStream<bool> &stream, bool &refused) -> QCoro::Task<> {
+        try {
+            co_await stream.next();
+        } catch (const std::logic_error &) {
+            refused = true;
+        }
+    };
+    waitFirst(stream, first);
+    waitSecond(stream, refused);
+    EXPECT_TRUE(refused);
+    Defaults::set(key, true);
+    EXPECT_TRUE(processEventsUntil([&] { return first.has_value(); }));
+    EXPECT_EQ(first, true);
 }
 
 } // namespace
