@@ -1,0 +1,436 @@
+// GValueArray carries the level element's per-channel values.
+#define GLIB_DISABLE_DEPRECATION_WARNINGS
+
+#include "platform/audio/GstFileRecorder.h"
+
+#include <QFile>
+#include <QLoggingCategory>
+#include <QObject>
+#include <QTimer>
+
+#include <gst/gst.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <optional>
+
+namespace {
+
+constexpr double silenceDb = -160.0;
+// Fragments bound what a crash can lose; half a second keeps the loss under a second.
+constexpr int fragmentMilliseconds = 500;
+
+// Drops buffers while paused and moves later buffers back by the paused span, so the file holds
+// the recorded audio without a gap. Runs on the streaming thread; the GUI thread only flips
+// `paused` and reads `recordedNs`.
+struct TimestampShift
+{
+    std::atomic<bool> paused { false };
+    std::atomic<quint64> recordedNs { 0 };
+    bool dropping = false;
+    GstClockTime offset = 0;
+    GstClockTime firstPts = GST_CLOCK_TIME_NONE;
+    GstClockTime nextPts = GST_CLOCK_TIME_NONE;
+
+    static GstPadProbeReturn probe(GstPad *, GstPadProbeInfo *info, gpointer data)
+    {
+        auto *shift = static_cast<TimestampShift *>(data);
+        if (shift->paused.load()) {
+            shift->dropping = true;
+            return GST_PAD_PROBE_DROP;
+        }
+        GstBuffer *buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        if (!GST_BUFFER_PTS_IS_VALID(buffer)) {
+            return GST_PAD_PROBE_OK;
+        }
+        const GstClockTime pts = GST_BUFFER_PTS(buffer);
+        if (shift->dropping) {
+            shift->dropping = false;
+            if (GST_CLOCK_TIME_IS_VALID(shift->nextPts) && pts > shift->nextPts + shift->offset) {
+                shift->offset = pts - shift->nextPts;
+            }
+        }
+        if (shift->offset > 0) {
+            buffer = gst_buffer_make_writable(buffer);
+            GST_BUFFER_PTS(buffer) = pts - shift->offset;
+            GST_PAD_PROBE_INFO_DATA(info) = buffer;
+        }
+        const GstClockTime shifted = GST_BUFFER_PTS(buffer);
+        if (!GST_CLOCK_TIME_IS_VALID(shift->firstPts)) {
+            shift->firstPts = shifted;
+        }
+        shift->nextPts = shifted + (GST_BUFFER_DURATION_IS_VALID(buffer) ? GST_BUFFER_DURATION(buffer) : 0);
+        shift->recordedNs.store(shift->nextPts - shift->firstPts);
+        return GST_PAD_PROBE_OK;
+    }
+};
+
+std::vector<double> levelValues(const GstStructure *structure, const char *field)
+{
+    std::vector<double> values;
+    const GValue *list = gst_structure_get_value(structure, field);
+    if (!list || !G_VALUE_HOLDS(list, G_TYPE_VALUE_ARRAY)) {
+        return values;
+    }
+    const auto *array = static_cast<const GValueArray *>(g_value_get_boxed(list));
+    for (guint i = 0; array && i < array->n_values; ++i) {
+        const double value = g_value_get_double(&array->values[i]);
+        values.push_back(std::isfinite(value) ? std::max(value, silenceDb) : silenceDb);
+    }
+    return values;
+}
+
+AudioResult<void> validate(const FileRecorderSettings &settings)
+{
+    auto invalid = [](const QString &message) {
+        return AudioError { AudioError::Domain::media, GST_CORE_ERROR_NEGOTIATION, message };
+    };
+    if (settings.formatId != AudioFormatId::aac && settings.formatId != AudioFormatId::linearPcm) {
+        return invalid(QStringLiteral("The recording format is not supported."));
+    }
+    if (settings.channels < 1 || settings.channels > 2) {
+        return invalid(QStringLiteral("Recordings have one or two channels, not %1.").arg(settings.channels));
+    }
+    if (settings.sampleRate < 8000 || settings.sampleRate > 192000) {
+        return invalid(QStringLiteral("The sample rate %1 Hz is not supported.").arg(settings.sampleRate));
+    }
+    if (settings.formatId == AudioFormatId::aac && settings.bitRate <= 0) {
+        return invalid(QStringLiteral("The bit rate %1 is not supported.").arg(settings.bitRate));
+    }
+    return {};
+}
+
+} // namespace
+
+class RecordingSession : public std::enable_shared_from_this<RecordingSession>
+{
+public:
+    enum class State { ready, recording, paused, finishing, done };
+
+    RecordingSession(GstElement *pipeline, QString location, FileRecorderSettings settings,
+        std::chrono::milliseconds finishTimeout)
+        : m_pipeline(pipeline)
+        , m_location(std::move(location))
+        , m_settings(settings)
+        , m_finishTimeout(finishTimeout)
+    {
+        GstElement *meter = gst_bin_get_by_name(GST_BIN(m_pipeline), "meter");
+        GstPad *pad = gst_element_get_static_pad(meter, "src");
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &TimestampShift::probe, &m_shift, nullptr);
+        gst_object_unref(pad);
+        gst_object_unref(meter);
+        m_busHandler = [this](GstMessage *message) { return handle(message); };
+    }
+
+    ~RecordingSession()
+    {
+        GstSupport::removeWatch(std::exchange(m_watchId, 0));
+        if (m_pipeline) {
+            gst_element_set_state(m_pipeline, GST_STATE_NULL);
+            gst_object_unref(m_pipeline);
+        }
+    }
+
+    const QString &location() const { return m_location; }
+    const FileRecorderSettings &settings() const { return m_settings; }
+    State state() const { return m_state; }
+    double currentTime() const { return double(m_shift.recordedNs.load()) / GST_SECOND; }
+
+    bool record()
+    {
+        switch (m_state) {
+        case State::ready:
+            m_watchId = GstSupport::watchBus(m_pipeline, &m_busHandler);
+            if (gst_element_set_state(m_pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+                GstSupport::removeWatch(std::exchange(m_watchId, 0));
+                qWarning("Cannot start recording: %s",
+                    qPrintable(
+                        GstSupport::pendingError(m_pipeline, QStringLiteral("the recording")).message));
+                gst_element_set_state(m_pipeline, GST_STATE_NULL);
+                return false;
+            }
+            m_state = State::recording;
+            return true;
+        case State::paused:
+            m_shift.paused = false;
+            m_state = State::recording;
+            return true;
+        case State::recording:
+            return true;
+        case State::finishing:
+        case State::done:
+            return false;
+        }
+        return false;
+    }
+
+    void pause()
+    {
+        if (m_state == State::recording) {
+            m_shift.paused = true;
+            m_state = State::paused;
+        }
+    }
+
+    void stop()
+    {
+        if (m_state == State::ready) {
+            m_state = State::done;
+            return;
+        }
+        if (m_state != State::recording && m_state != State::paused) {
+            return;
+        }
+        m_state = State::finishing;
+        // Lives on until the end-of-stream has reached the file, whoever holds the recorder.
+        m_keepAlive = shared_from_this();
+        gst_element_send_event(m_pipeline, gst_event_new_eos());
+        m_timeoutContext = std::make_unique<QObject>();
+        QTimer::singleShot(m_finishTimeout, m_timeoutContext.get(), [this] {
+            finish(AudioError { AudioError::Domain::media, GST_STREAM_ERROR_FAILED,
+                QStringLiteral("The recording could not be finished in time.") });
+        });
+    }
+
+    // The recorder was released while recording: the file is completed, nobody is told.
+    void abandon()
+    {
+        if (m_state == State::recording || m_state == State::paused) {
+            m_onFinished = nullptr;
+            m_onError = nullptr;
+            stop();
+        }
+    }
+
+    bool deleteFile()
+    {
+        m_onFinished = nullptr;
+        m_onError = nullptr;
+        GstSupport::removeWatch(std::exchange(m_watchId, 0));
+        m_timeoutContext.reset();
+        if (m_pipeline) {
+            gst_element_set_state(m_pipeline, GST_STATE_NULL);
+        }
+        m_state = State::done;
+        auto keepAlive = std::move(m_keepAlive);
+        QFile::remove(m_location);
+        return !QFile::exists(m_location);
+    }
+
+    void updateMeters() { m_meteredRms = m_latestRms; }
+    double averagePower(int channel) const
+    {
+        return channel >= 0 && std::size_t(channel) < m_meteredRms.size() ? m_meteredRms[std::size_t(channel)]
+                                                                          : silenceDb;
+    }
+
+    AudioFileRecorder::FinishedCallback m_onFinished;
+    AudioFileRecorder::EncodeErrorCallback m_onError;
+
+private:
+    bool handle(GstMessage *message)
+    {
+        switch (GST_MESSAGE_TYPE(message)) {
+        case GST_MESSAGE_ELEMENT:
+            if (const GstStructure *structure = gst_message_get_structure(message);
+                structure && gst_structure_has_name(structure, "level")) {
+                m_latestRms = levelValues(structure, "rms");
+            }
+            return true;
+        case GST_MESSAGE_EOS:
+            m_watchId = 0;
+            finish(std::nullopt);
+            return false;
+        case GST_MESSAGE_ERROR:
+            m_watchId = 0;
+            finish(GstSupport::errorFromMessage(message));
+            return false;
+        default:
+            return true;
+        }
+    }
+
+    void finish(std::optional<AudioError> error)
+    {
+        if (m_state == State::done) {
+            return;
+        }
+        m_state = State::done;
+        m_shift.paused = false;
+        GstSupport::removeWatch(std::exchange(m_watchId, 0));
+        m_timeoutContext.reset();
+        auto self = shared_from_this();
+        GstSupport::releaseInBackground(std::exchange(m_pipeline, nullptr), [self, error] {
+            // Told only now: the file is closed and complete.
+            auto keepAlive = std::move(self->m_keepAlive);
+            if (error) {
+                if (self->m_onError) {
+                    self->m_onError(*error);
+                }
+            } else if (self->m_onFinished) {
+                self->m_onFinished(true);
+            }
+        });
+    }
+
+    GstElement *m_pipeline = nullptr;
+    QString m_location;
+    FileRecorderSettings m_settings;
+    std::chrono::milliseconds m_finishTimeout;
+    State m_state = State::ready;
+    TimestampShift m_shift;
+    std::function<bool(GstMessage *)> m_busHandler;
+    unsigned m_watchId = 0;
+    std::vector<double> m_latestRms;
+    std::vector<double> m_meteredRms;
+    std::shared_ptr<RecordingSession> m_keepAlive;
+    std::unique_ptr<QObject> m_timeoutContext;
+};
+
+AudioResult<std::vector<GstSupport::Stage>> GstFileRecorder::stages(
+    const QString &location, const FileRecorderSettings &settings, const QString &server)
+{
+    if (auto valid = validate(settings); !valid) {
+        return valid.error();
+    }
+    const bool pcm = settings.formatId == AudioFormatId::linearPcm;
+    std::vector<GstSupport::Stage> stages;
+    GstSupport::Stage source { QStringLiteral("pulsesrc"), {}, {} };
+    if (!server.isEmpty()) {
+        source.properties.emplace_back(QStringLiteral("server"), server);
+    }
+    stages.push_back(source);
+    stages.push_back({ QStringLiteral("audioconvert"), {}, {} });
+    stages.push_back({ QStringLiteral("audioresample"), {}, {} });
+    QString caps
+        = QStringLiteral("audio/x-raw,rate=%1,channels=%2").arg(settings.sampleRate).arg(settings.channels);
+    if (pcm) {
+        caps += QStringLiteral(",format=S16LE");
+    }
+    stages.push_back({ QStringLiteral("capsfilter"), { { QStringLiteral("caps"), caps } }, {} });
+    stages.push_back({ QStringLiteral("level"),
+        { { QStringLiteral("interval"), QStringLiteral("100000000") },
+            { QStringLiteral("post-messages"), QStringLiteral("true") } },
+        QStringLiteral("meter") });
+    if (pcm) {
+        stages.push_back({ QStringLiteral("wavenc"), {}, {} });
+    } else {
+        stages.push_back({ QStringLiteral("audioconvert"), {}, {} });
+        stages.push_back({ QStringLiteral("avenc_aac"),
+            { { QStringLiteral("bitrate"), QString::number(settings.bitRate) } }, {} });
+        stages.push_back({ QStringLiteral("mp4mux"),
+            { { QStringLiteral("fragment-duration"), QString::number(fragmentMilliseconds) },
+                { QStringLiteral("fragment-mode"), QStringLiteral("first-moov-then-finalise") } },
+            {} });
+    }
+    stages.push_back({ QStringLiteral("filesink"), { { QStringLiteral("location"), location } }, {} });
+    return stages;
+}
+
+AudioResult<std::unique_ptr<GstFileRecorder>> GstFileRecorder::create(
+    const QString &location, const FileRecorderSettings &settings)
+{
+    return create(location, settings, Options {});
+}
+
+AudioResult<std::unique_ptr<GstFileRecorder>> GstFileRecorder::create(
+    const QString &location, const FileRecorderSettings &settings, const Options &options)
+{
+    auto recipe = stages(location, settings, options.server);
+    if (!recipe) {
+        return recipe.error();
+    }
+    auto pipeline = GstSupport::buildPipeline(recipe.value(), QStringLiteral("file-recorder"));
+    if (!pipeline) {
+        return pipeline.error();
+    }
+    auto session
+        = std::make_shared<RecordingSession>(pipeline.value(), location, settings, options.finishTimeout);
+    return std::unique_ptr<GstFileRecorder>(new GstFileRecorder(std::move(session)));
+}
+
+GstFileRecorder::GstFileRecorder(std::shared_ptr<RecordingSession> session)
+    : m_session(std::move(session))
+{ }
+
+GstFileRecorder::~GstFileRecorder()
+{
+    m_session->abandon();
+}
+
+QString GstFileRecorder::location() const
+{
+    return m_session->location();
+}
+
+FileRecorderSettings GstFileRecorder::settings() const
+{
+    return m_session->settings();
+}
+
+bool GstFileRecorder::record()
+{
+    return m_session->record();
+}
+
+void GstFileRecorder::pause()
+{
+    m_session->pause();
+}
+
+void GstFileRecorder::stop()
+{
+    m_session->stop();
+}
+
+bool GstFileRecorder::isRecording() const
+{
+    return m_session->state() == RecordingSession::State::recording;
+}
+
+double GstFileRecorder::currentTime() const
+{
+    return m_session->currentTime();
+}
+
+void GstFileRecorder::updateMeters()
+{
+    m_session->updateMeters();
+}
+
+double GstFileRecorder::averagePower(int channel) const
+{
+    return m_session->averagePower(channel);
+}
+
+bool GstFileRecorder::deleteRecording()
+{
+    return m_session->deleteFile();
+}
+
+void GstFileRecorder::setFinishedCallback(FinishedCallback callback)
+{
+    m_session->m_onFinished = std::move(callback);
+}
+
+void GstFileRecorder::setEncodeErrorCallback(EncodeErrorCallback callback)
+{
+    m_session->m_onError = std::move(callback);
+}
+
+GstFileRecorderFactory::GstFileRecorderFactory() = default;
+
+GstFileRecorderFactory::GstFileRecorderFactory(GstFileRecorder::Options options)
+    : m_options(std::move(options))
+{ }
+
+AudioResult<std::unique_ptr<AudioFileRecorder>> GstFileRecorderFactory::makeRecorder(
+    const QString &location, const FileRecorderSettings &settings)
+{
+    auto recorder = GstFileRecorder::create(location, settings, m_options);
+    if (!recorder) {
+        return recorder.error();
+    }
+    return std::unique_ptr<AudioFileRecorder>(std::move(recorder).value());
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "platform/audio/AudioFileRecorder.h"
+#include "platform/audio/GstSupport.h"
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+class RecordingSession;
+
+// AudioFileRecorder over a GStreamer pipeline: the default sound-server source, converted to the
+// requested rate and channels, metered, then AAC in a crash-safe fragmented M4A or 16-bit PCM WAV.
+class GstFileRecorder final : public AudioFileRecorder
+{
+public:
+    struct Options
+    {
+        QString server; // empty: the user's default sound server
+        std::chrono::milliseconds finishTimeout { 10000 };
+    };
+
+    static AudioResult<std::unique_ptr<GstFileRecorder>> create(
+        const QString &location, const FileRecorderSettings &settings);
+    static AudioResult<std::unique_ptr<GstFileRecorder>> create(
+        const QString &location, const FileRecorderSettings &settings, const Options &options);
+    // The pipeline a recorder runs, element by element.
+    static AudioResult<std::vector<GstSupport::Stage>> stages(
+        const QString &location, const FileRecorderSettings &settings, const QString &server = {});
+
+    ~GstFileRecorder() override;
+
+    QString location() const override;
+    FileRecorderSettings settings() const override;
+    bool record() override;
+    void pause() override;
+    void stop() override;
+    bool isRecording() const override;
+    double currentTime() const override;
+    void updateMeters() override;
+    double averagePower(int channel) const override;
+    bool deleteRecording() override;
+    void setFinishedCallback(FinishedCallback callback) override;
+    void setEncodeErrorCallback(EncodeErrorCallback callback) override;
+
+private:
+    explicit GstFileRecorder(std::shared_ptr<RecordingSession> session);
+
+    // Shared so that a stopped recording can finish after the recorder object is gone.
+    std::shared_ptr<RecordingSession> m_session;
+};
+
+class GstFileRecorderFactory final : public AudioFileRecorderFactory
+{
+public:
+    GstFileRecorderFactory();
+    explicit GstFileRecorderFactory(GstFileRecorder::Options options);
+
+    AudioResult<std::unique_ptr<AudioFileRecorder>> makeRecorder(
+        const QString &location, const FileRecorderSettings &settings) override;
+
+private:
+    GstFileRecorder::Options m_options;
+};

@@ -1,0 +1,152 @@
+#include "platform/audio/GstSupport.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QThreadPool>
+
+#include <gst/gst.h>
+
+#include <mutex>
+
+namespace GstSupport {
+
+AudioResult<void> ensureInitialized()
+{
+    static std::once_flag once;
+    static std::optional<AudioError> failure;
+    std::call_once(once, [] {
+        GError *error = nullptr;
+        if (!gst_init_check(nullptr, nullptr, &error)) {
+            failure = AudioError { AudioError::Domain::media, error ? error->code : -1,
+                QStringLiteral("The media framework cannot start: %1")
+                    .arg(QString::fromUtf8(error ? error->message : "unknown error")) };
+            g_clear_error(&error);
+        }
+    });
+    if (failure) {
+        return *failure;
+    }
+    return {};
+}
+
+AudioResult<GstElement *> buildPipeline(const std::vector<Stage> &stages, const QString &pipelineName)
+{
+    if (auto initialized = ensureInitialized(); !initialized) {
+        return initialized.error();
+    }
+    GstElement *pipeline = gst_pipeline_new(pipelineName.toUtf8().constData());
+    GstElement *previous = nullptr;
+    for (const Stage &stage : stages) {
+        const QByteArray factory = stage.factory.toUtf8();
+        GstElement *element = gst_element_factory_make(
+            factory.constData(), stage.name.isEmpty() ? nullptr : stage.name.toUtf8().constData());
+        if (!element) {
+            gst_object_unref(pipeline);
+            return AudioError { AudioError::Domain::media, GST_CORE_ERROR_MISSING_PLUGIN,
+                QStringLiteral("The media element \"%1\" is not installed.").arg(stage.factory) };
+        }
+        for (const auto &[name, value] : stage.properties) {
+            gst_util_set_object_arg(G_OBJECT(element), name.toUtf8().constData(), value.toUtf8().constData());
+        }
+        gst_bin_add(GST_BIN(pipeline), element);
+        if (previous && !gst_element_link(previous, element)) {
+            gst_object_unref(pipeline);
+            return AudioError { AudioError::Domain::media, GST_CORE_ERROR_NEGOTIATION,
+                QStringLiteral("The media element \"%1\" cannot take the audio of \"%2\".")
+                    .arg(stage.factory, GST_OBJECT_NAME(previous)) };
+        }
+        previous = element;
+    }
+    return pipeline;
+}
+
+QString launchDescription(const std::vector<Stage> &stages)
+{
+    QStringList parts;
+    for (const Stage &stage : stages) {
+        QString part = stage.factory;
+        if (!stage.name.isEmpty()) {
+            part += QStringLiteral(" name=") + stage.name;
+        }
+        for (const auto &[name, value] : stage.properties) {
+            QString quoted = value;
+            quoted.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
+            part += QStringLiteral(" %1=\"%2\"").arg(name, quoted);
+        }
+        parts << part;
+    }
+    return parts.join(QStringLiteral(" ! "));
+}
+
+AudioError errorFromMessage(GstMessage *message)
+{
+    GError *error = nullptr;
+    gchar *debug = nullptr;
+    gst_message_parse_error(message, &error, &debug);
+    AudioError result { AudioError::Domain::media, error ? error->code : -1,
+        QString::fromUtf8(error ? error->message : "Unknown media error.") };
+    g_clear_error(&error);
+    g_free(debug);
+    return result;
+}
+
+AudioError pendingError(GstElement *pipeline, const QString &what)
+{
+    GstBus *bus = gst_element_get_bus(pipeline);
+    GstMessage *message = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
+    gst_object_unref(bus);
+    if (message) {
+        AudioError error = errorFromMessage(message);
+        gst_message_unref(message);
+        return error;
+    }
+    return { AudioError::Domain::media, GST_CORE_ERROR_STATE_CHANGE,
+        QStringLiteral("Cannot start %1.").arg(what) };
+}
+
+void runOnGuiThread(std::function<void()> function)
+{
+    if (QCoreApplication *application = QCoreApplication::instance()) {
+        QMetaObject::invokeMethod(application, std::move(function), Qt::QueuedConnection);
+    } else {
+        function();
+    }
+}
+
+void releaseInBackground(GstElement *pipeline, std::function<void()> done)
+{
+    QThreadPool::globalInstance()->start([pipeline, done = std::move(done)]() mutable {
+        gst_element_set_state(pipeline, GST_STATE_NULL);
+        gst_object_unref(pipeline);
+        if (done) {
+            runOnGuiThread(std::move(done));
+        }
+    });
+}
+
+unsigned watchBus(GstElement *pipeline, std::function<bool(GstMessage *)> *handler)
+{
+    GstBus *bus = gst_element_get_bus(pipeline);
+    // Added from the GUI thread, the watch belongs to the default main context, which Qt's event
+    // dispatcher runs.
+    const unsigned id = gst_bus_add_watch_full(
+        bus, G_PRIORITY_DEFAULT,
+        [](GstBus *, GstMessage *message, gpointer data) -> gboolean {
+            return (*static_cast<std::function<bool(GstMessage *)> *>(data))(message) ? G_SOURCE_CONTINUE
+                                                                                      : G_SOURCE_REMOVE;
+        },
+        handler, nullptr);
+    gst_object_unref(bus);
+    return id;
+}
+
+void removeWatch(unsigned watchId)
+{
+    if (watchId) {
+        if (GSource *source = g_main_context_find_source_by_id(nullptr, watchId)) {
+            g_source_destroy(source);
+        }
+    }
+}
+
+} // namespace GstSupport

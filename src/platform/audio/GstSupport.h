@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/audio/AudioError.h"
+
+#include <QString>
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+typedef struct _GstElement GstElement;
+typedef struct _GstMessage GstMessage;
+typedef struct _GstBus GstBus;
+
+namespace GstSupport {
+
+// Initialises GStreamer once; a failure is kept and returned to every caller.
+AudioResult<void> ensureInitialized();
+
+// One element of a linear pipeline, with properties in gst-launch syntax.
+struct Stage
+{
+    QString factory;
+    std::vector<std::pair<QString, QString>> properties;
+    QString name;
+};
+
+// Builds and links the stages into a new pipeline; the error names a missing element.
+AudioResult<GstElement *> buildPipeline(const std::vector<Stage> &stages, const QString &pipelineName);
+// The same stages as a gst-launch-1.0 description.
+QString launchDescription(const std::vector<Stage> &stages);
+
+// The text of an error message posted on a bus.
+AudioError errorFromMessage(GstMessage *message);
+// The first error waiting on the pipeline's bus, or a generic one naming `what`.
+AudioError pendingError(GstElement *pipeline, const QString &what);
+
+// Runs `function` on the GUI thread from any thread (at once when there is no application).
+void runOnGuiThread(std::function<void()> function);
+// Stops and releases the pipeline off the GUI thread (stopping a live source can wait on the sound
+// server), then runs `done` on the GUI thread.
+void releaseInBackground(GstElement *pipeline, std::function<void()> done);
+
+// Watches the pipeline's bus on the GUI thread's main context. The handler returns false to stop
+// watching. Returns the watch's source id for removeWatch.
+unsigned watchBus(GstElement *pipeline, std::function<bool(GstMessage *)> *handler);
+void removeWatch(unsigned watchId);
+
+} // namespace GstSupport

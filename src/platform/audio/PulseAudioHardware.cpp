@@ -1,0 +1,98 @@
+#include "platform/audio/PulseAudioHardware.h"
+
+#include "platform/audio/PulseClient.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+PulseAudioHardware::PulseAudioHardware()
+    : PulseAudioHardware(Options {})
+{ }
+
+PulseAudioHardware::PulseAudioHardware(Options options)
+    : m_guiContext(std::make_unique<QObject>())
+{
+    QObject *guiContext = m_guiContext.get();
+    m_client = std::make_unique<PulseClient>(options.server, options.timeout, [this, guiContext] {
+        // Runs on the client's thread: hand the change to the GUI thread, where listeners live.
+        QMetaObject::invokeMethod(
+            guiContext, [this] { deliverDefaultInputChange(); }, Qt::QueuedConnection);
+    });
+}
+
+PulseAudioHardware::~PulseAudioHardware()
+{
+    // Stops the client's thread first, so no change is posted while the GUI context goes away.
+    m_client.reset();
+}
+
+PulseAudioHardware &PulseAudioHardware::shared()
+{
+    static PulseAudioHardware instance;
+    return instance;
+}
+
+AudioResult<std::vector<HardwareDevice>> PulseAudioHardware::devices()
+{
+    return m_client->devices();
+}
+
+AudioResult<HardwareDevice> PulseAudioHardware::device(quint32 deviceId)
+{
+    return m_client->device(deviceId);
+}
+
+AudioResult<quint32> PulseAudioHardware::defaultInputDeviceId()
+{
+    return m_client->defaultInputDeviceId();
+}
+
+AudioResult<void> PulseAudioHardware::setDefaultInputDevice(quint32 deviceId)
+{
+    return m_client->setDefaultInputDevice(deviceId);
+}
+
+std::vector<CaptureDevice> PulseAudioHardware::captureDevices()
+{
+    std::vector<CaptureDevice> captures;
+    const auto all = m_client->devices();
+    if (!all) {
+        return captures;
+    }
+    for (const HardwareDevice &device : all.value()) {
+        if (device.isInput) {
+            captures.push_back({ device.uid, device.name });
+        }
+    }
+    return captures;
+}
+
+ScopedRegistration PulseAudioHardware::listenForDefaultInputChanges(std::function<void()> onChange)
+{
+    // A failed subscription gives a listener that never fires, as a failed registration would.
+    m_client->watchDefaultSource();
+    const quint64 id = m_nextListenerId++;
+    m_listeners.emplace(id, std::move(onChange));
+    QPointer<QObject> guard(m_guiContext.get());
+    return ScopedRegistration([this, guard, id] {
+        if (guard) {
+            m_listeners.erase(id);
+        }
+    });
+}
+
+void PulseAudioHardware::deliverDefaultInputChange()
+{
+    // A listener may end its own or another registration while being called.
+    std::vector<quint64> ids;
+    for (const auto &entry : m_listeners) {
+        ids.push_back(entry.first);
+    }
+    for (quint64 id : ids) {
+        const auto found = m_listeners.find(id);
+        if (found != m_listeners.end()) {
+            auto callback = found->second;
+            callback();
+        }
+    }
+}

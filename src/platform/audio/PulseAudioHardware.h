@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/audio/AudioHardware.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <chrono>
+#include <map>
+#include <memory>
+
+class PulseClient;
+
+// AudioHardware over the PulseAudio client API. Server work runs on the client's own thread;
+// every read is one round trip with a bounded wait, so a dead or stuck server gives an error.
+class PulseAudioHardware final : public AudioHardware
+{
+public:
+    struct Options
+    {
+        QString server; // empty: the user's default server
+        std::chrono::milliseconds timeout { 2000 };
+    };
+
+    PulseAudioHardware();
+    explicit PulseAudioHardware(Options options);
+    ~PulseAudioHardware() override;
+
+    // The instance the program uses; created on first use on the GUI thread.
+    static PulseAudioHardware &shared();
+
+    AudioResult<std::vector<HardwareDevice>> devices() override;
+    AudioResult<HardwareDevice> device(quint32 deviceId) override;
+    AudioResult<quint32> defaultInputDeviceId() override;
+    AudioResult<void> setDefaultInputDevice(quint32 deviceId) override;
+    std::vector<CaptureDevice> captureDevices() override;
+    ScopedRegistration listenForDefaultInputChanges(std::function<void()> onChange) override;
+
+private:
+    void deliverDefaultInputChange();
+
+    std::unique_ptr<QObject> m_guiContext;
+    std::unique_ptr<PulseClient> m_client;
+    std::map<quint64, std::function<void()>> m_listeners;
+    quint64 m_nextListenerId = 1;
+};

@@ -1,0 +1,466 @@
+#include "platform/audio/PulseClient.h"
+
+#include "platform/audio/PulseProperties.h"
+
+#include <QCoreApplication>
+
+#include <pulse/pulseaudio.h>
+
+#include <utility>
+
+namespace {
+
+const char *serverText(const QByteArray &server)
+{
+    return server.isEmpty() ? nullptr : server.constData();
+}
+
+QString property(const pa_proplist *properties, const char *key)
+{
+    const char *value = pa_proplist_gets(properties, key);
+    return value ? QString::fromUtf8(value) : QString();
+}
+
+quint32 transportOf(const pa_proplist *properties, const char *driver)
+{
+    return transportCodeFor({ property(properties, PA_PROP_DEVICE_BUS),
+        property(properties, PA_PROP_DEVICE_FORM_FACTOR), property(properties, PA_PROP_DEVICE_API),
+        property(properties, PA_PROP_DEVICE_CLASS), driver ? QString::fromUtf8(driver) : QString() });
+}
+
+struct DeviceQuery
+{
+    pa_threaded_mainloop *loop = nullptr;
+    std::vector<HardwareDevice> devices;
+    int error = 0;
+    bool monitorSkipped = false;
+};
+
+void collectSource(pa_context *context, const pa_source_info *info, int eol, void *userdata)
+{
+    auto *query = static_cast<DeviceQuery *>(userdata);
+    if (eol < 0) {
+        query->error = pa_context_errno(context);
+    } else if (eol == 0 && info) {
+        // A sink's monitor is a way to hear the sink, not an input the user plugged in.
+        if (info->monitor_of_sink != PA_INVALID_INDEX) {
+            query->monitorSkipped = true;
+            return;
+        }
+        HardwareDevice device;
+        device.deviceId = info->index;
+        device.uid = QString::fromUtf8(info->name);
+        device.name = QString::fromUtf8(info->description ? info->description : info->name);
+        device.transportType = transportOf(info->proplist, info->driver);
+        device.isInput = true;
+        device.inputChannelCount = info->sample_spec.channels;
+        query->devices.push_back(std::move(device));
+        return;
+    }
+    pa_threaded_mainloop_signal(query->loop, 0);
+}
+
+void collectSink(pa_context *context, const pa_sink_info *info, int eol, void *userdata)
+{
+    auto *query = static_cast<DeviceQuery *>(userdata);
+    if (eol < 0) {
+        query->error = pa_context_errno(context);
+    } else if (eol == 0 && info) {
+        HardwareDevice device;
+        device.deviceId = info->index | HardwareDevice::outputIdFlag;
+        device.uid = QString::fromUtf8(info->name);
+        device.name = QString::fromUtf8(info->description ? info->description : info->name);
+        device.transportType = transportOf(info->proplist, info->driver);
+        device.isOutput = true;
+        device.outputChannelCount = info->sample_spec.channels;
+        query->devices.push_back(std::move(device));
+        return;
+    }
+    pa_threaded_mainloop_signal(query->loop, 0);
+}
+
+struct ServerQuery
+{
+    pa_threaded_mainloop *loop = nullptr;
+    QString defaultSource;
+    bool hasDefaultSource = false;
+};
+
+void collectServer(pa_context *, const pa_server_info *info, void *userdata)
+{
+    auto *query = static_cast<ServerQuery *>(userdata);
+    if (info && info->default_source_name) {
+        query->defaultSource = QString::fromUtf8(info->default_source_name);
+        query->hasDefaultSource = true;
+    }
+    pa_threaded_mainloop_signal(query->loop, 0);
+}
+
+struct SuccessQuery
+{
+    pa_threaded_mainloop *loop = nullptr;
+    int error = 0;
+};
+
+void collectSuccess(pa_context *context, int success, void *userdata)
+{
+    auto *query = static_cast<SuccessQuery *>(userdata);
+    if (!success) {
+        query->error = pa_context_errno(context);
+    }
+    pa_threaded_mainloop_signal(query->loop, 0);
+}
+
+AudioError serverError(int code, const QString &message)
+{
+    return { AudioError::Domain::soundServer, code, message };
+}
+
+AudioError noSuchDevice()
+{
+    return serverError(PA_ERR_NOENTITY, QStringLiteral("The audio device does not exist."));
+}
+
+} // namespace
+
+class PulseClient::Locker
+{
+public:
+    explicit Locker(pa_threaded_mainloop *loop)
+        : m_loop(loop)
+    {
+        pa_threaded_mainloop_lock(m_loop);
+    }
+    ~Locker() { pa_threaded_mainloop_unlock(m_loop); }
+    Locker(const Locker &) = delete;
+    Locker &operator=(const Locker &) = delete;
+
+private:
+    pa_threaded_mainloop *m_loop;
+};
+
+PulseClient::PulseClient(
+    QString server, std::chrono::milliseconds timeout, std::function<void()> onDefaultSourceChanged)
+    : m_server(std::move(server))
+    , m_timeout(timeout)
+    , m_onDefaultSourceChanged(std::move(onDefaultSourceChanged))
+    , m_loop(pa_threaded_mainloop_new())
+{
+    pa_threaded_mainloop_set_name(m_loop, "tapewick-pulse");
+    pa_threaded_mainloop_start(m_loop);
+}
+
+PulseClient::~PulseClient()
+{
+    {
+        Locker lock(m_loop);
+        dropContextLocked();
+    }
+    pa_threaded_mainloop_stop(m_loop);
+    pa_threaded_mainloop_free(m_loop);
+}
+
+AudioError PulseClient::contextError() const
+{
+    const int code = m_context ? pa_context_errno(m_context) : PA_ERR_CONNECTIONREFUSED;
+    return serverError(code ? code : PA_ERR_UNKNOWN,
+        QStringLiteral("The sound server failed: %1").arg(QString::fromUtf8(pa_strerror(code))));
+}
+
+AudioError PulseClient::timeoutError() const
+{
+    return serverError(PA_ERR_TIMEOUT,
+        QStringLiteral("The sound server did not answer within %1 ms.").arg(m_timeout.count()));
+}
+
+bool PulseClient::waitLocked(const std::function<bool()> &done, Clock::time_point deadline)
+{
+    pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_loop);
+    while (!done()) {
+        const auto now = Clock::now();
+        if (now >= deadline) {
+            return false;
+        }
+        // pa_threaded_mainloop_wait has no timeout of its own: a timer event wakes us instead.
+        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - now);
+        timeval when {};
+        pa_timeval_add(pa_gettimeofday(&when), pa_usec_t(left.count()) + 1);
+        pa_time_event *wake = api->time_new(
+            api, &when,
+            [](pa_mainloop_api *, pa_time_event *, const timeval *, void *loop) {
+                pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop *>(loop), 0);
+            },
+            m_loop);
+        pa_threaded_mainloop_wait(m_loop);
+        api->time_free(wake);
+    }
+    return true;
+}
+
+void PulseClient::dropContextLocked()
+{
+    if (!m_context) {
+        return;
+    }
+    pa_context_set_state_callback(m_context, nullptr, nullptr);
+    pa_context_set_subscribe_callback(m_context, nullptr, nullptr);
+    pa_context_disconnect(m_context);
+    pa_context_unref(m_context);
+    m_context = nullptr;
+}
+
+AudioResult<void> PulseClient::connectLocked(Clock::time_point deadline)
+{
+    if (m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY) {
+        return {};
+    }
+    dropContextLocked();
+    const QByteArray name = QCoreApplication::applicationName().isEmpty()
+        ? QByteArrayLiteral("Tapewick")
+        : QCoreApplication::applicationName().toUtf8();
+    m_context = pa_context_new(pa_threaded_mainloop_get_api(m_loop), name.constData());
+    if (!m_context) {
+        return serverError(PA_ERR_INTERNAL, QStringLiteral("Cannot create a sound server connection."));
+    }
+    pa_context_set_state_callback(
+        m_context,
+        [](pa_context *, void *loop) {
+            pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop *>(loop), 0);
+        },
+        m_loop);
+    const QByteArray server = m_server.toUtf8();
+    if (pa_context_connect(m_context, serverText(server), PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        const AudioError error = contextError();
+        dropContextLocked();
+        return error;
+    }
+    const bool settled = waitLocked(
+        [this] {
+            const pa_context_state_t state = pa_context_get_state(m_context);
+            return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
+        },
+        deadline);
+    if (!settled) {
+        dropContextLocked();
+        return timeoutError();
+    }
+    if (pa_context_get_state(m_context) != PA_CONTEXT_READY) {
+        const AudioError error = contextError();
+        dropContextLocked();
+        return error;
+    }
+    if (m_watching) {
+        subscribeLocked();
+    }
+    return {};
+}
+
+void PulseClient::subscribeLocked()
+{
+    pa_context_set_subscribe_callback(
+        m_context,
+        [](pa_context *, pa_subscription_event_type_t type, uint32_t, void *client) {
+            if ((type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK) == PA_SUBSCRIPTION_EVENT_SERVER) {
+                static_cast<PulseClient *>(client)->handleServerChange();
+            }
+        },
+        this);
+    if (pa_operation *operation
+        = pa_context_subscribe(m_context, PA_SUBSCRIPTION_MASK_SERVER, nullptr, nullptr)) {
+        pa_operation_unref(operation);
+    }
+    // The current default is the baseline: only later differences are changes.
+    handleServerChange();
+}
+
+void PulseClient::handleServerChange()
+{
+    // The server reports one kind of event for every server-wide setting; asking for the default
+    // source tells a change of it apart from, say, a new default sink.
+    pa_operation *operation = pa_context_get_server_info(
+        m_context,
+        [](pa_context *, const pa_server_info *info, void *client) {
+            static_cast<PulseClient *>(client)->handleDefaultSource(
+                info ? info->default_source_name : nullptr);
+        },
+        this);
+    if (operation) {
+        pa_operation_unref(operation);
+    }
+}
+
+void PulseClient::handleDefaultSource(const char *name)
+{
+    const QString current = name ? QString::fromUtf8(name) : QString();
+    const bool changed = m_defaultSourceKnown && current != m_defaultSource;
+    m_defaultSource = current;
+    m_defaultSourceKnown = true;
+    if (changed && m_onDefaultSourceChanged) {
+        m_onDefaultSourceChanged();
+    }
+}
+
+AudioResult<void> PulseClient::awaitLocked(pa_operation *operation, Clock::time_point deadline)
+{
+    if (!operation) {
+        return contextError();
+    }
+    const bool finished = waitLocked(
+        [&] {
+            return pa_operation_get_state(operation) != PA_OPERATION_RUNNING
+                || !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context));
+        },
+        deadline);
+    const pa_operation_state_t state = pa_operation_get_state(operation);
+    if (state == PA_OPERATION_RUNNING) {
+        // Cancelling guarantees the callback never touches the caller's (stack) state later.
+        pa_operation_cancel(operation);
+    }
+    pa_operation_unref(operation);
+    if (!finished) {
+        dropContextLocked();
+        return timeoutError();
+    }
+    if (state != PA_OPERATION_DONE) {
+        return contextError();
+    }
+    return {};
+}
+
+AudioResult<std::vector<HardwareDevice>> PulseClient::devices()
+{
+    Locker lock(m_loop);
+    const auto until = deadline();
+    if (auto connected = connectLocked(until); !connected) {
+        return connected.error();
+    }
+    DeviceQuery sources { m_loop, {}, 0, false };
+    DeviceQuery sinks { m_loop, {}, 0, false };
+    // Both requests go out before waiting, so the list costs one round trip.
+    pa_operation *sourceOperation = pa_context_get_source_info_list(m_context, collectSource, &sources);
+    pa_operation *sinkOperation = pa_context_get_sink_info_list(m_context, collectSink, &sinks);
+    const auto sourcesDone = awaitLocked(sourceOperation, until);
+    if (!sourcesDone) {
+        if (sinkOperation) {
+            if (pa_operation_get_state(sinkOperation) == PA_OPERATION_RUNNING) {
+                pa_operation_cancel(sinkOperation);
+            }
+            pa_operation_unref(sinkOperation);
+        }
+        return sourcesDone.error();
+    }
+    if (auto sinksDone = awaitLocked(sinkOperation, until); !sinksDone) {
+        return sinksDone.error();
+    }
+    for (const DeviceQuery *query : { &sources, &sinks }) {
+        if (query->error) {
+            return serverError(query->error, QString::fromUtf8(pa_strerror(query->error)));
+        }
+    }
+    std::vector<HardwareDevice> all = std::move(sources.devices);
+    all.insert(all.end(), sinks.devices.begin(), sinks.devices.end());
+    return all;
+}
+
+AudioResult<HardwareDevice> PulseClient::device(quint32 deviceId)
+{
+    Locker lock(m_loop);
+    const auto until = deadline();
+    if (auto connected = connectLocked(until); !connected) {
+        return connected.error();
+    }
+    DeviceQuery query { m_loop, {}, 0, false };
+    const bool isOutput = deviceId & HardwareDevice::outputIdFlag;
+    const quint32 index = deviceId & ~HardwareDevice::outputIdFlag;
+    pa_operation *operation = isOutput
+        ? pa_context_get_sink_info_by_index(m_context, index, collectSink, &query)
+        : pa_context_get_source_info_by_index(m_context, index, collectSource, &query);
+    if (auto done = awaitLocked(operation, until); !done) {
+        return done.error();
+    }
+    if (query.error == PA_ERR_NOENTITY || query.devices.empty()) {
+        return noSuchDevice();
+    }
+    if (query.error) {
+        return serverError(query.error, QString::fromUtf8(pa_strerror(query.error)));
+    }
+    return query.devices.front();
+}
+
+AudioResult<quint32> PulseClient::defaultInputDeviceId()
+{
+    Locker lock(m_loop);
+    const auto until = deadline();
+    if (auto connected = connectLocked(until); !connected) {
+        return connected.error();
+    }
+    ServerQuery server { m_loop, {}, false };
+    if (auto done = awaitLocked(pa_context_get_server_info(m_context, collectServer, &server), until);
+        !done) {
+        return done.error();
+    }
+    if (!server.hasDefaultSource) {
+        return serverError(PA_ERR_NOENTITY, QStringLiteral("There is no default input device."));
+    }
+    DeviceQuery query { m_loop, {}, 0, false };
+    const QByteArray name = server.defaultSource.toUtf8();
+    if (auto done = awaitLocked(
+            pa_context_get_source_info_by_name(m_context, name.constData(), collectSource, &query), until);
+        !done) {
+        return done.error();
+    }
+    if (query.devices.empty()) {
+        return serverError(PA_ERR_NOENTITY,
+            QStringLiteral("The default input \"%1\" is not an input device.").arg(server.defaultSource));
+    }
+    return query.devices.front().deviceId;
+}
+
+AudioResult<void> PulseClient::setDefaultInputDevice(quint32 deviceId)
+{
+    if (deviceId & HardwareDevice::outputIdFlag) {
+        return noSuchDevice();
+    }
+    Locker lock(m_loop);
+    const auto until = deadline();
+    if (auto connected = connectLocked(until); !connected) {
+        return connected.error();
+    }
+    DeviceQuery query { m_loop, {}, 0, false };
+    if (auto done
+        = awaitLocked(pa_context_get_source_info_by_index(m_context, deviceId, collectSource, &query), until);
+        !done) {
+        return done.error();
+    }
+    if (query.devices.empty()) {
+        return noSuchDevice();
+    }
+    const QByteArray name = query.devices.front().uid.toUtf8();
+    SuccessQuery set { m_loop, 0 };
+    if (auto done = awaitLocked(
+            pa_context_set_default_source(m_context, name.constData(), collectSuccess, &set), until);
+        !done) {
+        return done.error();
+    }
+    if (set.error) {
+        return serverError(set.error, QString::fromUtf8(pa_strerror(set.error)));
+    }
+    return {};
+}
+
+AudioResult<void> PulseClient::watchDefaultSource()
+{
+    Locker lock(m_loop);
+    if (m_watching && m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY) {
+        return {};
+    }
+    m_watching = true;
+    const bool wasReady = m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY;
+    if (auto connected = connectLocked(deadline()); !connected) {
+        return connected.error();
+    }
+    if (wasReady) {
+        subscribeLocked();
+    }
+    return {};
+}

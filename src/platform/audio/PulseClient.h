@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/audio/AudioError.h"
+#include "platform/audio/HardwareDevice.h"
+
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <vector>
+
+struct pa_context;
+struct pa_operation;
+struct pa_threaded_mainloop;
+
+// One connection to the sound server, served by a pa_threaded_mainloop. Requests block the
+// calling thread for at most the timeout; the connection is made, and after a server restart made
+// again, on demand.
+class PulseClient
+{
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // `onDefaultSourceChanged` runs on the client's thread.
+    PulseClient(
+        QString server, std::chrono::milliseconds timeout, std::function<void()> onDefaultSourceChanged);
+    ~PulseClient();
+    PulseClient(const PulseClient &) = delete;
+    PulseClient &operator=(const PulseClient &) = delete;
+
+    AudioResult<std::vector<HardwareDevice>> devices();
+    AudioResult<HardwareDevice> device(quint32 deviceId);
+    AudioResult<quint32> defaultInputDeviceId();
+    AudioResult<void> setDefaultInputDevice(quint32 deviceId);
+    // Connects and starts reporting default-source changes.
+    AudioResult<void> watchDefaultSource();
+
+    // Thread-side hooks, public for the C callbacks.
+    void handleServerChange();
+    void handleDefaultSource(const char *name);
+
+private:
+    class Locker;
+
+    AudioResult<void> connectLocked(Clock::time_point deadline);
+    void dropContextLocked();
+    void subscribeLocked();
+    bool waitLocked(const std::function<bool()> &done, Clock::time_point deadline);
+    AudioResult<void> awaitLocked(pa_operation *operation, Clock::time_point deadline);
+    AudioError contextError() const;
+    AudioError timeoutError() const;
+    Clock::time_point deadline() const { return Clock::now() + m_timeout; }
+
+    QString m_server;
+    std::chrono::milliseconds m_timeout;
+    std::function<void()> m_onDefaultSourceChanged;
+    pa_threaded_mainloop *m_loop = nullptr;
+    pa_context *m_context = nullptr;
+    bool m_watching = false;
+    bool m_defaultSourceKnown = false;
+    QString m_defaultSource;
+};

@@ -1,0 +1,71 @@
+#include "EventLoop.h"
+#include "MediaProbe.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Runs the recorder in a child process and kills it with SIGKILL once it holds `seconds` of
+// audio; returns the last recorded time the child reported.
+double recordAndKill(const QString &path, double seconds)
+{
+    QProcess child;
+    child.start(QStringLiteral(TAPEWICK_RECORD_CHILD), { path });
+    if (!child.waitForStarted(5000)) {
+        return -1;
+    }
+    double reported = 0;
+    TestSupport::processEventsUntil(
+        [&] {
+            child.waitForReadyRead(20);
+            while (child.canReadLine()) {
+                reported = child.readLine().trimmed().toDouble();
+            }
+            return reported >= seconds || child.state() == QProcess::NotRunning;
+        },
+        15s);
+    child.kill();
+    child.waitForFinished(5000);
+    return reported;
+}
+
+TEST(CrashSafetyTest, KilledM4aRecordingPlaysUpToAboutItsLastSecond)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("killed.m4a"));
+    const double reported = recordAndKill(path, 2.5);
+    ASSERT_GE(reported, 2.5);
+
+    const MediaFacts facts = probeMedia(path);
+    ASSERT_TRUE(facts.decoded) << facts.error.toStdString();
+    EXPECT_GE(facts.seconds, reported - 1.0);
+    EXPECT_LE(facts.seconds, reported + 0.3);
+    EXPECT_NEAR(facts.rmsDb.at(0), -9.03, 2.0);
+}
+
+TEST(CrashSafetyTest, KilledWavRecordingKeepsItsSamplesBehindPlaceholderSizes)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("killed.wav"));
+    const double reported = recordAndKill(path, 1.5);
+    ASSERT_GE(reported, 1.5);
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray header = file.read(44);
+    ASSERT_EQ(header.size(), 44);
+    // The sizes are written at the end; a killed file still claims the placeholder.
+    EXPECT_GT(qFromLittleEndian<quint32>(header.constData() + 40), quint32(file.size()));
+    const MediaFacts facts = probeMedia(path);
+    ASSERT_TRUE(facts.decoded) << facts.error.toStdString();
+    EXPECT_GE(facts.seconds, reported - 0.3);
+}
+
+} // namespace

@@ -1,0 +1,329 @@
+#include "AudioTestSupport.h"
+#include "EventLoop.h"
+#include "MediaProbe.h"
+
+#include "platform/audio/GstFileRecorder.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace std::chrono_literals;
+using AudioTest::EndWatcher;
+
+namespace {
+
+struct Format
+{
+    quint32 formatId;
+    int channels;
+    const char *extension;
+};
+
+std::string formatName(const testing::TestParamInfo<Format> &info)
+{
+    return std::string(info.param.extension) + (info.param.channels == 1 ? "Mono" : "Stereo");
+}
+
+FileRecorderSettings settingsFor(const Format &format)
+{
+    FileRecorderSettings settings;
+    settings.formatId = format.formatId;
+    settings.channels = format.channels;
+    return settings;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class RecordedFormat : public testing::TestWithParam<Format>
+{
+protected:
+    QTemporaryDir m_dir;
+};
+
+TEST_P(RecordedFormat, HoldsTwoSecondsOfTheToneInTheRequestedFormat)
+{
+    const Format format = GetParam();
+    const QString path = m_dir.filePath(QStringLiteral("take.") + QLatin1String(format.extension));
+    auto recorder = GstFileRecorder::create(path, settingsFor(format));
+    ASSERT_TRUE(recorder) << recorder.error().message.toStdString();
+    EndWatcher end;
+    end.attach(*recorder.value());
+
+    ASSERT_TRUE(recorder.value()->record());
+    EXPECT_TRUE(recorder.value()->isRecording());
+    ASSERT_TRUE(AudioTest::recordUntil(*recorder.value(), 2.0));
+    recorder.value()->stop();
+    EXPECT_FALSE(recorder.value()->isRecording());
+    ASSERT_TRUE(end.waitForEnd());
+    ASSERT_EQ(end.finished, std::optional<bool>(true));
+    EXPECT_EQ(end.calls, 1);
+
+    const MediaFacts facts = probeMedia(path);
+    ASSERT_TRUE(facts.decoded) << facts.error.toStdString();
+    EXPECT_EQ(facts.sampleRate, 48000);
+    EXPECT_EQ(facts.channels, format.channels);
+    EXPECT_NEAR(facts.seconds, 2.0, 0.15);
+    EXPECT_NEAR(facts.frequencyHz, AudioTest::toneHz, 10);
+    for (double rms : facts.rmsDb) {
+        EXPECT_NEAR(rms, AudioTest::toneRmsDb, 2.0);
+    }
+    const QByteArray bytes = readAll(path);
+    if (format.formatId == AudioFormatId::linearPcm) {
+        ASSERT_GE(bytes.size(), 44);
+        EXPECT_EQ(bytes.left(4), "RIFF");
+        EXPECT_EQ(bytes.mid(8, 4), "WAVE");
+        EXPECT_EQ(qFromLittleEndian<quint16>(bytes.constData() + 20), 1); // integer PCM
+        EXPECT_EQ(qFromLittleEndian<quint16>(bytes.constData() + 34), 16);
+    } else {
+        EXPECT_TRUE(facts.audioCodec.contains(QLatin1String("AAC"))) << facts.audioCodec.toStdString();
+        // A finished recording is an ordinary, unfragmented file with its index.
+        const auto boxes = topLevelBoxes(path);
+        EXPECT_NE(std::find(boxes.begin(), boxes.end(), QStringLiteral("moov")), boxes.end());
+        EXPECT_EQ(std::find(boxes.begin(), boxes.end(), QStringLiteral("moof")), boxes.end());
+        // Mono keeps the requested bit rate rather than falling back to a low one.
+        const double kbits = bytes.size() * 8 / facts.seconds / 1000;
+        EXPECT_GT(kbits, 150 * format.channels / 2.0) << kbits;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, RecordedFormat,
+    testing::Values(Format { AudioFormatId::aac, 2, "m4a" }, Format { AudioFormatId::aac, 1, "m4a" },
+        Format { AudioFormatId::linearPcm, 2, "wav" }, Format { AudioFormatId::linearPcm, 1, "wav" }),
+    formatName);
+
+class FileRecorderTest : public testing::Test
+{
+protected:
+    std::unique_ptr<GstFileRecorder> make(const QString &name, FileRecorderSettings settings = {})
+    {
+        auto recorder = GstFileRecorder::create(m_dir.filePath(name), settings);
+        EXPECT_TRUE(recorder) << recorder.error().message.toStdString();
+        return recorder ? std::move(recorder).value() : nullptr;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(FileRecorderTest, PauseLeavesNoGapInTheFile)
+{
+    auto recorder = make(QStringLiteral("paused.m4a"));
+    ASSERT_TRUE(recorder);
+    EndWatcher end;
+    end.attach(*recorder);
+    ASSERT_TRUE(recorder->record());
+    ASSERT_TRUE(AudioTest::recordUntil(*recorder, 2.0));
+
+    recorder->pause();
+    EXPECT_FALSE(recorder->isRecording());
+    const double atPause = recorder->currentTime();
+    TestSupport::processEventsFor(1000ms);
+    EXPECT_LT(recorder->currentTime() - atPause, 0.05);
+
+    ASSERT_TRUE(recorder->record());
+    EXPECT_TRUE(recorder->isRecording());
+    ASSERT_TRUE(AudioTest::recordUntil(*recorder, 4.0));
+    recorder->stop();
+    ASSERT_TRUE(end.waitForEnd());
+    ASSERT_EQ(end.finished, std::optional<bool>(true));
+
+    const MediaFacts facts = probeMedia(m_dir.filePath(QStringLiteral("paused.m4a")));
+    ASSERT_TRUE(facts.decoded) << facts.error.toStdString();
+    EXPECT_NEAR(facts.seconds, 4.0, 0.1);
+    // A gap filled with silence would pull the mean power well below the tone's.
+    EXPECT_NEAR(facts.rmsDb.at(0), AudioTest::toneRmsDb, 1.0);
+}
+
+TEST_F(FileRecorderTest, MetersFollowTheInputAlsoWhilePaused)
+{
+    auto recorder = make(QStringLiteral("meters.wav"), { AudioFormatId::linearPcm, 127, 2, 256000, 48000 });
+    ASSERT_TRUE(recorder);
+    recorder->updateMeters();
+    EXPECT_EQ(recorder->averagePower(0), -160.0);
+    ASSERT_TRUE(recorder->record());
+    ASSERT_TRUE(AudioTest::recordUntil(*recorder, 0.5));
+    TestSupport::processEventsFor(200ms);
+
+    recorder->updateMeters();
+    EXPECT_NEAR(recorder->averagePower(0), AudioTest::toneRmsDb, 1.5);
+    EXPECT_NEAR(recorder->averagePower(1), AudioTest::toneRmsDb, 1.5);
+    EXPECT_EQ(recorder->averagePower(2), -160.0);
+    EXPECT_EQ(recorder->averagePower(-1), -160.0);
+
+    recorder->pause();
+    TestSupport::processEventsFor(300ms);
+    recorder->updateMeters();
+    EXPECT_NEAR(recorder->averagePower(0), AudioTest::toneRmsDb, 1.5);
+    recorder->stop();
+}
+
+TEST_F(FileRecorderTest, StopReturnsAtOnceAndReportsAfterTheRecorderIsReleased)
+{
+    auto recorder = make(QStringLiteral("released.m4a"));
+    ASSERT_TRUE(recorder);
+    EndWatcher end;
+    end.attach(*recorder);
+    ASSERT_TRUE(recorder->record());
+    ASSERT_TRUE(AudioTest::recordUntil(*recorder, 1.0));
+
+    QElapsedTimer clock;
+    clock.start();
+    recorder->stop();
+    EXPECT_LT(clock.elapsed(), 50);
+    EXPECT_EQ(end.calls, 0);
+    recorder.reset();
+
+    ASSERT_TRUE(end.waitForEnd());
+    EXPECT_EQ(end.finished, std::optional<bool>(true));
+    TestSupport::processEventsFor(200ms);
+    EXPECT_EQ(end.calls, 1);
+    const MediaFacts facts = probeMedia(m_dir.filePath(QStringLiteral("released.m4a")));
+    EXPECT_TRUE(facts.decoded) << facts.error.toStdString();
+    EXPECT_NEAR(facts.seconds, 1.0, 0.15);
+}
+
+TEST_F(FileRecorderTest, RecorderReleasedWhileRecordingCompletesTheFileSilently)
+{
+    auto recorder = make(QStringLiteral("dropped.m4a"));
+    ASSERT_TRUE(recorder);
+    EndWatcher end;
+    end.attach(*recorder);
+    ASSERT_TRUE(recorder->record());
+    ASSERT_TRUE(AudioTest::recordUntil(*recorder, 1.0));
+    recorder.reset();
+
+    const QString path = m_dir.filePath(QStringLiteral("dropped.m4a"));
+    ASSERT_TRUE(TestSupport::processEventsUntil(
+        [&] {
+            const auto boxes = topLevelBoxes(path);
+            return std::find(boxes.begin(), boxes.end(), QStringLiteral("moof")) == boxes.end();
+        },
+        5s));
+    TestSupport::processEventsFor(300ms);
+    EXPECT_EQ(end.calls, 0);
+    EXPECT_TRUE(probeMedia(path).decoded);
+}
+
+TEST_F(FileRecorderTest, StopBeforeRecordAndStopTwiceReportNothingMore)
+{
+    auto never = make(QStringLiteral("never.m4a"));
+    ASSERT_TRUE(never);
+    EndWatcher neverEnd;
+    neverEnd.attach(*never);
+    never->stop();
+    EXPECT_FALSE(never->record());
+
+    auto twice = make(QStringLiteral("twice.wav"), { AudioFormatId::linearPcm, 127, 1, 256000, 48000 });
+    ASSERT_TRUE(twice);
+    EndWatcher twiceEnd;
+    twiceEnd.attach(*twice);
+    ASSERT_TRUE(twice->record());
+    ASSERT_TRUE(AudioTest::recordUntil(*twice, 0.3));
+    twice->stop();
+    twice->stop();
+    twice->pause();
+    EXPECT_FALSE(twice->record());
+    ASSERT_TRUE(twiceEnd.waitForEnd());
+    TestSupport::processEventsFor(300ms);
+    EXPECT_EQ(twiceEnd.calls, 1);
+    EXPECT_EQ(neverEnd.calls, 0);
+}
+
+TEST_F(FileRecorderTest, FullDiskEndsTheRecordingThroughTheEncodeError)
+{
+    auto recorder = GstFileRecorder::create(
+        QStringLiteral("/dev/full"), { AudioFormatId::linearPcm, 127, 2, 256000, 48000 });
+    ASSERT_TRUE(recorder);
+    EndWatcher end;
+    end.attach(*recorder.value());
+    ASSERT_TRUE(recorder.value()->record());
+    ASSERT_TRUE(end.waitForEnd());
+    ASSERT_TRUE(end.error.has_value());
+    EXPECT_TRUE(end.error->message.contains(QLatin1String("space"), Qt::CaseInsensitive))
+        << end.error->message.toStdString();
+    EXPECT_FALSE(end.finished.has_value());
+    EXPECT_FALSE(recorder.value()->isRecording());
+}
+
+TEST_F(FileRecorderTest, RecordAnswersFalseWhenTheFileCannotBeCreated)
+{
+    auto recorder = make(QStringLiteral("missing-folder/take.m4a"));
+    ASSERT_TRUE(recorder);
+    EndWatcher end;
+    end.attach(*recorder);
+    EXPECT_FALSE(recorder->record());
+    EXPECT_FALSE(recorder->isRecording());
+    TestSupport::processEventsFor(200ms);
+    EXPECT_EQ(end.calls, 0);
+}
+
+TEST_F(FileRecorderTest, RecordAnswersFalseAtOnceWithoutASoundServer)
+{
+    GstFileRecorder::Options options;
+    options.server = QStringLiteral("unix:/nonexistent/tapewick-test");
+    auto recorder = GstFileRecorder::create(m_dir.filePath(QStringLiteral("nowhere.m4a")), {}, options);
+    ASSERT_TRUE(recorder);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(recorder.value()->record());
+    EXPECT_LT(clock.elapsed(), 3000);
+}
+
+TEST_F(FileRecorderTest, DeleteRecordingRemovesTheFileWithoutReporting)
+{
+    auto recorder = make(QStringLiteral("deleted.m4a"));
+    ASSERT_TRUE(recorder);
+    EndWatcher end;
+    end.attach(*recorder);
+    ASSERT_TRUE(recorder->record());
+    ASSERT_TRUE(AudioTest::recordUntil(*recorder, 0.3));
+    EXPECT_TRUE(recorder->deleteRecording());
+    EXPECT_FALSE(QFile::exists(m_dir.filePath(QStringLiteral("deleted.m4a"))));
+    TestSupport::processEventsFor(300ms);
+    EXPECT_EQ(end.calls, 0);
+}
+
+TEST(FileRecorderSettingsTest, UnsupportedSettingsFailAtCreation)
+{
+    const QString path = QStringLiteral("/tmp/never-written.m4a");
+    EXPECT_FALSE(GstFileRecorder::create(path, { AudioFormatId::aac, 96, 3, 256000, 48000 }));
+    EXPECT_FALSE(GstFileRecorder::create(path, { AudioFormatId::aac, 96, 0, 256000, 48000 }));
+    EXPECT_FALSE(GstFileRecorder::create(path, { fourCharCode("alac"), 96, 2, 256000, 48000 }));
+    EXPECT_FALSE(GstFileRecorder::create(path, { AudioFormatId::aac, 96, 2, 0, 48000 }));
+    const auto accepted = GstFileRecorder::create(path, { AudioFormatId::linearPcm, 127, 2, 256000, 192000 });
+    ASSERT_TRUE(accepted);
+    EXPECT_EQ(accepted.value()->settings().sampleRate, 192000);
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST(FileRecorderSettingsTest, PipelineDescribesTheEncodingChosen)
+{
+    const auto aac = GstFileRecorder::stages(
+        QStringLiteral("/tmp/a b.m4a"), { AudioFormatId::aac, 96, 1, 128000, 96000 });
+    ASSERT_TRUE(aac);
+    const QString description = GstSupport::launchDescription(aac.value());
+    EXPECT_TRUE(description.startsWith(QLatin1String("pulsesrc ! "))) << description.toStdString();
+    EXPECT_TRUE(description.contains(QLatin1String("rate=96000,channels=1\""))) << description.toStdString();
+    EXPECT_TRUE(description.contains(QLatin1String("avenc_aac bitrate=\"128000\" ! mp4mux")));
+    EXPECT_TRUE(description.endsWith(QLatin1String("filesink location=\"/tmp/a b.m4a\"")));
+
+    const auto wav = GstFileRecorder::stages(QStringLiteral("/tmp/x.wav"),
+        { AudioFormatId::linearPcm, 127, 2, 256000, 48000 }, QStringLiteral("unix:/run/pulse"));
+    ASSERT_TRUE(wav);
+    const QString wavDescription = GstSupport::launchDescription(wav.value());
+    EXPECT_TRUE(wavDescription.startsWith(QLatin1String("pulsesrc server=\"unix:/run/pulse\" ! ")));
+    EXPECT_TRUE(wavDescription.contains(QLatin1String("format=S16LE")));
+    EXPECT_TRUE(wavDescription.contains(QLatin1String("! wavenc ! filesink")));
+    EXPECT_FALSE(wavDescription.contains(QLatin1String("avenc_aac")));
+}
+
+} // namespace

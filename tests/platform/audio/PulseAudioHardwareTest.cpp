@@ -1,0 +1,283 @@
+#include "AudioTestSupport.h"
+#include "EventLoop.h"
+
+#include "platform/audio/PulseAudioHardware.h"
+#include "platform/audio/PulseProperties.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+using namespace std::chrono_literals;
+using AudioTest::pactl;
+
+namespace {
+
+std::optional<HardwareDevice> findByUid(const std::vector<HardwareDevice> &devices, const QString &uid)
+{
+    const auto found
+        = std::find_if(devices.begin(), devices.end(), [&](const HardwareDevice &d) { return d.uid == uid; });
+    return found == devices.end() ? std::nullopt : std::optional(*found);
+}
+
+// Loads a module for the length of a test and unloads it afterwards.
+class LoadedModule
+{
+public:
+    explicit LoadedModule(const QStringList &arguments)
+    {
+        if (auto index = pactl(QStringList { QStringLiteral("load-module") } + arguments)) {
+            m_index = *index;
+        }
+    }
+    ~LoadedModule() { unload(); }
+    bool isLoaded() const { return !m_index.isEmpty(); }
+    void unload()
+    {
+        if (!m_index.isEmpty()) {
+            pactl({ QStringLiteral("unload-module"), std::exchange(m_index, QString()) });
+        }
+    }
+
+private:
+    QString m_index;
+};
+
+class PulseAudioHardwareTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const auto source = pactl({ QStringLiteral("get-default-source") });
+        ASSERT_TRUE(source) << "no sound server";
+        m_defaultSource = *source;
+    }
+    void TearDown() override { pactl({ QStringLiteral("set-default-source"), m_defaultSource }); }
+
+    PulseAudioHardware m_hardware;
+    QString m_defaultSource;
+};
+
+TEST_F(PulseAudioHardwareTest, ListsInputsAndOutputsButNoMonitors)
+{
+    const auto devices = m_hardware.devices();
+    ASSERT_TRUE(devices) << devices.error().message.toStdString();
+    const auto input = findByUid(devices.value(), m_defaultSource);
+    ASSERT_TRUE(input);
+    EXPECT_TRUE(input->isInput);
+    EXPECT_FALSE(input->isOutput);
+    EXPECT_GE(input->inputChannelCount, 1);
+    EXPECT_EQ(input->outputChannelCount, 0);
+    EXPECT_FALSE(input->name.isEmpty());
+    EXPECT_EQ(input->deviceId & HardwareDevice::outputIdFlag, 0u);
+
+    const auto sinkName = pactl({ QStringLiteral("get-default-sink") });
+    ASSERT_TRUE(sinkName);
+    const auto output = findByUid(devices.value(), *sinkName);
+    ASSERT_TRUE(output);
+    EXPECT_TRUE(output->isOutput);
+    EXPECT_FALSE(output->isInput);
+    EXPECT_NE(output->deviceId & HardwareDevice::outputIdFlag, 0u);
+    EXPECT_EQ(output->transportType, TransportCode::virtualDevice); // a null sink
+
+    EXPECT_FALSE(findByUid(devices.value(), *sinkName + QStringLiteral(".monitor")));
+    // Inputs come first.
+    const auto firstOutput = std::find_if(
+        devices.value().begin(), devices.value().end(), [](const HardwareDevice &d) { return d.isOutput; });
+    EXPECT_TRUE(
+        std::none_of(firstOutput, devices.value().end(), [](const HardwareDevice &d) { return d.isInput; }));
+
+    const auto captures = m_hardware.captureDevices();
+    const auto inputCount = std::count_if(
+        devices.value().begin(), devices.value().end(), [](const HardwareDevice &d) { return d.isInput; });
+    ASSERT_EQ(qsizetype(captures.size()), inputCount);
+    EXPECT_TRUE(std::any_of(captures.begin(), captures.end(),
+        [&](const CaptureDevice &c) { return c.uniqueId == input->uid && c.localizedName == input->name; }));
+}
+
+TEST_F(PulseAudioHardwareTest, ReadsOneDeviceByIdAndRejectsUnknownIds)
+{
+    const auto devices = m_hardware.devices();
+    ASSERT_TRUE(devices);
+    for (const HardwareDevice &listed : devices.value()) {
+        const auto read = m_hardware.device(listed.deviceId);
+        ASSERT_TRUE(read) << read.error().message.toStdString();
+        EXPECT_EQ(read.value(), listed);
+    }
+    const auto missing = m_hardware.device(4000000);
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.error().domain, AudioError::Domain::soundServer);
+    EXPECT_FALSE(missing.error().message.isEmpty());
+
+    const auto sinkName = pactl({ QStringLiteral("get-default-sink") });
+    const auto monitorIndex
+        = pactl({ QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sources") });
+    ASSERT_TRUE(sinkName && monitorIndex);
+    for (const QString &line : monitorIndex->split(u'\n')) {
+        const QStringList fields = line.split(u'\t');
+        if (fields.size() > 1 && fields[1] == *sinkName + QStringLiteral(".monitor")) {
+            EXPECT_FALSE(m_hardware.device(fields[0].toUInt()));
+        }
+    }
+}
+
+TEST_F(PulseAudioHardwareTest, DefaultInputIsTheServersDefaultSource)
+{
+    const auto id = m_hardware.defaultInputDeviceId();
+    ASSERT_TRUE(id) << id.error().message.toStdString();
+    const auto device = m_hardware.device(id.value());
+    ASSERT_TRUE(device);
+    EXPECT_EQ(device.value().uid, m_defaultSource);
+    EXPECT_FALSE(m_hardware.setDefaultInputDevice(id.value() | HardwareDevice::outputIdFlag));
+}
+
+TEST_F(PulseAudioHardwareTest, HotPluggedInputAppearsCanBecomeDefaultAndDisappears)
+{
+    int changes = 0;
+    ScopedRegistration listening = m_hardware.listenForDefaultInputChanges([&] { ++changes; });
+    LoadedModule module({ QStringLiteral("module-null-source"),
+        QStringLiteral("source_name=tapewick_test_input"), QStringLiteral("channels=1") });
+    ASSERT_TRUE(module.isLoaded());
+
+    const auto devices = m_hardware.devices();
+    ASSERT_TRUE(devices);
+    const auto plugged = findByUid(devices.value(), QStringLiteral("tapewick_test_input"));
+    ASSERT_TRUE(plugged);
+    EXPECT_EQ(plugged->inputChannelCount, 1);
+    EXPECT_EQ(plugged->transportType, TransportCode::virtualDevice);
+
+    ASSERT_TRUE(m_hardware.setDefaultInputDevice(plugged->deviceId));
+    EXPECT_EQ(pactl({ QStringLiteral("get-default-source") }), QStringLiteral("tapewick_test_input"));
+    EXPECT_EQ(m_hardware.defaultInputDeviceId().value(), plugged->deviceId);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return changes == 1; }));
+
+    // Another server-wide setting is no change of the default input; setting the same source
+    // again is none either.
+    const auto sink = pactl({ QStringLiteral("get-default-sink") });
+    ASSERT_TRUE(sink);
+    LoadedModule otherSink(
+        { QStringLiteral("module-null-sink"), QStringLiteral("sink_name=tapewick_test_sink") });
+    ASSERT_TRUE(pactl({ QStringLiteral("set-default-sink"), QStringLiteral("tapewick_test_sink") }));
+    ASSERT_TRUE(pactl({ QStringLiteral("set-default-sink"), *sink }));
+    ASSERT_TRUE(m_hardware.setDefaultInputDevice(plugged->deviceId));
+    TestSupport::processEventsFor(300ms);
+    EXPECT_EQ(changes, 1);
+
+    ASSERT_TRUE(pactl({ QStringLiteral("set-default-source"), m_defaultSource }));
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return changes == 2; }));
+
+    module.unload();
+    const auto after = m_hardware.devices();
+    ASSERT_TRUE(after);
+    EXPECT_FALSE(findByUid(after.value(), QStringLiteral("tapewick_test_input")));
+    EXPECT_FALSE(m_hardware.device(plugged->deviceId));
+    EXPECT_FALSE(m_hardware.setDefaultInputDevice(plugged->deviceId));
+
+    // An ended registration hears nothing more.
+    listening.reset();
+    ASSERT_TRUE(pactl({ QStringLiteral("set-default-source"), *sink + QStringLiteral(".monitor") }));
+    ASSERT_TRUE(pactl({ QStringLiteral("set-default-source"), m_defaultSource }));
+    TestSupport::processEventsFor(300ms);
+    EXPECT_EQ(changes, 2);
+}
+
+TEST_F(PulseAudioHardwareTest, EveryListenerHearsEachChangeOnce)
+{
+    int first = 0;
+    int second = 0;
+    ScopedRegistration a = m_hardware.listenForDefaultInputChanges([&] { ++first; });
+    ScopedRegistration b = m_hardware.listenForDefaultInputChanges([&] { ++second; });
+    const auto sink = pactl({ QStringLiteral("get-default-sink") });
+    ASSERT_TRUE(sink);
+    ASSERT_TRUE(pactl({ QStringLiteral("set-default-source"), *sink + QStringLiteral(".monitor") }));
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return first == 1 && second == 1; }));
+    ASSERT_TRUE(pactl({ QStringLiteral("set-default-source"), m_defaultSource }));
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return first == 2 && second == 2; }));
+    TestSupport::processEventsFor(200ms);
+    EXPECT_EQ(first, 2);
+    EXPECT_EQ(second, 2);
+}
+
+TEST(PulseAudioHardwareServerTest, MissingServerGivesErrorsAtOnce)
+{
+    PulseAudioHardware hardware({ QStringLiteral("unix:/nonexistent/tapewick-test"), 500ms });
+    QElapsedTimer clock;
+    clock.start();
+    const auto devices = hardware.devices();
+    ASSERT_FALSE(devices);
+    EXPECT_EQ(devices.error().domain, AudioError::Domain::soundServer);
+    EXPECT_FALSE(hardware.defaultInputDeviceId());
+    EXPECT_FALSE(hardware.device(0));
+    EXPECT_FALSE(hardware.setDefaultInputDevice(0));
+    EXPECT_TRUE(hardware.captureDevices().empty());
+    ScopedRegistration listening = hardware.listenForDefaultInputChanges([] {});
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_TRUE(hardware.requestMicrophoneAccess());
+}
+
+TEST(PulseAudioHardwareServerTest, ServerThatNeverAnswersGivesATimeout)
+{
+    // A socket that takes connections into its backlog and never speaks.
+    QTemporaryDir dir;
+    const QByteArray path = dir.filePath(QStringLiteral("silent")).toUtf8();
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.constData(), sizeof(address.sun_path) - 1);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+    ASSERT_EQ(::listen(listener, 8), 0);
+
+    PulseAudioHardware hardware({ QStringLiteral("unix:") + QString::fromUtf8(path), 400ms });
+    QElapsedTimer clock;
+    clock.start();
+    const auto devices = hardware.devices();
+    const auto elapsed = clock.elapsed();
+    ::close(listener);
+    ASSERT_FALSE(devices);
+    EXPECT_GE(elapsed, 350);
+    EXPECT_LT(elapsed, 1500);
+}
+
+TEST(TransportTest, DevicePropertiesNameTheTransport)
+{
+    EXPECT_EQ(transportCodeFor({ QStringLiteral("pci"), QStringLiteral("internal"), QStringLiteral("alsa"),
+                  QStringLiteral("sound"), QStringLiteral("module-alsa-card.c") }),
+        TransportCode::builtIn);
+    EXPECT_EQ(
+        transportCodeFor({ QStringLiteral("pci"), {}, QStringLiteral("alsa"), QStringLiteral("sound"), {} }),
+        TransportCode::pci);
+    EXPECT_EQ(transportCodeFor(
+                  { QStringLiteral("usb"), QStringLiteral("headset"), QStringLiteral("alsa"), {}, {} }),
+        TransportCode::usb);
+    EXPECT_EQ(transportCodeFor({ QStringLiteral("bluetooth"), QStringLiteral("headset"),
+                  QStringLiteral("bluez"), {}, {} }),
+        TransportCode::bluetooth);
+    EXPECT_EQ(transportCodeFor({ QStringLiteral("firewire"), {}, {}, {}, {} }), TransportCode::fireWire);
+    EXPECT_EQ(
+        transportCodeFor({ QStringLiteral("thunderbolt"), {}, {}, {}, {} }), TransportCode::thunderbolt);
+    EXPECT_EQ(transportCodeFor({ {}, QStringLiteral("hdmi"), {}, {}, {} }), TransportCode::hdmi);
+    EXPECT_EQ(
+        transportCodeFor({ {}, QStringLiteral("displayport"), {}, {}, {} }), TransportCode::displayPort);
+    EXPECT_EQ(transportCodeFor({ {}, {}, {}, {}, QStringLiteral("module-null-sink.c") }),
+        TransportCode::virtualDevice);
+    EXPECT_EQ(transportCodeFor({ {}, {}, {}, {}, QStringLiteral("module-remap-source.c") }),
+        TransportCode::virtualDevice);
+    EXPECT_EQ(
+        transportCodeFor({ {}, {}, {}, QStringLiteral("abstract"), QStringLiteral("module-combine-sink.c") }),
+        TransportCode::virtualDevice);
+    EXPECT_EQ(transportCodeFor({ QStringLiteral("isa"), QStringLiteral("speaker"), QStringLiteral("alsa"),
+                  QStringLiteral("sound"), QStringLiteral("module-alsa-card.c") }),
+        TransportCode::unknown);
+    EXPECT_EQ(transportCodeFor({}), TransportCode::unknown);
+}
+
+} // namespace
