@@ -238,20 +238,17 @@ private:
                 m_latestRms = levelValues(structure, "rms");
             }
             return true;
-        case GST_MESSAGE_EOS:
-            m_watchId = 0;
-            finish(std::nullopt);
-            return false;
-        case GST_MESSAGE_ERROR:
-            m_watchId = 0;
-            finish(GstSupport::errorFromMessage(message));
-            return false;
         default:
+            if (auto end = GstSupport::outcome(message)) {
+                m_watchId = 0;
+                finish(*end);
+                return false;
+            }
             return true;
         }
     }
 
-    void finish(std::optional<AudioError> error)
+    void finish(AudioResult<void> result)
     {
         if (m_state == State::done) {
             return;
@@ -261,12 +258,12 @@ private:
         GstSupport::removeWatch(std::exchange(m_watchId, 0));
         m_timeoutContext.reset();
         auto self = shared_from_this();
-        GstSupport::releaseInBackground(std::exchange(m_pipeline, nullptr), [self, error] {
+        GstSupport::releaseInBackground(std::exchange(m_pipeline, nullptr), [self, result] {
             // Told only now: the file is closed and complete.
             auto keepAlive = std::move(self->m_keepAlive);
-            if (error) {
+            if (!result) {
                 if (self->m_onError) {
-                    self->m_onError(*error);
+                    self->m_onError(result.error());
                 }
             } else if (self->m_onFinished) {
                 self->m_onFinished(true);

@@ -78,6 +78,24 @@ QString launchDescription(const std::vector<Stage> &stages)
     return parts.join(QStringLiteral(" ! "));
 }
 
+QStringList launchArguments(const std::vector<Stage> &stages)
+{
+    QStringList arguments;
+    for (const Stage &stage : stages) {
+        if (!arguments.isEmpty()) {
+            arguments << QStringLiteral("!");
+        }
+        arguments << stage.factory;
+        if (!stage.name.isEmpty()) {
+            arguments << QStringLiteral("name=") + stage.name;
+        }
+        for (const auto &[name, value] : stage.properties) {
+            arguments << name + u'=' + value;
+        }
+    }
+    return arguments;
+}
+
 AudioError errorFromMessage(GstMessage *message)
 {
     GError *error = nullptr;
@@ -88,6 +106,18 @@ AudioError errorFromMessage(GstMessage *message)
     g_clear_error(&error);
     g_free(debug);
     return result;
+}
+
+std::optional<AudioResult<void>> outcome(GstMessage *message)
+{
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_EOS:
+        return AudioResult<void>();
+    case GST_MESSAGE_ERROR:
+        return AudioResult<void>(errorFromMessage(message));
+    default:
+        return std::nullopt;
+    }
 }
 
 AudioError pendingError(GstElement *pipeline, const QString &what)

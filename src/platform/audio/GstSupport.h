@@ -3,8 +3,10 @@
 #include "platform/audio/AudioError.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -27,11 +29,15 @@ struct Stage
 
 // Builds and links the stages into a new pipeline; the error names a missing element.
 AudioResult<GstElement *> buildPipeline(const std::vector<Stage> &stages, const QString &pipelineName);
-// The same stages as a gst-launch-1.0 description.
+// The same stages as a gst-launch-1.0 description, to read.
 QString launchDescription(const std::vector<Stage> &stages);
+// The same stages as gst-launch-1.0's arguments, one token each (it escapes every argument).
+QStringList launchArguments(const std::vector<Stage> &stages);
 
 // The text of an error message posted on a bus.
 AudioError errorFromMessage(GstMessage *message);
+// How a run ended, when the message ends it: end-of-stream or an error.
+std::optional<AudioResult<void>> outcome(GstMessage *message);
 // The first error waiting on the pipeline's bus, or a generic one naming `what`.
 AudioError pendingError(GstElement *pipeline, const QString &what);
 

@@ -1,0 +1,145 @@
+#include "platform/audio/GstMonitorEngine.h"
+
+#include "platform/audio/GstSupport.h"
+
+#include <gst/gst.h>
+
+namespace {
+
+// Microseconds: small enough to hear oneself without an echo, large enough not to crackle.
+const QString bufferTime = QStringLiteral("40000");
+const QString latencyTime = QStringLiteral("10000");
+
+} // namespace
+
+struct GstMonitorEngine::DeviceWatch
+{
+    std::weak_ptr<int> alive;
+    GstMonitorEngine *engine;
+    unsigned generation;
+    bool input;
+};
+
+GstMonitorEngine::GstMonitorEngine()
+    : GstMonitorEngine(QString())
+{ }
+
+GstMonitorEngine::GstMonitorEngine(QString server)
+    : m_server(std::move(server))
+    , m_busHandler([this](GstMessage *message) { return handle(message); })
+{ }
+
+GstMonitorEngine::~GstMonitorEngine()
+{
+    stop();
+}
+
+AudioResult<void> GstMonitorEngine::start()
+{
+    stop();
+    std::vector<std::pair<QString, QString>> buffering { { QStringLiteral("buffer-time"), bufferTime },
+        { QStringLiteral("latency-time"), latencyTime } };
+    if (!m_server.isEmpty()) {
+        buffering.emplace_back(QStringLiteral("server"), m_server);
+    }
+    auto pipeline = GstSupport::buildPipeline(
+        { { QStringLiteral("pulsesrc"), buffering, QStringLiteral("input") },
+            { QStringLiteral("audioconvert"), {}, {} }, { QStringLiteral("audioresample"), {}, {} },
+            { QStringLiteral("pulsesink"), buffering, QStringLiteral("output") } },
+        QStringLiteral("input-monitor"));
+    if (!pipeline) {
+        return pipeline.error();
+    }
+    m_pipeline = pipeline.value();
+    ++m_generation;
+    m_inputDevice.clear();
+    m_outputDevice.clear();
+    watchDevice("input", true);
+    watchDevice("output", false);
+    if (gst_element_set_state(m_pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+        const AudioError error = GstSupport::pendingError(m_pipeline, QStringLiteral("input monitoring"));
+        GstSupport::releaseInBackground(std::exchange(m_pipeline, nullptr), nullptr);
+        return error;
+    }
+    m_watchId = GstSupport::watchBus(m_pipeline, &m_busHandler);
+    return {};
+}
+
+void GstMonitorEngine::stop()
+{
+    GstSupport::removeWatch(std::exchange(m_watchId, 0));
+    if (GstElement *pipeline = std::exchange(m_pipeline, nullptr)) {
+        GstSupport::releaseInBackground(pipeline, nullptr);
+    }
+}
+
+void GstMonitorEngine::setConfigurationChangeHandler(std::function<void()> handler)
+{
+    m_onConfigurationChange = std::move(handler);
+}
+
+bool GstMonitorEngine::handle(GstMessage *message)
+{
+    if (GST_MESSAGE_TYPE(message) != GST_MESSAGE_ERROR) {
+        return true;
+    }
+    // A device that went away or a server that restarted: the engine is finished and whoever
+    // owns it decides whether to build a new one.
+    qWarning("Input monitoring stopped: %s", qPrintable(GstSupport::errorFromMessage(message).message));
+    m_watchId = 0;
+    stop();
+    notifyConfigurationChange();
+    return false;
+}
+
+void GstMonitorEngine::notifyConfigurationChange()
+{
+    // Told from the event loop, so the owner may replace this engine from the handler.
+    GstSupport::runOnGuiThread([alive = std::weak_ptr<int>(m_alive), handler = m_onConfigurationChange] {
+        if (alive.lock() && handler) {
+            handler();
+        }
+    });
+}
+
+void GstMonitorEngine::watchDevice(const char *elementName, bool input)
+{
+    GstElement *element = gst_bin_get_by_name(GST_BIN(m_pipeline), elementName);
+    // The server moves a stream when its device goes away or the default changes; the element
+    // reports the device it now plays on or captures from, on the server's thread.
+    g_signal_connect_data(
+        element, "notify::current-device", G_CALLBACK(+[](GObject *object, GParamSpec *, gpointer data) {
+            const auto *watch = static_cast<DeviceWatch *>(data);
+            gchar *device = nullptr;
+            g_object_get(object, "current-device", &device, nullptr);
+            const QString name = QString::fromUtf8(device);
+            g_free(device);
+            GstSupport::runOnGuiThread([alive = watch->alive, engine = watch->engine,
+                                           generation = watch->generation, input = watch->input, name] {
+                if (alive.lock()) {
+                    engine->deviceChanged(generation, input, name);
+                }
+            });
+        }),
+        new DeviceWatch { m_alive, this, m_generation, input },
+        [](gpointer data, GClosure *) { delete static_cast<DeviceWatch *>(data); }, GConnectFlags(0));
+    gst_object_unref(element);
+}
+
+void GstMonitorEngine::deviceChanged(unsigned generation, bool input, const QString &device)
+{
+    if (generation != m_generation || !m_pipeline || device.isEmpty()) {
+        return;
+    }
+    QString &known = input ? m_inputDevice : m_outputDevice;
+    const bool moved = !known.isEmpty() && known != device;
+    known = device;
+    if (moved) {
+        notifyConfigurationChange();
+    }
+}
+
+std::unique_ptr<AudioMonitorEngine> GstMonitorEngineFactory::makeEngine()
+{
+    return std::make_unique<GstMonitorEngine>(m_server);
+}

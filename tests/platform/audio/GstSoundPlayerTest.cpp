@@ -1,0 +1,105 @@
+#include "EventLoop.h"
+
+#include "platform/audio/GstSoundPlayer.h"
+#include "platform/audio/SoundSynthesis.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Completions counted, with the time the first one took.
+struct Completions
+{
+    int calls = 0;
+    qint64 milliseconds = -1;
+    QElapsedTimer clock;
+
+    std::function<void()> callback()
+    {
+        clock.start();
+        return [this] {
+            if (++calls == 1) {
+                milliseconds = clock.elapsed();
+            }
+        };
+    }
+};
+
+TEST(SoundPlayerTest, BothSoundsCompleteOnceWithinTheLimit)
+{
+    GstSoundPlayer player;
+    for (quint32 id : { SystemSoundId::beginRecording, SystemSoundId::endRecording }) {
+        Completions done;
+        player.play(id, done.callback());
+        EXPECT_EQ(done.calls, 0);
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return done.calls > 0; }, 3s));
+        // Not before the sound could have played; at the latest at the limit (a null sink
+        // drains slowly, so the limit is what ends it there).
+        EXPECT_GE(done.milliseconds, 150);
+        EXPECT_LT(done.milliseconds, 1500 + 400);
+        TestSupport::processEventsFor(300ms);
+        EXPECT_EQ(done.calls, 1);
+    }
+}
+
+TEST(SoundPlayerTest, CompletesWithoutASoundServer)
+{
+    GstSoundPlayer player({ QStringLiteral("unix:/nonexistent/tapewick-test"), 1000ms });
+    Completions done;
+    player.play(SystemSoundId::beginRecording, done.callback());
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return done.calls > 0; }, 3s));
+    EXPECT_LT(done.milliseconds, 1400);
+    TestSupport::processEventsFor(1200ms);
+    EXPECT_EQ(done.calls, 1);
+}
+
+TEST(SoundPlayerTest, UnknownSoundCompletesLaterWithoutPlaying)
+{
+    GstSoundPlayer player;
+    Completions done;
+    player.play(4242, done.callback());
+    EXPECT_EQ(done.calls, 0);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return done.calls > 0; }, 1s));
+    EXPECT_LT(done.milliseconds, 100);
+}
+
+TEST(SoundPlayerTest, OverlappingSoundsEachComplete)
+{
+    GstSoundPlayer player;
+    Completions first;
+    Completions second;
+    player.play(SystemSoundId::beginRecording, first.callback());
+    player.play(SystemSoundId::endRecording, second.callback());
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return first.calls == 1 && second.calls == 1; }, 3s));
+}
+
+TEST(SoundSynthesisTest, StartRisesAndEndFalls)
+{
+    // Counted over the first and the last 50 ms: the notes' pitch from their zero crossings.
+    auto pitch = [](const std::vector<qint16> &samples, std::size_t from, std::size_t count) {
+        int crossings = 0;
+        for (std::size_t i = from + 1; i < from + count; ++i) {
+            crossings += samples[i - 1] <= 0 && samples[i] > 0;
+        }
+        return crossings / (double(count) / SoundSynthesis::sampleRate);
+    };
+    const std::size_t window = SoundSynthesis::sampleRate / 20;
+    const auto start = SoundSynthesis::samplesFor(SystemSoundId::beginRecording);
+    const auto end = SoundSynthesis::samplesFor(SystemSoundId::endRecording);
+    ASSERT_GT(start.size(), 2 * window);
+    ASSERT_GT(end.size(), 2 * window);
+    EXPECT_LT(pitch(start, 0, window), pitch(start, start.size() - window, window));
+    EXPECT_GT(pitch(end, 0, window), pitch(end, end.size() - window, window));
+    // Short enough not to delay a recording, with silent edges so nothing clicks.
+    EXPECT_LT(start.size(), std::size_t(SoundSynthesis::sampleRate / 4));
+    EXPECT_LT(std::abs(start.front()) + std::abs(start.back()), 200);
+    EXPECT_TRUE(SoundSynthesis::samplesFor(1).empty());
+}
+
+} // namespace
