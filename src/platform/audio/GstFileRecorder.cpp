@@ -3,9 +3,9 @@
 
 #include "platform/audio/GstFileRecorder.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QLoggingCategory>
-#include <QObject>
 #include <QTimer>
 
 #include <gst/gst.h>
@@ -186,10 +186,11 @@ public:
         // Lives on until the end-of-stream has reached the file, whoever holds the recorder.
         m_keepAlive = shared_from_this();
         gst_element_send_event(m_pipeline, gst_event_new_eos());
-        m_timeoutContext = std::make_unique<QObject>();
-        QTimer::singleShot(m_finishTimeout, m_timeoutContext.get(), [this] {
-            finish(AudioError { AudioError::Domain::media, GST_STREAM_ERROR_FAILED,
-                QStringLiteral("The recording could not be finished in time.") });
+        QTimer::singleShot(m_finishTimeout, QCoreApplication::instance(), [weak = weak_from_this()] {
+            if (auto session = weak.lock()) {
+                session->finish(AudioError { AudioError::Domain::media, GST_STREAM_ERROR_FAILED,
+                    QStringLiteral("The recording could not be finished in time.") });
+            }
         });
     }
 
@@ -208,7 +209,6 @@ public:
         m_onFinished = nullptr;
         m_onError = nullptr;
         GstSupport::removeWatch(std::exchange(m_watchId, 0));
-        m_timeoutContext.reset();
         if (m_pipeline) {
             gst_element_set_state(m_pipeline, GST_STATE_NULL);
         }
@@ -256,7 +256,6 @@ private:
         m_state = State::done;
         m_shift.paused = false;
         GstSupport::removeWatch(std::exchange(m_watchId, 0));
-        m_timeoutContext.reset();
         auto self = shared_from_this();
         GstSupport::releaseInBackground(std::exchange(m_pipeline, nullptr), [self, result] {
             // Told only now: the file is closed and complete.
@@ -282,7 +281,6 @@ private:
     std::vector<double> m_latestRms;
     std::vector<double> m_meteredRms;
     std::shared_ptr<RecordingSession> m_keepAlive;
-    std::unique_ptr<QObject> m_timeoutContext;
 };
 
 AudioResult<std::vector<GstSupport::Stage>> GstFileRecorder::stages(

@@ -3,7 +3,7 @@
 #include "platform/audio/GstSupport.h"
 #include "platform/audio/SoundSynthesis.h"
 
-#include <QObject>
+#include <QCoreApplication>
 #include <QThreadPool>
 #include <QTimer>
 
@@ -28,12 +28,15 @@ public:
         m_pipeline = pipeline;
         m_keepAlive = shared_from_this();
         m_watchId = GstSupport::watchBus(m_pipeline, &m_busHandler);
-        m_limit = std::make_unique<QObject>();
-        QTimer::singleShot(limit, m_limit.get(), [this] { complete(); });
+        std::weak_ptr<Playback> weak = m_keepAlive;
+        QTimer::singleShot(limit, QCoreApplication::instance(), [weak] {
+            if (auto playback = weak.lock()) {
+                playback->complete();
+            }
+        });
         // Connecting to the sound server happens in the state change; a server that does not
         // answer must not hold up the GUI thread, so it happens elsewhere.
         gst_object_ref(m_pipeline);
-        std::weak_ptr<Playback> weak = m_keepAlive;
         QThreadPool::globalInstance()->start([pipeline = m_pipeline, weak] {
             const bool failed
                 = gst_element_set_state(pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE;
@@ -66,8 +69,6 @@ private:
         }
         m_done = true;
         GstSupport::removeWatch(std::exchange(m_watchId, 0));
-        // Called from the limit's own timer: delete it once that call has returned.
-        m_limit.release()->deleteLater();
         GstSupport::releaseInBackground(std::exchange(m_pipeline, nullptr), nullptr);
         if (m_completion) {
             m_completion();
@@ -81,7 +82,6 @@ private:
     GstElement *m_pipeline = nullptr;
     unsigned m_watchId = 0;
     bool m_done = false;
-    std::unique_ptr<QObject> m_limit;
     std::shared_ptr<Playback> m_keepAlive;
 };
 
