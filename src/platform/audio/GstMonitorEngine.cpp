@@ -42,10 +42,14 @@ AudioResult<void> GstMonitorEngine::start()
     if (!m_server.isEmpty()) {
         buffering.emplace_back(QStringLiteral("server"), m_server);
     }
+    // Played as it comes: a sink that waits for each buffer's time against the source's clock
+    // finds most of them late with buffers this short and drops them.
+    auto playback = buffering;
+    playback.emplace_back(QStringLiteral("sync"), QStringLiteral("false"));
     auto pipeline = GstSupport::buildPipeline(
         { { QStringLiteral("pulsesrc"), buffering, QStringLiteral("input") },
             { QStringLiteral("audioconvert"), {}, {} }, { QStringLiteral("audioresample"), {}, {} },
-            { QStringLiteral("pulsesink"), buffering, QStringLiteral("output") } },
+            { QStringLiteral("pulsesink"), playback, QStringLiteral("output") } },
         QStringLiteral("input-monitor"));
     if (!pipeline) {
         return pipeline.error();

@@ -7,12 +7,18 @@
 
 #include <chrono>
 #include <optional>
+#include <vector>
+
+#include <gtest/gtest.h>
 
 namespace AudioTest {
 
 // Runs pactl against the test desktop's sound server; returns its trimmed output, or nothing when
 // it failed.
 std::optional<QString> pactl(const QStringList &arguments);
+
+// Whether the samples carry the test desktop's tone at its level (within 20 %).
+::testing::AssertionResult holdsTheTone(const std::vector<float> &channel, int sampleRate);
 
 // Records until the recorder holds `seconds` of audio; false on timeout.
 bool recordUntil(AudioFileRecorder &recorder, double seconds);
@@ -28,8 +34,7 @@ struct EndWatcher
     bool waitForEnd(std::chrono::milliseconds timeout = std::chrono::seconds(10));
 };
 
-// The tone the test desktop's default source plays: 440 Hz, a sine at half of full scale.
-inline constexpr double toneHz = 440;
-inline constexpr double toneRmsDb = -9.03;
+// The mean power in dBFS of the test desktop's tone.
+double toneRmsDb();
 
 } // namespace AudioTest

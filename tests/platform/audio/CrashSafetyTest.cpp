@@ -1,3 +1,5 @@
+#include "AudioTestSupport.h"
+#include "DesktopTest.h"
 #include "EventLoop.h"
 #include "MediaProbe.h"
 
@@ -11,6 +13,10 @@
 using namespace std::chrono_literals;
 
 namespace {
+
+class CrashSafetyTest : public TestSupport::DesktopTest
+{
+};
 
 // Runs the recorder in a child process and kills it with SIGKILL once it holds `seconds` of
 // audio; returns the last recorded time the child reported.
@@ -36,7 +42,7 @@ double recordAndKill(const QString &path, double seconds)
     return reported;
 }
 
-TEST(CrashSafetyTest, KilledM4aRecordingPlaysUpToAboutItsLastSecond)
+TEST_F(CrashSafetyTest, KilledM4aRecordingPlaysUpToAboutItsLastSecond)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("killed.m4a"));
@@ -47,10 +53,10 @@ TEST(CrashSafetyTest, KilledM4aRecordingPlaysUpToAboutItsLastSecond)
     ASSERT_TRUE(facts.decoded) << facts.error.toStdString();
     EXPECT_GE(facts.seconds, reported - 1.0);
     EXPECT_LE(facts.seconds, reported + 0.3);
-    EXPECT_NEAR(facts.rmsDb.at(0), -9.03, 2.0);
+    EXPECT_TRUE(AudioTest::holdsTheTone(facts.channel(0), facts.sampleRate));
 }
 
-TEST(CrashSafetyTest, KilledWavRecordingKeepsItsSamplesBehindPlaceholderSizes)
+TEST_F(CrashSafetyTest, KilledWavRecordingKeepsItsSamplesBehindPlaceholderSizes)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("killed.wav"));

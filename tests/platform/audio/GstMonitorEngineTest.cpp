@@ -1,9 +1,14 @@
 #include "AudioTestSupport.h"
+#include "DesktopTest.h"
 #include "EventLoop.h"
+#include "SignalAnalysis.h"
+#include "SourceRecording.h"
+#include "WavFile.h"
 
 #include "platform/audio/GstMonitorEngine.h"
 
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +16,10 @@ using namespace std::chrono_literals;
 using AudioTest::pactl;
 
 namespace {
+
+class MonitorEngineTest : public TestSupport::DesktopTest
+{
+};
 
 // The server-side capture streams, by index.
 QStringList sourceOutputs()
@@ -24,7 +33,7 @@ QStringList sourceOutputs()
     return indexes;
 }
 
-TEST(MonitorEngineTest, StartsCaptureAndPlaybackAndStopsThem)
+TEST_F(MonitorEngineTest, StartsCaptureAndPlaybackAndStopsThem)
 {
     const QStringList before = sourceOutputs();
     GstMonitorEngineFactory factory;
@@ -46,7 +55,30 @@ TEST(MonitorEngineTest, StartsCaptureAndPlaybackAndStopsThem)
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return sourceOutputs().size() == before.size(); }));
 }
 
-TEST(MonitorEngineTest, MovedInputReportsAConfigurationChange)
+TEST_F(MonitorEngineTest, PlaysTheInputOnTheDefaultOutput)
+{
+    QTemporaryDir dir;
+    const QString heard = dir.filePath(QStringLiteral("heard.wav"));
+    const QString monitor = TestSupport::TestDesktop::outputSink() + QStringLiteral(".monitor");
+    GstMonitorEngine engine;
+    ASSERT_TRUE(engine.start());
+    TestSupport::processEventsFor(300ms);
+    const auto recorded = TestSupport::recordSourceToWav(heard, 1000ms, monitor);
+    ASSERT_TRUE(recorded.succeeded()) << recorded.describe().toStdString();
+    const auto wav = TestSupport::WavFile::read(heard);
+    ASSERT_TRUE(wav);
+    EXPECT_TRUE(AudioTest::holdsTheTone(wav->channel(0), wav->sampleRate));
+
+    engine.stop();
+    TestSupport::processEventsFor(300ms);
+    const auto silent = TestSupport::recordSourceToWav(heard, 500ms, monitor);
+    ASSERT_TRUE(silent.succeeded());
+    const auto after = TestSupport::WavFile::read(heard);
+    ASSERT_TRUE(after);
+    EXPECT_LT(TestSupport::SignalAnalysis::peak(after->samples), 0.01);
+}
+
+TEST_F(MonitorEngineTest, MovedInputReportsAConfigurationChange)
 {
     GstMonitorEngine engine;
     int changes = 0;
@@ -79,7 +111,7 @@ TEST(MonitorEngineTest, MovedInputReportsAConfigurationChange)
     EXPECT_EQ(changes, 1);
 }
 
-TEST(MonitorEngineTest, MissingServerFailsTheStartAtOnce)
+TEST_F(MonitorEngineTest, MissingServerFailsTheStartAtOnce)
 {
     GstMonitorEngine engine(QStringLiteral("unix:/nonexistent/tapewick-test"));
     QElapsedTimer clock;

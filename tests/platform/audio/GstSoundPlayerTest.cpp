@@ -1,3 +1,4 @@
+#include "DesktopTest.h"
 #include "EventLoop.h"
 
 #include "platform/audio/GstSoundPlayer.h"
@@ -12,6 +13,10 @@
 using namespace std::chrono_literals;
 
 namespace {
+
+class SoundPlayerTest : public TestSupport::DesktopTest
+{
+};
 
 // Completions counted, with the time the first one took.
 struct Completions
@@ -31,7 +36,7 @@ struct Completions
     }
 };
 
-TEST(SoundPlayerTest, BothSoundsCompleteOnceWithinTheLimit)
+TEST_F(SoundPlayerTest, BothSoundsCompleteOnceWithinTheLimit)
 {
     GstSoundPlayer player;
     for (quint32 id : { SystemSoundId::beginRecording, SystemSoundId::endRecording }) {
@@ -48,7 +53,7 @@ TEST(SoundPlayerTest, BothSoundsCompleteOnceWithinTheLimit)
     }
 }
 
-TEST(SoundPlayerTest, CompletesWithoutASoundServer)
+TEST_F(SoundPlayerTest, CompletesWithoutASoundServer)
 {
     GstSoundPlayer player({ QStringLiteral("unix:/nonexistent/tapewick-test"), 1000ms });
     Completions done;
@@ -59,7 +64,7 @@ TEST(SoundPlayerTest, CompletesWithoutASoundServer)
     EXPECT_EQ(done.calls, 1);
 }
 
-TEST(SoundPlayerTest, UnknownSoundCompletesLaterWithoutPlaying)
+TEST_F(SoundPlayerTest, UnknownSoundCompletesLaterWithoutPlaying)
 {
     GstSoundPlayer player;
     Completions done;
@@ -69,7 +74,7 @@ TEST(SoundPlayerTest, UnknownSoundCompletesLaterWithoutPlaying)
     EXPECT_LT(done.milliseconds, 100);
 }
 
-TEST(SoundPlayerTest, OverlappingSoundsEachComplete)
+TEST_F(SoundPlayerTest, OverlappingSoundsEachComplete)
 {
     GstSoundPlayer player;
     Completions first;

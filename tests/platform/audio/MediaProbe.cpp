@@ -8,8 +8,6 @@
 #include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 
-#include <cmath>
-
 namespace {
 
 void collectTags(GstElement *pipeline, MediaFacts &facts)
@@ -61,37 +59,17 @@ MediaFacts probeMedia(const QString &path)
     GstElement *sink = gst_bin_get_by_name(GST_BIN(pipeline), "out");
     gst_element_set_state(pipeline, GST_STATE_PLAYING);
 
-    std::vector<double> sumSquares;
-    quint64 frames = 0;
-    quint64 crossings = 0;
-    bool below = false;
     while (GstSample *sample = gst_app_sink_try_pull_sample(GST_APP_SINK(sink), 10 * GST_SECOND)) {
         if (facts.channels == 0) {
             const GstStructure *caps = gst_caps_get_structure(gst_sample_get_caps(sample), 0);
             gst_structure_get_int(caps, "rate", &facts.sampleRate);
             gst_structure_get_int(caps, "channels", &facts.channels);
-            sumSquares.assign(std::size_t(std::max(facts.channels, 0)), 0.0);
         }
         GstMapInfo map;
         GstBuffer *buffer = gst_sample_get_buffer(sample);
-        if (facts.channels > 0 && gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+        if (gst_buffer_map(buffer, &map, GST_MAP_READ)) {
             const auto *samples = reinterpret_cast<const float *>(map.data);
-            const std::size_t count = map.size / sizeof(float) / std::size_t(facts.channels);
-            for (std::size_t frame = 0; frame < count; ++frame) {
-                for (int channel = 0; channel < facts.channels; ++channel) {
-                    const float value = samples[frame * std::size_t(facts.channels) + std::size_t(channel)];
-                    sumSquares[std::size_t(channel)] += double(value) * value;
-                }
-                // Hysteresis keeps coding noise around zero from counting as crossings.
-                const float first = samples[frame * std::size_t(facts.channels)];
-                if (below && first > 0.05f) {
-                    ++crossings;
-                    below = false;
-                } else if (first < -0.05f) {
-                    below = true;
-                }
-            }
-            frames += count;
+            facts.samples.insert(facts.samples.end(), samples, samples + map.size / sizeof(float));
             gst_buffer_unmap(buffer, &map);
         }
         gst_sample_unref(sample);
@@ -101,18 +79,25 @@ MediaFacts probeMedia(const QString &path)
     gst_object_unref(sink);
     gst_object_unref(pipeline);
 
-    if (frames > 0 && facts.sampleRate > 0) {
+    if (!facts.samples.empty() && facts.sampleRate > 0 && facts.channels > 0) {
         facts.decoded = facts.error.isEmpty();
-        facts.seconds = double(frames) / facts.sampleRate;
-        facts.frequencyHz = double(crossings) / facts.seconds;
-        for (double sum : sumSquares) {
-            const double rms = std::sqrt(sum / double(frames));
-            facts.rmsDb.push_back(rms > 0 ? 20 * std::log10(rms) : -160.0);
-        }
+        facts.seconds = double(facts.samples.size() / std::size_t(facts.channels)) / facts.sampleRate;
     } else if (facts.error.isEmpty()) {
         facts.error = QStringLiteral("no audio decoded");
     }
     return facts;
+}
+
+std::vector<float> MediaFacts::channel(int index) const
+{
+    std::vector<float> values;
+    if (index < 0 || index >= channels) {
+        return values;
+    }
+    for (std::size_t i = std::size_t(index); i < samples.size(); i += std::size_t(channels)) {
+        values.push_back(samples[i]);
+    }
+    return values;
 }
 
 std::vector<QString> topLevelBoxes(const QString &path)

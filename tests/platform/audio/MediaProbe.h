@@ -12,10 +12,11 @@ struct MediaFacts
     int sampleRate = 0;
     int channels = 0;
     double seconds = 0;
-    std::vector<double> rmsDb; // per channel, over the whole file
-    double frequencyHz = 0; // of channel 0, from its zero crossings
+    std::vector<float> samples; // interleaved, full scale ±1.0
     QString audioCodec; // from the container's tags
     QString encoder;
+
+    std::vector<float> channel(int index) const;
 };
 
 MediaFacts probeMedia(const QString &path);

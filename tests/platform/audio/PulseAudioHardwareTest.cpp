@@ -1,5 +1,7 @@
 #include "AudioTestSupport.h"
+#include "DesktopTest.h"
 #include "EventLoop.h"
+#include "PulseModule.h"
 
 #include "platform/audio/PulseAudioHardware.h"
 #include "platform/audio/PulseProperties.h"
@@ -28,34 +30,12 @@ std::optional<HardwareDevice> findByUid(const std::vector<HardwareDevice> &devic
     return found == devices.end() ? std::nullopt : std::optional(*found);
 }
 
-// Loads a module for the length of a test and unloads it afterwards.
-class LoadedModule
-{
-public:
-    explicit LoadedModule(const QStringList &arguments)
-    {
-        if (auto index = pactl(QStringList { QStringLiteral("load-module") } + arguments)) {
-            m_index = *index;
-        }
-    }
-    ~LoadedModule() { unload(); }
-    bool isLoaded() const { return !m_index.isEmpty(); }
-    void unload()
-    {
-        if (!m_index.isEmpty()) {
-            pactl({ QStringLiteral("unload-module"), std::exchange(m_index, QString()) });
-        }
-    }
-
-private:
-    QString m_index;
-};
-
-class PulseAudioHardwareTest : public testing::Test
+class PulseAudioHardwareTest : public TestSupport::DesktopTest
 {
 protected:
     void SetUp() override
     {
+        TestSupport::DesktopTest::SetUp();
         const auto source = pactl({ QStringLiteral("get-default-source") });
         ASSERT_TRUE(source) << "no sound server";
         m_defaultSource = *source;
@@ -143,9 +123,9 @@ TEST_F(PulseAudioHardwareTest, HotPluggedInputAppearsCanBecomeDefaultAndDisappea
 {
     int changes = 0;
     ScopedRegistration listening = m_hardware.listenForDefaultInputChanges([&] { ++changes; });
-    LoadedModule module({ QStringLiteral("module-null-source"),
-        QStringLiteral("source_name=tapewick_test_input"), QStringLiteral("channels=1") });
-    ASSERT_TRUE(module.isLoaded());
+    auto module = TestSupport::PulseModule::load(QStringLiteral("module-null-source"),
+        { QStringLiteral("source_name=tapewick_test_input"), QStringLiteral("channels=1") });
+    ASSERT_TRUE(module);
 
     const auto devices = m_hardware.devices();
     ASSERT_TRUE(devices);
@@ -163,8 +143,9 @@ TEST_F(PulseAudioHardwareTest, HotPluggedInputAppearsCanBecomeDefaultAndDisappea
     // again is none either.
     const auto sink = pactl({ QStringLiteral("get-default-sink") });
     ASSERT_TRUE(sink);
-    LoadedModule otherSink(
-        { QStringLiteral("module-null-sink"), QStringLiteral("sink_name=tapewick_test_sink") });
+    auto otherSink = TestSupport::PulseModule::load(
+        QStringLiteral("module-null-sink"), { QStringLiteral("sink_name=tapewick_test_sink") });
+    ASSERT_TRUE(otherSink);
     ASSERT_TRUE(pactl({ QStringLiteral("set-default-sink"), QStringLiteral("tapewick_test_sink") }));
     ASSERT_TRUE(pactl({ QStringLiteral("set-default-sink"), *sink }));
     ASSERT_TRUE(m_hardware.setDefaultInputDevice(plugged->deviceId));
@@ -174,7 +155,7 @@ TEST_F(PulseAudioHardwareTest, HotPluggedInputAppearsCanBecomeDefaultAndDisappea
     ASSERT_TRUE(pactl({ QStringLiteral("set-default-source"), m_defaultSource }));
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return changes == 2; }));
 
-    module.unload();
+    ASSERT_TRUE(module->unload());
     const auto after = m_hardware.devices();
     ASSERT_TRUE(after);
     EXPECT_FALSE(findByUid(after.value(), QStringLiteral("tapewick_test_input")));
