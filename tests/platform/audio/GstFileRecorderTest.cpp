@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <numbers>
+#include <ostream>
 #include <span>
 
 using namespace std::chrono_literals;
@@ -28,6 +29,11 @@ struct Format
     int channels;
     const char *extension;
 };
+
+void PrintTo(const Format &format, std::ostream *out)
+{
+    *out << format.extension << ' ' << format.channels << " ch";
+}
 
 std::string formatName(const testing::TestParamInfo<Format> &info)
 {
