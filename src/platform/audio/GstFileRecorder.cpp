@@ -18,8 +18,9 @@
 namespace {
 
 constexpr double silenceDb = -160.0;
-// Fragments bound what a crash can lose; half a second keeps the loss under a second.
-constexpr int fragmentMilliseconds = 500;
+// Fragments bound what a crash can lose: the fragment being written plus what the encoder and
+// muxer still hold, well under a second.
+constexpr int fragmentMilliseconds = 250;
 
 // Drops buffers while paused and moves later buffers back by the paused span, so the file holds
 // the recorded audio without a gap. Runs on the streaming thread; the GUI thread only flips
