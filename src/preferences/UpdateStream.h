@@ -26,7 +26,7 @@ public:
     struct Waiter
     {
         std::optional<V> *slot = nullptr;
-        // Lives on the consumer's thread; its queued call resumes the consumer.
+        // Lives on the consumer's thread; an event posted to it resumes the consumer.
         ConsumerWaker *waker = nullptr;
     };
 
@@ -177,7 +177,7 @@ public:
                 m_channel->abandon(&m_waiter);
             }
             if (m_waiter.waker) {
-                // This may run inside the waker's own queued call.
+                // This may run inside the waker's own event handler.
                 m_waiter.waker->deleteLater();
             }
         }
