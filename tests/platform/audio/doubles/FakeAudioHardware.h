@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/audio/AudioHardware.h"
+
+#include <map>
+#include <optional>
+
+// AudioHardware over a device list the test sets up. Listeners are called at once, on the
+// calling thread, by emitDefaultInputChange() and by a successful setDefaultInputDevice().
+class FakeAudioHardware final : public AudioHardware
+{
+public:
+    std::vector<HardwareDevice> deviceList;
+    std::optional<quint32> defaultInput;
+    // When set, devices() and captureDevices() fail (captureDevices() is then empty).
+    std::optional<AudioError> listError;
+    // Reads of these device ids fail with the error.
+    std::map<quint32, AudioError> deviceErrors;
+    std::optional<AudioError> setDefaultError;
+    std::vector<quint32> setDefaultCalls;
+
+    AudioResult<std::vector<HardwareDevice>> devices() override;
+    AudioResult<HardwareDevice> device(quint32 deviceId) override;
+    AudioResult<quint32> defaultInputDeviceId() override;
+    AudioResult<void> setDefaultInputDevice(quint32 deviceId) override;
+    std::vector<CaptureDevice> captureDevices() override;
+    ScopedRegistration listenForDefaultInputChanges(std::function<void()> onChange) override;
+
+    void emitDefaultInputChange();
+    int listenerCount() const { return int(m_listeners.size()); }
+
+    // A device as a test usually needs one.
+    static HardwareDevice input(
+        quint32 id, const QString &uid, int channels = 2, quint32 transport = TransportCode::builtIn);
+    static HardwareDevice output(quint32 id, const QString &uid, int channels = 2);
+
+    static AudioError noSuchDevice();
+
+private:
+    std::map<quint64, std::function<void()>> m_listeners;
+    quint64 m_nextListener = 1;
+    std::shared_ptr<int> m_alive = std::make_shared<int>();
+};

@@ -1,0 +1,76 @@
+#include "platform/audio/doubles/FakeFileRecorder.h"
+
+void FakeRecording::finish(bool successfully)
+{
+    recording = false;
+    if (onFinished) {
+        onFinished(successfully);
+    }
+}
+
+void FakeRecording::failWithEncodeError(const AudioError &error)
+{
+    recording = false;
+    if (onEncodeError) {
+        onEncodeError(error);
+    }
+}
+
+FakeFileRecorder::FakeFileRecorder(std::shared_ptr<FakeRecording> state)
+    : m_state(std::move(state))
+{ }
+
+FakeFileRecorder::~FakeFileRecorder()
+{
+    m_state->released = true;
+    if (!m_state->stopped) {
+        m_state->onFinished = nullptr;
+        m_state->onEncodeError = nullptr;
+    }
+}
+
+bool FakeFileRecorder::record()
+{
+    ++m_state->recordCalls;
+    if (m_state->stopped || !m_state->recordResult) {
+        return false;
+    }
+    m_state->recording = true;
+    return true;
+}
+
+void FakeFileRecorder::pause()
+{
+    ++m_state->pauseCalls;
+    m_state->recording = false;
+}
+
+void FakeFileRecorder::stop()
+{
+    ++m_state->stopCalls;
+    m_state->recording = false;
+    m_state->stopped = true;
+}
+
+bool FakeFileRecorder::deleteRecording()
+{
+    m_state->recording = false;
+    m_state->deleted = true;
+    m_state->onFinished = nullptr;
+    m_state->onEncodeError = nullptr;
+    return true;
+}
+
+AudioResult<std::unique_ptr<AudioFileRecorder>> FakeFileRecorderFactory::makeRecorder(
+    const QString &location, const FileRecorderSettings &settings)
+{
+    if (auto error = std::exchange(nextError, std::nullopt)) {
+        return *error;
+    }
+    auto state = std::make_shared<FakeRecording>();
+    state->location = location;
+    state->settings = settings;
+    state->recordResult = recordResult;
+    recordings.push_back(state);
+    return std::unique_ptr<AudioFileRecorder>(std::make_unique<FakeFileRecorder>(state));
+}
