@@ -1,0 +1,40 @@
+#include "recording/AudioErrors.h"
+
+#include "kit/foundation/ErrorUserInfoKeys.h"
+
+namespace {
+
+// GStreamer's GST_RESOURCE_ERROR_FAILED.
+constexpr int mediaResourceFailed = 1;
+
+NSError describedError(const AudioError &error, qint64 code)
+{
+    QVariantMap userInfo;
+    if (!error.message.isEmpty()) {
+        userInfo.insert(NSLocalizedDescriptionKey, error.message);
+    }
+    return NSError(QString::fromLatin1(AudioErrors::statusDomain), code, userInfo);
+}
+
+} // namespace
+
+namespace AudioErrors {
+
+NSError hardwareError(const AudioError &error)
+{
+    return NSError(QString::fromLatin1(statusDomain), error.code);
+}
+
+NSError mediaError(const AudioError &error)
+{
+    return describedError(error, error.code);
+}
+
+NSError monitorStartError(const AudioError &error)
+{
+    const bool couldNotOpenDevices
+        = error.domain == AudioError::Domain::media && error.code == mediaResourceFailed;
+    return describedError(error, couldNotOpenDevices ? failedInitialization : error.code);
+}
+
+} // namespace AudioErrors

@@ -1,0 +1,259 @@
+#include "recording/AudioRecorder.h"
+
+#include "recording/AudioDevice.h"
+#include "recording/AudioErrors.h"
+#include "recording/AudioPlatform.h"
+#include "recording/InputMonitor.h"
+#include "recording/PausableRepeatingTimer.h"
+
+#include "kit/foundation/ErrorPresentation.h"
+#include "kit/foundation/ErrorReporting.h"
+#include "kit/foundation/NSError.h"
+#include "platform/audio/AudioFileRecorder.h"
+
+#include <QLoggingCategory>
+#include <QPointer>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+Q_LOGGING_CATEGORY(recorderLog, "tapewick.recording.recorder")
+
+constexpr quint32 appleLosslessFormat = fourCharCode("alac");
+// The encoder's highest quality, which lossless formats are always given.
+constexpr int maximumQuality = 127;
+
+} // namespace
+
+QString AudioRecorder::rawValue(State state)
+{
+    switch (state) {
+    case State::stopped:
+        return QStringLiteral("stopped");
+    case State::recording:
+        return QStringLiteral("recording");
+    case State::paused:
+        return QStringLiteral("paused");
+    }
+    return {};
+}
+
+std::optional<AudioRecorder::State> AudioRecorder::stateFromRawValue(const QString &rawValue)
+{
+    for (const State state : { State::stopped, State::recording, State::paused }) {
+        if (rawValue == AudioRecorder::rawValue(state)) {
+            return state;
+        }
+    }
+    return std::nullopt;
+}
+
+double AudioRecorder::level(double averagePower)
+{
+    const double amplitude = std::pow(10.0, averagePower / 20.0);
+    // A meter that gives no number shows silence rather than full scale.
+    if (std::isnan(amplitude) || amplitude <= 0) {
+        return 0;
+    }
+    if (amplitude > 1) {
+        return 1;
+    }
+    return std::min(1.0, 4 * amplitude);
+}
+
+AudioRecorder::AudioRecorder(bool shouldPlaySoundEffects)
+    : m_shouldPlaySoundEffects(shouldPlaySoundEffects)
+    , m_didUpdatePublisher(m_didUpdateSubject.eraseToAnyPublisher())
+    , m_stopChannel(std::make_shared<StopChannel>())
+    , m_didStopPublisher([channel = m_stopChannel](Events::Subscriber<Events::Void, ErrorPtr> subscriber) {
+        return channel->subject->subscribe(std::move(subscriber));
+    })
+    , m_didStateUpdatePublisher(m_didStateUpdateSubject.removeDuplicates())
+{
+    m_stopChannel->subject = std::make_unique<Events::PassthroughSubject<Events::Void, ErrorPtr>>();
+}
+
+AudioRecorder::~AudioRecorder() = default;
+
+AudioRecorder::State AudioRecorder::state() const
+{
+    if (m_isPaused) {
+        return State::paused;
+    }
+    if (m_recorder && m_recorder->isRecording()) {
+        return State::recording;
+    }
+    return State::stopped;
+}
+
+void AudioRecorder::start(const QUrl &url, quint32 formatID, int quality, std::optional<int> numberOfChannels,
+    BitRate bitRate, SampleRate sampleRate, bool forceMono, bool monitorInput)
+{
+    m_url = url;
+    m_shouldMonitorInputWhileRecording = monitorInput;
+    if (monitorInput) {
+        updateInputMonitor();
+    } else {
+        m_inputMonitor.reset();
+    }
+    m_isPaused = false;
+    if (m_timer) {
+        m_timer->resume();
+    }
+
+    if (AudioDevice::inputDevices().empty()) {
+        throw NSError::appError(QStringLiteral("Cannot record as there are no input devices."));
+    }
+    const AudioDevice device = AudioDevice::defaultInputDevice();
+
+    int channels = numberOfChannels.value_or(device.inputChannelCount == 1 ? 1 : 2);
+    if (forceMono) {
+        channels = 1;
+    }
+    FileRecorderSettings settings;
+    settings.formatId = formatID;
+    settings.quality
+        = formatID == appleLosslessFormat || formatID == AudioFormatId::linearPcm ? maximumQuality : quality;
+    settings.channels = channels;
+    settings.bitRate = static_cast<int>(bitRate);
+    settings.sampleRate = static_cast<int>(sampleRate);
+
+    auto made = AudioPlatform::fileRecorderFactory().makeRecorder(url.toLocalFile(), settings);
+    if (!made) {
+        throw AudioErrors::mediaError(made.error());
+    }
+    m_recorder = std::move(made).value();
+    const quint64 recording = ++m_recordingNumber;
+    const QPointer<AudioRecorder> self(this);
+    m_recorder->setFinishedCallback([self, recording](bool successfully) {
+        if (self) {
+            self->finish(recording,
+                successfully ? nullptr
+                             : std::make_shared<NSError>(
+                                 NSError::appError(QStringLiteral("Recording failed for unknown reason."))));
+        }
+    });
+    m_recorder->setEncodeErrorCallback([self, recording](const AudioError &error) {
+        if (self) {
+            self->finish(recording, std::make_shared<NSError>(AudioErrors::mediaError(error)));
+        }
+    });
+    if (!m_recorder->record()) {
+        throw NSError::appError(QStringLiteral("Failed to start recording for unknown reason."));
+    }
+
+    updateInputMonitor();
+    m_timer = std::make_unique<PausableRepeatingTimer>(meteringInterval);
+    m_timerCancellable = m_timer->publisher().sink([self, recorder = m_recorder] {
+        if (self) {
+            self->tick(recorder);
+        }
+    });
+    publishState();
+}
+
+void AudioRecorder::tick(const std::shared_ptr<AudioFileRecorder> &recorder)
+{
+    if (state() == State::stopped) {
+        return;
+    }
+    double level = 0;
+    if (recorder->isRecording()) {
+        recorder->updateMeters();
+        level = AudioRecorder::level(recorder->averagePower(0));
+    }
+    m_didUpdateSubject.send(level);
+}
+
+void AudioRecorder::pause()
+{
+    if (!m_recorder || !m_recorder->isRecording()) {
+        return;
+    }
+    m_isPaused = true;
+    if (m_timer) {
+        m_timer->pause();
+    }
+    m_recorder->pause();
+    m_inputMonitor.reset();
+    publishState();
+}
+
+void AudioRecorder::togglePause()
+{
+    if (m_isPaused) {
+        m_isPaused = false;
+        if (m_timer) {
+            m_timer->resume();
+        }
+        if (m_recorder) {
+            m_recorder->record();
+        }
+        updateInputMonitor();
+    } else {
+        pause();
+    }
+    publishState();
+}
+
+void AudioRecorder::stop()
+{
+    if (m_recorder) {
+        m_recorder->stop();
+    }
+    m_recorder.reset();
+    m_inputMonitor.reset();
+    m_isPaused = false;
+    if (m_timer) {
+        m_timer->resume();
+    }
+    publishState();
+}
+
+void AudioRecorder::updateInputMonitor()
+{
+    if (state() != State::recording || !m_shouldMonitorInputWhileRecording) {
+        return;
+    }
+    try {
+        m_inputMonitor = std::make_unique<InputMonitor>();
+    } catch (const Error &error) {
+        presentAsModal(*reported(error.clone()));
+    }
+}
+
+void AudioRecorder::releaseInputMonitor()
+{
+    m_inputMonitor.reset();
+}
+
+void AudioRecorder::finish(quint64 recording, ErrorPtr error)
+{
+    if (recording != m_recordingNumber) {
+        // A newer recording has started since; this end would be taken for its own.
+        qCInfo(recorderLog, "Dropped the end of a recording that a newer one replaced");
+        return;
+    }
+    m_isPaused = false;
+    if (m_timer) {
+        m_timer->resume();
+        m_timer->invalidate();
+    }
+    m_timer.reset();
+    m_timerCancellable.cancel();
+    if (error) {
+        auto failed = std::exchange(
+            m_stopChannel->subject, std::make_unique<Events::PassthroughSubject<Events::Void, ErrorPtr>>());
+        failed->send(Events::Completion<ErrorPtr>::failure(error));
+    } else {
+        m_stopChannel->subject->send();
+    }
+    publishState();
+}
+
+void AudioRecorder::publishState()
+{
+    m_didStateUpdateSubject.send(state());
+}

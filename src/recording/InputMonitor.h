@@ -1,0 +1,40 @@
+#pragma once
+
+#include "recording/AudioListener.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
+class AudioMonitorEngine;
+
+// Plays the system's default input on its default output for as long as the object lives.
+// It rebuilds its engine 0.1 s after every change of the default input, one rebuild per change,
+// and whenever the engine's devices change under it. GUI thread only.
+class InputMonitor : public QObject
+{
+public:
+    static constexpr std::chrono::milliseconds restartDelay { 100 };
+
+    // Starts monitoring; throws the start's error. A start that fails only because the devices
+    // could not be brought up is reported and ignored: the monitor exists and the next change
+    // tries again.
+    InputMonitor();
+    ~InputMonitor() override;
+
+    // The engine of the latest start, running or not; for inspection.
+    AudioMonitorEngine *engine() const { return m_engine.get(); }
+
+private:
+    // Replaces the engine with a new, started one; throws like the constructor.
+    void start();
+    void tearDownEngine();
+    void restartAfterChange();
+    void restartReportingFailure();
+
+    std::unique_ptr<AudioMonitorEngine> m_engine;
+    QTimer m_restartTimer;
+    int m_pendingRestarts = 0;
+    std::unique_ptr<AudioListener> m_listener;
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QCoro/QCoroTask>
+#include <QUrl>
+
+// Rewrites a saved M4A recording in place, without re-encoding, so that it names the application
+// as the software that made it; the file keeps its extended attributes except the quarantine
+// mark. A WAV recording is left alone. Throws (when awaited) the first failure; the file is
+// unchanged unless the final copy failed. GUI thread.
+QCoro::Task<> exportWithMetadata(QUrl url);

@@ -1,0 +1,212 @@
+#include "AudioDoubles.h"
+
+#include "recording/AudioDevice.h"
+#include "recording/AudioListener.h"
+
+#include "platform/audio/FourCharCode.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using AudioDoubles::inputDevice;
+using AudioDoubles::outputDevice;
+
+QStringList ids(const std::vector<AudioDevice> &devices)
+{
+    QStringList result;
+    for (const AudioDevice &device : devices) {
+        result << device.id;
+    }
+    return result;
+}
+
+class AudioDeviceTest : public ::testing::Test
+{
+protected:
+    AudioDoubles::Installation doubles;
+};
+
+TEST_F(AudioDeviceTest, BuiltInDevicesComeFirstAndEachGroupKeepsTheServersOrder)
+{
+    doubles.hardware.deviceList = {
+        inputDevice(1, "usb-a", "Interface A", TransportCode::usb, 2),
+        inputDevice(2, "usb-b", "Interface B", TransportCode::usb, 2),
+        outputDevice(3, "hdmi", "Screen", TransportCode::hdmi, 2),
+        inputDevice(4, "mic", "Built-in Microphone", TransportCode::builtIn, 1),
+        outputDevice(5, "speakers", "Built-in Speakers", TransportCode::builtIn, 2),
+    };
+
+    EXPECT_EQ(ids(AudioDevice::all()), QStringList({ "mic", "speakers", "usb-a", "usb-b", "hdmi" }));
+    EXPECT_EQ(ids(AudioDevice::inputDevices()), QStringList({ "mic", "usb-a", "usb-b" }));
+}
+
+TEST_F(AudioDeviceTest, OnlyTheSixteenChannelLoopbackNameIsShortened)
+{
+    doubles.hardware.deviceList = {
+        inputDevice(1, "loop16", "BlackHole 16ch", TransportCode::virtualDevice, 16),
+        inputDevice(2, "loop2", "BlackHole 2ch", TransportCode::virtualDevice, 2),
+        inputDevice(3, "loop64", "BlackHole 16ch (copy of BlackHole 16ch)", TransportCode::virtualDevice, 2),
+    };
+
+    const auto devices = AudioDevice::all();
+    ASSERT_EQ(devices.size(), 3u);
+    EXPECT_EQ(devices[0].localizedName, "BlackHole");
+    EXPECT_EQ(devices[1].localizedName, "BlackHole 2ch");
+    EXPECT_EQ(devices[2].localizedName, "BlackHole (copy of BlackHole)");
+}
+
+TEST_F(AudioDeviceTest, PrivateDefaultAggregatesAreInNeitherList)
+{
+    doubles.hardware.deviceList = {
+        inputDevice(1, "CADefaultDeviceAggregate-1234-5", "Aggregate", TransportCode::builtIn, 2),
+        inputDevice(2, "cadefaultdeviceaggregate-lower", "Lower case", TransportCode::usb, 2),
+        inputDevice(3, "mic", "Microphone", TransportCode::usb, 1),
+    };
+    doubles.hardware.captures
+        = { { "CADefaultDeviceAggregate-1234-5", "Aggregate" }, { "mic", "Microphone" } };
+
+    EXPECT_EQ(ids(AudioDevice::all()), QStringList({ "cadefaultdeviceaggregate-lower", "mic" }));
+    const auto captures = AudioCaptureDevices::audioInputDevices();
+    ASSERT_EQ(captures.size(), 1u);
+    EXPECT_EQ(captures[0].uniqueId, "mic");
+}
+
+TEST_F(AudioDeviceTest, ChannelsAndDirectionsComeFromTheStreams)
+{
+    doubles.hardware.deviceList = { inputDevice(7, "stereo", "Stereo In", TransportCode::usb, 2) };
+
+    const AudioDevice device = AudioDevice::fromDeviceID(7);
+    EXPECT_TRUE(device.isInput);
+    EXPECT_FALSE(device.isOutput);
+    EXPECT_EQ(device.inputChannelCount, 2);
+    EXPECT_EQ(device.outputChannelCount, 0);
+    EXPECT_EQ(device.deviceID, 7u);
+    EXPECT_EQ(device.transportType, AudioTransportType::usb);
+}
+
+TEST_F(AudioDeviceTest, TransportCodesMapToTheirCasesAndOthersAreUnknown)
+{
+    EXPECT_EQ(AudioTransport::fromCode(fourCharCode("eavb")), AudioTransportType::avb);
+    EXPECT_EQ(AudioTransport::fromCode(fourCharCode("fgrp")), AudioTransportType::autoaggregate);
+    EXPECT_EQ(AudioTransport::fromCode(fourCharCode("blea")), AudioTransportType::bluetoothle);
+    EXPECT_EQ(AudioTransport::fromCode(fourCharCode("1394")), AudioTransportType::firewire);
+    EXPECT_EQ(AudioTransport::fromCode(fourCharCode("virt")), AudioTransportType::virtualDevice);
+    EXPECT_EQ(AudioTransport::fromCode(fourCharCode("zzzz")), AudioTransportType::unknown);
+    EXPECT_EQ(AudioTransport::fromCode(0), AudioTransportType::unknown);
+
+    doubles.hardware.deviceList = { inputDevice(1, "odd", "Odd", fourCharCode("what"), 1) };
+    EXPECT_EQ(AudioDevice::all().at(0).transportType, AudioTransportType::unknown);
+}
+
+TEST_F(AudioDeviceTest, TransportNamesRoundTripAndNothingElseIsAccepted)
+{
+    QStringList names;
+    for (const AudioTransportType type : AudioTransport::allCases()) {
+        names << AudioTransport::rawValue(type);
+        EXPECT_EQ(AudioTransport::fromRawValue(AudioTransport::rawValue(type)), type);
+    }
+    EXPECT_EQ(names,
+        QStringList({ "avb", "aggregate", "airplay", "autoaggregate", "bluetooth", "bluetoothle", "builtin",
+            "displayport", "firewire", "hdmi", "pci", "thunderbolt", "usb", "virtual", "unknown" }));
+    EXPECT_FALSE(AudioTransport::fromRawValue("USB"));
+    EXPECT_FALSE(AudioTransport::fromRawValue("virtualDevice"));
+    EXPECT_FALSE(AudioTransport::fromRawValue(""));
+}
+
+TEST_F(AudioDeviceTest, AnUnreadableListIsEmptyAndNotReported)
+{
+    doubles.hardware.deviceList = { inputDevice(1, "mic", "Microphone", TransportCode::usb, 1) };
+    doubles.hardware.listError = AudioError { AudioError::Domain::soundServer, 6, "Connection refused" };
+
+    EXPECT_TRUE(AudioDevice::all().empty());
+    EXPECT_TRUE(AudioDevice::inputDevices().empty());
+    EXPECT_TRUE(doubles.reports->empty());
+}
+
+TEST_F(AudioDeviceTest, LookupByUniqueIdReadsTheDeviceAgain)
+{
+    doubles.hardware.deviceList = {
+        inputDevice(1, "mic", "Microphone", TransportCode::usb, 1),
+        inputDevice(2, "line", "Line In", TransportCode::pci, 2),
+    };
+    const int readsBefore = doubles.hardware.deviceReads;
+
+    const AudioDevice device = AudioDevice::fromUniqueID("line");
+    EXPECT_EQ(device.deviceID, 2u);
+    EXPECT_EQ(device.localizedName, "Line In");
+    EXPECT_EQ(doubles.hardware.deviceReads, readsBefore + 1);
+
+    doubles.hardware.deviceErrors.emplace(2u, AudioError { AudioError::Domain::soundServer, 5, "gone" });
+    try {
+        AudioDevice::fromUniqueID("line");
+        FAIL() << "a failing second read must be passed on";
+    } catch (const Error &error) {
+        EXPECT_EQ(error.domain(), "NSOSStatusErrorDomain");
+        EXPECT_EQ(error.code(), 5);
+        EXPECT_TRUE(error.userInfo().isEmpty());
+    }
+}
+
+TEST_F(AudioDeviceTest, AnAbsentUniqueIdIsAnInvalidDevice)
+{
+    doubles.hardware.deviceList = { inputDevice(1, "mic", "Microphone", TransportCode::usb, 1) };
+
+    try {
+        AudioDevice::fromUniqueID("Mic");
+        FAIL() << "no device has that identifier";
+    } catch (const AudioDevice::Error &error) {
+        EXPECT_EQ(error.value(), AudioDevice::Error::invalidDevice);
+        EXPECT_EQ(error.code(), 0);
+        EXPECT_EQ(error.domain(), "Tapewick.AudioDevice.Error");
+    }
+}
+
+TEST_F(AudioDeviceTest, TheDefaultInputIsReadThroughItsId)
+{
+    doubles.hardware.deviceList = {
+        inputDevice(1, "mic", "Microphone", TransportCode::usb, 1),
+        inputDevice(2, "line", "Line In", TransportCode::pci, 2),
+    };
+    doubles.hardware.defaultInput = 2;
+    EXPECT_EQ(AudioDevice::defaultInputDevice().id, "line");
+
+    doubles.hardware.defaultInput = 9;
+    EXPECT_THROW(AudioDevice::defaultInputDevice(), Error);
+
+    doubles.hardware.defaultInputError = AudioError { AudioError::Domain::soundServer, 8, "timeout" };
+    try {
+        AudioDevice::defaultInputDevice();
+        FAIL() << "the failed read must be passed on";
+    } catch (const Error &error) {
+        EXPECT_EQ(error.code(), 8);
+    }
+}
+
+TEST_F(AudioDeviceTest, DevicesAreEqualOnlyWhenEveryFieldIs)
+{
+    doubles.hardware.deviceList = { inputDevice(1, "mic", "Microphone", TransportCode::usb, 1) };
+    const AudioDevice first = AudioDevice::fromDeviceID(1);
+    AudioDevice second = AudioDevice::fromDeviceID(1);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(qHash(first), qHash(second));
+    second.inputChannelCount = 2;
+    EXPECT_NE(first, second);
+}
+
+TEST_F(AudioDeviceTest, EveryDefaultInputChangeIsOneEventUntilTheListenerGoes)
+{
+    int events = 0;
+    {
+        AudioListener listener([&] { ++events; });
+        doubles.hardware.notifyDefaultInputChange();
+        doubles.hardware.notifyDefaultInputChange();
+        EXPECT_EQ(events, 2);
+        EXPECT_EQ(doubles.hardware.listenerCount(), 1u);
+    }
+    EXPECT_EQ(doubles.hardware.listenerCount(), 0u);
+    doubles.hardware.notifyDefaultInputChange();
+    EXPECT_EQ(events, 2);
+}
+
+} // namespace
