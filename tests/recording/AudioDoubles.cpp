@@ -103,6 +103,7 @@ void FakeFileRecorder::stop()
 
 void FakeFileRecorder::reportFinished(bool successfully)
 {
+    m_recording = false;
     if (m_finished) {
         m_finished(successfully);
     }
@@ -110,6 +111,7 @@ void FakeFileRecorder::reportFinished(bool successfully)
 
 void FakeFileRecorder::reportEncodeError(const AudioError &error)
 {
+    m_recording = false;
     if (m_encodeError) {
         m_encodeError(error);
     }

@@ -1,0 +1,370 @@
+#include "AudioDoubles.h"
+#include "EventLoop.h"
+
+#include "recording/AudioRecorder.h"
+#include "recording/InputMonitor.h"
+
+#include "platform/audio/FourCharCode.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+using namespace std::chrono_literals;
+using AudioDoubles::inputDevice;
+using State = AudioRecorder::State;
+
+// Everything a recorder published, in order.
+struct Publications
+{
+    std::vector<State> states;
+    std::vector<double> levels;
+    int ends = 0;
+    std::vector<ErrorPtr> failures;
+    Events::AnyCancellable stateSubscription;
+    Events::AnyCancellable levelSubscription;
+    Events::AnyCancellable endSubscription;
+
+    explicit Publications(const AudioRecorder &recorder)
+        : stateSubscription(
+            recorder.didStateUpdatePublisher().sink([this](State state) { states.push_back(state); }))
+        , levelSubscription(
+              recorder.didUpdatePublisher().sink([this](double level) { levels.push_back(level); }))
+    {
+        subscribeToEnd(recorder);
+    }
+
+    // As the controller does at the start of every recording.
+    void subscribeToEnd(const AudioRecorder &recorder)
+    {
+        endSubscription = recorder.didStopPublisher().sink(
+            [this](const Events::Completion<ErrorPtr> &completion) {
+                if (completion.isFailure()) {
+                    failures.push_back(completion.error());
+                }
+            },
+            [this] { ++ends; });
+    }
+};
+
+class AudioRecorderTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        doubles.hardware.deviceList = { inputDevice(1, "mono", "Mono Mic", TransportCode::usb, 1),
+            inputDevice(2, "stereo", "Stereo Interface", TransportCode::usb, 2),
+            inputDevice(3, "quad", "Quad Interface", TransportCode::usb, 4) };
+        doubles.hardware.defaultInput = 2;
+    }
+
+    void start(quint32 format = AudioFormatId::aac, bool forceMono = false, bool monitorInput = false,
+        std::optional<int> channels = std::nullopt)
+    {
+        recorder.start(QUrl::fromLocalFile("/tmp/take.m4a"), format, 96, channels,
+            AudioRecorder::BitRate::bps256000, AudioRecorder::SampleRate::hz48000, forceMono, monitorInput);
+    }
+
+    AudioDoubles::Installation doubles;
+    AudioRecorder recorder { false };
+};
+
+TEST(AudioRecorderLevelTest, TheLevelIsTheAmplitudeFourTimesWithinZeroAndOne)
+{
+    EXPECT_DOUBLE_EQ(AudioRecorder::level(0), 1);
+    EXPECT_DOUBLE_EQ(AudioRecorder::level(-12), 1);
+    EXPECT_NEAR(AudioRecorder::level(-20), 0.4, 1e-12);
+    EXPECT_NEAR(AudioRecorder::level(-40), 0.04, 1e-12);
+    EXPECT_DOUBLE_EQ(AudioRecorder::level(-std::numeric_limits<double>::infinity()), 0);
+    EXPECT_DOUBLE_EQ(AudioRecorder::level(6), 1);
+    EXPECT_DOUBLE_EQ(AudioRecorder::level(std::nan("")), 0);
+}
+
+TEST(AudioRecorderStateTest, StatesAreStoredByTheirNames)
+{
+    EXPECT_EQ(AudioRecorder::rawValue(State::stopped), "stopped");
+    EXPECT_EQ(AudioRecorder::rawValue(State::recording), "recording");
+    EXPECT_EQ(AudioRecorder::rawValue(State::paused), "paused");
+    EXPECT_EQ(AudioRecorder::stateFromRawValue("paused"), State::paused);
+    EXPECT_EQ(AudioRecorder::stateFromRawValue("Paused"), std::nullopt);
+    EXPECT_EQ(AudioRecorder::stateFromRawValue(""), std::nullopt);
+}
+
+TEST_F(AudioRecorderTest, TheDeviceDecidesBetweenOneAndTwoChannelsUnlessMonoIsForced)
+{
+    doubles.hardware.defaultInput = 1;
+    start();
+    EXPECT_EQ(doubles.recorders.last().settings().channels, 1);
+
+    doubles.hardware.defaultInput = 2;
+    start();
+    EXPECT_EQ(doubles.recorders.last().settings().channels, 2);
+
+    doubles.hardware.defaultInput = 3;
+    start();
+    EXPECT_EQ(doubles.recorders.last().settings().channels, 2);
+
+    start(AudioFormatId::aac, true);
+    EXPECT_EQ(doubles.recorders.last().settings().channels, 1);
+
+    start(AudioFormatId::aac, false, false, 1);
+    EXPECT_EQ(doubles.recorders.last().settings().channels, 1);
+
+    doubles.hardware.defaultInput = 1;
+    start(AudioFormatId::aac, true, false, 2);
+    EXPECT_EQ(doubles.recorders.last().settings().channels, 1) << "forced mono wins over a given count";
+}
+
+TEST_F(AudioRecorderTest, LosslessRecordingsGetTheHighestQualityAndKeepTheBitRate)
+{
+    start(AudioFormatId::linearPcm);
+    const FileRecorderSettings lossless = doubles.recorders.last().settings();
+    EXPECT_EQ(lossless.formatId, AudioFormatId::linearPcm);
+    EXPECT_EQ(lossless.quality, 127);
+    EXPECT_EQ(lossless.bitRate, 256000);
+    EXPECT_EQ(lossless.sampleRate, 48000);
+
+    start(AudioFormatId::aac);
+    const FileRecorderSettings aac = doubles.recorders.last().settings();
+    EXPECT_EQ(aac.quality, 96);
+    EXPECT_EQ(aac.bitRate, 256000);
+    EXPECT_EQ(doubles.recorders.last().location(), "/tmp/take.m4a");
+}
+
+TEST_F(AudioRecorderTest, WithoutInputDevicesStartFailsAndPublishesNothing)
+{
+    doubles.hardware.deviceList
+        = { AudioDoubles::outputDevice(4, "speakers", "Speakers", TransportCode::builtIn, 2) };
+    Publications publications(recorder);
+    try {
+        start();
+        FAIL() << "there is nothing to record from";
+    } catch (const Error &error) {
+        EXPECT_EQ(error.localizedDescription(), "Cannot record as there are no input devices.");
+    }
+    TestSupport::processEventsFor(150ms);
+    EXPECT_EQ(publications.states, std::vector<State>({ State::stopped }));
+    EXPECT_TRUE(publications.levels.empty());
+    EXPECT_TRUE(doubles.recorders.made.empty());
+    EXPECT_EQ(recorder.url(), QUrl::fromLocalFile("/tmp/take.m4a"));
+}
+
+TEST_F(AudioRecorderTest, AFailedDefaultInputReadIsPassedOn)
+{
+    doubles.hardware.defaultInputError = AudioError { AudioError::Domain::soundServer, 7, "timeout" };
+    EXPECT_THROW(start(), Error);
+    EXPECT_TRUE(doubles.recorders.made.empty());
+}
+
+TEST_F(AudioRecorderTest, ARecorderThatCannotBeMadeLeavesThePreviousOne)
+{
+    start();
+    AudioFileRecorder *first = recorder.recorder();
+    doubles.recorders.failure = AudioError { AudioError::Domain::media, 6, "Cannot write the file." };
+    try {
+        start();
+        FAIL() << "the recorder cannot be made";
+    } catch (const Error &error) {
+        EXPECT_EQ(error.localizedDescription(), "Cannot write the file.");
+    }
+    EXPECT_EQ(recorder.recorder(), first);
+}
+
+TEST_F(AudioRecorderTest, ARecorderThatDoesNotRecordFailsAndPublishesNothing)
+{
+    Publications publications(recorder);
+    doubles.recorders.recordersRecord = false;
+    try {
+        start();
+        FAIL() << "recording did not begin";
+    } catch (const Error &error) {
+        EXPECT_EQ(error.localizedDescription(), "Failed to start recording for unknown reason.");
+    }
+    EXPECT_NE(recorder.recorder(), nullptr) << "the unstarted recorder is kept";
+    EXPECT_EQ(recorder.state(), State::stopped);
+    TestSupport::processEventsFor(150ms);
+    EXPECT_EQ(publications.states, std::vector<State>({ State::stopped }));
+    EXPECT_TRUE(publications.levels.empty());
+}
+
+TEST_F(AudioRecorderTest, ARecordingPublishesItsStatesAndLevelsInOrder)
+{
+    Publications publications(recorder);
+    EXPECT_EQ(publications.states, std::vector<State>({ State::stopped }));
+
+    start();
+    doubles.recorders.last().power = -20;
+    EXPECT_EQ(publications.states.back(), State::recording);
+    ASSERT_EQ(publications.levels.size(), 1u) << "one level at once";
+    EXPECT_DOUBLE_EQ(publications.levels[0], AudioRecorder::level(-160));
+
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return publications.levels.size() >= 3; }));
+    EXPECT_NEAR(publications.levels.back(), 0.4, 1e-9);
+
+    const std::size_t beforePause = publications.levels.size();
+    recorder.pause();
+    EXPECT_EQ(recorder.state(), State::paused);
+    EXPECT_EQ(publications.levels.size(), beforePause + 1) << "one last level";
+    EXPECT_EQ(doubles.recorders.last().pauseCalls, 1);
+    TestSupport::processEventsFor(250ms);
+    EXPECT_EQ(publications.levels.size(), beforePause + 1) << "no levels while paused";
+
+    recorder.togglePause();
+    EXPECT_EQ(recorder.state(), State::recording);
+    ASSERT_TRUE(
+        TestSupport::processEventsUntil([&] { return publications.levels.size() >= beforePause + 3; }));
+
+    recorder.stop();
+    EXPECT_EQ(recorder.state(), State::stopped);
+    EXPECT_EQ(recorder.recorder(), nullptr);
+    EXPECT_EQ(doubles.recorders.last().stopCalls, 1);
+    EXPECT_EQ(publications.ends, 0) << "the end comes when the file is complete";
+    const std::size_t atStop = publications.levels.size();
+    TestSupport::processEventsFor(250ms);
+    EXPECT_EQ(publications.levels.size(), atStop) << "a stopped recorder sends no levels";
+
+    doubles.recorders.last().reportFinished(true);
+    EXPECT_EQ(publications.ends, 1);
+    EXPECT_TRUE(publications.failures.empty());
+    EXPECT_EQ(publications.states,
+        std::vector<State>(
+            { State::stopped, State::recording, State::paused, State::recording, State::stopped }));
+}
+
+TEST_F(AudioRecorderTest, PausingOrTogglingAStoppedRecorderChangesNothing)
+{
+    Publications publications(recorder);
+    recorder.pause();
+    recorder.togglePause();
+    recorder.stop();
+    EXPECT_FALSE(recorder.isPaused());
+    EXPECT_EQ(publications.states, std::vector<State>({ State::stopped }));
+    EXPECT_TRUE(publications.levels.empty());
+}
+
+TEST_F(AudioRecorderTest, ALateSubscriberGetsTheCurrentStateAtOnce)
+{
+    start();
+    recorder.pause();
+    Publications late(recorder);
+    EXPECT_EQ(late.states, std::vector<State>({ State::paused }));
+}
+
+TEST_F(AudioRecorderTest, AFailedEndIsPublishedAndTheNextNormalEndStillIs)
+{
+    Publications publications(recorder);
+    start();
+    recorder.stop();
+    doubles.recorders.last().reportFinished(false);
+    ASSERT_EQ(publications.failures.size(), 1u);
+    EXPECT_EQ(publications.failures[0]->localizedDescription(), "Recording failed for unknown reason.");
+    EXPECT_EQ(publications.ends, 0);
+
+    publications.subscribeToEnd(recorder);
+    start();
+    recorder.stop();
+    doubles.recorders.last().reportFinished(true);
+    EXPECT_EQ(publications.ends, 1);
+    EXPECT_EQ(publications.failures.size(), 1u);
+
+    publications.subscribeToEnd(recorder);
+    start();
+    doubles.recorders.last().reportEncodeError(
+        AudioError { AudioError::Domain::media, 3, "Encoder stopped." });
+    ASSERT_EQ(publications.failures.size(), 2u);
+    EXPECT_EQ(publications.failures[1]->localizedDescription(), "Encoder stopped.");
+    EXPECT_EQ(recorder.state(), State::stopped) << "an encoding error ends the recording";
+}
+
+TEST_F(AudioRecorderTest, ASubscriberKeptAcrossRecordingsSeesEveryNormalEnd)
+{
+    Publications publications(recorder);
+    for (int recording = 0; recording < 2; ++recording) {
+        start();
+        recorder.stop();
+        doubles.recorders.last().reportFinished(true);
+    }
+    EXPECT_EQ(publications.ends, 2);
+}
+
+TEST_F(AudioRecorderTest, StartingWhilePausedDropsThePausedRecordingWithoutAnEnd)
+{
+    Publications publications(recorder);
+    start();
+    recorder.pause();
+    AudioDoubles::FakeFileRecorder &first = doubles.recorders.last();
+    start();
+    EXPECT_EQ(recorder.state(), State::recording);
+    EXPECT_FALSE(recorder.isPaused());
+    EXPECT_EQ(first.stopCalls, 0);
+
+    first.reportFinished(true);
+    EXPECT_EQ(publications.ends, 0) << "only the current recording's end is published";
+    EXPECT_EQ(recorder.state(), State::recording);
+    const std::size_t levels = publications.levels.size();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return publications.levels.size() > levels; }))
+        << "the current recording keeps its meter";
+}
+
+TEST_F(AudioRecorderTest, MonitoringRunsOnlyWhileRecording)
+{
+    start(AudioFormatId::aac, false, true);
+    ASSERT_NE(recorder.inputMonitor(), nullptr);
+    EXPECT_EQ(doubles.engines.runningCount(), 1);
+
+    recorder.pause();
+    EXPECT_EQ(recorder.inputMonitor(), nullptr);
+    EXPECT_EQ(doubles.engines.runningCount(), 0);
+
+    recorder.togglePause();
+    EXPECT_NE(recorder.inputMonitor(), nullptr);
+    EXPECT_EQ(doubles.engines.runningCount(), 1);
+
+    recorder.stop();
+    EXPECT_EQ(recorder.inputMonitor(), nullptr);
+    EXPECT_EQ(doubles.engines.runningCount(), 0);
+
+    start(AudioFormatId::aac, false, false);
+    EXPECT_EQ(recorder.inputMonitor(), nullptr);
+    EXPECT_FALSE(recorder.shouldMonitorInputWhileRecording());
+}
+
+TEST_F(AudioRecorderTest, AMonitorThatCannotStartIsReportedAndShownAndTheRecordingGoesOn)
+{
+    Publications publications(recorder);
+    doubles.engines.startFailure
+        = AudioError { AudioError::Domain::media, 12, "The media element is not installed." };
+    start(AudioFormatId::aac, false, true);
+    EXPECT_EQ(recorder.state(), State::recording);
+    EXPECT_EQ(recorder.inputMonitor(), nullptr);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
+    ASSERT_EQ(doubles.reports->size(), 1u);
+    EXPECT_EQ(doubles.presented->at(0)->localizedDescription(), "The media element is not installed.");
+}
+
+TEST_F(AudioRecorderTest, UpdatingTheMonitorNeedsARecordingAndTheWish)
+{
+    recorder.setShouldMonitorInputWhileRecording(true);
+    recorder.updateInputMonitor();
+    EXPECT_EQ(recorder.inputMonitor(), nullptr) << "nothing is recorded";
+
+    start();
+    recorder.updateInputMonitor();
+    EXPECT_EQ(recorder.inputMonitor(), nullptr) << "monitoring was not asked for";
+
+    recorder.setShouldMonitorInputWhileRecording(true);
+    recorder.updateInputMonitor();
+    ASSERT_NE(recorder.inputMonitor(), nullptr);
+    InputMonitor *first = recorder.inputMonitor();
+    recorder.updateInputMonitor();
+    EXPECT_NE(recorder.inputMonitor(), first) << "a new monitor replaces the old";
+    EXPECT_EQ(doubles.engines.runningCount(), 1);
+
+    recorder.releaseInputMonitor();
+    EXPECT_EQ(doubles.engines.runningCount(), 0);
+}
+
+} // namespace

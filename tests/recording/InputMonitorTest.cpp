@@ -1,0 +1,142 @@
+#include "AudioDoubles.h"
+#include "EventLoop.h"
+
+#include "recording/AudioErrors.h"
+#include "recording/InputMonitor.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The media framework's generic resource failure, as posted when a stream cannot be opened.
+const AudioError couldNotOpen { AudioError::Domain::media, 1, "Failed to connect stream" };
+const AudioError missingElement { AudioError::Domain::media, 12, "The media element is not installed." };
+
+class InputMonitorTest : public ::testing::Test
+{
+protected:
+    AudioDoubles::Installation doubles;
+};
+
+TEST_F(InputMonitorTest, CreatingStartsOneEngineAndReleasingStopsItAndTheListener)
+{
+    auto monitor = std::make_unique<InputMonitor>();
+    ASSERT_EQ(doubles.engines.made.size(), 1u);
+    EXPECT_EQ(doubles.engines.runningCount(), 1);
+    EXPECT_EQ(doubles.hardware.listenerCount(), 1u);
+
+    monitor.reset();
+    EXPECT_TRUE(doubles.engines.destroyed[0]);
+    EXPECT_EQ(doubles.engines.runningCount(), 0);
+    EXPECT_EQ(doubles.hardware.listenerCount(), 0u);
+}
+
+TEST_F(InputMonitorTest, ADefaultInputChangeRestartsAboutATenthOfASecondLater)
+{
+    InputMonitor monitor;
+    QElapsedTimer clock;
+    clock.start();
+    doubles.hardware.notifyDefaultInputChange();
+    EXPECT_EQ(doubles.engines.made.size(), 1u) << "no restart before the delay";
+
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.made.size() == 2; }));
+    EXPECT_GE(clock.elapsed(), 95);
+    EXPECT_LT(clock.elapsed(), 400);
+    EXPECT_TRUE(doubles.engines.destroyed[0]) << "the old engine is torn down";
+    EXPECT_EQ(doubles.engines.runningCount(), 1);
+    EXPECT_EQ(monitor.engine(), doubles.engines.made[1]);
+}
+
+TEST_F(InputMonitorTest, TwoQuickChangesGiveTwoRestartsEachWithItsOwnDelay)
+{
+    InputMonitor monitor;
+    QElapsedTimer clock;
+    clock.start();
+    doubles.hardware.notifyDefaultInputChange();
+    doubles.hardware.notifyDefaultInputChange();
+
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.made.size() == 2; }));
+    const qint64 first = clock.elapsed();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.made.size() == 3; }));
+    EXPECT_GE(clock.elapsed() - first, 95);
+    TestSupport::processEventsFor(300ms);
+    EXPECT_EQ(doubles.engines.made.size(), 3u);
+    EXPECT_EQ(doubles.engines.runningCount(), 1);
+}
+
+TEST_F(InputMonitorTest, AConfigurationChangeOfAnyEngineRestarts)
+{
+    InputMonitor monitor;
+    doubles.engines.made[0]->changeConfiguration();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.made.size() == 2; }));
+
+    doubles.engines.made[1]->changeConfiguration();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.made.size() == 3; }));
+    EXPECT_EQ(doubles.engines.runningCount(), 1);
+}
+
+TEST_F(InputMonitorTest, ReleasedMonitorsFollowNoLaterChange)
+{
+    auto monitor = std::make_unique<InputMonitor>();
+    doubles.engines.made[0]->changeConfiguration();
+    doubles.hardware.notifyDefaultInputChange();
+    monitor.reset();
+
+    TestSupport::processEventsFor(250ms);
+    EXPECT_EQ(doubles.engines.made.size(), 1u);
+    EXPECT_EQ(doubles.engines.runningCount(), 0);
+}
+
+TEST_F(InputMonitorTest, AStartThatCannotOpenTheDevicesIsReportedAsIgnoredAndNotShown)
+{
+    doubles.engines.startFailure = couldNotOpen;
+    auto monitor = std::make_unique<InputMonitor>();
+
+    ASSERT_EQ(doubles.reports->size(), 1u);
+    EXPECT_EQ(doubles.reports->at(0).error->code(), AudioErrors::failedInitialization);
+    EXPECT_EQ(doubles.reports->at(0).userInfo.value("wasIgnored"), QVariant(true));
+    EXPECT_FALSE(monitor->engine()->isRunning());
+    TestSupport::processEventsFor(50ms);
+    EXPECT_TRUE(doubles.presented->empty());
+
+    // The next change tries again.
+    doubles.engines.startFailure.reset();
+    doubles.hardware.notifyDefaultInputChange();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.runningCount() == 1; }));
+}
+
+TEST_F(InputMonitorTest, AnyOtherStartFailureAtCreationIsThrownAndLeavesNoMonitor)
+{
+    doubles.engines.startFailure = missingElement;
+    try {
+        InputMonitor monitor;
+        FAIL() << "creating must fail";
+    } catch (const Error &error) {
+        EXPECT_EQ(error.code(), 12);
+        EXPECT_EQ(error.localizedDescription(), "The media element is not installed.");
+    }
+    EXPECT_TRUE(doubles.reports->empty());
+    EXPECT_EQ(doubles.hardware.listenerCount(), 0u);
+    EXPECT_TRUE(doubles.engines.destroyed[0]);
+}
+
+TEST_F(InputMonitorTest, AFailingRestartIsReportedAndShownAndTheMonitorLivesOn)
+{
+    InputMonitor monitor;
+    doubles.engines.startFailure = missingElement;
+    doubles.hardware.notifyDefaultInputChange();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
+    ASSERT_EQ(doubles.reports->size(), 1u);
+    EXPECT_FALSE(doubles.reports->at(0).userInfo.contains("wasIgnored"));
+    EXPECT_EQ(doubles.presented->at(0)->code(), 12);
+
+    doubles.engines.startFailure.reset();
+    doubles.hardware.notifyDefaultInputChange();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.runningCount() == 1; }));
+}
+
+} // namespace

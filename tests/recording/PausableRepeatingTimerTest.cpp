@@ -1,0 +1,96 @@
+#include "EventLoop.h"
+
+#include "recording/PausableRepeatingTimer.h"
+
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct TickCounter
+{
+    int ticks = 0;
+    Events::AnyCancellable subscription;
+
+    explicit TickCounter(const PausableRepeatingTimer &timer)
+        : subscription(timer.publisher().sink([this] { ++ticks; }))
+    { }
+};
+
+TEST(PausableRepeatingTimerTest, ASubscriberGetsOneTickAtOnceThenOnePerInterval)
+{
+    PausableRepeatingTimer timer(durations::milliseconds(50));
+    TickCounter counter(timer);
+    EXPECT_EQ(counter.ticks, 1);
+
+    TestSupport::processEventsFor(30ms);
+    EXPECT_EQ(counter.ticks, 1);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return counter.ticks == 3; }, 1s));
+}
+
+TEST(PausableRepeatingTimerTest, PausingTicksOnceThenNothingUntilResumeTicksAtOnce)
+{
+    PausableRepeatingTimer timer(durations::milliseconds(20));
+    TickCounter counter(timer);
+    timer.pause();
+    EXPECT_TRUE(timer.isPaused());
+    EXPECT_EQ(counter.ticks, 2);
+
+    TestSupport::processEventsFor(100ms);
+    EXPECT_EQ(counter.ticks, 2);
+    timer.fire();
+    EXPECT_EQ(counter.ticks, 2) << "a paused timer has no timer to fire";
+
+    timer.resume();
+    EXPECT_FALSE(timer.isPaused());
+    EXPECT_EQ(counter.ticks, 3);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return counter.ticks >= 5; }, 1s));
+}
+
+TEST(PausableRepeatingTimerTest, InvalidatingStopsTicksButFiringStillTicks)
+{
+    PausableRepeatingTimer timer(durations::milliseconds(20));
+    TickCounter counter(timer);
+    timer.invalidate();
+    TestSupport::processEventsFor(100ms);
+    EXPECT_EQ(counter.ticks, 1);
+    timer.fire();
+    EXPECT_EQ(counter.ticks, 2);
+}
+
+TEST(PausableRepeatingTimerTest, TicksKeepComingWhileAMenuIsOpen)
+{
+    PausableRepeatingTimer timer(durations::milliseconds(20));
+    TickCounter counter(timer);
+    QMenu menu;
+    menu.addAction(QStringLiteral("Item"));
+    int ticksDuringMenu = -1;
+    QTimer::singleShot(200ms, &menu, [&] {
+        ticksDuringMenu = counter.ticks;
+        menu.close();
+    });
+    const int before = counter.ticks;
+    menu.exec(QPoint(0, 0));
+    EXPECT_GE(ticksDuringMenu - before, 5);
+}
+
+TEST(PausableRepeatingTimerTest, TheTimerMayBeDroppedFromItsOwnTick)
+{
+    auto timer = std::make_unique<PausableRepeatingTimer>(durations::milliseconds(10));
+    int ticks = 0;
+    Events::AnyCancellable subscription = timer->publisher().sink([&] {
+        if (++ticks == 2) {
+            timer.reset();
+        }
+    });
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !timer; }, 1s));
+    TestSupport::processEventsFor(50ms);
+    EXPECT_EQ(ticks, 2);
+}
+
+} // namespace

@@ -1,0 +1,206 @@
+#include "AudioDoubles.h"
+#include "EventLoop.h"
+#include "UrlOpenCatcher.h"
+
+#include "recording/MetadataExport.h"
+#include "recording/QuickLookPreviewController.h"
+#include "recording/RecordingFilename.h"
+#include "recording/TemporaryRecordings.h"
+
+#include "kit/foundation/ExtendedAttributes.h"
+#include "kit/foundation/FoundationHooks.h"
+#include "kit/foundation/GeneralError.h"
+#include "kit/foundation/UniqueTemporaryDirectories.h"
+
+#include <QCoro/QCoroTask>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTimeZone>
+
+#include <gtest/gtest.h>
+
+#include <sys/xattr.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(RecordingFilenameTest, ThePrefixIsTrimmedAndFollowedByOneSpaceAndTheDate)
+{
+    const QDateTime date(QDate(2024, 3, 5), QTime(14, 7, 9));
+    EXPECT_EQ(makeRecordingFilename("  Audio Recording\n", date), "Audio Recording 2024-03-05 at 14.07.09");
+    EXPECT_EQ(makeRecordingFilename("Take\t", QDateTime(QDate(2024, 12, 31), QTime(0, 0, 0))),
+        "Take 2024-12-31 at 00.00.00");
+    EXPECT_EQ(makeRecordingFilename("", date), " 2024-03-05 at 14.07.09");
+}
+
+TEST(RecordingFilenameTest, TheDateIsTheSameInEveryLocale)
+{
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+    const QString name = makeRecordingFilename("Memo", QDateTime(QDate(2024, 3, 5), QTime(23, 7, 9)));
+    QLocale::setDefault(previous);
+    EXPECT_EQ(name, "Memo 2024-03-05 at 23.07.09");
+}
+
+TEST(RecordingFilenameTest, AacRecordingsAreM4aFiles)
+{
+    EXPECT_TRUE(m4aAudioType().suffixes().contains("m4a"));
+}
+
+// Runs a task to its end on the event loop; returns the error it threw, if any.
+ErrorPtr runToEnd(QCoro::Task<> task)
+{
+    bool done = false;
+    ErrorPtr failure;
+    auto waiter = [&]() -> QCoro::Task<> {
+        try {
+            co_await task;
+        } catch (const Error &error) {
+            failure = error.clone();
+        }
+        done = true;
+    }();
+    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return done; }));
+    return failure;
+}
+
+bool hasSystemAttribute(const QString &path, const char *name)
+{
+    return ::getxattr(QFile::encodeName(path).constData(), name, nullptr, 0) >= 0;
+}
+
+class MetadataExportTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(directory.isValid());
+        FoundationHooks::setAppName("Tapewick");
+    }
+
+    QString write(const QString &name, const QByteArray &contents)
+    {
+        const QString path = directory.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+        return path;
+    }
+
+    static QByteArray contents(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    AudioDoubles::Installation doubles;
+    QTemporaryDir directory;
+};
+
+// Enough of an MPEG-4 audio file for its type to be recognised from its contents.
+const QByteArray m4aHeader = QByteArray::fromHex("00000018667479704d344120000002004d34412069736f6d");
+
+TEST_F(MetadataExportTest, AnM4aKeepsItsAttributesWithoutTheQuarantineMarkAndNamesTheSoftware)
+{
+    const QString path = write("Take.m4a", m4aHeader + "audio");
+    const QUrl url = QUrl::fromLocalFile(path);
+    setExtendedAttribute(url, "creator-bytes", "com.apple.metadata:kMDItemCreator", {}, false);
+    setExtendedAttribute(url, "0081;quarantined", "com.apple.quarantine", {}, false);
+
+    EXPECT_FALSE(runToEnd(exportWithMetadata(url)));
+
+    EXPECT_EQ(doubles.exporter.exports, 1);
+    EXPECT_EQ(doubles.exporter.software, "Tapewick");
+    EXPECT_EQ(QFileInfo(doubles.exporter.destination).fileName(), "Take.m4a");
+    EXPECT_NE(QFileInfo(doubles.exporter.destination).absolutePath(), directory.path());
+    EXPECT_FALSE(QFile::exists(doubles.exporter.destination)) << "the export is removed once copied";
+    EXPECT_EQ(contents(path), m4aHeader + "audio" + "software=Tapewick");
+    EXPECT_EQ(
+        readExtendedAttribute(QFile::encodeName(path), "com.apple.metadata:kMDItemCreator"), "creator-bytes");
+    EXPECT_FALSE(hasSystemAttribute(path, "user.com.apple.quarantine"));
+    EXPECT_TRUE(doubles.reports->empty());
+}
+
+TEST_F(MetadataExportTest, AWavRecordingIsLeftAsItIs)
+{
+    QByteArray wav = "RIFF";
+    wav += QByteArray::fromHex("24000000") + "WAVEfmt " + QByteArray(28, '\0');
+    const QString path = write("Take.wav", wav);
+    setExtendedAttribute(QUrl::fromLocalFile(path), "1", "com.apple.quarantine", {}, false);
+
+    EXPECT_FALSE(runToEnd(exportWithMetadata(QUrl::fromLocalFile(path))));
+    EXPECT_EQ(doubles.exporter.exports, 0);
+    EXPECT_EQ(contents(path), wav);
+    EXPECT_TRUE(hasSystemAttribute(path, "user.com.apple.quarantine"));
+}
+
+TEST_F(MetadataExportTest, AFileOfUnknownTypeFailsAndIsLeftAsItWas)
+{
+    const QString path = write("noextension", QByteArray("\x01\x02\x03\x04\xff\xfe", 6));
+    const ErrorPtr error = runToEnd(exportWithMetadata(QUrl::fromLocalFile(path)));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->localizedDescription(), "Could not infer the file type.");
+    EXPECT_EQ(doubles.exporter.exports, 0);
+    EXPECT_EQ(contents(path), QByteArray("\x01\x02\x03\x04\xff\xfe", 6));
+}
+
+TEST_F(MetadataExportTest, AFailedExportIsPassedOnAndTheFileIsUntouched)
+{
+    const QString path = write("Take.m4a", m4aHeader);
+    doubles.exporter.failure = AudioError { AudioError::Domain::media, 9, "Cannot demux." };
+    const ErrorPtr error = runToEnd(exportWithMetadata(QUrl::fromLocalFile(path)));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->localizedDescription(), "Cannot demux.");
+    EXPECT_EQ(contents(path), m4aHeader);
+}
+
+TEST(TemporaryRecordingsTest, OpensTheParentOfTheUniqueDirectories)
+{
+    UrlOpenCatcher catcher;
+    showTemporaryRecordingsDirectory();
+
+    ASSERT_EQ(catcher.opened.size(), 1);
+    const QString opened = QDir(catcher.opened[0].toLocalFile()).canonicalPath();
+    const QString probe = uniqueTemporaryDirectory().toLocalFile();
+    EXPECT_EQ(opened, QDir(QFileInfo(probe).absolutePath()).canonicalPath());
+    QDir().rmdir(probe);
+}
+
+TEST(QuickLookPreviewControllerTest, ServesItsOneFileForEveryIndex)
+{
+    PreviewPanel panel;
+    QuickLookPreviewController controller;
+    EXPECT_TRUE(controller.acceptsPreviewPanelControl(panel));
+    EXPECT_EQ(controller.numberOfPreviewItems(panel), 1);
+    EXPECT_FALSE(controller.previewItem(panel, 0));
+
+    controller.url = QUrl::fromLocalFile("/recordings/Take.m4a");
+    EXPECT_EQ(controller.previewItem(panel, 0), QUrl::fromLocalFile("/recordings/Take.m4a"));
+    EXPECT_EQ(controller.previewItem(panel, 3), QUrl::fromLocalFile("/recordings/Take.m4a"));
+
+    controller.beginPreviewPanelControl(panel);
+    EXPECT_EQ(panel.dataSource(), &controller);
+    EXPECT_EQ(panel.delegate(), &controller);
+    controller.endPreviewPanelControl(panel);
+    EXPECT_EQ(panel.dataSource(), nullptr);
+    EXPECT_EQ(panel.delegate(), nullptr);
+}
+
+TEST(QuickLookPreviewControllerTest, ThePanelOpensTheFileWithTheDesktopsApplication)
+{
+    UrlOpenCatcher catcher;
+    QuickLookPreviewController controller;
+    const bool withoutFile = PreviewPanel::shared().open(controller);
+    controller.url = QUrl::fromLocalFile("/recordings/Take.m4a");
+    const bool withFile = PreviewPanel::shared().open(controller);
+
+    EXPECT_FALSE(withoutFile);
+    EXPECT_TRUE(withFile);
+    EXPECT_EQ(catcher.opened, QList<QUrl>({ QUrl::fromLocalFile("/recordings/Take.m4a") }));
+    EXPECT_EQ(PreviewPanel::shared().dataSource(), nullptr);
+}
+
+} // namespace
