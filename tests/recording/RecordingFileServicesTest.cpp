@@ -1,5 +1,6 @@
 #include "AudioDoubles.h"
 #include "EventLoop.h"
+#include "TaskRunner.h"
 #include "UrlOpenCatcher.h"
 
 #include "recording/MetadataExport.h"
@@ -50,22 +51,7 @@ TEST(RecordingFilenameTest, AacRecordingsAreM4aFiles)
     EXPECT_TRUE(m4aAudioType().suffixes().contains("m4a"));
 }
 
-// Runs a task to its end on the event loop; returns the error it threw, if any.
-ErrorPtr runToEnd(QCoro::Task<> task)
-{
-    bool done = false;
-    ErrorPtr failure;
-    auto waiter = [&]() -> QCoro::Task<> {
-        try {
-            co_await task;
-        } catch (const Error &error) {
-            failure = error.clone();
-        }
-        done = true;
-    }();
-    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return done; }));
-    return failure;
-}
+using TaskRunner::runToEnd;
 
 bool hasSystemAttribute(const QString &path, const char *name)
 {

@@ -1,0 +1,212 @@
+#include "../TaskRunner.h"
+#include "DesktopTest.h"
+#include "EventLoop.h"
+#include "SignalAnalysis.h"
+#include "SoundServerSupport.h"
+#include "TestDesktop.h"
+#include "WavFile.h"
+
+#include "recording/AudioDevice.h"
+#include "recording/AudioRecorder.h"
+#include "recording/MetadataExport.h"
+
+#include "kit/foundation/ExtendedAttributes.h"
+#include "kit/foundation/FoundationHooks.h"
+#include "platform/audio/AudioFileRecorder.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+using namespace std::chrono_literals;
+using State = AudioRecorder::State;
+
+// Leaves out the first moments, while the source settles.
+std::vector<float> steadyPart(const std::vector<float> &channel, int sampleRate)
+{
+    const std::size_t skip = std::min(channel.size(), std::size_t(sampleRate / 5));
+    return { channel.begin() + std::ptrdiff_t(skip), channel.end() };
+}
+
+::testing::AssertionResult holdsTheTone(const std::vector<float> &channel, int sampleRate)
+{
+    const std::vector<float> samples = steadyPart(channel, sampleRate);
+    const double frequency = TestSupport::SignalAnalysis::dominantFrequency(samples, sampleRate);
+    const double amplitude = TestSupport::SignalAnalysis::toneAmplitude(
+        samples, sampleRate, TestSupport::TestDesktop::toneFrequency());
+    const double expected = TestSupport::TestDesktop::toneAmplitude();
+    if (std::abs(frequency - TestSupport::TestDesktop::toneFrequency()) > 2
+        || std::abs(amplitude - expected) > 0.2 * expected) {
+        return ::testing::AssertionFailure()
+            << "strongest frequency " << frequency << " Hz at amplitude " << amplitude;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+class RecorderOnTheSoundServerTest : public TestSupport::DesktopTest
+{
+protected:
+    void SetUp() override
+    {
+        TestSupport::DesktopTest::SetUp();
+        ASSERT_TRUE(directory.isValid());
+        m_states = recorder.didStateUpdatePublisher().sink([this](State state) { states.push_back(state); });
+        m_levels = recorder.didUpdatePublisher().sink([this](double level) { levels.push_back(level); });
+    }
+
+    void start(const QString &name, quint32 format, bool forceMono)
+    {
+        path = directory.filePath(name);
+        ended = false;
+        failure.reset();
+        m_end = recorder.didStopPublisher().sink(
+            [this](const Events::Completion<ErrorPtr> &completion) {
+                if (completion.isFailure()) {
+                    failure = completion.error();
+                    ended = true;
+                }
+            },
+            [this] { ended = true; });
+        recorder.start(QUrl::fromLocalFile(path), format, 96, std::nullopt, AudioRecorder::BitRate::bps256000,
+            AudioRecorder::SampleRate::hz48000, forceMono, false);
+    }
+
+    bool recordUntil(double seconds)
+    {
+        return TestSupport::processEventsUntil(
+            [&] { return recorder.recorder() && recorder.recorder()->currentTime() >= seconds; }, 10s);
+    }
+
+    void stopAndWaitForTheEnd()
+    {
+        recorder.stop();
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return ended; }, 15s));
+        ASSERT_FALSE(failure) << failure->localizedDescription().toStdString();
+    }
+
+    QTemporaryDir directory;
+    AudioRecorder recorder { false };
+    QString path;
+    std::vector<State> states;
+    std::vector<double> levels;
+    bool ended = false;
+    ErrorPtr failure;
+
+private:
+    Events::AnyCancellable m_states;
+    Events::AnyCancellable m_levels;
+    Events::AnyCancellable m_end;
+};
+
+TEST_F(RecorderOnTheSoundServerTest, TheDefaultInputIsTheDesktopsToneSource)
+{
+    const AudioDevice device = AudioDevice::defaultInputDevice();
+    EXPECT_EQ(device.id, TestSupport::TestDesktop::toneSource());
+    EXPECT_EQ(device.inputChannelCount, 2);
+    EXPECT_TRUE(device.isInput);
+    const auto inputs = AudioDevice::inputDevices();
+    EXPECT_TRUE(
+        std::any_of(inputs.begin(), inputs.end(), [&](const AudioDevice &input) { return input == device; }));
+    EXPECT_EQ(AudioDevice::fromUniqueID(device.id), device);
+}
+
+TEST_F(RecorderOnTheSoundServerTest, APausedLosslessRecordingHoldsTheToneWithoutThePause)
+{
+    QElapsedTimer clock;
+    clock.start();
+    start("Take.wav", AudioFormatId::linearPcm, false);
+    ASSERT_TRUE(recordUntil(1.0));
+    recorder.pause();
+    TestSupport::processEventsFor(700ms);
+    recorder.togglePause();
+    ASSERT_TRUE(recordUntil(2.0));
+    stopAndWaitForTheEnd();
+    const double wallSeconds = clock.elapsed() / 1000.0;
+
+    EXPECT_EQ(states,
+        std::vector<State>(
+            { State::stopped, State::recording, State::paused, State::recording, State::stopped }));
+    ASSERT_FALSE(levels.empty());
+    // The tone's power is well above -12 dBFS, which is full scale on the meter.
+    EXPECT_GT(*std::max_element(levels.begin(), levels.end()), 0.9);
+
+    QString error;
+    const auto wav = TestSupport::WavFile::read(path, &error);
+    ASSERT_TRUE(wav) << error.toStdString();
+    EXPECT_EQ(wav->sampleRate, 48000);
+    EXPECT_EQ(wav->channels, 2);
+    EXPECT_EQ(wav->bitsPerSample, 16);
+    EXPECT_GE(wav->seconds(), 1.95);
+    EXPECT_LE(wav->seconds(), 2.5);
+    EXPECT_LT(wav->seconds(), wallSeconds - 0.5) << "the pause is not in the file";
+    // The tone's phase jumps where the pause was (a little after 1 s), so each side is measured
+    // on its own.
+    const std::size_t resumedAt = std::size_t(wav->sampleRate);
+    for (int channel = 0; channel < 2; ++channel) {
+        const std::vector<float> samples = wav->channel(channel);
+        const std::vector<float> before(samples.begin(), samples.begin() + std::ptrdiff_t(resumedAt - 2000));
+        const std::vector<float> after(
+            samples.begin() + std::ptrdiff_t(resumedAt + resumedAt / 3), samples.end());
+        EXPECT_TRUE(holdsTheTone(before, wav->sampleRate)) << "channel " << channel << " before the pause";
+        EXPECT_TRUE(holdsTheTone(after, wav->sampleRate)) << "channel " << channel << " after the pause";
+    }
+}
+
+TEST_F(RecorderOnTheSoundServerTest, AForcedMonoAacRecordingIsAnM4aWithOneChannelOfTone)
+{
+    start("Take.m4a", AudioFormatId::aac, true);
+    ASSERT_TRUE(recordUntil(1.0));
+    stopAndWaitForTheEnd();
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.read(12).mid(4, 4), "ftyp");
+    file.close();
+
+    QString error;
+    const auto decoded = SoundServerSupport::decodeToWav(path, &error);
+    ASSERT_TRUE(decoded) << error.toStdString();
+    const auto wav = TestSupport::WavFile::read(*decoded, &error);
+    ASSERT_TRUE(wav) << error.toStdString();
+    EXPECT_EQ(wav->sampleRate, 48000);
+    EXPECT_EQ(wav->channels, 1);
+    EXPECT_GE(wav->seconds(), 0.9);
+    EXPECT_LE(wav->seconds(), 1.6);
+    EXPECT_TRUE(holdsTheTone(wav->channel(0), wav->sampleRate));
+}
+
+TEST_F(RecorderOnTheSoundServerTest, TheExportNamesTheApplicationAndKeepsTheRecordingAndItsAttributes)
+{
+    start("Take.m4a", AudioFormatId::aac, false);
+    ASSERT_TRUE(recordUntil(1.0));
+    stopAndWaitForTheEnd();
+    const QUrl url = QUrl::fromLocalFile(path);
+    setExtendedAttribute(url, "creator", "com.apple.metadata:kMDItemCreator", {}, false);
+    setExtendedAttribute(url, "quarantined", "com.apple.quarantine", {}, false);
+    FoundationHooks::setAppName("Tapewick");
+
+    const ErrorPtr exportFailure = TaskRunner::runToEnd(exportWithMetadata(url), 20s);
+    ASSERT_FALSE(exportFailure) << exportFailure->localizedDescription().toStdString();
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("Tapewick"));
+    EXPECT_EQ(readExtendedAttribute(QFile::encodeName(path), "com.apple.metadata:kMDItemCreator"), "creator");
+    EXPECT_FALSE(extendedAttributeNames(url).contains("com.apple.quarantine"));
+
+    QString error;
+    const auto decoded = SoundServerSupport::decodeToWav(path, &error);
+    ASSERT_TRUE(decoded) << error.toStdString();
+    const auto wav = TestSupport::WavFile::read(*decoded, &error);
+    ASSERT_TRUE(wav) << error.toStdString();
+    EXPECT_EQ(wav->channels, 2);
+    EXPECT_TRUE(holdsTheTone(wav->channel(0), wav->sampleRate));
+}
+
+} // namespace
