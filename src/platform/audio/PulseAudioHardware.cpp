@@ -16,7 +16,7 @@ PulseAudioHardware::PulseAudioHardware(Options options)
     m_client = std::make_unique<PulseClient>(options.server, options.timeout, [this, guiContext] {
         // Runs on the client's thread: hand the change to the GUI thread, where listeners live.
         QMetaObject::invokeMethod(
-            guiContext, [this] { deliverDefaultInputChange(); }, Qt::QueuedConnection);
+            guiContext, [this] { m_listeners.notify(); }, Qt::QueuedConnection);
     });
 }
 
@@ -71,28 +71,5 @@ ScopedRegistration PulseAudioHardware::listenForDefaultInputChanges(std::functio
 {
     // A failed subscription gives a listener that never fires, as a failed registration would.
     m_client->watchDefaultSource();
-    const quint64 id = m_nextListenerId++;
-    m_listeners.emplace(id, std::move(onChange));
-    QPointer<QObject> guard(m_guiContext.get());
-    return ScopedRegistration([this, guard, id] {
-        if (guard) {
-            m_listeners.erase(id);
-        }
-    });
-}
-
-void PulseAudioHardware::deliverDefaultInputChange()
-{
-    // A listener may end its own or another registration while being called.
-    std::vector<quint64> ids;
-    for (const auto &entry : m_listeners) {
-        ids.push_back(entry.first);
-    }
-    for (quint64 id : ids) {
-        const auto found = m_listeners.find(id);
-        if (found != m_listeners.end()) {
-            auto callback = found->second;
-            callback();
-        }
-    }
+    return m_listeners.add(std::move(onChange));
 }

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "platform/audio/AudioHardware.h"
+#include "platform/audio/ChangeListeners.h"
 
 #include <QObject>
-#include <QPointer>
 
 #include <chrono>
-#include <map>
 #include <memory>
 
 class PulseClient;
@@ -37,10 +36,7 @@ public:
     ScopedRegistration listenForDefaultInputChanges(std::function<void()> onChange) override;
 
 private:
-    void deliverDefaultInputChange();
-
     std::unique_ptr<QObject> m_guiContext;
     std::unique_ptr<PulseClient> m_client;
-    std::map<quint64, std::function<void()>> m_listeners;
-    quint64 m_nextListenerId = 1;
+    ChangeListeners m_listeners;
 };

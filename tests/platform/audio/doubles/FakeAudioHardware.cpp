@@ -81,25 +81,10 @@ std::vector<CaptureDevice> FakeAudioHardware::captureDevices()
 
 ScopedRegistration FakeAudioHardware::listenForDefaultInputChanges(std::function<void()> onChange)
 {
-    const quint64 id = m_nextListener++;
-    m_listeners.emplace(id, std::move(onChange));
-    return ScopedRegistration([this, alive = std::weak_ptr<int>(m_alive), id] {
-        if (alive.lock()) {
-            m_listeners.erase(id);
-        }
-    });
+    return m_listeners.add(std::move(onChange));
 }
 
 void FakeAudioHardware::emitDefaultInputChange()
 {
-    std::vector<quint64> ids;
-    for (const auto &entry : m_listeners) {
-        ids.push_back(entry.first);
-    }
-    for (quint64 id : ids) {
-        if (const auto found = m_listeners.find(id); found != m_listeners.end()) {
-            auto callback = found->second;
-            callback();
-        }
-    }
+    m_listeners.notify();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/audio/AudioHardware.h"
+#include "platform/audio/ChangeListeners.h"
 
 #include <map>
 #include <optional>
@@ -27,7 +28,7 @@ public:
     ScopedRegistration listenForDefaultInputChanges(std::function<void()> onChange) override;
 
     void emitDefaultInputChange();
-    int listenerCount() const { return int(m_listeners.size()); }
+    int listenerCount() const { return m_listeners.count(); }
 
     // A device as a test usually needs one.
     static HardwareDevice input(
@@ -37,7 +38,5 @@ public:
     static AudioError noSuchDevice();
 
 private:
-    std::map<quint64, std::function<void()>> m_listeners;
-    quint64 m_nextListener = 1;
-    std::shared_ptr<int> m_alive = std::make_shared<int>();
+    ChangeListeners m_listeners;
 };
