@@ -96,6 +96,10 @@ AudioResult<void> validate(const FileRecorderSettings &settings)
     if (settings.sampleRate < 8000 || settings.sampleRate > 192000) {
         return invalid(QStringLiteral("The sample rate %1 Hz is not supported.").arg(settings.sampleRate));
     }
+    // AAC has no sampling-frequency index above 96 kHz.
+    if (settings.formatId == AudioFormatId::aac && settings.sampleRate > 96000) {
+        return invalid(QStringLiteral("AAC recordings cannot have %1 Hz.").arg(settings.sampleRate));
+    }
     if (settings.formatId == AudioFormatId::aac && settings.bitRate <= 0) {
         return invalid(QStringLiteral("The bit rate %1 is not supported.").arg(settings.bitRate));
     }

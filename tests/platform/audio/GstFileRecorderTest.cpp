@@ -316,6 +316,8 @@ TEST(FileRecorderSettingsTest, UnsupportedSettingsFailAtCreation)
     EXPECT_FALSE(GstFileRecorder::create(path, { AudioFormatId::aac, 96, 0, 256000, 48000 }));
     EXPECT_FALSE(GstFileRecorder::create(path, { fourCharCode("alac"), 96, 2, 256000, 48000 }));
     EXPECT_FALSE(GstFileRecorder::create(path, { AudioFormatId::aac, 96, 2, 0, 48000 }));
+    EXPECT_FALSE(GstFileRecorder::create(path, { AudioFormatId::aac, 96, 2, 256000, 192000 }));
+    EXPECT_TRUE(GstFileRecorder::create(path, { AudioFormatId::aac, 96, 2, 256000, 96000 }));
     const auto accepted = GstFileRecorder::create(path, { AudioFormatId::linearPcm, 127, 2, 256000, 192000 });
     ASSERT_TRUE(accepted);
     EXPECT_EQ(accepted.value()->settings().sampleRate, 192000);
