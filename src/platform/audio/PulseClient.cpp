@@ -154,6 +154,11 @@ PulseClient::~PulseClient()
 {
     {
         Locker lock(m_loop);
+        m_watching = false;
+        if (m_reconnect) {
+            pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_loop);
+            api->time_free(std::exchange(m_reconnect, nullptr));
+        }
         dropContextLocked();
     }
     pa_threaded_mainloop_stop(m_loop);
@@ -207,14 +212,11 @@ void PulseClient::dropContextLocked()
     pa_context_disconnect(m_context);
     pa_context_unref(m_context);
     m_context = nullptr;
+    m_subscribed = false;
 }
 
-AudioResult<void> PulseClient::connectLocked(Clock::time_point deadline)
+AudioResult<void> PulseClient::startConnectLocked()
 {
-    if (m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY) {
-        return {};
-    }
-    dropContextLocked();
     const QByteArray name = QCoreApplication::applicationName().isEmpty()
         ? QByteArrayLiteral("Tapewick")
         : QCoreApplication::applicationName().toUtf8();
@@ -224,15 +226,75 @@ AudioResult<void> PulseClient::connectLocked(Clock::time_point deadline)
     }
     pa_context_set_state_callback(
         m_context,
-        [](pa_context *, void *loop) {
-            pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop *>(loop), 0);
-        },
-        m_loop);
+        [](pa_context *, void *client) { static_cast<PulseClient *>(client)->handleStateChange(); }, this);
     const QByteArray server = m_server.toUtf8();
     if (pa_context_connect(m_context, serverText(server), PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         const AudioError error = contextError();
         dropContextLocked();
         return error;
+    }
+    return {};
+}
+
+void PulseClient::handleStateChange()
+{
+    pa_threaded_mainloop_signal(m_loop, 0);
+    const pa_context_state_t state = pa_context_get_state(m_context);
+    if (state == PA_CONTEXT_READY && m_watching && !m_subscribed) {
+        subscribeLocked();
+    } else if (!PA_CONTEXT_IS_GOOD(state) && m_watching) {
+        scheduleReconnectLocked();
+    }
+}
+
+void PulseClient::scheduleReconnectLocked()
+{
+    if (m_reconnect) {
+        return;
+    }
+    // A restarted server (or one back from being stuck) gets the watch again without anyone
+    // having to read something first.
+    pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_loop);
+    timeval when {};
+    pa_timeval_add(pa_gettimeofday(&when), pa_usec_t(reconnectInterval.count()) * 1000);
+    m_reconnect = api->time_new(
+        api, &when,
+        [](pa_mainloop_api *api, pa_time_event *event, const timeval *, void *data) {
+            auto *client = static_cast<PulseClient *>(data);
+            api->time_free(event);
+            client->m_reconnect = nullptr;
+            client->reconnectLocked();
+        },
+        this);
+}
+
+void PulseClient::reconnectLocked()
+{
+    if (!m_watching || (m_context && PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context)))) {
+        return;
+    }
+    dropContextLocked();
+    if (!startConnectLocked()) {
+        scheduleReconnectLocked();
+    }
+}
+
+AudioResult<void> PulseClient::connectLocked(Clock::time_point deadline)
+{
+    if (m_context && !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context))) {
+        dropContextLocked();
+    }
+    if (m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY) {
+        return {};
+    }
+    // A connection already on its way (a reconnect) is waited for rather than replaced.
+    if (!m_context) {
+        if (auto started = startConnectLocked(); !started) {
+            if (m_watching) {
+                scheduleReconnectLocked();
+            }
+            return started.error();
+        }
     }
     const bool settled = waitLocked(
         [this] {
@@ -242,15 +304,15 @@ AudioResult<void> PulseClient::connectLocked(Clock::time_point deadline)
         deadline);
     if (!settled) {
         dropContextLocked();
+        if (m_watching) {
+            scheduleReconnectLocked();
+        }
         return timeoutError();
     }
     if (pa_context_get_state(m_context) != PA_CONTEXT_READY) {
         const AudioError error = contextError();
         dropContextLocked();
         return error;
-    }
-    if (m_watching) {
-        subscribeLocked();
     }
     return {};
 }
@@ -265,6 +327,7 @@ void PulseClient::subscribeLocked()
             }
         },
         this);
+    m_subscribed = true;
     if (pa_operation *operation
         = pa_context_subscribe(m_context, PA_SUBSCRIPTION_MASK_SERVER, nullptr, nullptr)) {
         pa_operation_unref(operation);
@@ -319,6 +382,9 @@ AudioResult<void> PulseClient::awaitLocked(pa_operation *operation, Clock::time_
     pa_operation_unref(operation);
     if (!finished) {
         dropContextLocked();
+        if (m_watching) {
+            scheduleReconnectLocked();
+        }
         return timeoutError();
     }
     if (state != PA_OPERATION_DONE) {
@@ -451,16 +517,13 @@ AudioResult<void> PulseClient::setDefaultInputDevice(quint32 deviceId)
 AudioResult<void> PulseClient::watchDefaultSource()
 {
     Locker lock(m_loop);
-    if (m_watching && m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY) {
+    m_watching = true;
+    if (m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY) {
+        if (!m_subscribed) {
+            subscribeLocked();
+        }
         return {};
     }
-    m_watching = true;
-    const bool wasReady = m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY;
-    if (auto connected = connectLocked(deadline()); !connected) {
-        return connected.error();
-    }
-    if (wasReady) {
-        subscribeLocked();
-    }
-    return {};
+    // Once ready, the connection subscribes by itself (handleStateChange).
+    return connectLocked(deadline());
 }

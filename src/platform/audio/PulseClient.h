@@ -11,11 +11,12 @@
 
 struct pa_context;
 struct pa_operation;
+struct pa_time_event;
 struct pa_threaded_mainloop;
 
 // One connection to the sound server, served by a pa_threaded_mainloop. Requests block the
 // calling thread for at most the timeout; the connection is made, and after a server restart made
-// again, on demand.
+// again, on demand; while default-source changes are watched, also by itself.
 class PulseClient
 {
 public:
@@ -36,13 +37,19 @@ public:
     AudioResult<void> watchDefaultSource();
 
     // Thread-side hooks, public for the C callbacks.
+    void handleStateChange();
     void handleServerChange();
     void handleDefaultSource(const char *name);
 
 private:
     class Locker;
 
+    static constexpr std::chrono::milliseconds reconnectInterval { 2000 };
+
     AudioResult<void> connectLocked(Clock::time_point deadline);
+    AudioResult<void> startConnectLocked();
+    void scheduleReconnectLocked();
+    void reconnectLocked();
     void dropContextLocked();
     void subscribeLocked();
     bool waitLocked(const std::function<bool()> &done, Clock::time_point deadline);
@@ -57,6 +64,8 @@ private:
     pa_threaded_mainloop *m_loop = nullptr;
     pa_context *m_context = nullptr;
     bool m_watching = false;
+    bool m_subscribed = false;
+    pa_time_event *m_reconnect = nullptr;
     bool m_defaultSourceKnown = false;
     QString m_defaultSource;
 };

@@ -1,0 +1,98 @@
+#include "EventLoop.h"
+
+#include "platform/audio/PulseAudioHardware.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// A sound server of this test's own, so that it can be killed and started again.
+class PrivateServer
+{
+public:
+    explicit PrivateServer(const QString &directory)
+        : m_directory(directory)
+        , m_socket(directory + QStringLiteral("/native"))
+    { }
+    ~PrivateServer() { stop(); }
+
+    QString log() { return QString::fromLocal8Bit(m_process.readAllStandardError()); }
+    QString address() const { return QStringLiteral("unix:") + m_socket; }
+
+    bool start()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : { "HOME", "XDG_RUNTIME_DIR", "PULSE_RUNTIME_PATH", "PULSE_STATE_PATH" }) {
+            environment.insert(QString::fromLatin1(name), m_directory);
+        }
+        // Off the session bus: the desktop's own server holds the name a server claims there.
+        for (const char *name : { "DBUS_SESSION_BUS_ADDRESS", "DISPLAY", "PULSE_SERVER", "PULSE_COOKIE" }) {
+            environment.remove(QString::fromLatin1(name));
+        }
+        m_process.setProcessEnvironment(environment);
+        m_process.start(QStringLiteral("pulseaudio"),
+            { QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
+                QStringLiteral("--use-pid-file=no"), QStringLiteral("--realtime=no"),
+                QStringLiteral("--high-priority=no"), QStringLiteral("--disable-shm=yes"),
+                QStringLiteral("-L"),
+                QStringLiteral("module-native-protocol-unix socket=%1 auth-anonymous=1").arg(m_socket),
+                QStringLiteral("-L"), QStringLiteral("module-null-source source_name=first"),
+                QStringLiteral("-L"), QStringLiteral("module-null-source source_name=second") });
+        return m_process.waitForStarted(5000)
+            && TestSupport::processEventsUntil([this] { return pactl({ QStringLiteral("info") }); }, 10s);
+    }
+
+    void stop()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+    bool pactl(const QStringList &arguments)
+    {
+        QProcess client;
+        client.start(QStringLiteral("pactl"), QStringList { QStringLiteral("-s"), address() } + arguments);
+        return client.waitForFinished(5000) && client.exitStatus() == QProcess::NormalExit
+            && client.exitCode() == 0;
+    }
+
+private:
+    QString m_directory;
+    QString m_socket;
+    QProcess m_process;
+};
+
+TEST(PulseReconnectTest, ChangeListenerFollowsARestartedServer)
+{
+    QTemporaryDir dir;
+    PrivateServer server(dir.path());
+    ASSERT_TRUE(server.start()) << server.log().toStdString();
+    ASSERT_TRUE(server.pactl({ QStringLiteral("set-default-source"), QStringLiteral("first") }));
+
+    PulseAudioHardware hardware({ server.address(), 1000ms });
+    int changes = 0;
+    ScopedRegistration listening = hardware.listenForDefaultInputChanges([&] { ++changes; });
+    ASSERT_TRUE(server.pactl({ QStringLiteral("set-default-source"), QStringLiteral("second") }));
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return changes == 1; }));
+
+    server.stop();
+    EXPECT_FALSE(hardware.devices());
+    ASSERT_TRUE(server.start());
+    // The new server starts with its own default; the listener is back once that shows up as a
+    // change, and later changes follow.
+    ASSERT_TRUE(server.pactl({ QStringLiteral("set-default-source"), QStringLiteral("first") }));
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return changes == 2; }, 8s));
+    ASSERT_TRUE(server.pactl({ QStringLiteral("set-default-source"), QStringLiteral("second") }));
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return changes == 3; }));
+    EXPECT_TRUE(hardware.devices());
+}
+
+} // namespace
