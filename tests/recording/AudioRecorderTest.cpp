@@ -14,7 +14,7 @@
 namespace {
 
 using namespace std::chrono_literals;
-using AudioDoubles::inputDevice;
+using AudioDoubles::namedInput;
 using State = AudioRecorder::State;
 
 // Everything a recorder published, in order.
@@ -55,9 +55,9 @@ class AudioRecorderTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        doubles.hardware.deviceList = { inputDevice(1, "mono", "Mono Mic", TransportCode::usb, 1),
-            inputDevice(2, "stereo", "Stereo Interface", TransportCode::usb, 2),
-            inputDevice(3, "quad", "Quad Interface", TransportCode::usb, 4) };
+        doubles.hardware.deviceList = { namedInput(1, "mono", "Mono Mic", TransportCode::usb, 1),
+            namedInput(2, "stereo", "Stereo Interface", TransportCode::usb, 2),
+            namedInput(3, "quad", "Quad Interface", TransportCode::usb, 4) };
         doubles.hardware.defaultInput = 2;
     }
 
@@ -97,47 +97,47 @@ TEST_F(AudioRecorderTest, TheDeviceDecidesBetweenOneAndTwoChannelsUnlessMonoIsFo
 {
     doubles.hardware.defaultInput = 1;
     start();
-    EXPECT_EQ(doubles.recorders.last().settings().channels, 1);
+    EXPECT_EQ(doubles.recorders.recordings.back()->settings.channels, 1);
 
     doubles.hardware.defaultInput = 2;
     start();
-    EXPECT_EQ(doubles.recorders.last().settings().channels, 2);
+    EXPECT_EQ(doubles.recorders.recordings.back()->settings.channels, 2);
 
     doubles.hardware.defaultInput = 3;
     start();
-    EXPECT_EQ(doubles.recorders.last().settings().channels, 2);
+    EXPECT_EQ(doubles.recorders.recordings.back()->settings.channels, 2);
 
     start(AudioFormatId::aac, true);
-    EXPECT_EQ(doubles.recorders.last().settings().channels, 1);
+    EXPECT_EQ(doubles.recorders.recordings.back()->settings.channels, 1);
 
     start(AudioFormatId::aac, false, false, 1);
-    EXPECT_EQ(doubles.recorders.last().settings().channels, 1);
+    EXPECT_EQ(doubles.recorders.recordings.back()->settings.channels, 1);
 
     doubles.hardware.defaultInput = 1;
     start(AudioFormatId::aac, true, false, 2);
-    EXPECT_EQ(doubles.recorders.last().settings().channels, 1) << "forced mono wins over a given count";
+    EXPECT_EQ(doubles.recorders.recordings.back()->settings.channels, 1)
+        << "forced mono wins over a given count";
 }
 
 TEST_F(AudioRecorderTest, LosslessRecordingsGetTheHighestQualityAndKeepTheBitRate)
 {
     start(AudioFormatId::linearPcm);
-    const FileRecorderSettings lossless = doubles.recorders.last().settings();
+    const FileRecorderSettings lossless = doubles.recorders.recordings.back()->settings;
     EXPECT_EQ(lossless.formatId, AudioFormatId::linearPcm);
     EXPECT_EQ(lossless.quality, 127);
     EXPECT_EQ(lossless.bitRate, 256000);
     EXPECT_EQ(lossless.sampleRate, 48000);
 
     start(AudioFormatId::aac);
-    const FileRecorderSettings aac = doubles.recorders.last().settings();
+    const FileRecorderSettings aac = doubles.recorders.recordings.back()->settings;
     EXPECT_EQ(aac.quality, 96);
     EXPECT_EQ(aac.bitRate, 256000);
-    EXPECT_EQ(doubles.recorders.last().location(), "/tmp/take.m4a");
+    EXPECT_EQ(doubles.recorders.recordings.back()->location, "/tmp/take.m4a");
 }
 
 TEST_F(AudioRecorderTest, WithoutInputDevicesStartFailsAndPublishesNothing)
 {
-    doubles.hardware.deviceList
-        = { AudioDoubles::outputDevice(4, "speakers", "Speakers", TransportCode::builtIn, 2) };
+    doubles.hardware.deviceList = { FakeAudioHardware::output(4, "speakers") };
     Publications publications(recorder);
     try {
         start();
@@ -148,22 +148,22 @@ TEST_F(AudioRecorderTest, WithoutInputDevicesStartFailsAndPublishesNothing)
     TestSupport::processEventsFor(150ms);
     EXPECT_EQ(publications.states, std::vector<State>({ State::stopped }));
     EXPECT_TRUE(publications.levels.empty());
-    EXPECT_TRUE(doubles.recorders.made.empty());
+    EXPECT_TRUE(doubles.recorders.recordings.empty());
     EXPECT_EQ(recorder.url(), QUrl::fromLocalFile("/tmp/take.m4a"));
 }
 
 TEST_F(AudioRecorderTest, AFailedDefaultInputReadIsPassedOn)
 {
-    doubles.hardware.defaultInputError = AudioError { AudioError::Domain::soundServer, 7, "timeout" };
+    doubles.hardware.defaultInput.reset();
     EXPECT_THROW(start(), Error);
-    EXPECT_TRUE(doubles.recorders.made.empty());
+    EXPECT_TRUE(doubles.recorders.recordings.empty());
 }
 
 TEST_F(AudioRecorderTest, ARecorderThatCannotBeMadeLeavesThePreviousOne)
 {
     start();
     AudioFileRecorder *first = recorder.recorder();
-    doubles.recorders.failure = AudioError { AudioError::Domain::media, 6, "Cannot write the file." };
+    doubles.recorders.nextError = AudioError { AudioError::Domain::media, 6, "Cannot write the file." };
     try {
         start();
         FAIL() << "the recorder cannot be made";
@@ -176,7 +176,7 @@ TEST_F(AudioRecorderTest, ARecorderThatCannotBeMadeLeavesThePreviousOne)
 TEST_F(AudioRecorderTest, ARecorderThatDoesNotRecordFailsAndPublishesNothing)
 {
     Publications publications(recorder);
-    doubles.recorders.recordersRecord = false;
+    doubles.recorders.recordResult = false;
     try {
         start();
         FAIL() << "recording did not begin";
@@ -196,7 +196,7 @@ TEST_F(AudioRecorderTest, ARecordingPublishesItsStatesAndLevelsInOrder)
     EXPECT_EQ(publications.states, std::vector<State>({ State::stopped }));
 
     start();
-    doubles.recorders.last().power = -20;
+    doubles.recorders.recordings.back()->power = -20;
     EXPECT_EQ(publications.states.back(), State::recording);
     ASSERT_EQ(publications.levels.size(), 1u) << "one level at once";
     EXPECT_DOUBLE_EQ(publications.levels[0], AudioRecorder::level(-160));
@@ -208,7 +208,7 @@ TEST_F(AudioRecorderTest, ARecordingPublishesItsStatesAndLevelsInOrder)
     recorder.pause();
     EXPECT_EQ(recorder.state(), State::paused);
     EXPECT_EQ(publications.levels.size(), beforePause + 1) << "one last level";
-    EXPECT_EQ(doubles.recorders.last().pauseCalls, 1);
+    EXPECT_EQ(doubles.recorders.recordings.back()->pauseCalls, 1);
     TestSupport::processEventsFor(250ms);
     EXPECT_EQ(publications.levels.size(), beforePause + 1) << "no levels while paused";
 
@@ -220,13 +220,13 @@ TEST_F(AudioRecorderTest, ARecordingPublishesItsStatesAndLevelsInOrder)
     recorder.stop();
     EXPECT_EQ(recorder.state(), State::stopped);
     EXPECT_EQ(recorder.recorder(), nullptr);
-    EXPECT_EQ(doubles.recorders.last().stopCalls, 1);
+    EXPECT_EQ(doubles.recorders.recordings.back()->stopCalls, 1);
     EXPECT_EQ(publications.ends, 0) << "the end comes when the file is complete";
     const std::size_t atStop = publications.levels.size();
     TestSupport::processEventsFor(250ms);
     EXPECT_EQ(publications.levels.size(), atStop) << "a stopped recorder sends no levels";
 
-    doubles.recorders.last().reportFinished(true);
+    doubles.recorders.recordings.back()->finish(true);
     EXPECT_EQ(publications.ends, 1);
     EXPECT_TRUE(publications.failures.empty());
     EXPECT_EQ(publications.states,
@@ -258,7 +258,7 @@ TEST_F(AudioRecorderTest, AFailedEndIsPublishedAndTheNextNormalEndStillIs)
     Publications publications(recorder);
     start();
     recorder.stop();
-    doubles.recorders.last().reportFinished(false);
+    doubles.recorders.recordings.back()->finish(false);
     ASSERT_EQ(publications.failures.size(), 1u);
     EXPECT_EQ(publications.failures[0]->localizedDescription(), "Recording failed for unknown reason.");
     EXPECT_EQ(publications.ends, 0);
@@ -266,13 +266,13 @@ TEST_F(AudioRecorderTest, AFailedEndIsPublishedAndTheNextNormalEndStillIs)
     publications.subscribeToEnd(recorder);
     start();
     recorder.stop();
-    doubles.recorders.last().reportFinished(true);
+    doubles.recorders.recordings.back()->finish(true);
     EXPECT_EQ(publications.ends, 1);
     EXPECT_EQ(publications.failures.size(), 1u);
 
     publications.subscribeToEnd(recorder);
     start();
-    doubles.recorders.last().reportEncodeError(
+    doubles.recorders.recordings.back()->failWithEncodeError(
         AudioError { AudioError::Domain::media, 3, "Encoder stopped." });
     ASSERT_EQ(publications.failures.size(), 2u);
     EXPECT_EQ(publications.failures[1]->localizedDescription(), "Encoder stopped.");
@@ -285,47 +285,62 @@ TEST_F(AudioRecorderTest, ASubscriberKeptAcrossRecordingsSeesEveryNormalEnd)
     for (int recording = 0; recording < 2; ++recording) {
         start();
         recorder.stop();
-        doubles.recorders.last().reportFinished(true);
+        doubles.recorders.recordings.back()->finish(true);
     }
     EXPECT_EQ(publications.ends, 2);
 }
 
-TEST_F(AudioRecorderTest, StartingWhilePausedDropsThePausedRecordingWithoutAnEnd)
+TEST_F(AudioRecorderTest, StartingWhilePausedDropsThePausedRecordingWithoutStoppingIt)
 {
     Publications publications(recorder);
     start();
     recorder.pause();
-    AudioDoubles::FakeFileRecorder &first = doubles.recorders.last();
+    const std::shared_ptr<FakeRecording> paused = doubles.recorders.recordings.back();
     start();
     EXPECT_EQ(recorder.state(), State::recording);
     EXPECT_FALSE(recorder.isPaused());
-    EXPECT_EQ(first.stopCalls, 0);
+    EXPECT_EQ(paused->stopCalls, 0);
+    EXPECT_TRUE(paused->released);
+    EXPECT_EQ(publications.ends, 0);
+}
 
-    first.reportFinished(true);
+TEST_F(AudioRecorderTest, TheLateEndOfAReplacedRecordingIsNotTakenForTheCurrentOne)
+{
+    Publications publications(recorder);
+    start();
+    recorder.stop();
+    const std::shared_ptr<FakeRecording> stopped = doubles.recorders.recordings.back();
+    start();
+
+    stopped->finish(true);
     EXPECT_EQ(publications.ends, 0) << "only the current recording's end is published";
     EXPECT_EQ(recorder.state(), State::recording);
     const std::size_t levels = publications.levels.size();
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return publications.levels.size() > levels; }))
         << "the current recording keeps its meter";
+
+    recorder.stop();
+    doubles.recorders.recordings.back()->finish(true);
+    EXPECT_EQ(publications.ends, 1);
 }
 
 TEST_F(AudioRecorderTest, MonitoringRunsOnlyWhileRecording)
 {
     start(AudioFormatId::aac, false, true);
     ASSERT_NE(recorder.inputMonitor(), nullptr);
-    EXPECT_EQ(doubles.engines.runningCount(), 1);
+    EXPECT_EQ(doubles.runningEngines(), 1);
 
     recorder.pause();
     EXPECT_EQ(recorder.inputMonitor(), nullptr);
-    EXPECT_EQ(doubles.engines.runningCount(), 0);
+    EXPECT_EQ(doubles.runningEngines(), 0);
 
     recorder.togglePause();
     EXPECT_NE(recorder.inputMonitor(), nullptr);
-    EXPECT_EQ(doubles.engines.runningCount(), 1);
+    EXPECT_EQ(doubles.runningEngines(), 1);
 
     recorder.stop();
     EXPECT_EQ(recorder.inputMonitor(), nullptr);
-    EXPECT_EQ(doubles.engines.runningCount(), 0);
+    EXPECT_EQ(doubles.runningEngines(), 0);
 
     start(AudioFormatId::aac, false, false);
     EXPECT_EQ(recorder.inputMonitor(), nullptr);
@@ -335,7 +350,7 @@ TEST_F(AudioRecorderTest, MonitoringRunsOnlyWhileRecording)
 TEST_F(AudioRecorderTest, AMonitorThatCannotStartIsReportedAndShownAndTheRecordingGoesOn)
 {
     Publications publications(recorder);
-    doubles.engines.startFailure
+    doubles.engines.startError
         = AudioError { AudioError::Domain::media, 12, "The media element is not installed." };
     start(AudioFormatId::aac, false, true);
     EXPECT_EQ(recorder.state(), State::recording);
@@ -361,10 +376,10 @@ TEST_F(AudioRecorderTest, UpdatingTheMonitorNeedsARecordingAndTheWish)
     InputMonitor *first = recorder.inputMonitor();
     recorder.updateInputMonitor();
     EXPECT_NE(recorder.inputMonitor(), first) << "a new monitor replaces the old";
-    EXPECT_EQ(doubles.engines.runningCount(), 1);
+    EXPECT_EQ(doubles.runningEngines(), 1);
 
     recorder.releaseInputMonitor();
-    EXPECT_EQ(doubles.engines.runningCount(), 0);
+    EXPECT_EQ(doubles.runningEngines(), 0);
 }
 
 } // namespace

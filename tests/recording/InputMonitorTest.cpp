@@ -25,14 +25,14 @@ protected:
 TEST_F(InputMonitorTest, CreatingStartsOneEngineAndReleasingStopsItAndTheListener)
 {
     auto monitor = std::make_unique<InputMonitor>();
-    ASSERT_EQ(doubles.engines.made.size(), 1u);
-    EXPECT_EQ(doubles.engines.runningCount(), 1);
-    EXPECT_EQ(doubles.hardware.listenerCount(), 1u);
+    ASSERT_EQ(doubles.engines.engines.size(), 1u);
+    EXPECT_EQ(doubles.runningEngines(), 1);
+    EXPECT_EQ(doubles.hardware.listenerCount(), 1);
 
     monitor.reset();
-    EXPECT_TRUE(doubles.engines.destroyed[0]);
-    EXPECT_EQ(doubles.engines.runningCount(), 0);
-    EXPECT_EQ(doubles.hardware.listenerCount(), 0u);
+    EXPECT_TRUE(doubles.engines.engines[0]->destroyed);
+    EXPECT_EQ(doubles.runningEngines(), 0);
+    EXPECT_EQ(doubles.hardware.listenerCount(), 0);
 }
 
 TEST_F(InputMonitorTest, ADefaultInputChangeRestartsAboutATenthOfASecondLater)
@@ -40,15 +40,14 @@ TEST_F(InputMonitorTest, ADefaultInputChangeRestartsAboutATenthOfASecondLater)
     InputMonitor monitor;
     QElapsedTimer clock;
     clock.start();
-    doubles.hardware.notifyDefaultInputChange();
-    EXPECT_EQ(doubles.engines.made.size(), 1u) << "no restart before the delay";
+    doubles.hardware.emitDefaultInputChange();
+    EXPECT_EQ(doubles.engines.engines.size(), 1u) << "no restart before the delay";
 
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.made.size() == 2; }));
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.engines.size() == 2; }));
     EXPECT_GE(clock.elapsed(), 95);
     EXPECT_LT(clock.elapsed(), 400);
-    EXPECT_TRUE(doubles.engines.destroyed[0]) << "the old engine is torn down";
-    EXPECT_EQ(doubles.engines.runningCount(), 1);
-    EXPECT_EQ(monitor.engine(), doubles.engines.made[1]);
+    EXPECT_TRUE(doubles.engines.engines[0]->destroyed) << "the old engine is torn down";
+    EXPECT_EQ(doubles.runningEngines(), 1);
 }
 
 TEST_F(InputMonitorTest, TwoQuickChangesGiveTwoRestartsEachWithItsOwnDelay)
@@ -56,44 +55,44 @@ TEST_F(InputMonitorTest, TwoQuickChangesGiveTwoRestartsEachWithItsOwnDelay)
     InputMonitor monitor;
     QElapsedTimer clock;
     clock.start();
-    doubles.hardware.notifyDefaultInputChange();
-    doubles.hardware.notifyDefaultInputChange();
+    doubles.hardware.emitDefaultInputChange();
+    doubles.hardware.emitDefaultInputChange();
 
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.made.size() == 2; }));
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.engines.size() == 2; }));
     const qint64 first = clock.elapsed();
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.made.size() == 3; }));
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.engines.size() == 3; }));
     EXPECT_GE(clock.elapsed() - first, 95);
     TestSupport::processEventsFor(300ms);
-    EXPECT_EQ(doubles.engines.made.size(), 3u);
-    EXPECT_EQ(doubles.engines.runningCount(), 1);
+    EXPECT_EQ(doubles.engines.engines.size(), 3u);
+    EXPECT_EQ(doubles.runningEngines(), 1);
 }
 
 TEST_F(InputMonitorTest, AConfigurationChangeOfAnyEngineRestarts)
 {
     InputMonitor monitor;
-    doubles.engines.made[0]->changeConfiguration();
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.made.size() == 2; }));
+    doubles.engines.engines[0]->emitConfigurationChange();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.engines.size() == 2; }));
 
-    doubles.engines.made[1]->changeConfiguration();
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.made.size() == 3; }));
-    EXPECT_EQ(doubles.engines.runningCount(), 1);
+    doubles.engines.engines[1]->emitConfigurationChange();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.engines.size() == 3; }));
+    EXPECT_EQ(doubles.runningEngines(), 1);
 }
 
 TEST_F(InputMonitorTest, ReleasedMonitorsFollowNoLaterChange)
 {
     auto monitor = std::make_unique<InputMonitor>();
-    doubles.engines.made[0]->changeConfiguration();
-    doubles.hardware.notifyDefaultInputChange();
+    doubles.engines.engines[0]->emitConfigurationChange();
+    doubles.hardware.emitDefaultInputChange();
     monitor.reset();
 
     TestSupport::processEventsFor(250ms);
-    EXPECT_EQ(doubles.engines.made.size(), 1u);
-    EXPECT_EQ(doubles.engines.runningCount(), 0);
+    EXPECT_EQ(doubles.engines.engines.size(), 1u);
+    EXPECT_EQ(doubles.runningEngines(), 0);
 }
 
 TEST_F(InputMonitorTest, AStartThatCannotOpenTheDevicesIsReportedAsIgnoredAndNotShown)
 {
-    doubles.engines.startFailure = couldNotOpen;
+    doubles.engines.startError = couldNotOpen;
     auto monitor = std::make_unique<InputMonitor>();
 
     ASSERT_EQ(doubles.reports->size(), 1u);
@@ -104,14 +103,14 @@ TEST_F(InputMonitorTest, AStartThatCannotOpenTheDevicesIsReportedAsIgnoredAndNot
     EXPECT_TRUE(doubles.presented->empty());
 
     // The next change tries again.
-    doubles.engines.startFailure.reset();
-    doubles.hardware.notifyDefaultInputChange();
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.runningCount() == 1; }));
+    doubles.engines.startError.reset();
+    doubles.hardware.emitDefaultInputChange();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.runningEngines() == 1; }));
 }
 
 TEST_F(InputMonitorTest, AnyOtherStartFailureAtCreationIsThrownAndLeavesNoMonitor)
 {
-    doubles.engines.startFailure = missingElement;
+    doubles.engines.startError = missingElement;
     try {
         InputMonitor monitor;
         FAIL() << "creating must fail";
@@ -120,23 +119,23 @@ TEST_F(InputMonitorTest, AnyOtherStartFailureAtCreationIsThrownAndLeavesNoMonito
         EXPECT_EQ(error.localizedDescription(), "The media element is not installed.");
     }
     EXPECT_TRUE(doubles.reports->empty());
-    EXPECT_EQ(doubles.hardware.listenerCount(), 0u);
-    EXPECT_TRUE(doubles.engines.destroyed[0]);
+    EXPECT_EQ(doubles.hardware.listenerCount(), 0);
+    EXPECT_TRUE(doubles.engines.engines[0]->destroyed);
 }
 
 TEST_F(InputMonitorTest, AFailingRestartIsReportedAndShownAndTheMonitorLivesOn)
 {
     InputMonitor monitor;
-    doubles.engines.startFailure = missingElement;
-    doubles.hardware.notifyDefaultInputChange();
+    doubles.engines.startError = missingElement;
+    doubles.hardware.emitDefaultInputChange();
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
     ASSERT_EQ(doubles.reports->size(), 1u);
     EXPECT_FALSE(doubles.reports->at(0).userInfo.contains("wasIgnored"));
     EXPECT_EQ(doubles.presented->at(0)->code(), 12);
 
-    doubles.engines.startFailure.reset();
-    doubles.hardware.notifyDefaultInputChange();
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.runningCount() == 1; }));
+    doubles.engines.startError.reset();
+    doubles.hardware.emitDefaultInputChange();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.runningEngines() == 1; }));
 }
 
 } // namespace

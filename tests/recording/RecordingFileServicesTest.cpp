@@ -51,8 +51,6 @@ TEST(RecordingFilenameTest, AacRecordingsAreM4aFiles)
     EXPECT_TRUE(m4aAudioType().suffixes().contains("m4a"));
 }
 
-using TaskRunner::runToEnd;
-
 bool hasSystemAttribute(const QString &path, const char *name)
 {
     return ::getxattr(QFile::encodeName(path).constData(), name, nullptr, 0) >= 0;
@@ -96,14 +94,25 @@ TEST_F(MetadataExportTest, AnM4aKeepsItsAttributesWithoutTheQuarantineMarkAndNam
     setExtendedAttribute(url, "creator-bytes", "com.apple.metadata:kMDItemCreator", {}, false);
     setExtendedAttribute(url, "0081;quarantined", "com.apple.quarantine", {}, false);
 
-    EXPECT_FALSE(runToEnd(exportWithMetadata(url)));
+    TaskRunner run(exportWithMetadata(url));
+    ASSERT_EQ(doubles.exporter.requests.size(), 1u);
+    const FakeExporter::Request request = doubles.exporter.requests[0];
+    EXPECT_EQ(request.source, path);
+    EXPECT_EQ(request.software, "Tapewick");
+    EXPECT_EQ(QFileInfo(request.destination).fileName(), "Take.m4a");
+    EXPECT_NE(QFileInfo(request.destination).absolutePath(), directory.path());
+    TestSupport::processEventsFor(20ms);
+    EXPECT_FALSE(run.isDone()) << "the export is awaited";
 
-    EXPECT_EQ(doubles.exporter.exports, 1);
-    EXPECT_EQ(doubles.exporter.software, "Tapewick");
-    EXPECT_EQ(QFileInfo(doubles.exporter.destination).fileName(), "Take.m4a");
-    EXPECT_NE(QFileInfo(doubles.exporter.destination).absolutePath(), directory.path());
-    EXPECT_FALSE(QFile::exists(doubles.exporter.destination)) << "the export is removed once copied";
-    EXPECT_EQ(contents(path), m4aHeader + "audio" + "software=Tapewick");
+    QFile exported(request.destination);
+    ASSERT_TRUE(exported.open(QIODevice::WriteOnly));
+    exported.write(m4aHeader + "audio+software");
+    exported.close();
+    doubles.exporter.completeNext({});
+    EXPECT_FALSE(run.wait());
+
+    EXPECT_FALSE(QFile::exists(request.destination)) << "the export is removed once copied";
+    EXPECT_EQ(contents(path), m4aHeader + "audio+software");
     EXPECT_EQ(
         readExtendedAttribute(QFile::encodeName(path), "com.apple.metadata:kMDItemCreator"), "creator-bytes");
     EXPECT_FALSE(hasSystemAttribute(path, "user.com.apple.quarantine"));
@@ -117,8 +126,8 @@ TEST_F(MetadataExportTest, AWavRecordingIsLeftAsItIs)
     const QString path = write("Take.wav", wav);
     setExtendedAttribute(QUrl::fromLocalFile(path), "1", "com.apple.quarantine", {}, false);
 
-    EXPECT_FALSE(runToEnd(exportWithMetadata(QUrl::fromLocalFile(path))));
-    EXPECT_EQ(doubles.exporter.exports, 0);
+    EXPECT_FALSE(TaskRunner::runToEnd(exportWithMetadata(QUrl::fromLocalFile(path))));
+    EXPECT_TRUE(doubles.exporter.requests.empty());
     EXPECT_EQ(contents(path), wav);
     EXPECT_TRUE(hasSystemAttribute(path, "user.com.apple.quarantine"));
 }
@@ -126,21 +135,24 @@ TEST_F(MetadataExportTest, AWavRecordingIsLeftAsItIs)
 TEST_F(MetadataExportTest, AFileOfUnknownTypeFailsAndIsLeftAsItWas)
 {
     const QString path = write("noextension", QByteArray("\x01\x02\x03\x04\xff\xfe", 6));
-    const ErrorPtr error = runToEnd(exportWithMetadata(QUrl::fromLocalFile(path)));
+    const ErrorPtr error = TaskRunner::runToEnd(exportWithMetadata(QUrl::fromLocalFile(path)));
     ASSERT_TRUE(error);
     EXPECT_EQ(error->localizedDescription(), "Could not infer the file type.");
-    EXPECT_EQ(doubles.exporter.exports, 0);
+    EXPECT_TRUE(doubles.exporter.requests.empty());
     EXPECT_EQ(contents(path), QByteArray("\x01\x02\x03\x04\xff\xfe", 6));
 }
 
 TEST_F(MetadataExportTest, AFailedExportIsPassedOnAndTheFileIsUntouched)
 {
     const QString path = write("Take.m4a", m4aHeader);
-    doubles.exporter.failure = AudioError { AudioError::Domain::media, 9, "Cannot demux." };
-    const ErrorPtr error = runToEnd(exportWithMetadata(QUrl::fromLocalFile(path)));
+    setExtendedAttribute(QUrl::fromLocalFile(path), "1", "com.apple.quarantine", {}, false);
+    TaskRunner run(exportWithMetadata(QUrl::fromLocalFile(path)));
+    doubles.exporter.completeNext(AudioError { AudioError::Domain::media, 9, "Cannot demux." });
+    const ErrorPtr error = run.wait();
     ASSERT_TRUE(error);
     EXPECT_EQ(error->localizedDescription(), "Cannot demux.");
     EXPECT_EQ(contents(path), m4aHeader);
+    EXPECT_TRUE(hasSystemAttribute(path, "user.com.apple.quarantine"));
 }
 
 TEST(TemporaryRecordingsTest, OpensTheParentOfTheUniqueDirectories)
