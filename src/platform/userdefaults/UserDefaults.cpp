@@ -14,6 +14,8 @@ struct UserDefaults::Observer
     std::string key;
     KeyValueObservingOptions options = 0;
     KeyValueObserver callback;
+    // Set for an observer of every change, which has no key.
+    std::function<void()> changeCallback;
     std::atomic<bool> active { true };
 };
 
@@ -275,6 +277,16 @@ KeyValueObserverId UserDefaults::addObserver(
     return observer->id;
 }
 
+KeyValueObserverId UserDefaults::addChangeObserver(std::function<void()> callback)
+{
+    auto observer = std::make_shared<Observer>();
+    observer->changeCallback = std::move(callback);
+    std::lock_guard lock(m_mutex);
+    observer->id = m_nextObserverId++;
+    m_observers.push_back(observer);
+    return observer->id;
+}
+
 void UserDefaults::removeObserver(KeyValueObserverId id)
 {
     std::lock_guard lock(m_mutex);
@@ -315,7 +327,7 @@ void UserDefaults::notify(const std::vector<Notification> &notifications, Phase 
     };
     for (const Notification &notification : notifications) {
         for (const std::shared_ptr<Observer> &observer : observers) {
-            if (observer->key != notification.key) {
+            if (observer->changeCallback || observer->key != notification.key) {
                 continue;
             }
             const bool wantsPrior = hasOption(observer->options, KeyValueObservingOption::Prior);
@@ -326,6 +338,13 @@ void UserDefaults::notify(const std::vector<Notification> &notifications, Phase 
             }
             if (phase == Phase::Change) {
                 deliver(*observer, notification, false);
+            }
+        }
+    }
+    if (phase == Phase::Change) {
+        for (const std::shared_ptr<Observer> &observer : observers) {
+            if (observer->changeCallback && observer->active) {
+                observer->changeCallback();
             }
         }
     }

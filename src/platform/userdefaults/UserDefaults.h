@@ -59,6 +59,9 @@ public:
     // With Initial the observer is called once before this returns, with the current value.
     KeyValueObserverId addObserver(
         const std::string &key, KeyValueObservingOptions options, KeyValueObserver observer);
+    // Called once after every change of stored values, whatever the keys; removed with
+    // removeObserver.
+    KeyValueObserverId addChangeObserver(std::function<void()> observer);
     // Unknown or already removed ids are ignored. A call already running on another thread may
     // still finish after this returns.
     void removeObserver(KeyValueObserverId id);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/events/CancellableSet.h"
+
+#include <QPointer>
+
+class QPlainTextEdit;
+class QWidget;
+
+// The debug window: the debug information and the stored settings, kept up to date.
+class DebugWindowController
+{
+public:
+    static DebugWindowController &shared();
+
+    // Shows the window, making it when there is none. GUI thread.
+    void showWindow();
+    QWidget *window() const { return m_window; }
+
+    // "key = value" lines of the standard database's stored and registered values.
+    static QString userDefaultsText();
+
+private:
+    DebugWindowController() = default;
+
+    QPointer<QWidget> m_window;
+    Events::CancellableSet m_cancellables;
+};

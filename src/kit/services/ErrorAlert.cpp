@@ -1,0 +1,71 @@
+#include "kit/services/ErrorAlert.h"
+
+#include "kit/services/AlertBuilder.h"
+
+#include "kit/foundation/ErrorRecoveryAttempter.h"
+#include "kit/foundation/ErrorUserInfoKeys.h"
+#include "kit/foundation/NSError.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QWidget>
+
+QString presentableMessage(const Error &error)
+{
+    const QString description = error.localizedDescription();
+    QStringList parts { description };
+    if (const auto reason = error.failureReason();
+        reason && !reason->isEmpty() && !description.contains(*reason)) {
+        parts.append(*reason);
+    }
+    if (const auto suggestion = error.recoverySuggestion(); suggestion && !suggestion->isEmpty()) {
+        parts.append(*suggestion);
+    }
+    return parts.join(QStringLiteral("\n\n"));
+}
+
+ErrorAlert::ErrorAlert(QWidget *view)
+    : QObject(view)
+    , m_view(view)
+{ }
+
+void ErrorAlert::setError(ErrorPtr error)
+{
+    if (m_alert) {
+        QMessageBox *old = m_alert;
+        m_alert = nullptr;
+        old->disconnect(this);
+        old->close();
+        old->deleteLater();
+    }
+    m_error = std::move(error);
+    Q_EMIT errorChanged();
+    if (!m_error) {
+        return;
+    }
+
+    const QVariantMap info = m_error->bridged().userInfo();
+    const QStringList recoveryTitles = info.value(NSLocalizedRecoveryOptionsErrorKey).toStringList();
+    const auto attempter = info.value(NSRecoveryAttempterErrorKey).value<ErrorRecoveryAttempterPtr>();
+
+    AlertOptions options;
+    options.title = m_error->localizedDescription();
+    options.message = presentableMessage(*m_error);
+    options.buttonTitles = recoveryTitles;
+    m_alert = makeAlert(options, m_view);
+    m_alert->setAttribute(Qt::WA_DeleteOnClose);
+    const QList<QAbstractButton *> buttons = alertButtons(m_alert);
+    for (qsizetype index = 0; index < buttons.size() && attempter; ++index) {
+        connect(buttons[index], &QAbstractButton::clicked, this,
+            [error = m_error, attempter, index] { attempter->attemptRecovery(*error, index); });
+    }
+    connect(m_alert, &QMessageBox::finished, this, &ErrorAlert::dismissed);
+    m_alert->open();
+}
+
+void ErrorAlert::dismissed()
+{
+    m_alert = nullptr;
+    m_error.reset();
+    Q_EMIT errorChanged();
+}

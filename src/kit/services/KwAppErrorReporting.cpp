@@ -1,0 +1,119 @@
+#include "kit/services/KwAppErrorReporting.h"
+
+#include "kit/services/KwApp.h"
+
+#include "kit/foundation/ErrorUserInfoKeys.h"
+#include "kit/foundation/MessageCode.h"
+#include "platform/crashreport/CrashReporter.h"
+
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QMutex>
+
+Q_LOGGING_CATEGORY(lcErrorReports, "tapewick.errorreports")
+
+namespace {
+
+struct Settings
+{
+    QMutex mutex;
+    std::set<KwApp::IgnoredError> ignored;
+    KwApp::ErrorReportFilter filter;
+};
+
+Settings &settings()
+{
+    static Settings instance;
+    return instance;
+}
+
+bool isIgnored(const Error &error, const std::set<KwApp::IgnoredError> &ignored)
+{
+    if (ignored.empty()) {
+        return false;
+    }
+    const QList<ErrorPtr> underlying = error.underlyingErrors();
+    for (const KwApp::IgnoredError &entry : ignored) {
+        if (error.hasDomain(entry.domain, entry.code)) {
+            return true;
+        }
+        for (const ErrorPtr &inner : underlying) {
+            if (inner && inner->hasDomain(entry.domain, entry.code)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+std::set<KwApp::IgnoredError> KwApp::ignoredErrors()
+{
+    QMutexLocker locker(&settings().mutex);
+    return settings().ignored;
+}
+
+void KwApp::setIgnoredErrors(std::set<IgnoredError> errors)
+{
+    QMutexLocker locker(&settings().mutex);
+    settings().ignored = std::move(errors);
+}
+
+void KwApp::setErrorReportFilter(ErrorReportFilter filter)
+{
+    QMutexLocker locker(&settings().mutex);
+    settings().filter = std::move(filter);
+}
+
+std::optional<NSError> KwApp::errorReport(
+    const Error &error, const QVariantMap &userInfo, const QString &file, int line)
+{
+    if (error.isCancelled()) {
+        return std::nullopt;
+    }
+    std::set<IgnoredError> ignored;
+    ErrorReportFilter filter;
+    {
+        QMutexLocker locker(&settings().mutex);
+        ignored = settings().ignored;
+        filter = settings().filter;
+    }
+    if (isIgnored(error, ignored) || (filter && !filter(error))) {
+        return std::nullopt;
+    }
+
+    QVariantMap extra = userInfo;
+    const QString fileName = QFileInfo(file).fileName();
+    extra.insert(QStringLiteral("file"), fileName);
+    extra.insert(QStringLiteral("line"), line);
+    extra.insert(QStringLiteral("fileLine"), QStringLiteral("%1:%2").arg(fileName).arg(line));
+    for (const auto &[key, value] : customDebugInfo().toDictionary()) {
+        extra.insert(key, value);
+    }
+
+    const NSError bridged = error.bridged();
+    const NSError withInfo = bridged.copyAddingUserInfo(extra);
+    if (bridged.code() != 1) {
+        return withInfo;
+    }
+    const QString message = bridged.userInfo().value(NSLocalizedDescriptionKey).toString();
+    return NSError(withInfo.domain(), messageCode(message), withInfo.userInfo());
+}
+
+void KwApp::reportError(const Error &error, const QVariantMap &userInfo, const QString &file, int line)
+{
+    try {
+        const std::optional<NSError> report = errorReport(error, userInfo, file, line);
+        if (!report) {
+            return;
+        }
+        qCWarning(lcErrorReports).noquote()
+            << report->userInfo().value(QStringLiteral("fileLine")).toString() << report->domain()
+            << report->code() << report->localizedDescription();
+        CrashReporter::captureError(
+            { report->domain(), report->code(), report->localizedDescription(), report->userInfo() });
+    } catch (...) {
+        // Reporting an error must never become an error of its own.
+    }
+}

@@ -1,0 +1,80 @@
+#include "kit/services/SupportWindow.h"
+
+#include "kit/services/AlertBuilder.h"
+#include "kit/services/DebugInfo.h"
+#include "kit/services/KwApp.h"
+#include "kit/services/ServiceTexts.h"
+
+#include "kit/foundation/FileLocations.h"
+#include "platform/userdefaults/UserDefaults.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+void SupportWindow::show()
+{
+    static QPointer<QWidget> window;
+    KwApp::activate();
+    if (!window) {
+        window = new QWidget(nullptr, Qt::Window);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->setObjectName(QStringLiteral("supportWindow"));
+        window->setWindowTitle(ServiceTexts::supportWindowTitle(KwApp::name()));
+        auto *layout = new QVBoxLayout(window);
+        auto *text = new QPlainTextEdit(DebugInfo::text());
+        text->setReadOnly(true);
+        layout->addWidget(text);
+        auto *buttons = new QHBoxLayout;
+        auto *copy = new QPushButton(ServiceTexts::debugCopy());
+        auto *feedback = new QPushButton(ServiceTexts::supportSendFeedback());
+        auto *reset = new QPushButton(ServiceTexts::supportResetData());
+        buttons->addWidget(copy);
+        buttons->addWidget(feedback);
+        buttons->addStretch();
+        buttons->addWidget(reset);
+        layout->addLayout(buttons);
+        QObject::connect(
+            copy, &QPushButton::clicked, [] { QApplication::clipboard()->setText(DebugInfo::text()); });
+        QObject::connect(feedback, &QPushButton::clicked, [] { KwApp::openSendFeedbackPage(); });
+        QObject::connect(reset, &QPushButton::clicked, [] { confirmDeleteAllData(); });
+        window->resize(520, 360);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void SupportWindow::confirmDeleteAllData()
+{
+    KwApp::activate();
+    AlertOptions options;
+    options.title = ServiceTexts::deleteDataTitle(KwApp::name());
+    options.message = ServiceTexts::deleteDataMessage(KwApp::name());
+    options.style = AlertStyle::Critical;
+    options.buttonTitles = { ServiceTexts::deleteDataConfirm(), ServiceTexts::cancel() };
+    options.defaultButtonIndex = 1;
+    options.destructiveButtonIndexes = { 0 };
+    if (runAlertModal(makeAlert(options)) != 0) {
+        return;
+    }
+    deleteAllData();
+    QProcess::startDetached(QCoreApplication::applicationFilePath(), QCoreApplication::arguments().mid(1));
+    // Nothing is recording this early, so there is nothing for the quit confirmation to ask.
+    QCoreApplication::quit();
+}
+
+void SupportWindow::deleteAllData()
+{
+    UserDefaults::standard()->removeAll();
+    for (const QUrl &directory : { applicationSupportDirectory(), applicationCacheDirectory() }) {
+        QDir(directory.toLocalFile()).removeRecursively();
+    }
+}
