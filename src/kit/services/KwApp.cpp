@@ -10,6 +10,7 @@
 #include "platform/crashreport/CrashReporter.h"
 #include "platform/events/MainThread.h"
 #include "platform/userdefaults/UserDefaults.h"
+#include "preferences/Defaults.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -76,17 +77,16 @@ bool KwApp::crashedLastRun()
 
 bool KwApp::runOnce(const QString &identifier)
 {
-    return runOnce(identifier, *UserDefaults::standard());
+    return runOnce(identifier, UserDefaults::standard());
 }
 
-bool KwApp::runOnce(const QString &identifier, UserDefaults &database)
+bool KwApp::runOnce(const QString &identifier, const std::shared_ptr<UserDefaults> &database)
 {
-    const std::string key = runOncePrefix + identifier.toStdString();
-    const auto stored = database.object(key);
-    if (stored && stored->exactNumber<bool>().value_or(false)) {
+    const Defaults::Key<bool> key(runOncePrefix + identifier.toStdString(), false, database);
+    if (Defaults::get(key)) {
         return false;
     }
-    database.setObject(key, PropertyValue(true));
+    Defaults::set(key, true);
     return true;
 }
 
@@ -207,11 +207,11 @@ void KwApp::openSendFeedbackPage()
 void KwApp::requestReview(const QList<int> &counts)
 {
     const std::shared_ptr<UserDefaults> database = UserDefaults::standard();
-    const auto stored = database->object(reviewCountKey);
-    const qint64 count = (stored ? stored->exactNumber<qint64>().value_or(0) : 0) + 1;
-    database->setObject(reviewCountKey, PropertyValue(count));
+    static const Defaults::Key<qint64> countKey(reviewCountKey, 0, database);
+    const qint64 count = Defaults::get(countKey) + 1;
+    Defaults::set(countKey, count);
     if (!counts.contains(count) || isFirstLaunch() || crashedLastRun()
-        || !runOnce(QStringLiteral("requestReview"), *database)) {
+        || !runOnce(QStringLiteral("requestReview"), database)) {
         return;
     }
     Events::runOnMain([] {

@@ -28,7 +28,7 @@ bool crashedLastRun();
 
 // True the first time it is called with `identifier` in the life of the installation.
 bool runOnce(const QString &identifier);
-bool runOnce(const QString &identifier, UserDefaults &database);
+bool runOnce(const QString &identifier, const std::shared_ptr<UserDefaults> &database);
 
 // Entries that every error report and the debug information carry; any thread may add some.
 AtomicDictionary<QString, QVariant> &customDebugInfo();

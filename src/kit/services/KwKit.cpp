@@ -4,16 +4,13 @@
 #include "kit/services/SupportWindow.h"
 
 #include "platform/events/MainThread.h"
-#include "platform/userdefaults/UserDefaults.h"
+#include "preferences/Defaults.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMutex>
 
 namespace {
-
-const std::string launchCountKey = "Kw_launchCount";
-const std::string firstLaunchDateKey = "Kw_firstLaunchDate";
 
 QMutex g_metadataMutex;
 KwKit::Metadata g_metadata;
@@ -91,20 +88,21 @@ KwKit::LaunchChord KwKit::launchChord(Qt::KeyboardModifiers modifiers)
 
 KwKit::KwKit(Environment environment)
 {
-    UserDefaults &database = *environment.database;
-    const auto stored = database.object(launchCountKey);
-    m_launchCount = (stored ? stored->exactNumber<qint64>().value_or(0) : 0) + 1;
-    database.setObject(launchCountKey, PropertyValue(m_launchCount));
+    const Defaults::Key<qint64> launchCountKey("Kw_launchCount", 0, environment.database);
+    const Defaults::Key<std::optional<PropertyDate>> firstLaunchDateKey(
+        "Kw_firstLaunchDate", environment.database);
+
+    m_launchCount = Defaults::get(launchCountKey) + 1;
+    Defaults::set(launchCountKey, m_launchCount);
 
     // Only meaningful where uncaught exceptions could be swallowed; kept for whoever reads it.
-    database.registerDefaults({ { "NSApplicationCrashOnExceptions", PropertyValue(true) } });
+    environment.database->registerDefaults({ { "NSApplicationCrashOnExceptions", PropertyValue(true) } });
 
-    const auto storedDate = database.object(firstLaunchDateKey);
-    if (const PropertyDate *date = storedDate ? storedDate->as<PropertyDate>() : nullptr) {
+    if (const std::optional<PropertyDate> date = Defaults::get(firstLaunchDateKey)) {
         m_firstLaunchDate = fromPropertyDate(*date);
     } else {
         m_firstLaunchDate = QDateTime::currentDateTimeUtc();
-        database.setObject(firstLaunchDateKey, PropertyValue(toPropertyDate(m_firstLaunchDate)));
+        Defaults::set(firstLaunchDateKey, std::optional<PropertyDate>(toPropertyDate(m_firstLaunchDate)));
     }
 
     if (environment.heldModifiers && environment.handleChord) {

@@ -88,13 +88,13 @@ TEST_F(LaunchFactsTest, RunOnceAnswersTrueOnceAcrossRestarts)
 {
     {
         auto database = UserDefaults::suite("run-once-test");
-        EXPECT_TRUE(KwApp::runOnce(QStringLiteral("tip"), *database));
-        EXPECT_FALSE(KwApp::runOnce(QStringLiteral("tip"), *database));
-        EXPECT_TRUE(KwApp::runOnce(QStringLiteral("other"), *database));
+        EXPECT_TRUE(KwApp::runOnce(QStringLiteral("tip"), database));
+        EXPECT_FALSE(KwApp::runOnce(QStringLiteral("tip"), database));
+        EXPECT_TRUE(KwApp::runOnce(QStringLiteral("other"), database));
         EXPECT_EQ(database->object("Kw_App_runOnce__tip")->exactNumber<bool>(), true);
     }
     auto restarted = UserDefaults::suite("run-once-test");
-    EXPECT_FALSE(KwApp::runOnce(QStringLiteral("tip"), *restarted));
-    EXPECT_FALSE(KwApp::runOnce(QStringLiteral("other"), *restarted));
-    EXPECT_TRUE(KwApp::runOnce(QStringLiteral("new"), *restarted));
+    EXPECT_FALSE(KwApp::runOnce(QStringLiteral("tip"), restarted));
+    EXPECT_FALSE(KwApp::runOnce(QStringLiteral("other"), restarted));
+    EXPECT_TRUE(KwApp::runOnce(QStringLiteral("new"), restarted));
 }

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/events/AnyPublisher.h"
+#include "platform/events/CurrentValueSubject.h"
+
+#include <QMenu>
+
+#include <functional>
+
+// A menu that says when it opens and closes and asks to be filled each time it is about to open.
+class KwMenu : public QMenu
+{
+    Q_OBJECT
+
+public:
+    explicit KwMenu(QWidget *parent = nullptr);
+    explicit KwMenu(const QString &title, QWidget *parent = nullptr);
+
+    // Called with the menu each time it is about to be shown, before it counts as open.
+    std::function<void(KwMenu &)> onUpdate;
+
+    // Whether the menu is open; a subscriber gets the current value at once.
+    Events::AnyPublisher<bool> isOpenPublisher() const { return m_isOpen.eraseToAnyPublisher(); }
+    bool isOpen() const { return m_isOpen.value(); }
+
+private:
+    void menuWillOpen();
+    void menuDidClose();
+
+    Events::CurrentValueSubject<bool> m_isOpen { false };
+};

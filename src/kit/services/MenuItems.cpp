@@ -1,0 +1,120 @@
+#include "kit/services/MenuItems.h"
+
+#include "kit/services/CallbackMenuItem.h"
+#include "kit/services/KwApp.h"
+#include "kit/services/KwKit.h"
+#include "kit/services/KwMenu.h"
+#include "kit/services/ServiceTexts.h"
+
+#include "kit/foundation/FileLocations.h"
+#include "kit/foundation/MenuItemCancellables.h"
+#include "kit/foundation/TextFont.h"
+#include "preferences/Defaults.h"
+
+#include <QMenu>
+#include <QPointer>
+
+namespace {
+// The ratio of the platform's small system font (11 points) to its standard one (13 points).
+constexpr qreal smallFontRatio = 11.0 / 13.0;
+} // namespace
+
+qreal smallSystemFontSize()
+{
+    return TextFont::systemFontSize() * smallFontRatio;
+}
+
+QAction *addHeader(QMenu *menu, const QString &title, bool separatorBefore)
+{
+    if (separatorBefore) {
+        menu->addSeparator();
+    }
+    QAction *header = menu->addAction(title);
+    header->setEnabled(false);
+    QFont font = header->font();
+    font.setPointSizeF(smallSystemFontSize());
+    header->setFont(font);
+    return header;
+}
+
+CallbackMenuItem *addDefaultsToggleItem(QMenu *menu, const QString &title, const Defaults::Key<bool> &key,
+    bool isEnabled, std::function<void()> action)
+{
+    auto *item = new CallbackMenuItem(
+        title, QString(), std::nullopt, isEnabled, Defaults::get(key), false,
+        [&key, action = std::move(action)] {
+            Defaults::set(key, !Defaults::get(key));
+            if (action) {
+                action();
+            }
+        },
+        menu);
+    menu->addAction(item);
+    return item;
+}
+
+void setLazySubmenu(QAction *item, std::function<QMenu *()> makeMenu)
+{
+    auto *submenu = new KwMenu();
+    QObject::connect(item, &QObject::destroyed, submenu, &QObject::deleteLater);
+    item->setMenu(submenu);
+    if (!item->isEnabled()) {
+        return;
+    }
+    QPointer<KwMenu> target(submenu);
+    keepCancellable(
+        item, submenu->isOpenPublisher().sink([target, makeMenu = std::move(makeMenu)](bool isOpen) {
+            if (!isOpen || !target || !target->isEmpty()) {
+                return;
+            }
+            QMenu *built = makeMenu();
+            if (!built) {
+                return;
+            }
+            for (QAction *action : built->actions()) {
+                built->removeAction(action);
+                if (action->parent() == built) {
+                    action->setParent(target);
+                }
+                target->addAction(action);
+            }
+            built->deleteLater();
+        }));
+}
+
+CallbackMenuItem *addQuitItem(QMenu *menu)
+{
+    auto *item = new CallbackMenuItem(
+        ServiceTexts::quitItem(KwApp::name()), QStringLiteral("q"), std::nullopt, true, false, false,
+        [] { quitAppAsync(); }, menu);
+    menu->addAction(item);
+    return item;
+}
+
+CallbackMenuItem *addWebsiteItem(QMenu *menu)
+{
+    auto *item = new CallbackMenuItem(
+        ServiceTexts::websiteItem(), [] { KwApp::openURL(KwKit::metadata().website); }, menu);
+    menu->addAction(item);
+    return item;
+}
+
+CallbackMenuItem *addRateAppItem(QMenu *menu)
+{
+    const std::optional<QString> storeIdentifier = KwKit::metadata().storeIdentifier;
+    if (!storeIdentifier || KwApp::isFirstLaunch() || KwApp::crashedLastRun()) {
+        return nullptr;
+    }
+    auto *item = new CallbackMenuItem(
+        ServiceTexts::rateAppItem(), [] { KwApp::openURL(KwKit::metadata().website); }, menu);
+    menu->addAction(item);
+    return item;
+}
+
+CallbackMenuItem *addMoreAppsItem(QMenu *menu)
+{
+    auto *item = new CallbackMenuItem(
+        ServiceTexts::moreAppsItem(), [] { KwApp::openURL(KwKit::metadata().moreAppsPage); }, menu);
+    menu->addAction(item);
+    return item;
+}
