@@ -102,7 +102,9 @@ QImage StatusBarButton::render(int pixelHeight, qreal devicePixelRatio) const
 
     QSizeF imageSize(0, 0);
     if (!m_image.isNull()) {
-        const QSize natural = m_image.actualSize(QSize(1024, 1024));
+        // A drawn icon fits any size asked for; its listed size carries its proportions.
+        const QList<QSize> sizes = m_image.availableSizes();
+        const QSize natural = sizes.isEmpty() ? m_image.actualSize(QSize(1024, 1024)) : sizes.constFirst();
         if (!natural.isEmpty()) {
             imageSize = QSizeF(natural).scaled(QSizeF(1e6, height), Qt::KeepAspectRatio);
         }

@@ -1,4 +1,4 @@
-#include "app/AttributedButtonTitle.h"
+#include "recording/AttributedButtonTitle.h"
 
 #include <utility>
 
