@@ -1,0 +1,409 @@
+#include "recording/AudioRecorderController.h"
+
+#include "kit/foundation/ErrorPresentation.h"
+#include "kit/foundation/ErrorReporting.h"
+#include "kit/foundation/ExtendedAttributes.h"
+#include "kit/foundation/FileOperations.h"
+#include "kit/foundation/GeneralError.h"
+#include "kit/foundation/UniqueTemporaryDirectories.h"
+#include "kit/services/KwApp.h"
+#include "kit/ui/Pasteboard.h"
+#include "platform/audio/AudioFileRecorder.h"
+#include "platform/audio/FourCharCode.h"
+#include "platform/audio/GstSoundPlayer.h"
+#include "platform/audio/SystemSoundPlayer.h"
+#include "platform/desktop/FileManager.h"
+#include "platform/desktop/StatusBarButton.h"
+#include "recording/AttributedButtonTitle.h"
+#include "recording/AudioDevice.h"
+#include "recording/AudioRecorder.h"
+#include "recording/InputMonitor.h"
+#include "recording/MetadataExport.h"
+#include "recording/RecordingNaming.h"
+#include "recording/RecordingSettings.h"
+#include "recording/StatusButtonStyle.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+
+#include <coroutine>
+
+namespace {
+
+constexpr char savePanelTitle[] = "Save Audio Recording";
+constexpr char creatorKey[] = "kMDItemCreator";
+const QList<int> reviewCounts { 6, 200, 2000 };
+// Room between the elapsed time and the icon, in points.
+constexpr qreal titleGap = 2;
+
+// Resumes the awaiting coroutine once the sound player calls its completion.
+struct SoundCompletion
+{
+    SystemSoundPlayer *player;
+    quint32 soundId;
+
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> handle) const
+    {
+        player->play(soundId, [handle] { handle.resume(); });
+    }
+    void await_resume() const noexcept { }
+};
+
+void reportAndShow(const Error &error, std::source_location location = std::source_location::current())
+{
+    const ErrorPtr reportedError = reported(error.clone(), {}, location);
+    presentAsModal(*reportedError);
+}
+
+qreal backingScaleFactor()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->devicePixelRatio() : 1.0;
+}
+
+QString fileName(const QUrl &url)
+{
+    return QFileInfo(url.toLocalFile()).fileName();
+}
+
+} // namespace
+
+AudioRecorderController::AudioRecorderController(
+    std::shared_ptr<RecordingSettings> settings, SystemSoundPlayer *sounds, QObject *parent)
+    : QObject(parent)
+    , m_settings(std::move(settings))
+    , m_ownSounds(sounds ? nullptr : std::make_unique<GstSoundPlayer>())
+    , m_sounds(sounds ? sounds : m_ownSounds.get())
+    , m_recorder(std::make_unique<AudioRecorder>(false))
+    , m_modifierQuery([] { return QGuiApplication::queryKeyboardModifiers(); })
+    , m_savePanelRunner([](QFileDialog &panel) { return panel.exec(); })
+    , m_revealer([](const QList<QUrl> &files) { FileManager::revealItems(files); })
+{
+    QPointer<AudioRecorderController> self(this);
+    m_cancellables.insert(m_settings->monitorInputPublisher().receiveOnMain().sink([self](bool monitor) {
+        if (self) {
+            self->monitorInputChanged(monitor);
+        }
+    }));
+}
+
+AudioRecorderController::~AudioRecorderController() = default;
+
+void AudioRecorderController::monitorInputChanged(bool monitor)
+{
+    m_recorder->setShouldMonitorInputWhileRecording(monitor);
+    if (monitor) {
+        m_recorder->updateInputMonitor();
+    } else {
+        m_recorder->releaseInputMonitor();
+    }
+}
+
+void AudioRecorderController::setManualInputMonitor(std::unique_ptr<InputMonitor> monitor)
+{
+    m_manualInputMonitor = std::move(monitor);
+}
+
+void AudioRecorderController::toggleRecording()
+{
+    if (m_recorder->state() == AudioRecorder::State::stopped) {
+        start();
+    } else {
+        stopRecording();
+    }
+}
+
+QCoro::Task<> AudioRecorderController::play(quint32 soundId)
+{
+    SoundCompletion completion { m_sounds, soundId };
+    co_await completion;
+}
+
+void AudioRecorderController::start()
+{
+    if (m_recorder->state() == AudioRecorder::State::recording) {
+        return;
+    }
+    startAfterSound();
+}
+
+QCoro::Task<> AudioRecorderController::startAfterSound()
+{
+    QPointer<AudioRecorderController> self(this);
+    QCoro::Task<> sound = play(SystemSoundId::beginRecording);
+    co_await sound;
+    if (!self) {
+        co_return;
+    }
+    try {
+        self->startRecording();
+    } catch (const Error &error) {
+        reportAndShow(error);
+    } catch (const std::exception &error) {
+        reportAndShow(GeneralError(QString::fromUtf8(error.what())));
+    }
+}
+
+void AudioRecorderController::stopRecording()
+{
+    m_recorder->stop();
+    playEndSound();
+}
+
+QCoro::Task<> AudioRecorderController::playEndSound()
+{
+    QCoro::Task<> sound = play(SystemSoundId::endRecording);
+    co_await sound;
+}
+
+void AudioRecorderController::pause()
+{
+    pauseAfterSound();
+}
+
+QCoro::Task<> AudioRecorderController::pauseAfterSound()
+{
+    QPointer<AudioRecorderController> self(this);
+    QCoro::Task<> sound = play(SystemSoundId::endRecording);
+    co_await sound;
+    if (self) {
+        self->m_recorder->pause();
+    }
+}
+
+QCoro::Task<> AudioRecorderController::togglePauseAsync()
+{
+    QPointer<AudioRecorderController> self(this);
+    if (m_recorder->state() == AudioRecorder::State::paused) {
+        QCoro::Task<> sound = play(SystemSoundId::beginRecording);
+        co_await sound;
+        if (self) {
+            self->m_recorder->togglePause();
+        }
+        co_return;
+    }
+    m_recorder->togglePause();
+    QCoro::Task<> sound = play(SystemSoundId::endRecording);
+    co_await sound;
+}
+
+void AudioRecorderController::startRecording()
+{
+    if (QWidget *settingsWindow = KwApp::settingsWindow()) {
+        settingsWindow->close();
+    }
+
+    const AudioDevice device = AudioDevice::defaultInputDevice();
+    const bool lossless = m_settings->lossless();
+    const bool forceMono = m_settings->forcesMono(device.id);
+    // Input the user already monitors from the menu is not played a second time.
+    const bool monitor = m_settings->monitorInput() && !m_manualInputMonitor;
+
+    const QString name = recordingName(m_settings->filenamePrefix(), m_settings->filenameTemplate());
+    const QUrl directory = uniqueTemporaryDirectory();
+    const QString extension = m_settings->lossless() ? QStringLiteral(".wav") : QStringLiteral(".m4a");
+    const QUrl url = QUrl::fromLocalFile(QDir(directory.toLocalFile()).filePath(name + extension));
+
+    m_recorder->start(url, lossless ? AudioFormatId::linearPcm : AudioFormatId::aac, 96, std::nullopt,
+        AudioRecorder::BitRate::bps256000, AudioRecorder::SampleRate::hz48000, forceMono, monitor);
+
+    if (m_statusBarButton) {
+        m_statusBarButton->setAppearsDisabled(false);
+        m_statusBarButton->setImagePosition(m_settings->showDurationInMenuBar()
+                ? StatusBarButton::ImagePosition::imageRight
+                : StatusBarButton::ImagePosition::imageOnly);
+    }
+
+    QPointer<AudioRecorderController> self(this);
+    m_updateCancellable = m_recorder->didUpdatePublisher().receiveOnMain().sink([self](double level) {
+        if (self) {
+            self->updateStatusButtonTitle(level);
+        }
+    });
+    m_stopCancellable = m_recorder->didStopPublisher().receiveOnMain().sink(
+        [self](const Events::Completion<ErrorPtr> &completion) {
+            if (self && completion.isFailure()) {
+                self->resetStatusButton(completion.error());
+            }
+        },
+        [self](const Events::Void &) {
+            if (self) {
+                self->resetStatusButton(nullptr);
+            }
+        });
+}
+
+void AudioRecorderController::updateStatusButtonTitle(double level)
+{
+    if (!m_statusBarButton) {
+        return;
+    }
+    const bool showDuration = m_settings->showDurationInMenuBar();
+    if (showDuration) {
+        const AudioFileRecorder *fileRecorder = m_recorder->recorder();
+        const double seconds = fileRecorder ? fileRecorder->currentTime() : 0;
+        m_statusBarButton->setAttributedTitle(std::make_shared<AttributedButtonTitle>(
+            StatusButtonStyle::elapsedTimeTitle(seconds, backingScaleFactor())));
+    }
+    const QColor tint = StatusButtonStyle::recordingTint(m_recorder->isPaused(), level);
+    QIcon image = StatusButtonStyle::tinted(m_settings->menuBarIconImage(), tint);
+    if (showDuration) {
+        image = StatusButtonStyle::paddedLeft(image, titleGap);
+    }
+    m_statusBarButton->setImage(image);
+}
+
+void AudioRecorderController::resetStatusButton(const ErrorPtr &failure)
+{
+    if (m_statusBarButton) {
+        if (m_settings->dimMenuBarIconWhenNotRecording()) {
+            m_statusBarButton->setAppearsDisabled(true);
+        }
+        m_statusBarButton->setTitle(QString());
+        m_statusBarButton->setImagePosition(StatusBarButton::ImagePosition::imageOnly);
+        m_statusBarButton->setImage(m_settings->menuBarIconImage());
+    }
+    if (failure) {
+        presentAsModal(*failure);
+        return;
+    }
+    handleRecordingStopped();
+}
+
+bool AudioRecorderController::isOnlyOptionHeld(Qt::KeyboardModifiers modifiers)
+{
+    const Qt::KeyboardModifiers relevant
+        = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    return relevant == Qt::AltModifier;
+}
+
+void AudioRecorderController::handleRecordingStopped()
+{
+    const std::optional<QUrl> source = m_recorder->url();
+    if (!source) {
+        return;
+    }
+    if (isOnlyOptionHeld(m_modifierQuery())) {
+        showSavePanel();
+        return;
+    }
+    // Bookmarked directories need no access grant here: nothing confines the program.
+    const std::optional<SandboxURLBookmark> bookmark = m_settings->defaultOutputDirectory();
+    const std::optional<QUrl> directory = bookmark ? bookmark->resolvedURL() : std::nullopt;
+    if (!directory) {
+        showSavePanel();
+        return;
+    }
+    finishRecording(
+        QUrl::fromLocalFile(QDir(directory->toLocalFile()).filePath(fileName(*source))), true, source);
+}
+
+std::unique_ptr<QFileDialog> AudioRecorderController::makeSavePanel(const QUrl &recording, bool lossless)
+{
+    auto panel = std::make_unique<QFileDialog>(nullptr, QString::fromUtf8(savePanelTitle));
+    panel->setAcceptMode(QFileDialog::AcceptSave);
+    panel->setFileMode(QFileDialog::AnyFile);
+    panel->setNameFilter(
+        lossless ? QStringLiteral("WAV audio (*.wav)") : QStringLiteral("MPEG-4 audio (*.m4a)"));
+    panel->setDefaultSuffix(lossless ? QStringLiteral("wav") : QStringLiteral("m4a"));
+    const QString name = fileName(recording);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    panel->selectFile(dot > 0 ? name.left(dot) : name);
+    return panel;
+}
+
+void AudioRecorderController::showSavePanel()
+{
+    const std::optional<QUrl> source = m_recorder->url();
+    if (!source) {
+        return;
+    }
+    KwApp::activate();
+    const std::unique_ptr<QFileDialog> panel = makeSavePanel(*source, m_settings->lossless());
+    if (m_savePanelRunner(*panel) != QDialog::Accepted || panel->selectedUrls().isEmpty()) {
+        return;
+    }
+    const QUrl destination = panel->selectedUrls().constFirst();
+    // The recording picked for saving, even if another one starts before the copy runs.
+    QTimer::singleShot(0, this, [this, destination, source] { finishRecording(destination, false, source); });
+}
+
+QString AudioRecorderController::creatorText()
+{
+    return KwApp::name() + u' ' + KwApp::version();
+}
+
+void AudioRecorderController::finishRecording(
+    const QUrl &destination, bool uniquify, std::optional<QUrl> source)
+{
+    if (!source) {
+        source = m_recorder->url();
+    }
+    if (!source) {
+        return;
+    }
+
+    QUrl saved = destination;
+    try {
+        if (uniquify) {
+            saved = copyOrMoveItemUniquely(*source, destination, false);
+        } else {
+            copyItem(*source, destination, true);
+        }
+    } catch (const Error &error) {
+        reportAndShow(error);
+        m_revealer({ *source });
+        m_settings->removePreviousRecording();
+        return;
+    }
+
+    try {
+        m_settings->setPreviousRecording(SandboxURLBookmark::fromURL(saved));
+    } catch (const Error &error) {
+        reportAndShow(error);
+    }
+
+    // Only a file recorder still writing this very file may drop it; one that has begun a newer
+    // recording since is left alone.
+    if (AudioFileRecorder *fileRecorder = m_recorder->recorder();
+        fileRecorder && QUrl::fromLocalFile(fileRecorder->location()) == *source) {
+        fileRecorder->deleteRecording();
+    }
+
+    if (m_settings->showInFinderAfterSaving()) {
+        m_revealer({ saved });
+    }
+    if (m_settings->copyRecordingWhenDone()) {
+        PasteboardItem item;
+        item.setUrl(saved);
+        Pasteboard::write(std::move(item));
+    }
+    try {
+        ExtendedAttributes::setMetadataString(QString::fromLatin1(creatorKey), creatorText(), saved);
+    } catch (...) {
+        // A file system without extended attributes keeps the recording without the attribute.
+    }
+    emit recordingSaved(saved);
+    exportMetadata(saved);
+    KwApp::requestReview(reviewCounts);
+}
+
+QCoro::Task<> AudioRecorderController::exportMetadata(QUrl location)
+{
+    QPointer<AudioRecorderController> self(this);
+    try {
+        QCoro::Task<> rewrite = exportWithMetadata(location);
+        co_await rewrite;
+    } catch (...) {
+        // The saved file stays as copied; a missing software tag is not worth troubling the user.
+    }
+    if (self) {
+        emit self->metadataExportFinished(location);
+    }
+}

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "kit/foundation/Error.h"
+#include "platform/desktop/StatusBarButton.h"
+#include "platform/events/AnyCancellable.h"
+#include "platform/events/CancellableSet.h"
+
+#include <QCoro/QCoroTask>
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class AudioRecorder;
+class InputMonitor;
+class QFileDialog;
+class RecordingSettings;
+class SystemSoundPlayer;
+
+// The one place through which every trigger starts, pauses, resumes and stops a
+// recording: it plays the sounds that mark those moments, names the file, keeps
+// the status button up to date while a recording runs, and saves the result when
+// the recording ends. GUI thread only.
+class AudioRecorderController : public QObject
+{
+    Q_OBJECT
+
+public:
+    // `sounds` stays the caller's and must outlive the controller; none plays the
+    // program's own start and end sounds.
+    explicit AudioRecorderController(std::shared_ptr<RecordingSettings> settings,
+        SystemSoundPlayer *sounds = nullptr, QObject *parent = nullptr);
+    ~AudioRecorderController() override;
+
+    AudioRecorder &recorder() { return *m_recorder; }
+    const AudioRecorder &recorder() const { return *m_recorder; }
+
+    // Monitoring the user switched on from the menu, independent of recording.
+    InputMonitor *manualInputMonitor() const { return m_manualInputMonitor.get(); }
+    void setManualInputMonitor(std::unique_ptr<InputMonitor> monitor);
+
+    // Given once the status item exists; until then the button is left alone.
+    void setStatusBarButton(StatusBarButton *button) { m_statusBarButton = button; }
+    StatusBarButton *statusBarButton() const { return m_statusBarButton; }
+
+    void toggleRecording();
+    // Plays the start sound, then starts; a failure is reported and shown.
+    void start();
+    // Stops at once, then plays the end sound, whatever the state.
+    void stopRecording();
+    // Plays the end sound, then pauses.
+    void pause();
+    // Pauses at once and then plays the end sound, or resumes after the start sound.
+    QCoro::Task<> togglePauseAsync();
+
+    // The steps of starting and finishing, each usable on its own.
+    void startRecording();
+    void updateStatusButtonTitle(double level);
+    // The end of a recording: none for success, else its failure.
+    void resetStatusButton(const ErrorPtr &failure);
+    void handleRecordingStopped();
+    void showSavePanel();
+    // Copies the recording (by default the recorder's file) to `destination`; `uniquify` keeps
+    // an existing file there and picks a free name, otherwise the file is replaced.
+    void finishRecording(const QUrl &destination, bool uniquify, std::optional<QUrl> source = std::nullopt);
+
+    // The save panel offered for a recording: only its own file type, its name without extension.
+    static std::unique_ptr<QFileDialog> makeSavePanel(const QUrl &recording, bool lossless);
+    // The Option key (Alt) held alone, Caps Lock and the keypad not counting.
+    static bool isOnlyOptionHeld(Qt::KeyboardModifiers modifiers);
+    // The creator attribute's text: the application's name and version.
+    static QString creatorText();
+
+    // Where the desktop is stood in for: the keyboard state, showing the save panel
+    // (answers its result code), and revealing files in the file manager.
+    using ModifierQuery = std::function<Qt::KeyboardModifiers()>;
+    using SavePanelRunner = std::function<int(QFileDialog &panel)>;
+    using Revealer = std::function<void(const QList<QUrl> &files)>;
+    void setModifierQuery(ModifierQuery query) { m_modifierQuery = std::move(query); }
+    void setSavePanelRunner(SavePanelRunner runner) { m_savePanelRunner = std::move(runner); }
+    void setRevealer(Revealer revealer) { m_revealer = std::move(revealer); }
+
+signals:
+    // A recording was copied to its place; the metadata rewrite may still be running.
+    void recordingSaved(const QUrl &location);
+    // The metadata rewrite of a saved recording is over, whether or not it succeeded.
+    void metadataExportFinished(const QUrl &location);
+
+private:
+    QCoro::Task<> play(quint32 soundId);
+    QCoro::Task<> startAfterSound();
+    QCoro::Task<> pauseAfterSound();
+    QCoro::Task<> playEndSound();
+    QCoro::Task<> exportMetadata(QUrl location);
+    void monitorInputChanged(bool monitor);
+
+    std::shared_ptr<RecordingSettings> m_settings;
+    std::unique_ptr<SystemSoundPlayer> m_ownSounds;
+    SystemSoundPlayer *m_sounds;
+    Events::CancellableSet m_cancellables;
+    Events::AnyCancellable m_updateCancellable;
+    Events::AnyCancellable m_stopCancellable;
+    std::unique_ptr<AudioRecorder> m_recorder;
+    std::unique_ptr<InputMonitor> m_manualInputMonitor;
+    QPointer<StatusBarButton> m_statusBarButton;
+    ModifierQuery m_modifierQuery;
+    SavePanelRunner m_savePanelRunner;
+    Revealer m_revealer;
+};
