@@ -1,0 +1,516 @@
+#include "AudioDoubles.h"
+#include "EventLoop.h"
+#include "TaskRunner.h"
+
+#include "recording/AudioRecorder.h"
+#include "recording/AudioRecorderController.h"
+#include "recording/InputMonitor.h"
+#include "recording/RecordingSettings.h"
+
+#include "kit/foundation/ExtendedAttributes.h"
+#include "kit/foundation/FoundationHooks.h"
+#include "kit/foundation/PropertyList.h"
+#include "kit/ui/Pasteboard.h"
+#include "platform/audio/FourCharCode.h"
+#include "platform/audio/SystemSoundPlayer.h"
+#include "platform/desktop/StatusBarButton.h"
+#include "platform/events/CurrentValueSubject.h"
+#include "platform/userdefaults/UserDefaults.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+using namespace std::chrono_literals;
+using AudioDoubles::inputDevice;
+using State = AudioRecorder::State;
+
+class FakeSettings : public RecordingSettings
+{
+public:
+    bool losslessValue = false;
+    bool showDuration = false;
+    bool showInFinder = true;
+    bool copyWhenDone = false;
+    std::optional<SandboxURLBookmark> outputDirectory;
+    std::optional<SandboxURLBookmark> previous;
+    std::set<QString> mono;
+    QIcon icon;
+    bool dim = false;
+    std::optional<QString> prefix;
+    std::optional<QString> dateTemplate;
+    Events::CurrentValueSubject<bool> monitor { false };
+
+    FakeSettings()
+    {
+        QPixmap pixmap(14, 14);
+        pixmap.fill(Qt::black);
+        icon = QIcon(pixmap);
+        icon.setIsMask(true);
+    }
+
+    bool lossless() const override { return losslessValue; }
+    bool showDurationInMenuBar() const override { return showDuration; }
+    bool showInFinderAfterSaving() const override { return showInFinder; }
+    bool copyRecordingWhenDone() const override { return copyWhenDone; }
+    std::optional<SandboxURLBookmark> defaultOutputDirectory() const override { return outputDirectory; }
+    void setPreviousRecording(const SandboxURLBookmark &bookmark) override { previous = bookmark; }
+    void removePreviousRecording() override { previous.reset(); }
+    bool forcesMono(const QString &deviceId) const override { return mono.contains(deviceId); }
+    QIcon menuBarIconImage() const override { return icon; }
+    bool dimMenuBarIconWhenNotRecording() const override { return dim; }
+    std::optional<QString> filenamePrefix() const override { return prefix; }
+    std::optional<QString> filenameTemplate() const override { return dateTemplate; }
+    bool monitorInput() const override { return monitor.value(); }
+    Events::AnyPublisher<bool> monitorInputPublisher() const override
+    {
+        return monitor.eraseToAnyPublisher();
+    }
+};
+
+// Holds each sound until the test lets it end, as a sound takes its time to play.
+class HeldSounds : public SystemSoundPlayer
+{
+public:
+    std::vector<quint32> played;
+    std::vector<std::function<void()>> pending;
+
+    void play(quint32 soundId, std::function<void()> completion) override
+    {
+        played.push_back(soundId);
+        pending.push_back(std::move(completion));
+    }
+    void finishAll()
+    {
+        std::vector<std::function<void()>> completions = std::move(pending);
+        pending.clear();
+        for (auto &completion : completions) {
+            completion();
+        }
+    }
+};
+
+class AudioRecorderControllerTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        static QTemporaryDir home;
+        qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
+        qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
+        qputenv("TMPDIR", (home.path() + "/tmp").toLocal8Bit());
+        QDir().mkpath(home.path() + "/tmp");
+        FoundationHooks::setAppName(QStringLiteral("Tapewick"));
+        FoundationHooks::setAppIdentifier(QStringLiteral("org.tapewick.Tapewick"));
+        QCoreApplication::setApplicationVersion(QStringLiteral("1.2"));
+    }
+
+    void SetUp() override
+    {
+        doubles.hardware.deviceList = { inputDevice(1, "mono", "Mono Mic", TransportCode::usb, 1),
+            inputDevice(2, "stereo", "Stereo Interface", TransportCode::usb, 2) };
+        doubles.hardware.defaultInput = 2;
+        controller.setStatusBarButton(&button);
+        controller.setRevealer([this](const QList<QUrl> &files) { revealed.append(files); });
+        controller.setModifierQuery([this] { return modifiers; });
+        controller.setSavePanelRunner([this](QFileDialog &panel) {
+            ++panelsShown;
+            panelFilters = panel.nameFilters();
+            if (!panelChoice) {
+                return int(QDialog::Rejected);
+            }
+            panel.selectFile(*panelChoice);
+            return int(QDialog::Accepted);
+        });
+        ASSERT_TRUE(output.isValid());
+    }
+
+    // Starts a recording and lets the start sound end.
+    void startRecording()
+    {
+        controller.start();
+        sounds.finishAll();
+        ASSERT_EQ(controller.recorder().state(), State::recording);
+    }
+
+    QString recordingPath() const { return controller.recorder().url()->toLocalFile(); }
+
+    // Writes the recording's file as the recorder would, stops, and lets the file recorder end.
+    void recordAndStop(const QByteArray &content = "recorded audio")
+    {
+        startRecording();
+        QFile file(recordingPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        AudioDoubles::FakeFileRecorder &fileRecorder = doubles.recorders.last();
+        controller.stopRecording();
+        sounds.finishAll();
+        fileRecorder.reportFinished(true);
+        TestSupport::processEventsFor(50ms);
+    }
+
+    void useOutputDirectory(const QString &path)
+    {
+        settings->outputDirectory = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(path));
+    }
+
+    std::optional<QUrl> previousLocation() const
+    {
+        return settings->previous ? settings->previous->resolvedURL() : std::nullopt;
+    }
+
+    AudioDoubles::Installation doubles;
+    std::shared_ptr<FakeSettings> settings = std::make_shared<FakeSettings>();
+    HeldSounds sounds;
+    AudioRecorderController controller { settings, &sounds };
+    StatusBarButton button;
+    QList<QUrl> revealed;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+    int panelsShown = 0;
+    QStringList panelFilters;
+    std::optional<QString> panelChoice;
+    QTemporaryDir output;
+};
+
+TEST_F(AudioRecorderControllerTest, RecordingStartsOnlyAfterTheStartSound)
+{
+    controller.start();
+    EXPECT_EQ(sounds.played, std::vector<quint32> { SystemSoundId::beginRecording });
+    EXPECT_TRUE(doubles.recorders.made.empty());
+    sounds.finishAll();
+    EXPECT_EQ(controller.recorder().state(), State::recording);
+    controller.start();
+    EXPECT_EQ(sounds.played.size(), 1u) << "starting while recording does nothing";
+}
+
+TEST_F(AudioRecorderControllerTest, AacIntoM4aByDefault)
+{
+    settings->prefix = QStringLiteral("   ");
+    startRecording();
+    const QFileInfo file(recordingPath());
+    EXPECT_TRUE(file.fileName().startsWith(QStringLiteral("Audio Recording 2")))
+        << file.fileName().toStdString();
+    EXPECT_EQ(file.suffix(), QStringLiteral("m4a"));
+    EXPECT_TRUE(file.dir().exists()) << "the recording gets a directory of its own";
+    const FileRecorderSettings made = doubles.recorders.last().settings();
+    EXPECT_EQ(made.formatId, AudioFormatId::aac);
+    EXPECT_EQ(made.bitRate, 256000);
+    EXPECT_EQ(made.sampleRate, 48000);
+    EXPECT_EQ(made.quality, 96);
+    EXPECT_EQ(made.channels, 2);
+}
+
+TEST_F(AudioRecorderControllerTest, LosslessIntoWavNamedByTheTemplate)
+{
+    settings->losslessValue = true;
+    settings->prefix = QStringLiteral("Ignored");
+    settings->dateTemplate = QStringLiteral("yyyy-MM-dd");
+    startRecording();
+    EXPECT_EQ(QFileInfo(recordingPath()).fileName(), QDate::currentDate().toString(Qt::ISODate) + ".wav");
+    EXPECT_EQ(doubles.recorders.last().settings().formatId, AudioFormatId::linearPcm);
+    EXPECT_EQ(doubles.recorders.last().settings().sampleRate, 48000);
+}
+
+TEST_F(AudioRecorderControllerTest, EachRecordingGetsAFreshDirectory)
+{
+    recordAndStop();
+    const QString first = QFileInfo(recordingPath()).absolutePath();
+    startRecording();
+    EXPECT_NE(QFileInfo(recordingPath()).absolutePath(), first);
+}
+
+TEST_F(AudioRecorderControllerTest, ForcedMonoDeviceRecordsOneChannel)
+{
+    settings->mono = { QStringLiteral("stereo") };
+    startRecording();
+    EXPECT_EQ(doubles.recorders.last().settings().channels, 1);
+}
+
+TEST_F(AudioRecorderControllerTest, InputAlreadyMonitoredFromTheMenuIsNotMonitoredTwice)
+{
+    settings->monitor.send(true);
+    TestSupport::processEventsFor(20ms);
+    controller.setManualInputMonitor(std::make_unique<InputMonitor>());
+    startRecording();
+    EXPECT_FALSE(controller.recorder().shouldMonitorInputWhileRecording());
+    EXPECT_EQ(controller.recorder().inputMonitor(), nullptr);
+
+    controller.setManualInputMonitor(nullptr);
+    controller.stopRecording();
+    startRecording();
+    EXPECT_TRUE(controller.recorder().shouldMonitorInputWhileRecording());
+    EXPECT_NE(controller.recorder().inputMonitor(), nullptr);
+    settings->monitor.send(false);
+    TestSupport::processEventsFor(20ms);
+    EXPECT_EQ(controller.recorder().inputMonitor(), nullptr) << "switching the setting off ends monitoring";
+}
+
+TEST_F(AudioRecorderControllerTest, StartingClosesTheSettingsWindow)
+{
+    QWidget settingsWindow;
+    settingsWindow.setObjectName(QStringLiteral("settingsWindow"));
+    settingsWindow.show();
+    startRecording();
+    EXPECT_FALSE(settingsWindow.isVisible());
+}
+
+TEST_F(AudioRecorderControllerTest, AFailedStartIsReportedAndShownAfterTheSound)
+{
+    doubles.hardware.deviceList.clear();
+    button.setAppearsDisabled(true);
+    controller.start();
+    EXPECT_TRUE(doubles.presented->empty());
+    sounds.finishAll();
+    TestSupport::processEventsFor(20ms);
+    EXPECT_EQ(doubles.presented->size(), 1u);
+    EXPECT_EQ(doubles.reports->size(), 1u);
+    EXPECT_TRUE(button.appearsDisabled()) << "the button keeps its look";
+}
+
+TEST_F(AudioRecorderControllerTest, ElapsedTimeTitleAndTintWhileRecording)
+{
+    settings->showDuration = true;
+    button.setAppearsDisabled(true);
+    startRecording();
+    EXPECT_FALSE(button.appearsDisabled());
+    EXPECT_EQ(button.imagePosition(), StatusBarButton::ImagePosition::imageRight);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !button.title().isEmpty(); }));
+    EXPECT_EQ(button.title(), QStringLiteral("00:00"));
+    EXPECT_FALSE(button.image().isMask()) << "tinted while recording";
+}
+
+TEST_F(AudioRecorderControllerTest, WithoutTheElapsedTimeTheTitleStaysEmpty)
+{
+    startRecording();
+    TestSupport::processEventsFor(250ms);
+    EXPECT_EQ(button.title(), QString());
+    EXPECT_EQ(button.imagePosition(), StatusBarButton::ImagePosition::imageOnly);
+    EXPECT_FALSE(button.image().isMask());
+}
+
+TEST_F(AudioRecorderControllerTest, PausingWhileStoppedOnlyPlaysTheEndSound)
+{
+    EXPECT_FALSE(TaskRunner::runToEnd([&]() -> QCoro::Task<> {
+        QCoro::Task<> toggle = controller.togglePauseAsync();
+        sounds.finishAll();
+        co_await toggle;
+    }()));
+    EXPECT_EQ(sounds.played, std::vector<quint32> { SystemSoundId::endRecording });
+    EXPECT_EQ(controller.recorder().state(), State::stopped);
+    EXPECT_TRUE(doubles.recorders.made.empty());
+}
+
+TEST_F(AudioRecorderControllerTest, PauseAtOnceResumeAfterTheStartSound)
+{
+    startRecording();
+    sounds.played.clear();
+    QCoro::Task<> pausing = controller.togglePauseAsync();
+    EXPECT_EQ(controller.recorder().state(), State::paused) << "paused before the sound";
+    sounds.finishAll();
+    QCoro::Task<> resuming = controller.togglePauseAsync();
+    EXPECT_EQ(controller.recorder().state(), State::paused) << "resumed only after the sound";
+    sounds.finishAll();
+    EXPECT_EQ(controller.recorder().state(), State::recording);
+    EXPECT_EQ(
+        sounds.played, (std::vector<quint32> { SystemSoundId::endRecording, SystemSoundId::beginRecording }));
+}
+
+TEST_F(AudioRecorderControllerTest, StopActsAtOnceAndThenPlaysTheEndSound)
+{
+    startRecording();
+    controller.stopRecording();
+    EXPECT_EQ(controller.recorder().state(), State::stopped);
+    EXPECT_EQ(sounds.played.back(), SystemSoundId::endRecording);
+    controller.stopRecording();
+    EXPECT_EQ(sounds.played.size(), 3u) << "stopping while stopped still plays the sound";
+}
+
+TEST_F(AudioRecorderControllerTest, SavedIntoTheDefaultDirectory)
+{
+    settings->dim = true;
+    useOutputDirectory(output.path());
+    recordAndStop("take one");
+    const QString name = QFileInfo(recordingPath()).fileName();
+    const QString saved = QDir(output.path()).filePath(name);
+
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.exporter.software.isEmpty(); }));
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "take onesoftware=Tapewick") << "rewritten to name the software";
+    EXPECT_TRUE(QFile::exists(recordingPath())) << "the temporary file stays for recovery";
+    EXPECT_EQ(previousLocation(), QUrl::fromLocalFile(saved));
+    EXPECT_EQ(revealed, QList<QUrl> { QUrl::fromLocalFile(saved) });
+    EXPECT_EQ(panelsShown, 0);
+    EXPECT_EQ(UserDefaults::standard()->object("Kw_requestReviewCount"), PropertyValue(std::int64_t(1)));
+
+    EXPECT_TRUE(button.appearsDisabled());
+    EXPECT_EQ(button.title(), QString());
+    EXPECT_EQ(button.imagePosition(), StatusBarButton::ImagePosition::imageOnly);
+    EXPECT_EQ(button.image().cacheKey(), settings->icon.cacheKey());
+}
+
+TEST_F(AudioRecorderControllerTest, CreatorAttributeIsABinaryPropertyListOfNameAndVersion)
+{
+    useOutputDirectory(output.path());
+    recordAndStop();
+    const QUrl saved
+        = QUrl::fromLocalFile(QDir(output.path()).filePath(QFileInfo(recordingPath()).fileName()));
+    const QByteArray bytes
+        = ExtendedAttributes(saved).get(QStringLiteral("com.apple.metadata:kMDItemCreator"));
+    EXPECT_TRUE(bytes.startsWith("bplist00"));
+    EXPECT_EQ(PropertyList::decode(bytes), QVariant(QStringLiteral("Tapewick 1.2")));
+}
+
+TEST_F(AudioRecorderControllerTest, SameNameGetsANumberAndEverythingReferToTheNewFile)
+{
+    settings->copyWhenDone = true;
+    useOutputDirectory(output.path());
+    settings->dateTemplate = QStringLiteral("'Take'");
+    {
+        QFile older(QDir(output.path()).filePath("Take.m4a"));
+        ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+        older.write("older");
+    }
+    recordAndStop("newer");
+    const QUrl saved = QUrl::fromLocalFile(QDir(output.path()).filePath("Take (1).m4a"));
+    QFile olderFile(QDir(output.path()).filePath("Take.m4a"));
+    ASSERT_TRUE(olderFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(olderFile.readAll(), "older");
+    EXPECT_TRUE(QFile::exists(saved.toLocalFile()));
+    EXPECT_EQ(previousLocation(), saved);
+    EXPECT_EQ(revealed, QList<QUrl> { saved });
+    EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->urls(), QList<QUrl> { saved });
+    EXPECT_FALSE(ExtendedAttributes(saved).get("com.apple.metadata:kMDItemCreator").isEmpty());
+    EXPECT_THROW(ExtendedAttributes(QUrl::fromLocalFile(olderFile.fileName()))
+                     .get("com.apple.metadata:kMDItemCreator"),
+        Error);
+}
+
+TEST_F(AudioRecorderControllerTest, ClipboardHoldsTheFileItsPathAndTheSourceMarker)
+{
+    settings->copyWhenDone = true;
+    settings->showInFinder = false;
+    useOutputDirectory(output.path());
+    recordAndStop();
+    const QString saved = QDir(output.path()).filePath(QFileInfo(recordingPath()).fileName());
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->urls(), QList<QUrl> { QUrl::fromLocalFile(saved) });
+    EXPECT_EQ(data->text(), saved);
+    EXPECT_EQ(data->data(PasteboardType::source), "org.tapewick.Tapewick");
+    EXPECT_TRUE(revealed.isEmpty());
+}
+
+TEST_F(AudioRecorderControllerTest, OptionAloneAsksWhereToSave)
+{
+    useOutputDirectory(output.path());
+    modifiers = Qt::AltModifier | Qt::KeypadModifier;
+    recordAndStop();
+    EXPECT_EQ(panelsShown, 1);
+    EXPECT_TRUE(QDir(output.path()).isEmpty());
+    EXPECT_EQ(settings->previous, std::nullopt) << "a cancelled panel saves nothing";
+    EXPECT_TRUE(QFile::exists(recordingPath()));
+}
+
+TEST_F(AudioRecorderControllerTest, OptionWithShiftUsesTheDefaultDirectory)
+{
+    useOutputDirectory(output.path());
+    modifiers = Qt::AltModifier | Qt::ShiftModifier;
+    recordAndStop();
+    EXPECT_EQ(panelsShown, 0);
+    EXPECT_FALSE(QDir(output.path()).isEmpty());
+}
+
+TEST(AudioRecorderControllerKeysTest, OnlyOptionAloneCounts)
+{
+    EXPECT_TRUE(AudioRecorderController::isOnlyOptionHeld(Qt::AltModifier));
+    EXPECT_TRUE(AudioRecorderController::isOnlyOptionHeld(Qt::AltModifier | Qt::KeypadModifier));
+    EXPECT_FALSE(AudioRecorderController::isOnlyOptionHeld(Qt::AltModifier | Qt::ShiftModifier));
+    EXPECT_FALSE(AudioRecorderController::isOnlyOptionHeld(Qt::AltModifier | Qt::MetaModifier));
+    EXPECT_FALSE(AudioRecorderController::isOnlyOptionHeld(Qt::ControlModifier));
+    EXPECT_FALSE(AudioRecorderController::isOnlyOptionHeld(Qt::NoModifier));
+}
+
+TEST_F(AudioRecorderControllerTest, DefaultDirectoryInTheTrashAsksWhereToSave)
+{
+    const QString trashed = QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME")) + "/Trash/files/Recordings";
+    ASSERT_TRUE(QDir().mkpath(trashed));
+    useOutputDirectory(trashed);
+    recordAndStop();
+    EXPECT_EQ(panelsShown, 1);
+    EXPECT_TRUE(QDir(trashed).isEmpty());
+}
+
+TEST_F(AudioRecorderControllerTest, SavingThroughThePanelReplacesAnExistingFile)
+{
+    const QString target = QDir(output.path()).filePath("Chosen.m4a");
+    {
+        QFile existing(target);
+        ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+        existing.write("to be replaced");
+    }
+    panelChoice = target;
+    recordAndStop("fresh take");
+    EXPECT_EQ(panelsShown, 1);
+    EXPECT_EQ(panelFilters, QStringList { "MPEG-4 audio (*.m4a)" });
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return settings->previous.has_value(); }));
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().startsWith("fresh take"));
+    EXPECT_EQ(previousLocation(), QUrl::fromLocalFile(target));
+}
+
+TEST(AudioRecorderControllerPanelTest, PanelOffersOnlyTheRecordingsType)
+{
+    const auto wav = AudioRecorderController::makeSavePanel(QUrl::fromLocalFile("/tmp/x/Take 1.wav"), true);
+    EXPECT_EQ(wav->nameFilters(), QStringList { "WAV audio (*.wav)" });
+    EXPECT_EQ(wav->defaultSuffix(), QStringLiteral("wav"));
+    EXPECT_EQ(wav->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_EQ(wav->windowTitle(), QStringLiteral("Save Audio Recording"));
+    ASSERT_FALSE(wav->selectedFiles().isEmpty());
+    EXPECT_EQ(QFileInfo(wav->selectedFiles().constFirst()).completeBaseName(), QStringLiteral("Take 1"));
+    const auto m4a = AudioRecorderController::makeSavePanel(QUrl::fromLocalFile("/tmp/x/Take.m4a"), false);
+    EXPECT_EQ(m4a->nameFilters(), QStringList { "MPEG-4 audio (*.m4a)" });
+}
+
+TEST_F(AudioRecorderControllerTest, AFailedCopyShowsTheErrorRevealsTheRecordingAndForgetsThePrevious)
+{
+    settings->previous = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(output.path()));
+    panelChoice = QDir(output.path()).filePath("missing folder/Take.m4a");
+    recordAndStop();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
+    EXPECT_EQ(doubles.presented->size(), 1u);
+    EXPECT_EQ(doubles.reports->size(), 1u);
+    EXPECT_EQ(revealed, QList<QUrl> { QUrl::fromLocalFile(recordingPath()) });
+    EXPECT_EQ(settings->previous, std::nullopt);
+    EXPECT_TRUE(QFile::exists(recordingPath()));
+}
+
+TEST_F(AudioRecorderControllerTest, ARecordingThatEndedWithAFailureIsShownAndNotSaved)
+{
+    useOutputDirectory(output.path());
+    startRecording();
+    AudioDoubles::FakeFileRecorder &fileRecorder = doubles.recorders.last();
+    controller.stopRecording();
+    fileRecorder.reportFinished(false);
+    TestSupport::processEventsFor(50ms);
+    EXPECT_EQ(doubles.presented->size(), 1u);
+    EXPECT_TRUE(QDir(output.path()).isEmpty());
+    EXPECT_EQ(settings->previous, std::nullopt);
+}
+
+} // namespace
