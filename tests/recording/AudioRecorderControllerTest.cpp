@@ -1,5 +1,6 @@
 #include "AudioDoubles.h"
 #include "EventLoop.h"
+#include "FakeRecordingSettings.h"
 #include "TaskRunner.h"
 
 #include "recording/AudioRecorder.h"
@@ -37,49 +38,6 @@ namespace {
 using namespace std::chrono_literals;
 using AudioDoubles::inputDevice;
 using State = AudioRecorder::State;
-
-class FakeSettings : public RecordingSettings
-{
-public:
-    bool losslessValue = false;
-    bool showDuration = false;
-    bool showInFinder = true;
-    bool copyWhenDone = false;
-    std::optional<SandboxURLBookmark> outputDirectory;
-    std::optional<SandboxURLBookmark> previous;
-    std::set<QString> mono;
-    QIcon icon;
-    bool dim = false;
-    std::optional<QString> prefix;
-    std::optional<QString> dateTemplate;
-    Events::CurrentValueSubject<bool> monitor { false };
-
-    FakeSettings()
-    {
-        QPixmap pixmap(14, 14);
-        pixmap.fill(Qt::black);
-        icon = QIcon(pixmap);
-        icon.setIsMask(true);
-    }
-
-    bool lossless() const override { return losslessValue; }
-    bool showDurationInMenuBar() const override { return showDuration; }
-    bool showInFinderAfterSaving() const override { return showInFinder; }
-    bool copyRecordingWhenDone() const override { return copyWhenDone; }
-    std::optional<SandboxURLBookmark> defaultOutputDirectory() const override { return outputDirectory; }
-    void setPreviousRecording(const SandboxURLBookmark &bookmark) override { previous = bookmark; }
-    void removePreviousRecording() override { previous.reset(); }
-    bool forcesMono(const QString &deviceId) const override { return mono.contains(deviceId); }
-    QIcon menuBarIconImage() const override { return icon; }
-    bool dimMenuBarIconWhenNotRecording() const override { return dim; }
-    std::optional<QString> filenamePrefix() const override { return prefix; }
-    std::optional<QString> filenameTemplate() const override { return dateTemplate; }
-    bool monitorInput() const override { return monitor.value(); }
-    Events::AnyPublisher<bool> monitorInputPublisher() const override
-    {
-        return monitor.eraseToAnyPublisher();
-    }
-};
 
 // Holds each sound until the test lets it end, as a sound takes its time to play.
 class HeldSounds : public SystemSoundPlayer
@@ -174,7 +132,7 @@ protected:
     }
 
     AudioDoubles::Installation doubles;
-    std::shared_ptr<FakeSettings> settings = std::make_shared<FakeSettings>();
+    std::shared_ptr<FakeRecordingSettings> settings = std::make_shared<FakeRecordingSettings>();
     HeldSounds sounds;
     AudioRecorderController controller { settings, &sounds };
     StatusBarButton button;
