@@ -36,7 +36,7 @@
 namespace {
 
 using namespace std::chrono_literals;
-using AudioDoubles::inputDevice;
+using AudioDoubles::namedInput;
 using State = AudioRecorder::State;
 
 // Holds each sound until the test lets it end, as a sound takes its time to play.
@@ -78,8 +78,8 @@ protected:
 
     void SetUp() override
     {
-        doubles.hardware.deviceList = { inputDevice(1, "mono", "Mono Mic", TransportCode::usb, 1),
-            inputDevice(2, "stereo", "Stereo Interface", TransportCode::usb, 2) };
+        doubles.hardware.deviceList = { namedInput(1, "mono", "Mono Mic", TransportCode::usb, 1),
+            namedInput(2, "stereo", "Stereo Interface", TransportCode::usb, 2) };
         doubles.hardware.defaultInput = 2;
         controller.setStatusBarButton(&button);
         controller.setRevealer([this](const QList<QUrl> &files) { revealed.append(files); });
@@ -114,10 +114,10 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(content);
         file.close();
-        AudioDoubles::FakeFileRecorder &fileRecorder = doubles.recorders.last();
+        const std::shared_ptr<FakeRecording> fileRecorder = doubles.recorders.recordings.back();
         controller.stopRecording();
         sounds.finishAll();
-        fileRecorder.reportFinished(true);
+        fileRecorder->finish(true);
         TestSupport::processEventsFor(50ms);
     }
 
@@ -148,7 +148,7 @@ TEST_F(AudioRecorderControllerTest, RecordingStartsOnlyAfterTheStartSound)
 {
     controller.start();
     EXPECT_EQ(sounds.played, std::vector<quint32> { SystemSoundId::beginRecording });
-    EXPECT_TRUE(doubles.recorders.made.empty());
+    EXPECT_TRUE(doubles.recorders.recordings.empty());
     sounds.finishAll();
     EXPECT_EQ(controller.recorder().state(), State::recording);
     controller.start();
@@ -164,7 +164,7 @@ TEST_F(AudioRecorderControllerTest, AacIntoM4aByDefault)
         << file.fileName().toStdString();
     EXPECT_EQ(file.suffix(), QStringLiteral("m4a"));
     EXPECT_TRUE(file.dir().exists()) << "the recording gets a directory of its own";
-    const FileRecorderSettings made = doubles.recorders.last().settings();
+    const FileRecorderSettings made = doubles.recorders.recordings.back()->settings;
     EXPECT_EQ(made.formatId, AudioFormatId::aac);
     EXPECT_EQ(made.bitRate, 256000);
     EXPECT_EQ(made.sampleRate, 48000);
@@ -179,8 +179,8 @@ TEST_F(AudioRecorderControllerTest, LosslessIntoWavNamedByTheTemplate)
     settings->dateTemplate = QStringLiteral("yyyy-MM-dd");
     startRecording();
     EXPECT_EQ(QFileInfo(recordingPath()).fileName(), QDate::currentDate().toString(Qt::ISODate) + ".wav");
-    EXPECT_EQ(doubles.recorders.last().settings().formatId, AudioFormatId::linearPcm);
-    EXPECT_EQ(doubles.recorders.last().settings().sampleRate, 48000);
+    EXPECT_EQ(doubles.recorders.recordings.back()->settings.formatId, AudioFormatId::linearPcm);
+    EXPECT_EQ(doubles.recorders.recordings.back()->settings.sampleRate, 48000);
 }
 
 TEST_F(AudioRecorderControllerTest, EachRecordingGetsAFreshDirectory)
@@ -195,7 +195,7 @@ TEST_F(AudioRecorderControllerTest, ForcedMonoDeviceRecordsOneChannel)
 {
     settings->mono = { QStringLiteral("stereo") };
     startRecording();
-    EXPECT_EQ(doubles.recorders.last().settings().channels, 1);
+    EXPECT_EQ(doubles.recorders.recordings.back()->settings.channels, 1);
 }
 
 TEST_F(AudioRecorderControllerTest, InputAlreadyMonitoredFromTheMenuIsNotMonitoredTwice)
@@ -269,7 +269,7 @@ TEST_F(AudioRecorderControllerTest, PausingWhileStoppedOnlyPlaysTheEndSound)
     }()));
     EXPECT_EQ(sounds.played, std::vector<quint32> { SystemSoundId::endRecording });
     EXPECT_EQ(controller.recorder().state(), State::stopped);
-    EXPECT_TRUE(doubles.recorders.made.empty());
+    EXPECT_TRUE(doubles.recorders.recordings.empty());
 }
 
 TEST_F(AudioRecorderControllerTest, PauseAtOnceResumeAfterTheStartSound)
@@ -305,10 +305,13 @@ TEST_F(AudioRecorderControllerTest, SavedIntoTheDefaultDirectory)
     const QString name = QFileInfo(recordingPath()).fileName();
     const QString saved = QDir(output.path()).filePath(name);
 
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.exporter.software.isEmpty(); }));
     QFile file(saved);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), "take onesoftware=Tapewick") << "rewritten to name the software";
+    EXPECT_EQ(file.readAll(), "take one");
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.exporter.requests.empty(); }));
+    EXPECT_EQ(doubles.exporter.requests.front().source, saved)
+        << "the saved file is rewritten, not the temporary one";
+    EXPECT_EQ(doubles.exporter.requests.front().software, QStringLiteral("Tapewick"));
     EXPECT_TRUE(QFile::exists(recordingPath())) << "the temporary file stays for recovery";
     EXPECT_EQ(previousLocation(), QUrl::fromLocalFile(saved));
     EXPECT_EQ(revealed, QList<QUrl> { QUrl::fromLocalFile(saved) });
@@ -462,9 +465,9 @@ TEST_F(AudioRecorderControllerTest, ARecordingThatEndedWithAFailureIsShownAndNot
 {
     useOutputDirectory(output.path());
     startRecording();
-    AudioDoubles::FakeFileRecorder &fileRecorder = doubles.recorders.last();
+    const std::shared_ptr<FakeRecording> fileRecorder = doubles.recorders.recordings.back();
     controller.stopRecording();
-    fileRecorder.reportFinished(false);
+    fileRecorder->finish(false);
     TestSupport::processEventsFor(50ms);
     EXPECT_EQ(doubles.presented->size(), 1u);
     EXPECT_TRUE(QDir(output.path()).isEmpty());
