@@ -62,9 +62,20 @@ private:
     bool m_busy = false;
 };
 
+// The panel's file model loads on a thread of its own and drops a selection made before it has
+// loaded. A directory panel with nothing selected chooses the directory it shows, so go there and
+// accept once the panel reports it.
 void choose(OpenPanel *panel, const QString &path)
 {
-    panel->selectFile(path);
+    const QString wanted = QDir(path).canonicalPath();
+    const bool shown = TestSupport::processEventsUntil(
+        [&] {
+            panel->setDirectory(path);
+            const QList<QUrl> urls = panel->selectedUrls();
+            return urls.size() == 1 && QDir(urls.constFirst().toLocalFile()).canonicalPath() == wanted;
+        },
+        std::chrono::seconds(5));
+    ASSERT_TRUE(shown) << "the panel never showed " << wanted.toStdString();
     panel->accept();
 }
 
@@ -282,10 +293,14 @@ TEST_F(BookmarkManagerTest, ASecondPromptDuringTheFirstIsRefusedAndAnotherThread
     std::optional<QUrl> workerResult;
     std::thread worker;
     QStringList panelsSeen;
+    // An accepted panel can still be visible on the next tick: answer each panel once. Guarded
+    // pointers, since the next panel may be allocated where a destroyed one was.
+    QList<QPointer<OpenPanel>> panelsHandled;
     User user([&](OpenPanel *panel, QMessageBox *) {
-        if (!panel) {
+        if (!panel || panelsHandled.contains(panel)) {
             return;
         }
+        panelsHandled.append(panel);
         const QString directory = QDir(panel->directory()).canonicalPath();
         panelsSeen.append(directory);
         if (directory == QDir(m_directory).canonicalPath()) {
