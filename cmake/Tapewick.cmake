@@ -3,6 +3,35 @@
 include_guard(GLOBAL)
 include(GoogleTest)
 
+# Source folders from the bottom layer up; a folder links only to folders listed before it.
+# tests/ mirrors the same folders.
+set(TAPEWICK_FOLDERS
+  platform/events
+  platform/userdefaults
+  platform/audio
+  platform/hotkeys
+  platform/automation
+  platform/crashreport
+  platform/desktop
+  kit/collections
+  kit/foundation
+  preferences
+  kit/services
+  kit/ui
+  shortcuts
+  recording
+  app
+)
+
+# Adds each of the given folders below the calling one that has been started (has a CMakeLists.txt).
+function(tapewick_add_folders)
+  foreach(folder IN LISTS ARGN)
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/CMakeLists.txt)
+      add_subdirectory(${folder})
+    endif()
+  endforeach()
+endfunction()
+
 function(tapewick_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
   if(TAPEWICK_WERROR)
