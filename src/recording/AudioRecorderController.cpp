@@ -213,6 +213,7 @@ void AudioRecorderController::startRecording()
     m_recorder->start(url, lossless ? AudioFormatId::linearPcm : AudioFormatId::aac, 96, std::nullopt,
         AudioRecorder::BitRate::bps256000, AudioRecorder::SampleRate::hz48000, forceMono, monitor);
 
+    m_shownLook = {};
     if (m_statusBarButton) {
         m_statusBarButton->setAppearsDisabled(false);
         m_statusBarButton->setImagePosition(m_settings->showDurationInMenuBar()
@@ -244,15 +245,24 @@ void AudioRecorderController::updateStatusButtonTitle(double level)
     if (!m_statusBarButton) {
         return;
     }
+    // Ten ticks a second mostly repeat the last look; only a change is drawn again.
     const bool showDuration = m_settings->showDurationInMenuBar();
     if (showDuration) {
         const AudioFileRecorder *fileRecorder = m_recorder->recorder();
         const double seconds = fileRecorder ? fileRecorder->currentTime() : 0;
-        m_statusBarButton->setAttributedTitle(std::make_shared<AttributedButtonTitle>(
-            StatusButtonStyle::elapsedTimeTitle(seconds, backingScaleFactor())));
+        const AttributedString title = StatusButtonStyle::elapsedTimeTitle(seconds, backingScaleFactor());
+        if (title.string() != m_statusBarButton->title() || !m_shownLook.titled) {
+            m_statusBarButton->setAttributedTitle(std::make_shared<AttributedButtonTitle>(title));
+        }
     }
     const QColor tint = StatusButtonStyle::recordingTint(m_recorder->isPaused(), level);
-    QIcon image = StatusButtonStyle::tinted(m_settings->menuBarIconImage(), tint);
+    const QIcon base = m_settings->menuBarIconImage();
+    const ShownLook look { tint.rgba(), base.cacheKey(), showDuration, showDuration };
+    if (look == m_shownLook) {
+        return;
+    }
+    m_shownLook = look;
+    QIcon image = StatusButtonStyle::tinted(base, tint);
     if (showDuration) {
         image = StatusButtonStyle::paddedLeft(image, titleGap);
     }
@@ -261,6 +271,7 @@ void AudioRecorderController::updateStatusButtonTitle(double level)
 
 void AudioRecorderController::resetStatusButton(const ErrorPtr &failure)
 {
+    m_shownLook = {};
     if (m_statusBarButton) {
         if (m_settings->dimMenuBarIconWhenNotRecording()) {
             m_statusBarButton->setAppearsDisabled(true);

@@ -106,6 +106,17 @@ private:
     std::unique_ptr<AudioRecorder> m_recorder;
     std::unique_ptr<InputMonitor> m_manualInputMonitor;
     QPointer<StatusBarButton> m_statusBarButton;
+    // What the button shows of the current recording, so that a tick that changes nothing
+    // draws nothing.
+    struct ShownLook
+    {
+        QRgb tint = 0;
+        qint64 image = 0;
+        bool padded = false;
+        bool titled = false;
+        friend bool operator==(const ShownLook &, const ShownLook &) = default;
+    };
+    ShownLook m_shownLook;
     ModifierQuery m_modifierQuery;
     SavePanelRunner m_savePanelRunner;
     Revealer m_revealer;

@@ -26,6 +26,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPixmap>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -249,6 +250,21 @@ TEST_F(AudioRecorderControllerTest, ElapsedTimeTitleAndTintWhileRecording)
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !button.title().isEmpty(); }));
     EXPECT_EQ(button.title(), QStringLiteral("00:00"));
     EXPECT_FALSE(button.image().isMask()) << "tinted while recording";
+}
+
+TEST_F(AudioRecorderControllerTest, TicksThatChangeNothingDrawNothingAndANewSecondDoes)
+{
+    settings->showDuration = true;
+    startRecording();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !button.title().isEmpty(); }));
+    QSignalSpy changes(&button, &StatusBarButton::changed);
+    TestSupport::processEventsFor(350ms);
+    EXPECT_EQ(changes.count(), 0) << "the same time and level redrew the button";
+    doubles.recorders.recordings.back()->currentTime = 1.2;
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return button.title() == QStringLiteral("00:01"); }));
+    EXPECT_EQ(changes.count(), 1) << "only the title changed";
+    doubles.recorders.recordings.back()->power = -20;
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return changes.count() == 2; }));
 }
 
 TEST_F(AudioRecorderControllerTest, WithoutTheElapsedTimeTheTitleStaysEmpty)

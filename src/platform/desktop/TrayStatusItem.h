@@ -26,15 +26,17 @@ public:
     void setVisible(bool visible) override;
     bool isVisible() const override;
 
-    // What the tray currently shows.
+    // What the tray shows; it follows the button's changes on the next turn of the event loop.
     QIcon icon() const { return m_tray.icon(); }
     QString toolTip() const { return m_tray.toolTip(); }
 
 private:
+    void scheduleRefresh();
     void refresh();
     int pixelHeight() const;
 
     StatusBarButton m_button;
     QSystemTrayIcon m_tray;
     QPointer<QMenu> m_menu;
+    bool m_refreshScheduled = false;
 };

@@ -1,6 +1,7 @@
 #include "platform/desktop/StatusBarButton.h"
 #include "platform/desktop/TrayStatusItem.h"
 
+#include <QCoreApplication>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
@@ -139,9 +140,12 @@ TEST(TrayStatusItemTest, TheTrayShowsTheButtonAndItsTitle)
     EXPECT_EQ(item.menu(), &menu);
     item.button().setImage(filledIcon(Qt::red, false));
     item.button().setAccessibilityTitle(QStringLiteral("Tapewick"));
+    QCoreApplication::processEvents();
     const QSize plain = item.icon().availableSizes().value(0);
     item.button().setAttributedTitle(std::make_shared<BlockTitle>(QStringLiteral("00:05"), QSizeF(40, 20)));
     item.button().setImagePosition(StatusBarButton::ImagePosition::imageRight);
+    EXPECT_EQ(item.icon().availableSizes().value(0), plain) << "drawn once, after the changes";
+    QCoreApplication::processEvents();
     const QSize titled = item.icon().availableSizes().value(0);
     EXPECT_GT(titled.width(), plain.width());
     EXPECT_EQ(titled.height(), plain.height());

@@ -1,0 +1,74 @@
+#include "app/AppRecordingSettings.h"
+#include "app/SettingsKeys.h"
+
+#include "EventLoop.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class AppRecordingSettingsTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        static QTemporaryDir home;
+        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+    }
+    void SetUp() override { UserDefaults::standard()->removeAll(); }
+    void TearDown() override { UserDefaults::standard()->removeAll(); }
+
+    AppRecordingSettings settings;
+};
+
+TEST_F(AppRecordingSettingsTest, ReadsTheKeysAfresh)
+{
+    EXPECT_FALSE(settings.lossless());
+    EXPECT_TRUE(settings.showInFinderAfterSaving());
+    Defaults::set(SettingsKeys::lossless(), true);
+    Defaults::set(SettingsKeys::showInFinderAfterSaving(), false);
+    Defaults::set(SettingsKeys::filenamePrefix(), std::optional<std::string>("Zoom call"));
+    Defaults::set(SettingsKeys::forceMono(), std::set<std::string> { "usb-headset" });
+    EXPECT_TRUE(settings.lossless());
+    EXPECT_FALSE(settings.showInFinderAfterSaving());
+    EXPECT_EQ(settings.filenamePrefix(), QStringLiteral("Zoom call"));
+    EXPECT_EQ(settings.filenameTemplate(), std::nullopt);
+    EXPECT_TRUE(settings.forcesMono(QStringLiteral("usb-headset")));
+    EXPECT_FALSE(settings.forcesMono(QStringLiteral("usb")));
+}
+
+TEST_F(AppRecordingSettingsTest, IconImageFollowsTheChosenStyle)
+{
+    EXPECT_EQ(
+        settings.menuBarIconImage().cacheKey(), MenuBarIcons::image(MenuBarIcon::microphone).cacheKey());
+    Defaults::set(SettingsKeys::menuBarIcon(), MenuBarIcon::waveform);
+    EXPECT_EQ(settings.menuBarIconImage().cacheKey(), MenuBarIcons::image(MenuBarIcon::waveform).cacheKey());
+}
+
+TEST_F(AppRecordingSettingsTest, PreviousRecordingIsStoredAsBookmarkDataAndRemoved)
+{
+    const SandboxURLBookmark bookmark(QByteArray("bookmark bytes"));
+    settings.setPreviousRecording(bookmark);
+    EXPECT_EQ(
+        UserDefaults::standard()->object("previousRecording"), PropertyValue(QByteArray("bookmark bytes")));
+    settings.removePreviousRecording();
+    EXPECT_EQ(UserDefaults::standard()->object("previousRecording"), std::nullopt);
+}
+
+TEST_F(AppRecordingSettingsTest, MonitorInputArrivesAtOnceAndOnEveryChange)
+{
+    std::vector<bool> received;
+    Events::AnyCancellable subscription
+        = settings.monitorInputPublisher().sink([&](bool monitor) { received.push_back(monitor); });
+    EXPECT_EQ(received, std::vector<bool> { false });
+    Defaults::set(SettingsKeys::monitorInput(), true);
+    Defaults::set(SettingsKeys::monitorInput(), false);
+    EXPECT_EQ(received, (std::vector<bool> { false, true, false }));
+    subscription.cancel();
+    Defaults::set(SettingsKeys::monitorInput(), true);
+    EXPECT_EQ(received.size(), 3u);
+}
+
+} // namespace
