@@ -1,6 +1,6 @@
 #pragma once
 
-#include "preferences/Binding.h"
+#include "kit/foundation/Binding.h"
 #include "preferences/DefaultsObservable.h"
 #include "preferences/DefaultsPublishers.h"
 
@@ -36,10 +36,10 @@ public:
         setValue(value);
     }
 
-    Defaults::Binding<V> binding() const
+    Binding<V> binding() const
     {
-        return Defaults::Binding<V>([observable = m_observable] { return observable->value(); },
-            [observable = m_observable](const V &value) { observable->setValue(value); });
+        return { [observable = m_observable] { return observable->value(); },
+            [observable = m_observable](const V &value) { observable->setValue(value); }, {} };
     }
 
     const V &defaultValue() const { return key().defaultValue(); }

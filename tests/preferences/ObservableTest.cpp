@@ -103,7 +103,7 @@ TEST_F(ObservableTest, DefaultReadsWritesAndBinds)
     EXPECT_EQ(Defaults::get(key), 4);
     setting.modify([](std::int64_t &value) { value *= 10; });
     EXPECT_EQ(Defaults::get(key), 40);
-    const Defaults::Binding<std::int64_t> binding = setting.binding();
+    const Binding<std::int64_t> binding = setting.binding();
     EXPECT_EQ(binding.value(), 40);
     binding.setValue(41);
     EXPECT_EQ(setting.value(), 41);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/ui/Binding.h"
+#include "kit/foundation/Binding.h"
 
 #include <QFont>
 #include <QLineEdit>
