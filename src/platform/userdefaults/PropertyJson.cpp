@@ -247,41 +247,27 @@ public:
             return std::nullopt;
         }
         Document document;
-        skipSpace();
-        if (peek() == '}') {
-            ++m_pos;
-        } else {
-            while (!m_failed) {
-                skipSpace();
-                std::optional<std::string> key = parseString();
-                skipSpace();
-                if (!key || !expect(':')) {
-                    return std::nullopt;
-                }
-                skipSpace();
-                const std::size_t start = m_pos;
-                std::optional<PropertyValue> value = parseValue(1);
-                if (m_failed) {
-                    return std::nullopt;
-                }
-                if (value) {
-                    document.undecodable.erase(*key);
-                    document.values.insert_or_assign(*key, std::move(*value));
-                } else {
-                    document.values.erase(*key);
-                    document.undecodable.insert_or_assign(
-                        *key, std::string(m_text.substr(start, m_pos - start)));
-                }
-                skipSpace();
-                if (peek() == ',') {
-                    ++m_pos;
-                    continue;
-                }
-                if (!expect('}')) {
-                    return std::nullopt;
-                }
-                break;
+        const bool read = parseSequence('}', [&] {
+            std::optional<std::string> key = parseKey();
+            if (!key) {
+                return;
             }
+            skipSpace();
+            const std::size_t start = m_pos;
+            std::optional<PropertyValue> value = parseValue(1);
+            if (m_failed) {
+                return;
+            }
+            if (value) {
+                document.undecodable.erase(*key);
+                document.values.insert_or_assign(*key, std::move(*value));
+            } else {
+                document.values.erase(*key);
+                document.undecodable.insert_or_assign(*key, std::string(m_text.substr(start, m_pos - start)));
+            }
+        });
+        if (!read) {
+            return std::nullopt;
         }
         if (!atEnd()) {
             fail("text after the end of the object");
@@ -306,27 +292,15 @@ public:
             ++m_pos;
             PropertyArray elements;
             bool decodable = true;
-            skipSpace();
-            if (peek() == ']') {
-                ++m_pos;
-                return PropertyValue(std::move(elements));
-            }
-            while (!m_failed) {
+            const bool read = parseSequence(']', [&] {
                 std::optional<PropertyValue> element = parseValue(depth + 1);
                 if (element) {
                     elements.push_back(std::move(*element));
                 } else {
                     decodable = false;
                 }
-                skipSpace();
-                if (peek() == ',') {
-                    ++m_pos;
-                    continue;
-                }
-                expect(']');
-                break;
-            }
-            if (m_failed || !decodable) {
+            });
+            if (!read || !decodable) {
                 return std::nullopt;
             }
             return PropertyValue(std::move(elements));
@@ -380,22 +354,55 @@ private:
         return false;
     }
 
+    // Reads `item` after item, comma-separated, up to `close`, the opener already read; false
+    // once the text is malformed. Items that read but do not decode are the caller's to count,
+    // so one of them does not stop the rest.
+    template<class Item>
+    bool parseSequence(char close, Item item)
+    {
+        skipSpace();
+        if (peek() == close) {
+            ++m_pos;
+            return true;
+        }
+        while (!m_failed) {
+            item();
+            if (m_failed) {
+                break;
+            }
+            skipSpace();
+            if (peek() == ',') {
+                ++m_pos;
+                continue;
+            }
+            expect(close);
+            break;
+        }
+        return !m_failed;
+    }
+
+    // A member's name and the colon after it.
+    std::optional<std::string> parseKey()
+    {
+        skipSpace();
+        std::optional<std::string> key = parseString();
+        skipSpace();
+        if (!key || !expect(':')) {
+            fail("expected a member name");
+            return std::nullopt;
+        }
+        return key;
+    }
+
     std::optional<PropertyValue> parseObject(int depth, bool literal)
     {
         ++m_pos;
         PropertyDictionary members;
         bool decodable = true;
-        skipSpace();
-        if (peek() == '}') {
-            ++m_pos;
-            return PropertyValue(std::move(members));
-        }
-        while (!m_failed) {
-            skipSpace();
-            std::optional<std::string> key = parseString();
-            skipSpace();
-            if (!key || !expect(':')) {
-                return std::nullopt;
+        const bool read = parseSequence('}', [&] {
+            std::optional<std::string> key = parseKey();
+            if (!key) {
+                return;
             }
             std::optional<PropertyValue> value = parseValue(depth + 1, *key == "$dict");
             if (value) {
@@ -403,15 +410,8 @@ private:
             } else {
                 decodable = false;
             }
-            skipSpace();
-            if (peek() == ',') {
-                ++m_pos;
-                continue;
-            }
-            expect('}');
-            break;
-        }
-        if (m_failed || !decodable) {
+        });
+        if (!read || !decodable) {
             return std::nullopt;
         }
         if (!literal && members.size() == 1 && members.begin()->first.starts_with('$')) {

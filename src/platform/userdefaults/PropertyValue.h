@@ -99,8 +99,9 @@ private:
 
 namespace PropertyValueDetail {
 
-template<class T>
-std::optional<T> fromInteger(std::int64_t value)
+// Signed and unsigned stored integers convert alike: only values that survive the trip unchanged.
+template<class T, std::integral W>
+std::optional<T> fromWhole(W value)
 {
     if constexpr (std::same_as<T, bool>) {
         if (value == 0 || value == 1) {
@@ -109,29 +110,7 @@ std::optional<T> fromInteger(std::int64_t value)
         return std::nullopt;
     } else if constexpr (std::floating_point<T>) {
         const T converted = static_cast<T>(value);
-        // 2^63 itself is out of the integer range, so compare in long double.
-        if (static_cast<long double>(converted) == static_cast<long double>(value)) {
-            return converted;
-        }
-        return std::nullopt;
-    } else {
-        if (std::in_range<T>(value)) {
-            return static_cast<T>(value);
-        }
-        return std::nullopt;
-    }
-}
-
-template<class T>
-std::optional<T> fromUnsigned(std::uint64_t value)
-{
-    if constexpr (std::same_as<T, bool>) {
-        if (value <= 1) {
-            return value == 1;
-        }
-        return std::nullopt;
-    } else if constexpr (std::floating_point<T>) {
-        const T converted = static_cast<T>(value);
+        // 2^63 and 2^64 are out of the integer ranges, so compare in long double.
         if (static_cast<long double>(converted) == static_cast<long double>(value)) {
             return converted;
         }
@@ -183,11 +162,11 @@ std::optional<T> PropertyValue::exactNumber() const
     static_assert(std::is_arithmetic_v<T>);
     switch (kind()) {
     case Kind::Bool:
-        return PropertyValueDetail::fromInteger<T>(std::get<bool>(m_value) ? 1 : 0);
+        return PropertyValueDetail::fromWhole<T>(std::int64_t { std::get<bool>(m_value) ? 1 : 0 });
     case Kind::Int:
-        return PropertyValueDetail::fromInteger<T>(std::get<std::int64_t>(m_value));
+        return PropertyValueDetail::fromWhole<T>(std::get<std::int64_t>(m_value));
     case Kind::UInt:
-        return PropertyValueDetail::fromUnsigned<T>(std::get<std::uint64_t>(m_value));
+        return PropertyValueDetail::fromWhole<T>(std::get<std::uint64_t>(m_value));
     case Kind::Double:
         return PropertyValueDetail::fromDouble<T>(std::get<double>(m_value));
     default:

@@ -38,6 +38,8 @@ TEST(PropertyValue, ExactNumbersConvertOnlyWhenTheTargetHoldsTheValue)
     EXPECT_EQ(
         PropertyValue(std::numeric_limits<std::uint64_t>::max()).exactNumber<std::int64_t>(), std::nullopt);
     EXPECT_EQ(PropertyValue(std::uint64_t(42)).exactNumber<std::int64_t>(), 42);
+    EXPECT_EQ(PropertyValue(std::numeric_limits<std::uint64_t>::max()).exactNumber<double>(), std::nullopt);
+    EXPECT_EQ(PropertyValue(std::uint64_t(1) << 63).exactNumber<double>(), 9223372036854775808.0);
     // 2^63 is a double but no int64; 2^53 + 1 is an int64 but no double.
     EXPECT_EQ(PropertyValue(9223372036854775808.0).exactNumber<std::int64_t>(), std::nullopt);
     EXPECT_EQ(PropertyValue(std::int64_t(9007199254740993)).exactNumber<double>(), std::nullopt);
@@ -51,6 +53,8 @@ TEST(PropertyValue, BooleansAreTheNumbersZeroAndOne)
     EXPECT_EQ(PropertyValue(0.0).exactNumber<bool>(), false);
     EXPECT_EQ(PropertyValue(2).exactNumber<bool>(), std::nullopt);
     EXPECT_EQ(PropertyValue(true).exactNumber<int>(), 1);
+    EXPECT_EQ(PropertyValue(std::uint64_t(1)).exactNumber<bool>(), true);
+    EXPECT_EQ(PropertyValue(std::uint64_t(2)).exactNumber<bool>(), std::nullopt);
     EXPECT_EQ(PropertyValue("true").exactNumber<bool>(), std::nullopt);
 }
 
@@ -113,10 +117,23 @@ TEST(PropertyJson, DocumentKeepsUndecodableEntriesAsText)
     EXPECT_EQ(again->undecodable, document->undecodable);
 }
 
+TEST(PropertyJson, AnUndecodableValueDeepInsideSpoilsOnlyItsOwnEntry)
+{
+    const std::string text
+        = R"({"list": [1, {"$color": "red"}], "map": {"x": {"$color": "red"}, "y": 2}, "kept": [[], {}]})";
+    const std::optional<PropertyJson::Document> document = PropertyJson::decodeDocument(text);
+    ASSERT_TRUE(document);
+    const PropertyArray empties { PropertyValue(PropertyArray {}), PropertyValue(PropertyDictionary {}) };
+    EXPECT_EQ(document->values, (PropertyDictionary { { "kept", PropertyValue(empties) } }));
+    EXPECT_EQ(document->undecodable.at("list"), R"([1, {"$color": "red"}])");
+    EXPECT_EQ(document->undecodable.at("map"), R"({"x": {"$color": "red"}, "y": 2})");
+}
+
 TEST(PropertyJson, RejectsTextThatIsNotOneJsonObject)
 {
     for (const char *text : { "", "[]", "5", "{", "{\"a\": 1,}", "{\"a\": 1} x", "{'a': 1}", "{\"a\": 01}",
-             "{\"a\": \"\xff\"}", "{\"a\": \"\\ud800\"}", "{\"a\": tru}" }) {
+             "{\"a\": \"\xff\"}", "{\"a\": \"\\ud800\"}", "{\"a\": tru}", "{\"a\": [1,]}", "{\"a\": [1 2]}",
+             "{\"a\": {\"b\" 1}}", "{\"a\": {\"b\": 1,}}", "{\"a\": {1: 2}}", "{\"a\": [}" }) {
         QString error;
         EXPECT_FALSE(PropertyJson::decodeDocument(text, &error)) << text;
         EXPECT_FALSE(error.isEmpty()) << text;
