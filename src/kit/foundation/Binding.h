@@ -21,6 +21,12 @@ struct Binding
     T value() const { return get(); }
     void setValue(const T &value) const { set(value); }
 
+    // The subscription to outside changes, or an empty one when the binding cannot tell.
+    Events::AnyCancellable watch(std::function<void()> changed) const
+    {
+        return observe ? observe(std::move(changed)) : Events::AnyCancellable();
+    }
+
     // A binding over a variable that outlives it; for tests and local state.
     static Binding over(T &storage)
     {

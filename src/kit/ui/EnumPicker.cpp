@@ -19,9 +19,7 @@ EnumPickerBase::EnumPickerBase(
             m_index.setValue(row);
         }
     });
-    if (m_index.observe) {
-        m_observation = m_index.observe([this] { refresh(); });
-    }
+    m_observation = m_index.watch([this] { refresh(); });
 }
 
 void EnumPickerBase::refresh()

@@ -10,9 +10,7 @@ NativeTextField::NativeTextField(Binding<QString> text, Properties properties, Q
 {
     setFrame(false);
     connect(this, &QLineEdit::textEdited, this, [this](const QString &edited) { m_text.setValue(edited); });
-    if (m_text.observe) {
-        m_observation = m_text.observe([this] { update(); });
-    }
+    m_observation = m_text.watch([this] { update(); });
     update();
 }
 

@@ -14,9 +14,7 @@ SearchField::SearchField(Binding<QString> text, Properties properties, QWidget *
         setAttribute(Qt::WA_TranslucentBackground);
     }
     connect(this, &QLineEdit::textEdited, this, [this](const QString &edited) { m_text.setValue(edited); });
-    if (m_text.observe) {
-        m_observation = m_text.observe([this] { update(); });
-    }
+    m_observation = m_text.watch([this] { update(); });
     update();
 }
 
