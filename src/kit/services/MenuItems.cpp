@@ -17,6 +17,15 @@
 namespace {
 // The ratio of the platform's small system font (11 points) to its standard one (13 points).
 constexpr qreal smallFontRatio = 11.0 / 13.0;
+
+// The page is read when the item is chosen, so metadata set after the menu was built counts.
+CallbackMenuItem *addPageItem(QMenu *menu, const QString &title, QUrl KwKit::Metadata::*page)
+{
+    auto *item = new CallbackMenuItem(
+        title, [page] { KwApp::openURL(KwKit::metadata().*page); }, menu);
+    menu->addAction(item);
+    return item;
+}
 } // namespace
 
 qreal smallSystemFontSize()
@@ -93,10 +102,7 @@ CallbackMenuItem *addQuitItem(QMenu *menu)
 
 CallbackMenuItem *addWebsiteItem(QMenu *menu)
 {
-    auto *item = new CallbackMenuItem(
-        ServiceTexts::websiteItem(), [] { KwApp::openURL(KwKit::metadata().website); }, menu);
-    menu->addAction(item);
-    return item;
+    return addPageItem(menu, ServiceTexts::websiteItem(), &KwKit::Metadata::website);
 }
 
 CallbackMenuItem *addRateAppItem(QMenu *menu)
@@ -105,16 +111,10 @@ CallbackMenuItem *addRateAppItem(QMenu *menu)
     if (!storeIdentifier || KwApp::isFirstLaunch() || KwApp::crashedLastRun()) {
         return nullptr;
     }
-    auto *item = new CallbackMenuItem(
-        ServiceTexts::rateAppItem(), [] { KwApp::openURL(KwKit::metadata().website); }, menu);
-    menu->addAction(item);
-    return item;
+    return addPageItem(menu, ServiceTexts::rateAppItem(), &KwKit::Metadata::website);
 }
 
 CallbackMenuItem *addMoreAppsItem(QMenu *menu)
 {
-    auto *item = new CallbackMenuItem(
-        ServiceTexts::moreAppsItem(), [] { KwApp::openURL(KwKit::metadata().moreAppsPage); }, menu);
-    menu->addAction(item);
-    return item;
+    return addPageItem(menu, ServiceTexts::moreAppsItem(), &KwKit::Metadata::moreAppsPage);
 }

@@ -2,6 +2,7 @@
 
 #include "kit/services/CallbackMenuItem.h"
 #include "kit/services/KwApp.h"
+#include "kit/services/KwKit.h"
 #include "kit/services/KwMenu.h"
 #include "kit/services/MenuItems.h"
 #include "kit/services/SystemShareMenu.h"
@@ -10,6 +11,7 @@
 
 #include "preferences/Defaults.h"
 
+#include <QDesktopServices>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -152,6 +154,38 @@ TEST(MenuItems, QuitGoesThroughTheQuitConfirmation)
     KwApp::setShouldTerminate({});
 }
 
+namespace {
+// Takes the web pages the menu asks the desktop to open, instead of a browser.
+class PageCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    PageCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "open"); }
+    ~PageCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl &url) { opened.append(url); }
+};
+} // namespace
+
+TEST(MenuItems, PageItemsOpenThePagesSetWhenChosen)
+{
+    const KwKit::Metadata before = KwKit::metadata();
+    QMenu menu;
+    CallbackMenuItem *website = addWebsiteItem(&menu);
+    CallbackMenuItem *moreApps = addMoreAppsItem(&menu);
+    const QUrl site(QStringLiteral("https://example.org/site"));
+    const QUrl apps(QStringLiteral("https://example.org/apps"));
+    KwKit::setMetadata({ site, QUrl(QStringLiteral("https://example.org/feedback")), apps, {} });
+    PageCatcher catcher;
+    moreApps->trigger();
+    website->trigger();
+    KwKit::setMetadata(before);
+    EXPECT_EQ(catcher.opened, (QList<QUrl> { apps, site }));
+}
+
 TEST(MenuItems, NoRateItemWithoutAStore)
 {
     QMenu menu;
@@ -203,3 +237,5 @@ TEST(SystemShareMenu, OffersTheServicesThatCanShareTheItems)
     own->trigger();
     EXPECT_EQ(shared, QList<QUrl> { recording });
 }
+
+#include "MenusTest.moc"
