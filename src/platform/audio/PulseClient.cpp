@@ -36,6 +36,18 @@ struct DeviceQuery
     bool monitorSkipped = false;
 };
 
+// What sources and sinks describe alike.
+template<class Info>
+HardwareDevice deviceFrom(const Info &info, quint32 deviceId)
+{
+    HardwareDevice device;
+    device.deviceId = deviceId;
+    device.uid = QString::fromUtf8(info.name);
+    device.name = QString::fromUtf8(info.description ? info.description : info.name);
+    device.transportType = transportOf(info.proplist, info.driver);
+    return device;
+}
+
 void collectSource(pa_context *context, const pa_source_info *info, int eol, void *userdata)
 {
     auto *query = static_cast<DeviceQuery *>(userdata);
@@ -47,11 +59,7 @@ void collectSource(pa_context *context, const pa_source_info *info, int eol, voi
             query->monitorSkipped = true;
             return;
         }
-        HardwareDevice device;
-        device.deviceId = info->index;
-        device.uid = QString::fromUtf8(info->name);
-        device.name = QString::fromUtf8(info->description ? info->description : info->name);
-        device.transportType = transportOf(info->proplist, info->driver);
+        HardwareDevice device = deviceFrom(*info, info->index);
         device.isInput = true;
         device.inputChannelCount = info->sample_spec.channels;
         query->devices.push_back(std::move(device));
@@ -66,11 +74,7 @@ void collectSink(pa_context *context, const pa_sink_info *info, int eol, void *u
     if (eol < 0) {
         query->error = pa_context_errno(context);
     } else if (eol == 0 && info) {
-        HardwareDevice device;
-        device.deviceId = info->index | HardwareDevice::outputIdFlag;
-        device.uid = QString::fromUtf8(info->name);
-        device.name = QString::fromUtf8(info->description ? info->description : info->name);
-        device.transportType = transportOf(info->proplist, info->driver);
+        HardwareDevice device = deviceFrom(*info, info->index | HardwareDevice::outputIdFlag);
         device.isOutput = true;
         device.outputChannelCount = info->sample_spec.channels;
         query->devices.push_back(std::move(device));
