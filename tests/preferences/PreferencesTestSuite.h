@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../platform/userdefaults/TemporaryConfigHome.h"
+#include "TemporaryConfigHome.h"
 #include "platform/userdefaults/UserDefaults.h"
 
 #include <gtest/gtest.h>

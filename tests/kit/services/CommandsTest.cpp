@@ -1,4 +1,4 @@
-#include "../../platform/userdefaults/TemporaryConfigHome.h"
+#include "TemporaryConfigHome.h"
 
 #include "kit/services/DebugWindowController.h"
 #include "kit/services/KwApp.h"

@@ -1,4 +1,4 @@
-#include "../../platform/userdefaults/TemporaryConfigHome.h"
+#include "TemporaryConfigHome.h"
 
 #include "kit/services/KwApp.h"
 #include "kit/services/KwKit.h"

@@ -1,4 +1,4 @@
-#include "../../platform/userdefaults/TemporaryConfigHome.h"
+#include "TemporaryConfigHome.h"
 
 #include "kit/services/CallbackMenuItem.h"
 #include "kit/services/KwApp.h"
@@ -8,10 +8,10 @@
 #include "kit/services/SystemShareMenu.h"
 
 #include "EventLoop.h"
+#include "UrlOpenCatcher.h"
 
 #include "preferences/Defaults.h"
 
-#include <QDesktopServices>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -154,22 +154,6 @@ TEST(MenuItems, QuitGoesThroughTheQuitConfirmation)
     KwApp::setShouldTerminate({});
 }
 
-namespace {
-// Takes the web pages the menu asks the desktop to open, instead of a browser.
-class PageCatcher : public QObject
-{
-    Q_OBJECT
-
-public:
-    PageCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "open"); }
-    ~PageCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
-    QList<QUrl> opened;
-
-public slots:
-    void open(const QUrl &url) { opened.append(url); }
-};
-} // namespace
-
 TEST(MenuItems, PageItemsOpenThePagesSetWhenChosen)
 {
     const KwKit::Metadata before = KwKit::metadata();
@@ -179,7 +163,7 @@ TEST(MenuItems, PageItemsOpenThePagesSetWhenChosen)
     const QUrl site(QStringLiteral("https://example.org/site"));
     const QUrl apps(QStringLiteral("https://example.org/apps"));
     KwKit::setMetadata({ site, QUrl(QStringLiteral("https://example.org/feedback")), apps, {} });
-    PageCatcher catcher;
+    UrlOpenCatcher catcher(QStringLiteral("https"));
     moreApps->trigger();
     website->trigger();
     KwKit::setMetadata(before);
@@ -237,5 +221,3 @@ TEST(SystemShareMenu, OffersTheServicesThatCanShareTheItems)
     own->trigger();
     EXPECT_EQ(shared, QList<QUrl> { recording });
 }
-
-#include "MenusTest.moc"

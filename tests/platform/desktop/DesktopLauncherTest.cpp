@@ -3,8 +3,8 @@
 #include "platform/desktop/DesktopLauncher.h"
 
 #include "EventLoop.h"
+#include "UrlOpenCatcher.h"
 
-#include <QDesktopServices>
 
 namespace {
 
@@ -52,31 +52,12 @@ TEST_F(DesktopLauncherTest, AnEntryThatIsNotAnApplicationFailsWithAText)
     EXPECT_TRUE(missingProgram.has_value());
 }
 
-} // namespace
-
-namespace {
-
-class UrlReceiver : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> received;
-
-public slots:
-    void open(const QUrl &url) { received.append(url); }
-};
-
 TEST(DesktopOpenUrlTest, AUrlGoesToTheHandlerOfItsScheme)
 {
-    UrlReceiver receiver;
-    QDesktopServices::setUrlHandler(QStringLiteral("tapewick-test"), &receiver, "open");
+    UrlOpenCatcher catcher(QStringLiteral("tapewick-test"));
     const QUrl url(QStringLiteral("tapewick-test:recording?id=7"));
     EXPECT_TRUE(DesktopLauncher::openUrl(url));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("tapewick-test"));
-    EXPECT_EQ(receiver.received, QList<QUrl> { url });
+    EXPECT_EQ(catcher.opened, QList<QUrl> { url });
 }
 
 } // namespace
-
-#include "DesktopLauncherTest.moc"
