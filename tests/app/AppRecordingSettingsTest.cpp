@@ -3,23 +3,15 @@
 
 #include "EventLoop.h"
 
-#include <QTemporaryDir>
+#include "StandardDefaultsTest.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class AppRecordingSettingsTest : public ::testing::Test
+class AppRecordingSettingsTest : public StandardDefaultsTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static QTemporaryDir home;
-        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
-    }
-    void SetUp() override { UserDefaults::standard()->removeAll(); }
-    void TearDown() override { UserDefaults::standard()->removeAll(); }
-
     AppRecordingSettings settings;
 };
 

@@ -1,27 +1,13 @@
 #include "app/SettingsKeys.h"
 #include "app/ShortcutNames.h"
 
-#include <QTemporaryDir>
+#include "StandardDefaultsTest.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// The keys live in the standard database, which a process opens once: point it
-// at a private directory before anything opens it, and start every test empty.
-class SettingsKeysTest : public ::testing::Test
-{
-protected:
-    static void SetUpTestSuite()
-    {
-        static QTemporaryDir home;
-        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
-    }
-    void SetUp() override { UserDefaults::standard()->removeAll(); }
-    void TearDown() override { UserDefaults::standard()->removeAll(); }
-
-    UserDefaults &standard() { return *UserDefaults::standard(); }
-};
+using SettingsKeysTest = StandardDefaultsTest;
 
 TEST_F(SettingsKeysTest, FreshStoreReadsEveryDefault)
 {

@@ -1,6 +1,6 @@
-#include "recording/AttributedButtonTitle.h"
 #include "kit/foundation/TimeFormatting.h"
 #include "platform/desktop/StatusBarButton.h"
+#include "recording/AttributedButtonTitle.h"
 
 #include <QPixmap>
 
