@@ -3,11 +3,13 @@
 #include "recording/DateTemplate.h"
 #include "recording/RecordingFilename.h"
 
+#include "kit/foundation/StringHelpers.h"
+
 namespace {
 
 bool isBlank(const std::optional<QString> &text)
 {
-    return !text || text->trimmed().isEmpty();
+    return !text || !nilIfEmptyOrWhitespace(*text);
 }
 
 } // namespace

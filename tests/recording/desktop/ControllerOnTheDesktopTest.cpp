@@ -4,7 +4,7 @@
 #include "SignalAnalysis.h"
 #include "SoundServerSupport.h"
 #include "TestDesktop.h"
-#include "WavFile.h"
+#include "platform/audio/probe/MediaProbe.h"
 
 #include "recording/AudioRecorder.h"
 #include "recording/AudioRecorderController.h"
@@ -92,19 +92,16 @@ TEST_F(ControllerOnTheDesktopTest, TwoSecondsOfTheToneSavedIntoTheDefaultDirecto
     EXPECT_EQ(bytes.mid(4, 4), "ftyp") << "an MPEG-4 file";
     EXPECT_TRUE(bytes.contains("Tapewick")) << "the software is named in the metadata";
 
-    QString error;
-    const auto decoded = SoundServerSupport::decodeToWav(path, &error);
-    ASSERT_TRUE(decoded) << error.toStdString();
-    const auto wav = TestSupport::WavFile::read(*decoded, &error);
-    ASSERT_TRUE(wav) << error.toStdString();
-    EXPECT_EQ(wav->sampleRate, 48000);
-    const double seconds = double(wav->channel(0).size()) / wav->sampleRate;
+    const MediaFacts media = probeMedia(path);
+    ASSERT_TRUE(media.decoded) << media.error.toStdString();
+    EXPECT_EQ(media.sampleRate, 48000);
+    const double seconds = double(media.channel(0).size()) / media.sampleRate;
     EXPECT_GT(seconds, 1.5);
     EXPECT_LT(seconds, 3.5);
-    const std::vector<float> channel = wav->channel(0);
+    const std::vector<float> channel = media.channel(0);
     const std::vector<float> steady(
         channel.begin() + std::min<std::ptrdiff_t>(channel.size(), 9600), channel.end());
-    EXPECT_NEAR(TestSupport::SignalAnalysis::dominantFrequency(steady, wav->sampleRate),
+    EXPECT_NEAR(TestSupport::SignalAnalysis::dominantFrequency(steady, media.sampleRate),
         TestSupport::TestDesktop::toneFrequency(), 2);
 }
 

@@ -5,6 +5,7 @@
 #include "SoundServerSupport.h"
 #include "TestDesktop.h"
 #include "WavFile.h"
+#include "platform/audio/probe/MediaProbe.h"
 
 #include "recording/AudioDevice.h"
 #include "recording/AudioRecorder.h"
@@ -169,16 +170,13 @@ TEST_F(RecorderOnTheSoundServerTest, AForcedMonoAacRecordingIsAnM4aWithOneChanne
     EXPECT_EQ(file.read(12).mid(4, 4), "ftyp");
     file.close();
 
-    QString error;
-    const auto decoded = SoundServerSupport::decodeToWav(path, &error);
-    ASSERT_TRUE(decoded) << error.toStdString();
-    const auto wav = TestSupport::WavFile::read(*decoded, &error);
-    ASSERT_TRUE(wav) << error.toStdString();
-    EXPECT_EQ(wav->sampleRate, 48000);
-    EXPECT_EQ(wav->channels, 1);
-    EXPECT_GE(wav->seconds(), 0.9);
-    EXPECT_LE(wav->seconds(), 1.6);
-    EXPECT_TRUE(holdsTheTone(wav->channel(0), wav->sampleRate));
+    const MediaFacts media = probeMedia(path);
+    ASSERT_TRUE(media.decoded) << media.error.toStdString();
+    EXPECT_EQ(media.sampleRate, 48000);
+    EXPECT_EQ(media.channels, 1);
+    EXPECT_GE(media.seconds, 0.9);
+    EXPECT_LE(media.seconds, 1.6);
+    EXPECT_TRUE(holdsTheTone(media.channel(0), media.sampleRate));
 }
 
 TEST_F(RecorderOnTheSoundServerTest, TheExportNamesTheApplicationAndKeepsTheRecordingAndItsAttributes)
@@ -200,13 +198,10 @@ TEST_F(RecorderOnTheSoundServerTest, TheExportNamesTheApplicationAndKeepsTheReco
     EXPECT_EQ(readExtendedAttribute(QFile::encodeName(path), "com.apple.metadata:kMDItemCreator"), "creator");
     EXPECT_FALSE(extendedAttributeNames(url).contains("com.apple.quarantine"));
 
-    QString error;
-    const auto decoded = SoundServerSupport::decodeToWav(path, &error);
-    ASSERT_TRUE(decoded) << error.toStdString();
-    const auto wav = TestSupport::WavFile::read(*decoded, &error);
-    ASSERT_TRUE(wav) << error.toStdString();
-    EXPECT_EQ(wav->channels, 2);
-    EXPECT_TRUE(holdsTheTone(wav->channel(0), wav->sampleRate));
+    const MediaFacts media = probeMedia(path);
+    ASSERT_TRUE(media.decoded) << media.error.toStdString();
+    EXPECT_EQ(media.channels, 2);
+    EXPECT_TRUE(holdsTheTone(media.channel(0), media.sampleRate));
 }
 
 } // namespace

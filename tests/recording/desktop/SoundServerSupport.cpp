@@ -1,10 +1,8 @@
 #include "SoundServerSupport.h"
 
-#include "Command.h"
 #include "Pactl.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -28,21 +26,6 @@ std::vector<CaptureStream> captureStreamsOfThisProcess()
         }
     }
     return streams;
-}
-
-std::optional<QString> decodeToWav(const QString &path, QString *error)
-{
-    const QString wav = path + QStringLiteral(".decoded.wav");
-    const auto result = TestSupport::runCommand(QStringLiteral("gst-launch-1.0"),
-        { "-q", "filesrc", "location=" + path, "!", "decodebin", "!", "audioconvert", "!",
-            "audio/x-raw,format=S16LE", "!", "wavenc", "!", "filesink", "location=" + wav });
-    if (!result.succeeded() || !QFileInfo::exists(wav)) {
-        if (error) {
-            *error = result.describe();
-        }
-        return std::nullopt;
-    }
-    return wav;
 }
 
 } // namespace SoundServerSupport

@@ -2,7 +2,6 @@
 
 #include <QString>
 
-#include <optional>
 #include <vector>
 
 namespace SoundServerSupport {
@@ -15,9 +14,5 @@ struct CaptureStream
 };
 
 std::vector<CaptureStream> captureStreamsOfThisProcess();
-
-// Decodes any audio file the media framework reads into a 16-bit WAV file of the same rate and
-// channels; returns nothing when it cannot.
-std::optional<QString> decodeToWav(const QString &path, QString *error = nullptr);
 
 } // namespace SoundServerSupport

@@ -1,4 +1,4 @@
-#include "MediaProbe.h"
+#include "platform/audio/probe/MediaProbe.h"
 
 #include "platform/audio/GstSupport.h"
 
