@@ -31,6 +31,17 @@ concept QtHashable = requires(const T &value)
 template<typename T>
 concept HashableValue = std::equality_comparable<T> &&(StdHashable<T> || QtHashable<T>);
 
+// The hash of a value through std::hash where it has one, else through qHash.
+template<HashableValue T>
+std::size_t hashOf(const T &value)
+{
+    if constexpr (StdHashable<T>) {
+        return std::hash<T> {}(value);
+    } else {
+        return qHash(value, std::size_t { 0 });
+    }
+}
+
 // Any hashable value behind one type. Values of different types are never equal.
 class AnyHashable
 {
@@ -87,14 +98,7 @@ private:
             return value == static_cast<const Holder &>(other).value;
         }
 
-        std::size_t hash() const override
-        {
-            if constexpr (StdHashable<T>) {
-                return std::hash<T> {}(value);
-            } else {
-                return qHash(value, std::size_t { 0 });
-            }
-        }
+        std::size_t hash() const override { return hashOf(value); }
 
         const std::type_info &type() const override { return typeid(T); }
 

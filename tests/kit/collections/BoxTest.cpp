@@ -1,0 +1,159 @@
+#include "kit/collections/Box.h"
+#include "kit/collections/LazyBox.h"
+#include "kit/collections/WeakArray.h"
+#include "kit/collections/WeakBox.h"
+
+#include <gtest/gtest.h>
+
+#include <QObject>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Account
+{
+    int number = 0;
+    QString owner;
+
+    void setOwner(QString name) { owner = std::move(name); }
+    friend bool operator==(const Account &left, const Account &right) { return left.number == right.number; }
+    friend bool operator<(const Account &left, const Account &right) { return left.number < right.number; }
+    friend bool operator>(const Account &left, const Account &right) { return right < left; }
+    friend bool operator<=(const Account &left, const Account &right) { return !(right < left); }
+    friend bool operator>=(const Account &left, const Account &right) { return !(left < right); }
+};
+
+} // namespace
+
+template<>
+struct std::hash<Account>
+{
+    std::size_t operator()(const Account &account) const { return std::hash<int> {}(account.number); }
+};
+
+TEST(Box, ComparesHashesAndDescribesTheValueNotTheBox)
+{
+    const Box<int> five(5);
+    const Box<int> otherFive(5);
+    const MutableBox<int> six(6);
+    EXPECT_EQ(five, otherFive);
+    EXPECT_EQ(std::hash<Box<int>> {}(five), std::hash<Box<int>> {}(otherFive));
+    EXPECT_LT(five, Box<int>(6));
+    EXPECT_EQ(five.debugDescription(), QStringLiteral("Box(5)"));
+    EXPECT_EQ(six.debugDescription(), QStringLiteral("MutableBox(6)"));
+    EXPECT_EQ(Box<QString>(QStringLiteral("x")).description(), QStringLiteral("\"x\""));
+
+    MutableBox<int> changing(1);
+    changing.setWrappedValue(2);
+    ++changing.wrappedValue();
+    EXPECT_EQ(changing, MutableBox<int>(3));
+}
+
+TEST(LazyBox, ComputesOnceForManyConcurrentFirstReaders)
+{
+    std::atomic<int> calls = 0;
+    LazyBox<std::vector<int>> box([&calls] {
+        ++calls;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return std::vector<int> { 1, 2, 3 };
+    });
+    EXPECT_EQ(calls, 0) << "nothing runs at creation";
+
+    std::atomic<bool> go = false;
+    std::vector<const std::vector<int> *> seen(8, nullptr);
+    std::vector<std::thread> readers;
+    for (std::size_t index = 0; index < seen.size(); ++index) {
+        readers.emplace_back([&, index] {
+            while (!go) {
+                std::this_thread::yield();
+            }
+            seen[index] = &box.wrappedValue();
+        });
+    }
+    go = true;
+    for (std::thread &reader : readers) {
+        reader.join();
+    }
+    EXPECT_EQ(calls, 1);
+    for (const auto *value : seen) {
+        EXPECT_EQ(value, &box.wrappedValue());
+    }
+    EXPECT_EQ(box.wrappedValue(), (std::vector<int> { 1, 2, 3 }));
+}
+
+TEST(LazyBox, ComputationThatThrowsIsTriedAgain)
+{
+    int calls = 0;
+    LazyBox<int> box([&calls] {
+        if (++calls == 1) {
+            throw std::runtime_error("not yet");
+        }
+        return 7;
+    });
+    EXPECT_THROW(box.wrappedValue(), std::runtime_error);
+    EXPECT_EQ(box.wrappedValue(), 7);
+    EXPECT_EQ(calls, 2);
+}
+
+TEST(WeakBox, ReadsEmptyAndIgnoresWritesOnceTheObjectIsGone)
+{
+    auto account = std::make_shared<Account>(Account { 1, QStringLiteral("Ada") });
+    WeakBox<Account> box(account);
+    EXPECT_EQ(box.read(&Account::owner), QStringLiteral("Ada"));
+    box.write(&Account::number, 2);
+    box.write(&Account::setOwner, QStringLiteral("Bea"));
+    box.write(&Account::number, std::nullopt);
+    EXPECT_EQ(account->number, 2);
+    EXPECT_EQ(account->owner, QStringLiteral("Bea"));
+    EXPECT_EQ(account.use_count(), 1) << "the box does not keep the object";
+
+    account.reset();
+    EXPECT_TRUE(box.isNil());
+    EXPECT_EQ(box.wrappedValue(), nullptr);
+    EXPECT_EQ(box.read(&Account::number), std::nullopt);
+    box.write(&Account::number, 3);
+    box.write(&Account::setOwner, QStringLiteral("Cy"));
+}
+
+TEST(WeakBox, ObjectsThatAreGoneCountAsNone)
+{
+    auto first = std::make_shared<Account>(Account { 1, {} });
+    auto second = std::make_shared<Account>(Account { 2, {} });
+    auto equalToFirst = std::make_shared<Account>(Account { 1, {} });
+    const WeakBox<Account> firstBox(first);
+    const WeakBox<Account> secondBox(second);
+    const WeakBox<Account> equalBox(equalToFirst);
+    const std::hash<WeakBox<Account>> hash;
+
+    EXPECT_EQ(firstBox, equalBox);
+    EXPECT_EQ(hash(firstBox), hash(equalBox));
+    EXPECT_LT(firstBox, secondBox);
+
+    second.reset();
+    EXPECT_NE(firstBox, secondBox);
+    EXPECT_FALSE(firstBox < secondBox);
+    EXPECT_FALSE(secondBox < firstBox);
+
+    first.reset();
+    EXPECT_EQ(firstBox, secondBox);
+    EXPECT_FALSE(firstBox < secondBox);
+    EXPECT_EQ(hash(firstBox), hash(secondBox));
+    EXPECT_NE(hash(firstBox), hash(equalBox));
+}
+
+TEST(WeakArray, KeepsEntriesOfObjectsThatAreGone)
+{
+    auto first = std::make_unique<QObject>();
+    auto second = std::make_unique<QObject>();
+    auto third = std::make_unique<QObject>();
+    const WeakArray<QObject> array { first.get(), second.get(), third.get() };
+    second.reset();
+    EXPECT_EQ(array.count(), 3u);
+    EXPECT_EQ(std::vector<QObject *>(array.begin(), array.end()),
+        (std::vector<QObject *> { first.get(), nullptr, third.get() }));
+    EXPECT_EQ(array[2], third.get());
+}

@@ -1,0 +1,177 @@
+#include "kit/collections/EnumCaseMap.h"
+#include "kit/collections/IndexedCollection.h"
+#include "kit/collections/NeighborSequence.h"
+#include "kit/collections/OrderedSet.h"
+
+#include <gtest/gtest.h>
+
+#include <QString>
+
+#include <algorithm>
+#include <ranges>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Set = OrderedSet<int>;
+using Ints = std::vector<int>;
+
+static_assert(std::ranges::random_access_range<Set>);
+static_assert(std::ranges::random_access_range<IndexedCollection<std::vector<QString>>>);
+
+enum class Color { red, green, blue };
+
+} // namespace
+
+template<>
+struct EnumCases<Color>
+{
+    static std::vector<Color> all() { return { Color::red, Color::green, Color::blue }; }
+};
+
+TEST(OrderedSet, KeepsFirstInsertionOrder)
+{
+    Set set(Ints { 3, 1, 3, 2, 1 });
+    EXPECT_EQ(set.contents(), (Ints { 3, 1, 2 }));
+    EXPECT_FALSE(set.append(1));
+    EXPECT_EQ(set.contents(), (Ints { 3, 1, 2 }));
+    EXPECT_EQ(std::ranges::find(set, 2) - set.begin(), 2);
+    EXPECT_EQ(set[1], 1);
+
+    EXPECT_EQ(set.remove(1), 1);
+    EXPECT_EQ(set.contents(), (Ints { 3, 2 }));
+    EXPECT_FALSE(set.contains(1));
+    EXPECT_EQ(set.remove(1), std::nullopt);
+    EXPECT_TRUE(set.append(1));
+    EXPECT_EQ(set.contents(), (Ints { 3, 2, 1 }));
+}
+
+TEST(OrderedSet, RemovingAtTheEndsKeepsMembershipInStep)
+{
+    Set set { 3, 1, 2 };
+    EXPECT_EQ(set.removeLast(), 2);
+    EXPECT_EQ(set.contents(), (Ints { 3, 1 }));
+    EXPECT_TRUE(set.append(2));
+    EXPECT_EQ(set.contents(), (Ints { 3, 1, 2 }));
+    EXPECT_EQ(set.removeFirst(), 3);
+    EXPECT_FALSE(set.contains(3));
+    EXPECT_TRUE(set.append(3));
+    EXPECT_EQ(set.contents(), (Ints { 1, 2, 3 }));
+
+    for (const bool keepingCapacity : { true, false }) {
+        Set emptied { 1, 2 };
+        emptied.removeAll(keepingCapacity);
+        EXPECT_TRUE(emptied.isEmpty());
+        EXPECT_FALSE(emptied.contains(1));
+        EXPECT_THROW(emptied.removeFirst(), std::out_of_range);
+        EXPECT_THROW(emptied.removeLast(), std::out_of_range);
+        EXPECT_TRUE(emptied.append(1));
+    }
+}
+
+TEST(OrderedSet, EqualityDependsOnOrder)
+{
+    EXPECT_EQ((Set { 1, 2 }), (Set { 1, 2, 1 }));
+    EXPECT_NE((Set { 1, 2 }), (Set { 2, 1 }));
+}
+
+TEST(EnumCaseMap, WalksTheCasesLeftInDeclarationOrder)
+{
+    const std::unordered_map<Color, int> values { { Color::red, 1 }, { Color::green, 2 },
+        { Color::blue, 3 } };
+    struct Case
+    {
+        std::vector<Color> excluded;
+        std::vector<Color> keys;
+    };
+    for (const Case &test : { Case { {}, { Color::red, Color::green, Color::blue } },
+             Case { { Color::green }, { Color::red, Color::blue } } }) {
+        const EnumCaseMap<Color, int> map(values, test.excluded);
+        std::vector<Color> walked;
+        for (const auto &[key, value] : map) {
+            walked.push_back(key);
+            EXPECT_EQ(value, values.at(key));
+        }
+        EXPECT_EQ(walked, test.keys);
+        EXPECT_EQ(map.keys(), test.keys);
+        EXPECT_EQ(map.count(), test.keys.size());
+        EXPECT_EQ(map.values().size(), 3u);
+        EXPECT_EQ(map[map.count() - 1].first, test.keys.back());
+    }
+}
+
+TEST(EnumCaseMap, ReplacingAValueKeepsTheCases)
+{
+    EnumCaseMap<Color, int> map(
+        { { Color::red, 1 }, { Color::green, 2 }, { Color::blue, 3 } }, { Color::green });
+    map.setValue(Color::green, 20);
+    map[Color::blue] += 30;
+    EXPECT_EQ(map[Color::green], 20);
+    EXPECT_EQ(map.keys(), (std::vector<Color> { Color::red, Color::blue }));
+    EXPECT_EQ(map[1], std::pair(Color::blue, 33));
+    EXPECT_EQ(map.count(), 2u);
+
+    EnumCaseMap<Color, int> partial({ { Color::red, 1 } });
+    EXPECT_THROW(partial.setValue(Color::blue, 3), std::out_of_range);
+    EXPECT_THROW(partial[1], std::out_of_range);
+}
+
+TEST(IndexedCollection, PairsPositionsWithElements)
+{
+    const std::vector<QString> lines { "zero", "one", "two", "three", "four", "five", "six" };
+    using Pair = std::pair<std::size_t, QString>;
+
+    const auto slice = indexedSlice(lines, 2, 5);
+    const std::vector<Pair> expected { { 2, "two" }, { 3, "three" }, { 4, "four" } };
+    EXPECT_EQ(std::vector<Pair>(slice.begin(), slice.end()), expected);
+    EXPECT_EQ(slice[3], (Pair { 3, "three" }));
+    EXPECT_EQ(slice.end() - slice.begin(), 3);
+    EXPECT_EQ((*(slice.end() - 1)).first, 4u);
+    EXPECT_EQ(slice.endIndex(), 5u);
+
+    const IndexedCollection whole(lines);
+    EXPECT_EQ(whole[6], (Pair { 6, "six" }));
+    EXPECT_TRUE(IndexedCollection(std::vector<QString>()).isEmpty());
+}
+
+TEST(NeighborSequence, GivesEachElementItsNeighbours)
+{
+    using Neighbors = NeighborSequence<std::ranges::ref_view<const Ints>>::Neighbors;
+    struct Case
+    {
+        Ints input;
+        std::vector<Neighbors> expected;
+    };
+    const std::vector<Case> cases {
+        { { 1, 2, 3 }, { { std::nullopt, 1, 2 }, { 1, 2, 3 }, { 2, 3, std::nullopt } } },
+        { { 7 }, { { std::nullopt, 7, std::nullopt } } },
+        { {}, {} },
+    };
+    for (const Case &test : cases) {
+        std::vector<Neighbors> seen;
+        for (const Neighbors &neighbors : neighbors(test.input)) {
+            seen.push_back(neighbors);
+        }
+        EXPECT_EQ(seen, test.expected);
+    }
+}
+
+TEST(NeighborSequence, ReadsTheBaseOneElementAheadOfTheDelivered)
+{
+    const Ints input { 1, 2, 3 };
+    int reads = 0;
+    auto sequence = neighbors(input | std::views::transform([&reads](int value) {
+        ++reads;
+        return value;
+    }));
+    auto iterator = sequence.begin();
+    EXPECT_EQ(reads, 2) << "the first triple and its next element";
+    ++iterator;
+    EXPECT_EQ((*iterator).current, 2);
+    EXPECT_EQ(reads, 3);
+    ++iterator;
+    ++iterator;
+    EXPECT_TRUE(iterator == sequence.end());
+    EXPECT_EQ(reads, 3);
+}
