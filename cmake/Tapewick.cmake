@@ -43,26 +43,35 @@ function(tapewick_warnings target)
   endif()
 endfunction()
 
-# tapewick_library(<target> [LINK <libs>...])
-# Builds every .cpp/.h in the calling folder into a static library; includes are
-# written from src/ ("platform/events/Subject.h").
+# The .cpp/.h files of the calling folder and of the given subfolders of it.
+function(tapewick_glob_sources out)
+  set(patterns)
+  foreach(folder IN ITEMS . ${ARGN})
+    list(APPEND patterns ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.h)
+  endforeach()
+  file(GLOB sources CONFIGURE_DEPENDS ${patterns})
+  set(${out} ${sources} PARENT_SCOPE)
+endfunction()
+
+# tapewick_library(<target> [SUBFOLDERS <folders>...] [LINK <libs>...])
+# Builds every .cpp/.h in the calling folder (and the given subfolders) into a static
+# library; includes are written from src/ ("platform/events/Subject.h").
 function(tapewick_library target)
-  cmake_parse_arguments(ARG "" "" "LINK" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  cmake_parse_arguments(ARG "" "" "LINK;SUBFOLDERS" ${ARGN})
+  tapewick_glob_sources(sources ${ARG_SUBFOLDERS})
   add_library(${target} STATIC ${sources})
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${target} PUBLIC ${ARG_LINK})
   tapewick_warnings(${target})
 endfunction()
 
-# tapewick_test(<name> [DESKTOP] [LINK <libs>...])
-# Builds every .cpp in the calling folder into one GoogleTest executable and
+# tapewick_test(<name> [DESKTOP] [SUBFOLDERS <folders>...] [LINK <libs>...])
+# Builds every .cpp in the calling folder (and the given subfolders) into one GoogleTest executable and
 # registers each test case with CTest. DESKTOP tests run inside the private test
 # desktop (X server, session bus, sound server) started by the `desktop` fixture.
 function(tapewick_test name)
-  cmake_parse_arguments(ARG "DESKTOP" "" "LINK" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  cmake_parse_arguments(ARG "DESKTOP" "" "LINK;SUBFOLDERS" ${ARGN})
+  tapewick_glob_sources(sources ${ARG_SUBFOLDERS})
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_LINK} tapewick_test_support)
   tapewick_warnings(${name})

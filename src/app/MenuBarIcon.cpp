@@ -1,6 +1,6 @@
 #include "app/MenuBarIcon.h"
 
-#include "kit/foundation/ProgrammingError.h"
+#include "kit/foundation/errors/ProgrammingError.h"
 #include "kit/ui/CircleImage.h"
 #include "kit/ui/SymbolImage.h"
 

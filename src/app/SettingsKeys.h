@@ -2,7 +2,7 @@
 
 #include "app/BookmarkDefaults.h"
 #include "app/MenuBarIcon.h"
-#include "kit/foundation/SandboxURLBookmark.h"
+#include "kit/foundation/files/SandboxURLBookmark.h"
 #include "preferences/Defaults.h"
 
 #include <optional>

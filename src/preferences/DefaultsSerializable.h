@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/foundation/JsonCoding.h"
+#include "kit/foundation/values/JsonCoding.h"
 #include "preferences/KeyedArchive.h"
 #include "preferences/PropertyCast.h"
 #include "preferences/RawRepresentable.h"

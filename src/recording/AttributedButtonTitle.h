@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/foundation/AttributedString.h"
+#include "kit/foundation/text/AttributedString.h"
 #include "platform/desktop/StatusButtonTitle.h"
 
 // A status button title laid out by the kit's text, so that fixed-width digits

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/foundation/Error.h"
+#include "kit/foundation/errors/Error.h"
 #include "platform/audio/HardwareDevice.h"
 #include "recording/AudioTransportType.h"
 

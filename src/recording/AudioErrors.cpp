@@ -1,6 +1,6 @@
 #include "recording/AudioErrors.h"
 
-#include "kit/foundation/ErrorUserInfoKeys.h"
+#include "kit/foundation/errors/ErrorUserInfoKeys.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/foundation/NSError.h"
+#include "kit/foundation/errors/NSError.h"
 #include "platform/audio/AudioError.h"
 
 // How failures of the audio stand-ins reach the rest of the program: platform errors in the

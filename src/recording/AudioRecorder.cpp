@@ -6,9 +6,9 @@
 #include "recording/InputMonitor.h"
 #include "recording/PausableRepeatingTimer.h"
 
-#include "kit/foundation/ErrorPresentation.h"
-#include "kit/foundation/ErrorReporting.h"
-#include "kit/foundation/NSError.h"
+#include "kit/foundation/errors/ErrorPresentation.h"
+#include "kit/foundation/errors/ErrorReporting.h"
+#include "kit/foundation/errors/NSError.h"
 #include "platform/audio/AudioFileRecorder.h"
 
 #include <QLoggingCategory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/foundation/Error.h"
+#include "kit/foundation/errors/Error.h"
 #include "platform/desktop/StatusBarButton.h"
 #include "platform/events/AnyCancellable.h"
 #include "platform/events/CancellableSet.h"

@@ -3,8 +3,8 @@
 #include "recording/AudioErrors.h"
 #include "recording/AudioPlatform.h"
 
-#include "kit/foundation/ErrorPresentation.h"
-#include "kit/foundation/ErrorReporting.h"
+#include "kit/foundation/errors/ErrorPresentation.h"
+#include "kit/foundation/errors/ErrorReporting.h"
 #include "platform/audio/AudioMonitorEngine.h"
 
 InputMonitor::InputMonitor()

@@ -3,14 +3,14 @@
 #include "recording/AudioErrors.h"
 #include "recording/AudioPlatform.h"
 
-#include "kit/foundation/Errno.h"
-#include "kit/foundation/ErrorReporting.h"
-#include "kit/foundation/ExtendedAttributes.h"
-#include "kit/foundation/FileOperations.h"
-#include "kit/foundation/FoundationHooks.h"
-#include "kit/foundation/GeneralError.h"
-#include "kit/foundation/ResourceValues.h"
-#include "kit/foundation/UniqueTemporaryDirectories.h"
+#include "kit/foundation/errors/Errno.h"
+#include "kit/foundation/errors/ErrorReporting.h"
+#include "kit/foundation/errors/GeneralError.h"
+#include "kit/foundation/files/ExtendedAttributes.h"
+#include "kit/foundation/files/FileOperations.h"
+#include "kit/foundation/files/ResourceValues.h"
+#include "kit/foundation/files/UniqueTemporaryDirectories.h"
+#include "kit/foundation/system/FoundationHooks.h"
 #include "platform/audio/AudioExporter.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/foundation/Duration.h"
+#include "kit/foundation/time/Duration.h"
 #include "platform/events/AnyPublisher.h"
 #include "platform/events/CurrentValueSubject.h"
 #include "platform/events/Void.h"

@@ -1,6 +1,6 @@
 #include "recording/RecordingFilename.h"
 
-#include "kit/foundation/ResourceValues.h"
+#include "kit/foundation/files/ResourceValues.h"
 
 #include <QLocale>
 

@@ -3,7 +3,7 @@
 #include "recording/DateTemplate.h"
 #include "recording/RecordingFilename.h"
 
-#include "kit/foundation/StringHelpers.h"
+#include "kit/foundation/text/StringHelpers.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/foundation/SandboxURLBookmark.h"
+#include "kit/foundation/files/SandboxURLBookmark.h"
 #include "platform/events/AnyPublisher.h"
 
 #include <QIcon>

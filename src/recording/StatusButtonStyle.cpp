@@ -1,6 +1,6 @@
 #include "recording/StatusButtonStyle.h"
 
-#include "kit/foundation/TimeFormatting.h"
+#include "kit/foundation/time/TimeFormatting.h"
 #include "kit/ui/DrawnIconEngine.h"
 
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/foundation/AttributedString.h"
+#include "kit/foundation/text/AttributedString.h"
 
 #include <QColor>
 #include <QIcon>

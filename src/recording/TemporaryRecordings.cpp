@@ -1,6 +1,6 @@
 #include "recording/TemporaryRecordings.h"
 
-#include "kit/foundation/UniqueTemporaryDirectories.h"
+#include "kit/foundation/files/UniqueTemporaryDirectories.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "kit/foundation/TimeFormatting.h"
+#include "kit/foundation/time/TimeFormatting.h"
 #include "platform/desktop/StatusBarButton.h"
 #include "recording/AttributedButtonTitle.h"
 

@@ -2,7 +2,7 @@
 
 #include "recording/AudioPlatform.h"
 
-#include "kit/foundation/FoundationHooks.h"
+#include "kit/foundation/system/FoundationHooks.h"
 
 namespace AudioDoubles {
 

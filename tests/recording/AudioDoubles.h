@@ -5,7 +5,7 @@
 #include "platform/audio/doubles/FakeFileRecorder.h"
 #include "platform/audio/doubles/FakeMonitorEngine.h"
 
-#include "kit/foundation/Error.h"
+#include "kit/foundation/errors/Error.h"
 
 #include <QString>
 #include <QVariantMap>

@@ -8,9 +8,9 @@
 #include "recording/InputMonitor.h"
 #include "recording/RecordingSettings.h"
 
-#include "kit/foundation/ExtendedAttributes.h"
-#include "kit/foundation/FoundationHooks.h"
-#include "kit/foundation/PropertyList.h"
+#include "kit/foundation/files/ExtendedAttributes.h"
+#include "kit/foundation/files/PropertyList.h"
+#include "kit/foundation/system/FoundationHooks.h"
 #include "kit/ui/Pasteboard.h"
 #include "platform/audio/FourCharCode.h"
 #include "platform/audio/SystemSoundPlayer.h"

@@ -8,10 +8,10 @@
 #include "recording/RecordingFilename.h"
 #include "recording/TemporaryRecordings.h"
 
-#include "kit/foundation/ExtendedAttributes.h"
-#include "kit/foundation/FoundationHooks.h"
-#include "kit/foundation/GeneralError.h"
-#include "kit/foundation/UniqueTemporaryDirectories.h"
+#include "kit/foundation/errors/GeneralError.h"
+#include "kit/foundation/files/ExtendedAttributes.h"
+#include "kit/foundation/files/UniqueTemporaryDirectories.h"
+#include "kit/foundation/system/FoundationHooks.h"
 
 #include <QCoro/QCoroTask>
 #include <QDir>

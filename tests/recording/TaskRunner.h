@@ -2,7 +2,7 @@
 
 #include "EventLoop.h"
 
-#include "kit/foundation/Error.h"
+#include "kit/foundation/errors/Error.h"
 
 #include <QCoro/QCoroTask>
 

@@ -2,9 +2,9 @@
 
 #include "kit/services/AlertBuilder.h"
 
-#include "kit/foundation/ErrorRecoveryAttempter.h"
-#include "kit/foundation/ErrorUserInfoKeys.h"
-#include "kit/foundation/NSError.h"
+#include "kit/foundation/errors/ErrorRecoveryAttempter.h"
+#include "kit/foundation/errors/ErrorUserInfoKeys.h"
+#include "kit/foundation/errors/NSError.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

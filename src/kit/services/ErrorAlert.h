@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/foundation/Error.h"
+#include "kit/foundation/errors/Error.h"
 
 #include <QMessageBox>
 #include <QObject>

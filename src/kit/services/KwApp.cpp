@@ -6,7 +6,7 @@
 #include "kit/services/KwKit.h"
 #include "kit/services/ServiceTexts.h"
 
-#include "kit/foundation/FoundationHooks.h"
+#include "kit/foundation/system/FoundationHooks.h"
 #include "platform/crashreport/CrashReporter.h"
 #include "platform/events/MainThread.h"
 #include "platform/userdefaults/UserDefaults.h"

@@ -2,8 +2,8 @@
 
 #include "kit/services/KwApp.h"
 
-#include "kit/foundation/ErrorUserInfoKeys.h"
-#include "kit/foundation/MessageCode.h"
+#include "kit/foundation/errors/ErrorUserInfoKeys.h"
+#include "kit/foundation/errors/MessageCode.h"
 #include "platform/crashreport/CrashReporter.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/foundation/NSError.h"
+#include "kit/foundation/errors/NSError.h"
 
 #include <QString>
 #include <QVariantMap>

@@ -3,8 +3,8 @@
 #include "kit/services/KwApp.h"
 #include "kit/services/KwAppErrorReporting.h"
 
-#include "kit/foundation/ErrorPresentation.h"
-#include "kit/foundation/GeneralError.h"
+#include "kit/foundation/errors/ErrorPresentation.h"
+#include "kit/foundation/errors/GeneralError.h"
 
 #include <QCoreApplication>
 #include <QDir>

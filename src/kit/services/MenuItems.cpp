@@ -6,9 +6,9 @@
 #include "kit/services/KwMenu.h"
 #include "kit/services/ServiceTexts.h"
 
-#include "kit/foundation/FileLocations.h"
-#include "kit/foundation/MenuItemCancellables.h"
-#include "kit/foundation/TextFont.h"
+#include "kit/foundation/files/FileLocations.h"
+#include "kit/foundation/objects/MenuItemCancellables.h"
+#include "kit/foundation/text/TextFont.h"
 #include "preferences/Defaults.h"
 
 #include <QMenu>

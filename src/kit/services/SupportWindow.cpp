@@ -5,7 +5,7 @@
 #include "kit/services/KwApp.h"
 #include "kit/services/ServiceTexts.h"
 
-#include "kit/foundation/FileLocations.h"
+#include "kit/foundation/files/FileLocations.h"
 #include "platform/userdefaults/UserDefaults.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "kit/ui/Buttons.h"
 
-#include "kit/foundation/FoundationHooks.h"
+#include "kit/foundation/system/FoundationHooks.h"
 #include "kit/ui/SymbolImage.h"
 #include "platform/events/MainThread.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/foundation/Binding.h"
+#include "kit/foundation/objects/Binding.h"
 #include "kit/ui/Label.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/foundation/TextFont.h"
+#include "kit/foundation/text/TextFont.h"
 
 #include <QFont>
 

@@ -1,6 +1,6 @@
 #include "kit/ui/Pasteboard.h"
 
-#include "kit/foundation/FoundationHooks.h"
+#include "kit/foundation/system/FoundationHooks.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #include "kit/ui/SecondaryTextStyle.h"
 
-#include "kit/foundation/TextFont.h"
+#include "kit/foundation/text/TextFont.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/foundation/HashableType.h"
+#include "kit/foundation/objects/HashableType.h"
 #include "kit/ui/KwWindow.h"
 
 #include <QObject>

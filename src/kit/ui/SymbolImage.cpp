@@ -1,6 +1,6 @@
 #include "kit/ui/SymbolImage.h"
 
-#include "kit/foundation/TextFont.h"
+#include "kit/foundation/text/TextFont.h"
 #include "kit/ui/DrawnIconEngine.h"
 
 #include <QFile>

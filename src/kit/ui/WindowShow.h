@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/foundation/Duration.h"
+#include "kit/foundation/time/Duration.h"
 
 #include <QEasingCurve>
 

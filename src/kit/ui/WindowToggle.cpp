@@ -1,6 +1,6 @@
 #include "kit/ui/WindowToggle.h"
 
-#include "kit/foundation/FoundationHooks.h"
+#include "kit/foundation/system/FoundationHooks.h"
 #include "kit/ui/ActivationPolicy.h"
 
 #include <QWidget>

@@ -3,7 +3,7 @@
 
 #include "EventLoop.h"
 
-#include "kit/foundation/GeneralError.h"
+#include "kit/foundation/errors/GeneralError.h"
 
 #include <QAbstractButton>
 #include <QWidget>

@@ -1,11 +1,11 @@
 #include "kit/services/KwApp.h"
 #include "kit/services/KwAppErrorReporting.h"
 
-#include "kit/foundation/CancellationError.h"
-#include "kit/foundation/ErrorUserInfoKeys.h"
-#include "kit/foundation/GeneralError.h"
-#include "kit/foundation/MessageCode.h"
-#include "kit/foundation/NSError.h"
+#include "kit/foundation/errors/CancellationError.h"
+#include "kit/foundation/errors/ErrorUserInfoKeys.h"
+#include "kit/foundation/errors/GeneralError.h"
+#include "kit/foundation/errors/MessageCode.h"
+#include "kit/foundation/errors/NSError.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "kit/services/KwApp.h"
 #include "kit/services/UserDefaultsChanges.h"
 
-#include "kit/foundation/UniqueTemporaryDirectories.h"
+#include "kit/foundation/files/UniqueTemporaryDirectories.h"
 #include "platform/userdefaults/UserDefaults.h"
 
 #include <QDir>

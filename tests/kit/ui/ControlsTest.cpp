@@ -1,4 +1,4 @@
-#include "kit/foundation/FoundationHooks.h"
+#include "kit/foundation/system/FoundationHooks.h"
 #include "kit/ui/Buttons.h"
 #include "kit/ui/EnumPicker.h"
 #include "kit/ui/FontHelpers.h"

@@ -1,4 +1,4 @@
-#include "kit/foundation/FoundationHooks.h"
+#include "kit/foundation/system/FoundationHooks.h"
 #include "kit/ui/ActivationPolicy.h"
 #include "kit/ui/MenuBarAppWindow.h"
 #include "kit/ui/SingletonWindowController.h"

@@ -9,9 +9,9 @@
 #include "recording/AudioRecorder.h"
 #include "recording/AudioRecorderController.h"
 
-#include "kit/foundation/ExtendedAttributes.h"
-#include "kit/foundation/FoundationHooks.h"
-#include "kit/foundation/PropertyList.h"
+#include "kit/foundation/files/ExtendedAttributes.h"
+#include "kit/foundation/files/PropertyList.h"
+#include "kit/foundation/system/FoundationHooks.h"
 #include "platform/desktop/StatusBarButton.h"
 
 #include <QCoreApplication>

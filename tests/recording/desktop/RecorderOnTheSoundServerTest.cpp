@@ -11,8 +11,8 @@
 #include "recording/AudioRecorder.h"
 #include "recording/MetadataExport.h"
 
-#include "kit/foundation/ExtendedAttributes.h"
-#include "kit/foundation/FoundationHooks.h"
+#include "kit/foundation/files/ExtendedAttributes.h"
+#include "kit/foundation/system/FoundationHooks.h"
 #include "platform/audio/AudioFileRecorder.h"
 
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "kit/foundation/BookmarkRecord.h"
+#include "kit/foundation/files/BookmarkRecord.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // A process for the signal tests: installs closures, says "ready" and waits for signals.
 //   order  - a handler installed earlier, then two closures; the second exits with the signal
 //   stuck  - one closure that never returns
-#include "kit/foundation/SignalHandler.h"
+#include "kit/foundation/system/SignalHandler.h"
 
 #include <QCoreApplication>
 

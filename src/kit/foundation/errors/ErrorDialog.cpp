@@ -1,0 +1,57 @@
+#include "kit/foundation/errors/ErrorDialog.h"
+
+#include "kit/foundation/errors/ErrorRecoveryAttempter.h"
+#include "kit/foundation/errors/ErrorUserInfoKeys.h"
+#include "kit/foundation/errors/NSError.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
+
+QMessageBox *ErrorDialog::create(const ErrorPtr &error, QWidget *window)
+{
+    const NSError bridged = error->bridged();
+    auto *box = new QMessageBox(window);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setIcon(QMessageBox::Warning);
+    box->setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
+    box->setText(bridged.localizedDescription());
+    if (const auto suggestion = bridged.recoverySuggestion()) {
+        box->setInformativeText(*suggestion);
+    }
+
+    const QVariantMap info = bridged.userInfo();
+    const QStringList titles = info.value(NSLocalizedRecoveryOptionsErrorKey).toStringList();
+    const auto attempter = info.value(NSRecoveryAttempterErrorKey).value<ErrorRecoveryAttempterPtr>();
+    if (titles.isEmpty()) {
+        box->setDefaultButton(box->addButton(QMessageBox::Ok));
+        return box;
+    }
+    for (qsizetype index = 0; index < titles.size(); ++index) {
+        QPushButton *button = box->addButton(titles.at(index), QMessageBox::AcceptRole);
+        if (index == 0) {
+            box->setDefaultButton(button);
+        }
+        QObject::connect(button, &QAbstractButton::clicked, box, [error, attempter, index] {
+            if (attempter) {
+                attempter->attemptRecovery(*error, index);
+            }
+        });
+    }
+    return box;
+}
+
+void ErrorDialog::show(const ErrorPtr &error, QWidget *window, std::function<void()> dismissed)
+{
+    QMessageBox *box = create(error, window);
+    if (dismissed) {
+        // Destruction covers both the user closing it and its window going away.
+        QObject::connect(box, &QObject::destroyed, [dismissed = std::move(dismissed)] { dismissed(); });
+    }
+    // open() would make every alert window-modal.
+    if (window) {
+        box->open();
+    } else {
+        box->show();
+    }
+}

@@ -1,0 +1,119 @@
+#include "kit/foundation/files/FileLocations.h"
+
+#include "kit/foundation/errors/CocoaError.h"
+#include "kit/foundation/errors/ErrorReporting.h"
+#include "kit/foundation/errors/ErrorUserInfoKeys.h"
+#include "kit/foundation/errors/GeneralError.h"
+#include "kit/foundation/files/UniqueTemporaryDirectories.h"
+#include "kit/foundation/system/FoundationHooks.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+QUrl directoryUrl(const QString &path)
+{
+    QString withSlash = path;
+    if (!withSlash.endsWith(u'/')) {
+        withSlash += u'/';
+    }
+    return QUrl::fromLocalFile(withSlash);
+}
+
+QString accountHome()
+{
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(static_cast<size_t>(size > 0 ? size : 16384));
+    struct passwd entry
+    {
+    };
+    struct passwd *result = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 && result
+        && result->pw_dir && result->pw_dir[0] != '\0') {
+        return QFile::decodeName(result->pw_dir);
+    }
+    // Without an account entry the environment's home is the only answer left.
+    return QDir::homePath();
+}
+
+} // namespace
+
+QUrl systemDirectory(QStandardPaths::StandardLocation location)
+{
+    const QString path = QStandardPaths::writableLocation(location);
+    if (!path.isEmpty()) {
+        return directoryUrl(path);
+    }
+    std::fprintf(
+        stderr, "Could not get system directory: no location of kind %d\n", static_cast<int>(location));
+    return directoryUrl(QDir(QDir::tempPath())
+                            .filePath(QStringLiteral("%1-%2-%3")
+                                          .arg(FoundationHooks::appName())
+                                          .arg(::getuid())
+                                          .arg(static_cast<int>(location))));
+}
+
+QUrl applicationDirectory(QStandardPaths::StandardLocation location)
+{
+    const QString path = QDir(systemDirectory(location).toLocalFile()).filePath(FoundationHooks::appName());
+    if (!QDir().mkpath(path)) {
+        (void)reported(GeneralError(QStringLiteral("Could not create the folder “%1”.").arg(path)));
+    }
+    return directoryUrl(path);
+}
+
+QUrl applicationSupportDirectory()
+{
+    static const QUrl directory = applicationDirectory(QStandardPaths::GenericDataLocation);
+    return directory;
+}
+
+QUrl applicationCacheDirectory()
+{
+    static const QUrl directory = applicationDirectory(QStandardPaths::GenericCacheLocation);
+    return directory;
+}
+
+QUrl realHomeDirectory()
+{
+    static const QUrl directory = directoryUrl(accountHome());
+    return directory;
+}
+
+const QUrl &rootDirectory()
+{
+    static const QUrl root = QUrl::fromLocalFile(QStringLiteral("/"));
+    return root;
+}
+
+QUrl writeTextToTemporaryFile(const QString &name, const QMimeType &contentType, const QString &text)
+{
+    const QDir directory(uniqueTemporaryDirectory().toLocalFile());
+    const QString suffix = contentType.preferredSuffix();
+    const QString fileName = suffix.isEmpty() || name.endsWith(u'.' + suffix) ? name : name + u'.' + suffix;
+    const QString path = directory.filePath(fileName);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.flush()) {
+        throw CocoaError(CocoaError::fileWriteUnknown,
+            { { NSFilePathErrorKey, path },
+                { NSLocalizedDescriptionKey,
+                    QStringLiteral("Could not write “%1”: %2").arg(fileName, file.errorString()) } });
+    }
+    return QUrl::fromLocalFile(path);
+}
+
+void quitAppAsync()
+{
+    if (auto *application = QCoreApplication::instance()) {
+        QMetaObject::invokeMethod(
+            application, [] { FoundationHooks::terminate(); }, Qt::QueuedConnection);
+    }
+}

@@ -1,0 +1,214 @@
+#include "kit/foundation/files/FileOperations.h"
+
+#include "kit/foundation/errors/CocoaError.h"
+#include "kit/foundation/errors/Errno.h"
+#include "kit/foundation/errors/ErrorUserInfoKeys.h"
+#include "kit/foundation/files/FileDescriptor.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+constexpr int numberedAttempts = 1000;
+constexpr int uuidAttempts = 16;
+
+[[noreturn]] void throwFileError(int code, const QString &path, const QString &action)
+{
+    QVariantMap info { { NSFilePathErrorKey, path },
+        { NSUnderlyingErrorKey, QVariant::fromValue(ErrorPtr(std::make_shared<Errno>(code))) } };
+    const QString name = QFileInfo(path).fileName();
+    switch (code) {
+    case EEXIST:
+        info.insert(NSLocalizedDescriptionKey,
+            QStringLiteral("“%1” couldn’t be %2 because an item with the same name already exists.")
+                .arg(name, action));
+        throw CocoaError(CocoaError::fileWriteFileExists, info);
+    case ENOENT:
+        info.insert(NSLocalizedDescriptionKey, QStringLiteral("The file “%1” doesn’t exist.").arg(name));
+        throw CocoaError(CocoaError::fileReadNoSuchFile, info);
+    default:
+        info.insert(NSLocalizedDescriptionKey,
+            QStringLiteral("“%1” couldn’t be %2: %3").arg(name, action, Errno(code).localizedDescription()));
+        throw CocoaError(CocoaError::fileWriteUnknown, info);
+    }
+}
+
+void removeItem(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir() && !info.isSymLink()) {
+        QDir(path).removeRecursively();
+    } else {
+        QFile::remove(path);
+    }
+}
+
+// Copies one regular file into a destination that must not exist yet.
+void copyFile(const QString &source, const QString &destination, const struct stat &status)
+{
+    const FileDescriptor input(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC));
+    if (input.get() < 0) {
+        throwFileError(errno, source, QStringLiteral("copied"));
+    }
+    const QByteArray target = QFile::encodeName(destination);
+    const FileDescriptor output(
+        ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, status.st_mode & 07777));
+    if (output.get() < 0) {
+        throwFileError(errno, destination, QStringLiteral("copied"));
+    }
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t count = ::read(input.get(), buffer, sizeof buffer);
+        if (count == 0) {
+            break;
+        }
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            const int code = errno;
+            ::unlink(target.constData());
+            throwFileError(code, source, QStringLiteral("copied"));
+        }
+        for (ssize_t written = 0; written < count;) {
+            const ssize_t step
+                = ::write(output.get(), buffer + written, static_cast<size_t>(count - written));
+            if (step < 0 && errno == EINTR) {
+                continue;
+            }
+            if (step < 0) {
+                const int code = errno;
+                ::unlink(target.constData());
+                throwFileError(code, destination, QStringLiteral("copied"));
+            }
+            written += step;
+        }
+    }
+    ::fchmod(output.get(), status.st_mode & 07777);
+    const struct timespec times[2] = { status.st_atim, status.st_mtim };
+    ::futimens(output.get(), times);
+}
+
+void copyTree(const QString &source, const QString &destination)
+{
+    struct stat status
+    {
+    };
+    if (::lstat(QFile::encodeName(source).constData(), &status) != 0) {
+        throwFileError(errno, source, QStringLiteral("copied"));
+    }
+    if (S_ISREG(status.st_mode)) {
+        copyFile(source, destination, status);
+        return;
+    }
+    if (S_ISLNK(status.st_mode)) {
+        if (::symlink(QFile::encodeName(QFile::symLinkTarget(source)).constData(),
+                QFile::encodeName(destination).constData())
+            != 0) {
+            throwFileError(errno, destination, QStringLiteral("copied"));
+        }
+        return;
+    }
+    if (!S_ISDIR(status.st_mode)) {
+        throwFileError(ENOTSUP, source, QStringLiteral("copied"));
+    }
+    if (::mkdir(QFile::encodeName(destination).constData(), 0700) != 0) {
+        throwFileError(errno, destination, QStringLiteral("copied"));
+    }
+    try {
+        const QDir directory(source);
+        for (const QString &name :
+            directory.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+            copyTree(directory.filePath(name), QDir(destination).filePath(name));
+        }
+    } catch (...) {
+        QDir(destination).removeRecursively();
+        throw;
+    }
+    ::chmod(QFile::encodeName(destination).constData(), status.st_mode & 07777);
+}
+
+void moveItem(const QString &source, const QString &destination)
+{
+    const QByteArray from = QFile::encodeName(source);
+    const QByteArray to = QFile::encodeName(destination);
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) {
+        return;
+    }
+    const int code = errno;
+    // Another file system, or one that cannot rename without replacing: copy, then remove.
+    if (code != EXDEV && code != EINVAL && code != ENOSYS) {
+        throwFileError(code, code == ENOENT ? source : destination, QStringLiteral("moved"));
+    }
+    copyTree(source, destination);
+    removeItem(source);
+}
+
+QString numberedName(const QString &path, const QString &number)
+{
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const bool hasExtension = dot > 0 && dot < name.size() - 1;
+    const QString stem = hasExtension ? name.left(dot) : name;
+    const QString extension = hasExtension ? name.mid(dot) : QString();
+    return info.dir().filePath(QStringLiteral("%1 (%2)%3").arg(stem, number, extension));
+}
+
+} // namespace
+
+void copyItem(const QUrl &source, const QUrl &destination, bool overwrite)
+{
+    const QString to = destination.toLocalFile();
+    struct stat from
+    {
+    };
+    struct stat existing
+    {
+    };
+    const bool sameItem = ::stat(QFile::encodeName(source.toLocalFile()).constData(), &from) == 0
+        && ::stat(QFile::encodeName(to).constData(), &existing) == 0 && from.st_dev == existing.st_dev
+        && from.st_ino == existing.st_ino;
+    // Removing the destination first would delete the source itself.
+    if (overwrite && !sameItem) {
+        removeItem(to);
+    }
+    copyTree(source.toLocalFile(), to);
+}
+
+QUrl copyOrMoveItemUniquely(const QUrl &source, const QUrl &destination, bool move)
+{
+    const QString base = destination.toLocalFile();
+    for (int attempt = 0; attempt <= numberedAttempts + uuidAttempts; ++attempt) {
+        QString candidate = base;
+        if (attempt > numberedAttempts) {
+            candidate = numberedName(base, QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper());
+        } else if (attempt > 0) {
+            candidate = numberedName(base, QString::number(attempt));
+        }
+        try {
+            if (move) {
+                moveItem(source.toLocalFile(), candidate);
+            } else {
+                copyTree(source.toLocalFile(), candidate);
+            }
+            return QUrl::fromLocalFile(candidate);
+        } catch (const CocoaError &error) {
+            if (error.code() != CocoaError::fileWriteFileExists
+                || attempt == numberedAttempts + uuidAttempts) {
+                throw;
+            }
+        }
+    }
+    Q_UNREACHABLE();
+}

@@ -1,0 +1,116 @@
+#include "kit/foundation/files/UniqueTemporaryDirectories.h"
+
+#include "kit/foundation/errors/Errno.h"
+#include "kit/foundation/errors/ErrorReporting.h"
+#include "kit/foundation/errors/GeneralError.h"
+#include "kit/foundation/files/FileDescriptor.h"
+#include "kit/foundation/files/FileOperations.h"
+#include "kit/foundation/system/FoundationHooks.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+QString safeAppName()
+{
+    QString name = FoundationHooks::appName();
+    name.replace(u'/', u'_');
+    return name;
+}
+
+GeneralError parentError(const QString &parent, const QString &problem)
+{
+    return GeneralError(QStringLiteral("Could not use the temporary folder “%1”: %2").arg(parent, problem));
+}
+
+QString uppercaseUuid()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+}
+
+} // namespace
+
+QString UniqueTemporaryDirectories::parentPath(const QString &base)
+{
+    return QDir(base).filePath(QStringLiteral("%1-%2").arg(safeAppName()).arg(::getuid()));
+}
+
+QUrl UniqueTemporaryDirectories::create(const QString &base)
+{
+    const QString parent = parentPath(base);
+    const QByteArray encoded = QFile::encodeName(parent);
+    if (::mkdir(encoded.constData(), 0700) != 0 && errno != EEXIST) {
+        throw parentError(parent, Errno(errno).localizedDescription());
+    }
+    // Checked through the open descriptor, so the directory cannot be swapped in between.
+    const FileDescriptor directory(
+        ::open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (directory.get() < 0) {
+        throw parentError(parent, Errno(errno).localizedDescription());
+    }
+    struct stat status
+    {
+    };
+    if (::fstat(directory.get(), &status) != 0) {
+        throw parentError(parent, Errno(errno).localizedDescription());
+    }
+    if (status.st_uid != ::getuid()) {
+        throw parentError(parent, QStringLiteral("it belongs to another user."));
+    }
+    if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        throw parentError(parent, QStringLiteral("other users can write to it."));
+    }
+
+    for (;;) {
+        const QString name = uppercaseUuid();
+        if (::mkdirat(directory.get(), QFile::encodeName(name).constData(), 0700) == 0) {
+            // The umask may only have taken bits away; make sure nothing was added either.
+            ::fchmodat(directory.get(), QFile::encodeName(name).constData(), 0700, 0);
+            return QUrl::fromLocalFile(QDir(parent).filePath(name));
+        }
+        if (errno != EEXIST) {
+            throw parentError(parent, Errno(errno).localizedDescription());
+        }
+    }
+}
+
+QUrl uniqueTemporaryDirectory(const std::optional<QUrl> &)
+{
+    try {
+        return UniqueTemporaryDirectories::create();
+    } catch (const Error &error) {
+        (void)reported(error.clone());
+    }
+    return makeUniqueTemporaryDirectory();
+}
+
+QUrl makeUniqueTemporaryDirectory()
+{
+    QByteArray pattern
+        = QFile::encodeName(QDir(QDir::tempPath()).filePath(safeAppName() + QStringLiteral("-XXXXXX")));
+    if (!::mkdtemp(pattern.data())) {
+        const int code = errno;
+        throw Errno(code,
+            QStringLiteral("Could not create a temporary folder in “%1”: %2")
+                .arg(QDir::tempPath(), Errno(code).localizedDescription()));
+    }
+    return QUrl::fromLocalFile(QFile::decodeName(pattern));
+}
+
+QUrl copyToUniqueTemporaryDirectory(const QUrl &file, const std::optional<QString> &filename)
+{
+    const QUrl directory = uniqueTemporaryDirectory();
+    const QString name = filename.value_or(QFileInfo(file.toLocalFile()).fileName());
+    const QUrl destination = QUrl::fromLocalFile(QDir(directory.toLocalFile()).filePath(name));
+    copyItem(file, destination, false);
+    return destination;
+}

@@ -1,0 +1,101 @@
+#include "kit/foundation/errors/CocoaError.h"
+#include "kit/foundation/files/PropertyList.h"
+
+#include <QDateTime>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSize>
+#include <QTimeZone>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The bytes Python's own property-list writer makes for `expression`.
+std::optional<QByteArray> plistlibBinary(const QString &expression)
+{
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+        { QStringLiteral("-c"),
+            QStringLiteral("import plistlib,sys; sys.stdout.buffer.write(plistlib.dumps(%1, "
+                           "fmt=plistlib.FMT_BINARY))")
+                .arg(expression) });
+    if (!python.waitForFinished(10000) || python.exitCode() != 0) {
+        return std::nullopt;
+    }
+    return python.readAllStandardOutput();
+}
+
+TEST(PropertyList, BinaryBytesMatchPythonsWriter)
+{
+    const std::vector<std::pair<QVariant, QString>> cases {
+        { QVariant(true), QStringLiteral("True") },
+        { QVariant(false), QStringLiteral("False") },
+        { QVariant(QStringLiteral("Tapewick 1.0")), QStringLiteral("'Tapewick 1.0'") },
+        { QVariant(QStringLiteral("Tâpe ✓")), QStringLiteral("'T\\u00e2pe \\u2713'") },
+        { QVariant(QString()), QStringLiteral("''") },
+    };
+    for (const auto &[value, expression] : cases) {
+        const auto expected = plistlibBinary(expression);
+        if (!expected) {
+            GTEST_SKIP() << "python3 is not available";
+        }
+        EXPECT_EQ(PropertyList::encodeBinary(value).toHex().toStdString(), expected->toHex().toStdString())
+            << expression.toStdString();
+    }
+}
+
+TEST(PropertyList, DecodesBinaryAndXmlAndRoundTripsContainers)
+{
+    const QByteArray xml
+        = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<true/>\n</plist>\n";
+    EXPECT_EQ(PropertyList::decode(xml), QVariant(true));
+
+    const QDateTime date(QDate(2024, 5, 17), QTime(8, 30, 15), QTimeZone::utc());
+    const QVariantMap map { { "name", QStringLiteral("a") }, { "count", qint64(42) }, { "ratio", 0.25 },
+        { "data", QByteArray("\x00\x01", 2) }, { "list", QVariantList { true, QStringLiteral("x") } },
+        { "when", date } };
+    const QVariantMap decoded = PropertyList::decode(PropertyList::encodeBinary(map)).toMap();
+    EXPECT_EQ(decoded.value("name"), QVariant(QStringLiteral("a")));
+    EXPECT_EQ(decoded.value("count").toLongLong(), 42);
+    EXPECT_DOUBLE_EQ(decoded.value("ratio").toDouble(), 0.25);
+    EXPECT_EQ(decoded.value("data").toByteArray(), QByteArray("\x00\x01", 2));
+    EXPECT_EQ(decoded.value("list").toList(), (QVariantList { true, QStringLiteral("x") }));
+    EXPECT_EQ(decoded.value("when").toDateTime(), date);
+}
+
+TEST(PropertyList, ValuesWithoutAPropertyListFormFailToEncode)
+{
+    try {
+        PropertyList::encodeBinary(QVariant());
+        FAIL() << "an invalid value must not encode";
+    } catch (const CocoaError &error) {
+        EXPECT_EQ(error.code(), CocoaError::propertyListWriteInvalid);
+    }
+    EXPECT_THROW(PropertyList::encodeBinary(QVariantList { QVariant::fromValue(QSize(1, 2)) }), CocoaError);
+}
+
+TEST(PropertyList, DamagedBytesFailAsCorruptAndNeverCrash)
+{
+    const QByteArray valid = PropertyList::encodeBinary(
+        QVariantMap { { "k", QVariantList { true, QStringLiteral("text"), qint64(7), QByteArray("xyz") } } });
+    QRandomGenerator random(20261206);
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray bytes = valid;
+        const int changes = 1 + int(random.bounded(4));
+        for (int change = 0; change < changes; ++change) {
+            bytes[int(random.bounded(bytes.size()))] = char(random.bounded(256));
+        }
+        if (random.bounded(4) == 0) {
+            bytes.truncate(int(random.bounded(bytes.size())));
+        }
+        try {
+            PropertyList::decode(bytes);
+        } catch (const CocoaError &error) {
+            ASSERT_EQ(error.code(), CocoaError::propertyListReadCorrupt);
+        }
+    }
+    EXPECT_THROW(PropertyList::decode(valid.left(valid.size() / 2)), CocoaError);
+}
+
+} // namespace

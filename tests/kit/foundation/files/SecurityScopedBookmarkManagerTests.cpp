@@ -1,0 +1,345 @@
+#include "kit/foundation/errors/NSError.h"
+#include "kit/foundation/files/BookmarkData.h"
+#include "kit/foundation/files/FileLocations.h"
+#include "kit/foundation/files/SecurityScopedBookmarkManager.h"
+#include "kit/foundation/panels/OpenPanel.h"
+#include "kit/foundation/system/FoundationHooks.h"
+
+#include "platform/userdefaults/UserDefaults.h"
+
+#include "EventLoop.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+using Manager = SecurityScopedBookmarkManager;
+
+template<typename Widget>
+Widget *visible()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *found = qobject_cast<Widget *>(widget); found && found->isVisible()) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+// Plays the user: every few milliseconds it hands the visible panel and alert to the test's script.
+class User
+{
+public:
+    using Script = std::function<void(OpenPanel *panel, QMessageBox *alert)>;
+
+    explicit User(Script script)
+        : m_script(std::move(script))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (!m_busy) {
+                m_busy = true;
+                m_script(visible<OpenPanel>(), visible<QMessageBox>());
+                m_busy = false;
+            }
+        });
+        m_timer.start(10);
+    }
+
+private:
+    Script m_script;
+    QTimer m_timer;
+    bool m_busy = false;
+};
+
+// The panel's file model loads on a thread of its own and drops a selection made before it has
+// loaded. A directory panel with nothing selected chooses the directory it shows, so go there and
+// accept once the panel reports it.
+void choose(OpenPanel *panel, const QString &path)
+{
+    const QString wanted = QDir(path).canonicalPath();
+    const bool shown = TestSupport::processEventsUntil(
+        [&] {
+            panel->setDirectory(path);
+            const QList<QUrl> urls = panel->selectedUrls();
+            return urls.size() == 1 && QDir(urls.constFirst().toLocalFile()).canonicalPath() == wanted;
+        },
+        std::chrono::seconds(5));
+    ASSERT_TRUE(shown) << "the panel never showed " << wanted.toStdString();
+    panel->accept();
+}
+
+class BookmarkManagerTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        // The standard database lives in the configuration home of the first use, for the process.
+        static QTemporaryDir configHome;
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_root.isValid());
+        UserDefaults::standard()->removeObject(Manager::userDefaultsKey);
+        FoundationHooks::setAppName(QStringLiteral("Tapewick"));
+        FoundationHooks::setAppIdentifier(QStringLiteral("org.example.Tapewick"));
+        m_directory = makeDirectory(QStringLiteral("granted"));
+    }
+
+    void TearDown() override
+    {
+        while (QMessageBox *box = visible<QMessageBox>()) {
+            box->close();
+            TestSupport::processEventsFor(std::chrono::milliseconds(5));
+        }
+    }
+
+    QString makeDirectory(const QString &relative)
+    {
+        const QString path = m_root.filePath(relative);
+        EXPECT_TRUE(QDir().mkpath(path));
+        return path;
+    }
+
+    static QUrl directoryUrl(const QString &path) { return QUrl::fromLocalFile(path + u'/'); }
+
+    void grant(const QString &path)
+    {
+        Manager::updateBookmark(BookmarkData::create(directoryUrl(path)), directoryUrl(path));
+    }
+
+    QTemporaryDir m_root;
+    QString m_directory;
+};
+
+TEST_F(BookmarkManagerTest, ALocationReachedThroughALinkOrWithoutItsSlashSharesOneEntry)
+{
+    const QString link = m_root.filePath(QStringLiteral("link"));
+    ASSERT_TRUE(QFile::link(m_directory, link));
+    const QByteArray data = BookmarkData::create(directoryUrl(m_directory));
+
+    Manager::updateBookmark(data, QUrl::fromLocalFile(link));
+    EXPECT_EQ(Manager::bookmarks().size(), 1u);
+    EXPECT_EQ(Manager::bookmarks().begin()->first, directoryUrl(m_directory).toString());
+    EXPECT_EQ(Manager::bookmarkData(directoryUrl(m_directory)), data);
+    EXPECT_EQ(Manager::bookmarkData(QUrl::fromLocalFile(m_directory)), data);
+    EXPECT_EQ(Manager::bookmarkData(directoryUrl(link)), data);
+
+    Manager::updateBookmark(std::nullopt, directoryUrl(m_directory));
+    EXPECT_TRUE(Manager::bookmarks().empty());
+    EXPECT_EQ(Manager::bookmarkData(directoryUrl(link)), std::nullopt);
+}
+
+TEST_F(BookmarkManagerTest, TheOlderJsonTextFormIsMigratedToADictionary)
+{
+    const QByteArray data = BookmarkData::create(directoryUrl(m_directory));
+    const QString key = directoryUrl(m_directory).toString();
+    const std::string json
+        = QStringLiteral("{\"%1\":\"%2\"}").arg(key, QString::fromLatin1(data.toBase64())).toStdString();
+    UserDefaults::standard()->setObject(Manager::userDefaultsKey, PropertyValue(json));
+
+    EXPECT_EQ(Manager::bookmarks(), (std::map<QString, QByteArray> { { key, data } }));
+    const auto stored = UserDefaults::standard()->object(Manager::userDefaultsKey);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->kind(), PropertyValue::Kind::Dictionary);
+
+    // Text that is not the older form stays as it is and reads as no bookmarks.
+    UserDefaults::standard()->setObject(Manager::userDefaultsKey, PropertyValue("{\"a\": 5}"));
+    EXPECT_TRUE(Manager::bookmarks().empty());
+    EXPECT_EQ(UserDefaults::standard()->string(Manager::userDefaultsKey), std::string("{\"a\": 5}"));
+}
+
+TEST_F(BookmarkManagerTest, AStaleGrantIsRenewedWithoutAskingAndAGoneOneIsNone)
+{
+    grant(m_directory);
+    const QByteArray original = *Manager::bookmarkData(directoryUrl(m_directory));
+    EXPECT_EQ(Manager::storedURL(directoryUrl(m_directory)), directoryUrl(m_directory));
+    EXPECT_EQ(Manager::bookmarkData(directoryUrl(m_directory)), original);
+
+    // Another directory now stands at the path: it is still what the user granted by path.
+    const QString replacement = makeDirectory(QStringLiteral("replacement"));
+    ASSERT_TRUE(QDir(m_directory).removeRecursively());
+    ASSERT_TRUE(QDir().rename(replacement, m_directory));
+    EXPECT_EQ(Manager::storedURL(directoryUrl(m_directory)), directoryUrl(m_directory));
+    const auto renewed = Manager::bookmarkData(directoryUrl(m_directory));
+    ASSERT_TRUE(renewed);
+    EXPECT_NE(*renewed, original);
+    EXPECT_FALSE(BookmarkData::resolve(*renewed)->isStale);
+
+    ASSERT_TRUE(QDir(m_directory).removeRecursively());
+    EXPECT_EQ(Manager::storedURL(directoryUrl(m_directory)), std::nullopt);
+    EXPECT_EQ(Manager::storedURL(directoryUrl(m_root.path())), std::nullopt);
+}
+
+TEST_F(BookmarkManagerTest, AFileIsAccessedThroughItsFolderAndAFolderLocationAsItIs)
+{
+    const QString inner = makeDirectory(QStringLiteral("granted/inner"));
+    grant(inner);
+    int panels = 0;
+    User user([&](OpenPanel *panel, QMessageBox *) {
+        if (panel) {
+            ++panels;
+            panel->reject();
+        }
+    });
+    int runs = 0;
+    Manager::accessURL(QUrl::fromLocalFile(inner + QStringLiteral("/take.m4a")), [&] { ++runs; });
+    EXPECT_EQ(runs, 1);
+    Manager::accessURL(directoryUrl(inner), [&] { ++runs; });
+    EXPECT_EQ(runs, 2);
+    EXPECT_EQ(panels, 0);
+
+    // Without its slash the inner folder is an item of the outer one, which is not granted.
+    Manager::accessURL(QUrl::fromLocalFile(inner), [&] { ++runs; });
+    EXPECT_EQ(runs, 2);
+    EXPECT_EQ(panels, 1);
+}
+
+TEST_F(BookmarkManagerTest, TheGrantPanelAcceptsOnlyTheRequestedDirectory)
+{
+    const QString inner = makeDirectory(QStringLiteral("granted/inner"));
+    QString title;
+    QString message;
+    QString prompt;
+    QString refusal;
+    QString suggestion;
+    User user([&](OpenPanel *panel, QMessageBox *alert) {
+        if (alert) {
+            refusal = alert->text();
+            suggestion = alert->informativeText();
+            alert->close();
+        } else if (panel && title.isEmpty()) {
+            title = panel->windowTitle();
+            message = panel->message();
+            prompt = panel->labelText(QFileDialog::Accept);
+            choose(panel, inner);
+        } else if (panel && !refusal.isEmpty()) {
+            choose(panel, m_directory);
+        }
+    });
+    int runs = 0;
+    Manager::accessURL(QUrl::fromLocalFile(m_directory + QStringLiteral("/take.m4a")), [&] { ++runs; });
+
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(title, QStringLiteral("Permission"));
+    EXPECT_EQ(prompt, QStringLiteral("Allow"));
+    EXPECT_EQ(
+        message, QStringLiteral("Tapewick needs access to the “granted” folder. Click “Allow” to proceed."));
+    EXPECT_EQ(refusal, QStringLiteral("Incorrect directory."));
+    EXPECT_EQ(
+        suggestion, QStringLiteral("Select the directory “%1”.").arg(QDir(m_directory).canonicalPath()));
+    EXPECT_TRUE(Manager::bookmarkData(directoryUrl(m_directory)).has_value());
+    EXPECT_EQ(Manager::storedURL(directoryUrl(m_directory)), directoryUrl(m_directory));
+}
+
+TEST_F(BookmarkManagerTest, ACancelledPanelStoresNothingAndRunsNothing)
+{
+    User user([&](OpenPanel *panel, QMessageBox *) {
+        if (panel) {
+            panel->reject();
+        }
+    });
+    bool ran = false;
+    Manager::accessURL(directoryUrl(m_directory), [&] { ran = true; });
+    EXPECT_FALSE(ran);
+    EXPECT_TRUE(Manager::bookmarks().empty());
+}
+
+TEST_F(BookmarkManagerTest, TheRootDirectoryIsCalledRootWithoutQuotes)
+{
+    EXPECT_EQ(Manager::displayName(QUrl::fromLocalFile(QStringLiteral("/"))), QStringLiteral("root"));
+    EXPECT_EQ(Manager::displayName(directoryUrl(m_directory)), QStringLiteral("“granted”"));
+    QString message;
+    User user([&](OpenPanel *panel, QMessageBox *) {
+        if (panel) {
+            message = panel->message();
+            panel->reject();
+        }
+    });
+    EXPECT_EQ(Manager::promptForAccess(QUrl::fromLocalFile(QStringLiteral("/"))), std::nullopt);
+    EXPECT_EQ(message, QStringLiteral("Tapewick needs access to the root folder. Click “Allow” to proceed."));
+}
+
+TEST_F(BookmarkManagerTest, TheRefusalNamesAHomeFolderWithATilde)
+{
+    QTemporaryDir inHome(QDir(realHomeDirectory().toLocalFile()).filePath(QStringLiteral("grant-XXXXXX")));
+    ASSERT_TRUE(inHome.isValid());
+    Manager::PanelDelegate delegate(directoryUrl(inHome.path()));
+    const ErrorPtr refusal = delegate.validateUrl(QUrl::fromLocalFile(m_directory));
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->recoverySuggestion(),
+        QStringLiteral("Select the directory “~/%1”.").arg(QFileInfo(inHome.path()).fileName()));
+    EXPECT_EQ(delegate.validateUrl(QUrl::fromLocalFile(inHome.path())), nullptr);
+    EXPECT_EQ(delegate.validateUrl(directoryUrl(inHome.path())), nullptr);
+}
+
+TEST_F(BookmarkManagerTest, ASecondPromptDuringTheFirstIsRefusedAndAnotherThreadWaitsItsTurn)
+{
+    const QString other = makeDirectory(QStringLiteral("other"));
+    std::optional<std::optional<QUrl>> nested;
+    std::atomic<bool> workerDone { false };
+    std::optional<QUrl> workerResult;
+    std::thread worker;
+    QStringList panelsSeen;
+    // An accepted panel can still be visible on the next tick: answer each panel once. Guarded
+    // pointers, since the next panel may be allocated where a destroyed one was.
+    QList<QPointer<OpenPanel>> panelsHandled;
+    User user([&](OpenPanel *panel, QMessageBox *) {
+        if (!panel || panelsHandled.contains(panel)) {
+            return;
+        }
+        panelsHandled.append(panel);
+        const QString directory = QDir(panel->directory()).canonicalPath();
+        panelsSeen.append(directory);
+        if (directory == QDir(m_directory).canonicalPath()) {
+            nested = Manager::promptForAccess(directoryUrl(other));
+            worker = std::thread([&] {
+                workerResult = Manager::promptForAccess(directoryUrl(other));
+                workerDone = true;
+            });
+            // The worker must still be waiting while this panel is open.
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            EXPECT_FALSE(workerDone);
+            choose(panel, m_directory);
+        } else {
+            choose(panel, other);
+        }
+    });
+    EXPECT_EQ(Manager::promptForAccess(directoryUrl(m_directory)), directoryUrl(m_directory));
+    ASSERT_TRUE(nested.has_value());
+    EXPECT_EQ(*nested, std::nullopt);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return workerDone.load(); }));
+    worker.join();
+    EXPECT_EQ(workerResult, directoryUrl(other));
+    EXPECT_EQ(panelsSeen, (QStringList { QDir(m_directory).canonicalPath(), QDir(other).canonicalPath() }));
+}
+
+TEST_F(BookmarkManagerTest, AFailureOfTheClosureIsShownAndNotPassedOn)
+{
+    grant(m_directory);
+    QString shown;
+    User user([&](OpenPanel *, QMessageBox *alert) {
+        if (alert) {
+            shown = alert->text();
+            alert->close();
+        }
+    });
+    EXPECT_NO_THROW(Manager::accessURL(directoryUrl(m_directory),
+        [] { throw NSError::appError(QStringLiteral("Could not write the image.")); }));
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !shown.isEmpty(); }));
+    EXPECT_EQ(shown, QStringLiteral("Could not write the image."));
+}
+
+} // namespace

@@ -1,0 +1,193 @@
+#include "kit/foundation/errors/Errno.h"
+#include "kit/foundation/errors/GeneralError.h"
+#include "kit/foundation/files/TemporaryDirectory.h"
+#include "kit/foundation/files/UniqueTemporaryDirectories.h"
+#include "kit/foundation/system/FoundationHooks.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QUuid>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+mode_t modeOf(const QString &path)
+{
+    struct stat status
+    {
+    };
+    EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &status), 0) << path.toStdString();
+    return status.st_mode & 07777;
+}
+
+bool isEmptyDirectory(const QString &path)
+{
+    const QDir directory(path);
+    return directory.exists()
+        && directory.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+class UniqueTemporaryDirectoriesTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir m_base;
+};
+
+TEST_F(UniqueTemporaryDirectoriesTest, EachDirectoryIsNewPrivateAndBesideTheOthers)
+{
+    const QString parent = UniqueTemporaryDirectories::parentPath(m_base.path());
+    EXPECT_EQ(QFileInfo(parent).fileName(),
+        QStringLiteral("%1-%2").arg(FoundationHooks::appName()).arg(::getuid()));
+
+    const QString first = UniqueTemporaryDirectories::create(m_base.path()).toLocalFile();
+    const QString second = UniqueTemporaryDirectories::create(m_base.path()).toLocalFile();
+    EXPECT_NE(first, second);
+    for (const QString &directory : { first, second }) {
+        EXPECT_TRUE(isEmptyDirectory(directory)) << directory.toStdString();
+        EXPECT_EQ(QFileInfo(directory).path(), parent);
+        EXPECT_EQ(modeOf(directory), 0700u);
+    }
+    EXPECT_EQ(modeOf(parent), 0700u);
+}
+
+TEST_F(UniqueTemporaryDirectoriesTest, NewDirectoriesArePrivateWhateverTheUmask)
+{
+    const mode_t previous = ::umask(0);
+    const QString directory = UniqueTemporaryDirectories::create(m_base.path()).toLocalFile();
+    ::umask(previous);
+    EXPECT_EQ(modeOf(directory), 0700u);
+    EXPECT_EQ(modeOf(UniqueTemporaryDirectories::parentPath(m_base.path())), 0700u);
+}
+
+TEST_F(UniqueTemporaryDirectoriesTest, RefusesAParentOthersCanWriteOrThatIsALink)
+{
+    const QString parent = UniqueTemporaryDirectories::parentPath(m_base.path());
+    ASSERT_TRUE(QDir().mkpath(parent));
+    ASSERT_EQ(::chmod(QFile::encodeName(parent).constData(), 0777), 0);
+    EXPECT_THROW(UniqueTemporaryDirectories::create(m_base.path()), GeneralError);
+    EXPECT_TRUE(isEmptyDirectory(parent)) << "nothing may be made inside a refused parent";
+
+    ASSERT_TRUE(QDir(parent).removeRecursively());
+    const QString elsewhere = m_base.filePath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    ASSERT_EQ(::chmod(QFile::encodeName(elsewhere).constData(), 0700), 0);
+    ASSERT_TRUE(QFile::link(elsewhere, parent));
+    EXPECT_THROW(UniqueTemporaryDirectories::create(m_base.path()), GeneralError);
+    EXPECT_TRUE(isEmptyDirectory(elsewhere));
+}
+
+TEST_F(UniqueTemporaryDirectoriesTest, RefusesAParentAnotherUserOwns)
+{
+    if (::getuid() != 0) {
+        GTEST_SKIP() << "only the superuser can give a directory away";
+    }
+    const QString parent = UniqueTemporaryDirectories::parentPath(m_base.path());
+    ASSERT_TRUE(QDir().mkpath(parent));
+    ASSERT_EQ(::chmod(QFile::encodeName(parent).constData(), 0700), 0);
+    ASSERT_EQ(::chown(QFile::encodeName(parent).constData(), 65534, 65534), 0);
+    try {
+        UniqueTemporaryDirectories::create(m_base.path());
+        FAIL() << "another user's parent must be refused";
+    } catch (const GeneralError &error) {
+        EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("another user"))) << error.what();
+    }
+}
+
+TEST(UniqueTemporaryDirectory, FallsBackToAPrivateDirectoryAndReportsWhyWhenTheParentIsUnsafe)
+{
+    const QString appName = QStringLiteral("tapewick-test-") + QUuid::createUuid().toString(QUuid::Id128);
+    FoundationHooks::setAppName(appName);
+    const QString parent = UniqueTemporaryDirectories::parentPath();
+    ASSERT_TRUE(QDir().mkpath(parent));
+    ASSERT_EQ(::chmod(QFile::encodeName(parent).constData(), 0777), 0);
+    std::vector<QString> reports;
+    FoundationHooks::setReportError([&](const Error &error, const QVariantMap &, const QString &, int) {
+        reports.push_back(error.localizedDescription());
+    });
+
+    const QString fallback = uniqueTemporaryDirectory().toLocalFile();
+    const TemporaryDirectory fallbackOwner { QUrl::fromLocalFile(fallback) };
+
+    FoundationHooks::setReportError({});
+    FoundationHooks::setAppName({});
+    QDir(parent).removeRecursively();
+
+    EXPECT_TRUE(isEmptyDirectory(fallback));
+    EXPECT_EQ(modeOf(fallback), 0700u);
+    EXPECT_EQ(QFileInfo(fallback).path(), QDir::tempPath());
+    EXPECT_TRUE(QFileInfo(fallback).fileName().startsWith(appName + u'-'));
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports.front().contains(parent)) << reports.front().toStdString();
+}
+
+TEST(UniqueTemporaryDirectory, UsesTheSharedParentWhenItIsSafe)
+{
+    const QString appName = QStringLiteral("tapewick-test-") + QUuid::createUuid().toString(QUuid::Id128);
+    FoundationHooks::setAppName(appName);
+    const QString parent = UniqueTemporaryDirectories::parentPath();
+    const QString first = uniqueTemporaryDirectory().toLocalFile();
+    const QString second = uniqueTemporaryDirectory(QUrl::fromLocalFile(QDir::homePath())).toLocalFile();
+    FoundationHooks::setAppName({});
+    const TemporaryDirectory parentOwner { QUrl::fromLocalFile(parent) };
+
+    EXPECT_EQ(QFileInfo(first).path(), parent);
+    EXPECT_EQ(QFileInfo(second).path(), parent);
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(parent.startsWith(QStringLiteral("/var/tmp/")));
+}
+
+TEST(MakeUniqueTemporaryDirectory, GivesDistinctEmptyPrivateDirectories)
+{
+    const TemporaryDirectory first { makeUniqueTemporaryDirectory() };
+    const TemporaryDirectory second { makeUniqueTemporaryDirectory() };
+    EXPECT_NE(first.url(), second.url());
+    for (const auto *directory : { &first, &second }) {
+        EXPECT_TRUE(isEmptyDirectory(directory->url().toLocalFile()));
+        EXPECT_EQ(modeOf(directory->url().toLocalFile()), 0700u);
+    }
+}
+
+TEST(TemporaryDirectory, RemovesItsTreeWhenDropped)
+{
+    QString path;
+    {
+        const TemporaryDirectory directory { makeUniqueTemporaryDirectory() };
+        path = directory.url().toLocalFile();
+        ASSERT_TRUE(QDir(path).mkpath(QStringLiteral("a/b")));
+        QFile file(QDir(path).filePath(QStringLiteral("a/b/c.wav")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+TEST(CopyToUniqueTemporaryDirectory, CopiesUnderTheGivenOrItsOwnName)
+{
+    QTemporaryDir source;
+    const QString original = source.filePath(QStringLiteral("take.m4a"));
+    QFile file(original);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("sound");
+    file.close();
+
+    const QUrl named
+        = copyToUniqueTemporaryDirectory(QUrl::fromLocalFile(original), QStringLiteral("Renamed.m4a"));
+    const QUrl own = copyToUniqueTemporaryDirectory(QUrl::fromLocalFile(original));
+    const TemporaryDirectory namedOwner { QUrl::fromLocalFile(QFileInfo(named.toLocalFile()).path()) };
+    const TemporaryDirectory ownOwner { QUrl::fromLocalFile(QFileInfo(own.toLocalFile()).path()) };
+
+    EXPECT_EQ(QFileInfo(named.toLocalFile()).fileName(), QStringLiteral("Renamed.m4a"));
+    EXPECT_EQ(QFileInfo(own.toLocalFile()).fileName(), QStringLiteral("take.m4a"));
+    EXPECT_NE(QFileInfo(named.toLocalFile()).path(), QFileInfo(own.toLocalFile()).path());
+    QFile copy(named.toLocalFile());
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), QByteArray("sound"));
+    EXPECT_TRUE(QFileInfo::exists(original));
+}
+
+} // namespace

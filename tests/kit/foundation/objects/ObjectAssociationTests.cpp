@@ -1,0 +1,117 @@
+#include "kit/foundation/objects/DeinitObserver.h"
+#include "kit/foundation/objects/MenuItemCancellables.h"
+#include "kit/foundation/objects/ObjectAssociation.h"
+
+#include <QAction>
+#include <QObject>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+TEST(ObjectAssociationTest, ASlotNeverSetReadsTheDefault)
+{
+    const ObjectAssociation<QString> name(QStringLiteral("unnamed"));
+    QObject object;
+    EXPECT_EQ(name.get(&object), QStringLiteral("unnamed"));
+}
+
+TEST(ObjectAssociationTest, EachAssociationIsItsOwnSlotOnEachObject)
+{
+    ObjectAssociation<int> first(-1);
+    ObjectAssociation<int> second(-2);
+    QObject a;
+    QObject b;
+    first.set(&a, 10);
+    second.set(&a, 20);
+    EXPECT_EQ(first.get(&a), 10);
+    EXPECT_EQ(second.get(&a), 20);
+    EXPECT_EQ(first.get(&b), -1);
+}
+
+TEST(ObjectAssociationTest, ARetainedValueLivesExactlyAsLongAsItsObject)
+{
+    ObjectAssociation<std::shared_ptr<int>> association(nullptr, AssociationPolicy::retainNonatomic);
+    std::weak_ptr<int> watch;
+    auto object = std::make_unique<QObject>();
+    {
+        auto value = std::make_shared<int>(7);
+        watch = value;
+        association.set(object.get(), value);
+    }
+    ASSERT_FALSE(watch.expired());
+    EXPECT_EQ(*association.get(object.get()), 7);
+
+    // Replacing releases the old value at once.
+    association.set(object.get(), std::make_shared<int>(8));
+    EXPECT_TRUE(watch.expired());
+
+    std::weak_ptr<int> second = association.get(object.get());
+    object.reset();
+    EXPECT_TRUE(second.expired());
+}
+
+TEST(ObjectAssociationTest, AnAssignedValueIsNotKeptAlive)
+{
+    ObjectAssociation<std::shared_ptr<int>> association(nullptr, AssociationPolicy::assign);
+    QObject object;
+    auto value = std::make_shared<int>(3);
+    association.set(&object, value);
+    EXPECT_EQ(association.get(&object), value);
+    value.reset();
+    EXPECT_EQ(association.get(&object), nullptr);
+
+    ObjectAssociation<QObject *> parent(nullptr, AssociationPolicy::assign);
+    auto other = std::make_unique<QObject>();
+    parent.set(&object, other.get());
+    EXPECT_EQ(parent.get(&object), other.get());
+    other.reset();
+    EXPECT_EQ(parent.get(&object), nullptr);
+}
+
+TEST(ObjectAssociationTest, ADeinitObserverRunsOnceWhenItsObjectGoes)
+{
+    ObjectAssociation<std::shared_ptr<DeinitObserver>> association(nullptr, AssociationPolicy::retain);
+    int runs = 0;
+    auto object = std::make_unique<QObject>();
+    association.set(object.get(), std::make_shared<DeinitObserver>([&] { ++runs; }));
+    EXPECT_EQ(runs, 0);
+    object.reset();
+    EXPECT_EQ(runs, 1);
+}
+
+TEST(ObjectAssociationTest, AMenuItemsSubscriptionsEndWithTheItem)
+{
+    int cancelled = 0;
+    auto item = std::make_unique<QAction>();
+    keepCancellable(item.get(), Events::AnyCancellable([&] { ++cancelled; }));
+    keepCancellable(item.get(), Events::AnyCancellable([&] { ++cancelled; }));
+    EXPECT_EQ(cancelled, 0);
+    item.reset();
+    EXPECT_EQ(cancelled, 2);
+}
+
+TEST(ObjectAssociationTest, ConcurrentChangesOfOneSlotAreAllKept)
+{
+    ObjectAssociation<std::vector<int>> association;
+    QObject object;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 250; ++i) {
+                association.modify(
+                    &object, [&](std::vector<int> &values) { values.push_back(t * 1000 + i); });
+            }
+        });
+    }
+    for (auto &thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(association.get(&object).size(), 1000u);
+}
+
+} // namespace

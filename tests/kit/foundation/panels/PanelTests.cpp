@@ -1,0 +1,202 @@
+#include "kit/foundation/errors/NSError.h"
+#include "kit/foundation/panels/AppPicker.h"
+#include "kit/foundation/panels/DirectoryPicker.h"
+#include "kit/foundation/panels/OpenPanel.h"
+#include "kit/foundation/panels/PanelAsync.h"
+#include "kit/foundation/system/FoundationHooks.h"
+
+#include "EventLoop.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QSortFilterProxyModel>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Parameters live in the coroutine frame; captures of a temporary lambda would not.
+QCoro::Task<> awaitAnswer(QFileDialog *panel, QWidget *window, std::shared_ptr<std::optional<int>> answer)
+{
+    *answer = co_await beginAsync(panel, window);
+}
+
+QMessageBox *visibleMessageBox()
+{
+    for (QWidget *widget : QApplication::allWidgets()) {
+        if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible()) {
+            return box;
+        }
+    }
+    return nullptr;
+}
+
+class PanelTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_directory.isValid());
+        FoundationHooks::setAppIdentifier(QStringLiteral("org.example.Tapewick"));
+    }
+
+    void TearDown() override
+    {
+        while (QMessageBox *box = visibleMessageBox()) {
+            box->close();
+            TestSupport::processEventsFor(std::chrono::milliseconds(5));
+        }
+        delete m_panel.data();
+    }
+
+    QString makeFile(const QString &name, const QByteArray &contents = "x")
+    {
+        QFile file(m_directory.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+        return file.fileName();
+    }
+
+    std::shared_ptr<std::optional<int>> start(QWidget *window = nullptr)
+    {
+        auto answer = std::make_shared<std::optional<int>>();
+        awaitAnswer(m_panel, window, answer);
+        EXPECT_TRUE(TestSupport::processEventsUntil([&] { return m_panel && m_panel->isVisible(); }));
+        return answer;
+    }
+
+    QTemporaryDir m_directory;
+    QPointer<OpenPanel> m_panel = new OpenPanel;
+};
+
+TEST_F(PanelTest, AFreeStandingPanelAnswersAcceptedOrCancelled)
+{
+    m_panel->setFileMode(QFileDialog::Directory);
+    m_panel->setDirectory(m_directory.path());
+    auto answer = start();
+    EXPECT_EQ(m_panel->windowModality(), Qt::NonModal);
+    EXPECT_EQ(m_panel->parentWidget(), nullptr);
+    m_panel->selectFile(m_directory.path());
+    m_panel->accept();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return answer->has_value(); }));
+    EXPECT_EQ(**answer, QDialog::Accepted);
+
+    auto cancelled = start();
+    m_panel->reject();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return cancelled->has_value(); }));
+    EXPECT_EQ(**cancelled, QDialog::Rejected);
+}
+
+TEST_F(PanelTest, ASheetIsCancelledWhenItsWindowGoes)
+{
+    auto *window = new QWidget;
+    window->show();
+    auto answer = start(window);
+    EXPECT_EQ(m_panel->parentWidget(), window);
+    EXPECT_EQ(m_panel->windowModality(), Qt::WindowModal);
+
+    delete window;
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return answer->has_value(); }));
+    EXPECT_EQ(**answer, QDialog::Rejected);
+    EXPECT_TRUE(m_panel.isNull());
+}
+
+TEST_F(PanelTest, TheAppPickerRefusesAnItemThatIsNotAnAppAndStaysOpen)
+{
+    const QString notes = makeFile(QStringLiteral("notes.txt"));
+    const QString app = makeFile(QStringLiteral("org.example.Player.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Player\nExec=true\n");
+    auto delegate = std::make_shared<AppPicker::PanelDelegate>();
+    m_panel->setDelegate(delegate);
+    m_panel->setFileMode(QFileDialog::ExistingFile);
+    m_panel->setDirectory(m_directory.path());
+    auto answer = start();
+
+    m_panel->selectFile(notes);
+    m_panel->accept();
+    QMessageBox *box = nullptr;
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return (box = visibleMessageBox()) != nullptr; }));
+    EXPECT_EQ(box->text(), QStringLiteral("The selected item is not an app."));
+    EXPECT_EQ(box->informativeText(), QStringLiteral("Please select an app."));
+    box->close();
+    TestSupport::processEventsFor(std::chrono::milliseconds(20));
+    EXPECT_FALSE(answer->has_value());
+    EXPECT_TRUE(m_panel->isVisible());
+
+    m_panel->selectFile(app);
+    m_panel->accept();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return answer->has_value(); }));
+    EXPECT_EQ(**answer, QDialog::Accepted);
+    EXPECT_EQ(m_panel->selectedFiles(), QStringList { app });
+}
+
+TEST_F(PanelTest, TheAppPickerDisablesTheProgramsOwnEntryOnly)
+{
+    AppPicker::PanelDelegate delegate;
+    EXPECT_EQ(delegate.filename(), QStringLiteral("org.example.Tapewick.desktop"));
+    EXPECT_FALSE(delegate.shouldEnableUrl(
+        QUrl::fromLocalFile(QStringLiteral("/usr/share/applications/org.example.Tapewick.desktop"))));
+    EXPECT_TRUE(delegate.shouldEnableUrl(
+        QUrl::fromLocalFile(QStringLiteral("/usr/share/applications/org.example.Tapewick2.desktop"))));
+    EXPECT_TRUE(
+        delegate.shouldEnableUrl(QUrl::fromLocalFile(QStringLiteral("/tmp/org.example.tapewick.desktop"))));
+
+    // A folder is refused too.
+    const auto folderRefusal = delegate.validateUrl(QUrl::fromLocalFile(m_directory.path()));
+    ASSERT_TRUE(folderRefusal);
+    EXPECT_EQ(folderRefusal->localizedDescription(), QStringLiteral("The selected item is not an app."));
+    EXPECT_EQ(folderRefusal->domain(), QStringLiteral("org.example.Tapewick"));
+    EXPECT_EQ(folderRefusal->code(), 1);
+}
+
+TEST_F(PanelTest, TheAppPickersOwnCheckCanRefuseAnApp)
+{
+    const QString app = makeFile(QStringLiteral("org.example.Old.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Old\nExec=true\n");
+    AppPicker::PanelDelegate delegate;
+    EXPECT_EQ(delegate.validateUrl(QUrl::fromLocalFile(app)), nullptr);
+    delegate.validate = [](const QUrl &) { throw NSError(QStringLiteral("test"), 42); };
+    const auto refusal = delegate.validateUrl(QUrl::fromLocalFile(app));
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->code(), 42);
+}
+
+TEST_F(PanelTest, TheDirectoryPickerEnablesWhatItsClosureAcceptsAndEverythingWithout)
+{
+    const QString keep = makeFile(QStringLiteral("keep.txt"));
+    const QString hide = makeFile(QStringLiteral("hide.txt"));
+    auto delegate = std::make_shared<DirectoryPicker::PanelDelegate>();
+    m_panel->setDelegate(delegate);
+    m_panel->setDirectory(m_directory.path());
+
+    auto *source = qobject_cast<QFileSystemModel *>(m_panel->proxyModel()->sourceModel());
+    ASSERT_NE(source, nullptr);
+    const auto flagsOf = [&](const QString &path) {
+        return m_panel->proxyModel()->mapFromSource(source->index(path)).flags();
+    };
+    EXPECT_TRUE(flagsOf(hide) & Qt::ItemIsEnabled);
+
+    delegate->shouldEnable = [](const QUrl &url) { return !url.path().endsWith(QStringLiteral("hide.txt")); };
+    m_panel->setDelegate(delegate);
+    EXPECT_TRUE(flagsOf(keep) & Qt::ItemIsEnabled);
+    EXPECT_FALSE(flagsOf(hide) & Qt::ItemIsEnabled);
+    EXPECT_FALSE(flagsOf(hide) & Qt::ItemIsSelectable);
+    EXPECT_FALSE(m_panel->isUrlEnabled(QUrl::fromLocalFile(hide)));
+}
+
+TEST_F(PanelTest, APanelShowsItsMessageAndPrompt)
+{
+    m_panel->setMessage(QStringLiteral("Choose the folder."));
+    m_panel->setPrompt(QStringLiteral("Allow"));
+    EXPECT_EQ(m_panel->message(), QStringLiteral("Choose the folder."));
+    EXPECT_EQ(m_panel->labelText(QFileDialog::Accept), QStringLiteral("Allow"));
+}
+
+} // namespace

@@ -1,0 +1,174 @@
+#include "kit/foundation/system/CLI.h"
+#include "kit/foundation/system/SignalHandler.h"
+
+#include "EventLoop.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <vector>
+
+namespace {
+
+using Calls = std::vector<std::pair<char, int>>;
+
+TEST(SignalHandlerTest, EveryClosureRunsInInstallationOrderWithTheSignalNumber)
+{
+    auto calls = std::make_shared<Calls>();
+    SignalHandler::install({ { SIGINT } }, [calls](int signal) { calls->emplace_back('a', signal); });
+    SignalHandler::install({ { SIGINT } }, [calls](int signal) { calls->emplace_back('b', signal); });
+
+    ASSERT_EQ(::raise(SIGINT), 0);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return calls->size() >= 2; }));
+    TestSupport::processEventsFor(std::chrono::milliseconds(50));
+    EXPECT_EQ(*calls, (Calls { { 'a', SIGINT }, { 'b', SIGINT } }));
+
+    // Handled signals do not stay blocked: a later one runs the closures again.
+    ASSERT_EQ(::raise(SIGINT), 0);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return calls->size() >= 4; }));
+    EXPECT_EQ(calls->at(3), std::make_pair('b', SIGINT));
+}
+
+TEST(SignalHandlerTest, ASignalWithoutClosuresDispatchesNothing)
+{
+    auto calls = std::make_shared<Calls>();
+    SignalHandler::install({ { SIGUSR1 } }, [calls](int signal) { calls->emplace_back('u', signal); });
+    SignalHandler::dispatch(SIGUSR2);
+    SignalHandler::dispatch(0);
+    EXPECT_TRUE(calls->empty());
+    SignalHandler::dispatch(SIGUSR1);
+    EXPECT_EQ(*calls, (Calls { { 'u', SIGUSR1 } }));
+}
+
+TEST(SignalHandlerTest, AnEmptyListInstallsNothing)
+{
+    std::vector<void (*)(int)> before;
+    for (int signal = 1; signal < NSIG; ++signal) {
+        struct sigaction current
+        {
+        };
+        ::sigaction(signal, nullptr, &current);
+        before.push_back(current.sa_handler);
+    }
+    SignalHandler::install({}, [](int) {});
+    for (int signal = 1; signal < NSIG; ++signal) {
+        struct sigaction current
+        {
+        };
+        ::sigaction(signal, nullptr, &current);
+        EXPECT_EQ(current.sa_handler, before[static_cast<size_t>(signal - 1)]) << signal;
+    }
+}
+
+TEST(SignalHandlerTest, TheExitSignalsAreTheTerminationSignalsInOrder)
+{
+    QList<int> numbers;
+    for (const SignalHandler::Signal signal : SignalHandler::Signal::exitSignals()) {
+        numbers.append(signal.rawValue);
+    }
+    EXPECT_EQ(numbers, (QList<int> { 1, 2, 3, 6, 14, 15 }));
+}
+
+class SignalChildTest : public ::testing::Test
+{
+protected:
+    void start(const QString &mode)
+    {
+        m_child.setProgram(QStringLiteral(SIGNAL_CHILD_PATH));
+        m_child.setArguments({ mode });
+        m_child.start();
+        ASSERT_TRUE(m_child.waitForStarted());
+        ASSERT_TRUE(waitForOutput("ready\n"));
+    }
+
+    bool waitForOutput(const QByteArray &text)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (!m_output.contains(text) && timer.elapsed() < 10000) {
+            m_child.waitForReadyRead(100);
+            m_output += m_child.readAllStandardOutput();
+        }
+        return m_output.contains(text);
+    }
+
+    void signalChild(int signal) { ASSERT_EQ(::kill(static_cast<pid_t>(m_child.processId()), signal), 0); }
+
+    void TearDown() override
+    {
+        if (m_child.state() != QProcess::NotRunning) {
+            m_child.kill();
+            m_child.waitForFinished();
+        }
+    }
+
+    QProcess m_child;
+    QByteArray m_output;
+};
+
+TEST_F(SignalChildTest, TerminationRunsTheEarlierHandlerThenBothClosuresAndExitsWithTheSignal)
+{
+    start(QStringLiteral("order"));
+    signalChild(SIGTERM);
+    ASSERT_TRUE(m_child.waitForFinished(10000));
+    m_output += m_child.readAllStandardOutput();
+    EXPECT_EQ(m_child.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_child.exitCode(), 15);
+    EXPECT_EQ(m_output, QByteArray("ready\nearlier 15\nfirst 15\nsecond 15\n"));
+}
+
+TEST_F(SignalChildTest, ASecondSignalWhileTheFirstIsHandledEndsTheProcess)
+{
+    start(QStringLiteral("stuck"));
+    signalChild(SIGTERM);
+    ASSERT_TRUE(waitForOutput("handling 15\n"));
+    QElapsedTimer timer;
+    timer.start();
+    signalChild(SIGTERM);
+    ASSERT_TRUE(m_child.waitForFinished(10000));
+    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_EQ(m_child.exitStatus(), QProcess::CrashExit);
+    EXPECT_EQ(m_child.exitCode(), SIGTERM);
+    EXPECT_FALSE(m_child.readAllStandardOutput().contains("survived"));
+}
+
+TEST(CommandLineTest, FlagsTakeTheFollowingPlainArgumentAndALoneDoubleDashEndsEverything)
+{
+    const CLI::Split split = CLI::split({ "a", "--x", "1", "--y", "--", "b" });
+    EXPECT_EQ(split.input, QStringList { "a" });
+    EXPECT_EQ(split.flags, (CLI::Flags { { "x", QStringLiteral("1") }, { "y", true } }));
+}
+
+TEST(CommandLineTest, AValueAfterAFlagIsNotAnInput)
+{
+    const CLI::Split split = CLI::split({ "--y", "b", "c" });
+    EXPECT_EQ(split.input, QStringList { "c" });
+    EXPECT_EQ(split.flags, (CLI::Flags { { "y", QStringLiteral("b") } }));
+}
+
+TEST(CommandLineTest, ALeadingDoubleDashGivesNothing)
+{
+    const CLI::Split split = CLI::split({ "--", "a" });
+    EXPECT_TRUE(split.input.isEmpty());
+    EXPECT_TRUE(split.flags.empty());
+}
+
+TEST(CommandLineTest, SingleHyphensAreOrdinaryAndARepeatedFlagStartsOver)
+{
+    const CLI::Split split = CLI::split({ "-v", "--name", "first", "--name", "--last", "-x" });
+    EXPECT_EQ(split.input, QStringList { "-v" });
+    EXPECT_EQ(split.flags, (CLI::Flags { { "name", true }, { "last", QStringLiteral("-x") } }));
+}
+
+TEST(CommandLineTest, TheProcessArgumentsLeaveOutTheProgram)
+{
+    const QStringList all = QCoreApplication::arguments();
+    EXPECT_EQ(CLI::arguments(), all.mid(1));
+    EXPECT_EQ(CLI::input(), CLI::split(all.mid(1)).input);
+}
+
+} // namespace

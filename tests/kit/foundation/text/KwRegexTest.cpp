@@ -1,0 +1,201 @@
+#include "kit/foundation/text/KwRegex.h"
+#include "kit/foundation/text/ComposedCharacters.h"
+#include "kit/foundation/text/RegexTemplate.h"
+
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+namespace {
+// U+1F44D THUMBS UP SIGN followed by U+1F3FD EMOJI MODIFIER FITZPATRICK TYPE-4:
+// one user-perceived character of four UTF-16 units.
+const QString thumbsUp = QString::fromUtf8("\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD");
+} // namespace
+
+TEST(KwRegexTest, OnlyGroupsThatTookPartAreListed)
+{
+    const KwRegex regex("(a+)|(b+)");
+    const auto match = regex.firstMatch("xxbbb");
+    ASSERT_TRUE(match.has_value());
+    ASSERT_EQ(match->groups().size(), 1);
+    EXPECT_EQ(match->groups()[0].value, "bbb");
+    EXPECT_EQ(match->groups()[0].range, (TextRange { 2, 5 }));
+    EXPECT_EQ(match->value(), "bbb");
+    EXPECT_EQ(match->originalString(), "xxbbb");
+}
+
+TEST(KwRegexTest, EmptyGroupsAreLeftOut)
+{
+    const auto match = KwRegex("(x*)(y)").firstMatch("y");
+    ASSERT_TRUE(match.has_value());
+    ASSERT_EQ(match->groups().size(), 1);
+    EXPECT_EQ(match->groups()[0].value, "y");
+}
+
+TEST(KwRegexTest, RangesAreWidenedToWholeCharacters)
+{
+    const QString text = "a" + thumbsUp + "b";
+    ASSERT_EQ(text.size(), 6);
+    // The pattern stops after the thumb, before its skin-tone modifier.
+    const auto match = KwRegex("a\\x{1F44D}").firstMatch(text);
+    ASSERT_TRUE(match.has_value());
+    EXPECT_EQ(match->checkingResult().capturedEnd(), 3);
+    EXPECT_EQ(match->range(), (TextRange { 0, 5 }));
+    EXPECT_EQ(match->value(), "a" + thumbsUp);
+
+    // A match of the modifier alone starts inside the character.
+    const auto modifier = KwRegex("(\\x{1F3FD})").firstMatch(text);
+    ASSERT_TRUE(modifier.has_value());
+    EXPECT_EQ(modifier->value(), thumbsUp);
+    ASSERT_EQ(modifier->groups().size(), 1);
+    EXPECT_EQ(modifier->groups()[0].range, (TextRange { 1, 5 }));
+}
+
+TEST(KwRegexTest, CombiningMarksStayWithTheirLetter)
+{
+    const QString text = QStringLiteral("cafe\u0301!"); // e + combining acute
+    EXPECT_EQ(composedCharacterRange(text, { 3, 4 }), (TextRange { 3, 5 }));
+    EXPECT_EQ(composedCharacterRange(text, { 4, 4 }), (TextRange { 3, 5 }));
+    EXPECT_EQ(composedCharacterRange(text, { 0, 2 }), (TextRange { 0, 2 }));
+    EXPECT_EQ(composedCharacterRange(text, { 5, 6 }), (TextRange { 5, 6 }));
+}
+
+TEST(KwRegexTest, NoMatchGivesNoneAndAnEmptyList)
+{
+    const KwRegex regex("\\d+");
+    EXPECT_FALSE(regex.firstMatch("none here").has_value());
+    EXPECT_TRUE(regex.allMatches("none here").isEmpty());
+    EXPECT_FALSE(regex.isMatched("none here"));
+    EXPECT_TRUE(regex.isMatched("room 101"));
+}
+
+TEST(KwRegexTest, AllMatchesInOrder)
+{
+    const auto matches = KwRegex("\\d+").allMatches("1 22 333");
+    ASSERT_EQ(matches.size(), 3);
+    EXPECT_EQ(matches[0].value(), "1");
+    EXPECT_EQ(matches[1].range(), (TextRange { 2, 4 }));
+    EXPECT_EQ(matches[2].value(), "333");
+    EXPECT_NE(matches[0], matches[1]);
+    EXPECT_EQ(matches[1], KwRegex("\\d+").allMatches("1 22 333")[1]);
+}
+
+TEST(KwRegexTest, NamedGroups)
+{
+    const auto match = KwRegex("(?<year>\\d{4})(-(?<month>\\d\\d))?").firstMatch("in 2024!");
+    ASSERT_TRUE(match.has_value());
+    ASSERT_TRUE(match->group("year").has_value());
+    EXPECT_EQ(match->group("year")->value, "2024");
+    EXPECT_EQ(match->group("year")->range, (TextRange { 3, 7 }));
+    EXPECT_FALSE(match->group("month").has_value());
+    EXPECT_FALSE(match->group("day").has_value());
+}
+
+TEST(KwRegexTest, UnicodePropertiesAreOn)
+{
+    EXPECT_TRUE(KwRegex("^\\w+$").isMatched(QStringLiteral("Grüße")));
+    EXPECT_TRUE(KwRegex("^\\d$").isMatched(QStringLiteral("\u0663"))); // Arabic-Indic three
+    EXPECT_TRUE(
+        KwRegex("straße", QRegularExpression::CaseInsensitiveOption).isMatched(QStringLiteral("STRAßE")));
+    EXPECT_TRUE(KwRegex("x").options().testFlag(QRegularExpression::UseUnicodePropertiesOption));
+    EXPECT_TRUE(KwRegex("x", QRegularExpression::MultilineOption)
+                    .options()
+                    .testFlag(QRegularExpression::MultilineOption));
+}
+
+TEST(KwRegexTest, EqualityAndHashingFollowTheExpression)
+{
+    EXPECT_EQ(KwRegex("a+"), KwRegex("a+"));
+    EXPECT_NE(KwRegex("a+"), KwRegex("a+", QRegularExpression::CaseInsensitiveOption));
+    EXPECT_EQ(qHash(KwRegex("a+")), qHash(KwRegex("a+")));
+    QSet<KwRegex> set { KwRegex("a+"), KwRegex("a+"), KwRegex("b") };
+    EXPECT_EQ(set.size(), 2);
+    EXPECT_EQ(KwRegex("a+").pattern(), "a+");
+}
+
+TEST(KwRegexTest, CompileReportsABadPatternToTheCaller)
+{
+    EXPECT_THROW(KwRegex::compile("(unclosed"), NSError);
+    try {
+        KwRegex::compile("a{2,1}");
+        FAIL() << "no error";
+    } catch (const NSError &error) {
+        EXPECT_EQ(error.domain(), "NSCocoaErrorDomain");
+        EXPECT_EQ(error.code(), 2048);
+        EXPECT_EQ(error.userInfo().value("NSInvalidValue").toString(), "a{2,1}");
+        EXPECT_TRUE(error.localizedDescription().contains("a{2,1}")) << error.what();
+    }
+    EXPECT_EQ(KwRegex::compile("a|b").pattern(), "a|b");
+}
+
+TEST(KwRegexDeathTest, AnInvalidFixedPatternStopsNamingTheCaller)
+{
+    const int line = __LINE__ + 1;
+    EXPECT_DEATH(KwRegex("(unclosed"),
+        "KwRegexTest\\.cpp:" + std::to_string(line)
+            + ": Fatal error: Invalid regular expression: The pattern .*\\(unclosed.* is invalid");
+}
+
+TEST(KwRegexTest, EscapedPatternsMatchTheirTextLiterally)
+{
+    const QString text = "a.b*(c)$";
+    const KwRegex regex(KwRegex::escapingPattern(text));
+    EXPECT_TRUE(regex.isMatched("x a.b*(c)$ y"));
+    EXPECT_FALSE(regex.isMatched("aXb*(c)$"));
+}
+
+TEST(KwRegexReplaceTest, FirstMatchOnly)
+{
+    const KwRegex regex("(\\w+)@(\\w+)");
+    EXPECT_EQ(replacingFirstMatch("me@home, you@work", regex, "$2 at $1"), "home at me, you@work");
+    EXPECT_EQ(replacingFirstMatch("nothing", regex, "$1"), "nothing");
+}
+
+TEST(KwRegexReplaceTest, FirstMatchReplacesTheWidenedRange)
+{
+    const QString text = "a" + thumbsUp + "b";
+    EXPECT_EQ(replacingFirstMatch(text, KwRegex("\\x{1F44D}"), "[x]"), "a[x]b");
+}
+
+TEST(KwRegexReplaceTest, AllMatches)
+{
+    const KwRegex regex(" \\((\\d+)\\)$");
+    EXPECT_EQ(replacingAllMatches("Recording (12)", regex, " [$1]"), "Recording [12]");
+    EXPECT_EQ(replacingAllMatches("a1b22c", KwRegex("\\d+"), "<$0>"), "a<1>b<22>c");
+    EXPECT_EQ(replacingAllMatches("abc", KwRegex("x"), "y"), "abc");
+    EXPECT_EQ(replacingAllMatches("ab", KwRegex("x*"), "-"), "-a-b-");
+    EXPECT_EQ(
+        replacingAllMatches("ab\nab", KwRegex("^a", QRegularExpression::MultilineOption), "A"), "Ab\nAb");
+    EXPECT_EQ(
+        replacingAllMatches("aXa", KwRegex("a"), "b", QRegularExpression::AnchorAtOffsetMatchOption), "bXa");
+}
+
+TEST(RegexTemplateTest, ReferencesEscapesAndLiterals)
+{
+    const auto match = QRegularExpression("(a)(b)(c)(?<tail>d)?(e)?").match("abc");
+    ASSERT_TRUE(match.hasMatch());
+    EXPECT_EQ(expandRegexTemplate("$3$2$1", match), "cba");
+    EXPECT_EQ(expandRegexTemplate("[$0]", match), "[abc]");
+    // Five groups: "$12" is group 1 followed by "2"; "$5" exists but did not take part.
+    EXPECT_EQ(expandRegexTemplate("$12|$5|$9", match), "a2||");
+    EXPECT_EQ(expandRegexTemplate("${tail}-${none}-$", match), "--$");
+    EXPECT_EQ(expandRegexTemplate("\\$1 costs \\\\ $x ${", match), "$1 costs \\ $x ${");
+    EXPECT_EQ(expandRegexTemplate("end\\", match), "end\\");
+
+    const auto many = QRegularExpression("(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)(k)(l)").match("abcdefghijkl");
+    EXPECT_EQ(expandRegexTemplate("$12$1", many), "la");
+    EXPECT_EQ(expandRegexTemplate("$123", many), "l3");
+}
+
+TEST(MatchedSubstringsTest, KeepsOnlyResultsThatLieInTheText)
+{
+    const QString text = "file (2).m4a and (3)";
+    QList<QRegularExpressionMatch> results;
+    for (auto it = QRegularExpression("\\((\\d+)\\)").globalMatch(text); it.hasNext();) {
+        results.append(it.next());
+    }
+    results.append(QRegularExpression("zzz").match(text));
+    EXPECT_EQ(matchedSubstrings(results, text), QStringList({ "(2)", "(3)" }));
+    // Searched in a longer text: the second result lies outside the short one.
+    EXPECT_EQ(matchedSubstrings(results, "file (2).m4a"), QStringList({ "(2)" }));
+}

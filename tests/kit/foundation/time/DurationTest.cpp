@@ -1,0 +1,100 @@
+#include "kit/foundation/time/Duration.h"
+#include "kit/foundation/time/DispatchTimeInterval.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace std::chrono_literals;
+
+TEST(DurationTest, SecondsRoundToTheNearestNanosecond)
+{
+    EXPECT_EQ(toDuration(0.7), 700'000'000ns);
+    EXPECT_EQ(toDuration(-0.7), -700'000'000ns);
+    EXPECT_EQ(toDuration(1.1), 1'100'000'000ns);
+    EXPECT_EQ(toDuration(1e-9), 1ns);
+    EXPECT_EQ(toDuration(0.4e-9), 0ns);
+    // Large spans keep their fraction exactly.
+    EXPECT_EQ(toDuration(1'000'000.25), 1'000'000'250'000'000ns);
+}
+
+TEST(DurationTest, OutOfRangeSecondsClampInsteadOfOverflowing)
+{
+    EXPECT_EQ(toDuration(1e300), Duration::max());
+    EXPECT_EQ(toDuration(-1e300), Duration::min());
+    EXPECT_EQ(toDuration(std::numeric_limits<double>::infinity()), Duration::max());
+    EXPECT_EQ(toDuration(-std::numeric_limits<double>::infinity()), Duration::min());
+    EXPECT_EQ(toDuration(std::nan("")), Duration::zero());
+    // Just past the largest count: whole seconds fit but adding the fraction would not.
+    EXPECT_EQ(toDuration(9223372036.9), Duration::max());
+}
+
+TEST(DurationTest, SecondsOfADurationComeFromItsNanosecondCount)
+{
+    EXPECT_DOUBLE_EQ(toTimeInterval(durations::milliseconds(1500)), 1.5);
+    EXPECT_DOUBLE_EQ(toTimeInterval(durations::milliseconds(1500.0)), 1.5);
+    EXPECT_DOUBLE_EQ(toTimeInterval(Duration::max()), 9223372036.854776);
+    EXPECT_DOUBLE_EQ(toTimeInterval(durations::seconds(1e300)), 9223372036.854776);
+    EXPECT_EQ(toDuration(toTimeInterval(700'000'000ns)), 700'000'000ns);
+}
+
+TEST(DurationTest, IntegerUnitsUseClampedSixtyFourBitArithmetic)
+{
+    EXPECT_EQ(durations::nanoseconds(5), 5ns);
+    EXPECT_EQ(durations::microseconds(5), 5us);
+    EXPECT_EQ(durations::minutes(2), 120s);
+    EXPECT_EQ(durations::hours(std::int64_t { 1 }), 3600s);
+    EXPECT_EQ(durations::days(2u), 172'800s);
+    EXPECT_EQ(durations::days(std::numeric_limits<std::int64_t>::max()), Duration::max());
+    EXPECT_EQ(durations::seconds(std::numeric_limits<std::int64_t>::min()), Duration::min());
+}
+
+TEST(DurationTest, FloatingUnitsScaleBeforeRounding)
+{
+    EXPECT_EQ(durations::microseconds(1.5), 1500ns);
+    EXPECT_EQ(durations::minutes(1.5), 90s);
+    EXPECT_EQ(durations::hours(0.5), 1800s);
+    EXPECT_EQ(durations::days(0.25f), 6h);
+}
+
+TEST(DurationTest, MillisecondsRoundHalfAwayFromZero)
+{
+    EXPECT_EQ(toMilliseconds(1'499'999ns), 1);
+    EXPECT_EQ(toMilliseconds(1'500'000ns), 2);
+    EXPECT_EQ(toMilliseconds(-1'500'000ns), -2);
+    EXPECT_EQ(toMilliseconds(Duration::max()), std::numeric_limits<std::int64_t>::max() / 1'000'000 + 1);
+}
+
+TEST(DispatchTimeIntervalTest, NeverIsLaterThanEveryFiniteInterval)
+{
+    using D = DispatchTimeInterval;
+    EXPECT_TRUE(D::seconds(1) < D::milliseconds(1001));
+    EXPECT_FALSE(D::milliseconds(1001) < D::seconds(1));
+    EXPECT_FALSE(D::never() < D::never());
+    EXPECT_TRUE(D::never() <= D::never());
+    EXPECT_TRUE(D::seconds(5) < D::never());
+    EXPECT_FALSE(D::never() < D::seconds(5));
+    EXPECT_TRUE(D::never() > D::nanoseconds(std::numeric_limits<std::int64_t>::max()));
+    EXPECT_TRUE(D::microseconds(1000) >= D::milliseconds(1));
+    EXPECT_TRUE(D::microseconds(1000) <= D::milliseconds(1));
+}
+
+TEST(DispatchTimeIntervalTest, HugeCountsClampInsteadOfWrapping)
+{
+    using D = DispatchTimeInterval;
+    // Wrapping would make this huge interval negative and thus earlier.
+    EXPECT_TRUE(D::seconds(1) < D::seconds(std::numeric_limits<std::int64_t>::max() / 2));
+    EXPECT_EQ(D::seconds(std::numeric_limits<std::int64_t>::max()).nanosecondCount(),
+        std::numeric_limits<std::int64_t>::max());
+}
+
+TEST(DispatchTimeIntervalTest, ConvertsToAndFromDurations)
+{
+    using D = DispatchTimeInterval;
+    EXPECT_EQ(toDuration(D::milliseconds(1500)), 1500ms);
+    EXPECT_EQ(toDuration(D::microseconds(-3)), -3us);
+    EXPECT_EQ(toDuration(D::never()), Duration::max());
+    EXPECT_EQ(toDispatchTimeInterval(2s), D::nanoseconds(2'000'000'000));
+    EXPECT_NE(D::seconds(1), D::milliseconds(1000)); // same span, different unit
+}

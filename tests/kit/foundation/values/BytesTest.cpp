@@ -1,0 +1,94 @@
+#include "kit/foundation/values/Bytes.h"
+#include "kit/foundation/text/ByteCountText.h"
+
+#include <QHash>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+const QLocale english(QLocale::English, QLocale::UnitedStates);
+const QLocale german(QLocale::German, QLocale::Germany);
+constexpr auto int64Max = std::numeric_limits<std::int64_t>::max();
+constexpr auto int64Min = std::numeric_limits<std::int64_t>::min();
+} // namespace
+
+TEST(BytesTest, UnitConstructorsTruncateTowardZero)
+{
+    EXPECT_EQ(Bytes::kilobytes(1.5).count(), 1500);
+    EXPECT_EQ(Bytes::megabytes(0.0000001).count(), 0);
+    EXPECT_EQ(Bytes::megabytes(-0.0000019).count(), -1);
+    EXPECT_EQ(Bytes::gigabytes(2.5).count(), 2'500'000'000);
+    EXPECT_EQ(Bytes::kilobytes(std::nan("")).count(), 0);
+    EXPECT_EQ(Bytes::gigabytes(1e300).count(), int64Max);
+    EXPECT_EQ(Bytes::gigabytes(-INFINITY).count(), int64Min);
+}
+
+TEST(BytesTest, CountsAreExactAndClampAboveTheSignedRange)
+{
+    // A double would round this count to an even neighbour.
+    EXPECT_EQ(Bytes::bytes((1ULL << 53) + 1).count(), (1LL << 53) + 1);
+    EXPECT_EQ(Bytes::bytes(std::numeric_limits<std::uint64_t>::max()).count(), int64Max);
+}
+
+TEST(BytesTest, InConvertsToDecimalUnits)
+{
+    EXPECT_DOUBLE_EQ(Bytes::kilobytes(1).in(Bytes::Unit::kilobytes), 1.0);
+    EXPECT_DOUBLE_EQ(Bytes::kilobytes(1).in(Bytes::Unit::bits), 8000);
+    EXPECT_DOUBLE_EQ(Bytes(2'500'000).in(Bytes::Unit::megabytes), 2.5);
+}
+
+TEST(BytesTest, UnitsExistOnlyForTheirExactSizes)
+{
+    EXPECT_FALSE(Bytes::unitFromBytes(1024).has_value());
+    EXPECT_EQ(Bytes::unitFromBytes(0.125), Bytes::Unit::bits);
+    EXPECT_EQ(Bytes::unitFromBytes(1e9), Bytes::Unit::gigabytes);
+}
+
+TEST(BytesTest, ArithmeticIsExactAndClampsAtTheEnds)
+{
+    Bytes total = Bytes((1LL << 53) + 1);
+    total += Bytes(2);
+    EXPECT_EQ(total.count(), (1LL << 53) + 3);
+    total -= Bytes(4);
+    EXPECT_EQ(total.count(), (1LL << 53) - 1);
+    EXPECT_EQ((Bytes(int64Max) + Bytes(1)).count(), int64Max);
+    EXPECT_EQ((Bytes(int64Min) - Bytes(1)).count(), int64Min);
+    EXPECT_EQ((Bytes(int64Min) + Bytes(-1)).count(), int64Min);
+    EXPECT_EQ((Bytes(0) - Bytes(int64Min)).count(), int64Max);
+    EXPECT_LT(Bytes(1), Bytes::kilobytes(0.002));
+    QHash<Bytes, int> table { { Bytes(5), 1 } };
+    EXPECT_EQ(table.value(Bytes::kilobytes(0.005)), 1);
+}
+
+TEST(BytesTest, DebugDescriptionIsFileStyleThenTheExactCount)
+{
+    EXPECT_EQ(Bytes(1'234'567).debugDescription(english), "1.2 MB (1234567)");
+    const QString zero = Bytes::zero().debugDescription(english);
+    EXPECT_TRUE(zero.startsWith("Zero")) << zero.toStdString();
+    EXPECT_TRUE(zero.endsWith(" (0)")) << zero.toStdString();
+    EXPECT_EQ(Bytes(-1500).debugDescription(english), "-2 KB (-1500)");
+}
+
+TEST(ByteCountTextTest, FileStyleUnitsAndDigits)
+{
+    EXPECT_EQ(byteCountFileText(0, english), "Zero KB");
+    EXPECT_EQ(byteCountFileText(1, english), "1 byte");
+    EXPECT_EQ(byteCountFileText(999, english), "999 bytes");
+    EXPECT_EQ(byteCountFileText(1000, english), "1 KB");
+    EXPECT_EQ(byteCountFileText(1499, english), "1 KB");
+    EXPECT_EQ(byteCountFileText(1500, english), "2 KB");
+    EXPECT_EQ(byteCountFileText(999'499, english), "999 KB");
+    EXPECT_EQ(byteCountFileText(999'500, english), "1 MB");
+    EXPECT_EQ(byteCountFileText(1'000'000, english), "1 MB");
+    EXPECT_EQ(byteCountFileText(1'050'000, english), "1.1 MB");
+    EXPECT_EQ(byteCountFileText(999'960'000, english), "1 GB");
+    EXPECT_EQ(byteCountFileText(1'250'000'000, english), "1.25 GB");
+    EXPECT_EQ(byteCountFileText(1'200'000'000, english), "1.2 GB");
+    EXPECT_EQ(byteCountFileText(3'000'000'000'000, english), "3 TB");
+    EXPECT_EQ(byteCountFileText(int64Max, english), "9.22 EB");
+    EXPECT_EQ(byteCountFileText(int64Min, english), "-9.22 EB");
+    EXPECT_EQ(byteCountFileText(1'234'567, german), "1,2 MB");
+}
