@@ -1,7 +1,14 @@
 #pragma once
 
+#include <QKeySequence>
+#include <QString>
+#include <Qt>
+
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace KeyboardShortcuts {
 
@@ -13,6 +20,20 @@ struct Shortcut
     std::int32_t carbonModifiers = 0;
 
     friend bool operator==(const Shortcut &, const Shortcut &) = default;
+
+    // The one-character key equivalent of the key; empty when the key is not one we know.
+    QString keyEquivalent() const;
+    // Command is Super (Qt's Meta), Option is Alt.
+    Qt::KeyboardModifiers modifiers() const;
+    // What a menu item shows; empty when the key is not one we know.
+    QKeySequence keySequence() const;
+    // The combination in the desktop's usual notation ("Ctrl+Alt+R").
+    QString description() const;
+
+    // The stored form: {"carbonKeyCode":15,"carbonModifiers":2304}.
+    std::string toJson() const;
+    // None for text that is not that form, or a key or modifier we cannot express.
+    static std::optional<Shortcut> fromJson(std::string_view json);
 };
 
 } // namespace KeyboardShortcuts
