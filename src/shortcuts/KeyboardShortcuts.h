@@ -17,10 +17,6 @@ class QAction;
 // the GUI thread.
 namespace KeyboardShortcuts {
 
-// Sent by ShortcutNotifications whenever a name's stored shortcut is changed through
-// setShortcut(); the user info is the name's raw value.
-inline constexpr char shortcutByNameDidChange[] = "KeyboardShortcuts_shortcutByNameDidChange";
-
 // The stored shortcut; none when absent, of another type, not the stored form, or a key we
 // cannot express. An unreadable stored value is left as it is.
 std::optional<Shortcut> getShortcut(const Name &name);

@@ -217,7 +217,17 @@ void RecorderField::keyPressEvent(QKeyEvent *event)
 void RecorderField::focusInEvent(QFocusEvent *event)
 {
     QLineEdit::focusInEvent(event);
-    startRecording();
+    // Focus that merely comes with the window (opening the settings) does not record.
+    switch (event->reason()) {
+    case Qt::MouseFocusReason:
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason:
+        startRecording();
+        break;
+    default:
+        break;
+    }
 }
 
 void RecorderField::focusOutEvent(QFocusEvent *event)
@@ -230,6 +240,7 @@ void RecorderField::mousePressEvent(QMouseEvent *event)
 {
     QLineEdit::mousePressEvent(event);
     setFocus(Qt::MouseFocusReason);
+    startRecording();
 }
 
 void RecorderField::resizeEvent(QResizeEvent *event)

@@ -14,7 +14,7 @@ public:
     static ShortcutNotifications &shared();
 
 signals:
-    // "KeyboardShortcuts_shortcutByNameDidChange" with the name's raw value as its user info.
+    // After setShortcut() changed a name's stored shortcut; carries the name's raw value.
     void shortcutByNameDidChange(const QString &name);
 };
 

@@ -155,6 +155,10 @@ std::optional<HotKeyError> ShortcutRegistry::setShortcut(
                 return HotKeyError { HotKeyError::Kind::AlreadyTaken, Texts::usedByOtherName() };
             }
         }
+        if (isRegistered(*shortcut)) {
+            // Left behind by a name whose stored value was changed outside the library.
+            unregisterShortcut(*shortcut);
+        }
         if (available()) {
             // Taken before anything changes, so a refusal leaves the previous shortcut working.
             if (auto error = grab(*shortcut)) {

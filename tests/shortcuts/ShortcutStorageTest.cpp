@@ -1,0 +1,155 @@
+#include "shortcuts/KeyboardShortcuts.h"
+#include "shortcuts/Recorder.h"
+
+#include "platform/userdefaults/UserDefaults.h"
+
+#include <QAction>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using KeyboardShortcuts::Name;
+using KeyboardShortcuts::Shortcut;
+
+constexpr std::int32_t command = 0x0100, shift = 0x0200, option = 0x0800, control = 0x1000;
+
+// The library keeps its shortcuts in the standard database, which a process opens once; and
+// these tests are about a session without X11, whatever the caller's session is.
+class ShortcutStorageTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        static QTemporaryDir home;
+        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+        qunsetenv("DISPLAY");
+        qunsetenv("WAYLAND_DISPLAY");
+        qunsetenv("XDG_SESSION_TYPE");
+    }
+    void SetUp() override { UserDefaults::standard()->removeAll(); }
+
+    const Name name { "toggleRecording" };
+};
+
+TEST_F(ShortcutStorageTest, UnreadableStoredValuesReadAsNoShortcutAndStayAsTheyAre)
+{
+    const std::pair<const char *, PropertyValue> cases[] = {
+        { "a number", PropertyValue(15) },
+        { "data", PropertyValue(QByteArray(R"({"carbonKeyCode":15,"carbonModifiers":256})")) },
+        { "broken JSON", PropertyValue(R"({"carbonKeyCode":15,"carbonModif)") },
+        { "a JSON array", PropertyValue("[15,256]") },
+        { "a missing field", PropertyValue(R"({"carbonKeyCode":15})") },
+        { "a fractional key code", PropertyValue(R"({"carbonKeyCode":15.5,"carbonModifiers":256})") },
+        { "a key code outside the table", PropertyValue(R"({"carbonKeyCode":10,"carbonModifiers":256})") },
+        { "a negative key code", PropertyValue(R"({"carbonKeyCode":-1,"carbonModifiers":256})") },
+        { "an unknown modifier bit", PropertyValue(R"({"carbonKeyCode":15,"carbonModifiers":65536})") },
+    };
+    for (const auto &[what, stored] : cases) {
+        SCOPED_TRACE(what);
+        UserDefaults::standard()->setObject(name.userDefaultsKey(), stored);
+        EXPECT_EQ(KeyboardShortcuts::getShortcut(name), std::nullopt);
+        KeyboardShortcuts::enable({ name });
+        KeyboardShortcuts::disable({ name });
+        EXPECT_EQ(UserDefaults::standard()->object(name.userDefaultsKey()), stored);
+    }
+}
+
+TEST_F(ShortcutStorageTest, ShortcutsAreStoredInTheirJsonFormAndReadBack)
+{
+    EXPECT_EQ(KeyboardShortcuts::getShortcut(name), std::nullopt);
+    const Shortcut shortcut { 0x0F, command | option };
+    EXPECT_EQ(KeyboardShortcuts::setShortcut(shortcut, name), std::nullopt);
+    EXPECT_EQ(UserDefaults::standard()->string("KeyboardShortcuts_toggleRecording"),
+        R"({"carbonKeyCode":15,"carbonModifiers":2304})");
+    EXPECT_EQ(KeyboardShortcuts::getShortcut(name), shortcut);
+    EXPECT_EQ(KeyboardShortcuts::getShortcut(Name("toggleRecording", Shortcut { 0x00, control })), shortcut);
+
+    EXPECT_EQ(KeyboardShortcuts::setShortcut(std::nullopt, name), std::nullopt);
+    EXPECT_EQ(UserDefaults::standard()->object(name.userDefaultsKey()), std::nullopt);
+}
+
+TEST_F(ShortcutStorageTest, AShortcutOfAnotherNameIsRefusedAndNothingIsStored)
+{
+    const Name other("togglePauseRecording");
+    const Shortcut shortcut { 0x0F, control | option };
+    ASSERT_EQ(KeyboardShortcuts::setShortcut(shortcut, other), std::nullopt);
+    const auto error = KeyboardShortcuts::setShortcut(shortcut, name);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->kind, HotKeyError::Kind::AlreadyTaken);
+    EXPECT_EQ(KeyboardShortcuts::getShortcut(name), std::nullopt);
+}
+
+TEST_F(ShortcutStorageTest, KeyEquivalentsModifiersAndNotation)
+{
+    struct Case
+    {
+        Shortcut shortcut;
+        QString keyEquivalent;
+        Qt::KeyboardModifiers modifiers;
+        QKeySequence keySequence;
+    };
+    const Case cases[] = {
+        { { 0x0F, command | option }, QStringLiteral("r"), Qt::MetaModifier | Qt::AltModifier,
+            QKeySequence(Qt::META | Qt::ALT | Qt::Key_R) },
+        { { 0x12, shift | control }, QStringLiteral("1"), Qt::ShiftModifier | Qt::ControlModifier,
+            QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_1) },
+        { { 0x7A, 0 }, QString(QChar(0xF704)), Qt::NoModifier, QKeySequence(Qt::Key_F1) },
+        { { 0x53, control }, QStringLiteral("1"), Qt::ControlModifier,
+            QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_1)) },
+        { { 0x0A, control }, QString(), Qt::ControlModifier, QKeySequence() },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.shortcut.carbonKeyCode);
+        EXPECT_EQ(c.shortcut.keyEquivalent(), c.keyEquivalent);
+        EXPECT_EQ(c.shortcut.modifiers(), c.modifiers);
+        EXPECT_EQ(c.shortcut.keySequence(), c.keySequence);
+    }
+    EXPECT_EQ(Shortcut({ 0x0F, control | option | shift }).description(), QStringLiteral("Ctrl+Alt+Shift+R"));
+}
+
+TEST_F(ShortcutStorageTest, AMenuActionShowsTheShortcutAndFollowsItsChangesWhileItLives)
+{
+    ASSERT_EQ(KeyboardShortcuts::setShortcut(Shortcut { 0x0F, control | option }, name), std::nullopt);
+    auto action = std::make_unique<QAction>();
+    KeyboardShortcuts::setShortcut(action.get(), name);
+    EXPECT_EQ(action->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_R));
+
+    ASSERT_EQ(KeyboardShortcuts::setShortcut(Shortcut { 0x11, control }, name), std::nullopt);
+    EXPECT_EQ(action->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_T));
+    ASSERT_EQ(KeyboardShortcuts::setShortcut(Shortcut { 0x7A, 0 }, Name("other")), std::nullopt);
+    EXPECT_EQ(action->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_T));
+    ASSERT_EQ(KeyboardShortcuts::setShortcut(std::nullopt, name), std::nullopt);
+    EXPECT_TRUE(action->shortcut().isEmpty());
+
+    // A later call follows the new name only; none clears and follows nothing.
+    KeyboardShortcuts::setShortcut(action.get(), Name("other"));
+    EXPECT_EQ(action->shortcut(), QKeySequence(Qt::Key_F1));
+    ASSERT_EQ(KeyboardShortcuts::setShortcut(Shortcut { 0x0F, control }, name), std::nullopt);
+    EXPECT_EQ(action->shortcut(), QKeySequence(Qt::Key_F1));
+    KeyboardShortcuts::setShortcut(action.get(), std::nullopt);
+    EXPECT_TRUE(action->shortcut().isEmpty());
+    ASSERT_EQ(KeyboardShortcuts::setShortcut(Shortcut { 0x7B, control }, Name("other")), std::nullopt);
+    EXPECT_TRUE(action->shortcut().isEmpty());
+
+    KeyboardShortcuts::setShortcut(action.get(), name);
+    action.reset();
+    EXPECT_EQ(KeyboardShortcuts::setShortcut(std::nullopt, name), std::nullopt);
+}
+
+TEST_F(ShortcutStorageTest, WithoutAnX11DisplayHandlersAndTheRecorderWorkAndSaySo)
+{
+    bool ran = false;
+    KeyboardShortcuts::onKeyUp(name, [&] { ran = true; });
+    ASSERT_EQ(KeyboardShortcuts::setShortcut(Shortcut { 0x0F, control }, name), std::nullopt);
+    KeyboardShortcuts::disable({ name });
+    KeyboardShortcuts::enable({ name });
+    EXPECT_FALSE(ran);
+    EXPECT_TRUE(KeyboardShortcuts::unavailableMessage().contains(QLatin1String("no X11 display")));
+
+    KeyboardShortcuts::Recorder recorder(QStringLiteral("Start/stop recording"), name);
+    EXPECT_EQ(recorder.message(), KeyboardShortcuts::unavailableMessage());
+}
+
+} // namespace

@@ -1,0 +1,232 @@
+#include "DesktopTest.h"
+#include "EventLoop.h"
+#include "SyntheticKeys.h"
+
+#include "platform/userdefaults/UserDefaults.h"
+#include "shortcuts/KeyboardShortcuts.h"
+#include "shortcuts/Recorder.h"
+#include "shortcuts/RecorderField.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using KeyboardShortcuts::Name;
+using KeyboardShortcuts::Shortcut;
+
+constexpr std::int32_t controlOption = 0x1800;
+const Shortcut controlAltR { 0x0F, controlOption };
+const Shortcut controlAltT { 0x11, controlOption };
+const Shortcut controlAltY { 0x10, controlOption };
+const Shortcut controlAltU { 0x20, controlOption };
+
+class GlobalShortcutsTest : public TestSupport::DesktopTest
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        static QTemporaryDir home;
+        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+    }
+    void SetUp() override
+    {
+        TestSupport::DesktopTest::SetUp();
+        UserDefaults::standard()->removeAll();
+    }
+
+    // Taps Ctrl+Alt+key and lets the hot keys' events arrive.
+    void tap(char key)
+    {
+        keys.tap({ Keysym::control, Keysym::alt }, quint32(key));
+        TestSupport::processEventsFor(150ms);
+    }
+
+    SyntheticKeys keys;
+    std::vector<std::string> ran;
+};
+
+TEST_F(GlobalShortcutsTest, HandlersRunOnReleaseOncePerPressInTheOrderAdded)
+{
+    const Name first("first"), second("second");
+    ASSERT_EQ(KeyboardShortcuts::setShortcut(controlAltR, first), std::nullopt);
+    ASSERT_EQ(KeyboardShortcuts::setShortcut(controlAltT, second), std::nullopt);
+    KeyboardShortcuts::onKeyUp(first, [&] { ran.push_back("first 1"); });
+    KeyboardShortcuts::onKeyUp(second, [&] { ran.push_back("second"); });
+    KeyboardShortcuts::onKeyUp(first, [&] { ran.push_back("first 2"); });
+
+    // Held past the auto-repeat delay, so the server repeats the key.
+    ASSERT_TRUE(keys.autoRepeatIsOn());
+    keys.press(Keysym::control);
+    keys.press(Keysym::alt);
+    keys.press('r');
+    TestSupport::processEventsFor(1200ms);
+    EXPECT_TRUE(ran.empty());
+    keys.release('r');
+    keys.release(Keysym::alt);
+    keys.release(Keysym::control);
+    TestSupport::processEventsFor(300ms);
+    EXPECT_EQ(ran, (std::vector<std::string> { "first 1", "first 2" }));
+
+    tap('t');
+    EXPECT_EQ(ran, (std::vector<std::string> { "first 1", "first 2", "second" }));
+}
+
+TEST_F(GlobalShortcutsTest, LockKeysDoNotChangeWhatAShortcutDoes)
+{
+    const Name name("locks");
+    ASSERT_EQ(KeyboardShortcuts::setShortcut(controlAltR, name), std::nullopt);
+    KeyboardShortcuts::onKeyUp(name, [&] { ran.push_back("ran"); });
+    const std::pair<bool, bool> locks[]
+        = { { false, false }, { true, false }, { false, true }, { true, true } };
+    std::size_t expected = 0;
+    for (const auto &[caps, num] : locks) {
+        SCOPED_TRACE(testing::Message() << "Caps Lock " << caps << ", Num Lock " << num);
+        keys.setLock(Keysym::capsLock, caps);
+        keys.setLock(Keysym::numLock, num);
+        ASSERT_EQ(keys.lockIsOn(Keysym::capsLock), caps);
+        ASSERT_EQ(keys.lockIsOn(Keysym::numLock), num);
+        tap('r');
+        EXPECT_EQ(ran.size(), ++expected);
+    }
+    keys.setLock(Keysym::capsLock, false);
+    keys.setLock(Keysym::numLock, false);
+}
+
+TEST_F(GlobalShortcutsTest, DisabledNamesRunNothingUntilEnabledAndNamesWithoutShortcutsAreSkipped)
+{
+    const Name name("toggled"), without("without");
+    ASSERT_EQ(KeyboardShortcuts::setShortcut(controlAltR, name), std::nullopt);
+    KeyboardShortcuts::onKeyUp(name, [&] { ran.push_back("ran"); });
+    KeyboardShortcuts::onKeyUp(without, [&] { ran.push_back("without"); });
+
+    KeyboardShortcuts::disable({ without, name });
+    tap('r');
+    EXPECT_TRUE(ran.empty());
+    {
+        // Free for another program while disabled; its grab ends with its connection.
+        SyntheticKeys other;
+        EXPECT_TRUE(other.grab({ Keysym::control, Keysym::alt }, 'r'));
+    }
+
+    KeyboardShortcuts::enable({ without, name });
+    KeyboardShortcuts::enable({ name });
+    tap('r');
+    EXPECT_EQ(ran, std::vector<std::string> { "ran" });
+}
+
+class RecorderOnTheDesktopTest : public GlobalShortcutsTest
+{
+protected:
+    void SetUp() override
+    {
+        GlobalShortcutsTest::SetUp();
+        ASSERT_EQ(KeyboardShortcuts::setShortcut(controlAltR, name), std::nullopt);
+        KeyboardShortcuts::onKeyUp(name, [&] { ran.push_back("ran"); });
+        recorder = new KeyboardShortcuts::Recorder(
+            QStringLiteral("Start/stop recording"), name,
+            [&](const std::optional<Shortcut> &shortcut) { changes.push_back(shortcut); }, &window);
+        new QVBoxLayout(&window);
+        window.layout()->addWidget(recorder);
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+
+    void startRecording()
+    {
+        QTest::mouseClick(recorder->field(), Qt::LeftButton);
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return recorder->field()->isRecording(); }));
+    }
+
+    // Clicks the field and types into it through the keyboard.
+    void record(std::initializer_list<quint32> modifiers, quint32 key)
+    {
+        startRecording();
+        keys.tap(modifiers, key);
+        TestSupport::processEventsFor(200ms);
+    }
+
+    const Name name { ::testing::UnitTest::GetInstance()->current_test_info()->name() };
+    QWidget window;
+    KeyboardShortcuts::Recorder *recorder = nullptr;
+    std::vector<std::optional<Shortcut>> changes;
+};
+
+TEST_F(RecorderOnTheDesktopTest, ARecordedShortcutTakesOverAtOnceAndTheOldOneStopsWorking)
+{
+    EXPECT_EQ(recorder->field()->text(), QStringLiteral("Ctrl+Alt+R"));
+    record({ Keysym::control, Keysym::alt }, 'y');
+    EXPECT_EQ(KeyboardShortcuts::getShortcut(name), controlAltY);
+    EXPECT_EQ(changes, (std::vector<std::optional<Shortcut>> { controlAltY }));
+    EXPECT_FALSE(recorder->field()->isRecording());
+    EXPECT_EQ(recorder->field()->text(), QStringLiteral("Ctrl+Alt+Y"));
+
+    tap('r');
+    EXPECT_TRUE(ran.empty());
+    tap('y');
+    EXPECT_EQ(ran, std::vector<std::string> { "ran" });
+}
+
+TEST_F(RecorderOnTheDesktopTest, KeysThatClearCancelOrCannotBeUsed)
+{
+    struct Case
+    {
+        const char *what;
+        std::vector<quint32> modifiers;
+        quint32 key;
+        std::optional<Shortcut> stored;
+        bool refused;
+    };
+    const Case cases[] = {
+        { "Escape cancels", {}, Keysym::escape, controlAltR, false },
+        { "a letter alone", {}, 'y', controlAltR, true },
+        { "Shift is no modifier of its own", { Keysym::shift }, 'y', controlAltR, true },
+        { "Backspace clears", {}, Keysym::backspace, std::nullopt, false },
+        { "Delete clears", {}, Keysym::deleteKey, std::nullopt, false },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(KeyboardShortcuts::setShortcut(controlAltR, name), std::nullopt);
+        startRecording();
+        for (const quint32 modifier : c.modifiers) {
+            keys.press(modifier);
+        }
+        keys.tap({}, c.key);
+        for (const quint32 modifier : c.modifiers) {
+            keys.release(modifier);
+        }
+        TestSupport::processEventsFor(200ms);
+        EXPECT_EQ(KeyboardShortcuts::getShortcut(name), c.stored);
+        EXPECT_EQ(recorder->field()->isRecording(), c.refused);
+        EXPECT_EQ(!recorder->message().isEmpty(), c.refused);
+        recorder->field()->clearFocus();
+        TestSupport::processEventsFor(50ms);
+    }
+    // Cleared: the old hot key is gone too.
+    tap('r');
+    EXPECT_TRUE(ran.empty());
+}
+
+TEST_F(RecorderOnTheDesktopTest, AGrabHeldByAnotherProgramIsReportedAndTheOldShortcutKept)
+{
+    // The other program grabbed the keys without Num Lock, so with it on they reach the field.
+    SyntheticKeys other;
+    ASSERT_TRUE(other.grab({ Keysym::control, Keysym::alt }, 'u'));
+    keys.setLock(Keysym::numLock, true);
+    record({ Keysym::control, Keysym::alt }, 'u');
+    keys.setLock(Keysym::numLock, false);
+    EXPECT_TRUE(recorder->message().contains(QLatin1String("already used by another application")));
+    EXPECT_EQ(KeyboardShortcuts::getShortcut(name), controlAltR);
+    EXPECT_EQ(recorder->field()->text(), QStringLiteral("Ctrl+Alt+R"));
+    EXPECT_TRUE(changes.empty());
+
+    tap('r');
+    EXPECT_EQ(ran, std::vector<std::string> { "ran" });
+}
+
+} // namespace
