@@ -38,6 +38,12 @@ protected:
         TestSupport::DesktopTest::SetUp();
         UserDefaults::standard()->removeAll();
     }
+    // The desktop is shared with later tests.
+    void TearDown() override
+    {
+        keys.setLock(Keysym::capsLock, false);
+        keys.setLock(Keysym::numLock, false);
+    }
 
     // Taps Ctrl+Alt+key and lets the hot keys' events arrive.
     void tap(char key)
@@ -93,8 +99,6 @@ TEST_F(GlobalShortcutsTest, LockKeysDoNotChangeWhatAShortcutDoes)
         tap('r');
         EXPECT_EQ(ran.size(), ++expected);
     }
-    keys.setLock(Keysym::capsLock, false);
-    keys.setLock(Keysym::numLock, false);
 }
 
 TEST_F(GlobalShortcutsTest, DisabledNamesRunNothingUntilEnabledAndNamesWithoutShortcutsAreSkipped)
@@ -219,7 +223,6 @@ TEST_F(RecorderOnTheDesktopTest, AGrabHeldByAnotherProgramIsReportedAndTheOldSho
     ASSERT_TRUE(other.grab({ Keysym::control, Keysym::alt }, 'u'));
     keys.setLock(Keysym::numLock, true);
     record({ Keysym::control, Keysym::alt }, 'u');
-    keys.setLock(Keysym::numLock, false);
     EXPECT_TRUE(recorder->message().contains(QLatin1String("already used by another application")));
     EXPECT_EQ(KeyboardShortcuts::getShortcut(name), controlAltR);
     EXPECT_EQ(recorder->field()->text(), QStringLiteral("Ctrl+Alt+R"));
