@@ -51,10 +51,12 @@ void DebugWindowController::showWindow()
         QObject::connect(
             copy, &QPushButton::clicked, [] { QApplication::clipboard()->setText(DebugInfo::text()); });
 
+        // The screen is drawn again after any change of any default.
+        m_userDefaultsObservable
+            = std::make_unique<ListenOnlyPublisherObservable>(userDefaultsDidChangePublisher());
         QPointer<QPlainTextEdit> guarded(defaults);
-        userDefaultsDidChangePublisher()
-            .receiveOnMain()
-            .sink([guarded](const Events::Void &) {
+        m_userDefaultsObservable->objectWillChange()
+            .sink([guarded] {
                 if (guarded) {
                     guarded->setPlainText(userDefaultsText());
                 }

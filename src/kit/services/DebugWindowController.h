@@ -1,8 +1,11 @@
 #pragma once
 
+#include "kit/collections/ListenOnlyPublisherObservable.h"
 #include "platform/events/CancellableSet.h"
 
 #include <QPointer>
+
+#include <memory>
 
 class QPlainTextEdit;
 class QWidget;
@@ -24,5 +27,6 @@ private:
     DebugWindowController() = default;
 
     QPointer<QWidget> m_window;
+    std::unique_ptr<ListenOnlyPublisherObservable> m_userDefaultsObservable;
     Events::CancellableSet m_cancellables;
 };

@@ -6,6 +6,8 @@
 #include "kit/services/KwKit.h"
 #include "kit/services/ServiceTexts.h"
 
+#include "kit/collections/CollectionsHooks.h"
+#include "kit/foundation/errors/GeneralError.h"
 #include "kit/foundation/system/FoundationHooks.h"
 #include "platform/crashreport/CrashReporter.h"
 #include "platform/events/MainThread.h"
@@ -263,4 +265,7 @@ void KwApp::installFoundationHooks()
     FoundationHooks::setReportError([](const Error &error, const QVariantMap &userInfo, const QString &file,
                                         int line) { reportError(error, userInfo, file, line); });
     FoundationHooks::setTerminate([] { terminate(); });
+    CollectionsHooks::setReportError([](const QString &description, const QString &file, int line) {
+        reportError(GeneralError(description), {}, file, line);
+    });
 }

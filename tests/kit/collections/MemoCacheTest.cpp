@@ -268,9 +268,12 @@ TEST(MemoCacheConcurrency, LookupsFromManyThreadsGetTheirOwnValues)
 TEST(MemoCacheShared, MemoizeUsesTheProcessCache)
 {
     int computations = 0;
+    // The process cache outlives the test; each run looks up its own entry.
+    static int run = 0;
+    ++run;
     auto lookUp = [&](std::source_location where = std::source_location::current()) {
         return memoize(
-            1min, { QStringLiteral("shared") },
+            1min, { QStringLiteral("shared"), run },
             [&] {
                 ++computations;
                 return computations;

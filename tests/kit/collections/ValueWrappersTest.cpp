@@ -54,6 +54,7 @@ TEST(EmailAddress, DecodesTheStoredTextUnchecked)
 
 TEST(EmailAddressDeathTest, InvalidLiteralStopsTheProgram)
 {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(EmailAddress::validating(QStringLiteral(" nobody ")), "Invalid email address:  nobody ");
 }
 

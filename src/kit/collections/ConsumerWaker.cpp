@@ -1,8 +1,6 @@
-#include "preferences/ConsumerWaker.h"
+#include "kit/collections/ConsumerWaker.h"
 
 #include <QCoreApplication>
-
-namespace Defaults::Detail {
 
 QEvent::Type ConsumerWaker::wakeEventType()
 {
@@ -23,5 +21,3 @@ void ConsumerWaker::customEvent(QEvent *)
     }
     m_consumer.resume();
 }
-
-} // namespace Defaults::Detail

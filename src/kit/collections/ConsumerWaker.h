@@ -6,8 +6,6 @@
 #include <coroutine>
 #include <mutex>
 
-namespace Defaults::Detail {
-
 // Resumes a suspended consumer on its own thread. It is made there, so a producer only posts it
 // an event (under the producer's lock). Handling it takes that lock first, so that what the
 // producer wrote under it is visible to the resumed consumer, also to tools that cannot see
@@ -32,5 +30,3 @@ private:
     std::coroutine_handle<> m_consumer;
     std::mutex &m_producerLock;
 };
-
-} // namespace Defaults::Detail

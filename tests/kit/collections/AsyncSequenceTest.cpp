@@ -1,0 +1,275 @@
+#include "kit/collections/AnyAsyncSequence.h"
+#include "kit/collections/AsyncSequenceSink.h"
+#include "kit/collections/AsyncSequenceValue.h"
+#include "kit/collections/MergeAsyncSequence.h"
+#include "kit/collections/PassthroughAsyncSequence.h"
+#include "kit/collections/RemoveDuplicatesAsyncSequence.h"
+
+#include "EventLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoroTask>
+#include <QThread>
+
+#include <cstdlib>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Ints = std::vector<int>;
+using namespace std::chrono_literals;
+
+// The values, then the error when there is one.
+AnyAsyncSequence<int> sequenceOf(Ints values, std::optional<std::string> error = std::nullopt)
+{
+    return AnyAsyncSequence<int>::fromGenerator([values, error]() -> QCoro::AsyncGenerator<int> {
+        for (int value : values) {
+            co_yield value;
+        }
+        if (error) {
+            throw std::runtime_error(*error);
+        }
+    });
+}
+
+struct Collected
+{
+    Ints elements;
+    std::optional<std::string> error;
+    bool ended = false;
+};
+
+// Collects in the background, so that a test can look at what arrived so far.
+template<AsyncSequence S>
+QCoro::Task<> collectInto(S sequence, std::shared_ptr<Collected> collected)
+{
+    try {
+        auto iterator = sequence.makeAsyncIterator();
+        for (;;) {
+            auto element = co_await iterator.next();
+            if (!element) {
+                break;
+            }
+            collected->elements.push_back(*element);
+        }
+    } catch (const std::exception &error) {
+        collected->error = error.what();
+    }
+    collected->ended = true;
+}
+
+template<AsyncSequence S>
+std::shared_ptr<Collected> collect(S sequence)
+{
+    auto collected = std::make_shared<Collected>();
+    collectInto(std::move(sequence), collected);
+    return collected;
+}
+
+template<AsyncSequence S>
+Collected collectAll(S sequence)
+{
+    auto collected = collect(std::move(sequence));
+    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return collected->ended; }));
+    return *collected;
+}
+
+struct ReportedErrors
+{
+    ReportedErrors()
+    {
+        CollectionsHooks::setReportError([this](const QString &description, const QString &, int) {
+            descriptions.push_back(description);
+        });
+    }
+    ~ReportedErrors() { CollectionsHooks::setReportError(nullptr); }
+    std::vector<QString> descriptions;
+};
+
+} // namespace
+
+TEST(RemoveDuplicatesAsyncSequence, ComparesWithTheElementJustBefore)
+{
+    struct Case
+    {
+        Ints input;
+        bool loose;
+        Ints expected;
+    };
+    const Case cases[] = {
+        { { 1, 1, 2, 2, 2, 1 }, false, { 1, 2, 1 } },
+        { {}, false, {} },
+        { { 1, 2, 3, 10 }, true, { 1, 10 } },
+        { { 5, 5, 5 }, true, { 5 } },
+    };
+    for (const Case &test : cases) {
+        const Collected collected = test.loose
+            ? collectAll(removingSequentialDuplicates(sequenceOf(test.input),
+                [](int previous, int next) { return std::abs(next - previous) <= 1; }))
+            : collectAll(removingSequentialDuplicates(sequenceOf(test.input)));
+        EXPECT_EQ(collected.elements, test.expected);
+        EXPECT_EQ(collected.error, std::nullopt);
+    }
+    const Collected failing = collectAll(removingSequentialDuplicates(sequenceOf({ 1, 1, 2 }, "broken")));
+    EXPECT_EQ(failing.elements, (Ints { 1, 2 }));
+    EXPECT_EQ(failing.error, "broken");
+}
+
+TEST(AnyAsyncSequence, EachIterationStartsAfresh)
+{
+    const auto sequence = eraseToAnyAsyncSequence(removingSequentialDuplicates(sequenceOf({ 4, 4, 5 })));
+    EXPECT_EQ(collectAll(sequence).elements, (Ints { 4, 5 }));
+    EXPECT_EQ(collectAll(sequence).elements, (Ints { 4, 5 }));
+}
+
+TEST(PassthroughAsyncSequence, DeliversWhatWasBufferedThenEnds)
+{
+    PassthroughAsyncSequence<int> sequence;
+    sequence.yield(1);
+    sequence.yield(2);
+    sequence.finish();
+    sequence.yield(3);
+    const Collected collected = collectAll(sequence);
+    EXPECT_EQ(collected.elements, (Ints { 1, 2 }));
+}
+
+TEST(PassthroughAsyncSequence, ResumesTheConsumerOnItsOwnThread)
+{
+    PassthroughAsyncSequence<int> sequence;
+    QThread *resumedOn = nullptr;
+    auto consumer = [](PassthroughAsyncSequence<int> sequence, QThread *&resumedOn) -> QCoro::Task<> {
+        auto iterator = sequence.makeAsyncIterator();
+        co_await iterator.next();
+        resumedOn = QThread::currentThread();
+    };
+    consumer(sequence, resumedOn);
+    std::thread producer([sequence] { sequence.yield(7); });
+    producer.join();
+    EXPECT_EQ(resumedOn, nullptr) << "never inside the producer's call";
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return resumedOn != nullptr; }));
+    EXPECT_EQ(resumedOn, QThread::currentThread());
+}
+
+TEST(MergeAsyncSequence, EndsAsItsInputsSay)
+{
+    // Each case needs its own: a stream has one consumer.
+    const auto endless = [](std::optional<int> first = 9) {
+        PassthroughAsyncSequence<int> sequence;
+        if (first) {
+            sequence.yield(*first);
+        }
+        return eraseToAnyAsyncSequence(sequence);
+    };
+    struct Case
+    {
+        const char *name;
+        AnyAsyncSequence<int> first;
+        AnyAsyncSequence<int> second;
+        Ints expected;
+        bool ends;
+    };
+    const Case cases[] = {
+        { "second empty", sequenceOf({ 1, 2, 3 }), sequenceOf({}), { 1, 2, 3 }, true },
+        { "second never ends", sequenceOf({ 1, 2, 3 }), endless(), { 1, 2, 3, 9 }, false },
+        { "first fails", sequenceOf({ 1 }, "broken"), endless(std::nullopt), { 1 }, true },
+        { "second fails", endless(), sequenceOf({ 1 }, "broken"), { 9, 1 }, false },
+    };
+    for (const Case &test : cases) {
+        const auto collected = collect(merge(test.first, test.second));
+        TestSupport::processEventsFor(50ms);
+        Ints sorted = collected->elements;
+        std::ranges::sort(sorted);
+        Ints expected = test.expected;
+        std::ranges::sort(expected);
+        EXPECT_EQ(sorted, expected) << test.name;
+        EXPECT_EQ(collected->ended, test.ends) << test.name;
+        EXPECT_EQ(collected->error, std::nullopt) << test.name;
+    }
+}
+
+TEST(MergeAsyncSequence, FailureOfTheSecondEndsItOnceTheFirstHasEnded)
+{
+    PassthroughAsyncSequence<int> first;
+    const auto collected = collect(merge(eraseToAnyAsyncSequence(first), sequenceOf({ 2 }, "broken")));
+    first.yield(1);
+    TestSupport::processEventsFor(20ms);
+    EXPECT_FALSE(collected->ended);
+    first.finish();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return collected->ended; }));
+    EXPECT_EQ(collected->elements.size(), 2u);
+    EXPECT_EQ(collected->error, std::nullopt);
+}
+
+TEST(AsyncSequenceSink, ReportsAFailureOnceAndDeliversNothingAfterIt)
+{
+    ReportedErrors reported;
+    Ints handled;
+    const auto subscription
+        = sink(sequenceOf({ 1, 2 }, "disk on fire"), [&](int value) { handled.push_back(value); });
+    TestSupport::processEventsFor(20ms);
+    EXPECT_EQ(handled, (Ints { 1, 2 }));
+    EXPECT_EQ(
+        reported.descriptions, (std::vector<QString> { "Async stream should not throw: disk on fire" }));
+
+    const auto cancelled = sink(AnyAsyncSequence<int>::fromGenerator([]() -> QCoro::AsyncGenerator<int> {
+        co_yield 1;
+        throw AsyncCancellationError();
+    }),
+        [&](int value) { handled.push_back(value); });
+    TestSupport::processEventsFor(20ms);
+    EXPECT_EQ(reported.descriptions.size(), 1u) << "a cancellation ends it silently";
+    EXPECT_EQ(handled, (Ints { 1, 2, 1 }));
+}
+
+TEST(AsyncSequenceSink, CancellingLetsTheRunningHandlerFinish)
+{
+    PassthroughAsyncSequence<int> sequence;
+    PassthroughAsyncSequence<bool> gate;
+    Ints started;
+    Ints finished;
+    auto handler = [&](int value) -> QCoro::Task<> {
+        started.push_back(value);
+        auto wait = gate.makeAsyncIterator();
+        co_await wait.next();
+        finished.push_back(value);
+    };
+    Events::AnyCancellable subscription = sink(sequence, handler);
+    sequence.yield(1);
+    sequence.yield(2);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !started.empty(); }));
+    subscription.cancel();
+    gate.yield(true);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !finished.empty(); }));
+    TestSupport::processEventsFor(20ms);
+    EXPECT_EQ(started, (Ints { 1 }));
+    EXPECT_EQ(finished, (Ints { 1 }));
+}
+
+TEST(AsyncSequenceSink, CancellingWakesAConsumerWaitingForAnElement)
+{
+    PassthroughAsyncSequence<int> sequence;
+    auto token = std::make_shared<int>(0);
+    Events::AnyCancellable subscription = sink(sequence, [token](int) {});
+    TestSupport::processEventsFor(10ms);
+    EXPECT_EQ(token.use_count(), 2);
+    subscription.cancel();
+    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return token.use_count() == 1; }))
+        << "the consuming coroutine has ended and released its handler";
+}
+
+TEST(AsyncSequenceValue, ShowsTheDefaultUntilTheFirstElement)
+{
+    PassthroughAsyncSequence<int> sequence;
+    const AsyncSequenceValue<int> value(0, sequence);
+    int announced = 0;
+    const auto observation = value.objectWillChange().sink([&] { ++announced; });
+    TestSupport::processEventsFor(10ms);
+    EXPECT_EQ(value.wrappedValue(), 0);
+    sequence.yield(5);
+    sequence.yield(6);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return value.wrappedValue() == 6; }));
+    EXPECT_EQ(announced, 2);
+}
