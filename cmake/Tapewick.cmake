@@ -16,8 +16,8 @@ set(TAPEWICK_FOLDERS
   kit/collections
   kit/foundation
   preferences
-  kit/services
   kit/ui
+  kit/services
   shortcuts
   recording
   app

@@ -2,6 +2,7 @@
 
 #include "kit/services/KwApp.h"
 #include "kit/services/ServiceTexts.h"
+#include "kit/ui/Shake.h"
 
 #include <QCoro/QCoroSignal>
 #include <QCoro/QCoroTimer>
@@ -25,6 +26,7 @@ WelcomePopover::WelcomePopover(const QString &text, QWidget *parent)
     setFrameShape(QFrame::StyledPanel);
     auto *layout = new QVBoxLayout(this);
     auto *label = new QLabel(text);
+    label->setObjectName(QStringLiteral("welcomePopoverText"));
     QFont font = label->font();
     font.setPointSizeF(font.pointSizeF() * 1.4);
     label->setFont(font);
@@ -69,5 +71,8 @@ QCoro::Task<> showWelcomePopover(QRect anchor)
     popover->move(WelcomePopover::placement(anchor, popover->size(), available));
     auto closed = qCoro(popover.data(), &WelcomePopover::closed);
     popover->show();
+    if (auto *text = popover->findChild<QLabel *>(QStringLiteral("welcomePopoverText"))) {
+        shake(text, std::chrono::milliseconds(300), ShakeDirection::vertical, 2.0);
+    }
     co_await closed;
 }
