@@ -47,14 +47,6 @@ inline QString moreAppsItem()
 {
     return QStringLiteral("More Apps by Me");
 }
-inline QString shareMenu()
-{
-    return QStringLiteral("Share");
-}
-inline QString shareByEmail()
-{
-    return QStringLiteral("Email");
-}
 
 inline QString welcomePopover(const QString &name)
 {

@@ -1,33 +1,13 @@
 #include "kit/services/SystemShareMenu.h"
 
-#include "kit/services/ServiceTexts.h"
-
-#include <QProcess>
-#include <QStandardPaths>
-
-#include <algorithm>
-
-namespace {
-
-QList<ShareService> &registered()
-{
-    static QList<ShareService> services;
-    return services;
-}
-
-bool allLocalFiles(const QList<QUrl> &items)
-{
-    return !items.isEmpty()
-        && std::all_of(items.begin(), items.end(), [](const QUrl &url) { return url.isLocalFile(); });
-}
-
-} // namespace
+#include "kit/ui/KitTexts.h"
+#include "platform/desktop/ShareServices.h"
 
 SystemShareMenu::SystemShareMenu(QList<QUrl> shareItems, QWidget *parent)
-    : QMenu(ServiceTexts::shareMenu(), parent)
+    : QMenu(KitTexts::share(), parent)
     , m_shareItems(std::move(shareItems))
 {
-    for (const ShareService &service : services()) {
+    for (const ShareService &service : ShareServices::services()) {
         if (service.canPerform && !service.canPerform(m_shareItems)) {
             continue;
         }
@@ -38,37 +18,4 @@ SystemShareMenu::SystemShareMenu(QList<QUrl> shareItems, QWidget *parent)
             }
         });
     }
-}
-
-void SystemShareMenu::registerService(ShareService service)
-{
-    registered().append(std::move(service));
-}
-
-QList<ShareService> SystemShareMenu::services()
-{
-    QList<ShareService> all;
-    const QString composer = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
-    if (!composer.isEmpty()) {
-        all.append(emailService(composer));
-    }
-    all.append(registered());
-    return all;
-}
-
-ShareService SystemShareMenu::emailService(const QString &program)
-{
-    const QString composer = program.isEmpty() ? QStringLiteral("xdg-email") : program;
-    return {
-        ServiceTexts::shareByEmail(),
-        QIcon::fromTheme(QStringLiteral("mail-send")),
-        allLocalFiles,
-        [composer](const QList<QUrl> &items) {
-            QStringList arguments;
-            for (const QUrl &item : items) {
-                arguments << QStringLiteral("--attach") << item.toLocalFile();
-            }
-            QProcess::startDetached(composer, arguments);
-        },
-    };
 }

@@ -6,6 +6,7 @@
 #include "kit/services/KwMenu.h"
 #include "kit/services/MenuItems.h"
 #include "kit/services/SystemShareMenu.h"
+#include "platform/desktop/ShareServices.h"
 
 #include "EventLoop.h"
 #include "UrlOpenCatcher.h"
@@ -191,7 +192,7 @@ TEST(SystemShareMenu, OffersTheServicesThatCanShareTheItems)
     }
     QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    const ShareService email = SystemShareMenu::emailService(script);
+    const ShareService email = ShareServices::emailService(script);
     EXPECT_FALSE(email.canPerform({ QUrl(QStringLiteral("https://example.org")) }));
     const QUrl recording = QUrl::fromLocalFile(dir.filePath(QStringLiteral("Audio Recording.m4a")));
     ASSERT_TRUE(email.canPerform({ recording }));
@@ -204,9 +205,9 @@ TEST(SystemShareMenu, OffersTheServicesThatCanShareTheItems)
         QString::fromUtf8(result.readAll()).trimmed(), QStringLiteral("--attach ") + recording.toLocalFile());
 
     QList<QUrl> shared;
-    SystemShareMenu::registerService({ QStringLiteral("Own"), QIcon(),
-        [](const QList<QUrl> &) { return true; }, [&](const QList<QUrl> &items) { shared = items; } });
-    SystemShareMenu::registerService(
+    ShareServices::registerService({ QStringLiteral("Own"), QIcon(), [](const QList<QUrl> &) { return true; },
+        [&](const QList<QUrl> &items) { shared = items; } });
+    ShareServices::registerService(
         { QStringLiteral("Never"), QIcon(), [](const QList<QUrl> &) { return false; }, {} });
     SystemShareMenu menu({ recording });
     EXPECT_EQ(menu.title(), QStringLiteral("Share"));

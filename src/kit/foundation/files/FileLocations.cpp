@@ -117,3 +117,15 @@ void quitAppAsync()
             application, [] { FoundationHooks::terminate(); }, Qt::QueuedConnection);
     }
 }
+
+QString abbreviatingHome(const QString &path)
+{
+    QString home = realHomeDirectory().toLocalFile();
+    while (home.size() > 1 && home.endsWith(u'/')) {
+        home.chop(1);
+    }
+    if (home.size() > 1 && (path == home || path.startsWith(home + u'/'))) {
+        return u'~' + path.mid(home.size());
+    }
+    return path;
+}

@@ -18,6 +18,9 @@ QUrl applicationCacheDirectory();
 // The running user's home directory from the account database, found once per process.
 QUrl realHomeDirectory();
 
+// The path with the user's home directory at its start (whole components only) written "~".
+QString abbreviatingHome(const QString &path);
+
 // "/", the root of the file system.
 const QUrl &rootDirectory();
 

@@ -68,19 +68,6 @@ QUrl directoryLocation(const QString &path)
     return QUrl::fromLocalFile(path.endsWith(u'/') ? path : path + u'/');
 }
 
-// "~" for the user's home at the start of a path, whole components only.
-QString abbreviatingHome(const QString &path)
-{
-    QString home = realHomeDirectory().toLocalFile();
-    while (home.size() > 1 && home.endsWith(u'/')) {
-        home.chop(1);
-    }
-    if (home.size() > 1 && (path == home || path.startsWith(home + u'/'))) {
-        return u'~' + path.mid(home.size());
-    }
-    return path;
-}
-
 std::mutex &promptLock()
 {
     static std::mutex lock;

@@ -1,0 +1,195 @@
+#include "kit/ui/ImageWriting.h"
+
+#include "kit/foundation/errors/GeneralError.h"
+#include "kit/foundation/errors/NSError.h"
+#include "kit/foundation/files/ExtendedAttributes.h"
+#include "kit/foundation/files/FileLocations.h"
+#include "kit/foundation/files/ResourceValues.h"
+
+#include <QBuffer>
+#include <QColorSpace>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QMimeDatabase>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int defaultDpi = 72;
+constexpr double metresPerInch = 0.0254;
+
+QString displayPath(const QUrl &url)
+{
+    return abbreviatingHome(url.toLocalFile());
+}
+
+GeneralError encodingFailed()
+{
+    return GeneralError(QStringLiteral("Failed to get data of image."));
+}
+
+} // namespace
+
+ImageWriteError::ImageWriteError(Kind kind, QUrl url)
+    : m_kind(kind)
+    , m_url(std::move(url))
+{
+    setWhat(localizedDescription());
+}
+
+QString ImageWriteError::localizedDescription() const
+{
+    switch (m_kind) {
+    case Kind::unsupportedFileType: {
+        const QString type = resourceValueString(m_url, URLResourceKey::localizedTypeDescription)
+                                 .value_or(QFileInfo(m_url.path()).suffix());
+        return QStringLiteral("The file type “%1” is not supported.").arg(type);
+    }
+    case Kind::destination:
+        return QStringLiteral("Failed to access “%1”. The destination either doesn't exist or you don't have "
+                              "permission to write to it.")
+            .arg(displayPath(m_url));
+    case Kind::write:
+        return QStringLiteral("Failed to write image to “%1”").arg(displayPath(m_url));
+    }
+    return {};
+}
+
+QString debugDescription(PixelFormat format)
+{
+    switch (format) {
+    case PixelFormat::argb:
+        return QStringLiteral("PixelFormat(ARGB)");
+    case PixelFormat::rgba:
+        return QStringLiteral("PixelFormat(RGBA)");
+    case PixelFormat::bgra:
+        return QStringLiteral("PixelFormat(BGRA)");
+    case PixelFormat::abgr:
+        return QStringLiteral("PixelFormat(ABGR)");
+    }
+    return {};
+}
+
+namespace ImageWriting {
+
+std::optional<QMimeType> fileType(const QUrl &url)
+{
+    // The name decides, not what a file already there holds: overwriting a PNG as "x.jpg" makes a JPEG.
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(url.toLocalFile(), QMimeDatabase::MatchExtension);
+    if (!type.isValid() || type.isDefault()) {
+        return std::nullopt;
+    }
+    return type;
+}
+
+void write(const QImage &image, const QUrl &url, const ImageWriteOptions &options)
+{
+    const std::optional<QMimeType> type = fileType(url);
+    if (!type) {
+        throw ImageWriteError(ImageWriteError::Kind::unsupportedFileType, url);
+    }
+    write(image, url, *type, options);
+}
+
+void write(const QImage &image, const QUrl &url, const QMimeType &type, const ImageWriteOptions &options)
+{
+    if (image.isNull()) {
+        throw NSError::appError(QStringLiteral("Could not get CGImage from image."));
+    }
+    const QUrl target = options.incrementingIfExists ? incrementalUrl(url) : url;
+    const QByteArray encoded
+        = data(image, type, options.compressionFactor, options.maxPixelSize, options.dpi);
+
+    QSaveFile file(target.toLocalFile());
+    if (!file.open(QIODevice::WriteOnly)) {
+        throw ImageWriteError(ImageWriteError::Kind::destination, target);
+    }
+    if (file.write(encoded) != encoded.size() || !file.commit()) {
+        throw ImageWriteError(ImageWriteError::Kind::write, target);
+    }
+    if (options.markAsScreenCapture) {
+        try {
+            ExtendedAttributes::setMetadataBool(QStringLiteral("kMDItemIsScreenCapture"), true, target);
+        } catch (const std::exception &) {
+            // The image is what was asked for; the mark only helps searches find it.
+        }
+    }
+}
+
+QByteArray data(const QImage &image, const QMimeType &type, double compressionFactor,
+    std::optional<int> maxPixelSize, std::optional<int> dpi, const std::optional<ImageProperties> &properties)
+{
+    const QList<QByteArray> formats = QImageWriter::imageFormatsForMimeType(type.name().toLatin1());
+    if (formats.isEmpty() || image.isNull()) {
+        throw encodingFailed();
+    }
+    QImage encoded = image;
+    if (maxPixelSize && *maxPixelSize > 0 && std::max(encoded.width(), encoded.height()) > *maxPixelSize) {
+        encoded = encoded.scaled(*maxPixelSize, *maxPixelSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+    if (dpi && *dpi != defaultDpi && *dpi > 0) {
+        const int dotsPerMetre = static_cast<int>(std::lround(*dpi / metresPerInch));
+        encoded.setDotsPerMeterX(dotsPerMetre);
+        encoded.setDotsPerMeterY(dotsPerMetre);
+    }
+
+    if (properties) {
+        // Given entries replace the image's own; a copy made from the bare pixels carries none.
+        QImage bare(
+            encoded.constBits(), encoded.width(), encoded.height(), encoded.bytesPerLine(), encoded.format());
+        bare.setColorTable(encoded.colorTable());
+        bare.setDotsPerMeterX(encoded.dotsPerMeterX());
+        bare.setDotsPerMeterY(encoded.dotsPerMeterY());
+        bare.setColorSpace(encoded.colorSpace());
+        encoded = bare.copy();
+        for (auto it = properties->begin(); it != properties->end(); ++it) {
+            encoded.setText(it.key(), it.value());
+        }
+    }
+
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, formats.first());
+    writer.setQuality(static_cast<int>(std::lround(std::clamp(compressionFactor, 0.0, 1.0) * 100)));
+    if (!writer.write(encoded)) {
+        throw encodingFailed();
+    }
+    return bytes;
+}
+
+QUrl incrementalUrl(const QUrl &url)
+{
+    const QFileInfo info(url.toLocalFile());
+    const QString directory = info.path();
+    const QString extension = info.suffix();
+    QString base = info.completeBaseName();
+    if (extension.isEmpty()) {
+        base = info.fileName();
+    }
+    auto withName = [&](const QString &name) {
+        return QUrl::fromLocalFile(
+            QDir(directory).filePath(extension.isEmpty() ? name : name + u'.' + extension));
+    };
+
+    static const QRegularExpression counted(QStringLiteral(" \\((\\d+)\\)$"));
+    qint64 counter = 0;
+    QUrl candidate = url;
+    if (const QRegularExpressionMatch match = counted.match(base); match.hasMatch()) {
+        counter = match.captured(1).toLongLong();
+        base.chop(match.capturedLength(0));
+        candidate = withName(base);
+    }
+    while (QFileInfo::exists(candidate.toLocalFile())) {
+        ++counter;
+        candidate = withName(QStringLiteral("%1 (%2)").arg(base).arg(counter));
+    }
+    return candidate;
+}
+
+} // namespace ImageWriting
