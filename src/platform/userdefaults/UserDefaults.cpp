@@ -71,10 +71,12 @@ UserDefaults::UserDefaults(std::string suiteName)
 {
     m_file->ensureDirectory();
     UserDefaultsFile::ProcessLock lock(*m_file);
-    std::optional<PropertyJson::Document> document = m_file->load(&m_identity);
-    if (document) {
-        m_stored = std::move(document->values);
-        m_undecodable = std::move(document->undecodable);
+    UserDefaultsFile::LoadResult loaded = m_file->load(&m_identity);
+    if (loaded.refusal) {
+        refuseWritesLocked(*loaded.refusal);
+    } else if (loaded.document) {
+        m_stored = std::move(loaded.document->values);
+        m_undecodable = std::move(loaded.document->undecodable);
     }
 }
 
@@ -173,6 +175,9 @@ void UserDefaults::apply(std::vector<Edit> edits)
     {
         std::lock_guard lock(m_mutex);
         UserDefaultsFile::ProcessLock processLock(*m_file);
+        if (!processLock.isLocked()) {
+            logRefusalLocked(processLock.failure());
+        }
         mergeExternalLocked(notifications);
         bool write = false;
         for (Edit &edit : edits) {
@@ -190,7 +195,7 @@ void UserDefaults::apply(std::vector<Edit> edits)
             notifications.push_back(std::move(notification));
             write = true;
         }
-        if (write) {
+        if (write && processLock.isLocked()) {
             writeLocked();
         }
     }
@@ -210,18 +215,24 @@ void UserDefaults::synchronizeFromDisk()
 
 void UserDefaults::mergeExternalLocked(std::vector<Notification> &notifications)
 {
-    if (m_file->currentIdentity() == m_identity) {
+    // An unreadable file is tried again each time: its permissions may have been mended.
+    if (!m_refusal && m_file->currentIdentity() == m_identity) {
         return;
     }
-    std::optional<PropertyJson::Document> document = m_file->load(&m_identity);
-    if (!document) {
+    UserDefaultsFile::LoadResult loaded = m_file->load(&m_identity);
+    if (loaded.refusal) {
+        refuseWritesLocked(*loaded.refusal);
+        return;
+    }
+    m_refusal.reset();
+    if (!loaded.document) {
         // The broken file was moved aside; what this process holds is the last good state.
         writeLocked();
         return;
     }
     PropertyDictionary before = std::move(m_stored);
-    m_stored = std::move(document->values);
-    m_undecodable = std::move(document->undecodable);
+    m_stored = std::move(loaded.document->values);
+    m_undecodable = std::move(loaded.document->undecodable);
     std::vector<std::string> keys;
     for (const auto &[key, value] : before) {
         keys.push_back(key);
@@ -245,8 +256,27 @@ void UserDefaults::mergeExternalLocked(std::vector<Notification> &notifications)
     }
 }
 
+void UserDefaults::refuseWritesLocked(const QString &reason)
+{
+    m_refusal = reason;
+    logRefusalLocked(reason);
+}
+
+void UserDefaults::logRefusalLocked(const QString &reason)
+{
+    if (reason != m_loggedRefusal) {
+        qCWarning(lcUserDefaults).noquote() << "settings are not saved:" << reason;
+        m_loggedRefusal = reason;
+    }
+}
+
 void UserDefaults::writeLocked()
 {
+    // Values changed meanwhile stay in memory for this process; the file keeps what it holds.
+    if (m_refusal) {
+        logRefusalLocked(*m_refusal);
+        return;
+    }
     PropertyJson::Document document { m_stored, m_undecodable };
     m_file->write(document, &m_identity);
 }

@@ -90,6 +90,10 @@ private:
     void apply(std::vector<Edit> edits);
     void mergeExternalLocked(std::vector<Notification> &notifications);
     void writeLocked();
+    // The file exists but cannot be read: it is never replaced while that lasts.
+    void refuseWritesLocked(const QString &reason);
+    // Each reason is logged once, not on every write it stops.
+    void logRefusalLocked(const QString &reason);
     void notify(const std::vector<Notification> &notifications, Phase phase) const;
 
     const std::string m_suiteName;
@@ -99,6 +103,8 @@ private:
     std::map<std::string, std::string, std::less<>> m_undecodable;
     std::unique_ptr<UserDefaultsFile> m_file;
     UserDefaultsFileIdentity m_identity;
+    std::optional<QString> m_refusal;
+    QString m_loggedRefusal;
     std::vector<std::shared_ptr<Observer>> m_observers;
     KeyValueObserverId m_nextObserverId = 1;
     UserDefaultsWatcher *m_watcher = nullptr;

@@ -14,6 +14,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -46,10 +47,16 @@ UserDefaultsFile::ProcessLock::ProcessLock(const UserDefaultsFile &file)
     const QByteArray lockPath = QFile::encodeName(file.path() + QStringLiteral(".lock"));
     m_fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (m_fd < 0) {
-        qCWarning(lcUserDefaults) << "cannot open lock file" << lockPath << errnoText();
+        m_failure = QStringLiteral("cannot open the lock file %1: %2")
+                        .arg(QFile::decodeName(lockPath), errnoText());
         return;
     }
-    while (::flock(m_fd, LOCK_EX) < 0 && errno == EINTR) { }
+    int locked = 0;
+    while ((locked = ::flock(m_fd, LOCK_EX)) < 0 && errno == EINTR) { }
+    if (locked < 0) {
+        m_failure = QStringLiteral("cannot lock %1: %2").arg(QFile::decodeName(lockPath), errnoText());
+        ::close(std::exchange(m_fd, -1));
+    }
 }
 
 UserDefaultsFile::ProcessLock::~ProcessLock()
@@ -123,19 +130,27 @@ UserDefaultsFile::Identity UserDefaultsFile::currentIdentity() const
     return identity;
 }
 
-std::optional<PropertyJson::Document> UserDefaultsFile::load(Identity *identity) const
+UserDefaultsFile::LoadResult UserDefaultsFile::load(Identity *identity) const
 {
     QFile file(m_path);
     *identity = currentIdentity();
-    if (!file.exists()) {
-        return PropertyJson::Document {};
+    if (!identity->exists) {
+        return { PropertyJson::Document {}, std::nullopt };
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        // Unreadable is not unparsable: leave the file alone and start from nothing.
-        qCWarning(lcUserDefaults) << "cannot read" << m_path << file.errorString();
-        return PropertyJson::Document {};
+        return { std::nullopt, QStringLiteral("cannot read %1: %2").arg(m_path, file.errorString()) };
     }
-    const QByteArray bytes = file.readAll();
+    // Checked on the open file, not the path, so a file swapped in meanwhile is not read whole.
+    if (file.size() > maximumFileSize) {
+        return { std::nullopt,
+            QStringLiteral("%1 has %2 bytes, more than a settings file ever holds")
+                .arg(m_path)
+                .arg(file.size()) };
+    }
+    const QByteArray bytes = file.read(maximumFileSize + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > maximumFileSize) {
+        return { std::nullopt, QStringLiteral("cannot read %1: %2").arg(m_path, file.errorString()) };
+    }
     file.close();
     QString error;
     std::optional<PropertyJson::Document> document
@@ -145,7 +160,7 @@ std::optional<PropertyJson::Document> UserDefaultsFile::load(Identity *identity)
             qCWarning(lcUserDefaults)
                 << "skipping undecodable entry" << QString::fromStdString(key) << "in" << m_path;
         }
-        return document;
+        return { std::move(document), std::nullopt };
     }
     const QString stamp
         = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss.zzz'Z'"));
@@ -161,7 +176,21 @@ std::optional<PropertyJson::Document> UserDefaultsFile::load(Identity *identity)
                                             << "could not be moved aside:" << errnoText();
     }
     *identity = currentIdentity();
-    return std::nullopt;
+    return {};
+}
+
+QString UserDefaultsFile::writeTarget() const
+{
+    // Bounded like the kernel's own resolution, so a loop of links ends.
+    QString target = m_path;
+    for (int hop = 0; hop < 40; ++hop) {
+        const QFileInfo info(target);
+        if (!info.isSymLink()) {
+            return target;
+        }
+        target = info.symLinkTarget();
+    }
+    return m_path;
 }
 
 bool UserDefaultsFile::write(const PropertyJson::Document &document, Identity *identity) const
@@ -170,22 +199,23 @@ bool UserDefaultsFile::write(const PropertyJson::Document &document, Identity *i
         return false;
     }
     const std::string bytes = PropertyJson::encodeDocument(document.values, document.undecodable);
-    QByteArray temporary = QFile::encodeName(m_path + QStringLiteral(".XXXXXX"));
+    const QString target = writeTarget();
+    QByteArray temporary = QFile::encodeName(target + QStringLiteral(".XXXXXX"));
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
-        qCWarning(lcUserDefaults) << "cannot create a temporary file beside" << m_path << errnoText();
+        qCWarning(lcUserDefaults) << "cannot create a temporary file beside" << target << errnoText();
         return false;
     }
     const bool written = ::fchmod(fd, 0600) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
     const QString failure = written ? QString() : errnoText();
     ::close(fd);
-    if (!written || ::rename(temporary.constData(), QFile::encodeName(m_path).constData()) != 0) {
-        qCWarning(lcUserDefaults) << "cannot write" << m_path << (written ? errnoText() : failure);
+    if (!written || ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0) {
+        qCWarning(lcUserDefaults) << "cannot write" << target << (written ? errnoText() : failure);
         ::unlink(temporary.constData());
         return false;
     }
-    const int directoryFd
-        = ::open(QFile::encodeName(directory()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int directoryFd = ::open(
+        QFile::encodeName(QFileInfo(target).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (directoryFd >= 0) {
         ::fsync(directoryFd);
         ::close(directoryFd);

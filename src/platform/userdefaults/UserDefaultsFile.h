@@ -10,7 +10,8 @@
 
 // The file of one suite. Writes are atomic (temporary file, fsync, rename, fsync of the
 // directory), so a crash leaves either the old or the new file. The directory is 0700 and the
-// file 0600: preferences may name private locations.
+// file 0600: preferences may name private locations. A file that is a symbolic link is written
+// through to its target, so the link stays.
 class UserDefaultsFile
 {
 public:
@@ -25,9 +26,25 @@ public:
         ProcessLock(const ProcessLock &) = delete;
         ProcessLock &operator=(const ProcessLock &) = delete;
 
+        // Without the lock another process may be half-way through its own write: no write then.
+        bool isLocked() const { return m_fd >= 0; }
+        const QString &failure() const { return m_failure; }
+
     private:
         int m_fd = -1;
+        QString m_failure;
     };
+
+    struct LoadResult
+    {
+        // None when nothing usable was read.
+        std::optional<PropertyJson::Document> document;
+        // Set when the file exists but could not be read: it must then never be replaced.
+        std::optional<QString> refusal;
+    };
+
+    // Far above any real settings file; a bigger one is not ours to read whole.
+    static constexpr qint64 maximumFileSize = 4 * 1024 * 1024;
 
     // $XDG_CONFIG_HOME/tapewick (or ~/.config/tapewick); "defaults.json" for the standard suite,
     // "suite.<name>.json" for a named one, the name percent-encoded.
@@ -42,8 +59,9 @@ public:
     Identity currentIdentity() const;
 
     // A missing file is an empty document. A file that does not parse is renamed to a
-    // timestamped name beside it (never deleted), logged, and none is returned.
-    std::optional<PropertyJson::Document> load(Identity *identity) const;
+    // timestamped name beside it (never deleted), logged, and no document is returned. A file
+    // that cannot be read, or is larger than maximumFileSize, gives a refusal and stays as it is.
+    LoadResult load(Identity *identity) const;
 
     // False (and logged) when the file could not be written; the old file then stays.
     bool write(const PropertyJson::Document &document, Identity *identity) const;
@@ -52,5 +70,8 @@ public:
     bool ensureDirectory() const;
 
 private:
+    // The file a write replaces: the end of a chain of symbolic links, else the path itself.
+    QString writeTarget() const;
+
     QString m_path;
 };
