@@ -11,15 +11,12 @@
 #include "kit/foundation/errors/NSError.h"
 #include "platform/audio/AudioFileRecorder.h"
 
-#include <QLoggingCategory>
 #include <QPointer>
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-Q_LOGGING_CATEGORY(recorderLog, "tapewick.recording.recorder")
 
 constexpr quint32 appleLosslessFormat = fourCharCode("alac");
 // The encoder's highest quality, which lossless formats are always given.
@@ -66,14 +63,9 @@ double AudioRecorder::level(double averagePower)
 AudioRecorder::AudioRecorder(bool shouldPlaySoundEffects)
     : m_shouldPlaySoundEffects(shouldPlaySoundEffects)
     , m_didUpdatePublisher(m_didUpdateSubject.eraseToAnyPublisher())
-    , m_stopChannel(std::make_shared<StopChannel>())
-    , m_didStopPublisher([channel = m_stopChannel](Events::Subscriber<Events::Void, ErrorPtr> subscriber) {
-        return channel->subject->subscribe(std::move(subscriber));
-    })
+    , m_didStopPublisher(m_didStopSubject.eraseToAnyPublisher())
     , m_didStateUpdatePublisher(m_didStateUpdateSubject.removeDuplicates())
-{
-    m_stopChannel->subject = std::make_unique<Events::PassthroughSubject<Events::Void, ErrorPtr>>();
-}
+{ }
 
 AudioRecorder::~AudioRecorder() = default;
 
@@ -91,18 +83,7 @@ AudioRecorder::State AudioRecorder::state() const
 void AudioRecorder::start(const QUrl &url, quint32 formatID, int quality, std::optional<int> numberOfChannels,
     BitRate bitRate, SampleRate sampleRate, bool forceMono, bool monitorInput)
 {
-    m_url = url;
-    m_shouldMonitorInputWhileRecording = monitorInput;
-    if (monitorInput) {
-        updateInputMonitor();
-    } else {
-        m_inputMonitor.reset();
-    }
-    m_isPaused = false;
-    if (m_timer) {
-        m_timer->resume();
-    }
-
+    // Everything that can fail comes first: a failed start leaves a paused recording as it was.
     if (AudioDevice::inputDevices().empty()) {
         throw NSError::appError(QStringLiteral("Cannot record as there are no input devices."));
     }
@@ -124,26 +105,38 @@ void AudioRecorder::start(const QUrl &url, quint32 formatID, int quality, std::o
     if (!made) {
         throw AudioErrors::mediaError(made.error());
     }
-    m_recorder = std::move(made).value();
-    const quint64 recording = ++m_recordingNumber;
+    std::shared_ptr<AudioFileRecorder> recorder = std::move(made).value();
+    const quint64 recording = m_recordingNumber + 1;
     const QPointer<AudioRecorder> self(this);
-    m_recorder->setFinishedCallback([self, recording](bool successfully) {
+    recorder->setFinishedCallback([self, recording, url](bool successfully) {
         if (self) {
-            self->finish(recording,
+            self->finish(recording, url,
                 successfully ? nullptr
                              : std::make_shared<NSError>(
                                  NSError::appError(QStringLiteral("Recording failed for unknown reason."))));
         }
     });
-    m_recorder->setEncodeErrorCallback([self, recording](const AudioError &error) {
+    recorder->setEncodeErrorCallback([self, recording, url](const AudioError &error) {
         if (self) {
-            self->finish(recording, std::make_shared<NSError>(AudioErrors::mediaError(error)));
+            self->finish(recording, url, std::make_shared<NSError>(AudioErrors::mediaError(error)));
         }
     });
-    if (!m_recorder->record()) {
+    if (!recorder->record()) {
         throw NSError::appError(QStringLiteral("Failed to start recording for unknown reason."));
     }
 
+    // A paused recording is finished, not dropped: its end follows and it is saved like any other.
+    if (m_recorder) {
+        m_recorder->stop();
+    }
+    m_recordingNumber = recording;
+    m_recorder = std::move(recorder);
+    m_url = url;
+    m_isPaused = false;
+    m_shouldMonitorInputWhileRecording = monitorInput;
+    if (!monitorInput) {
+        m_inputMonitor.reset();
+    }
     updateInputMonitor();
     m_timer = std::make_unique<PausableRepeatingTimer>(meteringInterval);
     m_timerCancellable = m_timer->publisher().sink([self, recorder = m_recorder] {
@@ -229,27 +222,20 @@ void AudioRecorder::releaseInputMonitor()
     m_inputMonitor.reset();
 }
 
-void AudioRecorder::finish(quint64 recording, ErrorPtr error)
+void AudioRecorder::finish(quint64 recording, const QUrl &url, ErrorPtr error)
 {
-    if (recording != m_recordingNumber) {
-        // A newer recording has started since; this end would be taken for its own.
-        qCInfo(recorderLog, "Dropped the end of a recording that a newer one replaced");
-        return;
+    // An older recording's end is still published, with its own file; only the current
+    // recording's end stops the meter.
+    if (recording == m_recordingNumber) {
+        m_isPaused = false;
+        if (m_timer) {
+            m_timer->resume();
+            m_timer->invalidate();
+        }
+        m_timer.reset();
+        m_timerCancellable.cancel();
     }
-    m_isPaused = false;
-    if (m_timer) {
-        m_timer->resume();
-        m_timer->invalidate();
-    }
-    m_timer.reset();
-    m_timerCancellable.cancel();
-    if (error) {
-        auto failed = std::exchange(
-            m_stopChannel->subject, std::make_unique<Events::PassthroughSubject<Events::Void, ErrorPtr>>());
-        failed->send(Events::Completion<ErrorPtr>::failure(error));
-    } else {
-        m_stopChannel->subject->send();
-    }
+    m_didStopSubject.send(End { url, std::move(error) });
     publishState();
 }
 

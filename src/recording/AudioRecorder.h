@@ -48,9 +48,18 @@ public:
     explicit AudioRecorder(bool shouldPlaySoundEffects);
     ~AudioRecorder() override;
 
-    // Begins a new recording into the file at `url`; throws when it cannot. `formatID` is
-    // AudioFormatId::aac or AudioFormatId::linearPcm; no `numberOfChannels` lets the device
-    // decide (one channel for a mono device, two otherwise); `forceMono` records one channel.
+    // How one recording ended: its own file, and the failure when it did not end normally.
+    struct End
+    {
+        QUrl url;
+        ErrorPtr failure;
+    };
+
+    // Begins a new recording into the file at `url`; throws when it cannot, and then nothing
+    // changed: a paused recording stays paused. A paused recording that a new one replaces is
+    // stopped, and its end is published like any other. `formatID` is AudioFormatId::aac or
+    // AudioFormatId::linearPcm; no `numberOfChannels` lets the device decide (one channel for a
+    // mono device, two otherwise); `forceMono` records one channel.
     void start(const QUrl &url, quint32 formatID, int quality, std::optional<int> numberOfChannels,
         BitRate bitRate, SampleRate sampleRate, bool forceMono, bool monitorInput);
     void pause();
@@ -66,10 +75,9 @@ public:
 
     // One level in 0…1 per tick.
     Events::AnyPublisher<double> didUpdatePublisher() const { return m_didUpdatePublisher; }
-    // The end of each recording that the file recorder finished: a value, or a failure with the
-    // error. A failure does not end the publisher for later recordings: a subscription made at
-    // the start of a recording receives that recording's end.
-    Events::AnyPublisher<Events::Void, ErrorPtr> didStopPublisher() const { return m_didStopPublisher; }
+    // The end of every recording the file recorder finished, once its file is complete; also of
+    // one that a newer recording has replaced since.
+    Events::AnyPublisher<End> didStopPublisher() const { return m_didStopPublisher; }
     // The state after each operation, repeats left out; a new subscriber gets the current state.
     Events::AnyPublisher<State> didStateUpdatePublisher() const { return m_didStateUpdatePublisher; }
 
@@ -89,15 +97,8 @@ public:
     }
 
 private:
-    // Subscriptions taken before a failure stay with the subject that failed; later ones get a
-    // fresh subject, since a failure ends a subject for good.
-    struct StopChannel
-    {
-        std::unique_ptr<Events::PassthroughSubject<Events::Void, ErrorPtr>> subject;
-    };
-
     void tick(const std::shared_ptr<AudioFileRecorder> &recorder);
-    void finish(quint64 recording, ErrorPtr error);
+    void finish(quint64 recording, const QUrl &url, ErrorPtr error);
     void publishState();
 
     std::shared_ptr<AudioFileRecorder> m_recorder;
@@ -108,13 +109,12 @@ private:
     std::optional<QUrl> m_url;
     Events::PassthroughSubject<double> m_didUpdateSubject;
     Events::AnyPublisher<double> m_didUpdatePublisher;
-    std::shared_ptr<StopChannel> m_stopChannel;
-    Events::AnyPublisher<Events::Void, ErrorPtr> m_didStopPublisher;
+    Events::PassthroughSubject<End> m_didStopSubject;
+    Events::AnyPublisher<End> m_didStopPublisher;
     Events::CurrentValueSubject<State> m_didStateUpdateSubject { State::stopped };
     Events::AnyPublisher<State> m_didStateUpdatePublisher;
     std::unique_ptr<InputMonitor> m_inputMonitor;
     bool m_shouldMonitorInputWhileRecording = false;
-    // Counts started recordings, so that the end of an abandoned one is not taken for the
-    // end of the current one.
+    // Counts started recordings, so that the end of an older one does not end the current one.
     quint64 m_recordingNumber = 0;
 };

@@ -14,6 +14,7 @@
 #include "platform/audio/SystemSoundPlayer.h"
 #include "platform/desktop/FileManager.h"
 #include "platform/desktop/StatusBarButton.h"
+#include "platform/events/WorkerThread.h"
 #include "recording/AttributedButtonTitle.h"
 #include "recording/AudioDevice.h"
 #include "recording/AudioRecorder.h"
@@ -91,6 +92,14 @@ AudioRecorderController::AudioRecorderController(
             self->monitorInputChanged(monitor);
         }
     }));
+    // Held for the controller's life, not per recording: an older recording that ends after a
+    // newer one started is still saved.
+    m_stopCancellable
+        = m_recorder->didStopPublisher().receiveOnMain().sink([self](const AudioRecorder::End &end) {
+              if (self) {
+                  self->resetStatusButton(end);
+              }
+          });
 }
 
 AudioRecorderController::~AudioRecorderController() = default;
@@ -127,20 +136,24 @@ QCoro::Task<> AudioRecorderController::play(quint32 soundId)
 
 void AudioRecorderController::start()
 {
-    if (m_recorder->state() == AudioRecorder::State::recording) {
+    if (m_recorder->state() == AudioRecorder::State::recording || m_pendingStart != 0) {
         return;
     }
+    m_pendingStart = ++m_startCount;
     startAfterSound();
 }
 
 QCoro::Task<> AudioRecorderController::startAfterSound()
 {
     QPointer<AudioRecorderController> self(this);
+    const quint64 start = m_pendingStart;
     QCoro::Task<> sound = play(SystemSoundId::beginRecording);
     co_await sound;
-    if (!self) {
+    // A stop during the sound cancelled this start.
+    if (!self || self->m_pendingStart != start) {
         co_return;
     }
+    self->m_pendingStart = 0;
     try {
         self->startRecording();
     } catch (const Error &error) {
@@ -152,6 +165,7 @@ QCoro::Task<> AudioRecorderController::startAfterSound()
 
 void AudioRecorderController::stopRecording()
 {
+    m_pendingStart = 0;
     m_recorder->stop();
     playEndSound();
 }
@@ -210,8 +224,14 @@ void AudioRecorderController::startRecording()
     const QString extension = m_settings->lossless() ? QStringLiteral(".wav") : QStringLiteral(".m4a");
     const QUrl url = QUrl::fromLocalFile(QDir(directory.toLocalFile()).filePath(name + extension));
 
-    m_recorder->start(url, lossless ? AudioFormatId::linearPcm : AudioFormatId::aac, 96, std::nullopt,
-        AudioRecorder::BitRate::bps256000, AudioRecorder::SampleRate::hz48000, forceMono, monitor);
+    try {
+        m_recorder->start(url, lossless ? AudioFormatId::linearPcm : AudioFormatId::aac, 96, std::nullopt,
+            AudioRecorder::BitRate::bps256000, AudioRecorder::SampleRate::hz48000, forceMono, monitor);
+    } catch (...) {
+        // Only an empty one: what "Recover Recordings…" shows should hold recordings.
+        QDir().rmdir(directory.toLocalFile());
+        throw;
+    }
 
     m_shownLook = {};
     if (m_statusBarButton) {
@@ -227,17 +247,6 @@ void AudioRecorderController::startRecording()
             self->updateStatusButtonTitle(level);
         }
     });
-    m_stopCancellable = m_recorder->didStopPublisher().receiveOnMain().sink(
-        [self](const Events::Completion<ErrorPtr> &completion) {
-            if (self && completion.isFailure()) {
-                self->resetStatusButton(completion.error());
-            }
-        },
-        [self](const Events::Void &) {
-            if (self) {
-                self->resetStatusButton(nullptr);
-            }
-        });
 }
 
 void AudioRecorderController::updateStatusButtonTitle(double level)
@@ -269,10 +278,12 @@ void AudioRecorderController::updateStatusButtonTitle(double level)
     m_statusBarButton->setImage(image);
 }
 
-void AudioRecorderController::resetStatusButton(const ErrorPtr &failure)
+void AudioRecorderController::resetStatusButton(const AudioRecorder::End &end)
 {
-    m_shownLook = {};
-    if (m_statusBarButton) {
+    if (m_recorder->state() == AudioRecorder::State::stopped) {
+        m_shownLook = {};
+    }
+    if (m_statusBarButton && m_recorder->state() == AudioRecorder::State::stopped) {
         if (m_settings->dimMenuBarIconWhenNotRecording()) {
             m_statusBarButton->setAppearsDisabled(true);
         }
@@ -280,11 +291,11 @@ void AudioRecorderController::resetStatusButton(const ErrorPtr &failure)
         m_statusBarButton->setImagePosition(StatusBarButton::ImagePosition::imageOnly);
         m_statusBarButton->setImage(m_settings->menuBarIconImage());
     }
-    if (failure) {
-        presentAsModal(*failure);
+    if (end.failure) {
+        presentAsModal(*end.failure);
         return;
     }
-    handleRecordingStopped();
+    handleRecordingStopped(end.url);
 }
 
 bool AudioRecorderController::isOnlyOptionHeld(Qt::KeyboardModifiers modifiers)
@@ -294,21 +305,23 @@ bool AudioRecorderController::isOnlyOptionHeld(Qt::KeyboardModifiers modifiers)
     return relevant == Qt::AltModifier;
 }
 
-void AudioRecorderController::handleRecordingStopped()
+void AudioRecorderController::handleRecordingStopped(std::optional<QUrl> source)
 {
-    const std::optional<QUrl> source = m_recorder->url();
+    if (!source) {
+        source = m_recorder->url();
+    }
     if (!source) {
         return;
     }
     if (isOnlyOptionHeld(m_modifierQuery())) {
-        showSavePanel();
+        showSavePanel(source);
         return;
     }
     // Bookmarked directories need no access grant here: nothing confines the program.
     const std::optional<SandboxURLBookmark> bookmark = m_settings->defaultOutputDirectory();
     const std::optional<QUrl> directory = bookmark ? bookmark->resolvedURL() : std::nullopt;
     if (!directory) {
-        showSavePanel();
+        showSavePanel(source);
         return;
     }
     finishRecording(
@@ -329,9 +342,11 @@ std::unique_ptr<QFileDialog> AudioRecorderController::makeSavePanel(const QUrl &
     return panel;
 }
 
-void AudioRecorderController::showSavePanel()
+void AudioRecorderController::showSavePanel(std::optional<QUrl> source)
 {
-    const std::optional<QUrl> source = m_recorder->url();
+    if (!source) {
+        source = m_recorder->url();
+    }
     if (!source) {
         return;
     }
@@ -356,22 +371,39 @@ void AudioRecorderController::finishRecording(
     if (!source) {
         source = m_recorder->url();
     }
-    if (!source) {
-        return;
+    if (source) {
+        saveRecording(*source, destination, uniquify);
     }
+}
 
+QCoro::Task<> AudioRecorderController::saveRecording(QUrl source, QUrl destination, bool uniquify)
+{
+    QPointer<AudioRecorderController> self(this);
     QUrl saved = destination;
+    std::optional<ErrorPtr> copyFailure;
     try {
-        if (uniquify) {
-            saved = copyOrMoveItemUniquely(*source, destination, false);
-        } else {
-            copyItem(*source, destination, true);
-        }
+        // A long lossless recording onto a slow disk takes minutes; the tray must not freeze.
+        const auto copy = [source, destination, uniquify] {
+            if (uniquify) {
+                return copyOrMoveItemUniquely(source, destination, false);
+            }
+            copyItem(source, destination, true);
+            return destination;
+        };
+        // Named, not a temporary of the co_await expression, which the compiler destroys twice.
+        auto copying = Events::onWorkerThread(copy);
+        saved = co_await copying;
     } catch (const Error &error) {
-        reportAndShow(error);
-        m_revealer({ *source });
-        m_settings->removePreviousRecording();
-        return;
+        copyFailure = error.clone();
+    }
+    if (!self) {
+        co_return;
+    }
+    if (copyFailure) {
+        // An earlier good recording stays the previous one: nothing new was saved.
+        reportAndShow(**copyFailure);
+        m_revealer({ source });
+        co_return;
     }
 
     try {
@@ -383,7 +415,7 @@ void AudioRecorderController::finishRecording(
     // Only a file recorder still writing this very file may drop it; one that has begun a newer
     // recording since is left alone.
     if (AudioFileRecorder *fileRecorder = m_recorder->recorder();
-        fileRecorder && QUrl::fromLocalFile(fileRecorder->location()) == *source) {
+        fileRecorder && QUrl::fromLocalFile(fileRecorder->location()) == source) {
         fileRecorder->deleteRecording();
     }
 

@@ -4,6 +4,7 @@
 #include "platform/desktop/StatusBarButton.h"
 #include "platform/events/AnyCancellable.h"
 #include "platform/events/CancellableSet.h"
+#include "recording/AudioRecorder.h"
 
 #include <QCoro/QCoroTask>
 #include <QObject>
@@ -14,7 +15,6 @@
 #include <memory>
 #include <optional>
 
-class AudioRecorder;
 class InputMonitor;
 class QFileDialog;
 class RecordingSettings;
@@ -47,9 +47,11 @@ public:
     StatusBarButton *statusBarButton() const { return m_statusBarButton; }
 
     void toggleRecording();
-    // Plays the start sound, then starts; a failure is reported and shown.
+    // Plays the start sound, then starts; a failure is reported and shown. While a start waits
+    // for its sound, another start does nothing.
     void start();
-    // Stops at once, then plays the end sound, whatever the state.
+    // Stops at once, then plays the end sound, whatever the state; a start still waiting for its
+    // sound is cancelled.
     void stopRecording();
     // Plays the end sound, then pauses.
     void pause();
@@ -59,12 +61,15 @@ public:
     // The steps of starting and finishing, each usable on its own.
     void startRecording();
     void updateStatusButtonTitle(double level);
-    // The end of a recording: none for success, else its failure.
-    void resetStatusButton(const ErrorPtr &failure);
-    void handleRecordingStopped();
-    void showSavePanel();
-    // Copies the recording (by default the recorder's file) to `destination`; `uniquify` keeps
-    // an existing file there and picks a free name, otherwise the file is replaced.
+    // The end of a recording, with its own file. The button gets its resting look back unless a
+    // newer recording runs meanwhile.
+    void resetStatusButton(const AudioRecorder::End &end);
+    // Each takes the recording to save, by default the recorder's current file.
+    void handleRecordingStopped(std::optional<QUrl> source = std::nullopt);
+    void showSavePanel(std::optional<QUrl> source = std::nullopt);
+    // Copies the recording to `destination` off the GUI thread and then does the rest on it;
+    // `uniquify` keeps an existing file there and picks a free name, otherwise the file is
+    // replaced.
     void finishRecording(const QUrl &destination, bool uniquify, std::optional<QUrl> source = std::nullopt);
 
     // The save panel offered for a recording: only its own file type, its name without extension.
@@ -94,6 +99,7 @@ private:
     QCoro::Task<> startAfterSound();
     QCoro::Task<> pauseAfterSound();
     QCoro::Task<> playEndSound();
+    QCoro::Task<> saveRecording(QUrl source, QUrl destination, bool uniquify);
     QCoro::Task<> exportMetadata(QUrl location);
     void monitorInputChanged(bool monitor);
 
@@ -103,6 +109,9 @@ private:
     Events::CancellableSet m_cancellables;
     Events::AnyCancellable m_updateCancellable;
     Events::AnyCancellable m_stopCancellable;
+    // The start waiting for its sound, by number; 0 when none waits.
+    quint64 m_pendingStart = 0;
+    quint64 m_startCount = 0;
     std::unique_ptr<AudioRecorder> m_recorder;
     std::unique_ptr<InputMonitor> m_manualInputMonitor;
     QPointer<StatusBarButton> m_statusBarButton;

@@ -9,18 +9,24 @@
 #include "kit/foundation/files/ExtendedAttributes.h"
 #include "kit/foundation/files/FileOperations.h"
 #include "kit/foundation/files/ResourceValues.h"
-#include "kit/foundation/files/UniqueTemporaryDirectories.h"
 #include "kit/foundation/system/FoundationHooks.h"
 #include "platform/audio/AudioExporter.h"
+#include "platform/events/WorkerThread.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <coroutine>
 #include <map>
 #include <memory>
 #include <optional>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -85,22 +91,67 @@ std::map<QString, QByteArray> readExtendedAttributes(const QUrl &url)
     return attributes;
 }
 
-// Puts the exported file in the place of the original and gives it the original's attributes.
-void replaceWithExport(const QUrl &url, const QUrl &exported, const std::map<QString, QByteArray> &attributes)
+// Where the rewrite is written: beside the file, hidden, so that a rename replaces the file and
+// nothing else. Not created here: an export that writes nothing must not leave an empty file to
+// put in the recording's place.
+QString rewritePath(const QString &path)
 {
-    QFile::remove(url.toLocalFile());
-    copyItem(exported, url, true);
-    for (const auto &[name, data] : attributes) {
-        if (name == quarantineAttribute) {
-            continue;
+    const QFileInfo info(path);
+    return info.dir().filePath(QStringLiteral(".%1.%2.part")
+                                   .arg(info.fileName())
+                                   .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0')));
+}
+
+void flushFile(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        const int error = errno;
+        if (fd >= 0) {
+            ::close(fd);
         }
-        try {
-            setExtendedAttribute(url, data, name, {}, false);
-        } catch (const Error &) {
-            (void)reported(GeneralError(QStringLiteral("Cannot set extended attribute: ") + name));
-        }
+        throw Errno(error);
     }
-    QFile::remove(exported.toLocalFile());
+    ::close(fd);
+}
+
+// Puts the rewrite in the place of the file at `url`, with the file's permissions and extended
+// attributes; the quarantine mark is left behind. The file is replaced by one rename, so on any
+// failure it stays as it was. Answers the attributes that could not be carried over.
+QStringList replaceWithExport(const QUrl &url, const QString &rewrite)
+{
+    const QString path = url.toLocalFile();
+    try {
+        // Read before anything changes.
+        const std::map<QString, QByteArray> attributes = readExtendedAttributes(url);
+        QStringList failed;
+        const QUrl rewriteUrl = QUrl::fromLocalFile(rewrite);
+        for (const auto &[name, data] : attributes) {
+            if (name == quarantineAttribute) {
+                continue;
+            }
+            try {
+                setExtendedAttribute(rewriteUrl, data, name, {}, false);
+            } catch (const Error &) {
+                failed << name;
+            }
+        }
+        struct stat original
+        {
+        };
+        if (::stat(QFile::encodeName(path).constData(), &original) == 0) {
+            ::chmod(QFile::encodeName(rewrite).constData(), original.st_mode & 07777);
+        }
+        flushFile(rewrite);
+        if (::rename(QFile::encodeName(rewrite).constData(), QFile::encodeName(path).constData()) != 0) {
+            throw Errno(errno);
+        }
+        flushFile(QFileInfo(path).absolutePath());
+        return failed;
+    } catch (...) {
+        QFile::remove(rewrite);
+        throw;
+    }
 }
 
 } // namespace
@@ -114,16 +165,19 @@ QCoro::Task<> exportWithMetadata(QUrl url)
     if (type->inherits(ContentTypes::wav().name())) {
         co_return;
     }
-    const QUrl directory = uniqueTemporaryDirectory();
-    const QUrl exported = QUrl::fromLocalFile(
-        QDir(directory.toLocalFile()).filePath(QFileInfo(url.toLocalFile()).fileName()));
-
-    ExportAwaiter awaiter(url.toLocalFile(), exported.toLocalFile(), FoundationHooks::appName());
+    const QString rewrite = rewritePath(url.toLocalFile());
+    ExportAwaiter awaiter(url.toLocalFile(), rewrite, FoundationHooks::appName());
     const AudioResult<void> result = co_await awaiter;
     if (!result) {
+        QFile::remove(rewrite);
         throw AudioErrors::mediaError(result.error());
     }
-    // Read before anything changes, so a failure leaves the original as it was.
-    const std::map<QString, QByteArray> attributes = readExtendedAttributes(url);
-    replaceWithExport(url, exported, attributes);
+    // The flush waits for the disk: not on the GUI thread.
+    const auto replace = [url, rewrite] { return replaceWithExport(url, rewrite); };
+    // Named, not a temporary of the co_await expression, which the compiler destroys twice.
+    auto replacing = Events::onWorkerThread(replace);
+    const QStringList failed = co_await replacing;
+    for (const QString &name : failed) {
+        (void)reported(GeneralError(QStringLiteral("Cannot set extended attribute: ") + name));
+    }
 }

@@ -5,6 +5,6 @@
 
 // Rewrites a saved M4A recording in place, without re-encoding, so that it names the application
 // as the software that made it; the file keeps its extended attributes except the quarantine
-// mark. A WAV recording is left alone. Throws (when awaited) the first failure; the file is
-// unchanged unless the final copy failed. GUI thread.
+// mark. A WAV recording is left alone. Throws (when awaited) the first failure; the file is then
+// unchanged, since the rewrite replaces it by one rename. GUI thread.
 QCoro::Task<> exportWithMetadata(QUrl url);

@@ -32,6 +32,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 namespace {
@@ -107,19 +108,31 @@ protected:
 
     QString recordingPath() const { return controller.recorder().url()->toLocalFile(); }
 
-    // Writes the recording's file as the recorder would, stops, and lets the file recorder end.
-    void recordAndStop(const QByteArray &content = "recorded audio")
+    // Writes the recording's file as the recorder would, and answers its file recorder.
+    std::shared_ptr<FakeRecording> recordInto(const QByteArray &content)
     {
         startRecording();
         QFile file(recordingPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(content);
-        file.close();
-        const std::shared_ptr<FakeRecording> fileRecorder = doubles.recorders.recordings.back();
+        return doubles.recorders.recordings.back();
+    }
+
+    // Records, stops, lets the file recorder end and waits until the recording is saved, shown
+    // as failed, or left after a cancelled panel.
+    void recordAndStop(const QByteArray &content = "recorded audio")
+    {
+        const std::shared_ptr<FakeRecording> fileRecorder = recordInto(content);
+        const int panelsBefore = panelsShown;
+        QSignalSpy saved(&controller, &AudioRecorderController::recordingSaved);
         controller.stopRecording();
         sounds.finishAll();
         fileRecorder->finish(true);
-        TestSupport::processEventsFor(50ms);
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] {
+            return !saved.isEmpty() || !doubles.presented->empty()
+                || (panelsShown > panelsBefore && !panelChoice);
+        }));
+        TestSupport::processEventsFor(10ms);
     }
 
     void useOutputDirectory(const QString &path)
@@ -464,30 +477,85 @@ TEST(AudioRecorderControllerPanelTest, PanelOffersOnlyTheRecordingsType)
     EXPECT_EQ(m4a->nameFilters(), QStringList { "MPEG-4 audio (*.m4a)" });
 }
 
-TEST_F(AudioRecorderControllerTest, AFailedCopyShowsTheErrorRevealsTheRecordingAndForgetsThePrevious)
+TEST_F(AudioRecorderControllerTest, AFailedCopyShowsTheErrorRevealsTheRecordingAndKeepsThePrevious)
 {
-    settings->previous = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(output.path()));
+    const SandboxURLBookmark earlier = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(output.path()));
+    settings->previous = earlier;
     panelChoice = QDir(output.path()).filePath("missing folder/Take.m4a");
     recordAndStop();
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
     EXPECT_EQ(doubles.presented->size(), 1u);
     EXPECT_EQ(doubles.reports->size(), 1u);
     EXPECT_EQ(revealed, QList<QUrl> { QUrl::fromLocalFile(recordingPath()) });
-    EXPECT_EQ(settings->previous, std::nullopt);
+    EXPECT_EQ(settings->previous, earlier) << "an earlier good recording is not forgotten";
     EXPECT_TRUE(QFile::exists(recordingPath()));
 }
 
-TEST_F(AudioRecorderControllerTest, ARecordingThatEndedWithAFailureIsShownAndNotSaved)
+TEST_F(AudioRecorderControllerTest, ARecordingEndingAfterANewerOneStartedIsStillSavedAsItself)
 {
     useOutputDirectory(output.path());
-    startRecording();
-    const std::shared_ptr<FakeRecording> fileRecorder = doubles.recorders.recordings.back();
+    settings->dateTemplate = QStringLiteral("'First'");
+    const std::shared_ptr<FakeRecording> first = recordInto("first take");
+    const QString firstName = QFileInfo(recordingPath()).fileName();
     controller.stopRecording();
-    fileRecorder->finish(false);
-    TestSupport::processEventsFor(50ms);
-    EXPECT_EQ(doubles.presented->size(), 1u);
-    EXPECT_TRUE(QDir(output.path()).isEmpty());
-    EXPECT_EQ(settings->previous, std::nullopt);
+    settings->dateTemplate = QStringLiteral("'Second'");
+    const std::shared_ptr<FakeRecording> second = recordInto("second take");
+    QSignalSpy saved(&controller, &AudioRecorderController::recordingSaved);
+    first->finish(true);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return saved.count() == 1; }));
+    EXPECT_EQ(controller.recorder().state(), State::recording) << "the newer recording goes on";
+    EXPECT_FALSE(button.title().isEmpty() && button.image().cacheKey() == settings->icon.cacheKey())
+        << "the running recording keeps its look";
+    controller.stopRecording();
+    second->finish(true);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return saved.count() == 2; }));
+
+    QFile firstSaved(QDir(output.path()).filePath(firstName));
+    ASSERT_TRUE(firstSaved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(firstSaved.readAll(), "first take");
+    QFile secondSaved(QDir(output.path()).filePath(QFileInfo(recordingPath()).fileName()));
+    ASSERT_TRUE(secondSaved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(secondSaved.readAll(), "second take");
+}
+
+TEST_F(AudioRecorderControllerTest, OneStartWaitsForTheSoundAtATimeAndAStopCancelsIt)
+{
+    struct Case
+    {
+        const char *name;
+        std::function<void(AudioRecorderController &)> duringTheSound;
+        std::size_t recordings;
+    };
+    const Case cases[] = {
+        { "a second start", [](AudioRecorderController &c) { c.start(); }, 1 },
+        { "a stop", [](AudioRecorderController &c) { c.stopRecording(); }, 0 },
+        { "a stop, then a start", [](AudioRecorderController &c) { c.stopRecording(), c.start(); }, 1 },
+    };
+    for (const Case &testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        AudioDoubles::Installation installed;
+        installed.hardware.deviceList = { namedInput(2, "stereo", "Stereo", TransportCode::usb, 2) };
+        installed.hardware.defaultInput = 2;
+        HeldSounds held;
+        AudioRecorderController fresh(settings, &held);
+        fresh.start();
+        testCase.duringTheSound(fresh);
+        held.finishAll();
+        held.finishAll();
+        EXPECT_EQ(installed.recorders.recordings.size(), testCase.recordings);
+        EXPECT_EQ(fresh.recorder().state(), testCase.recordings ? State::recording : State::stopped);
+    }
+}
+
+TEST_F(AudioRecorderControllerTest, AFailedStartLeavesNoEmptyFolderBehind)
+{
+    doubles.recorders.recordResult = false;
+    controller.start();
+    sounds.finishAll();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
+    ASSERT_EQ(doubles.recorders.recordings.size(), 1u);
+    const QFileInfo file(doubles.recorders.recordings.front()->location);
+    EXPECT_FALSE(file.dir().exists()) << file.absolutePath().toStdString();
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -24,6 +25,7 @@ struct Publications
     std::vector<double> levels;
     int ends = 0;
     std::vector<ErrorPtr> failures;
+    std::vector<QUrl> endedFiles;
     Events::AnyCancellable stateSubscription;
     Events::AnyCancellable levelSubscription;
     Events::AnyCancellable endSubscription;
@@ -40,13 +42,14 @@ struct Publications
     // As the controller does at the start of every recording.
     void subscribeToEnd(const AudioRecorder &recorder)
     {
-        endSubscription = recorder.didStopPublisher().sink(
-            [this](const Events::Completion<ErrorPtr> &completion) {
-                if (completion.isFailure()) {
-                    failures.push_back(completion.error());
-                }
-            },
-            [this] { ++ends; });
+        endSubscription = recorder.didStopPublisher().sink([this](const AudioRecorder::End &end) {
+            endedFiles.push_back(end.url);
+            if (end.failure) {
+                failures.push_back(end.failure);
+            } else {
+                ++ends;
+            }
+        });
     }
 };
 
@@ -62,10 +65,10 @@ protected:
     }
 
     void start(quint32 format = AudioFormatId::aac, bool forceMono = false, bool monitorInput = false,
-        std::optional<int> channels = std::nullopt)
+        std::optional<int> channels = std::nullopt, const QString &path = "/tmp/take.m4a")
     {
-        recorder.start(QUrl::fromLocalFile("/tmp/take.m4a"), format, 96, channels,
-            AudioRecorder::BitRate::bps256000, AudioRecorder::SampleRate::hz48000, forceMono, monitorInput);
+        recorder.start(QUrl::fromLocalFile(path), format, 96, channels, AudioRecorder::BitRate::bps256000,
+            AudioRecorder::SampleRate::hz48000, forceMono, monitorInput);
     }
 
     AudioDoubles::Installation doubles;
@@ -149,7 +152,7 @@ TEST_F(AudioRecorderTest, WithoutInputDevicesStartFailsAndPublishesNothing)
     EXPECT_EQ(publications.states, std::vector<State>({ State::stopped }));
     EXPECT_TRUE(publications.levels.empty());
     EXPECT_TRUE(doubles.recorders.recordings.empty());
-    EXPECT_EQ(recorder.url(), QUrl::fromLocalFile("/tmp/take.m4a"));
+    EXPECT_EQ(recorder.url(), std::nullopt);
 }
 
 TEST_F(AudioRecorderTest, AFailedDefaultInputReadIsPassedOn)
@@ -183,7 +186,7 @@ TEST_F(AudioRecorderTest, ARecorderThatDoesNotRecordFailsAndPublishesNothing)
     } catch (const Error &error) {
         EXPECT_EQ(error.localizedDescription(), "Failed to start recording for unknown reason.");
     }
-    EXPECT_NE(recorder.recorder(), nullptr) << "the unstarted recorder is kept";
+    EXPECT_EQ(recorder.recorder(), nullptr) << "the unstarted recorder is not kept";
     EXPECT_EQ(recorder.state(), State::stopped);
     TestSupport::processEventsFor(150ms);
     EXPECT_EQ(publications.states, std::vector<State>({ State::stopped }));
@@ -290,30 +293,68 @@ TEST_F(AudioRecorderTest, ASubscriberKeptAcrossRecordingsSeesEveryNormalEnd)
     EXPECT_EQ(publications.ends, 2);
 }
 
-TEST_F(AudioRecorderTest, StartingWhilePausedDropsThePausedRecordingWithoutStoppingIt)
+TEST_F(AudioRecorderTest, StartingWhilePausedFinishesThePausedRecordingWithItsOwnFile)
 {
     Publications publications(recorder);
-    start();
+    start(AudioFormatId::aac, false, false, std::nullopt, "/tmp/paused.m4a");
     recorder.pause();
     const std::shared_ptr<FakeRecording> paused = doubles.recorders.recordings.back();
-    start();
+    start(AudioFormatId::aac, false, false, std::nullopt, "/tmp/next.m4a");
     EXPECT_EQ(recorder.state(), State::recording);
-    EXPECT_FALSE(recorder.isPaused());
-    EXPECT_EQ(paused->stopCalls, 0);
-    EXPECT_TRUE(paused->released);
-    EXPECT_EQ(publications.ends, 0);
+    EXPECT_EQ(paused->stopCalls, 1);
+    paused->finish(true);
+    EXPECT_EQ(publications.endedFiles, std::vector<QUrl> { QUrl::fromLocalFile("/tmp/paused.m4a") });
+    EXPECT_EQ(recorder.state(), State::recording) << "the older end does not stop the new recording";
 }
 
-TEST_F(AudioRecorderTest, TheLateEndOfAReplacedRecordingIsNotTakenForTheCurrentOne)
+TEST(AudioRecorderPausedTest, AFailedStartLeavesAPausedRecordingPausedAndCapturingNothing)
+{
+    const std::function<void(AudioDoubles::Installation &)> failures[] = {
+        [](AudioDoubles::Installation &doubles) { doubles.hardware.deviceList.clear(); },
+        [](AudioDoubles::Installation &doubles) { doubles.hardware.defaultInput.reset(); },
+        [](AudioDoubles::Installation &doubles) {
+            doubles.recorders.nextError = AudioError { AudioError::Domain::media, 6, "Cannot write." };
+        },
+        [](AudioDoubles::Installation &doubles) { doubles.recorders.recordResult = false; },
+    };
+    for (std::size_t i = 0; i < std::size(failures); ++i) {
+        SCOPED_TRACE(i);
+        AudioDoubles::Installation installed;
+        installed.hardware.deviceList
+            = { namedInput(2, "stereo", "Stereo Interface", TransportCode::usb, 2) };
+        installed.hardware.defaultInput = 2;
+        AudioRecorder pausedRecorder(false);
+        Publications publications(pausedRecorder);
+        pausedRecorder.start(QUrl::fromLocalFile("/tmp/paused.m4a"), AudioFormatId::aac, 96, std::nullopt,
+            AudioRecorder::BitRate::bps256000, AudioRecorder::SampleRate::hz48000, false, false);
+        pausedRecorder.pause();
+        const std::shared_ptr<FakeRecording> paused = installed.recorders.recordings.back();
+        failures[i](installed);
+        EXPECT_THROW(
+            pausedRecorder.start(QUrl::fromLocalFile("/tmp/next.m4a"), AudioFormatId::aac, 96, std::nullopt,
+                AudioRecorder::BitRate::bps256000, AudioRecorder::SampleRate::hz48000, false, false),
+            Error);
+        EXPECT_EQ(pausedRecorder.state(), State::paused);
+        EXPECT_EQ(publications.states.back(), State::paused);
+        EXPECT_EQ(pausedRecorder.url(), QUrl::fromLocalFile("/tmp/paused.m4a"));
+        EXPECT_FALSE(paused->recording) << "the paused recording does not capture";
+        EXPECT_EQ(paused->stopCalls, 0);
+        pausedRecorder.stop();
+        paused->finish(true);
+        EXPECT_EQ(publications.endedFiles, std::vector<QUrl> { QUrl::fromLocalFile("/tmp/paused.m4a") });
+    }
+}
+
+TEST_F(AudioRecorderTest, TheLateEndOfAReplacedRecordingIsPublishedWithItsOwnFile)
 {
     Publications publications(recorder);
-    start();
+    start(AudioFormatId::aac, false, false, std::nullopt, "/tmp/first.m4a");
     recorder.stop();
     const std::shared_ptr<FakeRecording> stopped = doubles.recorders.recordings.back();
-    start();
+    start(AudioFormatId::aac, false, false, std::nullopt, "/tmp/second.m4a");
 
     stopped->finish(true);
-    EXPECT_EQ(publications.ends, 0) << "only the current recording's end is published";
+    EXPECT_EQ(publications.endedFiles, std::vector<QUrl> { QUrl::fromLocalFile("/tmp/first.m4a") });
     EXPECT_EQ(recorder.state(), State::recording);
     const std::size_t levels = publications.levels.size();
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return publications.levels.size() > levels; }))
@@ -321,7 +362,8 @@ TEST_F(AudioRecorderTest, TheLateEndOfAReplacedRecordingIsNotTakenForTheCurrentO
 
     recorder.stop();
     doubles.recorders.recordings.back()->finish(true);
-    EXPECT_EQ(publications.ends, 1);
+    EXPECT_EQ(publications.ends, 2);
+    EXPECT_EQ(publications.endedFiles.back(), QUrl::fromLocalFile("/tmp/second.m4a"));
 }
 
 TEST_F(AudioRecorderTest, MonitoringRunsOnlyWhileRecording)

@@ -99,8 +99,9 @@ TEST_F(MetadataExportTest, AnM4aKeepsItsAttributesWithoutTheQuarantineMarkAndNam
     const FakeExporter::Request request = doubles.exporter.requests[0];
     EXPECT_EQ(request.source, path);
     EXPECT_EQ(request.software, "Tapewick");
-    EXPECT_EQ(QFileInfo(request.destination).fileName(), "Take.m4a");
-    EXPECT_NE(QFileInfo(request.destination).absolutePath(), directory.path());
+    EXPECT_EQ(QFileInfo(request.destination).absolutePath(), directory.path())
+        << "written beside the file, so that a rename replaces it";
+    EXPECT_TRUE(QFileInfo(request.destination).fileName().startsWith(".Take.m4a."));
     TestSupport::processEventsFor(20ms);
     EXPECT_FALSE(run.isDone()) << "the export is awaited";
 
@@ -111,7 +112,7 @@ TEST_F(MetadataExportTest, AnM4aKeepsItsAttributesWithoutTheQuarantineMarkAndNam
     doubles.exporter.completeNext({});
     EXPECT_FALSE(run.wait());
 
-    EXPECT_FALSE(QFile::exists(request.destination)) << "the export is removed once copied";
+    EXPECT_FALSE(QFile::exists(request.destination)) << "the export took the file's place";
     EXPECT_EQ(contents(path), m4aHeader + "audio+software");
     EXPECT_EQ(
         readExtendedAttribute(QFile::encodeName(path), "com.apple.metadata:kMDItemCreator"), "creator-bytes");
@@ -142,17 +143,34 @@ TEST_F(MetadataExportTest, AFileOfUnknownTypeFailsAndIsLeftAsItWas)
     EXPECT_EQ(contents(path), QByteArray("\x01\x02\x03\x04\xff\xfe", 6));
 }
 
-TEST_F(MetadataExportTest, AFailedExportIsPassedOnAndTheFileIsUntouched)
+TEST_F(MetadataExportTest, AFailedRewriteIsPassedOnAndTheFileIsUntouched)
 {
-    const QString path = write("Take.m4a", m4aHeader);
-    setExtendedAttribute(QUrl::fromLocalFile(path), "1", "com.apple.quarantine", {}, false);
-    TaskRunner run(exportWithMetadata(QUrl::fromLocalFile(path)));
-    doubles.exporter.completeNext(AudioError { AudioError::Domain::media, 9, "Cannot demux." });
-    const ErrorPtr error = run.wait();
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->localizedDescription(), "Cannot demux.");
-    EXPECT_EQ(contents(path), m4aHeader);
-    EXPECT_TRUE(hasSystemAttribute(path, "user.com.apple.quarantine"));
+    struct Case
+    {
+        const char *name;
+        AudioResult<void> result;
+        const char *error;
+    };
+    const Case cases[] = {
+        { "the export fails", AudioError { AudioError::Domain::media, 9, "Cannot demux." }, "Cannot demux." },
+        // The rewrite is missing when it should take the file's place.
+        { "the export succeeds without writing", AudioResult<void>(), nullptr },
+    };
+    for (const Case &testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        const QString path = write("Take.m4a", m4aHeader);
+        setExtendedAttribute(QUrl::fromLocalFile(path), "1", "com.apple.quarantine", {}, false);
+        TaskRunner run(exportWithMetadata(QUrl::fromLocalFile(path)));
+        ASSERT_TRUE(doubles.exporter.completeNext(testCase.result));
+        const ErrorPtr error = run.wait();
+        ASSERT_TRUE(error);
+        if (testCase.error) {
+            EXPECT_EQ(error->localizedDescription(), testCase.error);
+        }
+        EXPECT_EQ(contents(path), m4aHeader);
+        EXPECT_TRUE(hasSystemAttribute(path, "user.com.apple.quarantine"));
+        EXPECT_EQ(QDir(directory.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "Take.m4a" });
+    }
 }
 
 TEST(TemporaryRecordingsTest, OpensTheParentOfTheUniqueDirectories)

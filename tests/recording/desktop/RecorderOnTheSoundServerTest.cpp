@@ -66,14 +66,10 @@ protected:
         path = directory.filePath(name);
         ended = false;
         failure.reset();
-        m_end = recorder.didStopPublisher().sink(
-            [this](const Events::Completion<ErrorPtr> &completion) {
-                if (completion.isFailure()) {
-                    failure = completion.error();
-                    ended = true;
-                }
-            },
-            [this] { ended = true; });
+        m_end = recorder.didStopPublisher().sink([this](const AudioRecorder::End &end) {
+            failure = end.failure;
+            ended = true;
+        });
         recorder.start(QUrl::fromLocalFile(path), format, 96, std::nullopt, AudioRecorder::BitRate::bps256000,
             AudioRecorder::SampleRate::hz48000, forceMono, false);
     }
