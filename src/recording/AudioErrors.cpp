@@ -22,7 +22,8 @@ namespace AudioErrors {
 
 NSError hardwareError(const AudioError &error)
 {
-    return NSError(QString::fromLatin1(statusDomain), error.code);
+    // The sound server's own words say more than its error number.
+    return describedError(error, error.code);
 }
 
 NSError mediaError(const AudioError &error)

@@ -12,7 +12,7 @@ inline constexpr char statusDomain[] = "NSOSStatusErrorDomain";
 // The start failure the input monitor ignores: its engine could not bring up the devices.
 inline constexpr qint64 failedInitialization = -10875;
 
-// A failed read or write of the device list or the default input: domain and code only.
+// A failed read or write of the device list or the default input, with the sound server's text.
 NSError hardwareError(const AudioError &error);
 
 // A failure of recording or exporting, with its text as the description.

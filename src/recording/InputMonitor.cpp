@@ -7,6 +7,8 @@
 #include "kit/foundation/errors/ErrorReporting.h"
 #include "platform/audio/AudioMonitorEngine.h"
 
+#include <algorithm>
+
 InputMonitor::InputMonitor()
 {
     start();
@@ -14,8 +16,12 @@ InputMonitor::InputMonitor()
     m_restartTimer.setTimerType(Qt::PreciseTimer);
     m_restartTimer.setInterval(restartDelay);
     connect(&m_restartTimer, &QTimer::timeout, this, &InputMonitor::restartAfterChange);
+    m_recoveryTimer.setSingleShot(true);
+    connect(&m_recoveryTimer, &QTimer::timeout, this, &InputMonitor::restartReportingFailure);
     // Each change gets its own delayed restart, one after the other.
     m_listener = std::make_unique<AudioListener>([this] {
+        // Another device may well work: losses so far say nothing about it.
+        m_recoveryDelay = firstRecoveryDelay;
         ++m_pendingRestarts;
         if (!m_restartTimer.isActive()) {
             m_restartTimer.start();
@@ -37,8 +43,10 @@ void InputMonitor::start()
     // Every engine is watched, not only the first: each can lose its devices.
     m_engine->setConfigurationChangeHandler([this] {
         // Told later, so that the engine reporting the change is not replaced under its own call.
-        QMetaObject::invokeMethod(this, &InputMonitor::restartReportingFailure, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &InputMonitor::engineChanged, Qt::QueuedConnection);
     });
+    m_recoveryTimer.stop();
+    m_sinceStart.start();
     const AudioResult<void> started = m_engine->start();
     if (started) {
         return;
@@ -66,6 +74,24 @@ void InputMonitor::restartAfterChange()
     if (m_pendingRestarts > 0) {
         m_restartTimer.start();
     }
+}
+
+void InputMonitor::engineChanged()
+{
+    if (m_engine && m_engine->isRunning()) {
+        // Its devices moved: follow them at once.
+        restartReportingFailure();
+        return;
+    }
+    if (m_recoveryTimer.isActive()) {
+        return;
+    }
+    // An engine that ran for a good while before it was lost is not part of a failing streak.
+    if (m_sinceStart.isValid() && m_sinceStart.elapsed() >= longestRecoveryDelay.count()) {
+        m_recoveryDelay = firstRecoveryDelay;
+    }
+    m_recoveryTimer.start(m_recoveryDelay);
+    m_recoveryDelay = std::min(m_recoveryDelay * 2, longestRecoveryDelay);
 }
 
 void InputMonitor::restartReportingFailure()

@@ -2,6 +2,7 @@
 
 #include "recording/AudioListener.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -16,6 +17,10 @@ class InputMonitor : public QObject
 {
 public:
     static constexpr std::chrono::milliseconds restartDelay { 100 };
+    // An engine that lost its devices is rebuilt after a wait that doubles with every loss in a
+    // row, so a source that keeps refusing streams is not retried in a tight loop.
+    static constexpr std::chrono::milliseconds firstRecoveryDelay { 250 };
+    static constexpr std::chrono::milliseconds longestRecoveryDelay { 30000 };
 
     // Starts monitoring; throws the start's error. A start that fails only because the devices
     // could not be brought up is reported and ignored: the monitor exists and the next change
@@ -32,9 +37,13 @@ private:
     void tearDownEngine();
     void restartAfterChange();
     void restartReportingFailure();
+    void engineChanged();
 
     std::unique_ptr<AudioMonitorEngine> m_engine;
     QTimer m_restartTimer;
     int m_pendingRestarts = 0;
+    QTimer m_recoveryTimer;
+    std::chrono::milliseconds m_recoveryDelay = firstRecoveryDelay;
+    QElapsedTimer m_sinceStart;
     std::unique_ptr<AudioListener> m_listener;
 };

@@ -141,7 +141,7 @@ TEST_F(AudioDeviceTest, LookupByUniqueIdReadsTheDeviceAgain)
     } catch (const Error &error) {
         EXPECT_EQ(error.domain(), "NSOSStatusErrorDomain");
         EXPECT_EQ(error.code(), 5);
-        EXPECT_TRUE(error.userInfo().isEmpty());
+        EXPECT_EQ(error.localizedDescription(), "gone") << "the sound server's text reaches the user";
     }
 }
 

@@ -78,6 +78,39 @@ TEST_F(InputMonitorTest, AConfigurationChangeOfAnyEngineRestarts)
     EXPECT_EQ(doubles.runningEngines(), 1);
 }
 
+TEST_F(InputMonitorTest, AnEngineThatKeepsLosingItsDevicesIsRebuiltAfterGrowingWaits)
+{
+    InputMonitor monitor;
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<qint64> rebuiltAt;
+    // Every engine is lost as soon as it runs, like a source that refuses every stream.
+    while (clock.elapsed() < 1000) {
+        const std::shared_ptr<FakeEngineState> newest = doubles.engines.engines.back();
+        if (newest->running) {
+            if (doubles.engines.engines.size() > 1) {
+                rebuiltAt.push_back(clock.elapsed());
+            }
+            newest->running = false;
+            newest->emitConfigurationChange();
+        }
+        TestSupport::processEventsFor(1ms);
+    }
+    ASSERT_GE(rebuiltAt.size(), 2u) << "a lost engine is rebuilt";
+    EXPECT_LE(rebuiltAt.size(), 3u) << "no tight loop";
+    EXPECT_GE(rebuiltAt[1] - rebuiltAt[0], 3 * InputMonitor::firstRecoveryDelay.count() / 2)
+        << "the second wait is longer than the first";
+
+    // A change of the default input is a new situation: the next loss waits the first delay.
+    doubles.hardware.emitDefaultInputChange();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.engines.back()->running; }));
+    const std::size_t engines = doubles.engines.engines.size();
+    doubles.engines.engines.back()->running = false;
+    doubles.engines.engines.back()->emitConfigurationChange();
+    TestSupport::processEventsFor(InputMonitor::firstRecoveryDelay + 100ms);
+    EXPECT_EQ(doubles.engines.engines.size(), engines + 1);
+}
+
 TEST_F(InputMonitorTest, ReleasedMonitorsFollowNoLaterChange)
 {
     auto monitor = std::make_unique<InputMonitor>();

@@ -193,8 +193,11 @@ public:
         gst_element_send_event(m_pipeline, gst_event_new_eos());
         QTimer::singleShot(m_finishTimeout, QCoreApplication::instance(), [weak = weak_from_this()] {
             if (auto session = weak.lock()) {
+                // What was written is most likely good: the file is kept, and the user learns where.
                 session->finish(AudioError { AudioError::Domain::media, GST_STREAM_ERROR_FAILED,
-                    QStringLiteral("The recording could not be finished in time.") });
+                    QStringLiteral("The recording could not be finished in time. What was recorded is "
+                                   "kept in “%1”.")
+                        .arg(session->m_location) });
             }
         });
     }

@@ -11,6 +11,7 @@
 #include <gst/gst.h>
 
 #include <memory>
+#include <mutex>
 
 namespace {
 
@@ -37,9 +38,15 @@ public:
         // Connecting to the sound server happens in the state change; a server that does not
         // answer must not hold up the GUI thread, so it happens elsewhere.
         gst_object_ref(m_pipeline);
-        QThreadPool::globalInstance()->start([pipeline = m_pipeline, weak] {
-            const bool failed
-                = gst_element_set_state(pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE;
+        QThreadPool::globalInstance()->start([pipeline = m_pipeline, weak, order = m_order] {
+            bool failed = false;
+            {
+                // After the time-out has stopped the pipeline it must stay stopped.
+                std::lock_guard lock(order->mutex);
+                if (!order->released) {
+                    failed = gst_element_set_state(pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE;
+                }
+            }
             gst_object_unref(pipeline);
             if (failed) {
                 GstSupport::runOnGuiThread([weak] {
@@ -69,7 +76,13 @@ private:
         }
         m_done = true;
         GstSupport::removeWatch(std::exchange(m_watchId, 0));
-        GstSupport::releaseInBackground(std::exchange(m_pipeline, nullptr), nullptr);
+        QThreadPool::globalInstance()->start(
+            [pipeline = std::exchange(m_pipeline, nullptr), order = m_order] {
+                std::lock_guard lock(order->mutex);
+                order->released = true;
+                gst_element_set_state(pipeline, GST_STATE_NULL);
+                gst_object_unref(pipeline);
+            });
         if (m_completion) {
             m_completion();
         }
@@ -77,8 +90,16 @@ private:
         GstSupport::runOnGuiThread([keepAlive = std::move(m_keepAlive)] {});
     }
 
+    // Orders the state changes made off the GUI thread: starting, and stopping for good.
+    struct StateOrder
+    {
+        std::mutex mutex;
+        bool released = false;
+    };
+
     std::function<void()> m_completion;
     std::function<bool(GstMessage *)> m_busHandler;
+    std::shared_ptr<StateOrder> m_order = std::make_shared<StateOrder>();
     GstElement *m_pipeline = nullptr;
     unsigned m_watchId = 0;
     bool m_done = false;

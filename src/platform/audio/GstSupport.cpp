@@ -134,13 +134,31 @@ AudioError pendingError(GstElement *pipeline, const QString &what)
         QStringLiteral("Cannot start %1.").arg(what) };
 }
 
+namespace {
+
+// Completions are posted under this lock, and teardown takes it once the application object
+// begins to go away: nothing is posted to a half-destroyed application, nothing runs inline.
+std::mutex teardownMutex;
+QCoreApplication *liveApplication = nullptr;
+
+} // namespace
+
 void runOnGuiThread(std::function<void()> function)
 {
-    if (QCoreApplication *application = QCoreApplication::instance()) {
-        QMetaObject::invokeMethod(application, std::move(function), Qt::QueuedConnection);
-    } else {
-        function();
+    std::lock_guard lock(teardownMutex);
+    QCoreApplication *application = QCoreApplication::instance();
+    if (!application) {
+        // Work meant for the GUI thread must not run on whichever thread finished last.
+        return;
     }
+    if (application != liveApplication) {
+        liveApplication = application;
+        qAddPostRoutine([] {
+            std::lock_guard lock(teardownMutex);
+            liveApplication = nullptr;
+        });
+    }
+    QMetaObject::invokeMethod(application, std::move(function), Qt::QueuedConnection);
 }
 
 void releaseInBackground(GstElement *pipeline, std::function<void()> done)

@@ -41,7 +41,8 @@ std::optional<AudioResult<void>> outcome(GstMessage *message);
 // The first error waiting on the pipeline's bus, or a generic one naming `what`.
 AudioError pendingError(GstElement *pipeline, const QString &what);
 
-// Runs `function` on the GUI thread from any thread (at once when there is no application).
+// Runs `function` on the GUI thread from any thread, on a later turn of its event loop; once the
+// application object is gone or going, it is dropped.
 void runOnGuiThread(std::function<void()> function);
 // Stops and releases the pipeline off the GUI thread (stopping a live source can wait on the sound
 // server), then runs `done` on the GUI thread.
