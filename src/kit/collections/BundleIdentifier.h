@@ -2,10 +2,7 @@
 
 #include "kit/collections/Newtype.h"
 
-#include <QJsonValue>
 #include <QString>
-
-#include <optional>
 
 // An application identifier, taken as given.
 struct BundleIdentifier : Newtype<BundleIdentifier, QString>
@@ -16,10 +13,4 @@ struct BundleIdentifier : Newtype<BundleIdentifier, QString>
     { }
 
     const QString &id() const { return rawValue(); }
-
-    QJsonValue toJson() const { return rawValue(); }
-    static std::optional<BundleIdentifier> fromJson(const QJsonValue &json)
-    {
-        return json.isString() ? std::optional(BundleIdentifier(json.toString())) : std::nullopt;
-    }
 };
