@@ -3,6 +3,7 @@
 #include "kit/collections/AnyHashable.h"
 #include "kit/collections/Identifiable.h"
 
+#include <atomic>
 #include <concepts>
 #include <cstddef>
 #include <functional>
@@ -25,7 +26,15 @@ public:
 
     const Value &wrappedValue() const
     {
-        std::call_once(m_once, [this] { m_wrappedValue.emplace(m_closure()); });
+        if (m_computed.load(std::memory_order_acquire)) {
+            return *m_wrappedValue;
+        }
+        // Not std::call_once: with libstdc++ it hangs the next caller once a computation threw.
+        std::lock_guard lock(m_mutex);
+        if (!m_computed.load(std::memory_order_relaxed)) {
+            m_wrappedValue.emplace(m_closure());
+            m_computed.store(true, std::memory_order_release);
+        }
         return *m_wrappedValue;
     }
 
@@ -42,7 +51,8 @@ public:
 
 private:
     std::function<Value()> m_closure;
-    mutable std::once_flag m_once;
+    mutable std::mutex m_mutex;
+    mutable std::atomic<bool> m_computed = false;
     mutable std::optional<Value> m_wrappedValue;
 };
 

@@ -1,6 +1,7 @@
 #include "kit/collections/AnyEquatable.h"
 #include "kit/collections/BundleIdentifier.h"
 #include "kit/collections/EmailAddress.h"
+#include "kit/collections/Identifiable.h"
 #include "kit/collections/Identified.h"
 #include "kit/collections/KwProcessID.h"
 #include "kit/collections/NLLanguage.h"
@@ -119,8 +120,26 @@ TEST(UnexpectedNilError, DescribesWhereUnlessGivenAMessage)
     }
 }
 
+namespace {
+
+struct Track : HashableByIdentifiable
+{
+    int number;
+    QString title;
+
+    int id() const { return number; }
+    friend bool operator==(const Track &, const Track &) = default;
+};
+
+} // namespace
+
 TEST(SmallValues, EqualValuesHashAlike)
 {
+    const std::hash<Track> hashTrack;
+    EXPECT_EQ(hashTrack(Track { {}, 4, QStringLiteral("Intro") }),
+        hashTrack(Track { {}, 4, QStringLiteral("Outro") }));
+    EXPECT_NE(hashTrack(Track { {}, 4, QStringLiteral("Intro") }),
+        hashTrack(Track { {}, 5, QStringLiteral("Intro") }));
     EXPECT_EQ(KwProcessID { 42 }, KwProcessID { 42 });
     EXPECT_EQ(std::hash<KwProcessID> {}(KwProcessID { 42 }), std::hash<KwProcessID> {}(KwProcessID { 42 }));
     const std::unordered_set<BundleIdentifier> identifiers { "com.example.a", "com.example.a",
