@@ -1,0 +1,72 @@
+#include "kit/ui/ProgressSpinnerSheet.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int maximumLabelWidth = 300;
+} // namespace
+
+ProgressSpinnerSheet::ProgressSpinnerSheet()
+    : QDialog(nullptr, Qt::Sheet)
+    , m_spinner(new QProgressBar)
+    , m_label(new QLabel)
+{
+    m_spinner->setRange(0, 0);
+    m_spinner->setTextVisible(false);
+    m_label->setWordWrap(true);
+    m_label->setMaximumWidth(maximumLabelWidth);
+    m_label->setAlignment(Qt::AlignHCenter);
+    m_label->hide();
+
+    auto *container = new QVBoxLayout(this);
+    container->setSpacing(20);
+    container->setContentsMargins(80, 30, 80, 30);
+    container->addWidget(m_spinner, 0, Qt::AlignHCenter);
+    container->addWidget(m_label, 0, Qt::AlignHCenter);
+    container->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void ProgressSpinnerSheet::present(QWidget *presenterWindow, const QString &text)
+{
+    m_presenterWindow = presenterWindow ? presenterWindow->window() : nullptr;
+    setParent(m_presenterWindow, windowFlags());
+    setText(text);
+    m_spinner->setRange(0, 0);
+    m_isShown = true;
+    setWindowModality(m_presenterWindow ? Qt::WindowModal : Qt::ApplicationModal);
+    show();
+}
+
+void ProgressSpinnerSheet::hideSheet()
+{
+    QTimer::singleShot(0, this, [this] {
+        hide();
+        // A determinate, empty bar stands still.
+        m_spinner->setRange(0, 1);
+        m_isShown = false;
+        setText({});
+    });
+}
+
+void ProgressSpinnerSheet::setText(const QString &text)
+{
+    m_text = text;
+    m_label->setText(text);
+    m_label->setVisible(!text.isEmpty());
+}
+
+bool ProgressSpinnerSheet::isSpinning() const
+{
+    return m_spinner->maximum() == 0;
+}
+
+void ProgressSpinnerSheet::reject()
+{
+    hideSheet();
+    if (onCancel) {
+        onCancel();
+    }
+}
