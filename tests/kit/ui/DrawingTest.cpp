@@ -137,33 +137,6 @@ TEST(ProgressShapeTest, SquircleRingRunsTheOutlineBackwards)
     EXPECT_NEAR(ring.path.pointAtPercent(0.1).x(), forwards.pointAtPercent(0.9).x(), 0.5);
 }
 
-TEST(ProgressShapeTest, StrokeEndLimitsWhatIsPainted)
-{
-    auto paintedPixels = [](qreal strokeEnd) {
-        QImage image(128, 128, QImage::Format_ARGB32);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        ProgressShape ring = ProgressShape::circle(40, QPointF(64, 64));
-        ring.strokeColor = Qt::red;
-        ring.lineWidth = 4;
-        ring.strokeEnd = strokeEnd;
-        ring.draw(painter);
-        painter.end();
-        int count = 0;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                count += qAlpha(image.pixel(x, y)) > 0 ? 1 : 0;
-            }
-        }
-        return count;
-    };
-    EXPECT_EQ(paintedPixels(0), 0);
-    const int half = paintedPixels(0.5);
-    const int whole = paintedPixels(1.0);
-    EXPECT_GT(half, 0);
-    EXPECT_NEAR(static_cast<double>(half) / whole, 0.5, 0.05);
-}
-
 TEST(LayoutShortcutsTest, EdgesFollowTheViewLessTheInsets)
 {
     QWidget parent;
