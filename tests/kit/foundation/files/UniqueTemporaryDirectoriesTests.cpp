@@ -12,7 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -82,21 +86,58 @@ TEST_F(UniqueTemporaryDirectoriesTest, RefusesAParentOthersCanWriteOrThatIsALink
     EXPECT_TRUE(isEmptyDirectory(elsewhere));
 }
 
+// Puts a directory owned by someone else at `parent`: the superuser gives one away; anyone else
+// mounts the root directory there inside a private user and mount namespace, where root's
+// files belong to an unmapped user.
+bool placeForeignDirectory(const QString &parent)
+{
+    if (::geteuid() == 0) {
+        return ::chmod(QFile::encodeName(parent).constData(), 0700) == 0
+            && ::chown(QFile::encodeName(parent).constData(), 65534, 65534) == 0;
+    }
+    const uid_t uid = ::geteuid();
+    const gid_t gid = ::getegid();
+    const auto write = [](const char *file, const QByteArray &text) {
+        const int fd = ::open(file, O_WRONLY);
+        const bool written = fd >= 0 && ::write(fd, text.constData(), text.size()) == text.size();
+        ::close(fd);
+        return written;
+    };
+    return ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0
+        && write("/proc/self/uid_map", QByteArray::number(uid) + ' ' + QByteArray::number(uid) + " 1")
+        && write("/proc/self/setgroups", "deny")
+        && write("/proc/self/gid_map", QByteArray::number(gid) + ' ' + QByteArray::number(gid) + " 1")
+        && ::mount("/", QFile::encodeName(parent).constData(), nullptr, MS_BIND | MS_REC, nullptr) == 0;
+}
+
+// 0 when the refusal names the other user; the check runs in a child, which may enter namespaces.
+int anotherUsersParentProblem(const QString &base, const QString &parent)
+{
+    if (!placeForeignDirectory(parent)) {
+        return 1;
+    }
+    try {
+        UniqueTemporaryDirectories::create(base);
+        return 2;
+    } catch (const GeneralError &error) {
+        return error.localizedDescription().contains(QStringLiteral("another user")) ? 0 : 3;
+    }
+}
+
 TEST_F(UniqueTemporaryDirectoriesTest, RefusesAParentAnotherUserOwns)
 {
-    if (::getuid() != 0) {
-        GTEST_SKIP() << "only the superuser can give a directory away";
-    }
     const QString parent = UniqueTemporaryDirectories::parentPath(m_base.path());
     ASSERT_TRUE(QDir().mkpath(parent));
-    ASSERT_EQ(::chmod(QFile::encodeName(parent).constData(), 0700), 0);
-    ASSERT_EQ(::chown(QFile::encodeName(parent).constData(), 65534, 65534), 0);
-    try {
-        UniqueTemporaryDirectories::create(m_base.path());
-        FAIL() << "another user's parent must be refused";
-    } catch (const GeneralError &error) {
-        EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("another user"))) << error.what();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::_exit(anotherUsersParentProblem(m_base.path(), parent));
     }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0)
+        << "1: no foreign directory could be placed, 2: accepted, 3: other error";
 }
 
 TEST(UniqueTemporaryDirectory, FallsBackToAPrivateDirectoryAndReportsWhyWhenTheParentIsUnsafe)
