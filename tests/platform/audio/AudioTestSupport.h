@@ -17,9 +17,6 @@ namespace AudioTest {
 // it failed.
 std::optional<QString> pactl(const QStringList &arguments);
 
-// Whether the samples carry the test desktop's tone at its level (within 20 %).
-::testing::AssertionResult holdsTheTone(const std::vector<float> &channel, int sampleRate);
-
 // Records until the recorder holds `seconds` of audio; false on timeout.
 bool recordUntil(AudioFileRecorder &recorder, double seconds);
 

@@ -1,6 +1,7 @@
 #include "AudioTestSupport.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "ToneCheck.h"
 #include "platform/audio/probe/MediaProbe.h"
 
 #include <QFile>
@@ -53,7 +54,7 @@ TEST_F(CrashSafetyTest, KilledM4aRecordingPlaysUpToAboutItsLastSecond)
     ASSERT_TRUE(facts.decoded) << facts.error.toStdString();
     EXPECT_GE(facts.seconds, reported - 1.0);
     EXPECT_LE(facts.seconds, reported + 0.3);
-    EXPECT_TRUE(AudioTest::holdsTheTone(facts.channel(0), facts.sampleRate));
+    EXPECT_TRUE(TestSupport::holdsTheTone(facts.channel(0), facts.sampleRate));
 }
 
 TEST_F(CrashSafetyTest, KilledWavRecordingKeepsItsSamplesBehindPlaceholderSizes)

@@ -2,6 +2,7 @@
 #include "DesktopTest.h"
 #include "EventLoop.h"
 #include "SignalAnalysis.h"
+#include "ToneCheck.h"
 #include "platform/audio/probe/MediaProbe.h"
 
 #include "platform/audio/GstFileRecorder.h"
@@ -84,7 +85,7 @@ TEST_P(RecordedFormat, HoldsTwoSecondsOfTheToneInTheRequestedFormat)
     EXPECT_EQ(facts.channels, format.channels);
     EXPECT_NEAR(facts.seconds, 2.0, 0.15);
     for (int channel = 0; channel < facts.channels; ++channel) {
-        EXPECT_TRUE(AudioTest::holdsTheTone(facts.channel(channel), facts.sampleRate))
+        EXPECT_TRUE(TestSupport::holdsTheTone(facts.channel(channel), facts.sampleRate))
             << "channel " << channel;
     }
     const QByteArray bytes = readAll(path);

@@ -3,6 +3,7 @@
 #include "EventLoop.h"
 #include "SignalAnalysis.h"
 #include "SourceRecording.h"
+#include "ToneCheck.h"
 #include "WavFile.h"
 
 #include "platform/audio/GstMonitorEngine.h"
@@ -67,7 +68,7 @@ TEST_F(MonitorEngineTest, PlaysTheInputOnTheDefaultOutput)
     ASSERT_TRUE(recorded.succeeded()) << recorded.describe().toStdString();
     const auto wav = TestSupport::WavFile::read(heard);
     ASSERT_TRUE(wav);
-    EXPECT_TRUE(AudioTest::holdsTheTone(wav->channel(0), wav->sampleRate));
+    EXPECT_TRUE(TestSupport::holdsTheTone(wav->channel(0), wav->sampleRate));
 
     engine.stop();
     TestSupport::processEventsFor(300ms);

@@ -4,6 +4,7 @@
 #include "SignalAnalysis.h"
 #include "SoundServerSupport.h"
 #include "TestDesktop.h"
+#include "ToneCheck.h"
 #include "WavFile.h"
 #include "platform/audio/probe/MediaProbe.h"
 
@@ -27,28 +28,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using State = AudioRecorder::State;
-
-// Leaves out the first moments, while the source settles.
-std::vector<float> steadyPart(const std::vector<float> &channel, int sampleRate)
-{
-    const std::size_t skip = std::min(channel.size(), std::size_t(sampleRate / 5));
-    return { channel.begin() + std::ptrdiff_t(skip), channel.end() };
-}
-
-::testing::AssertionResult holdsTheTone(const std::vector<float> &channel, int sampleRate)
-{
-    const std::vector<float> samples = steadyPart(channel, sampleRate);
-    const double frequency = TestSupport::SignalAnalysis::dominantFrequency(samples, sampleRate);
-    const double amplitude = TestSupport::SignalAnalysis::toneAmplitude(
-        samples, sampleRate, TestSupport::TestDesktop::toneFrequency());
-    const double expected = TestSupport::TestDesktop::toneAmplitude();
-    if (std::abs(frequency - TestSupport::TestDesktop::toneFrequency()) > 2
-        || std::abs(amplitude - expected) > 0.2 * expected) {
-        return ::testing::AssertionFailure()
-            << "strongest frequency " << frequency << " Hz at amplitude " << amplitude;
-    }
-    return ::testing::AssertionSuccess();
-}
 
 class RecorderOnTheSoundServerTest : public TestSupport::DesktopTest
 {
@@ -150,8 +129,10 @@ TEST_F(RecorderOnTheSoundServerTest, APausedLosslessRecordingHoldsTheToneWithout
         const std::vector<float> before(samples.begin(), samples.begin() + std::ptrdiff_t(resumedAt - 2000));
         const std::vector<float> after(
             samples.begin() + std::ptrdiff_t(resumedAt + resumedAt / 3), samples.end());
-        EXPECT_TRUE(holdsTheTone(before, wav->sampleRate)) << "channel " << channel << " before the pause";
-        EXPECT_TRUE(holdsTheTone(after, wav->sampleRate)) << "channel " << channel << " after the pause";
+        EXPECT_TRUE(TestSupport::holdsTheTone(before, wav->sampleRate))
+            << "channel " << channel << " before the pause";
+        EXPECT_TRUE(TestSupport::holdsTheTone(after, wav->sampleRate))
+            << "channel " << channel << " after the pause";
     }
 }
 
@@ -172,7 +153,7 @@ TEST_F(RecorderOnTheSoundServerTest, AForcedMonoAacRecordingIsAnM4aWithOneChanne
     EXPECT_EQ(media.channels, 1);
     EXPECT_GE(media.seconds, 0.9);
     EXPECT_LE(media.seconds, 1.6);
-    EXPECT_TRUE(holdsTheTone(media.channel(0), media.sampleRate));
+    EXPECT_TRUE(TestSupport::holdsTheTone(media.channel(0), media.sampleRate));
 }
 
 TEST_F(RecorderOnTheSoundServerTest, TheExportNamesTheApplicationAndKeepsTheRecordingAndItsAttributes)
@@ -197,7 +178,7 @@ TEST_F(RecorderOnTheSoundServerTest, TheExportNamesTheApplicationAndKeepsTheReco
     const MediaFacts media = probeMedia(path);
     ASSERT_TRUE(media.decoded) << media.error.toStdString();
     EXPECT_EQ(media.channels, 2);
-    EXPECT_TRUE(holdsTheTone(media.channel(0), media.sampleRate));
+    EXPECT_TRUE(TestSupport::holdsTheTone(media.channel(0), media.sampleRate));
 }
 
 } // namespace

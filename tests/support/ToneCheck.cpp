@@ -1,0 +1,32 @@
+#include "ToneCheck.h"
+
+#include "SignalAnalysis.h"
+#include "TestDesktop.h"
+
+#include <algorithm>
+#include <cmath>
+#include <span>
+
+namespace TestSupport {
+
+::testing::AssertionResult holdsTheTone(const std::vector<float> &channel, int sampleRate)
+{
+    // The first fifth of a second may hold the source's start-up, when there is more to judge.
+    const std::size_t settle
+        = channel.size() > std::size_t(sampleRate) * 2 / 5 ? std::size_t(sampleRate / 5) : 0;
+    const std::span<const float> steady = std::span(channel).subspan(settle);
+    const double expected = TestDesktop::toneAmplitude();
+    const double frequency = TestDesktop::toneFrequency();
+    const double amplitude = SignalAnalysis::toneAmplitude(steady, sampleRate, frequency);
+    // A tenth of a second is plenty to find the pitch and keeps the search quick.
+    const double strongest = SignalAnalysis::dominantFrequency(
+        steady.first(std::min(steady.size(), std::size_t(sampleRate / 10))), sampleRate);
+    if (std::abs(amplitude - expected) > 0.2 * expected || std::abs(strongest - frequency) > 15) {
+        return ::testing::AssertionFailure()
+            << "tone amplitude " << amplitude << " (expected " << expected << "), strongest frequency "
+            << strongest << " Hz (expected " << frequency << ")";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace TestSupport
