@@ -80,6 +80,8 @@ protected:
 
     void SetUp() override
     {
+        // Counters kept in the standard database must start afresh in every test and repetition.
+        UserDefaults::standard()->removeAll();
         doubles.hardware.deviceList = { namedInput(1, "mono", "Mono Mic", TransportCode::usb, 1),
             namedInput(2, "stereo", "Stereo Interface", TransportCode::usb, 2) };
         doubles.hardware.defaultInput = 2;
