@@ -9,46 +9,6 @@ namespace {
 
 using SettingsKeysTest = StandardDefaultsTest;
 
-TEST_F(SettingsKeysTest, FreshStoreReadsEveryDefault)
-{
-    using namespace SettingsKeys;
-    EXPECT_FALSE(Defaults::get(lossless()));
-    EXPECT_FALSE(Defaults::get(showDurationInMenuBar()));
-    EXPECT_TRUE(Defaults::get(showInFinderAfterSaving()));
-    EXPECT_FALSE(Defaults::get(copyRecordingWhenDone()));
-    EXPECT_EQ(Defaults::get(defaultOutputDirectory()), std::nullopt);
-    EXPECT_EQ(Defaults::get(previousRecording()), std::nullopt);
-    EXPECT_TRUE(Defaults::get(forceMono()).empty());
-    EXPECT_EQ(Defaults::get(menuBarIcon()), MenuBarIcon::microphone);
-    EXPECT_FALSE(Defaults::get(dimMenuBarIconWhenNotRecording()));
-    EXPECT_EQ(Defaults::get(filenamePrefix()), std::nullopt);
-    EXPECT_EQ(Defaults::get(filenameTemplate()), std::nullopt);
-    EXPECT_FALSE(Defaults::get(monitorInput()));
-}
-
-TEST_F(SettingsKeysTest, KeysUseTheirNamesInTheStandardDatabase)
-{
-    using namespace SettingsKeys;
-    const std::vector<std::pair<const Defaults::Keys *, std::string>> expected {
-        { &lossless(), "lossless" },
-        { &showDurationInMenuBar(), "showDurationInMenuBar" },
-        { &showInFinderAfterSaving(), "showInFinderAfterSaving" },
-        { &copyRecordingWhenDone(), "copyRecordingWhenDone" },
-        { &defaultOutputDirectory(), "defaultOutputDirectory" },
-        { &previousRecording(), "previousRecording" },
-        { &forceMono(), "forceMono" },
-        { &menuBarIcon(), "menuBarIcon" },
-        { &dimMenuBarIconWhenNotRecording(), "dimMenuBarIconWhenNotRecording" },
-        { &filenamePrefix(), "filenamePrefix" },
-        { &filenameTemplate(), "filenameTemplate" },
-        { &monitorInput(), "monitorInput" },
-    };
-    for (const auto &[key, name] : expected) {
-        EXPECT_EQ(key->name(), name);
-        EXPECT_EQ(key->suite(), UserDefaults::standard()) << name;
-    }
-}
-
 TEST_F(SettingsKeysTest, OptionalKeysRegisterNothing)
 {
     using namespace SettingsKeys;
@@ -89,20 +49,6 @@ TEST_F(SettingsKeysTest, UnknownIconTextReadsAsMicrophone)
     EXPECT_EQ(Defaults::get(SettingsKeys::menuBarIcon()), MenuBarIcon::microphone);
     standard().setObject("menuBarIcon", PropertyValue(std::string("waveform2")));
     EXPECT_EQ(Defaults::get(SettingsKeys::menuBarIcon()), MenuBarIcon::waveform2);
-}
-
-TEST_F(SettingsKeysTest, ShortcutNamesHaveNoShortcutAndNothingStored)
-{
-    const std::vector<std::pair<const KeyboardShortcuts::Name *, std::string>> names {
-        { &ShortcutNames::toggleRecording(), "toggleRecording" },
-        { &ShortcutNames::togglePauseRecording(), "togglePauseRecording" },
-        { &ShortcutNames::toggleInputMonitoring(), "toggleInputMonitoring" },
-    };
-    for (const auto &[name, raw] : names) {
-        EXPECT_EQ(name->rawValue(), raw);
-        EXPECT_EQ(name->defaultShortcut(), std::nullopt) << raw;
-        EXPECT_EQ(standard().object(name->userDefaultsKey()), std::nullopt) << raw;
-    }
 }
 
 TEST(ShortcutNameTest, NamesAreTheSameByRawValueAlone)

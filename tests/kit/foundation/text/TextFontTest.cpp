@@ -130,20 +130,6 @@ TEST(AttributedStringTest, FontFallsBackToTheApplicationFontAtStandardSize)
     EXPECT_DOUBLE_EQ(TextFont::systemFontSize(), 11);
 }
 
-TEST(AttributedStringTest, StatusTitleKeepsItsWidthWhileCounting)
-{
-    ApplicationFont appFont(proportionalDigitFont(13));
-    const auto title = [](const QString &text) {
-        const AttributedString string(text);
-        return string.withFont(string.font().monospacedDigit()).withBaselineOffset(-0.5);
-    };
-    EXPECT_DOUBLE_EQ(title("00:00").size().width(), title("11:11").size().width());
-    EXPECT_NE(AttributedString("00:00").size().width(), AttributedString("11:11").size().width());
-    EXPECT_DOUBLE_EQ(title("00:00").baselineOffset(), -0.5);
-    EXPECT_EQ(title("00:00").string(), "00:00");
-    EXPECT_NE(title("00:00"), AttributedString("00:00"));
-}
-
 TEST(AttributedStringTest, BaselineOffsetRaisesTheDrawnText)
 {
     const auto lowestInkRow = [](const AttributedString &string) {
