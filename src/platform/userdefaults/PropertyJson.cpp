@@ -1,7 +1,13 @@
 #include "platform/userdefaults/PropertyJson.h"
 
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
 #include <charconv>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <string_view>
 
 namespace PropertyJson {
 namespace {
@@ -214,419 +220,221 @@ void appendValue(std::string &out, const PropertyValue &value, int depth)
     }
 }
 
-// Strict RFC 8259 reader. A syntax error fails the whole text; a well-formed value that is no
-// property-list value (null, an unknown tag) yields none and parsing goes on.
-class Parser
+using Json = nlohmann::json;
+
+std::optional<PropertyValue> untag(const std::string &tag, const PropertyValue &value)
 {
-public:
-    explicit Parser(std::string_view text)
-        : m_text(text)
-    { }
-
-    bool failed() const { return m_failed; }
-    QString error() const { return m_error; }
-
-    void skipSpace()
-    {
-        while (m_pos < m_text.size()
-            && (m_text[m_pos] == ' ' || m_text[m_pos] == '\t' || m_text[m_pos] == '\n'
-                || m_text[m_pos] == '\r')) {
-            ++m_pos;
+    const std::string *text = value.as<std::string>();
+    if (tag == "$data" && text != nullptr) {
+        auto decoded = QByteArray::fromBase64Encoding(
+            QByteArray::fromStdString(*text), QByteArray::AbortOnBase64DecodingErrors);
+        if (decoded) {
+            return PropertyValue(std::move(*decoded));
         }
+    } else if (tag == "$date") {
+        if (const std::int64_t *nanoseconds = value.as<std::int64_t>()) {
+            return PropertyValue(PropertyDate(std::chrono::nanoseconds(*nanoseconds)));
+        }
+    } else if (tag == "$uint64" && text != nullptr) {
+        std::uint64_t number = 0;
+        const auto result = std::from_chars(text->data(), text->data() + text->size(), number);
+        if (result.ec == std::errc() && result.ptr == text->data() + text->size() && !text->empty()) {
+            return PropertyValue(number);
+        }
+    } else if (tag == "$double" && text != nullptr) {
+        if (*text == "nan") {
+            return PropertyValue(std::numeric_limits<double>::quiet_NaN());
+        }
+        if (*text == "inf" || *text == "-inf") {
+            const double infinity = std::numeric_limits<double>::infinity();
+            return PropertyValue(*text == "inf" ? infinity : -infinity);
+        }
+    } else if (tag == "$dict" && value.kind() == PropertyValue::Kind::Dictionary) {
+        return value;
     }
-    bool atEnd()
-    {
-        skipSpace();
-        return m_pos == m_text.size();
-    }
+    return std::nullopt;
+}
 
-    std::optional<Document> parseDocument()
-    {
-        skipSpace();
-        if (!expect('{')) {
-            return std::nullopt;
+// A JSON value as a property-list value; none when it has no such form (null, an unknown tag,
+// a number beyond the double range). `literalObject`: an object read as a dictionary even
+// when it looks like a tag.
+std::optional<PropertyValue> toProperty(const Json &json, bool literalObject = false)
+{
+    switch (json.type()) {
+    case Json::value_t::boolean:
+        return PropertyValue(json.get<bool>());
+    case Json::value_t::number_integer:
+        return PropertyValue(json.get<std::int64_t>());
+    case Json::value_t::number_unsigned: {
+        // The reader takes every non-negative integer as unsigned; the file's kinds keep
+        // unsigned for what a signed integer cannot hold.
+        const auto number = json.get<std::uint64_t>();
+        if (number <= std::uint64_t(std::numeric_limits<std::int64_t>::max())) {
+            return PropertyValue(std::int64_t(number));
         }
-        Document document;
-        const bool read = parseSequence('}', [&] {
-            std::optional<std::string> key = parseKey();
-            if (!key) {
-                return;
-            }
-            skipSpace();
-            const std::size_t start = m_pos;
-            std::optional<PropertyValue> value = parseValue(1);
-            if (m_failed) {
-                return;
-            }
-            if (value) {
-                document.undecodable.erase(*key);
-                document.values.insert_or_assign(*key, std::move(*value));
-            } else {
-                document.values.erase(*key);
-                document.undecodable.insert_or_assign(*key, std::string(m_text.substr(start, m_pos - start)));
-            }
-        });
-        if (!read) {
-            return std::nullopt;
-        }
-        if (!atEnd()) {
-            fail("text after the end of the object");
-            return std::nullopt;
-        }
-        return document;
+        return PropertyValue(number);
     }
-
-    // `literalObject`: an object read as a dictionary even when it looks like a tag.
-    std::optional<PropertyValue> parseValue(int depth, bool literalObject = false)
-    {
-        if (depth > maximumDepth) {
-            fail("nesting too deep");
-            return std::nullopt;
-        }
-        skipSpace();
-        const char c = peek();
-        if (c == '{') {
-            return parseObject(depth, literalObject);
-        }
-        if (c == '[') {
-            ++m_pos;
-            PropertyArray elements;
-            bool decodable = true;
-            const bool read = parseSequence(']', [&] {
-                std::optional<PropertyValue> element = parseValue(depth + 1);
-                if (element) {
-                    elements.push_back(std::move(*element));
-                } else {
-                    decodable = false;
-                }
-            });
-            if (!read || !decodable) {
+    case Json::value_t::number_float: {
+        const double number = json.get<double>();
+        return std::isfinite(number) ? std::optional(PropertyValue(number)) : std::nullopt;
+    }
+    case Json::value_t::string:
+        return PropertyValue(json.get<std::string>());
+    case Json::value_t::array: {
+        PropertyArray elements;
+        for (const Json &element : json) {
+            std::optional<PropertyValue> value = toProperty(element);
+            if (!value) {
                 return std::nullopt;
             }
-            return PropertyValue(std::move(elements));
+            elements.push_back(std::move(*value));
         }
-        if (c == '"') {
-            std::optional<std::string> text = parseString();
-            if (!text) {
-                return std::nullopt;
-            }
-            return PropertyValue(std::move(*text));
-        }
-        if (literal("true")) {
-            return PropertyValue(true);
-        }
-        if (literal("false")) {
-            return PropertyValue(false);
-        }
-        if (literal("null")) {
-            return std::nullopt;
-        }
-        return parseNumber();
+        return PropertyValue(std::move(elements));
     }
-
-private:
-    char peek() const { return m_pos < m_text.size() ? m_text[m_pos] : '\0'; }
-
-    void fail(const char *why)
-    {
-        if (!m_failed) {
-            m_failed = true;
-            m_error = QStringLiteral("%1 at offset %2").arg(QString::fromUtf8(why)).arg(m_pos);
-        }
-    }
-
-    bool expect(char c)
-    {
-        if (peek() != c) {
-            fail("unexpected character");
-            return false;
-        }
-        ++m_pos;
-        return true;
-    }
-
-    bool literal(std::string_view word)
-    {
-        if (m_text.substr(m_pos, word.size()) == word) {
-            m_pos += word.size();
-            return true;
-        }
-        return false;
-    }
-
-    // Reads `item` after item, comma-separated, up to `close`, the opener already read; false
-    // once the text is malformed. Items that read but do not decode are the caller's to count,
-    // so one of them does not stop the rest.
-    template<class Item>
-    bool parseSequence(char close, Item item)
-    {
-        skipSpace();
-        if (peek() == close) {
-            ++m_pos;
-            return true;
-        }
-        while (!m_failed) {
-            item();
-            if (m_failed) {
-                break;
-            }
-            skipSpace();
-            if (peek() == ',') {
-                ++m_pos;
-                continue;
-            }
-            expect(close);
-            break;
-        }
-        return !m_failed;
-    }
-
-    // A member's name and the colon after it.
-    std::optional<std::string> parseKey()
-    {
-        skipSpace();
-        std::optional<std::string> key = parseString();
-        skipSpace();
-        if (!key || !expect(':')) {
-            fail("expected a member name");
-            return std::nullopt;
-        }
-        return key;
-    }
-
-    std::optional<PropertyValue> parseObject(int depth, bool literal)
-    {
-        ++m_pos;
+    case Json::value_t::object: {
         PropertyDictionary members;
-        bool decodable = true;
-        const bool read = parseSequence('}', [&] {
-            std::optional<std::string> key = parseKey();
-            if (!key) {
-                return;
+        for (const auto &[key, member] : json.items()) {
+            std::optional<PropertyValue> value = toProperty(member, key == "$dict");
+            if (!value) {
+                return std::nullopt;
             }
-            std::optional<PropertyValue> value = parseValue(depth + 1, *key == "$dict");
-            if (value) {
-                members.insert_or_assign(std::move(*key), std::move(*value));
-            } else {
-                decodable = false;
-            }
-        });
-        if (!read || !decodable) {
-            return std::nullopt;
+            members.insert_or_assign(key, std::move(*value));
         }
-        if (!literal && members.size() == 1 && members.begin()->first.starts_with('$')) {
+        if (!literalObject && members.size() == 1 && members.begin()->first.starts_with('$')) {
             return untag(members.begin()->first, members.begin()->second);
         }
         return PropertyValue(std::move(members));
     }
-
-    static std::optional<PropertyValue> untag(const std::string &tag, const PropertyValue &value)
-    {
-        const std::string *text = value.as<std::string>();
-        if (tag == "$data" && text != nullptr) {
-            auto decoded = QByteArray::fromBase64Encoding(
-                QByteArray::fromStdString(*text), QByteArray::AbortOnBase64DecodingErrors);
-            if (decoded) {
-                return PropertyValue(std::move(*decoded));
-            }
-        } else if (tag == "$date") {
-            if (const std::int64_t *nanoseconds = value.as<std::int64_t>()) {
-                return PropertyValue(PropertyDate(std::chrono::nanoseconds(*nanoseconds)));
-            }
-        } else if (tag == "$uint64" && text != nullptr) {
-            std::uint64_t number = 0;
-            const auto result = std::from_chars(text->data(), text->data() + text->size(), number);
-            if (result.ec == std::errc() && result.ptr == text->data() + text->size() && !text->empty()) {
-                return PropertyValue(number);
-            }
-        } else if (tag == "$double" && text != nullptr) {
-            if (*text == "nan") {
-                return PropertyValue(std::numeric_limits<double>::quiet_NaN());
-            }
-            if (*text == "inf" || *text == "-inf") {
-                const double infinity = std::numeric_limits<double>::infinity();
-                return PropertyValue(*text == "inf" ? infinity : -infinity);
-            }
-        } else if (tag == "$dict" && value.kind() == PropertyValue::Kind::Dictionary) {
-            return value;
-        }
+    default:
         return std::nullopt;
     }
+}
 
-    std::optional<std::string> parseString()
-    {
-        if (!expect('"')) {
-            return std::nullopt;
+std::string withOverflowsAsNull(std::string_view text);
+
+// Parses the text; none when it is not JSON or nests deeper than the limit, `error` then says
+// why and where.
+std::optional<Json> parse(std::string_view text, QString *error)
+{
+    bool tooDeep = false;
+    const Json::parser_callback_t depthCheck = [&](int depth, Json::parse_event_t event, Json &) {
+        if (depth > maximumDepth
+            && (event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start
+                || event == Json::parse_event_t::value)) {
+            tooDeep = true;
+            return false;
         }
-        std::string out;
-        while (true) {
-            if (m_pos >= m_text.size()) {
-                fail("unterminated string");
-                return std::nullopt;
-            }
-            const unsigned char c = static_cast<unsigned char>(m_text[m_pos]);
-            if (c == '"') {
-                ++m_pos;
-                return out;
-            }
-            if (c < 0x20) {
-                fail("control character in string");
-                return std::nullopt;
-            }
-            if (c == '\\') {
-                ++m_pos;
-                const char escape = peek();
-                ++m_pos;
-                switch (escape) {
-                case '"':
-                    out += '"';
-                    break;
-                case '\\':
-                    out += '\\';
-                    break;
-                case '/':
-                    out += '/';
-                    break;
-                case 'b':
-                    out += '\b';
-                    break;
-                case 'f':
-                    out += '\f';
-                    break;
-                case 'n':
-                    out += '\n';
-                    break;
-                case 'r':
-                    out += '\r';
-                    break;
-                case 't':
-                    out += '\t';
-                    break;
-                case 'u': {
-                    std::optional<char32_t> code = parseHex4();
-                    if (!code) {
-                        return std::nullopt;
-                    }
-                    if (*code >= 0xD800 && *code <= 0xDBFF) {
-                        if (!literal("\\u")) {
-                            fail("lone surrogate");
-                            return std::nullopt;
-                        }
-                        std::optional<char32_t> low = parseHex4();
-                        if (!low || *low < 0xDC00 || *low > 0xDFFF) {
-                            fail("lone surrogate");
-                            return std::nullopt;
-                        }
-                        *code = 0x10000 + ((*code - 0xD800) << 10) + (*low - 0xDC00);
-                    } else if (*code >= 0xDC00 && *code <= 0xDFFF) {
-                        fail("lone surrogate");
-                        return std::nullopt;
-                    }
-                    appendUtf8(out, *code);
-                    break;
-                }
-                default:
-                    fail("bad escape");
-                    return std::nullopt;
-                }
-                continue;
-            }
-            const std::size_t length = utf8SequenceLength(m_text, m_pos);
-            if (length == 0) {
-                fail("invalid UTF-8");
-                return std::nullopt;
-            }
-            out.append(m_text.substr(m_pos, length));
-            m_pos += length;
+        return true;
+    };
+    try {
+        Json json;
+        try {
+            json = Json::parse(text, depthCheck);
+        } catch (const Json::out_of_range &) {
+            json = Json::parse(withOverflowsAsNull(text), depthCheck);
+        }
+        if (!tooDeep) {
+            return json;
+        }
+        if (error != nullptr) {
+            *error = QStringLiteral("nesting deeper than %1 levels").arg(maximumDepth);
+        }
+    } catch (const Json::exception &failure) {
+        if (error != nullptr) {
+            *error = QString::fromUtf8(failure.what());
         }
     }
+    return std::nullopt;
+}
 
-    std::optional<char32_t> parseHex4()
-    {
-        if (m_pos + 4 > m_text.size()) {
-            fail("short \\u escape");
-            return std::nullopt;
-        }
-        unsigned value = 0;
-        const auto result = std::from_chars(m_text.data() + m_pos, m_text.data() + m_pos + 4, value, 16);
-        if (result.ec != std::errc() || result.ptr != m_text.data() + m_pos + 4) {
-            fail("bad \\u escape");
-            return std::nullopt;
-        }
-        m_pos += 4;
-        return static_cast<char32_t>(value);
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+std::size_t skipSpace(std::string_view text, std::size_t at)
+{
+    while (at < text.size() && isSpace(text[at])) {
+        ++at;
     }
+    return at;
+}
 
-    std::optional<PropertyValue> parseNumber()
-    {
-        const std::size_t start = m_pos;
-        const auto digits = [&] {
-            const std::size_t from = m_pos;
-            while (m_pos < m_text.size() && m_text[m_pos] >= '0' && m_text[m_pos] <= '9') {
-                ++m_pos;
-            }
-            return m_pos - from;
-        };
-        const bool negative = peek() == '-';
-        if (negative) {
-            ++m_pos;
+// The end of the string that opens at `at`.
+std::size_t stringEnd(std::string_view text, std::size_t at)
+{
+    for (++at; text[at] != '"'; ++at) {
+        if (text[at] == '\\') {
+            ++at;
         }
-        const std::size_t integerStart = m_pos;
-        const std::size_t integerDigits = digits();
-        if (integerDigits == 0 || (integerDigits > 1 && m_text[integerStart] == '0')) {
-            fail("bad number");
-            return std::nullopt;
-        }
-        bool integral = true;
-        if (peek() == '.') {
-            integral = false;
-            ++m_pos;
-            if (digits() == 0) {
-                fail("bad number");
-                return std::nullopt;
-            }
-        }
-        if (peek() == 'e' || peek() == 'E') {
-            integral = false;
-            ++m_pos;
-            if (peek() == '+' || peek() == '-') {
-                ++m_pos;
-            }
-            if (digits() == 0) {
-                fail("bad number");
-                return std::nullopt;
-            }
-        }
-        const char *first = m_text.data() + start;
-        const char *last = m_text.data() + m_pos;
-        if (integral) {
-            std::int64_t signedValue = 0;
-            if (std::from_chars(first, last, signedValue).ec == std::errc()) {
-                return PropertyValue(signedValue);
-            }
-            std::uint64_t unsignedValue = 0;
-            if (!negative && std::from_chars(first, last, unsignedValue).ec == std::errc()) {
-                return PropertyValue(unsignedValue);
-            }
-        }
-        double number = 0;
-        if (std::from_chars(first, last, number).ec != std::errc()) {
-            // libstdc++ refuses subnormals; Qt's locale-independent reader takes them. A number
-            // beyond the double range is well-formed but not storable.
-            bool ok = false;
-            number = QByteArray(first, last - first).toDouble(&ok);
-            if (!ok || !std::isfinite(number)) {
-                return std::nullopt;
-            }
-        }
-        return PropertyValue(number);
     }
+    return at + 1;
+}
 
-    std::string_view m_text;
-    std::size_t m_pos = 0;
-    bool m_failed = false;
-    QString m_error;
-};
+// The reader refuses a number beyond the double range outright, where the file keeps the member
+// that holds it as text it cannot decode: such a number is read as a null of the same length,
+// which keeps the offsets of everything else.
+std::string withOverflowsAsNull(std::string_view text)
+{
+    std::string out(text);
+    const char decimalPoint = *std::localeconv()->decimal_point;
+    for (std::size_t at = 0; at < out.size();) {
+        if (out[at] == '"') {
+            at = stringEnd(out, at);
+        } else if (out[at] == '-' || (out[at] >= '0' && out[at] <= '9')) {
+            const std::size_t end = std::min(out.find_first_not_of("0123456789+-.eE", at), out.size());
+            std::string number = out.substr(at, end - at);
+            std::replace(number.begin(), number.end(), '.', decimalPoint);
+            if (std::isinf(std::strtod(number.c_str(), nullptr))) {
+                out.replace(at, end - at, "null" + std::string(end - at - 4, ' '));
+            }
+            at = end;
+        } else {
+            ++at;
+        }
+    }
+    return out;
+}
+
+// The end of the value that starts at `at`.
+std::size_t valueEnd(std::string_view text, std::size_t at)
+{
+    int depth = 0;
+    while (true) {
+        const char c = text[at];
+        if (c == '"') {
+            at = stringEnd(text, at);
+        } else {
+            depth += (c == '{' || c == '[') ? 1 : (c == '}' || c == ']') ? -1 : 0;
+            ++at;
+        }
+        if (depth == 0
+            && (at == text.size() || isSpace(text[at]) || text[at] == ',' || text[at] == '}'
+                || text[at] == ']')) {
+            return at;
+        }
+    }
+}
+
+// The text of every member of the object that `text`, already checked to be valid JSON, holds:
+// a member kept as written is written back exactly.
+std::map<std::string, std::string, std::less<>> memberTexts(std::string_view text)
+{
+    std::map<std::string, std::string, std::less<>> members;
+    std::size_t at = skipSpace(text, text.find('{') + 1);
+    while (text[at] != '}') {
+        const std::size_t keyEnd = stringEnd(text, at);
+        std::string key = Json::parse(text.substr(at, keyEnd - at)).get<std::string>();
+        const std::size_t start = skipSpace(text, skipSpace(text, keyEnd) + 1);
+        const std::size_t end = valueEnd(text, start);
+        members.insert_or_assign(std::move(key), std::string(text.substr(start, end - start)));
+        at = skipSpace(text, end);
+        if (text[at] == ',') {
+            at = skipSpace(text, at + 1);
+        }
+    }
+    return members;
+}
 
 } // namespace
 
@@ -641,10 +449,30 @@ std::string encodeDocument(
 
 std::optional<Document> decodeDocument(std::string_view text, QString *error)
 {
-    Parser parser(text);
-    std::optional<Document> document = parser.parseDocument();
-    if (!document && error != nullptr) {
-        *error = parser.failed() ? parser.error() : QStringLiteral("not a JSON object");
+    std::optional<Json> json = parse(text, error);
+    if (!json) {
+        return std::nullopt;
+    }
+    if (!json->is_object()) {
+        if (error != nullptr) {
+            *error = QStringLiteral("not a JSON object");
+        }
+        return std::nullopt;
+    }
+    Document document;
+    std::vector<std::string> undecodable;
+    for (const auto &[key, member] : json->items()) {
+        if (std::optional<PropertyValue> value = toProperty(member)) {
+            document.values.insert_or_assign(key, std::move(*value));
+        } else {
+            undecodable.push_back(key);
+        }
+    }
+    if (!undecodable.empty()) {
+        std::map<std::string, std::string, std::less<>> texts = memberTexts(text);
+        for (const std::string &key : undecodable) {
+            document.undecodable.insert_or_assign(key, std::move(texts[key]));
+        }
     }
     return document;
 }
@@ -658,12 +486,8 @@ std::string encodeValue(const PropertyValue &value)
 
 std::optional<PropertyValue> decodeValue(std::string_view text)
 {
-    Parser parser(text);
-    std::optional<PropertyValue> value = parser.parseValue(0);
-    if (parser.failed() || !parser.atEnd()) {
-        return std::nullopt;
-    }
-    return value;
+    const std::optional<Json> json = parse(text, nullptr);
+    return json ? toProperty(*json) : std::nullopt;
 }
 
 } // namespace PropertyJson
