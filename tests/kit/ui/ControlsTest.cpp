@@ -3,7 +3,6 @@
 #include "kit/ui/EnumPicker.h"
 #include "kit/ui/FontHelpers.h"
 #include "kit/ui/SecondaryTextStyle.h"
-#include "kit/ui/SettingsTabType.h"
 #include "kit/ui/UrlIcon.h"
 
 #include "EventLoop.h"
@@ -149,23 +148,6 @@ TEST(EnumPickerTest, ValueOutsideTheCasesShowsNoChoice)
     EnumPicker<Quality> picker(Binding<Quality>::over(stored), qualityRow);
     EXPECT_EQ(picker.currentIndex(), -1);
     EXPECT_EQ(stored, static_cast<Quality>(17));
-}
-
-TEST(SettingsTabTest, LabelsAndSymbols)
-{
-    const Label general = SettingsTab::label(SettingsTabType::general);
-    EXPECT_EQ(general.title, QStringLiteral("General"));
-    EXPECT_FALSE(general.icon.isNull());
-    EXPECT_EQ(SettingsTab::symbolName(SettingsTabType::appearance), QStringLiteral("paintbrush.pointed"));
-    EXPECT_EQ(SettingsTab::label(SettingsTabType::shortcuts).title, QStringLiteral("Shortcuts"));
-    EXPECT_EQ(SettingsTab::symbolName(SettingsTabType::advanced), QStringLiteral("gearshape.2"));
-    EXPECT_EQ(SettingsTab::label(SettingsTabType::calendar).title, QStringLiteral("Calendar"));
-    EXPECT_EQ(SettingsTab::label(SettingsTabType::calendars).title, QStringLiteral("Calendars"));
-    EXPECT_EQ(SettingsTab::symbolName(SettingsTabType::calendar),
-        SettingsTab::symbolName(SettingsTabType::calendars));
-    EXPECT_EQ(SettingsTab::symbolName(SettingsTabType::browsers), QStringLiteral("globe"));
-    EXPECT_EQ(SettingsTab::symbolName(SettingsTabType::timeZones), QStringLiteral("globe"));
-    EXPECT_EQ(SettingsTab::label(SettingsTabType::exclude).title, QStringLiteral("Exclude"));
 }
 
 class QuitButtonTest : public ::testing::Test

@@ -85,19 +85,13 @@ TEST(ListEditingTest, WorksOnQtLists)
     EXPECT_EQ(numbers, (QList<int> { 3, 2 }));
 }
 
-TEST(MacSystemSoundTest, RawValuesAreTheCapitalisedNames)
+TEST(MacSystemSoundTest, RawValuesReadBackExactlyAndOnlyExactly)
 {
-    const auto cases = MacSystemSound::allCases();
-    ASSERT_EQ(cases.size(), 14u);
-    EXPECT_EQ(cases.front().rawValue(), QStringLiteral("Basso"));
-    EXPECT_EQ(cases.back().rawValue(), QStringLiteral("Tink"));
-    EXPECT_EQ(MacSystemSound(MacSystemSound::submarine).rawValue(), QStringLiteral("Submarine"));
-    for (const MacSystemSound &sound : cases) {
+    for (const MacSystemSound &sound : MacSystemSound::allCases()) {
         EXPECT_EQ(MacSystemSound::fromRawValue(sound.rawValue()), sound);
     }
     EXPECT_FALSE(MacSystemSound::fromRawValue(QStringLiteral("basso")).has_value());
     EXPECT_FALSE(MacSystemSound::fromRawValue(QString()).has_value());
-    EXPECT_EQ(qHash(MacSystemSound(MacSystemSound::pop)), qHash(MacSystemSound(MacSystemSound::pop)));
 }
 
 } // namespace

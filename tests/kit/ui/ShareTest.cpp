@@ -46,7 +46,12 @@ class ShareMenuTest : public testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        ShareServices::registerService({ QStringLiteral("Desktop files"), QIcon(), {}, {} });
+        // Registration lasts for the process; a repeated run must not add the service twice.
+        static const bool registered = [] {
+            ShareServices::registerService({ QStringLiteral("Desktop files"), QIcon(), {}, {} });
+            return true;
+        }();
+        (void)registered;
     }
     void TearDown() override
     {
