@@ -107,7 +107,6 @@ TEST(KwRegexTest, EqualityAndHashingFollowTheExpression)
 {
     EXPECT_EQ(KwRegex("a+"), KwRegex("a+"));
     EXPECT_NE(KwRegex("a+"), KwRegex("a+", QRegularExpression::CaseInsensitiveOption));
-    EXPECT_EQ(qHash(KwRegex("a+")), qHash(KwRegex("a+")));
     QSet<KwRegex> set { KwRegex("a+"), KwRegex("a+"), KwRegex("b") };
     EXPECT_EQ(set.size(), 2);
     EXPECT_EQ(KwRegex("a+").pattern(), "a+");
