@@ -130,14 +130,6 @@ TEST(ExpansionTextFieldTest, TooltipOnlyWhileTheTextIsCut)
     const int shortFrame = fitsFrom(QStringLiteral("Audio"));
     EXPECT_EQ(fitsFrom(QStringLiteral("Audio Recording 2026-12-07 at 01.23.45.m4a")), shortFrame);
     EXPECT_GT(shortFrame, 0);
-
-    ExpansionTextField field;
-    field.resize(400, 30);
-    field.show();
-    field.setText(QStringLiteral("short"));
-    EXPECT_TRUE(field.toolTip().isEmpty());
-    field.setText(QString(200, u'W'));
-    EXPECT_EQ(field.toolTip(), QString(200, u'W'));
 }
 
 TEST(AutoselectOnFocusTextFieldTest, AClickSelectsEverything)

@@ -181,14 +181,10 @@ protected:
 TEST_F(SaveImageTest, TakesOnlyItemsWithAnImage)
 {
     SaveImageSharingService service(QStringLiteral("Save"), QIcon(), QUrl::fromLocalFile(m_dir.path()));
-    for (const auto &[items, able] : std::vector<std::pair<QVariantList, bool>> {
-             { {}, false },
-             { { QStringLiteral("text"), QUrl(QStringLiteral("file:///a")) }, false },
-             { { QStringLiteral("text"), image(4) }, true },
-             { { QVariant::fromValue(ShareableImage { image(4), std::nullopt }) }, true },
-         }) {
-        EXPECT_EQ(service.canPerform(items), able);
-    }
+    EXPECT_FALSE(service.canPerform({}));
+    EXPECT_FALSE(service.canPerform({ QStringLiteral("text"), QUrl(QStringLiteral("file:///a")) }));
+    EXPECT_TRUE(service.canPerform({ QStringLiteral("text"), image(4) }));
+    EXPECT_TRUE(service.canPerform({ QVariant::fromValue(ShareableImage { image(4), std::nullopt }) }));
 }
 
 TEST_F(SaveImageTest, SavesTheFirstImageAsPngInTheDestination)

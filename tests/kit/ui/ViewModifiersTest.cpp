@@ -7,7 +7,6 @@
 
 #include <QCoro/QCoroTimer>
 #include <QLabel>
-#include <QStackedWidget>
 
 #include <gtest/gtest.h>
 
@@ -34,15 +33,6 @@ TEST(ViewModifiersTest, BackgroundAndConditionalModifiers)
     EXPECT_EQ(conditionalModifier(&label, true, bold, thin)->text(), QStringLiteral("bold"));
     EXPECT_EQ(conditionalModifier(&label, false, bold, thin)->text(), QStringLiteral("thin"));
     EXPECT_EQ(conditionalModifier(&label, false, bold)->text(), QStringLiteral("thin"));
-}
-
-TEST(ViewModifiersTest, NavigationEmbeddingOnlyWhenAsked)
-{
-    auto *label = new QLabel;
-    EXPECT_EQ(embedInNavigationView(label, false), label);
-    std::unique_ptr<QWidget> stack(embedInNavigationView(label, true));
-    ASSERT_TRUE(qobject_cast<QStackedWidget *>(stack.get()));
-    EXPECT_EQ(qobject_cast<QStackedWidget *>(stack.get())->currentWidget(), label);
 }
 
 TEST(ViewModifiersTest, TaskFailuresLandInTheBindingExceptCancellations)
