@@ -3,7 +3,10 @@
 #include "kit/collections/Describe.h"
 #include "kit/collections/ReadersWriterLock.h"
 
+#include <cstddef>
 #include <functional>
+#include <iterator>
+#include <memory>
 #include <optional>
 #include <type_traits>
 #include <unordered_map>
@@ -95,6 +98,43 @@ public:
             return result;
         });
     }
+
+    // Iterates a snapshot taken when iteration begins; writes made meanwhile are not seen.
+    class SnapshotIterator
+    {
+    public:
+        using value_type = typename Dictionary::value_type;
+        using difference_type = std::ptrdiff_t;
+
+        SnapshotIterator() = default;
+        explicit SnapshotIterator(std::shared_ptr<const Dictionary> snapshot)
+            : m_snapshot(std::move(snapshot))
+            , m_position(m_snapshot->begin())
+        { }
+
+        const value_type &operator*() const { return *m_position; }
+        const value_type *operator->() const { return &*m_position; }
+        SnapshotIterator &operator++()
+        {
+            ++m_position;
+            return *this;
+        }
+        void operator++(int) { ++m_position; }
+        friend bool operator==(const SnapshotIterator &it, std::default_sentinel_t)
+        {
+            return !it.m_snapshot || it.m_position == it.m_snapshot->end();
+        }
+
+    private:
+        std::shared_ptr<const Dictionary> m_snapshot;
+        typename Dictionary::const_iterator m_position;
+    };
+
+    SnapshotIterator begin() const
+    {
+        return SnapshotIterator(std::make_shared<const Dictionary>(toDictionary()));
+    }
+    std::default_sentinel_t end() const { return {}; }
 
     QString debugDescription() const
     {

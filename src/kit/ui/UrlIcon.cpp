@@ -1,14 +1,48 @@
 #include "kit/ui/UrlIcon.h"
 
-#include <QFileIconProvider>
-#include <QFileInfo>
+#include "kit/foundation/files/FileIcon.h"
+
+#include <QAccessibleWidget>
 #include <QPainter>
+
+namespace {
+
+// Screen readers pass over what is not showing; the text beside the icon carries the meaning.
+class DecorationAccessible : public QAccessibleWidget
+{
+public:
+    explicit DecorationAccessible(QWidget *widget)
+        : QAccessibleWidget(widget, QAccessible::Graphic)
+    { }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.invisible = true;
+        return state;
+    }
+};
+
+QAccessibleInterface *decorationAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("UrlIcon") && object && object->isWidgetType()) {
+        return new DecorationAccessible(static_cast<QWidget *>(object));
+    }
+    return nullptr;
+}
+
+} // namespace
 
 UrlIcon::UrlIcon(const QUrl &url, QWidget *parent)
     : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    static const bool hiddenFromAccessibility = [] {
+        QAccessible::installFactory(&decorationAccessible);
+        return true;
+    }();
+    Q_UNUSED(hiddenFromAccessibility);
     setUrl(url);
 }
 
@@ -21,18 +55,7 @@ void UrlIcon::setUrl(const QUrl &url)
 
 QIcon UrlIcon::iconFor(const QUrl &url)
 {
-    static QFileIconProvider provider;
-    if (!url.isLocalFile()) {
-        return provider.icon(QFileIconProvider::File);
-    }
-    const QFileInfo info(url.toLocalFile());
-    if (!info.exists()) {
-        return provider.icon(url.toLocalFile().endsWith(QLatin1Char('/')) ? QFileIconProvider::Folder
-                                                                          : QFileIconProvider::File);
-    }
-    QIcon icon = provider.icon(info);
-    return icon.isNull() ? provider.icon(info.isDir() ? QFileIconProvider::Folder : QFileIconProvider::File)
-                         : icon;
+    return fileIcon(url);
 }
 
 QSize UrlIcon::sizeHint() const

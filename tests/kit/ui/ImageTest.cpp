@@ -1,7 +1,9 @@
 #include "kit/ui/CircleImage.h"
 #include "kit/ui/SettingsTabType.h"
 #include "kit/ui/SymbolImage.h"
+#include "kit/ui/UrlIcon.h"
 
+#include <QAccessible>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -158,3 +160,11 @@ TEST(SymbolImageTest, TintedKeepsCoverage)
 }
 
 } // namespace
+
+TEST(UrlIconTest, StaysOutOfTheAccessibilityTree)
+{
+    UrlIcon icon(QUrl::fromLocalFile(QStringLiteral("/")));
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&icon);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_TRUE(accessible->state().invisible);
+}

@@ -170,6 +170,11 @@ std::optional<bool> metadataExtendedAttribute(const QUrl &url, const QString &na
         QString::fromLatin1(ExtendedAttributes::metadataPrefix) + name);
 }
 
+std::optional<bool> spotlightAttribute(const QUrl &, const QString &)
+{
+    return std::nullopt;
+}
+
 ExtendedAttributes::ExtendedAttributes(QUrl url)
     : m_url(std::move(url))
 { }

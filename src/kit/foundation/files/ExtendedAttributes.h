@@ -40,6 +40,10 @@ void setExtendedAttribute(const QUrl &url, const QByteArray &data, const QString
     ExtendedAttributeFlags flags = {}, bool mergeFlagsIntoName = true);
 // The Boolean metadata attribute "com.apple.metadata:" + `name`; nothing when it is missing.
 std::optional<bool> metadataExtendedAttribute(const QUrl &url, const QString &name);
+// The Boolean a desktop-wide metadata index keeps for the file under `name`. Linux desktops
+// keep no such index that every file is entered in, so the answer is always none and callers
+// read metadataExtendedAttribute instead.
+std::optional<bool> spotlightAttribute(const QUrl &url, const QString &name);
 
 // The extended attributes of one file.
 class ExtendedAttributes

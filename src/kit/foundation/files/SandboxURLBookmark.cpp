@@ -4,6 +4,7 @@
 #include "kit/foundation/errors/GeneralError.h"
 #include "kit/foundation/files/BookmarkData.h"
 #include "kit/foundation/files/Trash.h"
+#include "kit/foundation/values/JsonCoding.h"
 
 #include <QLoggingCategory>
 
@@ -20,6 +21,17 @@ SandboxURLBookmark SandboxURLBookmark::fromURL(const QUrl &url)
     } catch (const Error &) {
         return SandboxURLBookmark(BookmarkData::create(url, BookmarkData::Access::readOnly));
     }
+}
+
+QJsonValue SandboxURLBookmark::toJson() const
+{
+    return JsonCoding<QByteArray>::encode(m_bookmarkData);
+}
+
+std::optional<SandboxURLBookmark> SandboxURLBookmark::fromJson(const QJsonValue &json)
+{
+    auto data = JsonCoding<QByteArray>::decode(json);
+    return data ? std::optional(SandboxURLBookmark(std::move(*data))) : std::nullopt;
 }
 
 std::optional<QUrl> SandboxURLBookmark::originalURL() const

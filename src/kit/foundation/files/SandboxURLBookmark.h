@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHashFunctions>
+#include <QJsonValue>
 #include <QUrl>
 
 #include <functional>
@@ -29,6 +30,11 @@ public:
     // or the item lies in the Trash. When another item stands at the path now, that is logged
     // and its location returned.
     std::optional<QUrl> resolvedURL() const;
+
+    // Coded as one value, the data in Base64; the preferences store still keeps the raw data.
+    QJsonValue toJson() const;
+    static std::optional<SandboxURLBookmark> fromJson(const QJsonValue &json);
+    static constexpr bool defaultsPreferRawRepresentable = true;
 
     friend bool operator==(const SandboxURLBookmark &, const SandboxURLBookmark &) = default;
 

@@ -1,25 +1,28 @@
 #include "kit/foundation/text/ByteCountText.h"
 
-#include <QStringList>
-
 #include <array>
 #include <cmath>
 
 namespace {
 
-struct ScaledUnit
+using Unit = ByteCountFormatStyle::Unit;
+
+struct UnitText
 {
+    Unit unit;
     const char *symbol;
     int fractionDigits;
 };
 
-constexpr std::array<ScaledUnit, 6> scaledUnits { {
-    { "KB", 0 },
-    { "MB", 1 },
-    { "GB", 2 },
-    { "TB", 2 },
-    { "PB", 2 },
-    { "EB", 2 },
+// Index n stands for base^n bytes.
+constexpr std::array<UnitText, 7> units { {
+    { Unit::bytes, "bytes", 0 },
+    { Unit::kb, "KB", 0 },
+    { Unit::mb, "MB", 1 },
+    { Unit::gb, "GB", 2 },
+    { Unit::tb, "TB", 2 },
+    { Unit::pb, "PB", 2 },
+    { Unit::eb, "EB", 2 },
 } };
 
 double roundedTo(double value, int fractionDigits)
@@ -44,37 +47,66 @@ QString withoutTrailingFractionZeros(QString number, const QLocale &locale)
     return number;
 }
 
-QString magnitudeText(std::uint64_t magnitude, const QLocale &locale)
+QString exactCountText(std::uint64_t magnitude, const QLocale &locale)
 {
-    if (magnitude == 1) {
-        return QStringLiteral("%1 byte").arg(locale.toString(1));
-    }
-    if (magnitude < 1000) {
-        return QStringLiteral("%1 bytes").arg(locale.toString(static_cast<qulonglong>(magnitude)));
-    }
-    std::size_t index = 0;
-    double value = static_cast<double>(magnitude) / 1000;
-    double shown = roundedTo(value, scaledUnits[index].fractionDigits);
-    while (shown >= 1000 && index + 1 < scaledUnits.size()) {
-        value /= 1000;
-        ++index;
-        shown = roundedTo(value, scaledUnits[index].fractionDigits);
-    }
-    const ScaledUnit &unit = scaledUnits[index];
-    const QString number = locale.toString(shown, 'f', unit.fractionDigits);
-    return QStringLiteral("%1 %2").arg(
-        withoutTrailingFractionZeros(number, locale), QLatin1String(unit.symbol));
+    const QString number = locale.toString(static_cast<qulonglong>(magnitude));
+    return magnitude == 1 ? QStringLiteral("%1 byte").arg(number) : QStringLiteral("%1 bytes").arg(number);
 }
 
 } // namespace
 
-QString byteCountFileText(std::int64_t count, const QLocale &locale)
+QString ByteCountFormatStyle::format(std::int64_t count) const
 {
-    if (count == 0) {
-        return QStringLiteral("Zero KB");
+    const Units allowed = allowedUnits ? allowedUnits : allUnits();
+    if (count == 0 && spellsOutZero) {
+        for (const auto &entry : units) {
+            if (entry.unit != Unit::bytes && allowed.testFlag(entry.unit)) {
+                return QStringLiteral("Zero %1").arg(QLatin1String(entry.symbol));
+            }
+        }
+        return QStringLiteral("Zero bytes");
     }
+
     const auto magnitude = count < 0 ? std::uint64_t(0) - static_cast<std::uint64_t>(count)
                                      : static_cast<std::uint64_t>(count);
-    const QString text = magnitudeText(magnitude, locale);
+    const double base = style == Style::memory || style == Style::binary ? 1024 : 1000;
+
+    std::size_t chosen = units.size();
+    for (std::size_t index = 0; index < units.size(); ++index) {
+        if (!allowed.testFlag(units[index].unit)) {
+            continue;
+        }
+        if (chosen == units.size() || static_cast<double>(magnitude) >= std::pow(base, double(index))) {
+            chosen = index;
+        }
+    }
+    double shown = roundedTo(
+        static_cast<double>(magnitude) / std::pow(base, double(chosen)), units[chosen].fractionDigits);
+    for (std::size_t next = chosen + 1; shown >= base && next < units.size(); ++next) {
+        if (allowed.testFlag(units[next].unit)) {
+            chosen = next;
+            shown = roundedTo(static_cast<double>(magnitude) / std::pow(base, double(chosen)),
+                units[chosen].fractionDigits);
+        }
+    }
+
+    QString text;
+    if (units[chosen].unit == Unit::bytes) {
+        text = exactCountText(magnitude, locale);
+    } else {
+        const QString number = locale.toString(shown, 'f', units[chosen].fractionDigits);
+        text = QStringLiteral("%1 %2").arg(
+            withoutTrailingFractionZeros(number, locale), QLatin1String(units[chosen].symbol));
+        if (includesActualByteCount) {
+            text += QStringLiteral(" (%1)").arg(exactCountText(magnitude, locale));
+        }
+    }
     return count < 0 ? locale.negativeSign() + text : text;
+}
+
+QString byteCountFileText(std::int64_t count, const QLocale &locale)
+{
+    ByteCountFormatStyle style;
+    style.locale = locale;
+    return style.format(count);
 }

@@ -71,6 +71,17 @@ QString Bytes::debugDescription(const QLocale &locale) const
     return QStringLiteral("%1 (%2)").arg(byteCountFileText(m_bytes, locale)).arg(m_bytes);
 }
 
+InformationStorage Bytes::toMeasurement() const
+{
+    return InformationStorage(static_cast<double>(m_bytes), InformationStorage::Unit::bytes);
+}
+
+Bytes Bytes::fromMeasurement(const InformationStorage &measurement)
+{
+    return Bytes(SaturatingInt64::fromDoubleTruncating(
+        measurement.converted(InformationStorage::Unit::bytes).value()));
+}
+
 Bytes operator+(Bytes a, Bytes b)
 {
     return Bytes(SaturatingInt64::add(a.count(), b.count()));

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "kit/foundation/text/ByteCountText.h"
+#include "kit/foundation/values/InformationStorage.h"
+
 #include <QLocale>
 #include <QString>
 
@@ -37,6 +40,11 @@ public:
     // The count in the file style followed by the exact count, for logs:
     // "1.2 MB (1234567)".
     QString debugDescription(const QLocale &locale = QLocale()) const;
+    QString formatted(const ByteCountFormatStyle &style = {}) const { return style.format(m_bytes); }
+
+    InformationStorage toMeasurement() const;
+    // The amount in bytes, truncated toward zero; beyond the signed range it clamps.
+    static Bytes fromMeasurement(const InformationStorage &measurement);
 
     friend Bytes operator+(Bytes a, Bytes b);
     friend Bytes operator-(Bytes a, Bytes b);

@@ -7,6 +7,7 @@
 #include "kit/foundation/errors/ErrorUserInfo.h"
 #include "kit/foundation/errors/ErrorUserInfoKeys.h"
 #include "kit/foundation/errors/GeneralError.h"
+#include "kit/foundation/errors/IOKitError.h"
 #include "kit/foundation/errors/MessageCode.h"
 #include "kit/foundation/errors/NSError.h"
 #include "kit/foundation/system/FoundationHooks.h"
@@ -107,6 +108,17 @@ TEST(GeneralError, IsAProgramErrorWithItsOwnDomainAndCode)
     EXPECT_EQ(error.errorUserInfo().value("k").toInt(), 1);
     EXPECT_STREQ(error.what(), "Could not infer the file type.");
     EXPECT_EQ(error.bridged().localizedDescription(), QStringLiteral("Could not infer the file type."));
+}
+
+TEST(IOKitError, BridgesWithItsReturnCodeSignExtendedAndItsOwnUserInfo)
+{
+    // kIOReturnNotPermitted, a negative 32-bit code.
+    const IOKitError error(static_cast<std::int32_t>(0xe00002e2), { { "k", 1 } });
+    const NSError bridged = error.bridged();
+    EXPECT_EQ(bridged.domain(), QStringLiteral("IOKitErrorDomain"));
+    EXPECT_EQ(bridged.code(), -536870174);
+    EXPECT_EQ(bridged.userInfo().value("k").toInt(), 1);
+    EXPECT_FALSE(error.isNSError());
 }
 
 TEST(AnyError, KeepsExistingEntriesAndAddsTheFailureReasonUnderTheFailureKey)

@@ -128,6 +128,17 @@ TEST_F(SandboxURLBookmarkTest, IdenticalBytesAreEqualWhateverTheyResolveTo)
     EXPECT_NE(SandboxURLBookmark(bytes), SandboxURLBookmark(bytes + 'x'));
 }
 
+TEST_F(SandboxURLBookmarkTest, CodesAsOneBase64TextAndRefusesAnythingElse)
+{
+    const SandboxURLBookmark bookmark(QByteArray("\x00\xff"
+                                                 "data",
+        6));
+    EXPECT_EQ(bookmark.toJson(), QJsonValue(QStringLiteral("AP9kYXRh")));
+    EXPECT_EQ(SandboxURLBookmark::fromJson(bookmark.toJson()), bookmark);
+    EXPECT_EQ(SandboxURLBookmark::fromJson(QJsonValue(QStringLiteral("not base64!"))), std::nullopt);
+    EXPECT_EQ(SandboxURLBookmark::fromJson(QJsonValue(42)), std::nullopt);
+}
+
 TEST_F(SandboxURLBookmarkTest, CreationFailsForWhatIsNotALocalItem)
 {
     try {

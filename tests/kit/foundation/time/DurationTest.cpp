@@ -1,8 +1,10 @@
 #include "kit/foundation/time/Duration.h"
 #include "kit/foundation/time/DispatchTimeInterval.h"
+#include "kit/foundation/time/NetworkRequest.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <limits>
 
@@ -97,4 +99,32 @@ TEST(DispatchTimeIntervalTest, ConvertsToAndFromDurations)
     EXPECT_EQ(toDuration(D::never()), Duration::max());
     EXPECT_EQ(toDispatchTimeInterval(2s), D::nanoseconds(2'000'000'000));
     EXPECT_NE(D::seconds(1), D::milliseconds(1000)); // same span, different unit
+}
+
+TEST(DurationTest, RequestTimeOutsAreWholeMillisecondsAndNeverRoundToNone)
+{
+    const QUrl url(QStringLiteral("https://example.invalid/"));
+    struct Case
+    {
+        Duration timeout;
+        int milliseconds;
+    };
+    const Case cases[] = {
+        { std::chrono::milliseconds(2500), 2500 },
+        { std::chrono::microseconds(400), 1 },
+        { std::chrono::microseconds(1600), 2 },
+        { Duration::zero(), 0 },
+        { -std::chrono::seconds(1), 0 },
+        { std::chrono::hours(24 * 365), INT_MAX },
+    };
+    for (const Case &c : cases) {
+        const QNetworkRequest request = urlRequest(url, QNetworkRequest::AlwaysNetwork, c.timeout);
+        EXPECT_EQ(request.transferTimeout(), c.milliseconds) << c.timeout.count();
+        EXPECT_EQ(request.attribute(QNetworkRequest::CacheLoadControlAttribute).toInt(),
+            QNetworkRequest::AlwaysNetwork);
+        EXPECT_EQ(request.url(), url);
+    }
+    EXPECT_EQ(
+        urlRequest(url, QNetworkRequest::PreferCache, KwDuration::fromTimeInterval(0.25)).transferTimeout(),
+        250);
 }

@@ -92,3 +92,48 @@ TEST(ByteCountTextTest, FileStyleUnitsAndDigits)
     EXPECT_EQ(byteCountFileText(int64Min, english), "-9.22 EB");
     EXPECT_EQ(byteCountFileText(1'234'567, german), "1,2 MB");
 }
+
+TEST(BytesTest, FormattedFollowsItsOptions)
+{
+    using Style = ByteCountFormatStyle::Style;
+    using Unit = ByteCountFormatStyle::Unit;
+    struct Case
+    {
+        std::int64_t count;
+        ByteCountFormatStyle style;
+        const char *expected;
+    };
+    const auto style = [](Style kind, ByteCountFormatStyle::Units units, bool zero, bool actual) {
+        return ByteCountFormatStyle { kind, units, zero, actual, english };
+    };
+    const auto all = ByteCountFormatStyle::allUnits();
+    const Case cases[] = {
+        { 0, style(Style::file, all, true, false), "Zero KB" },
+        { 0, style(Style::file, all, false, false), "0 bytes" },
+        { 0, style(Style::file, Unit::mb | Unit::gb, true, false), "Zero MB" },
+        { 1'234'567, style(Style::file, all, true, true), "1.2 MB (1,234,567 bytes)" },
+        { 999, style(Style::file, all, true, true), "999 bytes" },
+        { 1'048'576, style(Style::memory, all, true, false), "1 MB" },
+        { 1'048'576, style(Style::decimal, all, true, false), "1 MB" },
+        { 1'572'864, style(Style::binary, all, true, false), "1.5 MB" },
+        { 1'500'000, style(Style::file, Unit::kb, true, false), "1,500 KB" },
+        { 1'500'000'000, style(Style::file, Unit::kb | Unit::mb, true, false), "1,500 MB" },
+        { 400, style(Style::file, Unit::mb, true, false), "0 MB" },
+        { 999'999, style(Style::file, Unit::kb, true, false), "1,000 KB" },
+        { -1500, style(Style::file, all, true, false), "-2 KB" },
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(Bytes(c.count).formatted(c.style), QString::fromUtf8(c.expected)) << c.count;
+    }
+}
+
+TEST(BytesTest, MeasurementsConvertBothWays)
+{
+    using Unit = InformationStorage::Unit;
+    EXPECT_EQ(Bytes(1500).toMeasurement().converted(Unit::kilobytes).value(), 1.5);
+    EXPECT_EQ(Bytes::fromMeasurement(InformationStorage(1.5, Unit::kibibytes)).count(), 1536);
+    EXPECT_EQ(Bytes::fromMeasurement(InformationStorage(-12.9, Unit::bytes)).count(), -12);
+    EXPECT_EQ(Bytes::fromMeasurement(InformationStorage(1e30, Unit::terabytes)).count(), int64Max);
+    EXPECT_EQ(InformationStorage(8, Unit::bits), InformationStorage(1, Unit::bytes));
+    EXPECT_LT(InformationStorage(1, Unit::kilobytes), InformationStorage(1, Unit::kibibytes));
+}
