@@ -45,7 +45,7 @@ TEST_F(InputMonitorTest, ADefaultInputChangeRestartsAboutATenthOfASecondLater)
 
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.engines.size() == 2; }));
     EXPECT_GE(clock.elapsed(), 95);
-    EXPECT_LT(clock.elapsed(), 400);
+    EXPECT_LT(clock.elapsed(), 3000);
     EXPECT_TRUE(doubles.engines.engines[0]->destroyed) << "the old engine is torn down";
     EXPECT_EQ(doubles.runningEngines(), 1);
 }
