@@ -56,63 +56,6 @@ TEST_F(ObservationTest, CreatingRegistersNothingUntilStarted)
     EXPECT_FALSE(m_changes[0].isPrior);
 }
 
-TEST_F(ObservationTest, InitialDeliversCurrentValueBeforeStartReturns)
-{
-    suite().setObject("name", "first");
-    auto observation = observe("name", { ObservationOption::Initial });
-    ASSERT_EQ(m_changes.size(), 1u);
-    EXPECT_EQ(m_changes[0].newValue, PropertyValue("first"));
-    EXPECT_EQ(m_changes[0].oldValue, std::nullopt);
-    suite().setObject("name", "second");
-    ASSERT_EQ(m_changes.size(), 2u);
-    EXPECT_EQ(m_changes[1].oldValue, PropertyValue("first"));
-}
-
-TEST_F(ObservationTest, InitialWithNothingStoredHasNoValue)
-{
-    auto observation = observe("missing", { ObservationOption::Initial });
-    ASSERT_EQ(m_changes.size(), 1u);
-    EXPECT_EQ(m_changes[0].newValue, std::nullopt);
-}
-
-TEST_F(ObservationTest, PriorSendsANoticeBeforeEachChange)
-{
-    suite().setObject("level", 1);
-    auto observation = observe("level", { ObservationOption::Prior });
-    suite().setObject("level", 2);
-    ASSERT_EQ(m_changes.size(), 2u);
-    EXPECT_TRUE(m_changes[0].isPrior);
-    EXPECT_EQ(m_changes[0].oldValue, PropertyValue(1));
-    EXPECT_EQ(m_changes[0].newValue, std::nullopt);
-    EXPECT_FALSE(m_changes[1].isPrior);
-    EXPECT_EQ(m_changes[1].newValue, PropertyValue(2));
-}
-
-TEST_F(ObservationTest, InitialAndPriorTogetherActAsInitialOnly)
-{
-    auto observation = observe("level", { ObservationOption::Initial, ObservationOption::Prior });
-    suite().setObject("level", 2);
-    ASSERT_EQ(m_changes.size(), 2u);
-    EXPECT_FALSE(m_changes[1].isPrior);
-}
-
-TEST_F(ObservationTest, RemovalDeliversNoNewValue)
-{
-    suite().setObject("gone", true);
-    auto observation = observe("gone");
-    suite().removeObject("gone");
-    ASSERT_EQ(m_changes.size(), 1u);
-    EXPECT_EQ(m_changes[0].newValue, std::nullopt);
-    EXPECT_EQ(m_changes[0].oldValue, PropertyValue(true));
-}
-
-TEST_F(ObservationTest, OtherKeysAreNotDelivered)
-{
-    auto observation = observe("mine");
-    suite().setObject("theirs", 1);
-    EXPECT_TRUE(m_changes.empty());
-}
-
 TEST_F(ObservationTest, WritesInsideWithoutPropagationAreStoredButSilent)
 {
     auto observation = observe("flag");
