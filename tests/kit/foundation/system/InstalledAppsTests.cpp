@@ -128,28 +128,4 @@ TEST_F(InstalledAppsTest, OpeningWithAMissingAppFailsNamingIt)
     EXPECT_EQ(**outcome, QStringLiteral("Could not find app “org.example.Gone”."));
 }
 
-TEST_F(InstalledAppsTest, OpeningStartsTheAppWithTheFile)
-{
-    const QString marker = m_root.filePath(QStringLiteral("opened"));
-    const QString script = m_root.filePath(QStringLiteral("app.sh"));
-    {
-        QFile file(script);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\nprintf '%s' \"$1\" > \"" + QFile::encodeName(marker) + ".part\"\nmv \""
-            + QFile::encodeName(marker) + ".part\" \"" + QFile::encodeName(marker) + "\"\n");
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    install(QStringLiteral("org.example.Opener"), "Name=Opener\n", QFile::encodeName(script) + " %f");
-
-    auto outcome = std::make_shared<std::optional<QString>>();
-    const QString recording = m_root.filePath(QStringLiteral("take 1.m4a"));
-    open({ QUrl::fromLocalFile(recording) }, QStringLiteral("org.example.Opener"), outcome);
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return outcome->has_value(); }));
-    EXPECT_EQ(**outcome, QString());
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return QFile::exists(marker); }));
-    QFile file(marker);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(file.readAll()), recording);
-}
-
 } // namespace
