@@ -79,7 +79,7 @@ TEST(BookmarkRecordTest, IntactRecordsWithBadContentsAreRefused)
 }
 
 // Mutated and truncated records, many of them: the decoder never accepts anything but the one
-// encoding of what it returns. The coverage-guided fuzzer explores further where clang is at hand.
+// encoding of what it returns.
 TEST(BookmarkRecordTest, RandomlyMutatedRecordsNeverDecodeToSomethingElse)
 {
     std::mt19937 random(20261206);
