@@ -323,25 +323,4 @@ TEST(FileRecorderSettingsTest, UnsupportedSettingsFailAtCreation)
     EXPECT_FALSE(QFile::exists(path));
 }
 
-TEST(FileRecorderSettingsTest, PipelineDescribesTheEncodingChosen)
-{
-    const auto aac = GstFileRecorder::stages(
-        QStringLiteral("/tmp/a b.m4a"), { AudioFormatId::aac, 96, 1, 128000, 96000 });
-    ASSERT_TRUE(aac);
-    const QString description = GstSupport::launchDescription(aac.value());
-    EXPECT_TRUE(description.startsWith(QLatin1String("pulsesrc ! "))) << description.toStdString();
-    EXPECT_TRUE(description.contains(QLatin1String("rate=96000,channels=1\""))) << description.toStdString();
-    EXPECT_TRUE(description.contains(QLatin1String("avenc_aac bitrate=\"128000\" ! mp4mux")));
-    EXPECT_TRUE(description.endsWith(QLatin1String("filesink location=\"/tmp/a b.m4a\"")));
-
-    const auto wav = GstFileRecorder::stages(QStringLiteral("/tmp/x.wav"),
-        { AudioFormatId::linearPcm, 127, 2, 256000, 48000 }, QStringLiteral("unix:/run/pulse"));
-    ASSERT_TRUE(wav);
-    const QString wavDescription = GstSupport::launchDescription(wav.value());
-    EXPECT_TRUE(wavDescription.startsWith(QLatin1String("pulsesrc server=\"unix:/run/pulse\" ! ")));
-    EXPECT_TRUE(wavDescription.contains(QLatin1String("format=S16LE")));
-    EXPECT_TRUE(wavDescription.contains(QLatin1String("! wavenc ! filesink")));
-    EXPECT_FALSE(wavDescription.contains(QLatin1String("avenc_aac")));
-}
-
 } // namespace
