@@ -14,23 +14,6 @@ using Defaults::Key;
 using Defaults::toSerializable;
 using Defaults::toValue;
 
-// Which bridge each kind of type gets, and whether it is stored as it is.
-static_assert(
-    std::same_as<DefaultsSerializableTraits<TestIcon>::Bridge, Defaults::RawRepresentableBridge<TestIcon>>);
-static_assert(
-    std::same_as<DefaultsSerializableTraits<TestPoint>::Bridge, Defaults::TopLevelCodableBridge<TestPoint>>);
-static_assert(std::same_as<DefaultsSerializableTraits<TestBookmark>::Bridge,
-    Defaults::RawRepresentableBridge<TestBookmark>>);
-static_assert(std::same_as<DefaultsSerializableTraits<std::chrono::nanoseconds>::Bridge,
-    Defaults::TopLevelCodableBridge<std::chrono::nanoseconds>>);
-static_assert(std::same_as<DefaultsSerializableTraits<QUrl>::Bridge, Defaults::URLBridge>);
-static_assert(isNativelySupported<std::int64_t> && isNativelySupported<PropertyDate>);
-static_assert(isNativelySupported<std::vector<std::string>> && !isNativelySupported<std::vector<TestIcon>>);
-static_assert(isNativelySupported<std::optional<double>> && !isNativelySupported<std::optional<QUuid>>);
-static_assert(isNativelySupported<std::map<std::string, QByteArray>>);
-static_assert(!isNativelySupported<std::map<int, QByteArray>> && !isNativelySupported<std::set<std::string>>);
-static_assert(!DefaultsSerializable<char>);
-
 // Raw-representable and codable: without a preference the JSON text form wins; a lower-layer
 // type states its preference with a member.
 struct TestRawCodable
@@ -61,11 +44,6 @@ struct TestPrefersRaw : TestRawCodable
     }
     static std::optional<TestPrefersRaw> fromJson(const QJsonValue &) { return std::nullopt; }
 };
-static_assert(std::same_as<DefaultsSerializableTraits<TestRawCodable>::Bridge,
-    Defaults::RawRepresentableCodableBridge<TestRawCodable>>);
-static_assert(std::same_as<DefaultsSerializableTraits<TestPrefersRaw>::Bridge,
-    Defaults::RawRepresentableBridge<TestPrefersRaw>>);
-
 // A type whose own coding throws: conversions must still never throw.
 struct TestThrowing
 {
