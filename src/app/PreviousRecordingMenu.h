@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+class KwMenu;
+class QMenu;
+
+// The submenu of the last saved recording: its name, length and size, and what can be done with
+// it. Copies handed to the clipboard or a share service are fresh ones in a temporary directory,
+// so a receiving application can never change or move the saved file.
+namespace PreviousRecordingMenu {
+
+// The companion application that transcribes recordings, by its desktop-file ID.
+inline constexpr char transcriptionAppId[] = "com.larkvelden.Quillo";
+
+// Hours, minutes and seconds in abbreviated units ("1 hr, 5 sec"), whole seconds rounded to
+// the nearest (ties to even), zero units left out; "0 sec" for less than half a second.
+QString durationText(double seconds);
+
+// GUI thread. Builds anew on every call: a new temporary copy for sharing each time.
+KwMenu *make(const QUrl &location);
+// The length (left out when it cannot be read) and the size (zero when it cannot be read).
+void addInfoItems(QMenu *menu, const QUrl &location);
+
+// The menu's commands; failures are reported and shown.
+void copyToClipboard(const QUrl &location);
+void moveToTrash(const QUrl &location);
+
+} // namespace PreviousRecordingMenu

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "kit/foundation/system/FoundationHooks.h"
+#include "kit/services/KwAppErrorReporting.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QStringList>
+
+// A menu as rows of text, so a whole menu compares against one expected table: a separator is
+// "-", a disabled item "(title)", a checked one "title ✓".
+inline QStringList menuRows(const QMenu &menu)
+{
+    QStringList rows;
+    for (const QAction *action : menu.actions()) {
+        QString row = action->isSeparator() ? QStringLiteral("-") : action->text();
+        row = action->isEnabled() || action->isSeparator() ? row : QStringLiteral("(%1)").arg(row);
+        rows << (action->isChecked() ? row + QStringLiteral(" \u2713") : row);
+    }
+    return rows;
+}
+
+inline QAction *findItem(const QMenu &menu, const QString &title)
+{
+    const QList<QAction *> actions = menu.actions();
+    const auto found = std::find_if(
+        actions.begin(), actions.end(), [&](const QAction *action) { return action->text() == title; });
+    return found == actions.end() ? nullptr : *found;
+}
+
+// Catches the errors reported and shown while it lives, instead of the crash reporting and alerts.
+struct ShownErrors
+{
+    ShownErrors()
+    {
+        KwApp::setErrorReportFilter([this](const Error &error) {
+            reported << error.localizedDescription();
+            return false;
+        });
+        FoundationHooks::setPresentError(
+            [this](const ErrorPtr &error, QWidget *, std::function<void()> done) {
+                shown << error->localizedDescription();
+                if (done) {
+                    done();
+                }
+            });
+    }
+    ~ShownErrors()
+    {
+        KwApp::setErrorReportFilter([](const Error &) { return true; });
+        FoundationHooks::setPresentError({});
+    }
+    ShownErrors(const ShownErrors &) = delete;
+    ShownErrors &operator=(const ShownErrors &) = delete;
+
+    QStringList reported;
+    QStringList shown;
+};

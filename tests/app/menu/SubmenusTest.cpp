@@ -1,0 +1,134 @@
+#include "app/MenuTexts.h"
+#include "app/MoreMenu.h"
+#include "app/PreviousRecordingMenu.h"
+#include "app/SettingsKeys.h"
+#include "app/StandardDefaultsTest.h"
+#include "app/menu/MenuInspection.h"
+#include "kit/foundation/system/InstalledApps.h"
+#include "kit/services/KwApp.h"
+#include "kit/services/KwMenu.h"
+#include "kit/services/SystemShareMenu.h"
+#include "preferences/Defaults.h"
+
+#include <QDataStream>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace {
+
+// A silent 16-bit mono WAV file of the given length at 8 kHz.
+void writeSilence(const QString &path, int seconds)
+{
+    const qint32 dataSize = 8000 * 2 * seconds;
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QDataStream out(&file);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << qint32(36 + dataSize);
+    out.writeRawData("WAVEfmt ", 8);
+    out << qint32(16) << qint16(1) << qint16(1) << qint32(8000) << qint32(16000) << qint16(2) << qint16(16);
+    out.writeRawData("data", 4);
+    out << dataSize;
+    file.write(QByteArray(dataSize, '\0'));
+}
+
+class PreviousRecordingMenuTest : public StandardDefaultsTest
+{
+protected:
+    void SetUp() override
+    {
+        StandardDefaultsTest::SetUp();
+        // The warning is a modal alert; the copy is what is checked here.
+        KwApp::runOnce(QStringLiteral("copyWarning"));
+        m_location = QUrl::fromLocalFile(
+            m_dir.filePath(QStringLiteral("Audio Recording 2024-01-01 at 10.00.00.wav")));
+        writeSilence(m_location.toLocalFile(), 2);
+    }
+    void TearDown() override
+    {
+        InstalledApps::setAppURLOverride({});
+        StandardDefaultsTest::TearDown();
+    }
+
+    QStringList rows(const QUrl &location)
+    {
+        std::unique_ptr<KwMenu> menu(PreviousRecordingMenu::make(location));
+        return menuRows(*menu);
+    }
+
+    QTemporaryDir m_dir;
+    QUrl m_location;
+};
+
+TEST_F(PreviousRecordingMenuTest, ShowsTheFileAndOffersTranscriptionOnlyWithTheAppInstalled)
+{
+    const QStringList commands { QStringLiteral("-"), MenuTexts::copy, MenuTexts::share,
+        MenuTexts::showInFinder };
+    const QStringList ending { QStringLiteral("-"), MenuTexts::clear, MenuTexts::moveToTrash };
+    const QString header = QStringLiteral("(Audio Recording\n2024-01-01 at\n10.00.00.wav)");
+    InstalledApps::setAppURLOverride([](const QString &) { return std::nullopt; });
+    EXPECT_EQ(rows(m_location),
+        QStringList({ header, QStringLiteral("-"), QStringLiteral("(2 sec)"), QStringLiteral("(32 KB)") })
+            + commands + ending);
+
+    InstalledApps::setAppURLOverride([](const QString &id) -> std::optional<QUrl> {
+        return id == QLatin1String(PreviousRecordingMenu::transcriptionAppId)
+            ? std::optional(QUrl(QStringLiteral("file:///quillo.desktop")))
+            : std::nullopt;
+    });
+    EXPECT_EQ(rows(m_location).mid(4, 5), commands + QStringList { MenuTexts::transcribe });
+}
+
+TEST_F(PreviousRecordingMenuTest, ALengthThatCannotBeReadIsLeftOutAndAMissingSizeIsZero)
+{
+    const QString garbled = m_dir.filePath(QStringLiteral("garbled.m4a"));
+    QFile file(garbled);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(500, 'x'));
+    file.close();
+    const std::pair<QUrl, QString> cases[] = {
+        { QUrl::fromLocalFile(garbled), QStringLiteral("(500 bytes)") },
+        { QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("gone.m4a"))), QStringLiteral("(Zero KB)") },
+    };
+    for (const auto &[location, size] : cases) {
+        QMenu menu;
+        PreviousRecordingMenu::addInfoItems(&menu, location);
+        EXPECT_EQ(menuRows(menu), QStringList { size }) << location.toString().toStdString();
+    }
+}
+
+TEST_F(PreviousRecordingMenuTest, ShareOffersAFreshCopyAndClearForgetsWithoutDeleting)
+{
+    Defaults::set(SettingsKeys::previousRecording(), std::optional(SandboxURLBookmark::fromURL(m_location)));
+    std::unique_ptr<KwMenu> menu(PreviousRecordingMenu::make(m_location));
+
+    const auto *share = qobject_cast<SystemShareMenu *>(findItem(*menu, MenuTexts::share)->menu());
+    ASSERT_NE(share, nullptr);
+    ASSERT_EQ(share->shareItems().size(), 1);
+    const QUrl copy = share->shareItems().front();
+    EXPECT_EQ(copy.fileName(), m_location.fileName());
+    EXPECT_NE(copy.adjusted(QUrl::RemoveFilename), m_location.adjusted(QUrl::RemoveFilename));
+
+    findItem(*menu, MenuTexts::clear)->trigger();
+    EXPECT_EQ(Defaults::get(SettingsKeys::previousRecording()), std::nullopt);
+    EXPECT_TRUE(QFile::exists(m_location.toLocalFile()));
+}
+
+TEST(MoreMenuTest, ListsTheHelpCommandsWithTheirPages)
+{
+    std::unique_ptr<KwMenu> menu(MoreMenu::make());
+    QStringList rows = menuRows(*menu);
+    // The rating item depends on the launch history, which another test owns.
+    rows.removeAll(QStringLiteral("Rate on the App Store"));
+    EXPECT_EQ(rows,
+        (QStringList { MenuTexts::about, QStringLiteral("-"), QStringLiteral("Record System Audio\u2026"),
+            QStringLiteral("Transcribe Audio\u2026"), QStringLiteral("Recover Recordings\u2026"),
+            QStringLiteral("-"), QStringLiteral("Send Feedback\u2026"), QStringLiteral("-"), MenuTexts::faq,
+            QStringLiteral("Website"), QStringLiteral("-"), QStringLiteral("More Apps by Me") }));
+    EXPECT_EQ(MoreMenu::productPage(QStringLiteral("faq")).fragment(), QStringLiteral("faq"));
+}
+
+} // namespace

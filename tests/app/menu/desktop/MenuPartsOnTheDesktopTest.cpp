@@ -1,0 +1,132 @@
+#include "DesktopTest.h"
+#include "EventLoop.h"
+#include "Pactl.h"
+#include "PulseModule.h"
+
+#include "../MenuInspection.h"
+#include "app/InputDeviceMenu.h"
+#include "app/MenuTexts.h"
+#include "app/PreviousRecordingMenu.h"
+#include "kit/foundation/files/Trash.h"
+#include "kit/services/KwApp.h"
+#include "kit/services/KwMenu.h"
+#include "recording/AudioDevice.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QMimeData>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class MenuPartsOnTheDesktopTest : public TestSupport::DesktopTest
+{
+protected:
+    // The trash lives in the data folder, which the desktop reads once per process: set it first.
+    static void SetUpTestSuite()
+    {
+        static QTemporaryDir dataHome;
+        qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
+    }
+
+    void SetUp() override
+    {
+        TestSupport::DesktopTest::SetUp();
+        m_defaultSource = TestSupport::Pactl::defaultSource();
+        ASSERT_FALSE(m_defaultSource.isEmpty());
+    }
+    void TearDown() override
+    {
+        TestSupport::Pactl::run({ QStringLiteral("set-default-source"), m_defaultSource });
+    }
+
+    // The item of the source with that name, in a menu built afresh.
+    QAction *deviceItem(QMenu &menu, const QString &sourceName)
+    {
+        menu.clear();
+        const std::vector<CaptureDevice> devices = AudioCaptureDevices::audioInputDevices();
+        InputDeviceMenu::addDeviceItems(&menu, devices);
+        for (std::size_t index = 0; index < devices.size(); ++index) {
+            if (devices[index].uniqueId == sourceName) {
+                return menu.actions().at(static_cast<qsizetype>(index));
+            }
+        }
+        return nullptr;
+    }
+
+    QString m_defaultSource;
+    ShownErrors m_errors;
+};
+
+TEST_F(MenuPartsOnTheDesktopTest, ChoosingASourceMakesItTheServersDefaultAndAGoneOneDoesNothing)
+{
+    auto module = TestSupport::PulseModule::load(QStringLiteral("module-null-source"),
+        { QStringLiteral("source_name=tapewick_menu_input"), QStringLiteral("channels=1") });
+    ASSERT_TRUE(module);
+    QMenu menu;
+    QAction *item = deviceItem(menu, QStringLiteral("tapewick_menu_input"));
+    ASSERT_NE(item, nullptr) << menuRows(menu).join(QLatin1Char('|')).toStdString();
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_EQ(item->toolTip(), MenuTexts::mono);
+
+    item->trigger();
+    EXPECT_EQ(TestSupport::Pactl::defaultSource(), QStringLiteral("tapewick_menu_input"));
+    EXPECT_TRUE(deviceItem(menu, QStringLiteral("tapewick_menu_input"))->isChecked());
+
+    // The source goes away between the menu opening and the choice.
+    ASSERT_TRUE(
+        TestSupport::Pactl::run({ QStringLiteral("set-default-source"), m_defaultSource }).succeeded());
+    item = deviceItem(menu, QStringLiteral("tapewick_menu_input"));
+    ASSERT_TRUE(module->unload());
+    item->trigger();
+    TestSupport::processEventsFor(100ms);
+    EXPECT_EQ(TestSupport::Pactl::defaultSource(), m_defaultSource);
+    EXPECT_TRUE(m_errors.shown.isEmpty()) << m_errors.shown.join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(MenuPartsOnTheDesktopTest, CopyPutsAFreshCopyOnTheClipboardAndMoveToTrashTrashesTheFile)
+{
+    KwApp::runOnce(QStringLiteral("copyWarning"));
+    // Beside the trash, so that the file goes into the home trash rather than its file system's.
+    QTemporaryDir folder(QDir(qEnvironmentVariable("XDG_DATA_HOME")).filePath(QStringLiteral("menu-XXXXXX")));
+    const QUrl location = QUrl::fromLocalFile(folder.filePath(QStringLiteral("Recording.wav")));
+    {
+        QFile file(location.toLocalFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("RIFF not really a recording");
+    }
+    std::unique_ptr<KwMenu> menu(PreviousRecordingMenu::make(location));
+
+    findItem(*menu, MenuTexts::copy)->trigger();
+    // The clipboard is read back through the X server, as another application would see it.
+    QList<QUrl> copied;
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] {
+        copied = QApplication::clipboard()->mimeData()->urls();
+        return !copied.isEmpty();
+    }));
+    ASSERT_EQ(copied.size(), 1);
+    EXPECT_NE(copied.front(), location);
+    QFile copy(copied.front().toLocalFile());
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), QByteArray("RIFF not really a recording"));
+
+    findItem(*menu, MenuTexts::moveToTrash)->trigger();
+    EXPECT_FALSE(QFile::exists(location.toLocalFile()));
+    EXPECT_TRUE(QFile::exists(Trash::homeTrashPath() + QStringLiteral("/files/Recording.wav")));
+    EXPECT_TRUE(QFile::exists(Trash::homeTrashPath() + QStringLiteral("/info/Recording.wav.trashinfo")));
+    EXPECT_TRUE(m_errors.shown.isEmpty());
+
+    // A second attempt finds nothing to trash and says so.
+    findItem(*menu, MenuTexts::moveToTrash)->trigger();
+    TestSupport::processEventsFor(50ms);
+    EXPECT_EQ(m_errors.shown.size(), 1);
+}
+
+} // namespace
