@@ -57,9 +57,31 @@ void writeMarker(int signalNumber)
     ::close(fd);
 }
 
-void onFatalSignal(int signalNumber)
+// kill(1) and kill(2) from elsewhere say so in the signal's origin; abort() and raise() name this
+// process.
+bool sentByAnotherProcess(const siginfo_t *info)
+{
+    return info && info->si_code <= 0 && info->si_pid != ::getpid();
+}
+
+void onFatalSignal(int signalNumber, siginfo_t *info, void *)
 {
     const int savedErrno = errno;
+    if (signalNumber == SIGABRT && sentByAnotherProcess(info)) {
+        // Another process asking this one to end is no crash. A handler installed over ours that
+        // passed the signal on decides what happens next; called directly, ours has been reset to
+        // the default, and the signal ends the process as it would have without us.
+        struct sigaction current
+        {
+        };
+        ::sigaction(SIGABRT, nullptr, &current);
+        // The reset leaves the flags as they were; only the handler tells.
+        if (current.sa_handler == SIG_DFL) {
+            ::raise(signalNumber);
+        }
+        errno = savedErrno;
+        return;
+    }
     writeMarker(signalNumber);
     errno = savedErrno;
     // SA_RESETHAND has put the default action back: raising again ends the process the way the
@@ -96,9 +118,9 @@ bool CrashMarker::install(const QString &path)
     struct sigaction action
     {
     };
-    action.sa_handler = onFatalSignal;
+    action.sa_sigaction = onFatalSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND | SA_ONSTACK | SA_NODEFER;
+    action.sa_flags = SA_SIGINFO | SA_RESETHAND | SA_ONSTACK | SA_NODEFER;
     bool installed = true;
     for (const int signalNumber : fatalSignals) {
         installed = ::sigaction(signalNumber, &action, nullptr) == 0 && installed;

@@ -8,7 +8,8 @@
 // Leaves a note when the process dies of a fatal signal, so that the next start can tell.
 // The handler only uses async-signal-safe calls: it writes the signal number and the time
 // into a file whose path was fixed at installation, then lets the signal kill the process
-// as it would have without the handler.
+// as it would have without the handler. A SIGABRT sent by another process is a request to end,
+// not a crash, and leaves no note.
 class CrashMarker
 {
 public:

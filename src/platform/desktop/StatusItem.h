@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRect>
+
 class QMenu;
 class StatusBarButton;
 
@@ -19,4 +21,7 @@ public:
 
     virtual void setVisible(bool visible) = 0;
     virtual bool isVisible() const = 0;
+
+    // Where the panel placed the item on the screen; empty while it has not.
+    virtual QRect geometry() const = 0;
 };

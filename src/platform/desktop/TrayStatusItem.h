@@ -29,8 +29,7 @@ public:
     // What the tray shows; it follows the button's changes on the next turn of the event loop.
     QIcon icon() const { return m_tray.icon(); }
     QString toolTip() const { return m_tray.toolTip(); }
-    // Where the tray placed the item on the screen; empty until the tray has embedded it.
-    QRect geometry() const { return m_tray.geometry(); }
+    QRect geometry() const override { return m_tray.geometry(); }
 
 private:
     void scheduleRefresh();

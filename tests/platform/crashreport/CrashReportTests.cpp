@@ -313,9 +313,12 @@ TEST(CrashMarker, AbortAndArithmeticFaultsLeaveAMarkerToo)
     }
 }
 
-TEST(CrashMarker, ACleanExitLeavesNoMarker)
+TEST(CrashMarker, ACleanExitOrAnAbortSentByAnotherProcessLeavesNoMarker)
 {
-    QTemporaryDir dir;
-    ASSERT_EQ(runCrashChild(dir.path(), "exit"), 0);
-    EXPECT_FALSE(CrashMarker::take(dir.filePath(QStringLiteral("crashed"))));
+    for (const auto &[how, expected] :
+        { std::pair { "exit", 0 }, std::pair { "abort-from-outside", SIGABRT } }) {
+        QTemporaryDir dir;
+        ASSERT_EQ(runCrashChild(dir.path(), how), expected) << how;
+        EXPECT_FALSE(CrashMarker::take(dir.filePath(QStringLiteral("crashed")))) << how;
+    }
 }

@@ -1,4 +1,4 @@
-// Usage: crashreport_crash_child <database directory> <segv|abort|fpe>
+// Usage: crashreport_crash_child <database directory> <segv|abort|fpe|abort-from-outside>
 #include "platform/crashreport/CrashReportClient.h"
 
 #include <QCoreApplication>
@@ -6,6 +6,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+
+#include <unistd.h>
 
 namespace {
 
@@ -36,6 +38,14 @@ int main(int argc, char **argv)
         std::abort();
     } else if (std::strcmp(argv[2], "fpe") == 0) {
         std::raise(SIGFPE);
+    } else if (std::strcmp(argv[2], "abort-from-outside") == 0) {
+        if (::fork() == 0) {
+            ::kill(::getppid(), SIGABRT);
+            ::_exit(0);
+        }
+        for (;;) {
+            ::pause();
+        }
     }
     return 0;
 }

@@ -1,0 +1,106 @@
+#include "app/AppMain.h"
+
+#include "app/AppDelegate.h"
+#include "app/AppIdentity.h"
+#include "app/AppLogging.h"
+#include "app/AppState.h"
+#include "app/AppTexts.h"
+#include "app/MenuBarIcon.h"
+#include "app/SettingsKeys.h"
+#include "app/SingleInstance.h"
+#include "kit/foundation/system/FoundationHooks.h"
+#include "kit/services/CrashReporting.h"
+#include "kit/services/KwApp.h"
+#include "kit/services/KwKit.h"
+#include "platform/userdefaults/UserDefaults.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstdio>
+
+namespace {
+
+constexpr char migrationIdentifier[] = "migrateSandboxBookmark";
+
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+void printLine(const QString &line)
+{
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+}
+
+} // namespace
+
+AppMain::AppMain()
+    : m_kwkit(KwKit::shared())
+{
+    AppDelegate::install();
+    startCrashReporting();
+    if (KwApp::runOnce(QString::fromLatin1(migrationIdentifier))) {
+        migrateSandboxBookmarks(*UserDefaults::standard(), KwApp::isFirstLaunch());
+    }
+}
+
+void AppMain::migrateSandboxBookmarks(UserDefaults &database, bool isFirstLaunch)
+{
+    if (isFirstLaunch) {
+        return;
+    }
+    for (const std::string &name :
+        { SettingsKeys::previousRecording().name(), SettingsKeys::defaultOutputDirectory().name() }) {
+        // Data as stored, or decoded from the older text form; anything else is left as it is.
+        if (const std::optional<QByteArray> data = Defaults::getValue<QByteArray>(database, name)) {
+            database.setObject(name, PropertyValue(*data));
+        }
+    }
+}
+
+int AppMain::main(int argc, char **argv)
+{
+    if (!hasDisplay()) {
+        printLine(AppTexts::noDisplay);
+        return 1;
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(AppIdentity::executable));
+    QApplication::setApplicationDisplayName(QString::fromLatin1(AppIdentity::displayName));
+    QApplication::setDesktopFileName(QString::fromLatin1(AppIdentity::identifier));
+    QApplication::setApplicationVersion(QStringLiteral(TAPEWICK_VERSION));
+    // Closing the settings window must not end a program that lives in the tray.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Records audio from the tray."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption verbose(QStringLiteral("verbose"), QStringLiteral("Log what the program does."));
+    parser.addOption(verbose);
+    parser.process(application);
+    AppLogging::configure(parser.isSet(verbose));
+
+    FoundationHooks::setAppName(QString::fromLatin1(AppIdentity::displayName));
+    FoundationHooks::setAppIdentifier(QString::fromLatin1(AppIdentity::identifier));
+    QApplication::setWindowIcon(QIcon::fromTheme(
+        QString::fromLatin1(AppIdentity::identifier), MenuBarIcons::image(MenuBarIcon::microphone)));
+
+    switch (SingleInstance::claim(QString::fromLatin1(AppIdentity::busName))) {
+    case SingleInstance::Claim::owned:
+        break;
+    case SingleInstance::Claim::runningElsewhere:
+        printLine(AppTexts::alreadyRunning);
+        return 0;
+    case SingleInstance::Claim::noBus:
+        qCWarning(appLog) << "No session bus: a second instance cannot be told apart";
+        break;
+    }
+
+    AppMain program;
+    AppState::shared();
+    qCDebug(appLog) << "Started";
+    return QApplication::exec();
+}

@@ -1,0 +1,238 @@
+#include "app/AppState.h"
+
+#include "app/AppLogging.h"
+#include "app/AppRecordingSettings.h"
+#include "app/MenuBarIcon.h"
+#include "app/SettingsKeys.h"
+#include "kit/foundation/errors/Error.h"
+#include "kit/foundation/errors/ErrorPresentation.h"
+#include "kit/foundation/errors/GeneralError.h"
+#include "kit/foundation/files/FileLocations.h"
+#include "kit/foundation/system/SignalHandler.h"
+#include "kit/services/KwApp.h"
+#include "platform/desktop/DesktopAccessibility.h"
+#include "platform/desktop/StatusBarButton.h"
+#include "platform/desktop/TrayStatusItem.h"
+#include "platform/events/MainThread.h"
+#include "preferences/DefaultsPublishers.h"
+#include "recording/AudioRecorderController.h"
+#include "recording/InputMonitor.h"
+#include "recording/TemporaryRecordings.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDialog>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
+
+namespace {
+
+// The desktops' own places for input devices and their permissions, in order of preference.
+void openSoundInputSettings()
+{
+    const QList<QStringList> commands { { QStringLiteral("gnome-control-center"), QStringLiteral("sound") },
+        { QStringLiteral("systemsettings"), QStringLiteral("kcm_pulseaudio") },
+        { QStringLiteral("pavucontrol"), QStringLiteral("--tab=4") } };
+    for (const QStringList &command : commands) {
+        if (!QStandardPaths::findExecutable(command.first()).isEmpty()
+            && QProcess::startDetached(command.first(), command.mid(1))) {
+            return;
+        }
+    }
+    qCWarning(appLog) << "No sound settings program found";
+}
+
+QString capitalized(const QString &text)
+{
+    return text.isEmpty() ? text : text.left(1).toUpper() + text.mid(1);
+}
+
+// Runs the event loop until `done` holds or `deadline` passes; answers whether `done` held.
+bool waitUntil(const std::function<bool()> &done, const QDeadlineTimer &deadline)
+{
+    if (done()) {
+        return true;
+    }
+    QEventLoop loop;
+    QTimer poll;
+    // Only while the process ends: a short poll is simpler than wiring every way of finishing.
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done() || deadline.hasExpired()) {
+            loop.quit();
+        }
+    });
+    poll.start();
+    loop.exec();
+    return done();
+}
+
+} // namespace
+
+AppState::Environment AppState::Environment::desktop()
+{
+    Environment environment;
+    environment.settings = std::make_shared<AppRecordingSettings>();
+    // Linux asks no permission to record: every program may open the sound server's sources.
+    environment.requestMicrophoneAccess = [] { return true; };
+    environment.openMicrophoneSettings = openSoundInputSettings;
+    environment.isFirstLaunch = [] { return KwApp::isFirstLaunch(); };
+    environment.crashedLastRun = [] { return KwApp::crashedLastRun(); };
+    environment.showTemporaryRecordingsDirectory = [] { ::showTemporaryRecordingsDirectory(); };
+    environment.shouldDifferentiateWithoutColor
+        = [] { return DesktopAccessibility::shouldDifferentiateWithoutColor(); };
+    environment.makeStatusItem = [] { return std::make_unique<TrayStatusItem>(); };
+    return environment;
+}
+
+AppState &AppState::shared()
+{
+    static AppState *instance = new AppState(Environment::desktop());
+    return *instance;
+}
+
+AppState::AppState(Environment environment)
+    : m_environment(std::move(environment))
+    , m_recorder(std::make_unique<AudioRecorderController>(m_environment.settings))
+{
+    m_menu.setObjectName(QStringLiteral("statusMenu"));
+    // After the current turn, once the program has finished setting itself up.
+    QTimer::singleShot(0, this, [this] { didLaunch(); });
+}
+
+AppState::~AppState() = default;
+
+StatusItem &AppState::statusItem()
+{
+    if (!m_statusItem) {
+        m_statusItem = m_environment.makeStatusItem();
+        m_statusItem->setVisible(true);
+        m_statusItem->setMenu(&m_menu);
+        m_statusItem->button().setAccessibilityTitle(KwApp::name());
+    }
+    return *m_statusItem;
+}
+
+void AppState::didLaunch()
+{
+    checkMicrophoneAccess();
+    showCrashAlertIfNeeded();
+    m_recorder->setStatusBarButton(&statusItem().button());
+    setUpEvents();
+    showWelcomeIfFirstLaunch();
+    m_hasLaunched = true;
+    if (m_quitAfterLaunch) {
+        // Queued only now: a quit queued earlier would also close the notices still to come,
+        // since ending the event loop ends the alerts' own loops too.
+        quitAppAsync();
+    }
+}
+
+void AppState::setUpEvents()
+{
+    m_menu.onUpdate = [this](KwMenu &menu) {
+        qCDebug(appLog) << "Menu opens";
+        updateMenu(menu);
+    };
+
+    SignalHandler::install(
+        SignalHandler::Signal::exitSignals(), [this](int signal) { handleTerminationSignal(signal); });
+
+    m_cancellables.insert(
+        Defaults::publisher(SettingsKeys::menuBarIcon(), { Defaults::ObservationOption::Initial })
+            .receiveOnMain()
+            .sink([this](const Defaults::KeyChange<MenuBarIcon> &) {
+                const MenuBarIcon icon = Defaults::get(SettingsKeys::menuBarIcon());
+                qCDebug(statusItemLog) << "image" << MenuBarIcons::rawValue(icon).c_str();
+                statusItem().button().setImage(MenuBarIcons::image(icon));
+            }));
+
+    m_cancellables.insert(Defaults::publisher(
+        SettingsKeys::dimMenuBarIconWhenNotRecording(), { Defaults::ObservationOption::Initial })
+                              .receiveOnMain()
+                              .sink([this](const Defaults::KeyChange<bool> &change) {
+                                  qCDebug(statusItemLog) << "appears disabled" << change.newValue;
+                                  statusItem().button().setAppearsDisabled(change.newValue);
+                              }));
+
+    m_cancellables.insert(
+        m_recorder->recorder().didStateUpdatePublisher().sink([this](AudioRecorder::State state) {
+            const QString value = capitalized(AudioRecorder::rawValue(state));
+            qCDebug(statusItemLog) << "accessibility value" << value;
+            if (state == AudioRecorder::State::recording) {
+                qCDebug(appLog) << "Recording into"
+                                << m_recorder->recorder().url().value_or(QUrl()).toLocalFile();
+            }
+            statusItem().button().setAccessibilityValue(value);
+        }));
+}
+
+void AppState::toggleInputMonitoring()
+{
+    AudioRecorder &recorder = m_recorder->recorder();
+    if (recordingState() != AudioRecorder::State::stopped && recorder.shouldMonitorInputWhileRecording()) {
+        // This recording only: the setting stays, so the next recording monitors again.
+        recorder.setShouldMonitorInputWhileRecording(false);
+        recorder.releaseInputMonitor();
+        return;
+    }
+    if (m_recorder->manualInputMonitor()) {
+        m_recorder->setManualInputMonitor(nullptr);
+        return;
+    }
+    try {
+        m_recorder->setManualInputMonitor(std::make_unique<InputMonitor>());
+    } catch (const Error &error) {
+        presentAsModal(error);
+    } catch (const std::exception &error) {
+        presentAsModal(GeneralError(QString::fromUtf8(error.what())));
+    }
+}
+
+AudioRecorder::State AppState::recordingState() const
+{
+    return m_recorder->recorder().state();
+}
+
+void AppState::handleTerminationSignal(int signal)
+{
+    qCInfo(appLog) << "Ending on signal" << signal;
+    stopRecordingBeforeExit();
+    Events::runOnMain([signal] { QCoreApplication::exit(signal); });
+}
+
+void AppState::stopRecordingBeforeExit()
+{
+    const bool wasRecording = recordingState() != AudioRecorder::State::stopped;
+    if (!wasRecording) {
+        m_recorder->stopRecording();
+        return;
+    }
+    const std::optional<SandboxURLBookmark> directory = m_environment.settings->defaultOutputDirectory();
+    const bool savesWithoutPanel = directory && directory->resolvedURL();
+
+    // Nobody is there to answer a panel while the program ends.
+    m_recorder->setModifierQuery([] { return Qt::KeyboardModifiers(); });
+    m_recorder->setSavePanelRunner([](QFileDialog &) { return int(QDialog::Rejected); });
+
+    const std::optional<QUrl> recording = m_recorder->recorder().url();
+    bool fileComplete = false;
+    bool saved = false;
+    const Events::AnyCancellable stopped = m_recorder->recorder().didStopPublisher().sink(
+        [&](const AudioRecorder::End &end) { fileComplete = fileComplete || end.url == recording; });
+    const QMetaObject::Connection exported = connect(
+        m_recorder.get(), &AudioRecorderController::metadataExportFinished, this, [&] { saved = true; });
+
+    m_recorder->stopRecording();
+    if (!waitUntil([&] { return fileComplete; }, QDeadlineTimer(finishLimit))) {
+        qCWarning(appLog) << "The recording's file was not finished in time:"
+                          << recording.value_or(QUrl()).toLocalFile();
+    } else if (savesWithoutPanel && !waitUntil([&] { return saved; }, QDeadlineTimer(finishLimit))) {
+        qCWarning(appLog) << "The recording was not saved in time; it stays at"
+                          << recording.value_or(QUrl()).toLocalFile();
+    }
+    disconnect(exported);
+}

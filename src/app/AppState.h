@@ -1,0 +1,93 @@
+#pragma once
+
+#include "kit/services/KwMenu.h"
+#include "platform/events/CancellableSet.h"
+#include "recording/AudioRecorder.h"
+
+#include <QObject>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+class AudioRecorderController;
+class RecordingSettings;
+class StatusItem;
+
+// The one object that owns the status item, its menu and the recording controller for the life
+// of the process, and wires every event source to the recorder. GUI thread only.
+class AppState : public QObject
+{
+    Q_OBJECT
+
+public:
+    // What the desktop does for the launch notices; tests answer in its place.
+    struct Environment
+    {
+        std::shared_ptr<RecordingSettings> settings;
+        // Linux has no microphone permission: the default answers granted at once.
+        std::function<bool()> requestMicrophoneAccess;
+        std::function<void()> openMicrophoneSettings;
+        std::function<bool()> isFirstLaunch;
+        std::function<bool()> crashedLastRun;
+        // Throws when the folder cannot be shown.
+        std::function<void()> showTemporaryRecordingsDirectory;
+        std::function<bool()> shouldDifferentiateWithoutColor;
+        std::function<std::unique_ptr<StatusItem>()> makeStatusItem;
+
+        // The real desktop's answers, with the application's own settings.
+        static Environment desktop();
+    };
+
+    enum class TerminateReply { terminateNow, terminateCancel };
+
+    // How long an ending process waits for a recording's file, and then for its saving.
+    static constexpr std::chrono::seconds finishLimit { 10 };
+
+    // Made on first use with the real desktop; never released.
+    static AppState &shared();
+
+    // Queues the launch sequence for the next turn of the event loop.
+    explicit AppState(Environment environment);
+    ~AppState() override;
+
+    KwMenu &menu() { return m_menu; }
+    // Created, visible and carrying the menu on first access.
+    StatusItem &statusItem();
+    AudioRecorderController &recorder() { return *m_recorder; }
+    bool hasLaunched() const { return m_hasLaunched; }
+
+    // Microphone check, crash notice, status item, event wiring, welcome.
+    void didLaunch();
+    void setUpEvents();
+    // Fills the status menu each time it is about to open.
+    void updateMenu(KwMenu &menu);
+    // Ends monitoring of the current recording, or switches the monitor of the menu on or off.
+    void toggleInputMonitoring();
+    // Stops the recording, waits (bounded) for it to be finished, then ends the event loop with
+    // the signal number.
+    void handleTerminationSignal(int signal);
+
+    void checkMicrophoneAccess();
+    void showCrashAlertIfNeeded();
+    void showWelcomeIfFirstLaunch();
+    // Asks before a running or paused recording is ended by quitting.
+    TerminateReply confirmQuit();
+
+    AudioRecorder::State recordingState() const;
+
+    // Stops a running or paused recording (and starts the end sound in any state), then waits
+    // until its file is complete and, when the default output directory takes it without a
+    // panel, saved there, each wait at most finishLimit. No panel is shown: an unsaved
+    // recording stays in its temporary directory, where recovery finds it.
+    void stopRecordingBeforeExit();
+
+private:
+    Environment m_environment;
+    Events::CancellableSet m_cancellables;
+    KwMenu m_menu;
+    std::unique_ptr<StatusItem> m_statusItem;
+    std::unique_ptr<AudioRecorderController> m_recorder;
+    bool m_hasLaunched = false;
+    bool m_quitAfterLaunch = false;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+// What the application itself says to the user, each text in one place.
+namespace AppTexts {
+
+inline const QString microphoneRefusedTitle
+    = QStringLiteral("Tapewick requires access to the microphone but no such access was granted.");
+inline const QString microphoneRefusedMessage = QStringLiteral(
+    "You can manually grant access in System Settings. Launch Tapewick again after granting access.");
+inline const QString microphoneRefusedButton = QStringLiteral("Quit and Open System Settings");
+
+inline const QString crashedTitle = QStringLiteral("Tapewick crashed the last time it was run.");
+inline const QString crashedMessage
+    = QStringLiteral("If you were recording while it crashed, you might be able to recover the file, but "
+                     "it might also be corrupt. Try finding the most recent recording in the directory "
+                     "being opened after you click \u201cOK\u201d.");
+
+inline const QString welcomeTitle = QStringLiteral("Welcome to Tapewick!");
+inline const QString welcomeMessage
+    = QStringLiteral("Tapewick lives in the menu bar (the microphone icon at the top-right of your screen).");
+inline const QString welcomeButton = QStringLiteral("Continue");
+
+inline const QString feedbackTitle = QStringLiteral("Feedback Welcome");
+inline const QString feedbackMessage
+    = QStringLiteral("If you have any feedback, bug reports, or feature requests, use the feedback button "
+                     "in the app. I quickly respond to all submissions.");
+inline const QString feedbackButton = QStringLiteral("Get Started");
+
+inline const QString quitTitle = QStringLiteral("Are you sure you want to quit Tapewick?");
+inline const QString quitMessage = QStringLiteral("Your current recording will be discarded if you quit.");
+inline const QString quitContinueButton = QStringLiteral("Continue Recording");
+inline const QString quitButton = QStringLiteral("Quit");
+
+inline const QString alreadyRunning = QStringLiteral("Tapewick is already running.");
+inline const QString noDisplay
+    = QStringLiteral("tapewick: no display to show the tray icon on (neither DISPLAY nor WAYLAND_DISPLAY "
+                     "is set). To try it in a private test desktop, run: "
+                     "scripts/with-test-desktop -- build/src/app/tapewick");
+
+} // namespace AppTexts
