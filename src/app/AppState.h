@@ -84,10 +84,11 @@ public:
 
 private:
     Environment m_environment;
-    Events::CancellableSet m_cancellables;
     KwMenu m_menu;
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<AudioRecorderController> m_recorder;
     bool m_hasLaunched = false;
     bool m_quitAfterLaunch = false;
+    // Last, so that no subscription outlives what it reaches.
+    Events::CancellableSet m_cancellables;
 };

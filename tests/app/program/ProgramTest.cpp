@@ -179,6 +179,37 @@ TEST_F(ProgramTest, TheStatusItemIsInTheTrayWithTheChosenLook)
     }
 }
 
+TEST_F(ProgramTest, TheBookmarkMigrationRunsOncePerInstallationHistory)
+{
+    const QByteArray bookmark("bookmark");
+    const PropertyValue oldForm("\"" + bookmark.toBase64().toStdString() + "\"");
+    struct Launch
+    {
+        const char *name;
+        bool freshInstallation;
+        PropertyValue expected;
+    };
+    for (const Launch &launch : { Launch { "a fresh installation never migrates", true, oldForm },
+             Launch { "the first launch after an update migrates", false, PropertyValue(bookmark) } }) {
+        SetUp();
+        if (launch.freshInstallation) {
+            database().removeAll();
+        } else {
+            database().removeObject("Kw_App_runOnce__migrateSandboxBookmark");
+        }
+        for (const PropertyValue &expected : { launch.expected, oldForm }) {
+            database().setObject("previousRecording", oldForm);
+            Program program;
+            ASSERT_TRUE(program.waitForLog(QStringLiteral("accessibility value"))) << program.log().toStdString();
+            program.signal(SIGTERM);
+            ASSERT_EQ(program.waitForExit(), SIGTERM);
+            database().synchronizeFromDisk();
+            // The second launch finds the flag spent and leaves the old form alone.
+            EXPECT_EQ(database().object("previousRecording"), expected) << launch.name;
+        }
+    }
+}
+
 TEST_F(ProgramTest, ASecondInstanceSaysSoAndLeavesTheFirstRunning)
 {
     Program first;
