@@ -4,6 +4,7 @@
 #include "app/AppRecordingSettings.h"
 #include "app/MenuBarIcon.h"
 #include "app/SettingsKeys.h"
+#include "app/ShortcutNames.h"
 #include "kit/foundation/errors/Error.h"
 #include "kit/foundation/errors/ErrorPresentation.h"
 #include "kit/foundation/errors/GeneralError.h"
@@ -18,12 +19,14 @@
 #include "recording/AudioRecorderController.h"
 #include "recording/InputMonitor.h"
 #include "recording/TemporaryRecordings.h"
+#include "shortcuts/KeyboardShortcuts.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
@@ -137,6 +140,35 @@ void AppState::setUpEvents()
         qCDebug(appLog) << "Menu opens";
         updateMenu(menu);
     };
+
+    // While the menu is open its items take the shortcuts' keys.
+    m_cancellables.insert(m_menu.isOpenPublisher().sink([](bool isOpen) {
+        const std::vector<KeyboardShortcuts::Name> names { ShortcutNames::toggleRecording(),
+            ShortcutNames::togglePauseRecording(), ShortcutNames::toggleInputMonitoring() };
+        if (isOpen) {
+            KeyboardShortcuts::disable(names);
+        } else {
+            KeyboardShortcuts::enable(names);
+        }
+    }));
+    // The library keeps its handlers for the life of the process; this state may end sooner.
+    const QPointer<AppState> self(this);
+    KeyboardShortcuts::onKeyUp(ShortcutNames::toggleRecording(), [self] {
+        if (self) {
+            self->m_recorder->toggleRecording();
+        }
+    });
+    KeyboardShortcuts::onKeyUp(ShortcutNames::togglePauseRecording(),
+        [recorder = QPointer<AudioRecorderController>(m_recorder.get())] {
+            if (recorder) {
+                recorder->togglePauseAsync();
+            }
+        });
+    KeyboardShortcuts::onKeyUp(ShortcutNames::toggleInputMonitoring(), [self] {
+        if (self) {
+            self->toggleInputMonitoring();
+        }
+    });
 
     SignalHandler::install(
         SignalHandler::Signal::exitSignals(), [this](int signal) { handleTerminationSignal(signal); });

@@ -4,8 +4,6 @@
 #include "app/SettingsKeys.h"
 #include "kit/foundation/files/SandboxURLBookmark.h"
 #include "platform/audio/probe/MediaProbe.h"
-#include "platform/userdefaults/UserDefaults.h"
-#include "preferences/Defaults.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -21,42 +19,34 @@
 
 namespace {
 
-constexpr unsigned int keyDown = 0xff54;
-constexpr unsigned int keyReturn = 0xff0d;
-
-// The program under test, started with the test's private home and its log collected.
+// The program under test, with the test's private home, logging what it does.
 class Program
 {
 public:
-    explicit Program(const QStringList &preload = {})
+    explicit Program(const QString &preload = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        if (!preload.isEmpty()) {
-            environment.insert(QStringLiteral("LD_PRELOAD"), preload.join(u':'));
-        }
+        environment.insert(QStringLiteral("LD_PRELOAD"), preload);
         m_process.setProcessEnvironment(environment);
         m_process.start(QStringLiteral(TAPEWICK_PATH), { QStringLiteral("--verbose") });
     }
     ~Program()
     {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
+        m_process.kill();
+        m_process.waitForFinished();
     }
 
-    qint64 pid() const { return m_process.processId(); }
-    void signal(int number) { ::kill(static_cast<pid_t>(pid()), number); }
+    void signal(int number) { ::kill(static_cast<pid_t>(m_process.processId()), number); }
 
-    // The log so far; waits up to `seconds` for `text` to show up in it.
-    bool waitForLog(const QString &text, int seconds = 10)
+    // Whether `text` shows up `count` times in the log within `seconds`.
+    bool waitForLog(const QString &text, int seconds = 10, qsizetype count = 1)
     {
         QElapsedTimer timer;
         timer.start();
-        while (!log().contains(text) && timer.elapsed() < seconds * 1000) {
-            m_process.waitForReadyRead(100);
+        while (log().count(text) < count && timer.elapsed() < seconds * 1000) {
+            m_process.waitForReadyRead(50);
         }
-        return log().contains(text);
+        return log().count(text) >= count;
     }
     QString log()
     {
@@ -64,61 +54,40 @@ public:
         return m_log;
     }
 
-    // The exit status, or -1 when it is still running after `seconds` or died of a signal.
+    // The exit status; -1 for a process still running after `seconds` or ended by a signal.
     int waitForExit(int seconds = 30)
     {
-        if (!m_process.waitForFinished(seconds * 1000) || m_process.exitStatus() != QProcess::NormalExit) {
-            return -1;
-        }
-        return m_process.exitCode();
+        const bool exited = m_process.waitForFinished(seconds * 1000);
+        return exited && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
     }
-    bool crashed() const { return m_process.exitStatus() == QProcess::CrashExit; }
 
     std::optional<QRect> waitForTrayIcon()
     {
         QElapsedTimer timer;
         timer.start();
-        while (timer.elapsed() < 10000) {
-            if (const std::optional<QRect> icon = XInput::embeddedTrayIcon(pid())) {
-                return icon;
-            }
+        std::optional<QRect> icon;
+        while (!(icon = XInput::embeddedTrayIcon(m_process.processId())) && timer.elapsed() < 10000) {
             QThread::msleep(20);
         }
-        return std::nullopt;
+        return icon;
     }
 
-    // Chooses "Record" (or "Stop"), the menu's first item, as a user would.
-    void chooseFirstMenuItem()
+    // Starts a recording from the menu as a user would; answers its temporary file.
+    QString record()
     {
         const std::optional<QRect> icon = waitForTrayIcon();
-        ASSERT_TRUE(icon);
-        XInput::click(icon->center());
-        ASSERT_TRUE(waitForMenu());
-        XInput::tapKey(keyDown);
-        XInput::tapKey(keyReturn);
-    }
-
-    QString recordingFile()
-    {
-        const QRegularExpression pattern(QStringLiteral("Recording into \"([^\"]+)\""));
-        const QRegularExpressionMatch match = pattern.match(log());
-        return match.hasMatch() ? match.captured(1) : QString();
+        const qsizetype opened = log().count(QStringLiteral("Menu opens"));
+        XInput::click(icon.value_or(QRect()).center());
+        EXPECT_TRUE(waitForLog(QStringLiteral("Menu opens"), 5, opened + 1));
+        // Built before it is shown; keys reach it once it has grabbed the keyboard.
+        QThread::msleep(200);
+        XInput::tapKey(XInput::keyDown);
+        XInput::tapKey(XInput::keyReturn);
+        EXPECT_TRUE(waitForLog(QStringLiteral("accessibility value \"Recording\""))) << log().toStdString();
+        return QRegularExpression(QStringLiteral("Recording into \"([^\"]+)\"")).match(log()).captured(1);
     }
 
 private:
-    bool waitForMenu()
-    {
-        const int opened = log().count(QStringLiteral("Menu opens"));
-        QElapsedTimer timer;
-        timer.start();
-        while (log().count(QStringLiteral("Menu opens")) == opened && timer.elapsed() < 5000) {
-            m_process.waitForReadyRead(50);
-        }
-        // It is built before it is shown; keys reach it once it has grabbed the keyboard.
-        QThread::msleep(200);
-        return log().count(QStringLiteral("Menu opens")) > opened;
-    }
-
     QProcess m_process;
     QString m_log;
 };
@@ -129,8 +98,7 @@ protected:
     static void SetUpTestSuite()
     {
         static QTemporaryDir home;
-        for (const char *name :
-            { "HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME" }) {
+        for (const char *name : { "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME" }) {
             qunsetenv(name);
         }
         qputenv("HOME", home.path().toLocal8Bit());
@@ -141,118 +109,59 @@ protected:
         TestSupport::DesktopTest::SetUp();
         database().removeAll();
         QDir(QDir::homePath() + QStringLiteral("/.cache")).removeRecursively();
-        // Not the first launch: no welcome notices unless a test wants them.
+        // Not the first launch: no welcome notices.
         database().setObject("Kw_launchCount", PropertyValue(qint64(1)));
         database().setObject("Kw_App_runOnce__migrateSandboxBookmark", PropertyValue(true));
     }
 
     static UserDefaults &database() { return *UserDefaults::standard(); }
-
-    void setOutputDirectory(const QString &path)
-    {
-        Defaults::set(SettingsKeys::defaultOutputDirectory(),
-            std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(path))));
-    }
-
-    // Starts a recording and lets it run for `seconds`; answers its temporary file.
-    QString record(Program &program, int seconds)
-    {
-        program.chooseFirstMenuItem();
-        EXPECT_TRUE(program.waitForLog(QStringLiteral("accessibility value \"Recording\"")))
-            << program.log().toStdString();
-        QThread::sleep(seconds);
-        return program.recordingFile();
-    }
 };
 
-TEST_F(ProgramTest, TheStatusItemIsInTheTrayWithTheChosenLook)
+TEST_F(ProgramTest, TheTrayItemFollowsTheSettingsAndASecondInstanceLeavesItAlone)
 {
     for (const bool dim : { false, true }) {
+        SetUp();
         Defaults::set(SettingsKeys::dimMenuBarIconWhenNotRecording(), dim);
         Program program;
         ASSERT_TRUE(program.waitForTrayIcon()) << program.log().toStdString();
-        EXPECT_TRUE(program.waitForLog(QStringLiteral("accessibility value \"Stopped\"")));
-        EXPECT_TRUE(program.waitForLog(QStringLiteral("image microphone")));
-        EXPECT_TRUE(program.waitForLog(QStringLiteral("appears disabled %1").arg(dim ? "true" : "false")));
+        for (const QString &line : { QStringLiteral("accessibility value \"Stopped\""),
+                 QStringLiteral("image microphone"), QStringLiteral("appears disabled %1").arg(dim ? "true" : "false") }) {
+            EXPECT_TRUE(program.waitForLog(line)) << line.toStdString();
+        }
+        Defaults::set(SettingsKeys::menuBarIcon(), MenuBarIcon::waveform);
+        EXPECT_TRUE(program.waitForLog(QStringLiteral("image waveform")));
+
+        QProcess second;
+        second.start(QStringLiteral(TAPEWICK_PATH), {});
+        ASSERT_TRUE(second.waitForFinished(10000));
+        EXPECT_EQ(second.exitCode(), 0);
+        EXPECT_EQ(second.readAllStandardError(), QByteArray("Tapewick is already running.\n"));
         program.signal(SIGTERM);
-        EXPECT_EQ(program.waitForExit(), SIGTERM);
+        EXPECT_EQ(program.waitForExit(), SIGTERM) << "the first instance ran on";
     }
 }
 
-TEST_F(ProgramTest, TheBookmarkMigrationRunsOncePerInstallationHistory)
-{
-    const QByteArray bookmark("bookmark");
-    const PropertyValue oldForm("\"" + bookmark.toBase64().toStdString() + "\"");
-    struct Launch
-    {
-        const char *name;
-        bool freshInstallation;
-        PropertyValue expected;
-    };
-    for (const Launch &launch : { Launch { "a fresh installation never migrates", true, oldForm },
-             Launch { "the first launch after an update migrates", false, PropertyValue(bookmark) } }) {
-        SetUp();
-        if (launch.freshInstallation) {
-            database().removeAll();
-        } else {
-            database().removeObject("Kw_App_runOnce__migrateSandboxBookmark");
-        }
-        for (const PropertyValue &expected : { launch.expected, oldForm }) {
-            database().setObject("previousRecording", oldForm);
-            Program program;
-            ASSERT_TRUE(program.waitForLog(QStringLiteral("accessibility value"))) << program.log().toStdString();
-            program.signal(SIGTERM);
-            ASSERT_EQ(program.waitForExit(), SIGTERM);
-            database().synchronizeFromDisk();
-            // The second launch finds the flag spent and leaves the old form alone.
-            EXPECT_EQ(database().object("previousRecording"), expected) << launch.name;
-        }
-    }
-}
-
-TEST_F(ProgramTest, ASecondInstanceSaysSoAndLeavesTheFirstRunning)
-{
-    Program first;
-    ASSERT_TRUE(first.waitForTrayIcon());
-    QProcess second;
-    second.start(QStringLiteral(TAPEWICK_PATH), {});
-    ASSERT_TRUE(second.waitForFinished(10000));
-    EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_EQ(second.readAllStandardError(), QByteArray("Tapewick is already running.\n"));
-    EXPECT_EQ(first.waitForExit(1), -1) << "the first instance must keep running";
-    first.signal(SIGTERM);
-    EXPECT_EQ(first.waitForExit(), SIGTERM);
-}
-
-TEST_F(ProgramTest, ExitSignalsWhileStoppedEndAtOnceWithTheirNumber)
+TEST_F(ProgramTest, ExitSignalsWhileStoppedEndAtOnceAndAnAbortInsideIsACrash)
 {
     for (const int signal : { SIGHUP, SIGINT, SIGQUIT, SIGABRT, SIGALRM, SIGTERM }) {
         Program program;
-        ASSERT_TRUE(program.waitForTrayIcon());
+        ASSERT_TRUE(program.waitForLog(QStringLiteral("accessibility value")));
         QElapsedTimer timer;
         timer.start();
         program.signal(signal);
-        EXPECT_EQ(program.waitForExit(), signal) << signal;
+        EXPECT_EQ(program.waitForExit(), signal);
         EXPECT_LT(timer.elapsed(), 3000) << signal;
     }
-    // An abort sent by another process is no crash.
-    Program next;
-    EXPECT_TRUE(next.waitForTrayIcon()) << "a crash notice holds up the launch";
-    EXPECT_FALSE(next.log().contains(QStringLiteral("crashed the last time")));
-}
-
-TEST_F(ProgramTest, AnAbortInsideIsACrashNoticedAtTheNextLaunch)
-{
+    const QString crashNotice = QStringLiteral("Alert: \"Tapewick crashed the last time it was run.\"");
     {
-        Program program({ QStringLiteral(ABORT_PRELOAD_PATH) });
-        ASSERT_TRUE(program.waitForTrayIcon());
-        program.signal(SIGUSR1);
+        Program program(QStringLiteral(ABORT_PRELOAD_PATH));
+        ASSERT_TRUE(program.waitForLog(QStringLiteral("accessibility value")));
+        EXPECT_FALSE(program.log().contains(crashNotice)) << "none of the signals was a crash";
+        program.signal(SIGUSR1); // abort() inside
         EXPECT_EQ(program.waitForExit(), -1);
-        EXPECT_TRUE(program.crashed());
     }
-    Program next;
-    EXPECT_TRUE(next.waitForLog(QStringLiteral("Alert: \"Tapewick crashed the last time it was run.\"")))
-        << next.log().toStdString();
+    Program afterCrash;
+    EXPECT_TRUE(afterCrash.waitForLog(crashNotice)) << afterCrash.log().toStdString();
 }
 
 TEST_F(ProgramTest, TerminatingARecordingLeavesItCompleteSavedOrForRecovery)
@@ -261,12 +170,13 @@ TEST_F(ProgramTest, TerminatingARecordingLeavesItCompleteSavedOrForRecovery)
         SetUp();
         QTemporaryDir output;
         if (withOutputDirectory) {
-            setOutputDirectory(output.path());
+            Defaults::set(SettingsKeys::defaultOutputDirectory(),
+                std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(output.path()))));
             Defaults::set(SettingsKeys::showInFinderAfterSaving(), false);
         }
         Program program;
-        const QString temporary = record(program, 2);
-        ASSERT_FALSE(temporary.isEmpty()) << program.log().toStdString();
+        const QString temporary = program.record();
+        QThread::sleep(2);
         program.signal(SIGTERM);
         EXPECT_EQ(program.waitForExit(), SIGTERM) << program.log().toStdString();
 
@@ -283,14 +193,40 @@ TEST_F(ProgramTest, TerminatingARecordingLeavesItCompleteSavedOrForRecovery)
 TEST_F(ProgramTest, AKilledRecordingPlaysToWithinASecondOfTheKill)
 {
     Program program;
-    const QString temporary = record(program, 3);
-    ASSERT_FALSE(temporary.isEmpty()) << program.log().toStdString();
+    const QString temporary = program.record();
+    QThread::sleep(3);
     program.signal(SIGKILL);
     program.waitForExit();
     const MediaFacts facts = probeMedia(temporary);
     ASSERT_TRUE(facts.decoded) << facts.error.toStdString();
     EXPECT_GT(facts.seconds, 2.0);
     EXPECT_LT(facts.seconds, 3.6);
+}
+
+TEST_F(ProgramTest, TheBookmarkMigrationRunsOncePerInstallationHistory)
+{
+    const QByteArray bookmark("bookmark");
+    const PropertyValue oldForm("\"" + bookmark.toBase64().toStdString() + "\"");
+    for (const bool freshInstallation : { true, false }) {
+        SetUp();
+        if (freshInstallation) {
+            database().removeAll();
+        } else {
+            database().removeObject("Kw_App_runOnce__migrateSandboxBookmark");
+        }
+        // Only the first launch after an update migrates, and only once.
+        for (const PropertyValue &expected :
+            { freshInstallation ? oldForm : PropertyValue(bookmark), oldForm }) {
+            database().setObject("previousRecording", oldForm);
+            Program program;
+            ASSERT_TRUE(program.waitForLog(QStringLiteral("accessibility value")))
+                << program.log().toStdString();
+            program.signal(SIGTERM);
+            ASSERT_EQ(program.waitForExit(), SIGTERM);
+            database().synchronizeFromDisk();
+            EXPECT_EQ(database().object("previousRecording"), expected) << freshInstallation;
+        }
+    }
 }
 
 } // namespace

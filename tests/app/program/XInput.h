@@ -1,19 +1,21 @@
 #pragma once
 
-#include <QPoint>
 #include <QRect>
 
 #include <optional>
 
-// The test desktop's X server seen from outside a program: where a process's tray icon is, and
-// input as a user would give it.
+// The test desktop's X server seen from outside a program: where its tray icon is, and input as
+// a user gives it.
 namespace XInput {
+
+inline constexpr unsigned int keyDown = 0xff54;
+inline constexpr unsigned int keyReturn = 0xff0d;
 
 // The icon window of process `pid` once a tray has embedded it, in screen coordinates.
 std::optional<QRect> embeddedTrayIcon(qint64 pid);
 
 void click(QPoint position);
-// A key by its keysym (XK_Return, XK_Down…), pressed and released.
+// Presses and releases the key of a keysym.
 void tapKey(unsigned int keysym);
 
 } // namespace XInput
