@@ -21,6 +21,11 @@ constexpr double silenceDb = -160.0;
 // Fragments bound what a crash can lose: the fragment being written plus what the encoder and
 // muxer still hold, well under a second.
 constexpr int fragmentMilliseconds = 250;
+// The capture hands over 50 ms at a time rather than the source's default 10 ms, so the process
+// wakes a fifth as often; a level every 100 ms and pauses to within 50 ms still hold.
+constexpr int captureLatencyMicroseconds = 50000;
+constexpr int captureBufferMicroseconds = 200000;
+constexpr char sizeLimitMessage[] = "tapewick-size-limit";
 
 // Drops buffers while paused and moves later buffers back by the paused span, so the file holds
 // the recorded audio without a gap. Runs on the streaming thread; the GUI thread only flips
@@ -29,12 +34,17 @@ struct TimestampShift
 {
     std::atomic<bool> paused { false };
     std::atomic<quint64> recordedNs { 0 };
+    // Audio bytes the file may take; 0 for no limit. Past it buffers are dropped and the bus is
+    // told once, so the file never grows past what its header can describe.
+    quint64 byteLimit = 0;
+    quint64 passedBytes = 0;
+    bool limitReached = false;
     bool dropping = false;
     GstClockTime offset = 0;
     GstClockTime firstPts = GST_CLOCK_TIME_NONE;
     GstClockTime nextPts = GST_CLOCK_TIME_NONE;
 
-    static GstPadProbeReturn probe(GstPad *, GstPadProbeInfo *info, gpointer data)
+    static GstPadProbeReturn probe(GstPad *pad, GstPadProbeInfo *info, gpointer data)
     {
         auto *shift = static_cast<TimestampShift *>(data);
         if (shift->paused.load()) {
@@ -42,6 +52,19 @@ struct TimestampShift
             return GST_PAD_PROBE_DROP;
         }
         GstBuffer *buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        if (shift->byteLimit != 0) {
+            const gsize size = gst_buffer_get_size(buffer);
+            if (shift->limitReached || shift->passedBytes + size > shift->byteLimit) {
+                if (!std::exchange(shift->limitReached, true)) {
+                    GstObject *element = gst_pad_get_parent(pad);
+                    gst_element_post_message(GST_ELEMENT(element),
+                        gst_message_new_application(element, gst_structure_new_empty(sizeLimitMessage)));
+                    gst_object_unref(element);
+                }
+                return GST_PAD_PROBE_DROP;
+            }
+            shift->passedBytes += size;
+        }
         if (!GST_BUFFER_PTS_IS_VALID(buffer)) {
             return GST_PAD_PROBE_OK;
         }
@@ -114,12 +137,15 @@ public:
     enum class State { ready, recording, paused, finishing, done };
 
     RecordingSession(GstElement *pipeline, QString location, FileRecorderSettings settings,
-        std::chrono::milliseconds finishTimeout)
+        const GstFileRecorder::Options &options)
         : m_pipeline(pipeline)
         , m_location(std::move(location))
         , m_settings(settings)
-        , m_finishTimeout(finishTimeout)
+        , m_finishTimeout(options.finishTimeout)
     {
+        if (settings.formatId == AudioFormatId::linearPcm) {
+            m_shift.byteLimit = options.wavDataLimit;
+        }
         GstElement *meter = gst_bin_get_by_name(GST_BIN(m_pipeline), "meter");
         GstPad *pad = gst_element_get_static_pad(meter, "src");
         gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &TimestampShift::probe, &m_shift, nullptr);
@@ -132,8 +158,7 @@ public:
     {
         GstSupport::removeWatch(std::exchange(m_watchId, 0));
         if (m_pipeline) {
-            gst_element_set_state(m_pipeline, GST_STATE_NULL);
-            gst_object_unref(m_pipeline);
+            GstSupport::releaseInBackground(std::exchange(m_pipeline, nullptr), nullptr);
         }
     }
 
@@ -217,12 +242,13 @@ public:
         m_onFinished = nullptr;
         m_onError = nullptr;
         GstSupport::removeWatch(std::exchange(m_watchId, 0));
-        if (m_pipeline) {
-            gst_element_set_state(m_pipeline, GST_STATE_NULL);
-        }
         m_state = State::done;
         auto keepAlive = std::move(m_keepAlive);
+        // Unlinked now; whatever the pipeline still writes goes nowhere once it is stopped.
         QFile::remove(m_location);
+        if (m_pipeline) {
+            GstSupport::releaseInBackground(std::exchange(m_pipeline, nullptr), nullptr);
+        }
         return !QFile::exists(m_location);
     }
 
@@ -244,6 +270,14 @@ private:
             if (const GstStructure *structure = gst_message_get_structure(message);
                 structure && gst_structure_has_name(structure, "level")) {
                 m_latestRms = levelValues(structure, "rms");
+            }
+            return true;
+        case GST_MESSAGE_APPLICATION:
+            // The file is as long as it can be: it ends here, complete, like any other.
+            if (gst_structure_has_name(gst_message_get_structure(message), sizeLimitMessage)) {
+                qWarning("The recording reached the largest size its file can hold and was ended: %s",
+                    qPrintable(m_location));
+                stop();
             }
             return true;
         default:
@@ -299,7 +333,10 @@ AudioResult<std::vector<GstSupport::Stage>> GstFileRecorder::stages(
     }
     const bool pcm = settings.formatId == AudioFormatId::linearPcm;
     std::vector<GstSupport::Stage> stages;
-    GstSupport::Stage source { QStringLiteral("pulsesrc"), {}, {} };
+    GstSupport::Stage source { QStringLiteral("pulsesrc"),
+        { { QStringLiteral("buffer-time"), QString::number(captureBufferMicroseconds) },
+            { QStringLiteral("latency-time"), QString::number(captureLatencyMicroseconds) } },
+        {} };
     if (!server.isEmpty()) {
         source.properties.emplace_back(QStringLiteral("server"), server);
     }
@@ -348,8 +385,7 @@ AudioResult<std::unique_ptr<GstFileRecorder>> GstFileRecorder::create(
     if (!pipeline) {
         return pipeline.error();
     }
-    auto session
-        = std::make_shared<RecordingSession>(pipeline.value(), location, settings, options.finishTimeout);
+    auto session = std::make_shared<RecordingSession>(pipeline.value(), location, settings, options);
     return std::unique_ptr<GstFileRecorder>(new GstFileRecorder(std::move(session)));
 }
 

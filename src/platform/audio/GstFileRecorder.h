@@ -14,10 +14,16 @@ class RecordingSession;
 class GstFileRecorder final : public AudioFileRecorder
 {
 public:
+    // The audio a WAV file can hold: its header counts bytes in 32 bits, and past that the encoder
+    // wraps the count, leaving a file that reads as a few seconds. About 6 h 12 min at 48 kHz
+    // stereo; a recording that gets there ends by itself.
+    static constexpr quint64 wavDataLimit = 0xFFFFFFFFull - 1024 * 1024;
+
     struct Options
     {
         QString server; // empty: the user's default sound server
         std::chrono::milliseconds finishTimeout { 10000 };
+        quint64 wavDataLimit = GstFileRecorder::wavDataLimit;
     };
 
     static AudioResult<std::unique_ptr<GstFileRecorder>> create(

@@ -270,6 +270,31 @@ TEST_F(FileRecorderTest, FullDiskEndsTheRecordingThroughTheEncodeError)
     EXPECT_FALSE(recorder.value()->isRecording());
 }
 
+TEST_F(FileRecorderTest, AWavRecordingAtItsSizeLimitEndsByItselfAsAReadableFile)
+{
+    GstFileRecorder::Options options;
+    options.wavDataLimit = 48000 * 2 * 2; // one second, standing in for the 4 GiB of a real file
+    const QString path = m_dir.filePath(QStringLiteral("long.wav"));
+    auto recorder
+        = GstFileRecorder::create(path, { AudioFormatId::linearPcm, 127, 2, 256000, 48000 }, options);
+    ASSERT_TRUE(recorder);
+    EndWatcher end;
+    end.attach(*recorder.value());
+    ASSERT_TRUE(recorder.value()->record());
+    ASSERT_TRUE(end.waitForEnd());
+    EXPECT_EQ(end.finished, std::optional<bool>(true)) << "an ordinary end: the recording is saved";
+
+    const QByteArray bytes = readAll(path);
+    ASSERT_GE(bytes.size(), 44);
+    const quint32 dataSize = qFromLittleEndian<quint32>(bytes.constData() + 40);
+    EXPECT_LE(dataSize, options.wavDataLimit);
+    EXPECT_EQ(qsizetype(dataSize), bytes.size() - 44) << "the header describes the whole file";
+    EXPECT_EQ(qsizetype(qFromLittleEndian<quint32>(bytes.constData() + 4)), bytes.size() - 8);
+    const MediaFacts facts = probeMedia(path);
+    ASSERT_TRUE(facts.decoded) << facts.error.toStdString();
+    EXPECT_NEAR(facts.seconds, 1.0, 0.1);
+}
+
 TEST_F(FileRecorderTest, RecordAnswersFalseWhenTheFileCannotBeCreated)
 {
     auto recorder = make(QStringLiteral("missing-folder/take.m4a"));

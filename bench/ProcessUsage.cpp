@@ -1,0 +1,93 @@
+#include "ProcessUsage.h"
+
+#include "platform/audio/GstFileRecorder.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+ProcessUsage fromRusage(const rusage &usage)
+{
+    return { double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+            + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6,
+        usage.ru_nvcsw };
+}
+
+} // namespace
+
+ProcessUsage selfUsage()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return fromRusage(usage);
+}
+
+std::optional<ProcessUsage> recordWithFileRecorder(
+    const QString &path, const FileRecorderSettings &settings, int duration)
+{
+    auto recorder = GstFileRecorder::create(path, settings);
+    if (!recorder) {
+        std::fprintf(stderr, "%s\n", qPrintable(recorder.error().message));
+        return std::nullopt;
+    }
+    bool succeeded = false;
+    recorder.value()->setFinishedCallback([&](bool ok) {
+        succeeded = ok;
+        QCoreApplication::quit();
+    });
+    recorder.value()->setEncodeErrorCallback([](const AudioError &error) {
+        std::fprintf(stderr, "%s\n", qPrintable(error.message));
+        QCoreApplication::quit();
+    });
+    const ProcessUsage before = selfUsage();
+    if (!recorder.value()->record()) {
+        std::fprintf(stderr, "the recorder did not start\n");
+        return std::nullopt;
+    }
+    QTimer::singleShot(duration * 1000, [&] { recorder.value()->stop(); });
+    QCoreApplication::exec();
+    const ProcessUsage after = selfUsage();
+    if (!succeeded) {
+        return std::nullopt;
+    }
+    return ProcessUsage { after.cpuSeconds - before.cpuSeconds,
+        after.voluntarySwitches - before.voluntarySwitches };
+}
+
+std::optional<ProcessUsage> recordWithLaunch(const QStringList &pipeline, int duration)
+{
+    std::vector<QByteArray> texts { "gst-launch-1.0", "-q", "-e" };
+    for (const QString &argument : pipeline) {
+        texts.push_back(argument.toUtf8());
+    }
+    std::vector<char *> arguments;
+    for (QByteArray &text : texts) {
+        arguments.push_back(text.data());
+    }
+    arguments.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        execvp(arguments[0], arguments.data());
+        _exit(127);
+    }
+    if (child < 0) {
+        return std::nullopt;
+    }
+    sleep(unsigned(duration));
+    kill(child, SIGINT); // -e turns the interrupt into an end-of-stream, as the recorder's stop
+    int status = 0;
+    rusage usage {};
+    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "gst-launch-1.0 failed\n");
+        return std::nullopt;
+    }
+    return fromRusage(usage);
+}

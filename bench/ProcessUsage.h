@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/audio/AudioFileRecorder.h"
+
+#include <QStringList>
+
+#include <optional>
+
+// What a benchmark measures of a process: CPU time and how often it went to sleep waiting.
+struct ProcessUsage
+{
+    double cpuSeconds = 0;
+    long voluntarySwitches = 0;
+};
+
+// This process so far, all threads.
+ProcessUsage selfUsage();
+
+// Records `duration` seconds through the file recorder in this process and answers what that
+// took; none when the recording failed.
+std::optional<ProcessUsage> recordWithFileRecorder(
+    const QString &path, const FileRecorderSettings &settings, int duration);
+
+// Runs gst-launch-1.0 with the pipeline for `duration` seconds, ends it as the recorder's stop
+// does, and answers what it took; none when it failed.
+std::optional<ProcessUsage> recordWithLaunch(const QStringList &pipeline, int duration);
