@@ -1,4 +1,8 @@
+#include "AudioTestSupport.h"
 #include "EventLoop.h"
+#include "platform/audio/probe/MediaProbe.h"
+
+#include "platform/audio/GstFileRecorder.h"
 
 #include "platform/audio/PulseAudioHardware.h"
 
@@ -93,6 +97,31 @@ TEST(PulseReconnectTest, ChangeListenerFollowsARestartedServer)
     ASSERT_TRUE(server.pactl({ QStringLiteral("set-default-source"), QStringLiteral("second") }));
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return changes == 3; }));
     EXPECT_TRUE(hardware.devices());
+}
+
+TEST(PulseReconnectTest, ARecordingWhoseServerIsKilledEndsInAFailureAndWhatWasRecordedPlays)
+{
+    QTemporaryDir dir;
+    PrivateServer server(dir.path());
+    ASSERT_TRUE(server.start()) << server.log().toStdString();
+    ASSERT_TRUE(server.pactl({ QStringLiteral("set-default-source"), QStringLiteral("first") }));
+    GstFileRecorder::Options options;
+    options.server = server.address();
+    const QString path = dir.filePath(QStringLiteral("cut short.m4a"));
+    auto recorder = GstFileRecorder::create(path, {}, options);
+    ASSERT_TRUE(recorder);
+    AudioTest::EndWatcher end;
+    end.attach(*recorder.value());
+    ASSERT_TRUE(recorder.value()->record());
+    ASSERT_TRUE(AudioTest::recordUntil(*recorder.value(), 1.0));
+
+    server.stop();
+    ASSERT_TRUE(end.waitForEnd(15s));
+    ASSERT_TRUE(end.error) << "the end is not taken for a normal one";
+    EXPECT_FALSE(end.error->message.isEmpty());
+    const MediaFacts facts = probeMedia(path);
+    ASSERT_TRUE(facts.decoded) << facts.error.toStdString();
+    EXPECT_GT(facts.seconds, 0.7);
 }
 
 } // namespace

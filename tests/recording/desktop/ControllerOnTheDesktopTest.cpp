@@ -1,6 +1,8 @@
 #include "../FakeRecordingSettings.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "Pactl.h"
+#include "PulseModule.h"
 #include "SignalAnalysis.h"
 #include "SoundServerSupport.h"
 #include "TestDesktop.h"
@@ -23,6 +25,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -44,7 +49,36 @@ protected:
         controller.setModifierQuery([] { return Qt::NoModifier; });
     }
 
+    void TearDown() override
+    {
+        FoundationHooks::setPresentError({});
+        FoundationHooks::setReportError({});
+    }
+
+    // What the user is shown, instead of a modal dialog.
+    void catchPresentedErrors()
+    {
+        FoundationHooks::setReportError([](const Error &, const QVariantMap &, const QString &, int) {});
+        FoundationHooks::setPresentError(
+            [this](const ErrorPtr &error, QWidget *, std::function<void()> done) {
+                presented.push_back(error->localizedDescription());
+                if (done) {
+                    done();
+                }
+            });
+    }
+
+    void startAndRecordFor(std::chrono::milliseconds length)
+    {
+        controller.toggleRecording();
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] {
+            return controller.recorder().state() == State::recording;
+        })) << "the recording did not start after the start sound";
+        TestSupport::processEventsFor(length);
+    }
+
     QTemporaryDir output;
+    std::vector<QString> presented;
     std::shared_ptr<FakeRecordingSettings> settings = std::make_shared<FakeRecordingSettings>();
     AudioRecorderController controller { settings };
     StatusBarButton button;
@@ -103,6 +137,88 @@ TEST_F(ControllerOnTheDesktopTest, TwoSecondsOfTheToneSavedIntoTheDefaultDirecto
         channel.begin() + std::min<std::ptrdiff_t>(channel.size(), 9600), channel.end());
     EXPECT_NEAR(TestSupport::SignalAnalysis::dominantFrequency(steady, media.sampleRate),
         TestSupport::TestDesktop::toneFrequency(), 2);
+}
+
+// Writes of this process fail past `bytes`, as on a full disk, while it lives.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_previous);
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limited { bytes, m_previous.rlim_max };
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+
+private:
+    rlimit m_previous {};
+    void (*m_previousHandler)(int) = nullptr;
+};
+
+// The sound server moves a capture whose device went away to its fallback input: the recording
+// goes on from there, and nothing of it is lost.
+TEST_F(ControllerOnTheDesktopTest, AnInputDeviceUnloadedMidRecordingLosesNothingOfTheRecording)
+{
+    catchPresentedErrors();
+    auto device = TestSupport::PulseModule::load(QStringLiteral("module-remap-source"),
+        { QStringLiteral("source_name=tapewick_unplugged"),
+            QStringLiteral("master=%1.monitor").arg(TestSupport::TestDesktop::toneFeedSink()) });
+    ASSERT_TRUE(device);
+    const QString usualSource = TestSupport::Pactl::defaultSource();
+    ASSERT_TRUE(TestSupport::Pactl::run({ "set-default-source", "tapewick_unplugged" }).succeeded());
+    QSignalSpy saved(&controller, &AudioRecorderController::recordingSaved);
+    startAndRecordFor(1500ms);
+    device->unload();
+    TestSupport::processEventsFor(1s);
+    TestSupport::Pactl::run({ "set-default-source", usualSource });
+    EXPECT_EQ(controller.recorder().state(), State::recording);
+    controller.stopRecording();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return saved.count() == 1; }, 15s));
+    EXPECT_TRUE(presented.empty());
+    EXPECT_EQ(button.title(), QString()) << "the tray is back to its resting look";
+    const MediaFacts media = probeMedia(saved.at(0).at(0).toUrl().toLocalFile());
+    ASSERT_TRUE(media.decoded) << media.error.toStdString();
+    EXPECT_GT(double(media.channel(0).size()) / media.sampleRate, 2.2) << "before and after the unplugging";
+}
+
+TEST_F(ControllerOnTheDesktopTest, AWriteErrorMidRecordingIsShownAndWhatWasWrittenPlays)
+{
+    catchPresentedErrors();
+    QSignalSpy saved(&controller, &AudioRecorderController::recordingSaved);
+    std::optional<FileSizeLimit> fullDisk;
+    controller.toggleRecording();
+    ASSERT_TRUE(
+        TestSupport::processEventsUntil([&] { return controller.recorder().state() == State::recording; }));
+    const QString temporary = controller.recorder().url()->toLocalFile();
+    fullDisk.emplace(QFileInfo(temporary).size() + 48 * 1024);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !presented.empty(); }, 15s))
+        << "the failure reaches the user";
+    fullDisk.reset();
+    EXPECT_EQ(controller.recorder().state(), State::stopped);
+    EXPECT_EQ(button.title(), QString());
+    EXPECT_EQ(saved.count(), 0);
+    const MediaFacts media = probeMedia(temporary);
+    ASSERT_TRUE(media.decoded) << media.error.toStdString();
+    EXPECT_GT(media.channel(0).size(), 0u);
+}
+
+TEST_F(ControllerOnTheDesktopTest, ASaveIntoAFolderThatCannotBeWrittenLeavesTheRecordingAndSaysWhere)
+{
+    catchPresentedErrors();
+    settings->outputDirectory = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(QStringLiteral("/proc")));
+    startAndRecordFor(1s);
+    const QString temporary = controller.recorder().url()->toLocalFile();
+    controller.stopRecording();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !presented.empty(); }, 15s));
+    EXPECT_EQ(revealed, QList<QUrl> { QUrl::fromLocalFile(temporary) }) << "the user is shown where it is";
+    EXPECT_FALSE(settings->previous);
+    EXPECT_TRUE(probeMedia(temporary).decoded) << "the recording stays in its temporary folder";
 }
 
 } // namespace
