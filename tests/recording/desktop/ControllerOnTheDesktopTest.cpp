@@ -47,17 +47,7 @@ protected:
         controller.setStatusBarButton(&button);
         controller.setRevealer([this](const QList<QUrl> &files) { revealed.append(files); });
         controller.setModifierQuery([] { return Qt::NoModifier; });
-    }
-
-    void TearDown() override
-    {
-        FoundationHooks::setPresentError({});
-        FoundationHooks::setReportError({});
-    }
-
-    // What the user is shown, instead of a modal dialog.
-    void catchPresentedErrors()
-    {
+        // What the user is shown, instead of a modal dialog.
         FoundationHooks::setReportError([](const Error &, const QVariantMap &, const QString &, int) {});
         FoundationHooks::setPresentError(
             [this](const ErrorPtr &error, QWidget *, std::function<void()> done) {
@@ -66,6 +56,12 @@ protected:
                     done();
                 }
             });
+    }
+
+    void TearDown() override
+    {
+        FoundationHooks::setPresentError({});
+        FoundationHooks::setReportError({});
     }
 
     void startAndRecordFor(std::chrono::milliseconds length)
@@ -165,7 +161,6 @@ private:
 // goes on from there, and nothing of it is lost.
 TEST_F(ControllerOnTheDesktopTest, AnInputDeviceUnloadedMidRecordingLosesNothingOfTheRecording)
 {
-    catchPresentedErrors();
     auto device = TestSupport::PulseModule::load(QStringLiteral("module-remap-source"),
         { QStringLiteral("source_name=tapewick_unplugged"),
             QStringLiteral("master=%1.monitor").arg(TestSupport::TestDesktop::toneFeedSink()) });
@@ -189,7 +184,6 @@ TEST_F(ControllerOnTheDesktopTest, AnInputDeviceUnloadedMidRecordingLosesNothing
 
 TEST_F(ControllerOnTheDesktopTest, AWriteErrorMidRecordingIsShownAndWhatWasWrittenPlays)
 {
-    catchPresentedErrors();
     QSignalSpy saved(&controller, &AudioRecorderController::recordingSaved);
     std::optional<FileSizeLimit> fullDisk;
     controller.toggleRecording();
@@ -210,7 +204,6 @@ TEST_F(ControllerOnTheDesktopTest, AWriteErrorMidRecordingIsShownAndWhatWasWritt
 
 TEST_F(ControllerOnTheDesktopTest, ASaveIntoAFolderThatCannotBeWrittenLeavesTheRecordingAndSaysWhere)
 {
-    catchPresentedErrors();
     settings->outputDirectory = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(QStringLiteral("/proc")));
     startAndRecordFor(1s);
     const QString temporary = controller.recorder().url()->toLocalFile();
