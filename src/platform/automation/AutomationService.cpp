@@ -101,6 +101,9 @@ AutomationResult AutomationService::answer(const QDBusMessage &call) const
         result = method->handler(call.arguments());
     } catch (const std::exception &error) {
         return AutomationError::failed(QString::fromUtf8(error.what()));
+    } catch (...) {
+        // Nothing may leave a handler into the event loop.
+        return AutomationError::failed(QStringLiteral("%1 failed").arg(method->name));
     }
     if (const QVariantList *values = std::get_if<QVariantList>(&result)) {
         // Callers trust the introspected types; a handler that strays from them is our bug.
