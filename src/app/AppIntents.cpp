@@ -1,10 +1,13 @@
 #include "app/AppIntents.h"
 
+#include "app/AppLogging.h"
+#include "app/AppState.h"
 #include "app/GetActiveRecordingDurationIntent.h"
 #include "app/GetPreviousRecordingIntent.h"
 #include "app/GetRecordingStateIntent.h"
 #include "app/SetRecordingStateIntent.h"
 #include "kit/foundation/errors/GeneralError.h"
+#include "platform/automation/AutomationService.h"
 
 #include <QStringList>
 
@@ -120,6 +123,16 @@ AutomationInterface makeInterface(ControllerProvider controller)
                     }
                 } },
         } };
+}
+
+std::unique_ptr<AutomationService> serve(const QDBusConnection &connection, const QString &path)
+{
+    auto service = std::make_unique<AutomationService>(
+        makeInterface([]() -> AudioRecorderController & { return AppState::shared().recorder(); }));
+    if (const std::optional<QString> failure = service->exportOn(connection, path)) {
+        qCWarning(appLog).noquote() << "Automation is unavailable:" << *failure;
+    }
+    return service;
 }
 
 } // namespace AppIntents

@@ -2,9 +2,13 @@
 
 #include "platform/automation/AutomationMethod.h"
 
+#include <QDBusConnection>
+
 #include <functional>
+#include <memory>
 
 class AudioRecorderController;
+class AutomationService;
 
 // The four intents as the methods of one bus interface, titles and choices as annotations.
 namespace AppIntents {
@@ -16,5 +20,9 @@ inline constexpr char noPreviousRecordingError[] = "com.larkvelden.Tapewick.Erro
 using ControllerProvider = std::function<AudioRecorderController &()>;
 
 AutomationInterface makeInterface(ControllerProvider controller);
+
+// The intents of the shared state, answering at `path`; when they cannot, the log says why and
+// the program runs without them.
+std::unique_ptr<AutomationService> serve(const QDBusConnection &connection, const QString &path);
 
 } // namespace AppIntents

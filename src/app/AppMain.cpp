@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/AppIdentity.h"
+#include "app/AppIntents.h"
 #include "app/AppLogging.h"
 #include "app/AppState.h"
 #include "app/AppTexts.h"
@@ -12,6 +13,7 @@
 #include "kit/services/CrashReporting.h"
 #include "kit/services/KwApp.h"
 #include "kit/services/KwKit.h"
+#include "platform/automation/AutomationService.h"
 #include "platform/userdefaults/UserDefaults.h"
 
 #include <QApplication>
@@ -88,6 +90,9 @@ int AppMain::main(int argc, char **argv)
     QApplication::setWindowIcon(QIcon::fromTheme(
         QString::fromLatin1(AppIdentity::identifier), MenuBarIcons::image(MenuBarIcon::microphone)));
 
+    // In place before the name is claimed: a call that finds the name finds the intents too.
+    const std::unique_ptr<AutomationService> intents
+        = AppIntents::serve(SingleInstance::connection(), QString::fromLatin1(AppIdentity::objectPath));
     switch (SingleInstance::claim(QString::fromLatin1(AppIdentity::busName))) {
     case SingleInstance::Claim::owned:
         break;

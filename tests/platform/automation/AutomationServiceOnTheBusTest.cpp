@@ -6,15 +6,10 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
-#include <QDBusPendingCallWatcher>
-#include <QThread>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <map>
-#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -139,40 +134,21 @@ TEST_F(AutomationServiceOnTheBusTest, IntrospectionListsTheMethodsWithTheirAnnot
 {
     const QDBusMessage reply
         = call(QStringLiteral("Introspect"), {}, QStringLiteral("org.freedesktop.DBus.Introspectable"));
-    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
-    // method/arg → annotation name → value, and each arg's type and direction.
-    std::map<QString, std::map<QString, QString>> annotations;
-    std::map<QString, QString> arguments;
-    QStringList interfaces;
-    QString method;
-    QString argument;
-    QXmlStreamReader xml(reply.arguments().value(0).toString());
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement) {
-            continue;
-        }
-        const auto attribute
-            = [&](const char *name) { return xml.attributes().value(QLatin1String(name)).toString(); };
-        if (xml.name() == QLatin1String("interface")) {
-            interfaces << attribute("name");
-        } else if (xml.name() == QLatin1String("method")) {
-            method = attribute("name");
-            argument.clear();
-        } else if (xml.name() == QLatin1String("arg")) {
-            argument = method + QLatin1Char('.') + attribute("name");
-            arguments[argument] = attribute("type") + QLatin1Char(' ') + attribute("direction");
-        } else if (xml.name() == QLatin1String("annotation")) {
-            annotations[argument.isEmpty() ? method : argument][attribute("name")] = attribute("value");
-        }
+    const QString xml = reply.arguments().value(0).toString();
+    QXmlStreamReader reader(xml);
+    while (reader.readNext() != QXmlStreamReader::Invalid && !reader.atEnd()) { }
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+    for (const char *expected : {
+             R"(<method name="Add">
+      <annotation name="org.tapewick.test.Title" value="Add &quot;&lt;&amp;&gt; to the total"/>
+      <arg name="amount" type="i" direction="in">
+        <annotation name="org.tapewick.test.Title" value="Amount"/>
+      </arg>
+      <arg name="total" type="i" direction="out"/>
+    </method>)",
+             R"(<interface name="org.freedesktop.DBus.Introspectable">)" }) {
+        EXPECT_TRUE(xml.contains(QLatin1String(expected))) << expected << "\nin\n" << xml.toStdString();
     }
-    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-    EXPECT_TRUE(interfaces.contains(interfaceName));
-    EXPECT_TRUE(interfaces.contains(QStringLiteral("org.freedesktop.DBus.Introspectable")));
-    EXPECT_EQ(annotations["Add"][titleAnnotation], QStringLiteral("Add \"<&> to the total"));
-    EXPECT_EQ(annotations["Add.amount"][titleAnnotation], QStringLiteral("Amount"));
-    EXPECT_EQ(arguments["Add.amount"], QStringLiteral("i in"));
-    EXPECT_EQ(arguments["Add.total"], QStringLiteral("i out"));
-    EXPECT_EQ(arguments["Total.total"], QStringLiteral("i out"));
 }
 
 TEST_F(AutomationServiceOnTheBusTest, APathHoldsOneServiceAndIsFreedWhenItGoes)
@@ -188,44 +164,6 @@ TEST_F(AutomationServiceOnTheBusTest, APathHoldsOneServiceAndIsFreedWhenItGoes)
         QStringLiteral("org.freedesktop.DBus.Error.UnknownObject"));
     ASSERT_FALSE(other.exportOn(QDBusConnection::sessionBus(), path));
     EXPECT_EQ(call(QStringLiteral("Total")).arguments().value(0).toInt(), 100);
-}
-
-TEST_F(AutomationServiceOnTheBusTest, ConcurrentClientsAreAnsweredOneCallAtATime)
-{
-    constexpr int clients = 4;
-    constexpr int callsEach = 50;
-    std::atomic<int> answered = 0;
-    std::vector<std::unique_ptr<QThread>> threads;
-    for (int i = 0; i < clients; ++i) {
-        threads.emplace_back(QThread::create([i, &answered] {
-            const QString name = QStringLiteral("automation-test-client-%1").arg(i);
-            {
-                QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
-                for (int n = 0; n < callsEach; ++n) {
-                    QDBusMessage message
-                        = QDBusMessage::createMethodCall(QDBusConnection::sessionBus().baseService(), path,
-                            interfaceName, QStringLiteral("Add"));
-                    message.setArguments({ 1 });
-                    if (bus.call(message, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage) {
-                        ++answered;
-                    }
-                }
-            }
-            QDBusConnection::disconnectFromBus(name);
-        }));
-        threads.back()->start();
-    }
-    const bool finished = TestSupport::processEventsUntil(
-        [&] {
-            return std::all_of(threads.begin(), threads.end(), [](const auto &t) { return t->isFinished(); });
-        },
-        std::chrono::seconds(60));
-    for (const auto &thread : threads) {
-        thread->wait();
-    }
-    ASSERT_TRUE(finished);
-    EXPECT_EQ(answered, clients * callsEach);
-    EXPECT_EQ(m_total, clients * callsEach);
 }
 
 } // namespace

@@ -1,0 +1,264 @@
+#include "Command.h"
+#include "DesktopTest.h"
+#include "EventLoop.h"
+
+#include "app/SettingsKeys.h"
+#include "platform/userdefaults/UserDefaults.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+namespace {
+
+const QString busName = QStringLiteral("com.larkvelden.Tapewick");
+const QString objectPath = QStringLiteral("/com/larkvelden/Tapewick");
+const QString intents = QStringLiteral("com.larkvelden.Tapewick.Intents");
+
+// What a user's script would run.
+QStringList gdbusCall(const QString &method, const QStringList &arguments = {})
+{
+    return QStringList { QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"),
+        busName, QStringLiteral("--object-path"), objectPath, QStringLiteral("--method"),
+        intents + QLatin1Char('.') + method }
+    + arguments;
+}
+
+QDBusMessage call(const QString &method, const QVariantList &arguments = {},
+    QDBusConnection bus = QDBusConnection::sessionBus())
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(busName, objectPath, intents, method);
+    message.setArguments(arguments);
+    return bus.call(message, QDBus::Block, 5000);
+}
+
+// Empty when the program does not answer.
+QString state()
+{
+    const QDBusMessage reply = call(QStringLiteral("GetRecordingState"));
+    return reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).toString() : QString();
+}
+
+double duration()
+{
+    return call(QStringLiteral("GetActiveRecordingDuration")).arguments().value(0).toDouble();
+}
+
+bool waitFor(const std::function<bool()> &done)
+{
+    return TestSupport::processEventsUntil(done, std::chrono::seconds(10));
+}
+
+class IntentsOnTheBusTest : public TestSupport::DesktopTest
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        static QTemporaryDir home;
+        for (const char *name : { "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME" }) {
+            qunsetenv(name);
+        }
+        qputenv("HOME", home.path().toLocal8Bit());
+    }
+
+    void SetUp() override
+    {
+        DesktopTest::SetUp();
+        UserDefaults &database = *UserDefaults::standard();
+        database.removeAll();
+        // Not the first launch, so that no welcome holds up the program.
+        database.setObject("Kw_launchCount", PropertyValue(qint64(1)));
+        database.setObject("Kw_App_runOnce__migrateSandboxBookmark", PropertyValue(true));
+        Defaults::set(SettingsKeys::defaultOutputDirectory(),
+            std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(m_output.path()))));
+        Defaults::set(SettingsKeys::showInFinderAfterSaving(), false);
+        m_program.start(QStringLiteral(TAPEWICK_PATH), { QStringLiteral("--verbose") });
+        ASSERT_TRUE(waitFor([] { return !state().isEmpty(); })) << log().toStdString();
+    }
+
+    // A terminate signal ends the program as a user's would.
+    void TearDown() override
+    {
+        m_program.terminate();
+        if (!m_program.waitForFinished(20000)) {
+            m_program.kill();
+        }
+    }
+
+    QString log()
+    {
+        m_log += QString::fromLocal8Bit(m_program.readAllStandardError());
+        return m_log;
+    }
+    int recordingsStarted() { return log().count(QStringLiteral("Recording into")); }
+
+    void setState(const QString &name)
+    {
+        const QDBusMessage reply = call(QStringLiteral("SetRecordingState"), { name });
+        ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    }
+
+    QStringList saved() const { return QDir(m_output.path()).entryList(QDir::Files); }
+
+    QTemporaryDir m_output;
+    QProcess m_program;
+    QString m_log;
+};
+
+TEST_F(IntentsOnTheBusTest, WhileStoppedTheAnswersAreRightAndBadCallsChangeNothing)
+{
+    struct Case
+    {
+        QStringList gdbusArguments;
+        bool succeeds;
+        QString output; // stdout, or what stderr contains
+    };
+    const QString invalidArgs = QStringLiteral("GDBus.Error:org.freedesktop.DBus.Error.InvalidArgs: ");
+    const std::vector<Case> cases {
+        { gdbusCall("GetRecordingState"), true, "('stopped',)" },
+        { gdbusCall("GetActiveRecordingDuration"), true, "(-1.0,)" },
+        { gdbusCall("GetPreviousRecording"), false,
+            "GDBus.Error:com.larkvelden.Tapewick.Error.NoPreviousRecording: No previous recording" },
+        { gdbusCall("SetRecordingState", { "paused" }), true, "()" },
+        { gdbusCall("SetRecordingState", { "Paused" }), false,
+            invalidArgs
+                + "The state must be one of stopped, recording, paused, or empty for recording; "
+                  "\"Paused\" is none of them" },
+        { { "introspect", "--session", "--dest", busName, "--object-path", objectPath }, true,
+            "@com.larkvelden.Tapewick.Title(\"Set Recording State\")\n"
+            "      @com.larkvelden.Tapewick.IntentClassName(\"SetRecordingStateIntent\")\n"
+            "      @com.larkvelden.Tapewick.ParameterSummary(\"Set Tapewick to ${state}\")\n"
+            "      SetRecordingState(@com.larkvelden.Tapewick.Type(\"Recording State\")\n"
+            "                        @com.larkvelden.Tapewick.Case.stopped(\"Stopped\")\n"
+            "                        @com.larkvelden.Tapewick.Case.recording(\"Recording\")\n"
+            "                        @com.larkvelden.Tapewick.Case.paused(\"Paused\")\n"
+            "                        @com.larkvelden.Tapewick.Title(\"State\")\n"
+            "                        @com.larkvelden.Tapewick.Default(\"recording\")\n"
+            "                        in  s state);" },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.gdbusArguments.join(u' ').toStdString());
+        const TestSupport::CommandResult result
+            = TestSupport::runCommand(QStringLiteral("gdbus"), c.gdbusArguments);
+        ASSERT_TRUE(result.started && result.finished) << result.describe().toStdString();
+        EXPECT_EQ(result.succeeded(), c.succeeds) << result.describe().toStdString();
+        EXPECT_TRUE((c.succeeds ? result.output : result.errorOutput).contains(c.output))
+            << result.describe().toStdString();
+    }
+    // A wrong type, which gdbus would have converted.
+    const QDBusMessage wrongType = call(QStringLiteral("SetRecordingState"), { 1 });
+    EXPECT_EQ(wrongType.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+    EXPECT_EQ(wrongType.errorMessage(),
+        QStringLiteral("SetRecordingState takes (s state), not arguments of type (i)"));
+
+    EXPECT_EQ(state(), QStringLiteral("stopped"));
+}
+
+TEST_F(IntentsOnTheBusTest, ARecordingStartedPausedReplacedAndFinishedThroughTheIntents)
+{
+    setState(QString()); // the default: recording
+    ASSERT_TRUE(waitFor([] { return state() == QStringLiteral("recording"); })) << log().toStdString();
+    setState(QStringLiteral("recording"));
+    TestSupport::processEventsFor(std::chrono::milliseconds(500));
+    EXPECT_EQ(state(), QStringLiteral("recording"));
+    EXPECT_EQ(recordingsStarted(), 1) << "a second request starts nothing";
+
+    // The duration follows the clock; the recorder's timer ticks every 0.1 s.
+    ASSERT_TRUE(waitFor([] { return duration() >= 1.0; }));
+    QElapsedTimer clock;
+    clock.start();
+    const double before = duration();
+    TestSupport::processEventsFor(std::chrono::milliseconds(1500));
+    const double after = duration();
+    EXPECT_NEAR(after - before, clock.elapsed() / 1000.0, 0.15);
+
+    setState(QStringLiteral("paused"));
+    ASSERT_TRUE(waitFor([] { return state() == QStringLiteral("paused"); }));
+    const double paused = duration();
+    TestSupport::processEventsFor(std::chrono::milliseconds(300));
+    EXPECT_EQ(duration(), paused) << "a paused recording's time stands still";
+    EXPECT_GT(paused, after);
+
+    // Recording again while paused starts a new recording; the paused one is finished and saved.
+    setState(QStringLiteral("recording"));
+    ASSERT_TRUE(waitFor([&] { return recordingsStarted() == 2; })) << log().toStdString();
+    ASSERT_TRUE(waitFor([] { return state() == QStringLiteral("recording"); }));
+    EXPECT_LT(duration(), paused);
+    ASSERT_TRUE(waitFor([&] { return saved().size() == 1; })) << log().toStdString();
+    const QString replaced = saved().first();
+
+    // Stopping while paused finishes the recording: it is saved and becomes the previous one.
+    setState(QStringLiteral("paused"));
+    ASSERT_TRUE(waitFor([] { return state() == QStringLiteral("paused"); }));
+    setState(QStringLiteral("stopped"));
+    ASSERT_TRUE(waitFor([] { return state() == QStringLiteral("stopped"); }));
+    EXPECT_EQ(duration(), -1);
+    ASSERT_TRUE(waitFor([&] { return saved().size() == 2; })) << log().toStdString();
+    QStringList names = saved();
+    names.removeOne(replaced);
+    const QString file = QDir(m_output.path()).filePath(names.value(0));
+    QDBusMessage previous;
+    ASSERT_TRUE(waitFor([&] {
+        previous = call(QStringLiteral("GetPreviousRecording"));
+        return previous.type() == QDBusMessage::ReplyMessage;
+    })) << previous.errorMessage().toStdString();
+    EXPECT_EQ(previous.arguments(),
+        QVariantList({ file, QFileInfo(file).fileName(), QStringLiteral("audio/mp4") }));
+
+    // Trashed once the background rewrite that tags it with the program's name has replaced it.
+    ASSERT_TRUE(waitFor([&] {
+        QFile saved(file);
+        return saved.open(QIODevice::ReadOnly) && saved.readAll().contains("Tapewick");
+    }));
+    const TestSupport::CommandResult trashed
+        = TestSupport::runCommand(QStringLiteral("gio"), { "trash", file });
+    ASSERT_TRUE(trashed.succeeded()) << trashed.describe().toStdString();
+    previous = call(QStringLiteral("GetPreviousRecording"));
+    EXPECT_EQ(previous.errorName(), QStringLiteral("com.larkvelden.Tapewick.Error.NoPreviousRecording"));
+    EXPECT_EQ(previous.errorMessage(), QStringLiteral("No previous recording"));
+}
+
+TEST_F(IntentsOnTheBusTest, ManyClientsAtOnceLeaveTheProgramAnsweringWithTheRightState)
+{
+    constexpr int clients = 4;
+    constexpr int callsEach = 50;
+    std::atomic<int> answered = 0;
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (int i = 0; i < clients; ++i) {
+        threads.emplace_back(QThread::create([i, &answered] {
+            const QString name = QStringLiteral("intents-client-%1").arg(i);
+            {
+                const QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
+                for (int n = 0; n < callsEach; ++n) {
+                    const QDBusMessage reply = n % 2 == 0
+                        ? call(QStringLiteral("SetRecordingState"), { QStringLiteral("recording") }, bus)
+                        : call(QStringLiteral("GetActiveRecordingDuration"), {}, bus);
+                    answered += reply.type() == QDBusMessage::ReplyMessage ? 1 : 0;
+                }
+            }
+            QDBusConnection::disconnectFromBus(name);
+        }));
+        threads.back()->start();
+    }
+    for (const auto &thread : threads) {
+        thread->wait();
+    }
+    // Every call was answered within the bus's time-out, and one recording runs.
+    EXPECT_EQ(answered, clients * callsEach);
+    ASSERT_TRUE(waitFor([&] { return recordingsStarted() > 0 && duration() > 0; })) << log().toStdString();
+    TestSupport::processEventsFor(std::chrono::milliseconds(500));
+    EXPECT_EQ(state(), QStringLiteral("recording"));
+    EXPECT_EQ(recordingsStarted(), 1);
+}
+
+} // namespace
