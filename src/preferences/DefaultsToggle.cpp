@@ -1,6 +1,9 @@
 #include "preferences/DefaultsToggle.h"
 
+#include <QHBoxLayout>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 namespace Defaults {
 
@@ -23,7 +26,36 @@ Toggle::Toggle(const QString &title, const Key<bool> &key, QWidget *parent)
     m_subscription = m_observable.objectWillChange().sink([this] { storedValueMayHaveChanged(); });
 }
 
+Toggle::Toggle(const Key<bool> &key, QWidget *label, QWidget *parent)
+    : Toggle(QString(), key, parent)
+{
+    m_label = label;
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const int indicator = style()->pixelMetric(QStyle::PM_IndicatorWidth, &option, this)
+        + style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, this);
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(indicator, 0, 0, 0);
+    layout->addWidget(label);
+}
+
 Toggle::~Toggle() = default;
+
+QSize Toggle::sizeHint() const
+{
+    return m_label ? layout()->sizeHint().expandedTo(QCheckBox::sizeHint()) : QCheckBox::sizeHint();
+}
+
+QSize Toggle::minimumSizeHint() const
+{
+    return m_label ? layout()->minimumSize().expandedTo(QCheckBox::minimumSizeHint())
+                   : QCheckBox::minimumSizeHint();
+}
+
+bool Toggle::hitButton(const QPoint &position) const
+{
+    return m_label ? rect().contains(position) : QCheckBox::hitButton(position);
+}
 
 Toggle &Toggle::onChange(std::function<void(bool)> action)
 {

@@ -18,13 +18,26 @@ class Toggle : public QCheckBox
 public:
     // The title is shown as it stands: no mnemonic is made of an ampersand.
     Toggle(const QString &title, const Key<bool> &key, QWidget *parent = nullptr);
+    // The box with a label widget of the caller's beside it, in place of a title; the toggle
+    // takes the label, and a click on it toggles the box as a click on a title would.
+    Toggle(const Key<bool> &key, QWidget *label, QWidget *parent = nullptr);
     ~Toggle() override;
 
     // Replaces any earlier action.
     Toggle &onChange(std::function<void(bool)> action);
 
+    QWidget *label() const { return m_label; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    bool hitButton(const QPoint &position) const override;
+
 private:
     void storedValueMayHaveChanged();
+
+    QWidget *m_label = nullptr;
 
     Observable<bool> m_observable;
     bool m_shownValue;

@@ -5,6 +5,8 @@
 
 #include "platform/audio/AudioHardware.h"
 
+#include "kit/foundation/errors/ErrorReporting.h"
+
 #include <QHashFunctions>
 
 #include <algorithm>
@@ -72,10 +74,22 @@ std::vector<AudioDevice> AudioDevice::all()
     if (!listed) {
         return {};
     }
+    QVariantList deviceIDs;
+    for (const HardwareDevice &hardware : listed.value()) {
+        deviceIDs.append(hardware.deviceId);
+    }
     std::vector<AudioDevice> devices;
     devices.reserve(listed.value().size());
     for (const HardwareDevice &hardware : listed.value()) {
-        devices.push_back(deviceFromHardware(hardware));
+        // Each device is read afresh: one that went since the listing is reported and left out.
+        const auto read = AudioPlatform::hardware().device(hardware.deviceId);
+        if (!read) {
+            (void)reported(AudioErrors::hardwareError(read.error()),
+                { { QStringLiteral("deviceID"), hardware.deviceId },
+                    { QStringLiteral("deviceIDs"), deviceIDs } });
+            continue;
+        }
+        devices.push_back(deviceFromHardware(read.value()));
     }
     // Built-in devices first; otherwise the server's order stays.
     std::stable_sort(devices.begin(), devices.end(), [](const AudioDevice &first, const AudioDevice &second) {

@@ -170,6 +170,10 @@ QCoro::Task<> exportWithMetadata(QUrl url)
     const AudioResult<void> result = co_await awaiter;
     if (!result) {
         QFile::remove(rewrite);
+        if (result.error().duringSetUp) {
+            throw GeneralError(QStringLiteral("Unable to create export session."), std::nullopt, {},
+                std::nullopt, { AudioErrors::mediaError(result.error()).clone() });
+        }
         throw AudioErrors::mediaError(result.error());
     }
     // The flush waits for the disk: not on the GUI thread.

@@ -2,6 +2,7 @@
 
 #include "kit/foundation/time/TimeFormatting.h"
 #include "kit/ui/DrawnIconEngine.h"
+#include "kit/ui/PaddedImage.h"
 
 #include <QPainter>
 
@@ -66,18 +67,7 @@ QIcon tinted(const QIcon &icon, const QColor &color)
 
 QIcon paddedLeft(const QIcon &icon, qreal left)
 {
-    const QSize inner = naturalSize(icon);
-    const QSize outer(inner.width() + qRound(left), inner.height());
-    auto draw = [icon, inner, outer](QPainter &painter, const QRectF &rect) {
-        const qreal scale = rect.height() / outer.height();
-        const QRectF target(
-            rect.right() - inner.width() * scale, rect.top(), inner.width() * scale, rect.height());
-        // Painted in normal mode: a template gets its tint when the padded icon is drawn.
-        icon.paint(&painter, target.toAlignedRect());
-    };
-    QIcon padded(new DrawnIconEngine(outer, std::move(draw), icon.isMask()));
-    padded.setIsMask(icon.isMask());
-    return padded;
+    return paddedImage(icon, QMarginsF(left, 0, 0, 0));
 }
 
 } // namespace StatusButtonStyle

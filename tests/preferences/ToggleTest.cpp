@@ -4,6 +4,7 @@
 #include "PostedEvents.h"
 #include "preferences/DefaultsToggle.h"
 
+#include <QLabel>
 #include <QTest>
 
 #include <chrono>
@@ -50,6 +51,26 @@ TEST_F(ToggleTest, ClickingStoresAndThenRunsTheActionOnce)
     EXPECT_TRUE(toggle.isChecked());
     ASSERT_TRUE(processEventsUntil([&] { return !actions.empty(); }));
     processEventsFor(20ms);
+    EXPECT_EQ(actions, std::vector<bool> { true });
+}
+
+TEST_F(ToggleTest, ALabelWidgetIsShownBesideTheBoxAndAClickOnItToggles)
+{
+    const Key<bool> key("show", false, m_suite);
+    auto *label = new QLabel(
+        QStringLiteral("Show recording in the file manager\nTip: a second, longer line of text"));
+    Defaults::Toggle toggle(key, label);
+    std::vector<bool> actions;
+    toggle.onChange([&](bool value) { actions.push_back(value); });
+    toggle.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&toggle));
+    EXPECT_EQ(label->parentWidget(), &toggle);
+    EXPECT_GE(toggle.sizeHint().width(), label->sizeHint().width());
+    EXPECT_GE(toggle.sizeHint().height(), label->sizeHint().height());
+    EXPECT_GT(label->geometry().left(), 0);
+    QTest::mouseClick(label, Qt::LeftButton, {}, label->rect().center());
+    EXPECT_TRUE(Defaults::get(key));
+    ASSERT_TRUE(processEventsUntil([&] { return !actions.empty(); }));
     EXPECT_EQ(actions, std::vector<bool> { true });
 }
 

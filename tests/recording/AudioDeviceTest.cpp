@@ -114,6 +114,23 @@ TEST_F(AudioDeviceTest, AnUnreadableListIsEmptyAndNotReported)
     EXPECT_TRUE(doubles.reports->empty());
 }
 
+TEST_F(AudioDeviceTest, ADeviceThatCannotBeReadIsReportedWithTheIdsAndLeftOut)
+{
+    doubles.hardware.deviceList = {
+        namedInput(1, "mic", "Microphone", TransportCode::usb, 1),
+        namedInput(2, "line", "Line In", TransportCode::pci, 2),
+    };
+    doubles.hardware.deviceErrors[1] = AudioError { AudioError::Domain::soundServer, 5, "No such entity" };
+
+    const std::vector<AudioDevice> devices = AudioDevice::all();
+    ASSERT_EQ(devices.size(), 1u);
+    EXPECT_EQ(devices.front().id, "line");
+    ASSERT_EQ(doubles.reports->size(), 1u);
+    const QVariantMap &userInfo = doubles.reports->front().userInfo;
+    EXPECT_EQ(userInfo.value("deviceID").toUInt(), 1u);
+    EXPECT_EQ(userInfo.value("deviceIDs").toList(), (QVariantList { 1u, 2u }));
+}
+
 TEST_F(AudioDeviceTest, LookupByUniqueIdReadsTheDeviceAgain)
 {
     doubles.hardware.deviceList = {
@@ -125,7 +142,14 @@ TEST_F(AudioDeviceTest, LookupByUniqueIdReadsTheDeviceAgain)
     EXPECT_EQ(device.deviceID, 2u);
     EXPECT_EQ(device.localizedName, "Line In");
 
-    doubles.hardware.deviceErrors.emplace(2u, AudioError { AudioError::Domain::soundServer, 5, "gone" });
+    // The device goes between the listing and the second read.
+    int reads = 0;
+    doubles.hardware.beforeDeviceRead = [&](quint32 id) {
+        if (id == 2 && ++reads == 2) {
+            doubles.hardware.deviceErrors.emplace(
+                2u, AudioError { AudioError::Domain::soundServer, 5, "gone" });
+        }
+    };
     try {
         AudioDevice::fromUniqueID("line");
         FAIL() << "a failing second read must be passed on";

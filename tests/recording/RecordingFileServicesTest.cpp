@@ -153,6 +153,8 @@ TEST_F(MetadataExportTest, AFailedRewriteIsPassedOnAndTheFileIsUntouched)
     };
     const Case cases[] = {
         { "the export fails", AudioError { AudioError::Domain::media, 9, "Cannot demux." }, "Cannot demux." },
+        { "the export cannot be set up", AudioError { AudioError::Domain::media, 12, "No MP4 writer.", true },
+            "Unable to create export session." },
         // The rewrite is missing when it should take the file's place.
         { "the export succeeds without writing", AudioResult<void>(), nullptr },
     };

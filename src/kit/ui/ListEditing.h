@@ -88,6 +88,23 @@ void handleDelete(const Binding<Container> &binding, const Offsets &offsets)
     binding.setValue(items);
 }
 
+// Both gestures on one bound collection: each move and each deletion is one write of its own,
+// a deletion applying to the rows as the moves before it left them.
+template<typename Container>
+struct MoveAndDeleteHandlers
+{
+    Binding<Container> binding;
+
+    void move(const Offsets &source, int destination) const { handleMove(binding, source, destination); }
+    void remove(const Offsets &offsets) const { handleDelete(binding, offsets); }
+};
+
+template<typename Container>
+MoveAndDeleteHandlers<Container> handleMoveAndDelete(const Binding<Container> &binding)
+{
+    return { binding };
+}
+
 // Inserts what `transform` makes of the dropped data at `position` (clamped to the
 // collection), in the order returned; nothing returned writes the collection back unchanged.
 template<typename Container, typename Dropped, typename Transform>

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "preferences/RawRepresentable.h"
+
 #include <QString>
 
 #include <optional>
+#include <string>
 #include <vector>
 
 // The names of the desktop's built-in alert sounds, stored in preferences by name.
@@ -44,3 +47,15 @@ private:
 };
 
 size_t qHash(MacSystemSound sound, size_t seed = 0) noexcept;
+
+// Stored in preferences by its name.
+template<>
+struct RawRepresentation<MacSystemSound>
+{
+    using RawValue = std::string;
+    static std::string rawValue(MacSystemSound sound) { return sound.rawValue().toStdString(); }
+    static std::optional<MacSystemSound> fromRawValue(const std::string &raw)
+    {
+        return MacSystemSound::fromRawValue(QString::fromStdString(raw));
+    }
+};

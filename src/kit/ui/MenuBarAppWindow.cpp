@@ -3,6 +3,7 @@
 #include "kit/ui/KeyCommand.h"
 
 #include <QKeyEvent>
+#include <QScreen>
 
 void MenuBarAppWindowBase::keyPressEvent(QKeyEvent *event)
 {
@@ -22,6 +23,37 @@ void MenuBarAppWindowBase::keyPressEvent(QKeyEvent *event)
         return;
     }
     KwWindow::keyPressEvent(event);
+}
+
+QRect MenuBarAppWindowBase::constrainFrameRect(const QRect &proposed, const QRect &available) const
+{
+    if (m_allowedAboveMenuBar || proposed.top() >= available.top()) {
+        return proposed;
+    }
+    return proposed.translated(0, available.top() - proposed.top());
+}
+
+void MenuBarAppWindowBase::moveEvent(QMoveEvent *event)
+{
+    KwWindow::moveEvent(event);
+    constrainToScreen();
+}
+
+void MenuBarAppWindowBase::showEvent(QShowEvent *event)
+{
+    KwWindow::showEvent(event);
+    constrainToScreen();
+}
+
+void MenuBarAppWindowBase::constrainToScreen()
+{
+    if (!isVisible() || !screen()) {
+        return;
+    }
+    const QRect constrained = constrainFrameRect(frameGeometry(), screen()->availableGeometry());
+    if (constrained != frameGeometry()) {
+        move(constrained.topLeft());
+    }
 }
 
 MenuBarAppWindow::MenuBarAppWindow()

@@ -10,10 +10,26 @@ class MenuBarAppWindowBase : public KwWindow
 public:
     using KwWindow::KwWindow;
 
+    // Whether the window may cover the desktop's top panel; otherwise its top edge is kept
+    // below the panels, where the title bar stays reachable.
+    bool allowedAboveMenuBar() const { return m_allowedAboveMenuBar; }
+    void setAllowedAboveMenuBar(bool allowed) { m_allowedAboveMenuBar = allowed; }
+
+    // The frame the window takes when `proposed` is asked for on a screen whose area free of
+    // panels is `available`.
+    QRect constrainFrameRect(const QRect &proposed, const QRect &available) const;
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     // Escape with no modifier.
     virtual void cancelOperation() { }
+
+private:
+    void constrainToScreen();
+
+    bool m_allowedAboveMenuBar = false;
 };
 
 class MenuBarAppWindow : public MenuBarAppWindowBase

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+class QColor;
 class QWidget;
 
 namespace TextStyle {
@@ -10,9 +11,14 @@ namespace TextStyle {
 double systemFontSize();
 double smallSystemFontSize();
 
+// The secondary, dimmed form of a text colour: the colour at reduced strength, so it follows
+// light and dark palettes alike.
+QColor secondaryColor(const QColor &color);
+
 } // namespace TextStyle
 
 // Shows the widget's text in the application's font at `fontSize` points (the
 // standard size when none) in the secondary, dimmed text colour of the palette.
-// Children that set a font of their own keep it.
+// The size follows the user's text size: when the application font changes, it is scaled
+// by as much as the standard size changed. Children that set a font of their own keep it.
 void applySecondaryTextStyle(QWidget *widget, std::optional<double> fontSize = std::nullopt);

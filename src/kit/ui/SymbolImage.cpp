@@ -8,8 +8,10 @@
 #include <QLoggingCategory>
 #include <QPainter>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QSvgRenderer>
 
+#include <algorithm>
 #include <memory>
 
 Q_LOGGING_CATEGORY(lcSymbols, "tapewick.ui.symbols")
@@ -55,23 +57,59 @@ const Symbol *findSymbol(const QString &name)
     return nullptr;
 }
 
-// Parsed once per symbol; icons share the renderer.
-std::shared_ptr<QSvgRenderer> rendererFor(const QString &name)
+// How much thicker than regular a weight draws its strokes.
+double strokeFactor(QFont::Weight weight)
+{
+    return std::clamp(
+        0.25 + 0.75 * static_cast<double>(weight) / static_cast<double>(QFont::Normal), 0.5, 2.0);
+}
+
+// The drawing with its strokes scaled by `factor`; above 1, filled shapes get an outline in
+// their own colour so that they grow with the strokes.
+QByteArray weighted(QByteArray svg, double factor)
+{
+    if (factor == 1.0) {
+        return svg;
+    }
+    static const QRegularExpression strokeWidth(QStringLiteral("stroke-width=\"([0-9.]+)\""));
+    QString text = QString::fromUtf8(svg);
+    QString result;
+    qsizetype last = 0;
+    for (const QRegularExpressionMatch &match : strokeWidth.globalMatch(text)) {
+        result += text.mid(last, match.capturedStart() - last);
+        result += QStringLiteral("stroke-width=\"%1\"").arg(match.captured(1).toDouble() * factor);
+        last = match.capturedEnd();
+    }
+    result += text.mid(last);
+    if (factor > 1.0) {
+        // The filled shapes are drawn 24 units wide; their outline adds as much as the strokes grew.
+        const QString outline
+            = QStringLiteral("fill=\"#000\" stroke=\"#000\" stroke-linejoin=\"round\" stroke-width=\"%1\"")
+                  .arg((factor - 1.0) * 1.8);
+        static const QRegularExpression filledWithoutStroke(QStringLiteral("fill=\"#000\"(?![^>]*stroke=)"));
+        result.replace(filledWithoutStroke, outline);
+    }
+    return result.toUtf8();
+}
+
+// Parsed once per symbol and weight; icons share the renderer.
+std::shared_ptr<QSvgRenderer> rendererFor(const QString &name, QFont::Weight weight = QFont::Normal)
 {
     static QHash<QString, std::shared_ptr<QSvgRenderer>> cache;
-    if (const auto found = cache.constFind(name); found != cache.cend()) {
+    const QString key = QStringLiteral("%1@%2").arg(name).arg(int(weight));
+    if (const auto found = cache.constFind(key); found != cache.cend()) {
         return *found;
     }
     const QString path = QStringLiteral(":/tapewick/symbols/%1.svg").arg(name);
     std::shared_ptr<QSvgRenderer> renderer;
-    if (QFile::exists(path)) {
-        renderer = std::make_shared<QSvgRenderer>(path);
+    if (QFile file(path); file.open(QIODevice::ReadOnly)) {
+        renderer = std::make_shared<QSvgRenderer>(weighted(file.readAll(), strokeFactor(weight)));
         if (!renderer->isValid()) {
             qCWarning(lcSymbols) << "Symbol drawing is not valid SVG:" << path;
             renderer.reset();
         }
     }
-    cache.insert(name, renderer);
+    cache.insert(key, renderer);
     return renderer;
 }
 
@@ -81,15 +119,23 @@ namespace SymbolImage {
 
 std::optional<QIcon> systemSymbol(const QString &name, std::optional<qreal> pointSize)
 {
+    return systemSymbol(name, pointSize, QFont::Normal);
+}
+
+std::optional<QIcon> systemSymbol(const QString &name, std::optional<qreal> pointSize, QFont::Weight weight,
+    std::optional<Scale> scale, std::optional<double>)
+{
     const Symbol *symbol = findSymbol(name);
     if (!symbol) {
         return std::nullopt;
     }
-    const qreal points = pointSize.value_or(0) > 0 ? *pointSize : TextFont::systemFontSize();
+    constexpr qreal scaleFactors[] = { 0.8, 1.0, 1.25 };
+    const qreal points = (pointSize.value_or(0) > 0 ? *pointSize : TextFont::systemFontSize())
+        * scaleFactors[static_cast<int>(scale.value_or(Scale::medium))];
     const int extent = qMax(1, qRound(points));
     const QSize naturalSize(extent, extent);
 
-    if (std::shared_ptr<QSvgRenderer> renderer = rendererFor(name)) {
+    if (std::shared_ptr<QSvgRenderer> renderer = rendererFor(name, weight)) {
         auto draw = [renderer](QPainter &painter, const QRectF &rect) {
             // Fit the drawing's square into the rectangle without distorting it.
             const qreal side = qMin(rect.width(), rect.height());

@@ -1,10 +1,13 @@
 #include "kit/ui/WindowLevel.h"
 
-#include "kit/ui/WindowAccessor.h"
+#include "kit/ui/WindowViewModifier.h"
 
+#include <QVariant>
 #include <QWidget>
 
 namespace {
+
+constexpr char levelProperty[] = "tapewickWindowLevel";
 
 constexpr Qt::WindowFlags titlebarButtons
     = Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint;
@@ -30,19 +33,30 @@ void setWindowLevel(QWidget *window, WindowLevel level)
         return;
     }
     Qt::WindowFlags flags = window->windowFlags();
-    flags.setFlag(Qt::WindowStaysOnTopHint, level == WindowLevel::floating);
+    flags.setFlag(Qt::WindowStaysOnTopHint, level > WindowLevel::normal);
+    flags.setFlag(Qt::WindowStaysOnBottomHint, level < WindowLevel::normal);
+    window->setProperty(levelProperty, static_cast<int>(level));
     changeFlags(window, flags);
 }
 
 WindowLevel windowLevel(const QWidget *window)
 {
-    return window && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) ? WindowLevel::floating
-                                                                              : WindowLevel::normal;
+    if (!window) {
+        return WindowLevel::normal;
+    }
+    if (const QVariant level = window->property(levelProperty); level.isValid()) {
+        return static_cast<WindowLevel>(level.toInt());
+    }
+    const Qt::WindowFlags flags = window->windowFlags();
+    if (flags.testFlag(Qt::WindowStaysOnTopHint)) {
+        return WindowLevel::floating;
+    }
+    return flags.testFlag(Qt::WindowStaysOnBottomHint) ? WindowLevel::desktop : WindowLevel::normal;
 }
 
 void applyWindowLevel(QWidget *content, WindowLevel level)
 {
-    WindowAccessor::attach(content, [level](QWidget *window) {
+    WindowViewModifier::apply(content, [level](QWidget *window) {
         if (window) {
             setWindowLevel(window, level);
         }

@@ -15,6 +15,8 @@ struct AudioError
     Domain domain = Domain::media;
     int code = 0;
     QString message;
+    // The operation could not be set up and never ran.
+    bool duringSetUp = false;
 
     friend bool operator==(const AudioError &, const AudioError &) = default;
 };

@@ -123,7 +123,9 @@ void GstPassthroughExporter::exportWithSoftware(
     auto remux = std::make_shared<Remux>(std::move(completion));
     if (auto built = remux->build(source, destination, software); !built) {
         // Reported like any other end: later, from the event loop.
-        GstSupport::runOnGuiThread([remux, error = built.error()] { remux->report(error); });
+        AudioError error = built.error();
+        error.duringSetUp = true;
+        GstSupport::runOnGuiThread([remux, error = std::move(error)] { remux->report(error); });
         return;
     }
     remux->start();

@@ -1,5 +1,6 @@
 #include "kit/collections/AtomicDictionary.h"
 #include "kit/collections/Debouncer.h"
+#include "kit/collections/FirstNonNil.h"
 #include "kit/collections/KeyValueSequence.h"
 #include "kit/collections/Once2.h"
 #include "kit/collections/OrderedDictionary.h"
@@ -11,6 +12,7 @@
 #include <QString>
 
 #include <map>
+#include <stdexcept>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -108,4 +110,19 @@ TEST(Debouncer, CancelledOrDroppedWorkNeverRuns)
     cancelled.cancel();
     TestSupport::processEventsFor(std::chrono::milliseconds(60));
     EXPECT_FALSE(ran);
+}
+
+TEST(FirstNonNil, StopsAtTheFirstValueAndPassesErrorsOn)
+{
+    const std::vector<int> numbers { 1, 4, 9, 16 };
+    std::vector<int> tried;
+    const auto evenSquareRoot = [&](int n) -> std::optional<int> {
+        tried.push_back(n);
+        return n > 1 && n % 2 == 0 ? std::optional(n / 2) : std::nullopt;
+    };
+    EXPECT_EQ(firstNonNil(numbers, evenSquareRoot), 2);
+    EXPECT_EQ(tried, (std::vector<int> { 1, 4 }));
+    EXPECT_EQ(firstNonNil(std::vector<int> { 1, 3 }, evenSquareRoot), std::nullopt);
+    EXPECT_THROW(firstNonNil(numbers, [](int) -> std::optional<int> { throw std::runtime_error("no"); }),
+        std::runtime_error);
 }

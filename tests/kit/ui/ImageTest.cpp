@@ -1,4 +1,5 @@
 #include "kit/ui/CircleImage.h"
+#include "kit/ui/PaddedImage.h"
 #include "kit/ui/SettingsTabType.h"
 #include "kit/ui/SymbolImage.h"
 #include "kit/ui/UrlIcon.h"
@@ -167,4 +168,56 @@ TEST(UrlIconTest, StaysOutOfTheAccessibilityTree)
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&icon);
     ASSERT_NE(accessible, nullptr);
     EXPECT_TRUE(accessible->state().invisible);
+}
+
+namespace {
+
+int inkedPixels(const QIcon &icon, int side)
+{
+    const QImage image = icon.pixmap(QSize(side, side)).toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            count += qAlpha(image.pixel(x, y)) > 128 ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+TEST(SymbolImageTest, WeightChangesTheInkAndScaleTheSize)
+{
+    const QString name = QStringLiteral("waveform.circle");
+    const auto light = SymbolImage::systemSymbol(name, 20, QFont::Light);
+    const auto regular = SymbolImage::systemSymbol(name, 20, QFont::Normal);
+    const auto bold = SymbolImage::systemSymbol(name, 20, QFont::Bold);
+    ASSERT_TRUE(light && regular && bold);
+    EXPECT_LT(inkedPixels(*light, 96), inkedPixels(*regular, 96));
+    EXPECT_LT(inkedPixels(*regular, 96), inkedPixels(*bold, 96));
+    EXPECT_EQ(SymbolImage::systemSymbol(name, 20, QFont::Normal, SymbolImage::Scale::large)
+                  ->availableSizes()
+                  .value(0),
+        QSize(25, 25));
+    EXPECT_EQ(SymbolImage::systemSymbol(name, 20, QFont::Normal, SymbolImage::Scale::small)
+                  ->availableSizes()
+                  .value(0),
+        QSize(16, 16));
+    EXPECT_FALSE(
+        SymbolImage::systemSymbol(QStringLiteral("no.such.symbol"), 20, QFont::Bold, std::nullopt, 0.5));
+}
+
+TEST(PaddedImageTest, GrowsByEachMarginAndKeepsTheMaskFlag)
+{
+    QPixmap square(10, 10);
+    square.fill(Qt::black);
+    QIcon icon(square);
+    icon.setIsMask(true);
+    const QIcon padded = paddedImage(icon, QMarginsF(1, 2, 3, 4));
+    EXPECT_TRUE(padded.isMask());
+    ASSERT_EQ(padded.availableSizes().value(0), QSize(14, 16));
+    const QImage image = padded.pixmap(QSize(14, 16)).toImage();
+    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(image.pixel(13, 15)), 0);
+    EXPECT_GT(qAlpha(image.pixel(6, 7)), 200);
 }

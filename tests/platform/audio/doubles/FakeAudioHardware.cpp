@@ -27,6 +27,9 @@ AudioResult<std::vector<HardwareDevice>> FakeAudioHardware::devices()
 
 AudioResult<HardwareDevice> FakeAudioHardware::device(quint32 deviceId)
 {
+    if (beforeDeviceRead) {
+        beforeDeviceRead(deviceId);
+    }
     if (const auto failing = deviceErrors.find(deviceId); failing != deviceErrors.end()) {
         return failing->second;
     }

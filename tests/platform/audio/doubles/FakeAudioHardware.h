@@ -3,6 +3,7 @@
 #include "platform/audio/AudioHardware.h"
 #include "platform/audio/ChangeListeners.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -17,6 +18,8 @@ public:
     std::optional<AudioError> listError;
     // Reads of these device ids fail with the error.
     std::map<quint32, AudioError> deviceErrors;
+    // Runs before each device read, so that a test can change the hardware between two reads.
+    std::function<void(quint32 deviceId)> beforeDeviceRead;
     std::optional<AudioError> setDefaultError;
     std::vector<quint32> setDefaultCalls;
 

@@ -1,0 +1,96 @@
+#include "platform/desktop/SystemSettings.h"
+
+#include "EventLoop.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A PATH holding only stand-in settings programs, each writing its name and arguments to a file.
+class SystemSettingsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_directory.isValid());
+        m_savedPath = qgetenv("PATH");
+        m_savedDesktop = qgetenv("XDG_CURRENT_DESKTOP");
+        qputenv("PATH", QFile::encodeName(m_directory.path()));
+    }
+
+    void TearDown() override
+    {
+        qputenv("PATH", m_savedPath);
+        qputenv("XDG_CURRENT_DESKTOP", m_savedDesktop);
+    }
+
+    void install(const QString &program)
+    {
+        QFile file(m_directory.filePath(program));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        const QByteArray output = QFile::encodeName(m_directory.filePath(QStringLiteral("started")));
+        // Nothing else is on the PATH: shell built-ins and a full path only.
+        file.write("#!/bin/sh\nprintf '%s %s\\n' \"${0##*/}\" \"$*\" > \"" + output + ".part\"\n/bin/mv \""
+            + output + ".part\" \"" + output + "\"\n");
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    QString started()
+    {
+        const QString path = m_directory.filePath(QStringLiteral("started"));
+        if (!TestSupport::processEventsUntil([&] { return QFile::exists(path); })) {
+            return {};
+        }
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(file.readAll()).trimmed();
+    }
+
+    QTemporaryDir m_directory;
+    QByteArray m_savedPath;
+    QByteArray m_savedDesktop;
+};
+
+} // namespace
+
+TEST_F(SystemSettingsTest, OpensTheRunningDesktopsSoundPageElseAnySettingsProgram)
+{
+    const QString microphone = QStringLiteral("com.apple.preference.security?Privacy_Microphone");
+    struct Case
+    {
+        const char *desktop;
+        QStringList installed;
+        QString pane;
+        const char *expected;
+    };
+    const Case cases[] = {
+        { "ubuntu:GNOME", { "gnome-control-center", "systemsettings" }, microphone,
+            "gnome-control-center sound" },
+        { "KDE", { "gnome-control-center", "systemsettings" }, microphone, "systemsettings kcm_pulseaudio" },
+        { "KDE", { "systemsettings" }, QStringLiteral("com.apple.preference.general"), "systemsettings" },
+        { "XFCE", { "xfce4-settings-manager" }, microphone, "xfce4-settings-manager" },
+        { "Unknown", { "systemsettings" }, microphone, "systemsettings" },
+        { "GNOME", { "lxqt-config", "pavucontrol" }, microphone, "lxqt-config" },
+        { "Unknown", { "pavucontrol" }, microphone, "pavucontrol --tab=4" },
+    };
+    for (const Case &c : cases) {
+        QDir(m_directory.path()).removeRecursively();
+        QDir().mkpath(m_directory.path());
+        for (const QString &program : c.installed) {
+            install(program);
+        }
+        qputenv("XDG_CURRENT_DESKTOP", c.desktop);
+        ASSERT_TRUE(openSystemSettings(c.pane)) << c.desktop;
+        EXPECT_EQ(started(), QString::fromLatin1(c.expected)) << c.desktop;
+    }
+}
+
+TEST_F(SystemSettingsTest, FailsWhenNoSettingsProgramIsInstalled)
+{
+    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+    EXPECT_FALSE(openSystemSettings(QStringLiteral("com.apple.preference.sound")));
+}
