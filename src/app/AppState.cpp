@@ -13,6 +13,7 @@
 #include "kit/services/KwApp.h"
 #include "platform/desktop/DesktopAccessibility.h"
 #include "platform/desktop/StatusBarButton.h"
+#include "platform/desktop/SystemSettings.h"
 #include "platform/desktop/TrayStatusItem.h"
 #include "platform/events/MainThread.h"
 #include "preferences/DefaultsPublishers.h"
@@ -27,8 +28,6 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QPointer>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTimer>
 
 namespace {
@@ -36,16 +35,9 @@ namespace {
 // The desktops' own places for input devices and their permissions, in order of preference.
 void openSoundInputSettings()
 {
-    const QList<QStringList> commands { { QStringLiteral("gnome-control-center"), QStringLiteral("sound") },
-        { QStringLiteral("systemsettings"), QStringLiteral("kcm_pulseaudio") },
-        { QStringLiteral("pavucontrol"), QStringLiteral("--tab=4") } };
-    for (const QStringList &command : commands) {
-        if (!QStandardPaths::findExecutable(command.first()).isEmpty()
-            && QProcess::startDetached(command.first(), command.mid(1))) {
-            return;
-        }
+    if (!openSystemSettings(QStringLiteral("com.apple.preference.security?Privacy_Microphone"))) {
+        qCWarning(appLog) << "No sound settings program found";
     }
-    qCWarning(appLog) << "No sound settings program found";
 }
 
 QString capitalized(const QString &text)
