@@ -124,8 +124,9 @@ TEST_F(ProgramTest, TheTrayItemFollowsTheSettingsAndASecondInstanceLeavesItAlone
         Defaults::set(SettingsKeys::dimMenuBarIconWhenNotRecording(), dim);
         Program program;
         ASSERT_TRUE(program.waitForTrayIcon()) << program.log().toStdString();
-        for (const QString &line : { QStringLiteral("accessibility value \"Stopped\""),
-                 QStringLiteral("image microphone"), QStringLiteral("appears disabled %1").arg(dim ? "true" : "false") }) {
+        for (const QString &line :
+            { QStringLiteral("accessibility value \"Stopped\""), QStringLiteral("image microphone"),
+                QStringLiteral("appears disabled %1").arg(dim ? "true" : "false") }) {
             EXPECT_TRUE(program.waitForLog(line)) << line.toStdString();
         }
         Defaults::set(SettingsKeys::menuBarIcon(), MenuBarIcon::waveform);
@@ -139,6 +140,30 @@ TEST_F(ProgramTest, TheTrayItemFollowsTheSettingsAndASecondInstanceLeavesItAlone
         program.signal(SIGTERM);
         EXPECT_EQ(program.waitForExit(), SIGTERM) << "the first instance ran on";
     }
+}
+
+TEST_F(ProgramTest, TheRecordingShortcutStartsAndStopsOnRelease)
+{
+    // Control+Shift+R.
+    database().setObject(
+        "KeyboardShortcuts_toggleRecording", PropertyValue(R"({"carbonKeyCode":15,"carbonModifiers":4608})"));
+    Program program;
+    ASSERT_TRUE(program.waitForTrayIcon());
+    const auto press = [](bool down) {
+        for (const unsigned int key : { XInput::keyControl, XInput::keyShift, unsigned('r') }) {
+            XInput::setKey(key, down);
+        }
+    };
+    const QString recording = QStringLiteral("accessibility value \"Recording\"");
+    press(true);
+    EXPECT_FALSE(program.waitForLog(recording, 1)) << "acted on the key press";
+    press(false);
+    EXPECT_TRUE(program.waitForLog(recording)) << program.log().toStdString();
+
+    press(true);
+    press(false);
+    const QString stopped = QStringLiteral("accessibility value \"Stopped\"");
+    EXPECT_TRUE(program.waitForLog(stopped, 10, 2)) << program.log().toStdString();
 }
 
 TEST_F(ProgramTest, ExitSignalsWhileStoppedEndAtOnceAndAnAbortInsideIsACrash)

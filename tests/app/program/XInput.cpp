@@ -78,12 +78,17 @@ void XInput::click(QPoint position)
 
 void XInput::tapKey(unsigned int keysym)
 {
+    setKey(keysym, true);
+    setKey(keysym, false);
+}
+
+void XInput::setKey(unsigned int keysym, bool down)
+{
     Connection x;
     xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(x.c);
     const auto codes = owned(xcb_key_symbols_get_keycode(symbols, keysym));
     if (codes && codes.get()[0] != XCB_NO_SYMBOL) {
-        x.fake(XCB_KEY_PRESS, codes.get()[0]);
-        x.fake(XCB_KEY_RELEASE, codes.get()[0]);
+        x.fake(down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, codes.get()[0]);
     }
     xcb_key_symbols_free(symbols);
 }

@@ -10,6 +10,8 @@ namespace XInput {
 
 inline constexpr unsigned int keyDown = 0xff54;
 inline constexpr unsigned int keyReturn = 0xff0d;
+inline constexpr unsigned int keyControl = 0xffe3;
+inline constexpr unsigned int keyShift = 0xffe1;
 
 // The icon window of process `pid` once a tray has embedded it, in screen coordinates.
 std::optional<QRect> embeddedTrayIcon(qint64 pid);
@@ -17,5 +19,7 @@ std::optional<QRect> embeddedTrayIcon(qint64 pid);
 void click(QPoint position);
 // Presses and releases the key of a keysym.
 void tapKey(unsigned int keysym);
+// Presses or releases it alone.
+void setKey(unsigned int keysym, bool down);
 
 } // namespace XInput
