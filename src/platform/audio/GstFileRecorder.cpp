@@ -139,6 +139,7 @@ public:
     RecordingSession(GstElement *pipeline, QString location, FileRecorderSettings settings,
         const GstFileRecorder::Options &options)
         : m_pipeline(pipeline)
+        , m_background(pipeline)
         , m_location(std::move(location))
         , m_settings(settings)
         , m_finishTimeout(options.finishTimeout)
@@ -157,9 +158,7 @@ public:
     ~RecordingSession()
     {
         GstSupport::removeWatch(std::exchange(m_watchId, 0));
-        if (m_pipeline) {
-            GstSupport::releaseInBackground(std::exchange(m_pipeline, nullptr), nullptr);
-        }
+        m_background.release();
     }
 
     const QString &location() const { return m_location; }
@@ -172,14 +171,14 @@ public:
         switch (m_state) {
         case State::ready:
             m_watchId = GstSupport::watchBus(m_pipeline, &m_busHandler);
-            if (gst_element_set_state(m_pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-                GstSupport::removeWatch(std::exchange(m_watchId, 0));
-                qWarning("Cannot start recording: %s",
-                    qPrintable(
-                        GstSupport::pendingError(m_pipeline, QStringLiteral("the recording")).message));
-                gst_element_set_state(m_pipeline, GST_STATE_NULL);
-                return false;
-            }
+            // Connecting to the sound server can take long: the GUI thread does not wait for it. A
+            // start that fails ends the recording like any other failure, with the reason.
+            m_background.start([weak = weak_from_this()] {
+                if (auto session = weak.lock(); session && session->m_pipeline) {
+                    session->finish(
+                        GstSupport::pendingError(session->m_pipeline, QStringLiteral("the recording")));
+                }
+            });
             m_state = State::recording;
             return true;
         case State::paused:
@@ -246,9 +245,8 @@ public:
         auto keepAlive = std::move(m_keepAlive);
         // Unlinked now; whatever the pipeline still writes goes nowhere once it is stopped.
         QFile::remove(m_location);
-        if (m_pipeline) {
-            GstSupport::releaseInBackground(std::exchange(m_pipeline, nullptr), nullptr);
-        }
+        m_pipeline = nullptr;
+        m_background.release();
         return !QFile::exists(m_location);
     }
 
@@ -299,7 +297,8 @@ private:
         m_shift.paused = false;
         GstSupport::removeWatch(std::exchange(m_watchId, 0));
         auto self = shared_from_this();
-        GstSupport::releaseInBackground(std::exchange(m_pipeline, nullptr), [self, result] {
+        m_pipeline = nullptr;
+        m_background.release([self, result] {
             // Told only now: the file is closed and complete.
             auto keepAlive = std::move(self->m_keepAlive);
             if (!result) {
@@ -312,7 +311,9 @@ private:
         });
     }
 
+    // Valid until released; owned by m_background.
     GstElement *m_pipeline = nullptr;
+    GstSupport::BackgroundPipeline m_background;
     QString m_location;
     FileRecorderSettings m_settings;
     std::chrono::milliseconds m_finishTimeout;

@@ -4,14 +4,13 @@
 #include "platform/audio/SoundSynthesis.h"
 
 #include <QCoreApplication>
-#include <QThreadPool>
 #include <QTimer>
 
 #include <gst/app/gstappsrc.h>
 #include <gst/gst.h>
 
 #include <memory>
-#include <mutex>
+#include <optional>
 
 namespace {
 
@@ -26,34 +25,20 @@ public:
 
     void start(GstElement *pipeline, std::chrono::milliseconds limit)
     {
-        m_pipeline = pipeline;
+        m_pipeline.emplace(pipeline);
         m_keepAlive = shared_from_this();
-        m_watchId = GstSupport::watchBus(m_pipeline, &m_busHandler);
+        m_watchId = GstSupport::watchBus(pipeline, &m_busHandler);
         std::weak_ptr<Playback> weak = m_keepAlive;
         QTimer::singleShot(limit, QCoreApplication::instance(), [weak] {
             if (auto playback = weak.lock()) {
                 playback->complete();
             }
         });
-        // Connecting to the sound server happens in the state change; a server that does not
-        // answer must not hold up the GUI thread, so it happens elsewhere.
-        gst_object_ref(m_pipeline);
-        QThreadPool::globalInstance()->start([pipeline = m_pipeline, weak, order = m_order] {
-            bool failed = false;
-            {
-                // After the time-out has stopped the pipeline it must stay stopped.
-                std::lock_guard lock(order->mutex);
-                if (!order->released) {
-                    failed = gst_element_set_state(pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE;
-                }
-            }
-            gst_object_unref(pipeline);
-            if (failed) {
-                GstSupport::runOnGuiThread([weak] {
-                    if (auto playback = weak.lock()) {
-                        playback->complete();
-                    }
-                });
+        // A server that does not answer must not hold up the GUI thread, nor start the sound
+        // after the time-out has stopped it.
+        m_pipeline->start([weak] {
+            if (auto playback = weak.lock()) {
+                playback->complete();
             }
         });
     }
@@ -76,13 +61,7 @@ private:
         }
         m_done = true;
         GstSupport::removeWatch(std::exchange(m_watchId, 0));
-        QThreadPool::globalInstance()->start(
-            [pipeline = std::exchange(m_pipeline, nullptr), order = m_order] {
-                std::lock_guard lock(order->mutex);
-                order->released = true;
-                gst_element_set_state(pipeline, GST_STATE_NULL);
-                gst_object_unref(pipeline);
-            });
+        m_pipeline->release();
         if (m_completion) {
             m_completion();
         }
@@ -90,17 +69,9 @@ private:
         GstSupport::runOnGuiThread([keepAlive = std::move(m_keepAlive)] {});
     }
 
-    // Orders the state changes made off the GUI thread: starting, and stopping for good.
-    struct StateOrder
-    {
-        std::mutex mutex;
-        bool released = false;
-    };
-
     std::function<void()> m_completion;
     std::function<bool(GstMessage *)> m_busHandler;
-    std::shared_ptr<StateOrder> m_order = std::make_shared<StateOrder>();
-    GstElement *m_pipeline = nullptr;
+    std::optional<GstSupport::BackgroundPipeline> m_pipeline;
     unsigned m_watchId = 0;
     bool m_done = false;
     std::shared_ptr<Playback> m_keepAlive;

@@ -172,6 +172,55 @@ void releaseInBackground(GstElement *pipeline, std::function<void()> done)
     });
 }
 
+struct BackgroundPipeline::Order
+{
+    std::mutex mutex;
+    bool released = false;
+};
+
+BackgroundPipeline::BackgroundPipeline(GstElement *pipeline)
+    : m_pipeline(pipeline)
+    , m_order(std::make_shared<Order>())
+{ }
+
+void BackgroundPipeline::start(std::function<void()> failed)
+{
+    gst_object_ref(m_pipeline);
+    QThreadPool::globalInstance()->start(
+        [pipeline = m_pipeline, order = m_order, failed = std::move(failed)] {
+            bool started = true;
+            {
+                std::lock_guard lock(order->mutex);
+                if (!order->released) {
+                    started = gst_element_set_state(pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+                }
+            }
+            gst_object_unref(pipeline);
+            if (!started && failed) {
+                runOnGuiThread(failed);
+            }
+        });
+}
+
+void BackgroundPipeline::release(std::function<void()> done)
+{
+    GstElement *pipeline = std::exchange(m_pipeline, nullptr);
+    if (!pipeline) {
+        return;
+    }
+    QThreadPool::globalInstance()->start([pipeline, order = m_order, done = std::move(done)]() mutable {
+        {
+            std::lock_guard lock(order->mutex);
+            order->released = true;
+            gst_element_set_state(pipeline, GST_STATE_NULL);
+        }
+        gst_object_unref(pipeline);
+        if (done) {
+            runOnGuiThread(std::move(done));
+        }
+    });
+}
+
 unsigned watchBus(GstElement *pipeline, std::function<bool(GstMessage *)> *handler)
 {
     GstBus *bus = gst_element_get_bus(pipeline);

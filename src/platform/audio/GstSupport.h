@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -47,6 +48,26 @@ void runOnGuiThread(std::function<void()> function);
 // Stops and releases the pipeline off the GUI thread (stopping a live source can wait on the sound
 // server), then runs `done` on the GUI thread.
 void releaseInBackground(GstElement *pipeline, std::function<void()> done);
+
+// Starts a pipeline off the GUI thread (connecting to the sound server can take long) and later
+// stops and releases it there too, in that order: once released it is never started again, even
+// when the release was asked for before the start had run. Takes over the caller's reference.
+class BackgroundPipeline
+{
+public:
+    explicit BackgroundPipeline(GstElement *pipeline);
+
+    GstElement *pipeline() const { return m_pipeline; }
+    // `failed` runs on the GUI thread when the pipeline could not be started.
+    void start(std::function<void()> failed);
+    // Then runs `done` on the GUI thread. No-op when already released.
+    void release(std::function<void()> done = {});
+
+private:
+    struct Order;
+    GstElement *m_pipeline;
+    std::shared_ptr<Order> m_order;
+};
 
 // Watches the pipeline's bus on the GUI thread's main context. The handler returns false to stop
 // watching. Returns the watch's source id for removeWatch.

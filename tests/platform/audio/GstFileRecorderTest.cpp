@@ -295,28 +295,29 @@ TEST_F(FileRecorderTest, AWavRecordingAtItsSizeLimitEndsByItselfAsAReadableFile)
     EXPECT_NEAR(facts.seconds, 1.0, 0.1);
 }
 
-TEST_F(FileRecorderTest, RecordAnswersFalseWhenTheFileCannotBeCreated)
+TEST_F(FileRecorderTest, AStartThatFailsEndsInAFailureWithItsReasonWithoutHoldingTheGuiThread)
 {
-    auto recorder = make(QStringLiteral("missing-folder/take.m4a"));
-    ASSERT_TRUE(recorder);
-    EndWatcher end;
-    end.attach(*recorder);
-    EXPECT_FALSE(recorder->record());
-    EXPECT_FALSE(recorder->isRecording());
-    TestSupport::processEventsFor(200ms);
-    EXPECT_EQ(end.calls, 0);
-}
-
-TEST_F(FileRecorderTest, RecordAnswersFalseAtOnceWithoutASoundServer)
-{
-    GstFileRecorder::Options options;
-    options.server = QStringLiteral("unix:/nonexistent/tapewick-test");
-    auto recorder = GstFileRecorder::create(m_dir.filePath(QStringLiteral("nowhere.m4a")), {}, options);
-    ASSERT_TRUE(recorder);
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_FALSE(recorder.value()->record());
-    EXPECT_LT(clock.elapsed(), 3000);
+    GstFileRecorder::Options noServer;
+    noServer.server = QStringLiteral("unix:/nonexistent/tapewick-test");
+    const std::pair<QString, GstFileRecorder::Options> cases[] = {
+        { m_dir.filePath(QStringLiteral("missing-folder/take.m4a")), {} },
+        { m_dir.filePath(QStringLiteral("nowhere.m4a")), noServer },
+    };
+    for (const auto &[path, options] : cases) {
+        SCOPED_TRACE(path.toStdString());
+        auto recorder = GstFileRecorder::create(path, {}, options);
+        ASSERT_TRUE(recorder);
+        EndWatcher end;
+        end.attach(*recorder.value());
+        QElapsedTimer clock;
+        clock.start();
+        recorder.value()->record();
+        EXPECT_LT(clock.elapsed(), 100);
+        ASSERT_TRUE(end.waitForEnd());
+        ASSERT_TRUE(end.error.has_value());
+        EXPECT_FALSE(end.error->message.isEmpty());
+        EXPECT_FALSE(recorder.value()->isRecording());
+    }
 }
 
 TEST_F(FileRecorderTest, DeleteRecordingRemovesTheFileWithoutReporting)
