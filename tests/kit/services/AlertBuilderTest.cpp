@@ -69,64 +69,41 @@ TEST(AlertBuilder, TitleMessageAndButtonsInOrder)
     EXPECT_EQ(alert->checkBox(), nullptr);
 }
 
-TEST(AlertBuilder, NoTitlesGiveASingleOkThatAnswersReturn)
+TEST(AlertBuilder, ReturnPressesTheDefaultButtonAndNeverADestructiveOne)
 {
-    AlertOptions options;
-    options.title = QStringLiteral("Input Monitoring");
-    const auto alert = build(options);
-    ASSERT_EQ(alertButtons(alert.get()).size(), 1);
-    QAbstractButton *ok = alertButtons(alert.get()).first();
-    EXPECT_EQ(alert->standardButton(ok), QMessageBox::Ok);
-    EXPECT_EQ(pressReturn(*alert), ok);
-}
-
-TEST(AlertBuilder, WithoutAnIndexTheFirstButtonAnswersReturn)
-{
-    AlertOptions options;
-    options.title = QStringLiteral("Microphone");
-    options.buttonTitles = { QStringLiteral("Quit and Open Settings"), QStringLiteral("Other") };
-    const auto alert = build(options);
-    EXPECT_EQ(pressReturn(*alert), alertButtons(alert.get()).first());
-}
-
-TEST(AlertBuilder, MinusOneTakesReturnFromEveryButton)
-{
-    AlertOptions options;
-    options.title = QStringLiteral("Welcome");
-    options.buttonTitles = { QStringLiteral("Continue") };
-    options.defaultButtonIndex = -1;
-    const auto alert = build(options);
-    for (QAbstractButton *button : alertButtons(alert.get())) {
-        auto *push = qobject_cast<QPushButton *>(button);
-        ASSERT_TRUE(push);
-        EXPECT_FALSE(push->isDefault());
-        EXPECT_FALSE(push->autoDefault());
+    struct Case
+    {
+        QStringList titles;
+        std::optional<int> defaultIndex;
+        QList<int> destructive;
+        int pressed; // -1: Return leaves the alert open
+    };
+    const Case cases[] = {
+        { {}, std::nullopt, {}, 0 },
+        { { QStringLiteral("A"), QStringLiteral("B") }, std::nullopt, {}, 0 },
+        { { QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C") }, 2, {}, 2 },
+        { { QStringLiteral("A") }, -1, {}, -1 },
+        { { QStringLiteral("Continue Recording"), QStringLiteral("Quit") }, std::nullopt, { 1 }, 0 },
+        { { QStringLiteral("Continue Recording"), QStringLiteral("Quit") }, 1, { 1 }, -1 },
+    };
+    for (const Case &c : cases) {
+        AlertOptions options;
+        options.title = QStringLiteral("Choose");
+        options.buttonTitles = c.titles;
+        options.defaultButtonIndex = c.defaultIndex;
+        options.destructiveButtonIndexes = c.destructive;
+        const auto alert = build(options);
+        const QList<QAbstractButton *> buttons = alertButtons(alert.get());
+        ASSERT_EQ(buttons.size(), std::max<qsizetype>(c.titles.size(), 1));
+        if (c.titles.isEmpty()) {
+            EXPECT_EQ(alert->standardButton(buttons[0]), QMessageBox::Ok) << "without titles, one OK";
+        }
+        for (qsizetype index = 0; index < buttons.size(); ++index) {
+            EXPECT_EQ(isDestructive(buttons[index]), c.destructive.contains(int(index)));
+        }
+        EXPECT_EQ(pressReturn(*alert), c.pressed < 0 ? nullptr : buttons[c.pressed])
+            << c.titles.join(u',').toStdString();
     }
-    EXPECT_EQ(pressReturn(*alert), nullptr);
-}
-
-TEST(AlertBuilder, AnIndexGivesReturnToThatButton)
-{
-    AlertOptions options;
-    options.title = QStringLiteral("Choose");
-    options.buttonTitles = { QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C") };
-    options.defaultButtonIndex = 2;
-    const auto alert = build(options);
-    EXPECT_EQ(pressReturn(*alert), alertButtons(alert.get()).at(2));
-}
-
-TEST(AlertBuilder, DestructiveButtonsAreMarkedAndNeverAnswerReturn)
-{
-    const auto quit = build(quitOptions());
-    const QList<QAbstractButton *> buttons = alertButtons(quit.get());
-    EXPECT_FALSE(isDestructive(buttons[0]));
-    EXPECT_TRUE(isDestructive(buttons[1]));
-    EXPECT_EQ(pressReturn(*quit), buttons[0]);
-
-    AlertOptions options = quitOptions();
-    options.defaultButtonIndex = 1;
-    const auto refused = build(options);
-    EXPECT_EQ(pressReturn(*refused), nullptr);
 }
 
 TEST(AlertBuilder, DetailTextSuppressionAndWidth)
