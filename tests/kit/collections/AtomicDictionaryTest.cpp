@@ -10,14 +10,6 @@
 
 using Counters = AtomicDictionary<QString, int>;
 
-TEST(AtomicDictionary, EveryInstanceUsesTheSharedLockLabel)
-{
-    Counters first;
-    AtomicDictionary<int, QString> second;
-    EXPECT_EQ(first.lockLabel(), QStringLiteral("com.larkvelden.AtomicDictionary"));
-    EXPECT_EQ(second.lockLabel(), QStringLiteral("com.larkvelden.AtomicDictionary"));
-}
-
 TEST(AtomicDictionary, SetReadBackAndRemove)
 {
     Counters dictionary;

@@ -29,13 +29,6 @@ bool waitForCount(const std::atomic<int> &count, int wanted)
 
 } // namespace
 
-TEST(ReadersWriterLock, LabelsItsQueueWithTheGivenOrTheDefaultLabel)
-{
-    EXPECT_EQ(ReadersWriterLock().label(), QStringLiteral("com.larkvelden.readersWriterLock"));
-    EXPECT_EQ(ReadersWriterLock(std::nullopt).label(), QStringLiteral("com.larkvelden.readersWriterLock"));
-    EXPECT_EQ(ReadersWriterLock(QStringLiteral("mine")).label(), QStringLiteral("mine"));
-}
-
 TEST(ReadersWriterLock, ReadHandsBackTheResultAndPassesItsExceptionUnchanged)
 {
     ReadersWriterLock lock;
