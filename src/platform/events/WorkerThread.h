@@ -1,11 +1,13 @@
 #pragma once
 
 #include "platform/events/MainThread.h"
+#include "platform/events/ThreadHandoff.h"
 
 #include <QThreadPool>
 
 #include <coroutine>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <type_traits>
@@ -32,19 +34,21 @@ public:
 
     void await_suspend(std::coroutine_handle<> continuation)
     {
-        QThreadPool::globalInstance()->start(
-            [work = std::move(m_work), state = m_state, continuation]() mutable {
-                try {
-                    if constexpr (std::is_void_v<Result>) {
-                        work();
-                    } else {
-                        state->value.emplace(work());
-                    }
-                } catch (...) {
-                    state->error = std::current_exception();
+        std::function<void()> job = [work = std::move(m_work), state = m_state, continuation]() mutable {
+            takeOver();
+            try {
+                if constexpr (std::is_void_v<Result>) {
+                    work();
+                } else {
+                    state->value.emplace(work());
                 }
-                runOnMain([continuation] { continuation.resume(); });
-            });
+            } catch (...) {
+                state->error = std::current_exception();
+            }
+            runOnMain([continuation] { continuation.resume(); });
+        };
+        handOver();
+        QThreadPool::globalInstance()->start(std::move(job));
     }
 
     Result await_resume()
