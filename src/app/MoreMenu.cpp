@@ -1,9 +1,9 @@
 #include "app/MoreMenu.h"
 
 #include "app/MenuTexts.h"
+#include "app/StatusMenuItems.h"
 #include "kit/foundation/errors/Error.h"
 #include "kit/foundation/errors/ErrorPresentation.h"
-#include "kit/services/AlertBuilder.h"
 #include "kit/services/CallbackMenuItem.h"
 #include "kit/services/KwApp.h"
 #include "kit/services/KwAppErrorReporting.h"
@@ -61,13 +61,7 @@ KwMenu *make()
 void recoverRecordings()
 {
     if (KwApp::runOnce(QStringLiteral("recoverRecordingsTip"))) {
-        KwApp::activate();
-        AlertOptions options;
-        options.title = MenuTexts::recoverTitle;
-        options.message = MenuTexts::recoverMessage;
-        options.style = AlertStyle::Warning;
-        options.defaultButtonIndex = -1;
-        runAlertModal(makeAlert(options));
+        runWarningAlert(MenuTexts::recoverTitle, MenuTexts::recoverMessage);
     }
     try {
         showTemporaryRecordingsDirectory();

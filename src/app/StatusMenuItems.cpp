@@ -1,12 +1,25 @@
 #include "app/StatusMenuItems.h"
 
 #include "kit/foundation/objects/MenuItemCancellables.h"
+#include "kit/services/AlertBuilder.h"
 #include "kit/services/CallbackMenuItem.h"
+#include "kit/services/KwApp.h"
 #include "kit/services/KwMenu.h"
 #include "preferences/Defaults.h"
 
 #include <QPointer>
 #include <QTimer>
+
+void runWarningAlert(const QString &title, const QString &message)
+{
+    KwApp::activate();
+    AlertOptions options;
+    options.title = title;
+    options.message = message;
+    options.style = AlertStyle::Warning;
+    options.defaultButtonIndex = -1;
+    runAlertModal(makeAlert(options));
+}
 
 QAction *addPeriodicallyUpdatedItem(
     KwMenu *menu, std::chrono::milliseconds interval, std::function<void(QAction *)> update)

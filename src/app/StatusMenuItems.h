@@ -14,6 +14,9 @@ class KwMenu;
 class QAction;
 class QMenu;
 
+// Brings the application forward and runs a warning alert with the platform's single OK button.
+void runWarningAlert(const QString &title, const QString &message);
+
 // Appends an item that `update` refreshes at once and then every `interval` until the menu
 // closes, so no timer runs while the menu is closed.
 QAction *addPeriodicallyUpdatedItem(

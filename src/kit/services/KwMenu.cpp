@@ -1,5 +1,8 @@
 #include "kit/services/KwMenu.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+
 KwMenu::KwMenu(QWidget *parent)
     : KwMenu(QString(), parent)
 { }
@@ -22,4 +25,24 @@ void KwMenu::menuWillOpen()
 void KwMenu::menuDidClose()
 {
     m_isOpen.send(false);
+}
+
+void KwMenu::keyPressEvent(QKeyEvent *event)
+{
+    const QKeySequence pressed(
+        QKeyCombination(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key())));
+    const QList<QAction *> items = actions();
+    const auto chosen = std::find_if(items.begin(), items.end(), [&](const QAction *item) {
+        return item->isVisible() && item->isEnabled() && !item->shortcut().isEmpty()
+            && item->shortcut() == pressed;
+    });
+    if (chosen == items.end()) {
+        QMenu::keyPressEvent(event);
+        return;
+    }
+    // As a click would: the whole menu closes first, then the item runs once.
+    for (int open = 0; open < 16 && QApplication::activePopupWidget(); ++open) {
+        QApplication::activePopupWidget()->close();
+    }
+    (*chosen)->trigger();
 }

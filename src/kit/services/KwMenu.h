@@ -23,6 +23,11 @@ public:
     Events::AnyPublisher<bool> isOpenPublisher() const { return m_isOpen.eraseToAnyPublisher(); }
     bool isOpen() const { return m_isOpen.value(); }
 
+protected:
+    // An open menu answers its items' key equivalents itself: the application's own shortcut
+    // handling passes over menus that belong to no window, such as a tray icon's.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void menuWillOpen();
     void menuDidClose();

@@ -7,6 +7,14 @@
 #include <QMenu>
 #include <QStringList>
 
+#include <ostream>
+
+// Readable failures: GoogleTest finds this beside QString.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 // A menu as rows of text, so a whole menu compares against one expected table: a separator is
 // "-", a disabled item "(title)", a checked one "title ✓".
 inline QStringList menuRows(const QMenu &menu)

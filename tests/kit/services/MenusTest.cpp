@@ -15,6 +15,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -42,6 +43,25 @@ TEST(KwMenu, AsksForItsItemsBeforeItCountsAsOpen)
         (std::vector { QStringLiteral("closed"), QStringLiteral("update"), QStringLiteral("open"),
             QStringLiteral("closed") }));
     EXPECT_EQ(menu.actions().size(), 1);
+}
+
+TEST(KwMenu, AnOpenMenuRunsTheItemOfAPressedKeyEquivalentOnceAfterClosing)
+{
+    KwMenu menu;
+    std::vector<bool> runsWhileOpen;
+    menu.addAction(new CallbackMenuItem(
+        QStringLiteral("Record"), QStringLiteral("r"), Qt::MetaModifier | Qt::ShiftModifier, true, false,
+        false, [&] { runsWhileOpen.push_back(menu.isOpen()); }, &menu));
+    menu.addAction(new CallbackMenuItem(
+        QStringLiteral("Off"), QStringLiteral("o"), std::nullopt, false, false, false,
+        [&] { runsWhileOpen.push_back(true); }, &menu));
+    menu.popup(QPoint(10, 10));
+    QTest::keyClick(&menu, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(&menu, Qt::Key_R, Qt::ShiftModifier);
+    EXPECT_TRUE(runsWhileOpen.empty());
+    QTest::keyClick(&menu, Qt::Key_R, Qt::MetaModifier | Qt::ShiftModifier);
+    EXPECT_EQ(runsWhileOpen, std::vector { false });
+    EXPECT_FALSE(menu.isVisible());
 }
 
 TEST(CallbackMenuItem, RunsItsCallbackAndKeepsItsState)

@@ -1,5 +1,4 @@
 #include "app/MenuTexts.h"
-#include "app/MoreMenu.h"
 #include "app/PreviousRecordingMenu.h"
 #include "app/SettingsKeys.h"
 #include "app/StandardDefaultsTest.h"
@@ -115,20 +114,6 @@ TEST_F(PreviousRecordingMenuTest, ShareOffersAFreshCopyAndClearForgetsWithoutDel
     findItem(*menu, MenuTexts::clear)->trigger();
     EXPECT_EQ(Defaults::get(SettingsKeys::previousRecording()), std::nullopt);
     EXPECT_TRUE(QFile::exists(m_location.toLocalFile()));
-}
-
-TEST(MoreMenuTest, ListsTheHelpCommandsWithTheirPages)
-{
-    std::unique_ptr<KwMenu> menu(MoreMenu::make());
-    QStringList rows = menuRows(*menu);
-    // The rating item depends on the launch history, which another test owns.
-    rows.removeAll(QStringLiteral("Rate on the App Store"));
-    EXPECT_EQ(rows,
-        (QStringList { MenuTexts::about, QStringLiteral("-"), QStringLiteral("Record System Audio\u2026"),
-            QStringLiteral("Transcribe Audio\u2026"), QStringLiteral("Recover Recordings\u2026"),
-            QStringLiteral("-"), QStringLiteral("Send Feedback\u2026"), QStringLiteral("-"), MenuTexts::faq,
-            QStringLiteral("Website"), QStringLiteral("-"), QStringLiteral("More Apps by Me") }));
-    EXPECT_EQ(MoreMenu::productPage(QStringLiteral("faq")).fragment(), QStringLiteral("faq"));
 }
 
 } // namespace

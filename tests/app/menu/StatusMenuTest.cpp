@@ -1,0 +1,199 @@
+#include "app/AppRecordingSettings.h"
+#include "app/AppState.h"
+#include "app/InputDeviceMenu.h"
+#include "app/MenuTexts.h"
+#include "app/SettingsKeys.h"
+#include "app/StandardDefaultsTest.h"
+#include "app/StatusMenuItems.h"
+#include "app/menu/MenuInspection.h"
+#include "kit/services/KwApp.h"
+#include "kit/services/ServiceTexts.h"
+#include "platform/audio/FourCharCode.h"
+#include "platform/audio/doubles/FakeAudioHardware.h"
+#include "platform/audio/doubles/FakeFileRecorder.h"
+#include "preferences/Defaults.h"
+#include "recording/AudioPlatform.h"
+#include "recording/AudioRecorderController.h"
+
+#include <QTest>
+
+namespace {
+
+const QString checked = QStringLiteral(" \u2713");
+const QString separator = QStringLiteral("-");
+const QString builtIn = QStringLiteral("Built-in Microphone With A Ve\u2026");
+
+// The status menu against the audio doubles: a stereo built-in microphone, the default input, and
+// a mono headset.
+class StatusMenuTest : public StandardDefaultsTest
+{
+protected:
+    void SetUp() override
+    {
+        StandardDefaultsTest::SetUp();
+        HardwareDevice microphone = FakeAudioHardware::input(1, QStringLiteral("mic"), 2);
+        microphone.name = QStringLiteral("Built-in Microphone With A Very Long Name");
+        HardwareDevice headset = FakeAudioHardware::input(2, QStringLiteral("headset"), 1);
+        headset.name = QStringLiteral("Headset");
+        m_hardware.deviceList
+            = { microphone, headset, FakeAudioHardware::output(3, QStringLiteral("speaker")) };
+        m_hardware.defaultInput = 1;
+        AudioPlatform::setHardware(&m_hardware);
+        AudioPlatform::setFileRecorderFactory(&m_recorders);
+    }
+    void TearDown() override
+    {
+        m_state.reset();
+        AudioPlatform::setHardware(nullptr);
+        AudioPlatform::setFileRecorderFactory(nullptr);
+        StandardDefaultsTest::TearDown();
+    }
+
+    // Made on first use and never given the event loop, so its launch sequence never runs.
+    AppState &state()
+    {
+        if (!m_state) {
+            AppState::Environment environment;
+            environment.settings = std::make_shared<AppRecordingSettings>();
+            m_state = std::make_unique<AppState>(environment);
+        }
+        return *m_state;
+    }
+    QStringList rows()
+    {
+        state();
+        m_state->updateMenu(m_state->menu());
+        return menuRows(m_state->menu());
+    }
+    QAction *item(const QString &title) { return findItem(m_state->menu(), title); }
+
+    FakeAudioHardware m_hardware;
+    FakeFileRecorderFactory m_recorders;
+    std::unique_ptr<AppState> m_state;
+    ShownErrors m_errors;
+};
+
+TEST_F(StatusMenuTest, EachStateHasItsItemsInOrder)
+{
+    const QStringList devices { separator, separator, separator, QStringLiteral("(Input Device)"),
+        builtIn + checked, QStringLiteral("Headset"), separator, separator,
+        QStringLiteral("(%1)").arg(builtIn), MenuTexts::forceMono, separator, separator,
+        QStringLiteral("(Record Settings)") };
+    const QStringList quit { separator, separator, ServiceTexts::quitItem(KwApp::name()) };
+
+    const QStringList stopped = QStringList { MenuTexts::record, separator, MenuTexts::monitorInput }
+        + devices
+        + QStringList { MenuTexts::monitorWhileRecording, separator, separator, MenuTexts::settings,
+              MenuTexts::more }
+        + quit;
+    EXPECT_EQ(rows(), stopped);
+    EXPECT_TRUE(item(MenuTexts::record)->font().bold());
+
+    AudioRecorder &recorder = state().recorder().recorder();
+    recorder.start(QUrl::fromLocalFile(QStringLiteral("/tmp/take.m4a")), AudioFormatId::aac, 96, std::nullopt,
+        AudioRecorder::BitRate::bps256000, AudioRecorder::SampleRate::hz48000, false, false);
+    ASSERT_EQ(m_recorders.recordings.size(), 1);
+    m_recorders.recordings.back()->currentTime = 7.9;
+    recorder.setShouldMonitorInputWhileRecording(true);
+    const QStringList recording = QStringList { QStringLiteral("(00:07)"), separator, MenuTexts::pause,
+        MenuTexts::stop, separator, MenuTexts::stopInputMonitoring }
+        + devices
+        + QStringList { QStringLiteral("(%1)").arg(MenuTexts::monitorWhileRecording), separator, separator,
+              QStringLiteral("(%1)").arg(MenuTexts::settings), MenuTexts::more }
+        + quit;
+    EXPECT_EQ(rows(), recording);
+    EXPECT_FALSE(item(MenuTexts::stop)->font().bold());
+    // Without a tooltip of its own, Qt shows the title.
+    EXPECT_EQ(item(MenuTexts::stopInputMonitoring)->toolTip(), MenuTexts::stopInputMonitoring);
+
+    m_recorders.recordings.back()->currentTime = 3600;
+    recorder.pause();
+    EXPECT_EQ(rows().mid(0, 4),
+        (QStringList { QStringLiteral("(01:00:00)"), separator, MenuTexts::resume, MenuTexts::stop }));
+
+    Defaults::set(SettingsKeys::showDurationInMenuBar(), true);
+    recorder.setShouldMonitorInputWhileRecording(false);
+    EXPECT_EQ(rows().mid(0, 4),
+        (QStringList { MenuTexts::resume, MenuTexts::stop, separator, MenuTexts::monitorInput }));
+    EXPECT_EQ(item(MenuTexts::monitorInput)->toolTip(), MenuTexts::monitorInputTooltip);
+}
+
+TEST_F(StatusMenuTest, WithoutDevicesRecordingCannotStartAndSaysWhy)
+{
+    m_hardware.deviceList.clear();
+    const QStringList menu = rows();
+    EXPECT_EQ(
+        menu.mid(0, 3), (QStringList { QStringLiteral("(Record)"), separator, MenuTexts::monitorInput }));
+    EXPECT_EQ(menu.mid(7, 6),
+        (QStringList {
+            QStringLiteral("(None)"), separator, separator, separator, separator, MenuTexts::settings }));
+    EXPECT_EQ(item(MenuTexts::record)->toolTip(), MenuTexts::noInputDevices);
+}
+
+TEST_F(StatusMenuTest, DevicesShowTheirChannelsAndForcedMonoFollowsTheDefaultInput)
+{
+    rows();
+    EXPECT_EQ(item(builtIn)->toolTip(), MenuTexts::stereo);
+    EXPECT_EQ(item(QStringLiteral("Headset"))->toolTip(), MenuTexts::mono);
+
+    Defaults::set(SettingsKeys::forceMono(), { "mic", "other" });
+    EXPECT_TRUE(rows().contains(MenuTexts::forceMono + checked));
+    item(MenuTexts::forceMono)->trigger();
+    EXPECT_EQ(Defaults::get(SettingsKeys::forceMono()), (std::set<std::string> { "other" }));
+
+    // A mono default input has no forced-mono section; one that cannot be read has neither check
+    // mark nor tooltip, nor the section.
+    m_hardware.defaultInput = 2;
+    EXPECT_FALSE(rows().contains(MenuTexts::forceMono));
+    m_hardware.defaultInput = 1;
+    m_hardware.deviceErrors.emplace(1, FakeAudioHardware::noSuchDevice());
+    const QStringList menu = rows();
+    EXPECT_TRUE(menu.contains(builtIn));
+    EXPECT_FALSE(menu.contains(MenuTexts::forceMono));
+    EXPECT_NE(item(builtIn)->toolTip(), MenuTexts::stereo);
+}
+
+TEST_F(StatusMenuTest, ChoosingADeviceChangesTheSystemDefaultOrSaysWhyNot)
+{
+    struct Case
+    {
+        QString uniqueID;
+        std::optional<AudioError> refusal;
+        std::vector<quint32> setCalls;
+        qsizetype shownErrors;
+    };
+    const Case cases[] = {
+        { QStringLiteral("headset"), std::nullopt, { 2 }, 0 },
+        { QStringLiteral("unplugged"), std::nullopt, {}, 0 },
+        { QStringLiteral("speaker"), std::nullopt, {}, 1 },
+        { QStringLiteral("mic"), FakeAudioHardware::noSuchDevice(), { 1 }, 1 },
+    };
+    for (const Case &c : cases) {
+        m_hardware.setDefaultCalls.clear();
+        m_hardware.setDefaultError = c.refusal;
+        m_errors.reported.clear();
+        m_errors.shown.clear();
+        InputDeviceMenu::chooseDevice(c.uniqueID);
+        QCoreApplication::sendPostedEvents();
+        EXPECT_EQ(m_hardware.setDefaultCalls, c.setCalls) << c.uniqueID.toStdString();
+        EXPECT_EQ(m_errors.shown.size(), c.shownErrors) << c.uniqueID.toStdString();
+        EXPECT_EQ(m_errors.reported, m_errors.shown);
+    }
+}
+
+TEST(PeriodicallyUpdatedItemTest, TicksOnlyWhileTheMenuIsOpen)
+{
+    KwMenu menu;
+    int updates = 0;
+    emit menu.aboutToShow();
+    addPeriodicallyUpdatedItem(&menu, std::chrono::milliseconds(20), [&](QAction *) { ++updates; });
+    EXPECT_EQ(updates, 1);
+    QTest::qWait(110);
+    EXPECT_GE(updates, 3);
+    emit menu.aboutToHide();
+    const int whenClosed = updates;
+    QTest::qWait(60);
+    EXPECT_EQ(updates, whenClosed);
+}
+
+} // namespace
