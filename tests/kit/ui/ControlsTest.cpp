@@ -272,3 +272,29 @@ TEST(FontHelpersTest, BoldDropsTheSlantAndKeepsSizeAndDigits)
 }
 
 } // namespace
+
+TEST(FontTraitsTest, WeightAndWidthOnTheirScales)
+{
+    struct Case
+    {
+        int weight;
+        int stretch;
+        double weightTrait;
+        double widthTrait;
+    };
+    const Case cases[] = {
+        { QFont::Normal, QFont::Unstretched, 0, 0 },
+        { QFont::Bold, QFont::AnyStretch, 0.4, 0 },
+        { QFont::Thin, QFont::Condensed, -0.8, -0.25 },
+        { 450, QFont::Expanded, 0.115, 0.25 },
+        { 1000, QFont::UltraExpanded, 0.62, 1 },
+    };
+    for (const Case &c : cases) {
+        QFont font;
+        font.setWeight(static_cast<QFont::Weight>(c.weight));
+        font.setStretch(c.stretch);
+        const FontTraits traits = fontTraits(font);
+        EXPECT_NEAR(traits.weight, c.weightTrait, 1e-9) << c.weight;
+        EXPECT_NEAR(traits.width, c.widthTrait, 1e-9) << c.stretch;
+    }
+}
