@@ -3,13 +3,13 @@
 #include "EventLoop.h"
 
 #include "app/SettingsKeys.h"
+#include "kit/foundation/files/BookmarkData.h"
 #include "platform/userdefaults/UserDefaults.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -215,11 +215,26 @@ TEST_F(IntentsOnTheBusTest, ARecordingStartedPausedReplacedAndFinishedThroughThe
     EXPECT_EQ(previous.arguments(),
         QVariantList({ file, QFileInfo(file).fileName(), QStringLiteral("audio/mp4") }));
 
-    // Trashed once the background rewrite that tags it with the program's name has replaced it.
+    // As the program stored it, once this process has read the settings again.
+    std::optional<SandboxURLBookmark> remembered;
     ASSERT_TRUE(waitFor([&] {
-        QFile saved(file);
-        return saved.open(QIODevice::ReadOnly) && saved.readAll().contains("Tapewick");
+        remembered = Defaults::get(SettingsKeys::previousRecording());
+        return remembered && remembered->originalURL() == QUrl::fromLocalFile(file);
     }));
+    // The background rewrite that tags the file replaces it by another; only then is it left alone.
+    ASSERT_TRUE(waitFor([&] {
+        const auto resolution = BookmarkData::resolve(remembered->bookmarkData());
+        return resolution && resolution->isStale;
+    }));
+
+    // "Clear" in the menu removes the setting; the intent reads it afresh on every call.
+    const auto answers
+        = [] { return call(QStringLiteral("GetPreviousRecording")).type() == QDBusMessage::ReplyMessage; };
+    SettingsKeys::previousRecording().reset();
+    EXPECT_TRUE(waitFor([&] { return !answers(); })) << "a cleared previous recording is still answered";
+    Defaults::set(SettingsKeys::previousRecording(), remembered);
+    ASSERT_TRUE(waitFor(answers));
+
     const TestSupport::CommandResult trashed
         = TestSupport::runCommand(QStringLiteral("gio"), { "trash", file });
     ASSERT_TRUE(trashed.succeeded()) << trashed.describe().toStdString();
