@@ -64,24 +64,26 @@ void AppMain::migrateSandboxBookmarks(UserDefaults &database, bool isFirstLaunch
 
 int AppMain::main(int argc, char **argv)
 {
-    if (!hasDisplay()) {
-        printLine(AppTexts::noDisplay);
-        return 1;
-    }
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(AppIdentity::executable));
-    QApplication::setApplicationDisplayName(QString::fromLatin1(AppIdentity::displayName));
-    QApplication::setDesktopFileName(QString::fromLatin1(AppIdentity::identifier));
-    QApplication::setApplicationVersion(QStringLiteral(TAPEWICK_VERSION));
-    // Closing the settings window must not end a program that lives in the tray.
-    QApplication::setQuitOnLastWindowClosed(false);
-
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Records audio from the tray."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption verbose(QStringLiteral("verbose"), QStringLiteral("Log what the program does."));
     parser.addOption(verbose);
+    QCoreApplication::setApplicationName(QString::fromLatin1(AppIdentity::executable));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAPEWICK_VERSION));
+    if (!hasDisplay()) {
+        // --help and --version need no display; anything else does.
+        QCoreApplication commandLine(argc, argv);
+        parser.process(commandLine);
+        printLine(AppTexts::noDisplay);
+        return 1;
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationDisplayName(QString::fromLatin1(AppIdentity::displayName));
+    QApplication::setDesktopFileName(QString::fromLatin1(AppIdentity::identifier));
+    // Closing the settings window must not end a program that lives in the tray.
+    QApplication::setQuitOnLastWindowClosed(false);
     parser.process(application);
     AppLogging::configure(parser.isSet(verbose));
 
