@@ -32,8 +32,38 @@ function(tapewick_add_folders)
   endforeach()
 endfunction()
 
+# Every library shares one precompiled header and every test program another: GCC's are about
+# 200 MB each, so one per target would cost more than it saves. GCC takes a precompiled header
+# only where each definition it was made with is set alike, so the shared one links only what
+# brings the definitions all its users have (LINK) and merely sees the other headers (SEE). The
+# header is named with angle brackets, so the generated one holds no absolute path and the
+# compiler cache shares it across clones.
+function(tapewick_precompile target host header)
+  if(NOT TAPEWICK_PRECOMPILED_HEADERS)
+    return()
+  endif()
+  if(NOT TARGET ${host})
+    cmake_parse_arguments(ARG "" "" "LINK;SEE" ${ARGN})
+    set(empty ${PROJECT_BINARY_DIR}/${host}.cpp)
+    file(CONFIGURE OUTPUT ${empty} CONTENT "")
+    add_library(${host} STATIC ${empty})
+    set_target_properties(${host} PROPERTIES AUTOMOC OFF)
+    target_link_libraries(${host} PRIVATE ${ARG_LINK})
+    target_include_directories(${host} PRIVATE ${PROJECT_SOURCE_DIR}/cmake)
+    foreach(lib IN LISTS ARG_SEE)
+      target_include_directories(${host} SYSTEM PRIVATE
+        $<TARGET_PROPERTY:${lib},INTERFACE_INCLUDE_DIRECTORIES>)
+    endforeach()
+    target_precompile_headers(${host} PRIVATE <precompiled/${header}>)
+    tapewick_warnings(${host})
+  endif()
+  target_precompile_headers(${target} REUSE_FROM ${host})
+endfunction()
+
 function(tapewick_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  # -pthread everywhere, as GStreamer's and GoogleTest's users have it anyway, lets all targets share
+  # one precompiled header.
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -pthread)
   if(TAPEWICK_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
@@ -63,6 +93,8 @@ function(tapewick_library target)
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${target} PUBLIC ${ARG_LINK})
   tapewick_warnings(${target})
+  tapewick_precompile(${target} tapewick_library_pch Library.h
+    LINK Qt6::Core QCoro6::Core SEE Qt6::Gui Qt6::Widgets)
 endfunction()
 
 # tapewick_test(<name> [DESKTOP] [SUBFOLDERS <folders>...] [LINK <libs>...])
@@ -75,6 +107,8 @@ function(tapewick_test name)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_LINK} tapewick_test_support)
   tapewick_warnings(${name})
+  tapewick_precompile(${name} tapewick_test_pch Test.h
+    LINK Qt6::Core QCoro6::Core GTest::gmock SEE Qt6::Gui Qt6::Widgets)
   if(ARG_DESKTOP)
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR
       "${PROJECT_SOURCE_DIR}/scripts/in-test-desktop;${TAPEWICK_TEST_DESKTOP_DIR}")

@@ -52,9 +52,9 @@ TEST(Merge, FailsWithTheFirstFailure)
 TEST(Merge, OntoAnEmptyPublisherThatNeverCompletes)
 {
     PassthroughSubject<Void> key;
-    auto signals = AnyPublisher<Void>::empty(false).merge(key);
+    auto merged = AnyPublisher<Void>::empty(false).merge(key);
     Recorder<Void, Never> recorder;
-    auto c = recorder.attach(signals);
+    auto c = recorder.attach(merged);
     key.send();
     key.send(Completion<Never>::finished());
     EXPECT_EQ(recorder.values.size(), 1U);
