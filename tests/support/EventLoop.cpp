@@ -25,4 +25,10 @@ void processEventsFor(std::chrono::milliseconds duration)
     processEventsUntil([] { return false; }, duration);
 }
 
+bool recordUntil(const std::function<double()> &recorded, double seconds)
+{
+    return processEventsUntil([&] { return recorded() >= seconds; },
+        std::chrono::milliseconds(static_cast<int>(seconds * 1000)) + std::chrono::seconds(5));
+}
+
 } // namespace TestSupport

@@ -24,8 +24,7 @@ double toneRmsDb()
 
 bool recordUntil(AudioFileRecorder &recorder, double seconds)
 {
-    return TestSupport::processEventsUntil([&] { return recorder.currentTime() >= seconds; },
-        std::chrono::milliseconds(int(seconds * 1000) + 5000));
+    return TestSupport::recordUntil([&] { return recorder.currentTime(); }, seconds);
 }
 
 void EndWatcher::attach(AudioFileRecorder &recorder)

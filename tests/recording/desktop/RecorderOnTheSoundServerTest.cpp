@@ -55,8 +55,8 @@ protected:
 
     bool recordUntil(double seconds)
     {
-        return TestSupport::processEventsUntil(
-            [&] { return recorder.recorder() && recorder.recorder()->currentTime() >= seconds; }, 10s);
+        return TestSupport::recordUntil(
+            [&] { return recorder.recorder() ? recorder.recorder()->currentTime() : 0.0; }, seconds);
     }
 
     void stopAndWaitForTheEnd()
