@@ -136,32 +136,28 @@ TEST_F(SignalChildTest, ASecondSignalWhileTheFirstIsHandledEndsTheProcess)
     EXPECT_FALSE(m_child.readAllStandardOutput().contains("survived"));
 }
 
-TEST(CommandLineTest, FlagsTakeTheFollowingPlainArgumentAndALoneDoubleDashEndsEverything)
+TEST(CommandLineTest, SplitsInputsFromFlagsAndTheirValues)
 {
-    const CLI::Split split = CLI::split({ "a", "--x", "1", "--y", "--", "b" });
-    EXPECT_EQ(split.input, QStringList { "a" });
-    EXPECT_EQ(split.flags, (CLI::Flags { { "x", QStringLiteral("1") }, { "y", true } }));
-}
-
-TEST(CommandLineTest, AValueAfterAFlagIsNotAnInput)
-{
-    const CLI::Split split = CLI::split({ "--y", "b", "c" });
-    EXPECT_EQ(split.input, QStringList { "c" });
-    EXPECT_EQ(split.flags, (CLI::Flags { { "y", QStringLiteral("b") } }));
-}
-
-TEST(CommandLineTest, ALeadingDoubleDashGivesNothing)
-{
-    const CLI::Split split = CLI::split({ "--", "a" });
-    EXPECT_TRUE(split.input.isEmpty());
-    EXPECT_TRUE(split.flags.empty());
-}
-
-TEST(CommandLineTest, SingleHyphensAreOrdinaryAndARepeatedFlagStartsOver)
-{
-    const CLI::Split split = CLI::split({ "-v", "--name", "first", "--name", "--last", "-x" });
-    EXPECT_EQ(split.input, QStringList { "-v" });
-    EXPECT_EQ(split.flags, (CLI::Flags { { "name", true }, { "last", QStringLiteral("-x") } }));
+    struct Case
+    {
+        QStringList arguments;
+        QStringList input;
+        CLI::Flags flags;
+    };
+    const Case cases[] = {
+        // A flag takes the following plain argument; a lone "--" ends everything.
+        { { "a", "--x", "1", "--y", "--", "b" }, { "a" }, { { "x", QStringLiteral("1") }, { "y", true } } },
+        { { "--y", "b", "c" }, { "c" }, { { "y", QStringLiteral("b") } } },
+        { { "--", "a" }, {}, {} },
+        // Single hyphens are ordinary; a repeated flag starts over.
+        { { "-v", "--name", "first", "--name", "--last", "-x" }, { "-v" },
+            { { "name", true }, { "last", QStringLiteral("-x") } } },
+    };
+    for (const Case &c : cases) {
+        const CLI::Split split = CLI::split(c.arguments);
+        EXPECT_EQ(split.input, c.input) << c.arguments.join(u' ').toStdString();
+        EXPECT_EQ(split.flags, c.flags) << c.arguments.join(u' ').toStdString();
+    }
 }
 
 TEST(CommandLineTest, TheProcessArgumentsLeaveOutTheProgram)
