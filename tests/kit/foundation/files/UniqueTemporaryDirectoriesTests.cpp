@@ -43,13 +43,15 @@ protected:
     QTemporaryDir m_base;
 };
 
-TEST_F(UniqueTemporaryDirectoriesTest, EachDirectoryIsNewPrivateAndBesideTheOthers)
+TEST_F(UniqueTemporaryDirectoriesTest, EachDirectoryIsNewPrivateAndBesideTheOthersWhateverTheUmask)
 {
     const QString parent = UniqueTemporaryDirectories::parentPath(m_base.path());
     EXPECT_EQ(QFileInfo(parent).fileName(),
         QStringLiteral("%1-%2").arg(FoundationHooks::appName()).arg(::getuid()));
 
+    const mode_t previous = ::umask(0);
     const QString first = UniqueTemporaryDirectories::create(m_base.path()).toLocalFile();
+    ::umask(previous);
     const QString second = UniqueTemporaryDirectories::create(m_base.path()).toLocalFile();
     EXPECT_NE(first, second);
     for (const QString &directory : { first, second }) {
@@ -58,15 +60,6 @@ TEST_F(UniqueTemporaryDirectoriesTest, EachDirectoryIsNewPrivateAndBesideTheOthe
         EXPECT_EQ(modeOf(directory), 0700u);
     }
     EXPECT_EQ(modeOf(parent), 0700u);
-}
-
-TEST_F(UniqueTemporaryDirectoriesTest, NewDirectoriesArePrivateWhateverTheUmask)
-{
-    const mode_t previous = ::umask(0);
-    const QString directory = UniqueTemporaryDirectories::create(m_base.path()).toLocalFile();
-    ::umask(previous);
-    EXPECT_EQ(modeOf(directory), 0700u);
-    EXPECT_EQ(modeOf(UniqueTemporaryDirectories::parentPath(m_base.path())), 0700u);
 }
 
 TEST_F(UniqueTemporaryDirectoriesTest, RefusesAParentOthersCanWriteOrThatIsALink)
