@@ -28,6 +28,7 @@ public:
     Recorder(const QString &title, const Name &name, ChangeHandler onChange = {}, QWidget *parent = nullptr);
     ~Recorder() override;
 
+    QLabel *label() const { return m_label; }
     RecorderField *field() const { return m_field; }
     // The message shown under the field; empty when none is shown.
     QString message() const;

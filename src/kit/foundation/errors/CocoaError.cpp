@@ -17,6 +17,8 @@ QString standardDescription(qint64 code)
         return QStringLiteral("The file couldn’t be saved because a file with the same name already exists.");
     case CocoaError::fileWriteUnknown:
         return QStringLiteral("The file couldn’t be saved.");
+    case CocoaError::fileWriteVolumeReadOnly:
+        return QStringLiteral("The file couldn’t be saved because the volume is read only.");
     case CocoaError::userCancelled:
         return QStringLiteral("The operation was cancelled.");
     case CocoaError::propertyListReadCorrupt:

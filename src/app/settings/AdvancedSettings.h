@@ -1,0 +1,6 @@
+#pragma once
+
+class QWidget;
+
+// Where recordings go and how they are named.
+QWidget *makeAdvancedSettings();

@@ -1,0 +1,6 @@
+#pragma once
+
+class QWidget;
+
+// The tray icon's style and dimming, and where the duration shows.
+QWidget *makeAppearanceSettings();

@@ -1,0 +1,44 @@
+#include "app/settings/FilenamePrefix.h"
+
+#include "recording/RecordingNaming.h"
+
+#include <QRegularExpression>
+#include <QTextBoundaryFinder>
+
+namespace FilenamePrefix {
+
+namespace {
+
+QString firstCharacters(const QString &text, qsizetype count)
+{
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    qsizetype kept = 0;
+    while (kept < count && graphemes.toNextBoundary() != -1) {
+        ++kept;
+    }
+    return kept < count ? text : text.left(graphemes.position());
+}
+
+} // namespace
+
+QString sanitized(const QString &typed)
+{
+    // Every Unicode white space, not only the ASCII ones.
+    static const QRegularExpression whitespace(
+        QStringLiteral("\\s"), QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression leadingDotsAndWhitespace(
+        QStringLiteral("^[.\\s]+"), QRegularExpression::UseUnicodePropertiesOption);
+    QString text = typed;
+    text.remove(QLatin1Char(':'));
+    text.replace(whitespace, QStringLiteral(" "));
+    text.remove(leadingDotsAndWhitespace);
+    return firstCharacters(text, maximumLength);
+}
+
+QString preview(const std::optional<QString> &prefix, const QDateTime &date)
+{
+    // The recording controller's own naming, so the preview cannot drift from the real name.
+    return recordingName(prefix.value_or(QString::fromLatin1(defaultRecordingPrefix)), std::nullopt, date);
+}
+
+} // namespace FilenamePrefix

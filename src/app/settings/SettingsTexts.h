@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+
+// The user-visible texts of the settings window and the directory chooser, each in one place.
+namespace SettingsTexts {
+
+inline const QString startupSection = QStringLiteral("Startup");
+inline const QString audioSection = QStringLiteral("Audio");
+inline const QString lossless = QStringLiteral("Lossless quality");
+inline const QString losslessHelp = QStringLiteral("WAV (PCM) instead of M4A (AAC).");
+inline const QString afterRecordingSection = QStringLiteral("After recording");
+inline const QString copyRecording = QStringLiteral("Copy recording");
+inline const QString copyWarningTitle = QStringLiteral("Please read!");
+inline const QString copyWarningMessage
+    = QStringLiteral("Some apps like Chrome and Slack do not properly handle pasting audio recordings.\n\n"
+                     "Instead, drag and drop the audio recording from Finder into such apps.");
+inline const QString ok = QStringLiteral("OK");
+inline const QString showInFinder = QStringLiteral("Show recording in Finder");
+inline const QString showInFinderNote = QStringLiteral(
+    "Tip: Press the Space key after the recording is shown in Finder to preview and trim it.");
+inline const QString showInFinderHelp
+    = QStringLiteral("This can be useful if you need to rename or use the recording right away.");
+
+inline const QString menuBarIcon = QStringLiteral("Menu bar icon");
+inline const QString iconMicrophone = QStringLiteral("Microphone");
+inline const QString iconCircle = QStringLiteral("Circle");
+inline const QString iconRecord = QStringLiteral("Record");
+inline const QString iconRecord2 = QStringLiteral("Record 2");
+inline const QString iconRecord3 = QStringLiteral("Record 3");
+inline const QString iconWaveform = QStringLiteral("Waveform");
+inline const QString iconWaveform2 = QStringLiteral("Waveform 2");
+inline const QString dimMenuBarIcon = QStringLiteral("Dim menu bar icon when not recording");
+inline const QString showDuration = QStringLiteral("Show duration in menu bar while recording");
+inline const QString showDurationHelp
+    = QStringLiteral("When disabled, the duration will be shown in the menu instead.");
+
+inline const QString toggleRecording = QStringLiteral("Start/stop recording");
+inline const QString togglePauseRecording = QStringLiteral("Pause/resume recording");
+inline const QString toggleInputMonitoring = QStringLiteral("Toggle input monitoring");
+
+inline const QString defaultOutputDirectory = QStringLiteral("Default output directory");
+inline const QString outputDirectoryPanelMessage
+    = QStringLiteral("Choose the default directory to output the recording to.");
+inline const QString tipTitle = QStringLiteral("Tip");
+inline const QString tipMessage
+    = QStringLiteral("Press the Option key when stopping the recording to be able to "
+                     "override the output directory just for that session.");
+inline const QString filenamePrefix = QStringLiteral("Filename prefix");
+inline const QString filenamePrefixPlaceholder = QStringLiteral("Audio Recording");
+
+inline const QString clear = QStringLiteral("Clear");
+inline const QString choose = QStringLiteral("Choose…");
+inline const QString choosePrompt = QStringLiteral("Choose");
+inline const QString readOnlyDirectory
+    = QStringLiteral("The chosen directory is read-only and cannot be used.");
+inline const QString readOnlyDirectorySuggestion = QStringLiteral("Try choosing a different directory.");
+inline const QString notADirectory = QStringLiteral("You can only drag and drop a directory.");
+
+} // namespace SettingsTexts

@@ -1,0 +1,81 @@
+#include "app/settings/WritabilityProbe.h"
+
+#include "app/settings/SettingsTexts.h"
+#include "kit/foundation/errors/CocoaError.h"
+#include "kit/foundation/errors/Errno.h"
+#include "kit/foundation/errors/ErrorUserInfoKeys.h"
+#include "kit/foundation/files/ResourceValues.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace WritabilityProbe {
+
+namespace {
+
+// Creates the file only when nothing stands at the path, so no existing item can be written over.
+ErrorPtr createAndRemove(const QString &path)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    const int descriptor = ::open(encoded.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (descriptor < 0) {
+        return std::make_shared<Errno>(errno);
+    }
+    ::close(descriptor);
+    // A probe file left behind is harmless litter; nothing to tell the user.
+    ::unlink(encoded.constData());
+    return {};
+}
+
+QString uniqueNameIn(const QString &directory)
+{
+    return QDir(directory).filePath(
+        QStringLiteral(".write-probe-%1").arg(QUuid::createUuid().toString(QUuid::WithoutBraces)));
+}
+
+} // namespace
+
+const ErrorPtr &readOnlyDirectoryError()
+{
+    static const ErrorPtr error = std::make_shared<CocoaError>(CocoaError::fileWriteVolumeReadOnly,
+        QVariantMap { { QString::fromLatin1(NSLocalizedDescriptionKey), SettingsTexts::readOnlyDirectory },
+            { QString::fromLatin1(NSLocalizedRecoverySuggestionErrorKey),
+                SettingsTexts::readOnlyDirectorySuggestion } });
+    return error;
+}
+
+ErrorPtr probe(const QUrl &url)
+{
+    if (!url.isLocalFile()) {
+        return std::make_shared<CocoaError>(CocoaError::fileNoSuchFile);
+    }
+    QString path = url.toLocalFile();
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/'))) {
+        path.chop(1);
+    }
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        return createAndRemove(uniqueNameIn(path));
+    }
+    // A dangling symbolic link counts as an item too: writing through it would create its target.
+    if (info.exists() || info.isSymLink()) {
+        return createAndRemove(uniqueNameIn(info.absolutePath()));
+    }
+    return createAndRemove(path);
+}
+
+ErrorPtr check(const QUrl &url)
+{
+    if (resourceValueBool(url, URLResourceKey::isDirectory)) {
+        return resourceValueBool(url, URLResourceKey::isWritable) ? ErrorPtr() : readOnlyDirectoryError();
+    }
+    return probe(url);
+}
+
+} // namespace WritabilityProbe

@@ -1,0 +1,155 @@
+#include "app/settings/ChooseDirectory.h"
+#include "app/SettingsKeys.h"
+#include "app/settings/WritabilityProbe.h"
+#include "kit/foundation/files/FileLocations.h"
+#include "kit/ui/Buttons.h"
+#include "preferences/DefaultAccessor.h"
+
+#include "../StandardDefaultsTest.h"
+#include "HelperProcess.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ChooseDirectoryTest : public StandardDefaultsTest
+{
+protected:
+    static std::optional<QUrl> stored()
+    {
+        const auto bookmark = Defaults::get(SettingsKeys::defaultOutputDirectory());
+        return bookmark ? bookmark->resolvedURL() : std::nullopt;
+    }
+    static QString storedPath() { return stored() ? stored()->toLocalFile() : QString(); }
+
+    // Drops the locations on the choose button as the desktop would; answers whether it took them.
+    bool dropOn(ChooseDirectory &chooser, const QList<QUrl> &urls)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(chooser.chooseButton(), &enter);
+        QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(chooser.chooseButton(), &event);
+        return event.isAccepted();
+    }
+
+    QString file(const QString &name)
+    {
+        QFile created(m_root.filePath(name));
+        EXPECT_TRUE(created.open(QIODevice::WriteOnly));
+        created.write("recording");
+        return created.fileName();
+    }
+    QString directory(const QString &name)
+    {
+        EXPECT_TRUE(QDir(m_root.path()).mkpath(name));
+        return m_root.filePath(name) + u'/';
+    }
+
+    QTemporaryDir m_root;
+    ChooseDirectory m_chooser { bindingFrom(Default(SettingsKeys::defaultOutputDirectory())),
+        QStringLiteral("Pick"), 160 };
+};
+
+TEST_F(ChooseDirectoryTest, ShowsTheDirectoryAndItsPathFromHomeUntilCleared)
+{
+    QTemporaryDir underHome(realHomeDirectory().toLocalFile() + QStringLiteral("/Talks & Notes-XXXXXX"));
+    ASSERT_TRUE(underHome.isValid());
+    m_chooser.setLocation(QUrl::fromLocalFile(underHome.path()));
+    const QString name = QFileInfo(underHome.path()).fileName();
+    EXPECT_EQ(m_chooser.chooseButton()->text(), QString(name).replace(u'&', QStringLiteral("&&")));
+    EXPECT_EQ(m_chooser.chooseButton()->toolTip(), QStringLiteral("~/") + name);
+    EXPECT_FALSE(m_chooser.chooseButton()->icon().isNull());
+    EXPECT_FALSE(m_chooser.clearButton()->isHidden());
+
+    m_chooser.clearButton()->click();
+    EXPECT_EQ(standard().object("defaultOutputDirectory"), std::nullopt);
+    EXPECT_EQ(m_chooser.chooseButton()->text(), QStringLiteral("Choose…"));
+    EXPECT_TRUE(m_chooser.chooseButton()->icon().isNull());
+    EXPECT_TRUE(m_chooser.chooseButton()->toolTip().isEmpty());
+    EXPECT_TRUE(m_chooser.clearButton()->isHidden());
+    EXPECT_TRUE(m_chooser.clearButton()->sizePolicy().retainSizeWhenHidden());
+}
+
+TEST_F(ChooseDirectoryTest, Drops)
+{
+    const QString folder = directory(QStringLiteral("folder"));
+    const QString other = directory(QStringLiteral("other"));
+    const QString recording = file(QStringLiteral("take.m4a"));
+    const struct
+    {
+        QList<QUrl> dropped;
+        bool taken;
+        QString stored;
+    } cases[] = {
+        { {}, false, QString() },
+        { { QUrl::fromLocalFile(recording) }, false, QString() },
+        { { QUrl(QStringLiteral("https://example.com/music/")) }, false, QString() },
+        { { QUrl::fromLocalFile(folder) }, true, folder },
+        { { QUrl::fromLocalFile(other), QUrl::fromLocalFile(folder) }, true, other },
+        // A refused drop leaves what was stored.
+        { { QUrl::fromLocalFile(recording), QUrl::fromLocalFile(folder) }, false, other },
+    };
+    for (const auto &[dropped, taken, expected] : cases) {
+        SCOPED_TRACE(QDebug::toString(dropped).toStdString());
+        EXPECT_EQ(dropOn(m_chooser, dropped), taken);
+        EXPECT_EQ(storedPath(), expected);
+        if (!taken && !dropped.isEmpty()) {
+            ASSERT_TRUE(m_chooser.shownError());
+            EXPECT_EQ(m_chooser.shownError()->localizedDescription(),
+                QStringLiteral("You can only drag and drop a directory."));
+        }
+    }
+}
+
+TEST_F(ChooseDirectoryTest, ProbeNeverTouchesWhatIsThere)
+{
+    const QString recording = file(QStringLiteral("take.m4a"));
+    const QString folder = directory(QStringLiteral("folder"));
+    ASSERT_TRUE(
+        QFile::link(m_root.filePath(QStringLiteral("gone")), m_root.filePath(QStringLiteral("dangling"))));
+    const QString fresh = m_root.filePath(QStringLiteral("fresh"));
+    for (const QString &path : { recording, folder, fresh, m_root.filePath(QStringLiteral("dangling")) }) {
+        EXPECT_EQ(WritabilityProbe::probe(QUrl::fromLocalFile(path)), nullptr) << path.toStdString();
+    }
+    QFile kept(recording);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("recording"));
+    EXPECT_EQ(
+        QDir(m_root.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+        QStringList({ QStringLiteral("dangling"), QStringLiteral("folder"), QStringLiteral("take.m4a") }));
+    EXPECT_TRUE(QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+
+    const ErrorPtr missingParent = WritabilityProbe::probe(QUrl::fromLocalFile(m_root.filePath("no/such")));
+    ASSERT_TRUE(missingParent);
+    EXPECT_EQ(missingParent->code(), ENOENT);
+}
+
+TEST(ReadOnlyDirectoryTest, IsRefusedAndTheOldSettingKept)
+{
+    QTemporaryDir readOnly;
+    ASSERT_TRUE(QFile::setPermissions(readOnly.path(), QFileDevice::Permissions(0x5555)));
+    QTemporaryDir writable;
+    ASSERT_TRUE(QFile::setPermissions(writable.path(), QFileDevice::Permissions(0x7777)));
+    const HelperProcess helper;
+    const std::string storedWritable = "stored: " + writable.path().toStdString() + '/';
+    ASSERT_EQ(helper.run({ QStringLiteral("drop"), writable.path() }, true), "alert: Tip|" + storedWritable);
+
+    const std::string refusal = "alert: The chosen directory is read-only and cannot be used.";
+    EXPECT_EQ(helper.run({ QStringLiteral("drop"), readOnly.path() }, true), refusal + '|' + storedWritable);
+    // The picker shows the same refusal and asks again; the second panel is cancelled here.
+    EXPECT_EQ(helper.run({ QStringLiteral("pick"), readOnly.path() }, true),
+        "panel|" + refusal + "|panel|" + storedWritable);
+}
+
+} // namespace

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <string>
+
+#include <unistd.h>
+
+// Runs the settings helper on a settings directory of its own; as root, optionally as the
+// unprivileged user "nobody", for whom a directory of root's is read-only.
+class HelperProcess
+{
+public:
+    static constexpr uid_t nobody = 65534;
+
+    HelperProcess() { QFile::setPermissions(m_config.path(), QFileDevice::Permissions(0x7777)); }
+
+    // The helper's output lines, joined by "|".
+    std::string run(const QStringList &arguments, bool unprivileged = false) const
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process.setProcessEnvironment(environment);
+        if (unprivileged && ::geteuid() == 0) {
+            process.setChildProcessModifier([] {
+                if (::setgid(nobody) != 0 || ::setuid(nobody) != 0) {
+                    ::_exit(10);
+                }
+            });
+        }
+        process.start(QStringLiteral(SETTINGS_HELPER), arguments);
+        process.waitForFinished(30000);
+        return QString::fromUtf8(process.readAllStandardOutput())
+            .trimmed()
+            .replace(u'\n', u'|')
+            .toStdString();
+    }
+
+private:
+    QTemporaryDir m_config;
+};

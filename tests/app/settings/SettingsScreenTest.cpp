@@ -1,0 +1,139 @@
+#include "app/settings/SettingsScreen.h"
+#include "app/SettingsKeys.h"
+#include "kit/services/KwApp.h"
+#include "kit/ui/EnumPicker.h"
+#include "kit/ui/WindowLevel.h"
+#include "preferences/DefaultsToggle.h"
+
+#include "../StandardDefaultsTest.h"
+#include "EventLoop.h"
+#include "HelperProcess.h"
+
+#include <QSaveFile>
+#include <QTabBar>
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SettingsScreenTest : public StandardDefaultsTest
+{
+protected:
+    void TearDown() override
+    {
+        delete KwApp::settingsWindow();
+        StandardDefaultsTest::TearDown();
+    }
+
+    static Defaults::Toggle *toggle(SettingsScreen *screen, const QString &title)
+    {
+        const auto toggles = screen->findChildren<Defaults::Toggle *>();
+        const auto found = std::ranges::find(toggles, title, &Defaults::Toggle::text);
+        return found == toggles.end() ? nullptr : *found;
+    }
+};
+
+TEST_F(SettingsScreenTest, OneFloatingWindowWithFourTabs)
+{
+    SettingsScreen *screen = SettingsScreen::show();
+    EXPECT_EQ(SettingsScreen::show(), screen);
+    EXPECT_EQ(KwApp::settingsWindow(), screen);
+    EXPECT_EQ(windowLevel(screen), WindowLevel::floating);
+    const QStringList titles { QStringLiteral("General"), QStringLiteral("Appearance"),
+        QStringLiteral("Shortcuts"), QStringLiteral("Advanced") };
+    ASSERT_EQ(screen->tabBar()->count(), titles.size());
+    for (int tab = 0; tab < titles.size(); ++tab) {
+        EXPECT_EQ(screen->tabBar()->tabText(tab), titles[tab]);
+        EXPECT_FALSE(screen->tabBar()->tabIcon(tab).isNull());
+        screen->tabBar()->setCurrentIndex(tab);
+        EXPECT_EQ(screen->width(), 460);
+        EXPECT_EQ(screen->minimumSize(), screen->maximumSize());
+    }
+}
+
+TEST_F(SettingsScreenTest, TogglesWriteAtOnceAndFollowTheirKeys)
+{
+    // The copy warning's own test is a restart of the program.
+    standard().setObject("Kw_App_runOnce__copyWarning", PropertyValue(true));
+    SettingsScreen *screen = SettingsScreen::show();
+    const struct
+    {
+        QString title;
+        const Defaults::Key<bool> &key;
+        QString tooltip;
+    } cases[] = {
+        { QStringLiteral("Lossless quality"), SettingsKeys::lossless(),
+            QStringLiteral("WAV (PCM) instead of M4A (AAC).") },
+        { QStringLiteral("Copy recording"), SettingsKeys::copyRecordingWhenDone(), QString() },
+        { QStringLiteral("Show recording in Finder"), SettingsKeys::showInFinderAfterSaving(),
+            QStringLiteral("This can be useful if you need to rename or use the recording right away.") },
+        { QStringLiteral("Dim menu bar icon when not recording"),
+            SettingsKeys::dimMenuBarIconWhenNotRecording(), QString() },
+        { QStringLiteral("Show duration in menu bar while recording"), SettingsKeys::showDurationInMenuBar(),
+            QStringLiteral("When disabled, the duration will be shown in the menu instead.") },
+    };
+    for (const auto &[title, key, tooltip] : cases) {
+        auto *shown = toggle(screen, title);
+        ASSERT_TRUE(shown);
+        EXPECT_EQ(shown->toolTip(), tooltip);
+        const bool initial = Defaults::get(key);
+        EXPECT_EQ(shown->isChecked(), initial);
+        shown->click();
+        EXPECT_EQ(Defaults::get(key), !initial) << title.toStdString();
+        TestSupport::processEventsFor(std::chrono::milliseconds(100));
+        Defaults::set(key, initial);
+        EXPECT_TRUE(TestSupport::processEventsUntil([&] { return shown->isChecked() == initial; }));
+    }
+}
+
+TEST_F(SettingsScreenTest, ControlsFollowAHandEditedSettingsFile)
+{
+    SettingsScreen *screen = SettingsScreen::show();
+    auto *lossless = toggle(screen, QStringLiteral("Lossless quality"));
+    auto *icons = screen->findChild<EnumPickerBase *>();
+    ASSERT_TRUE(lossless && icons);
+    Defaults::set(SettingsKeys::lossless(), false);
+
+    QSaveFile edited(standard().filePath());
+    ASSERT_TRUE(edited.open(QIODevice::WriteOnly));
+    edited.write(QByteArrayLiteral(R"({"lossless": true, "menuBarIcon": "waveform"})"));
+    ASSERT_TRUE(edited.commit());
+    EXPECT_TRUE(
+        TestSupport::processEventsUntil([&] { return lossless->isChecked() && icons->currentIndex() == 5; }));
+}
+
+TEST_F(SettingsScreenTest, IconPickerListsTheSevenStylesAsImages)
+{
+    SettingsScreen *screen = SettingsScreen::show();
+    auto *picker = screen->findChild<EnumPickerBase *>();
+    ASSERT_TRUE(picker);
+    const QStringList titles { QStringLiteral("Microphone"), QStringLiteral("Circle"),
+        QStringLiteral("Record"), QStringLiteral("Record 2"), QStringLiteral("Record 3"),
+        QStringLiteral("Waveform"), QStringLiteral("Waveform 2") };
+    ASSERT_EQ(picker->count(), titles.size());
+    for (int row = 0; row < titles.size(); ++row) {
+        EXPECT_TRUE(picker->itemText(row).isEmpty());
+        EXPECT_EQ(picker->itemData(row, Qt::ToolTipRole).toString(), titles[row]);
+        EXPECT_EQ(picker->itemIcon(row).cacheKey(),
+            MenuBarIcons::image(MenuBarIcons::allCases[static_cast<std::size_t>(row)]).cacheKey());
+    }
+    picker->setCurrentIndex(4);
+    EXPECT_EQ(standard().object("menuBarIcon"), PropertyValue(std::string("record3")));
+}
+
+TEST(RunOnceAlertTest, EachIsShownOnceAcrossARestart)
+{
+    QTemporaryDir first;
+    QTemporaryDir second;
+    const HelperProcess helper;
+    EXPECT_EQ(helper.run({ QStringLiteral("copy") }), "alert: Please read!|stored: none");
+    EXPECT_EQ(helper.run({ QStringLiteral("copy") }), "stored: none");
+
+    const std::string storedSecond = "stored: " + second.path().toStdString() + '/';
+    EXPECT_EQ(
+        helper.run({ QStringLiteral("tip"), first.path(), second.path() }), "alert: Tip|" + storedSecond);
+    EXPECT_EQ(helper.run({ QStringLiteral("tip"), first.path(), second.path() }), storedSecond);
+}
+
+} // namespace
