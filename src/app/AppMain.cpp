@@ -9,6 +9,7 @@
 #include "app/MenuBarIcon.h"
 #include "app/SettingsKeys.h"
 #include "app/SingleInstance.h"
+#include "app/settings/SettingsScreen.h"
 #include "kit/foundation/system/FoundationHooks.h"
 #include "kit/services/CrashReporting.h"
 #include "kit/services/KwApp.h"
@@ -42,6 +43,8 @@ AppMain::AppMain()
     : m_kwkit(KwKit::shared())
 {
     AppDelegate::install();
+    // The settings window is the program's only window.
+    KwApp::setShowSettingsHandler([] { SettingsScreen::show(); });
     startCrashReporting();
     if (KwApp::runOnce(QString::fromLatin1(migrationIdentifier))) {
         migrateSandboxBookmarks(*UserDefaults::standard(), KwApp::isFirstLaunch());
