@@ -18,9 +18,15 @@
 #include "platform/audio/MediaDuration.h"
 #include "platform/desktop/DesktopTrash.h"
 #include "platform/desktop/FileManager.h"
+#include "platform/events/MainThread.h"
+#include "platform/events/ThreadHandoff.h"
+#include "platform/events/WorkerThread.h"
 #include "preferences/Defaults.h"
 
+#include <QDateTime>
 #include <QFileInfo>
+#include <QPointer>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <cmath>
@@ -58,28 +64,90 @@ void showCopyWarningOnce()
     });
 }
 
-// A copy of the recording in a new temporary directory of its own; none, after saying why, when
-// it cannot be made.
-std::optional<QUrl> freshCopy(const QUrl &location)
+// A copy of the recording in a new temporary directory of its own, made on a worker thread so
+// that a long recording does not hold up the interface; none, after saying why, when it cannot be
+// made.
+QCoro::Task<std::optional<QUrl>> freshCopy(QUrl location)
 {
+    ErrorPtr failure;
     try {
-        return copyToUniqueTemporaryDirectory(location);
+        co_return co_await Events::onWorkerThread(
+            [location] { return copyToUniqueTemporaryDirectory(location); });
     } catch (const Error &error) {
-        reportAndPresent(error);
-        return std::nullopt;
+        failure = error.clone();
     }
+    reportAndPresent(*failure);
+    co_return std::nullopt;
+}
+
+QCoro::Task<> shareFreshCopies(QList<QUrl> items, std::function<void(const QList<QUrl> &)> perform)
+{
+    QList<QUrl> copies;
+    for (const QUrl &item : items) {
+        const std::optional<QUrl> copy = co_await freshCopy(item);
+        if (!copy) {
+            co_return;
+        }
+        copies << *copy;
+    }
+    perform(copies);
 }
 
 void addShareItem(QMenu *menu, const QUrl &location)
 {
-    const std::optional<QUrl> copy = freshCopy(location);
-    if (!copy) {
-        return;
-    }
     QAction *share = menu->addAction(MenuTexts::share);
-    auto *shareMenu = new SystemShareMenu({ *copy });
+    auto *shareMenu = new SystemShareMenu({ location },
+        [](const QList<QUrl> &items, auto perform) { shareFreshCopies(items, std::move(perform)); });
     QObject::connect(share, &QObject::destroyed, shareMenu, &QObject::deleteLater);
     share->setMenu(shareMenu);
+}
+
+// The file as it was when its length was last read: a recording does not change once saved, so
+// reopening the menu need not read it again.
+struct FileStamp
+{
+    QString path;
+    QDateTime modified;
+    qint64 size = -1;
+    bool operator==(const FileStamp &) const = default;
+};
+
+struct KnownDuration
+{
+    FileStamp stamp;
+    std::optional<double> seconds;
+};
+
+std::optional<KnownDuration> &lastDuration()
+{
+    static std::optional<KnownDuration> known;
+    return known;
+}
+
+QAction *insertDurationItem(QMenu *menu, QAction *before, double seconds)
+{
+    auto *item = new QAction(PreviousRecordingMenu::durationText(seconds), menu);
+    item->setEnabled(false);
+    menu->insertAction(before, item);
+    return item;
+}
+
+// Reading the length may take seconds, so a worker thread reads it; the item appears above the
+// size once it is known, if the menu is still there.
+void fillInDuration(QMenu *menu, QAction *sizeItem, const FileStamp &stamp)
+{
+    std::function<void()> read = [menu = QPointer(menu), sizeItem = QPointer(sizeItem), stamp] {
+        Events::takeOver();
+        const std::optional<double> seconds = mediaDurationSeconds(stamp.path);
+        Events::runOnMain([menu, sizeItem, stamp, seconds] {
+            lastDuration() = KnownDuration { stamp, seconds };
+            if (seconds && menu && sizeItem) {
+                insertDurationItem(menu, sizeItem, *seconds);
+            }
+        });
+    };
+    Events::handOver();
+    QThreadPool::globalInstance()->start(std::move(read));
 }
 
 QCoro::Task<> openInTranscriptionApp(QUrl location)
@@ -123,13 +191,18 @@ QString durationText(double seconds)
 
 void addInfoItems(QMenu *menu, const QUrl &location)
 {
-    const QString path = location.toLocalFile();
-    if (const std::optional<double> seconds = mediaDurationSeconds(path)) {
-        menu->addAction(durationText(*seconds))->setEnabled(false);
-    }
-    const QFileInfo file(path);
+    const QFileInfo file(location.toLocalFile());
     const qint64 size = file.isFile() ? file.size() : 0;
-    menu->addAction(byteCountFileText(size))->setEnabled(false);
+    QAction *sizeItem = menu->addAction(byteCountFileText(size));
+    sizeItem->setEnabled(false);
+    const FileStamp stamp { file.absoluteFilePath(), file.lastModified(), file.isFile() ? size : -1 };
+    if (const std::optional<KnownDuration> &known = lastDuration(); known && known->stamp == stamp) {
+        if (known->seconds) {
+            insertDurationItem(menu, sizeItem, *known->seconds);
+        }
+        return;
+    }
+    fillInDuration(menu, sizeItem, stamp);
 }
 
 KwMenu *make(const QUrl &location)
@@ -154,10 +227,10 @@ KwMenu *make(const QUrl &location)
     return menu;
 }
 
-void copyToClipboard(const QUrl &location)
+QCoro::Task<> copyToClipboard(QUrl location)
 {
     showCopyWarningOnce();
-    if (const std::optional<QUrl> copy = freshCopy(location)) {
+    if (const std::optional<QUrl> copy = co_await freshCopy(location)) {
         Pasteboard::copyUrl(*copy);
     }
 }

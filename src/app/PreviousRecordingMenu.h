@@ -3,6 +3,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <QCoroTask>
+
 #include <optional>
 
 class KwMenu;
@@ -20,13 +22,15 @@ inline constexpr char transcriptionAppId[] = "com.larkvelden.Quillo";
 // the nearest (ties to even), zero units left out; "0 sec" for less than half a second.
 QString durationText(double seconds);
 
-// GUI thread. Builds anew on every call: a new temporary copy for sharing each time.
+// GUI thread. Opening reads nothing long and copies nothing: the copy for Copy or Share is made
+// on a worker thread when the command is chosen, a new one each time.
 KwMenu *make(const QUrl &location);
-// The length (left out when it cannot be read) and the size (zero when it cannot be read).
+// The size (zero when it cannot be read) at once, and the length above it once a worker thread
+// has read it (left out when it cannot be read); the last length read is kept for the unchanged file.
 void addInfoItems(QMenu *menu, const QUrl &location);
 
-// The menu's commands; failures are reported and shown.
-void copyToClipboard(const QUrl &location);
+// The menu's commands; failures are reported and shown. The clipboard gets the copy once it is made.
+QCoro::Task<> copyToClipboard(QUrl location);
 void moveToTrash(const QUrl &location);
 
 } // namespace PreviousRecordingMenu

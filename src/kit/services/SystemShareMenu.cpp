@@ -3,7 +3,7 @@
 #include "kit/ui/KitTexts.h"
 #include "platform/desktop/ShareServices.h"
 
-SystemShareMenu::SystemShareMenu(QList<QUrl> shareItems, QWidget *parent)
+SystemShareMenu::SystemShareMenu(QList<QUrl> shareItems, Preparation prepare, QWidget *parent)
     : QMenu(KitTexts::share(), parent)
     , m_shareItems(std::move(shareItems))
 {
@@ -12,8 +12,13 @@ SystemShareMenu::SystemShareMenu(QList<QUrl> shareItems, QWidget *parent)
             continue;
         }
         QAction *entry = addAction(service.image, service.title);
-        connect(entry, &QAction::triggered, this, [perform = service.perform, items = m_shareItems] {
-            if (perform) {
+        if (!service.perform) {
+            continue;
+        }
+        connect(entry, &QAction::triggered, this, [perform = service.perform, items = m_shareItems, prepare] {
+            if (prepare) {
+                prepare(items, perform);
+            } else {
                 perform(items);
             }
         });

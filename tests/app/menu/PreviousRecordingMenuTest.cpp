@@ -1,5 +1,5 @@
-#include "app/MenuTexts.h"
 #include "app/PreviousRecordingMenu.h"
+#include "app/MenuTexts.h"
 #include "app/SettingsKeys.h"
 #include "app/StandardDefaultsTest.h"
 #include "app/menu/MenuInspection.h"
@@ -7,11 +7,14 @@
 #include "kit/services/KwApp.h"
 #include "kit/services/KwMenu.h"
 #include "kit/services/SystemShareMenu.h"
+#include "platform/desktop/ShareServices.h"
 #include "preferences/Defaults.h"
 
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThreadPool>
 
 #include <memory>
 
@@ -32,6 +35,14 @@ void writeSilence(const QString &path, int seconds)
     out.writeRawData("data", 4);
     out << dataSize;
     file.write(QByteArray(dataSize, '\0'));
+}
+
+// Lets the worker threads finish and their answers reach the menus.
+void settle()
+{
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
 }
 
 class PreviousRecordingMenuTest : public StandardDefaultsTest
@@ -55,6 +66,7 @@ protected:
     QStringList rows(const QUrl &location)
     {
         std::unique_ptr<KwMenu> menu(PreviousRecordingMenu::make(location));
+        settle();
         return menuRows(*menu);
     }
 
@@ -95,21 +107,57 @@ TEST_F(PreviousRecordingMenuTest, ALengthThatCannotBeReadIsLeftOutAndAMissingSiz
     for (const auto &[location, size] : cases) {
         QMenu menu;
         PreviousRecordingMenu::addInfoItems(&menu, location);
+        settle();
         EXPECT_EQ(menuRows(menu), QStringList { size }) << location.toString().toStdString();
     }
 }
 
-TEST_F(PreviousRecordingMenuTest, ShareOffersAFreshCopyAndClearForgetsWithoutDeleting)
+TEST_F(PreviousRecordingMenuTest, OpeningWaitsForNeitherTheLengthNorACopy)
+{
+    const QStringList sizeOnly { QStringLiteral("(32 KB)") };
+    const QStringList lengthAndSize { QStringLiteral("(2 sec)"), QStringLiteral("(32 KB)") };
+    // The rows below the name and its separator.
+    const auto infoRows = [](const KwMenu &menu) { return menuRows(menu).mid(2, 2); };
+
+    // Services stay registered for the process's life, so the catch outlives the test.
+    const auto shared = std::make_shared<QList<QUrl>>();
+    ShareServices::registerService(
+        { QStringLiteral("Catcher"), QIcon(), {}, [shared](const QList<QUrl> &items) { *shared = items; } });
+    // The length is read on a worker thread: the menu has only the size until its answer is in.
+    std::unique_ptr<KwMenu> first(PreviousRecordingMenu::make(m_location));
+    EXPECT_EQ(infoRows(*first), sizeOnly + QStringList { QStringLiteral("-") });
+    settle();
+    EXPECT_EQ(infoRows(*first), lengthAndSize);
+
+    // The unchanged file's length is known at once; a changed one is read again.
+    std::unique_ptr<KwMenu> again(PreviousRecordingMenu::make(m_location));
+    EXPECT_EQ(infoRows(*again), lengthAndSize);
+    writeSilence(m_location.toLocalFile(), 3);
+    std::unique_ptr<KwMenu> changed(PreviousRecordingMenu::make(m_location));
+    EXPECT_EQ(infoRows(*changed), QStringList({ QStringLiteral("(48 KB)"), QStringLiteral("-") }));
+    settle();
+    EXPECT_EQ(infoRows(*changed), QStringList({ QStringLiteral("(3 sec)"), QStringLiteral("(48 KB)") }));
+
+    const auto *share = qobject_cast<SystemShareMenu *>(findItem(*changed, MenuTexts::share)->menu());
+    ASSERT_NE(share, nullptr);
+    EXPECT_EQ(share->shareItems(), QList<QUrl> { m_location });
+    // Share matches services against the saved file and hands the chosen one a fresh copy.
+    QAction *catcher = findItem(*share, QStringLiteral("Catcher"));
+    ASSERT_NE(catcher, nullptr);
+    catcher->trigger();
+    EXPECT_TRUE(shared->isEmpty());
+    settle();
+    ASSERT_EQ(shared->size(), 1);
+    EXPECT_EQ(shared->front().fileName(), m_location.fileName());
+    EXPECT_NE(shared->front().adjusted(QUrl::RemoveFilename), m_location.adjusted(QUrl::RemoveFilename));
+    QFile copy(shared->front().toLocalFile());
+    EXPECT_EQ(copy.size(), QFileInfo(m_location.toLocalFile()).size());
+}
+
+TEST_F(PreviousRecordingMenuTest, ClearForgetsWithoutDeleting)
 {
     Defaults::set(SettingsKeys::previousRecording(), std::optional(SandboxURLBookmark::fromURL(m_location)));
     std::unique_ptr<KwMenu> menu(PreviousRecordingMenu::make(m_location));
-
-    const auto *share = qobject_cast<SystemShareMenu *>(findItem(*menu, MenuTexts::share)->menu());
-    ASSERT_NE(share, nullptr);
-    ASSERT_EQ(share->shareItems().size(), 1);
-    const QUrl copy = share->shareItems().front();
-    EXPECT_EQ(copy.fileName(), m_location.fileName());
-    EXPECT_NE(copy.adjusted(QUrl::RemoveFilename), m_location.adjusted(QUrl::RemoveFilename));
 
     findItem(*menu, MenuTexts::clear)->trigger();
     EXPECT_EQ(Defaults::get(SettingsKeys::previousRecording()), std::nullopt);
