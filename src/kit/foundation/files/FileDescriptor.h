@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 // Owns an open file descriptor and closes it when it goes.
 class FileDescriptor
 {
@@ -20,6 +22,12 @@ public:
 
     int get() const { return m_fd; }
     bool isValid() const { return m_fd >= 0; }
+    // Closes now so that a failure (a delayed write error, say) can be seen; false with errno set.
+    bool close()
+    {
+        const int fd = std::exchange(m_fd, -1);
+        return fd < 0 || ::close(fd) == 0;
+    }
 
 private:
     int m_fd;

@@ -61,7 +61,7 @@ void copyFile(const QString &source, const QString &destination, const struct st
         throwFileError(errno, source, QStringLiteral("copied"));
     }
     const QByteArray target = QFile::encodeName(destination);
-    const FileDescriptor output(
+    FileDescriptor output(
         ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, status.st_mode & 07777));
     if (output.get() < 0) {
         throwFileError(errno, destination, QStringLiteral("copied"));
@@ -97,6 +97,12 @@ void copyFile(const QString &source, const QString &destination, const struct st
     ::fchmod(output.get(), status.st_mode & 07777);
     const struct timespec times[2] = { status.st_atim, status.st_mtim };
     ::futimens(output.get(), times);
+    // A write error may only show when the data reaches the disk.
+    if (::fsync(output.get()) != 0 || !output.close()) {
+        const int code = errno;
+        ::unlink(target.constData());
+        throwFileError(code, destination, QStringLiteral("copied"));
+    }
 }
 
 void copyTree(const QString &source, const QString &destination)
@@ -179,11 +185,35 @@ void copyItem(const QUrl &source, const QUrl &destination, bool overwrite)
     const bool sameItem = ::stat(QFile::encodeName(source.toLocalFile()).constData(), &from) == 0
         && ::stat(QFile::encodeName(to).constData(), &existing) == 0 && from.st_dev == existing.st_dev
         && from.st_ino == existing.st_ino;
-    // Removing the destination first would delete the source itself.
-    if (overwrite && !sameItem) {
-        removeItem(to);
+    // The source itself is never replaced; the copy below refuses the existing name.
+    struct stat present
+    {
+    };
+    const bool destinationExists = ::lstat(QFile::encodeName(to).constData(), &present) == 0;
+    if (!overwrite || sameItem || !destinationExists) {
+        copyTree(source.toLocalFile(), to);
+        return;
     }
-    copyTree(source.toLocalFile(), to);
+    // The copy is complete on disk before it takes the name, so a failure leaves the item that
+    // was to be replaced as it was.
+    const QFileInfo target(to);
+    const QString partial = target.dir().filePath(
+        QStringLiteral(".%1.%2.part")
+            .arg(target.fileName(), QUuid::createUuid().toString(QUuid::WithoutBraces)));
+    copyTree(source.toLocalFile(), partial);
+    const QByteArray made = QFile::encodeName(partial);
+    const QByteArray onto = QFile::encodeName(to);
+    // Exchanging also replaces a directory tree; a plain rename replaces a file where the file
+    // system cannot exchange.
+    if (::renameat2(AT_FDCWD, made.constData(), AT_FDCWD, onto.constData(), RENAME_EXCHANGE) == 0) {
+        removeItem(partial);
+        return;
+    }
+    if (::rename(made.constData(), onto.constData()) != 0) {
+        const int code = errno;
+        removeItem(partial);
+        throwFileError(code, to, QStringLiteral("copied"));
+    }
 }
 
 QUrl copyOrMoveItemUniquely(const QUrl &source, const QUrl &destination, bool move)

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 class FileOperationsTest : public ::testing::Test
@@ -99,6 +101,49 @@ TEST_F(FileOperationsTest, CopyRefusesAnExistingDestinationUnlessAskedToOverwrit
     // Overwriting a file with itself must not delete it first.
     EXPECT_THROW(copyItem(QUrl::fromLocalFile(source), QUrl::fromLocalFile(source), true), CocoaError);
     EXPECT_EQ(read(source), QByteArray("source"));
+}
+
+TEST_F(FileOperationsTest, OverwritingKeepsTheExistingItemWhenTheCopyFails)
+{
+    // A pipe cannot be copied: the copy fails after the existing item would have been removed.
+    const QString pipe = m_directory.filePath(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString file = write(QStringLiteral("file.wav"), "file");
+    write(QStringLiteral("tree/inner.wav"), "inner");
+    const struct
+    {
+        QString source;
+        QString target;
+        QString kept; // the file that shows the target as it was, or as the copy made it
+        QByteArray contents;
+    } cases[] = {
+        { pipe, QStringLiteral("kept.wav"), QStringLiteral("kept.wav"), "kept" },
+        { pipe, QStringLiteral("keptTree"), QStringLiteral("keptTree/inner.wav"), "kept" },
+        { file, QStringLiteral("old.wav"), QStringLiteral("old.wav"), "file" },
+        { m_directory.filePath(QStringLiteral("tree")), QStringLiteral("oldTree"),
+            QStringLiteral("oldTree/inner.wav"), "inner" },
+    };
+    for (const auto &c : cases) {
+        const QString target = m_directory.filePath(c.target);
+        const bool tree = c.kept != c.target;
+        write(tree ? c.target + QStringLiteral("/inner.wav") : c.target, "kept");
+        if (tree) {
+            write(c.target + QStringLiteral("/stale"), "");
+        }
+        try {
+            copyItem(QUrl::fromLocalFile(c.source), QUrl::fromLocalFile(target), true);
+            EXPECT_NE(c.source, pipe) << c.target.toStdString();
+        } catch (const CocoaError &) {
+            EXPECT_EQ(c.source, pipe) << c.target.toStdString();
+        }
+        EXPECT_EQ(read(m_directory.filePath(c.kept)), c.contents) << c.target.toStdString();
+        // A replaced tree is replaced whole; nothing half-made is left beside the target.
+        EXPECT_EQ(
+            QFileInfo::exists(target + QStringLiteral("/stale")), c.target == QLatin1String("keptTree"));
+    }
+    EXPECT_TRUE(QDir(m_directory.path())
+                    .entryList({ QStringLiteral(".*.part") }, QDir::AllEntries | QDir::Hidden)
+                    .isEmpty());
 }
 
 TEST_F(FileOperationsTest, CopyKeepsPermissionsAndCopiesDirectoryTrees)
