@@ -140,12 +140,12 @@ TEST_F(ShortcutStorageTest, AMenuActionShowsTheShortcutAndFollowsItsChangesWhile
 
 TEST_F(ShortcutStorageTest, WithoutAnX11DisplayHandlersAndTheRecorderWorkAndSaySo)
 {
-    bool ran = false;
-    KeyboardShortcuts::onKeyUp(name, [&] { ran = true; });
+    // Handlers stay registered for the process's life, so this one captures nothing.
+    KeyboardShortcuts::onKeyUp(name, [] {});
     ASSERT_EQ(KeyboardShortcuts::setShortcut(Shortcut { 0x0F, control }, name), std::nullopt);
     KeyboardShortcuts::disable({ name });
     KeyboardShortcuts::enable({ name });
-    EXPECT_FALSE(ran);
+    EXPECT_EQ(KeyboardShortcuts::getShortcut(name), (Shortcut { 0x0F, control }));
     EXPECT_TRUE(KeyboardShortcuts::unavailableMessage().contains(QLatin1String("no X11 display")));
 
     KeyboardShortcuts::Recorder recorder(QStringLiteral("Start/stop recording"), name);

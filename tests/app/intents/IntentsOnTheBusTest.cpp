@@ -1,6 +1,7 @@
 #include "Command.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "FreshHome.h"
 
 #include "app/SettingsKeys.h"
 #include "kit/foundation/files/BookmarkData.h"
@@ -62,14 +63,7 @@ bool waitFor(const std::function<bool()> &done)
 class IntentsOnTheBusTest : public TestSupport::DesktopTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static QTemporaryDir home;
-        for (const char *name : { "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME" }) {
-            qunsetenv(name);
-        }
-        qputenv("HOME", home.path().toLocal8Bit());
-    }
+    static void SetUpTestSuite() { TestSupport::useFreshHome(); }
 
     void SetUp() override
     {

@@ -1,4 +1,5 @@
 #include "DesktopTest.h"
+#include "FreshHome.h"
 #include "XInput.h"
 
 #include "app/SettingsKeys.h"
@@ -95,14 +96,7 @@ private:
 class ProgramTest : public TestSupport::DesktopTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static QTemporaryDir home;
-        for (const char *name : { "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME" }) {
-            qunsetenv(name);
-        }
-        qputenv("HOME", home.path().toLocal8Bit());
-    }
+    static void SetUpTestSuite() { TestSupport::useFreshHome(); }
 
     void SetUp() override
     {

@@ -30,7 +30,6 @@ TEST(Either, EveryLeftComesBeforeEveryRight)
     }
     const std::hash<Choice> hash;
     EXPECT_NE(hash(Choice::left(3)), hash(Choice::right(3)));
-    EXPECT_EQ(hash(Choice::left(3)), hash(Choice::left(3)));
     using Mixed = Either<int, QString>;
     EXPECT_EQ(*Mixed::right(QStringLiteral("x")).rightValue(), QStringLiteral("x"));
     EXPECT_EQ(Mixed::right(QStringLiteral("x")).leftValue(), nullptr);
@@ -41,7 +40,6 @@ TEST(Tuple, ComparesAndHashesFieldByField)
     using Pair = Tuple2<int, QString>;
     EXPECT_EQ((Pair { 1, "a" }), (Pair { 1, "a" }));
     EXPECT_NE((Pair { 1, "a" }), (Pair { 1, "b" }));
-    EXPECT_EQ(std::hash<Pair> {}(Pair { 1, "a" }), std::hash<Pair> {}(Pair { 1, "a" }));
     EXPECT_NE(std::hash<Pair> {}(Pair { 1, "a" }), std::hash<Pair> {}(Pair { 1, "b" }));
     using Triple = Tuple3<int, int, int>;
     EXPECT_NE(std::hash<Triple> {}(Triple { 1, 2, 3 }), std::hash<Triple> {}(Triple { 3, 2, 1 }));

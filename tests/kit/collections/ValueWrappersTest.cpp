@@ -140,8 +140,8 @@ TEST(SmallValues, EqualValuesHashAlike)
         hashTrack(Track { {}, 4, QStringLiteral("Outro") }));
     EXPECT_NE(hashTrack(Track { {}, 4, QStringLiteral("Intro") }),
         hashTrack(Track { {}, 5, QStringLiteral("Intro") }));
-    EXPECT_EQ(KwProcessID { 42 }, KwProcessID { 42 });
-    EXPECT_EQ(std::hash<KwProcessID> {}(KwProcessID { 42 }), std::hash<KwProcessID> {}(KwProcessID { 42 }));
+    EXPECT_NE(KwProcessID { 42 }, KwProcessID { 43 });
+    EXPECT_NE(std::hash<KwProcessID> {}(KwProcessID { 42 }), std::hash<KwProcessID> {}(KwProcessID { 43 }));
     const std::unordered_set<BundleIdentifier> identifiers { "com.example.a", "com.example.a",
         "com.example.b" };
     EXPECT_EQ(identifiers.size(), 2u);

@@ -1,6 +1,8 @@
-#include "kit/ui/ImageWriting.h"
+#include "UserAttributes.h"
+
 #include "kit/foundation/files/ExtendedAttributes.h"
 #include "kit/foundation/files/FileLocations.h"
+#include "kit/ui/ImageWriting.h"
 
 #include <QDir>
 #include <QFile>
@@ -187,16 +189,13 @@ TEST(ImageWriteErrorTest, DescriptionsShortenTheHomeDirectory)
 
 TEST_F(ImageWritingTest, ScreenCaptureMarkWhereTheFileSystemKeepsIt)
 {
-    const QUrl target = url(QStringLiteral("capture.png"));
+    const QString base = TestSupport::directoryWithUserAttributes();
+    ASSERT_FALSE(base.isEmpty()) << "no writable directory here keeps user extended attributes";
+    const QTemporaryDir dir(QDir(base).filePath(QStringLiteral("capture-XXXXXX")));
+    ASSERT_TRUE(dir.isValid());
+    const QUrl target = QUrl::fromLocalFile(dir.filePath(QStringLiteral("capture.png")));
     ImageWriting::write(testImage(), target, { .markAsScreenCapture = true });
     ASSERT_FALSE(QImage(target.toLocalFile()).isNull());
-    const QUrl probe = url(QStringLiteral("probe"));
-    touch(QStringLiteral("probe"));
-    try {
-        ExtendedAttributes::setMetadataBool(QStringLiteral("probe"), true, probe);
-    } catch (const std::exception &) {
-        GTEST_SKIP() << "the temporary file system keeps no extended attributes";
-    }
     EXPECT_EQ(
         ExtendedAttributes(target).metadataValue(QStringLiteral("com.apple.metadata:kMDItemIsScreenCapture")),
         std::optional<bool>(true));

@@ -1,3 +1,5 @@
+#include "UserAttributes.h"
+
 #include "kit/foundation/errors/CocoaError.h"
 #include "kit/foundation/errors/Errno.h"
 #include "kit/foundation/files/ExtendedAttributes.h"
@@ -15,26 +17,12 @@
 
 namespace {
 
-// A directory whose file system keeps user attributes (tmpfs may not): the build tree, the home
-// folder or /var/tmp. Finding none is a failure, not a reason to skip.
-QString directoryWithUserAttributes()
-{
-    for (const QString &candidate : { QDir::currentPath(), QDir::homePath(), QStringLiteral("/var/tmp") }) {
-        QTemporaryDir scratch(QDir(candidate).filePath(QStringLiteral("xattr-probe-XXXXXX")));
-        const QByteArray path = QFile::encodeName(scratch.path());
-        if (scratch.isValid() && ::setxattr(path.constData(), "user.probe", "", 0, 0) == 0) {
-            return candidate;
-        }
-    }
-    return {};
-}
-
 class ExtendedAttributesTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        const QString base = directoryWithUserAttributes();
+        const QString base = TestSupport::directoryWithUserAttributes();
         ASSERT_FALSE(base.isEmpty()) << "no writable directory here keeps user extended attributes";
         m_directory.emplace(QDir(base).filePath(QStringLiteral("xattr-XXXXXX")));
         ASSERT_TRUE(m_directory->isValid());

@@ -1,0 +1,23 @@
+#include "UserAttributes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <sys/xattr.h>
+
+namespace TestSupport {
+
+QString directoryWithUserAttributes()
+{
+    for (const QString &candidate : { QDir::currentPath(), QDir::homePath(), QStringLiteral("/var/tmp") }) {
+        QTemporaryDir scratch(QDir(candidate).filePath(QStringLiteral("xattr-probe-XXXXXX")));
+        const QByteArray path = QFile::encodeName(scratch.path());
+        if (scratch.isValid() && ::setxattr(path.constData(), "user.probe", "", 0, 0) == 0) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+} // namespace TestSupport
