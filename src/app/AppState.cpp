@@ -3,6 +3,7 @@
 #include "app/AppLogging.h"
 #include "app/AppRecordingSettings.h"
 #include "app/MenuBarIcon.h"
+#include "app/RecordingStateAppEnum.h"
 #include "app/SettingsKeys.h"
 #include "app/ShortcutNames.h"
 #include "kit/foundation/errors/Error.h"
@@ -38,11 +39,6 @@ void openSoundInputSettings()
     if (!openSystemSettings(QStringLiteral("com.apple.preference.security?Privacy_Microphone"))) {
         qCWarning(appLog) << "No sound settings program found";
     }
-}
-
-QString capitalized(const QString &text)
-{
-    return text.isEmpty() ? text : text.left(1).toUpper() + text.mid(1);
 }
 
 // Runs the event loop until `done` holds or `deadline` passes; answers whether `done` held.
@@ -184,7 +180,7 @@ void AppState::setUpEvents()
 
     m_cancellables.insert(
         m_recorder->recorder().didStateUpdatePublisher().sink([this](AudioRecorder::State state) {
-            const QString value = capitalized(AudioRecorder::rawValue(state));
+            const QString value = RecordingStateAppEnums::displayName(RecordingStateAppEnums::from(state));
             qCDebug(statusItemLog) << "accessibility value" << value;
             if (state == AudioRecorder::State::recording) {
                 qCDebug(appLog) << "Recording into"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kit/ui/KitTexts.h"
+
 #include <QString>
 
 // What the application itself says to the user, each text in one place.
@@ -31,7 +33,7 @@ inline const QString feedbackButton = QStringLiteral("Get Started");
 inline const QString quitTitle = QStringLiteral("Are you sure you want to quit Tapewick?");
 inline const QString quitMessage = QStringLiteral("Your current recording will be discarded if you quit.");
 inline const QString quitContinueButton = QStringLiteral("Continue Recording");
-inline const QString quitButton = QStringLiteral("Quit");
+inline const QString quitButton = KitTexts::quit();
 
 inline const QString alreadyRunning = QStringLiteral("Tapewick is already running.");
 inline const QString noDisplay

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "kit/services/ServiceTexts.h"
+#include "kit/ui/KitTexts.h"
+#include "recording/RecordingTexts.h"
+
 #include <QString>
 
 // What the status menu and its submenus say, each text in one place.
@@ -9,7 +13,7 @@ inline const QString pause = QStringLiteral("Pause");
 inline const QString resume = QStringLiteral("Resume");
 inline const QString record = QStringLiteral("Record");
 inline const QString stop = QStringLiteral("Stop");
-inline const QString noInputDevices = QStringLiteral("Cannot record as there are no input devices.");
+inline const QString noInputDevices = RecordingTexts::noInputDevices();
 inline const QString monitorInput = QStringLiteral("Monitor Input");
 inline const QString stopInputMonitoring = QStringLiteral("Stop Input Monitoring");
 inline const QString monitorInputTooltip
@@ -44,10 +48,10 @@ inline const QString previousRecording = QStringLiteral("Previous Recording");
 inline const QString showRecordings = QStringLiteral("Show Recordings");
 inline const QString settings = QStringLiteral("Settings\u2026");
 inline const QString more = QStringLiteral("More");
-inline const QString debug = QStringLiteral("Debug");
+inline const QString debug = ServiceTexts::debugWindowTitle();
 
 inline const QString copy = QStringLiteral("Copy");
-inline const QString share = QStringLiteral("Share");
+inline const QString share = KitTexts::share();
 inline const QString showInFinder = QStringLiteral("Show in Finder");
 inline const QString transcribe = QStringLiteral("Transcribe with Quillo");
 inline const QString clear = QStringLiteral("Clear");
@@ -77,7 +81,7 @@ inline const QString recoverMessage = QStringLiteral(
     "recover the recording. Don't use this as long-term storage though, as your computer regularly cleans up "
     "this directory.\n\nKeep in mind that some crashes can cause the recording to become corrupt. There's "
     "unfortunately nothing Tapewick can do about that.\n\nClick \u201cOK\u201d to open the directory.");
-inline const QString sendFeedback = QStringLiteral("Send Feedback\u2026");
+inline const QString sendFeedback = ServiceTexts::supportSendFeedback();
 inline const QString faq = QStringLiteral("FAQ");
 
 } // namespace MenuTexts

@@ -59,7 +59,6 @@ void showCopyWarningOnce()
         AlertOptions options;
         options.title = MenuTexts::copyWarningTitle;
         options.message = MenuTexts::copyWarningMessage;
-        options.buttonTitles = { QStringLiteral("OK") };
         runAlertModal(makeAlert(options));
     });
 }

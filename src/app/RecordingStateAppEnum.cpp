@@ -16,15 +16,9 @@ std::optional<RecordingStateAppEnum> fromRawValue(const QString &raw)
 
 QString displayName(RecordingStateAppEnum state)
 {
-    switch (state) {
-    case RecordingStateAppEnum::stopped:
-        return QStringLiteral("Stopped");
-    case RecordingStateAppEnum::recording:
-        return QStringLiteral("Recording");
-    case RecordingStateAppEnum::paused:
-        return QStringLiteral("Paused");
-    }
-    Q_UNREACHABLE();
+    // The raw text with a capital, as the menu-bar item also says it.
+    const QString raw = rawValue(state);
+    return raw.left(1).toUpper() + raw.mid(1);
 }
 
 RecordingStateAppEnum from(AudioRecorder::State state)

@@ -5,6 +5,7 @@
 #include "recording/AudioPlatform.h"
 #include "recording/InputMonitor.h"
 #include "recording/PausableRepeatingTimer.h"
+#include "recording/RecordingTexts.h"
 
 #include "kit/foundation/errors/ErrorPresentation.h"
 #include "kit/foundation/errors/ErrorReporting.h"
@@ -85,7 +86,7 @@ void AudioRecorder::start(const QUrl &url, quint32 formatID, int quality, std::o
 {
     // Everything that can fail comes first: a failed start leaves a paused recording as it was.
     if (AudioDevice::inputDevices().empty()) {
-        throw NSError::appError(QStringLiteral("Cannot record as there are no input devices."));
+        throw NSError::appError(RecordingTexts::noInputDevices());
     }
     const AudioDevice device = AudioDevice::defaultInputDevice();
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/hotkeys/HotKeyTexts.h"
+
 #include <QCoreApplication>
 #include <QString>
 
@@ -23,7 +25,7 @@ inline QString clearButton()
 
 inline QString unusableKey()
 {
-    return QCoreApplication::translate("KeyboardShortcuts", "This key cannot be used for a shortcut.");
+    return HotKeyTexts::unusableKey();
 }
 
 inline QString modifierNeeded()

@@ -7,11 +7,13 @@
 
 #include <QCoro/QCoroTask>
 
+#include "kit/collections/CancellationText.h"
 #include <atomic>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
+
 #include <source_location>
 #include <type_traits>
 #include <utility>
@@ -21,7 +23,7 @@
 class AsyncCancellationError : public std::exception
 {
 public:
-    const char *what() const noexcept override { return "The operation was cancelled."; }
+    const char *what() const noexcept override { return operationCancelledText; }
 };
 
 namespace AsyncSequenceSinkDetail {

@@ -1,6 +1,7 @@
 #include "kit/ui/Buttons.h"
 
 #include "kit/foundation/system/FoundationHooks.h"
+#include "kit/ui/KitTexts.h"
 #include "kit/ui/SymbolImage.h"
 #include "platform/events/MainThread.h"
 
@@ -19,7 +20,7 @@ QString Quit::title(bool showName)
 {
     // One translatable text with a placeholder, so a language may put the name first.
     return showName ? QCoreApplication::translate("Buttons", "Quit %1").arg(FoundationHooks::appName())
-                    : QCoreApplication::translate("Buttons", "Quit");
+                    : KitTexts::quit();
 }
 
 } // namespace Buttons

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 // The user-visible texts of the UI kit.
@@ -8,6 +9,11 @@ namespace KitTexts {
 inline QString share()
 {
     return QStringLiteral("Share");
+}
+
+inline QString quit()
+{
+    return QCoreApplication::translate("Buttons", "Quit");
 }
 
 } // namespace KitTexts

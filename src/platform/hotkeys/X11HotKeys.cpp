@@ -1,5 +1,6 @@
 #include "platform/hotkeys/X11HotKeys.h"
 
+#include "platform/hotkeys/HotKeyTexts.h"
 #include "platform/hotkeys/HotKeysLogging.h"
 #include "platform/hotkeys/KeyTable.h"
 
@@ -146,8 +147,7 @@ std::variant<std::vector<X11HotKeys::Grab>, HotKeyError> X11HotKeys::grabsFor(
 {
     const KeyTableEntry *key = KeyTable::forCarbonKeyCode(combination.carbonKeyCode);
     if (!key || (combination.carbonModifiers & ~CarbonModifier::all) != 0) {
-        return HotKeyError { HotKeyError::Kind::UnsupportedKey,
-            text("This key cannot be used for a shortcut.") };
+        return HotKeyError { HotKeyError::Kind::UnsupportedKey, HotKeyTexts::unusableKey() };
     }
     const quint16 modifiers = xModifiers(combination.carbonModifiers);
     if (modifiers & m_numLockMask) {

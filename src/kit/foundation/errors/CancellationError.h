@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kit/collections/CancellationText.h"
 #include "kit/foundation/errors/Error.h"
 
 // An operation was cancelled before it finished; error reports drop it.
@@ -11,7 +12,7 @@ public:
     QString domain() const override { return QStringLiteral("Tapewick.CancellationError"); }
     qint64 code() const override { return 1; }
     QVariantMap userInfo() const override { return {}; }
-    QString localizedDescription() const override { return QStringLiteral("The operation was cancelled."); }
+    QString localizedDescription() const override { return QString::fromLatin1(operationCancelledText); }
     ErrorPtr clone() const override { return std::make_shared<CancellationError>(*this); }
     [[noreturn]] void raise() const override { throw *this; }
 };

@@ -1,5 +1,6 @@
 #include "kit/foundation/errors/CocoaError.h"
 
+#include "kit/collections/CancellationText.h"
 #include "kit/foundation/errors/ErrorUserInfoKeys.h"
 
 namespace {
@@ -20,7 +21,7 @@ QString standardDescription(qint64 code)
     case CocoaError::fileWriteVolumeReadOnly:
         return QStringLiteral("The file couldn’t be saved because the volume is read only.");
     case CocoaError::userCancelled:
-        return QStringLiteral("The operation was cancelled.");
+        return QString::fromLatin1(operationCancelledText);
     case CocoaError::propertyListReadCorrupt:
         return QStringLiteral("The data couldn’t be read because it isn’t in the correct format.");
     case CocoaError::propertyListWriteInvalid:
