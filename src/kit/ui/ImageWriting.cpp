@@ -14,8 +14,14 @@
 #include <QMimeDatabase>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 namespace {
@@ -75,6 +81,40 @@ QString debugDescription(PixelFormat format)
     return {};
 }
 
+namespace {
+
+constexpr int freeNameAttempts = 100;
+
+// The complete file takes the first free name in one step that never replaces: a file that
+// appears under the name found free is skipped for the next one, not overwritten.
+QUrl writeUnderFreeName(const QByteArray &encoded, const QUrl &url)
+{
+    const QString directory = QFileInfo(url.toLocalFile()).path();
+    QTemporaryFile file(QDir(directory).filePath(QStringLiteral(".image-XXXXXX")));
+    if (!file.open()) {
+        throw ImageWriteError(ImageWriteError::Kind::destination, url);
+    }
+    if (file.write(encoded) != encoded.size() || !file.flush() || ::fsync(file.handle()) != 0) {
+        throw ImageWriteError(ImageWriteError::Kind::write, url);
+    }
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    const QByteArray written = QFile::encodeName(file.fileName());
+    for (int attempt = 0; attempt < freeNameAttempts; ++attempt) {
+        const QUrl target = ImageWriting::incrementalUrl(url);
+        const QByteArray name = QFile::encodeName(target.toLocalFile());
+        if (::renameat2(AT_FDCWD, written.constData(), AT_FDCWD, name.constData(), RENAME_NOREPLACE) == 0) {
+            file.setAutoRemove(false);
+            return target;
+        }
+        if (errno != EEXIST) {
+            throw ImageWriteError(ImageWriteError::Kind::write, target);
+        }
+    }
+    throw ImageWriteError(ImageWriteError::Kind::destination, url);
+}
+
+} // namespace
+
 namespace ImageWriting {
 
 std::optional<QMimeType> fileType(const QUrl &url)
@@ -101,16 +141,17 @@ void write(const QImage &image, const QUrl &url, const QMimeType &type, const Im
     if (image.isNull()) {
         throw NSError::appError(QStringLiteral("Could not get CGImage from image."));
     }
-    const QUrl target = options.incrementingIfExists ? incrementalUrl(url) : url;
     const QByteArray encoded
         = data(image, type, options.compressionFactor, options.maxPixelSize, options.dpi);
-
-    QSaveFile file(target.toLocalFile());
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw ImageWriteError(ImageWriteError::Kind::destination, target);
-    }
-    if (file.write(encoded) != encoded.size() || !file.commit()) {
-        throw ImageWriteError(ImageWriteError::Kind::write, target);
+    const QUrl target = options.incrementingIfExists ? writeUnderFreeName(encoded, url) : url;
+    if (!options.incrementingIfExists) {
+        QSaveFile file(target.toLocalFile());
+        if (!file.open(QIODevice::WriteOnly)) {
+            throw ImageWriteError(ImageWriteError::Kind::destination, target);
+        }
+        if (file.write(encoded) != encoded.size() || !file.commit()) {
+            throw ImageWriteError(ImageWriteError::Kind::write, target);
+        }
     }
     if (options.markAsScreenCapture) {
         try {
@@ -185,7 +226,8 @@ QUrl incrementalUrl(const QUrl &url)
         base.chop(match.capturedLength(0));
         candidate = withName(base);
     }
-    while (QFileInfo::exists(candidate.toLocalFile())) {
+    // A dangling link takes a name too.
+    while (QFileInfo(candidate.toLocalFile()).exists() || QFileInfo(candidate.toLocalFile()).isSymLink()) {
         ++counter;
         candidate = withName(QStringLiteral("%1 (%2)").arg(base).arg(counter));
     }

@@ -71,7 +71,7 @@ QByteArray data(const QImage &image, const QMimeType &type, double compressionFa
     std::optional<int> maxPixelSize = {}, std::optional<int> dpi = {},
     const std::optional<ImageProperties> &properties = {});
 
-// The first of "Name.ext", "Name (1).ext", "Name (2).ext"… with no file yet. A name that already
+// The first of "Name.ext", "Name (1).ext", "Name (2).ext"… with no file (or link) yet. A name that already
 // ends in " (n)" is first tried without it, then counted on from n.
 QUrl incrementalUrl(const QUrl &url);
 

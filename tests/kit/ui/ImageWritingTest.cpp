@@ -140,6 +140,16 @@ TEST_F(ImageWritingTest, IncrementingPicksTheFirstFreeName)
     ImageWriting::write(testImage(), url(QStringLiteral("Image.png")), { .incrementingIfExists = true });
     EXPECT_EQ(QFile(path(QStringLiteral("Image.png"))).size(), 0);
     EXPECT_FALSE(QImage(path(QStringLiteral("Image (1).png"))).isNull());
+
+    // A dangling link is an existing entry too: it stays, and no temporary file is left behind.
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("nowhere")), path(QStringLiteral("Shot.png"))));
+    ImageWriting::write(testImage(), url(QStringLiteral("Shot.png")), { .incrementingIfExists = true });
+    EXPECT_EQ(QFileInfo(path(QStringLiteral("Shot.png"))).symLinkTarget(), path(QStringLiteral("nowhere")));
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("nowhere"))));
+    EXPECT_FALSE(QImage(path(QStringLiteral("Shot (1).png"))).isNull());
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Hidden | QDir::Files | QDir::System | QDir::NoDotAndDotDot),
+        QStringList({ QStringLiteral("Image (1).png"), QStringLiteral("Image.png"),
+            QStringLiteral("Shot (1).png"), QStringLiteral("Shot.png") }));
 }
 
 TEST_F(ImageWritingTest, FailuresAreTheirOwnErrorsAndWriteNothing)
