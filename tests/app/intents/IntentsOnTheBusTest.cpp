@@ -202,9 +202,11 @@ TEST_F(IntentsOnTheBusTest, ARecordingStartedPausedReplacedAndFinishedThroughThe
     names.removeOne(replaced);
     const QString file = QDir(m_output.path()).filePath(names.value(0));
     QDBusMessage previous;
+    // The file shows in the folder while it is still being copied; it is the previous recording
+    // once the copy is complete on disk.
     ASSERT_TRUE(waitFor([&] {
         previous = call(QStringLiteral("GetPreviousRecording"));
-        return previous.type() == QDBusMessage::ReplyMessage;
+        return previous.type() == QDBusMessage::ReplyMessage && previous.arguments().value(0) == file;
     })) << previous.errorMessage().toStdString();
     EXPECT_EQ(previous.arguments(),
         QVariantList({ file, QFileInfo(file).fileName(), QStringLiteral("audio/mp4") }));
