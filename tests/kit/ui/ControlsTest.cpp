@@ -35,16 +35,25 @@ Label qualityRow(const Quality &quality)
     return { QLatin1String(names[static_cast<int>(quality)]), QIcon() };
 }
 
-TEST(EnumPickerTest, ListsEveryCaseInOrderAndShowsTheSelection)
+TEST(EnumPickerTest, ListsEveryCaseShowsTheSelectionAndWritesOnlyAChoice)
 {
     Quality stored = Quality::high;
-    EnumPicker<Quality> picker(Binding<Quality>::over(stored), qualityRow, QStringLiteral("Quality"));
+    int writes = 0;
+    Binding<Quality> binding { [&] { return stored; },
+        [&](const Quality &value) {
+            stored = value;
+            ++writes;
+        },
+        {} };
+    EnumPicker<Quality> picker(binding, qualityRow);
     ASSERT_EQ(picker.count(), 4);
     EXPECT_EQ(picker.itemText(0), QStringLiteral("Low"));
     EXPECT_EQ(picker.itemText(3), QStringLiteral("Best"));
     EXPECT_EQ(picker.currentIndex(), 2);
-    EXPECT_EQ(picker.label(), QStringLiteral("Quality"));
-    EXPECT_EQ(stored, Quality::high);
+    EXPECT_EQ(writes, 0);
+    picker.setCurrentIndex(1);
+    EXPECT_EQ(stored, Quality::medium);
+    EXPECT_EQ(writes, 1);
 }
 
 TEST(EnumPickerTest, IconOnlyRowsKeepTheirTitlesForAccessibility)
@@ -57,39 +66,6 @@ TEST(EnumPickerTest, IconOnlyRowsKeepTheirTitlesForAccessibility)
     EXPECT_EQ(picker.itemData(1, Qt::ToolTipRole).toString(), QStringLiteral("Medium"));
     picker.setIconOnly(false);
     EXPECT_EQ(picker.itemText(1), QStringLiteral("Medium"));
-}
-
-TEST(EnumPickerTest, ChoosingARowWritesItsCase)
-{
-    Quality stored = Quality::low;
-    int writes = 0;
-    Binding<Quality> binding { [&] { return stored; },
-        [&](const Quality &value) {
-            stored = value;
-            ++writes;
-        },
-        {} };
-    EnumPicker<Quality> picker(binding, qualityRow);
-    EXPECT_EQ(writes, 0);
-    picker.setCurrentIndex(2);
-    EXPECT_EQ(stored, Quality::high);
-    EXPECT_EQ(writes, 1);
-}
-
-TEST(EnumPickerTest, OutsideChangeMovesTheChoice)
-{
-    auto subject = std::make_shared<Events::CurrentValueSubject<Quality>>(Quality::medium);
-    Binding<Quality> binding { [subject] { return subject->value(); },
-        [subject](const Quality &value) { subject->send(value); },
-        [subject](std::function<void()> changed) {
-            return subject->sink([changed](const Quality &) { changed(); });
-        } };
-    EnumPicker<Quality> picker(binding, qualityRow);
-    EXPECT_EQ(picker.currentIndex(), 1);
-    subject->send(Quality::best);
-    EXPECT_EQ(picker.currentIndex(), 3);
-    picker.setCurrentIndex(0);
-    EXPECT_EQ(subject->value(), Quality::low);
 }
 
 // Shaped like a preference's accessor: a value, a setter and a publisher of changes.
@@ -124,7 +100,11 @@ TEST(EnumPickerTest, RefreshRereadsABindingThatCannotTell)
     EXPECT_EQ(picker.currentIndex(), 0);
     picker.refresh();
     EXPECT_EQ(picker.currentIndex(), 3);
-    EXPECT_EQ(stored, Quality::best);
+    // A value outside the cases shows no choice and is not overwritten.
+    stored = static_cast<Quality>(17);
+    picker.refresh();
+    EXPECT_EQ(picker.currentIndex(), -1);
+    EXPECT_EQ(stored, static_cast<Quality>(17));
 }
 
 TEST(EnumPickerTest, CaseIndexTakesTheFirstEqualCaseAndIgnoresBadPositions)
@@ -140,14 +120,6 @@ TEST(EnumPickerTest, CaseIndexTakesTheFirstEqualCaseAndIgnoresBadPositions)
     EXPECT_EQ(stored, 9);
     stored = 42;
     EXPECT_EQ(index.value(), -1);
-}
-
-TEST(EnumPickerTest, ValueOutsideTheCasesShowsNoChoice)
-{
-    Quality stored = static_cast<Quality>(17);
-    EnumPicker<Quality> picker(Binding<Quality>::over(stored), qualityRow);
-    EXPECT_EQ(picker.currentIndex(), -1);
-    EXPECT_EQ(stored, static_cast<Quality>(17));
 }
 
 class QuitButtonTest : public ::testing::Test
@@ -166,15 +138,11 @@ protected:
     int terminations = 0;
 };
 
-TEST_F(QuitButtonTest, TitleNamesTheApplicationWhenAsked)
-{
-    EXPECT_EQ(Buttons::Quit(false).text(), QStringLiteral("Quit"));
-    EXPECT_EQ(Buttons::Quit(true).text(), QStringLiteral("Quit Recorder"));
-}
-
 TEST_F(QuitButtonTest, PressAsksToQuitOnTheNextTurn)
 {
+    EXPECT_EQ(Buttons::Quit(true).text(), QStringLiteral("Quit Recorder"));
     Buttons::Quit button(false);
+    EXPECT_EQ(button.text(), QStringLiteral("Quit"));
     button.click();
     EXPECT_EQ(terminations, 0);
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return terminations == 1; }));
@@ -199,18 +167,10 @@ TEST(CloseOrClearButtonTest, BorderlessIconButtonRunsItsAction)
 {
     int runs = 0;
     CloseOrClearButton button(QStringLiteral("Clear 100%"), [&] { ++runs; });
-    EXPECT_TRUE(button.autoRaise());
-    EXPECT_EQ(button.toolButtonStyle(), Qt::ToolButtonIconOnly);
     EXPECT_FALSE(button.icon().isNull());
-    EXPECT_EQ(button.toolTip(), QStringLiteral("Clear 100%"));
     EXPECT_EQ(button.accessibleName(), QStringLiteral("Clear 100%"));
     button.click();
     EXPECT_EQ(runs, 1);
-
-    CloseOrClearButton untitled(QString(), [&] { ++runs; });
-    EXPECT_FALSE(untitled.icon().isNull());
-    untitled.click();
-    EXPECT_EQ(runs, 2);
 }
 
 TEST(SecondaryTextStyleTest, SmallerDimmedTextKeepingAChildsOwnFont)

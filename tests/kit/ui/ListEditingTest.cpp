@@ -1,5 +1,4 @@
 #include "kit/ui/ListEditing.h"
-#include "kit/ui/MacSystemSound.h"
 
 #include <QList>
 #include <QString>
@@ -83,15 +82,6 @@ TEST(ListEditingTest, WorksOnQtLists)
     EXPECT_EQ(numbers, (QList<int> { 3, 1, 2 }));
     ListEditing::removeOffsets(numbers, { 1 });
     EXPECT_EQ(numbers, (QList<int> { 3, 2 }));
-}
-
-TEST(MacSystemSoundTest, RawValuesReadBackExactlyAndOnlyExactly)
-{
-    for (const MacSystemSound &sound : MacSystemSound::allCases()) {
-        EXPECT_EQ(MacSystemSound::fromRawValue(sound.rawValue()), sound);
-    }
-    EXPECT_FALSE(MacSystemSound::fromRawValue(QStringLiteral("basso")).has_value());
-    EXPECT_FALSE(MacSystemSound::fromRawValue(QString()).has_value());
 }
 
 } // namespace

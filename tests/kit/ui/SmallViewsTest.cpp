@@ -57,13 +57,22 @@ TEST(WindowLevelTest, EveryLevelMapsToItsStackingLayerAndReadsBack)
         { WindowLevel::cursor, true, false },
         { WindowLevel::maximum, true, false },
     };
-    QWidget window;
+    QWidget shown;
+    shown.show();
+    QWidget hidden;
     for (const Case &c : cases) {
-        setWindowLevel(&window, c.level);
-        EXPECT_EQ(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint), c.onTop) << int(c.level);
-        EXPECT_EQ(window.windowFlags().testFlag(Qt::WindowStaysOnBottomHint), c.onBottom) << int(c.level);
-        EXPECT_EQ(windowLevel(&window), c.level);
+        for (QWidget *window : { &shown, &hidden }) {
+            setWindowLevel(window, c.level);
+            EXPECT_EQ(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint), c.onTop) << int(c.level);
+            EXPECT_EQ(window->windowFlags().testFlag(Qt::WindowStaysOnBottomHint), c.onBottom)
+                << int(c.level);
+            EXPECT_EQ(windowLevel(window), c.level);
+        }
+        // Changing flags hides a window; the level must not change whether it is shown.
+        EXPECT_TRUE(shown.isVisible());
+        EXPECT_FALSE(hidden.isVisible());
     }
+    setWindowLevel(nullptr, WindowLevel::floating);
 }
 
 TEST(WindowViewModifierTest, ReportsNoWindowFirstThenKeepsTheHostingOne)
@@ -305,6 +314,10 @@ TEST(ResponderChainTest, RunsFromTheObjectUpToItsWindowOnly)
 TEST(MacSystemSoundTest, StoredAsItsNameAndReadBackOnlyFromAnExactName)
 {
     static_assert(!isNativelySupported<MacSystemSound>);
+    for (const MacSystemSound &sound : MacSystemSound::allCases()) {
+        EXPECT_EQ(MacSystemSound::fromRawValue(sound.rawValue()), sound);
+    }
+    EXPECT_FALSE(MacSystemSound::fromRawValue(QString()).has_value());
     EXPECT_EQ(Defaults::toSerializable(MacSystemSound(MacSystemSound::basso)), PropertyValue("Basso"));
     EXPECT_EQ(Defaults::toValue<MacSystemSound>(PropertyValue("Tink")), MacSystemSound(MacSystemSound::tink));
     EXPECT_EQ(Defaults::toValue<MacSystemSound>(PropertyValue("basso")), std::nullopt);

@@ -134,17 +134,4 @@ TEST(NativeTextFieldTest, NoFocusUnlessAsked)
     EXPECT_EQ(field->placeholderText(), QStringLiteral("Name"));
 }
 
-TEST(NativeTextFieldTest, FontAndRoundedStyleFromTheProperties)
-{
-    SharedText text;
-    QFont font = QApplication::font();
-    font.setPointSizeF(19);
-    NativeTextField field(text.binding(), { .font = font, .roundedStyle = true });
-    EXPECT_DOUBLE_EQ(field.font().pointSizeF(), 19);
-    EXPECT_TRUE(field.hasFrame());
-    field.update({});
-    EXPECT_DOUBLE_EQ(field.font().pointSizeF(), 19);
-    EXPECT_TRUE(field.hasFrame());
-}
-
 } // namespace

@@ -145,17 +145,12 @@ TEST_F(WindowControllerTest, WindowlessControllerShowsNothingAndStaysRegistered)
     EXPECT_EQ(activations, 0);
 }
 
-TEST_F(WindowControllerTest, ShowWindowShowsNothing)
+TEST_F(WindowControllerTest, ShowWindowShowsNothingAndADestroyedControllerLeavesTheRegistry)
 {
     auto *controller = SingletonWindowController::controller<SupportController>();
     controller->showWindow();
     processEventsFor(std::chrono::milliseconds(10));
     EXPECT_FALSE(controller->window()->isVisible());
-}
-
-TEST_F(WindowControllerTest, DestroyedControllerLeavesTheRegistry)
-{
-    auto *controller = SingletonWindowController::controller<SupportController>();
     delete controller;
     EXPECT_EQ(SingletonWindowController::existing<SupportController>(), nullptr);
 }

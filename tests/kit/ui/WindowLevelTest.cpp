@@ -8,45 +8,6 @@
 
 namespace {
 
-TEST(WindowLevelTest, FloatingStaysOnTopAndComesBackShown)
-{
-    QWidget window;
-    window.show();
-    EXPECT_EQ(windowLevel(&window), WindowLevel::normal);
-    setWindowLevel(&window, WindowLevel::floating);
-    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(windowLevel(&window), WindowLevel::floating);
-    EXPECT_TRUE(window.isVisible());
-    setWindowLevel(&window, WindowLevel::normal);
-    EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(window.isVisible());
-}
-
-TEST(WindowLevelTest, HiddenWindowStaysHidden)
-{
-    QWidget window;
-    setWindowLevel(&window, WindowLevel::floating);
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(windowLevel(&window), WindowLevel::floating);
-    setWindowLevel(nullptr, WindowLevel::floating);
-}
-
-TEST(WindowAccessorTest, ReportsNothingFirstThenTheHostingWindow)
-{
-    auto *content = new QLabel(QStringLiteral("settings"));
-    std::vector<QWidget *> reported;
-    WindowAccessor::attach(content, [&](QWidget *window) { reported.push_back(window); });
-    ASSERT_EQ(reported.size(), 1u);
-    EXPECT_EQ(reported[0], nullptr);
-
-    QWidget window;
-    auto *layout = new QVBoxLayout(&window);
-    layout->addWidget(content);
-    window.show();
-    ASSERT_FALSE(reported.empty());
-    EXPECT_EQ(reported.back(), &window);
-}
-
 TEST(WindowAccessorTest, ReportsAgainWhenTheWindowIsShownAgain)
 {
     QWidget window;
