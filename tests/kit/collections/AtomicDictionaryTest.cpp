@@ -40,17 +40,6 @@ TEST(AtomicDictionary, AppendReplacesSharedKeysAndKeepsTheRest)
     EXPECT_EQ(keys, (std::vector<QString> { QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c") }));
 }
 
-TEST(AtomicDictionary, SnapshotTakenBeforeAWriteDoesNotSeeIt)
-{
-    Counters dictionary;
-    dictionary.setValue(QStringLiteral("a"), 1);
-    const auto before = dictionary.toDictionary();
-    dictionary.setValue(QStringLiteral("b"), 2);
-    EXPECT_EQ(before.size(), 1u);
-    EXPECT_FALSE(before.contains(QStringLiteral("b")));
-    EXPECT_EQ(dictionary.toDictionary().at(QStringLiteral("b")), 2);
-}
-
 TEST(AtomicDictionary, UpdateChangesInsertsAndRemoves)
 {
     Counters dictionary;

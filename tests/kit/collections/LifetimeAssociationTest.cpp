@@ -54,17 +54,21 @@ TEST(LifetimeAssociation, OwnerDestructionRunsTheHandlerOnceThenReleasesTheTarge
     EXPECT_EQ(probe.calls, 1);
 }
 
-TEST(LifetimeAssociation, CancelUntiesWithoutRunningTheHandler)
+TEST(LifetimeAssociation, CancelUntiesWithoutRunningTheHandlerAndLeavesTheOwnersOtherTies)
 {
     Probe probe;
+    Probe other;
     auto owner = std::make_unique<QObject>();
     LifetimeAssociation association(probe.release(), owner.get(), probe.handler());
+    LifetimeAssociation otherTie(other.release(), owner.get(), other.handler());
     association.cancel();
     EXPECT_TRUE(probe.watched.expired());
+    EXPECT_FALSE(other.watched.expired());
     EXPECT_EQ(association.owner(), nullptr);
     association.cancel();
     owner.reset();
     EXPECT_EQ(probe.calls, 0);
+    EXPECT_EQ(other.calls, 1);
 }
 
 TEST(LifetimeAssociation, DroppingTheAssociationWhileTheOwnerLivesRunsTheHandler)
@@ -78,21 +82,6 @@ TEST(LifetimeAssociation, DroppingTheAssociationWhileTheOwnerLivesRunsTheHandler
     EXPECT_TRUE(probe.watched.expired());
     owner.reset();
     EXPECT_EQ(probe.calls, 1);
-}
-
-TEST(LifetimeAssociation, CancellingOneTieLeavesTheOtherTiesOfTheOwner)
-{
-    Probe first;
-    Probe second;
-    auto owner = std::make_unique<QObject>();
-    LifetimeAssociation firstTie(first.release(), owner.get(), first.handler());
-    LifetimeAssociation secondTie(second.release(), owner.get(), second.handler());
-    firstTie.cancel();
-    EXPECT_TRUE(first.watched.expired());
-    EXPECT_FALSE(second.watched.expired());
-    owner.reset();
-    EXPECT_EQ(first.calls, 0);
-    EXPECT_EQ(second.calls, 1);
 }
 
 TEST(LifetimeAssociation, TheSameTargetTiedTwiceRunsBothHandlers)

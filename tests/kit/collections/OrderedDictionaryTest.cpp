@@ -47,15 +47,9 @@ TEST(OrderedDictionary, RemovingAndSettingAgainMovesTheKeyToTheEnd)
     EXPECT_EQ(keysOf(dictionary), (std::vector<QString> { b, c }));
     dictionary.setValue(a, 4);
     EXPECT_EQ(keysOf(dictionary), (std::vector<QString> { b, c, a }));
-}
-
-TEST(OrderedDictionary, RemovingAnAbsentKeyChangesNothing)
-{
-    Dictionary dictionary { { a, 1 }, { b, 2 } };
     const Dictionary before = dictionary;
-    dictionary.remove(c);
+    dictionary.remove(d);
     EXPECT_EQ(dictionary, before);
-    EXPECT_EQ(dictionary.size(), 2u);
 }
 
 TEST(OrderedDictionary, EqualityDependsOnOrder)
@@ -75,13 +69,7 @@ TEST(OrderedDictionary, RepeatedKeyInPairsKeepsFirstPositionAndLastValue)
     const Dictionary dictionary(pairs);
     EXPECT_EQ(keysOf(dictionary), (std::vector<QString> { a, b }));
     EXPECT_EQ(dictionary.value(a), 3);
-}
-
-TEST(OrderedDictionary, PositionsFollowInsertionOrder)
-{
-    const Dictionary dictionary { { c, 1 }, { a, 2 } };
-    EXPECT_EQ(dictionary[0].first, c);
-    EXPECT_EQ(dictionary.at(1).first, a);
+    EXPECT_EQ(dictionary[0].first, a);
     EXPECT_EQ(dictionary.at(1).second, 2);
     EXPECT_THROW(dictionary.at(2), std::out_of_range);
 }
