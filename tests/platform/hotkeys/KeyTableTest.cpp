@@ -63,10 +63,7 @@ TEST(KeyTableTest, ShiftedLettersAreTheirKeyAndUnknownKeysAreNone)
     EXPECT_EQ(KeyTable::forCarbonKeyCode(0x0A), nullptr); // the ISO key beside Shift
     EXPECT_EQ(KeyTable::forCarbonKeyCode(0x10000), nullptr);
     EXPECT_EQ(KeyTable::forQtKey(Qt::Key_Exclam, false), nullptr);
-}
-
-TEST(KeyTableTest, OnlyFunctionKeysStandAlone)
-{
+    // Only function keys may stand without a modifier.
     EXPECT_TRUE(KeyTable::isFunctionKey(*KeyTable::forCarbonKeyCode(0x7A)));
     EXPECT_TRUE(KeyTable::isFunctionKey(*KeyTable::forCarbonKeyCode(0x5A)));
     EXPECT_FALSE(KeyTable::isFunctionKey(*KeyTable::forCarbonKeyCode(0x0F)));
