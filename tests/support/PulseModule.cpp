@@ -21,6 +21,19 @@ std::optional<PulseModule> PulseModule::load(
     return PulseModule(index);
 }
 
+std::optional<PulseModule> PulseModule::loadNullSource(const QString &sourceName, int channels)
+{
+    const QString channelCount = QStringLiteral("channels=%1").arg(channels);
+    // PipeWire's pulse server has no null source; a null sink of the source class is its stand-in.
+    if (qEnvironmentVariable("TAPEWICK_TEST_SOUND_SERVER") == u"pipewire") {
+        return load(QStringLiteral("module-null-sink"),
+            { QStringLiteral("sink_name=") + sourceName, channelCount,
+                QStringLiteral("sink_properties=media.class=Audio/Source/Virtual") });
+    }
+    return load(
+        QStringLiteral("module-null-source"), { QStringLiteral("source_name=") + sourceName, channelCount });
+}
+
 PulseModule::PulseModule(PulseModule &&other) noexcept
     : m_index(other.m_index)
     , m_loaded(std::exchange(other.m_loaded, false))

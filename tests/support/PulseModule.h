@@ -18,6 +18,8 @@ class PulseModule
 public:
     static std::optional<PulseModule> load(
         const QString &name, const QStringList &arguments, QString *error = nullptr);
+    // A silent input that can come and go, on whichever server the test desktop runs.
+    static std::optional<PulseModule> loadNullSource(const QString &sourceName, int channels);
 
     PulseModule(PulseModule &&other) noexcept;
     PulseModule &operator=(PulseModule &&other) noexcept;

@@ -123,8 +123,7 @@ TEST_F(PulseAudioHardwareTest, HotPluggedInputAppearsCanBecomeDefaultAndDisappea
 {
     int changes = 0;
     ScopedRegistration listening = m_hardware.listenForDefaultInputChanges([&] { ++changes; });
-    auto module = TestSupport::PulseModule::load(QStringLiteral("module-null-source"),
-        { QStringLiteral("source_name=tapewick_test_input"), QStringLiteral("channels=1") });
+    auto module = TestSupport::PulseModule::loadNullSource(QStringLiteral("tapewick_test_input"), 1);
     ASSERT_TRUE(module);
 
     const auto devices = m_hardware.devices();

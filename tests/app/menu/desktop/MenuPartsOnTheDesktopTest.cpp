@@ -70,8 +70,7 @@ protected:
 
 TEST_F(MenuPartsOnTheDesktopTest, ChoosingASourceMakesItTheServersDefaultAndAGoneOneDoesNothing)
 {
-    auto module = TestSupport::PulseModule::load(QStringLiteral("module-null-source"),
-        { QStringLiteral("source_name=tapewick_menu_input"), QStringLiteral("channels=1") });
+    auto module = TestSupport::PulseModule::loadNullSource(QStringLiteral("tapewick_menu_input"), 1);
     ASSERT_TRUE(module);
     QMenu menu;
     QAction *item = deviceItem(menu, QStringLiteral("tapewick_menu_input"));
