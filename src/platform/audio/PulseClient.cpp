@@ -23,9 +23,14 @@ QString property(const pa_proplist *properties, const char *key)
 
 quint32 transportOf(const pa_proplist *properties, const char *driver)
 {
-    return transportCodeFor({ property(properties, PA_PROP_DEVICE_BUS),
-        property(properties, PA_PROP_DEVICE_FORM_FACTOR), property(properties, PA_PROP_DEVICE_API),
-        property(properties, PA_PROP_DEVICE_CLASS), driver ? QString::fromUtf8(driver) : QString() });
+    QString formFactor = property(properties, PA_PROP_DEVICE_FORM_FACTOR);
+    if (formFactor.isEmpty()) {
+        formFactor = property(properties, "device.form-factor");
+    }
+    return transportCodeFor(
+        { property(properties, PA_PROP_DEVICE_BUS), formFactor, property(properties, PA_PROP_DEVICE_API),
+            property(properties, PA_PROP_DEVICE_CLASS), driver ? QString::fromUtf8(driver) : QString(),
+            property(properties, "factory.name"), property(properties, "node.virtual") });
 }
 
 struct DeviceQuery

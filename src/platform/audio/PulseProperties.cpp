@@ -11,7 +11,7 @@ quint32 transportCodeFor(const PulseDeviceProperties &properties)
     if (properties.formFactor == u"internal") {
         return TransportCode::builtIn;
     }
-    static const std::array<std::pair<QStringView, quint32>, 8> named { {
+    static const std::array<std::pair<QStringView, quint32>, 9> named { {
         { u"usb", TransportCode::usb },
         { u"pci", TransportCode::pci },
         { u"firewire", TransportCode::fireWire },
@@ -20,6 +20,7 @@ quint32 transportCodeFor(const PulseDeviceProperties &properties)
         { u"hdmi", TransportCode::hdmi },
         { u"displayport", TransportCode::displayPort },
         { u"ieee1394", TransportCode::fireWire },
+        { u"bluez5", TransportCode::bluetooth },
     } };
     for (const QString &value : { properties.bus, properties.formFactor, properties.api }) {
         for (const auto &[name, code] : named) {
@@ -35,7 +36,9 @@ quint32 transportCodeFor(const PulseDeviceProperties &properties)
             return TransportCode::virtualDevice;
         }
     }
-    if (properties.deviceClass == u"abstract") {
+    // Under PipeWire every device's driver is PipeWire itself; its nodes say what they are.
+    if (properties.deviceClass == u"abstract" || properties.deviceClass == u"filter"
+        || properties.factoryName == u"support.null-audio-sink" || properties.nodeVirtual == u"true") {
         return TransportCode::virtualDevice;
     }
     return TransportCode::unknown;

@@ -6,10 +6,12 @@
 struct PulseDeviceProperties
 {
     QString bus; // device.bus
-    QString formFactor; // device.form_factor
+    QString formFactor; // device.form_factor, or PipeWire's device.form-factor
     QString api; // device.api
     QString deviceClass; // device.class
-    QString driver; // the owning module's file, e.g. module-null-sink.c
+    QString driver; // the owning module's file, e.g. module-null-sink.c; PipeWire names itself
+    QString factoryName {}; // factory.name, PipeWire only
+    QString nodeVirtual {}; // node.virtual, PipeWire only
 };
 
 // The transport four-character code for a device with these properties.

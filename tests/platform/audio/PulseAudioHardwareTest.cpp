@@ -169,6 +169,28 @@ TEST_F(PulseAudioHardwareTest, HotPluggedInputAppearsCanBecomeDefaultAndDisappea
     EXPECT_EQ(changes, 2);
 }
 
+// PipeWire spells the form factor with a hyphen; a card on the main board is built-in (and sorts
+// first) either way.
+TEST_F(PulseAudioHardwareTest, AnInternalCardIsBuiltInInEitherSpelling)
+{
+    const auto feed = qEnvironmentVariable("TAPEWICK_TEST_TONE_FEED_SINK");
+    std::vector<TestSupport::PulseModule> modules;
+    for (const QString &key : { QStringLiteral("form_factor"), QStringLiteral("form-factor") }) {
+        const QString name = QStringLiteral("tapewick_internal_") + QString(key).replace(u'-', u'_');
+        auto module = TestSupport::PulseModule::load(QStringLiteral("module-remap-source"),
+            { QStringLiteral("source_name=") + name,
+                QStringLiteral("master=") + feed + QStringLiteral(".monitor"),
+                QStringLiteral("source_properties=\"device.bus=pci device.%1=internal\"").arg(key) });
+        ASSERT_TRUE(module);
+        modules.push_back(std::move(*module));
+        const auto devices = m_hardware.devices();
+        ASSERT_TRUE(devices);
+        const auto internal = findByUid(devices.value(), name);
+        ASSERT_TRUE(internal);
+        EXPECT_EQ(internal->transportType, TransportCode::builtIn) << key.toStdString();
+    }
+}
+
 TEST_F(PulseAudioHardwareTest, EveryListenerHearsEachChangeOnce)
 {
     int first = 0;
@@ -258,6 +280,41 @@ TEST(TransportTest, DevicePropertiesNameTheTransport)
                   QStringLiteral("sound"), QStringLiteral("module-alsa-card.c") }),
         TransportCode::unknown);
     EXPECT_EQ(transportCodeFor({}), TransportCode::unknown);
+}
+
+TEST(TransportTest, PipeWireNodesNameTheirTransportThoughTheDriverIsPipeWire)
+{
+    const QString pipeWire = QStringLiteral("PipeWire");
+    const struct
+    {
+        PulseDeviceProperties properties;
+        quint32 expected;
+    } cases[] = {
+        { { {}, {}, {}, {}, pipeWire, QStringLiteral("support.null-audio-sink"), {} },
+            TransportCode::virtualDevice },
+        { { {}, {}, {}, QStringLiteral("filter"), pipeWire, {}, QStringLiteral("true") },
+            TransportCode::virtualDevice },
+        { { {}, {}, {}, {}, pipeWire, QStringLiteral("api.alsa.pcm.source"), QStringLiteral("true") },
+            TransportCode::virtualDevice },
+        { { {}, {}, {}, {}, pipeWire, QStringLiteral("api.alsa.pcm.source"), QStringLiteral("false") },
+            TransportCode::unknown },
+        { { QStringLiteral("pci"), QStringLiteral("internal"), QStringLiteral("alsa"),
+              QStringLiteral("sound"), pipeWire, QStringLiteral("api.alsa.pcm.source"), {} },
+            TransportCode::builtIn },
+        { { QStringLiteral("usb"), {}, QStringLiteral("alsa"), QStringLiteral("sound"), pipeWire,
+              QStringLiteral("api.alsa.pcm.sink"), {} },
+            TransportCode::usb },
+        { { {}, QStringLiteral("headset"), QStringLiteral("bluez5"), {}, pipeWire,
+              QStringLiteral("api.bluez5.a2dp.sink"), {} },
+            TransportCode::bluetooth },
+        // A filter over a real device keeps that device's bus.
+        { { QStringLiteral("pci"), QStringLiteral("microphone"), {}, QStringLiteral("filter"), pipeWire, {},
+              QStringLiteral("true") },
+            TransportCode::pci },
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(transportCodeFor(c.properties), c.expected) << c.properties.factoryName.toStdString();
+    }
 }
 
 } // namespace
