@@ -3,6 +3,8 @@
 
 #include "platform/audio/GstFileRecorder.h"
 
+#include "platform/audio/PulseClient.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QLoggingCategory>
@@ -26,6 +28,7 @@ constexpr int fragmentMilliseconds = 250;
 constexpr int captureLatencyMicroseconds = 50000;
 constexpr int captureBufferMicroseconds = 200000;
 constexpr char sizeLimitMessage[] = "tapewick-size-limit";
+constexpr std::chrono::milliseconds defaultInputLookupTimeout { 2000 };
 
 // Drops buffers while paused and moves later buffers back by the paused span, so the file holds
 // the recorded audio without a gap. Runs on the streaming thread; the GUI thread only flips
@@ -103,6 +106,21 @@ std::vector<double> levelValues(const GstStructure *structure, const char *field
         values.push_back(std::isfinite(value) ? std::max(value, silenceDb) : silenceDb);
     }
     return values;
+}
+
+// Without an answer the server chooses; a server that gives none fails the start with its reason.
+GstFileRecorder::Capture defaultInput(const QString &server)
+{
+    PulseClient client(server, defaultInputLookupTimeout, {});
+    const auto id = client.defaultInputDeviceId();
+    if (!id) {
+        return {};
+    }
+    const auto device = client.device(id.value());
+    if (!device) {
+        return {};
+    }
+    return { device.value().uid, device.value().inputChannelCount };
 }
 
 AudioResult<void> validate(const FileRecorderSettings &settings)
@@ -329,6 +347,12 @@ private:
 AudioResult<std::vector<GstSupport::Stage>> GstFileRecorder::stages(
     const QString &location, const FileRecorderSettings &settings, const QString &server)
 {
+    return stages(location, settings, server, Capture {});
+}
+
+AudioResult<std::vector<GstSupport::Stage>> GstFileRecorder::stages(const QString &location,
+    const FileRecorderSettings &settings, const QString &server, const Capture &capture)
+{
     if (auto valid = validate(settings); !valid) {
         return valid.error();
     }
@@ -341,7 +365,15 @@ AudioResult<std::vector<GstSupport::Stage>> GstFileRecorder::stages(
     if (!server.isEmpty()) {
         source.properties.emplace_back(QStringLiteral("server"), server);
     }
+    if (!capture.device.isEmpty()) {
+        source.properties.emplace_back(QStringLiteral("device"), capture.device);
+    }
     stages.push_back(source);
+    if (capture.channels > 0) {
+        stages.push_back({ QStringLiteral("capsfilter"),
+            { { QStringLiteral("caps"), QStringLiteral("audio/x-raw,channels=%1").arg(capture.channels) } },
+            {} });
+    }
     stages.push_back({ QStringLiteral("audioconvert"), {}, {} });
     stages.push_back({ QStringLiteral("audioresample"), {}, {} });
     QString caps
@@ -378,7 +410,10 @@ AudioResult<std::unique_ptr<GstFileRecorder>> GstFileRecorder::create(
 AudioResult<std::unique_ptr<GstFileRecorder>> GstFileRecorder::create(
     const QString &location, const FileRecorderSettings &settings, const Options &options)
 {
-    auto recipe = stages(location, settings, options.server);
+    if (auto valid = validate(settings); !valid) {
+        return valid.error();
+    }
+    auto recipe = stages(location, settings, options.server, defaultInput(options.server));
     if (!recipe) {
         return recipe.error();
     }

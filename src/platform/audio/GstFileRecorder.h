@@ -9,8 +9,9 @@
 
 class RecordingSession;
 
-// AudioFileRecorder over a GStreamer pipeline: the default sound-server source, converted to the
-// requested rate and channels, metered, then AAC in a crash-safe fragmented M4A or 16-bit PCM WAV.
+// AudioFileRecorder over a GStreamer pipeline: the sound server's default source at the start,
+// converted to the requested rate and channels, metered, then AAC in a crash-safe fragmented M4A or 16-bit
+// PCM WAV.
 class GstFileRecorder final : public AudioFileRecorder
 {
 public:
@@ -26,6 +27,15 @@ public:
         quint64 wavDataLimit = GstFileRecorder::wavDataLimit;
     };
 
+    // What a recording captures: a named device, so that no server's memory of an earlier stream
+    // picks another, at that device's own channel count, so that mixing down is the pipeline's
+    // and sounds alike on every server. Empty or zero leaves the choice to the server.
+    struct Capture
+    {
+        QString device;
+        int channels = 0;
+    };
+
     static AudioResult<std::unique_ptr<GstFileRecorder>> create(
         const QString &location, const FileRecorderSettings &settings);
     static AudioResult<std::unique_ptr<GstFileRecorder>> create(
@@ -33,6 +43,8 @@ public:
     // The pipeline a recorder runs, element by element.
     static AudioResult<std::vector<GstSupport::Stage>> stages(
         const QString &location, const FileRecorderSettings &settings, const QString &server = {});
+    static AudioResult<std::vector<GstSupport::Stage>> stages(const QString &location,
+        const FileRecorderSettings &settings, const QString &server, const Capture &capture);
 
     ~GstFileRecorder() override;
 
