@@ -1,6 +1,7 @@
 #include "AudioTestSupport.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "PulseModule.h"
 #include "SignalAnalysis.h"
 #include "ToneCheck.h"
 #include "platform/audio/probe/MediaProbe.h"
@@ -9,9 +10,11 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -252,6 +255,64 @@ TEST_F(FileRecorderTest, StopBeforeRecordAndStopTwiceReportNothingMore)
     TestSupport::processEventsFor(300ms);
     EXPECT_EQ(twiceEnd.calls, 1);
     EXPECT_EQ(neverEnd.calls, 0);
+}
+
+// A user's server remembers where a program's stream was last moved; the next recording still
+// captures the default input, the one the menu shows checked.
+TEST_F(FileRecorderTest, ARecordingCapturesTheDefaultInputWhereverTheServerRemembersTheProgram)
+{
+    const QByteArray program = qgetenv("TAPEWICK_TEST_REMEMBERED_PROGRAM");
+    ASSERT_FALSE(program.isEmpty());
+    // The stream carries the program's name as the element reads it when made.
+    const QByteArray ownName = g_get_prgname();
+    g_set_prgname(program.constData());
+    const auto restoreName = qScopeGuard([&] { g_set_prgname(ownName.constData()); });
+    // PipeWire's session manager remembers for this name only; PulseAudio needs its module.
+    std::optional<TestSupport::PulseModule> memory;
+    if (qEnvironmentVariable("TAPEWICK_TEST_SOUND_SERVER") != u"pipewire") {
+        memory = TestSupport::PulseModule::load(QStringLiteral("module-stream-restore"),
+            { QStringLiteral("restore_device=true"), QStringLiteral("restore_volume=false"),
+                QStringLiteral("restore_muted=false") });
+        ASSERT_TRUE(memory);
+    }
+    const auto sink = AudioTest::pactl({ QStringLiteral("get-default-sink") });
+    ASSERT_TRUE(sink);
+    const FileRecorderSettings mono { AudioFormatId::linearPcm, 127, 1, 256000, 48000 };
+
+    std::unique_ptr<GstFileRecorder> moved = make(QStringLiteral("moved.wav"), mono);
+    ASSERT_TRUE(moved);
+    EndWatcher movedEnd;
+    movedEnd.attach(*moved);
+    ASSERT_TRUE(moved->record());
+    ASSERT_TRUE(AudioTest::recordUntil(*moved, 0.3));
+    const auto streams = AudioTest::pactl(
+        { QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("source-outputs") });
+    ASSERT_TRUE(streams);
+    // The recorder's is the one stream a client owns; the remapped input's own has none.
+    QString index;
+    for (const QString &line : streams->split(u'\n', Qt::SkipEmptyParts)) {
+        if (line.section(u'\t', 2, 2) != u"-") {
+            index = line.section(u'\t', 0, 0);
+        }
+    }
+    ASSERT_FALSE(index.isEmpty()) << streams->toStdString();
+    ASSERT_TRUE(AudioTest::pactl(
+        { QStringLiteral("move-source-output"), index, *sink + QStringLiteral(".monitor") }));
+    TestSupport::processEventsFor(300ms);
+    moved->stop();
+    ASSERT_TRUE(movedEnd.waitForEnd());
+
+    std::unique_ptr<GstFileRecorder> next = make(QStringLiteral("next.wav"), mono);
+    ASSERT_TRUE(next);
+    EndWatcher nextEnd;
+    nextEnd.attach(*next);
+    ASSERT_TRUE(next->record());
+    ASSERT_TRUE(AudioTest::recordUntil(*next, 1.5));
+    next->stop();
+    ASSERT_TRUE(nextEnd.waitForEnd());
+    const MediaFacts facts = probeMedia(next->location());
+    ASSERT_TRUE(facts.decoded) << facts.error.toStdString();
+    EXPECT_TRUE(TestSupport::holdsTheTone(facts.channel(0), facts.sampleRate));
 }
 
 TEST_F(FileRecorderTest, FullDiskEndsTheRecordingThroughTheEncodeError)
