@@ -1,6 +1,7 @@
 #include "AudioTestSupport.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "Pactl.h"
 #include "PulseModule.h"
 #include "SignalAnalysis.h"
 #include "ToneCheck.h"
@@ -285,17 +286,9 @@ TEST_F(FileRecorderTest, ARecordingCapturesTheDefaultInputWhereverTheServerRemem
     movedEnd.attach(*moved);
     ASSERT_TRUE(moved->record());
     ASSERT_TRUE(AudioTest::recordUntil(*moved, 0.3));
-    const auto streams = AudioTest::pactl(
-        { QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("source-outputs") });
-    ASSERT_TRUE(streams);
-    // The recorder's is the one stream a client owns; the remapped input's own has none.
-    QString index;
-    for (const QString &line : streams->split(u'\n', Qt::SkipEmptyParts)) {
-        if (line.section(u'\t', 2, 2) != u"-") {
-            index = line.section(u'\t', 0, 0);
-        }
-    }
-    ASSERT_FALSE(index.isEmpty()) << streams->toStdString();
+    const auto streams = TestSupport::Pactl::captureStreamsOfThisProcess();
+    ASSERT_EQ(streams.size(), 1u);
+    const QString index = QString::number(streams.front().index);
     ASSERT_TRUE(AudioTest::pactl(
         { QStringLiteral("move-source-output"), index, *sink + QStringLiteral(".monitor") }));
     TestSupport::processEventsFor(300ms);

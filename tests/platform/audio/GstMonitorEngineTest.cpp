@@ -1,6 +1,7 @@
 #include "AudioTestSupport.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "Pactl.h"
 #include "SignalAnalysis.h"
 #include "SourceRecording.h"
 #include "ToneCheck.h"
@@ -22,14 +23,12 @@ class MonitorEngineTest : public TestSupport::DesktopTest
 {
 };
 
-// The server-side capture streams, by index.
+// This process's capture streams on the server, by index.
 QStringList sourceOutputs()
 {
     QStringList indexes;
-    const auto listing
-        = pactl({ QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("source-outputs") });
-    for (const QString &line : listing.value_or(QString()).split(u'\n', Qt::SkipEmptyParts)) {
-        indexes << line.section(u'\t', 0, 0);
+    for (const auto &stream : TestSupport::Pactl::captureStreamsOfThisProcess()) {
+        indexes << QString::number(stream.index);
     }
     return indexes;
 }

@@ -2,7 +2,6 @@
 #include "EventLoop.h"
 #include "Pactl.h"
 #include "PulseModule.h"
-#include "SoundServerSupport.h"
 #include "TestDesktop.h"
 
 #include "recording/AudioListener.h"
@@ -13,7 +12,7 @@
 namespace {
 
 using namespace std::chrono_literals;
-using SoundServerSupport::captureStreamsOfThisProcess;
+using TestSupport::Pactl::captureStreamsOfThisProcess;
 
 class MonitorOnTheSoundServerTest : public TestSupport::DesktopTest
 {
