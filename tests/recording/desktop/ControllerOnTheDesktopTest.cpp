@@ -4,7 +4,6 @@
 #include "Pactl.h"
 #include "PulseModule.h"
 #include "SignalAnalysis.h"
-#include "SoundServerSupport.h"
 #include "TestDesktop.h"
 #include "platform/audio/probe/MediaProbe.h"
 

@@ -2,7 +2,6 @@
 #include "DesktopTest.h"
 #include "EventLoop.h"
 #include "SignalAnalysis.h"
-#include "SoundServerSupport.h"
 #include "TestDesktop.h"
 #include "ToneCheck.h"
 #include "WavFile.h"
