@@ -1,19 +1,43 @@
 #pragma once
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtGlobal>
 
 namespace TestSupport {
 
-// Points HOME at an empty directory for the rest of the process, with the XDG folders left to
-// follow it, so the program finds no settings, data or caches from an earlier run.
-inline void useFreshHome()
+// Points HOME and the XDG base directories into an empty temporary directory while it lives, so
+// a test finds no settings, data or caches of an earlier run and never writes the user's own.
+// The test desktop's runtime directory stays: its bus and sound server sockets are there.
+class FreshHome
 {
-    static QTemporaryDir home;
-    for (const char *name : { "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME" }) {
-        qunsetenv(name);
+public:
+    FreshHome()
+    {
+        const QDir home(m_dir.path());
+        point("HOME", home.path());
+        point("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")));
+        point("XDG_DATA_HOME", home.filePath(QStringLiteral(".local/share")));
+        point("XDG_STATE_HOME", home.filePath(QStringLiteral(".local/state")));
+        point("XDG_CACHE_HOME", home.filePath(QStringLiteral(".cache")));
+        if (qEnvironmentVariableIsEmpty("TAPEWICK_TEST_DESKTOP")) {
+            point("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("runtime")));
+            QFile::setPermissions(home.filePath(QStringLiteral("runtime")),
+                QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
     }
-    qputenv("HOME", home.path().toLocal8Bit());
-}
+
+    QString path() const { return m_dir.path(); }
+
+private:
+    static void point(const char *name, const QString &path)
+    {
+        QDir().mkpath(path);
+        qputenv(name, QFile::encodeName(path));
+    }
+
+    QTemporaryDir m_dir { QDir::tempPath() + QStringLiteral("/tapewick-test-home-XXXXXX") };
+};
 
 } // namespace TestSupport

@@ -1,7 +1,6 @@
 #include "Command.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
-#include "FreshHome.h"
 
 #include "app/SettingsKeys.h"
 #include "kit/foundation/files/BookmarkData.h"
@@ -63,8 +62,6 @@ bool waitFor(const std::function<bool()> &done)
 class IntentsOnTheBusTest : public TestSupport::DesktopTest
 {
 protected:
-    static void SetUpTestSuite() { TestSupport::useFreshHome(); }
-
     void SetUp() override
     {
         DesktopTest::SetUp();

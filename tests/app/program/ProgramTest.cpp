@@ -1,5 +1,4 @@
 #include "DesktopTest.h"
-#include "FreshHome.h"
 #include "XInput.h"
 
 #include "app/SettingsKeys.h"
@@ -96,8 +95,6 @@ private:
 class ProgramTest : public TestSupport::DesktopTest
 {
 protected:
-    static void SetUpTestSuite() { TestSupport::useFreshHome(); }
-
     void SetUp() override
     {
         TestSupport::DesktopTest::SetUp();
