@@ -1,4 +1,6 @@
 #include "kit/ui/AnimationGroup.h"
+#include "kit/ui/FadeVisibility.h"
+#include "kit/ui/KwCAAnimationDelegate.h"
 #include "kit/ui/KwView.h"
 #include "kit/ui/OnceInWindow.h"
 #include "kit/ui/Shake.h"
@@ -6,7 +8,9 @@
 
 #include "EventLoop.h"
 
+#include <QGraphicsEffect>
 #include <QPropertyAnimation>
+#include <QSignalSpy>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -30,20 +34,15 @@ TEST(KwViewTest, PublishesEachFirstOnlyOnce)
     int appeared = 0;
     auto a = view->didMoveToSuperviewPublisher().sink([&](Events::Void) { ++moved; });
     auto b = view->didAppearPublisher().sink([&](Events::Void) { ++appeared; });
-
-    view->setParent(&first);
-    first.show();
-    view->show();
-    EXPECT_EQ(moved, 1);
-    EXPECT_EQ(appeared, 1);
-
-    // Removed and added to another window: neither fires again.
-    view->setParent(nullptr);
-    view->setParent(&second);
-    second.show();
-    view->show();
-    EXPECT_EQ(moved, 1);
-    EXPECT_EQ(appeared, 1);
+    // The second move, to another window, fires neither again.
+    for (QWidget *window : { &first, &second }) {
+        view->setParent(nullptr);
+        view->setParent(window);
+        window->show();
+        view->show();
+        EXPECT_EQ(moved, 1);
+        EXPECT_EQ(appeared, 1);
+    }
 }
 
 TEST(OnceInWindowTest, RunsWhenTheWindowComesOnScreenThenGoes)
@@ -66,29 +65,23 @@ TEST(OnceInWindowTest, RunsWhenTheWindowComesOnScreenThenGoes)
     EXPECT_EQ(runs, 2);
 }
 
-class ShakeTest : public testing::Test
+// Every position the widget takes while it shakes.
+std::set<std::pair<int, int>> shakeAndWatch(QWidget &widget, ShakeDirection direction, qreal amount)
 {
-protected:
-    void TearDown() override { WindowShow::setReduceMotion({}); }
+    std::set<std::pair<int, int>> seen;
+    shake(&widget, 120ms, direction, amount);
+    processEventsUntil(
+        [&] {
+            seen.insert({ widget.x(), widget.y() });
+            const auto animations = widget.findChildren<QPropertyAnimation *>();
+            return std::none_of(animations.begin(), animations.end(),
+                [](const QPropertyAnimation *a) { return a->state() == QAbstractAnimation::Running; });
+        },
+        2s);
+    return seen;
+}
 
-    // Every position the widget takes while it shakes, and where it ends.
-    std::set<std::pair<int, int>> shakeAndWatch(QWidget &widget, ShakeDirection direction, qreal amount)
-    {
-        std::set<std::pair<int, int>> seen;
-        shake(&widget, 120ms, direction, amount);
-        processEventsUntil(
-            [&] {
-                seen.insert({ widget.x(), widget.y() });
-                const auto animations = widget.findChildren<QPropertyAnimation *>();
-                return std::none_of(animations.begin(), animations.end(),
-                    [](const QPropertyAnimation *a) { return a->state() == QAbstractAnimation::Running; });
-            },
-            2s);
-        return seen;
-    }
-};
-
-TEST_F(ShakeTest, MovesAlongOneAxisOnlyAndReturns)
+TEST(ShakeTest, MovesAlongOneAxisOnlyAndReturns)
 {
     for (const auto &[direction, amount] : std::vector<std::pair<ShakeDirection, qreal>> {
              { ShakeDirection::horizontal, 5 }, { ShakeDirection::vertical, 2 } }) {
@@ -96,17 +89,15 @@ TEST_F(ShakeTest, MovesAlongOneAxisOnlyAndReturns)
         QWidget widget(&parent);
         widget.move(50, 40);
         parent.show();
-        const auto seen = shakeAndWatch(widget, direction, amount);
-        EXPECT_EQ(widget.pos(), QPoint(50, 40));
+        const bool horizontal = direction == ShakeDirection::horizontal;
         int minOffset = 0;
         int maxOffset = 0;
-        for (const auto &[x, y] : seen) {
-            const int along = direction == ShakeDirection::horizontal ? x - 50 : y - 40;
-            const int across = direction == ShakeDirection::horizontal ? y - 40 : x - 50;
-            EXPECT_EQ(across, 0);
-            minOffset = std::min(minOffset, along);
-            maxOffset = std::max(maxOffset, along);
+        for (const auto &[x, y] : shakeAndWatch(widget, direction, amount)) {
+            EXPECT_EQ(horizontal ? y - 40 : x - 50, 0);
+            minOffset = std::min(minOffset, horizontal ? x - 50 : y - 40);
+            maxOffset = std::max(maxOffset, horizontal ? x - 50 : y - 40);
         }
+        EXPECT_EQ(widget.pos(), QPoint(50, 40));
         EXPECT_EQ(minOffset, -amount);
         // Frames may fall either side of the brief outward peak.
         EXPECT_GT(maxOffset, 0);
@@ -114,7 +105,7 @@ TEST_F(ShakeTest, MovesAlongOneAxisOnlyAndReturns)
     }
 }
 
-TEST_F(ShakeTest, ASecondShakeStartsFromTheRestingPlace)
+TEST(ShakeTest, ASecondShakeStartsFromRestAndReducedMotionStaysStill)
 {
     QWidget parent;
     QWidget widget(&parent);
@@ -124,16 +115,10 @@ TEST_F(ShakeTest, ASecondShakeStartsFromTheRestingPlace)
     processEventsFor(30ms);
     shakeAndWatch(widget, ShakeDirection::horizontal, 5);
     EXPECT_EQ(widget.pos(), QPoint(10, 10));
-}
 
-TEST_F(ShakeTest, ReducedMotionLeavesTheWidgetAlone)
-{
     WindowShow::setReduceMotion([] { return true; });
-    QWidget parent;
-    QWidget widget(&parent);
-    widget.move(10, 10);
-    parent.show();
     const auto seen = shakeAndWatch(widget, ShakeDirection::horizontal, 5);
+    WindowShow::setReduceMotion({});
     EXPECT_EQ(seen, (std::set<std::pair<int, int>> { { 10, 10 } }));
 }
 
@@ -141,23 +126,79 @@ TEST(AnimationGroupTest, AnimatesTogetherThenCompletes)
 {
     QWidget a;
     QWidget b;
-    bool completed = false;
+    int completed = 0;
     runAnimationGroup(
         50ms, QEasingCurve::Linear,
         [&](AnimationGroup &group) {
             group.animate(&a, "pos", QPoint(30, 0));
             group.animate(&b, "size", QSize(70, 70));
         },
-        [&] { completed = true; });
-    EXPECT_FALSE(completed);
-    ASSERT_TRUE(processEventsUntil([&] { return completed; }));
+        [&] { ++completed; });
+    // An empty group completes too, and never synchronously.
+    runAnimationGroup(50ms, QEasingCurve::Linear, {}, [&] { ++completed; });
+    EXPECT_EQ(completed, 0);
+    ASSERT_TRUE(processEventsUntil([&] { return completed == 2; }));
     EXPECT_EQ(a.pos(), QPoint(30, 0));
     EXPECT_EQ(b.size(), QSize(70, 70));
+}
 
-    bool emptyCompleted = false;
-    runAnimationGroup(50ms, QEasingCurve::Linear, {}, [&] { emptyCompleted = true; });
-    EXPECT_FALSE(emptyCompleted);
-    EXPECT_TRUE(processEventsUntil([&] { return emptyCompleted; }));
+TEST(KwCAAnimationDelegateTest, TellsStartAndWhetherTheAnimationFinished)
+{
+    for (const bool runToEnd : { true, false }) {
+        QPropertyAnimation animation;
+        animation.setStartValue(0.0);
+        animation.setEndValue(1.0);
+        animation.setDuration(30);
+        std::vector<QString> seen;
+        KwCAAnimationDelegate *delegate = KwCAAnimationDelegate::attach(&animation);
+        delegate->didStartHandler = [&] { seen.push_back("start"); };
+        delegate->didStopHandler = [&](bool finished) { seen.push_back(finished ? "finished" : "stopped"); };
+        QSignalSpy finished(&animation, &QAbstractAnimation::finished);
+        animation.start();
+        if (runToEnd) {
+            ASSERT_TRUE(finished.wait(2000));
+        } else {
+            animation.stop();
+        }
+        EXPECT_EQ(seen, (std::vector<QString> { "start", runToEnd ? "finished" : "stopped" }));
+    }
+}
+
+TEST(FadeVisibilityTest, HidesShowsOrTogglesAndEndsAtFullOpacity)
+{
+    QWidget window;
+    auto *child = new QWidget(&window);
+    window.show();
+    for (const auto &[visible, hiddenAfter] : std::vector<std::pair<std::optional<bool>, bool>> {
+             { false, true }, { std::nullopt, false }, { std::nullopt, true } }) {
+        bool done = false;
+        fadeVisibility(child, visible, 30ms, Duration::zero(), [&] { done = true; });
+        // The fade runs on the shown widget, whichever way it goes.
+        EXPECT_TRUE(child->isVisible());
+        EXPECT_NE(child->graphicsEffect(), nullptr);
+        ASSERT_TRUE(processEventsUntil([&] { return done; }));
+        EXPECT_EQ(child->isHidden(), hiddenAfter);
+        EXPECT_EQ(child->graphicsEffect(), nullptr);
+    }
+}
+
+TEST(FadeVisibilityTest, DelayKeepsAShownWidgetHiddenAndDestructionSkipsTheCompletion)
+{
+    QWidget window;
+    window.show();
+    bool done = false;
+    fadeVisibility(&window, true, 20ms, 80ms, [&] { done = true; });
+    EXPECT_TRUE(window.isHidden());
+    ASSERT_TRUE(processEventsUntil([&] { return done; }));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_DOUBLE_EQ(window.windowOpacity(), 1.0);
+
+    auto *doomed = new QWidget();
+    bool doomedDone = false;
+    fadeVisibility(doomed, true, 10ms, 20ms, [&] { doomedDone = true; });
+    delete doomed;
+    processEventsFor(80ms);
+    EXPECT_FALSE(doomedDone);
 }
 
 } // namespace

@@ -1,20 +1,32 @@
 #include "kit/foundation/system/FoundationHooks.h"
+#include "kit/ui/ActionTrampoline.h"
 #include "kit/ui/Buttons.h"
+#include "kit/ui/CocoaLabel.h"
 #include "kit/ui/EnumPicker.h"
 #include "kit/ui/FontHelpers.h"
+#include "kit/ui/MacSystemSound.h"
+#include "kit/ui/OptionalText.h"
 #include "kit/ui/SecondaryTextStyle.h"
+#include "kit/ui/StaticToolbar.h"
+#include "kit/ui/SyntheticEvents.h"
+#include "kit/ui/TrackingArea.h"
 #include "kit/ui/UrlIcon.h"
 
 #include "EventLoop.h"
 #include "platform/events/CurrentValueSubject.h"
+#include "preferences/DefaultsSerializable.h"
 
+#include <QAccessible>
+#include <QAction>
 #include <QApplication>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QTemporaryDir>
+#include <QPushButton>
 #include <QTest>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
+
+#include <ctime>
 
 enum class Quality { low, medium, high, best };
 
@@ -28,6 +40,8 @@ struct EnumCases<Quality>
 };
 
 namespace {
+
+using TestSupport::processEventsUntil;
 
 Label qualityRow(const Quality &quality)
 {
@@ -47,53 +61,52 @@ TEST(EnumPickerTest, ListsEveryCaseShowsTheSelectionAndWritesOnlyAChoice)
         {} };
     EnumPicker<Quality> picker(binding, qualityRow);
     ASSERT_EQ(picker.count(), 4);
-    EXPECT_EQ(picker.itemText(0), QStringLiteral("Low"));
     EXPECT_EQ(picker.itemText(3), QStringLiteral("Best"));
     EXPECT_EQ(picker.currentIndex(), 2);
     EXPECT_EQ(writes, 0);
     picker.setCurrentIndex(1);
     EXPECT_EQ(stored, Quality::medium);
     EXPECT_EQ(writes, 1);
-}
 
-TEST(EnumPickerTest, IconOnlyRowsKeepTheirTitlesForAccessibility)
-{
-    Quality stored = Quality::low;
-    EnumPicker<Quality> picker(Binding<Quality>::over(stored), qualityRow);
+    // Icon-only rows keep their titles for accessibility.
     picker.setIconOnly(true);
     EXPECT_TRUE(picker.itemText(1).isEmpty());
     EXPECT_EQ(picker.itemData(1, Qt::AccessibleTextRole).toString(), QStringLiteral("Medium"));
     EXPECT_EQ(picker.itemData(1, Qt::ToolTipRole).toString(), QStringLiteral("Medium"));
     picker.setIconOnly(false);
     EXPECT_EQ(picker.itemText(1), QStringLiteral("Medium"));
+
+    // A case index takes the first of equal cases and ignores bad positions.
+    int number = 7;
+    const Binding<int> index = caseIndex(Binding<int>::over(number), std::vector<int> { 3, 7, 7, 9 });
+    EXPECT_EQ(index.value(), 1);
+    index.setValue(3);
+    EXPECT_EQ(number, 9);
+    index.setValue(4);
+    index.setValue(-1);
+    EXPECT_EQ(number, 9);
+    number = 42;
+    EXPECT_EQ(index.value(), -1);
 }
 
-// Shaped like a preference's accessor: a value, a setter and a publisher of changes.
-class QualityAccessor
+TEST(EnumPickerTest, FollowsAnAccessorOnTheGuiThreadAndRefreshRereadsAPlainBinding)
 {
-public:
-    Quality value() const { return m_subject->value(); }
-    void setValue(const Quality &quality) const { m_subject->send(quality); }
-    Events::AnyPublisher<Quality> publisher() const { return m_subject->eraseToAnyPublisher(); }
-
-private:
-    std::shared_ptr<Events::CurrentValueSubject<Quality>> m_subject
-        = std::make_shared<Events::CurrentValueSubject<Quality>>(Quality::medium);
-};
-
-TEST(EnumPickerTest, FollowsAnAccessorOnTheGuiThread)
-{
-    QualityAccessor accessor;
-    EnumPicker<Quality> picker(bindingFrom(accessor), qualityRow);
-    EXPECT_EQ(picker.currentIndex(), 1);
-    picker.setCurrentIndex(2);
+    // Shaped like a preference's accessor: a value, a setter and a publisher of changes.
+    struct Accessor
+    {
+        std::shared_ptr<Events::CurrentValueSubject<Quality>> subject
+            = std::make_shared<Events::CurrentValueSubject<Quality>>(Quality::medium);
+        Quality value() const { return subject->value(); }
+        void setValue(const Quality &quality) const { subject->send(quality); }
+        Events::AnyPublisher<Quality> publisher() const { return subject->eraseToAnyPublisher(); }
+    } accessor;
+    EnumPicker<Quality> following(bindingFrom(accessor), qualityRow);
+    EXPECT_EQ(following.currentIndex(), 1);
+    following.setCurrentIndex(2);
     EXPECT_EQ(accessor.value(), Quality::high);
     accessor.setValue(Quality::best);
-    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return picker.currentIndex() == 3; }));
-}
+    EXPECT_TRUE(processEventsUntil([&] { return following.currentIndex() == 3; }));
 
-TEST(EnumPickerTest, RefreshRereadsABindingThatCannotTell)
-{
     Quality stored = Quality::low;
     EnumPicker<Quality> picker(Binding<Quality>::over(stored), qualityRow);
     stored = Quality::best;
@@ -105,21 +118,6 @@ TEST(EnumPickerTest, RefreshRereadsABindingThatCannotTell)
     picker.refresh();
     EXPECT_EQ(picker.currentIndex(), -1);
     EXPECT_EQ(stored, static_cast<Quality>(17));
-}
-
-TEST(EnumPickerTest, CaseIndexTakesTheFirstEqualCaseAndIgnoresBadPositions)
-{
-    int stored = 7;
-    // Two cases that compare equal: the first one's position is the answer.
-    const Binding<int> index = caseIndex(Binding<int>::over(stored), std::vector<int> { 3, 7, 7, 9 });
-    EXPECT_EQ(index.value(), 1);
-    index.setValue(3);
-    EXPECT_EQ(stored, 9);
-    index.setValue(4);
-    index.setValue(-1);
-    EXPECT_EQ(stored, 9);
-    stored = 42;
-    EXPECT_EQ(index.value(), -1);
 }
 
 class QuitButtonTest : public ::testing::Test
@@ -138,29 +136,21 @@ protected:
     int terminations = 0;
 };
 
-TEST_F(QuitButtonTest, PressAsksToQuitOnTheNextTurn)
+TEST_F(QuitButtonTest, PressOrControlQInItsWindowAsksToQuitOnTheNextTurn)
 {
-    EXPECT_EQ(Buttons::Quit(true).text(), QStringLiteral("Quit Recorder"));
-    Buttons::Quit button(false);
-    EXPECT_EQ(button.text(), QStringLiteral("Quit"));
-    button.click();
-    EXPECT_EQ(terminations, 0);
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return terminations == 1; }));
-}
-
-TEST_F(QuitButtonTest, ControlQInItsWindowPressesIt)
-{
+    EXPECT_EQ(Buttons::Quit(false).text(), QStringLiteral("Quit"));
     QWidget window;
     auto *button = new Buttons::Quit(true, &window);
+    EXPECT_EQ(button->text(), QStringLiteral("Quit Recorder"));
+    button->click();
+    EXPECT_EQ(terminations, 0);
+    ASSERT_TRUE(processEventsUntil([&] { return terminations == 1; }));
+
     window.show();
     window.activateWindow();
-    bool pressed = false;
-    QObject::connect(button, &QPushButton::clicked, [&] { pressed = true; });
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return QApplication::activeWindow() == &window; }));
+    ASSERT_TRUE(processEventsUntil([&] { return QApplication::activeWindow() == &window; }));
     QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
-    TestSupport::processEventsUntil([&] { return terminations == 1; });
-    EXPECT_TRUE(pressed);
-    EXPECT_EQ(terminations, 1);
+    EXPECT_TRUE(processEventsUntil([&] { return terminations == 2; }));
 }
 
 TEST(CloseOrClearButtonTest, BorderlessIconButtonRunsItsAction)
@@ -173,7 +163,7 @@ TEST(CloseOrClearButtonTest, BorderlessIconButtonRunsItsAction)
     EXPECT_EQ(runs, 1);
 }
 
-TEST(SecondaryTextStyleTest, SmallerDimmedTextKeepingAChildsOwnFont)
+TEST(TextStyleTest, SecondaryTextIsSmallerAndDimmedFollowsTheUsersSizeAndLabelsArePlain)
 {
     QWidget container;
     auto *plain = new QLabel(QStringLiteral("plain"), &container);
@@ -181,40 +171,141 @@ TEST(SecondaryTextStyleTest, SmallerDimmedTextKeepingAChildsOwnFont)
     QFont ownFont = own->font();
     ownFont.setPointSizeF(30);
     own->setFont(ownFont);
-
     const QColor primary = container.palette().color(QPalette::Active, QPalette::WindowText);
     applySecondaryTextStyle(&container, TextStyle::smallSystemFontSize());
-
     EXPECT_DOUBLE_EQ(plain->font().pointSizeF(), TextStyle::smallSystemFontSize());
-    EXPECT_LT(TextStyle::smallSystemFontSize(), TextStyle::systemFontSize());
     EXPECT_DOUBLE_EQ(own->font().pointSizeF(), 30);
     const QColor secondary = plain->palette().color(QPalette::Active, QPalette::WindowText);
     EXPECT_EQ(secondary.rgb(), primary.rgb());
     EXPECT_LT(secondary.alphaF(), primary.alphaF());
-
     QLabel standard(QStringLiteral("standard"));
     applySecondaryTextStyle(&standard);
     EXPECT_DOUBLE_EQ(standard.font().pointSizeF(), TextStyle::systemFontSize());
+
+    const QFont original = QApplication::font();
+    QFont base = original;
+    base.setPointSizeF(10);
+    QApplication::setFont(base);
+    QLabel label(QStringLiteral("Explanation"));
+    applySecondaryTextStyle(&label, 8);
+    EXPECT_DOUBLE_EQ(label.font().pointSizeF(), 8);
+    base.setPointSizeF(15);
+    QApplication::setFont(base);
+    EXPECT_DOUBLE_EQ(label.font().pointSizeF(), 12);
+    QApplication::setFont(original);
+
+    // A label's text is plain and, disabled, in the secondary colour.
+    CocoaLabel cocoa(QStringLiteral("<i>plain</i>"));
+    const QColor labelPrimary = cocoa.palette().color(QPalette::Active, QPalette::WindowText);
+    cocoa.setEnabled(false);
+    EXPECT_EQ(cocoa.palette().color(QPalette::Disabled, QPalette::WindowText),
+        TextStyle::secondaryColor(labelPrimary));
+    cocoa.setEnabled(true);
+    EXPECT_EQ(cocoa.palette().color(QPalette::Active, QPalette::WindowText), labelPrimary);
+    EXPECT_EQ(cocoa.textFormat(), Qt::PlainText);
+
+    // No text is no label; any text, even empty, is shown as it stands.
+    EXPECT_EQ(optionalText(std::nullopt), nullptr);
+    const auto empty = optionalText(QString());
+    ASSERT_NE(empty, nullptr);
+    EXPECT_TRUE(empty->text().isEmpty());
+    const auto markup = optionalText(QStringLiteral("<b>100%</b> &Save %1"));
+    EXPECT_EQ(markup->textFormat(), Qt::PlainText);
+    EXPECT_EQ(markup->text(), QStringLiteral("<b>100%</b> &Save %1"));
 }
 
-TEST(UrlIconTest, ShowsTheIconOfFilesAndFolders)
+TEST(UrlIconTest, MissingFileStillHasAnIconHiddenFromAccessibility)
 {
-    QTemporaryDir directory;
-    ASSERT_TRUE(directory.isValid());
-    UrlIcon folder(QUrl::fromLocalFile(directory.path()));
-    EXPECT_FALSE(folder.icon().isNull());
-    EXPECT_EQ(folder.focusPolicy(), Qt::NoFocus);
-
-    UrlIcon missing(QUrl::fromLocalFile(directory.filePath(QStringLiteral("gone.m4a"))));
+    UrlIcon missing(QUrl::fromLocalFile(QStringLiteral("/nonexistent/gone.m4a")));
     EXPECT_FALSE(missing.icon().isNull());
-    missing.resize(64, 16);
-    // Drawing a non-square space must not crash or crop; it paints.
-    QImage image(64, 16, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    missing.render(&image);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&missing);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_TRUE(accessible->state().invisible);
 }
 
-TEST(FontHelpersTest, BoldDropsTheSlantAndKeepsSizeAndDigits)
+TEST(StaticToolbarTest, ItemsKeepTheirOrderAndUnknownIdentifiersHaveNone)
+{
+    QToolBar bar;
+    auto *record = new QAction(QStringLiteral("Record"));
+    auto *stop = new QAction(QStringLiteral("Stop"));
+    const StaticToolbar toolbar(&bar, { { "record", record }, { "stop", stop }, { "record", stop } });
+    EXPECT_EQ(toolbar.itemIdentifiers(), (QList<QString> { "record", "stop" }));
+    EXPECT_EQ(toolbar.item(QStringLiteral("stop")), stop);
+    EXPECT_EQ(toolbar.item(QStringLiteral("pause")), nullptr);
+    EXPECT_EQ(bar.actions(), (QList<QAction *> { record, stop }));
+}
+
+TEST(TrackingAreaTest, ReportsThePointerOnlyInsideItsRectangle)
+{
+    QWidget view;
+    view.resize(100, 100);
+    std::vector<QString> seen;
+    auto move = [&](int x, int y) {
+        QMouseEvent event(QEvent::MouseMove, QPointF(x, y), QPointF(x, y), Qt::NoButton, {}, {});
+        QApplication::sendEvent(&view, &event);
+    };
+    {
+        TrackingArea area(&view, QRect(10, 10, 20, 20));
+        QObject::connect(&area, &TrackingArea::entered, [&] { seen.push_back("entered"); });
+        QObject::connect(&area, &TrackingArea::moved,
+            [&](QPoint p) { seen.push_back(QStringLiteral("moved %1").arg(p.x())); });
+        QObject::connect(&area, &TrackingArea::exited, [&] { seen.push_back("exited"); });
+        for (const int x : { 5, 15, 20, 50, 12 }) {
+            move(x, 15);
+        }
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(&view, &leave);
+    }
+    move(15, 15);
+    EXPECT_EQ(seen,
+        (std::vector<QString> {
+            "entered", "moved 15", "moved 20", "exited", "entered", "moved 12", "exited" }));
+}
+
+TEST(ActionTrampolineTest, PassesTheCausingEventOrASyntheticClickAndKeepsOneClosure)
+{
+    QPushButton button(QStringLiteral("Go"));
+    button.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
+    int earlierCalls = 0;
+    ActionTrampoline::attach(&button, [&](const QEvent &) { ++earlierCalls; });
+    std::vector<QEvent::Type> types;
+    ActionTrampoline::attach(&button, [&](const QEvent &event) { types.push_back(event.type()); });
+    QTest::mouseClick(&button, Qt::LeftButton);
+    button.click();
+    EXPECT_EQ(types, (std::vector<QEvent::Type> { QEvent::MouseButtonRelease, QEvent::MouseButtonPress }));
+    EXPECT_EQ(earlierCalls, 0);
+
+    // The synthetic click is a left click at the origin, stamped with the raw monotonic clock.
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC_RAW, &now);
+    const quint64 before = quint64(now.tv_sec) * 1000 + quint64(now.tv_nsec) / 1'000'000;
+    const auto event = syntheticMouseEvent(QEvent::MouseButtonPress);
+    EXPECT_EQ(event->position(), QPointF(0, 0));
+    EXPECT_EQ(event->button(), Qt::LeftButton);
+    EXPECT_GE(event->timestamp(), before);
+    EXPECT_LT(event->timestamp(), before + 1000);
+    QAction action;
+    bool triggered = false;
+    ActionTrampoline::attach(
+        &action, [&](const QEvent &e) { triggered = e.type() == QEvent::MouseButtonPress; });
+    action.trigger();
+    EXPECT_TRUE(triggered);
+}
+
+TEST(MacSystemSoundTest, StoredAsItsNameAndReadBackOnlyFromAnExactName)
+{
+    for (const MacSystemSound &sound : MacSystemSound::allCases()) {
+        EXPECT_EQ(MacSystemSound::fromRawValue(sound.rawValue()), sound);
+    }
+    EXPECT_FALSE(MacSystemSound::fromRawValue(QString()).has_value());
+    EXPECT_EQ(Defaults::toSerializable(MacSystemSound(MacSystemSound::basso)), PropertyValue("Basso"));
+    EXPECT_EQ(Defaults::toValue<MacSystemSound>(PropertyValue("Tink")), MacSystemSound(MacSystemSound::tink));
+    EXPECT_EQ(Defaults::toValue<MacSystemSound>(PropertyValue("basso")), std::nullopt);
+    EXPECT_EQ(Defaults::toValue<MacSystemSound>(PropertyValue(7)), std::nullopt);
+}
+
+TEST(FontHelpersTest, BoldDropsTheSlantAndKeepsSizeAndDigitsAndTraitsFollowTheirScales)
 {
     QFont font = QApplication::font();
     font.setPointSizeF(17);
@@ -224,37 +315,19 @@ TEST(FontHelpersTest, BoldDropsTheSlantAndKeepsSizeAndDigits)
     EXPECT_FALSE(bold.italic());
     EXPECT_DOUBLE_EQ(bold.pointSizeF(), 17);
     EXPECT_EQ(bold.family(), font.family());
-
-    const TextFont digits = TextFont(font).monospacedDigit();
-    const TextFont boldDigits = boldFont(digits);
+    const TextFont boldDigits = boldFont(TextFont(font).monospacedDigit());
     EXPECT_TRUE(boldDigits.hasMonospacedDigits());
     EXPECT_EQ(boldDigits.font().weight(), QFont::Bold);
+
+    for (const auto &[weight, stretch, weightTrait, widthTrait] :
+        std::vector<std::tuple<int, int, double, double>> { { QFont::Normal, QFont::Unstretched, 0, 0 },
+            { QFont::Bold, QFont::AnyStretch, 0.4, 0 }, { QFont::Thin, QFont::Condensed, -0.8, -0.25 },
+            { 450, QFont::Expanded, 0.115, 0.25 }, { 1000, QFont::UltraExpanded, 0.62, 1 } }) {
+        font.setWeight(static_cast<QFont::Weight>(weight));
+        font.setStretch(stretch);
+        EXPECT_NEAR(fontTraits(font).weight, weightTrait, 1e-9) << weight;
+        EXPECT_NEAR(fontTraits(font).width, widthTrait, 1e-9) << stretch;
+    }
 }
 
 } // namespace
-
-TEST(FontTraitsTest, WeightAndWidthOnTheirScales)
-{
-    struct Case
-    {
-        int weight;
-        int stretch;
-        double weightTrait;
-        double widthTrait;
-    };
-    const Case cases[] = {
-        { QFont::Normal, QFont::Unstretched, 0, 0 },
-        { QFont::Bold, QFont::AnyStretch, 0.4, 0 },
-        { QFont::Thin, QFont::Condensed, -0.8, -0.25 },
-        { 450, QFont::Expanded, 0.115, 0.25 },
-        { 1000, QFont::UltraExpanded, 0.62, 1 },
-    };
-    for (const Case &c : cases) {
-        QFont font;
-        font.setWeight(static_cast<QFont::Weight>(c.weight));
-        font.setStretch(c.stretch);
-        const FontTraits traits = fontTraits(font);
-        EXPECT_NEAR(traits.weight, c.weightTrait, 1e-9) << c.weight;
-        EXPECT_NEAR(traits.width, c.widthTrait, 1e-9) << c.stretch;
-    }
-}

@@ -53,47 +53,59 @@ protected:
     QIcon m_plain = solidIcon(Qt::blue);
 };
 
-TEST_F(DockProgressTest, RedrawsOnlyWhenTheShownFractionMoves)
+TEST_F(DockProgressTest, RedrawsOnlyWhenTheShownFractionMovesAndOverlaysOnlyBelowOne)
 {
     RedrawCounter redraws;
-    struct Step
-    {
-        double progress;
-        int redraws;
-    };
-    for (const Step &step : { Step { 0.5, 1 }, Step { 0.505, 1 }, Step { 0.52, 2 }, Step { 0.515, 2 },
-             Step { 0.529, 2 }, Step { 0.531, 3 } }) {
-        DockProgress::setProgress(step.progress);
-        EXPECT_EQ(redraws.count, step.redraws) << step.progress;
+    for (const auto &[progress, count] : std::vector<std::pair<double, int>> {
+             { 0.5, 1 }, { 0.505, 1 }, { 0.52, 2 }, { 0.515, 2 }, { 0.529, 2 }, { 0.531, 3 } }) {
+        DockProgress::setProgress(progress);
+        EXPECT_EQ(redraws.count, count) << progress;
     }
+    EXPECT_NE(QApplication::windowIcon().cacheKey(), m_plain.cacheKey());
     // Reset always ends with a redraw at 0; from 0 even a tiny step redraws.
     DockProgress::resetProgress();
     EXPECT_EQ(redraws.count, 5);
     EXPECT_EQ(DockProgress::progress(), 0);
     DockProgress::setProgress(0.001);
     EXPECT_EQ(redraws.count, 6);
-}
-
-TEST_F(DockProgressTest, OverlayOnlyFromZeroUpToOne)
-{
+    DockProgress::setProgress(1.0);
+    EXPECT_EQ(QApplication::windowIcon().cacheKey(), m_plain.cacheKey());
     for (const double plain : { 1.0, 1.5, -0.2, std::nan("") }) {
         EXPECT_EQ(
             DockProgress::drawTile(m_plain, plain, DockProgress::Bar {}).cacheKey(), m_plain.cacheKey());
     }
-    DockProgress::setProgress(0.5);
-    EXPECT_NE(QApplication::windowIcon().cacheKey(), m_plain.cacheKey());
-    DockProgress::setProgress(1.0);
-    EXPECT_EQ(QApplication::windowIcon().cacheKey(), m_plain.cacheKey());
+
+    // Without an icon nothing is touched.
+    QApplication::setWindowIcon(QIcon());
+    const int before = redraws.count;
+    DockProgress::setProgress(0.6);
+    EXPECT_EQ(redraws.count, before);
+    EXPECT_TRUE(QApplication::windowIcon().isNull());
 }
 
-TEST_F(DockProgressTest, BarFillsItsShareAlongTheBottom)
+// The bar spans 20…30 up from the bottom edge: rows 98…108 from the top. A tray icon shows the overlay
+// on its own image.
+TEST_F(DockProgressTest, BarFillsItsShareAlongTheBottomOfEachIcon)
 {
     const QImage tile = DockProgress::drawTile(m_plain, 0.5, DockProgress::Bar {}).pixmap(128, 128).toImage();
-    // The bar spans 20…30 up from the bottom edge: rows 98…108 from the top.
     EXPECT_EQ(tile.pixelColor(10, 103), QColor(Qt::white));
     EXPECT_LT(tile.pixelColor(100, 103).lightness(), 60);
     EXPECT_EQ(tile.pixelColor(64, 60), QColor(Qt::blue));
     EXPECT_EQ(tile.pixelColor(64, 112), QColor(Qt::blue));
+
+    const QIcon red = solidIcon(Qt::red);
+    {
+        QSystemTrayIcon tray(red);
+        DockProgress::addTrayIcon(&tray);
+        DockProgress::setProgress(0.5);
+        const QImage shown = tray.icon().pixmap(128, 128).toImage();
+        EXPECT_EQ(shown.pixelColor(64, 60), QColor(Qt::red));
+        EXPECT_EQ(shown.pixelColor(10, 103), QColor(Qt::white));
+        DockProgress::setProgress(1.0);
+        EXPECT_EQ(tray.icon().cacheKey(), red.cacheKey());
+    }
+    // A destroyed tray icon is let go of.
+    DockProgress::setProgress(0.2);
 }
 
 TEST_F(DockProgressTest, EachStyleDrawsWhereItBelongs)
@@ -125,13 +137,10 @@ TEST_F(DockProgressTest, EachStyleDrawsWhereItBelongs)
 
 TEST(DockProgressBadgeTest, TextShortensLargeValues)
 {
-    for (const auto &[value, text] :
-        std::vector<std::pair<int, QString>> { { 0, QStringLiteral("0") }, { 7, QStringLiteral("7") },
-            { -12, QStringLiteral("-12") }, { 999, QStringLiteral("999") }, { 1000, QStringLiteral("1k") },
-            { 1999, QStringLiteral("1k") }, { -3500, QStringLiteral("-3k") }, { 9999, QStringLiteral("9k") },
-            { 10000, QStringLiteral("9k+") }, { -10000, QStringLiteral("-9k+") },
-            { INT_MAX, QStringLiteral("9k+") }, { INT_MIN, QStringLiteral("-9k+") } }) {
-        EXPECT_EQ(DockProgress::badgeText(value), text) << value;
+    for (const auto &[value, text] : std::vector<std::pair<int, const char *>> { { 0, "0" }, { -12, "-12" },
+             { 999, "999" }, { 1000, "1k" }, { 1999, "1k" }, { -3500, "-3k" }, { 9999, "9k" },
+             { 10000, "9k+" }, { -10000, "-9k+" }, { INT_MAX, "9k+" }, { INT_MIN, "-9k+" } }) {
+        EXPECT_EQ(DockProgress::badgeText(value), QLatin1String(text)) << value;
     }
 }
 
@@ -167,32 +176,6 @@ TEST_F(DockProgressTest, FollowsAProgressObjectUntilItEnds)
 
     DockProgress::setProgressInstance(nullptr);
     EXPECT_EQ(DockProgress::progress(), 0);
-}
-
-TEST_F(DockProgressTest, WithoutAnIconNothingIsTouched)
-{
-    QApplication::setWindowIcon(QIcon());
-    RedrawCounter redraws;
-    DockProgress::setProgress(0.6);
-    EXPECT_EQ(redraws.count, 0);
-    EXPECT_TRUE(QApplication::windowIcon().isNull());
-}
-
-TEST_F(DockProgressTest, TrayIconsShowTheOverlayOnTheirOwnImage)
-{
-    const QIcon red = solidIcon(Qt::red);
-    {
-        QSystemTrayIcon tray(red);
-        DockProgress::addTrayIcon(&tray);
-        DockProgress::setProgress(0.5);
-        const QImage shown = tray.icon().pixmap(128, 128).toImage();
-        EXPECT_EQ(shown.pixelColor(64, 60), QColor(Qt::red));
-        EXPECT_EQ(shown.pixelColor(10, 103), QColor(Qt::white));
-        DockProgress::setProgress(1.0);
-        EXPECT_EQ(tray.icon().cacheKey(), red.cacheKey());
-    }
-    // A destroyed tray icon is let go of.
-    DockProgress::setProgress(0.2);
 }
 
 } // namespace

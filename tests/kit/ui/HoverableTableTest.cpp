@@ -56,25 +56,19 @@ TEST_F(HoverableTableTest, SelectionFollowsThePointer)
     EXPECT_EQ(m_table.selectedRow(), -1);
 }
 
-TEST_F(HoverableTableTest, ArrowKeysWrapAtTheEnds)
+TEST_F(HoverableTableTest, ArrowKeysWrapAtTheEndsOnlyWhenCycling)
 {
-    m_table.selectRow(29);
-    press(Qt::Key_Down);
-    EXPECT_EQ(m_table.selectedRow(), 0);
-    EXPECT_EQ(m_table.rowAt(0), 0);
-    press(Qt::Key_Up);
-    EXPECT_EQ(m_table.selectedRow(), 29);
-    EXPECT_GE(m_table.rowAt(m_table.viewport()->height() - 1), 28);
-
-    m_table.shouldCycle = false;
-    press(Qt::Key_Down);
-    EXPECT_EQ(m_table.selectedRow(), 29);
-    m_table.selectRow(5);
-    press(Qt::Key_Down);
-    EXPECT_EQ(m_table.selectedRow(), 6);
-    m_table.selectRow(0);
-    press(Qt::Key_Up);
-    EXPECT_EQ(m_table.selectedRow(), 0);
+    for (const auto &[cycle, from, key, to] : std::vector<std::tuple<bool, int, Qt::Key, int>> {
+             { true, 29, Qt::Key_Down, 0 }, { true, 0, Qt::Key_Up, 29 }, { false, 29, Qt::Key_Down, 29 },
+             { false, 5, Qt::Key_Down, 6 }, { false, 0, Qt::Key_Up, 0 } }) {
+        m_table.shouldCycle = cycle;
+        m_table.selectRow(from);
+        press(key);
+        EXPECT_EQ(m_table.selectedRow(), to) << from << ' ' << cycle;
+        // The row wrapped to is scrolled into view.
+        EXPECT_TRUE(!cycle
+            || (to == 0 ? m_table.rowAt(0) == 0 : m_table.rowAt(m_table.viewport()->height() - 1) >= 28));
+    }
 }
 
 TEST_F(HoverableTableTest, ReturnActsOnTheSelectedRowAsAClick)

@@ -7,15 +7,17 @@
 
 namespace {
 
+using Strings = std::vector<QString>;
+
 struct Recorded
 {
-    std::vector<QString> value { "a", "b", "c", "d", "e" };
+    Strings value { "a", "b", "c", "d", "e" };
     int writes = 0;
 
-    Binding<std::vector<QString>> binding()
+    Binding<Strings> binding()
     {
         return { [this] { return value; },
-            [this](const std::vector<QString> &items) {
+            [this](const Strings &items) {
                 value = items;
                 ++writes;
             },
@@ -23,37 +25,29 @@ struct Recorded
     }
 };
 
-using Strings = std::vector<QString>;
-
-TEST(ListEditingTest, MoveGoesBeforeTheDestinationRow)
+// Each gesture is one write, even one that changes nothing.
+TEST(ListEditingTest, MovesGoBeforeTheDestinationRowAndDeletesSkipBadRows)
 {
-    Recorded list;
-    ListEditing::handleMove(list.binding(), { 0 }, 3);
-    EXPECT_EQ(list.value, (Strings { "b", "c", "a", "d", "e" }));
-    EXPECT_EQ(list.writes, 1);
-
-    ListEditing::handleMove(list.binding(), { 4 }, 0);
-    EXPECT_EQ(list.value, (Strings { "e", "b", "c", "a", "d" }));
-
-    ListEditing::handleMove(list.binding(), { 1, 3 }, 5);
-    EXPECT_EQ(list.value, (Strings { "e", "c", "d", "b", "a" }));
-}
-
-TEST(ListEditingTest, MoveToItsOwnPlaceStillWritesOnce)
-{
-    Recorded list;
-    ListEditing::handleMove(list.binding(), { 2 }, 2);
-    ListEditing::handleMove(list.binding(), { 2 }, 3);
-    EXPECT_EQ(list.value, (Strings { "a", "b", "c", "d", "e" }));
-    EXPECT_EQ(list.writes, 2);
-}
-
-TEST(ListEditingTest, DeletingSeveralRowsIsOneWrite)
-{
-    Recorded list;
-    ListEditing::handleDelete(list.binding(), { 0, 2, 4, 9, -1 });
-    EXPECT_EQ(list.value, (Strings { "b", "d" }));
-    EXPECT_EQ(list.writes, 1);
+    struct Case
+    {
+        ListEditing::Offsets rows;
+        std::optional<int> moveTo; // none deletes
+        Strings after;
+    };
+    for (const Case &c :
+        { Case { { 0 }, 3, { "b", "c", "a", "d", "e" } }, Case { { 4 }, 0, { "e", "a", "b", "c", "d" } },
+            Case { { 1, 3 }, 5, { "a", "c", "e", "b", "d" } }, Case { { 2 }, 2, { "a", "b", "c", "d", "e" } },
+            Case { { 2 }, 3, { "a", "b", "c", "d", "e" } },
+            Case { { 0, 2, 4, 9, -1 }, std::nullopt, { "b", "d" } } }) {
+        Recorded list;
+        if (c.moveTo) {
+            ListEditing::handleMove(list.binding(), c.rows, *c.moveTo);
+        } else {
+            ListEditing::handleDelete(list.binding(), c.rows);
+        }
+        EXPECT_EQ(list.value, c.after) << c.rows.size() << ' ' << c.moveTo.value_or(-1);
+        EXPECT_EQ(list.writes, 1);
+    }
 }
 
 TEST(ListEditingTest, DropInsertsInOrderAndAppendsAtTheEnd)
@@ -68,15 +62,22 @@ TEST(ListEditingTest, DropInsertsInOrderAndAppendsAtTheEnd)
     };
     ListEditing::handleInsert(list.binding(), 1, QStringLiteral("x,y"), split);
     EXPECT_EQ(list.value, (Strings { "a", "x", "y", "b", "c", "d", "e" }));
-    ListEditing::handleInsert(list.binding(), 7, QStringLiteral("z"), split);
+    ListEditing::handleInsert(list.binding(), 70, QStringLiteral("z"), split);
     EXPECT_EQ(list.value.back(), QStringLiteral("z"));
     ListEditing::handleInsert(list.binding(), 2, QString(), split);
     EXPECT_EQ(list.value.size(), 8u);
     EXPECT_EQ(list.writes, 3);
 }
 
-TEST(ListEditingTest, WorksOnQtLists)
+TEST(ListEditingTest, HandlersDeleteAfterTheMoveAndWorkOnQtLists)
 {
+    Recorded list;
+    const auto handlers = ListEditing::handleMoveAndDelete(list.binding());
+    handlers.move({ 0 }, 5);
+    handlers.remove({ 0 });
+    EXPECT_EQ(list.value, (Strings { "c", "d", "e", "a" }));
+    EXPECT_EQ(list.writes, 2);
+
     QList<int> numbers { 1, 2, 3 };
     ListEditing::moveOffsets(numbers, { 2 }, 0);
     EXPECT_EQ(numbers, (QList<int> { 3, 1, 2 }));

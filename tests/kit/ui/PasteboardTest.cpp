@@ -36,22 +36,17 @@ TEST_F(PasteboardTest, CopiedFileCarriesEveryFormatInOneWrite)
     EXPECT_EQ(data->urls().first(), url);
 }
 
-TEST_F(PasteboardTest, MailAddressIsCopiedWithoutItsSchemeOnce)
+TEST_F(PasteboardTest, OtherUrlsAreCopiedAsTextAndMailAddressesWithoutTheirSchemeOnce)
 {
-    PasteboardItem item;
-    ASSERT_TRUE(item.setUrl(QUrl(QStringLiteral("mailto:mailto:someone@example.org"))));
-    EXPECT_EQ(item.mimeData().text(), QStringLiteral("mailto:someone@example.org"));
-    EXPECT_FALSE(item.mimeData().hasFormat("x-special/gnome-copied-files"));
-
-    PasteboardItem upper;
-    ASSERT_TRUE(upper.setUrl(QUrl(QStringLiteral("MAILTO:someone@example.org"))));
-    // The scheme is case-insensitive for URLs, so the parser lowers it.
-    EXPECT_EQ(upper.mimeData().text(), QStringLiteral("someone@example.org"));
-
-    PasteboardItem web;
-    ASSERT_TRUE(web.setUrl(QUrl(QStringLiteral("https://example.org/a b"))));
-    EXPECT_EQ(web.mimeData().text(), QStringLiteral("https://example.org/a%20b"));
-    EXPECT_EQ(web.mimeData().data("text/uri-list").trimmed(), QByteArray("https://example.org/a%20b"));
+    for (const auto &[url, text] : std::vector<std::pair<QString, QString>> {
+             { "mailto:mailto:someone@example.org", "mailto:someone@example.org" },
+             { "MAILTO:someone@example.org", "someone@example.org" }, // the parser lowers the scheme
+             { "https://example.org/a b", "https://example.org/a%20b" } }) {
+        PasteboardItem item;
+        ASSERT_TRUE(item.setUrl(QUrl(url)));
+        EXPECT_EQ(item.mimeData().text(), text);
+        EXPECT_FALSE(item.mimeData().hasFormat("x-special/gnome-copied-files"));
+    }
 }
 
 TEST_F(PasteboardTest, CopiedTextIsMarkedAndAnUnwritableUrlLeavesItAlone)

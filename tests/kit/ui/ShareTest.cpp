@@ -14,31 +14,26 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
-class RecordingService : public KwSharingService
+struct RecordingService : KwSharingService
 {
-public:
     RecordingService(QString title, bool able)
         : KwSharingService(std::move(title), QIcon())
-        , m_able(able)
+        , able(able)
     { }
-    bool canPerform(const QVariantList &) const override { return m_able; }
+    bool canPerform(const QVariantList &) const override { return able; }
     void perform(const QVariantList &items) override { performed.append(items); }
 
+    bool able;
     QList<QVariantList> performed;
-
-private:
-    bool m_able;
 };
 
-struct Text : ShareItemConvertible
+struct Converted : ShareItemConvertible
 {
-    QString text;
-    explicit Text(QString t)
-        : text(std::move(t))
-    { }
-    QVariant shareItem() const override { return text; }
+    QVariant shareItem() const override { return QStringLiteral("converted"); }
 };
 
 class ShareMenuTest : public testing::Test
@@ -76,12 +71,10 @@ protected:
 
     static QAction *entry(const QMenu &menu, const QString &title)
     {
-        for (QAction *action : menu.actions()) {
-            if (action->text() == title) {
-                return action;
-            }
-        }
-        return nullptr;
+        const QList<QAction *> actions = menu.actions();
+        const auto found
+            = std::find_if(actions.begin(), actions.end(), [&](QAction *a) { return a->text() == title; });
+        return found == actions.end() ? nullptr : *found;
     }
 
     std::shared_ptr<RecordingService> m_able
@@ -94,32 +87,26 @@ TEST_F(ShareMenuTest, ListsOwnServicesThenTheDesktopsForTheItems)
 {
     ShareMenu::customServicesProvider = [this] { return QList<SharingServicePtr> { m_unable, m_able }; };
     ShareMenu menu;
-    EXPECT_EQ(menu.title(), QStringLiteral("Share"));
-
     menu.menuNeedsUpdate();
     EXPECT_EQ(entries(menu), QStringList { QStringLiteral("-") });
 
     const QUrl file = QUrl::fromLocalFile(QStringLiteral("/tmp/take.m4a"));
     ShareMenu::shareItemsProvider = [file] { return QVariantList { file }; };
     menu.menuNeedsUpdate();
-    EXPECT_EQ(entries(menu),
-        (QStringList { QStringLiteral("-"), QStringLiteral("Own"), QStringLiteral("-"),
-            QStringLiteral("Desktop files") }));
+    EXPECT_EQ(entries(menu), (QStringList { "-", "Own", "-", "Desktop files" }));
 
     // Desktop services take URLs only.
     ShareMenu::shareItemsProvider = [] { return QVariantList { QStringLiteral("text") }; };
     menu.menuNeedsUpdate();
-    EXPECT_EQ(entries(menu), (QStringList { QStringLiteral("-"), QStringLiteral("Own") }));
+    EXPECT_EQ(entries(menu), (QStringList { "-", "Own" }));
 }
 
 TEST_F(ShareMenuTest, ChoosingAServiceSharesTheBuiltItemsOnce)
 {
     ShareMenu::customServicesProvider = [this] { return QList<SharingServicePtr> { m_able }; };
     ShareMenu::shareItemsProvider = [] { return QVariantList { QStringLiteral("from items") }; };
-    ShareMenu::itemConverterProvider = [] {
-        return QList<std::shared_ptr<const ShareItemConvertible>> { std::make_shared<Text>(
-            QStringLiteral("converted")) };
-    };
+    ShareMenu::itemConverterProvider
+        = [] { return QList<std::shared_ptr<const ShareItemConvertible>> { std::make_shared<Converted>() }; };
     ShareMenu menu;
     menu.menuNeedsUpdate();
     ASSERT_TRUE(menu.shareItems());
@@ -142,7 +129,7 @@ TEST_F(ShareMenuTest, SubmenuOfADisabledEntryKeepsItsEntries)
     parent.addAction(&item);
     item.shareMenu()->menuNeedsUpdate();
     const QStringList before = entries(*item.shareMenu());
-    ASSERT_EQ(before, (QStringList { QStringLiteral("-"), QStringLiteral("Own") }));
+    ASSERT_EQ(before, (QStringList { "-", "Own" }));
 
     ShareMenu::shareItemsProvider = {};
     item.setEnabled(false);
@@ -153,52 +140,35 @@ TEST_F(ShareMenuTest, SubmenuOfADisabledEntryKeepsItsEntries)
     EXPECT_EQ(entries(*item.shareMenu()), QStringList { QStringLiteral("-") });
 }
 
-class SaveImageTest : public testing::Test
+QImage greenImage(int size)
 {
-protected:
-    static void SetUpTestSuite()
-    {
-        // The standard database lives in the configuration home of its first use, for the process.
-        static QTemporaryDir configHome;
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
-    }
-    void SetUp() override
-    {
-        const QUrl directory = QUrl::fromLocalFile(m_dir.path() + u'/');
-        SecurityScopedBookmarkManager::updateBookmark(BookmarkData::create(directory), directory);
-    }
-
-    static QImage image(int size)
-    {
-        QImage result(size, size, QImage::Format_RGB32);
-        result.fill(Qt::green);
-        return result;
-    }
-
-    QTemporaryDir m_dir;
-};
-
-TEST_F(SaveImageTest, TakesOnlyItemsWithAnImage)
-{
-    SaveImageSharingService service(QStringLiteral("Save"), QIcon(), QUrl::fromLocalFile(m_dir.path()));
-    EXPECT_FALSE(service.canPerform({}));
-    EXPECT_FALSE(service.canPerform({ QStringLiteral("text"), QUrl(QStringLiteral("file:///a")) }));
-    EXPECT_TRUE(service.canPerform({ QStringLiteral("text"), image(4) }));
-    EXPECT_TRUE(service.canPerform({ QVariant::fromValue(ShareableImage { image(4), std::nullopt }) }));
+    QImage result(size, size, QImage::Format_RGB32);
+    result.fill(Qt::green);
+    return result;
 }
 
-TEST_F(SaveImageTest, SavesTheFirstImageAsPngInTheDestination)
+TEST(SaveImageTest, SavesTheFirstImageAsPngInTheDestination)
 {
-    SaveImageSharingService service(QStringLiteral("Save"), QIcon(), QUrl::fromLocalFile(m_dir.path()));
-    service.perform({ QStringLiteral("text"), image(8), image(16) });
-    const QString plain = m_dir.filePath(QStringLiteral("Image.png"));
+    // The standard database lives in the configuration home of its first use, for the process.
+    static QTemporaryDir configHome;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
+    QTemporaryDir dir;
+    const QUrl directory = QUrl::fromLocalFile(dir.path() + u'/');
+    SecurityScopedBookmarkManager::updateBookmark(BookmarkData::create(directory), directory);
+
+    SaveImageSharingService service(QStringLiteral("Save"), QIcon(), QUrl::fromLocalFile(dir.path()));
+    EXPECT_FALSE(service.canPerform({}));
+    EXPECT_FALSE(service.canPerform({ QStringLiteral("text"), QUrl(QStringLiteral("file:///a")) }));
+    EXPECT_TRUE(service.canPerform({ QVariant::fromValue(ShareableImage { greenImage(4), std::nullopt }) }));
+    service.perform({ QStringLiteral("text"), greenImage(8), greenImage(16) });
+    const QString plain = dir.filePath(QStringLiteral("Image.png"));
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return QFile::exists(plain); }));
     EXPECT_EQ(QImage(plain).size(), QSize(8, 8));
 
     service.imageTitle = [] { return QStringLiteral("Chart"); };
     service.perform(
-        { QVariant::fromValue(ShareableImage { image(10), ShareableImage::Capture { 144, false } }) });
-    const QString titled = m_dir.filePath(QStringLiteral("Chart.png"));
+        { QVariant::fromValue(ShareableImage { greenImage(10), ShareableImage::Capture { 144, false } }) });
+    const QString titled = dir.filePath(QStringLiteral("Chart.png"));
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return QFile::exists(titled); }));
     EXPECT_EQ(std::lround(QImage(titled).dotsPerMeterX() * 0.0254), 144);
 }

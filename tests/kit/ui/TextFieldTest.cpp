@@ -1,10 +1,15 @@
+#include "kit/ui/AutoselectOnFocusTextField.h"
+#include "kit/ui/ExpansionTextField.h"
+#include "kit/ui/IntTextField.h"
 #include "kit/ui/NativeTextField.h"
+#include "kit/ui/ProgressSpinnerSheet.h"
 #include "kit/ui/SearchField.h"
 
 #include "EventLoop.h"
 #include "platform/events/CurrentValueSubject.h"
 
 #include <QApplication>
+#include <QPropertyAnimation>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -30,55 +35,55 @@ struct SharedText
     }
 };
 
-class ActiveWindow
+// A window with a line edit of its own to take the focus away to.
+struct ActiveWindow
 {
-public:
-    ActiveWindow() { m_layout = new QVBoxLayout(&m_window); }
-    void add(QWidget *widget) { m_layout->addWidget(widget); }
+    QWidget window;
+    QVBoxLayout *layout = new QVBoxLayout(&window);
+    QLineEdit *other = new QLineEdit;
+
+    ActiveWindow() { layout->addWidget(other); }
     bool show()
     {
-        m_window.show();
-        m_window.activateWindow();
-        return processEventsUntil([this] { return QApplication::activeWindow() == &m_window; });
+        window.show();
+        window.activateWindow();
+        return processEventsUntil([this] { return QApplication::activeWindow() == &window; });
     }
-    QWidget &window() { return m_window; }
-
-private:
-    QWidget m_window;
-    QVBoxLayout *m_layout;
+    // Shown with `widget` holding the focus.
+    void focus(QWidget *widget)
+    {
+        layout->addWidget(widget);
+        show();
+        widget->setFocus();
+        EXPECT_TRUE(processEventsUntil([widget] { return widget->hasFocus(); }));
+    }
 };
 
-TEST(SearchFieldTest, TypingWritesTheBindingAndOutsideChangesShow)
+bool isShaking(const QWidget &widget)
 {
-    SharedText text;
-    SearchField field(text.binding(), { .placeholder = QStringLiteral("Search") });
-    EXPECT_EQ(field.placeholderText(), QStringLiteral("Search"));
-    QTest::keyClicks(&field, QStringLiteral("mic"));
-    EXPECT_EQ(text.subject->value(), QStringLiteral("mic"));
-
-    text.subject->send(QStringLiteral("record"));
-    EXPECT_EQ(field.text(), QStringLiteral("record"));
+    const auto animations = widget.findChildren<QPropertyAnimation *>();
+    return std::any_of(animations.begin(), animations.end(),
+        [](const QPropertyAnimation *a) { return a->state() == QAbstractAnimation::Running; });
 }
 
-TEST(SearchFieldTest, EqualTextIsNotWrittenAgain)
+TEST(SearchFieldTest, KeepsInStepWithTheBindingWithoutMovingTheCursor)
 {
     SharedText text;
+    SearchField field(text.binding(), { .placeholder = QStringLiteral("Search"), .fontSize = 21.0 });
+    QTest::keyClicks(&field, QStringLiteral("mic"));
+    EXPECT_EQ(text.subject->value(), QStringLiteral("mic"));
     text.subject->send(QStringLiteral("abcdef"));
-    SearchField field(text.binding(), {});
+    EXPECT_EQ(field.text(), QStringLiteral("abcdef"));
+
+    // Typing in the middle stays in the middle although the binding echoes back.
     field.setCursorPosition(2);
     field.update();
     EXPECT_EQ(field.cursorPosition(), 2);
-    // Typing in the middle stays in the middle although the binding echoes back.
     QTest::keyClick(&field, Qt::Key_X);
     EXPECT_EQ(field.text(), QStringLiteral("abxcdef"));
     EXPECT_EQ(field.cursorPosition(), 3);
-}
 
-TEST(SearchFieldTest, FontSizeAppliesOnlyWhenGiven)
-{
-    SharedText text;
-    SearchField field(text.binding(), { .fontSize = 21.0 });
-    EXPECT_DOUBLE_EQ(field.font().pointSizeF(), 21.0);
+    // A font size given once stays when later properties leave it out; a placeholder does not.
     field.update({ .placeholder = std::nullopt });
     EXPECT_DOUBLE_EQ(field.font().pointSizeF(), 21.0);
     EXPECT_TRUE(field.placeholderText().isEmpty());
@@ -88,50 +93,147 @@ TEST(SearchFieldTest, TakesTheFocusWhenPlacedInAWindow)
 {
     SharedText text;
     ActiveWindow window;
-    auto *other = new QLineEdit();
-    window.add(other);
     ASSERT_TRUE(window.show());
-    other->setFocus();
+    window.other->setFocus();
     auto *field = new SearchField(text.binding(), { .isPlainStyle = true });
-    window.add(field);
+    window.layout->addWidget(field);
     ASSERT_TRUE(processEventsUntil([&] { return field->hasFocus(); }));
     EXPECT_FALSE(field->hasFrame());
 }
 
-TEST(NativeTextFieldTest, FocusesOnceAndThenLeavesTheFocusAlone)
+TEST(NativeTextFieldTest, FocusesOnceWhenAskedAndThenLeavesTheFocusAlone)
 {
     SharedText text;
     ActiveWindow window;
-    auto *other = new QLineEdit();
-    window.add(other);
-    auto *field = new NativeTextField(text.binding(), { .isFirstResponder = true });
-    window.add(field);
+    auto *asking = new NativeTextField(text.binding(), { .isFirstResponder = true });
+    auto *plain = new NativeTextField(text.binding(), { .placeholder = QStringLiteral("Name") });
+    window.layout->addWidget(plain);
+    window.layout->addWidget(asking);
+    window.other->setFocus();
     ASSERT_TRUE(window.show());
-    ASSERT_TRUE(processEventsUntil([&] { return field->hasFocus(); }));
-    EXPECT_TRUE(field->didBecomeFirstResponder());
+    ASSERT_TRUE(processEventsUntil([&] { return asking->hasFocus(); }));
+    EXPECT_TRUE(asking->didBecomeFirstResponder());
+    EXPECT_FALSE(plain->didBecomeFirstResponder());
+    EXPECT_EQ(plain->placeholderText(), QStringLiteral("Name"));
 
-    other->setFocus();
+    window.other->setFocus();
     text.subject->send(QStringLiteral("changed"));
-    field->update();
+    asking->update();
     processEventsFor(std::chrono::milliseconds(20));
-    EXPECT_TRUE(other->hasFocus());
-    EXPECT_EQ(field->text(), QStringLiteral("changed"));
+    EXPECT_TRUE(window.other->hasFocus());
+    EXPECT_EQ(asking->text(), QStringLiteral("changed"));
 }
 
-TEST(NativeTextFieldTest, NoFocusUnlessAsked)
+// A field of its own in a focused window: each case starts afresh.
+IntTextField *focusedIntField(ActiveWindow &window, std::pair<qint64, qint64> range, const QString &text = {})
 {
-    SharedText text;
+    auto *field = new IntTextField;
+    field->minMax = range;
+    field->setText(text);
+    window.focus(field);
+    return field;
+}
+
+TEST(IntTextFieldTest, TypingIsCheckedAgainstTheRangeAndSoIsEndingTheEdit)
+{
+    for (const auto &[typed, shakes, lastReport] :
+        std::vector<std::tuple<QString, bool, std::optional<qint64>>> { { "5", false, std::nullopt },
+            { "150", true, 150 }, { "42", false, 42 }, { "0", true, 0 }, { "-3", true, -3 } }) {
+        ActiveWindow window;
+        IntTextField *field = focusedIntField(window, { 10, 99 });
+        std::optional<qint64> reported;
+        std::optional<qint64> blurred;
+        field->onValueChange = [&](qint64 value) { reported = value; };
+        field->onBlur = [&](qint64 value) { blurred = value; };
+        QTest::keyClicks(field, typed);
+        SCOPED_TRACE(typed.toStdString());
+        EXPECT_EQ(isShaking(*field), shakes);
+        EXPECT_EQ(reported, lastReport);
+        // Ending the edit out of range shakes too, and reports what was typed.
+        QTest::keyClick(field, Qt::Key_Return);
+        EXPECT_EQ(isShaking(*field), typed != QStringLiteral("42"));
+        EXPECT_EQ(blurred, typed.toLongLong());
+    }
+}
+
+// Up and down step by one, with Alt by ten, from what parses or else from zero.
+TEST(IntTextFieldTest, ArrowKeysStepWhileEditing)
+{
+    for (const auto &[start, key, modifiers, result] :
+        std::vector<std::tuple<QString, Qt::Key, Qt::KeyboardModifiers, qint64>> {
+            { "", Qt::Key_Up, Qt::NoModifier, 1 }, { "7", Qt::Key_Up, Qt::AltModifier, 17 },
+            { "0", Qt::Key_Down, Qt::NoModifier, -1 },
+            { "7", Qt::Key_Up, Qt::ShiftModifier | Qt::AltModifier, 8 },
+            { "7", Qt::Key_Down, Qt::AltModifier | Qt::KeypadModifier, -3 },
+            { "x", Qt::Key_Up, Qt::NoModifier, 1 } }) {
+        ActiveWindow window;
+        IntTextField *field = focusedIntField(window, { 0, 10 }, start);
+        std::optional<qint64> reported;
+        field->onValueChange = [&](qint64 value) { reported = value; };
+        QTest::keyClick(field, key, modifiers);
+        EXPECT_EQ(field->text(), QString::number(result)) << start.toStdString();
+        EXPECT_EQ(reported, result);
+        EXPECT_EQ(isShaking(*field), result < 0 || result > 10);
+    }
+
+    IntTextField unfocused;
+    unfocused.setText(QStringLiteral("7"));
+    QTest::keyClick(&unfocused, Qt::Key_Up);
+    EXPECT_EQ(unfocused.text(), QStringLiteral("7"));
+}
+
+TEST(ExpansionTextFieldTest, TooltipOnlyWhileTheTextIsCut)
+{
+    // The width at which the text starts to fit follows the text's measured width in the font.
+    auto fitsFrom = [](const QString &text) {
+        ExpansionTextField field;
+        field.setText(text);
+        field.show();
+        int width = 10;
+        for (; width < 2000; ++width) {
+            field.resize(width, field.sizeHint().height());
+            if (field.toolTip().isEmpty()) {
+                break;
+            }
+            EXPECT_EQ(field.toolTip(), text);
+        }
+        return width - field.fontMetrics().horizontalAdvance(text);
+    };
+    const int shortFrame = fitsFrom(QStringLiteral("Audio"));
+    EXPECT_EQ(fitsFrom(QStringLiteral("Audio Recording 2026-12-07 at 01.23.45.m4a")), shortFrame);
+    EXPECT_GT(shortFrame, 0);
+}
+
+TEST(AutoselectOnFocusTextFieldTest, AClickSelectsEverything)
+{
     ActiveWindow window;
-    auto *other = new QLineEdit();
-    window.add(other);
-    auto *field = new NativeTextField(text.binding(), { .placeholder = QStringLiteral("Name") });
-    window.add(field);
-    other->setFocus();
+    auto *field = new AutoselectOnFocusTextField(QStringLiteral("Audio Recording"));
+    window.layout->addWidget(field);
     ASSERT_TRUE(window.show());
-    processEventsFor(std::chrono::milliseconds(20));
-    EXPECT_FALSE(field->hasFocus());
-    EXPECT_FALSE(field->didBecomeFirstResponder());
-    EXPECT_EQ(field->placeholderText(), QStringLiteral("Name"));
+    QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(10, field->height() / 2));
+    ASSERT_TRUE(processEventsUntil([&] { return field->hasFocus(); }));
+    EXPECT_TRUE(processEventsUntil([&] { return field->selectedText() == field->text(); }));
+}
+
+TEST(ProgressSpinnerSheetTest, EscapeCancelsAtOnceAndEndsTheSheetNext)
+{
+    QWidget window;
+    window.resize(400, 300);
+    window.show();
+    ProgressSpinnerSheet sheet;
+    sheet.present(&window, QStringLiteral("Exporting…"));
+    ASSERT_TRUE(processEventsUntil([&] { return sheet.isVisible(); }));
+    EXPECT_TRUE(sheet.isShown());
+    EXPECT_TRUE(sheet.isSpinning());
+
+    bool shownWhenCancelled = false;
+    sheet.onCancel = [&] { shownWhenCancelled = sheet.isVisible() && sheet.isShown(); };
+    QTest::keyClick(&sheet, Qt::Key_Escape);
+    EXPECT_TRUE(shownWhenCancelled);
+    ASSERT_TRUE(processEventsUntil([&] { return !sheet.isVisible(); }));
+    EXPECT_FALSE(sheet.isShown());
+    EXPECT_FALSE(sheet.isSpinning());
+    EXPECT_TRUE(sheet.text().isEmpty());
 }
 
 } // namespace

@@ -31,13 +31,8 @@ public:
     }
     ~Dock() override { QDBusConnection::disconnectFromBus(QStringLiteral("dock")); }
 
-    struct Update
-    {
-        QString app;
-        double progress;
-        bool visible;
-    };
-    QList<Update> updates;
+    // Application, progress and whether it is shown.
+    QList<std::tuple<QString, double, bool>> updates;
 
 private:
     QDBusConnection m_bus;
@@ -68,13 +63,11 @@ TEST(LauncherProgressTest, DocksHearEachRedrawOnTheSessionBus)
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return dock.updates.size() >= 3; }));
     TestSupport::processEventsFor(std::chrono::milliseconds(200));
     ASSERT_EQ(dock.updates.size(), 3);
-    for (const Dock::Update &update : dock.updates) {
-        EXPECT_EQ(update.app, QStringLiteral("application://com.larkvelden.Tapewick.desktop"));
-    }
-    EXPECT_DOUBLE_EQ(dock.updates[0].progress, 0.3);
-    EXPECT_TRUE(dock.updates[0].visible);
-    EXPECT_DOUBLE_EQ(dock.updates[1].progress, 0.4);
-    EXPECT_FALSE(dock.updates[2].visible);
+    const QString app = QStringLiteral("application://com.larkvelden.Tapewick.desktop");
+    EXPECT_EQ(dock.updates[0], std::make_tuple(app, 0.3, true));
+    EXPECT_EQ(dock.updates[1], std::make_tuple(app, 0.4, true));
+    EXPECT_EQ(std::get<0>(dock.updates[2]), app);
+    EXPECT_FALSE(std::get<2>(dock.updates[2]));
 }
 
 } // namespace
