@@ -2,40 +2,17 @@
 #include "kit/foundation/errors/GeneralError.h"
 #include "kit/foundation/system/FoundationHooks.h"
 
-#include "EventLoop.h"
+#include "FoundationTesting.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
-#include <QWidget>
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 
+using namespace Qt::StringLiterals;
+using FoundationTesting::visible;
+
 namespace {
-
-QMessageBox *visibleMessageBox()
-{
-    for (QWidget *widget : QApplication::allWidgets()) {
-        if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible()) {
-            return box;
-        }
-    }
-    return nullptr;
-}
-
-QAbstractButton *buttonTitled(QMessageBox *box, const QString &title)
-{
-    for (QAbstractButton *button : box->buttons()) {
-        if (button->text() == title) {
-            return button;
-        }
-    }
-    return nullptr;
-}
 
 // Parameters live in the coroutine frame; captures of a temporary lambda would not.
 QCoro::Task<> awaitPresentation(GeneralError error, QWidget *window, std::shared_ptr<bool> finished)
@@ -54,18 +31,20 @@ protected:
 
     void TearDown() override
     {
-        while (QMessageBox *box = visibleMessageBox()) {
-            box->close();
-            TestSupport::processEventsFor(std::chrono::milliseconds(5));
-        }
+        FoundationTesting::closeMessageBoxes();
         FoundationHooks::setActivateApp({});
     }
 
-    QMessageBox *waitForMessageBox()
+    static QMessageBox *waitForMessageBox()
     {
         QMessageBox *box = nullptr;
-        TestSupport::processEventsUntil([&] { return (box = visibleMessageBox()) != nullptr; });
+        TestSupport::processEventsUntil([&] { return (box = visible<QMessageBox>()) != nullptr; });
         return box;
+    }
+
+    static bool waitUntilDismissed()
+    {
+        return TestSupport::processEventsUntil([] { return visible<QMessageBox>() == nullptr; });
     }
 
     std::atomic<int> m_activations { 0 };
@@ -74,17 +53,12 @@ protected:
 TEST_F(ErrorPresentationTest, ModalFromAWorkerThreadShowsOnTheGuiThreadAndRunsTheChosenRecovery)
 {
     std::vector<int> chosen;
-    const GeneralError error(QStringLiteral("Could not save the recording."),
-        QStringLiteral("Choose another folder."), {}, std::nullopt, {},
-        { { QStringLiteral("Retry"),
-              [&] {
-                  chosen.push_back(0);
-                  return true;
-              } },
-            { QStringLiteral("Show File"), [&] {
-                 chosen.push_back(1);
-                 return true;
-             } } });
+    const auto option = [&](const QString &title, int index) {
+        return ErrorRecoveryAttempter::Option { title,
+            [&chosen, index] { return chosen.push_back(index), true; } };
+    };
+    const GeneralError error(u"Could not save the recording."_s, u"Choose another folder."_s, {},
+        std::nullopt, {}, { option(u"Retry"_s, 0), option(u"Show File"_s, 1) });
     QThread *worker = QThread::create([&error] { presentAsModal(error); });
     worker->start();
     worker->wait();
@@ -95,16 +69,17 @@ TEST_F(ErrorPresentationTest, ModalFromAWorkerThreadShowsOnTheGuiThreadAndRunsTh
     EXPECT_EQ(box->thread(), QApplication::instance()->thread());
     EXPECT_EQ(box->windowModality(), Qt::ApplicationModal);
     EXPECT_EQ(box->parentWidget(), nullptr);
-    EXPECT_EQ(box->text(), QStringLiteral("Could not save the recording."));
-    EXPECT_EQ(box->informativeText(), QStringLiteral("Choose another folder."));
+    EXPECT_EQ(box->text(), u"Could not save the recording."_s);
+    EXPECT_EQ(box->informativeText(), u"Choose another folder."_s);
     EXPECT_EQ(m_activations, 1);
     ASSERT_EQ(box->buttons().size(), 2);
-    EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("Retry"));
+    EXPECT_EQ(box->defaultButton()->text(), u"Retry"_s);
 
-    QAbstractButton *showFile = buttonTitled(box, QStringLiteral("Show File"));
-    ASSERT_NE(showFile, nullptr);
-    showFile->click();
-    ASSERT_TRUE(TestSupport::processEventsUntil([] { return visibleMessageBox() == nullptr; }));
+    const auto buttons = box->buttons();
+    const auto showFile = std::ranges::find(buttons, u"Show File"_s, &QAbstractButton::text);
+    ASSERT_NE(showFile, buttons.end());
+    (*showFile)->click();
+    ASSERT_TRUE(waitUntilDismissed());
     EXPECT_EQ(chosen, std::vector<int> { 1 });
 }
 
@@ -112,7 +87,7 @@ TEST_F(ErrorPresentationTest, SheetIsWindowModalOnItsWindowAndFallsBackWhenTheWi
 {
     QWidget window;
     window.show();
-    presentAsSheet(GeneralError(QStringLiteral("Sheet error")), &window);
+    presentAsSheet(GeneralError(u"Sheet error"_s), &window);
     QMessageBox *box = waitForMessageBox();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->parentWidget(), &window);
@@ -120,42 +95,39 @@ TEST_F(ErrorPresentationTest, SheetIsWindowModalOnItsWindowAndFallsBackWhenTheWi
     EXPECT_EQ(m_activations, 0);
     ASSERT_EQ(box->buttons().size(), 1);
     box->buttons().first()->click();
-    ASSERT_TRUE(TestSupport::processEventsUntil([] { return visibleMessageBox() == nullptr; }));
+    ASSERT_TRUE(waitUntilDismissed());
 
     auto *doomed = new QWidget;
-    presentAsSheet(GeneralError(QStringLiteral("Orphan error")), doomed);
+    presentAsSheet(GeneralError(u"Orphan error"_s), doomed);
     delete doomed;
     box = waitForMessageBox();
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), QStringLiteral("Orphan error"));
+    EXPECT_EQ(box->text(), u"Orphan error"_s);
     EXPECT_EQ(box->parentWidget(), nullptr);
     EXPECT_EQ(box->windowModality(), Qt::ApplicationModal);
     EXPECT_EQ(m_activations, 1);
 }
 
-TEST_F(ErrorPresentationTest, AsyncPresentationFinishesOnlyOnceDismissed)
+TEST_F(ErrorPresentationTest, AsyncPresentationFinishesOnlyOnceDismissedOrItsWindowIsDestroyed)
 {
     auto finished = std::make_shared<bool>(false);
-    auto task = awaitPresentation(GeneralError(QStringLiteral("Waiting error")), nullptr, finished);
+    auto task = awaitPresentation(GeneralError(u"Waiting error"_s), nullptr, finished);
     QMessageBox *box = waitForMessageBox();
     ASSERT_NE(box, nullptr);
     TestSupport::processEventsFor(std::chrono::milliseconds(50));
     EXPECT_FALSE(*finished);
     box->buttons().first()->click();
     EXPECT_TRUE(TestSupport::processEventsUntil([&] { return *finished; }));
-}
 
-TEST_F(ErrorPresentationTest, AsyncPresentationOnAWindowFinishesWhenTheWindowIsDestroyed)
-{
     auto *window = new QWidget;
     window->show();
-    auto finished = std::make_shared<bool>(false);
-    auto task = awaitPresentation(GeneralError(QStringLiteral("Window error")), window, finished);
-    QMessageBox *box = waitForMessageBox();
+    auto onWindow = std::make_shared<bool>(false);
+    auto windowTask = awaitPresentation(GeneralError(u"Window error"_s), window, onWindow);
+    box = waitForMessageBox();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->parentWidget(), window);
     delete window;
-    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return *finished; }));
+    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return *onWindow; }));
 }
 
 TEST_F(ErrorPresentationTest, AHookReplacesTheBuiltInAlert)
@@ -166,11 +138,11 @@ TEST_F(ErrorPresentationTest, AHookReplacesTheBuiltInAlert)
         dismissed();
     });
     auto finished = std::make_shared<bool>(false);
-    auto task = awaitPresentation(GeneralError(QStringLiteral("Hooked")), nullptr, finished);
+    auto task = awaitPresentation(GeneralError(u"Hooked"_s), nullptr, finished);
     EXPECT_TRUE(TestSupport::processEventsUntil([&] { return *finished; }));
     FoundationHooks::setPresentError({});
-    EXPECT_EQ(shown, QStringLiteral("Hooked"));
-    EXPECT_EQ(visibleMessageBox(), nullptr);
+    EXPECT_EQ(shown, u"Hooked"_s);
+    EXPECT_EQ(visible<QMessageBox>(), nullptr);
 }
 
 } // namespace

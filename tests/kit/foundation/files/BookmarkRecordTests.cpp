@@ -4,12 +4,14 @@
 
 #include <random>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 BookmarkRecord sampleRecord()
 {
     BookmarkRecord record;
-    record.path = QStringLiteral("/home/ana/Recordings/Interview – “draft”.m4a");
+    record.path = u"/home/ana/Recordings/Interview – “draft”.m4a"_s;
     record.device = 0x0102030405060708u;
     record.inode = 0xfffffffffffffff0u;
     record.isDirectory = false;
@@ -23,7 +25,7 @@ TEST(BookmarkRecordTest, EncodingRoundTrips)
     EXPECT_EQ(BookmarkRecord::decode(record.encoded()), record);
 
     BookmarkRecord root;
-    root.path = QStringLiteral("/");
+    root.path = u"/"_s;
     root.isDirectory = true;
     EXPECT_EQ(BookmarkRecord::decode(root.encoded()), root);
 }
@@ -48,7 +50,7 @@ TEST(BookmarkRecordTest, EveryTruncationAndEveryFlippedBitIsRefused)
 QByteArray handMade(const QByteArray &path, std::uint8_t version = 1, std::uint8_t flags = 0)
 {
     BookmarkRecord record;
-    record.path = QStringLiteral("/");
+    record.path = u"/"_s;
     QByteArray bytes = record.encoded();
     bytes.chop(4 + 1);
     bytes[4] = static_cast<char>(version);

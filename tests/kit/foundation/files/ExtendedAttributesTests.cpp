@@ -5,17 +5,19 @@
 #include "kit/foundation/files/ExtendedAttributes.h"
 #include "kit/foundation/files/PropertyList.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include "FoundationTesting.h"
 
-#include <gtest/gtest.h>
+#include <QTemporaryDir>
 
 #include <optional>
 
 #include <sys/xattr.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
+
+using FoundationTesting::thrown;
 
 class ExtendedAttributesTest : public ::testing::Test
 {
@@ -24,13 +26,9 @@ protected:
     {
         const QString base = TestSupport::directoryWithUserAttributes();
         ASSERT_FALSE(base.isEmpty()) << "no writable directory here keeps user extended attributes";
-        m_directory.emplace(QDir(base).filePath(QStringLiteral("xattr-XXXXXX")));
+        m_directory.emplace(QDir(base).filePath(u"xattr-XXXXXX"_s));
         ASSERT_TRUE(m_directory->isValid());
-        m_path = m_directory->filePath(QStringLiteral("recording.m4a"));
-        QFile file(m_path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("audio");
-        file.close();
+        m_path = FoundationTesting::writeFile(m_directory->filePath(u"recording.m4a"_s));
     }
 
     QByteArray path() const { return QFile::encodeName(m_path); }
@@ -46,10 +44,10 @@ TEST_F(ExtendedAttributesTest, RoundTripsBytesIncludingEmptyValuesInTheUserNames
     EXPECT_TRUE(extendedAttributeNames(url()).isEmpty());
 
     const QByteArray binary("\x00\x01\xff bytes", 9);
-    writeExtendedAttribute(path(), QStringLiteral("com.example.data"), binary);
-    writeExtendedAttribute(path(), QStringLiteral("empty"), QByteArray());
-    EXPECT_EQ(readExtendedAttribute(path(), QStringLiteral("com.example.data")), binary);
-    const QByteArray empty = readExtendedAttribute(path(), QStringLiteral("empty"));
+    writeExtendedAttribute(path(), u"com.example.data"_s, binary);
+    writeExtendedAttribute(path(), u"empty"_s, QByteArray());
+    EXPECT_EQ(readExtendedAttribute(path(), u"com.example.data"_s), binary);
+    const QByteArray empty = readExtendedAttribute(path(), u"empty"_s);
     EXPECT_TRUE(empty.isEmpty());
 
     // The file system holds them under user.; listing gives the program's names back.
@@ -58,69 +56,55 @@ TEST_F(ExtendedAttributesTest, RoundTripsBytesIncludingEmptyValuesInTheUserNames
     EXPECT_EQ(listExtendedAttributeNames(path()), QByteArray("com.example.data\0empty\0", 23));
     EXPECT_EQ(extendedAttributeNames(url()), (QStringList { "com.example.data", "empty" }));
 
-    writeExtendedAttribute(path(), QStringLiteral("com.example.data"), QByteArray("new"));
-    EXPECT_EQ(readExtendedAttribute(path(), QStringLiteral("com.example.data")), QByteArray("new"));
+    writeExtendedAttribute(path(), u"com.example.data"_s, QByteArray("new"));
+    EXPECT_EQ(readExtendedAttribute(path(), u"com.example.data"_s), QByteArray("new"));
 }
 
 TEST_F(ExtendedAttributesTest, ListingLeavesOutOtherNamespacesAndStripsFlags)
 {
     ASSERT_EQ(::setxattr(path().constData(), "user.plain", "1", 1, 0), 0);
-    setExtendedAttribute(url(), QByteArray("2"), QStringLiteral("flagged"),
+    setExtendedAttribute(url(), QByteArray("2"), u"flagged"_s,
         ExtendedAttributeFlag::contentDependent | ExtendedAttributeFlag::syncable);
-    EXPECT_EQ(readExtendedAttribute(path(), QStringLiteral("flagged#CS")), QByteArray("2"));
-    setExtendedAttribute(
-        url(), QByteArray("3"), QStringLiteral("kept#C"), ExtendedAttributeFlag::noExport, false);
-    EXPECT_EQ(readExtendedAttribute(path(), QStringLiteral("kept#C")), QByteArray("3"));
+    EXPECT_EQ(readExtendedAttribute(path(), u"flagged#CS"_s), QByteArray("2"));
+    setExtendedAttribute(url(), QByteArray("3"), u"kept#C"_s, ExtendedAttributeFlag::noExport, false);
+    EXPECT_EQ(readExtendedAttribute(path(), u"kept#C"_s), QByteArray("3"));
     EXPECT_EQ(extendedAttributeNames(url()), (QStringList { "plain", "flagged", "kept" }));
-    EXPECT_EQ(extendedAttributeNameWithoutFlags(QStringLiteral("a#b")), QStringLiteral("a#b"));
-    EXPECT_EQ(extendedAttributeNameWithoutFlags(QStringLiteral("a#")), QStringLiteral("a#"));
+    EXPECT_EQ(extendedAttributeNameWithoutFlags(u"a#b"_s), u"a#b"_s);
+    EXPECT_EQ(extendedAttributeNameWithoutFlags(u"a#"_s), u"a#"_s);
 }
 
 TEST_F(ExtendedAttributesTest, SystemFailuresCarryTheirErrorNumber)
 {
-    try {
-        readExtendedAttribute(path(), QStringLiteral("missing"));
-        FAIL() << "a missing attribute must fail";
-    } catch (const Errno &error) {
-        EXPECT_EQ(error.rawValue(), Errno::noSuchAttribute);
-        EXPECT_TRUE(error.hasDomain(Errno::errorDomain, ENODATA));
-    }
-    const QByteArray gone = QFile::encodeName(m_directory->filePath(QStringLiteral("gone")));
-    try {
-        listExtendedAttributeNames(gone);
-        FAIL() << "a missing file must fail";
-    } catch (const Errno &error) {
-        EXPECT_EQ(error.rawValue(), ENOENT);
-    }
-    EXPECT_THROW(writeExtendedAttribute(gone, QStringLiteral("x"), "y"), Errno);
+    const auto missing = thrown<Errno>([&] { readExtendedAttribute(path(), u"missing"_s); });
+    ASSERT_TRUE(missing) << "a missing attribute must fail";
+    EXPECT_TRUE(missing->hasDomain(Errno::errorDomain, ENODATA));
+    const QByteArray gone = QFile::encodeName(m_directory->filePath(u"gone"_s));
+    EXPECT_EQ(thrown<Errno>([&] { listExtendedAttributeNames(gone); }).value_or(Errno(0)).rawValue(), ENOENT);
+    EXPECT_THROW(writeExtendedAttribute(gone, u"x"_s, "y"), Errno);
 }
 
 TEST_F(ExtendedAttributesTest, MetadataValuesAreBooleanPropertyLists)
 {
     const ExtendedAttributes attributes(url());
-    EXPECT_EQ(metadataExtendedAttribute(url(), QStringLiteral("kMDItemIsScreenCapture")), std::nullopt);
+    EXPECT_EQ(metadataExtendedAttribute(url(), u"kMDItemIsScreenCapture"_s), std::nullopt);
 
-    ExtendedAttributes::setMetadataBool(QStringLiteral("kMDItemIsScreenCapture"), true, url());
-    EXPECT_EQ(
-        metadataExtendedAttribute(url(), QStringLiteral("kMDItemIsScreenCapture")), std::optional(true));
-    EXPECT_TRUE(readExtendedAttribute(path(), QStringLiteral("com.apple.metadata:kMDItemIsScreenCapture"))
-                    .startsWith("bplist00"));
+    ExtendedAttributes::setMetadataBool(u"kMDItemIsScreenCapture"_s, true, url());
+    EXPECT_EQ(metadataExtendedAttribute(url(), u"kMDItemIsScreenCapture"_s), std::optional(true));
+    EXPECT_TRUE(
+        readExtendedAttribute(path(), u"com.apple.metadata:kMDItemIsScreenCapture"_s).startsWith("bplist00"));
 
-    ExtendedAttributes::setMetadataString(
-        QStringLiteral("kMDItemCreator"), QStringLiteral("Tapewick 1.0"), url());
-    EXPECT_EQ(PropertyList::decode(attributes.get(QStringLiteral("com.apple.metadata:kMDItemCreator"))),
-        QVariant(QStringLiteral("Tapewick 1.0")));
-    try {
-        attributes.metadataValue(QStringLiteral("com.apple.metadata:kMDItemCreator"));
-        FAIL() << "a string is not a Boolean";
-    } catch (const CocoaError &error) {
-        EXPECT_EQ(error.code(), CocoaError::propertyListReadCorrupt);
-    }
+    ExtendedAttributes::setMetadataString(u"kMDItemCreator"_s, u"Tapewick 1.0"_s, url());
+    EXPECT_EQ(PropertyList::decode(attributes.get(u"com.apple.metadata:kMDItemCreator"_s)),
+        QVariant(u"Tapewick 1.0"_s));
+    const auto notBoolean
+        = thrown<CocoaError>([&] { attributes.metadataValue(u"com.apple.metadata:kMDItemCreator"_s); });
+    ASSERT_TRUE(notBoolean) << "a string is not a Boolean";
+    EXPECT_EQ(notBoolean->code(), CocoaError::propertyListReadCorrupt);
 }
 
 TEST_F(ExtendedAttributesTest, MalformedPropertyListBytesFailWithoutCrashing)
 {
-    const QString key = QStringLiteral("com.apple.metadata:kMDItemIsScreenCapture");
+    const QString key = u"com.apple.metadata:kMDItemIsScreenCapture"_s;
     const QByteArray valid = PropertyList::encodeBinary(true);
     const QList<QByteArray> malformed {
         QByteArray(),
@@ -139,21 +123,18 @@ TEST_F(ExtendedAttributesTest, MalformedPropertyListBytesFailWithoutCrashing)
 
 TEST_F(ExtendedAttributesTest, LocationsThatAreNotFilesFailBeforeAnySystemCall)
 {
-    const QUrl web(QStringLiteral("https://example.org/a.m4a"));
+    const QUrl web(u"https://example.org/a.m4a"_s);
     const auto expectNoSuchFile = [](const auto &call) {
-        try {
-            call();
-            ADD_FAILURE() << "expected fileNoSuchFile";
-        } catch (const CocoaError &error) {
-            EXPECT_EQ(error.code(), CocoaError::fileNoSuchFile);
-            EXPECT_TRUE(error.userInfo().isEmpty());
-        }
+        const auto error = thrown<CocoaError>(call);
+        ASSERT_TRUE(error) << "expected fileNoSuchFile";
+        EXPECT_EQ(error->code(), CocoaError::fileNoSuchFile);
+        EXPECT_TRUE(error->userInfo().isEmpty());
     };
-    expectNoSuchFile([&] { metadataExtendedAttribute(web, QStringLiteral("kMDItemIsScreenCapture")); });
+    expectNoSuchFile([&] { metadataExtendedAttribute(web, u"kMDItemIsScreenCapture"_s); });
     expectNoSuchFile([&] { extendedAttributeNames(web); });
-    expectNoSuchFile([&] { ExtendedAttributes(web).get(QStringLiteral("x")); });
-    expectNoSuchFile([&] { setExtendedAttribute(web, "x", QStringLiteral("x")); });
-    expectNoSuchFile([&] { ExtendedAttributes::setMetadataBool(QStringLiteral("k"), true, web); });
+    expectNoSuchFile([&] { ExtendedAttributes(web).get(u"x"_s); });
+    expectNoSuchFile([&] { setExtendedAttribute(web, "x", u"x"_s); });
+    expectNoSuchFile([&] { ExtendedAttributes::setMetadataBool(u"k"_s, true, web); });
 }
 
 TEST(ExtendedAttributesUnsupported, AFileSystemWithoutUserAttributesGivesAClearError)
@@ -162,15 +143,12 @@ TEST(ExtendedAttributesUnsupported, AFileSystemWithoutUserAttributesGivesAClearE
     if (::setxattr(path.constData(), "user.probe", "", 0, 0) == 0 || errno != ENOTSUP) {
         GTEST_SKIP() << "this kernel's proc file system unexpectedly accepts user attributes";
     }
-    try {
-        writeExtendedAttribute(path, QStringLiteral("com.apple.metadata:kMDItemCreator"), "x");
-        FAIL() << "writing must fail";
-    } catch (const Errno &error) {
-        EXPECT_EQ(error.rawValue(), ENOTSUP);
-        EXPECT_TRUE(
-            error.localizedDescription().contains(QStringLiteral("does not support extended attributes")))
-            << error.what();
-    }
+    const auto error
+        = thrown<Errno>([&] { writeExtendedAttribute(path, u"com.apple.metadata:kMDItemCreator"_s, "x"); });
+    ASSERT_TRUE(error) << "writing must fail";
+    EXPECT_EQ(error->rawValue(), ENOTSUP);
+    EXPECT_TRUE(error->localizedDescription().contains(u"does not support extended attributes"_s))
+        << error->what();
 }
 
 } // namespace

@@ -3,18 +3,15 @@
 #include "kit/foundation/files/TemporaryDirectory.h"
 #include "kit/foundation/system/FoundationHooks.h"
 
-#include "EventLoop.h"
+#include "FoundationTesting.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QMimeDatabase>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 #include <pwd.h>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -26,52 +23,44 @@ TEST(FileLocations, RealHomeComesFromTheAccountDatabase)
     EXPECT_TRUE(home.isLocalFile());
     EXPECT_EQ(QDir::cleanPath(home.toLocalFile()), QDir::cleanPath(QFile::decodeName(entry->pw_dir)));
     EXPECT_TRUE(home.toLocalFile().endsWith(u'/'));
-    EXPECT_EQ(rootDirectory().toLocalFile(), QStringLiteral("/"));
+    EXPECT_EQ(rootDirectory().toLocalFile(), u"/"_s);
 }
 
 TEST(FileLocations, ApplicationDirectoryIsMadeOrReportedButAlwaysReturned)
 {
     QTemporaryDir scratch;
-    const QByteArray previous = qgetenv("XDG_CACHE_HOME");
     std::vector<QString> reports;
     FoundationHooks::setReportError([&](const Error &error, const QVariantMap &, const QString &, int) {
         reports.push_back(error.localizedDescription());
     });
-    FoundationHooks::setAppName(QStringLiteral("Tapewick"));
-
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch.filePath(QStringLiteral("cache"))));
-    const QUrl made = applicationDirectory(QStandardPaths::GenericCacheLocation);
+    FoundationHooks::setAppName(u"Tapewick"_s);
+    const auto cacheIn = [](const QString &home) {
+        const FoundationTesting::ScopedEnv cacheHome("XDG_CACHE_HOME", home);
+        return applicationDirectory(QStandardPaths::GenericCacheLocation);
+    };
+    const QUrl made = cacheIn(scratch.filePath(u"cache"_s));
     // A path below a plain file cannot be made, not even by the superuser.
-    QFile blocker(scratch.filePath(QStringLiteral("file")));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch.filePath(QStringLiteral("file/cache"))));
-    const QUrl blocked = applicationDirectory(QStandardPaths::GenericCacheLocation);
-
-    previous.isNull() ? qunsetenv("XDG_CACHE_HOME") : qputenv("XDG_CACHE_HOME", previous);
+    FoundationTesting::writeFile(scratch.filePath(u"file"_s));
+    const QUrl blocked = cacheIn(scratch.filePath(u"file/cache"_s));
     FoundationHooks::setAppName({});
     FoundationHooks::setReportError({});
 
-    EXPECT_EQ(QDir::cleanPath(made.toLocalFile()), scratch.filePath(QStringLiteral("cache/Tapewick")));
+    EXPECT_EQ(QDir::cleanPath(made.toLocalFile()), scratch.filePath(u"cache/Tapewick"_s));
     EXPECT_TRUE(QFileInfo(made.toLocalFile()).isDir());
-    EXPECT_EQ(
-        QDir::cleanPath(blocked.toLocalFile()), scratch.filePath(QStringLiteral("file/cache/Tapewick")));
+    EXPECT_EQ(QDir::cleanPath(blocked.toLocalFile()), scratch.filePath(u"file/cache/Tapewick"_s));
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_TRUE(reports.front().contains(QStringLiteral("file/cache/Tapewick")));
+    EXPECT_TRUE(reports.front().contains(u"file/cache/Tapewick"_s));
 }
 
 TEST(FileLocations, TextGoesIntoAFileOfItsOwnWithTheTypesExtension)
 {
-    const QMimeType plainText = QMimeDatabase().mimeTypeForName(QStringLiteral("text/plain"));
-    const QUrl file
-        = writeTextToTemporaryFile(QStringLiteral("Debug Info"), plainText, QStringLiteral("näme: 1\n"));
+    const QMimeType plainText = QMimeDatabase().mimeTypeForName(u"text/plain"_s);
+    const QUrl file = writeTextToTemporaryFile(u"Debug Info"_s, plainText, u"näme: 1\n"_s);
     const TemporaryDirectory owner { QUrl::fromLocalFile(QFileInfo(file.toLocalFile()).path()) };
-    EXPECT_EQ(QFileInfo(file.toLocalFile()).fileName(), QStringLiteral("Debug Info.txt"));
+    EXPECT_EQ(QFileInfo(file.toLocalFile()).fileName(), u"Debug Info.txt"_s);
     EXPECT_EQ(
         QDir(QFileInfo(file.toLocalFile()).path()).entryList(QDir::Files | QDir::NoDotAndDotDot).size(), 1);
-    QFile written(file.toLocalFile());
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(written.readAll()), QStringLiteral("näme: 1\n"));
+    EXPECT_EQ(QString::fromUtf8(FoundationTesting::readFile(file.toLocalFile())), u"näme: 1\n"_s);
 }
 
 TEST(FileLocations, QuitIsAskedOnTheNextTurnOfTheEventLoop)
@@ -89,20 +78,14 @@ TEST(FileLocations, QuitIsAskedOnTheNextTurnOfTheEventLoop)
 TEST(ResourceValues, ReadTheFileSystemAndAnswerNothingForMissingItems)
 {
     QTemporaryDir directory;
-    const QString audio = directory.filePath(QStringLiteral("take.m4a"));
-    QFile file(audio);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(1234, 'a'));
-    file.close();
-    const QString launcher = directory.filePath(QStringLiteral("app.desktop"));
-    QFile entry(launcher);
-    ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
-    entry.write("[Desktop Entry]\nType=Application\nName=App\nExec=app\n");
-    entry.close();
+    const QString audio
+        = FoundationTesting::writeFile(directory.filePath(u"take.m4a"_s), QByteArray(1234, 'a'));
+    const QString launcher = FoundationTesting::writeFile(
+        directory.filePath(u"app.desktop"_s), "[Desktop Entry]\nType=Application\nName=App\nExec=app\n");
 
     const QUrl audioUrl = QUrl::fromLocalFile(audio);
     const QUrl folderUrl = QUrl::fromLocalFile(directory.path());
-    const QUrl missing = QUrl::fromLocalFile(directory.filePath(QStringLiteral("missing")));
+    const QUrl missing = QUrl::fromLocalFile(directory.filePath(u"missing"_s));
     EXPECT_EQ(resourceValue(audioUrl, URLResourceKey::fileSize), QVariant(1234.0));
     EXPECT_EQ(resourceValue(folderUrl, URLResourceKey::fileSize), std::nullopt);
     EXPECT_EQ(resourceValue(missing, URLResourceKey::isDirectory), std::nullopt);
@@ -122,21 +105,16 @@ TEST(ResourceValues, ReadTheFileSystemAndAnswerNothingForMissingItems)
 
 TEST(ContentTypes, ComeFromContentsElseTheExtension)
 {
-    EXPECT_EQ(
-        contentType(QUrl::fromLocalFile(QStringLiteral("/nowhere/take.m4a"))), ContentTypes::mpeg4Audio());
-    EXPECT_EQ(contentType(QUrl::fromLocalFile(QStringLiteral("/nowhere/take.wav"))), ContentTypes::wav());
-    EXPECT_EQ(ContentTypes::mpeg4Audio().preferredSuffix(), QStringLiteral("m4a"));
-    EXPECT_EQ(ContentTypes::wav().preferredSuffix(), QStringLiteral("wav"));
-    EXPECT_EQ(contentType(QUrl::fromLocalFile(QStringLiteral("/nowhere/file.zzqx"))), std::nullopt);
-    EXPECT_EQ(contentType(QUrl::fromLocalFile(QStringLiteral("/nowhere/noextension"))), std::nullopt);
+    EXPECT_EQ(contentType(QUrl::fromLocalFile(u"/nowhere/take.m4a"_s)), ContentTypes::mpeg4Audio());
+    EXPECT_EQ(contentType(QUrl::fromLocalFile(u"/nowhere/take.wav"_s)), ContentTypes::wav());
+    EXPECT_EQ(ContentTypes::mpeg4Audio().preferredSuffix(), u"m4a"_s);
+    EXPECT_EQ(ContentTypes::wav().preferredSuffix(), u"wav"_s);
+    EXPECT_EQ(contentType(QUrl::fromLocalFile(u"/nowhere/file.zzqx"_s)), std::nullopt);
+    EXPECT_EQ(contentType(QUrl::fromLocalFile(u"/nowhere/noextension"_s)), std::nullopt);
 
     QTemporaryDir directory;
-    const QString unnamed = directory.filePath(QStringLiteral("recording"));
-    QFile file(unnamed);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    QByteArray header("RIFF\x24\x00\x00\x00WAVEfmt ", 16);
-    file.write(header + QByteArray(32, '\0'));
-    file.close();
+    const QString unnamed = FoundationTesting::writeFile(directory.filePath(u"recording"_s),
+        QByteArray("RIFF\x24\x00\x00\x00WAVEfmt ", 16) + QByteArray(32, '\0'));
     EXPECT_EQ(contentType(QUrl::fromLocalFile(unnamed)), ContentTypes::wav());
 }
 

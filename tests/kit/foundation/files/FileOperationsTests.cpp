@@ -1,34 +1,25 @@
 #include "kit/foundation/errors/CocoaError.h"
 #include "kit/foundation/files/FileOperations.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
+#include "FoundationTesting.h"
 
-#include <gtest/gtest.h>
+#include <QTemporaryDir>
 
 #include <sys/stat.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
+
+using FoundationTesting::readFile;
+using FoundationTesting::thrown;
 
 class FileOperationsTest : public ::testing::Test
 {
 protected:
     QString write(const QString &name, const QByteArray &contents)
     {
-        const QString path = m_directory.filePath(name);
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(contents);
-        return path;
-    }
-
-    QByteArray read(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+        return FoundationTesting::writeFile(m_directory.filePath(name), contents);
     }
 
     QUrl url(const QString &name) const { return QUrl::fromLocalFile(m_directory.filePath(name)); }
@@ -38,78 +29,74 @@ protected:
 
 TEST_F(FileOperationsTest, UniqueCopySkipsTheNameAndTheNumbersAlreadyTaken)
 {
-    const QString source = write(QStringLiteral("tmp/Audio Recording.m4a"), "new take");
-    write(QStringLiteral("out/Audio Recording.m4a"), "first");
-    write(QStringLiteral("out/Audio Recording (1).m4a"), "second");
-    write(QStringLiteral("out/Audio Recording (2).m4a"), "third");
+    const QString source = write(u"tmp/Audio Recording.m4a"_s, "new take");
+    write(u"out/Audio Recording.m4a"_s, "first");
+    write(u"out/Audio Recording (1).m4a"_s, "second");
+    write(u"out/Audio Recording (2).m4a"_s, "third");
 
     const QUrl written
         = copyOrMoveItemUniquely(QUrl::fromLocalFile(source), url("out/Audio Recording.m4a"), false);
     EXPECT_EQ(written, url("out/Audio Recording (3).m4a"));
-    EXPECT_EQ(read(written.toLocalFile()), QByteArray("new take"));
-    EXPECT_EQ(read(m_directory.filePath("out/Audio Recording.m4a")), QByteArray("first"));
-    EXPECT_EQ(read(m_directory.filePath("out/Audio Recording (1).m4a")), QByteArray("second"));
-    EXPECT_EQ(read(m_directory.filePath("out/Audio Recording (2).m4a")), QByteArray("third"));
-    EXPECT_EQ(read(source), QByteArray("new take")) << "a copy keeps its source";
+    EXPECT_EQ(readFile(written.toLocalFile()), QByteArray("new take"));
+    EXPECT_EQ(readFile(m_directory.filePath("out/Audio Recording.m4a")), QByteArray("first"));
+    EXPECT_EQ(readFile(m_directory.filePath("out/Audio Recording (1).m4a")), QByteArray("second"));
+    EXPECT_EQ(readFile(m_directory.filePath("out/Audio Recording (2).m4a")), QByteArray("third"));
+    EXPECT_EQ(readFile(source), QByteArray("new take")) << "a copy keeps its source";
 }
 
 TEST_F(FileOperationsTest, UniqueMoveTakesTheFreeNameAndRemovesTheSource)
 {
-    const QString source = write(QStringLiteral("tmp/notes"), "text");
-    write(QStringLiteral("out/notes"), "old");
+    const QString source = write(u"tmp/notes"_s, "text");
+    write(u"out/notes"_s, "old");
     const QUrl written = copyOrMoveItemUniquely(QUrl::fromLocalFile(source), url("out/notes"), true);
     EXPECT_EQ(written, url("out/notes (1)"));
-    EXPECT_EQ(read(written.toLocalFile()), QByteArray("text"));
+    EXPECT_EQ(readFile(written.toLocalFile()), QByteArray("text"));
     EXPECT_FALSE(QFileInfo::exists(source));
-    EXPECT_EQ(read(m_directory.filePath("out/notes")), QByteArray("old"));
+    EXPECT_EQ(readFile(m_directory.filePath("out/notes")), QByteArray("old"));
 
-    const QString free = write(QStringLiteral("tmp/a.tar.gz"), "z");
+    const QString free = write(u"tmp/a.tar.gz"_s, "z");
     EXPECT_EQ(
         copyOrMoveItemUniquely(QUrl::fromLocalFile(free), url("out/a.tar.gz"), true), url("out/a.tar.gz"));
-    const QString again = write(QStringLiteral("tmp/a.tar.gz"), "y");
+    const QString again = write(u"tmp/a.tar.gz"_s, "y");
     EXPECT_EQ(copyOrMoveItemUniquely(QUrl::fromLocalFile(again), url("out/a.tar.gz"), false),
         url("out/a.tar (1).gz"));
 }
 
 TEST_F(FileOperationsTest, UniqueCopyPassesOnFailuresOtherThanATakenName)
 {
-    try {
-        copyOrMoveItemUniquely(url("missing.wav"), url("out.wav"), false);
-        FAIL() << "a missing source must fail";
-    } catch (const CocoaError &error) {
-        EXPECT_EQ(error.code(), CocoaError::fileReadNoSuchFile);
-    }
+    const auto error
+        = thrown<CocoaError>([&] { copyOrMoveItemUniquely(url("missing.wav"), url("out.wav"), false); });
+    ASSERT_TRUE(error) << "a missing source must fail";
+    EXPECT_EQ(error->code(), CocoaError::fileReadNoSuchFile);
     EXPECT_FALSE(QFileInfo::exists(m_directory.filePath("out.wav")));
     EXPECT_FALSE(QFileInfo::exists(m_directory.filePath("out (1).wav")));
 }
 
 TEST_F(FileOperationsTest, CopyRefusesAnExistingDestinationUnlessAskedToOverwrite)
 {
-    const QString source = write(QStringLiteral("a.wav"), "source");
-    const QString target = write(QStringLiteral("b.wav"), "target");
-    try {
-        copyItem(QUrl::fromLocalFile(source), QUrl::fromLocalFile(target));
-        FAIL() << "an existing destination must be refused";
-    } catch (const CocoaError &error) {
-        EXPECT_EQ(error.code(), CocoaError::fileWriteFileExists);
-    }
-    EXPECT_EQ(read(target), QByteArray("target"));
+    const QString source = write(u"a.wav"_s, "source");
+    const QString target = write(u"b.wav"_s, "target");
+    const auto error
+        = thrown<CocoaError>([&] { copyItem(QUrl::fromLocalFile(source), QUrl::fromLocalFile(target)); });
+    ASSERT_TRUE(error) << "an existing destination must be refused";
+    EXPECT_EQ(error->code(), CocoaError::fileWriteFileExists);
+    EXPECT_EQ(readFile(target), QByteArray("target"));
 
     copyItem(QUrl::fromLocalFile(source), QUrl::fromLocalFile(target), true);
-    EXPECT_EQ(read(target), QByteArray("source"));
+    EXPECT_EQ(readFile(target), QByteArray("source"));
 
     // Overwriting a file with itself must not delete it first.
     EXPECT_THROW(copyItem(QUrl::fromLocalFile(source), QUrl::fromLocalFile(source), true), CocoaError);
-    EXPECT_EQ(read(source), QByteArray("source"));
+    EXPECT_EQ(readFile(source), QByteArray("source"));
 }
 
 TEST_F(FileOperationsTest, OverwritingKeepsTheExistingItemWhenTheCopyFails)
 {
     // A pipe cannot be copied: the copy fails after the existing item would have been removed.
-    const QString pipe = m_directory.filePath(QStringLiteral("pipe"));
+    const QString pipe = m_directory.filePath(u"pipe"_s);
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    const QString file = write(QStringLiteral("file.wav"), "file");
-    write(QStringLiteral("tree/inner.wav"), "inner");
+    const QString file = write(u"file.wav"_s, "file");
+    write(u"tree/inner.wav"_s, "inner");
     const struct
     {
         QString source;
@@ -117,18 +104,17 @@ TEST_F(FileOperationsTest, OverwritingKeepsTheExistingItemWhenTheCopyFails)
         QString kept; // the file that shows the target as it was, or as the copy made it
         QByteArray contents;
     } cases[] = {
-        { pipe, QStringLiteral("kept.wav"), QStringLiteral("kept.wav"), "kept" },
-        { pipe, QStringLiteral("keptTree"), QStringLiteral("keptTree/inner.wav"), "kept" },
-        { file, QStringLiteral("old.wav"), QStringLiteral("old.wav"), "file" },
-        { m_directory.filePath(QStringLiteral("tree")), QStringLiteral("oldTree"),
-            QStringLiteral("oldTree/inner.wav"), "inner" },
+        { pipe, u"kept.wav"_s, u"kept.wav"_s, "kept" },
+        { pipe, u"keptTree"_s, u"keptTree/inner.wav"_s, "kept" },
+        { file, u"old.wav"_s, u"old.wav"_s, "file" },
+        { m_directory.filePath(u"tree"_s), u"oldTree"_s, u"oldTree/inner.wav"_s, "inner" },
     };
     for (const auto &c : cases) {
         const QString target = m_directory.filePath(c.target);
         const bool tree = c.kept != c.target;
-        write(tree ? c.target + QStringLiteral("/inner.wav") : c.target, "kept");
+        write(tree ? c.target + u"/inner.wav"_s : c.target, "kept");
         if (tree) {
-            write(c.target + QStringLiteral("/stale"), "");
+            write(c.target + u"/stale"_s, "");
         }
         try {
             copyItem(QUrl::fromLocalFile(c.source), QUrl::fromLocalFile(target), true);
@@ -136,24 +122,22 @@ TEST_F(FileOperationsTest, OverwritingKeepsTheExistingItemWhenTheCopyFails)
         } catch (const CocoaError &) {
             EXPECT_EQ(c.source, pipe) << c.target.toStdString();
         }
-        EXPECT_EQ(read(m_directory.filePath(c.kept)), c.contents) << c.target.toStdString();
+        EXPECT_EQ(readFile(m_directory.filePath(c.kept)), c.contents) << c.target.toStdString();
         // A replaced tree is replaced whole; nothing half-made is left beside the target.
-        EXPECT_EQ(
-            QFileInfo::exists(target + QStringLiteral("/stale")), c.target == QLatin1String("keptTree"));
+        EXPECT_EQ(QFileInfo::exists(target + u"/stale"_s), c.target == QLatin1String("keptTree"));
     }
-    EXPECT_TRUE(QDir(m_directory.path())
-                    .entryList({ QStringLiteral(".*.part") }, QDir::AllEntries | QDir::Hidden)
-                    .isEmpty());
+    EXPECT_TRUE(
+        QDir(m_directory.path()).entryList({ u".*.part"_s }, QDir::AllEntries | QDir::Hidden).isEmpty());
 }
 
 TEST_F(FileOperationsTest, CopyKeepsPermissionsAndCopiesDirectoryTrees)
 {
-    const QString source = write(QStringLiteral("tree/inner/x.m4a"), "x");
-    write(QStringLiteral("tree/.hidden"), "h");
+    const QString source = write(u"tree/inner/x.m4a"_s, "x");
+    write(u"tree/.hidden"_s, "h");
     QFile::setPermissions(source, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     copyItem(url("tree"), url("copy"));
-    EXPECT_EQ(read(m_directory.filePath("copy/inner/x.m4a")), QByteArray("x"));
-    EXPECT_EQ(read(m_directory.filePath("copy/.hidden")), QByteArray("h"));
+    EXPECT_EQ(readFile(m_directory.filePath("copy/inner/x.m4a")), QByteArray("x"));
+    EXPECT_EQ(readFile(m_directory.filePath("copy/.hidden")), QByteArray("h"));
     EXPECT_EQ(QFile::permissions(m_directory.filePath("copy/inner/x.m4a")), QFile::permissions(source));
 }
 

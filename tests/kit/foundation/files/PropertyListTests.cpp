@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Bytes of the platform's own binary writer: one object, 8-bit offsets, the trailer.
@@ -24,12 +26,12 @@ TEST(PropertyList, BinaryBytesMatchThePlatformsWriter)
         { QVariant(QString()),
             "62706c6973743030"
             "50" + trailer },
-        { QVariant(QStringLiteral("Tapewick 1.0")),
+        { QVariant(u"Tapewick 1.0"_s),
             "62706c6973743030"
             "5c546170657769636b20312e30"
                 + trailer.chopped(2) + "15" },
         // Not ASCII: UTF-16 big-endian.
-        { QVariant(QStringLiteral("Tâpe ✓")),
+        { QVariant(u"Tâpe ✓"_s),
             "62706c6973743030"
             "66005400e20070006500202713"
                 + trailer.chopped(2) + "15" },
@@ -46,15 +48,14 @@ TEST(PropertyList, DecodesBinaryAndXmlAndRoundTripsContainers)
     EXPECT_EQ(PropertyList::decode(xml), QVariant(true));
 
     const QDateTime date(QDate(2024, 5, 17), QTime(8, 30, 15), QTimeZone::utc());
-    const QVariantMap map { { "name", QStringLiteral("a") }, { "count", qint64(42) }, { "ratio", 0.25 },
-        { "data", QByteArray("\x00\x01", 2) }, { "list", QVariantList { true, QStringLiteral("x") } },
-        { "when", date } };
+    const QVariantMap map { { "name", u"a"_s }, { "count", qint64(42) }, { "ratio", 0.25 },
+        { "data", QByteArray("\x00\x01", 2) }, { "list", QVariantList { true, u"x"_s } }, { "when", date } };
     const QVariantMap decoded = PropertyList::decode(PropertyList::encodeBinary(map)).toMap();
-    EXPECT_EQ(decoded.value("name"), QVariant(QStringLiteral("a")));
+    EXPECT_EQ(decoded.value("name"), QVariant(u"a"_s));
     EXPECT_EQ(decoded.value("count").toLongLong(), 42);
     EXPECT_DOUBLE_EQ(decoded.value("ratio").toDouble(), 0.25);
     EXPECT_EQ(decoded.value("data").toByteArray(), QByteArray("\x00\x01", 2));
-    EXPECT_EQ(decoded.value("list").toList(), (QVariantList { true, QStringLiteral("x") }));
+    EXPECT_EQ(decoded.value("list").toList(), (QVariantList { true, u"x"_s }));
     EXPECT_EQ(decoded.value("when").toDateTime(), date);
 }
 
@@ -72,7 +73,7 @@ TEST(PropertyList, ValuesWithoutAPropertyListFormFailToEncode)
 TEST(PropertyList, DamagedBytesFailAsCorruptAndNeverCrash)
 {
     const QByteArray valid = PropertyList::encodeBinary(
-        QVariantMap { { "k", QVariantList { true, QStringLiteral("text"), qint64(7), QByteArray("xyz") } } });
+        QVariantMap { { "k", QVariantList { true, u"text"_s, qint64(7), QByteArray("xyz") } } });
     QRandomGenerator random(20261206);
     for (int round = 0; round < 3000; ++round) {
         QByteArray bytes = valid;

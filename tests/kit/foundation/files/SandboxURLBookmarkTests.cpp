@@ -5,16 +5,18 @@
 #include "kit/foundation/files/SandboxURLBookmark.h"
 #include "kit/foundation/system/FoundationHooks.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include "FoundationTesting.h"
 
-#include <gtest/gtest.h>
+#include <QTemporaryDir>
 
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
+
+using FoundationTesting::thrown;
 
 QStringList g_messages;
 
@@ -29,10 +31,7 @@ class SandboxURLBookmarkTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_root.isValid());
-        m_savedDataHome = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", QFile::encodeName(m_root.filePath(QStringLiteral("data"))));
-        ASSERT_TRUE(QDir().mkpath(m_root.filePath(QStringLiteral("data/Trash/files"))));
+        ASSERT_TRUE(QDir().mkpath(m_root.filePath(u"data/Trash/files"_s)));
         g_messages.clear();
         m_previousHandler = qInstallMessageHandler(collectMessages);
         FoundationHooks::setReportError([this](const Error &error, const QVariantMap &, const QString &,
@@ -43,39 +42,29 @@ protected:
     {
         qInstallMessageHandler(m_previousHandler);
         FoundationHooks::setReportError({});
-        if (m_savedDataHome.isNull()) {
-            qunsetenv("XDG_DATA_HOME");
-        } else {
-            qputenv("XDG_DATA_HOME", m_savedDataHome);
-        }
     }
 
     QString makeFile(const QString &relative)
     {
-        const QString path = m_root.filePath(relative);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("audio");
-        return path;
+        return FoundationTesting::writeFile(m_root.filePath(relative));
     }
 
     QTemporaryDir m_root;
-    QByteArray m_savedDataHome;
+    FoundationTesting::ScopedEnv m_dataHome { "XDG_DATA_HOME", m_root.filePath(u"data"_s) };
     QtMessageHandler m_previousHandler = nullptr;
     QStringList m_reported;
 };
 
 TEST_F(SandboxURLBookmarkTest, AnUntouchedItemResolvesFreshToItsLocation)
 {
-    const QString path = makeFile(QStringLiteral("take.m4a"));
+    const QString path = makeFile(u"take.m4a"_s);
     const auto bookmark = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(path));
     EXPECT_EQ(bookmark.originalURL(), QUrl::fromLocalFile(path));
     EXPECT_EQ(bookmark.resolvedURL(), QUrl::fromLocalFile(path));
     const auto resolution = BookmarkData::resolve(bookmark.bookmarkData());
     ASSERT_TRUE(resolution);
     EXPECT_FALSE(resolution->isStale);
-    EXPECT_TRUE(g_messages.filter(QStringLiteral("stale")).isEmpty());
+    EXPECT_TRUE(g_messages.filter(u"stale"_s).isEmpty());
 
     // A directory resolves to a directory location.
     const auto folder = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(m_root.path()));
@@ -84,29 +73,29 @@ TEST_F(SandboxURLBookmarkTest, AnUntouchedItemResolvesFreshToItsLocation)
 
 TEST_F(SandboxURLBookmarkTest, AnotherItemAtThePathIsStaleLoggedAndStillResolved)
 {
-    const QString path = makeFile(QStringLiteral("take.m4a"));
+    const QString path = makeFile(u"take.m4a"_s);
     const auto bookmark = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(path));
     // The new file exists before the old one goes, so it cannot reuse the old inode.
-    const QString replacement = makeFile(QStringLiteral("new.m4a"));
+    const QString replacement = makeFile(u"new.m4a"_s);
     ASSERT_TRUE(QFile::remove(path));
     ASSERT_TRUE(QFile::rename(replacement, path));
 
     EXPECT_EQ(bookmark.resolvedURL(), QUrl::fromLocalFile(path));
     EXPECT_TRUE(BookmarkData::resolve(bookmark.bookmarkData())->isStale);
-    EXPECT_TRUE(g_messages.contains(QStringLiteral("SandboxURLBookmark: Bookmark for %1 is stale")
-                                        .arg(QUrl::fromLocalFile(path).toString())))
+    EXPECT_TRUE(g_messages.contains(
+        u"SandboxURLBookmark: Bookmark for %1 is stale"_s.arg(QUrl::fromLocalFile(path).toString())))
         << g_messages.join(u'\n').toStdString();
 }
 
 TEST_F(SandboxURLBookmarkTest, AMissingItemOrOneInTheTrashResolvesToNone)
 {
-    const QString gone = makeFile(QStringLiteral("gone.m4a"));
+    const QString gone = makeFile(u"gone.m4a"_s);
     const auto goneBookmark = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(gone));
     ASSERT_TRUE(QFile::remove(gone));
     EXPECT_EQ(goneBookmark.resolvedURL(), std::nullopt);
     EXPECT_EQ(goneBookmark.originalURL(), QUrl::fromLocalFile(gone));
 
-    const QString trashed = makeFile(QStringLiteral("data/Trash/files/old.m4a"));
+    const QString trashed = makeFile(u"data/Trash/files/old.m4a"_s);
     EXPECT_EQ(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(trashed)).resolvedURL(), std::nullopt);
     EXPECT_TRUE(m_reported.isEmpty());
 }
@@ -116,55 +105,43 @@ TEST_F(SandboxURLBookmarkTest, BytesThatAreNoBookmarkResolveToNoneAndAreReported
     const SandboxURLBookmark junk(QByteArray("book\0\x01\x02", 7));
     EXPECT_EQ(junk.originalURL(), std::nullopt);
     EXPECT_EQ(junk.resolvedURL(), std::nullopt);
-    EXPECT_EQ(m_reported, QStringList { QStringLiteral("originalURL for bookmark is `nil`") });
+    EXPECT_EQ(m_reported, QStringList { u"originalURL for bookmark is `nil`"_s });
     EXPECT_EQ(SandboxURLBookmark(QByteArray()).resolvedURL(), std::nullopt);
 }
 
-TEST_F(SandboxURLBookmarkTest, IdenticalBytesAreEqualWhateverTheyResolveTo)
+TEST_F(SandboxURLBookmarkTest, IsItsBytesAndCodesAsOneBase64TextRefusingAnythingElse)
 {
     const QByteArray bytes("not a bookmark");
     EXPECT_EQ(SandboxURLBookmark(bytes), SandboxURLBookmark(bytes));
     EXPECT_EQ(SandboxURLBookmark(bytes).rawValue(), bytes);
     EXPECT_NE(SandboxURLBookmark(bytes), SandboxURLBookmark(bytes + 'x'));
-}
-
-TEST_F(SandboxURLBookmarkTest, CodesAsOneBase64TextAndRefusesAnythingElse)
-{
     const SandboxURLBookmark bookmark(QByteArray("\x00\xff"
                                                  "data",
         6));
-    EXPECT_EQ(bookmark.toJson(), QJsonValue(QStringLiteral("AP9kYXRh")));
+    EXPECT_EQ(bookmark.toJson(), QJsonValue(u"AP9kYXRh"_s));
     EXPECT_EQ(SandboxURLBookmark::fromJson(bookmark.toJson()), bookmark);
-    EXPECT_EQ(SandboxURLBookmark::fromJson(QJsonValue(QStringLiteral("not base64!"))), std::nullopt);
+    EXPECT_EQ(SandboxURLBookmark::fromJson(QJsonValue(u"not base64!"_s)), std::nullopt);
     EXPECT_EQ(SandboxURLBookmark::fromJson(QJsonValue(42)), std::nullopt);
 }
 
 TEST_F(SandboxURLBookmarkTest, CreationFailsForWhatIsNotALocalItem)
 {
-    try {
-        SandboxURLBookmark::fromURL(QUrl(QStringLiteral("https://example.org/a.m4a")));
-        FAIL() << "a web location was bookmarked";
-    } catch (const CocoaError &error) {
-        EXPECT_EQ(error.code(), CocoaError::fileNoSuchFile);
-    }
-    try {
-        SandboxURLBookmark::fromURL(QUrl::fromLocalFile(m_root.filePath(QStringLiteral("missing"))));
-        FAIL() << "a missing item was bookmarked";
-    } catch (const Errno &error) {
-        EXPECT_EQ(error.rawValue(), ENOENT);
-    }
+    const auto web
+        = thrown<CocoaError>([] { SandboxURLBookmark::fromURL(QUrl(u"https://example.org/a.m4a"_s)); });
+    ASSERT_TRUE(web) << "a web location was bookmarked";
+    EXPECT_EQ(web->code(), CocoaError::fileNoSuchFile);
+    const auto missing = thrown<Errno>(
+        [&] { SandboxURLBookmark::fromURL(QUrl::fromLocalFile(m_root.filePath(u"missing"_s))); });
+    ASSERT_TRUE(missing) << "a missing item was bookmarked";
+    EXPECT_EQ(missing->rawValue(), ENOENT);
 }
 
 // 0 when the item yields a read-only bookmark only, else the number of the failed check.
 int readOnlyBookmarkProblem(const QString &path)
 {
-    try {
-        BookmarkData::create(QUrl::fromLocalFile(path));
-        return 1;
-    } catch (const Errno &error) {
-        if (error.rawValue() != EACCES) {
-            return 2;
-        }
+    const auto refusal = thrown<Errno>([&] { BookmarkData::create(QUrl::fromLocalFile(path)); });
+    if (!refusal || refusal->rawValue() != EACCES) {
+        return refusal ? 2 : 1;
     }
     const auto bookmark = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(path));
     if (bookmark.resolvedURL() != QUrl::fromLocalFile(path)) {
@@ -176,7 +153,7 @@ int readOnlyBookmarkProblem(const QString &path)
 
 TEST_F(SandboxURLBookmarkTest, AnItemThatCanOnlyBeReadGetsAReadOnlyBookmark)
 {
-    const QString path = makeFile(QStringLiteral("locked.m4a"));
+    const QString path = makeFile(u"locked.m4a"_s);
     ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadOther));
     if (::geteuid() != 0) {
         EXPECT_EQ(readOnlyBookmarkProblem(path), 0);

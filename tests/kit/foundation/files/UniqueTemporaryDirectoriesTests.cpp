@@ -4,13 +4,10 @@
 #include "kit/foundation/files/UniqueTemporaryDirectories.h"
 #include "kit/foundation/system/FoundationHooks.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "FoundationTesting.h"
+
 #include <QTemporaryDir>
 #include <QUuid>
-
-#include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sched.h>
@@ -19,13 +16,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 mode_t modeOf(const QString &path)
 {
-    struct stat status
-    {
-    };
+    struct stat status = {};
     EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &status), 0) << path.toStdString();
     return status.st_mode & 07777;
 }
@@ -46,8 +43,7 @@ protected:
 TEST_F(UniqueTemporaryDirectoriesTest, EachDirectoryIsNewPrivateAndBesideTheOthersWhateverTheUmask)
 {
     const QString parent = UniqueTemporaryDirectories::parentPath(m_base.path());
-    EXPECT_EQ(QFileInfo(parent).fileName(),
-        QStringLiteral("%1-%2").arg(FoundationHooks::appName()).arg(::getuid()));
+    EXPECT_EQ(QFileInfo(parent).fileName(), u"%1-%2"_s.arg(FoundationHooks::appName()).arg(::getuid()));
 
     const mode_t previous = ::umask(0);
     const QString first = UniqueTemporaryDirectories::create(m_base.path()).toLocalFile();
@@ -71,7 +67,7 @@ TEST_F(UniqueTemporaryDirectoriesTest, RefusesAParentOthersCanWriteOrThatIsALink
     EXPECT_TRUE(isEmptyDirectory(parent)) << "nothing may be made inside a refused parent";
 
     ASSERT_TRUE(QDir(parent).removeRecursively());
-    const QString elsewhere = m_base.filePath(QStringLiteral("elsewhere"));
+    const QString elsewhere = m_base.filePath(u"elsewhere"_s);
     ASSERT_TRUE(QDir().mkpath(elsewhere));
     ASSERT_EQ(::chmod(QFile::encodeName(elsewhere).constData(), 0700), 0);
     ASSERT_TRUE(QFile::link(elsewhere, parent));
@@ -113,7 +109,7 @@ int anotherUsersParentProblem(const QString &base, const QString &parent)
         UniqueTemporaryDirectories::create(base);
         return 2;
     } catch (const GeneralError &error) {
-        return error.localizedDescription().contains(QStringLiteral("another user")) ? 0 : 3;
+        return error.localizedDescription().contains(u"another user"_s) ? 0 : 3;
     }
 }
 
@@ -133,21 +129,26 @@ TEST_F(UniqueTemporaryDirectoriesTest, RefusesAParentAnotherUserOwns)
         << "1: no foreign directory could be placed, 2: accepted, 3: other error";
 }
 
-TEST(UniqueTemporaryDirectory, FallsBackToAPrivateDirectoryAndReportsWhyWhenTheParentIsUnsafe)
+TEST(UniqueTemporaryDirectory, UsesTheSharedParentWhenSafeElseReportsWhyAndFallsBackToAPrivateDirectory)
 {
-    const QString appName = QStringLiteral("tapewick-test-") + QUuid::createUuid().toString(QUuid::Id128);
+    const QString appName = u"tapewick-test-"_s + QUuid::createUuid().toString(QUuid::Id128);
     FoundationHooks::setAppName(appName);
-    const QString parent = UniqueTemporaryDirectories::parentPath();
-    ASSERT_TRUE(QDir().mkpath(parent));
-    ASSERT_EQ(::chmod(QFile::encodeName(parent).constData(), 0777), 0);
     std::vector<QString> reports;
     FoundationHooks::setReportError([&](const Error &error, const QVariantMap &, const QString &, int) {
         reports.push_back(error.localizedDescription());
     });
+    const QString parent = UniqueTemporaryDirectories::parentPath();
+    const QString first = uniqueTemporaryDirectory().toLocalFile();
+    const QString second = uniqueTemporaryDirectory(QUrl::fromLocalFile(QDir::homePath())).toLocalFile();
+    EXPECT_TRUE(parent.startsWith(u"/var/tmp/"_s));
+    EXPECT_EQ(QFileInfo(first).path(), parent);
+    EXPECT_EQ(QFileInfo(second).path(), parent);
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(reports.empty());
 
+    ASSERT_EQ(::chmod(QFile::encodeName(parent).constData(), 0777), 0);
     const QString fallback = uniqueTemporaryDirectory().toLocalFile();
     const TemporaryDirectory fallbackOwner { QUrl::fromLocalFile(fallback) };
-
     FoundationHooks::setReportError({});
     FoundationHooks::setAppName({});
     QDir(parent).removeRecursively();
@@ -160,42 +161,13 @@ TEST(UniqueTemporaryDirectory, FallsBackToAPrivateDirectoryAndReportsWhyWhenTheP
     EXPECT_TRUE(reports.front().contains(parent)) << reports.front().toStdString();
 }
 
-TEST(UniqueTemporaryDirectory, UsesTheSharedParentWhenItIsSafe)
-{
-    const QString appName = QStringLiteral("tapewick-test-") + QUuid::createUuid().toString(QUuid::Id128);
-    FoundationHooks::setAppName(appName);
-    const QString parent = UniqueTemporaryDirectories::parentPath();
-    const QString first = uniqueTemporaryDirectory().toLocalFile();
-    const QString second = uniqueTemporaryDirectory(QUrl::fromLocalFile(QDir::homePath())).toLocalFile();
-    FoundationHooks::setAppName({});
-    const TemporaryDirectory parentOwner { QUrl::fromLocalFile(parent) };
-
-    EXPECT_EQ(QFileInfo(first).path(), parent);
-    EXPECT_EQ(QFileInfo(second).path(), parent);
-    EXPECT_NE(first, second);
-    EXPECT_TRUE(parent.startsWith(QStringLiteral("/var/tmp/")));
-}
-
-TEST(MakeUniqueTemporaryDirectory, GivesDistinctEmptyPrivateDirectories)
-{
-    const TemporaryDirectory first { makeUniqueTemporaryDirectory() };
-    const TemporaryDirectory second { makeUniqueTemporaryDirectory() };
-    EXPECT_NE(first.url(), second.url());
-    for (const auto *directory : { &first, &second }) {
-        EXPECT_TRUE(isEmptyDirectory(directory->url().toLocalFile()));
-        EXPECT_EQ(modeOf(directory->url().toLocalFile()), 0700u);
-    }
-}
-
 TEST(TemporaryDirectory, RemovesItsTreeWhenDropped)
 {
     QString path;
     {
         const TemporaryDirectory directory { makeUniqueTemporaryDirectory() };
         path = directory.url().toLocalFile();
-        ASSERT_TRUE(QDir(path).mkpath(QStringLiteral("a/b")));
-        QFile file(QDir(path).filePath(QStringLiteral("a/b/c.wav")));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        FoundationTesting::writeFile(path + u"/a/b/c.wav"_s);
     }
     EXPECT_FALSE(QFileInfo::exists(path));
 }
@@ -203,24 +175,17 @@ TEST(TemporaryDirectory, RemovesItsTreeWhenDropped)
 TEST(CopyToUniqueTemporaryDirectory, CopiesUnderTheGivenOrItsOwnName)
 {
     QTemporaryDir source;
-    const QString original = source.filePath(QStringLiteral("take.m4a"));
-    QFile file(original);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("sound");
-    file.close();
+    const QString original = FoundationTesting::writeFile(source.filePath(u"take.m4a"_s), "sound");
 
-    const QUrl named
-        = copyToUniqueTemporaryDirectory(QUrl::fromLocalFile(original), QStringLiteral("Renamed.m4a"));
+    const QUrl named = copyToUniqueTemporaryDirectory(QUrl::fromLocalFile(original), u"Renamed.m4a"_s);
     const QUrl own = copyToUniqueTemporaryDirectory(QUrl::fromLocalFile(original));
     const TemporaryDirectory namedOwner { QUrl::fromLocalFile(QFileInfo(named.toLocalFile()).path()) };
     const TemporaryDirectory ownOwner { QUrl::fromLocalFile(QFileInfo(own.toLocalFile()).path()) };
 
-    EXPECT_EQ(QFileInfo(named.toLocalFile()).fileName(), QStringLiteral("Renamed.m4a"));
-    EXPECT_EQ(QFileInfo(own.toLocalFile()).fileName(), QStringLiteral("take.m4a"));
+    EXPECT_EQ(QFileInfo(named.toLocalFile()).fileName(), u"Renamed.m4a"_s);
+    EXPECT_EQ(QFileInfo(own.toLocalFile()).fileName(), u"take.m4a"_s);
     EXPECT_NE(QFileInfo(named.toLocalFile()).path(), QFileInfo(own.toLocalFile()).path());
-    QFile copy(named.toLocalFile());
-    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
-    EXPECT_EQ(copy.readAll(), QByteArray("sound"));
+    EXPECT_EQ(FoundationTesting::readFile(named.toLocalFile()), QByteArray("sound"));
     EXPECT_TRUE(QFileInfo::exists(original));
 }
 

@@ -5,20 +5,14 @@
 #include "kit/foundation/panels/PanelAsync.h"
 #include "kit/foundation/system/FoundationHooks.h"
 
-#include "EventLoop.h"
+#include "FoundationTesting.h"
 
-#include <QApplication>
-#include <QDialog>
-#include <QDir>
-#include <QFile>
 #include <QFileSystemModel>
-#include <QMessageBox>
 #include <QPointer>
 #include <QSortFilterProxyModel>
 #include <QTemporaryDir>
-#include <QWidget>
 
-#include <gtest/gtest.h>
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -28,40 +22,24 @@ QCoro::Task<> awaitAnswer(QFileDialog *panel, QWidget *window, std::shared_ptr<s
     *answer = co_await beginAsync(panel, window);
 }
 
-QMessageBox *visibleMessageBox()
-{
-    for (QWidget *widget : QApplication::allWidgets()) {
-        if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible()) {
-            return box;
-        }
-    }
-    return nullptr;
-}
-
 class PanelTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_directory.isValid());
-        FoundationHooks::setAppIdentifier(QStringLiteral("org.example.Tapewick"));
+        FoundationHooks::setAppIdentifier(u"org.example.Tapewick"_s);
     }
 
     void TearDown() override
     {
-        while (QMessageBox *box = visibleMessageBox()) {
-            box->close();
-            TestSupport::processEventsFor(std::chrono::milliseconds(5));
-        }
+        FoundationTesting::closeMessageBoxes();
         delete m_panel.data();
     }
 
     QString makeFile(const QString &name, const QByteArray &contents = "x")
     {
-        QFile file(m_directory.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(contents);
-        return file.fileName();
+        return FoundationTesting::writeFile(m_directory.filePath(name), contents);
     }
 
     std::shared_ptr<std::optional<int>> start(QWidget *window = nullptr)
@@ -110,9 +88,9 @@ TEST_F(PanelTest, ASheetIsCancelledWhenItsWindowGoes)
 
 TEST_F(PanelTest, TheAppPickerRefusesAnItemThatIsNotAnAppAndStaysOpen)
 {
-    const QString notes = makeFile(QStringLiteral("notes.txt"));
-    const QString app = makeFile(QStringLiteral("org.example.Player.desktop"),
-        "[Desktop Entry]\nType=Application\nName=Player\nExec=true\n");
+    const QString notes = makeFile(u"notes.txt"_s);
+    const QString app = makeFile(
+        u"org.example.Player.desktop"_s, "[Desktop Entry]\nType=Application\nName=Player\nExec=true\n");
     auto delegate = std::make_shared<AppPicker::PanelDelegate>();
     m_panel->setDelegate(delegate);
     m_panel->setFileMode(QFileDialog::ExistingFile);
@@ -122,9 +100,10 @@ TEST_F(PanelTest, TheAppPickerRefusesAnItemThatIsNotAnAppAndStaysOpen)
     m_panel->selectFile(notes);
     m_panel->accept();
     QMessageBox *box = nullptr;
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return (box = visibleMessageBox()) != nullptr; }));
-    EXPECT_EQ(box->text(), QStringLiteral("The selected item is not an app."));
-    EXPECT_EQ(box->informativeText(), QStringLiteral("Please select an app."));
+    ASSERT_TRUE(TestSupport::processEventsUntil(
+        [&] { return (box = FoundationTesting::visible<QMessageBox>()) != nullptr; }));
+    EXPECT_EQ(box->text(), u"The selected item is not an app."_s);
+    EXPECT_EQ(box->informativeText(), u"Please select an app."_s);
     box->close();
     TestSupport::processEventsFor(std::chrono::milliseconds(20));
     EXPECT_FALSE(answer->has_value());
@@ -137,32 +116,28 @@ TEST_F(PanelTest, TheAppPickerRefusesAnItemThatIsNotAnAppAndStaysOpen)
     EXPECT_EQ(m_panel->selectedFiles(), QStringList { app });
 }
 
-TEST_F(PanelTest, TheAppPickerDisablesTheProgramsOwnEntryOnly)
+TEST_F(PanelTest, TheAppPickerDisablesTheProgramsOwnEntryOnlyAndItsOwnCheckCanRefuseAnApp)
 {
     AppPicker::PanelDelegate delegate;
-    EXPECT_EQ(delegate.filename(), QStringLiteral("org.example.Tapewick.desktop"));
+    EXPECT_EQ(delegate.filename(), u"org.example.Tapewick.desktop"_s);
     EXPECT_FALSE(delegate.shouldEnableUrl(
-        QUrl::fromLocalFile(QStringLiteral("/usr/share/applications/org.example.Tapewick.desktop"))));
+        QUrl::fromLocalFile(u"/usr/share/applications/org.example.Tapewick.desktop"_s)));
     EXPECT_TRUE(delegate.shouldEnableUrl(
-        QUrl::fromLocalFile(QStringLiteral("/usr/share/applications/org.example.Tapewick2.desktop"))));
-    EXPECT_TRUE(
-        delegate.shouldEnableUrl(QUrl::fromLocalFile(QStringLiteral("/tmp/org.example.tapewick.desktop"))));
+        QUrl::fromLocalFile(u"/usr/share/applications/org.example.Tapewick2.desktop"_s)));
+    EXPECT_TRUE(delegate.shouldEnableUrl(QUrl::fromLocalFile(u"/tmp/org.example.tapewick.desktop"_s)));
 
     // A folder is refused too.
     const auto folderRefusal = delegate.validateUrl(QUrl::fromLocalFile(m_directory.path()));
     ASSERT_TRUE(folderRefusal);
-    EXPECT_EQ(folderRefusal->localizedDescription(), QStringLiteral("The selected item is not an app."));
-    EXPECT_EQ(folderRefusal->domain(), QStringLiteral("org.example.Tapewick"));
+    EXPECT_EQ(folderRefusal->localizedDescription(), u"The selected item is not an app."_s);
+    EXPECT_EQ(folderRefusal->domain(), u"org.example.Tapewick"_s);
     EXPECT_EQ(folderRefusal->code(), 1);
-}
 
-TEST_F(PanelTest, TheAppPickersOwnCheckCanRefuseAnApp)
-{
-    const QString app = makeFile(QStringLiteral("org.example.Old.desktop"),
-        "[Desktop Entry]\nType=Application\nName=Old\nExec=true\n");
-    AppPicker::PanelDelegate delegate;
+    // The picker's own check can refuse an app too.
+    const QString app
+        = makeFile(u"org.example.Old.desktop"_s, "[Desktop Entry]\nType=Application\nName=Old\nExec=true\n");
     EXPECT_EQ(delegate.validateUrl(QUrl::fromLocalFile(app)), nullptr);
-    delegate.validate = [](const QUrl &) { throw NSError(QStringLiteral("test"), 42); };
+    delegate.validate = [](const QUrl &) { throw NSError(u"test"_s, 42); };
     const auto refusal = delegate.validateUrl(QUrl::fromLocalFile(app));
     ASSERT_TRUE(refusal);
     EXPECT_EQ(refusal->code(), 42);
@@ -170,8 +145,8 @@ TEST_F(PanelTest, TheAppPickersOwnCheckCanRefuseAnApp)
 
 TEST_F(PanelTest, TheDirectoryPickerEnablesWhatItsClosureAcceptsAndEverythingWithout)
 {
-    const QString keep = makeFile(QStringLiteral("keep.txt"));
-    const QString hide = makeFile(QStringLiteral("hide.txt"));
+    const QString keep = makeFile(u"keep.txt"_s);
+    const QString hide = makeFile(u"hide.txt"_s);
     auto delegate = std::make_shared<DirectoryPicker::PanelDelegate>();
     m_panel->setDelegate(delegate);
     m_panel->setDirectory(m_directory.path());
@@ -183,20 +158,12 @@ TEST_F(PanelTest, TheDirectoryPickerEnablesWhatItsClosureAcceptsAndEverythingWit
     };
     EXPECT_TRUE(flagsOf(hide) & Qt::ItemIsEnabled);
 
-    delegate->shouldEnable = [](const QUrl &url) { return !url.path().endsWith(QStringLiteral("hide.txt")); };
+    delegate->shouldEnable = [](const QUrl &url) { return !url.path().endsWith(u"hide.txt"_s); };
     m_panel->setDelegate(delegate);
     EXPECT_TRUE(flagsOf(keep) & Qt::ItemIsEnabled);
     EXPECT_FALSE(flagsOf(hide) & Qt::ItemIsEnabled);
     EXPECT_FALSE(flagsOf(hide) & Qt::ItemIsSelectable);
     EXPECT_FALSE(m_panel->isUrlEnabled(QUrl::fromLocalFile(hide)));
-}
-
-TEST_F(PanelTest, APanelShowsItsMessageAndPrompt)
-{
-    m_panel->setMessage(QStringLiteral("Choose the folder."));
-    m_panel->setPrompt(QStringLiteral("Allow"));
-    EXPECT_EQ(m_panel->message(), QStringLiteral("Choose the folder."));
-    EXPECT_EQ(m_panel->labelText(QFileDialog::Accept), QStringLiteral("Allow"));
 }
 
 } // namespace

@@ -1,15 +1,13 @@
 #include "kit/foundation/errors/GeneralError.h"
 #include "kit/foundation/system/InstalledApps.h"
 
-#include "EventLoop.h"
+#include "FoundationTesting.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 #include <thread>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -17,54 +15,29 @@ namespace {
 class InstalledAppsTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_root.isValid());
-        m_savedHome = qgetenv("XDG_DATA_HOME");
-        m_savedDirs = qgetenv("XDG_DATA_DIRS");
-        qputenv("XDG_DATA_HOME", QFile::encodeName(m_root.filePath(QStringLiteral("home"))));
-        qputenv("XDG_DATA_DIRS", QFile::encodeName(m_root.filePath(QStringLiteral("none"))));
-        ASSERT_TRUE(QDir().mkpath(applications()));
-    }
-
     void TearDown() override
     {
-        restore("XDG_DATA_HOME", m_savedHome);
-        restore("XDG_DATA_DIRS", m_savedDirs);
         InstalledApps::setAppURLOverride({});
         InstalledApps::setAppNameOverride({});
     }
 
-    static void restore(const char *name, const QByteArray &value)
+    QString install(const QString &id, const QByteArray &extraLines)
     {
-        if (value.isNull()) {
-            qunsetenv(name);
-        } else {
-            qputenv(name, value);
-        }
-    }
-
-    QString applications() const { return m_root.filePath(QStringLiteral("home/applications")); }
-
-    QString install(const QString &id, const QByteArray &extraLines, const QByteArray &exec = "true")
-    {
-        QFile file(QDir(applications()).filePath(id + QStringLiteral(".desktop")));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("[Desktop Entry]\nType=Application\nExec=" + exec + "\n" + extraLines);
-        return file.fileName();
+        return FoundationTesting::writeFile(m_root.filePath(u"home/applications/%1.desktop"_s.arg(id)),
+            "[Desktop Entry]\nType=Application\nExec=true\n" + extraLines);
     }
 
     QTemporaryDir m_root;
-    QByteArray m_savedHome;
-    QByteArray m_savedDirs;
+    FoundationTesting::ScopedEnv m_home { "XDG_DATA_HOME", m_root.filePath(u"home"_s) };
+    FoundationTesting::ScopedEnv m_system { "XDG_DATA_DIRS", m_root.filePath(u"none"_s) };
 };
 
 TEST_F(InstalledAppsTest, TheNameOfAnInstalledAppIsItsLocalizedName)
 {
-    const QString path = install(QStringLiteral("org.example.Named"), "Name=Quill Writer\n");
-    EXPECT_EQ(InstalledApps::appURL(QStringLiteral("org.example.Named")), QUrl::fromLocalFile(path));
-    EXPECT_EQ(InstalledApps::appName(QStringLiteral("org.example.Named")), QStringLiteral("Quill Writer"));
-    EXPECT_EQ(InstalledApps::appName(QStringLiteral("org.example.NotInstalled")), std::nullopt);
+    const QString path = install(u"org.example.Named"_s, "Name=Quill Writer\n");
+    EXPECT_EQ(InstalledApps::appURL(u"org.example.Named"_s), QUrl::fromLocalFile(path));
+    EXPECT_EQ(InstalledApps::appName(u"org.example.Named"_s), u"Quill Writer"_s);
+    EXPECT_EQ(InstalledApps::appName(u"org.example.NotInstalled"_s), std::nullopt);
 }
 
 TEST_F(InstalledAppsTest, WithoutALocationTheNameOverrideIsNotAsked)
@@ -73,41 +46,39 @@ TEST_F(InstalledAppsTest, WithoutALocationTheNameOverrideIsNotAsked)
     InstalledApps::setAppURLOverride([](const QString &) { return std::nullopt; });
     InstalledApps::setAppNameOverride([&](const QString &) {
         nameAsked = true;
-        return std::optional<QString>(QStringLiteral("x"));
+        return std::optional<QString>(u"x"_s);
     });
-    install(QStringLiteral("org.example.Overridden"), "Name=Real\n");
-    EXPECT_EQ(InstalledApps::appName(QStringLiteral("org.example.Overridden")), std::nullopt);
+    install(u"org.example.Overridden"_s, "Name=Real\n");
+    EXPECT_EQ(InstalledApps::appName(u"org.example.Overridden"_s), std::nullopt);
     EXPECT_FALSE(nameAsked);
 
-    InstalledApps::setAppURLOverride(
-        [](const QString &) { return QUrl::fromLocalFile(QStringLiteral("/x")); });
-    EXPECT_EQ(InstalledApps::appName(QStringLiteral("org.example.Overridden")), QStringLiteral("x"));
+    InstalledApps::setAppURLOverride([](const QString &) { return QUrl::fromLocalFile(u"/x"_s); });
+    EXPECT_EQ(InstalledApps::appName(u"org.example.Overridden"_s), u"x"_s);
     EXPECT_TRUE(nameAsked);
 }
 
 TEST_F(InstalledAppsTest, AnswersAreRememberedForOneSecond)
 {
-    const QString path = install(QStringLiteral("org.example.Brief"), "Name=Brief\n");
-    ASSERT_EQ(InstalledApps::appName(QStringLiteral("org.example.Brief")), QStringLiteral("Brief"));
+    const QString path = install(u"org.example.Brief"_s, "Name=Brief\n");
+    ASSERT_EQ(InstalledApps::appName(u"org.example.Brief"_s), u"Brief"_s);
 
     ASSERT_TRUE(QFile::remove(path));
-    EXPECT_EQ(InstalledApps::appURL(QStringLiteral("org.example.Brief")), QUrl::fromLocalFile(path));
-    EXPECT_EQ(InstalledApps::appName(QStringLiteral("org.example.Brief")), QStringLiteral("Brief"));
+    EXPECT_EQ(InstalledApps::appURL(u"org.example.Brief"_s), QUrl::fromLocalFile(path));
+    EXPECT_EQ(InstalledApps::appName(u"org.example.Brief"_s), u"Brief"_s);
 
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-    EXPECT_EQ(InstalledApps::appURL(QStringLiteral("org.example.Brief")), std::nullopt);
-    EXPECT_EQ(InstalledApps::appName(QStringLiteral("org.example.Brief")), std::nullopt);
+    EXPECT_EQ(InstalledApps::appURL(u"org.example.Brief"_s), std::nullopt);
+    EXPECT_EQ(InstalledApps::appName(u"org.example.Brief"_s), std::nullopt);
 }
 
 TEST_F(InstalledAppsTest, TheDisplayNameFallsBackToTheFileNameWithoutItsSuffix)
 {
-    const QString unnamed = install(QStringLiteral("org.example.Unnamed"), "");
-    EXPECT_EQ(
-        InstalledApps::appDisplayName(QUrl::fromLocalFile(unnamed)), QStringLiteral("org.example.Unnamed"));
-    const QString suffixed = install(QStringLiteral("org.example.Suffixed"), "Name=Tool.desktop\n");
-    EXPECT_EQ(InstalledApps::appDisplayName(QUrl::fromLocalFile(suffixed)), QStringLiteral("Tool"));
-    const QString plain = install(QStringLiteral("org.example.Plain"), "Name=Tool.app\n");
-    EXPECT_EQ(InstalledApps::appDisplayName(QUrl::fromLocalFile(plain)), QStringLiteral("Tool.app"));
+    const QString unnamed = install(u"org.example.Unnamed"_s, "");
+    EXPECT_EQ(InstalledApps::appDisplayName(QUrl::fromLocalFile(unnamed)), u"org.example.Unnamed"_s);
+    const QString suffixed = install(u"org.example.Suffixed"_s, "Name=Tool.desktop\n");
+    EXPECT_EQ(InstalledApps::appDisplayName(QUrl::fromLocalFile(suffixed)), u"Tool"_s);
+    const QString plain = install(u"org.example.Plain"_s, "Name=Tool.app\n");
+    EXPECT_EQ(InstalledApps::appDisplayName(QUrl::fromLocalFile(plain)), u"Tool.app"_s);
 }
 
 QCoro::Task<> open(QList<QUrl> urls, QString id, std::shared_ptr<std::optional<QString>> outcome)
@@ -123,9 +94,9 @@ QCoro::Task<> open(QList<QUrl> urls, QString id, std::shared_ptr<std::optional<Q
 TEST_F(InstalledAppsTest, OpeningWithAMissingAppFailsNamingIt)
 {
     auto outcome = std::make_shared<std::optional<QString>>();
-    open({ QUrl::fromLocalFile(QStringLiteral("/tmp/a.m4a")) }, QStringLiteral("org.example.Gone"), outcome);
+    open({ QUrl::fromLocalFile(u"/tmp/a.m4a"_s) }, u"org.example.Gone"_s, outcome);
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return outcome->has_value(); }));
-    EXPECT_EQ(**outcome, QStringLiteral("Could not find app “org.example.Gone”."));
+    EXPECT_EQ(**outcome, u"Could not find app “org.example.Gone”."_s);
 }
 
 } // namespace

@@ -12,24 +12,27 @@ namespace {
 const QString thumbsUp = QString::fromUtf8("\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD");
 } // namespace
 
-TEST(KwRegexTest, OnlyGroupsThatTookPartAreListed)
+TEST(KwRegexTest, OnlyGroupsThatTookPartAndAreNotEmptyAreListed)
 {
-    const KwRegex regex("(a+)|(b+)");
-    const auto match = regex.firstMatch("xxbbb");
+    const auto match = KwRegex("(a+)|(b+)").firstMatch("xxbbb");
     ASSERT_TRUE(match.has_value());
     ASSERT_EQ(match->groups().size(), 1);
     EXPECT_EQ(match->groups()[0].value, "bbb");
     EXPECT_EQ(match->groups()[0].range, (TextRange { 2, 5 }));
     EXPECT_EQ(match->value(), "bbb");
     EXPECT_EQ(match->originalString(), "xxbbb");
-}
 
-TEST(KwRegexTest, EmptyGroupsAreLeftOut)
-{
-    const auto match = KwRegex("(x*)(y)").firstMatch("y");
-    ASSERT_TRUE(match.has_value());
-    ASSERT_EQ(match->groups().size(), 1);
-    EXPECT_EQ(match->groups()[0].value, "y");
+    const auto empty = KwRegex("(x*)(y)").firstMatch("y");
+    ASSERT_TRUE(empty.has_value());
+    ASSERT_EQ(empty->groups().size(), 1);
+    EXPECT_EQ(empty->groups()[0].value, "y");
+
+    const auto named = KwRegex("(?<year>\\d{4})(-(?<month>\\d\\d))?").firstMatch("in 2024!");
+    ASSERT_TRUE(named.has_value() && named->group("year").has_value());
+    EXPECT_EQ(named->group("year")->value, "2024");
+    EXPECT_EQ(named->group("year")->range, (TextRange { 3, 7 }));
+    EXPECT_FALSE(named->group("month").has_value());
+    EXPECT_FALSE(named->group("day").has_value());
 }
 
 TEST(KwRegexTest, RangesAreWidenedToWholeCharacters)
@@ -42,6 +45,7 @@ TEST(KwRegexTest, RangesAreWidenedToWholeCharacters)
     EXPECT_EQ(match->checkingResult().capturedEnd(), 3);
     EXPECT_EQ(match->range(), (TextRange { 0, 5 }));
     EXPECT_EQ(match->value(), "a" + thumbsUp);
+    EXPECT_EQ(replacingFirstMatch(text, KwRegex("\\x{1F44D}"), "[x]"), "a[x]b");
 
     // A match of the modifier alone starts inside the character.
     const auto modifier = KwRegex("(\\x{1F3FD})").firstMatch(text);
@@ -49,67 +53,50 @@ TEST(KwRegexTest, RangesAreWidenedToWholeCharacters)
     EXPECT_EQ(modifier->value(), thumbsUp);
     ASSERT_EQ(modifier->groups().size(), 1);
     EXPECT_EQ(modifier->groups()[0].range, (TextRange { 1, 5 }));
+
+    // Combining marks stay with their letter.
+    const QString cafe = QStringLiteral("cafe\u0301!");
+    EXPECT_EQ(composedCharacterRange(cafe, { 3, 4 }), (TextRange { 3, 5 }));
+    EXPECT_EQ(composedCharacterRange(cafe, { 4, 4 }), (TextRange { 3, 5 }));
+    EXPECT_EQ(composedCharacterRange(cafe, { 0, 2 }), (TextRange { 0, 2 }));
+    EXPECT_EQ(composedCharacterRange(cafe, { 5, 6 }), (TextRange { 5, 6 }));
 }
 
-TEST(KwRegexTest, CombiningMarksStayWithTheirLetter)
-{
-    const QString text = QStringLiteral("cafe\u0301!"); // e + combining acute
-    EXPECT_EQ(composedCharacterRange(text, { 3, 4 }), (TextRange { 3, 5 }));
-    EXPECT_EQ(composedCharacterRange(text, { 4, 4 }), (TextRange { 3, 5 }));
-    EXPECT_EQ(composedCharacterRange(text, { 0, 2 }), (TextRange { 0, 2 }));
-    EXPECT_EQ(composedCharacterRange(text, { 5, 6 }), (TextRange { 5, 6 }));
-}
-
-TEST(KwRegexTest, NoMatchGivesNoneAndAnEmptyList)
+TEST(KwRegexTest, AllMatchesInOrderAndNoneWithoutAMatch)
 {
     const KwRegex regex("\\d+");
+    const auto matches = regex.allMatches("1 22 333");
+    ASSERT_EQ(matches.size(), 3);
+    EXPECT_EQ(matches[0].value(), "1");
+    EXPECT_EQ(matches[1].range(), (TextRange { 2, 4 }));
+    EXPECT_EQ(matches[2].value(), "333");
+    EXPECT_NE(matches[0], matches[1]);
+    EXPECT_EQ(matches[1], regex.allMatches("1 22 333")[1]);
     EXPECT_FALSE(regex.firstMatch("none here").has_value());
     EXPECT_TRUE(regex.allMatches("none here").isEmpty());
     EXPECT_FALSE(regex.isMatched("none here"));
     EXPECT_TRUE(regex.isMatched("room 101"));
 }
 
-TEST(KwRegexTest, AllMatchesInOrder)
-{
-    const auto matches = KwRegex("\\d+").allMatches("1 22 333");
-    ASSERT_EQ(matches.size(), 3);
-    EXPECT_EQ(matches[0].value(), "1");
-    EXPECT_EQ(matches[1].range(), (TextRange { 2, 4 }));
-    EXPECT_EQ(matches[2].value(), "333");
-    EXPECT_NE(matches[0], matches[1]);
-    EXPECT_EQ(matches[1], KwRegex("\\d+").allMatches("1 22 333")[1]);
-}
-
-TEST(KwRegexTest, NamedGroups)
-{
-    const auto match = KwRegex("(?<year>\\d{4})(-(?<month>\\d\\d))?").firstMatch("in 2024!");
-    ASSERT_TRUE(match.has_value());
-    ASSERT_TRUE(match->group("year").has_value());
-    EXPECT_EQ(match->group("year")->value, "2024");
-    EXPECT_EQ(match->group("year")->range, (TextRange { 3, 7 }));
-    EXPECT_FALSE(match->group("month").has_value());
-    EXPECT_FALSE(match->group("day").has_value());
-}
-
-TEST(KwRegexTest, UnicodePropertiesAreOn)
+TEST(KwRegexTest, UnicodePropertiesAreOnAndEqualityFollowsTheExpression)
 {
     EXPECT_TRUE(KwRegex("^\\w+$").isMatched(QStringLiteral("Grüße")));
     EXPECT_TRUE(KwRegex("^\\d$").isMatched(QStringLiteral("\u0663"))); // Arabic-Indic three
     EXPECT_TRUE(
         KwRegex("straße", QRegularExpression::CaseInsensitiveOption).isMatched(QStringLiteral("STRAßE")));
-    EXPECT_TRUE(KwRegex("x").options().testFlag(QRegularExpression::UseUnicodePropertiesOption));
-    EXPECT_TRUE(KwRegex("x", QRegularExpression::MultilineOption)
-                    .options()
-                    .testFlag(QRegularExpression::MultilineOption));
-}
+    EXPECT_TRUE(
+        KwRegex("x", QRegularExpression::MultilineOption)
+            .options()
+            .testFlags(QRegularExpression::MultilineOption | QRegularExpression::UseUnicodePropertiesOption));
 
-TEST(KwRegexTest, EqualityAndHashingFollowTheExpression)
-{
     EXPECT_EQ(KwRegex("a+"), KwRegex("a+"));
     EXPECT_NE(KwRegex("a+"), KwRegex("a+", QRegularExpression::CaseInsensitiveOption));
-    QSet<KwRegex> set { KwRegex("a+"), KwRegex("a+"), KwRegex("b") };
+    const QSet<KwRegex> set { KwRegex("a+"), KwRegex("a+"), KwRegex("b") };
     EXPECT_EQ(set.size(), 2);
-    EXPECT_EQ(KwRegex("a+").pattern(), "a+");
+    // Escaped text matches literally.
+    const KwRegex escaped(KwRegex::escapingPattern("a.b*(c)$"));
+    EXPECT_TRUE(escaped.isMatched("x a.b*(c)$ y"));
+    EXPECT_FALSE(escaped.isMatched("aXb*(c)$"));
 }
 
 TEST(KwRegexTest, CompileReportsABadPatternToTheCaller)
@@ -135,31 +122,12 @@ TEST(KwRegexDeathTest, AnInvalidFixedPatternStopsNamingTheCaller)
             + ": Fatal error: Invalid regular expression: The pattern .*\\(unclosed.* is invalid");
 }
 
-TEST(KwRegexTest, EscapedPatternsMatchTheirTextLiterally)
+TEST(KwRegexReplaceTest, FirstOrAllMatches)
 {
-    const QString text = "a.b*(c)$";
-    const KwRegex regex(KwRegex::escapingPattern(text));
-    EXPECT_TRUE(regex.isMatched("x a.b*(c)$ y"));
-    EXPECT_FALSE(regex.isMatched("aXb*(c)$"));
-}
-
-TEST(KwRegexReplaceTest, FirstMatchOnly)
-{
-    const KwRegex regex("(\\w+)@(\\w+)");
-    EXPECT_EQ(replacingFirstMatch("me@home, you@work", regex, "$2 at $1"), "home at me, you@work");
-    EXPECT_EQ(replacingFirstMatch("nothing", regex, "$1"), "nothing");
-}
-
-TEST(KwRegexReplaceTest, FirstMatchReplacesTheWidenedRange)
-{
-    const QString text = "a" + thumbsUp + "b";
-    EXPECT_EQ(replacingFirstMatch(text, KwRegex("\\x{1F44D}"), "[x]"), "a[x]b");
-}
-
-TEST(KwRegexReplaceTest, AllMatches)
-{
-    const KwRegex regex(" \\((\\d+)\\)$");
-    EXPECT_EQ(replacingAllMatches("Recording (12)", regex, " [$1]"), "Recording [12]");
+    const KwRegex address("(\\w+)@(\\w+)");
+    EXPECT_EQ(replacingFirstMatch("me@home, you@work", address, "$2 at $1"), "home at me, you@work");
+    EXPECT_EQ(replacingFirstMatch("nothing", address, "$1"), "nothing");
+    EXPECT_EQ(replacingAllMatches("Recording (12)", KwRegex(" \\((\\d+)\\)$"), " [$1]"), "Recording [12]");
     EXPECT_EQ(replacingAllMatches("a1b22c", KwRegex("\\d+"), "<$0>"), "a<1>b<22>c");
     EXPECT_EQ(replacingAllMatches("abc", KwRegex("x"), "y"), "abc");
     EXPECT_EQ(replacingAllMatches("ab", KwRegex("x*"), "-"), "-a-b-");

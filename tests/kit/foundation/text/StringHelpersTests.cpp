@@ -2,42 +2,44 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 TEST(Wrapped, BreaksAtTheFirstSpaceOnceALineIsLongEnough)
 {
-    EXPECT_EQ(wrapped(QStringLiteral("aa bb cc dd"), 4), QStringLiteral("aa bb\ncc dd"));
-    EXPECT_EQ(wrapped(QStringLiteral("abcdef gh"), 3), QStringLiteral("abcdef\ngh"));
-    EXPECT_EQ(wrapped(QStringLiteral("short"), 40), QStringLiteral("short"));
+    EXPECT_EQ(wrapped(u"aa bb cc dd"_s, 4), u"aa bb\ncc dd"_s);
+    EXPECT_EQ(wrapped(u"abcdef gh"_s, 3), u"abcdef\ngh"_s);
+    EXPECT_EQ(wrapped(u"short"_s, 40), u"short"_s);
     EXPECT_EQ(wrapped(QString(), 3), QString());
 }
 
 TEST(Wrapped, KeepsEmptyPiecesAndTreatsEveryLineBreakAsOne)
 {
-    EXPECT_EQ(wrapped(QStringLiteral("a\n\nb"), 10), QStringLiteral("a\n\nb"));
-    EXPECT_EQ(wrapped(QStringLiteral("a\r\nb"), 10), QStringLiteral("a\nb"));
+    EXPECT_EQ(wrapped(u"a\n\nb"_s, 10), u"a\n\nb"_s);
+    EXPECT_EQ(wrapped(u"a\r\nb"_s, 10), u"a\nb"_s);
     // After a break the new line is short again, so the next space is kept.
-    EXPECT_EQ(wrapped(QStringLiteral("abc  d"), 3), QStringLiteral("abc\n d"));
+    EXPECT_EQ(wrapped(u"abc  d"_s, 3), u"abc\n d"_s);
     // With no minimum every space breaks, and two spaces leave an empty line.
-    EXPECT_EQ(wrapped(QStringLiteral("ab  c"), 0), QStringLiteral("ab\n\nc"));
+    EXPECT_EQ(wrapped(u"ab  c"_s, 0), u"ab\n\nc"_s);
     // The line break restarts the count.
-    EXPECT_EQ(wrapped(QStringLiteral("abcd\nx y"), 2), QStringLiteral("abcd\nx y"));
+    EXPECT_EQ(wrapped(u"abcd\nx y"_s, 2), u"abcd\nx y"_s);
 }
 
 TEST(Wrapped, CountsCharactersNotCodeUnits)
 {
     // "é" as e + combining accent and a flag emoji each count as one character.
-    const QString word = QStringLiteral("e\u0301\U0001F1E9\U0001F1EA");
-    EXPECT_EQ(wrapped(word + QStringLiteral(" x"), 3), word + QStringLiteral(" x"));
-    EXPECT_EQ(wrapped(word + QStringLiteral(" x"), 2), word + QStringLiteral("\nx"));
+    const QString word = u"e\u0301\U0001F1E9\U0001F1EA"_s;
+    EXPECT_EQ(wrapped(word + u" x"_s, 3), word + u" x"_s);
+    EXPECT_EQ(wrapped(word + u" x"_s, 2), word + u"\nx"_s);
 }
 
 TEST(NilIfEmptyOrWhitespace, DropsOnlyBlankText)
 {
     EXPECT_FALSE(nilIfEmptyOrWhitespace(QString()).has_value());
-    EXPECT_FALSE(nilIfEmptyOrWhitespace(QStringLiteral(" \t\n\r ")).has_value());
-    EXPECT_FALSE(nilIfEmptyOrWhitespace(QStringLiteral("\u2028\u00a0\u0085")).has_value());
-    EXPECT_EQ(nilIfEmptyOrWhitespace(QStringLiteral(" a ")), QStringLiteral(" a "));
+    EXPECT_FALSE(nilIfEmptyOrWhitespace(u" \t\n\r "_s).has_value());
+    EXPECT_FALSE(nilIfEmptyOrWhitespace(u"\u2028\u00a0\u0085"_s).has_value());
+    EXPECT_EQ(nilIfEmptyOrWhitespace(u" a "_s), u" a "_s);
 }
 
 } // namespace

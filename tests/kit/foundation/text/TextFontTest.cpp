@@ -20,51 +20,48 @@ QFont proportionalDigitFont(qreal pointSize = 14)
     return font;
 }
 
-class ApplicationFont
+// The box around the dark pixels that `paint` leaves on a white image.
+QRect inkDrawnBy(const std::function<void(QPainter &)> &paint)
 {
-public:
-    explicit ApplicationFont(const QFont &font)
-        : m_saved(QGuiApplication::font())
+    QImage image(200, 80, QImage::Format_RGB32);
+    image.fill(Qt::white);
     {
-        QGuiApplication::setFont(font);
+        QPainter painter(&image);
+        painter.setPen(Qt::black);
+        paint(painter);
     }
-    ~ApplicationFont() { QGuiApplication::setFont(m_saved); }
-
-private:
-    QFont m_saved;
-};
-
-// Columns holding at least one dark pixel, as the first and last such column.
-std::pair<int, int> inkedColumns(const QImage &image)
-{
-    int first = -1;
-    int last = -1;
-    for (int x = 0; x < image.width(); ++x) {
-        for (int y = 0; y < image.height(); ++y) {
-            if (qGray(image.pixel(x, y)) < 128) {
-                first = first < 0 ? x : first;
-                last = x;
-                break;
-            }
+    QRect box;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            box |= qGray(image.pixel(x, y)) < 128 ? QRect(x, y, 1, 1) : QRect();
         }
     }
-    return { first, last };
+    return box;
 }
+
+// Runs a test with a small proportional-digit application font, restoring the one before.
+class TextFontTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(QFontInfo(proportionalDigitFont()).family(), "Cantarell")
+            << "install fonts-cantarell (scripts/install-deps)";
+        QGuiApplication::setFont(proportionalDigitFont(11));
+    }
+    void TearDown() override { QGuiApplication::setFont(m_saved); }
+
+    QFont m_saved = QGuiApplication::font();
+};
 
 } // namespace
 
-TEST(MonospacedDigitLayoutTest, TestFontReallyHasProportionalDigits)
-{
-    const QFont font = proportionalDigitFont();
-    ASSERT_EQ(QFontInfo(font).family(), "Cantarell") << "install fonts-cantarell (scripts/install-deps)";
-    const QFontMetricsF metrics(font);
-    EXPECT_NE(metrics.horizontalAdvance("00:00"), metrics.horizontalAdvance("11:11"));
-}
-
-TEST(MonospacedDigitLayoutTest, EveryDigitTakesTheWidestDigitsCell)
+TEST_F(TextFontTest, EveryDigitTakesTheWidestDigitsCell)
 {
     const MonospacedDigitLayout layout(proportionalDigitFont());
     const QFontMetricsF metrics(layout.font());
+    ASSERT_NE(metrics.horizontalAdvance("00:00"), metrics.horizontalAdvance("11:11"))
+        << "the font's own digits";
     EXPECT_DOUBLE_EQ(layout.digitCellWidth(), metrics.horizontalAdvance(QChar(u'0')));
     EXPECT_DOUBLE_EQ(layout.horizontalAdvance("00:00"), layout.horizontalAdvance("11:11"));
     EXPECT_DOUBLE_EQ(layout.horizontalAdvance("1:07:59"), layout.horizontalAdvance("0:00:00"));
@@ -74,30 +71,21 @@ TEST(MonospacedDigitLayoutTest, EveryDigitTakesTheWidestDigitsCell)
     EXPECT_DOUBLE_EQ(layout.horizontalAdvance(""), 0);
 }
 
-TEST(MonospacedDigitLayoutTest, DrawnDigitsSitCentredInTheirCells)
+TEST_F(TextFontTest, DrawnDigitsSitCentredInTheirCells)
 {
     const MonospacedDigitLayout layout(proportionalDigitFont(40));
-    QImage image(200, 80, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        painter.setPen(Qt::black);
-        layout.draw(painter, QPointF(0, 60), "1");
-    }
-    const auto [first, last] = inkedColumns(image);
-    ASSERT_GE(first, 0) << "nothing was drawn";
-    const double inkCentre = (first + last) / 2.0;
+    const QRect ink = inkDrawnBy([&](QPainter &painter) { layout.draw(painter, QPointF(0, 60), "1"); });
+    ASSERT_FALSE(ink.isNull()) << "nothing was drawn";
     // A left-aligned narrow "1" would sit well left of the cell's middle.
-    const QRectF glyph = QFontMetricsF(layout.font()).boundingRect(QChar(u'1'));
-    const double inset
-        = (layout.digitCellWidth() - QFontMetricsF(layout.font()).horizontalAdvance(QChar(u'1'))) / 2;
-    EXPECT_NEAR(inkCentre, inset + glyph.center().x(), 1.5);
+    const QFontMetricsF metrics(layout.font());
+    const double inset = (layout.digitCellWidth() - metrics.horizontalAdvance(QChar(u'1'))) / 2;
+    EXPECT_NEAR(
+        (ink.left() + ink.right()) / 2.0, inset + metrics.boundingRect(QChar(u'1')).center().x(), 1.5);
     EXPECT_GT(inset, 2);
 }
 
-TEST(TextFontTest, MonospacedDigitKeepsSizeAndWeightInTheApplicationFont)
+TEST_F(TextFontTest, MonospacedDigitKeepsSizeAndWeightInTheApplicationFont)
 {
-    ApplicationFont appFont(proportionalDigitFont(9));
     QFont bold(QStringLiteral("DejaVu Serif"));
     bold.setPointSizeF(20);
     bold.setWeight(QFont::Bold);
@@ -108,49 +96,28 @@ TEST(TextFontTest, MonospacedDigitKeepsSizeAndWeightInTheApplicationFont)
     EXPECT_EQ(fixed.font().weight(), QFont::Bold);
     EXPECT_DOUBLE_EQ(fixed.horizontalAdvance("00:00"), fixed.horizontalAdvance("11:11"));
     EXPECT_FALSE(TextFont(proportionalDigitFont()).hasMonospacedDigits());
-}
 
-TEST(TextFontTest, AFontWithoutWeightGivesRegularWeightAndItsPixelSize)
-{
-    ApplicationFont appFont(proportionalDigitFont(9));
+    // A font without weight gives the regular weight, and keeps its pixel size.
     QFont pixelSized(QStringLiteral("DejaVu Sans"));
     pixelSized.setPixelSize(17);
-    const TextFont fixed = TextFont(pixelSized).monospacedDigit();
-    EXPECT_EQ(fixed.font().weight(), QFont::Normal);
-    EXPECT_EQ(fixed.font().pixelSize(), 17);
+    const TextFont fixedPixels = TextFont(pixelSized).monospacedDigit();
+    EXPECT_EQ(fixedPixels.font().weight(), QFont::Normal);
+    EXPECT_EQ(fixedPixels.font().pixelSize(), 17);
 }
 
-TEST(AttributedStringTest, FontFallsBackToTheApplicationFontAtStandardSize)
+TEST_F(TextFontTest, AttributedTextFallsBackToTheApplicationFontAndItsBaselineOffsetRaisesIt)
 {
-    ApplicationFont appFont(proportionalDigitFont(11));
     const AttributedString plain(QStringLiteral("00:00"));
     EXPECT_FALSE(plain.fontAttribute().has_value());
     EXPECT_EQ(plain.font().font().family(), "Cantarell");
-    EXPECT_DOUBLE_EQ(plain.font().font().pointSizeF(), TextFont::systemFontSize());
+    EXPECT_DOUBLE_EQ(plain.font().font().pointSizeF(), 11);
     EXPECT_DOUBLE_EQ(TextFont::systemFontSize(), 11);
-}
 
-TEST(AttributedStringTest, BaselineOffsetRaisesTheDrawnText)
-{
-    const auto lowestInkRow = [](const AttributedString &string) {
-        QImage image(120, 60, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        {
-            QPainter painter(&image);
-            painter.setPen(Qt::black);
-            string.draw(painter, QPointF(2, 2));
-        }
-        for (int y = image.height() - 1; y >= 0; --y) {
-            for (int x = 0; x < image.width(); ++x) {
-                if (qGray(image.pixel(x, y)) < 128) {
-                    return y;
-                }
-            }
-        }
-        return -1;
+    const auto lowestInk = [](const AttributedString &string) {
+        return inkDrawnBy([&](QPainter &painter) { string.draw(painter, QPointF(2, 2)); }).bottom();
     };
     const AttributedString text = AttributedString("0").withFont(TextFont(proportionalDigitFont(24)));
-    const int normal = lowestInkRow(text);
+    const int normal = lowestInk(text);
     ASSERT_GE(normal, 0);
-    EXPECT_EQ(lowestInkRow(text.withBaselineOffset(6)), normal - 6);
+    EXPECT_EQ(lowestInk(text.withBaselineOffset(6)), normal - 6);
 }

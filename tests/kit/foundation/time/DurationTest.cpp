@@ -10,30 +10,32 @@
 
 using namespace std::chrono_literals;
 
-TEST(DurationTest, SecondsRoundToTheNearestNanosecond)
-{
-    EXPECT_EQ(toDuration(0.7), 700'000'000ns);
-    EXPECT_EQ(toDuration(-0.7), -700'000'000ns);
-    EXPECT_EQ(toDuration(1.1), 1'100'000'000ns);
-    EXPECT_EQ(toDuration(1e-9), 1ns);
-    EXPECT_EQ(toDuration(0.4e-9), 0ns);
-    // Large spans keep their fraction exactly.
-    EXPECT_EQ(toDuration(1'000'000.25), 1'000'000'250'000'000ns);
-}
+namespace {
+constexpr auto int64Max = std::numeric_limits<std::int64_t>::max();
+constexpr auto infinity = std::numeric_limits<double>::infinity();
+} // namespace
 
-TEST(DurationTest, OutOfRangeSecondsClampInsteadOfOverflowing)
+TEST(DurationTest, SecondsRoundToTheNearestNanosecondAndClampInsteadOfOverflowing)
 {
-    EXPECT_EQ(toDuration(1e300), Duration::max());
-    EXPECT_EQ(toDuration(-1e300), Duration::min());
-    EXPECT_EQ(toDuration(std::numeric_limits<double>::infinity()), Duration::max());
-    EXPECT_EQ(toDuration(-std::numeric_limits<double>::infinity()), Duration::min());
-    EXPECT_EQ(toDuration(std::nan("")), Duration::zero());
-    // Just past the largest count: whole seconds fit but adding the fraction would not.
-    EXPECT_EQ(toDuration(9223372036.9), Duration::max());
-}
-
-TEST(DurationTest, SecondsOfADurationComeFromItsNanosecondCount)
-{
+    const std::pair<double, Duration> cases[] = {
+        { 0.7, 700'000'000ns },
+        { -0.7, -700'000'000ns },
+        { 1.1, 1'100'000'000ns },
+        { 1e-9, 1ns },
+        { 0.4e-9, 0ns },
+        // Large spans keep their fraction exactly.
+        { 1'000'000.25, 1'000'000'250'000'000ns },
+        { 1e300, Duration::max() },
+        { -1e300, Duration::min() },
+        { infinity, Duration::max() },
+        { -infinity, Duration::min() },
+        { std::nan(""), Duration::zero() },
+        // Just past the largest count: whole seconds fit but adding the fraction would not.
+        { 9223372036.9, Duration::max() },
+    };
+    for (const auto &[seconds, expected] : cases) {
+        EXPECT_EQ(toDuration(seconds), expected) << seconds;
+    }
     EXPECT_DOUBLE_EQ(toTimeInterval(durations::milliseconds(1500)), 1.5);
     EXPECT_DOUBLE_EQ(toTimeInterval(durations::milliseconds(1500.0)), 1.5);
     EXPECT_DOUBLE_EQ(toTimeInterval(Duration::max()), 9223372036.854776);
@@ -41,34 +43,24 @@ TEST(DurationTest, SecondsOfADurationComeFromItsNanosecondCount)
     EXPECT_EQ(toDuration(toTimeInterval(700'000'000ns)), 700'000'000ns);
 }
 
-TEST(DurationTest, IntegerUnitsUseClampedSixtyFourBitArithmetic)
+TEST(DurationTest, UnitsScaleBeforeRoundingAndClampToSixtyFourBits)
 {
-    EXPECT_EQ(durations::nanoseconds(5), 5ns);
     EXPECT_EQ(durations::microseconds(5), 5us);
-    EXPECT_EQ(durations::minutes(2), 120s);
     EXPECT_EQ(durations::hours(std::int64_t { 1 }), 3600s);
     EXPECT_EQ(durations::days(2u), 172'800s);
-    EXPECT_EQ(durations::days(std::numeric_limits<std::int64_t>::max()), Duration::max());
+    EXPECT_EQ(durations::days(int64Max), Duration::max());
     EXPECT_EQ(durations::seconds(std::numeric_limits<std::int64_t>::min()), Duration::min());
-}
-
-TEST(DurationTest, FloatingUnitsScaleBeforeRounding)
-{
     EXPECT_EQ(durations::microseconds(1.5), 1500ns);
     EXPECT_EQ(durations::minutes(1.5), 90s);
-    EXPECT_EQ(durations::hours(0.5), 1800s);
     EXPECT_EQ(durations::days(0.25f), 6h);
-}
-
-TEST(DurationTest, MillisecondsRoundHalfAwayFromZero)
-{
+    // Milliseconds round half away from zero.
     EXPECT_EQ(toMilliseconds(1'499'999ns), 1);
     EXPECT_EQ(toMilliseconds(1'500'000ns), 2);
     EXPECT_EQ(toMilliseconds(-1'500'000ns), -2);
-    EXPECT_EQ(toMilliseconds(Duration::max()), std::numeric_limits<std::int64_t>::max() / 1'000'000 + 1);
+    EXPECT_EQ(toMilliseconds(Duration::max()), int64Max / 1'000'000 + 1);
 }
 
-TEST(DispatchTimeIntervalTest, NeverIsLaterThanEveryFiniteInterval)
+TEST(DispatchTimeIntervalTest, NeverIsLaterThanEveryFiniteIntervalAndHugeCountsClamp)
 {
     using D = DispatchTimeInterval;
     EXPECT_TRUE(D::seconds(1) < D::milliseconds(1001));
@@ -77,49 +69,33 @@ TEST(DispatchTimeIntervalTest, NeverIsLaterThanEveryFiniteInterval)
     EXPECT_TRUE(D::never() <= D::never());
     EXPECT_TRUE(D::seconds(5) < D::never());
     EXPECT_FALSE(D::never() < D::seconds(5));
-    EXPECT_TRUE(D::never() > D::nanoseconds(std::numeric_limits<std::int64_t>::max()));
+    EXPECT_TRUE(D::never() > D::nanoseconds(int64Max));
     EXPECT_TRUE(D::microseconds(1000) >= D::milliseconds(1));
     EXPECT_TRUE(D::microseconds(1000) <= D::milliseconds(1));
-}
-
-TEST(DispatchTimeIntervalTest, HugeCountsClampInsteadOfWrapping)
-{
-    using D = DispatchTimeInterval;
+    EXPECT_NE(D::seconds(1), D::milliseconds(1000)); // same span, different unit
     // Wrapping would make this huge interval negative and thus earlier.
-    EXPECT_TRUE(D::seconds(1) < D::seconds(std::numeric_limits<std::int64_t>::max() / 2));
-    EXPECT_EQ(D::seconds(std::numeric_limits<std::int64_t>::max()).nanosecondCount(),
-        std::numeric_limits<std::int64_t>::max());
-}
-
-TEST(DispatchTimeIntervalTest, ConvertsToAndFromDurations)
-{
-    using D = DispatchTimeInterval;
+    EXPECT_TRUE(D::seconds(1) < D::seconds(int64Max / 2));
+    EXPECT_EQ(D::seconds(int64Max).nanosecondCount(), int64Max);
     EXPECT_EQ(toDuration(D::milliseconds(1500)), 1500ms);
     EXPECT_EQ(toDuration(D::microseconds(-3)), -3us);
     EXPECT_EQ(toDuration(D::never()), Duration::max());
     EXPECT_EQ(toDispatchTimeInterval(2s), D::nanoseconds(2'000'000'000));
-    EXPECT_NE(D::seconds(1), D::milliseconds(1000)); // same span, different unit
 }
 
 TEST(DurationTest, RequestTimeOutsAreWholeMillisecondsAndNeverRoundToNone)
 {
     const QUrl url(QStringLiteral("https://example.invalid/"));
-    struct Case
-    {
-        Duration timeout;
-        int milliseconds;
-    };
-    const Case cases[] = {
-        { std::chrono::milliseconds(2500), 2500 },
-        { std::chrono::microseconds(400), 1 },
-        { std::chrono::microseconds(1600), 2 },
+    const std::pair<Duration, int> cases[] = {
+        { 2500ms, 2500 },
+        { 400us, 1 },
+        { 1600us, 2 },
         { Duration::zero(), 0 },
-        { -std::chrono::seconds(1), 0 },
+        { -1s, 0 },
         { std::chrono::hours(24 * 365), INT_MAX },
     };
-    for (const Case &c : cases) {
-        const QNetworkRequest request = urlRequest(url, QNetworkRequest::AlwaysNetwork, c.timeout);
-        EXPECT_EQ(request.transferTimeout(), c.milliseconds) << c.timeout.count();
+    for (const auto &[timeout, milliseconds] : cases) {
+        const QNetworkRequest request = urlRequest(url, QNetworkRequest::AlwaysNetwork, timeout);
+        EXPECT_EQ(request.transferTimeout(), milliseconds) << timeout.count();
         EXPECT_EQ(request.attribute(QNetworkRequest::CacheLoadControlAttribute).toInt(),
             QNetworkRequest::AlwaysNetwork);
         EXPECT_EQ(request.url(), url);

@@ -13,24 +13,20 @@
 
 using namespace std::chrono_literals;
 
-TEST(KwDurationTest, UnitsConvertThroughSeconds)
+TEST(KwDurationTest, UnitsConvertThroughSecondsAndExistOnlyForTheirExactLengths)
 {
     EXPECT_DOUBLE_EQ(KwDuration(90, KwDuration::Unit::minutes).in(KwDuration::Unit::hours), 1.5);
     EXPECT_DOUBLE_EQ(KwDuration(2, KwDuration::Unit::weeks).seconds(), 1'209'600);
     EXPECT_DOUBLE_EQ(kw_milliseconds(250).seconds(), 0.25);
     EXPECT_DOUBLE_EQ(kw_days(0.5).in(KwDuration::Unit::hours), 12);
     EXPECT_DOUBLE_EQ(kw_nanoseconds(3).in(KwDuration::Unit::nanoseconds), 3);
-}
-
-TEST(KwDurationTest, UnitsExistOnlyForTheirExactLengths)
-{
     EXPECT_FALSE(KwDuration::unitFromSeconds(7).has_value());
     EXPECT_EQ(KwDuration::unitFromSeconds(3600), KwDuration::Unit::hours);
     EXPECT_EQ(KwDuration::unitFromSeconds(1e-9), KwDuration::Unit::nanoseconds);
     EXPECT_FALSE(KwDuration::unitFromSeconds(3600.0000001).has_value());
 }
 
-TEST(KwDurationTest, ArithmeticAndOrderingFollowTheSeconds)
+TEST(KwDurationTest, ArithmeticOrderingAndHashingFollowTheSecondsWithBothZerosAlike)
 {
     KwDuration total(kw_seconds(1), kw_minutes(1), kw_milliseconds(500));
     EXPECT_DOUBLE_EQ(total.seconds(), 61.5);
@@ -40,33 +36,28 @@ TEST(KwDurationTest, ArithmeticAndOrderingFollowTheSeconds)
     EXPECT_EQ(total, KwDuration::zero());
     EXPECT_LT(kw_seconds(59), kw_minutes(1));
     EXPECT_GT(kw_hours(1), kw_minutes(59));
-    EXPECT_TRUE(std::signbit((-KwDuration::zero()).seconds()));
     EXPECT_EQ(-kw_seconds(2), kw_seconds(1) - kw_seconds(3));
-}
 
-TEST(KwDurationTest, ZeroAndNegativeZeroAreEqualAndHashAlike)
-{
     const KwDuration negativeZero = -KwDuration::zero();
+    EXPECT_TRUE(std::signbit(negativeZero.seconds()));
     EXPECT_EQ(negativeZero, KwDuration::zero());
     EXPECT_EQ(qHash(negativeZero), qHash(KwDuration::zero()));
-    QHash<KwDuration, int> table;
-    table.insert(KwDuration::zero(), 1);
+    const QHash<KwDuration, int> table { { KwDuration::zero(), 1 } };
     EXPECT_EQ(table.value(negativeZero), 1);
 }
 
 TEST(KwDurationTest, DispatchIntervalsConvertBothWays)
 {
-    EXPECT_TRUE(std::isinf(KwDuration(DispatchTimeInterval::never()).seconds()));
-    EXPECT_DOUBLE_EQ(KwDuration(DispatchTimeInterval::milliseconds(1500)).seconds(), 1.5);
-    EXPECT_DOUBLE_EQ(KwDuration(DispatchTimeInterval::microseconds(2)).seconds(), 2e-6);
-    EXPECT_EQ(kw_seconds(1.5).toDispatchTimeInterval(), DispatchTimeInterval::nanoseconds(1'500'000'000));
-    EXPECT_EQ(kw_seconds(-2.5).toDispatchTimeInterval(), DispatchTimeInterval::nanoseconds(-2'500'000'000));
-    const auto infinite = KwDuration::fromTimeInterval(std::numeric_limits<double>::infinity());
-    EXPECT_EQ(infinite.toDispatchTimeInterval(), DispatchTimeInterval::never());
-    EXPECT_EQ(kw_weeks(1e9).toDispatchTimeInterval(),
-        DispatchTimeInterval::nanoseconds(std::numeric_limits<std::int64_t>::max()));
-    EXPECT_EQ(KwDuration::fromTimeInterval(std::nan("")).toDispatchTimeInterval(),
-        DispatchTimeInterval::nanoseconds(0));
+    using D = DispatchTimeInterval;
+    EXPECT_TRUE(std::isinf(KwDuration(D::never()).seconds()));
+    EXPECT_DOUBLE_EQ(KwDuration(D::milliseconds(1500)).seconds(), 1.5);
+    EXPECT_DOUBLE_EQ(KwDuration(D::microseconds(2)).seconds(), 2e-6);
+    EXPECT_EQ(kw_seconds(1.5).toDispatchTimeInterval(), D::nanoseconds(1'500'000'000));
+    EXPECT_EQ(kw_seconds(-2.5).toDispatchTimeInterval(), D::nanoseconds(-2'500'000'000));
+    EXPECT_EQ(KwDuration::fromTimeInterval(INFINITY).toDispatchTimeInterval(), D::never());
+    EXPECT_EQ(
+        kw_weeks(1e9).toDispatchTimeInterval(), D::nanoseconds(std::numeric_limits<std::int64_t>::max()));
+    EXPECT_EQ(KwDuration::fromTimeInterval(std::nan("")).toDispatchTimeInterval(), D::nanoseconds(0));
 }
 
 TEST(KwDurationTest, StoredFormIsTheSingleNumber)
@@ -82,34 +73,24 @@ TEST(KwDurationTest, StoredFormIsTheSingleNumber)
 TEST(KwDurationTest, RandomDrawsStayWithinTheClosedRange)
 {
     std::mt19937_64 generator(42);
-    const auto lower = kw_seconds(-1);
-    const auto upper = kw_seconds(2);
     bool sawNegative = false;
     bool sawAboveOne = false;
     for (int i = 0; i < 1000; ++i) {
-        const auto drawn = KwDuration::random(lower, upper, generator);
-        ASSERT_GE(drawn, lower);
-        ASSERT_LE(drawn, upper);
+        const auto drawn = KwDuration::random(kw_seconds(-1), kw_seconds(2), generator);
+        ASSERT_GE(drawn, kw_seconds(-1));
+        ASSERT_LE(drawn, kw_seconds(2));
         sawNegative = sawNegative || drawn < KwDuration::zero();
         sawAboveOne = sawAboveOne || drawn > kw_seconds(1);
+        const Duration platform = randomDuration(1s, 3s, generator);
+        ASSERT_TRUE(platform >= 1s && platform <= 3s) << platform.count();
     }
     EXPECT_TRUE(sawNegative && sawAboveOne);
     EXPECT_EQ(KwDuration::random(kw_seconds(3), kw_seconds(3)), kw_seconds(3));
-    // The full finite range must not overflow into infinity.
-    const auto widest = KwDuration::random(kw_seconds(-std::numeric_limits<double>::max()),
-        kw_seconds(std::numeric_limits<double>::max()), generator);
-    EXPECT_TRUE(std::isfinite(widest.seconds()));
-}
-
-TEST(KwDurationTest, RandomPlatformDurationsStayWithinTheClosedRange)
-{
-    std::mt19937_64 generator(7);
-    for (int i = 0; i < 200; ++i) {
-        const Duration drawn = randomDuration(1s, 3s, generator);
-        ASSERT_GE(drawn, 1s);
-        ASSERT_LE(drawn, 3s);
-    }
     EXPECT_EQ(randomDuration(Duration::max(), Duration::max()), Duration::max());
+    // The full finite range must not overflow into infinity.
+    const double largest = std::numeric_limits<double>::max();
+    EXPECT_TRUE(
+        std::isfinite(KwDuration::random(kw_seconds(-largest), kw_seconds(largest), generator).seconds()));
 }
 
 TEST(KwDurationDeathTest, RandomWithReversedBoundsStops)
@@ -134,17 +115,14 @@ TEST(DurationDatesTest, OffsetsFromTheEpochs)
     EXPECT_LT(before.msecsTo(later), 3'610'000);
 }
 
-TEST(DurationTimersTest, IntervalsRoundToMillisecondsWithinQtsRange)
+TEST(DurationTimersTest, IntervalsRoundToMillisecondsWithinQtsRangeAndRepeatUntilStopped)
 {
     EXPECT_EQ(DurationTimers::Interval(kw_seconds(0.1)).milliseconds(), 100ms);
     EXPECT_EQ(DurationTimers::Interval(1'600us).milliseconds(), 2ms);
     EXPECT_EQ(DurationTimers::Interval(kw_seconds(-1)).milliseconds(), 0ms);
     EXPECT_EQ(DurationTimers::Interval(kw_weeks(100)).milliseconds(), std::chrono::milliseconds(INT_MAX));
     EXPECT_EQ(DurationTimers::Interval(Duration::max()).milliseconds(), std::chrono::milliseconds(INT_MAX));
-}
 
-TEST(DurationTimersTest, RepeatingTimerRunsItsBlockUntilStopped)
-{
     int runs = 0;
     auto timer = DurationTimers::scheduled(kw_milliseconds(5), true, [&runs](QTimer &self) {
         if (++runs == 3) {

@@ -15,7 +15,7 @@ constexpr auto int64Max = std::numeric_limits<std::int64_t>::max();
 constexpr auto int64Min = std::numeric_limits<std::int64_t>::min();
 } // namespace
 
-TEST(BytesTest, UnitConstructorsTruncateTowardZero)
+TEST(BytesTest, UnitsTruncateTowardZeroCountExactlyAndClampAtTheEnds)
 {
     EXPECT_EQ(Bytes::kilobytes(1.5).count(), 1500);
     EXPECT_EQ(Bytes::megabytes(0.0000001).count(), 0);
@@ -24,24 +24,11 @@ TEST(BytesTest, UnitConstructorsTruncateTowardZero)
     EXPECT_EQ(Bytes::kilobytes(std::nan("")).count(), 0);
     EXPECT_EQ(Bytes::gigabytes(1e300).count(), int64Max);
     EXPECT_EQ(Bytes::gigabytes(-INFINITY).count(), int64Min);
-}
-
-TEST(BytesTest, CountsAreExactAndClampAboveTheSignedRange)
-{
     // A double would round this count to an even neighbour.
     EXPECT_EQ(Bytes::bytes((1ULL << 53) + 1).count(), (1LL << 53) + 1);
     EXPECT_EQ(Bytes::bytes(std::numeric_limits<std::uint64_t>::max()).count(), int64Max);
-}
-
-TEST(BytesTest, InConvertsToDecimalUnits)
-{
-    EXPECT_DOUBLE_EQ(Bytes::kilobytes(1).in(Bytes::Unit::kilobytes), 1.0);
     EXPECT_DOUBLE_EQ(Bytes::kilobytes(1).in(Bytes::Unit::bits), 8000);
     EXPECT_DOUBLE_EQ(Bytes(2'500'000).in(Bytes::Unit::megabytes), 2.5);
-}
-
-TEST(BytesTest, UnitsExistOnlyForTheirExactSizes)
-{
     EXPECT_FALSE(Bytes::unitFromBytes(1024).has_value());
     EXPECT_EQ(Bytes::unitFromBytes(0.125), Bytes::Unit::bits);
     EXPECT_EQ(Bytes::unitFromBytes(1e9), Bytes::Unit::gigabytes);
@@ -63,34 +50,20 @@ TEST(BytesTest, ArithmeticIsExactAndClampsAtTheEnds)
     EXPECT_EQ(table.value(Bytes::kilobytes(0.005)), 1);
 }
 
-TEST(BytesTest, DebugDescriptionIsFileStyleThenTheExactCount)
+TEST(ByteCountTextTest, FileStyleUnitsAndDigitsAndTheDebugDescriptionAddsTheExactCount)
 {
-    EXPECT_EQ(Bytes(1'234'567).debugDescription(english), "1.2 MB (1234567)");
-    const QString zero = Bytes::zero().debugDescription(english);
-    EXPECT_TRUE(zero.startsWith("Zero")) << zero.toStdString();
-    EXPECT_TRUE(zero.endsWith(" (0)")) << zero.toStdString();
-    EXPECT_EQ(Bytes(-1500).debugDescription(english), "-2 KB (-1500)");
-}
-
-TEST(ByteCountTextTest, FileStyleUnitsAndDigits)
-{
-    EXPECT_EQ(byteCountFileText(0, english), "Zero KB");
-    EXPECT_EQ(byteCountFileText(1, english), "1 byte");
-    EXPECT_EQ(byteCountFileText(999, english), "999 bytes");
-    EXPECT_EQ(byteCountFileText(1000, english), "1 KB");
-    EXPECT_EQ(byteCountFileText(1499, english), "1 KB");
-    EXPECT_EQ(byteCountFileText(1500, english), "2 KB");
-    EXPECT_EQ(byteCountFileText(999'499, english), "999 KB");
-    EXPECT_EQ(byteCountFileText(999'500, english), "1 MB");
-    EXPECT_EQ(byteCountFileText(1'000'000, english), "1 MB");
-    EXPECT_EQ(byteCountFileText(1'050'000, english), "1.1 MB");
-    EXPECT_EQ(byteCountFileText(999'960'000, english), "1 GB");
-    EXPECT_EQ(byteCountFileText(1'250'000'000, english), "1.25 GB");
-    EXPECT_EQ(byteCountFileText(1'200'000'000, english), "1.2 GB");
-    EXPECT_EQ(byteCountFileText(3'000'000'000'000, english), "3 TB");
-    EXPECT_EQ(byteCountFileText(int64Max, english), "9.22 EB");
-    EXPECT_EQ(byteCountFileText(int64Min, english), "-9.22 EB");
+    const std::pair<std::int64_t, const char *> cases[] = { { 0, "Zero KB" }, { 1, "1 byte" },
+        { 999, "999 bytes" }, { 1000, "1 KB" }, { 1499, "1 KB" }, { 1500, "2 KB" }, { 999'499, "999 KB" },
+        { 999'500, "1 MB" }, { 1'000'000, "1 MB" }, { 1'050'000, "1.1 MB" }, { 999'960'000, "1 GB" },
+        { 1'250'000'000, "1.25 GB" }, { 1'200'000'000, "1.2 GB" }, { 3'000'000'000'000, "3 TB" },
+        { int64Max, "9.22 EB" }, { int64Min, "-9.22 EB" } };
+    for (const auto &[count, expected] : cases) {
+        EXPECT_EQ(byteCountFileText(count, english), QString::fromUtf8(expected)) << count;
+    }
     EXPECT_EQ(byteCountFileText(1'234'567, german), "1,2 MB");
+    EXPECT_EQ(Bytes(1'234'567).debugDescription(english), "1.2 MB (1234567)");
+    EXPECT_EQ(Bytes::zero().debugDescription(english), "Zero KB (0)");
+    EXPECT_EQ(Bytes(-1500).debugDescription(english), "-2 KB (-1500)");
 }
 
 TEST(BytesTest, FormattedFollowsItsOptions)

@@ -7,6 +7,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The compact JSON text of the value, also of a bare fragment.
@@ -73,7 +75,7 @@ TEST(ValueTypeJsonCoding, ReadsBackOrRefuses)
     EXPECT_EQ(decoded<Item>(R"({"id":1,"value":"x"})"), Item("x", 1));
     EXPECT_EQ(decoded<Item>(R"({"id":1})"), std::nullopt);
     EXPECT_EQ(decoded<BundleIdentifier>(R"("anything")"), BundleIdentifier("anything"));
-    EXPECT_EQ(decoded<EmailAddress>(R"("not-an-address")")->rawValue(), QStringLiteral("not-an-address"));
+    EXPECT_EQ(decoded<EmailAddress>(R"("not-an-address")")->rawValue(), u"not-an-address"_s);
 }
 
 TEST(ValueTypeJsonCoding, EitherNeedsExactlyOneSide)

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "EventLoop.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+// Helpers the foundation tests share.
+namespace FoundationTesting {
+
+// Sets an environment variable for the life of the object, then restores what was there.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char *name, const QString &value)
+        : m_name(name)
+        , m_previous(qgetenv(name))
+    {
+        qputenv(name, QFile::encodeName(value));
+    }
+    ~ScopedEnv() { m_previous.isNull() ? qunsetenv(m_name) : qputenv(m_name, m_previous); }
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+    const char *m_name;
+    QByteArray m_previous;
+};
+
+// Writes a file, making its folder first, and gives its path back.
+inline QString writeFile(const QString &path, const QByteArray &contents = "x")
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size())
+        << path.toStdString();
+    return path;
+}
+
+inline QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+template<typename Widget>
+Widget *visible()
+{
+    for (QWidget *widget : QApplication::allWidgets()) {
+        if (auto *found = qobject_cast<Widget *>(widget); found && found->isVisible()) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+// Closes the alerts a failed test left open, so the next test starts without them.
+inline void closeMessageBoxes()
+{
+    while (QMessageBox *box = visible<QMessageBox>()) {
+        box->close();
+        TestSupport::processEventsFor(std::chrono::milliseconds(5));
+    }
+}
+
+// The error of type E that `call` throws, or none when it returns; other exceptions pass through.
+template<typename E, typename Call>
+std::optional<E> thrown(Call &&call)
+{
+    try {
+        call();
+    } catch (const E &error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
+} // namespace FoundationTesting
