@@ -12,32 +12,28 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Bytes of the platform's own binary writer: one object, 8-bit offsets, the trailer.
+// Bytes of the platform's own binary writer: the header, one object, its 8-bit offset, and the
+// trailer, whose last byte is where the offset table starts.
 TEST(PropertyList, BinaryBytesMatchThePlatformsWriter)
 {
-    const QByteArray trailer("080000000000000101000000000000000100000000000000000000000000000009");
-    const std::vector<std::pair<QVariant, QByteArray>> cases {
-        { QVariant(true),
-            "62706c6973743030"
-            "09" + trailer },
-        { QVariant(false),
-            "62706c6973743030"
-            "08" + trailer },
-        { QVariant(QString()),
-            "62706c6973743030"
-            "50" + trailer },
-        { QVariant(u"Tapewick 1.0"_s),
-            "62706c6973743030"
-            "5c546170657769636b20312e30"
-                + trailer.chopped(2) + "15" },
+    const QByteArray trailer("00000000000001010000000000000001000000000000000000000000000000");
+    const struct
+    {
+        QVariant value;
+        QByteArray object;
+        QByteArray offsetTable;
+    } cases[] = {
+        { true, "09", "09" },
+        { false, "08", "09" },
+        { QString(), "50", "09" },
+        { u"Tapewick 1.0"_s, "5c546170657769636b20312e30", "15" },
         // Not ASCII: UTF-16 big-endian.
-        { QVariant(u"Tâpe ✓"_s),
-            "62706c6973743030"
-            "66005400e20070006500202713"
-                + trailer.chopped(2) + "15" },
+        { u"Tâpe ✓"_s, "66005400e20070006500202713", "15" },
     };
-    for (const auto &[value, expected] : cases) {
-        EXPECT_EQ(PropertyList::encodeBinary(value).toHex(), expected) << value.toString().toStdString();
+    for (const auto &c : cases) {
+        EXPECT_EQ(PropertyList::encodeBinary(c.value).toHex(),
+            "62706c6973743030" + c.object + "08" + trailer + c.offsetTable)
+            << c.value.toString().toStdString();
     }
 }
 

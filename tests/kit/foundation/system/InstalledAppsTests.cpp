@@ -21,12 +21,20 @@ protected:
         InstalledApps::setAppNameOverride({});
     }
 
+    // Answers are remembered for a second across tests: each test names its apps afresh.
+    QString id(const char *name) const
+    {
+        return u"org.example.%1.run%2"_s.arg(QLatin1StringView(name)).arg(m_run);
+    }
+
     QString install(const QString &id, const QByteArray &extraLines)
     {
         return FoundationTesting::writeFile(m_root.filePath(u"home/applications/%1.desktop"_s.arg(id)),
             "[Desktop Entry]\nType=Application\nExec=true\n" + extraLines);
     }
 
+    inline static int s_runs = 0;
+    const int m_run = ++s_runs;
     QTemporaryDir m_root;
     FoundationTesting::ScopedEnv m_home { "XDG_DATA_HOME", m_root.filePath(u"home"_s) };
     FoundationTesting::ScopedEnv m_system { "XDG_DATA_DIRS", m_root.filePath(u"none"_s) };
@@ -34,10 +42,10 @@ protected:
 
 TEST_F(InstalledAppsTest, TheNameOfAnInstalledAppIsItsLocalizedName)
 {
-    const QString path = install(u"org.example.Named"_s, "Name=Quill Writer\n");
-    EXPECT_EQ(InstalledApps::appURL(u"org.example.Named"_s), QUrl::fromLocalFile(path));
-    EXPECT_EQ(InstalledApps::appName(u"org.example.Named"_s), u"Quill Writer"_s);
-    EXPECT_EQ(InstalledApps::appName(u"org.example.NotInstalled"_s), std::nullopt);
+    const QString path = install(id("Named"), "Name=Quill Writer\n");
+    EXPECT_EQ(InstalledApps::appURL(id("Named")), QUrl::fromLocalFile(path));
+    EXPECT_EQ(InstalledApps::appName(id("Named")), u"Quill Writer"_s);
+    EXPECT_EQ(InstalledApps::appName(id("NotInstalled")), std::nullopt);
 }
 
 TEST_F(InstalledAppsTest, WithoutALocationTheNameOverrideIsNotAsked)
@@ -48,36 +56,36 @@ TEST_F(InstalledAppsTest, WithoutALocationTheNameOverrideIsNotAsked)
         nameAsked = true;
         return std::optional<QString>(u"x"_s);
     });
-    install(u"org.example.Overridden"_s, "Name=Real\n");
-    EXPECT_EQ(InstalledApps::appName(u"org.example.Overridden"_s), std::nullopt);
+    install(id("Overridden"), "Name=Real\n");
+    EXPECT_EQ(InstalledApps::appName(id("Overridden")), std::nullopt);
     EXPECT_FALSE(nameAsked);
 
     InstalledApps::setAppURLOverride([](const QString &) { return QUrl::fromLocalFile(u"/x"_s); });
-    EXPECT_EQ(InstalledApps::appName(u"org.example.Overridden"_s), u"x"_s);
+    EXPECT_EQ(InstalledApps::appName(id("Overridden")), u"x"_s);
     EXPECT_TRUE(nameAsked);
 }
 
 TEST_F(InstalledAppsTest, AnswersAreRememberedForOneSecond)
 {
-    const QString path = install(u"org.example.Brief"_s, "Name=Brief\n");
-    ASSERT_EQ(InstalledApps::appName(u"org.example.Brief"_s), u"Brief"_s);
+    const QString path = install(id("Brief"), "Name=Brief\n");
+    ASSERT_EQ(InstalledApps::appName(id("Brief")), u"Brief"_s);
 
     ASSERT_TRUE(QFile::remove(path));
-    EXPECT_EQ(InstalledApps::appURL(u"org.example.Brief"_s), QUrl::fromLocalFile(path));
-    EXPECT_EQ(InstalledApps::appName(u"org.example.Brief"_s), u"Brief"_s);
+    EXPECT_EQ(InstalledApps::appURL(id("Brief")), QUrl::fromLocalFile(path));
+    EXPECT_EQ(InstalledApps::appName(id("Brief")), u"Brief"_s);
 
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-    EXPECT_EQ(InstalledApps::appURL(u"org.example.Brief"_s), std::nullopt);
-    EXPECT_EQ(InstalledApps::appName(u"org.example.Brief"_s), std::nullopt);
+    EXPECT_EQ(InstalledApps::appURL(id("Brief")), std::nullopt);
+    EXPECT_EQ(InstalledApps::appName(id("Brief")), std::nullopt);
 }
 
 TEST_F(InstalledAppsTest, TheDisplayNameFallsBackToTheFileNameWithoutItsSuffix)
 {
-    const QString unnamed = install(u"org.example.Unnamed"_s, "");
-    EXPECT_EQ(InstalledApps::appDisplayName(QUrl::fromLocalFile(unnamed)), u"org.example.Unnamed"_s);
-    const QString suffixed = install(u"org.example.Suffixed"_s, "Name=Tool.desktop\n");
+    const QString unnamed = install(id("Unnamed"), "");
+    EXPECT_EQ(InstalledApps::appDisplayName(QUrl::fromLocalFile(unnamed)), id("Unnamed"));
+    const QString suffixed = install(id("Suffixed"), "Name=Tool.desktop\n");
     EXPECT_EQ(InstalledApps::appDisplayName(QUrl::fromLocalFile(suffixed)), u"Tool"_s);
-    const QString plain = install(u"org.example.Plain"_s, "Name=Tool.app\n");
+    const QString plain = install(id("Plain"), "Name=Tool.app\n");
     EXPECT_EQ(InstalledApps::appDisplayName(QUrl::fromLocalFile(plain)), u"Tool.app"_s);
 }
 

@@ -4,13 +4,14 @@
 #include "EventLoop.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <vector>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -62,67 +63,51 @@ TEST(SignalHandlerTest, AnEmptyListInstallsNothing)
     EXPECT_EQ(handlers(), before);
 }
 
-class SignalChildTest : public ::testing::Test
+// Writes "<what> <signal>" to standard error; also called from inside a signal handler.
+void say(const char *what, int signal)
 {
-protected:
-    void start(const QString &mode)
-    {
-        m_child.setProgram(QStringLiteral(SIGNAL_CHILD_PATH));
-        m_child.setArguments({ mode });
-        m_child.start();
-        ASSERT_TRUE(m_child.waitForStarted());
-        ASSERT_TRUE(waitForOutput("ready\n"));
-    }
-
-    bool waitForOutput(const QByteArray &text)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (!m_output.contains(text) && timer.elapsed() < 10000) {
-            m_child.waitForReadyRead(100);
-            m_output += m_child.readAllStandardOutput();
-        }
-        return m_output.contains(text);
-    }
-
-    void signalChild(int signal) { ASSERT_EQ(::kill(static_cast<pid_t>(m_child.processId()), signal), 0); }
-
-    void TearDown() override
-    {
-        if (m_child.state() != QProcess::NotRunning) {
-            m_child.kill();
-            m_child.waitForFinished();
-        }
-    }
-
-    QProcess m_child;
-    QByteArray m_output;
-};
-
-TEST_F(SignalChildTest, TerminationRunsTheEarlierHandlerThenBothClosuresAndExitsWithTheSignal)
-{
-    start(u"order"_s);
-    signalChild(SIGTERM);
-    ASSERT_TRUE(m_child.waitForFinished(10000));
-    m_output += m_child.readAllStandardOutput();
-    EXPECT_EQ(m_child.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(m_child.exitCode(), 15);
-    EXPECT_EQ(m_output, QByteArray("ready\nearlier 15\nfirst 15\nsecond 15\n"));
+    char text[32];
+    const int length = std::snprintf(text, sizeof text, "%s %d\n", what, signal);
+    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text, static_cast<size_t>(length));
 }
 
-TEST_F(SignalChildTest, ASecondSignalWhileTheFirstIsHandledEndsTheProcess)
+// Each case runs in a fresh process of its own, so its handlers and signals stay there.
+TEST(SignalHandlerDeathTest, TerminationRunsTheEarlierHandlerThenBothClosuresAndExitsWithTheSignal)
 {
-    start(u"stuck"_s);
-    signalChild(SIGTERM);
-    ASSERT_TRUE(waitForOutput("handling 15\n"));
-    QElapsedTimer timer;
-    timer.start();
-    signalChild(SIGTERM);
-    ASSERT_TRUE(m_child.waitForFinished(10000));
-    EXPECT_LT(timer.elapsed(), 10000);
-    EXPECT_EQ(m_child.exitStatus(), QProcess::CrashExit);
-    EXPECT_EQ(m_child.exitCode(), SIGTERM);
-    EXPECT_FALSE(m_child.readAllStandardOutput().contains("survived"));
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto terminated = [] {
+        struct sigaction action = {};
+        action.sa_handler = [](int signal) { say("earlier", signal); };
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGTERM, &action, nullptr);
+        SignalHandler::install(
+            SignalHandler::Signal::exitSignals(), [](int signal) { say("first", signal); });
+        SignalHandler::install({ { SIGTERM } }, [](int signal) {
+            say("second", signal);
+            QCoreApplication::exit(signal);
+        });
+        ::kill(::getpid(), SIGTERM);
+        std::exit(QCoreApplication::exec());
+    };
+    EXPECT_EXIT(terminated(), ::testing::ExitedWithCode(SIGTERM), "earlier 15\nfirst 15\nsecond 15\n");
+}
+
+TEST(SignalHandlerDeathTest, ASecondSignalWhileTheFirstIsHandledEndsTheProcess)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto stuck = [] {
+        SignalHandler::install({ { SIGTERM } }, [](int signal) {
+            say("handling", signal);
+            ::kill(::getpid(), SIGTERM);
+            ::sleep(10);
+            say("survived", signal);
+            std::_Exit(0);
+        });
+        ::kill(::getpid(), SIGTERM);
+        QCoreApplication::exec();
+        std::exit(0);
+    };
+    EXPECT_EXIT(stuck(), ::testing::KilledBySignal(SIGTERM), "handling 15\n$");
 }
 
 TEST(CommandLineTest, SplitsInputsFromFlagsAndTheirValues)
