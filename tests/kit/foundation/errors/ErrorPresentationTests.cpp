@@ -5,9 +5,9 @@
 #include "FoundationTesting.h"
 
 #include <QPushButton>
-#include <QThread>
 
 #include <atomic>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 using FoundationTesting::visible;
@@ -59,10 +59,7 @@ TEST_F(ErrorPresentationTest, ModalFromAWorkerThreadShowsOnTheGuiThreadAndRunsTh
     };
     const GeneralError error(u"Could not save the recording."_s, u"Choose another folder."_s, {},
         std::nullopt, {}, { option(u"Retry"_s, 0), option(u"Show File"_s, 1) });
-    QThread *worker = QThread::create([&error] { presentAsModal(error); });
-    worker->start();
-    worker->wait();
-    delete worker;
+    std::thread([&error] { presentAsModal(error); }).join();
 
     QMessageBox *box = waitForMessageBox();
     ASSERT_NE(box, nullptr);

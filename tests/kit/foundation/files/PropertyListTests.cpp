@@ -6,7 +6,7 @@
 #include <QSize>
 #include <QTimeZone>
 
-#include <gtest/gtest.h>
+#include "FoundationTesting.h"
 
 using namespace Qt::StringLiterals;
 
@@ -57,12 +57,10 @@ TEST(PropertyList, DecodesBinaryAndXmlAndRoundTripsContainers)
 
 TEST(PropertyList, ValuesWithoutAPropertyListFormFailToEncode)
 {
-    try {
-        PropertyList::encodeBinary(QVariant());
-        FAIL() << "an invalid value must not encode";
-    } catch (const CocoaError &error) {
-        EXPECT_EQ(error.code(), CocoaError::propertyListWriteInvalid);
-    }
+    const auto invalid
+        = FoundationTesting::thrown<CocoaError>([] { PropertyList::encodeBinary(QVariant()); });
+    ASSERT_TRUE(invalid) << "an invalid value must not encode";
+    EXPECT_EQ(invalid->code(), CocoaError::propertyListWriteInvalid);
     EXPECT_THROW(PropertyList::encodeBinary(QVariantList { QVariant::fromValue(QSize(1, 2)) }), CocoaError);
 }
 
@@ -86,7 +84,11 @@ TEST(PropertyList, DamagedBytesFailAsCorruptAndNeverCrash)
             ASSERT_EQ(error.code(), CocoaError::propertyListReadCorrupt);
         }
     }
-    EXPECT_THROW(PropertyList::decode(valid.left(valid.size() / 2)), CocoaError);
+    const QByteArray malformed[] = { QByteArray(), "bplist00", valid.chopped(1), "not a plist at all",
+        "<?xml version=\"1.0\"?><plist><true", QByteArray(64, '\xff'), "bplist00" + QByteArray(40, '\xff') };
+    for (const QByteArray &bytes : malformed) {
+        EXPECT_THROW(PropertyList::decode(bytes), CocoaError) << bytes.toHex().toStdString();
+    }
 }
 
 } // namespace

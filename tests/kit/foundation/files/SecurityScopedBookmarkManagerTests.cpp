@@ -26,29 +26,18 @@ using Manager = SecurityScopedBookmarkManager;
 using FoundationTesting::visible;
 
 // Plays the user: every few milliseconds it hands the visible panel and alert to the test's script.
-class User
+std::unique_ptr<QTimer> playUser(std::function<void(OpenPanel *panel, QMessageBox *alert)> script)
 {
-public:
-    using Script = std::function<void(OpenPanel *panel, QMessageBox *alert)>;
-
-    explicit User(Script script)
-        : m_script(std::move(script))
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            if (!m_busy) {
-                m_busy = true;
-                m_script(visible<OpenPanel>(), visible<QMessageBox>());
-                m_busy = false;
-            }
-        });
-        m_timer.start(10);
-    }
-
-private:
-    Script m_script;
-    QTimer m_timer;
-    bool m_busy = false;
-};
+    auto timer = std::make_unique<QTimer>();
+    QObject::connect(timer.get(), &QTimer::timeout, [script, busy = false]() mutable {
+        if (!std::exchange(busy, true)) {
+            script(visible<OpenPanel>(), visible<QMessageBox>());
+            busy = false;
+        }
+    });
+    timer->start(10);
+    return timer;
+}
 
 // The panel's file model loads on a thread of its own and drops a selection made before it has
 // loaded. A directory panel with nothing selected chooses the directory it shows, so go there and
@@ -170,7 +159,7 @@ TEST_F(BookmarkManagerTest, AFileIsAccessedThroughItsFolderAndAFolderLocationAsI
     const QString inner = makeDirectory(u"granted/inner"_s);
     grant(inner);
     int panels = 0;
-    User user([&](OpenPanel *panel, QMessageBox *) {
+    const auto user = playUser([&](OpenPanel *panel, QMessageBox *) {
         if (panel) {
             ++panels;
             panel->reject();
@@ -195,7 +184,7 @@ TEST_F(BookmarkManagerTest, TheGrantPanelAcceptsOnlyTheRequestedDirectory)
 {
     const QString inner = makeDirectory(u"granted/inner"_s);
     QStringList seen;
-    User user([&](OpenPanel *panel, QMessageBox *alert) {
+    const auto user = playUser([&](OpenPanel *panel, QMessageBox *alert) {
         if (alert) {
             seen << alert->text() << alert->informativeText();
             alert->close();
@@ -244,7 +233,7 @@ TEST_F(BookmarkManagerTest, ASecondPromptDuringTheFirstIsRefusedAndAnotherThread
     // An accepted panel can still be visible on the next tick: answer each panel once. Guarded
     // pointers, since the next panel may be allocated where a destroyed one was.
     QList<QPointer<OpenPanel>> panelsHandled;
-    User user([&](OpenPanel *panel, QMessageBox *) {
+    const auto user = playUser([&](OpenPanel *panel, QMessageBox *) {
         if (!panel || panelsHandled.contains(panel)) {
             return;
         }
@@ -278,7 +267,7 @@ TEST_F(BookmarkManagerTest, AFailureOfTheClosureIsShownAndNotPassedOn)
 {
     grant(m_directory);
     QString shown;
-    User user([&](OpenPanel *, QMessageBox *alert) {
+    const auto user = playUser([&](OpenPanel *, QMessageBox *alert) {
         if (alert) {
             shown = alert->text();
             alert->close();

@@ -104,12 +104,9 @@ int anotherUsersParentProblem(const QString &base, const QString &parent)
     if (!placeForeignDirectory(parent)) {
         return 1;
     }
-    try {
-        UniqueTemporaryDirectories::create(base);
-        return 2;
-    } catch (const GeneralError &error) {
-        return error.localizedDescription().contains(u"another user"_s) ? 0 : 3;
-    }
+    const auto refusal
+        = FoundationTesting::thrown<GeneralError>([&] { UniqueTemporaryDirectories::create(base); });
+    return !refusal ? 2 : refusal->localizedDescription().contains(u"another user"_s) ? 0 : 3;
 }
 
 TEST_F(UniqueTemporaryDirectoriesTest, RefusesAParentAnotherUserOwns)

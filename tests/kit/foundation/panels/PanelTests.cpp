@@ -54,7 +54,7 @@ protected:
     QPointer<OpenPanel> m_panel = new OpenPanel;
 };
 
-TEST_F(PanelTest, AFreeStandingPanelAnswersAcceptedOrCancelled)
+TEST_F(PanelTest, AFreeStandingPanelAnswersAcceptedOrCancelledAndASheetIsCancelledWhenItsWindowGoes)
 {
     m_panel->setFileMode(QFileDialog::Directory);
     m_panel->setDirectory(m_directory.path());
@@ -70,19 +70,16 @@ TEST_F(PanelTest, AFreeStandingPanelAnswersAcceptedOrCancelled)
     m_panel->reject();
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return cancelled->has_value(); }));
     EXPECT_EQ(**cancelled, QDialog::Rejected);
-}
 
-TEST_F(PanelTest, ASheetIsCancelledWhenItsWindowGoes)
-{
+    // A sheet is cancelled when its window goes.
     auto *window = new QWidget;
     window->show();
-    auto answer = start(window);
+    auto sheet = start(window);
     EXPECT_EQ(m_panel->parentWidget(), window);
     EXPECT_EQ(m_panel->windowModality(), Qt::WindowModal);
-
     delete window;
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return answer->has_value(); }));
-    EXPECT_EQ(**answer, QDialog::Rejected);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return sheet->has_value(); }));
+    EXPECT_EQ(**sheet, QDialog::Rejected);
     EXPECT_TRUE(m_panel.isNull());
 }
 

@@ -112,13 +112,7 @@ TEST(SignalHandlerDeathTest, ASecondSignalWhileTheFirstIsHandledEndsTheProcess)
 
 TEST(CommandLineTest, SplitsInputsFromFlagsAndTheirValues)
 {
-    struct Case
-    {
-        QStringList arguments;
-        QStringList input;
-        CLI::Flags flags;
-    };
-    const Case cases[] = {
+    const std::tuple<QStringList, QStringList, CLI::Flags> cases[] = {
         // A flag takes the following plain argument; a lone "--" ends everything.
         { { "a", "--x", "1", "--y", "--", "b" }, { "a" }, { { "x", u"1"_s }, { "y", true } } },
         { { "--y", "b", "c" }, { "c" }, { { "y", u"b"_s } } },
@@ -127,10 +121,10 @@ TEST(CommandLineTest, SplitsInputsFromFlagsAndTheirValues)
         { { "-v", "--name", "first", "--name", "--last", "-x" }, { "-v" },
             { { "name", true }, { "last", u"-x"_s } } },
     };
-    for (const Case &c : cases) {
-        const CLI::Split split = CLI::split(c.arguments);
-        EXPECT_EQ(split.input, c.input) << c.arguments.join(u' ').toStdString();
-        EXPECT_EQ(split.flags, c.flags) << c.arguments.join(u' ').toStdString();
+    for (const auto &[arguments, input, flags] : cases) {
+        const CLI::Split split = CLI::split(arguments);
+        EXPECT_EQ(split.input, input) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(split.flags, flags) << arguments.join(u' ').toStdString();
     }
 }
 

@@ -4,7 +4,7 @@
 
 #include <QSet>
 
-#include <gtest/gtest.h>
+#include "FoundationTesting.h"
 
 namespace {
 // U+1F44D THUMBS UP SIGN followed by U+1F3FD EMOJI MODIFIER FITZPATRICK TYPE-4:
@@ -102,15 +102,12 @@ TEST(KwRegexTest, UnicodePropertiesAreOnAndEqualityFollowsTheExpression)
 TEST(KwRegexTest, CompileReportsABadPatternToTheCaller)
 {
     EXPECT_THROW(KwRegex::compile("(unclosed"), NSError);
-    try {
-        KwRegex::compile("a{2,1}");
-        FAIL() << "no error";
-    } catch (const NSError &error) {
-        EXPECT_EQ(error.domain(), "NSCocoaErrorDomain");
-        EXPECT_EQ(error.code(), 2048);
-        EXPECT_EQ(error.userInfo().value("NSInvalidValue").toString(), "a{2,1}");
-        EXPECT_TRUE(error.localizedDescription().contains("a{2,1}")) << error.what();
-    }
+    const auto error = FoundationTesting::thrown<NSError>([] { KwRegex::compile("a{2,1}"); });
+    ASSERT_TRUE(error) << "no error";
+    EXPECT_EQ(error->domain(), "NSCocoaErrorDomain");
+    EXPECT_EQ(error->code(), 2048);
+    EXPECT_EQ(error->userInfo().value("NSInvalidValue").toString(), "a{2,1}");
+    EXPECT_TRUE(error->localizedDescription().contains("a{2,1}")) << error->what();
     EXPECT_EQ(KwRegex::compile("a|b").pattern(), "a|b");
 }
 

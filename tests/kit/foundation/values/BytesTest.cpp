@@ -70,33 +70,27 @@ TEST(BytesTest, FormattedFollowsItsOptions)
 {
     using Style = ByteCountFormatStyle::Style;
     using Unit = ByteCountFormatStyle::Unit;
-    struct Case
-    {
-        std::int64_t count;
-        ByteCountFormatStyle style;
-        const char *expected;
-    };
-    const auto style = [](Style kind, ByteCountFormatStyle::Units units, bool zero, bool actual) {
+    const auto options = [](Style kind, ByteCountFormatStyle::Units units, bool zero, bool actual) {
         return ByteCountFormatStyle { kind, units, zero, actual, english };
     };
     const auto all = ByteCountFormatStyle::allUnits();
-    const Case cases[] = {
-        { 0, style(Style::file, all, true, false), "Zero KB" },
-        { 0, style(Style::file, all, false, false), "0 bytes" },
-        { 0, style(Style::file, Unit::mb | Unit::gb, true, false), "Zero MB" },
-        { 1'234'567, style(Style::file, all, true, true), "1.2 MB (1,234,567 bytes)" },
-        { 999, style(Style::file, all, true, true), "999 bytes" },
-        { 1'048'576, style(Style::memory, all, true, false), "1 MB" },
-        { 1'048'576, style(Style::decimal, all, true, false), "1 MB" },
-        { 1'572'864, style(Style::binary, all, true, false), "1.5 MB" },
-        { 1'500'000, style(Style::file, Unit::kb, true, false), "1,500 KB" },
-        { 1'500'000'000, style(Style::file, Unit::kb | Unit::mb, true, false), "1,500 MB" },
-        { 400, style(Style::file, Unit::mb, true, false), "0 MB" },
-        { 999'999, style(Style::file, Unit::kb, true, false), "1,000 KB" },
-        { -1500, style(Style::file, all, true, false), "-2 KB" },
+    const std::tuple<std::int64_t, ByteCountFormatStyle, const char *> cases[] = {
+        { 0, options(Style::file, all, true, false), "Zero KB" },
+        { 0, options(Style::file, all, false, false), "0 bytes" },
+        { 0, options(Style::file, Unit::mb | Unit::gb, true, false), "Zero MB" },
+        { 1'234'567, options(Style::file, all, true, true), "1.2 MB (1,234,567 bytes)" },
+        { 999, options(Style::file, all, true, true), "999 bytes" },
+        { 1'048'576, options(Style::memory, all, true, false), "1 MB" },
+        { 1'048'576, options(Style::decimal, all, true, false), "1 MB" },
+        { 1'572'864, options(Style::binary, all, true, false), "1.5 MB" },
+        { 1'500'000, options(Style::file, Unit::kb, true, false), "1,500 KB" },
+        { 1'500'000'000, options(Style::file, Unit::kb | Unit::mb, true, false), "1,500 MB" },
+        { 400, options(Style::file, Unit::mb, true, false), "0 MB" },
+        { 999'999, options(Style::file, Unit::kb, true, false), "1,000 KB" },
+        { -1500, options(Style::file, all, true, false), "-2 KB" },
     };
-    for (const Case &c : cases) {
-        EXPECT_EQ(Bytes(c.count).formatted(c.style), QString::fromUtf8(c.expected)) << c.count;
+    for (const auto &[count, style, expected] : cases) {
+        EXPECT_EQ(Bytes(count).formatted(style), QString::fromUtf8(expected)) << count;
     }
 }
 

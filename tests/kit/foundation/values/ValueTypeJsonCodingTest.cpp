@@ -2,7 +2,7 @@
 #include "kit/collections/BundleIdentifier.h"
 #include "kit/collections/EmailAddress.h"
 
-#include <gtest/gtest.h>
+#include "FoundationTesting.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -55,12 +55,7 @@ TEST(ValueTypeJsonCoding, ReadsBackOrRefuses)
     EXPECT_EQ(decoded<Triple>(R"({"first":7,"second":"seven"})"), std::nullopt);
     EXPECT_EQ(decoded<Triple>(R"({"first":7,"second":7,"third":true})"), std::nullopt);
 
-    struct Case
-    {
-        const char *json;
-        std::optional<Choice> expected;
-    };
-    const Case cases[] = {
+    const std::pair<const char *, std::optional<Choice>> cases[] = {
         { R"({"left":{"_0":3}})", Choice::left(3) },
         { R"({"right":{"_0":"x"},"other":1})", Choice::right("x") },
         { R"({"left":{"_0":"x"}})", std::nullopt },
@@ -68,8 +63,8 @@ TEST(ValueTypeJsonCoding, ReadsBackOrRefuses)
         { R"({"left":3})", std::nullopt },
         { R"([3])", std::nullopt },
     };
-    for (const Case &test : cases) {
-        EXPECT_EQ(decoded<Choice>(test.json), test.expected) << test.json;
+    for (const auto &[json, expected] : cases) {
+        EXPECT_EQ(decoded<Choice>(json), expected) << json;
     }
 
     EXPECT_EQ(decoded<Item>(R"({"id":1,"value":"x"})"), Item("x", 1));
@@ -83,12 +78,10 @@ TEST(ValueTypeJsonCoding, EitherNeedsExactlyOneSide)
     for (const char *json :
         { R"({})", R"({"left":{"_0":1},"right":{"_0":"x"}})", R"({"middle":{"_0":1}})" }) {
         const QJsonValue value = QJsonDocument::fromJson(json).object();
-        try {
-            JsonCoding<Choice>::decode(value);
-            ADD_FAILURE() << json << " decoded";
-        } catch (const JsonDecodingError &error) {
-            EXPECT_STREQ(error.what(), "Invalid number of keys found, expected one.");
-        }
+        const auto error
+            = FoundationTesting::thrown<JsonDecodingError>([&] { JsonCoding<Choice>::decode(value); });
+        EXPECT_STREQ(error ? error->what() : "decoded", "Invalid number of keys found, expected one.")
+            << json;
         EXPECT_EQ(decoded<Choice>(json), std::nullopt);
     }
 }
