@@ -3,6 +3,8 @@
 #include "kit/collections/WeakArray.h"
 #include "kit/collections/WeakBox.h"
 
+#include "Threads.h"
+
 #include <gtest/gtest.h>
 
 #include <QObject>
@@ -20,11 +22,12 @@ struct Account
     QString owner;
 
     void setOwner(QString name) { owner = std::move(name); }
+    // Told apart by number alone.
     friend bool operator==(const Account &left, const Account &right) { return left.number == right.number; }
-    friend bool operator<(const Account &left, const Account &right) { return left.number < right.number; }
-    friend bool operator>(const Account &left, const Account &right) { return right < left; }
-    friend bool operator<=(const Account &left, const Account &right) { return !(right < left); }
-    friend bool operator>=(const Account &left, const Account &right) { return !(left < right); }
+    friend auto operator<=>(const Account &left, const Account &right)
+    {
+        return left.number <=> right.number;
+    }
 };
 
 } // namespace
@@ -43,9 +46,9 @@ TEST(Box, ComparesHashesAndDescribesTheValueNotTheBox)
     EXPECT_EQ(five, otherFive);
     EXPECT_EQ(std::hash<Box<int>> {}(five), std::hash<Box<int>> {}(otherFive));
     EXPECT_LT(five, Box<int>(6));
-    EXPECT_EQ(five.debugDescription(), QStringLiteral("Box(5)"));
-    EXPECT_EQ(six.debugDescription(), QStringLiteral("MutableBox(6)"));
-    EXPECT_EQ(Box<QString>(QStringLiteral("x")).description(), QStringLiteral("\"x\""));
+    EXPECT_EQ(five.debugDescription(), "Box(5)");
+    EXPECT_EQ(six.debugDescription(), "MutableBox(6)");
+    EXPECT_EQ(Box<QString>("x").description(), "\"x\"");
 
     MutableBox<int> changing(1);
     changing.setWrappedValue(2);
@@ -53,7 +56,7 @@ TEST(Box, ComparesHashesAndDescribesTheValueNotTheBox)
     EXPECT_EQ(changing, MutableBox<int>(3));
 }
 
-TEST(LazyBox, ComputesOnceForManyConcurrentFirstReaders)
+TEST(LazyBox, ComputesOnceForManyConcurrentFirstReadersAndAgainAfterAFailure)
 {
     std::atomic<int> calls = 0;
     LazyBox<std::vector<int>> box([&calls] {
@@ -63,52 +66,32 @@ TEST(LazyBox, ComputesOnceForManyConcurrentFirstReaders)
     });
     EXPECT_EQ(calls, 0) << "nothing runs at creation";
 
-    std::atomic<bool> go = false;
+    // The first reader's computation lasts long enough for the others to arrive meanwhile.
     std::vector<const std::vector<int> *> seen(8, nullptr);
-    std::vector<std::thread> readers;
-    for (std::size_t index = 0; index < seen.size(); ++index) {
-        readers.emplace_back([&, index] {
-            while (!go) {
-                std::this_thread::yield();
-            }
-            seen[index] = &box.wrappedValue();
-        });
-    }
-    go = true;
-    for (std::thread &reader : readers) {
-        reader.join();
-    }
+    onThreads(8, [&](int index) { seen[index] = &box.wrappedValue(); });
     EXPECT_EQ(calls, 1);
     for (const auto *value : seen) {
         EXPECT_EQ(value, &box.wrappedValue());
     }
     EXPECT_EQ(box.wrappedValue(), (std::vector<int> { 1, 2, 3 }));
-}
 
-TEST(LazyBox, ComputationThatThrowsIsTriedAgain)
-{
-    int calls = 0;
-    LazyBox<int> box([&calls] {
-        if (++calls == 1) {
-            throw std::runtime_error("not yet");
-        }
-        return 7;
-    });
-    EXPECT_THROW(box.wrappedValue(), std::runtime_error);
-    EXPECT_EQ(box.wrappedValue(), 7);
-    EXPECT_EQ(calls, 2);
+    int tries = 0;
+    LazyBox<int> failingFirst([&tries] { return ++tries == 1 ? throw std::runtime_error("not yet") : 7; });
+    EXPECT_THROW(failingFirst.wrappedValue(), std::runtime_error);
+    EXPECT_EQ(failingFirst.wrappedValue(), 7) << "a computation that threw is tried again";
+    EXPECT_EQ(tries, 2);
 }
 
 TEST(WeakBox, ReadsEmptyAndIgnoresWritesOnceTheObjectIsGone)
 {
-    auto account = std::make_shared<Account>(Account { 1, QStringLiteral("Ada") });
+    auto account = std::make_shared<Account>(Account { 1, "Ada" });
     WeakBox<Account> box(account);
-    EXPECT_EQ(box.read(&Account::owner), QStringLiteral("Ada"));
+    EXPECT_EQ(box.read(&Account::owner), "Ada");
     box.write(&Account::number, 2);
-    box.write(&Account::setOwner, QStringLiteral("Bea"));
+    box.write(&Account::setOwner, "Bea");
     box.write(&Account::number, std::nullopt);
     EXPECT_EQ(account->number, 2);
-    EXPECT_EQ(account->owner, QStringLiteral("Bea"));
+    EXPECT_EQ(account->owner, "Bea");
     EXPECT_EQ(account.use_count(), 1) << "the box does not keep the object";
 
     account.reset();
@@ -116,7 +99,7 @@ TEST(WeakBox, ReadsEmptyAndIgnoresWritesOnceTheObjectIsGone)
     EXPECT_EQ(box.wrappedValue(), nullptr);
     EXPECT_EQ(box.read(&Account::number), std::nullopt);
     box.write(&Account::number, 3);
-    box.write(&Account::setOwner, QStringLiteral("Cy"));
+    box.write(&Account::setOwner, "Cy");
 }
 
 TEST(WeakBox, ObjectsThatAreGoneCountAsNone)

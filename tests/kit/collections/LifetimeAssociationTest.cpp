@@ -1,5 +1,7 @@
 #include "kit/collections/LifetimeAssociation.h"
 
+#include "Threads.h"
+
 #include <gtest/gtest.h>
 
 #include <QObject>
@@ -42,6 +44,7 @@ TEST(LifetimeAssociation, OwnerDestructionRunsTheHandlerOnceThenReleasesTheTarge
 {
     Probe probe;
     auto owner = std::make_unique<QObject>();
+    owner->blockSignals(true); // still ends its ties
     LifetimeAssociation association(probe.release(), owner.get(), probe.handler());
     EXPECT_EQ(association.owner(), owner.get());
     EXPECT_FALSE(probe.watched.expired());
@@ -54,7 +57,7 @@ TEST(LifetimeAssociation, OwnerDestructionRunsTheHandlerOnceThenReleasesTheTarge
     EXPECT_EQ(probe.calls, 1);
 }
 
-TEST(LifetimeAssociation, CancelUntiesWithoutRunningTheHandlerAndLeavesTheOwnersOtherTies)
+TEST(LifetimeAssociation, CancelUntiesWithoutRunningTheHandlerAndLeavesTheOwnersOtherTiesAndAnOwnerIsNeeded)
 {
     Probe probe;
     Probe other;
@@ -69,42 +72,24 @@ TEST(LifetimeAssociation, CancelUntiesWithoutRunningTheHandlerAndLeavesTheOwners
     owner.reset();
     EXPECT_EQ(probe.calls, 0);
     EXPECT_EQ(other.calls, 1);
+    EXPECT_THROW(LifetimeAssociation(std::make_shared<Target>(), nullptr, [] {}), std::invalid_argument);
 }
 
-TEST(LifetimeAssociation, DroppingTheAssociationWhileTheOwnerLivesRunsTheHandler)
-{
-    Probe probe;
-    auto owner = std::make_unique<QObject>();
-    auto association = std::make_unique<LifetimeAssociation>(probe.release(), owner.get(), probe.handler());
-    association.reset();
-    EXPECT_EQ(probe.calls, 1);
-    EXPECT_TRUE(probe.targetAliveAtCall);
-    EXPECT_TRUE(probe.watched.expired());
-    owner.reset();
-    EXPECT_EQ(probe.calls, 1);
-}
-
-TEST(LifetimeAssociation, TheSameTargetTiedTwiceRunsBothHandlers)
+TEST(LifetimeAssociation, DroppingATieRunsItsHandlerAndLeavesOtherTiesOfTheSameTarget)
 {
     Probe probe;
     auto owner = std::make_unique<QObject>();
     std::shared_ptr<void> target = probe.release();
-    LifetimeAssociation firstTie(target, owner.get(), probe.handler());
-    LifetimeAssociation secondTie(target, owner.get(), probe.handler());
+    auto dropped = std::make_unique<LifetimeAssociation>(target, owner.get(), probe.handler());
+    LifetimeAssociation kept(target, owner.get(), probe.handler());
     target.reset();
+    dropped.reset();
+    EXPECT_EQ(probe.calls, 1);
+    EXPECT_TRUE(probe.targetAliveAtCall);
+    EXPECT_FALSE(probe.watched.expired()) << "the other tie still holds it";
     owner.reset();
     EXPECT_EQ(probe.calls, 2);
     EXPECT_TRUE(probe.watched.expired());
-}
-
-TEST(LifetimeAssociation, OwnerWithBlockedSignalsStillEndsItsTies)
-{
-    Probe probe;
-    auto owner = std::make_unique<QObject>();
-    owner->blockSignals(true);
-    LifetimeAssociation association(probe.release(), owner.get(), probe.handler());
-    owner.reset();
-    EXPECT_EQ(probe.calls, 1);
 }
 
 TEST(LifetimeAssociation, TargetHoldingItsOwnAssociationEndsCleanly)
@@ -148,31 +133,20 @@ TEST(LifetimeAssociation, HandlerMayEndATieOfTheSameOwnerThatHasNotFiredYet)
     EXPECT_TRUE(other.watched.expired());
 }
 
-TEST(LifetimeAssociation, RefusesAMissingOwner)
-{
-    EXPECT_THROW(LifetimeAssociation(std::make_shared<Target>(), nullptr, [] {}), std::invalid_argument);
-}
-
 TEST(LifetimeAssociationConcurrency, TiesMadeFromManyThreadsOnOneOwnerAreAllKept)
 {
     std::atomic<int> calls { 0 };
     auto owner = std::make_unique<QObject>();
     std::vector<std::vector<std::unique_ptr<LifetimeAssociation>>> tiesByThread(8);
-    std::vector<std::thread> threads;
-    for (auto &ties : tiesByThread) {
-        threads.emplace_back([&] {
-            for (int i = 0; i < 100; ++i) {
-                ties.push_back(std::make_unique<LifetimeAssociation>(
-                    std::make_shared<Target>(), owner.get(), [&calls] { ++calls; }));
-                if (i % 2 == 0) {
-                    ties.back()->cancel();
-                }
+    onThreads(8, [&](int t) {
+        for (int i = 0; i < 100; ++i) {
+            tiesByThread[t].push_back(std::make_unique<LifetimeAssociation>(
+                std::make_shared<Target>(), owner.get(), [&calls] { ++calls; }));
+            if (i % 2 == 0) {
+                tiesByThread[t].back()->cancel();
             }
-        });
-    }
-    for (auto &thread : threads) {
-        thread.join();
-    }
+        }
+    });
     owner.reset();
     EXPECT_EQ(calls.load(), 400);
 }
@@ -180,23 +154,17 @@ TEST(LifetimeAssociationConcurrency, TiesMadeFromManyThreadsOnOneOwnerAreAllKept
 TEST(LifetimeAssociationConcurrency, OwnersEndedOnTheirOwnThreadsRunTheirHandlersThere)
 {
     std::atomic<int> onOwnThread { 0 };
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 8; ++t) {
-        threads.emplace_back([&] {
-            for (int i = 0; i < 50; ++i) {
-                const auto self = std::this_thread::get_id();
-                std::optional<QObject> owner(std::in_place);
-                LifetimeAssociation tie(std::make_shared<Target>(), &*owner, [&onOwnThread, self] {
-                    if (std::this_thread::get_id() == self) {
-                        ++onOwnThread;
-                    }
-                });
-                owner.reset();
-            }
-        });
-    }
-    for (auto &thread : threads) {
-        thread.join();
-    }
+    onThreads(8, [&](int) {
+        for (int i = 0; i < 50; ++i) {
+            const auto self = std::this_thread::get_id();
+            std::optional<QObject> owner(std::in_place);
+            LifetimeAssociation tie(std::make_shared<Target>(), &*owner, [&onOwnThread, self] {
+                if (std::this_thread::get_id() == self) {
+                    ++onOwnThread;
+                }
+            });
+            owner.reset();
+        }
+    });
     EXPECT_EQ(onOwnThread.load(), 400);
 }

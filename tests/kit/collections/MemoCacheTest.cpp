@@ -1,5 +1,7 @@
 #include "kit/collections/MemoCache.h"
 
+#include "Threads.h"
+
 #include <gtest/gtest.h>
 
 #include <QString>
@@ -114,13 +116,13 @@ protected:
 
 TEST_F(MemoCacheTest, LookupComputesOncePerLifetimeAndReplacesTheEntryAtItsEnd)
 {
-    EXPECT_EQ(lookUp(QStringLiteral("a"), 1), 1);
+    EXPECT_EQ(lookUp("a", 1), 1);
     clock.advance(999ms);
-    EXPECT_EQ(lookUp(QStringLiteral("a"), 2), 1);
+    EXPECT_EQ(lookUp("a", 2), 1);
     EXPECT_EQ(computations, 1);
     clock.advance(1ms);
-    EXPECT_EQ(lookUp(QStringLiteral("a"), 3), 3);
-    EXPECT_EQ(lookUp(QStringLiteral("a"), 4), 3);
+    EXPECT_EQ(lookUp("a", 3), 3);
+    EXPECT_EQ(lookUp("a", 4), 3);
     EXPECT_EQ(computations, 2);
 }
 
@@ -135,7 +137,7 @@ TEST_F(MemoCacheTest, CallSitesArgumentsAndValueTypesMakeSeparateEntries)
     };
     EXPECT_EQ(cache->memoize(1s, { 1, 2 }, compute(12), here), 12);
     EXPECT_EQ(cache->memoize(1s, { 2, 1 }, compute(21), here), 21);
-    EXPECT_EQ(cache->memoize(1s, { 1, 2 }, compute(QStringLiteral("text")), here), QStringLiteral("text"));
+    EXPECT_EQ(cache->memoize(1s, { 1, 2 }, compute(QStringLiteral("text")), here), "text");
     EXPECT_EQ(cache->memoize(1s, { 1, 2 }, compute(99)), 99);
     EXPECT_EQ(cache->memoize(1s, { 1, 2 }, compute(0), here), 12);
     // An absent result is cached like any other.
@@ -148,21 +150,21 @@ TEST_F(MemoCacheTest, CallSitesArgumentsAndValueTypesMakeSeparateEntries)
 TEST_F(MemoCacheTest, HousekeepingRunsOnEverySecondLookup)
 {
     testing::internal::CaptureStdout();
-    storeStale(QStringLiteral("before first"));
-    lookUp(QStringLiteral("1"), 1);
-    EXPECT_TRUE(holds(QStringLiteral("before first")));
+    storeStale("before first");
+    lookUp("1", 1);
+    EXPECT_TRUE(holds("before first"));
     // The second lookup cleans up at once: there has been no clean-up for a minute.
-    lookUp(QStringLiteral("2"), 2);
-    EXPECT_FALSE(holds(QStringLiteral("before first")));
-    storeStale(QStringLiteral("before third"));
-    lookUp(QStringLiteral("3"), 3);
+    lookUp("2", 2);
+    EXPECT_FALSE(holds("before first"));
+    storeStale("before third");
+    lookUp("3", 3);
     // The fourth, within a minute of that clean-up, leaves it to the background.
-    lookUp(QStringLiteral("4"), 4);
-    EXPECT_TRUE(holds(QStringLiteral("before third")));
+    lookUp("4", 4);
+    EXPECT_TRUE(holds("before third"));
     EXPECT_EQ(cache->storage().toDictionary().size(), 5u);
     clock.advance(9s);
     std::this_thread::sleep_for(20ms);
-    EXPECT_TRUE(holds(QStringLiteral("before third")));
+    EXPECT_TRUE(holds("before third"));
     clock.advance(1s);
     EXPECT_TRUE(waitUntil([&] { return cache->storage().toDictionary().empty(); }));
     cache.reset();
@@ -171,41 +173,41 @@ TEST_F(MemoCacheTest, HousekeepingRunsOnEverySecondLookup)
 
 TEST_F(MemoCacheTest, NewerSchedulingReplacesThePendingCleanup)
 {
-    lookUp(QStringLiteral("1"), 1);
-    lookUp(QStringLiteral("2"), 2);
+    lookUp("1", 1);
+    lookUp("2", 2);
     testing::internal::CaptureStdout();
-    lookUp(QStringLiteral("3"), 3);
-    lookUp(QStringLiteral("4"), 4); // schedules for 10 s from now
+    lookUp("3", 3);
+    lookUp("4", 4); // schedules for 10 s from now
     clock.advance(1s);
-    lookUp(QStringLiteral("5"), 5);
-    lookUp(QStringLiteral("6"), 6); // within 2 s of the scheduling: nothing
+    lookUp("5", 5);
+    lookUp("6", 6); // within 2 s of the scheduling: nothing
     clock.advance(2s);
-    lookUp(QStringLiteral("7"), 7);
-    lookUp(QStringLiteral("8"), 8); // replaces the first scheduling
-    storeStale(QStringLiteral("stale"));
+    lookUp("7", 7);
+    lookUp("8", 8); // replaces the first scheduling
+    storeStale("stale");
     clock.advance(8s); // past the first deadline, before the second
     std::this_thread::sleep_for(50ms);
-    EXPECT_TRUE(holds(QStringLiteral("stale")));
+    EXPECT_TRUE(holds("stale"));
     clock.advance(2s);
-    EXPECT_TRUE(waitUntil([&] { return !holds(QStringLiteral("stale")); }));
+    EXPECT_TRUE(waitUntil([&] { return !holds("stale"); }));
     cache.reset();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "CLEANUP\n");
 }
 
 TEST_F(MemoCacheTest, QuietMinuteBringsBackTheImmediateCleanup)
 {
-    lookUp(QStringLiteral("1"), 1);
-    lookUp(QStringLiteral("2"), 2);
+    lookUp("1", 1);
+    lookUp("2", 2);
     clock.advance(61s);
-    storeStale(QStringLiteral("stale"));
-    lookUp(QStringLiteral("3"), 3);
-    lookUp(QStringLiteral("4"), 4);
-    EXPECT_FALSE(holds(QStringLiteral("stale")));
+    storeStale("stale");
+    lookUp("3", 3);
+    lookUp("4", 4);
+    EXPECT_FALSE(holds("stale"));
 }
 
 TEST_F(MemoCacheTest, CleanupKeepsEntriesAtTheBoundaryAndEntriesStoredAfterItLooked)
 {
-    lookUp(QStringLiteral("boundary"), 1);
+    lookUp("boundary", 1);
     clock.advance(1s);
     cache->cleanup(1s);
     EXPECT_EQ(cache->storage().toDictionary().size(), 1u);
@@ -232,20 +234,12 @@ TEST(MemoCacheConcurrency, LookupsFromManyThreadsGetTheirOwnValues)
             std::this_thread::sleep_for(100us);
         }
     });
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 8; ++t) {
-        threads.emplace_back([&, t] {
-            for (int i = 0; i < 400; ++i) {
-                const int expected = t * 100 + i % 10;
-                if (cache.memoize(1s, { t, i % 10 }, [expected] { return expected; }) != expected) {
-                    ++wrong;
-                }
-            }
-        });
-    }
-    for (auto &thread : threads) {
-        thread.join();
-    }
+    onThreads(8, [&](int t) {
+        for (int i = 0; i < 400; ++i) {
+            const int expected = t * 100 + i % 10;
+            wrong += cache.memoize(1s, { t, i % 10 }, [expected] { return expected; }) != expected;
+        }
+    });
     running = false;
     ticker.join();
     EXPECT_EQ(wrong.load(), 0);
@@ -253,21 +247,14 @@ TEST(MemoCacheConcurrency, LookupsFromManyThreadsGetTheirOwnValues)
 
 TEST(MemoCacheShared, MemoizeUsesTheProcessCache)
 {
-    int computations = 0;
     // The process cache outlives the test; each run looks up its own entry.
     static int run = 0;
     ++run;
-    auto lookUp = [&](std::source_location where = std::source_location::current()) {
-        return memoize(
-            1min, { QStringLiteral("shared"), run },
-            [&] {
-                ++computations;
-                return computations;
-            },
-            where);
-    };
+    int computations = 0;
     const auto here = std::source_location::current();
-    EXPECT_EQ(lookUp(here), 1);
-    EXPECT_EQ(lookUp(here), 1);
-    EXPECT_EQ(computations, 1);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(memoize(
+                      1min, { "shared", run }, [&] { return ++computations; }, here),
+            1);
+    }
 }

@@ -30,36 +30,26 @@ struct EnumCases<Color>
     static std::vector<Color> all() { return { Color::red, Color::green, Color::blue }; }
 };
 
-TEST(OrderedSet, KeepsFirstInsertionOrder)
+TEST(OrderedSet, KeepsFirstInsertionOrderAndMembershipInStep)
 {
     Set set(Ints { 3, 1, 3, 2, 1 });
     EXPECT_EQ(set.contents(), (Ints { 3, 1, 2 }));
     EXPECT_FALSE(set.append(1));
-    EXPECT_EQ(set.contents(), (Ints { 3, 1, 2 }));
     EXPECT_EQ(std::ranges::find(set, 2) - set.begin(), 2);
     EXPECT_EQ(set[1], 1);
-
     EXPECT_EQ(set.remove(1), 1);
-    EXPECT_EQ(set.contents(), (Ints { 3, 2 }));
     EXPECT_FALSE(set.contains(1));
     EXPECT_EQ(set.remove(1), std::nullopt);
     EXPECT_TRUE(set.append(1));
     EXPECT_EQ(set.contents(), (Ints { 3, 2, 1 }));
-    EXPECT_EQ((Set { 1, 2 }), (Set { 1, 2, 1 }));
-    EXPECT_NE((Set { 1, 2 }), (Set { 2, 1 }));
-}
-
-TEST(OrderedSet, RemovingAtTheEndsKeepsMembershipInStep)
-{
-    Set set { 3, 1, 2 };
-    EXPECT_EQ(set.removeLast(), 2);
-    EXPECT_EQ(set.contents(), (Ints { 3, 1 }));
-    EXPECT_TRUE(set.append(2));
-    EXPECT_EQ(set.contents(), (Ints { 3, 1, 2 }));
+    EXPECT_EQ(set.removeLast(), 1);
     EXPECT_EQ(set.removeFirst(), 3);
     EXPECT_FALSE(set.contains(3));
     EXPECT_TRUE(set.append(3));
-    EXPECT_EQ(set.contents(), (Ints { 1, 2, 3 }));
+    EXPECT_TRUE(set.append(1));
+    EXPECT_EQ(set.contents(), (Ints { 2, 3, 1 }));
+    EXPECT_EQ((Set { 1, 2 }), (Set { 1, 2, 1 }));
+    EXPECT_NE((Set { 1, 2 }), (Set { 2, 1 }));
 
     for (const bool keepingCapacity : { true, false }) {
         Set emptied { 1, 2 };
@@ -76,38 +66,28 @@ TEST(EnumCaseMap, WalksTheCasesLeftInDeclarationOrder)
 {
     const std::unordered_map<Color, int> values { { Color::red, 1 }, { Color::green, 2 },
         { Color::blue, 3 } };
-    struct Case
-    {
-        std::vector<Color> excluded;
-        std::vector<Color> keys;
-    };
-    for (const Case &test : { Case { {}, { Color::red, Color::green, Color::blue } },
-             Case { { Color::green }, { Color::red, Color::blue } } }) {
-        const EnumCaseMap<Color, int> map(values, test.excluded);
-        std::vector<Color> walked;
+    using Colors = std::vector<Color>;
+    for (const auto &[excluded, keys] :
+        { std::pair(Colors {}, Colors { Color::red, Color::green, Color::blue }),
+            std::pair(Colors { Color::green }, Colors { Color::red, Color::blue }) }) {
+        EnumCaseMap<Color, int> map(values, excluded);
+        Colors walked;
         for (const auto &[key, value] : map) {
             walked.push_back(key);
             EXPECT_EQ(value, values.at(key));
         }
-        EXPECT_EQ(walked, test.keys);
-        EXPECT_EQ(map.keys(), test.keys);
-        EXPECT_EQ(map.count(), test.keys.size());
+        EXPECT_EQ(walked, keys);
+        EXPECT_EQ(map.keys(), keys);
+        EXPECT_EQ(map.count(), keys.size());
         EXPECT_EQ(map.values().size(), 3u);
-        EXPECT_EQ(map[map.count() - 1].first, test.keys.back());
+        EXPECT_EQ(map[map.count() - 1].first, keys.back());
+        // Replacing a value, even of an excluded case, keeps the cases.
+        map.setValue(Color::green, 20);
+        map[Color::blue] += 30;
+        EXPECT_EQ(map[Color::green], 20);
+        EXPECT_EQ(map.keys(), keys);
+        EXPECT_EQ(map[map.count() - 1], std::pair(Color::blue, 33));
     }
-}
-
-TEST(EnumCaseMap, ReplacingAValueKeepsTheCases)
-{
-    EnumCaseMap<Color, int> map(
-        { { Color::red, 1 }, { Color::green, 2 }, { Color::blue, 3 } }, { Color::green });
-    map.setValue(Color::green, 20);
-    map[Color::blue] += 30;
-    EXPECT_EQ(map[Color::green], 20);
-    EXPECT_EQ(map.keys(), (std::vector<Color> { Color::red, Color::blue }));
-    EXPECT_EQ(map[1], std::pair(Color::blue, 33));
-    EXPECT_EQ(map.count(), 2u);
-
     EnumCaseMap<Color, int> partial({ { Color::red, 1 } });
     EXPECT_THROW(partial.setValue(Color::blue, 3), std::out_of_range);
     EXPECT_THROW(partial[1], std::out_of_range);

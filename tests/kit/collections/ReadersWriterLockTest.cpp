@@ -1,5 +1,7 @@
 #include "kit/collections/ReadersWriterLock.h"
 
+#include "Threads.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -29,7 +31,7 @@ bool waitForCount(const std::atomic<int> &count, int wanted)
 
 } // namespace
 
-TEST(ReadersWriterLock, ReadHandsBackTheResultAndPassesItsExceptionUnchanged)
+TEST(ReadersWriterLock, ReadPassesResultAndExceptionUnchangedAndWritesApplyInIssueOrder)
 {
     ReadersWriterLock lock;
     EXPECT_EQ(lock.concurrentlyRead([] { return 42; }), 42);
@@ -39,15 +41,7 @@ TEST(ReadersWriterLock, ReadHandsBackTheResultAndPassesItsExceptionUnchanged)
     } catch (const ReadFailure &failure) {
         EXPECT_EQ(failure.code, 7);
     }
-    // The failed read released the lock: a write still gets through.
-    int value = 0;
-    lock.exclusivelyWrite([&] { value = 1; });
-    EXPECT_EQ(lock.concurrentlyRead([&] { return value; }), 1);
-}
-
-TEST(ReadersWriterLock, ThreadReadsItsOwnEarlierWritesInIssueOrder)
-{
-    ReadersWriterLock lock;
+    // The failed read released the lock: writes still get through, in the order issued.
     std::vector<int> applied;
     for (int i = 0; i < 5; ++i) {
         lock.exclusivelyWrite([&applied, i] { applied.push_back(i); });
@@ -55,7 +49,7 @@ TEST(ReadersWriterLock, ThreadReadsItsOwnEarlierWritesInIssueOrder)
     EXPECT_EQ(lock.concurrentlyRead([&] { return applied; }), (std::vector<int> { 0, 1, 2, 3, 4 }));
 }
 
-TEST(ReadersWriterLock, WriteInsideReadRunsAfterTheReadEndsAndIsNotLost)
+TEST(ReadersWriterLock, NestedWriteRunsAfterTheEnclosingBlockEndsAndIsNeverLost)
 {
     ReadersWriterLock lock;
     int value = 0;
@@ -74,11 +68,7 @@ TEST(ReadersWriterLock, WriteInsideReadRunsAfterTheReadEndsAndIsNotLost)
     }),
         ReadFailure);
     EXPECT_EQ(lock.concurrentlyRead([&] { return value; }), 3);
-}
 
-TEST(ReadersWriterLock, WriteInsideWriteRunsAfterTheOuterBlock)
-{
-    ReadersWriterLock lock;
     std::vector<int> order;
     lock.exclusivelyWrite([&] {
         order.push_back(1);
@@ -89,7 +79,7 @@ TEST(ReadersWriterLock, WriteInsideWriteRunsAfterTheOuterBlock)
     EXPECT_EQ(lock.concurrentlyRead([&] { return order; }), (std::vector<int> { 1, 2, 3 }));
 }
 
-TEST(ReadersWriterLock, UpdateRunsOnTheCallerAfterEarlierWritesAndPassesResultsAndExceptions)
+TEST(ReadersWriterLock, UpdateRunsOnTheCallerAfterEarlierWritesOutsideAReadOfTheSameLock)
 {
     ReadersWriterLock lock;
     int value = 1;
@@ -104,11 +94,8 @@ TEST(ReadersWriterLock, UpdateRunsOnTheCallerAfterEarlierWritesAndPassesResultsA
     EXPECT_EQ(lock.concurrentlyRead([&] { return value; }), 22);
     EXPECT_THROW(lock.exclusivelyUpdate([]() -> int { throw ReadFailure { 2 }; }), ReadFailure);
     EXPECT_EQ(lock.exclusivelyUpdate([&] { return value; }), 22);
-}
 
-TEST(ReadersWriterLock, UpdateInsideAReadOfTheSameLockIsRefused)
-{
-    ReadersWriterLock lock;
+    // Inside a read of the same lock it would deadlock: refused.
     ReadersWriterLock other;
     lock.concurrentlyRead([&] {
         EXPECT_THROW(lock.exclusivelyUpdate([] { return 0; }), std::logic_error);
@@ -123,19 +110,13 @@ TEST(ReadersWriterLockConcurrency, ReadsOverlap)
     ReadersWriterLock lock;
     std::atomic<int> inside { 0 };
     std::atomic<int> sawBoth { 0 };
-    auto reader = [&] {
+    onThreads(2, [&](int) {
         lock.concurrentlyRead([&] {
             ++inside;
-            if (waitForCount(inside, 2)) {
-                ++sawBoth;
-            }
+            sawBoth += waitForCount(inside, 2);
             return 0;
         });
-    };
-    std::thread first(reader);
-    std::thread second(reader);
-    first.join();
-    second.join();
+    });
     EXPECT_EQ(sawBoth.load(), 2);
 }
 
@@ -145,29 +126,18 @@ TEST(ReadersWriterLockConcurrency, ReadersNeverSeeAHalfDoneWrite)
     long first = 0;
     long second = 0;
     std::atomic<int> torn { 0 };
-    std::vector<std::thread> threads;
-    for (int w = 0; w < 4; ++w) {
-        threads.emplace_back([&] {
-            for (int i = 0; i < 2000; ++i) {
+    onThreads(8, [&](int t) {
+        for (int i = 0; i < 2000; ++i) {
+            if (t % 2 == 0) {
                 lock.exclusivelyWrite([&] {
                     ++first;
                     ++second;
                 });
+            } else {
+                torn += !lock.concurrentlyRead([&] { return first == second; });
             }
-        });
-    }
-    for (int r = 0; r < 4; ++r) {
-        threads.emplace_back([&] {
-            for (int i = 0; i < 2000; ++i) {
-                if (!lock.concurrentlyRead([&] { return first == second; })) {
-                    ++torn;
-                }
-            }
-        });
-    }
-    for (auto &thread : threads) {
-        thread.join();
-    }
+        }
+    });
     EXPECT_EQ(torn.load(), 0);
     EXPECT_EQ(lock.concurrentlyRead([&] { return first; }), 8000);
     EXPECT_EQ(lock.concurrentlyRead([&] { return second; }), 8000);
@@ -178,19 +148,11 @@ TEST(ReadersWriterLockConcurrency, EveryThreadSeesItsOwnWriteAtOnce)
     ReadersWriterLock lock;
     std::vector<int> cells(8, 0);
     std::atomic<int> missed { 0 };
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 8; ++t) {
-        threads.emplace_back([&, t] {
-            for (int i = 1; i <= 500; ++i) {
-                lock.exclusivelyWrite([&, t, i] { cells[t] = i; });
-                if (lock.concurrentlyRead([&] { return cells[t]; }) != i) {
-                    ++missed;
-                }
-            }
-        });
-    }
-    for (auto &thread : threads) {
-        thread.join();
-    }
+    onThreads(8, [&](int t) {
+        for (int i = 1; i <= 500; ++i) {
+            lock.exclusivelyWrite([&, t, i] { cells[t] = i; });
+            missed += lock.concurrentlyRead([&] { return cells[t]; }) != i;
+        }
+    });
     EXPECT_EQ(missed.load(), 0);
 }

@@ -41,34 +41,32 @@ class FakeUPower : public QObject
 public:
     static constexpr uint battery = 2, ups = 3, charging = 1, discharging = 2;
 
-    FakeUPower()
-        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-upower")))
+    explicit FakeUPower(bool onBattery = false, const std::vector<std::pair<uint, uint>> &devices = {})
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "fake-upower"))
+        , m_onBattery(onBattery)
     {
-        m_bus.registerObject(QStringLiteral("/org/freedesktop/UPower"), this,
+        for (const auto &[type, state] : devices) {
+            const QString path = QStringLiteral("/org/freedesktop/UPower/devices/d%1").arg(m_devices.size());
+            m_devices.push_back(std::make_unique<FakeDevice>(type, state));
+            m_bus.registerObject(path, m_devices.back().get(), QDBusConnection::ExportAllProperties);
+            m_paths.append(QDBusObjectPath(path));
+        }
+        m_bus.registerObject("/org/freedesktop/UPower", this,
             QDBusConnection::ExportAllProperties | QDBusConnection::ExportAllSlots);
-        m_bus.registerService(QStringLiteral("org.freedesktop.UPower"));
+        m_bus.registerService("org.freedesktop.UPower");
     }
     ~FakeUPower() override
     {
-        m_bus.unregisterService(QStringLiteral("org.freedesktop.UPower"));
-        QDBusConnection::disconnectFromBus(QStringLiteral("fake-upower"));
-    }
-
-    void addDevice(uint type, uint state)
-    {
-        const QString path = QStringLiteral("/org/freedesktop/UPower/devices/d%1").arg(m_devices.size());
-        m_devices.push_back(std::make_unique<FakeDevice>(type, state));
-        m_bus.registerObject(path, m_devices.back().get(), QDBusConnection::ExportAllProperties);
-        m_paths.append(QDBusObjectPath(path));
+        m_bus.unregisterService("org.freedesktop.UPower");
+        QDBusConnection::disconnectFromBus("fake-upower");
     }
 
     void setOnBattery(bool onBattery)
     {
         m_onBattery = onBattery;
-        QDBusMessage changed = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/UPower"),
-            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"));
-        changed << QStringLiteral("org.freedesktop.UPower")
-                << QVariantMap { { QStringLiteral("OnBattery"), onBattery } } << QStringList();
+        QDBusMessage changed = QDBusMessage::createSignal(
+            "/org/freedesktop/UPower", "org.freedesktop.DBus.Properties", "PropertiesChanged");
+        changed << "org.freedesktop.UPower" << QVariantMap { { "OnBattery", onBattery } } << QStringList();
         m_bus.send(changed);
     }
 
@@ -77,14 +75,12 @@ public slots:
 
 private:
     QDBusConnection m_bus;
-    bool m_onBattery = false;
+    bool m_onBattery;
     std::vector<std::unique_ptr<FakeDevice>> m_devices;
     QList<QDBusObjectPath> m_paths;
 };
 
-class PowerSourceWatcherTest : public TestSupport::DesktopTest
-{
-};
+using PowerSourceWatcherTest = TestSupport::DesktopTest;
 
 } // namespace
 
@@ -111,14 +107,7 @@ TEST_F(PowerSourceWatcherTest, ReadsTheSourceFromTheServiceAndUnknownWithoutIt)
             PowerSource::externalUPS },
     };
     for (const Case &c : cases) {
-        std::unique_ptr<FakeUPower> service;
-        if (c.serviceRuns) {
-            service = std::make_unique<FakeUPower>();
-            service->setOnBattery(c.onBattery);
-            for (const auto &[type, state] : c.devices) {
-                service->addDevice(type, state);
-            }
-        }
+        const auto service = c.serviceRuns ? std::make_unique<FakeUPower>(c.onBattery, c.devices) : nullptr;
         PowerSourceWatcher watcher(QDBusConnection::sessionBus());
         if (c.expected == PowerSource::unknown) {
             TestSupport::processEventsFor(std::chrono::milliseconds(300));
