@@ -1,9 +1,20 @@
+#include "TemporaryConfigHome.h"
+
 #include "kit/services/DebugInfo.h"
+#include "kit/services/DebugWindowController.h"
 #include "kit/services/KwApp.h"
+#include "kit/services/KwKit.h"
+
+#include "EventLoop.h"
+
+#include "platform/userdefaults/UserDefaults.h"
 
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QSysInfo>
 #include <QTemporaryDir>
+#include <QUrlQuery>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -20,9 +31,8 @@ void writeFile(const QString &path, const QByteArray &contents)
 
 TEST(DebugInfo, TotalMemoryFromMeminfo)
 {
-    EXPECT_EQ(DebugInfo::totalMemory(QStringLiteral("MemFree: 10 kB\nMemTotal:       16777216 kB\n")),
-        QStringLiteral("16 GB"));
-    EXPECT_EQ(DebugInfo::totalMemory(QStringLiteral("MemFree: 10 kB\n")), std::nullopt);
+    EXPECT_EQ(DebugInfo::totalMemory("MemFree: 10 kB\nMemTotal:       16777216 kB\n"), "16 GB");
+    EXPECT_EQ(DebugInfo::totalMemory("MemFree: 10 kB\n"), std::nullopt);
     EXPECT_EQ(DebugInfo::totalMemory(QString()), std::nullopt);
 }
 
@@ -30,29 +40,61 @@ TEST(DebugInfo, MachineModelLeavesOutPlaceholders)
 {
     QTemporaryDir dmi;
     EXPECT_EQ(DebugInfo::machineModel(dmi.path()), std::nullopt);
-    writeFile(dmi.filePath(QStringLiteral("sys_vendor")), "LENOVO\n");
-    writeFile(dmi.filePath(QStringLiteral("product_name")), "20XW\n");
-    writeFile(dmi.filePath(QStringLiteral("product_version")), "ThinkPad X1\n");
-    EXPECT_EQ(DebugInfo::machineModel(dmi.path()), QStringLiteral("LENOVO 20XW ThinkPad X1"));
-    writeFile(dmi.filePath(QStringLiteral("product_version")), "To be filled by O.E.M.\n");
-    EXPECT_EQ(DebugInfo::machineModel(dmi.path()), QStringLiteral("LENOVO 20XW"));
+    writeFile(dmi.filePath("sys_vendor"), "LENOVO\n");
+    writeFile(dmi.filePath("product_name"), "20XW\n");
+    writeFile(dmi.filePath("product_version"), "ThinkPad X1\n");
+    EXPECT_EQ(DebugInfo::machineModel(dmi.path()), "LENOVO 20XW ThinkPad X1");
+    writeFile(dmi.filePath("product_version"), "To be filled by O.E.M.\n");
+    EXPECT_EQ(DebugInfo::machineModel(dmi.path()), "LENOVO 20XW");
 }
 
 TEST(DebugInfo, TextListsTheSystemThenTheCustomEntriesInOrder)
 {
     const QStringList system = DebugInfo::text().split(QLatin1Char('\n'));
     ASSERT_EQ(system.size(), 8) << DebugInfo::text().toStdString();
-    EXPECT_EQ(system[1], QStringLiteral("Qt: ") + QString::fromLatin1(qVersion()));
-    EXPECT_EQ(system[2], QStringLiteral("OS: ") + QSysInfo::prettyProductName());
-    EXPECT_EQ(system[4], QStringLiteral("Architecture: ") + QSysInfo::currentCpuArchitecture());
-    EXPECT_TRUE(system[5].startsWith(QStringLiteral("Machine: ")));
-    EXPECT_TRUE(system[6].startsWith(QStringLiteral("Memory: ")));
-    EXPECT_NE(system[6], QStringLiteral("Memory: Unknown")) << "this machine has a /proc/meminfo";
+    EXPECT_EQ(system[1], "Qt: " + QString::fromLatin1(qVersion()));
+    EXPECT_EQ(system[2], "OS: " + QSysInfo::prettyProductName());
+    EXPECT_EQ(system[4], "Architecture: " + QSysInfo::currentCpuArchitecture());
+    EXPECT_TRUE(system[5].startsWith("Machine: "));
+    EXPECT_TRUE(system[6].startsWith("Memory: "));
+    EXPECT_NE(system[6], "Memory: Unknown") << "this machine has a /proc/meminfo";
 
-    KwApp::customDebugInfo().setValue(QStringLiteral("b"), 2);
-    KwApp::customDebugInfo().setValue(QStringLiteral("a"), QStringLiteral("one"));
+    KwApp::customDebugInfo().setValue("b", 2);
+    KwApp::customDebugInfo().setValue("a", "one");
     const QString text = DebugInfo::text();
-    KwApp::customDebugInfo().remove(QStringLiteral("a"));
-    KwApp::customDebugInfo().remove(QStringLiteral("b"));
-    EXPECT_EQ(text, system.join(QLatin1Char('\n')) + QStringLiteral("\n\na: one\nb: 2"));
+    KwApp::customDebugInfo().remove("a");
+    KwApp::customDebugInfo().remove("b");
+    EXPECT_EQ(text, system.join(QLatin1Char('\n')) + "\n\na: one\nb: 2");
+}
+
+TEST(FeedbackURL, CarriesTheProductAndTheDebugInformation)
+{
+    KwKit::setMetadata({ QUrl("https://example.org/tapewick"), QUrl("https://example.org/feedback"),
+        QUrl("https://example.org/apps"), {} });
+    KwApp::customDebugInfo().setValue("device", "USB mic");
+    const QUrl url = KwApp::feedbackURL();
+    KwApp::customDebugInfo().remove("device");
+    EXPECT_EQ(url.adjusted(QUrl::RemoveQuery), QUrl("https://example.org/feedback"));
+    const QUrlQuery query(url);
+    EXPECT_EQ(query.queryItemValue("product", QUrl::FullyDecoded), KwApp::name());
+    EXPECT_TRUE(query.queryItemValue("metadata", QUrl::FullyDecoded).contains("Qt: "));
+    EXPECT_TRUE(query.hasQueryItem("messageField"));
+    EXPECT_EQ(query.queryItemValue("extraInfo", QUrl::FullyDecoded), "device: USB mic");
+}
+
+TEST(DebugWindow, ShowsTheStoredSettingsAndFollowsTheirChanges)
+{
+    TemporaryConfigHome home;
+    UserDefaults::standard()->setObject("before", PropertyValue(1));
+    DebugWindowController::shared().showWindow();
+    QWidget *window = DebugWindowController::shared().window();
+    ASSERT_TRUE(window);
+    auto *text = window->findChild<QPlainTextEdit *>("userDefaultsText");
+    ASSERT_TRUE(text);
+    EXPECT_TRUE(text->toPlainText().contains("before = "));
+    UserDefaults::standard()->setObject("after", PropertyValue(2));
+    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return text->toPlainText().contains("after = "); }));
+    DebugWindowController::shared().showWindow();
+    EXPECT_EQ(DebugWindowController::shared().window(), window);
+    window->close();
 }

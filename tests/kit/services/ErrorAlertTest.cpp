@@ -29,14 +29,12 @@ private:
 
 TEST(PresentableMessage, JoinsDescriptionReasonAndSuggestion)
 {
-    EXPECT_EQ(presentableMessage(ReasonedError(QStringLiteral("Cannot save."), QStringLiteral("Disk full."),
-                  QStringLiteral("Free some space."))),
-        QStringLiteral("Cannot save.\n\nDisk full.\n\nFree some space."));
+    EXPECT_EQ(presentableMessage(ReasonedError("Cannot save.", "Disk full.", "Free some space.")),
+        "Cannot save.\n\nDisk full.\n\nFree some space.");
     // A reason that the description already says is not repeated.
-    EXPECT_EQ(presentableMessage(ReasonedError(QStringLiteral("Cannot save: Disk full."),
-                  QStringLiteral("Disk full."), QStringLiteral("Free some space."))),
-        QStringLiteral("Cannot save: Disk full.\n\nFree some space."));
-    EXPECT_EQ(presentableMessage(GeneralError(QStringLiteral("Plain."))), QStringLiteral("Plain."));
+    EXPECT_EQ(presentableMessage(ReasonedError("Cannot save: Disk full.", "Disk full.", "Free some space.")),
+        "Cannot save: Disk full.\n\nFree some space.");
+    EXPECT_EQ(presentableMessage(GeneralError("Plain.")), "Plain.");
 }
 
 TEST(ErrorAlert, ShowsWhileSetAndClearsWhenDismissed)
@@ -44,26 +42,21 @@ TEST(ErrorAlert, ShowsWhileSetAndClearsWhenDismissed)
     QWidget view;
     ErrorAlert binding(&view);
     int recovered = -1;
-    const QList<ErrorRecoveryAttempter::Option> options {
-        { QStringLiteral("Retry"),
-            [&] {
-                recovered = 0;
-                return true;
-            } },
-        { QStringLiteral("Give Up"),
-            [&] {
-                recovered = 1;
-                return true;
-            } },
+    const auto choose = [&recovered](int index) {
+        return [&recovered, index] {
+            recovered = index;
+            return true;
+        };
     };
-    binding.setError(std::make_shared<GeneralError>(QStringLiteral("Failed."), QStringLiteral("Try again."),
-        QVariantMap {}, std::nullopt, QList<ErrorPtr> {}, options));
+    const QList<ErrorRecoveryAttempter::Option> options { { "Retry", choose(0) }, { "Give Up", choose(1) } };
+    binding.setError(std::make_shared<GeneralError>(
+        "Failed.", "Try again.", QVariantMap {}, std::nullopt, QList<ErrorPtr> {}, options));
     ASSERT_TRUE(binding.alert());
-    EXPECT_EQ(binding.alert()->text(), QStringLiteral("Failed."));
-    EXPECT_EQ(binding.alert()->informativeText(), QStringLiteral("Failed.\n\nTry again."));
+    EXPECT_EQ(binding.alert()->text(), "Failed.");
+    EXPECT_EQ(binding.alert()->informativeText(), "Failed.\n\nTry again.");
     const QList<QAbstractButton *> buttons = alertButtons(binding.alert());
     ASSERT_EQ(buttons.size(), 2);
-    EXPECT_EQ(buttons[1]->text(), QStringLiteral("Give Up"));
+    EXPECT_EQ(buttons[1]->text(), "Give Up");
 
     buttons[1]->click();
     EXPECT_TRUE(TestSupport::processEventsUntil([&] { return binding.error() == nullptr; }));

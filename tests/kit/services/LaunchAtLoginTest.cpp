@@ -22,12 +22,11 @@ void writeAll(const QString &path, const QString &text)
 
 } // namespace
 
-TEST(LaunchAtLogin, TurnsTheAutostartEntryOnAndOff)
+TEST(LaunchAtLogin, TurnsTheAutostartEntryOnAndOffAndItsToggleFollows)
 {
     QTemporaryDir config;
-    const QString entry = config.filePath(QStringLiteral("autostart/tapewick.desktop"));
-    LaunchAtLoginObservable launchAtLogin(
-        entry, QStringLiteral("/opt/Tape Wick/bin/tapewick"), QStringLiteral("Tapewick"));
+    const QString entry = config.filePath("autostart/tapewick.desktop");
+    LaunchAtLoginObservable launchAtLogin(entry, "/opt/Tape Wick/bin/tapewick", "Tapewick");
     std::vector<bool> changes;
     QObject::connect(
         &launchAtLogin, &LaunchAtLoginObservable::changed, [&](bool on) { changes.push_back(on); });
@@ -36,53 +35,50 @@ TEST(LaunchAtLogin, TurnsTheAutostartEntryOnAndOff)
     launchAtLogin.setEnabled(true);
     EXPECT_TRUE(launchAtLogin.isEnabled());
     const QString text = readAll(entry);
-    EXPECT_TRUE(text.startsWith(QStringLiteral("[Desktop Entry]\n")));
-    EXPECT_TRUE(text.contains(QStringLiteral("\nType=Application\n")));
-    EXPECT_TRUE(text.contains(QStringLiteral("\nName=Tapewick\n")));
-    EXPECT_TRUE(text.contains(QStringLiteral("\nExec=\"/opt/Tape Wick/bin/tapewick\"\n")));
+    EXPECT_TRUE(text.startsWith("[Desktop Entry]\n"));
+    EXPECT_TRUE(text.contains("\nType=Application\n"));
+    EXPECT_TRUE(text.contains("\nName=Tapewick\n"));
+    EXPECT_TRUE(text.contains("\nExec=\"/opt/Tape Wick/bin/tapewick\"\n"));
 
     launchAtLogin.setEnabled(false);
     EXPECT_FALSE(QFile::exists(entry));
     EXPECT_FALSE(launchAtLogin.isEnabled());
-    EXPECT_EQ(changes, (std::vector { true, false }));
-}
 
-TEST(LaunchAtLogin, ReadsTheEntryAfreshEachTime)
-{
-    QTemporaryDir config;
-    const QString entry = config.filePath(QStringLiteral("tapewick.desktop"));
-    LaunchAtLoginObservable launchAtLogin(
-        entry, QStringLiteral("/usr/bin/tapewick"), QStringLiteral("Tapewick"));
-    launchAtLogin.setEnabled(true);
-    writeAll(entry, readAll(entry) + QStringLiteral("Hidden=true\n"));
-    EXPECT_FALSE(launchAtLogin.isEnabled());
-    writeAll(entry, QStringLiteral("[Desktop Entry]\nExec=tapewick\nX-GNOME-Autostart-enabled=false\n"));
-    EXPECT_FALSE(launchAtLogin.isEnabled());
-    // Keys of other groups say nothing about the entry.
-    writeAll(entry, QStringLiteral("[Desktop Entry]\nExec=tapewick\n[Desktop Action x]\nHidden=true\n"));
-    EXPECT_TRUE(launchAtLogin.isEnabled());
-}
-
-TEST(LaunchAtLogin, ToggleFollowsAndSetsTheEntry)
-{
-    QTemporaryDir config;
-    const QString entry = config.filePath(QStringLiteral("tapewick.desktop"));
-    LaunchAtLoginObservable launchAtLogin(
-        entry, QStringLiteral("/usr/bin/tapewick"), QStringLiteral("Tapewick"));
-    LaunchAtLoginToggle toggle(QStringLiteral("Launch at login"), launchAtLogin);
+    // The settings toggle follows the entry and sets it.
+    LaunchAtLoginToggle toggle("Launch at login", launchAtLogin);
     EXPECT_FALSE(toggle.isChecked());
     toggle.click();
     EXPECT_TRUE(QFile::exists(entry));
     EXPECT_TRUE(toggle.isChecked());
     launchAtLogin.setEnabled(false);
     EXPECT_FALSE(toggle.isChecked());
+    EXPECT_EQ(changes, (std::vector { true, false, true, false }));
+}
+
+TEST(LaunchAtLogin, ReadsTheEntryAfreshEachTime)
+{
+    QTemporaryDir config;
+    const QString entry = config.filePath("tapewick.desktop");
+    LaunchAtLoginObservable launchAtLogin(entry, "/usr/bin/tapewick", "Tapewick");
+    launchAtLogin.setEnabled(true);
+    writeAll(entry, readAll(entry) + "Hidden=true\n");
+    EXPECT_FALSE(launchAtLogin.isEnabled());
+    writeAll(entry, "[Desktop Entry]\nExec=tapewick\nX-GNOME-Autostart-enabled=false\n");
+    EXPECT_FALSE(launchAtLogin.isEnabled());
+    // Keys of other groups say nothing about the entry.
+    writeAll(entry, "[Desktop Entry]\nExec=tapewick\n[Desktop Action x]\nHidden=true\n");
+    EXPECT_TRUE(launchAtLogin.isEnabled());
 }
 
 TEST(LaunchAtLogin, ExecValuesAreQuotedWhereNeeded)
 {
-    EXPECT_EQ(LaunchAtLoginObservable::execValue(QStringLiteral("/usr/bin/tapewick")),
-        QStringLiteral("/usr/bin/tapewick"));
-    EXPECT_EQ(LaunchAtLoginObservable::execValue(QStringLiteral("/a b/c")), QStringLiteral("\"/a b/c\""));
-    EXPECT_EQ(LaunchAtLoginObservable::execValue(QStringLiteral("/a$b")), QStringLiteral("\"/a\\\\$b\""));
-    EXPECT_EQ(LaunchAtLoginObservable::execValue(QStringLiteral("/100%")), QStringLiteral("/100%%"));
+    const std::pair<const char *, const char *> cases[] = {
+        { "/usr/bin/tapewick", "/usr/bin/tapewick" },
+        { "/a b/c", R"("/a b/c")" },
+        { "/a$b", R"("/a\\$b")" },
+        { "/100%", "/100%%" },
+    };
+    for (const auto &[path, exec] : cases) {
+        EXPECT_EQ(LaunchAtLoginObservable::execValue(path), exec) << path;
+    }
 }

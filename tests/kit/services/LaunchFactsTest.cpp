@@ -38,21 +38,8 @@ TEST_F(LaunchFactsTest, CountsLaunchesAcrossStartsAndKeepsTheFirstDate)
     EXPECT_FALSE(second.isFirstLaunch());
     EXPECT_EQ(second.firstLaunchDate(), first.firstLaunchDate());
 
-    const auto stored = UserDefaults::suite("launch-test")->object("Kw_launchCount");
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(stored->exactNumber<int>(), 2);
+    EXPECT_EQ(UserDefaults::suite("launch-test")->object("Kw_launchCount"), PropertyValue(std::int64_t(2)));
     EXPECT_TRUE(UserDefaults::suite("launch-test")->object("Kw_firstLaunchDate"));
-}
-
-TEST_F(LaunchFactsTest, RegistersCrashOnExceptionsWithoutStoringIt)
-{
-    // Registered defaults live in memory, as long as the database object.
-    auto database = UserDefaults::suite("launch-test");
-    start();
-    ASSERT_TRUE(database->object("NSApplicationCrashOnExceptions"));
-    EXPECT_EQ(database->object("NSApplicationCrashOnExceptions")->exactNumber<bool>(), true);
-    database->removeAll();
-    EXPECT_TRUE(database->object("NSApplicationCrashOnExceptions"));
 }
 
 TEST_F(LaunchFactsTest, KeyChordsHeldAtLaunchAreHandedOn)
@@ -67,13 +54,13 @@ TEST_F(LaunchFactsTest, KeyChordsHeldAtLaunchAreHandedOn)
 TEST(LaunchChord, MatchesTheModifiersExactly)
 {
     const Qt::KeyboardModifiers support = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
-    EXPECT_EQ(KwKit::launchChord(support), KwKit::LaunchChord::SupportWindow);
-    EXPECT_EQ(KwKit::launchChord(support | Qt::KeypadModifier), KwKit::LaunchChord::SupportWindow);
-    EXPECT_EQ(KwKit::launchChord(support | Qt::MetaModifier), KwKit::LaunchChord::DeleteAllData);
-    EXPECT_EQ(KwKit::launchChord(Qt::ShiftModifier | Qt::AltModifier), KwKit::LaunchChord::None);
-    EXPECT_EQ(KwKit::launchChord(Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier),
-        KwKit::LaunchChord::None);
-    EXPECT_EQ(KwKit::launchChord(Qt::NoModifier), KwKit::LaunchChord::None);
+    using Chord = KwKit::LaunchChord;
+    EXPECT_EQ(KwKit::launchChord(support), Chord::SupportWindow);
+    EXPECT_EQ(KwKit::launchChord(support | Qt::KeypadModifier), Chord::SupportWindow);
+    EXPECT_EQ(KwKit::launchChord(support | Qt::MetaModifier), Chord::DeleteAllData);
+    EXPECT_EQ(KwKit::launchChord(Qt::ShiftModifier | Qt::AltModifier), Chord::None);
+    EXPECT_EQ(KwKit::launchChord(Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier), Chord::None);
+    EXPECT_EQ(KwKit::launchChord(Qt::NoModifier), Chord::None);
 
     // The debug modifier is Shift and Control alone, too.
     EXPECT_TRUE(KwApp::isDebugModifier(Qt::ShiftModifier | Qt::ControlModifier | Qt::KeypadModifier));
@@ -85,13 +72,24 @@ TEST_F(LaunchFactsTest, RunOnceAnswersTrueOnceAcrossRestarts)
 {
     {
         auto database = UserDefaults::suite("run-once-test");
-        EXPECT_TRUE(KwApp::runOnce(QStringLiteral("tip"), database));
-        EXPECT_FALSE(KwApp::runOnce(QStringLiteral("tip"), database));
-        EXPECT_TRUE(KwApp::runOnce(QStringLiteral("other"), database));
+        EXPECT_TRUE(KwApp::runOnce("tip", database));
+        EXPECT_FALSE(KwApp::runOnce("tip", database));
+        EXPECT_TRUE(KwApp::runOnce("other", database));
         EXPECT_EQ(database->object("Kw_App_runOnce__tip")->exactNumber<bool>(), true);
     }
     auto restarted = UserDefaults::suite("run-once-test");
-    EXPECT_FALSE(KwApp::runOnce(QStringLiteral("tip"), restarted));
-    EXPECT_FALSE(KwApp::runOnce(QStringLiteral("other"), restarted));
-    EXPECT_TRUE(KwApp::runOnce(QStringLiteral("new"), restarted));
+    EXPECT_FALSE(KwApp::runOnce("tip", restarted));
+    EXPECT_FALSE(KwApp::runOnce("other", restarted));
+    EXPECT_TRUE(KwApp::runOnce("new", restarted));
+}
+
+TEST_F(LaunchFactsTest, RequestReviewCountsEveryCallAndOffersNothingOnTheFirstLaunch)
+{
+    ASSERT_TRUE(KwApp::isFirstLaunch());
+    for (int call = 0; call < 3; ++call) {
+        KwApp::requestReview({ 1, 2 });
+    }
+    EXPECT_EQ(UserDefaults::standard()->object("Kw_requestReviewCount"), PropertyValue(std::int64_t(3)));
+    // Not offered, so the once-only offer is still unspent.
+    EXPECT_FALSE(UserDefaults::standard()->object("Kw_App_runOnce__requestReview"));
 }

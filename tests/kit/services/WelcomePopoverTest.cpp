@@ -1,10 +1,8 @@
 #include "kit/services/WelcomePopover.h"
-#include "kit/services/KwApp.h"
 
 #include "EventLoop.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -23,7 +21,7 @@ TEST(WelcomePopover, SitsBesideTheIconOnTheScreen)
     EXPECT_EQ(WelcomePopover::placement(QRect(), size, screen).x(), 800);
 }
 
-TEST(WelcomePopover, GreetsAndFinishesWhenClicked)
+TEST(WelcomePopover, FinishesWhenClicked)
 {
     bool finished = false;
     showWelcomePopover(QRect(300, 0, 24, 24)).then([&] { finished = true; });
@@ -37,9 +35,6 @@ TEST(WelcomePopover, GreetsAndFinishesWhenClicked)
         }
         return popover != nullptr;
     }));
-    const QLabel *label = popover->findChild<QLabel *>();
-    ASSERT_TRUE(label);
-    EXPECT_EQ(label->text(), QStringLiteral("Hello, I'm ") + KwApp::name());
     EXPECT_FALSE(finished);
     QTest::mouseClick(popover, Qt::LeftButton);
     EXPECT_TRUE(TestSupport::processEventsUntil([&] { return finished; }));
