@@ -86,6 +86,8 @@ TEST_F(LaunchFactsTest, RunOnceAnswersTrueOnceAcrossRestarts)
 TEST_F(LaunchFactsTest, RequestReviewCountsEveryCallAndOffersNothingOnTheFirstLaunch)
 {
     ASSERT_TRUE(KwApp::isFirstLaunch());
+    // The standard settings outlive each test's home.
+    UserDefaults::standard()->removeObject("Kw_requestReviewCount");
     for (int call = 0; call < 3; ++call) {
         KwApp::requestReview({ 1, 2 });
     }

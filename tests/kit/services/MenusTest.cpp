@@ -168,12 +168,11 @@ TEST(SystemShareMenu, OffersTheServicesThatCanShareTheItems)
     QTemporaryDir dir;
     const QString script = dir.filePath("composer");
     const QString output = dir.filePath("arguments");
-    {
-        QFile file(script);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QStringLiteral("#!/bin/sh\necho \"$@\" > '%1'\n").arg(output).toUtf8());
-    }
-    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile file(script);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("#!/bin/sh\necho \"$@\" > '%1'\n").arg(output).toUtf8());
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     const ShareService email = ShareServices::emailService(script);
     EXPECT_FALSE(email.canPerform({ QUrl("https://example.org") }));
