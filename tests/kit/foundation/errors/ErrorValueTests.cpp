@@ -69,16 +69,13 @@ TEST(ErrorRecoveryAttempter, RunsOnlyAnOptionInRangeAndAlwaysTellsTheDelegate)
     EXPECT_FALSE(attempter.attemptRecovery(error, -1));
 }
 
-TEST(GeneralError, PresentableTextAddsPointsOnlyWhereMissing)
+TEST(ErrorBridging, ProgramErrorsPresentTheirTextKeepTheirDomainAndCodeAndIOKitCodesAreSignExtended)
 {
     EXPECT_EQ(GeneralError(u"  Could not save.\n"_s).localizedStringResource(), u"Could not save."_s);
     EXPECT_EQ(GeneralError(u"Could not save"_s, u" Try again. "_s).localizedStringResource(),
         u"Could not save. Try again."_s);
     EXPECT_EQ(GeneralError(u"Done."_s, u"Retry"_s).localizedStringResource(), u"Done. Retry."_s);
-}
 
-TEST(ErrorBridging, ProgramErrorsKeepTheirDomainCodeAndUserInfoAndIOKitCodesAreSignExtended)
-{
     const GeneralError error(u"Could not infer the file type."_s, std::nullopt, { { "k", 1 } });
     EXPECT_EQ(error.domain(), u"Tapewick.GeneralError"_s);
     EXPECT_EQ(error.code(), 1);
@@ -97,7 +94,7 @@ TEST(ErrorBridging, ProgramErrorsKeepTheirDomainCodeAndUserInfoAndIOKitCodesAreS
     EXPECT_FALSE(ioKit.isNSError());
 }
 
-TEST(AnyError, KeepsExistingEntriesAndAddsTheFailureReasonUnderTheFailureKey)
+TEST(AnyError, KeepsExistingEntriesAddsTheFailureReasonAndComparesContentThenDomainAndCode)
 {
     const AnyError wrappedNSError(
         std::make_shared<NSError>(u"D"_s, 5, QVariantMap { { NSLocalizedDescriptionKey, u"Mine"_s } }));
@@ -110,10 +107,7 @@ TEST(AnyError, KeepsExistingEntriesAndAddsTheFailureReasonUnderTheFailureKey)
     EXPECT_EQ(info.value(NSLocalizedFailureErrorKey).toString(), u"the cable"_s);
     EXPECT_FALSE(info.contains(NSLocalizedFailureReasonErrorKey));
     EXPECT_EQ(info.value(NSLocalizedDescriptionKey).toString(), u"It broke"_s);
-}
 
-TEST(AnyError, EqualityComparesContentThenDomainAndCode)
-{
     const auto make = [](const QString &text) {
         return AnyError(
             std::make_shared<NSError>(u"D"_s, 5, QVariantMap { { NSLocalizedDescriptionKey, text } }));

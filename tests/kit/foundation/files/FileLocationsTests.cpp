@@ -15,7 +15,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-TEST(FileLocations, RealHomeComesFromTheAccountDatabase)
+TEST(FileLocations, RealHomeComesFromTheAccountDatabaseAndTheApplicationDirectoryIsMadeOrReported)
 {
     const struct passwd *entry = ::getpwuid(::getuid());
     ASSERT_NE(entry, nullptr);
@@ -24,10 +24,7 @@ TEST(FileLocations, RealHomeComesFromTheAccountDatabase)
     EXPECT_EQ(QDir::cleanPath(home.toLocalFile()), QDir::cleanPath(QFile::decodeName(entry->pw_dir)));
     EXPECT_TRUE(home.toLocalFile().endsWith(u'/'));
     EXPECT_EQ(rootDirectory().toLocalFile(), u"/"_s);
-}
 
-TEST(FileLocations, ApplicationDirectoryIsMadeOrReportedButAlwaysReturned)
-{
     QTemporaryDir scratch;
     std::vector<QString> reports;
     FoundationHooks::setReportError([&](const Error &error, const QVariantMap &, const QString &, int) {

@@ -1,12 +1,12 @@
 #include "kit/foundation/errors/CocoaError.h"
 #include "kit/foundation/files/PropertyList.h"
 
+#include "FoundationTesting.h"
+
 #include <QDateTime>
 #include <QRandomGenerator>
 #include <QSize>
 #include <QTimeZone>
-
-#include "FoundationTesting.h"
 
 using namespace Qt::StringLiterals;
 

@@ -54,7 +54,7 @@ protected:
     QStringList m_reported;
 };
 
-TEST_F(SandboxURLBookmarkTest, AnUntouchedItemResolvesFreshToItsLocation)
+TEST_F(SandboxURLBookmarkTest, AnUntouchedItemResolvesFreshAnotherAtThePathStaleAndAMissingOrTrashedOneToNone)
 {
     const QString path = makeFile(u"take.m4a"_s);
     const auto bookmark = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(path));
@@ -68,12 +68,7 @@ TEST_F(SandboxURLBookmarkTest, AnUntouchedItemResolvesFreshToItsLocation)
     // A directory resolves to a directory location.
     const auto folder = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(m_root.path()));
     EXPECT_EQ(folder.resolvedURL(), QUrl::fromLocalFile(m_root.path() + u'/'));
-}
 
-TEST_F(SandboxURLBookmarkTest, AnotherItemAtThePathIsStaleLoggedAndStillResolved)
-{
-    const QString path = makeFile(u"take.m4a"_s);
-    const auto bookmark = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(path));
     // The new file exists before the old one goes, so it cannot reuse the old inode.
     const QString replacement = makeFile(u"new.m4a"_s);
     ASSERT_TRUE(QFile::remove(path));
@@ -84,10 +79,8 @@ TEST_F(SandboxURLBookmarkTest, AnotherItemAtThePathIsStaleLoggedAndStillResolved
     EXPECT_TRUE(g_messages.contains(
         u"SandboxURLBookmark: Bookmark for %1 is stale"_s.arg(QUrl::fromLocalFile(path).toString())))
         << g_messages.join(u'\n').toStdString();
-}
 
-TEST_F(SandboxURLBookmarkTest, AMissingItemOrOneInTheTrashResolvesToNone)
-{
+    // A missing item or one in the trash resolves to none.
     const QString gone = makeFile(u"gone.m4a"_s);
     const auto goneBookmark = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(gone));
     ASSERT_TRUE(QFile::remove(gone));
@@ -99,24 +92,19 @@ TEST_F(SandboxURLBookmarkTest, AMissingItemOrOneInTheTrashResolvesToNone)
     EXPECT_TRUE(m_reported.isEmpty());
 }
 
-TEST_F(SandboxURLBookmarkTest, BytesThatAreNoBookmarkResolveToNoneAndAreReported)
+TEST_F(SandboxURLBookmarkTest, IsItsBytesCodedAsOneBase64TextAndBytesThatAreNoBookmarkResolveToNone)
 {
     const SandboxURLBookmark junk(QByteArray("book\0\x01\x02", 7));
     EXPECT_EQ(junk.originalURL(), std::nullopt);
     EXPECT_EQ(junk.resolvedURL(), std::nullopt);
     EXPECT_EQ(m_reported, QStringList { u"originalURL for bookmark is `nil`"_s });
     EXPECT_EQ(SandboxURLBookmark(QByteArray()).resolvedURL(), std::nullopt);
-}
 
-TEST_F(SandboxURLBookmarkTest, IsItsBytesAndCodesAsOneBase64TextRefusingAnythingElse)
-{
     const QByteArray bytes("not a bookmark");
     EXPECT_EQ(SandboxURLBookmark(bytes), SandboxURLBookmark(bytes));
     EXPECT_EQ(SandboxURLBookmark(bytes).rawValue(), bytes);
     EXPECT_NE(SandboxURLBookmark(bytes), SandboxURLBookmark(bytes + 'x'));
-    const SandboxURLBookmark bookmark(QByteArray("\x00\xff"
-                                                 "data",
-        6));
+    const SandboxURLBookmark bookmark(QByteArray::fromHex("00ff64617461"));
     EXPECT_EQ(bookmark.toJson(), QJsonValue(u"AP9kYXRh"_s));
     EXPECT_EQ(SandboxURLBookmark::fromJson(bookmark.toJson()), bookmark);
     EXPECT_EQ(SandboxURLBookmark::fromJson(QJsonValue(u"not base64!"_s)), std::nullopt);

@@ -151,7 +151,7 @@ TEST(UniqueTemporaryDirectory, UsesTheSharedParentWhenSafeElseReportsWhyAndFalls
     EXPECT_TRUE(reports.front().contains(parent)) << reports.front().toStdString();
 }
 
-TEST(TemporaryDirectory, RemovesItsTreeWhenDropped)
+TEST(TemporaryDirectory, RemovesItsTreeWhenDroppedAndCopiesGoUnderTheGivenOrTheirOwnName)
 {
     QString path;
     {
@@ -160,10 +160,7 @@ TEST(TemporaryDirectory, RemovesItsTreeWhenDropped)
         FoundationTesting::writeFile(path + u"/a/b/c.wav"_s);
     }
     EXPECT_FALSE(QFileInfo::exists(path));
-}
 
-TEST(CopyToUniqueTemporaryDirectory, CopiesUnderTheGivenOrItsOwnName)
-{
     QTemporaryDir source;
     const QString original = FoundationTesting::writeFile(source.filePath(u"take.m4a"_s), "sound");
 

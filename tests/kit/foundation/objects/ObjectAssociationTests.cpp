@@ -28,7 +28,7 @@ TEST(ObjectAssociationTest, EachAssociationIsItsOwnSlotOnEachObjectReadingItsDef
     EXPECT_EQ(first.get(&b), -1);
 }
 
-TEST(ObjectAssociationTest, ARetainedValueLivesExactlyAsLongAsItsObject)
+TEST(ObjectAssociationTest, ARetainedValueLivesExactlyAsLongAsItsObjectAndAnAssignedOneIsNotKeptAlive)
 {
     ObjectAssociation<std::shared_ptr<int>> association(nullptr, AssociationPolicy::retainNonatomic);
     std::weak_ptr<int> watch;
@@ -48,24 +48,21 @@ TEST(ObjectAssociationTest, ARetainedValueLivesExactlyAsLongAsItsObject)
     std::weak_ptr<int> second = association.get(object.get());
     object.reset();
     EXPECT_TRUE(second.expired());
-}
 
-TEST(ObjectAssociationTest, AnAssignedValueIsNotKeptAlive)
-{
-    ObjectAssociation<std::shared_ptr<int>> association(nullptr, AssociationPolicy::assign);
-    QObject object;
+    ObjectAssociation<std::shared_ptr<int>> assigned(nullptr, AssociationPolicy::assign);
+    QObject holder;
     auto value = std::make_shared<int>(3);
-    association.set(&object, value);
-    EXPECT_EQ(association.get(&object), value);
+    assigned.set(&holder, value);
+    EXPECT_EQ(assigned.get(&holder), value);
     value.reset();
-    EXPECT_EQ(association.get(&object), nullptr);
+    EXPECT_EQ(assigned.get(&holder), nullptr);
 
     ObjectAssociation<QObject *> parent(nullptr, AssociationPolicy::assign);
     auto other = std::make_unique<QObject>();
-    parent.set(&object, other.get());
-    EXPECT_EQ(parent.get(&object), other.get());
+    parent.set(&holder, other.get());
+    EXPECT_EQ(parent.get(&holder), other.get());
     other.reset();
-    EXPECT_EQ(parent.get(&object), nullptr);
+    EXPECT_EQ(parent.get(&holder), nullptr);
 }
 
 TEST(ObjectAssociationTest, ADeinitObserverAndAMenuItemsSubscriptionsEndWithTheirObject)

@@ -40,16 +40,13 @@ protected:
     FoundationTesting::ScopedEnv m_system { "XDG_DATA_DIRS", m_root.filePath(u"none"_s) };
 };
 
-TEST_F(InstalledAppsTest, TheNameOfAnInstalledAppIsItsLocalizedName)
+TEST_F(InstalledAppsTest, TheNameOfAnInstalledAppIsItsLocalizedNameAndWithoutALocationNoneIsAsked)
 {
     const QString path = install(id("Named"), "Name=Quill Writer\n");
     EXPECT_EQ(InstalledApps::appURL(id("Named")), QUrl::fromLocalFile(path));
     EXPECT_EQ(InstalledApps::appName(id("Named")), u"Quill Writer"_s);
     EXPECT_EQ(InstalledApps::appName(id("NotInstalled")), std::nullopt);
-}
 
-TEST_F(InstalledAppsTest, WithoutALocationTheNameOverrideIsNotAsked)
-{
     bool nameAsked = false;
     InstalledApps::setAppURLOverride([](const QString &) { return std::nullopt; });
     InstalledApps::setAppNameOverride([&](const QString &) {

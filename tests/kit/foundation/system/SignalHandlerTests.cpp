@@ -110,7 +110,7 @@ TEST(SignalHandlerDeathTest, ASecondSignalWhileTheFirstIsHandledEndsTheProcess)
     EXPECT_EXIT(stuck(), ::testing::KilledBySignal(SIGTERM), "handling 15\n$");
 }
 
-TEST(CommandLineTest, SplitsInputsFromFlagsAndTheirValues)
+TEST(CommandLineTest, SplitsInputsFromFlagsAndTheirValuesAndLeavesOutTheProgram)
 {
     const std::tuple<QStringList, QStringList, CLI::Flags> cases[] = {
         // A flag takes the following plain argument; a lone "--" ends everything.
@@ -126,10 +126,7 @@ TEST(CommandLineTest, SplitsInputsFromFlagsAndTheirValues)
         EXPECT_EQ(split.input, input) << arguments.join(u' ').toStdString();
         EXPECT_EQ(split.flags, flags) << arguments.join(u' ').toStdString();
     }
-}
 
-TEST(CommandLineTest, TheProcessArgumentsLeaveOutTheProgram)
-{
     const QStringList all = QCoreApplication::arguments();
     EXPECT_EQ(CLI::arguments(), all.mid(1));
     EXPECT_EQ(CLI::input(), CLI::split(all.mid(1)).input);

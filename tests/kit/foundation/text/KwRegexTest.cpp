@@ -2,9 +2,9 @@
 #include "kit/foundation/text/ComposedCharacters.h"
 #include "kit/foundation/text/RegexTemplate.h"
 
-#include <QSet>
-
 #include "FoundationTesting.h"
+
+#include <QSet>
 
 namespace {
 // U+1F44D THUMBS UP SIGN followed by U+1F3FD EMOJI MODIFIER FITZPATRICK TYPE-4:
@@ -134,7 +134,7 @@ TEST(KwRegexReplaceTest, FirstOrAllMatches)
         replacingAllMatches("aXa", KwRegex("a"), "b", QRegularExpression::AnchorAtOffsetMatchOption), "bXa");
 }
 
-TEST(RegexTemplateTest, ReferencesEscapesAndLiterals)
+TEST(RegexTemplateTest, ReferencesEscapesAndLiteralsAndMatchedSubstringsLieInTheText)
 {
     const auto match = QRegularExpression("(a)(b)(c)(?<tail>d)?(e)?").match("abc");
     ASSERT_TRUE(match.hasMatch());
@@ -149,10 +149,7 @@ TEST(RegexTemplateTest, ReferencesEscapesAndLiterals)
     const auto many = QRegularExpression("(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)(k)(l)").match("abcdefghijkl");
     EXPECT_EQ(expandRegexTemplate("$12$1", many), "la");
     EXPECT_EQ(expandRegexTemplate("$123", many), "l3");
-}
 
-TEST(MatchedSubstringsTest, KeepsOnlyResultsThatLieInTheText)
-{
     const QString text = "file (2).m4a and (3)";
     QList<QRegularExpressionMatch> results;
     for (auto it = QRegularExpression("\\((\\d+)\\)").globalMatch(text); it.hasNext();) {

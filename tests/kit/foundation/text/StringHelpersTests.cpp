@@ -6,16 +6,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-TEST(Wrapped, BreaksAtTheFirstSpaceOnceALineIsLongEnough)
+TEST(Wrapped, BreaksAtTheFirstSpaceOnceALineOfCharactersIsLongEnoughAndAtEveryLineBreak)
 {
     EXPECT_EQ(wrapped(u"aa bb cc dd"_s, 4), u"aa bb\ncc dd"_s);
     EXPECT_EQ(wrapped(u"abcdef gh"_s, 3), u"abcdef\ngh"_s);
     EXPECT_EQ(wrapped(u"short"_s, 40), u"short"_s);
     EXPECT_EQ(wrapped(QString(), 3), QString());
-}
 
-TEST(Wrapped, KeepsEmptyPiecesAndTreatsEveryLineBreakAsOne)
-{
     EXPECT_EQ(wrapped(u"a\n\nb"_s, 10), u"a\n\nb"_s);
     EXPECT_EQ(wrapped(u"a\r\nb"_s, 10), u"a\nb"_s);
     // After a break the new line is short again, so the next space is kept.
@@ -24,10 +21,7 @@ TEST(Wrapped, KeepsEmptyPiecesAndTreatsEveryLineBreakAsOne)
     EXPECT_EQ(wrapped(u"ab  c"_s, 0), u"ab\n\nc"_s);
     // The line break restarts the count.
     EXPECT_EQ(wrapped(u"abcd\nx y"_s, 2), u"abcd\nx y"_s);
-}
 
-TEST(Wrapped, CountsCharactersNotCodeUnits)
-{
     // "é" as e + combining accent and a flag emoji each count as one character.
     const QString word = u"e\u0301\U0001F1E9\U0001F1EA"_s;
     EXPECT_EQ(wrapped(word + u" x"_s, 3), word + u" x"_s);

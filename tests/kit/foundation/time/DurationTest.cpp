@@ -15,7 +15,7 @@ constexpr auto int64Max = std::numeric_limits<std::int64_t>::max();
 constexpr auto infinity = std::numeric_limits<double>::infinity();
 } // namespace
 
-TEST(DurationTest, SecondsRoundToTheNearestNanosecondAndClampInsteadOfOverflowing)
+TEST(DurationTest, SecondsAndUnitsRoundToTheNearestNanosecondAndClampInsteadOfOverflowing)
 {
     const std::pair<double, Duration> cases[] = {
         { 0.7, 700'000'000ns },
@@ -41,10 +41,7 @@ TEST(DurationTest, SecondsRoundToTheNearestNanosecondAndClampInsteadOfOverflowin
     EXPECT_DOUBLE_EQ(toTimeInterval(Duration::max()), 9223372036.854776);
     EXPECT_DOUBLE_EQ(toTimeInterval(durations::seconds(1e300)), 9223372036.854776);
     EXPECT_EQ(toDuration(toTimeInterval(700'000'000ns)), 700'000'000ns);
-}
 
-TEST(DurationTest, UnitsScaleBeforeRoundingAndClampToSixtyFourBits)
-{
     EXPECT_EQ(durations::microseconds(5), 5us);
     EXPECT_EQ(durations::hours(std::int64_t { 1 }), 3600s);
     EXPECT_EQ(durations::days(2u), 172'800s);

@@ -13,7 +13,7 @@
 
 using namespace std::chrono_literals;
 
-TEST(KwDurationTest, UnitsConvertThroughSecondsAndExistOnlyForTheirExactLengths)
+TEST(KwDurationTest, UnitsArithmeticOrderingAndHashingFollowTheSecondsWithBothZerosAlike)
 {
     EXPECT_DOUBLE_EQ(KwDuration(90, KwDuration::Unit::minutes).in(KwDuration::Unit::hours), 1.5);
     EXPECT_DOUBLE_EQ(KwDuration(2, KwDuration::Unit::weeks).seconds(), 1'209'600);
@@ -24,10 +24,7 @@ TEST(KwDurationTest, UnitsConvertThroughSecondsAndExistOnlyForTheirExactLengths)
     EXPECT_EQ(KwDuration::unitFromSeconds(3600), KwDuration::Unit::hours);
     EXPECT_EQ(KwDuration::unitFromSeconds(1e-9), KwDuration::Unit::nanoseconds);
     EXPECT_FALSE(KwDuration::unitFromSeconds(3600.0000001).has_value());
-}
 
-TEST(KwDurationTest, ArithmeticOrderingAndHashingFollowTheSecondsWithBothZerosAlike)
-{
     KwDuration total(kw_seconds(1), kw_minutes(1), kw_milliseconds(500));
     EXPECT_DOUBLE_EQ(total.seconds(), 61.5);
     total -= kw_seconds(1.5);
@@ -46,7 +43,7 @@ TEST(KwDurationTest, ArithmeticOrderingAndHashingFollowTheSecondsWithBothZerosAl
     EXPECT_EQ(table.value(negativeZero), 1);
 }
 
-TEST(KwDurationTest, DispatchIntervalsConvertBothWays)
+TEST(KwDurationTest, DispatchIntervalsConvertBothWaysAndTheStoredFormIsTheSingleNumber)
 {
     using D = DispatchTimeInterval;
     EXPECT_TRUE(std::isinf(KwDuration(D::never()).seconds()));
@@ -58,10 +55,7 @@ TEST(KwDurationTest, DispatchIntervalsConvertBothWays)
     EXPECT_EQ(
         kw_weeks(1e9).toDispatchTimeInterval(), D::nanoseconds(std::numeric_limits<std::int64_t>::max()));
     EXPECT_EQ(KwDuration::fromTimeInterval(std::nan("")).toDispatchTimeInterval(), D::nanoseconds(0));
-}
 
-TEST(KwDurationTest, StoredFormIsTheSingleNumber)
-{
     const QJsonValue stored = kw_seconds(2.5).toJson();
     ASSERT_TRUE(stored.isDouble());
     EXPECT_DOUBLE_EQ(stored.toDouble(), 2.5);

@@ -15,7 +15,7 @@ constexpr auto int64Max = std::numeric_limits<std::int64_t>::max();
 constexpr auto int64Min = std::numeric_limits<std::int64_t>::min();
 } // namespace
 
-TEST(BytesTest, UnitsTruncateTowardZeroCountExactlyAndClampAtTheEnds)
+TEST(BytesTest, UnitsTruncateTowardZeroAndCountsAndArithmeticAreExactAndClampAtTheEnds)
 {
     EXPECT_EQ(Bytes::kilobytes(1.5).count(), 1500);
     EXPECT_EQ(Bytes::megabytes(0.0000001).count(), 0);
@@ -32,10 +32,7 @@ TEST(BytesTest, UnitsTruncateTowardZeroCountExactlyAndClampAtTheEnds)
     EXPECT_FALSE(Bytes::unitFromBytes(1024).has_value());
     EXPECT_EQ(Bytes::unitFromBytes(0.125), Bytes::Unit::bits);
     EXPECT_EQ(Bytes::unitFromBytes(1e9), Bytes::Unit::gigabytes);
-}
 
-TEST(BytesTest, ArithmeticIsExactAndClampsAtTheEnds)
-{
     Bytes total = Bytes((1LL << 53) + 1);
     total += Bytes(2);
     EXPECT_EQ(total.count(), (1LL << 53) + 3);

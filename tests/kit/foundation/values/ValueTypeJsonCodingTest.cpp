@@ -47,7 +47,7 @@ TEST(ValueTypeJsonCoding, WritesTheKeyedForms)
     EXPECT_EQ(encoded(DecodableDefault::Wrapper<Retries> {}), "3");
 }
 
-TEST(ValueTypeJsonCoding, ReadsBackOrRefuses)
+TEST(ValueTypeJsonCoding, ReadsBackOrRefusesAndEitherNeedsExactlyOneSide)
 {
     using Triple = Tuple3<int, QString, bool>;
     const Triple triple { 7, "seven", false };
@@ -71,10 +71,7 @@ TEST(ValueTypeJsonCoding, ReadsBackOrRefuses)
     EXPECT_EQ(decoded<Item>(R"({"id":1})"), std::nullopt);
     EXPECT_EQ(decoded<BundleIdentifier>(R"("anything")"), BundleIdentifier("anything"));
     EXPECT_EQ(decoded<EmailAddress>(R"("not-an-address")")->rawValue(), u"not-an-address"_s);
-}
 
-TEST(ValueTypeJsonCoding, EitherNeedsExactlyOneSide)
-{
     for (const char *json :
         { R"({})", R"({"left":{"_0":1},"right":{"_0":"x"}})", R"({"middle":{"_0":1}})" }) {
         const QJsonValue value = QJsonDocument::fromJson(json).object();
