@@ -29,21 +29,19 @@ void writeFile(const QString &path, const QByteArray &contents)
 
 } // namespace
 
-TEST(DebugInfo, TotalMemoryFromMeminfo)
+TEST(DebugInfo, MemoryAndMachineModelFromTheSystemsFiles)
 {
     EXPECT_EQ(DebugInfo::totalMemory("MemFree: 10 kB\nMemTotal:       16777216 kB\n"), "16 GB");
     EXPECT_EQ(DebugInfo::totalMemory("MemFree: 10 kB\n"), std::nullopt);
     EXPECT_EQ(DebugInfo::totalMemory(QString()), std::nullopt);
-}
 
-TEST(DebugInfo, MachineModelLeavesOutPlaceholders)
-{
     QTemporaryDir dmi;
     EXPECT_EQ(DebugInfo::machineModel(dmi.path()), std::nullopt);
     writeFile(dmi.filePath("sys_vendor"), "LENOVO\n");
     writeFile(dmi.filePath("product_name"), "20XW\n");
     writeFile(dmi.filePath("product_version"), "ThinkPad X1\n");
     EXPECT_EQ(DebugInfo::machineModel(dmi.path()), "LENOVO 20XW ThinkPad X1");
+    // Placeholders are left out.
     writeFile(dmi.filePath("product_version"), "To be filled by O.E.M.\n");
     EXPECT_EQ(DebugInfo::machineModel(dmi.path()), "LENOVO 20XW");
 }

@@ -4,7 +4,6 @@
 #include "kit/foundation/errors/CancellationError.h"
 #include "kit/foundation/errors/ErrorUserInfoKeys.h"
 #include "kit/foundation/errors/GeneralError.h"
-#include "kit/foundation/errors/MessageCode.h"
 #include "kit/foundation/errors/NSError.h"
 
 #include <gtest/gtest.h>
@@ -75,14 +74,10 @@ TEST_F(ErrorReportingTest, AddsTheCallSiteAndTheCustomEntries)
 
 TEST_F(ErrorReportingTest, CodeOneBecomesTheMessagesCode)
 {
-    const auto first = report(GeneralError("Could not open “a.m4a”."));
-    const auto same = report(GeneralError("Could not open “b.m4a”."));
-    const auto different = report(GeneralError("Could not save."));
-    ASSERT_TRUE(first && same && different);
-    EXPECT_EQ(first->domain(), "Tapewick.GeneralError");
+    const auto sent = report(GeneralError("Could not open “a.m4a”."));
+    ASSERT_TRUE(sent);
+    EXPECT_EQ(sent->domain(), "Tapewick.GeneralError");
     // FNV-1a of "Could not open .": the quoted name is left out.
-    EXPECT_EQ(first->code(), 8373977844919585663);
-    EXPECT_EQ(first->code(), same->code());
-    EXPECT_NE(first->code(), different->code());
-    EXPECT_EQ(first->localizedDescription(), "Could not open “a.m4a”.");
+    EXPECT_EQ(sent->code(), 8373977844919585663);
+    EXPECT_EQ(sent->localizedDescription(), "Could not open “a.m4a”.");
 }
