@@ -25,6 +25,7 @@
 #include "recording/StatusButtonStyle.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -292,6 +293,11 @@ void AudioRecorderController::resetStatusButton(const AudioRecorder::End &end)
         m_statusBarButton->setImage(m_settings->menuBarIconImage());
     }
     if (end.failure) {
+        // A start the sound server refused leaves an empty file: nothing to recover there.
+        const QFileInfo file(end.url.toLocalFile());
+        if (file.exists() && file.size() == 0 && QFile::remove(file.filePath())) {
+            QDir().rmdir(file.absolutePath());
+        }
         presentAsModal(*end.failure);
         return;
     }

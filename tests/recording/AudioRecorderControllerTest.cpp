@@ -496,6 +496,20 @@ TEST_F(AudioRecorderControllerTest, AFailedCopyShowsTheErrorRevealsTheRecordingA
     EXPECT_TRUE(QFile::exists(recordingPath()));
 }
 
+TEST_F(AudioRecorderControllerTest, AFailedEndIsShownAndNotSavedAndOnlyAnEmptyFileIsRemoved)
+{
+    useOutputDirectory(output.path());
+    for (const QByteArray &content : { QByteArray(), QByteArray("partial audio") }) {
+        doubles.presented->clear();
+        const std::shared_ptr<FakeRecording> fileRecorder = recordInto(content);
+        controller.stopRecording();
+        fileRecorder->finish(false);
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
+        EXPECT_TRUE(QDir(output.path()).isEmpty());
+        EXPECT_EQ(QFileInfo(recordingPath()).dir().exists(), !content.isEmpty()) << content.toStdString();
+    }
+}
+
 TEST_F(AudioRecorderControllerTest, ARecordingEndingAfterANewerOneStartedIsStillSavedAsItself)
 {
     useOutputDirectory(output.path());
