@@ -211,6 +211,24 @@ TEST_F(FileRecorderTest, StopReturnsAtOnceAndReportsAfterTheRecorderIsReleased)
     EXPECT_NEAR(facts.seconds, 1.0, 0.15);
 }
 
+TEST_F(FileRecorderTest, AFinishThatTimesOutKeepsTheFileAndSaysWhereItIs)
+{
+    GstFileRecorder::Options options;
+    options.finishTimeout = 1ms; // far shorter than finishing takes
+    const QString path = m_dir.filePath(QStringLiteral("late.m4a"));
+    auto recorder = GstFileRecorder::create(path, {}, options);
+    ASSERT_TRUE(recorder);
+    EndWatcher end;
+    end.attach(*recorder.value());
+    ASSERT_TRUE(recorder.value()->record());
+    ASSERT_TRUE(AudioTest::recordUntil(*recorder.value(), 1.0));
+    recorder.value()->stop();
+    ASSERT_TRUE(end.waitForEnd());
+    ASSERT_TRUE(end.error.has_value());
+    EXPECT_TRUE(end.error->message.contains(path)) << end.error->message.toStdString();
+    EXPECT_TRUE(QFile::exists(path)) << "what was recorded is kept";
+}
+
 TEST_F(FileRecorderTest, RecorderReleasedWhileRecordingCompletesTheFileSilently)
 {
     auto recorder = make(QStringLiteral("dropped.m4a"));
