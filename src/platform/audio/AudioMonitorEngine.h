@@ -13,6 +13,8 @@ class AudioMonitorEngine
 public:
     virtual ~AudioMonitorEngine() = default;
 
+    // Fails at once only when the engine cannot be built; devices are brought up without waiting
+    // for them, and devices that cannot be are reported later like a loss.
     virtual AudioResult<void> start() = 0;
     // Silences and releases the devices without waiting for them.
     virtual void stop() = 0;

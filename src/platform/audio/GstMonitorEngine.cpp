@@ -1,6 +1,7 @@
 #include "platform/audio/GstMonitorEngine.h"
 
 #include "platform/audio/GstSupport.h"
+#include "platform/events/MainThread.h"
 
 #include <gst/gst.h>
 
@@ -54,26 +55,29 @@ AudioResult<void> GstMonitorEngine::start()
     if (!pipeline) {
         return pipeline.error();
     }
-    m_pipeline = pipeline.value();
+    m_background.emplace(pipeline.value());
     ++m_generation;
     m_inputDevice.clear();
     m_outputDevice.clear();
     watchDevice("input", true);
     watchDevice("output", false);
-    if (gst_element_set_state(m_pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-        const AudioError error = GstSupport::pendingError(m_pipeline, QStringLiteral("input monitoring"));
-        GstSupport::releaseInBackground(std::exchange(m_pipeline, nullptr), nullptr);
-        return error;
-    }
-    m_watchId = GstSupport::watchBus(m_pipeline, &m_busHandler);
+    m_watchId = GstSupport::watchBus(m_background->pipeline(), &m_busHandler);
+    // Connecting to the sound server can take long: the GUI thread does not wait for it. Devices
+    // that cannot be brought up end the engine like a loss, which its owner retries with a wait.
+    m_background->start([this, alive = std::weak_ptr<int>(m_alive), generation = m_generation] {
+        if (alive.lock() && generation == m_generation && m_background) {
+            lost(GstSupport::pendingError(m_background->pipeline(), QStringLiteral("input monitoring")));
+        }
+    });
     return {};
 }
 
 void GstMonitorEngine::stop()
 {
     GstSupport::removeWatch(std::exchange(m_watchId, 0));
-    if (GstElement *pipeline = std::exchange(m_pipeline, nullptr)) {
-        GstSupport::releaseInBackground(pipeline, nullptr);
+    if (m_background) {
+        m_background->release();
+        m_background.reset();
     }
 }
 
@@ -87,19 +91,24 @@ bool GstMonitorEngine::handle(GstMessage *message)
     if (GST_MESSAGE_TYPE(message) != GST_MESSAGE_ERROR) {
         return true;
     }
+    m_watchId = 0;
+    lost(GstSupport::errorFromMessage(message));
+    return false;
+}
+
+void GstMonitorEngine::lost(const AudioError &error)
+{
     // A device that went away or a server that restarted: the engine is finished and whoever
     // owns it decides whether to build a new one.
-    qWarning("Input monitoring stopped: %s", qPrintable(GstSupport::errorFromMessage(message).message));
-    m_watchId = 0;
+    qWarning("Input monitoring stopped: %s", qPrintable(error.message));
     stop();
     notifyConfigurationChange();
-    return false;
 }
 
 void GstMonitorEngine::notifyConfigurationChange()
 {
     // Told from the event loop, so the owner may replace this engine from the handler.
-    GstSupport::runOnGuiThread([alive = std::weak_ptr<int>(m_alive), handler = m_onConfigurationChange] {
+    Events::runOnMain([alive = std::weak_ptr<int>(m_alive), handler = m_onConfigurationChange] {
         if (alive.lock() && handler) {
             handler();
         }
@@ -108,7 +117,7 @@ void GstMonitorEngine::notifyConfigurationChange()
 
 void GstMonitorEngine::watchDevice(const char *elementName, bool input)
 {
-    GstElement *element = gst_bin_get_by_name(GST_BIN(m_pipeline), elementName);
+    GstElement *element = gst_bin_get_by_name(GST_BIN(m_background->pipeline()), elementName);
     // The server moves a stream when its device goes away or the default changes; the element
     // reports the device it now plays on or captures from, on the server's thread.
     g_signal_connect_data(
@@ -118,7 +127,7 @@ void GstMonitorEngine::watchDevice(const char *elementName, bool input)
             g_object_get(object, "current-device", &device, nullptr);
             const QString name = QString::fromUtf8(device);
             g_free(device);
-            GstSupport::runOnGuiThread([alive = watch->alive, engine = watch->engine,
+            Events::runOnMain([alive = watch->alive, engine = watch->engine,
                                            generation = watch->generation, input = watch->input, name] {
                 if (alive.lock()) {
                     engine->deviceChanged(generation, input, name);
@@ -132,7 +141,7 @@ void GstMonitorEngine::watchDevice(const char *elementName, bool input)
 
 void GstMonitorEngine::deviceChanged(unsigned generation, bool input, const QString &device)
 {
-    if (generation != m_generation || !m_pipeline || device.isEmpty()) {
+    if (generation != m_generation || !m_background || device.isEmpty()) {
         return;
     }
     QString &known = input ? m_inputDevice : m_outputDevice;

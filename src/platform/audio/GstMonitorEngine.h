@@ -1,13 +1,14 @@
 #pragma once
 
 #include "platform/audio/AudioMonitorEngine.h"
+#include "platform/audio/GstSupport.h"
 
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
-typedef struct _GstElement GstElement;
 typedef struct _GstMessage GstMessage;
 
 // AudioMonitorEngine as a sound-server source played straight into a sound-server sink with a few
@@ -23,7 +24,7 @@ public:
 
     AudioResult<void> start() override;
     void stop() override;
-    bool isRunning() const override { return m_pipeline != nullptr; }
+    bool isRunning() const override { return m_background.has_value(); }
     void setConfigurationChangeHandler(std::function<void()> handler) override;
 
     // Thread-side hook, public for the C callback.
@@ -31,12 +32,13 @@ public:
 
 private:
     bool handle(GstMessage *message);
+    void lost(const AudioError &error);
     void watchDevice(const char *elementName, bool input);
     void deviceChanged(unsigned generation, bool input, const QString &device);
     void notifyConfigurationChange();
 
     QString m_server;
-    GstElement *m_pipeline = nullptr;
+    std::optional<GstSupport::BackgroundPipeline> m_background;
     unsigned m_watchId = 0;
     std::function<bool(GstMessage *)> m_busHandler;
     std::function<void()> m_onConfigurationChange;

@@ -1,6 +1,7 @@
 #include "platform/audio/GstPassthroughExporter.h"
 
 #include "platform/audio/GstSupport.h"
+#include "platform/events/MainThread.h"
 
 #include <gst/gst.h>
 #include <gst/tag/tag.h>
@@ -103,8 +104,9 @@ private:
         GstSupport::removeWatch(std::exchange(m_watchId, 0));
         auto self = std::move(m_keepAlive);
         // Reported once the writer has closed the file.
-        GstSupport::releaseInBackground(
-            std::exchange(m_pipeline, nullptr), [self, result] { self->report(result); });
+        GstSupport::BackgroundPipeline(std::exchange(m_pipeline, nullptr)).release([self, result] {
+            self->report(result);
+        });
     }
 
     AudioExporter::Completion m_completion;
@@ -125,7 +127,7 @@ void GstPassthroughExporter::exportWithSoftware(
         // Reported like any other end: later, from the event loop.
         AudioError error = built.error();
         error.duringSetUp = true;
-        GstSupport::runOnGuiThread([remux, error = std::move(error)] { remux->report(error); });
+        Events::runOnMain([remux, error = std::move(error)] { remux->report(error); });
         return;
     }
     remux->start();

@@ -2,6 +2,7 @@
 
 #include "platform/audio/GstSupport.h"
 #include "platform/audio/SoundSynthesis.h"
+#include "platform/events/MainThread.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -66,7 +67,7 @@ private:
             m_completion();
         }
         // Released from the event loop: this may be running inside its own bus handler.
-        GstSupport::runOnGuiThread([keepAlive = std::move(m_keepAlive)] {});
+        Events::runOnMain([keepAlive = std::move(m_keepAlive)] {});
     }
 
     std::function<void()> m_completion;
@@ -111,7 +112,7 @@ void GstSoundPlayer::play(quint32 soundId, std::function<void()> completion)
             QStringLiteral("system-sound"));
     if (!pipeline) {
         // Nothing to play still completes, and never inside the caller's own call.
-        GstSupport::runOnGuiThread(std::move(completion));
+        Events::runOnMain(std::move(completion));
         return;
     }
     GstElement *source = gst_bin_get_by_name(GST_BIN(pipeline.value()), "samples");

@@ -1,7 +1,8 @@
 #include "platform/audio/GstSupport.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
+#include "platform/events/MainThread.h"
+#include "platform/events/ThreadHandoff.h"
+
 #include <QThreadPool>
 
 #include <gst/gst.h>
@@ -136,41 +137,17 @@ AudioError pendingError(GstElement *pipeline, const QString &what)
 
 namespace {
 
-// Completions are posted under this lock, and teardown takes it once the application object
-// begins to go away: nothing is posted to a half-destroyed application, nothing runs inline.
-std::mutex teardownMutex;
-QCoreApplication *liveApplication = nullptr;
-
-} // namespace
-
-void runOnGuiThread(std::function<void()> function)
+// State changes can wait on the sound server: they run on the pool, never on the GUI thread.
+void inBackground(std::function<void()> work)
 {
-    std::lock_guard lock(teardownMutex);
-    QCoreApplication *application = QCoreApplication::instance();
-    if (!application) {
-        // Work meant for the GUI thread must not run on whichever thread finished last.
-        return;
-    }
-    if (application != liveApplication) {
-        liveApplication = application;
-        qAddPostRoutine([] {
-            std::lock_guard lock(teardownMutex);
-            liveApplication = nullptr;
-        });
-    }
-    QMetaObject::invokeMethod(application, std::move(function), Qt::QueuedConnection);
-}
-
-void releaseInBackground(GstElement *pipeline, std::function<void()> done)
-{
-    QThreadPool::globalInstance()->start([pipeline, done = std::move(done)]() mutable {
-        gst_element_set_state(pipeline, GST_STATE_NULL);
-        gst_object_unref(pipeline);
-        if (done) {
-            runOnGuiThread(std::move(done));
-        }
+    Events::handOver();
+    QThreadPool::globalInstance()->start([work = std::move(work)] {
+        Events::takeOver();
+        work();
     });
 }
+
+} // namespace
 
 struct BackgroundPipeline::Order
 {
@@ -186,20 +163,19 @@ BackgroundPipeline::BackgroundPipeline(GstElement *pipeline)
 void BackgroundPipeline::start(std::function<void()> failed)
 {
     gst_object_ref(m_pipeline);
-    QThreadPool::globalInstance()->start(
-        [pipeline = m_pipeline, order = m_order, failed = std::move(failed)] {
-            bool started = true;
-            {
-                std::lock_guard lock(order->mutex);
-                if (!order->released) {
-                    started = gst_element_set_state(pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
-                }
+    inBackground([pipeline = m_pipeline, order = m_order, failed = std::move(failed)] {
+        bool started = true;
+        {
+            std::lock_guard lock(order->mutex);
+            if (!order->released) {
+                started = gst_element_set_state(pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
             }
-            gst_object_unref(pipeline);
-            if (!started && failed) {
-                runOnGuiThread(failed);
-            }
-        });
+        }
+        gst_object_unref(pipeline);
+        if (!started && failed) {
+            Events::runOnMain(failed);
+        }
+    });
 }
 
 void BackgroundPipeline::release(std::function<void()> done)
@@ -208,7 +184,7 @@ void BackgroundPipeline::release(std::function<void()> done)
     if (!pipeline) {
         return;
     }
-    QThreadPool::globalInstance()->start([pipeline, order = m_order, done = std::move(done)]() mutable {
+    inBackground([pipeline, order = m_order, done = std::move(done)]() mutable {
         {
             std::lock_guard lock(order->mutex);
             order->released = true;
@@ -216,7 +192,7 @@ void BackgroundPipeline::release(std::function<void()> done)
         }
         gst_object_unref(pipeline);
         if (done) {
-            runOnGuiThread(std::move(done));
+            Events::runOnMain(std::move(done));
         }
     });
 }

@@ -42,16 +42,10 @@ std::optional<AudioResult<void>> outcome(GstMessage *message);
 // The first error waiting on the pipeline's bus, or a generic one naming `what`.
 AudioError pendingError(GstElement *pipeline, const QString &what);
 
-// Runs `function` on the GUI thread from any thread, on a later turn of its event loop; once the
-// application object is gone or going, it is dropped.
-void runOnGuiThread(std::function<void()> function);
-// Stops and releases the pipeline off the GUI thread (stopping a live source can wait on the sound
-// server), then runs `done` on the GUI thread.
-void releaseInBackground(GstElement *pipeline, std::function<void()> done);
-
 // Starts a pipeline off the GUI thread (connecting to the sound server can take long) and later
 // stops and releases it there too, in that order: once released it is never started again, even
 // when the release was asked for before the start had run. Takes over the caller's reference.
+// Completions run on the GUI thread, and are dropped once the application is going away.
 class BackgroundPipeline
 {
 public:

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLoggingCategory>
-#include <QPointer>
 #include <QThread>
 
 #include <exception>
@@ -56,8 +55,24 @@ private:
     std::function<void()> m_work;
 };
 
-// Receives the work on the GUI thread; goes with the application, and with it the work still
-// pending.
+// Work is posted under this lock. Once the application object begins to go away the gate closes:
+// nothing more is posted to it, and what is still queued is dropped rather than run.
+struct Gate
+{
+    std::mutex mutex;
+    QCoreApplication *app = nullptr;
+    QObject *receiver = nullptr;
+    bool closing = false;
+    bool everOpened = false;
+};
+
+Gate &gate()
+{
+    static Gate instance;
+    return instance;
+}
+
+// Receives the work on the GUI thread; goes with the application.
 class WorkReceiver : public QObject
 {
 public:
@@ -67,40 +82,63 @@ public:
         if (event->type() != WorkEvent::type()) {
             return QObject::event(event);
         }
+        {
+            const std::lock_guard lock(gate().mutex);
+            if (gate().closing) {
+                return true;
+            }
+        }
         static_cast<const WorkEvent *>(event)->run();
         return true;
     }
 };
 
-WorkReceiver *receiverFor(QCoreApplication *app)
+// Called with the gate locked, from whichever thread posts first for this application.
+void open(Gate &state, QCoreApplication *app)
 {
-    static std::mutex guard;
-    static QPointer<WorkReceiver> receiver;
-    static QCoreApplication *receiverApp = nullptr;
-    const std::lock_guard lock(guard);
-    if (receiver == nullptr || receiverApp != app) {
-        // Made for the GUI thread by whichever thread asks first.
-        auto *made = new WorkReceiver;
-        made->moveToThread(app->thread());
-        QObject::connect(app, &QObject::destroyed, [made] { delete made; });
-        receiver = made;
-        receiverApp = app;
-    }
-    return receiver;
+    auto *made = new WorkReceiver;
+    made->moveToThread(app->thread());
+    state.app = app;
+    state.receiver = made;
+    state.closing = false;
+    state.everOpened = true;
+    // Post routines run as the application object starts going away, before it is unset.
+    qAddPostRoutine([] {
+        const std::lock_guard lock(gate().mutex);
+        gate().closing = true;
+    });
+    QObject::connect(app, &QObject::destroyed, [made] {
+        {
+            const std::lock_guard lock(gate().mutex);
+            gate().app = nullptr;
+            gate().receiver = nullptr;
+            gate().closing = false;
+        }
+        delete made;
+    });
 }
 
 } // namespace
 
 void runOnMain(std::function<void()> fn)
 {
-    auto *app = QCoreApplication::instance();
+    Gate &state = gate();
+    const std::lock_guard lock(state.mutex);
+    // Read only while the gate is open: the application is unset after it closes.
+    auto *app = state.closing ? nullptr : QCoreApplication::instance();
     if (app == nullptr) {
-        qCWarning(lcMainThread) << "no application object: work for the GUI thread was dropped";
+        // Completions of background work arriving after the application are expected.
+        if (!state.everOpened) {
+            qCWarning(lcMainThread) << "no application object: work for the GUI thread was dropped";
+        }
         return;
+    }
+    if (state.app != app) {
+        open(state, app);
     }
     auto *work = new WorkEvent(std::move(fn));
     handOver();
-    QCoreApplication::postEvent(receiverFor(app), work);
+    QCoreApplication::postEvent(state.receiver, work);
 }
 
 void MainThreadHop::await_suspend(std::coroutine_handle<> continuation) const

@@ -11,6 +11,8 @@ bool isMainThread();
 // Runs `fn` on the GUI thread on a later turn of its event loop, also when
 // called from the GUI thread itself. Calls from one thread run in the order
 // made. Needs a QCoreApplication; without one `fn` is dropped with a warning.
+// Once the application object begins to go away, `fn` is dropped, and so is
+// work still queued: nothing runs on a half-destroyed application.
 void runOnMain(std::function<void()> fn);
 
 // Awaitable that continues a coroutine on the GUI thread: at once when it

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -53,6 +55,36 @@ TEST(MainThread, RunOnMainFromAWorkerRunsOnTheGuiThread)
     std::thread([&] { runOnMain([&] { ranOn = QThread::currentThread(); }); }).join();
     ASSERT_TRUE(processEventsUntil([&] { return ranOn.load() != nullptr; }));
     EXPECT_EQ(ranOn.load(), guiThread());
+}
+
+TEST(MainThreadDeathTest, WorkArrivingWhileTheApplicationGoesAwayIsDroppedNotRunElsewhere)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            QThread *gui = guiThread();
+            std::atomic<bool> stop { false };
+            std::atomic<int> ran { 0 };
+            std::atomic<int> misplaced { 0 };
+            std::thread worker([&] {
+                while (!stop) {
+                    runOnMain([&] {
+                        ++ran;
+                        if (QThread::currentThread() != gui || QCoreApplication::closingDown()) {
+                            ++misplaced;
+                        }
+                    });
+                }
+            });
+            processEventsUntil([&] { return ran > 0; });
+            // This process is disposable: its application goes away under the worker's feet.
+            QCoreApplication::instance()->~QCoreApplication();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            stop = true;
+            worker.join();
+            std::_Exit(ran > 0 && misplaced == 0 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST(ReceiveOnMain, DeliversOnALaterTurnEvenWhenSentFromTheGuiThread)
