@@ -115,13 +115,54 @@ void flushFile(const QString &path)
     ::close(fd);
 }
 
+// The saved file, held open while the rewrite runs so that its inode cannot go to another file
+// meanwhile: a file at the path with that inode is then still the saved one, not one the user put
+// there after moving or deleting it.
+class HeldFile
+{
+public:
+    explicit HeldFile(const QString &path)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC))
+    { }
+    ~HeldFile()
+    {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    HeldFile(const HeldFile &) = delete;
+    HeldFile &operator=(const HeldFile &) = delete;
+
+    bool isAt(const QString &path) const
+    {
+        struct stat held
+        {
+        };
+        struct stat current
+        {
+        };
+        return m_fd >= 0 && ::fstat(m_fd, &held) == 0
+            && ::stat(QFile::encodeName(path).constData(), &current) == 0 && held.st_dev == current.st_dev
+            && held.st_ino == current.st_ino;
+    }
+
+private:
+    int m_fd;
+};
+
 // Puts the rewrite in the place of the file at `url`, with the file's permissions and extended
 // attributes; the quarantine mark is left behind. The file is replaced by one rename, so on any
-// failure it stays as it was. Answers the attributes that could not be carried over.
-QStringList replaceWithExport(const QUrl &url, const QString &rewrite)
+// failure it stays as it was. A file the user moved or deleted meanwhile is not brought back: the
+// rewrite is dropped. Answers the attributes that could not be carried over.
+QStringList replaceWithExport(const QUrl &url, const QString &rewrite, const HeldFile &saved)
 {
     const QString path = url.toLocalFile();
+    const auto stillSaved = [&] { return saved.isAt(path); };
     try {
+        if (!stillSaved()) {
+            QFile::remove(rewrite);
+            return {};
+        }
         // Read before anything changes.
         const std::map<QString, QByteArray> attributes = readExtendedAttributes(url);
         QStringList failed;
@@ -143,6 +184,10 @@ QStringList replaceWithExport(const QUrl &url, const QString &rewrite)
             ::chmod(QFile::encodeName(rewrite).constData(), original.st_mode & 07777);
         }
         flushFile(rewrite);
+        if (!stillSaved()) {
+            QFile::remove(rewrite);
+            return {};
+        }
         if (::rename(QFile::encodeName(rewrite).constData(), QFile::encodeName(path).constData()) != 0) {
             throw Errno(errno);
         }
@@ -165,6 +210,7 @@ QCoro::Task<> exportWithMetadata(QUrl url)
     if (type->inherits(ContentTypes::wav().name())) {
         co_return;
     }
+    const auto saved = std::make_shared<const HeldFile>(url.toLocalFile());
     const QString rewrite = rewritePath(url.toLocalFile());
     ExportAwaiter awaiter(url.toLocalFile(), rewrite, FoundationHooks::appName());
     const AudioResult<void> result = co_await awaiter;
@@ -177,7 +223,7 @@ QCoro::Task<> exportWithMetadata(QUrl url)
         throw AudioErrors::mediaError(result.error());
     }
     // The flush waits for the disk: not on the GUI thread.
-    const auto replace = [url, rewrite] { return replaceWithExport(url, rewrite); };
+    const auto replace = [url, rewrite, saved] { return replaceWithExport(url, rewrite, *saved); };
     // Named, not a temporary of the co_await expression, which the compiler destroys twice.
     auto replacing = Events::onWorkerThread(replace);
     const QStringList failed = co_await replacing;

@@ -22,20 +22,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <sys/xattr.h>
 
 namespace {
 
 using namespace std::chrono_literals;
-
-TEST(RecordingFilenameTest, ThePrefixIsTrimmedAndFollowedByOneSpaceAndTheDate)
-{
-    const QDateTime date(QDate(2024, 3, 5), QTime(14, 7, 9));
-    EXPECT_EQ(makeRecordingFilename("  Audio Recording\n", date), "Audio Recording 2024-03-05 at 14.07.09");
-    EXPECT_EQ(makeRecordingFilename("Take\t", QDateTime(QDate(2024, 12, 31), QTime(0, 0, 0))),
-        "Take 2024-12-31 at 00.00.00");
-    EXPECT_EQ(makeRecordingFilename("", date), " 2024-03-05 at 14.07.09");
-}
 
 TEST(RecordingFilenameTest, TheDateIsTheSameInEveryLocale)
 {
@@ -44,11 +37,6 @@ TEST(RecordingFilenameTest, TheDateIsTheSameInEveryLocale)
     const QString name = makeRecordingFilename("Memo", QDateTime(QDate(2024, 3, 5), QTime(23, 7, 9)));
     QLocale::setDefault(previous);
     EXPECT_EQ(name, "Memo 2024-03-05 at 23.07.09");
-}
-
-TEST(RecordingFilenameTest, AacRecordingsAreM4aFiles)
-{
-    EXPECT_TRUE(m4aAudioType().suffixes().contains("m4a"));
 }
 
 bool hasSystemAttribute(const QString &path, const char *name)
@@ -175,6 +163,49 @@ TEST_F(MetadataExportTest, AFailedRewriteIsPassedOnAndTheFileIsUntouched)
     }
 }
 
+TEST_F(MetadataExportTest, AFileMovedOrDeletedWhileTheRewriteRunsIsNotBroughtBack)
+{
+    const QString elsewhere = directory.filePath(QStringLiteral("trash/Take.m4a"));
+    ASSERT_TRUE(QDir(directory.path()).mkdir(QStringLiteral("trash")));
+    struct Case
+    {
+        const char *name;
+        std::function<void(const QString &)> userAction;
+        QByteArray leftAtPath; // empty: nothing is there
+        QByteArray leftElsewhere;
+    };
+    const Case cases[] = {
+        { "moved to the trash", [&](const QString &path) { QFile::rename(path, elsewhere); }, {}, m4aHeader },
+        { "deleted", [](const QString &path) { QFile::remove(path); }, {}, {} },
+        { "replaced by another file",
+            [&](const QString &path) {
+                QFile::remove(path);
+                write(QStringLiteral("Take.m4a"), "another");
+            },
+            "another", {} },
+    };
+    for (const Case &testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        QFile::remove(elsewhere);
+        const QString path = write(QStringLiteral("Take.m4a"), m4aHeader);
+        TaskRunner run(exportWithMetadata(QUrl::fromLocalFile(path)));
+        ASSERT_FALSE(doubles.exporter.requests.empty());
+        QFile exported(doubles.exporter.requests.back().destination);
+        ASSERT_TRUE(exported.open(QIODevice::WriteOnly));
+        exported.write(m4aHeader + "software");
+        exported.close();
+        testCase.userAction(path);
+        ASSERT_TRUE(doubles.exporter.completeNext({}));
+        EXPECT_FALSE(run.wait());
+        EXPECT_EQ(QFile::exists(path), !testCase.leftAtPath.isEmpty());
+        EXPECT_EQ(contents(path), testCase.leftAtPath);
+        EXPECT_EQ(contents(elsewhere), testCase.leftElsewhere);
+        EXPECT_EQ(QDir(directory.path()).entryList(QDir::Files | QDir::Hidden).size(),
+            testCase.leftAtPath.isEmpty() ? 0 : 1)
+            << "the rewrite is dropped";
+    }
+}
+
 TEST(TemporaryRecordingsTest, OpensTheParentOfTheUniqueDirectories)
 {
     UrlOpenCatcher catcher;
@@ -191,8 +222,6 @@ TEST(QuickLookPreviewControllerTest, ServesItsOneFileForEveryIndex)
 {
     PreviewPanel panel;
     QuickLookPreviewController controller;
-    EXPECT_TRUE(controller.acceptsPreviewPanelControl(panel));
-    EXPECT_EQ(controller.numberOfPreviewItems(panel), 1);
     EXPECT_FALSE(controller.previewItem(panel, 0));
 
     controller.url = QUrl::fromLocalFile("/recordings/Take.m4a");
