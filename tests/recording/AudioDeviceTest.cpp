@@ -1,7 +1,6 @@
 #include "AudioDoubles.h"
 
 #include "recording/AudioDevice.h"
-#include "recording/AudioListener.h"
 
 #include "platform/audio/FourCharCode.h"
 
@@ -24,6 +23,12 @@ QStringList ids(const std::vector<AudioDevice> &devices)
 class AudioDeviceTest : public ::testing::Test
 {
 protected:
+    void useMicAndLine()
+    {
+        doubles.hardware.deviceList = { namedInput(1, "mic", "Microphone", TransportCode::usb, 1),
+            namedInput(2, "line", "Line In", TransportCode::pci, 2) };
+    }
+
     AudioDoubles::Installation doubles;
 };
 
@@ -84,24 +89,20 @@ TEST_F(AudioDeviceTest, ChannelsAndDirectionsComeFromTheStreams)
     EXPECT_EQ(device.transportType, AudioTransportType::usb);
 }
 
-TEST_F(AudioDeviceTest, TransportCodesMapToTheirCasesAndOthersAreUnknown)
+TEST_F(AudioDeviceTest, TransportCodesAndNamesMapToTheirCasesAndNothingElse)
 {
     EXPECT_EQ(AudioTransport::fromCode(fourCharCode("1394")), AudioTransportType::firewire);
     EXPECT_EQ(AudioTransport::fromCode(fourCharCode("zzzz")), AudioTransportType::unknown);
     EXPECT_EQ(AudioTransport::fromCode(0), AudioTransportType::unknown);
-
     doubles.hardware.deviceList = { namedInput(1, "odd", "Odd", fourCharCode("what"), 1) };
     EXPECT_EQ(AudioDevice::all().at(0).transportType, AudioTransportType::unknown);
-}
 
-TEST_F(AudioDeviceTest, TransportNamesRoundTripAndNothingElseIsAccepted)
-{
     for (const AudioTransportType type : AudioTransport::allCases()) {
         EXPECT_EQ(AudioTransport::fromRawValue(AudioTransport::rawValue(type)), type);
     }
-    EXPECT_FALSE(AudioTransport::fromRawValue("USB"));
-    EXPECT_FALSE(AudioTransport::fromRawValue("virtualDevice"));
-    EXPECT_FALSE(AudioTransport::fromRawValue(""));
+    for (const char *other : { "USB", "virtualDevice", "" }) {
+        EXPECT_FALSE(AudioTransport::fromRawValue(other)) << other;
+    }
 }
 
 TEST_F(AudioDeviceTest, AnUnreadableListIsEmptyAndNotReported)
@@ -116,10 +117,7 @@ TEST_F(AudioDeviceTest, AnUnreadableListIsEmptyAndNotReported)
 
 TEST_F(AudioDeviceTest, ADeviceThatCannotBeReadIsReportedWithTheIdsAndLeftOut)
 {
-    doubles.hardware.deviceList = {
-        namedInput(1, "mic", "Microphone", TransportCode::usb, 1),
-        namedInput(2, "line", "Line In", TransportCode::pci, 2),
-    };
+    useMicAndLine();
     doubles.hardware.deviceErrors[1] = AudioError { AudioError::Domain::soundServer, 5, "No such entity" };
 
     const std::vector<AudioDevice> devices = AudioDevice::all();
@@ -133,10 +131,7 @@ TEST_F(AudioDeviceTest, ADeviceThatCannotBeReadIsReportedWithTheIdsAndLeftOut)
 
 TEST_F(AudioDeviceTest, LookupByUniqueIdReadsTheDeviceAgain)
 {
-    doubles.hardware.deviceList = {
-        namedInput(1, "mic", "Microphone", TransportCode::usb, 1),
-        namedInput(2, "line", "Line In", TransportCode::pci, 2),
-    };
+    useMicAndLine();
 
     const AudioDevice device = AudioDevice::fromUniqueID("line");
     EXPECT_EQ(device.deviceID, 2u);
@@ -176,10 +171,7 @@ TEST_F(AudioDeviceTest, AnAbsentUniqueIdIsAnInvalidDevice)
 
 TEST_F(AudioDeviceTest, TheDefaultInputIsReadThroughItsId)
 {
-    doubles.hardware.deviceList = {
-        namedInput(1, "mic", "Microphone", TransportCode::usb, 1),
-        namedInput(2, "line", "Line In", TransportCode::pci, 2),
-    };
+    useMicAndLine();
     doubles.hardware.defaultInput = 2;
     EXPECT_EQ(AudioDevice::defaultInputDevice().id, "line");
 
@@ -193,32 +185,6 @@ TEST_F(AudioDeviceTest, TheDefaultInputIsReadThroughItsId)
 
     doubles.hardware.defaultInput.reset();
     EXPECT_THROW(AudioDevice::defaultInputDevice(), Error);
-}
-
-TEST_F(AudioDeviceTest, DevicesAreEqualOnlyWhenEveryFieldIs)
-{
-    doubles.hardware.deviceList = { namedInput(1, "mic", "Microphone", TransportCode::usb, 1) };
-    const AudioDevice first = AudioDevice::fromDeviceID(1);
-    AudioDevice second = AudioDevice::fromDeviceID(1);
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(qHash(first), qHash(second));
-    second.inputChannelCount = 2;
-    EXPECT_NE(first, second);
-}
-
-TEST_F(AudioDeviceTest, EveryDefaultInputChangeIsOneEventUntilTheListenerGoes)
-{
-    int events = 0;
-    {
-        AudioListener listener([&] { ++events; });
-        doubles.hardware.emitDefaultInputChange();
-        doubles.hardware.emitDefaultInputChange();
-        EXPECT_EQ(events, 2);
-        EXPECT_EQ(doubles.hardware.listenerCount(), 1);
-    }
-    EXPECT_EQ(doubles.hardware.listenerCount(), 0);
-    doubles.hardware.emitDefaultInputChange();
-    EXPECT_EQ(events, 2);
 }
 
 } // namespace

@@ -29,37 +29,30 @@ TEST_F(InputMonitorTest, CreatingStartsOneEngineAndReleasingStopsItAndTheListene
     EXPECT_EQ(doubles.runningEngines(), 1);
     EXPECT_EQ(doubles.hardware.listenerCount(), 1);
 
+    // Changes still pending when it goes are followed no more.
+    doubles.engines.engines[0]->emitConfigurationChange();
+    doubles.hardware.emitDefaultInputChange();
     monitor.reset();
     EXPECT_TRUE(doubles.engines.engines[0]->destroyed);
-    EXPECT_EQ(doubles.runningEngines(), 0);
     EXPECT_EQ(doubles.hardware.listenerCount(), 0);
+    TestSupport::processEventsFor(250ms);
+    EXPECT_EQ(doubles.engines.engines.size(), 1u);
+    EXPECT_EQ(doubles.runningEngines(), 0);
 }
 
-TEST_F(InputMonitorTest, ADefaultInputChangeRestartsAboutATenthOfASecondLater)
+TEST_F(InputMonitorTest, EachDefaultInputChangeRestartsWithADelayOfItsOwn)
 {
     InputMonitor monitor;
     QElapsedTimer clock;
     clock.start();
+    doubles.hardware.emitDefaultInputChange();
     doubles.hardware.emitDefaultInputChange();
     EXPECT_EQ(doubles.engines.engines.size(), 1u) << "no restart before the delay";
 
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.engines.size() == 2; }));
-    EXPECT_GE(clock.elapsed(), 95);
-    EXPECT_LT(clock.elapsed(), 3000);
-    EXPECT_TRUE(doubles.engines.engines[0]->destroyed) << "the old engine is torn down";
-    EXPECT_EQ(doubles.runningEngines(), 1);
-}
-
-TEST_F(InputMonitorTest, TwoQuickChangesGiveTwoRestartsEachWithItsOwnDelay)
-{
-    InputMonitor monitor;
-    QElapsedTimer clock;
-    clock.start();
-    doubles.hardware.emitDefaultInputChange();
-    doubles.hardware.emitDefaultInputChange();
-
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.engines.size() == 2; }));
     const qint64 first = clock.elapsed();
+    EXPECT_GE(first, 95);
+    EXPECT_TRUE(doubles.engines.engines[0]->destroyed) << "the old engine is torn down";
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.engines.engines.size() == 3; }));
     EXPECT_GE(clock.elapsed() - first, 95);
     TestSupport::processEventsFor(300ms);
@@ -109,18 +102,6 @@ TEST_F(InputMonitorTest, AnEngineThatKeepsLosingItsDevicesIsRebuiltAfterGrowingW
     doubles.engines.engines.back()->emitConfigurationChange();
     TestSupport::processEventsFor(InputMonitor::firstRecoveryDelay + 100ms);
     EXPECT_EQ(doubles.engines.engines.size(), engines + 1);
-}
-
-TEST_F(InputMonitorTest, ReleasedMonitorsFollowNoLaterChange)
-{
-    auto monitor = std::make_unique<InputMonitor>();
-    doubles.engines.engines[0]->emitConfigurationChange();
-    doubles.hardware.emitDefaultInputChange();
-    monitor.reset();
-
-    TestSupport::processEventsFor(250ms);
-    EXPECT_EQ(doubles.engines.engines.size(), 1u);
-    EXPECT_EQ(doubles.runningEngines(), 0);
 }
 
 TEST_F(InputMonitorTest, AStartThatCannotOpenTheDevicesIsReportedAsIgnoredAndNotShown)

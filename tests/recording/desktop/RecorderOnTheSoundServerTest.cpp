@@ -1,22 +1,14 @@
-#include "../TaskRunner.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
-#include "SignalAnalysis.h"
 #include "TestDesktop.h"
 #include "ToneCheck.h"
 #include "WavFile.h"
-#include "platform/audio/probe/MediaProbe.h"
 
-#include "recording/AudioDevice.h"
 #include "recording/AudioRecorder.h"
-#include "recording/MetadataExport.h"
 
-#include "kit/foundation/files/ExtendedAttributes.h"
-#include "kit/foundation/system/FoundationHooks.h"
 #include "platform/audio/AudioFileRecorder.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -79,18 +71,6 @@ private:
     Events::AnyCancellable m_end;
 };
 
-TEST_F(RecorderOnTheSoundServerTest, TheDefaultInputIsTheDesktopsToneSource)
-{
-    const AudioDevice device = AudioDevice::defaultInputDevice();
-    EXPECT_EQ(device.id, TestSupport::TestDesktop::toneSource());
-    EXPECT_EQ(device.inputChannelCount, 2);
-    EXPECT_TRUE(device.isInput);
-    const auto inputs = AudioDevice::inputDevices();
-    EXPECT_TRUE(
-        std::any_of(inputs.begin(), inputs.end(), [&](const AudioDevice &input) { return input == device; }));
-    EXPECT_EQ(AudioDevice::fromUniqueID(device.id), device);
-}
-
 TEST_F(RecorderOnTheSoundServerTest, APausedLosslessRecordingHoldsTheToneWithoutThePause)
 {
     QElapsedTimer clock;
@@ -133,51 +113,6 @@ TEST_F(RecorderOnTheSoundServerTest, APausedLosslessRecordingHoldsTheToneWithout
         EXPECT_TRUE(TestSupport::holdsTheTone(after, wav->sampleRate))
             << "channel " << channel << " after the pause";
     }
-}
-
-TEST_F(RecorderOnTheSoundServerTest, AForcedMonoAacRecordingIsAnM4aWithOneChannelOfTone)
-{
-    start("Take.m4a", AudioFormatId::aac, true);
-    ASSERT_TRUE(recordUntil(1.0));
-    stopAndWaitForTheEnd();
-
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.read(12).mid(4, 4), "ftyp");
-    file.close();
-
-    const MediaFacts media = probeMedia(path);
-    ASSERT_TRUE(media.decoded) << media.error.toStdString();
-    EXPECT_EQ(media.sampleRate, 48000);
-    EXPECT_EQ(media.channels, 1);
-    EXPECT_GE(media.seconds, 0.9);
-    EXPECT_LE(media.seconds, 1.6);
-    EXPECT_TRUE(TestSupport::holdsTheTone(media.channel(0), media.sampleRate));
-}
-
-TEST_F(RecorderOnTheSoundServerTest, TheExportNamesTheApplicationAndKeepsTheRecordingAndItsAttributes)
-{
-    start("Take.m4a", AudioFormatId::aac, false);
-    ASSERT_TRUE(recordUntil(1.0));
-    stopAndWaitForTheEnd();
-    const QUrl url = QUrl::fromLocalFile(path);
-    setExtendedAttribute(url, "creator", "com.apple.metadata:kMDItemCreator", {}, false);
-    setExtendedAttribute(url, "quarantined", "com.apple.quarantine", {}, false);
-    FoundationHooks::setAppName("Tapewick");
-
-    const ErrorPtr exportFailure = TaskRunner::runToEnd(exportWithMetadata(url), 20s);
-    ASSERT_FALSE(exportFailure) << exportFailure->localizedDescription().toStdString();
-
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().contains("Tapewick"));
-    EXPECT_EQ(readExtendedAttribute(QFile::encodeName(path), "com.apple.metadata:kMDItemCreator"), "creator");
-    EXPECT_FALSE(extendedAttributeNames(url).contains("com.apple.quarantine"));
-
-    const MediaFacts media = probeMedia(path);
-    ASSERT_TRUE(media.decoded) << media.error.toStdString();
-    EXPECT_EQ(media.channels, 2);
-    EXPECT_TRUE(TestSupport::holdsTheTone(media.channel(0), media.sampleRate));
 }
 
 } // namespace
