@@ -44,4 +44,20 @@ bool EndWatcher::waitForEnd(std::chrono::milliseconds timeout)
     return TestSupport::processEventsUntil([this] { return calls > 0; }, timeout);
 }
 
+std::unique_ptr<GstFileRecorder> startRecording(const QString &path, EndWatcher &end, double seconds,
+    const FileRecorderSettings &settings, const GstFileRecorder::Options &options)
+{
+    auto made = GstFileRecorder::create(path, settings, options);
+    if (!made) {
+        ADD_FAILURE() << made.error().message.toStdString();
+        return nullptr;
+    }
+    end.attach(*made.value());
+    if (!made.value()->record() || !recordUntil(*made.value(), seconds)) {
+        ADD_FAILURE() << "the recording did not start";
+        return nullptr;
+    }
+    return std::move(made).value();
+}
+
 } // namespace AudioTest

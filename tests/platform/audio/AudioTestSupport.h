@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/audio/AudioFileRecorder.h"
+#include "platform/audio/GstFileRecorder.h"
 
 #include <QString>
 #include <QStringList>
@@ -30,6 +30,11 @@ struct EndWatcher
     void attach(AudioFileRecorder &recorder);
     bool waitForEnd(std::chrono::milliseconds timeout = std::chrono::seconds(10));
 };
+
+// A recorder for `path`, watched by `end`, recording until it holds `seconds`; null, with the test
+// failed, when any of it fails.
+std::unique_ptr<GstFileRecorder> startRecording(const QString &path, EndWatcher &end, double seconds,
+    const FileRecorderSettings &settings = {}, const GstFileRecorder::Options &options = {});
 
 // The mean power in dBFS of the test desktop's tone.
 double toneRmsDb();

@@ -69,16 +69,12 @@ TEST_P(RecordedFormat, HoldsTwoSecondsOfTheToneInTheRequestedFormat)
 {
     const Format format = GetParam();
     const QString path = m_dir.filePath(QStringLiteral("take.") + QLatin1String(format.extension));
-    auto recorder = GstFileRecorder::create(path, settingsFor(format));
-    ASSERT_TRUE(recorder) << recorder.error().message.toStdString();
     EndWatcher end;
-    end.attach(*recorder.value());
-
-    ASSERT_TRUE(recorder.value()->record());
-    EXPECT_TRUE(recorder.value()->isRecording());
-    ASSERT_TRUE(AudioTest::recordUntil(*recorder.value(), 2.0));
-    recorder.value()->stop();
-    EXPECT_FALSE(recorder.value()->isRecording());
+    auto recorder = AudioTest::startRecording(path, end, 2.0, settingsFor(format));
+    ASSERT_TRUE(recorder);
+    EXPECT_TRUE(recorder->isRecording());
+    recorder->stop();
+    EXPECT_FALSE(recorder->isRecording());
     ASSERT_TRUE(end.waitForEnd());
     ASSERT_EQ(end.finished, std::optional<bool>(true));
     EXPECT_EQ(end.calls, 1);
@@ -125,18 +121,21 @@ protected:
         EXPECT_TRUE(recorder) << recorder.error().message.toStdString();
         return recorder ? std::move(recorder).value() : nullptr;
     }
+    // Recording into the test's folder, watched by m_end.
+    std::unique_ptr<GstFileRecorder> recording(const QString &name, double seconds,
+        const FileRecorderSettings &settings = {}, const GstFileRecorder::Options &options = {})
+    {
+        return AudioTest::startRecording(m_dir.filePath(name), m_end, seconds, settings, options);
+    }
 
     QTemporaryDir m_dir;
+    EndWatcher m_end;
 };
 
 TEST_F(FileRecorderTest, PauseLeavesNoGapInTheFile)
 {
-    auto recorder = make(QStringLiteral("paused.m4a"));
+    auto recorder = recording(QStringLiteral("paused.m4a"), 2.0);
     ASSERT_TRUE(recorder);
-    EndWatcher end;
-    end.attach(*recorder);
-    ASSERT_TRUE(recorder->record());
-    ASSERT_TRUE(AudioTest::recordUntil(*recorder, 2.0));
 
     recorder->pause();
     EXPECT_FALSE(recorder->isRecording());
@@ -148,8 +147,8 @@ TEST_F(FileRecorderTest, PauseLeavesNoGapInTheFile)
     EXPECT_TRUE(recorder->isRecording());
     ASSERT_TRUE(AudioTest::recordUntil(*recorder, 4.0));
     recorder->stop();
-    ASSERT_TRUE(end.waitForEnd());
-    ASSERT_EQ(end.finished, std::optional<bool>(true));
+    ASSERT_TRUE(m_end.waitForEnd());
+    ASSERT_EQ(m_end.finished, std::optional<bool>(true));
 
     const MediaFacts facts = probeMedia(m_dir.filePath(QStringLiteral("paused.m4a")));
     ASSERT_TRUE(facts.decoded) << facts.error.toStdString();
@@ -190,22 +189,17 @@ TEST_F(FileRecorderTest, MetersFollowTheInputAlsoWhilePaused)
 
 TEST_F(FileRecorderTest, StopReturnsAtOnceAndReportsAfterTheRecorderIsReleased)
 {
-    auto recorder = make(QStringLiteral("released.m4a"));
+    auto recorder = recording(QStringLiteral("released.m4a"), 1.0);
     ASSERT_TRUE(recorder);
-    EndWatcher end;
-    end.attach(*recorder);
-    ASSERT_TRUE(recorder->record());
-    ASSERT_TRUE(AudioTest::recordUntil(*recorder, 1.0));
-
     // Stopping does not wait for the file to be finished: the end comes later, from the event loop.
     recorder->stop();
-    EXPECT_EQ(end.calls, 0);
+    EXPECT_EQ(m_end.calls, 0);
     recorder.reset();
 
-    ASSERT_TRUE(end.waitForEnd());
-    EXPECT_EQ(end.finished, std::optional<bool>(true));
+    ASSERT_TRUE(m_end.waitForEnd());
+    EXPECT_EQ(m_end.finished, std::optional<bool>(true));
     TestSupport::processEventsFor(200ms);
-    EXPECT_EQ(end.calls, 1);
+    EXPECT_EQ(m_end.calls, 1);
     const MediaFacts facts = probeMedia(m_dir.filePath(QStringLiteral("released.m4a")));
     EXPECT_TRUE(facts.decoded) << facts.error.toStdString();
     EXPECT_NEAR(facts.seconds, 1.0, 0.15);
@@ -215,28 +209,20 @@ TEST_F(FileRecorderTest, AFinishThatTimesOutKeepsTheFileAndSaysWhereItIs)
 {
     GstFileRecorder::Options options;
     options.finishTimeout = 1ms; // far shorter than finishing takes
-    const QString path = m_dir.filePath(QStringLiteral("late.m4a"));
-    auto recorder = GstFileRecorder::create(path, {}, options);
+    auto recorder = recording(QStringLiteral("late.m4a"), 1.0, {}, options);
     ASSERT_TRUE(recorder);
-    EndWatcher end;
-    end.attach(*recorder.value());
-    ASSERT_TRUE(recorder.value()->record());
-    ASSERT_TRUE(AudioTest::recordUntil(*recorder.value(), 1.0));
-    recorder.value()->stop();
-    ASSERT_TRUE(end.waitForEnd());
-    ASSERT_TRUE(end.error.has_value());
-    EXPECT_TRUE(end.error->message.contains(path)) << end.error->message.toStdString();
+    const QString path = recorder->location();
+    recorder->stop();
+    ASSERT_TRUE(m_end.waitForEnd());
+    ASSERT_TRUE(m_end.error.has_value());
+    EXPECT_TRUE(m_end.error->message.contains(path)) << m_end.error->message.toStdString();
     EXPECT_TRUE(QFile::exists(path)) << "what was recorded is kept";
 }
 
 TEST_F(FileRecorderTest, RecorderReleasedWhileRecordingCompletesTheFileSilently)
 {
-    auto recorder = make(QStringLiteral("dropped.m4a"));
+    auto recorder = recording(QStringLiteral("dropped.m4a"), 1.0);
     ASSERT_TRUE(recorder);
-    EndWatcher end;
-    end.attach(*recorder);
-    ASSERT_TRUE(recorder->record());
-    ASSERT_TRUE(AudioTest::recordUntil(*recorder, 1.0));
     recorder.reset();
 
     const QString path = m_dir.filePath(QStringLiteral("dropped.m4a"));
@@ -247,7 +233,7 @@ TEST_F(FileRecorderTest, RecorderReleasedWhileRecordingCompletesTheFileSilently)
         },
         5s));
     TestSupport::processEventsFor(300ms);
-    EXPECT_EQ(end.calls, 0);
+    EXPECT_EQ(m_end.calls, 0);
     EXPECT_TRUE(probeMedia(path).decoded);
 }
 
@@ -260,19 +246,16 @@ TEST_F(FileRecorderTest, StopBeforeRecordAndStopTwiceReportNothingMore)
     never->stop();
     EXPECT_FALSE(never->record());
 
-    auto twice = make(QStringLiteral("twice.wav"), { AudioFormatId::linearPcm, 127, 1, 256000, 48000 });
+    auto twice
+        = recording(QStringLiteral("twice.wav"), 0.3, { AudioFormatId::linearPcm, 127, 1, 256000, 48000 });
     ASSERT_TRUE(twice);
-    EndWatcher twiceEnd;
-    twiceEnd.attach(*twice);
-    ASSERT_TRUE(twice->record());
-    ASSERT_TRUE(AudioTest::recordUntil(*twice, 0.3));
     twice->stop();
     twice->stop();
     twice->pause();
     EXPECT_FALSE(twice->record());
-    ASSERT_TRUE(twiceEnd.waitForEnd());
+    ASSERT_TRUE(m_end.waitForEnd());
     TestSupport::processEventsFor(300ms);
-    EXPECT_EQ(twiceEnd.calls, 1);
+    EXPECT_EQ(m_end.calls, 1);
     EXPECT_EQ(neverEnd.calls, 0);
 }
 
@@ -298,12 +281,8 @@ TEST_F(FileRecorderTest, ARecordingCapturesTheDefaultInputWhereverTheServerRemem
     ASSERT_TRUE(sink);
     const FileRecorderSettings mono { AudioFormatId::linearPcm, 127, 1, 256000, 48000 };
 
-    std::unique_ptr<GstFileRecorder> moved = make(QStringLiteral("moved.wav"), mono);
+    std::unique_ptr<GstFileRecorder> moved = recording(QStringLiteral("moved.wav"), 0.3, mono);
     ASSERT_TRUE(moved);
-    EndWatcher movedEnd;
-    movedEnd.attach(*moved);
-    ASSERT_TRUE(moved->record());
-    ASSERT_TRUE(AudioTest::recordUntil(*moved, 0.3));
     const auto streams = TestSupport::Pactl::captureStreamsOfThisProcess();
     ASSERT_EQ(streams.size(), 1u);
     const QString index = QString::number(streams.front().index);
@@ -311,14 +290,11 @@ TEST_F(FileRecorderTest, ARecordingCapturesTheDefaultInputWhereverTheServerRemem
         { QStringLiteral("move-source-output"), index, *sink + QStringLiteral(".monitor") }));
     TestSupport::processEventsFor(300ms);
     moved->stop();
-    ASSERT_TRUE(movedEnd.waitForEnd());
+    ASSERT_TRUE(m_end.waitForEnd());
 
-    std::unique_ptr<GstFileRecorder> next = make(QStringLiteral("next.wav"), mono);
-    ASSERT_TRUE(next);
     EndWatcher nextEnd;
-    nextEnd.attach(*next);
-    ASSERT_TRUE(next->record());
-    ASSERT_TRUE(AudioTest::recordUntil(*next, 1.5));
+    auto next = AudioTest::startRecording(m_dir.filePath(QStringLiteral("next.wav")), nextEnd, 1.5, mono);
+    ASSERT_TRUE(next);
     next->stop();
     ASSERT_TRUE(nextEnd.waitForEnd());
     const MediaFacts facts = probeMedia(next->location());
@@ -394,16 +370,12 @@ TEST_F(FileRecorderTest, AStartThatFailsEndsInAFailureWithItsReasonWithoutHoldin
 
 TEST_F(FileRecorderTest, DeleteRecordingRemovesTheFileWithoutReporting)
 {
-    auto recorder = make(QStringLiteral("deleted.m4a"));
+    auto recorder = recording(QStringLiteral("deleted.m4a"), 0.3);
     ASSERT_TRUE(recorder);
-    EndWatcher end;
-    end.attach(*recorder);
-    ASSERT_TRUE(recorder->record());
-    ASSERT_TRUE(AudioTest::recordUntil(*recorder, 0.3));
     EXPECT_TRUE(recorder->deleteRecording());
     EXPECT_FALSE(QFile::exists(m_dir.filePath(QStringLiteral("deleted.m4a"))));
     TestSupport::processEventsFor(300ms);
-    EXPECT_EQ(end.calls, 0);
+    EXPECT_EQ(m_end.calls, 0);
 }
 
 TEST(FileRecorderSettingsTest, UnsupportedSettingsFailAtCreation)

@@ -1,4 +1,5 @@
 #include "AudioTestSupport.h"
+#include "Command.h"
 #include "EventLoop.h"
 #include "platform/audio/probe/MediaProbe.h"
 
@@ -62,10 +63,9 @@ public:
 
     bool pactl(const QStringList &arguments)
     {
-        QProcess client;
-        client.start(QStringLiteral("pactl"), QStringList { QStringLiteral("-s"), address() } + arguments);
-        return client.waitForFinished(5000) && client.exitStatus() == QProcess::NormalExit
-            && client.exitCode() == 0;
+        return TestSupport::runCommand(
+            QStringLiteral("pactl"), QStringList { "-s", address() } + arguments, 5s)
+            .succeeded();
     }
 
 private:
@@ -108,12 +108,9 @@ TEST(PulseReconnectTest, ARecordingWhoseServerIsKilledEndsInAFailureAndWhatWasRe
     GstFileRecorder::Options options;
     options.server = server.address();
     const QString path = dir.filePath(QStringLiteral("cut short.m4a"));
-    auto recorder = GstFileRecorder::create(path, {}, options);
-    ASSERT_TRUE(recorder);
     AudioTest::EndWatcher end;
-    end.attach(*recorder.value());
-    ASSERT_TRUE(recorder.value()->record());
-    ASSERT_TRUE(AudioTest::recordUntil(*recorder.value(), 1.0));
+    auto recorder = AudioTest::startRecording(path, end, 1.0, {}, options);
+    ASSERT_TRUE(recorder);
 
     server.stop();
     ASSERT_TRUE(end.waitForEnd(15s));

@@ -22,7 +22,6 @@ FakeFileRecorder::FakeFileRecorder(std::shared_ptr<FakeRecording> state)
 
 FakeFileRecorder::~FakeFileRecorder()
 {
-    m_state->released = true;
     if (!m_state->stopped) {
         m_state->onFinished = nullptr;
         m_state->onEncodeError = nullptr;
@@ -31,7 +30,6 @@ FakeFileRecorder::~FakeFileRecorder()
 
 bool FakeFileRecorder::record()
 {
-    ++m_state->recordCalls;
     if (m_state->stopped || !m_state->recordResult) {
         return false;
     }
@@ -55,7 +53,6 @@ void FakeFileRecorder::stop()
 bool FakeFileRecorder::deleteRecording()
 {
     m_state->recording = false;
-    m_state->deleted = true;
     m_state->onFinished = nullptr;
     m_state->onEncodeError = nullptr;
     return true;

@@ -14,14 +14,10 @@ struct FakeRecording
     bool recordResult = true;
     bool recording = false;
     bool stopped = false;
-    bool deleted = false;
-    bool released = false;
-    int recordCalls = 0;
     int pauseCalls = 0;
     int stopCalls = 0;
     double currentTime = 0;
     double power = -160; // what averagePower() answers for every channel
-    int updateMetersCalls = 0;
     AudioFileRecorder::FinishedCallback onFinished;
     AudioFileRecorder::EncodeErrorCallback onEncodeError;
 
@@ -44,7 +40,7 @@ public:
     void stop() override;
     bool isRecording() const override { return m_state->recording; }
     double currentTime() const override { return m_state->currentTime; }
-    void updateMeters() override { ++m_state->updateMetersCalls; }
+    void updateMeters() override { }
     double averagePower(int) const override { return m_state->power; }
     bool deleteRecording() override;
     void setFinishedCallback(FinishedCallback callback) override

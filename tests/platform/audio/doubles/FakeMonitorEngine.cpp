@@ -21,7 +21,6 @@ FakeMonitorEngine::~FakeMonitorEngine()
 
 AudioResult<void> FakeMonitorEngine::start()
 {
-    ++m_state->starts;
     m_state->running = false;
     if (m_state->startError) {
         return *m_state->startError;
@@ -32,9 +31,6 @@ AudioResult<void> FakeMonitorEngine::start()
 
 void FakeMonitorEngine::stop()
 {
-    if (m_state->running) {
-        ++m_state->stops;
-    }
     m_state->running = false;
 }
 

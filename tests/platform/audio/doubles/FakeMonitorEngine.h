@@ -9,8 +9,6 @@
 // What one fake engine went through; the factory keeps it after the engine is gone.
 struct FakeEngineState
 {
-    int starts = 0;
-    int stops = 0;
     bool running = false;
     bool destroyed = false;
     std::optional<AudioError> startError; // every start fails with it while set
