@@ -1,3 +1,4 @@
+#include "../ProgramProcess.h"
 #include "Command.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -65,32 +65,24 @@ protected:
     void SetUp() override
     {
         DesktopTest::SetUp();
-        UserDefaults &database = *UserDefaults::standard();
-        database.removeAll();
-        // Not the first launch, so that no welcome holds up the program.
-        database.setObject("Kw_launchCount", PropertyValue(qint64(1)));
-        database.setObject("Kw_App_runOnce__migrateSandboxBookmark", PropertyValue(true));
+        ProgramProcess::resetSettings();
         Defaults::set(SettingsKeys::defaultOutputDirectory(),
             std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(m_output.path()))));
         Defaults::set(SettingsKeys::showInFinderAfterSaving(), false);
-        m_program.start(QStringLiteral(TAPEWICK_PATH), { QStringLiteral("--verbose") });
+        m_program.emplace();
         ASSERT_TRUE(waitFor([] { return !state().isEmpty(); })) << log().toStdString();
     }
 
     // A terminate signal ends the program as a user's would.
     void TearDown() override
     {
-        m_program.terminate();
-        if (!m_program.waitForFinished(20000)) {
-            m_program.kill();
+        if (m_program) {
+            m_program->signal(SIGTERM);
+            m_program->waitForExit(20);
         }
     }
 
-    QString log()
-    {
-        m_log += QString::fromLocal8Bit(m_program.readAllStandardError());
-        return m_log;
-    }
+    QString log() { return m_program->log(); }
     int recordingsStarted() { return log().count(QStringLiteral("Recording into")); }
 
     void setState(const QString &name)
@@ -102,8 +94,7 @@ protected:
     QStringList saved() const { return QDir(m_output.path()).entryList(QDir::Files); }
 
     QTemporaryDir m_output;
-    QProcess m_program;
-    QString m_log;
+    std::optional<ProgramProcess> m_program;
 };
 
 TEST_F(IntentsOnTheBusTest, WhileStoppedTheAnswersAreRightAndBadCallsChangeNothing)
@@ -125,17 +116,6 @@ TEST_F(IntentsOnTheBusTest, WhileStoppedTheAnswersAreRightAndBadCallsChangeNothi
             invalidArgs
                 + "The state must be one of stopped, recording, paused, or empty for recording; "
                   "\"Paused\" is none of them" },
-        { { "introspect", "--session", "--dest", busName, "--object-path", objectPath }, true,
-            "@com.larkvelden.Tapewick.Title(\"Set Recording State\")\n"
-            "      @com.larkvelden.Tapewick.IntentClassName(\"SetRecordingStateIntent\")\n"
-            "      @com.larkvelden.Tapewick.ParameterSummary(\"Set Tapewick to ${state}\")\n"
-            "      SetRecordingState(@com.larkvelden.Tapewick.Type(\"Recording State\")\n"
-            "                        @com.larkvelden.Tapewick.Case.stopped(\"Stopped\")\n"
-            "                        @com.larkvelden.Tapewick.Case.recording(\"Recording\")\n"
-            "                        @com.larkvelden.Tapewick.Case.paused(\"Paused\")\n"
-            "                        @com.larkvelden.Tapewick.Title(\"State\")\n"
-            "                        @com.larkvelden.Tapewick.Default(\"recording\")\n"
-            "                        in  s state);" },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.gdbusArguments.join(u' ').toStdString());

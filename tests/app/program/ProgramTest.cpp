@@ -1,3 +1,5 @@
+#include "../ProgramProcess.h"
+#include "Command.h"
 #include "DesktopTest.h"
 #include "XInput.h"
 
@@ -19,78 +21,39 @@
 
 namespace {
 
-// The program under test, with the test's private home, logging what it does.
-class Program
+// Input as a user gives it, through the X server.
+void xdotool(const QStringList &arguments)
 {
-public:
-    explicit Program(const QString &preload = {})
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("LD_PRELOAD"), preload);
-        m_process.setProcessEnvironment(environment);
-        m_process.start(QStringLiteral(TAPEWICK_PATH), { QStringLiteral("--verbose") });
-    }
-    ~Program()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
+    const TestSupport::CommandResult result = TestSupport::runCommand(QStringLiteral("xdotool"), arguments);
+    EXPECT_TRUE(result.succeeded()) << arguments.join(u' ').toStdString() << ": "
+                                    << result.describe().toStdString();
+}
 
-    void signal(int number) { ::kill(static_cast<pid_t>(m_process.processId()), number); }
-
-    // Whether `text` shows up `count` times in the log within `seconds`.
-    bool waitForLog(const QString &text, int seconds = 10, qsizetype count = 1)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (log().count(text) < count && timer.elapsed() < seconds * 1000) {
-            m_process.waitForReadyRead(50);
-        }
-        return log().count(text) >= count;
+std::optional<QRect> trayIcon(const ProgramProcess &program)
+{
+    QElapsedTimer timer;
+    timer.start();
+    std::optional<QRect> icon;
+    while (!(icon = XInput::embeddedTrayIcon(program.pid())) && timer.elapsed() < 10000) {
+        QThread::msleep(20);
     }
-    QString log()
-    {
-        m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
-        return m_log;
-    }
+    return icon;
+}
 
-    // The exit status; -1 for a process still running after `seconds` or ended by a signal.
-    int waitForExit(int seconds = 30)
-    {
-        const bool exited = m_process.waitForFinished(seconds * 1000);
-        return exited && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
-    }
-
-    std::optional<QRect> waitForTrayIcon()
-    {
-        QElapsedTimer timer;
-        timer.start();
-        std::optional<QRect> icon;
-        while (!(icon = XInput::embeddedTrayIcon(m_process.processId())) && timer.elapsed() < 10000) {
-            QThread::msleep(20);
-        }
-        return icon;
-    }
-
-    // Starts a recording from the menu as a user would; answers its temporary file.
-    QString record()
-    {
-        const std::optional<QRect> icon = waitForTrayIcon();
-        const qsizetype opened = log().count(QStringLiteral("Menu opens"));
-        XInput::click(icon.value_or(QRect()).center());
-        EXPECT_TRUE(waitForLog(QStringLiteral("Menu opens"), 5, opened + 1));
-        // Built before it is shown; keys reach it once it has grabbed the keyboard.
-        QThread::msleep(200);
-        XInput::tapKey(XInput::keyDown);
-        XInput::tapKey(XInput::keyReturn);
-        EXPECT_TRUE(waitForLog(QStringLiteral("accessibility value \"Recording\""))) << log().toStdString();
-        return QRegularExpression(QStringLiteral("Recording into \"([^\"]+)\"")).match(log()).captured(1);
-    }
-
-private:
-    QProcess m_process;
-    QString m_log;
-};
+// Starts a recording from the menu as a user would; answers its temporary file.
+QString record(ProgramProcess &program)
+{
+    const QPoint icon = trayIcon(program).value_or(QRect()).center();
+    const qsizetype opened = program.log().count(QStringLiteral("Menu opens"));
+    xdotool({ "mousemove", QString::number(icon.x()), QString::number(icon.y()), "click", "1" });
+    EXPECT_TRUE(program.waitForLog(QStringLiteral("Menu opens"), 5, opened + 1));
+    // Built before it is shown; keys reach it once it has grabbed the keyboard.
+    QThread::msleep(200);
+    xdotool({ "key", "Down", "Return" });
+    EXPECT_TRUE(program.waitForLog(QStringLiteral("accessibility value \"Recording\"")))
+        << program.log().toStdString();
+    return QRegularExpression(QStringLiteral("Recording into \"([^\"]+)\"")).match(program.log()).captured(1);
+}
 
 class ProgramTest : public TestSupport::DesktopTest
 {
@@ -98,11 +61,8 @@ protected:
     void SetUp() override
     {
         TestSupport::DesktopTest::SetUp();
-        database().removeAll();
+        ProgramProcess::resetSettings();
         QDir(QDir::homePath() + QStringLiteral("/.cache")).removeRecursively();
-        // Not the first launch: no welcome notices.
-        database().setObject("Kw_launchCount", PropertyValue(qint64(1)));
-        database().setObject("Kw_App_runOnce__migrateSandboxBookmark", PropertyValue(true));
     }
 
     static UserDefaults &database() { return *UserDefaults::standard(); }
@@ -113,8 +73,8 @@ TEST_F(ProgramTest, TheTrayItemFollowsTheSettingsAndASecondInstanceLeavesItAlone
     for (const bool dim : { false, true }) {
         SetUp();
         Defaults::set(SettingsKeys::dimMenuBarIconWhenNotRecording(), dim);
-        Program program;
-        ASSERT_TRUE(program.waitForTrayIcon()) << program.log().toStdString();
+        ProgramProcess program;
+        ASSERT_TRUE(trayIcon(program)) << program.log().toStdString();
         for (const QString &line :
             { QStringLiteral("accessibility value \"Stopped\""), QStringLiteral("image microphone"),
                 QStringLiteral("appears disabled %1").arg(dim ? "true" : "false") }) {
@@ -138,12 +98,11 @@ TEST_F(ProgramTest, TheRecordingShortcutStartsAndStopsOnRelease)
     // Control+Shift+R.
     database().setObject(
         "KeyboardShortcuts_toggleRecording", PropertyValue(R"({"carbonKeyCode":15,"carbonModifiers":4608})"));
-    Program program;
-    ASSERT_TRUE(program.waitForTrayIcon());
+    ProgramProcess program;
+    ASSERT_TRUE(trayIcon(program));
     const auto press = [](bool down) {
-        for (const unsigned int key : { XInput::keyControl, XInput::keyShift, unsigned('r') }) {
-            XInput::setKey(key, down);
-        }
+        xdotool(
+            { down ? QStringLiteral("keydown") : QStringLiteral("keyup"), QStringLiteral("ctrl+shift+r") });
     };
     const QString recording = QStringLiteral("accessibility value \"Recording\"");
     press(true);
@@ -160,7 +119,7 @@ TEST_F(ProgramTest, TheRecordingShortcutStartsAndStopsOnRelease)
 TEST_F(ProgramTest, ExitSignalsWhileStoppedEndAtOnceAndAnAbortInsideIsACrash)
 {
     for (const int signal : { SIGHUP, SIGINT, SIGQUIT, SIGABRT, SIGALRM, SIGTERM }) {
-        Program program;
+        ProgramProcess program;
         ASSERT_TRUE(program.waitForLog(QStringLiteral("accessibility value")));
         QElapsedTimer timer;
         timer.start();
@@ -170,13 +129,13 @@ TEST_F(ProgramTest, ExitSignalsWhileStoppedEndAtOnceAndAnAbortInsideIsACrash)
     }
     const QString crashNotice = QStringLiteral("Alert: \"Tapewick crashed the last time it was run.\"");
     {
-        Program program(QStringLiteral(ABORT_PRELOAD_PATH));
+        ProgramProcess program(QStringLiteral(ABORT_PRELOAD_PATH));
         ASSERT_TRUE(program.waitForLog(QStringLiteral("accessibility value")));
         EXPECT_FALSE(program.log().contains(crashNotice)) << "none of the signals was a crash";
         program.signal(SIGUSR1); // abort() inside
         EXPECT_EQ(program.waitForExit(), -1);
     }
-    Program afterCrash;
+    ProgramProcess afterCrash;
     EXPECT_TRUE(afterCrash.waitForLog(crashNotice)) << afterCrash.log().toStdString();
 }
 
@@ -190,8 +149,8 @@ TEST_F(ProgramTest, TerminatingARecordingLeavesItCompleteSavedOrForRecovery)
                 std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(output.path()))));
             Defaults::set(SettingsKeys::showInFinderAfterSaving(), false);
         }
-        Program program;
-        const QString temporary = program.record();
+        ProgramProcess program;
+        const QString temporary = record(program);
         QThread::sleep(2);
         program.signal(SIGTERM);
         EXPECT_EQ(program.waitForExit(), SIGTERM) << program.log().toStdString();
@@ -208,8 +167,8 @@ TEST_F(ProgramTest, TerminatingARecordingLeavesItCompleteSavedOrForRecovery)
 
 TEST_F(ProgramTest, AKilledRecordingPlaysToWithinASecondOfTheKill)
 {
-    Program program;
-    const QString temporary = program.record();
+    ProgramProcess program;
+    const QString temporary = record(program);
     QThread::sleep(3);
     program.signal(SIGKILL);
     program.waitForExit();
@@ -234,7 +193,7 @@ TEST_F(ProgramTest, TheBookmarkMigrationRunsOncePerInstallationHistory)
         for (const PropertyValue &expected :
             { freshInstallation ? oldForm : PropertyValue(bookmark), oldForm }) {
             database().setObject("previousRecording", oldForm);
-            Program program;
+            ProgramProcess program;
             ASSERT_TRUE(program.waitForLog(QStringLiteral("accessibility value")))
                 << program.log().toStdString();
             program.signal(SIGTERM);

@@ -1,8 +1,6 @@
 #include "XInput.h"
 
 #include <xcb/xcb.h>
-#include <xcb/xcb_keysyms.h>
-#include <xcb/xtest.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -20,17 +18,7 @@ struct Connection
 {
     xcb_connection_t *c = xcb_connect(nullptr, nullptr);
     xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    ~Connection()
-    {
-        // A round trip, so the server has acted on everything before the next look.
-        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-        xcb_disconnect(c);
-    }
-    void fake(uint8_t type, uint8_t detail, int16_t x = 0, int16_t y = 0)
-    {
-        xcb_test_fake_input(
-            c, type, detail, XCB_CURRENT_TIME, type == XCB_MOTION_NOTIFY ? root : XCB_NONE, x, y, 0);
-    }
+    ~Connection() { xcb_disconnect(c); }
 };
 
 std::optional<QRect> findIcon(Connection &x, xcb_window_t window, xcb_atom_t pidAtom, uint32_t pid)
@@ -66,29 +54,4 @@ std::optional<QRect> XInput::embeddedTrayIcon(qint64 pid)
     const char name[] = "_NET_WM_PID";
     const auto atom = owned(xcb_intern_atom_reply(x.c, xcb_intern_atom(x.c, 0, strlen(name), name), nullptr));
     return atom ? findIcon(x, x.root, atom->atom, static_cast<uint32_t>(pid)) : std::nullopt;
-}
-
-void XInput::click(QPoint position)
-{
-    Connection x;
-    x.fake(XCB_MOTION_NOTIFY, 0, static_cast<int16_t>(position.x()), static_cast<int16_t>(position.y()));
-    x.fake(XCB_BUTTON_PRESS, 1);
-    x.fake(XCB_BUTTON_RELEASE, 1);
-}
-
-void XInput::tapKey(unsigned int keysym)
-{
-    setKey(keysym, true);
-    setKey(keysym, false);
-}
-
-void XInput::setKey(unsigned int keysym, bool down)
-{
-    Connection x;
-    xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(x.c);
-    const auto codes = owned(xcb_key_symbols_get_keycode(symbols, keysym));
-    if (codes && codes.get()[0] != XCB_NO_SYMBOL) {
-        x.fake(down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, codes.get()[0]);
-    }
-    xcb_key_symbols_free(symbols);
 }

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/userdefaults/UserDefaults.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include <csignal>
+
+// The program under test in a process of its own, with the test's private home, logging what it
+// does.
+class ProgramProcess
+{
+public:
+    // Settings of a user who has run it before, so that no welcome holds it up.
+    static void resetSettings()
+    {
+        UserDefaults &database = *UserDefaults::standard();
+        database.removeAll();
+        database.setObject("Kw_launchCount", PropertyValue(qint64(1)));
+        database.setObject("Kw_App_runOnce__migrateSandboxBookmark", PropertyValue(true));
+    }
+
+    explicit ProgramProcess(const QString &preload = {})
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LD_PRELOAD"), preload);
+        m_process.setProcessEnvironment(environment);
+        m_process.start(QStringLiteral(TAPEWICK_PATH), { QStringLiteral("--verbose") });
+    }
+    ~ProgramProcess()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+
+    qint64 pid() const { return m_process.processId(); }
+    void signal(int number) { ::kill(static_cast<pid_t>(pid()), number); }
+
+    QString log()
+    {
+        m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
+        return m_log;
+    }
+    // Whether `text` shows up `count` times in the log within `seconds`.
+    bool waitForLog(const QString &text, int seconds = 10, qsizetype count = 1)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (log().count(text) < count && timer.elapsed() < seconds * 1000) {
+            m_process.waitForReadyRead(50);
+        }
+        return log().count(text) >= count;
+    }
+    // The exit status; -1 for a process still running after `seconds` or ended by a signal.
+    int waitForExit(int seconds = 30)
+    {
+        const bool exited = m_process.waitForFinished(seconds * 1000);
+        return exited && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+    }
+
+private:
+    QProcess m_process;
+    QString m_log;
+};
