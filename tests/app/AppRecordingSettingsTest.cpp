@@ -39,16 +39,6 @@ TEST_F(AppRecordingSettingsTest, IconImageFollowsTheChosenStyle)
     EXPECT_EQ(settings.menuBarIconImage().cacheKey(), MenuBarIcons::image(MenuBarIcon::waveform).cacheKey());
 }
 
-TEST_F(AppRecordingSettingsTest, PreviousRecordingIsStoredAsBookmarkDataAndRemoved)
-{
-    const SandboxURLBookmark bookmark(QByteArray("bookmark bytes"));
-    settings.setPreviousRecording(bookmark);
-    EXPECT_EQ(
-        UserDefaults::standard()->object("previousRecording"), PropertyValue(QByteArray("bookmark bytes")));
-    settings.removePreviousRecording();
-    EXPECT_EQ(UserDefaults::standard()->object("previousRecording"), std::nullopt);
-}
-
 TEST_F(AppRecordingSettingsTest, MonitorInputArrivesAtOnceAndOnEveryChange)
 {
     std::vector<bool> received;

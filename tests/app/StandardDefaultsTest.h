@@ -2,20 +2,13 @@
 
 #include "platform/userdefaults/UserDefaults.h"
 
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
-// The settings keys live in the standard database, which a process opens once: point it at a
-// private directory before anything opens it, and start and end every test with it empty.
+// The settings keys live in the standard database (in the test process's private home): every
+// test starts and ends with it empty.
 class StandardDefaultsTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static QTemporaryDir home;
-        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
-    }
     void SetUp() override { UserDefaults::standard()->removeAll(); }
     void TearDown() override { UserDefaults::standard()->removeAll(); }
 

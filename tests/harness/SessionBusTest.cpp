@@ -2,16 +2,15 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusReply>
 
 #include <gtest/gtest.h>
 
-using namespace TestSupport;
-
 namespace {
 
-using SessionBusTest = DesktopTest;
+using SessionBusTest = TestSupport::DesktopTest;
 
+// Desktop tests own bus names and call them: on the user's own bus they would meet the user's
+// running programs.
 TEST_F(SessionBusTest, TheBusIsTheDesktopsOwn)
 {
     const QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
@@ -20,26 +19,7 @@ TEST_F(SessionBusTest, TheBusIsTheDesktopsOwn)
     EXPECT_TRUE(address.startsWith(QStringLiteral("unix:path=%1/").arg(runtime))) << address.toStdString();
     QDBusConnection bus = QDBusConnection::sessionBus();
     ASSERT_TRUE(bus.isConnected()) << bus.lastError().message().toStdString();
-    const QDBusReply<QStringList> names = bus.interface()->registeredServiceNames();
-    ASSERT_TRUE(names.isValid()) << names.error().message().toStdString();
-    EXPECT_TRUE(names.value().contains(QStringLiteral("org.freedesktop.DBus")));
-}
-
-TEST_F(SessionBusTest, ANameOwnedHereIsSeenFromAnotherConnection)
-{
-    const QString service = QStringLiteral("org.tapewick.HarnessProbe");
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    ASSERT_TRUE(bus.registerService(service)) << bus.lastError().message().toStdString();
-
-    const QString otherName = QStringLiteral("harness-other");
-    {
-        QDBusConnection other = QDBusConnection::connectToBus(QDBusConnection::SessionBus, otherName);
-        ASSERT_TRUE(other.isConnected());
-        EXPECT_TRUE(other.interface()->isServiceRegistered(service).value());
-        EXPECT_TRUE(bus.unregisterService(service));
-        EXPECT_FALSE(other.interface()->isServiceRegistered(service).value());
-    }
-    QDBusConnection::disconnectFromBus(otherName);
+    EXPECT_TRUE(bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.DBus")).value());
 }
 
 } // namespace

@@ -15,9 +15,6 @@ CommandResult run(const QStringList &arguments);
 
 // Empty when the server cannot be reached.
 QString defaultSource();
-QString defaultSink();
-QStringList sourceNames();
-QStringList sinkNames();
 
 // A capture stream of this process as the server lists it. The test desktop is
 // shared by tests running side by side, so tests look only at their own streams.

@@ -52,9 +52,7 @@ TEST_F(FilenamePrefixSettingTest, TypingStoresTheCleanedPrefixAndUpdatesThePrevi
         std::optional<std::string> stored;
     } cases[] = {
         { QStringLiteral("Talk: one"), "Talk one" },
-        { QStringLiteral("   "), std::nullopt },
-        { QStringLiteral("..."), std::nullopt },
-        { QString(100, u'p'), std::string(80, 'p') },
+        { QStringLiteral(". . "), std::nullopt },
     };
     for (const auto &[typed, stored] : cases) {
         Defaults::set(SettingsKeys::filenamePrefix(), std::optional<std::string>("old"));

@@ -40,11 +40,8 @@ TEST_F(SettingsScreenTest, OneFloatingWindowWithFourTabs)
     EXPECT_EQ(SettingsScreen::show(), screen);
     EXPECT_EQ(KwApp::settingsWindow(), screen);
     EXPECT_EQ(windowLevel(screen), WindowLevel::floating);
-    const QStringList titles { QStringLiteral("General"), QStringLiteral("Appearance"),
-        QStringLiteral("Shortcuts"), QStringLiteral("Advanced") };
-    ASSERT_EQ(screen->tabBar()->count(), titles.size());
-    for (int tab = 0; tab < titles.size(); ++tab) {
-        EXPECT_EQ(screen->tabBar()->tabText(tab), titles[tab]);
+    ASSERT_EQ(screen->tabBar()->count(), 4);
+    for (int tab = 0; tab < 4; ++tab) {
         EXPECT_FALSE(screen->tabBar()->tabIcon(tab).isNull());
         screen->tabBar()->setCurrentIndex(tab);
         EXPECT_EQ(screen->width(), 460);
@@ -103,18 +100,14 @@ TEST_F(SettingsScreenTest, ControlsFollowAHandEditedSettingsFile)
         TestSupport::processEventsUntil([&] { return lossless->isChecked() && icons->currentIndex() == 5; }));
 }
 
-TEST_F(SettingsScreenTest, IconPickerListsTheSevenStylesAsImages)
+TEST_F(SettingsScreenTest, IconPickerShowsEachStyleAsItsImage)
 {
     SettingsScreen *screen = SettingsScreen::show();
     auto *picker = screen->findChild<EnumPickerBase *>();
     ASSERT_TRUE(picker);
-    const QStringList titles { QStringLiteral("Microphone"), QStringLiteral("Circle"),
-        QStringLiteral("Record"), QStringLiteral("Record 2"), QStringLiteral("Record 3"),
-        QStringLiteral("Waveform"), QStringLiteral("Waveform 2") };
-    ASSERT_EQ(picker->count(), titles.size());
-    for (int row = 0; row < titles.size(); ++row) {
+    ASSERT_EQ(picker->count(), std::ssize(MenuBarIcons::allCases));
+    for (int row = 0; row < picker->count(); ++row) {
         EXPECT_TRUE(picker->itemText(row).isEmpty());
-        EXPECT_EQ(picker->itemData(row, Qt::ToolTipRole).toString(), titles[row]);
         EXPECT_EQ(picker->itemIcon(row).cacheKey(),
             MenuBarIcons::image(MenuBarIcons::allCases[static_cast<std::size_t>(row)]).cacheKey());
     }

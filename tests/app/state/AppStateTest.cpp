@@ -18,7 +18,6 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -86,12 +85,7 @@ struct Answers
 class AppStateTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static QTemporaryDir home;
-        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
-        FoundationHooks::setAppName(QStringLiteral("Tapewick"));
-    }
+    static void SetUpTestSuite() { FoundationHooks::setAppName(QStringLiteral("Tapewick")); }
 
     void SetUp() override
     {

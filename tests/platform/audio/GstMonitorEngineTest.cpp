@@ -5,9 +5,9 @@
 #include "SignalAnalysis.h"
 #include "SourceRecording.h"
 #include "ToneCheck.h"
-#include "WavFile.h"
 
 #include "platform/audio/GstMonitorEngine.h"
+#include "platform/audio/probe/MediaProbe.h"
 
 #include <QElapsedTimer>
 #include <QLocalServer>
@@ -44,17 +44,17 @@ TEST_F(MonitorEngineTest, PlaysTheInputOnTheDefaultOutput)
     TestSupport::processEventsFor(300ms);
     const auto recorded = TestSupport::recordSourceToWav(heard, 1000ms, monitor);
     ASSERT_TRUE(recorded.succeeded()) << recorded.describe().toStdString();
-    const auto wav = TestSupport::WavFile::read(heard);
-    ASSERT_TRUE(wav);
-    EXPECT_TRUE(TestSupport::holdsTheTone(wav->channel(0), wav->sampleRate));
+    const MediaFacts wav = probeMedia(heard);
+    ASSERT_TRUE(wav.decoded) << wav.error.toStdString();
+    EXPECT_TRUE(TestSupport::holdsTheTone(wav.channel(0), wav.sampleRate));
 
     engine.stop();
     TestSupport::processEventsFor(300ms);
     const auto silent = TestSupport::recordSourceToWav(heard, 500ms, monitor);
     ASSERT_TRUE(silent.succeeded());
-    const auto after = TestSupport::WavFile::read(heard);
-    ASSERT_TRUE(after);
-    EXPECT_LT(TestSupport::SignalAnalysis::peak(after->samples), 0.01);
+    const MediaFacts after = probeMedia(heard);
+    ASSERT_TRUE(after.decoded) << after.error.toStdString();
+    EXPECT_LT(TestSupport::SignalAnalysis::peak(after.samples), 0.01);
 }
 
 TEST_F(MonitorEngineTest, MovedInputReportsAConfigurationChange)

@@ -2,7 +2,7 @@
 #include "EventLoop.h"
 #include "TestDesktop.h"
 #include "ToneCheck.h"
-#include "WavFile.h"
+#include "platform/audio/probe/MediaProbe.h"
 
 #include "recording/AudioRecorder.h"
 
@@ -91,26 +91,25 @@ TEST_F(RecorderOnTheSoundServerTest, APausedLosslessRecordingHoldsTheToneWithout
     // The tone's power is well above -12 dBFS, which is full scale on the meter.
     EXPECT_GT(*std::max_element(levels.begin(), levels.end()), 0.9);
 
-    QString error;
-    const auto wav = TestSupport::WavFile::read(path, &error);
-    ASSERT_TRUE(wav) << error.toStdString();
-    EXPECT_EQ(wav->sampleRate, 48000);
-    EXPECT_EQ(wav->channels, 2);
-    EXPECT_EQ(wav->bitsPerSample, 16);
-    EXPECT_GE(wav->seconds(), 1.95);
-    EXPECT_LE(wav->seconds(), 2.5);
-    EXPECT_LT(wav->seconds(), wallSeconds - 0.5) << "the pause is not in the file";
+    const MediaFacts wav = probeMedia(path);
+    ASSERT_TRUE(wav.decoded) << wav.error.toStdString();
+    EXPECT_EQ(wav.sampleRate, 48000);
+    EXPECT_EQ(wav.channels, 2);
+    EXPECT_EQ(wav.audioCodec, QStringLiteral("Uncompressed 16-bit PCM audio"));
+    EXPECT_GE(wav.seconds, 1.95);
+    EXPECT_LE(wav.seconds, 2.5);
+    EXPECT_LT(wav.seconds, wallSeconds - 0.5) << "the pause is not in the file";
     // The tone's phase jumps where the pause was (a little after 1 s), so each side is measured
     // on its own.
-    const std::size_t resumedAt = std::size_t(wav->sampleRate);
+    const std::size_t resumedAt = std::size_t(wav.sampleRate);
     for (int channel = 0; channel < 2; ++channel) {
-        const std::vector<float> samples = wav->channel(channel);
+        const std::vector<float> samples = wav.channel(channel);
         const std::vector<float> before(samples.begin(), samples.begin() + std::ptrdiff_t(resumedAt - 2000));
         const std::vector<float> after(
             samples.begin() + std::ptrdiff_t(resumedAt + resumedAt / 3), samples.end());
-        EXPECT_TRUE(TestSupport::holdsTheTone(before, wav->sampleRate))
+        EXPECT_TRUE(TestSupport::holdsTheTone(before, wav.sampleRate))
             << "channel " << channel << " before the pause";
-        EXPECT_TRUE(TestSupport::holdsTheTone(after, wav->sampleRate))
+        EXPECT_TRUE(TestSupport::holdsTheTone(after, wav.sampleRate))
             << "channel " << channel << " after the pause";
     }
 }

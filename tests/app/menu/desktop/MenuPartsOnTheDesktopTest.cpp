@@ -29,16 +29,6 @@ using namespace std::chrono_literals;
 class MenuPartsOnTheDesktopTest : public TestSupport::DesktopTest
 {
 protected:
-    // Settings and the trash in folders of the test's own; the trash's folder is read once per
-    // process, so it is set first.
-    static void SetUpTestSuite()
-    {
-        static QTemporaryDir configHome;
-        static QTemporaryDir dataHome;
-        qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
-        qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
-    }
-
     void SetUp() override
     {
         TestSupport::DesktopTest::SetUp();

@@ -9,8 +9,6 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QTabBar>
-
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -46,15 +44,7 @@ QStringList cutOffTexts(const QWidget *page)
     return cut;
 }
 
-class SettingsWindowTest : public TestSupport::DesktopTest
-{
-protected:
-    static void SetUpTestSuite()
-    {
-        static QTemporaryDir home;
-        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
-    }
-};
+using SettingsWindowTest = TestSupport::DesktopTest;
 
 TEST_F(SettingsWindowTest, EachTabShowsWholeInAWindow460Wide)
 {
