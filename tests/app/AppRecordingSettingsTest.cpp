@@ -1,8 +1,6 @@
 #include "app/AppRecordingSettings.h"
 #include "app/SettingsKeys.h"
 
-#include "EventLoop.h"
-
 #include "StandardDefaultsTest.h"
 
 #include <gtest/gtest.h>
@@ -29,14 +27,6 @@ TEST_F(AppRecordingSettingsTest, ReadsTheKeysAfresh)
     EXPECT_EQ(settings.filenameTemplate(), std::nullopt);
     EXPECT_TRUE(settings.forcesMono(QStringLiteral("usb-headset")));
     EXPECT_FALSE(settings.forcesMono(QStringLiteral("usb")));
-}
-
-TEST_F(AppRecordingSettingsTest, IconImageFollowsTheChosenStyle)
-{
-    EXPECT_EQ(
-        settings.menuBarIconImage().cacheKey(), MenuBarIcons::image(MenuBarIcon::microphone).cacheKey());
-    Defaults::set(SettingsKeys::menuBarIcon(), MenuBarIcon::waveform);
-    EXPECT_EQ(settings.menuBarIconImage().cacheKey(), MenuBarIcons::image(MenuBarIcon::waveform).cacheKey());
 }
 
 TEST_F(AppRecordingSettingsTest, MonitorInputArrivesAtOnceAndOnEveryChange)

@@ -5,6 +5,10 @@
 #include <QTemporaryDir>
 #include <QtGlobal>
 
+#include <optional>
+#include <utility>
+#include <vector>
+
 namespace TestSupport {
 
 // Points HOME and the XDG base directories into an empty temporary directory while it lives, so
@@ -27,17 +31,28 @@ public:
                 QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
     }
+    ~FreshHome()
+    {
+        for (const auto &[name, value] : m_previous) {
+            value ? qputenv(name, *value) : qunsetenv(name);
+        }
+    }
+    FreshHome(const FreshHome &) = delete;
+    FreshHome &operator=(const FreshHome &) = delete;
 
     QString path() const { return m_dir.path(); }
 
 private:
-    static void point(const char *name, const QString &path)
+    void point(const char *name, const QString &path)
     {
+        m_previous.emplace_back(
+            name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
         QDir().mkpath(path);
         qputenv(name, QFile::encodeName(path));
     }
 
     QTemporaryDir m_dir { QDir::tempPath() + QStringLiteral("/tapewick-test-home-XXXXXX") };
+    std::vector<std::pair<const char *, std::optional<QByteArray>>> m_previous;
 };
 
 } // namespace TestSupport

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDesktopServices>
 #include <QList>
 #include <QObject>
 #include <QUrl>
@@ -10,13 +11,17 @@ class UrlOpenCatcher : public QObject
     Q_OBJECT
 
 public:
-    explicit UrlOpenCatcher(const QString &scheme = QStringLiteral("file"));
-    ~UrlOpenCatcher() override;
+    explicit UrlOpenCatcher(const QString &scheme = QStringLiteral("file"))
+        : m_scheme(scheme)
+    {
+        QDesktopServices::setUrlHandler(m_scheme, this, "open");
+    }
+    ~UrlOpenCatcher() override { QDesktopServices::unsetUrlHandler(m_scheme); }
 
     QList<QUrl> opened;
 
 public slots:
-    void open(const QUrl &url);
+    void open(const QUrl &url) { opened << url; }
 
 private:
     QString m_scheme;

@@ -119,10 +119,13 @@ TEST_F(PreviousRecordingMenuTest, OpeningWaitsForNeitherTheLengthNorACopy)
     // The rows below the name and its separator.
     const auto infoRows = [](const KwMenu &menu) { return menuRows(menu).mid(2, 2); };
 
-    // Services stay registered for the process's life, so the catch outlives the test.
-    const auto shared = std::make_shared<QList<QUrl>>();
-    ShareServices::registerService(
-        { QStringLiteral("Catcher"), QIcon(), {}, [shared](const QList<QUrl> &items) { *shared = items; } });
+    // Services stay registered for the process's life: one catcher for every run of the test.
+    static const auto shared = std::make_shared<QList<QUrl>>();
+    [[maybe_unused]] static const bool registered
+        = (ShareServices::registerService(
+               { QStringLiteral("Catcher"), QIcon(), {}, [](const QList<QUrl> &items) { *shared = items; } }),
+            true);
+    shared->clear();
     // The length is read on a worker thread: the menu has only the size until its answer is in.
     std::unique_ptr<KwMenu> first(PreviousRecordingMenu::make(m_location));
     EXPECT_EQ(infoRows(*first), sizeOnly + QStringList { QStringLiteral("-") });

@@ -43,9 +43,6 @@ TEST_F(SettingsScreenTest, OneFloatingWindowWithFourTabs)
     ASSERT_EQ(screen->tabBar()->count(), 4);
     for (int tab = 0; tab < 4; ++tab) {
         EXPECT_FALSE(screen->tabBar()->tabIcon(tab).isNull());
-        screen->tabBar()->setCurrentIndex(tab);
-        EXPECT_EQ(screen->width(), 460);
-        EXPECT_EQ(screen->minimumSize(), screen->maximumSize());
     }
 }
 
@@ -58,22 +55,18 @@ TEST_F(SettingsScreenTest, TogglesWriteAtOnceAndFollowTheirKeys)
     {
         QString title;
         const Defaults::Key<bool> &key;
-        QString tooltip;
     } cases[] = {
-        { QStringLiteral("Lossless quality"), SettingsKeys::lossless(),
-            QStringLiteral("WAV (PCM) instead of M4A (AAC).") },
-        { QStringLiteral("Copy recording"), SettingsKeys::copyRecordingWhenDone(), QString() },
-        { QStringLiteral("Show recording in Finder"), SettingsKeys::showInFinderAfterSaving(),
-            QStringLiteral("This can be useful if you need to rename or use the recording right away.") },
+        { QStringLiteral("Lossless quality"), SettingsKeys::lossless() },
+        { QStringLiteral("Copy recording"), SettingsKeys::copyRecordingWhenDone() },
+        { QStringLiteral("Show recording in Finder"), SettingsKeys::showInFinderAfterSaving() },
         { QStringLiteral("Dim menu bar icon when not recording"),
-            SettingsKeys::dimMenuBarIconWhenNotRecording(), QString() },
-        { QStringLiteral("Show duration in menu bar while recording"), SettingsKeys::showDurationInMenuBar(),
-            QStringLiteral("When disabled, the duration will be shown in the menu instead.") },
+            SettingsKeys::dimMenuBarIconWhenNotRecording() },
+        { QStringLiteral("Show duration in menu bar while recording"),
+            SettingsKeys::showDurationInMenuBar() },
     };
-    for (const auto &[title, key, tooltip] : cases) {
+    for (const auto &[title, key] : cases) {
         auto *shown = toggle(screen, title);
-        ASSERT_TRUE(shown);
-        EXPECT_EQ(shown->toolTip(), tooltip);
+        ASSERT_TRUE(shown) << title.toStdString();
         const bool initial = Defaults::get(key);
         EXPECT_EQ(shown->isChecked(), initial);
         shown->click();
