@@ -2,7 +2,7 @@
 // and wake-ups (voluntary context switches of all its threads) per idle minute, and the time from
 // its start to its icon in the tray. Exits 1 when idle costs 0.05 CPU-seconds a minute or more.
 //   app_idle_benchmark [seconds]   (default 60; run inside a desktop with a tray and sound server)
-#include "../tests/app/program/XInput.h"
+#include "../tests/app/program/TrayIcon.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -87,10 +87,10 @@ int main(int argc, char **argv)
     QElapsedTimer sinceStart;
     sinceStart.start();
     program.start(QStringLiteral(TAPEWICK_PATH), {});
-    while (!XInput::embeddedTrayIcon(program.processId()) && sinceStart.elapsed() < 20000) {
+    while (!embeddedTrayIcon(program.processId()) && sinceStart.elapsed() < 20000) {
         QThread::msleep(5);
     }
-    if (!XInput::embeddedTrayIcon(program.processId())) {
+    if (!embeddedTrayIcon(program.processId())) {
         std::fprintf(stderr, "the program's icon never reached the tray\n");
         return 1;
     }

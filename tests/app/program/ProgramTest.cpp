@@ -1,7 +1,7 @@
 #include "../ProgramProcess.h"
 #include "Command.h"
 #include "DesktopTest.h"
-#include "XInput.h"
+#include "TrayIcon.h"
 
 #include "app/SettingsKeys.h"
 #include "kit/foundation/files/SandboxURLBookmark.h"
@@ -34,7 +34,7 @@ std::optional<QRect> trayIcon(const ProgramProcess &program)
     QElapsedTimer timer;
     timer.start();
     std::optional<QRect> icon;
-    while (!(icon = XInput::embeddedTrayIcon(program.pid())) && timer.elapsed() < 10000) {
+    while (!(icon = embeddedTrayIcon(program.pid())) && timer.elapsed() < 10000) {
         QThread::msleep(20);
     }
     return icon;

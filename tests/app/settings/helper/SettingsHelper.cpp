@@ -95,12 +95,6 @@ int main(int argc, char **argv)
                 }
             }
         }
-    } else if (mode == QLatin1String("tip")) {
-        chooser->setLocation(first);
-        runFor(300);
-        chooser->clearButton()->click();
-        runFor(300);
-        chooser->setLocation(QUrl::fromLocalFile(arguments.value(2)));
     } else if (mode == QLatin1String("drop")) {
         chooser->drop({ first });
     } else if (mode == QLatin1String("pick")) {
