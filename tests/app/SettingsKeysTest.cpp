@@ -9,22 +9,9 @@ namespace {
 
 using SettingsKeysTest = StandardDefaultsTest;
 
-TEST_F(SettingsKeysTest, OptionalKeysRegisterNothing)
-{
-    using namespace SettingsKeys;
-    for (const Defaults::Keys *key : std::initializer_list<const Defaults::Keys *> {
-             &defaultOutputDirectory(), &previousRecording(), &filenamePrefix(), &filenameTemplate() }) {
-        EXPECT_EQ(standard().object(key->name()), std::nullopt) << key->name();
-    }
-    EXPECT_EQ(standard().object(showInFinderAfterSaving().name()), PropertyValue(true));
-}
-
 TEST_F(SettingsKeysTest, StoredForms)
 {
     using namespace SettingsKeys;
-    Defaults::set(menuBarIcon(), MenuBarIcon::record3);
-    EXPECT_EQ(standard().object("menuBarIcon"), PropertyValue(std::string("record3")));
-
     Defaults::set(forceMono(), std::set<std::string> { "usb-mic", "built-in" });
     const std::optional<PropertyValue> mono = standard().object("forceMono");
     ASSERT_TRUE(mono);

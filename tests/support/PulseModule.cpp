@@ -2,8 +2,6 @@
 
 #include "Pactl.h"
 
-#include <utility>
-
 namespace TestSupport {
 
 std::optional<PulseModule> PulseModule::load(
@@ -34,32 +32,25 @@ std::optional<PulseModule> PulseModule::loadNullSource(const QString &sourceName
         QStringLiteral("module-null-source"), { QStringLiteral("source_name=") + sourceName, channelCount });
 }
 
-PulseModule::PulseModule(PulseModule &&other) noexcept
-    : m_index(other.m_index)
-    , m_loaded(std::exchange(other.m_loaded, false))
-{ }
+namespace {
 
-PulseModule &PulseModule::operator=(PulseModule &&other) noexcept
+bool unloadModule(unsigned index)
 {
-    if (this != &other) {
-        unload();
-        m_index = other.m_index;
-        m_loaded = std::exchange(other.m_loaded, false);
-    }
-    return *this;
+    return Pactl::run({ QStringLiteral("unload-module"), QString::number(index) }).succeeded();
 }
 
-PulseModule::~PulseModule()
+} // namespace
+
+void PulseModule::Unload::operator()(const unsigned *index) const
 {
-    unload();
+    unloadModule(*index);
+    delete index;
 }
 
 bool PulseModule::unload()
 {
-    if (!std::exchange(m_loaded, false)) {
-        return false;
-    }
-    return Pactl::run({ QStringLiteral("unload-module"), QString::number(m_index) }).succeeded();
+    const std::unique_ptr<const unsigned> index(m_index.release());
+    return index && unloadModule(*index);
 }
 
 } // namespace TestSupport

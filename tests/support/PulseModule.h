@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 namespace TestSupport {
@@ -21,23 +22,20 @@ public:
     // A silent input that can come and go, on whichever server the test desktop runs.
     static std::optional<PulseModule> loadNullSource(const QString &sourceName, int channels);
 
-    PulseModule(PulseModule &&other) noexcept;
-    PulseModule &operator=(PulseModule &&other) noexcept;
-    PulseModule(const PulseModule &) = delete;
-    PulseModule &operator=(const PulseModule &) = delete;
-    ~PulseModule();
-
-    unsigned index() const { return m_index; }
+    unsigned index() const { return *m_index; }
     // Unloads now; returns whether the server accepted it.
     bool unload();
 
 private:
+    struct Unload
+    {
+        void operator()(const unsigned *index) const;
+    };
     explicit PulseModule(unsigned index)
-        : m_index(index)
+        : m_index(new unsigned(index))
     { }
 
-    unsigned m_index = 0;
-    bool m_loaded = true;
+    std::unique_ptr<unsigned, Unload> m_index;
 };
 
 } // namespace TestSupport

@@ -1,4 +1,5 @@
 #include "app/PreviousRecordingMenu.h"
+#include "Command.h"
 #include "app/MenuTexts.h"
 #include "app/SettingsKeys.h"
 #include "app/StandardDefaultsTest.h"
@@ -11,7 +12,6 @@
 #include "preferences/Defaults.h"
 
 #include <QCoreApplication>
-#include <QDataStream>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThreadPool>
@@ -20,21 +20,15 @@
 
 namespace {
 
-// A silent 16-bit mono WAV file of the given length at 8 kHz.
+// A silent 16-bit mono WAV file of the given length at 8 kHz: 16 000 bytes a second.
 void writeSilence(const QString &path, int seconds)
 {
-    const qint32 dataSize = 8000 * 2 * seconds;
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    QDataStream out(&file);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << qint32(36 + dataSize);
-    out.writeRawData("WAVEfmt ", 8);
-    out << qint32(16) << qint16(1) << qint16(1) << qint32(8000) << qint32(16000) << qint16(2) << qint16(16);
-    out.writeRawData("data", 4);
-    out << dataSize;
-    file.write(QByteArray(dataSize, '\0'));
+    const TestSupport::CommandResult made = TestSupport::runCommand(QStringLiteral("gst-launch-1.0"),
+        { "-q", "audiotestsrc", "wave=silence", "samplesperbuffer=800",
+            QStringLiteral("num-buffers=%1").arg(seconds * 10), "!",
+            "audio/x-raw,format=S16LE,rate=8000,channels=1", "!", "wavenc", "!", "filesink",
+            QStringLiteral("location=\"%1\"").arg(path) });
+    ASSERT_TRUE(made.succeeded()) << made.describe().toStdString();
 }
 
 // Lets the worker threads finish and their answers reach the menus.
