@@ -28,10 +28,15 @@ public:
         m_process.setProcessEnvironment(environment);
         m_process.start(QStringLiteral(TAPEWICK_PATH), { QStringLiteral("--verbose") });
     }
+    // A terminate signal ends it as a user's would, so a recording it runs is finished and leaves
+    // nothing behind.
     ~ProgramProcess()
     {
-        m_process.kill();
-        m_process.waitForFinished();
+        m_process.terminate();
+        if (!m_process.waitForFinished(20000)) {
+            m_process.kill();
+            m_process.waitForFinished();
+        }
     }
 
     qint64 pid() const { return m_process.processId(); }

@@ -73,15 +73,6 @@ protected:
         ASSERT_TRUE(waitFor([] { return !state().isEmpty(); })) << log().toStdString();
     }
 
-    // A terminate signal ends the program as a user's would.
-    void TearDown() override
-    {
-        if (m_program) {
-            m_program->signal(SIGTERM);
-            m_program->waitForExit(20);
-        }
-    }
-
     QString log() { return m_program->log(); }
     int recordingsStarted() { return log().count(QStringLiteral("Recording into")); }
 

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -38,6 +39,16 @@ std::optional<QRect> trayIcon(const ProgramProcess &program)
         QThread::msleep(20);
     }
     return icon;
+}
+
+// A recording left for recovery lies in the user's own folder of them, in a folder of its own.
+auto removedAfterwards(const QString &recording)
+{
+    return qScopeGuard([recording] {
+        if (QFileInfo(recording).isAbsolute()) {
+            QDir(QFileInfo(recording).path()).removeRecursively();
+        }
+    });
 }
 
 // Starts a recording from the menu as a user would; answers its temporary file.
@@ -151,6 +162,7 @@ TEST_F(ProgramTest, TerminatingARecordingLeavesItCompleteSavedOrForRecovery)
         }
         ProgramProcess program;
         const QString temporary = record(program);
+        const auto cleanup = removedAfterwards(temporary);
         QThread::sleep(2);
         program.signal(SIGTERM);
         EXPECT_EQ(program.waitForExit(), SIGTERM) << program.log().toStdString();
@@ -169,6 +181,7 @@ TEST_F(ProgramTest, AKilledRecordingPlaysToWithinASecondOfTheKill)
 {
     ProgramProcess program;
     const QString temporary = record(program);
+    const auto cleanup = removedAfterwards(temporary);
     QThread::sleep(3);
     program.signal(SIGKILL);
     program.waitForExit();

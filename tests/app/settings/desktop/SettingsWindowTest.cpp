@@ -68,7 +68,9 @@ TEST_F(SettingsWindowTest, EachTabShowsWholeInAWindow460Wide)
         EXPECT_EQ(cutOffTexts(page), QStringList());
         EXPECT_LE(tabs->fontMetrics().horizontalAdvance(tabs->tabText(tab)), tabs->tabRect(tab).width());
     }
+    // Closing deletes it once the event loop runs.
     screen->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace
