@@ -20,23 +20,15 @@ QString format(const char *pattern, const QDateTime &date = sampleDate())
     return formatDateTemplate(QString::fromUtf8(pattern), date, english);
 }
 
-TEST(RecordingNameTest, AbsentEmptyOrBlankPrefixGivesTheDefault)
+TEST(RecordingNameTest, ATrimmedPrefixOrTheDefaultThenTheDateUnlessATemplateReplacesTheWholeName)
 {
     const QString expected = QStringLiteral("Audio Recording 2024-03-05 at 14.07.09");
     EXPECT_EQ(recordingName(std::nullopt, std::nullopt, sampleDate(), english), expected);
     EXPECT_EQ(recordingName(QString(), std::nullopt, sampleDate(), english), expected);
     EXPECT_EQ(recordingName(QStringLiteral("   "), std::nullopt, sampleDate(), english), expected);
     EXPECT_EQ(recordingName(QStringLiteral("\n\t"), QStringLiteral("  "), sampleDate(), english), expected);
-}
-
-TEST(RecordingNameTest, PrefixIsTrimmedAndFollowedByTheDate)
-{
     EXPECT_EQ(recordingName(QStringLiteral("  Interview\n"), std::nullopt, sampleDate(), english),
         QStringLiteral("Interview 2024-03-05 at 14.07.09"));
-}
-
-TEST(RecordingNameTest, TemplateReplacesTheWholeName)
-{
     EXPECT_EQ(recordingName(QStringLiteral("Interview"), QStringLiteral("yyyy-MM-dd"), sampleDate(), english),
         QStringLiteral("2024-03-05"));
 }

@@ -45,14 +45,6 @@ std::string formatName(const testing::TestParamInfo<Format> &info)
     return std::string(info.param.extension) + (info.param.channels == 1 ? "Mono" : "Stereo");
 }
 
-FileRecorderSettings settingsFor(const Format &format)
-{
-    FileRecorderSettings settings;
-    settings.formatId = format.formatId;
-    settings.channels = format.channels;
-    return settings;
-}
-
 QByteArray readAll(const QString &path)
 {
     QFile file(path);
@@ -70,7 +62,10 @@ TEST_P(RecordedFormat, HoldsTwoSecondsOfTheToneInTheRequestedFormat)
     const Format format = GetParam();
     const QString path = m_dir.filePath(QStringLiteral("take.") + QLatin1String(format.extension));
     EndWatcher end;
-    auto recorder = AudioTest::startRecording(path, end, 2.0, settingsFor(format));
+    FileRecorderSettings settings;
+    settings.formatId = format.formatId;
+    settings.channels = format.channels;
+    auto recorder = AudioTest::startRecording(path, end, 2.0, settings);
     ASSERT_TRUE(recorder);
     EXPECT_TRUE(recorder->isRecording());
     recorder->stop();

@@ -83,7 +83,7 @@ TEST_F(PulseAudioHardwareTest, ListsInputsAndOutputsButNoMonitors)
         [&](const CaptureDevice &c) { return c.uniqueId == input->uid && c.localizedName == input->name; }));
 }
 
-TEST_F(PulseAudioHardwareTest, ReadsOneDeviceByIdAndRejectsUnknownIds)
+TEST_F(PulseAudioHardwareTest, ReadsEachDeviceAndTheDefaultInputByIdAndRejectsUnknownIds)
 {
     const auto devices = m_hardware.devices();
     ASSERT_TRUE(devices);
@@ -92,6 +92,11 @@ TEST_F(PulseAudioHardwareTest, ReadsOneDeviceByIdAndRejectsUnknownIds)
         ASSERT_TRUE(read) << read.error().message.toStdString();
         EXPECT_EQ(read.value(), listed);
     }
+    const auto defaultId = m_hardware.defaultInputDeviceId();
+    ASSERT_TRUE(defaultId) << defaultId.error().message.toStdString();
+    EXPECT_EQ(m_hardware.device(defaultId.value()).value().uid, m_defaultSource);
+    EXPECT_FALSE(m_hardware.setDefaultInputDevice(defaultId.value() | HardwareDevice::outputIdFlag));
+
     const auto missing = m_hardware.device(4000000);
     ASSERT_FALSE(missing);
     EXPECT_EQ(missing.error().domain, AudioError::Domain::soundServer);
@@ -107,16 +112,6 @@ TEST_F(PulseAudioHardwareTest, ReadsOneDeviceByIdAndRejectsUnknownIds)
             EXPECT_FALSE(m_hardware.device(fields[0].toUInt()));
         }
     }
-}
-
-TEST_F(PulseAudioHardwareTest, DefaultInputIsTheServersDefaultSource)
-{
-    const auto id = m_hardware.defaultInputDeviceId();
-    ASSERT_TRUE(id) << id.error().message.toStdString();
-    const auto device = m_hardware.device(id.value());
-    ASSERT_TRUE(device);
-    EXPECT_EQ(device.value().uid, m_defaultSource);
-    EXPECT_FALSE(m_hardware.setDefaultInputDevice(id.value() | HardwareDevice::outputIdFlag));
 }
 
 TEST_F(PulseAudioHardwareTest, HotPluggedInputAppearsCanBecomeDefaultAndDisappears)
