@@ -79,12 +79,11 @@ TEST(AudioRecorderLevelTest, TheLevelIsTheAmplitudeFourTimesWithinZeroAndOne)
     EXPECT_DOUBLE_EQ(AudioRecorder::level(std::nan("")), 0);
 }
 
-TEST(AudioRecorderStateTest, StatesAreStoredByTheirNames)
+TEST(AudioRecorderStateTest, StatesAreStoredByTheirNamesExactly)
 {
-    EXPECT_EQ(AudioRecorder::rawValue(State::stopped), "stopped");
-    EXPECT_EQ(AudioRecorder::rawValue(State::recording), "recording");
-    EXPECT_EQ(AudioRecorder::rawValue(State::paused), "paused");
-    EXPECT_EQ(AudioRecorder::stateFromRawValue("paused"), State::paused);
+    for (const State state : { State::stopped, State::recording, State::paused }) {
+        EXPECT_EQ(AudioRecorder::stateFromRawValue(AudioRecorder::rawValue(state)), state);
+    }
     EXPECT_EQ(AudioRecorder::stateFromRawValue("Paused"), std::nullopt);
     EXPECT_EQ(AudioRecorder::stateFromRawValue(""), std::nullopt);
 }
