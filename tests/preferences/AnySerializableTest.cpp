@@ -9,89 +9,65 @@ namespace {
 using Defaults::AnySerializable;
 using Defaults::Key;
 
-class AnySerializableTest : public PreferencesTest
-{
-};
+using AnySerializableTest = PreferencesTest;
 
-TEST_F(AnySerializableTest, IntegerReadsAsNumbersButNotAsText)
+TEST_F(AnySerializableTest, ReadsAsTheKindsItsValueConvertsTo)
 {
     const AnySerializable five = 5;
     EXPECT_EQ(five.get<std::int64_t>(), 5);
     EXPECT_EQ(five.get<double>(), 5.0);
     EXPECT_EQ(five.get<std::string>(), std::nullopt);
-    EXPECT_EQ(AnySerializable("text").get<std::string>(), "text");
     EXPECT_EQ(AnySerializable(TestIcon::circle).get<TestIcon>(), TestIcon::circle);
+
+    AnySerializable value = 1;
+    value.set(TestPoint { 3, 4 });
+    EXPECT_EQ(value.value(), PropertyValue(R"({"x":3,"y":4})"));
+    EXPECT_EQ(value.get<TestPoint>(), (TestPoint { 3, 4 }));
+    value.set(QColor());
+    EXPECT_TRUE(value.isNil());
+    EXPECT_EQ(value.get<std::string>(), std::nullopt);
+    // Container literals leave out what holds nothing.
+    EXPECT_EQ(AnySerializable::array({ 1, AnySerializable(), "a" }).value(),
+        PropertyValue(PropertyArray { PropertyValue(1), PropertyValue("a") }));
 }
 
-TEST_F(AnySerializableTest, ValueThatDoesNotSerialiseHoldsNothingAndRemovesTheKey)
-{
-    const AnySerializable nothing { QColor() };
-    EXPECT_TRUE(nothing.isNil());
-    EXPECT_EQ(nothing.get<std::int64_t>(), std::nullopt);
-    EXPECT_EQ(nothing.get<std::string>(), std::nullopt);
-
-    const Key<AnySerializable> key("any", m_suite);
-    Defaults::set(key, AnySerializable(3));
-    EXPECT_EQ(m_suite->object("any"), PropertyValue(3));
-    Defaults::set(key, nothing);
-    EXPECT_EQ(m_suite->object("any"), std::nullopt);
-}
-
-TEST_F(AnySerializableTest, ValuesHoldingNothingAreUnequalAndHashNothing)
-{
-    EXPECT_FALSE(AnySerializable() == AnySerializable());
-    EXPECT_EQ(AnySerializable().hash(), std::size_t(0));
-}
-
-TEST_F(AnySerializableTest, NumbersCompareByValueAcrossKinds)
-{
-    // As stored numbers do: 1 is true, 5 is 5.0, 2 is no Boolean.
-    EXPECT_TRUE(AnySerializable(1) == AnySerializable(true));
-    EXPECT_TRUE(AnySerializable(5) == AnySerializable(5.0));
-    EXPECT_FALSE(AnySerializable(2) == AnySerializable(true));
-    EXPECT_FALSE(AnySerializable(std::nan("")) == AnySerializable(std::nan("")));
-    EXPECT_FALSE(AnySerializable("1") == AnySerializable(1));
-    EXPECT_TRUE(AnySerializable(0.0) == AnySerializable(-0.0));
-}
-
-TEST_F(AnySerializableTest, EqualValuesHashAlike)
-{
-    const std::vector<std::pair<AnySerializable, AnySerializable>> pairs {
-        { AnySerializable(1), AnySerializable(true) },
-        { AnySerializable(300), AnySerializable(300.0) },
-        { AnySerializable(std::uint64_t(18446744073709551615u)),
-            AnySerializable(std::uint64_t(18446744073709551615u)) },
-        { AnySerializable(0.0), AnySerializable(-0.0) },
-        { AnySerializable(0.1), AnySerializable(0.1) },
-        { AnySerializable::dictionary({ { "a", 1 }, { "b", "x" } }),
-            AnySerializable::dictionary({ { "b", "x" }, { "a", true } }) },
-    };
-    for (const auto &[lhs, rhs] : pairs) {
-        ASSERT_TRUE(lhs == rhs);
-        EXPECT_EQ(lhs.hash(), rhs.hash());
-    }
-    std::unordered_set<AnySerializable> set { AnySerializable(1), AnySerializable(true), AnySerializable(2) };
-    EXPECT_EQ(set.size(), 2u);
-}
-
-TEST_F(AnySerializableTest, ArraysCompareInOrderDictionariesRegardlessOfOrder)
-{
-    EXPECT_TRUE(AnySerializable::array({ 1, "a" }) == AnySerializable::array({ 1, "a" }));
-    EXPECT_FALSE(AnySerializable::array({ 1, "a" }) == AnySerializable::array({ "a", 1 }));
-    EXPECT_FALSE(AnySerializable::array({ 1 }) == AnySerializable::array({ 1, 1 }));
-    EXPECT_TRUE(AnySerializable::dictionary({ { "x", 1 }, { "y", 2 } })
-        == AnySerializable::dictionary({ { "y", 2 }, { "x", 1 } }));
-    EXPECT_FALSE(AnySerializable::dictionary({ { "x", 1 } }) == AnySerializable::dictionary({ { "x", 2 } }));
-    EXPECT_NE(AnySerializable::array({ 1, 2 }).hash(), AnySerializable::array({ 2, 1 }).hash());
-}
-
-TEST_F(AnySerializableTest, DataAndDatesCompareByContent)
+TEST_F(AnySerializableTest, EqualityFollowsStoredNumbersAndEqualValuesHashAlike)
 {
     const PropertyDate date(std::chrono::nanoseconds(5));
-    EXPECT_TRUE(AnySerializable(QByteArray("ab")) == AnySerializable(QByteArray("ab")));
-    EXPECT_FALSE(AnySerializable(QByteArray("ab")) == AnySerializable(std::string("ab")));
-    EXPECT_TRUE(AnySerializable(date) == AnySerializable(date));
-    EXPECT_FALSE(AnySerializable(date) == AnySerializable(5));
+    const std::uint64_t largest = 18446744073709551615u;
+    const std::tuple<const char *, AnySerializable, AnySerializable, bool> cases[] = {
+        { "1 is true", 1, true, true },
+        { "2 is no Boolean", 2, true, false },
+        { "5 is 5.0", 300, 300.0, true },
+        { "largest unsigned", largest, largest, true },
+        { "signed zeros", 0.0, -0.0, true },
+        { "NaN", std::nan(""), std::nan(""), false },
+        { "text is no number", "1", 1, false },
+        { "nothing is not even itself", AnySerializable(), AnySerializable(), false },
+        { "arrays in order", AnySerializable::array({ 1, "a" }), AnySerializable::array({ 1, "a" }), true },
+        { "arrays out of order", AnySerializable::array({ 1, "a" }), AnySerializable::array({ "a", 1 }),
+            false },
+        { "arrays of other length", AnySerializable::array({ 1 }), AnySerializable::array({ 1, 1 }), false },
+        { "dictionaries in any order", AnySerializable::dictionary({ { "a", 1 }, { "b", "x" } }),
+            AnySerializable::dictionary({ { "b", "x" }, { "a", true } }), true },
+        { "dictionaries of other values", AnySerializable::dictionary({ { "x", 1 } }),
+            AnySerializable::dictionary({ { "x", 2 } }), false },
+        { "data", QByteArray("ab"), QByteArray("ab"), true },
+        { "data is no text", QByteArray("ab"), std::string("ab"), false },
+        { "dates", date, date, true },
+        { "a date is no number", date, 5, false },
+    };
+    for (const auto &[what, lhs, rhs, equal] : cases) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(lhs == rhs, equal);
+        if (equal) {
+            EXPECT_EQ(lhs.hash(), rhs.hash());
+        }
+    }
+    EXPECT_EQ(AnySerializable().hash(), std::size_t(0));
+    EXPECT_NE(AnySerializable::array({ 1, 2 }).hash(), AnySerializable::array({ 2, 1 }).hash());
+    std::unordered_set<AnySerializable> set { AnySerializable(1), AnySerializable(true), AnySerializable(2) };
+    EXPECT_EQ(set.size(), 2u);
 }
 
 TEST_F(AnySerializableTest, KeyReadsWhateverIsStoredAndWritesItBackUnchanged)
@@ -108,22 +84,9 @@ TEST_F(AnySerializableTest, KeyReadsWhateverIsStoredAndWritesItBackUnchanged)
     m_suite->removeObject("any");
     Defaults::set(key, read);
     EXPECT_EQ(m_suite->object("any"), stored);
-}
-
-TEST_F(AnySerializableTest, SetReplacesTheStoredForm)
-{
-    AnySerializable value = 1;
-    value.set(TestPoint { 3, 4 });
-    EXPECT_EQ(value.value(), PropertyValue(R"({"x":3,"y":4})"));
-    EXPECT_EQ(value.get<TestPoint>(), (TestPoint { 3, 4 }));
-    value.set(QColor());
-    EXPECT_TRUE(value.isNil());
-}
-
-TEST_F(AnySerializableTest, ContainerLiteralsLeaveOutValuesHoldingNothing)
-{
-    const AnySerializable array = AnySerializable::array({ 1, AnySerializable(), "a" });
-    EXPECT_EQ(array.value(), PropertyValue(PropertyArray { PropertyValue(1), PropertyValue("a") }));
+    // A value that does not serialise holds nothing, and writing it removes the key.
+    Defaults::set(key, AnySerializable(QColor()));
+    EXPECT_EQ(m_suite->object("any"), std::nullopt);
 }
 
 TEST(AnySerializableDeathTest, RepeatedDictionaryLiteralKeyStopsTheProgram)

@@ -3,40 +3,32 @@
 #include <QFileInfo>
 
 #include <stdexcept>
-#include <unordered_set>
 
 namespace {
 
 using Defaults::Key;
 
-class KeysTest : public PreferencesTest
-{
-};
+using KeysTest = PreferencesTest;
 
-TEST_F(KeysTest, BoolKeyReadsItsDefaultUntilWrittenAndAgainAfterReset)
+TEST_F(KeysTest, AKeyRegistersItsDefaultStoresNothingAndReadsItAgainAfterReset)
 {
     const Key<bool> key("flag", false, m_suite);
-    EXPECT_FALSE(Defaults::get(key));
+    EXPECT_EQ(m_suite->object("flag"), PropertyValue(false));
+    EXPECT_FALSE(QFileInfo::exists(m_suite->filePath()));
     Defaults::set(key, true);
     EXPECT_TRUE(Defaults::get(key));
     EXPECT_EQ(m_suite->object("flag"), PropertyValue(true));
     key.reset();
     EXPECT_FALSE(Defaults::get(key));
-    EXPECT_EQ(m_suite->object("flag"), PropertyValue(false)); // the registered default
-}
-
-TEST_F(KeysTest, CreatingAKeyRegistersItsDefaultButStoresNothing)
-{
-    const Key<std::int64_t> key("count", 3, m_suite);
-    EXPECT_EQ(m_suite->object("count"), PropertyValue(3));
-    EXPECT_FALSE(QFileInfo::exists(m_suite->filePath()));
+    // A later key of the same name registers its own default.
+    const Key<bool> later("flag", true, m_suite);
+    EXPECT_TRUE(Defaults::get(key));
 }
 
 TEST_F(KeysTest, OptionalKeyRegistersNothingAndNilRemoves)
 {
     const Key<std::optional<std::string>> key("prefix", m_suite);
     EXPECT_EQ(m_suite->object("prefix"), std::nullopt);
-    EXPECT_EQ(Defaults::get(key), std::nullopt);
     Defaults::set(key, std::optional<std::string>("rec"));
     EXPECT_EQ(Defaults::get(key), "rec");
     Defaults::set(key, std::optional<std::string>());
@@ -44,25 +36,13 @@ TEST_F(KeysTest, OptionalKeyRegistersNothingAndNilRemoves)
     EXPECT_EQ(Defaults::get(key), std::nullopt);
 }
 
-TEST_F(KeysTest, UnconvertibleStoredValueReadsAsDefaultAndStays)
+TEST_F(KeysTest, AStoredValueThatDoesNotReadExactlyReadsAsTheDefaultAndStays)
 {
-    const Key<std::string> key("text", "fallback", m_suite);
+    const Key<std::string> text("text", "fallback", m_suite);
     m_suite->setObject("text", PropertyValue(42));
-    EXPECT_EQ(Defaults::get(key), "fallback");
+    EXPECT_EQ(Defaults::get(text), "fallback");
     EXPECT_EQ(m_suite->object("text"), PropertyValue(42));
-}
 
-TEST_F(KeysTest, TextTrueReadsAsBoolTrueThroughJson)
-{
-    const Key<bool> key("flag", false, m_suite);
-    m_suite->setObject("flag", PropertyValue("true"));
-    EXPECT_TRUE(Defaults::get(key));
-    m_suite->setObject("flag", PropertyValue("yes"));
-    EXPECT_FALSE(Defaults::get(key));
-}
-
-TEST_F(KeysTest, NumbersReadExactly)
-{
     const Key<std::int64_t> integer("n", -1, m_suite);
     m_suite->setObject("n", PropertyValue(5.0));
     EXPECT_EQ(Defaults::get(integer), 5);
@@ -74,6 +54,10 @@ TEST_F(KeysTest, NumbersReadExactly)
     const Key<bool> flag("b", false, m_suite);
     m_suite->setObject("b", PropertyValue(1));
     EXPECT_TRUE(Defaults::get(flag));
+    m_suite->setObject("b", PropertyValue("true")); // JSON text
+    EXPECT_TRUE(Defaults::get(flag));
+    m_suite->setObject("b", PropertyValue("yes"));
+    EXPECT_FALSE(Defaults::get(flag));
 }
 
 TEST_F(KeysTest, KeysAreEqualByNameAndSuite)
@@ -86,7 +70,7 @@ TEST_F(KeysTest, KeysAreEqualByNameAndSuite)
     EXPECT_FALSE(static_cast<const Defaults::Keys &>(a) == c);
 }
 
-TEST_F(KeysTest, ResetListsActOnTheirOwnSuitesInOrder)
+TEST_F(KeysTest, ResetsAndSubscriptsActOnTheirOwnSuites)
 {
     auto other = UserDefaults::suite("other");
     const Key<std::int64_t> here("k", 0, m_suite);
@@ -105,23 +89,17 @@ TEST_F(KeysTest, ResetListsActOnTheirOwnSuitesInOrder)
     EXPECT_EQ(Defaults::get(there), 0);
     EXPECT_EQ(Defaults::get(here), 1);
     EXPECT_EQ(m_suite->object("unrelated"), PropertyValue(9));
-}
 
-TEST_F(KeysTest, LaterKeyWithTheSameNameRegistersItsDefault)
-{
-    const Key<std::int64_t> first("n", 1, m_suite);
-    const Key<std::int64_t> second("n", 2, m_suite);
-    EXPECT_EQ(Defaults::get(first), 2);
-}
-
-TEST_F(KeysTest, SubscriptOnAnotherSuiteUsesThatSuite)
-{
-    auto other = UserDefaults::suite("other");
-    const Key<std::int64_t> key("n", 7, m_suite);
-    EXPECT_EQ(Defaults::get(*other, key), 7); // the key's default, from the key, not the suite
-    Defaults::set(*other, key, std::int64_t(8));
+    // A subscript on another suite reads and writes there, with the key's own default.
+    const Key<std::int64_t> elsewhere("n", 7, m_suite);
+    EXPECT_EQ(Defaults::get(*other, elsewhere), 7);
+    Defaults::set(*other, elsewhere, std::int64_t(8));
     EXPECT_EQ(other->object("n"), PropertyValue(8));
-    EXPECT_EQ(Defaults::get(key), 7);
+    EXPECT_EQ(Defaults::get(elsewhere), 7);
+
+    Defaults::removeAll(*m_suite);
+    EXPECT_EQ(Defaults::get(here), 0);
+    EXPECT_EQ(m_suite->object("unrelated"), std::nullopt);
 }
 
 TEST_F(KeysTest, ModifyWritesBackEvenWhenTheChangeThrows)
@@ -136,23 +114,6 @@ TEST_F(KeysTest, ModifyWritesBackEvenWhenTheChangeThrows)
                      }),
         std::runtime_error);
     EXPECT_EQ(Defaults::get(key), (std::vector<std::string> { "a", "b" }));
-}
-
-TEST_F(KeysTest, RemoveAllLeavesDefaults)
-{
-    const Key<std::int64_t> key("n", 7, m_suite);
-    Defaults::set(key, std::int64_t(8));
-    m_suite->setObject("loose", PropertyValue("x"));
-    Defaults::removeAll(*m_suite);
-    EXPECT_EQ(Defaults::get(key), 7);
-    EXPECT_EQ(m_suite->object("loose"), std::nullopt);
-}
-
-TEST_F(KeysTest, ChangeValueReaderGivesNothingForNothing)
-{
-    EXPECT_EQ(Defaults::changeValue<std::int64_t>(std::nullopt), std::nullopt);
-    EXPECT_EQ(Defaults::changeValue<std::int64_t>(PropertyValue("12")), 12);
-    EXPECT_EQ(Defaults::changeValue<std::int64_t>(PropertyValue("x")), std::nullopt);
 }
 
 const Defaults::Key<std::int64_t> &staticKey()

@@ -2,10 +2,11 @@
 
 #include "preferences/DefaultsMigration.h"
 
+#include <functional>
+
 namespace {
 
 using Defaults::Key;
-using Defaults::Version;
 
 class MigrationTest : public PreferencesTest
 {
@@ -18,66 +19,51 @@ protected:
     int m_writes = 0;
 };
 
-TEST_F(MigrationTest, NothingStoredMeansNoWrite)
+TEST_F(MigrationTest, OldJsonTextBecomesTheStoredFormAndAnythingElseIsNotWritten)
 {
-    const Key<std::int64_t> key("n", 0, m_suite);
-    observeWrites("n");
-    Defaults::migrate(key, Version::v5);
-    EXPECT_EQ(m_writes, 0);
-    EXPECT_EQ(m_suite->object("n"), PropertyValue(0)); // the registered default, nothing stored
-}
-
-TEST_F(MigrationTest, IntTextBecomesANumber)
-{
-    const Key<std::int64_t> key("n", 0, m_suite);
-    m_suite->setObject("n", PropertyValue("42"));
-    Defaults::migrate(key);
-    EXPECT_EQ(m_suite->object("n"), PropertyValue(42));
-}
-
-TEST_F(MigrationTest, DataDictionaryTextBecomesNativeAndASecondRunWritesNothing)
-{
-    const Key<std::map<std::string, QByteArray>> key("__securityScopedBookmarks__", {}, m_suite);
-    m_suite->setObject(key.name(), PropertyValue(R"({"/home/a":"AQI=","/home/b":""})"));
-    Defaults::migrate(key);
-    EXPECT_EQ(m_suite->object(key.name()),
-        PropertyValue(PropertyDictionary { { "/home/a", PropertyValue(QByteArray("\x01\x02", 2)) },
-            { "/home/b", PropertyValue(QByteArray()) } }));
-    observeWrites(key.name());
-    Defaults::migrate(key);
-    EXPECT_EQ(m_writes, 0);
-}
-
-TEST_F(MigrationTest, QuotedTextIsUnquotedPlainTextStays)
-{
-    const Key<std::string> key("s", "", m_suite);
-    m_suite->setObject("s", PropertyValue("\"hello\""));
-    Defaults::migrate(key);
-    EXPECT_EQ(m_suite->object("s"), PropertyValue("hello"));
-    m_suite->setObject("s", PropertyValue("hello"));
-    observeWrites("s");
-    Defaults::migrate(key);
-    EXPECT_EQ(m_writes, 0);
-    EXPECT_EQ(m_suite->object("s"), PropertyValue("hello"));
-}
-
-TEST_F(MigrationTest, TextThatDoesNotDecodeStaysAndPrintsNothing)
-{
-    const Key<std::int64_t> key("n", 0, m_suite);
-    m_suite->setObject("n", PropertyValue("forty-two"));
-    testing::internal::CaptureStdout();
-    Defaults::migrate(key);
-    EXPECT_TRUE(testing::internal::GetCapturedStdout().empty());
-    EXPECT_EQ(m_suite->object("n"), PropertyValue("forty-two"));
-    EXPECT_EQ(Defaults::get(key), 0);
-}
-
-TEST_F(MigrationTest, OptionalKeyMigratesTheWrappedValue)
-{
-    const Key<std::optional<double>> key("d", m_suite);
-    m_suite->setObject("d", PropertyValue("2.5"));
-    Defaults::migrate(key);
-    EXPECT_EQ(m_suite->object("d"), PropertyValue(2.5));
+    struct Case
+    {
+        const char *what;
+        std::optional<PropertyValue> stored;
+        std::function<void(const std::shared_ptr<UserDefaults> &)> migrate;
+        std::optional<PropertyValue> expected;
+        bool written;
+    };
+    const auto int64 = [](const auto &suite) { Defaults::migrate(Key<std::int64_t>("k", 0, suite)); };
+    const auto text = [](const auto &suite) { Defaults::migrate(Key<std::string>("k", "", suite)); };
+    const auto bookmarks = [](const auto &suite) {
+        Defaults::migrate(Key<std::map<std::string, QByteArray>>("k", {}, suite));
+    };
+    const PropertyValue nativeBookmarks(
+        PropertyDictionary { { "/home/a", PropertyValue(QByteArray("\x01\x02", 2)) },
+            { "/home/b", PropertyValue(QByteArray()) } });
+    const Case cases[] = {
+        { "nothing stored", std::nullopt, int64, PropertyValue(0), false },
+        { "an integer's text", PropertyValue("42"), int64, PropertyValue(42), true },
+        { "text that does not decode", PropertyValue("forty-two"), int64, PropertyValue("forty-two"), false },
+        { "quoted text", PropertyValue("\"hello\""), text, PropertyValue("hello"), true },
+        { "plain text", PropertyValue("hello"), text, PropertyValue("hello"), false },
+        { "an optional's wrapped value", PropertyValue("2.5"),
+            [](const auto &suite) { Defaults::migrate(Key<std::optional<double>>("k", suite)); },
+            PropertyValue(2.5), true },
+        { "a data dictionary's text", PropertyValue(R"({"/home/a":"AQI=","/home/b":""})"), bookmarks,
+            nativeBookmarks, true },
+        { "a data dictionary migrated before", nativeBookmarks, bookmarks, nativeBookmarks, false },
+    };
+    observeWrites("k");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        m_suite->removeObject("k");
+        if (c.stored) {
+            m_suite->setObject("k", *c.stored);
+        }
+        m_writes = 0;
+        testing::internal::CaptureStdout();
+        c.migrate(m_suite);
+        EXPECT_TRUE(testing::internal::GetCapturedStdout().empty());
+        EXPECT_EQ(m_suite->object("k"), c.expected);
+        EXPECT_EQ(m_writes, c.written ? 1 : 0);
+    }
 }
 
 TEST_F(MigrationTest, ListsMigrateEachKeyOnItsOwnSuite)
@@ -93,12 +79,6 @@ TEST_F(MigrationTest, ListsMigrateEachKeyOnItsOwnSuite)
     observeWrites("n");
     Defaults::migrate<std::int64_t>({});
     EXPECT_EQ(m_writes, 0);
-}
-
-TEST_F(MigrationTest, VersionHasOneRawValue)
-{
-    EXPECT_EQ(Defaults::versionFromRawValue(5), Version::v5);
-    EXPECT_EQ(Defaults::versionFromRawValue(4), std::nullopt);
 }
 
 } // namespace

@@ -1,9 +1,10 @@
-#include "PostedEvents.h"
 #include "PreferencesTestSupport.h"
 
 #include "EventLoop.h"
 #include "preferences/DefaultAccessor.h"
 #include "preferences/DefaultsObservable.h"
+
+#include <QFile>
 
 #include <chrono>
 #include <thread>
@@ -16,11 +17,7 @@ using Defaults::Key;
 using TestSupport::processEventsFor;
 using TestSupport::processEventsUntil;
 
-class ObservableTest : public PreferencesTest
-{
-protected:
-    ~ObservableTest() override { drainPostedEvents(); }
-};
+using ObservableTest = PreferencesTest;
 
 TEST_F(ObservableTest, SignalsOnceAfterCreationThenOncePerChange)
 {
@@ -68,6 +65,12 @@ TEST_F(ObservableTest, ReleasingItStopsTheLoopAndTheObservation)
 {
     const Key<bool> key("flag", false, m_suite);
     const long baseline = m_suite.use_count();
+    {
+        Defaults::Observable<bool> releasedBeforeItsLoopStarted(key);
+    }
+    processEventsFor(20ms);
+    EXPECT_EQ(m_suite.use_count(), baseline);
+
     int signalCount = 0;
     Events::AnyCancellable subscription;
     {
@@ -81,18 +84,7 @@ TEST_F(ObservableTest, ReleasingItStopsTheLoopAndTheObservation)
     EXPECT_EQ(signalCount, 1);
 }
 
-TEST_F(ObservableTest, ReleasedBeforeItsLoopStartedObservesNothing)
-{
-    const Key<bool> key("flag", false, m_suite);
-    const long baseline = m_suite.use_count();
-    {
-        Defaults::Observable<bool> observable(key);
-    }
-    processEventsFor(20ms);
-    EXPECT_EQ(m_suite.use_count(), baseline);
-}
-
-TEST_F(ObservableTest, DefaultReadsWritesAndBinds)
+TEST_F(ObservableTest, DefaultReadsWritesBindsAndPublishes)
 {
     const Key<std::int64_t> key("count", 3, m_suite);
     Default<std::int64_t> setting(key);
@@ -108,9 +100,13 @@ TEST_F(ObservableTest, DefaultReadsWritesAndBinds)
     binding.setValue(41);
     EXPECT_EQ(setting.value(), 41);
     EXPECT_FALSE(setting.isDefaultValue());
+    std::vector<std::int64_t> values;
+    auto subscription
+        = setting.publisher().sink([&](const auto &change) { values.push_back(change.newValue); });
+    EXPECT_EQ(values, std::vector<std::int64_t> { 41 }) << "the current value comes first";
 }
 
-TEST_F(ObservableTest, DefaultResetReadsTheDefaultAndRedrawsOnTheRemoval)
+TEST_F(ObservableTest, DefaultResetRedrawsOnTheRemovalAndWritingTheSameValueStillStoresAndSignals)
 {
     const Key<bool> key("flag", false, m_suite);
     Defaults::set(key, true);
@@ -122,31 +118,16 @@ TEST_F(ObservableTest, DefaultResetReadsTheDefaultAndRedrawsOnTheRemoval)
     EXPECT_FALSE(setting.value());
     EXPECT_TRUE(setting.isDefaultValue());
     EXPECT_EQ(redraws, 1);
-    EXPECT_TRUE(processEventsUntil([&] { return redraws == 2; }));
-}
-
-TEST_F(ObservableTest, DefaultWritingTheSameValueStillStoresAndSignals)
-{
-    const Key<bool> key("flag", false, m_suite);
-    Default<bool> setting(key);
-    int redraws = 0;
-    auto subscription = setting.objectWillChange().sink([&] { ++redraws; });
-    ASSERT_TRUE(processEventsUntil([&] { return redraws == 1; }));
+    ASSERT_TRUE(processEventsUntil([&] { return redraws == 2; }));
+    const auto storedFile = [&] {
+        QFile file(m_suite->filePath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    EXPECT_FALSE(storedFile().contains("flag"));
     setting.setValue(false);
-    EXPECT_EQ(redraws, 2);
-    EXPECT_TRUE(m_suite->dictionaryRepresentation().contains("flag"));
-    EXPECT_TRUE(processEventsUntil([&] { return redraws == 3; }));
-}
-
-TEST_F(ObservableTest, DefaultPublisherStartsWithTheCurrentValue)
-{
-    const Key<std::int64_t> key("count", 3, m_suite);
-    Defaults::set(key, std::int64_t(8));
-    Default<std::int64_t> setting(key);
-    std::vector<std::int64_t> values;
-    auto subscription
-        = setting.publisher().sink([&](const auto &change) { values.push_back(change.newValue); });
-    EXPECT_EQ(values, std::vector<std::int64_t> { 8 });
+    EXPECT_EQ(redraws, 3);
+    EXPECT_TRUE(storedFile().contains(R"("flag": false)"));
+    EXPECT_TRUE(processEventsUntil([&] { return redraws == 4; }));
 }
 
 } // namespace

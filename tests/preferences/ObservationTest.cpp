@@ -1,6 +1,7 @@
-#include "PreferencesTestSuite.h"
+#include "PreferencesTestSupport.h"
 
 #include "preferences/CompositeUserDefaultsKeyObservation.h"
+#include "preferences/DefaultsObserve.h"
 #include "preferences/DefaultsPropagation.h"
 #include "preferences/UserDefaultsKeyObservation.h"
 
@@ -33,6 +34,7 @@ protected:
     std::vector<BaseChange> m_changes;
 };
 
+// With Initial, the prior notice is not asked for.
 TEST(ObservationOptionTest, MapsToObservingOptions)
 {
     EXPECT_EQ(Defaults::kvoOptions({}), 3u);
@@ -56,122 +58,102 @@ TEST_F(ObservationTest, CreatingRegistersNothingUntilStarted)
     EXPECT_FALSE(m_changes[0].isPrior);
 }
 
-TEST_F(ObservationTest, WritesInsideWithoutPropagationAreStoredButSilent)
-{
-    auto observation = observe("flag");
-    Defaults::withoutPropagation([&] { suite().setObject("flag", true); });
-    EXPECT_TRUE(m_changes.empty());
-    EXPECT_EQ(suite().object("flag"), PropertyValue(true));
-    suite().setObject("flag", false);
-    EXPECT_EQ(m_changes.size(), 1u);
-}
-
-TEST_F(ObservationTest, InitialCallbackInsideWithoutPropagationIsSilenced)
+TEST_F(ObservationTest, WritesInsideWithoutPropagationAreStoredButSilentOnThatThreadOnly)
 {
     std::shared_ptr<UserDefaultsKeyObservation> observation;
-    Defaults::withoutPropagation([&] { observation = observe("flag", { ObservationOption::Initial }); });
-    EXPECT_TRUE(m_changes.empty());
-    suite().setObject("flag", true);
-    EXPECT_EQ(m_changes.size(), 1u);
-}
-
-TEST_F(ObservationTest, NestedWithoutPropagationKeepsTheOuterBlockSilent)
-{
-    auto observation = observe("flag");
     Defaults::withoutPropagation([&] {
+        observation = observe("flag", { ObservationOption::Initial });
         Defaults::withoutPropagation([&] { suite().setObject("flag", 1); });
-        EXPECT_TRUE(Defaults::isUpdatingValuesOnCurrentThread());
+        EXPECT_TRUE(Defaults::isUpdatingValuesOnCurrentThread()) << "the outer block stays silent";
         suite().setObject("flag", 2);
     });
     EXPECT_TRUE(m_changes.empty());
+    EXPECT_EQ(suite().object("flag"), PropertyValue(2));
     EXPECT_FALSE(Defaults::isUpdatingValuesOnCurrentThread());
     suite().setObject("flag", 3);
     EXPECT_EQ(m_changes.size(), 1u);
-}
 
-TEST_F(ObservationTest, AThrowingClosureStillRestoresPropagation)
-{
     EXPECT_THROW(Defaults::withoutPropagation([] { throw std::runtime_error("boom"); }), std::runtime_error);
     EXPECT_FALSE(Defaults::isUpdatingValuesOnCurrentThread());
-}
 
-TEST_F(ObservationTest, WithoutPropagationSilencesOnlyItsOwnThread)
-{
     std::atomic<int> calls = 0;
-    auto observation
-        = UserDefaultsKeyObservation::create(m_suite, "shared", [&](const BaseChange &) { ++calls; });
-    observation->start({});
-    Defaults::withoutPropagation([&] {
-        std::thread writer([&] { suite().setObject("shared", 1); });
-        writer.join();
-    });
+    auto shared = UserDefaultsKeyObservation::create(m_suite, "shared", [&](const BaseChange &) { ++calls; });
+    shared->start({});
+    Defaults::withoutPropagation([&] { std::thread([&] { suite().setObject("shared", 1); }).join(); });
     EXPECT_EQ(calls, 1);
-    std::thread silent([&] { Defaults::withoutPropagation([&] { suite().setObject("shared", 2); }); });
-    silent.join();
+    std::thread([&] { Defaults::withoutPropagation([&] { suite().setObject("shared", 2); }); }).join();
     EXPECT_EQ(calls, 1);
 }
 
-TEST_F(ObservationTest, InvalidateStopsAndIsIdempotent)
+TEST_F(ObservationTest, InvalidatingOrReleasingStopsForGood)
 {
-    auto observation = observe("count");
-    observation->invalidate();
-    observation->invalidate();
-    EXPECT_FALSE(observation->isObserving());
+    auto invalidated = observe("count");
+    invalidated->invalidate();
+    invalidated->invalidate();
+    EXPECT_FALSE(invalidated->isObserving());
+    auto released = observe("count");
+    released.reset();
     suite().setObject("count", 1);
-    EXPECT_TRUE(m_changes.empty());
-    observation->start({});
+    invalidated->start({});
     suite().setObject("count", 2);
     EXPECT_TRUE(m_changes.empty());
-}
 
-TEST_F(ObservationTest, InvalidatingFromTheInitialCallbackLeavesNoRegistration)
-{
+    // From inside its own callbacks, too.
     int calls = 0;
-    std::shared_ptr<UserDefaultsKeyObservation> observation;
-    observation = UserDefaultsKeyObservation::create(m_suite, "key", [&](const BaseChange &) {
+    std::shared_ptr<UserDefaultsKeyObservation> fromInitial;
+    fromInitial = UserDefaultsKeyObservation::create(m_suite, "key", [&](const BaseChange &) {
         ++calls;
-        observation->invalidate();
+        fromInitial->invalidate();
     });
-    observation->start({ ObservationOption::Initial });
-    EXPECT_EQ(calls, 1);
+    fromInitial->start({ ObservationOption::Initial });
+    std::shared_ptr<UserDefaultsKeyObservation> dropping;
+    dropping = UserDefaultsKeyObservation::create(m_suite, "key", [&](const BaseChange &) {
+        ++calls;
+        dropping.reset();
+    });
+    dropping->start({});
     suite().setObject("key", 1);
-    EXPECT_EQ(calls, 1);
+    suite().setObject("key", 2);
+    EXPECT_EQ(calls, 2);
+
+    // A database already gone is skipped.
+    auto other = UserDefaults::suite("short-lived");
+    auto orphan = UserDefaultsKeyObservation::create(other, "key", [](const BaseChange &) {});
+    other.reset();
+    orphan->start({ ObservationOption::Initial });
+    orphan->invalidate();
+    EXPECT_FALSE(orphan->isObserving());
 }
 
-TEST_F(ObservationTest, ReleasingTheOnlyReferenceStopsAtOnce)
+TEST_F(ObservationTest, ABoundObservationLivesUntilItsOwnerGoesAndAtMostThatLong)
 {
-    auto observation = observe("count");
-    observation.reset();
-    suite().setObject("count", 1);
-    EXPECT_TRUE(m_changes.empty());
-}
-
-TEST_F(ObservationTest, ABoundObservationLivesUntilItsOwnerGoes)
-{
+    auto first = std::make_unique<QObject>();
     auto owner = std::make_unique<QObject>();
     std::weak_ptr<UserDefaultsKeyObservation> weak;
     {
         auto observation = observe("count");
         weak = observation;
+        observation->bindLifetime(first.get());
+        // Binding again moves the tie.
         EXPECT_EQ(observation->bindLifetime(owner.get()), observation);
+        EXPECT_THROW(observation->bindLifetime(nullptr), std::invalid_argument);
     }
+    first.reset();
     suite().setObject("count", 1);
     EXPECT_EQ(m_changes.size(), 1u);
     owner.reset();
     EXPECT_TRUE(weak.expired());
     suite().setObject("count", 2);
     EXPECT_EQ(m_changes.size(), 1u);
-}
 
-TEST_F(ObservationTest, OwnerDestructionStopsAnObservationHeldElsewhere)
-{
-    auto owner = std::make_unique<QObject>();
-    auto observation = observe("count");
-    observation->bindLifetime(owner.get());
+    // An owner's end stops an observation held elsewhere too.
+    owner = std::make_unique<QObject>();
+    auto held = observe("held");
+    held->bindLifetime(owner.get());
     owner.reset();
-    EXPECT_FALSE(observation->isObserving());
-    suite().setObject("count", 1);
-    EXPECT_TRUE(m_changes.empty());
+    EXPECT_FALSE(held->isObserving());
+    suite().setObject("held", 1);
+    EXPECT_EQ(m_changes.size(), 1u);
 }
 
 TEST_F(ObservationTest, UnbindingLeavesItToTheOtherHolders)
@@ -196,47 +178,12 @@ TEST_F(ObservationTest, UnbindingLeavesItToTheOtherHolders)
     EXPECT_TRUE(m_changes.empty());
 }
 
-TEST_F(ObservationTest, BindingAgainMovesTheTie)
+TEST_F(ObservationTest, SeveralKeysCallOnceForEachListing)
 {
-    auto first = std::make_unique<QObject>();
-    auto second = std::make_unique<QObject>();
-    std::weak_ptr<UserDefaultsKeyObservation> weak;
-    {
-        auto observation = observe("count");
-        weak = observation;
-        observation->bindLifetime(first.get());
-        observation->bindLifetime(second.get());
-    }
-    first.reset();
-    suite().setObject("count", 1);
-    EXPECT_EQ(m_changes.size(), 1u);
-    second.reset();
-    EXPECT_TRUE(weak.expired());
-}
-
-TEST_F(ObservationTest, BindingToNoOwnerIsRefused)
-{
-    auto observation = observe("count");
-    EXPECT_THROW(observation->bindLifetime(nullptr), std::invalid_argument);
-    EXPECT_TRUE(observation->isObserving());
-}
-
-TEST_F(ObservationTest, AGoneDatabaseIsSkipped)
-{
-    auto other = UserDefaults::suite("short-lived");
-    auto observation = UserDefaultsKeyObservation::create(other, "key", [](const BaseChange &) {});
-    other.reset();
-    observation->start({ ObservationOption::Initial });
-    observation->invalidate();
-    EXPECT_FALSE(observation->isObserving());
-}
-
-TEST_F(ObservationTest, CompositeCallsOnceForEachRegistration)
-{
+    const Defaults::Key<bool> a("a", false, m_suite);
+    const Defaults::Key<bool> b("b", false, m_suite);
     int calls = 0;
-    auto composite = Defaults::CompositeUserDefaultsKeyObservation::create(
-        { { m_suite, "a" }, { m_suite, "b" }, { m_suite, "a" } }, [&] { ++calls; });
-    composite->start({ ObservationOption::Initial });
+    auto composite = Defaults::observe({ a, b, a }, { ObservationOption::Initial }, [&] { ++calls; });
     EXPECT_EQ(calls, 3);
     suite().setObject("a", 1);
     EXPECT_EQ(calls, 5);
@@ -289,20 +236,6 @@ TEST_F(ObservationTest, InvalidateWaitsForACallbackUnderWayOnAnotherThread)
     observation->invalidate();
     EXPECT_TRUE(finished);
     writer.join();
-}
-
-TEST_F(ObservationTest, CallbackMayDropTheLastReference)
-{
-    std::shared_ptr<UserDefaultsKeyObservation> observation;
-    int calls = 0;
-    observation = UserDefaultsKeyObservation::create(m_suite, "key", [&](const BaseChange &) {
-        ++calls;
-        observation.reset();
-    });
-    observation->start({});
-    suite().setObject("key", 1);
-    suite().setObject("key", 2);
-    EXPECT_EQ(calls, 1);
 }
 
 TEST_F(ObservationTest, WritersOnSeveralThreadsWhileAnotherInvalidates)

@@ -1,23 +1,21 @@
 #include "PreferencesTestSupport.h"
 
+#include <array>
+
+namespace {
+constexpr std::array<const char *, 3> iconNames { "microphone", "circle", "record3" };
+}
+
 std::string RawRepresentation<TestIcon>::rawValue(TestIcon icon)
 {
-    switch (icon) {
-    case TestIcon::microphone:
-        return "microphone";
-    case TestIcon::circle:
-        return "circle";
-    case TestIcon::record3:
-        return "record3";
-    }
-    return {};
+    return iconNames.at(static_cast<std::size_t>(icon));
 }
 
 std::optional<TestIcon> RawRepresentation<TestIcon>::fromRawValue(const std::string &raw)
 {
-    for (TestIcon icon : { TestIcon::microphone, TestIcon::circle, TestIcon::record3 }) {
-        if (rawValue(icon) == raw) {
-            return icon;
+    for (std::size_t index = 0; index < iconNames.size(); ++index) {
+        if (raw == iconNames[index]) {
+            return static_cast<TestIcon>(index);
         }
     }
     return std::nullopt;

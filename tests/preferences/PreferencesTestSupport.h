@@ -1,15 +1,38 @@
 #pragma once
 
-#include "PreferencesTestSuite.h"
-
+#include "TemporaryConfigHome.h"
+#include "platform/userdefaults/UserDefaults.h"
 #include "preferences/Defaults.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
-#include <QJsonObject>
-
 #include <memory>
 #include <string>
+
+// A fixture with a private configuration directory and a database of its own.
+class PreferencesTest : public ::testing::Test
+{
+protected:
+    PreferencesTest()
+        : m_suite(UserDefaults::suite("preferences-test"))
+    { }
+    // Runs what the test left queued (loops not yet started, resumes, deferred deletions), so
+    // that nothing of it still holds a database when the next test opens its own.
+    ~PreferencesTest() override
+    {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    UserDefaults &suite() { return *m_suite; }
+
+    TemporaryConfigHome m_home;
+    std::shared_ptr<UserDefaults> m_suite;
+};
 
 // The shapes the program's own types take.
 enum class TestIcon { microphone, circle, record3 };

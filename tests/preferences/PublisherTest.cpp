@@ -1,8 +1,6 @@
 #include "PreferencesTestSupport.h"
 
-#include "platform/events/PassthroughSubject.h"
 #include "preferences/DefaultsObserve.h"
-#include "preferences/DefaultsPropagation.h"
 #include "preferences/DefaultsPublishers.h"
 
 #include <vector>
@@ -17,21 +15,30 @@ class PublisherTest : public PreferencesTest
 {
 };
 
-TEST_F(PublisherTest, InitialSubscriptionDeliversTheCurrentValueBeforeReturning)
+TEST_F(PublisherTest, OptionsReachTypedRecords)
 {
     const Key<std::int64_t> key("count", 7, m_suite);
-    std::vector<KeyChange<std::int64_t>> changes;
-    auto subscription
+    std::vector<KeyChange<std::int64_t>> initial, prior;
+    auto initialSubscription
         = Defaults::publisher(key, { ObservationOption::Initial }).sink([&](const auto &change) {
-              changes.push_back(change);
+              initial.push_back(change);
           });
-    ASSERT_EQ(changes.size(), 1u);
-    EXPECT_EQ(changes[0].newValue, 7);
-    EXPECT_EQ(changes[0].oldValue, 7);
+    ASSERT_EQ(initial.size(), 1u) << "delivered before subscribing returns";
+    EXPECT_EQ(initial[0].newValue, 7);
+    EXPECT_EQ(initial[0].oldValue, 7);
+    auto priorSubscription
+        = Defaults::publisher(key, { ObservationOption::Prior }).sink([&](const auto &change) {
+              prior.push_back(change);
+          });
     Defaults::set(key, std::int64_t(9));
-    ASSERT_EQ(changes.size(), 2u);
-    EXPECT_EQ(changes[1].newValue, 9);
-    EXPECT_EQ(changes[1].oldValue, 7);
+    ASSERT_EQ(initial.size(), 2u);
+    EXPECT_EQ(initial[1].newValue, 9);
+    EXPECT_EQ(initial[1].oldValue, 7);
+    ASSERT_EQ(prior.size(), 2u);
+    EXPECT_TRUE(prior[0].isPrior);
+    EXPECT_EQ(prior[0].oldValue, 7);
+    EXPECT_FALSE(prior[1].isPrior);
+    EXPECT_EQ(prior[1].newValue, 9);
 }
 
 TEST_F(PublisherTest, RemovalAndUnreadableValuesBecomeTheDefault)
@@ -70,21 +77,6 @@ TEST_F(PublisherTest, RecordsDifferingOnlyInPriorAreUnequal)
     EXPECT_NE(KeyChange<bool>(Defaults::BaseChange {}, false), KeyChange<bool>(base, false));
 }
 
-TEST_F(PublisherTest, PriorOptionReachesTypedRecords)
-{
-    const Key<std::int64_t> key("count", 1, m_suite);
-    std::vector<KeyChange<std::int64_t>> changes;
-    auto subscription = Defaults::publisher(key, { ObservationOption::Prior }).sink([&](const auto &change) {
-        changes.push_back(change);
-    });
-    Defaults::set(key, std::int64_t(2));
-    ASSERT_EQ(changes.size(), 2u);
-    EXPECT_TRUE(changes[0].isPrior);
-    EXPECT_EQ(changes[0].oldValue, 1);
-    EXPECT_FALSE(changes[1].isPrior);
-    EXPECT_EQ(changes[1].newValue, 2);
-}
-
 TEST_F(PublisherTest, CancellingStopsDelivery)
 {
     const Key<bool> key("flag", false, m_suite);
@@ -99,16 +91,6 @@ TEST_F(PublisherTest, CancellingStopsDelivery)
     }
     Defaults::set(key, true);
     EXPECT_EQ(calls, 1);
-}
-
-TEST_F(PublisherTest, PublishersAreSilentInsideWithoutPropagation)
-{
-    const Key<bool> key("flag", false, m_suite);
-    int calls = 0;
-    auto subscription = Defaults::publisher(key).sink([&](const auto &) { ++calls; });
-    Defaults::withoutPropagation([&] { Defaults::set(key, true); });
-    EXPECT_EQ(calls, 0);
-    EXPECT_TRUE(Defaults::get(key));
 }
 
 TEST_F(PublisherTest, SeveralKeysSendOneSignalPerChange)
@@ -151,21 +133,6 @@ TEST_F(PublisherTest, TypedObservationHandsOverRecords)
     observation.reset();
     Defaults::set(key, std::optional<std::string>("later"));
     EXPECT_EQ(changes.size(), 2u);
-}
-
-TEST_F(PublisherTest, ObservingSeveralKeysCountsEachListing)
-{
-    const Key<bool> first("first", false, m_suite);
-    const Key<bool> second("second", false, m_suite);
-    int calls = 0;
-    auto observation = Defaults::observe({ first, second, first }, {}, [&] { ++calls; });
-    Defaults::set(first, true);
-    EXPECT_EQ(calls, 2);
-    Defaults::set(second, true);
-    EXPECT_EQ(calls, 3);
-    observation->invalidate();
-    Defaults::set(first, false);
-    EXPECT_EQ(calls, 3);
 }
 
 } // namespace

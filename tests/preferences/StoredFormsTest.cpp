@@ -44,7 +44,6 @@ struct TestPrefersRaw : TestRawCodable
     }
     static std::optional<TestPrefersRaw> fromJson(const QJsonValue &) { return std::nullopt; }
 };
-// A type whose own coding throws: conversions must still never throw.
 struct TestThrowing
 {
     int value = 0;
@@ -69,7 +68,7 @@ protected:
     }
 };
 
-TEST_F(StoredFormsTest, NativeValuesAreStoredAsTheyAre)
+TEST_F(StoredFormsTest, EachKindIsStoredInItsOwnFormAndReadsBack)
 {
     expectRoundTrip(true, PropertyValue(true));
     expectRoundTrip(std::int64_t(-5), PropertyValue(-5));
@@ -85,53 +84,72 @@ TEST_F(StoredFormsTest, NativeValuesAreStoredAsTheyAre)
         PropertyValue(PropertyArray { PropertyValue(1), PropertyValue(2) }));
     expectRoundTrip(std::map<std::string, QByteArray> { { "a", "x" } },
         PropertyValue(PropertyDictionary { { "a", PropertyValue(QByteArray("x")) } }));
-}
-
-TEST_F(StoredFormsTest, CodableStructureIsABareJsonObject)
-{
+    expectRoundTrip(std::set<std::string> { "b", "a" },
+        PropertyValue(PropertyArray { PropertyValue("a"), PropertyValue("b") }));
+    // What the store has no kind for is JSON text, a codable structure a bare object.
     expectRoundTrip(TestPoint { 1, -2 }, PropertyValue(R"({"x":1,"y":-2})"));
-}
-
-TEST_F(StoredFormsTest, UrlAndDurationAreJsonText)
-{
     expectRoundTrip(
         QUrl("file:///home/user/My%20Recordings"), PropertyValue(R"("file:///home/user/My%20Recordings")"));
     expectRoundTrip(std::chrono::nanoseconds(1'500'000'000), PropertyValue("1500000000"));
-}
-
-TEST_F(StoredFormsTest, RawValueTypesStoreTheirBareRawValue)
-{
+    expectRoundTrip(QUuid("{67e55044-10b1-426f-9247-bb680e5fe0c8}"),
+        PropertyValue("67E55044-10B1-426F-9247-BB680E5FE0C8"));
+    // Raw values are stored bare; a type that is also codable is JSON text unless it prefers its raw value.
     expectRoundTrip(TestIcon::record3, PropertyValue("record3"));
     expectRoundTrip(TestBookmark { QByteArray("\x01\x02", 2) }, PropertyValue(QByteArray("\x01\x02", 2)));
-}
-
-TEST_F(StoredFormsTest, PreferenceDecidesBetweenRawValueAndJsonText)
-{
     expectRoundTrip(TestRawCodable { "a" }, PropertyValue(R"({"raw":"a"})"));
     expectRoundTrip(TestPrefersRaw { { "a" } }, PropertyValue("a"));
 }
 
-TEST_F(StoredFormsTest, UuidIsItsCanonicalText)
+TEST_F(StoredFormsTest, StoredFormsReadExactlyOrNotAtAll)
 {
+    // JSON text, as older versions stored everything.
+    EXPECT_EQ(toValue<std::int64_t>(PropertyValue("5")), 5);
+    EXPECT_EQ(toValue<bool>(PropertyValue("true")), true);
+    EXPECT_EQ(toValue<std::int64_t>(PropertyValue("5.5")), std::nullopt);
+    EXPECT_EQ(toValue<std::int8_t>(PropertyValue("300")), std::nullopt);
+    EXPECT_EQ(toValue<QByteArray>(PropertyValue("\"AQI=\"")), QByteArray("\x01\x02", 2));
+    EXPECT_EQ(toValue<QByteArray>(PropertyValue("AQI=")), std::nullopt);
+    EXPECT_EQ(toValue<std::string>(PropertyValue(5)), std::nullopt);
+
     const QUuid uuid("{67e55044-10b1-426f-9247-bb680e5fe0c8}");
-    expectRoundTrip(uuid, PropertyValue("67E55044-10B1-426F-9247-BB680E5FE0C8"));
     EXPECT_EQ(toValue<QUuid>(PropertyValue("67e55044-10b1-426f-9247-bb680e5fe0c8")), uuid);
     EXPECT_EQ(toValue<QUuid>(PropertyValue("not-a-uuid")), std::nullopt);
     EXPECT_EQ(toValue<QUuid>(PropertyValue("{67e55044-10b1-426f-9247-bb680e5fe0c8}")), std::nullopt);
     EXPECT_EQ(toValue<QUuid>(PropertyValue("00000000-0000-0000-0000-000000000000")), QUuid());
-}
 
-TEST_F(StoredFormsTest, SetOfTextIsAnArrayAndRepeatsCollapse)
-{
-    expectRoundTrip(std::set<std::string> { "b", "a" },
-        PropertyValue(PropertyArray { PropertyValue("a"), PropertyValue("b") }));
+    // Repeats collapse in a set; an element of the wrong kind spoils it.
     const PropertyValue repeated(PropertyArray { PropertyValue("x"), PropertyValue("x") });
     EXPECT_EQ(toValue<std::set<std::string>>(repeated), (std::set<std::string> { "x" }));
     EXPECT_EQ(
         toValue<std::set<std::string>>(PropertyValue(PropertyArray { PropertyValue(1) })), std::nullopt);
+
+    // Arrays and dictionaries drop the elements that do not convert.
+    const PropertyValue texts(PropertyArray { PropertyValue("1"), PropertyValue("x"), PropertyValue("3") });
+    EXPECT_EQ(toValue<std::vector<std::int64_t>>(texts), (std::vector<std::int64_t> { 1, 3 }));
+    const PropertyValue icons(
+        PropertyArray { PropertyValue("circle"), PropertyValue("Microphone"), PropertyValue("record3") });
+    EXPECT_EQ(toValue<std::vector<TestIcon>>(icons),
+        (std::vector<TestIcon> { TestIcon::circle, TestIcon::record3 }));
+    const std::vector<QColor> colours { QColor(Qt::red), QColor(), QColor(Qt::blue) };
+    const std::optional<PropertyValue> colourForm = toSerializable(colours);
+    ASSERT_TRUE(colourForm);
+    EXPECT_EQ(colourForm->as<PropertyArray>()->size(), 2u);
+    const PropertyValue dataTexts(
+        PropertyDictionary { { "good", PropertyValue("\"AQI=\"") }, { "bad", PropertyValue("nope") } });
+    EXPECT_EQ((toValue<std::map<std::string, QByteArray>>(dataTexts)),
+        (std::map<std::string, QByteArray> { { "good", QByteArray("\x01\x02", 2) } }));
+
+    const std::map<int, TestIcon> byNumber { { 1, TestIcon::circle }, { 20, TestIcon::record3 } };
+    EXPECT_EQ(toSerializable(byNumber),
+        PropertyValue(
+            PropertyDictionary { { "1", PropertyValue("circle") }, { "20", PropertyValue("record3") } }));
+    const PropertyValue stored(PropertyDictionary { { "1", PropertyValue("circle") },
+        { "x", PropertyValue("circle") }, { "2", PropertyValue("nothing") } });
+    EXPECT_EQ(
+        (toValue<std::map<int, TestIcon>>(stored)), (std::map<int, TestIcon> { { 1, TestIcon::circle } }));
 }
 
-TEST_F(StoredFormsTest, ColourIsAnArchiveThatReadsBackEqual)
+TEST_F(StoredFormsTest, ColourIsAnArchiveThatReadsBackEqualAndABrokenOneReadsAsDefault)
 {
     const Key<QColor> key("colour", QColor(Qt::black), m_suite);
     const QColor colour = QColor::fromRgba64(1, 2, 65535, 300);
@@ -145,124 +163,45 @@ TEST_F(StoredFormsTest, ColourIsAnArchiveThatReadsBackEqual)
     // An invalid colour has no archive; writing it removes the stored value.
     Defaults::set(key, QColor());
     EXPECT_EQ(Defaults::get(key), QColor(Qt::black));
-}
 
-TEST_F(StoredFormsTest, BrokenArchiveReadsAsDefault)
-{
-    const Key<QColor> key("colour", QColor(Qt::red), m_suite);
     m_suite->setObject("colour", PropertyValue(QByteArray("garbage")));
     testing::internal::CaptureStdout();
-    EXPECT_EQ(Defaults::get(key), QColor(Qt::red));
+    EXPECT_EQ(Defaults::get(key), QColor(Qt::black));
     EXPECT_FALSE(testing::internal::GetCapturedStdout().empty()); // unarchiving errors are printed
 }
 
-TEST_F(StoredFormsTest, IntAndBoolKeysReadJsonText)
+TEST_F(StoredFormsTest, WhatDoesNotDecodeOrEncodeReadsAsDefaultAndWritesNothing)
 {
-    EXPECT_EQ(toValue<std::int64_t>(PropertyValue("5")), 5);
-    EXPECT_EQ(toValue<bool>(PropertyValue("true")), true);
-    EXPECT_EQ(toValue<std::int64_t>(PropertyValue("5.5")), std::nullopt);
-    EXPECT_EQ(toValue<std::int8_t>(PropertyValue("300")), std::nullopt);
-}
-
-TEST_F(StoredFormsTest, TextKeyDoesNotReadANumber)
-{
-    EXPECT_EQ(toValue<std::string>(PropertyValue(5)), std::nullopt);
-}
-
-TEST_F(StoredFormsTest, DataKeyReadsBase64JsonText)
-{
-    EXPECT_EQ(toValue<QByteArray>(PropertyValue("\"AQI=\"")), QByteArray("\x01\x02", 2));
-    EXPECT_EQ(toValue<QByteArray>(PropertyValue("AQI=")), std::nullopt);
-}
-
-TEST_F(StoredFormsTest, ArrayOfIntReadsTextElementsThroughJsonDroppingBadOnes)
-{
-    const PropertyValue texts(PropertyArray { PropertyValue("1"), PropertyValue("x"), PropertyValue("3") });
-    EXPECT_EQ(toValue<std::vector<std::int64_t>>(texts), (std::vector<std::int64_t> { 1, 3 }));
-}
-
-TEST_F(StoredFormsTest, NonNativeArrayDropsElementsThatDoNotConvert)
-{
-    const std::vector<QColor> colours { QColor(Qt::red), QColor(), QColor(Qt::blue) };
-    const std::optional<PropertyValue> form = toSerializable(colours);
-    ASSERT_TRUE(form);
-    EXPECT_EQ(form->as<PropertyArray>()->size(), 2u);
-
-    const PropertyValue icons(
-        PropertyArray { PropertyValue("circle"), PropertyValue("Microphone"), PropertyValue("record3") });
-    EXPECT_EQ(toValue<std::vector<TestIcon>>(icons),
-        (std::vector<TestIcon> { TestIcon::circle, TestIcon::record3 }));
-}
-
-TEST_F(StoredFormsTest, RawTextNamingNoCaseReadsAsDefault)
-{
-    const Key<TestIcon> key("icon", TestIcon::microphone, m_suite);
+    const Key<TestIcon> icon("icon", TestIcon::microphone, m_suite);
     EXPECT_EQ(m_suite->object("icon"), PropertyValue("microphone"));
-    m_suite->setObject("icon", PropertyValue("Microphone"));
-    EXPECT_EQ(Defaults::get(key), TestIcon::microphone);
-    m_suite->setObject("icon", PropertyValue(1));
-    EXPECT_EQ(Defaults::get(key), TestIcon::microphone);
-}
+    for (const PropertyValue &stored : { PropertyValue("Microphone"), PropertyValue(1) }) {
+        m_suite->setObject("icon", stored);
+        EXPECT_EQ(Defaults::get(icon), TestIcon::microphone);
+    }
 
-TEST_F(StoredFormsTest, DictionaryWithIntegerKeysSkipsKeysThatDoNotConvert)
-{
-    const std::map<int, TestIcon> icons { { 1, TestIcon::circle }, { 20, TestIcon::record3 } };
-    const std::optional<PropertyValue> form = toSerializable(icons);
-    ASSERT_TRUE(form);
-    EXPECT_EQ(*form,
-        PropertyValue(
-            PropertyDictionary { { "1", PropertyValue("circle") }, { "20", PropertyValue("record3") } }));
-    const PropertyValue stored(PropertyDictionary { { "1", PropertyValue("circle") },
-        { "x", PropertyValue("circle") }, { "2", PropertyValue("nothing") } });
-    EXPECT_EQ(
-        (toValue<std::map<int, TestIcon>>(stored)), (std::map<int, TestIcon> { { 1, TestIcon::circle } }));
-}
+    // A type whose own coding throws: conversions must still never throw.
+    const Key<TestThrowing> throwing("throwing", TestThrowing { 7 }, m_suite);
+    EXPECT_EQ(m_suite->object("throwing"), std::nullopt); // the default did not serialise
+    m_suite->setObject("throwing", PropertyValue("{}"));
+    EXPECT_EQ(Defaults::get(throwing).value, 7);
+    testing::internal::CaptureStdout();
+    Defaults::set(throwing, TestThrowing { 8 });
+    EXPECT_FALSE(testing::internal::GetCapturedStdout().empty());
+    EXPECT_EQ(m_suite->object("throwing"), std::nullopt);
 
-TEST_F(StoredFormsTest, DataDictionaryFallsBackToJsonTextValues)
-{
-    const PropertyValue texts(
-        PropertyDictionary { { "good", PropertyValue("\"AQI=\"") }, { "bad", PropertyValue("nope") } });
-    EXPECT_EQ((toValue<std::map<std::string, QByteArray>>(texts)),
-        (std::map<std::string, QByteArray> { { "good", QByteArray("\x01\x02", 2) } }));
-}
-
-TEST_F(StoredFormsTest, NonFiniteDoubleInJsonIsAnEncodingErrorThatRemovesTheKey)
-{
-    const Key<std::vector<std::chrono::nanoseconds>> unused("unused", {}, m_suite);
-    const Key<TestPoint> point("point", TestPoint {}, m_suite);
-    Defaults::set(point, TestPoint { 1, 1 });
-    ASSERT_TRUE(m_suite->object("point"));
+    // A non-finite double is an encoding error in JSON; a native double stores it as it is.
     testing::internal::CaptureStdout();
     EXPECT_EQ(Defaults::TopLevelCodableBridge<double>::serialize(std::numeric_limits<double>::infinity()),
         std::nullopt);
     EXPECT_FALSE(testing::internal::GetCapturedStdout().empty());
-    // A native double never takes that road: infinity is stored as it is.
     const Key<double> number("number", 0.0, m_suite);
     Defaults::set(number, std::numeric_limits<double>::infinity());
     EXPECT_EQ(Defaults::get(number), std::numeric_limits<double>::infinity());
 }
 
-TEST_F(StoredFormsTest, ThrowingCodingReadsAsDefaultAndWritesNothing)
+TEST_F(StoredFormsTest, BridgesMapNothingToNothingButAnyReadsNothingAsANilValue)
 {
-    const Key<TestThrowing> key("throwing", TestThrowing { 7 }, m_suite);
-    EXPECT_EQ(m_suite->object("throwing"), std::nullopt); // the default did not serialise
-    m_suite->setObject("throwing", PropertyValue("{}"));
-    EXPECT_EQ(Defaults::get(key).value, 7);
-    testing::internal::CaptureStdout();
-    Defaults::set(key, TestThrowing { 8 });
-    EXPECT_FALSE(testing::internal::GetCapturedStdout().empty());
-    EXPECT_EQ(m_suite->object("throwing"), std::nullopt);
-}
-
-TEST_F(StoredFormsTest, EveryBridgeMapsNothingToNothing)
-{
-    EXPECT_EQ(Defaults::TopLevelCodableBridge<TestPoint>::serialize(std::nullopt), std::nullopt);
     EXPECT_EQ(Defaults::TopLevelCodableBridge<TestPoint>::deserialize(std::nullopt), std::nullopt);
-    EXPECT_EQ(Defaults::RawRepresentableBridge<TestIcon>::deserialize(std::nullopt), std::nullopt);
-    EXPECT_EQ(Defaults::UUIDBridge::deserialize(std::nullopt), std::nullopt);
-    EXPECT_EQ(Defaults::ColorBridge::serialize(std::nullopt), std::nullopt);
-    EXPECT_EQ((Defaults::SetBridge<std::string>::deserialize(std::nullopt)), std::nullopt);
-    EXPECT_EQ((Defaults::ArrayBridge<TestIcon>::serialize(std::nullopt)), std::nullopt);
     EXPECT_EQ((Defaults::DictionaryBridge<int, TestIcon>::deserialize(std::nullopt)), std::nullopt);
     EXPECT_EQ(Defaults::AnyBridge::serialize(std::nullopt), std::nullopt);
     const std::optional<Defaults::AnySerializable> read = Defaults::AnyBridge::deserialize(std::nullopt);

@@ -1,8 +1,6 @@
-#include "PostedEvents.h"
 #include "PreferencesTestSupport.h"
 
 #include "EventLoop.h"
-#include "preferences/DefaultsPropagation.h"
 #include "preferences/DefaultsUpdates.h"
 
 #include <QCoroTask>
@@ -68,11 +66,7 @@ OwnedCoroutine consumeForever(Defaults::UpdateStream<V> stream, std::vector<V> &
     }
 }
 
-class UpdateStreamTest : public PreferencesTest
-{
-protected:
-    ~UpdateStreamTest() override { drainPostedEvents(); }
-};
+using UpdateStreamTest = PreferencesTest;
 
 TEST_F(UpdateStreamTest, InitialValueComesFirstThenChangesInOrder)
 {
@@ -110,18 +104,6 @@ TEST_F(UpdateStreamTest, RemovingAnOptionalValueYieldsTheDefault)
     ASSERT_TRUE(processEventsUntil([&] { return values.size() == 2; }));
     EXPECT_EQ(values[0], "rec");
     EXPECT_EQ(values[1], std::nullopt);
-}
-
-TEST_F(UpdateStreamTest, WritesWithoutPropagationAreNotSeen)
-{
-    const Key<std::int64_t> key("count", 0, m_suite);
-    std::vector<std::int64_t> values;
-    collect(Defaults::updateStream(key, false), values, 1);
-    Defaults::withoutPropagation([&] { Defaults::set(key, std::int64_t(1)); });
-    Defaults::set(key, std::int64_t(2));
-    ASSERT_TRUE(processEventsUntil([&] { return !values.empty(); }));
-    processEventsFor(20ms);
-    EXPECT_EQ(values, std::vector<std::int64_t> { 2 });
 }
 
 TEST_F(UpdateStreamTest, FedBySeveralThreadsNothingIsLostOrReordered)
