@@ -1,13 +1,8 @@
+#include "SettingsFiles.h"
 #include "TemporaryConfigHome.h"
 
 #include "platform/userdefaults/UserDefaults.h"
 #include "platform/userdefaults/UserDefaultsFile.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <grp.h>
@@ -20,20 +15,6 @@ namespace {
 constexpr char original[] = R"({"kept": 7, "other": "text"})";
 const QByteArray oversized
     = R"({"kept": 7, "padding": ")" + QByteArray(UserDefaultsFile::maximumFileSize, 'x') + "\"}";
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(bytes);
-}
 
 // Stores a key from a writer process; as root the writer runs as nobody, so that our file is one
 // "left by another user" for it. Answers its exit status.

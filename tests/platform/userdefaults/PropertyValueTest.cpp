@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(PropertyValue, KeepsBooleansIntegersAndDoublesApart)
+TEST(PropertyValue, KeepsBooleansIntegersAndDoublesApartAndComparesStrictly)
 {
     EXPECT_EQ(PropertyValue(true).kind(), PropertyValue::Kind::Bool);
     EXPECT_EQ(PropertyValue(1).kind(), PropertyValue::Kind::Int);
@@ -16,10 +16,7 @@ TEST(PropertyValue, KeepsBooleansIntegersAndDoublesApart)
     EXPECT_NE(PropertyValue(1), PropertyValue(true));
     EXPECT_NE(PropertyValue(1), PropertyValue(1.0));
     EXPECT_NE(PropertyValue(1), PropertyValue(std::uint64_t(1)));
-}
-
-TEST(PropertyValue, StrictEqualityTreatsNanAsItselfAndSignedZerosApart)
-{
+    // Strict equality: NaN is itself, signed zeros are apart.
     const double nan = std::numeric_limits<double>::quiet_NaN();
     EXPECT_EQ(PropertyValue(nan), PropertyValue(nan));
     EXPECT_NE(PropertyValue(0.0), PropertyValue(-0.0));
@@ -44,10 +41,7 @@ TEST(PropertyValue, ExactNumbersConvertOnlyWhenTheTargetHoldsTheValue)
     EXPECT_EQ(PropertyValue(std::int64_t(9007199254740993)).exactNumber<double>(), std::nullopt);
     EXPECT_EQ(PropertyValue(0.1).exactNumber<float>(), std::nullopt);
     EXPECT_EQ(PropertyValue(0.5).exactNumber<float>(), 0.5f);
-}
-
-TEST(PropertyValue, BooleansAreTheNumbersZeroAndOne)
-{
+    // Booleans are the numbers zero and one.
     EXPECT_EQ(PropertyValue(1).exactNumber<bool>(), true);
     EXPECT_EQ(PropertyValue(0.0).exactNumber<bool>(), false);
     EXPECT_EQ(PropertyValue(2).exactNumber<bool>(), std::nullopt);
@@ -55,10 +49,7 @@ TEST(PropertyValue, BooleansAreTheNumbersZeroAndOne)
     EXPECT_EQ(PropertyValue(std::uint64_t(1)).exactNumber<bool>(), true);
     EXPECT_EQ(PropertyValue(std::uint64_t(2)).exactNumber<bool>(), std::nullopt);
     EXPECT_EQ(PropertyValue("true").exactNumber<bool>(), std::nullopt);
-}
-
-TEST(PropertyValue, NonFiniteDoublesReadOnlyAsFloatingPoint)
-{
+    // Non-finite doubles read only as floating point.
     const double infinity = std::numeric_limits<double>::infinity();
     EXPECT_EQ(PropertyValue(infinity).exactNumber<float>(), std::numeric_limits<float>::infinity());
     EXPECT_EQ(PropertyValue(infinity).exactNumber<std::int64_t>(), std::nullopt);

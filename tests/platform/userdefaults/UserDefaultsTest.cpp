@@ -1,14 +1,9 @@
+#include "SettingsFiles.h"
 #include "TemporaryConfigHome.h"
 
 #include "EventLoop.h"
 #include "platform/userdefaults/PropertyJson.h"
 #include "platform/userdefaults/UserDefaults.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <sys/stat.h>
@@ -24,17 +19,12 @@ protected:
         return UserDefaults::suite(name);
     }
 
-    static QByteArray readFile(const QString &path)
+    // The values the file holds now.
+    static PropertyDictionary onDisk(const QString &path)
     {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    static void writeFile(const QString &path, const QByteArray &bytes)
-    {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
+        const auto document = PropertyJson::decodeDocument(readFile(path).toStdString());
+        EXPECT_TRUE(document) << "the file does not parse";
+        return document ? document->values : PropertyDictionary {};
     }
     QStringList filesInAppDirectory() const
     {
@@ -44,46 +34,19 @@ protected:
     TemporaryConfigHome m_home;
 };
 
-TEST_F(UserDefaultsTest, FreshSuiteHoldsNothing)
-{
-    auto defaults = freshSuite();
-    EXPECT_EQ(defaults->object("anything"), std::nullopt);
-    EXPECT_TRUE(defaults->dictionaryRepresentation().empty());
-    EXPECT_FALSE(QFileInfo::exists(defaults->filePath()));
-}
-
-TEST_F(UserDefaultsTest, OneInstancePerSuiteWhileHeld)
+TEST_F(UserDefaultsTest, OneInstancePerSuiteEachInAFileOfItsOwnInsideTheDirectory)
 {
     auto first = freshSuite("a");
+    EXPECT_TRUE(first->dictionaryRepresentation().empty());
+    EXPECT_FALSE(QFileInfo::exists(first->filePath()));
     EXPECT_EQ(first, UserDefaults::suite("a"));
     EXPECT_NE(first, UserDefaults::suite("b"));
     EXPECT_NE(first->filePath(), UserDefaults::suite("b")->filePath());
-}
-
-TEST_F(UserDefaultsTest, SuiteNamesCannotEscapeTheDirectory)
-{
-    auto defaults = freshSuite("../evil/name");
-    EXPECT_EQ(QFileInfo(defaults->filePath()).absolutePath(), m_home.appDirectory());
     EXPECT_NE(UserDefaults::suite("defaults")->filePath(), UserDefaults::standard()->filePath());
+    EXPECT_EQ(QFileInfo(freshSuite("../evil/name")->filePath()).absolutePath(), m_home.appDirectory());
 }
 
-TEST_F(UserDefaultsTest, RegisteredDefaultsAreReadButNeverStored)
-{
-    auto defaults = freshSuite();
-    defaults->registerDefaults({ { "flag", PropertyValue(true) }, { "count", PropertyValue(3) } });
-    EXPECT_EQ(defaults->object("flag"), PropertyValue(true));
-    defaults->setObject("count", PropertyValue(7));
-    EXPECT_EQ(defaults->object("count"), PropertyValue(7));
-    defaults->removeObject("count");
-    EXPECT_EQ(defaults->object("count"), PropertyValue(3));
-
-    defaults->setObject("other", PropertyValue("x"));
-    const auto onDisk = PropertyJson::decodeDocument(readFile(defaults->filePath()).toStdString());
-    ASSERT_TRUE(onDisk);
-    EXPECT_EQ(onDisk->values, (PropertyDictionary { { "other", PropertyValue("x") } }));
-}
-
-TEST_F(UserDefaultsTest, DictionaryRepresentationOverlaysStoredOnRegistered)
+TEST_F(UserDefaultsTest, RegisteredDefaultsAreReadUnderStoredValuesButNeverStored)
 {
     auto defaults = freshSuite();
     defaults->registerDefaults({ { "a", PropertyValue(1) }, { "b", PropertyValue(2) } });
@@ -92,27 +55,18 @@ TEST_F(UserDefaultsTest, DictionaryRepresentationOverlaysStoredOnRegistered)
     EXPECT_EQ(defaults->dictionaryRepresentation(),
         (PropertyDictionary {
             { "a", PropertyValue(1) }, { "b", PropertyValue(20) }, { "c", PropertyValue(30) } }));
-}
+    EXPECT_EQ(onDisk(defaults->filePath()),
+        (PropertyDictionary { { "b", PropertyValue(20) }, { "c", PropertyValue(30) } }));
+    defaults->removeObject("b");
+    EXPECT_EQ(defaults->object("b"), PropertyValue(2));
+    EXPECT_EQ(defaults->string("c"), std::nullopt) << "a number is no text";
+    defaults->setObject("c", PropertyValue("30"));
+    EXPECT_EQ(defaults->string("c"), "30");
 
-TEST_F(UserDefaultsTest, RemoveAllKeepsRegisteredDefaults)
-{
-    auto defaults = freshSuite();
-    defaults->registerDefaults({ { "a", PropertyValue(1) } });
-    defaults->setObject("a", PropertyValue(10));
-    defaults->setObject("b", PropertyValue(20));
     defaults->removeAll();
     EXPECT_EQ(defaults->object("a"), PropertyValue(1));
-    EXPECT_EQ(defaults->object("b"), std::nullopt);
+    EXPECT_EQ(defaults->object("c"), std::nullopt);
     EXPECT_EQ(readFile(defaults->filePath()).trimmed(), "{}");
-}
-
-TEST_F(UserDefaultsTest, StringReadsOnlyText)
-{
-    auto defaults = freshSuite();
-    defaults->setObject("text", PropertyValue("42"));
-    defaults->setObject("number", PropertyValue(42));
-    EXPECT_EQ(defaults->string("text"), "42");
-    EXPECT_EQ(defaults->string("number"), std::nullopt);
 }
 
 TEST_F(UserDefaultsTest, ValuesSurviveANewProcessView)
@@ -166,7 +120,7 @@ TEST_F(UserDefaultsTest, UnparsableFileIsMovedAsideAndStoreStartsEmpty)
     ASSERT_EQ(aside.size(), 1);
     EXPECT_EQ(readFile(m_home.appDirectory() + "/" + aside.first()), "{\"truncated\": [1, 2");
     defaults->setObject("k", PropertyValue(1));
-    EXPECT_TRUE(PropertyJson::decodeDocument(readFile(path).toStdString()));
+    EXPECT_EQ(onDisk(path), (PropertyDictionary { { "k", PropertyValue(1) } }));
 }
 
 TEST_F(UserDefaultsTest, UndecodableEntryIsSkippedButKeptInTheFile)
@@ -177,9 +131,9 @@ TEST_F(UserDefaultsTest, UndecodableEntryIsSkippedButKeptInTheFile)
     EXPECT_EQ(defaults->object("good"), PropertyValue(1));
     EXPECT_EQ(defaults->object("odd"), std::nullopt);
     defaults->setObject("new", PropertyValue(2));
-    const auto onDisk = PropertyJson::decodeDocument(readFile(path).toStdString());
-    ASSERT_TRUE(onDisk);
-    EXPECT_TRUE(onDisk->undecodable.contains("odd"));
+    const auto document = PropertyJson::decodeDocument(readFile(path).toStdString());
+    ASSERT_TRUE(document);
+    EXPECT_TRUE(document->undecodable.contains("odd"));
     // Writing the key replaces the undecodable entry.
     defaults->setObject("odd", PropertyValue(3));
     const auto replaced = PropertyJson::decodeDocument(readFile(path).toStdString());
@@ -197,73 +151,54 @@ struct Recorder
     }
 };
 
-TEST_F(UserDefaultsTest, ObserversGetNewAndOldAsAsked)
+TEST_F(UserDefaultsTest, ObserversGetEveryWriteWithNewAndOldAsAskedOnTheWritingThread)
 {
     auto defaults = freshSuite();
+    defaults->registerDefaults({ { "k", PropertyValue(5) } });
     Recorder both, newOnly;
     defaults->addObserver("k", KeyValueObservingOption::New | KeyValueObservingOption::Old, both.observer());
     defaults->addObserver(
         "k", static_cast<KeyValueObservingOptions>(KeyValueObservingOption::New), newOnly.observer());
     defaults->setObject("k", PropertyValue(1));
-    defaults->setObject("k", PropertyValue(2));
+    defaults->setObject("k", PropertyValue(1)); // the same value still tells
     defaults->setObject("other", PropertyValue(3));
+    defaults->removeObject("absent"); // changes nothing and tells nobody
     defaults->removeObject("k");
     ASSERT_EQ(both.changes.size(), 3u);
-    EXPECT_EQ(both.changes[0].oldValue, std::nullopt);
+    EXPECT_EQ(both.changes[0].oldValue, PropertyValue(5));
     EXPECT_EQ(both.changes[0].newValue, PropertyValue(1));
     EXPECT_EQ(both.changes[1].oldValue, PropertyValue(1));
-    EXPECT_EQ(both.changes[2].newValue, std::nullopt);
-    EXPECT_EQ(both.changes[2].oldValue, PropertyValue(2));
+    EXPECT_EQ(both.changes[2].oldValue, PropertyValue(1));
+    EXPECT_EQ(both.changes[2].newValue, PropertyValue(5)) << "a removal tells the registered default";
     EXPECT_EQ(both.changes[0].object, defaults.get());
     ASSERT_EQ(newOnly.changes.size(), 3u);
     EXPECT_EQ(newOnly.changes[1].oldValue, std::nullopt);
-}
 
-TEST_F(UserDefaultsTest, SettingTheSameValueStillNotifies)
-{
-    auto defaults = freshSuite();
-    Recorder recorder;
+    std::thread::id callbackThread;
     defaults->addObserver(
-        "k", KeyValueObservingOption::New | KeyValueObservingOption::Old, recorder.observer());
-    defaults->setObject("k", PropertyValue(1));
-    defaults->setObject("k", PropertyValue(1));
-    EXPECT_EQ(recorder.changes.size(), 2u);
-    // Removing what is not stored changes nothing and tells nobody.
-    defaults->removeObject("absent");
-    EXPECT_EQ(recorder.changes.size(), 2u);
+        "t", 1, [&](const KeyValueChange &) { callbackThread = std::this_thread::get_id(); });
+    std::thread::id writer;
+    std::thread thread([&] {
+        writer = std::this_thread::get_id();
+        defaults->setObject("t", PropertyValue(1));
+    });
+    thread.join();
+    EXPECT_EQ(callbackThread, writer);
 }
 
-TEST_F(UserDefaultsTest, RemovalReportsTheRegisteredDefaultAsNewValue)
+TEST_F(UserDefaultsTest, InitialComesBeforeAddObserverReturnsAndPriorBeforeTheChange)
 {
     auto defaults = freshSuite();
-    defaults->registerDefaults({ { "k", PropertyValue(5) } });
-    defaults->setObject("k", PropertyValue(6));
-    Recorder recorder;
-    defaults->addObserver(
-        "k", KeyValueObservingOption::New | KeyValueObservingOption::Old, recorder.observer());
-    defaults->removeObject("k");
-    ASSERT_EQ(recorder.changes.size(), 1u);
-    EXPECT_EQ(recorder.changes[0].newValue, PropertyValue(5));
-}
-
-TEST_F(UserDefaultsTest, InitialIsDeliveredBeforeAddObserverReturns)
-{
-    auto defaults = freshSuite();
-    defaults->setObject("k", PropertyValue("now"));
+    defaults->setObject("k", PropertyValue(1));
     Recorder recorder;
     defaults->addObserver("k",
         KeyValueObservingOption::New | KeyValueObservingOption::Old | KeyValueObservingOption::Initial,
         recorder.observer());
     ASSERT_EQ(recorder.changes.size(), 1u);
-    EXPECT_EQ(recorder.changes[0].newValue, PropertyValue("now"));
+    EXPECT_EQ(recorder.changes[0].newValue, PropertyValue(1));
     EXPECT_EQ(recorder.changes[0].oldValue, std::nullopt);
     EXPECT_FALSE(recorder.changes[0].isPrior);
-}
 
-TEST_F(UserDefaultsTest, PriorNoticeComesBeforeTheChangeWithTheOldValueStillReadable)
-{
-    auto defaults = freshSuite();
-    defaults->setObject("k", PropertyValue(1));
     std::vector<std::pair<bool, std::optional<PropertyValue>>> seen;
     defaults->addObserver("k",
         KeyValueObservingOption::New | KeyValueObservingOption::Old | KeyValueObservingOption::Prior,
@@ -277,7 +212,7 @@ TEST_F(UserDefaultsTest, PriorNoticeComesBeforeTheChangeWithTheOldValueStillRead
     defaults->setObject("k", PropertyValue(2));
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_TRUE(seen[0].first);
-    EXPECT_EQ(seen[0].second, PropertyValue(1));
+    EXPECT_EQ(seen[0].second, PropertyValue(1)) << "the old value is still readable";
     EXPECT_FALSE(seen[1].first);
     EXPECT_EQ(seen[1].second, PropertyValue(2));
 }
@@ -298,21 +233,6 @@ TEST_F(UserDefaultsTest, RemovedObserverHearsNothingAndMayWriteFromItsCallback)
     EXPECT_EQ(defaults->object("echo"), PropertyValue(1));
 }
 
-TEST_F(UserDefaultsTest, ObserversRunOnTheWritingThread)
-{
-    auto defaults = freshSuite();
-    std::thread::id callbackThread;
-    defaults->addObserver(
-        "k", 1, [&](const KeyValueChange &) { callbackThread = std::this_thread::get_id(); });
-    std::thread::id writer;
-    std::thread thread([&] {
-        writer = std::this_thread::get_id();
-        defaults->setObject("k", PropertyValue(1));
-    });
-    thread.join();
-    EXPECT_EQ(callbackThread, writer);
-}
-
 TEST_F(UserDefaultsTest, ConcurrentWritersLoseNothing)
 {
     auto defaults = freshSuite();
@@ -328,9 +248,7 @@ TEST_F(UserDefaultsTest, ConcurrentWritersLoseNothing)
         thread.join();
     }
     EXPECT_EQ(defaults->dictionaryRepresentation().size(), 100u);
-    const auto onDisk = PropertyJson::decodeDocument(readFile(defaults->filePath()).toStdString());
-    ASSERT_TRUE(onDisk);
-    EXPECT_EQ(onDisk->values.size(), 100u);
+    EXPECT_EQ(onDisk(defaults->filePath()).size(), 100u);
 }
 
 TEST_F(UserDefaultsTest, AnotherWritersChangeIsNoticedAndOnlyDifferingKeysAreReported)
@@ -340,12 +258,8 @@ TEST_F(UserDefaultsTest, AnotherWritersChangeIsNoticedAndOnlyDifferingKeysAreRep
     defaults->setObject("changed", PropertyValue(1));
     defaults->setObject("removed", PropertyValue(1));
     std::vector<std::string> keys;
-    std::vector<std::optional<PropertyValue>> newValues;
     for (const char *key : { "same", "changed", "removed", "added" }) {
-        defaults->addObserver(key, 3, [&](const KeyValueChange &change) {
-            keys.push_back(change.key);
-            newValues.push_back(change.newValue);
-        });
+        defaults->addObserver(key, 3, [&](const KeyValueChange &change) { keys.push_back(change.key); });
     }
     // What a second process does: replace the file atomically.
     const QString temporary = defaults->filePath() + ".other";
@@ -355,23 +269,17 @@ TEST_F(UserDefaultsTest, AnotherWritersChangeIsNoticedAndOnlyDifferingKeysAreRep
         0);
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return keys.size() >= 3; }));
     TestSupport::processEventsFor(std::chrono::milliseconds(50));
-    std::vector<std::string> sorted = keys;
-    std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(sorted, (std::vector<std::string> { "added", "changed", "removed" }));
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ(keys, (std::vector<std::string> { "added", "changed", "removed" }));
     EXPECT_EQ(defaults->object("changed"), PropertyValue(2));
     EXPECT_EQ(defaults->object("removed"), std::nullopt);
     EXPECT_EQ(defaults->object("added"), PropertyValue("new"));
-}
 
-TEST_F(UserDefaultsTest, AnEditInPlaceIsNoticedToo)
-{
-    auto defaults = freshSuite("edited");
-    defaults->setObject("k", PropertyValue(1));
-    std::atomic<int> calls = 0;
-    defaults->addObserver("k", 1, [&](const KeyValueChange &) { ++calls; });
-    writeFile(defaults->filePath(), R"({"k": 2})");
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return calls == 1; }));
-    EXPECT_EQ(defaults->object("k"), PropertyValue(2));
+    // An edit in place is noticed too.
+    writeFile(defaults->filePath(), R"({"same": 1, "changed": 3, "added": "new"})");
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return keys.size() == 4; }));
+    EXPECT_EQ(keys.back(), "changed");
+    EXPECT_EQ(defaults->object("changed"), PropertyValue(3));
 }
 
 TEST_F(UserDefaultsTest, ABrokenEditIsMovedAsideAndTheLastGoodValuesAreKept)
@@ -381,9 +289,7 @@ TEST_F(UserDefaultsTest, ABrokenEditIsMovedAsideAndTheLastGoodValuesAreKept)
     writeFile(defaults->filePath(), "{ not json");
     defaults->synchronizeFromDisk();
     EXPECT_EQ(defaults->object("k"), PropertyValue(1));
-    const auto onDisk = PropertyJson::decodeDocument(readFile(defaults->filePath()).toStdString());
-    ASSERT_TRUE(onDisk);
-    EXPECT_EQ(onDisk->values.at("k"), PropertyValue(1));
+    EXPECT_EQ(onDisk(defaults->filePath()), (PropertyDictionary { { "k", PropertyValue(1) } }));
     EXPECT_TRUE(filesInAppDirectory().filter(".unreadable-").size() == 1);
 }
 
@@ -393,9 +299,7 @@ TEST_F(UserDefaultsTest, AWriteMergesAnotherProcessesChangesFirst)
     defaults->setObject("mine", PropertyValue(1));
     writeFile(defaults->filePath(), R"({"mine": 1, "theirs": 2})");
     defaults->setObject("mine", PropertyValue(3)); // before the watcher had a chance
-    const auto onDisk = PropertyJson::decodeDocument(readFile(defaults->filePath()).toStdString());
-    ASSERT_TRUE(onDisk);
-    EXPECT_EQ(onDisk->values,
+    EXPECT_EQ(onDisk(defaults->filePath()),
         (PropertyDictionary { { "mine", PropertyValue(3) }, { "theirs", PropertyValue(2) } }));
 }
 
