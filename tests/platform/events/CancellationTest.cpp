@@ -9,76 +9,55 @@
 
 using namespace Events;
 
-TEST(AnyCancellable, DestructionEndsTheSubscription)
+TEST(AnyCancellable, CancellingOrDestroyingEndsOnlyItsOwnSubscriptionAndMovingKeepsIt)
 {
     PassthroughSubject<int> subject;
-    std::vector<int> received;
+    std::vector<int> destroyed;
+    int cancelled = 0, kept = 0, replaced = 0;
     {
-        auto c = subject.sink([&](int v) { received.push_back(v); });
+        auto c = subject.sink([&](int v) { destroyed.push_back(v); });
         subject.send(1);
     }
-    subject.send(2);
-    EXPECT_EQ(received, (std::vector { 1 }));
-}
-
-TEST(AnyCancellable, CancelIsIdempotentAndEndsOnlyItsOwnSubscription)
-{
-    PassthroughSubject<int> subject;
-    int first = 0;
-    int second = 0;
-    auto a = subject.sink([&](int) { ++first; });
-    auto b = subject.sink([&](int) { ++second; });
+    auto a = subject.sink([&](int) { ++cancelled; });
+    AnyCancellable held = subject.sink([&](int) { ++kept; });
+    AnyCancellable moved = std::move(held);
     a.cancel();
     EXPECT_FALSE(a.isActive());
     a.cancel();
-    subject.send(1);
-    EXPECT_EQ(first, 0);
-    EXPECT_EQ(second, 1);
-}
-
-TEST(AnyCancellable, MovingKeepsTheSubscriptionAndAssigningEndsThePreviousOne)
-{
-    PassthroughSubject<int> subject;
-    int old = 0;
-    int fresh = 0;
-    AnyCancellable held = subject.sink([&](int) { ++old; });
-    AnyCancellable moved = std::move(held);
-    subject.send(1);
-    EXPECT_EQ(old, 1) << "a move does not cancel";
-
-    moved = subject.sink([&](int) { ++fresh; });
     subject.send(2);
-    EXPECT_EQ(old, 1) << "replacing a cancellable ends the subscription it held";
-    EXPECT_EQ(fresh, 1);
+    EXPECT_EQ(destroyed, (std::vector { 1 }));
+    EXPECT_EQ(cancelled, 0);
+    EXPECT_EQ(kept, 1) << "a move does not cancel";
+
+    moved = subject.sink([&](int) { ++replaced; });
+    subject.send(3);
+    EXPECT_EQ(kept, 1) << "replacing a cancellable ends the subscription it held";
+    EXPECT_EQ(replaced, 1);
 }
 
-TEST(AnyCancellable, CancellingAChainReleasesEveryHandlerUpstream)
+TEST(AnyCancellable, CancellingAChainOrCompletingReleasesEveryHandlerUpstream)
 {
-    PassthroughSubject<int> subject;
-    auto token = std::make_shared<int>(0);
-    std::weak_ptr<int> watch = token;
-    auto c = subject.map([token](int v) { return v + *token; })
-                 .removeDuplicates()
-                 .filter([token](int) { return true; })
-                 .sink([token](int) {});
-    token.reset();
-    ASSERT_FALSE(watch.expired());
-    c.cancel();
-    EXPECT_TRUE(watch.expired()) << "the subject still holds handlers of a cancelled chain";
+    for (const bool complete : { false, true }) {
+        SCOPED_TRACE(complete ? "completion" : "cancellation");
+        PassthroughSubject<int> subject;
+        auto token = std::make_shared<int>(0);
+        std::weak_ptr<int> watch = token;
+        auto c = subject.map([token](int v) { return v + *token; })
+                     .removeDuplicates()
+                     .filter([token](int) { return true; })
+                     .sink([token](int) {});
+        token.reset();
+        ASSERT_FALSE(watch.expired());
+        if (complete) {
+            subject.send(Completion<Never>::finished());
+        } else {
+            c.cancel();
+        }
+        EXPECT_TRUE(watch.expired()) << "the subject still holds handlers of an ended chain";
+    }
 }
 
-TEST(AnyCancellable, CompletionReleasesTheSubscribersOfASubject)
-{
-    PassthroughSubject<int> subject;
-    auto token = std::make_shared<int>(0);
-    std::weak_ptr<int> watch = token;
-    auto c = subject.sink([token](int) {});
-    token.reset();
-    subject.send(Completion<Never>::finished());
-    EXPECT_TRUE(watch.expired());
-}
-
-TEST(CancellableSet, EndsEverySubscriptionWithItsOwner)
+TEST(CancellableSet, EndsEverySubscriptionWhenClearedOrWithItsOwnerAndStaysUsable)
 {
     CurrentValueSubject<int> subject(0);
     int received = 0;
@@ -91,22 +70,16 @@ TEST(CancellableSet, EndsEverySubscriptionWithItsOwner)
     }
     subject.send(2);
     EXPECT_EQ(received, 4);
-}
 
-TEST(CancellableSet, ClearEndsSubscriptionsAndTheSetStaysUsable)
-{
-    PassthroughSubject<int> subject;
-    int received = 0;
     CancellableSet cancellables;
     subject.sink([&](int) { ++received; }).store(cancellables);
     cancellables.clear();
     EXPECT_TRUE(cancellables.isEmpty());
-    subject.send(1);
-    EXPECT_EQ(received, 0);
-
+    subject.send(3);
+    EXPECT_EQ(received, 5);
     subject.sink([&](int) { ++received; }).store(cancellables);
-    subject.send(2);
-    EXPECT_EQ(received, 1);
+    subject.send(4);
+    EXPECT_EQ(received, 7);
 }
 
 TEST(CancellableSet, ACancellationThatClearsTheSetAgainIsSafe)

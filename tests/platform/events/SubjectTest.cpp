@@ -13,7 +13,7 @@ using namespace Events;
 using EventsTest::Failure;
 using EventsTest::Recorder;
 
-TEST(PassthroughSubject, DeliversValuesSentAfterSubscribingToEverySubscriber)
+TEST(Subject, DeliversValuesSentAfterSubscribingToEverySubscriber)
 {
     PassthroughSubject<int> subject;
     subject.send(1);
@@ -26,22 +26,18 @@ TEST(PassthroughSubject, DeliversValuesSentAfterSubscribingToEverySubscriber)
 
     EXPECT_EQ(first.values, (std::vector { 2, 3 }));
     EXPECT_EQ(second.values, (std::vector { 3 }));
-}
 
-TEST(CurrentValueSubject, ReplaysCurrentValueAtOnceToEachNewSubscriber)
-{
-    CurrentValueSubject<std::string> subject("stopped");
-    Recorder<std::string, Never> first;
-    auto a = first.attach(subject);
-    ASSERT_EQ(first.values, (std::vector<std::string> { "stopped" }));
-
-    subject.send("recording");
-    EXPECT_EQ(subject.value(), "recording");
-    Recorder<std::string, Never> second;
-    auto b = second.attach(subject);
-
-    EXPECT_EQ(first.values, (std::vector<std::string> { "stopped", "recording" }));
-    EXPECT_EQ(second.values, (std::vector<std::string> { "recording" }));
+    // A current-value subject replays its value at once to each new subscriber.
+    CurrentValueSubject<std::string> state("stopped");
+    Recorder<std::string, Never> early;
+    auto c = early.attach(state);
+    ASSERT_EQ(early.values, (std::vector<std::string> { "stopped" }));
+    state.send("recording");
+    EXPECT_EQ(state.value(), "recording");
+    Recorder<std::string, Never> late;
+    auto d = late.attach(state);
+    EXPECT_EQ(early.values, (std::vector<std::string> { "stopped", "recording" }));
+    EXPECT_EQ(late.values, (std::vector<std::string> { "recording" }));
 }
 
 TEST(Subject, FinishedCompletionEndsDeliveryAndReachesLateSubscribers)
