@@ -50,17 +50,6 @@ TEST_F(ObservableTest, SettingSignalsBeforeTheValueIsReadableAndAgainAfterIt)
     EXPECT_EQ(seen[1], 5);
 }
 
-TEST_F(ObservableTest, SettingNothingRemovesTheKey)
-{
-    const Key<std::optional<std::string>> key("prefix", m_suite);
-    Defaults::Observable<std::optional<std::string>> observable(key);
-    observable.setValue("rec");
-    EXPECT_EQ(m_suite->object("prefix"), PropertyValue("rec"));
-    observable.setValue(std::nullopt);
-    EXPECT_EQ(m_suite->object("prefix"), std::nullopt);
-    EXPECT_EQ(observable.value(), std::nullopt);
-}
-
 TEST_F(ObservableTest, ReleasingItStopsTheLoopAndTheObservation)
 {
     const Key<bool> key("flag", false, m_suite);

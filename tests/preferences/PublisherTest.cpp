@@ -66,17 +66,6 @@ TEST_F(PublisherTest, RemovalAndUnreadableValuesBecomeTheDefault)
     EXPECT_FALSE(flags[1].newValue);
 }
 
-TEST_F(PublisherTest, RecordsDifferingOnlyInPriorAreUnequal)
-{
-    Defaults::BaseChange base;
-    base.newValue = PropertyValue(true);
-    Defaults::BaseChange prior = base;
-    prior.isPrior = true;
-    EXPECT_EQ(KeyChange<bool>(base, false), KeyChange<bool>(base, false));
-    EXPECT_NE(KeyChange<bool>(base, false), KeyChange<bool>(prior, false));
-    EXPECT_NE(KeyChange<bool>(Defaults::BaseChange {}, false), KeyChange<bool>(base, false));
-}
-
 TEST_F(PublisherTest, CancellingStopsDelivery)
 {
     const Key<bool> key("flag", false, m_suite);
