@@ -17,20 +17,6 @@ using namespace Events;
 using EventsTest::Failure;
 using EventsTest::Recorder;
 
-TEST(Operators, MapTransformsValuesAndPassesTheCompletion)
-{
-    PassthroughSubject<int, Failure> subject;
-    Recorder<std::string, Failure> recorder;
-    auto c = recorder.attach(subject.map([](int v) { return std::to_string(v * 10); }));
-    subject.send(1);
-    subject.send(2);
-    subject.send(Completion<Failure>::failure({ "gone" }));
-
-    EXPECT_EQ(recorder.values, (std::vector<std::string> { "10", "20" }));
-    ASSERT_EQ(recorder.completions.size(), 1U);
-    EXPECT_EQ(recorder.completions.front().error().reason, "gone");
-}
-
 TEST(Operators, EachOperatorPassesTheValuesItShouldInOrder)
 {
     struct Case
@@ -164,20 +150,6 @@ TEST(Operators, ChainAppliesEachStepInOrder)
     }
     // halves: 0 (replay) 0 1 1 2 2 3 3 4 -> distinct 0 1 2 3 4 -> drop 0 -> without 3
     EXPECT_EQ(recorder.values, (std::vector<std::string> { "1", "2", "4" }));
-}
-
-TEST(AnyPublisher, ErasedSubjectSharesTheSubject)
-{
-    PassthroughSubject<int> subject;
-    AnyPublisher<int> publisher = subject.eraseToAnyPublisher();
-    AnyPublisher<int> copy = publisher;
-    Recorder<int, Never> first;
-    Recorder<int, Never> second;
-    auto a = first.attach(publisher);
-    auto b = second.attach(copy.eraseToAnyPublisher());
-    subject.send(7);
-    EXPECT_EQ(first.values, (std::vector { 7 }));
-    EXPECT_EQ(second.values, (std::vector { 7 }));
 }
 
 TEST(AnyPublisher, CustomPublisherIsSubscribedOncePerSubscriberAndCancelledWithIt)

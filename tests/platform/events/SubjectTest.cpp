@@ -40,44 +40,33 @@ TEST(Subject, DeliversValuesSentAfterSubscribingToEverySubscriber)
     EXPECT_EQ(late.values, (std::vector<std::string> { "recording" }));
 }
 
-TEST(Subject, FinishedCompletionEndsDeliveryAndReachesLateSubscribers)
+// A completion ends delivery, comes once, and reaches late subscribers too, who get no value.
+TEST(Subject, ACompletionEndsDeliveryOnceAndReachesLateSubscribers)
 {
-    CurrentValueSubject<int> subject(0);
-    Recorder<int, Never> early;
+    CurrentValueSubject<int, Failure> subject(0);
+    Recorder<int, Failure> early;
     auto a = early.attach(subject);
-    subject.send(Completion<Never>::finished());
-    subject.send(5);
-    subject.send(Completion<Never>::finished());
-
-    EXPECT_EQ(early.values, (std::vector { 0 }));
-    ASSERT_EQ(early.completions.size(), 1U);
-    EXPECT_TRUE(early.completions.front().isFinished());
-    EXPECT_EQ(subject.value(), 0);
-
-    Recorder<int, Never> late;
-    auto b = late.attach(subject);
-    EXPECT_TRUE(late.values.empty()) << "a completed subject replays no value";
-    ASSERT_EQ(late.completions.size(), 1U);
-    EXPECT_TRUE(late.completions.front().isFinished());
-}
-
-TEST(Subject, FailureCarriesItsError)
-{
-    PassthroughSubject<Void, Failure> subject;
-    Recorder<Void, Failure> recorder;
-    auto a = recorder.attach(subject);
-    subject.send();
     subject.send(Completion<Failure>::failure({ "disk full" }));
+    subject.send(5);
     subject.send(Completion<Failure>::finished());
-    subject.send();
+    EXPECT_EQ(early.values, (std::vector { 0 }));
+    EXPECT_EQ(subject.value(), 0);
+    Recorder<int, Failure> late;
+    auto b = late.attach(subject);
+    EXPECT_TRUE(late.values.empty());
+    for (const auto *recorder : { &early, &late }) {
+        ASSERT_EQ(recorder->completions.size(), 1U);
+        ASSERT_TRUE(recorder->completions.front().isFailure());
+        EXPECT_EQ(recorder->completions.front().error().reason, "disk full");
+    }
 
+    PassthroughSubject<Void> finished;
+    Recorder<Void, Never> recorder;
+    auto c = recorder.attach(finished);
+    finished.send();
+    finished.send(Completion<Never>::finished());
+    finished.send();
     EXPECT_EQ(recorder.values.size(), 1U);
     ASSERT_EQ(recorder.completions.size(), 1U);
-    ASSERT_TRUE(recorder.completions.front().isFailure());
-    EXPECT_EQ(recorder.completions.front().error().reason, "disk full");
-
-    Recorder<Void, Failure> late;
-    auto b = late.attach(subject);
-    ASSERT_EQ(late.completions.size(), 1U);
-    EXPECT_EQ(late.completions.front().error().reason, "disk full");
+    EXPECT_TRUE(recorder.completions.front().isFinished());
 }
