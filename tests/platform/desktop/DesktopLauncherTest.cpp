@@ -5,7 +5,6 @@
 #include "EventLoop.h"
 #include "UrlOpenCatcher.h"
 
-
 namespace {
 
 using DesktopLauncherTest = ApplicationsFixture;

@@ -7,68 +7,52 @@ namespace {
 
 using InstalledApplicationsTest = ApplicationsFixture;
 
-TEST_F(InstalledApplicationsTest, FindsAnEntryByIdWithOrWithoutTheSuffix)
+TEST_F(InstalledApplicationsTest, FindsApplicationEntriesByIdTheHomeDirectoryFirst)
 {
-    const QString path = writeEntry(
-        QStringLiteral("system1"), QStringLiteral("org.example.Player.desktop"), applicationEntry("Player"));
-
-    EXPECT_EQ(InstalledApplications::desktopEntryPath(QStringLiteral("org.example.Player")), path);
-    EXPECT_EQ(InstalledApplications::desktopEntryPath(QStringLiteral("org.example.Player.desktop")), path);
-    EXPECT_EQ(InstalledApplications::desktopEntryPath(QStringLiteral("org.example.Missing")), std::nullopt);
-    EXPECT_EQ(InstalledApplications::desktopEntryPath(QString()), std::nullopt);
-}
-
-TEST_F(InstalledApplicationsTest, AnEntryInASubfolderHasADashedId)
-{
-    const QString path = writeEntry(
-        QStringLiteral("system2"), QStringLiteral("vendor/tools-editor.desktop"), applicationEntry("Ed"));
-
-    EXPECT_EQ(InstalledApplications::desktopEntryPath(QStringLiteral("vendor-tools-editor")), path);
-    // The path form is not an ID and must not reach outside the folders.
-    EXPECT_EQ(InstalledApplications::desktopEntryPath(QStringLiteral("vendor/tools-editor")), std::nullopt);
-    EXPECT_EQ(InstalledApplications::desktopEntryPath(QStringLiteral("../applications/vendor/tools-editor")),
-        std::nullopt);
-}
-
-TEST_F(InstalledApplicationsTest, TheHomeDirectoryWinsAndAHiddenEntryRemovesTheApplication)
-{
-    writeEntry(
-        QStringLiteral("system1"), QStringLiteral("org.example.A.desktop"), applicationEntry("System A"));
-    const QString home = writeEntry(
-        QStringLiteral("home"), QStringLiteral("org.example.A.desktop"), applicationEntry("Home A"));
-    EXPECT_EQ(InstalledApplications::desktopEntryPath(QStringLiteral("org.example.A")), home);
-
-    writeEntry(QStringLiteral("home"), QStringLiteral("org.example.A.desktop"),
-        applicationEntry("A", "Hidden=true\n"));
-    EXPECT_EQ(InstalledApplications::desktopEntryPath(QStringLiteral("org.example.A")), std::nullopt);
-}
-
-TEST_F(InstalledApplicationsTest, OnlyApplicationEntriesCount)
-{
-    writeEntry(QStringLiteral("system1"), QStringLiteral("org.example.Link.desktop"),
+    const QString player = writeEntry("system1", "org.example.Player.desktop", applicationEntry("Player"));
+    const QString editor = writeEntry("system2", "vendor/tools-editor.desktop", applicationEntry("Ed"));
+    writeEntry("system1", "org.example.A.desktop", applicationEntry("System A"));
+    const QString homeA = writeEntry("home", "org.example.A.desktop", applicationEntry("Home A"));
+    writeEntry("system1", "org.example.Link.desktop",
         "[Desktop Entry]\nType=Link\nName=Site\nURL=https://example.org\n");
-    writeEntry(QStringLiteral("system1"), QStringLiteral("org.example.Broken.desktop"), "not a key file\n");
+    writeEntry("system1", "org.example.Broken.desktop", "not a key file\n");
     // A broken entry in the home folder does not hide a good one below it.
-    writeEntry(QStringLiteral("home"), QStringLiteral("org.example.B.desktop"), "[Other]\nName=x\n");
-    const QString good = writeEntry(
-        QStringLiteral("system2"), QStringLiteral("org.example.B.desktop"), applicationEntry("B"));
+    writeEntry("home", "org.example.B.desktop", "[Other]\nName=x\n");
+    const QString goodB = writeEntry("system2", "org.example.B.desktop", applicationEntry("B"));
 
-    EXPECT_EQ(InstalledApplications::desktopEntryPath(QStringLiteral("org.example.Link")), std::nullopt);
-    EXPECT_EQ(InstalledApplications::desktopEntryPath(QStringLiteral("org.example.Broken")), std::nullopt);
-    EXPECT_EQ(InstalledApplications::desktopEntryPath(QStringLiteral("org.example.B")), good);
+    const std::pair<const char *, std::optional<QString>> cases[] = {
+        { "org.example.Player", player },
+        { "org.example.Player.desktop", player },
+        { "org.example.Missing", std::nullopt },
+        { "", std::nullopt },
+        { "vendor-tools-editor", editor },
+        // The path form is not an ID and must not reach outside the folders.
+        { "vendor/tools-editor", std::nullopt },
+        { "../applications/vendor/tools-editor", std::nullopt },
+        { "org.example.A", homeA },
+        { "org.example.Link", std::nullopt },
+        { "org.example.Broken", std::nullopt },
+        { "org.example.B", goodB },
+    };
+    for (const auto &[id, expected] : cases) {
+        SCOPED_TRACE(id);
+        EXPECT_EQ(InstalledApplications::desktopEntryPath(QString::fromLatin1(id)), expected);
+    }
+
+    // A hidden entry in the home directory removes the application.
+    writeEntry("home", "org.example.A.desktop", applicationEntry("A", "Hidden=true\n"));
+    EXPECT_EQ(InstalledApplications::desktopEntryPath(QStringLiteral("org.example.A")), std::nullopt);
 }
 
 TEST_F(InstalledApplicationsTest, TheNameFollowsTheLanguageSettings)
 {
-    const QString path = writeEntry(QStringLiteral("home"), QStringLiteral("org.example.C.desktop"),
+    const QString path = writeEntry("home", "org.example.C.desktop",
         applicationEntry("Recorder", "Name[de]=Rekorder\nName[fr_FR]=Enregistreur\n"));
-
-    qputenv("LANGUAGE", "de");
-    EXPECT_EQ(DesktopEntry::load(path)->localizedName(), QStringLiteral("Rekorder"));
-    qputenv("LANGUAGE", "fr_FR");
-    EXPECT_EQ(DesktopEntry::load(path)->localizedName(), QStringLiteral("Enregistreur"));
-    qputenv("LANGUAGE", "ja");
-    EXPECT_EQ(DesktopEntry::load(path)->localizedName(), QStringLiteral("Recorder"));
+    for (const auto &[language, name] : { std::pair { "de", "Rekorder" },
+             std::pair { "fr_FR", "Enregistreur" }, std::pair { "ja", "Recorder" } }) {
+        qputenv("LANGUAGE", language);
+        EXPECT_EQ(DesktopEntry::load(path)->localizedName(), QString::fromUtf8(name)) << language;
+    }
     EXPECT_EQ(DesktopEntry::load(path + QStringLiteral(".missing")), std::nullopt);
 }
 

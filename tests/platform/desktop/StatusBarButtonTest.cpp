@@ -39,14 +39,16 @@ private:
     QSizeF m_size;
 };
 
-TEST(StatusBarButtonTest, ImageOnlyIgnoresTheTitle)
+TEST(StatusBarButtonTest, ImageOnlyIgnoresTheTitleAndOnlyTemplatesTakeThePanelTextColour)
 {
     StatusBarButton button;
-    button.setImage(filledIcon(Qt::red, false));
+    button.setImage(filledIcon(Qt::green, false));
     button.setTitle(QStringLiteral("00:12"));
     const QImage picture = button.render(22);
     EXPECT_EQ(picture.size(), QSize(22, 22));
-    EXPECT_EQ(QColor(picture.pixel(11, 11)), QColor(Qt::red));
+    EXPECT_EQ(QColor(picture.pixel(11, 11)), QColor(Qt::green));
+    button.setImage(filledIcon(Qt::green, true));
+    EXPECT_EQ(QColor(button.render(22).pixel(11, 11)).rgb(), StatusBarButton::panelTextColor().rgb());
 }
 
 TEST(StatusBarButtonTest, ImageRightOfTheTitleScaledToTheHeight)
@@ -69,15 +71,6 @@ TEST(StatusBarButtonTest, ImageRightOfTheTitleScaledToTheHeight)
 
     button.setTitle(QString());
     EXPECT_EQ(button.render(22).size(), QSize(22, 22)) << "an empty title takes no room";
-}
-
-TEST(StatusBarButtonTest, TemplatesTakeThePanelTextColourAndTintedImagesKeepTheirs)
-{
-    StatusBarButton button;
-    button.setImage(filledIcon(Qt::green, true));
-    EXPECT_EQ(QColor(button.render(22).pixel(11, 11)).rgb(), StatusBarButton::panelTextColor().rgb());
-    button.setImage(filledIcon(Qt::green, false));
-    EXPECT_EQ(QColor(button.render(22).pixel(11, 11)), QColor(Qt::green));
 }
 
 TEST(StatusBarButtonTest, AppearingDisabledDimsEverything)
