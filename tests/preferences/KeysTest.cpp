@@ -116,22 +116,4 @@ TEST_F(KeysTest, ModifyWritesBackEvenWhenTheChangeThrows)
     EXPECT_EQ(Defaults::get(key), (std::vector<std::string> { "a", "b" }));
 }
 
-const Defaults::Key<std::int64_t> &staticKey()
-{
-    static const Defaults::Key<std::int64_t> key("static", 42, UserDefaults::suite("statics"));
-    return key;
-}
-
-TEST_F(KeysTest, FunctionLocalStaticKeyRegistersOnFirstUse)
-{
-    // Registration lasts for the process: only the first run of this test sees it happen.
-    static bool keyUsedBefore = false;
-    auto suite = UserDefaults::suite("statics");
-    const bool registeredBefore = suite->object("static").has_value();
-    EXPECT_EQ(Defaults::get(staticKey()), 42);
-    EXPECT_TRUE(suite->object("static").has_value());
-    EXPECT_EQ(registeredBefore, keyUsedBefore);
-    keyUsedBefore = true;
-}
-
 } // namespace

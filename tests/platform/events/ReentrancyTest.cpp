@@ -55,21 +55,19 @@ TEST(Reentrancy, NestedSendIsDeliveredToEveryoneAfterTheCurrentValue)
     EXPECT_EQ(log,
         (std::vector<std::string> { "echo got 1", "echo sent 2", "other got 1", "echo got 2", "echo sent 3",
             "other got 2", "echo got 3", "other got 3" }));
-}
 
-TEST(Reentrancy, NestedSendOnACurrentValueSubjectUpdatesTheValueAtOnce)
-{
-    CurrentValueSubject<int> subject(0);
+    // A current-value subject holds the nested value at once.
+    CurrentValueSubject<int> current(0);
     std::optional<int> seenDuringDelivery;
-    auto c = subject.sink([&](int v) {
+    auto c = current.sink([&](int v) {
         if (v == 1) {
-            subject.send(2);
-            seenDuringDelivery = subject.value();
+            current.send(2);
+            seenDuringDelivery = current.value();
         }
     });
-    subject.send(1);
+    current.send(1);
     EXPECT_EQ(seenDuringDelivery, 2);
-    EXPECT_EQ(subject.value(), 2);
+    EXPECT_EQ(current.value(), 2);
 }
 
 // A passthrough subscriber added during delivery starts with the next value; a current-value one
