@@ -69,39 +69,33 @@ TEST_F(UserDefaultsTest, RegisteredDefaultsAreReadUnderStoredValuesButNeverStore
     EXPECT_EQ(readFile(defaults->filePath()).trimmed(), "{}");
 }
 
-TEST_F(UserDefaultsTest, ValuesSurviveANewProcessView)
+TEST_F(UserDefaultsTest, ValuesSurviveANewProcessViewInAPrivateFile)
 {
     const PropertyValue nested(PropertyDictionary { { "data", PropertyValue(QByteArray("\x01\x02", 2)) },
         { "date", PropertyValue(PropertyDate(std::chrono::nanoseconds(1'700'000'000'123'456'789))) },
         { "nan", PropertyValue(std::numeric_limits<double>::quiet_NaN()) },
         { "unsigned", PropertyValue(std::numeric_limits<std::uint64_t>::max()) } });
-    QString path;
+    QString fileName;
     {
         auto defaults = freshSuite("persist");
         defaults->setObject("nested", nested);
         defaults->setObject("double", PropertyValue(2.0));
-        path = defaults->filePath();
+        fileName = QFileInfo(defaults->filePath()).fileName();
     }
     auto reopened = freshSuite("persist");
     EXPECT_EQ(reopened->object("nested"), nested);
     EXPECT_EQ(reopened->object("double"), PropertyValue(2.0));
-}
 
-TEST_F(UserDefaultsTest, FileIsPrivate)
-{
-    auto defaults = freshSuite();
-    defaults->setObject("k", PropertyValue(1));
     struct stat info
     {
     };
-    ASSERT_EQ(::stat(QFile::encodeName(defaults->filePath()).constData(), &info), 0);
+    ASSERT_EQ(::stat(QFile::encodeName(reopened->filePath()).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     ASSERT_EQ(::stat(QFile::encodeName(m_home.appDirectory()).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     // No temporary file is left behind.
     for (const QString &name : filesInAppDirectory()) {
-        EXPECT_TRUE(name == QFileInfo(defaults->filePath()).fileName() || name.endsWith(".lock"))
-            << name.toStdString();
+        EXPECT_TRUE(name == fileName || name.endsWith(".lock")) << name.toStdString();
     }
 }
 
@@ -111,12 +105,7 @@ TEST_F(UserDefaultsTest, UnparsableFileIsMovedAsideAndStoreStartsEmpty)
     writeFile(path, "{\"truncated\": [1, 2");
     auto defaults = freshSuite("broken");
     EXPECT_TRUE(defaults->dictionaryRepresentation().empty());
-    QStringList aside;
-    for (const QString &name : filesInAppDirectory()) {
-        if (name.contains(".unreadable-")) {
-            aside << name;
-        }
-    }
+    const QStringList aside = filesInAppDirectory().filter(".unreadable-");
     ASSERT_EQ(aside.size(), 1);
     EXPECT_EQ(readFile(m_home.appDirectory() + "/" + aside.first()), "{\"truncated\": [1, 2");
     defaults->setObject("k", PropertyValue(1));
