@@ -156,7 +156,7 @@ TEST_F(ObservationTest, ABoundObservationLivesUntilItsOwnerGoesAndAtMostThatLong
     EXPECT_EQ(m_changes.size(), 1u);
 }
 
-TEST_F(ObservationTest, UnbindingLeavesItToTheOtherHolders)
+TEST_F(ObservationTest, UnbindingLeavesItToTheOtherHoldersAndBindingAloneRegistersNothing)
 {
     auto owner = std::make_unique<QObject>();
     auto held = observe("held");
@@ -176,6 +176,14 @@ TEST_F(ObservationTest, UnbindingLeavesItToTheOtherHolders)
     EXPECT_TRUE(weak.expired());
     suite().setObject("loose", 1);
     EXPECT_TRUE(m_changes.empty());
+
+    // Binding alone, never started, registers nothing.
+    int calls = 0;
+    Defaults::CompositeUserDefaultsKeyObservation::create({ { m_suite, "a" } }, [&] {
+        ++calls;
+    })->bindLifetime(secondOwner.get());
+    suite().setObject("a", 1);
+    EXPECT_EQ(calls, 0);
 }
 
 TEST_F(ObservationTest, SeveralKeysCallOnceForEachListing)
@@ -192,17 +200,6 @@ TEST_F(ObservationTest, SeveralKeysCallOnceForEachListing)
     composite->invalidate();
     suite().setObject("a", 2);
     EXPECT_EQ(calls, 6);
-}
-
-TEST_F(ObservationTest, BindingAloneRegistersNothing)
-{
-    int calls = 0;
-    auto owner = std::make_unique<QObject>();
-    Defaults::CompositeUserDefaultsKeyObservation::create({ { m_suite, "a" } }, [&] {
-        ++calls;
-    })->bindLifetime(owner.get());
-    suite().setObject("a", 1);
-    EXPECT_EQ(calls, 0);
 }
 
 TEST_F(ObservationTest, InvalidateWaitsForACallbackUnderWayOnAnotherThread)
