@@ -18,6 +18,7 @@
 #include "platform/desktop/TrayStatusItem.h"
 #include "platform/events/MainThread.h"
 #include "preferences/DefaultsPublishers.h"
+#include "recording/AudioPlatform.h"
 #include "recording/AudioRecorderController.h"
 #include "recording/InputMonitor.h"
 #include "recording/TemporaryRecordings.h"
@@ -124,6 +125,8 @@ void AppState::didLaunch()
 
 void AppState::setUpEvents()
 {
+    // Following the sound server from now on, the menu finds its devices known when it opens.
+    AudioPlatform::hardware();
     m_menu.onUpdate = [this](KwMenu &menu) {
         qCDebug(appLog) << "Menu opens";
         updateMenu(menu);

@@ -106,7 +106,8 @@ void chooseDevice(const QString &uniqueID)
         return;
     }
     const AudioResult<void> result = AudioPlatform::hardware().setDefaultInputDevice(device->deviceID);
-    if (!result) {
+    // The menu's list may be a moment behind the server: one gone since is gone all the same.
+    if (!result && !result.error().deviceGone) {
         reportAndPresent(AudioErrors::hardwareError(result.error()));
     }
 }

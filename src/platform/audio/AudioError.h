@@ -17,6 +17,8 @@ struct AudioError
     QString message;
     // The operation could not be set up and never ran.
     bool duringSetUp = false;
+    // The device asked for is not (or no longer) there.
+    bool deviceGone = false;
 
     friend bool operator==(const AudioError &, const AudioError &) = default;
 };

@@ -7,8 +7,9 @@
 #include <functional>
 #include <vector>
 
-// The system's audio devices and its default input. Reads are synchronous and bounded in time;
-// change callbacks run on the GUI thread.
+// The system's audio devices and its default input. Reads are synchronous and bounded in time,
+// and once the server has been heard, answered without waiting on it; change callbacks run on
+// the GUI thread.
 class AudioHardware
 {
 public:

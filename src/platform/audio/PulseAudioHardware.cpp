@@ -69,7 +69,6 @@ std::vector<CaptureDevice> PulseAudioHardware::captureDevices()
 
 ScopedRegistration PulseAudioHardware::listenForDefaultInputChanges(std::function<void()> onChange)
 {
-    // A failed subscription gives a listener that never fires, as a failed registration would.
-    m_client->watchDefaultSource();
+    // The client watches from its start: while the server is away, a listener simply hears nothing.
     return m_listeners.add(std::move(onChange));
 }

@@ -10,8 +10,10 @@
 
 class PulseClient;
 
-// AudioHardware over the PulseAudio client API. Server work runs on the client's own thread;
-// every read is one round trip with a bounded wait, so a dead or stuck server gives an error.
+// AudioHardware over the PulseAudio client API. Server work runs on the client's own thread.
+// Reads answer from what the server's change events told, so that a slow server holds up no
+// menu; before that is known, and for changes, they wait one round trip at most the timeout,
+// so a dead or stuck server gives an error.
 class PulseAudioHardware final : public AudioHardware
 {
 public:

@@ -6,6 +6,7 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -39,7 +40,19 @@ struct DeviceQuery
     std::vector<HardwareDevice> devices;
     int error = 0;
     bool monitorSkipped = false;
+    // A listing in the background is told of its end; else the waiting caller is woken.
+    PulseClient *listingClient = nullptr;
 };
+
+// The query may be gone once this returns.
+void finish(DeviceQuery *query)
+{
+    if (query->listingClient) {
+        query->listingClient->handleListingPart();
+    } else {
+        pa_threaded_mainloop_signal(query->loop, 0);
+    }
+}
 
 // What sources and sinks describe alike.
 template<class Info>
@@ -70,7 +83,7 @@ void collectSource(pa_context *context, const pa_source_info *info, int eol, voi
         query->devices.push_back(std::move(device));
         return;
     }
-    pa_threaded_mainloop_signal(query->loop, 0);
+    finish(query);
 }
 
 void collectSink(pa_context *context, const pa_sink_info *info, int eol, void *userdata)
@@ -85,7 +98,7 @@ void collectSink(pa_context *context, const pa_sink_info *info, int eol, void *u
         query->devices.push_back(std::move(device));
         return;
     }
-    pa_threaded_mainloop_signal(query->loop, 0);
+    finish(query);
 }
 
 struct ServerQuery
@@ -127,10 +140,38 @@ AudioError serverError(int code, const QString &message)
 
 AudioError noSuchDevice()
 {
-    return serverError(PA_ERR_NOENTITY, QStringLiteral("The audio device does not exist."));
+    AudioError error = serverError(PA_ERR_NOENTITY, QStringLiteral("The audio device does not exist."));
+    error.deviceGone = true;
+    return error;
+}
+
+std::optional<HardwareDevice> findDevice(
+    const std::vector<HardwareDevice> &devices, const std::function<bool(const HardwareDevice &)> &match)
+{
+    const auto found = std::find_if(devices.begin(), devices.end(), match);
+    return found == devices.end() ? std::nullopt : std::optional(*found);
 }
 
 } // namespace
+
+// Both lists are asked for at once; the later answer completes the listing.
+struct PulseClient::Listing
+{
+    DeviceQuery sources;
+    DeviceQuery sinks;
+    std::vector<pa_operation *> operations;
+    int left = 2;
+
+    ~Listing()
+    {
+        for (pa_operation *operation : operations) {
+            if (pa_operation_get_state(operation) == PA_OPERATION_RUNNING) {
+                pa_operation_cancel(operation);
+            }
+            pa_operation_unref(operation);
+        }
+    }
+};
 
 class PulseClient::Locker
 {
@@ -157,6 +198,11 @@ PulseClient::PulseClient(
 {
     pa_threaded_mainloop_set_name(m_loop, "tapewick-pulse");
     pa_threaded_mainloop_start(m_loop);
+    Locker lock(m_loop);
+    m_watching = true;
+    if (!startConnectLocked()) {
+        scheduleReconnectLocked();
+    }
 }
 
 PulseClient::~PulseClient()
@@ -222,6 +268,21 @@ void PulseClient::dropContextLocked()
     pa_context_unref(m_context);
     m_context = nullptr;
     m_subscribed = false;
+    forgetLocked();
+}
+
+void PulseClient::forgetLocked()
+{
+    m_listing.reset();
+    m_listAgain = false;
+    std::lock_guard known(m_knownMutex);
+    m_known = {};
+}
+
+PulseClient::Known PulseClient::known() const
+{
+    std::lock_guard known(m_knownMutex);
+    return m_known;
 }
 
 AudioResult<void> PulseClient::startConnectLocked()
@@ -251,8 +312,11 @@ void PulseClient::handleStateChange()
     const pa_context_state_t state = pa_context_get_state(m_context);
     if (state == PA_CONTEXT_READY && m_watching && !m_subscribed) {
         subscribeLocked();
-    } else if (!PA_CONTEXT_IS_GOOD(state) && m_watching) {
-        scheduleReconnectLocked();
+    } else if (!PA_CONTEXT_IS_GOOD(state)) {
+        forgetLocked();
+        if (m_watching) {
+            scheduleReconnectLocked();
+        }
     }
 }
 
@@ -330,19 +394,71 @@ void PulseClient::subscribeLocked()
 {
     pa_context_set_subscribe_callback(
         m_context,
-        [](pa_context *, pa_subscription_event_type_t type, uint32_t, void *client) {
-            if ((type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK) == PA_SUBSCRIPTION_EVENT_SERVER) {
-                static_cast<PulseClient *>(client)->handleServerChange();
+        [](pa_context *, pa_subscription_event_type_t type, uint32_t, void *data) {
+            auto *client = static_cast<PulseClient *>(data);
+            switch (type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK) {
+            case PA_SUBSCRIPTION_EVENT_SERVER:
+                client->handleServerChange();
+                break;
+            case PA_SUBSCRIPTION_EVENT_SOURCE:
+            case PA_SUBSCRIPTION_EVENT_SINK:
+                client->listLocked();
+                break;
+            default:
+                break;
             }
         },
         this);
     m_subscribed = true;
-    if (pa_operation *operation
-        = pa_context_subscribe(m_context, PA_SUBSCRIPTION_MASK_SERVER, nullptr, nullptr)) {
+    const auto mask = pa_subscription_mask_t(
+        PA_SUBSCRIPTION_MASK_SERVER | PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_SINK);
+    if (pa_operation *operation = pa_context_subscribe(m_context, mask, nullptr, nullptr)) {
         pa_operation_unref(operation);
     }
+    listLocked();
     // The current default is the baseline: only later differences are changes.
     handleServerChange();
+}
+
+void PulseClient::listLocked()
+{
+    // Changes come in bursts (a card brings several devices): one listing at a time, and one
+    // more after it when anything changed meanwhile.
+    if (m_listing) {
+        m_listAgain = true;
+        return;
+    }
+    auto listing = std::make_unique<Listing>();
+    listing->sources.listingClient = this;
+    listing->sinks.listingClient = this;
+    pa_operation *sources = pa_context_get_source_info_list(m_context, collectSource, &listing->sources);
+    pa_operation *sinks = pa_context_get_sink_info_list(m_context, collectSink, &listing->sinks);
+    for (pa_operation *operation : { sources, sinks }) {
+        if (operation) {
+            listing->operations.push_back(operation);
+        }
+    }
+    // A request that could not go out means a failing connection, which forgets everything anyway.
+    if (listing->operations.size() == 2) {
+        m_listing = std::move(listing);
+    }
+}
+
+void PulseClient::handleListingPart()
+{
+    if (!m_listing || --m_listing->left > 0) {
+        return;
+    }
+    const std::unique_ptr<Listing> listing = std::move(m_listing);
+    if (!listing->sources.error && !listing->sinks.error) {
+        std::vector<HardwareDevice> all = std::move(listing->sources.devices);
+        all.insert(all.end(), listing->sinks.devices.begin(), listing->sinks.devices.end());
+        std::lock_guard known(m_knownMutex);
+        m_known.devices = std::move(all);
+    }
+    if (std::exchange(m_listAgain, false)) {
+        listLocked();
+    }
 }
 
 void PulseClient::handleServerChange()
@@ -352,8 +468,9 @@ void PulseClient::handleServerChange()
     pa_operation *operation = pa_context_get_server_info(
         m_context,
         [](pa_context *, const pa_server_info *info, void *client) {
-            static_cast<PulseClient *>(client)->handleDefaultSource(
-                info ? info->default_source_name : nullptr);
+            if (info) {
+                static_cast<PulseClient *>(client)->handleDefaultSource(info->default_source_name);
+            }
         },
         this);
     if (operation) {
@@ -367,6 +484,10 @@ void PulseClient::handleDefaultSource(const char *name)
     const bool changed = m_defaultSourceKnown && current != m_defaultSource;
     m_defaultSource = current;
     m_defaultSourceKnown = true;
+    {
+        std::lock_guard known(m_knownMutex);
+        m_known.defaultSource = current;
+    }
     if (changed && m_onDefaultSourceChanged) {
         m_onDefaultSourceChanged();
     }
@@ -404,6 +525,9 @@ AudioResult<void> PulseClient::awaitLocked(pa_operation *operation, Clock::time_
 
 AudioResult<std::vector<HardwareDevice>> PulseClient::devices()
 {
+    if (auto devices = known().devices) {
+        return std::move(*devices);
+    }
     Locker lock(m_loop);
     const auto until = deadline();
     if (auto connected = connectLocked(until); !connected) {
@@ -439,6 +563,13 @@ AudioResult<std::vector<HardwareDevice>> PulseClient::devices()
 
 AudioResult<HardwareDevice> PulseClient::device(quint32 deviceId)
 {
+    // A device not (yet) known is asked for: it may have come since the last listing.
+    if (const auto devices = known().devices) {
+        if (auto found
+            = findDevice(*devices, [&](const HardwareDevice &d) { return d.deviceId == deviceId; })) {
+            return *found;
+        }
+    }
     Locker lock(m_loop);
     const auto until = deadline();
     if (auto connected = connectLocked(until); !connected) {
@@ -464,6 +595,12 @@ AudioResult<HardwareDevice> PulseClient::device(quint32 deviceId)
 
 AudioResult<quint32> PulseClient::defaultInputDeviceId()
 {
+    if (const Known state = known(); state.devices && state.defaultSource) {
+        if (const auto found = findDevice(*state.devices,
+                [&](const HardwareDevice &d) { return d.isInput && d.uid == *state.defaultSource; })) {
+            return found->deviceId;
+        }
+    }
     Locker lock(m_loop);
     const auto until = deadline();
     if (auto connected = connectLocked(until); !connected) {
@@ -520,19 +657,10 @@ AudioResult<void> PulseClient::setDefaultInputDevice(quint32 deviceId)
     if (set.error) {
         return serverError(set.error, QString::fromUtf8(pa_strerror(set.error)));
     }
-    return {};
-}
-
-AudioResult<void> PulseClient::watchDefaultSource()
-{
-    Locker lock(m_loop);
-    m_watching = true;
-    if (m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY) {
-        if (!m_subscribed) {
-            subscribeLocked();
-        }
-        return {};
+    // The server's own report of the change comes a moment later; a read before it sees the change.
+    std::lock_guard known(m_knownMutex);
+    if (m_known.defaultSource) {
+        m_known.defaultSource = QString::fromUtf8(name);
     }
-    // Once ready, the connection subscribes by itself (handleStateChange).
-    return connectLocked(deadline());
+    return {};
 }

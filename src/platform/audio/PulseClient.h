@@ -7,6 +7,9 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 struct pa_context;
@@ -14,9 +17,10 @@ struct pa_operation;
 struct pa_time_event;
 struct pa_threaded_mainloop;
 
-// One connection to the sound server, served by a pa_threaded_mainloop. Requests block the
-// calling thread for at most the timeout; the connection is made, and after a server restart made
-// again, on demand; while default-source changes are watched, also by itself.
+// One connection to the sound server, served by a pa_threaded_mainloop. The connection is made
+// at once and, after a server restart, again by itself; while it stands, the devices and the
+// default source are kept from the server's change events, and reads answer from them without a
+// round trip. Other requests block the calling thread for at most the timeout.
 class PulseClient
 {
 public:
@@ -33,16 +37,21 @@ public:
     AudioResult<HardwareDevice> device(quint32 deviceId);
     AudioResult<quint32> defaultInputDeviceId();
     AudioResult<void> setDefaultInputDevice(quint32 deviceId);
-    // Connects and starts reporting default-source changes.
-    AudioResult<void> watchDefaultSource();
 
     // Thread-side hooks, public for the C callbacks.
     void handleStateChange();
     void handleServerChange();
     void handleDefaultSource(const char *name);
+    void handleListingPart();
 
 private:
     class Locker;
+    struct Listing;
+    struct Known
+    {
+        std::optional<std::vector<HardwareDevice>> devices;
+        std::optional<QString> defaultSource;
+    };
 
     static constexpr std::chrono::milliseconds reconnectInterval { 2000 };
 
@@ -52,6 +61,9 @@ private:
     void reconnectLocked();
     void dropContextLocked();
     void subscribeLocked();
+    void listLocked();
+    void forgetLocked();
+    Known known() const;
     bool waitLocked(const std::function<bool()> &done, Clock::time_point deadline);
     AudioResult<void> awaitLocked(pa_operation *operation, Clock::time_point deadline);
     AudioError contextError() const;
@@ -68,4 +80,10 @@ private:
     pa_time_event *m_reconnect = nullptr;
     bool m_defaultSourceKnown = false;
     QString m_defaultSource;
+    std::unique_ptr<Listing> m_listing;
+    bool m_listAgain = false;
+    // Written on the client's thread, read on any: its own lock, so that a read never waits for
+    // the client's thread.
+    mutable std::mutex m_knownMutex;
+    Known m_known;
 };

@@ -30,6 +30,18 @@ std::optional<HardwareDevice> findByUid(const std::vector<HardwareDevice> &devic
     return found == devices.end() ? std::nullopt : std::optional(*found);
 }
 
+// The list follows the server's change events, a moment after the change.
+std::optional<HardwareDevice> awaitDevice(AudioHardware &hardware, const QString &uid, bool present = true)
+{
+    std::optional<HardwareDevice> found;
+    TestSupport::processEventsUntil([&] {
+        const auto devices = hardware.devices();
+        found = devices ? findByUid(devices.value(), uid) : std::nullopt;
+        return found.has_value() == present;
+    });
+    return found;
+}
+
 class PulseAudioHardwareTest : public TestSupport::DesktopTest
 {
 protected:
@@ -123,9 +135,7 @@ TEST_F(PulseAudioHardwareTest, HotPluggedInputAppearsCanBecomeDefaultAndDisappea
     auto module = TestSupport::PulseModule::loadNullSource(QStringLiteral("tapewick_test_input"), 1);
     ASSERT_TRUE(module);
 
-    const auto devices = m_hardware.devices();
-    ASSERT_TRUE(devices);
-    const auto plugged = findByUid(devices.value(), QStringLiteral("tapewick_test_input"));
+    const auto plugged = awaitDevice(m_hardware, QStringLiteral("tapewick_test_input"));
     ASSERT_TRUE(plugged);
     EXPECT_EQ(plugged->inputChannelCount, 1);
     EXPECT_EQ(plugged->transportType, TransportCode::virtualDevice);
@@ -152,9 +162,7 @@ TEST_F(PulseAudioHardwareTest, HotPluggedInputAppearsCanBecomeDefaultAndDisappea
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return changes == 2; }));
 
     ASSERT_TRUE(module->unload());
-    const auto after = m_hardware.devices();
-    ASSERT_TRUE(after);
-    EXPECT_FALSE(findByUid(after.value(), QStringLiteral("tapewick_test_input")));
+    EXPECT_FALSE(awaitDevice(m_hardware, QStringLiteral("tapewick_test_input"), false));
     EXPECT_FALSE(m_hardware.device(plugged->deviceId));
     EXPECT_FALSE(m_hardware.setDefaultInputDevice(plugged->deviceId));
 
@@ -183,9 +191,7 @@ TEST_F(PulseAudioHardwareTest, AnInternalCardIsBuiltInInEitherSpelling)
                 QStringLiteral("source_properties=\"device.bus=pci device.%1=internal\"").arg(key) });
         ASSERT_TRUE(module);
         modules.push_back(std::move(*module));
-        const auto devices = m_hardware.devices();
-        ASSERT_TRUE(devices);
-        const auto internal = findByUid(devices.value(), name);
+        const auto internal = awaitDevice(m_hardware, name);
         ASSERT_TRUE(internal);
         EXPECT_EQ(internal->transportType, TransportCode::builtIn) << key.toStdString();
     }

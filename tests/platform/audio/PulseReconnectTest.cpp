@@ -7,11 +7,14 @@
 
 #include "platform/audio/PulseAudioHardware.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 using namespace std::chrono_literals;
 
@@ -52,6 +55,9 @@ public:
         return m_process.waitForStarted(5000)
             && TestSupport::processEventsUntil([this] { return pactl({ QStringLiteral("info") }); }, 10s);
     }
+
+    // A server stopped this way keeps its connections but answers nothing.
+    void setStuck(bool stuck) { ::kill(pid_t(m_process.processId()), stuck ? SIGSTOP : SIGCONT); }
 
     void stop()
     {
@@ -97,6 +103,35 @@ TEST(PulseReconnectTest, ChangeListenerFollowsARestartedServer)
     ASSERT_TRUE(server.pactl({ QStringLiteral("set-default-source"), QStringLiteral("second") }));
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return changes == 3; }));
     EXPECT_TRUE(hardware.devices());
+}
+
+// What the server told is answered without asking it again: a stuck server holds up no menu.
+TEST(PulseReconnectTest, ReadsOfAStuckServerAnswerAtOnceFromWhatItToldLast)
+{
+    QTemporaryDir dir;
+    PrivateServer server(dir.path());
+    ASSERT_TRUE(server.start()) << server.log().toStdString();
+    ASSERT_TRUE(server.pactl({ QStringLiteral("set-default-source"), QStringLiteral("second") }));
+    PulseAudioHardware hardware({ server.address(), 1500ms });
+    const auto defaultInput = [&]() -> QString {
+        const auto id = hardware.defaultInputDeviceId();
+        const auto device = id ? hardware.device(id.value()) : AudioResult<HardwareDevice>(id.error());
+        return device ? device.value().uid : QString();
+    };
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return defaultInput() == QStringLiteral("second"); }));
+
+    server.setStuck(true);
+    QElapsedTimer clock;
+    clock.start();
+    const auto devices = hardware.devices();
+    const QString input = defaultInput();
+    const auto captures = hardware.captureDevices();
+    const auto elapsed = clock.elapsed();
+    server.setStuck(false);
+    ASSERT_TRUE(devices) << devices.error().message.toStdString();
+    EXPECT_EQ(input, QStringLiteral("second"));
+    EXPECT_EQ(captures.size(), 2u);
+    EXPECT_LT(elapsed, 500);
 }
 
 TEST(PulseReconnectTest, ARecordingWhoseServerIsKilledEndsInAFailureAndWhatWasRecordedPlays)

@@ -63,7 +63,10 @@ TEST_F(MenuPartsOnTheDesktopTest, ChoosingASourceMakesItTheServersDefaultAndAGon
     auto module = TestSupport::PulseModule::loadNullSource(QStringLiteral("tapewick_menu_input"), 1);
     ASSERT_TRUE(module);
     QMenu menu;
-    QAction *item = deviceItem(menu, QStringLiteral("tapewick_menu_input"));
+    QAction *item = nullptr;
+    // The menu shows what the server's events told, a moment after the source came.
+    TestSupport::processEventsUntil(
+        [&] { return (item = deviceItem(menu, QStringLiteral("tapewick_menu_input"))) != nullptr; });
     ASSERT_NE(item, nullptr) << menuRows(menu).join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(item->isChecked());
     EXPECT_EQ(item->toolTip(), MenuTexts::mono);
