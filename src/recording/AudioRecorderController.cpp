@@ -334,9 +334,10 @@ void AudioRecorderController::handleRecordingStopped(std::optional<QUrl> source)
         QUrl::fromLocalFile(QDir(directory->toLocalFile()).filePath(fileName(*source))), true, source);
 }
 
-std::unique_ptr<QFileDialog> AudioRecorderController::makeSavePanel(const QUrl &recording, bool lossless)
+std::unique_ptr<QFileDialog> AudioRecorderController::makeSavePanel(
+    const QUrl &recording, bool lossless, const QString &directory)
 {
-    auto panel = std::make_unique<QFileDialog>(nullptr, QString::fromUtf8(savePanelTitle));
+    auto panel = std::make_unique<QFileDialog>(nullptr, QString::fromUtf8(savePanelTitle), directory);
     panel->setAcceptMode(QFileDialog::AcceptSave);
     panel->setFileMode(QFileDialog::AnyFile);
     panel->setNameFilter(
@@ -357,7 +358,12 @@ void AudioRecorderController::showSavePanel(std::optional<QUrl> source)
         return;
     }
     KwApp::activate();
-    const std::unique_ptr<QFileDialog> panel = makeSavePanel(*source, m_settings->lossless());
+    // The folder recordings go to, else home: never wherever the program happened to be started.
+    const std::optional<SandboxURLBookmark> bookmark = m_settings->defaultOutputDirectory();
+    const std::optional<QUrl> output = bookmark ? bookmark->resolvedURL() : std::nullopt;
+    const QString directory
+        = output && QFileInfo(output->toLocalFile()).isDir() ? output->toLocalFile() : QDir::homePath();
+    const std::unique_ptr<QFileDialog> panel = makeSavePanel(*source, m_settings->lossless(), directory);
     if (m_savePanelRunner(*panel) != QDialog::Accepted || panel->selectedUrls().isEmpty()) {
         return;
     }

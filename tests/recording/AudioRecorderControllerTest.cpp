@@ -67,6 +67,7 @@ protected:
         controller.setSavePanelRunner([this](QFileDialog &panel) {
             ++panelsShown;
             panelFilters = panel.nameFilters();
+            panelDirectory = panel.directory().absolutePath();
             if (!panelChoice) {
                 return int(QDialog::Rejected);
             }
@@ -132,6 +133,7 @@ protected:
     Qt::KeyboardModifiers modifiers = Qt::NoModifier;
     int panelsShown = 0;
     QStringList panelFilters;
+    QString panelDirectory;
     std::optional<QString> panelChoice;
     QTemporaryDir output;
 };
@@ -370,10 +372,12 @@ TEST_F(AudioRecorderControllerTest, OptionAloneOrADefaultFolderInTheTrashAsksWhe
         Qt::KeyboardModifiers modifiers;
         QString folder;
         bool asks;
+        QString panelIn; // the default folder, else home: never the working directory
     } cases[] = {
-        { "Option alone", Qt::AltModifier | Qt::KeypadModifier, output.path(), true },
-        { "a default folder in the trash", Qt::NoModifier, trashed, true },
-        { "Option with Shift", Qt::AltModifier | Qt::ShiftModifier, output.path(), false },
+        { "Option alone", Qt::AltModifier | Qt::KeypadModifier, output.path(), true,
+            QDir(output.path()).absolutePath() },
+        { "a default folder in the trash", Qt::NoModifier, trashed, true, QDir::homePath() },
+        { "Option with Shift", Qt::AltModifier | Qt::ShiftModifier, output.path(), false, {} },
     };
     settings->showInFinder = false;
     for (const auto &testCase : cases) {
@@ -383,6 +387,9 @@ TEST_F(AudioRecorderControllerTest, OptionAloneOrADefaultFolderInTheTrashAsksWhe
         const int panelsBefore = panelsShown;
         recordAndStop();
         EXPECT_EQ(panelsShown - panelsBefore, testCase.asks ? 1 : 0);
+        if (testCase.asks) {
+            EXPECT_EQ(panelDirectory, testCase.panelIn);
+        }
         EXPECT_EQ(QDir(testCase.folder).isEmpty(), testCase.asks);
         EXPECT_EQ(settings->previous.has_value(), !testCase.asks) << "a cancelled panel saves nothing";
         EXPECT_TRUE(QFile::exists(recordingPath()));
@@ -421,12 +428,14 @@ TEST_F(AudioRecorderControllerTest, SavingThroughThePanelReplacesAnExistingFile)
 
 TEST(AudioRecorderControllerPanelTest, PanelOffersOnlyTheRecordingsType)
 {
-    const auto wav = AudioRecorderController::makeSavePanel(QUrl::fromLocalFile("/tmp/x/Take 1.wav"), true);
+    const auto wav
+        = AudioRecorderController::makeSavePanel(QUrl::fromLocalFile("/tmp/x/Take 1.wav"), true, "/tmp");
     EXPECT_EQ(wav->nameFilters(), QStringList { "WAV audio (*.wav)" });
     EXPECT_EQ(wav->defaultSuffix(), QStringLiteral("wav"));
     ASSERT_FALSE(wav->selectedFiles().isEmpty());
     EXPECT_EQ(QFileInfo(wav->selectedFiles().constFirst()).completeBaseName(), QStringLiteral("Take 1"));
-    const auto m4a = AudioRecorderController::makeSavePanel(QUrl::fromLocalFile("/tmp/x/Take.m4a"), false);
+    const auto m4a
+        = AudioRecorderController::makeSavePanel(QUrl::fromLocalFile("/tmp/x/Take.m4a"), false, "/tmp");
     EXPECT_EQ(m4a->nameFilters(), QStringList { "MPEG-4 audio (*.m4a)" });
 }
 
