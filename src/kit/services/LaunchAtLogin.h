@@ -6,6 +6,8 @@
 
 // Whether the application starts when the user logs in: an XDG autostart entry for it in
 // $XDG_CONFIG_HOME/autostart, read afresh each time, so a change made elsewhere shows at once.
+// The entry is the program's installed desktop entry (names, icon, comment as the desktop shows
+// them) starting the running executable, so a program run from where it was built starts too.
 class LaunchAtLoginObservable : public QObject
 {
     Q_OBJECT
@@ -14,7 +16,9 @@ public:
     // The one the settings use, made on first use.
     static LaunchAtLoginObservable &shared();
 
-    LaunchAtLoginObservable(QString entryPath, QString executable, QString applicationName);
+    // `desktopId` names the installed entry and, as installed, the icon.
+    LaunchAtLoginObservable(
+        QString entryPath, QString executable, QString applicationName, QString desktopId);
 
     const QString &entryPath() const { return m_entryPath; }
 
@@ -24,6 +28,8 @@ public:
 
     // The Exec value for a program path, quoted as desktop entries require.
     static QString execValue(const QString &executable);
+    // The autostart entry made from the installed entry's text, or (empty) from the name and icon.
+    QString autostartEntry(const QString &installedEntry) const;
 
 Q_SIGNALS:
     void changed(bool enabled);
@@ -32,6 +38,7 @@ private:
     QString m_entryPath;
     QString m_executable;
     QString m_applicationName;
+    QString m_desktopId;
 };
 
 // A switch for launching at login.
