@@ -244,18 +244,25 @@ void AppState::stopRecordingBeforeExit()
     const std::optional<QUrl> recording = m_recorder->recorder().url();
     bool fileComplete = false;
     bool saved = false;
+    bool saveFailed = false;
     const Events::AnyCancellable stopped = m_recorder->recorder().didStopPublisher().sink(
         [&](const AudioRecorder::End &end) { fileComplete = fileComplete || end.url == recording; });
     const QMetaObject::Connection exported = connect(
         m_recorder.get(), &AudioRecorderController::metadataExportFinished, this, [&] { saved = true; });
+    // A failed save has been reported and shown already: nothing is left to wait for.
+    const QMetaObject::Connection failed
+        = connect(m_recorder.get(), &AudioRecorderController::saveFailed, this, [&] { saveFailed = true; });
 
     m_recorder->stopRecording();
+    const QString temporaryFile = recording.value_or(QUrl()).toLocalFile();
     if (!waitUntil([&] { return fileComplete; }, QDeadlineTimer(finishLimit))) {
-        qCWarning(appLog) << "The recording's file was not finished in time:"
-                          << recording.value_or(QUrl()).toLocalFile();
-    } else if (savesWithoutPanel && !waitUntil([&] { return saved; }, QDeadlineTimer(finishLimit))) {
-        qCWarning(appLog) << "The recording was not saved in time; it stays at"
-                          << recording.value_or(QUrl()).toLocalFile();
+        qCWarning(appLog) << "The recording's file was not finished in time:" << temporaryFile;
+    } else if (savesWithoutPanel
+        && !waitUntil([&] { return saved || saveFailed; }, QDeadlineTimer(finishLimit))) {
+        qCWarning(appLog) << "The recording was not saved in time; it stays at" << temporaryFile;
+    } else if (saveFailed) {
+        qCWarning(appLog) << "The recording could not be saved; it stays at" << temporaryFile;
     }
     disconnect(exported);
+    disconnect(failed);
 }

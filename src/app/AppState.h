@@ -78,7 +78,7 @@ public:
 
     // Stops a running or paused recording (and starts the end sound in any state), then waits
     // until its file is complete and, when the default output directory takes it without a
-    // panel, saved there, each wait at most finishLimit. No panel is shown: an unsaved
+    // panel, saved there or failed to be, each wait at most finishLimit. No panel is shown: an unsaved
     // recording stays in its temporary directory, where recovery finds it.
     void stopRecordingBeforeExit();
 

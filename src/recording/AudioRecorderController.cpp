@@ -415,6 +415,7 @@ QCoro::Task<> AudioRecorderController::saveRecording(QUrl source, QUrl destinati
         // An earlier good recording stays the previous one: nothing new was saved.
         reportAndShow(**copyFailure);
         m_revealer({ source });
+        emit saveFailed(source);
         co_return;
     }
 

@@ -95,6 +95,8 @@ signals:
     void recordingSaved(const QUrl &location);
     // The metadata rewrite of a saved recording is over, whether or not it succeeded.
     void metadataExportFinished(const QUrl &location);
+    // Copying the recording to its place failed; it stays at `recording`.
+    void saveFailed(const QUrl &recording);
 
 private:
     QCoro::Task<> play(quint32 soundId);

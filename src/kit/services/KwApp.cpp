@@ -257,7 +257,9 @@ void KwApp::terminate()
     if (shouldTerminate && !shouldTerminate()) {
         return;
     }
-    QCoreApplication::quit();
+    // Decided: an alert still open (one without a cancel button would refuse to close) must not
+    // keep the program running.
+    QCoreApplication::exit(0);
 }
 
 void KwApp::installFoundationHooks()

@@ -6,6 +6,7 @@
 #include "app/AppTexts.h"
 #include "app/SettingsKeys.h"
 #include "kit/foundation/errors/GeneralError.h"
+#include "kit/foundation/files/SandboxURLBookmark.h"
 #include "kit/foundation/system/FoundationHooks.h"
 #include "kit/services/AlertBuilder.h"
 #include "platform/audio/probe/MediaProbe.h"
@@ -16,6 +17,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTest>
@@ -245,6 +248,34 @@ TEST_F(AppStateTest, QuittingAsksOnlyWhileARecordingRunsAndOnlyQuitEndsIt)
             EXPECT_GT(facts.seconds, 0.3);
         }
     }
+}
+
+// A save that fails while the program ends is shown and over: the program ends at once, not after
+// waiting out the time a save may take, and the recording stays where recovery finds it.
+TEST_F(AppStateTest, ASaveFailingAtQuitEndsTheWaitAndKeepsTheRecording)
+{
+    const std::unique_ptr<AppState> state = launch({});
+    Defaults::set(SettingsKeys::defaultOutputDirectory(),
+        std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(QStringLiteral("/proc")))));
+    QStringList shown;
+    FoundationHooks::setPresentError([&](const ErrorPtr &error, QWidget *, std::function<void()>) {
+        shown.append(error->localizedDescription());
+    });
+    state->recorder().setRevealer([](const QList<QUrl> &) {});
+    state->recorder().start();
+    ASSERT_TRUE(TestSupport::processEventsUntil(
+        [&] { return state->recordingState() == AudioRecorder::State::recording; }, 10s));
+    TestSupport::processEventsFor(500ms);
+    const QString file = state->recorder().recorder().url().value_or(QUrl()).toLocalFile();
+
+    AlertAnswerer alerts({ AppTexts::quitButton }, [](QMessageBox &) {});
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(state->confirmQuit(), AppState::TerminateReply::terminateNow);
+    EXPECT_LT(clock.elapsed(), 5000);
+    FoundationHooks::setPresentError({});
+    EXPECT_EQ(shown.size(), 1) << shown.join(u'|').toStdString();
+    EXPECT_TRUE(QFile::exists(file));
 }
 
 } // namespace
