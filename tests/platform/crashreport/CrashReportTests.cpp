@@ -145,33 +145,24 @@ TEST(CrashReportClient, SendsACapturedErrorAndUserFeedbackToTheIngestEndpoint)
     EXPECT_TRUE(request.headers.value("x-sentry-auth").contains("sentry_key=publickey"));
 
     const ParsedEnvelope envelope = parseEnvelope(request.body);
-    EXPECT_EQ(envelope.header.value(QStringLiteral("event_id")).toString(), eventId);
+    EXPECT_EQ(envelope.header["event_id"].toString(), eventId);
     ASSERT_EQ(envelope.items.size(), 1);
-    EXPECT_EQ(envelope.items[0].header.value(QStringLiteral("type")).toString(), QStringLiteral("event"));
+    EXPECT_EQ(envelope.items[0].header["type"].toString(), "event");
     const QJsonObject event = envelope.items[0].payload;
-    EXPECT_EQ(event.value(QStringLiteral("event_id")).toString(), eventId);
-    EXPECT_EQ(event.value(QStringLiteral("level")).toString(), QStringLiteral("error"));
-    EXPECT_EQ(event.value(QStringLiteral("release")).toString(), QStringLiteral("Tapewick@1.2.3"));
-    const QJsonObject exception = event.value(QStringLiteral("exception"))
-                                      .toObject()
-                                      .value(QStringLiteral("values"))
-                                      .toArray()
-                                      .at(0)
-                                      .toObject();
-    EXPECT_EQ(exception.value(QStringLiteral("type")).toString(), QStringLiteral("Tapewick.GeneralError"));
-    EXPECT_EQ(exception.value(QStringLiteral("value")).toString(),
-        QStringLiteral("Code: 123. Could not save ä\nb."));
-    const QJsonObject extra = event.value(QStringLiteral("extra")).toObject();
-    EXPECT_EQ(extra.value(QStringLiteral("file")).toString(), QStringLiteral("Recorder.cpp"));
-    EXPECT_EQ(extra.value(QStringLiteral("line")).toInt(), 42);
+    EXPECT_EQ(event["event_id"].toString(), eventId);
+    EXPECT_EQ(event["level"].toString(), "error");
+    EXPECT_EQ(event["release"].toString(), "Tapewick@1.2.3");
+    const QJsonValue exception = event["exception"]["values"][0];
+    EXPECT_EQ(exception["type"].toString(), "Tapewick.GeneralError");
+    EXPECT_EQ(exception["value"].toString(), "Code: 123. Could not save ä\nb.");
+    EXPECT_EQ(event["extra"]["file"].toString(), "Recorder.cpp");
+    EXPECT_EQ(event["extra"]["line"].toInt(), 42);
 
     const ParsedEnvelope feedback = parseEnvelope(server.requests().at(1).body);
     ASSERT_EQ(feedback.items.size(), 1);
-    EXPECT_EQ(
-        feedback.items[0].header.value(QStringLiteral("type")).toString(), QStringLiteral("user_report"));
-    EXPECT_EQ(feedback.items[0].payload.value(QStringLiteral("event_id")).toString(), eventId);
-    EXPECT_EQ(feedback.items[0].payload.value(QStringLiteral("comments")).toString(),
-        QStringLiteral("It stopped."));
+    EXPECT_EQ(feedback.items[0].header["type"].toString(), "user_report");
+    EXPECT_EQ(feedback.items[0].payload["event_id"].toString(), eventId);
+    EXPECT_EQ(feedback.items[0].payload["comments"].toString(), QStringLiteral("It stopped."));
 }
 
 TEST(CrashReportClient, WithoutADsnNothingLeavesAndTheNextStartSends)
@@ -240,8 +231,8 @@ TEST(CrashMarker, AChildKilledBySegfaultIsReportedAtTheNextStart)
 
     const ParsedEnvelope envelope = parseEnvelope(server.requests().first().body);
     ASSERT_EQ(envelope.items.size(), 1);
-    EXPECT_EQ(envelope.items[0].payload.value(QStringLiteral("level")).toString(), QStringLiteral("fatal"));
-    EXPECT_EQ(envelope.items[0].payload.value(QStringLiteral("event_id")).toString(), reported->eventId);
+    EXPECT_EQ(envelope.items[0].payload["level"].toString(), "fatal");
+    EXPECT_EQ(envelope.items[0].payload["event_id"].toString(), reported->eventId);
 
     // Reported once: the run after that one did not crash.
     CrashReportClient again(optionsIn(dir));
