@@ -3,11 +3,12 @@
 
 #include "platform/audio/GstFileRecorder.h"
 
-#include "platform/audio/PulseClient.h"
+#include "platform/audio/PulseAudioHardware.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QLoggingCategory>
+#include <QThread>
 #include <QTimer>
 
 #include <gst/gst.h>
@@ -109,14 +110,21 @@ std::vector<double> levelValues(const GstStructure *structure, const char *field
 }
 
 // Without an answer the server chooses; a server that gives none fails the start with its reason.
+// The program's own connection knows the default input from the server's events, so a start on
+// the GUI thread waits for no round trip; another server is asked afresh.
 GstFileRecorder::Capture defaultInput(const QString &server)
 {
-    PulseClient client(server, defaultInputLookupTimeout, {});
-    const auto id = client.defaultInputDeviceId();
+    const QCoreApplication *application = QCoreApplication::instance();
+    const bool onGuiThread = application && QThread::currentThread() == application->thread();
+    std::optional<PulseAudioHardware> own;
+    AudioHardware &hardware = server.isEmpty() && onGuiThread
+        ? PulseAudioHardware::shared()
+        : own.emplace(PulseAudioHardware::Options { server, defaultInputLookupTimeout });
+    const auto id = hardware.defaultInputDeviceId();
     if (!id) {
         return {};
     }
-    const auto device = client.device(id.value());
+    const auto device = hardware.device(id.value());
     if (!device) {
         return {};
     }
