@@ -20,9 +20,6 @@ TEST(RecordingStateAppEnumTest, RawValuesAreExactlyTheCaseNames)
              { "Paused", std::nullopt }, { " paused", std::nullopt }, { "", std::nullopt } }) {
         EXPECT_EQ(RecordingStateAppEnums::fromRawValue(c.raw), c.state) << c.raw.toStdString();
     }
-    for (RecordingStateAppEnum state : RecordingStateAppEnums::allCases) {
-        EXPECT_EQ(RecordingStateAppEnums::fromRawValue(RecordingStateAppEnums::rawValue(state)), state);
-    }
 }
 
 TEST(GetActiveRecordingDurationIntentTest, SecondsAtNanosecondResolutionAndMinusOneForNone)

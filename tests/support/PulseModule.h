@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Pactl.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,18 +20,55 @@ class PulseModule
 {
 public:
     static std::optional<PulseModule> load(
-        const QString &name, const QStringList &arguments, QString *error = nullptr);
+        const QString &name, const QStringList &arguments, QString *error = nullptr)
+    {
+        const CommandResult result
+            = Pactl::run(QStringList { QStringLiteral("load-module"), name } + arguments);
+        bool ok = false;
+        const unsigned index = result.output.trimmed().toUInt(&ok);
+        if (!result.succeeded() || !ok) {
+            if (error) {
+                *error = QStringLiteral("loading %1 failed: %2").arg(name, result.describe());
+            }
+            return std::nullopt;
+        }
+        return PulseModule(index);
+    }
+
     // A silent input that can come and go, on whichever server the test desktop runs.
-    static std::optional<PulseModule> loadNullSource(const QString &sourceName, int channels);
+    static std::optional<PulseModule> loadNullSource(const QString &sourceName, int channels)
+    {
+        const QString channelCount = QStringLiteral("channels=%1").arg(channels);
+        // PipeWire's pulse server has no null source; a null sink of the source class is its stand-in.
+        if (qEnvironmentVariable("TAPEWICK_TEST_SOUND_SERVER") == u"pipewire") {
+            return load(QStringLiteral("module-null-sink"),
+                { QStringLiteral("sink_name=") + sourceName, channelCount,
+                    QStringLiteral("sink_properties=media.class=Audio/Source/Virtual") });
+        }
+        return load(QStringLiteral("module-null-source"),
+            { QStringLiteral("source_name=") + sourceName, channelCount });
+    }
 
     unsigned index() const { return *m_index; }
     // Unloads now; returns whether the server accepted it.
-    bool unload();
+    bool unload()
+    {
+        const std::unique_ptr<const unsigned> index(m_index.release());
+        return index && unloadModule(*index);
+    }
 
 private:
+    static bool unloadModule(unsigned index)
+    {
+        return Pactl::run({ QStringLiteral("unload-module"), QString::number(index) }).succeeded();
+    }
     struct Unload
     {
-        void operator()(const unsigned *index) const;
+        void operator()(const unsigned *index) const
+        {
+            unloadModule(*index);
+            delete index;
+        }
     };
     explicit PulseModule(unsigned index)
         : m_index(new unsigned(index))

@@ -31,8 +31,7 @@ inline QStringList menuRows(const QMenu &menu)
 inline QAction *findItem(const QMenu &menu, const QString &title)
 {
     const QList<QAction *> actions = menu.actions();
-    const auto found = std::find_if(
-        actions.begin(), actions.end(), [&](const QAction *action) { return action->text() == title; });
+    const auto found = std::ranges::find(actions, title, &QAction::text);
     return found == actions.end() ? nullptr : *found;
 }
 

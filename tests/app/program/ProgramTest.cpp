@@ -1,6 +1,7 @@
 #include "../ProgramProcess.h"
 #include "Command.h"
 #include "DesktopTest.h"
+#include "EventLoop.h"
 #include "TrayIcon.h"
 
 #include "app/SettingsKeys.h"
@@ -32,12 +33,9 @@ void xdotool(const QStringList &arguments)
 
 std::optional<QRect> trayIcon(const ProgramProcess &program)
 {
-    QElapsedTimer timer;
-    timer.start();
     std::optional<QRect> icon;
-    while (!(icon = embeddedTrayIcon(program.pid())) && timer.elapsed() < 10000) {
-        QThread::msleep(20);
-    }
+    TestSupport::processEventsUntil(
+        [&] { return (icon = embeddedTrayIcon(program.pid())).has_value(); }, std::chrono::seconds(10));
     return icon;
 }
 

@@ -24,12 +24,11 @@ namespace {
 class ChooseDirectoryTest : public StandardDefaultsTest
 {
 protected:
-    static std::optional<QUrl> stored()
+    static QString storedPath()
     {
         const auto bookmark = Defaults::get(SettingsKeys::defaultOutputDirectory());
-        return bookmark ? bookmark->resolvedURL() : std::nullopt;
+        return bookmark ? bookmark->resolvedURL().value_or(QUrl()).toLocalFile() : QString();
     }
-    static QString storedPath() { return stored() ? stored()->toLocalFile() : QString(); }
 
     // Drops the locations on the choose button as the desktop would; answers whether it took them.
     bool dropOn(ChooseDirectory &chooser, const QList<QUrl> &urls)

@@ -39,11 +39,6 @@ TEST(FilenamePrefixTest, SanitisingRule)
 
 using FilenamePrefixSettingTest = StandardDefaultsTest;
 
-std::optional<std::string> storedPrefix()
-{
-    return Defaults::get(SettingsKeys::filenamePrefix());
-}
-
 TEST_F(FilenamePrefixSettingTest, TypingStoresTheCleanedPrefixAndUpdatesThePreview)
 {
     const struct
@@ -59,7 +54,7 @@ TEST_F(FilenamePrefixSettingTest, TypingStoresTheCleanedPrefixAndUpdatesThePrevi
         FilenamePrefixSetting setting;
         setting.field()->selectAll();
         QTest::keyClicks(setting.field(), typed);
-        EXPECT_EQ(storedPrefix(), stored) << typed.toStdString();
+        EXPECT_EQ(Defaults::get(SettingsKeys::filenamePrefix()), stored) << typed.toStdString();
         EXPECT_EQ(setting.field()->text().toStdString(), stored.value_or(""));
         EXPECT_EQ(setting.field()->placeholderText(), QStringLiteral("Audio Recording"));
         const QString shownPrefix
@@ -73,9 +68,9 @@ TEST_F(FilenamePrefixSettingTest, EscapeRemovesThePrefix)
 {
     FilenamePrefixSetting setting;
     QTest::keyClicks(setting.field(), QStringLiteral("Interview"));
-    ASSERT_EQ(storedPrefix(), "Interview");
+    ASSERT_EQ(Defaults::get(SettingsKeys::filenamePrefix()), "Interview");
     QTest::keyClick(setting.field(), Qt::Key_Escape);
-    EXPECT_EQ(storedPrefix(), std::nullopt);
+    EXPECT_EQ(Defaults::get(SettingsKeys::filenamePrefix()), std::nullopt);
     EXPECT_EQ(standard().object("filenamePrefix"), std::nullopt);
     EXPECT_TRUE(setting.field()->text().isEmpty());
     EXPECT_TRUE(setting.preview()->text().startsWith(QStringLiteral("Audio Recording ")));

@@ -12,8 +12,6 @@
 class HelperProcess
 {
 public:
-    static constexpr uid_t nobody = 65534;
-
     HelperProcess() { QFile::setPermissions(m_config.path(), QFileDevice::Permissions(0x7777)); }
 
     // The helper's output lines, joined by "|".
@@ -26,7 +24,7 @@ public:
         process.setProcessEnvironment(environment);
         if (unprivileged && ::geteuid() == 0) {
             process.setChildProcessModifier([] {
-                if (::setgid(nobody) != 0 || ::setuid(nobody) != 0) {
+                if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
                     ::_exit(10);
                 }
             });

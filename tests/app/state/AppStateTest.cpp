@@ -1,5 +1,5 @@
+#include "DesktopTest.h"
 #include "EventLoop.h"
-#include "TestDesktop.h"
 
 #include "app/AppRecordingSettings.h"
 #include "app/AppState.h"
@@ -85,15 +85,14 @@ struct Answers
     bool folderFails = false;
 };
 
-class AppStateTest : public ::testing::Test
+class AppStateTest : public TestSupport::DesktopTest
 {
 protected:
     static void SetUpTestSuite() { FoundationHooks::setAppName(QStringLiteral("Tapewick")); }
 
     void SetUp() override
     {
-        ASSERT_TRUE(TestSupport::TestDesktop::isRunning())
-            << TestSupport::TestDesktop::notRunningHint().toStdString();
+        DesktopTest::SetUp();
         UserDefaults::standard()->removeAll();
         m_events.clear();
         FoundationHooks::setTerminate([this] { m_events.append(QStringLiteral("quit")); });
@@ -133,13 +132,12 @@ protected:
 
     static QWidget *visiblePopover()
     {
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (widget->objectName() == QLatin1String("statusBarButtonWelcomePopover")
-                && widget->isVisible()) {
-                return widget;
-            }
-        }
-        return nullptr;
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        const auto found = std::ranges::find_if(windows, [](const QWidget *window) {
+            return window->objectName() == QLatin1String("statusBarButtonWelcomePopover")
+                && window->isVisible();
+        });
+        return found == windows.end() ? nullptr : *found;
     }
 
     QStringList m_events;

@@ -17,7 +17,6 @@
 #include <QDir>
 #include <QFile>
 #include <QMimeData>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <memory>
