@@ -105,11 +105,13 @@ void chooseDevice(const QString &uniqueID)
         reportAndPresent(AudioDevice::Error(AudioDevice::Error::invalidDevice));
         return;
     }
-    const AudioResult<void> result = AudioPlatform::hardware().setDefaultInputDevice(device->deviceID);
-    // The menu's list may be a moment behind the server: one gone since is gone all the same.
-    if (!result && !result.error().deviceGone) {
-        reportAndPresent(AudioErrors::hardwareError(result.error()));
-    }
+    AudioPlatform::hardware().setDefaultInputDeviceAsync(
+        device->deviceID, [](const AudioResult<void> &result) {
+            // The menu's list may be a moment behind the server: one gone since is gone all the same.
+            if (!result && !result.error().deviceGone) {
+                reportAndPresent(AudioErrors::hardwareError(result.error()));
+            }
+        });
 }
 
 } // namespace InputDeviceMenu

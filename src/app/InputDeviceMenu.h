@@ -25,8 +25,9 @@ void addDeviceItems(QMenu *menu, const std::vector<CaptureDevice> &devices);
 // The default input's name and "Force Mono", when that device has more than one channel.
 void addForceMonoItems(QMenu *menu);
 
-// Makes the device the system's default input. A device that is gone does nothing; one that is
-// no input, or a refusal of the sound server, is reported and shown.
+// Makes the device the system's default input, without waiting for the sound server. A device
+// that is gone does nothing; one that is no input, or a refusal of the server, is reported and
+// shown.
 void chooseDevice(const QString &uniqueID);
 
 } // namespace InputDeviceMenu

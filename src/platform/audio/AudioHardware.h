@@ -20,6 +20,11 @@ public:
     virtual AudioResult<HardwareDevice> device(quint32 deviceId) = 0;
     virtual AudioResult<quint32> defaultInputDeviceId() = 0;
     virtual AudioResult<void> setDefaultInputDevice(quint32 deviceId) = 0;
+    // The same without waiting for the server: `done` runs on the GUI thread with the outcome.
+    virtual void setDefaultInputDeviceAsync(quint32 deviceId, std::function<void(AudioResult<void>)> done)
+    {
+        done(setDefaultInputDevice(deviceId));
+    }
     // The input devices in the server's order; empty when they cannot be read.
     virtual std::vector<CaptureDevice> captureDevices() = 0;
     // `onChange` runs once per change of the default input device until the registration ends.

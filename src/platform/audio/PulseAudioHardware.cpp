@@ -12,6 +12,7 @@ PulseAudioHardware::PulseAudioHardware()
 PulseAudioHardware::PulseAudioHardware(Options options)
     : m_guiContext(std::make_unique<QObject>())
 {
+    m_changes.setMaxThreadCount(1);
     QObject *guiContext = m_guiContext.get();
     m_client = std::make_unique<PulseClient>(options.server, options.timeout, [this, guiContext] {
         // Runs on the client's thread: hand the change to the GUI thread, where listeners live.
@@ -23,6 +24,7 @@ PulseAudioHardware::PulseAudioHardware(Options options)
 PulseAudioHardware::~PulseAudioHardware()
 {
     // Stops the client's thread first, so no change is posted while the GUI context goes away.
+    m_changes.waitForDone();
     m_client.reset();
 }
 
@@ -50,6 +52,17 @@ AudioResult<quint32> PulseAudioHardware::defaultInputDeviceId()
 AudioResult<void> PulseAudioHardware::setDefaultInputDevice(quint32 deviceId)
 {
     return m_client->setDefaultInputDevice(deviceId);
+}
+
+void PulseAudioHardware::setDefaultInputDeviceAsync(
+    quint32 deviceId, std::function<void(AudioResult<void>)> done)
+{
+    QObject *guiContext = m_guiContext.get();
+    m_changes.start([this, deviceId, guiContext, done = std::move(done)] {
+        AudioResult<void> result = m_client->setDefaultInputDevice(deviceId);
+        QMetaObject::invokeMethod(
+            guiContext, [done, result = std::move(result)] { done(result); }, Qt::QueuedConnection);
+    });
 }
 
 std::vector<CaptureDevice> PulseAudioHardware::captureDevices()

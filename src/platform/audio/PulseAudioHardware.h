@@ -4,6 +4,7 @@
 #include "platform/audio/ChangeListeners.h"
 
 #include <QObject>
+#include <QThreadPool>
 
 #include <chrono>
 #include <memory>
@@ -34,6 +35,7 @@ public:
     AudioResult<HardwareDevice> device(quint32 deviceId) override;
     AudioResult<quint32> defaultInputDeviceId() override;
     AudioResult<void> setDefaultInputDevice(quint32 deviceId) override;
+    void setDefaultInputDeviceAsync(quint32 deviceId, std::function<void(AudioResult<void>)> done) override;
     std::vector<CaptureDevice> captureDevices() override;
     ScopedRegistration listenForDefaultInputChanges(std::function<void()> onChange) override;
 
@@ -41,4 +43,6 @@ private:
     std::unique_ptr<QObject> m_guiContext;
     std::unique_ptr<PulseClient> m_client;
     ChangeListeners m_listeners;
+    // One thread, so that changes reach the server in the order they were asked for.
+    QThreadPool m_changes;
 };

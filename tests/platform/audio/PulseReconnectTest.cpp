@@ -14,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <optional>
 
 using namespace std::chrono_literals;
 
@@ -127,12 +129,23 @@ TEST(PulseReconnectTest, ReadsOfAStuckServerAnswerAtOnceFromWhatItToldLast)
     const auto devices = hardware.devices();
     const QString input = defaultInput();
     const auto captures = hardware.captureDevices();
+    // A change is asked for at once and done once the server answers.
+    std::optional<AudioResult<void>> chosen;
+    const auto first = std::find_if(devices.value().begin(), devices.value().end(),
+        [](const HardwareDevice &d) { return d.uid == QStringLiteral("first"); });
+    ASSERT_NE(first, devices.value().end());
+    hardware.setDefaultInputDeviceAsync(first->deviceId, [&](const AudioResult<void> &r) { chosen = r; });
     const auto elapsed = clock.elapsed();
+    TestSupport::processEventsFor(100ms);
+    EXPECT_FALSE(chosen);
     server.setStuck(false);
     ASSERT_TRUE(devices) << devices.error().message.toStdString();
     EXPECT_EQ(input, QStringLiteral("second"));
     EXPECT_EQ(captures.size(), 2u);
     EXPECT_LT(elapsed, 500);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return chosen.has_value(); }));
+    EXPECT_TRUE(*chosen);
+    EXPECT_EQ(defaultInput(), QStringLiteral("first"));
 }
 
 TEST(PulseReconnectTest, ARecordingWhoseServerIsKilledEndsInAFailureAndWhatWasRecordedPlays)
