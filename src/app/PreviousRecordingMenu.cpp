@@ -70,8 +70,8 @@ QCoro::Task<std::optional<QUrl>> freshCopy(QUrl location)
 {
     ErrorPtr failure;
     try {
-        co_return co_await Events::onWorkerThread(
-            [location] { return copyToUniqueTemporaryDirectory(location); });
+        auto copy = [location] { return copyToUniqueTemporaryDirectory(location); };
+        co_return co_await Events::onWorkerThread(std::move(copy));
     } catch (const Error &error) {
         failure = error.clone();
     }

@@ -19,7 +19,9 @@ namespace Events {
 // Awaitable that runs `work` on a pool thread and continues the coroutine on the GUI thread with
 // its result, or rethrows there what it threw. Like runOnMain, the continuation is dropped once
 // the application object is gone.
-//     const QUrl saved = co_await Events::onWorkerThread([=] { return copy(source, target); });
+//     auto work = [=] { return copy(source, target); };
+//     const QUrl saved = co_await Events::onWorkerThread(std::move(work));
+// Name the lambda first: GCC 12 destroys a lambda written inside a co_await expression twice.
 template<typename Work>
 class WorkerThreadAwaiter
 {
