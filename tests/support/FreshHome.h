@@ -12,7 +12,8 @@
 namespace TestSupport {
 
 // Points HOME and the XDG base directories into an empty temporary directory while it lives, so
-// a test finds no settings, data or caches of an earlier run and never writes the user's own.
+// a test finds no settings, data, caches or recordings of an earlier run and never writes the
+// user's own.
 // The test desktop's runtime directory stays: its bus and sound server sockets are there.
 class FreshHome
 {
@@ -25,6 +26,7 @@ public:
         point("XDG_DATA_HOME", home.filePath(QStringLiteral(".local/share")));
         point("XDG_STATE_HOME", home.filePath(QStringLiteral(".local/state")));
         point("XDG_CACHE_HOME", home.filePath(QStringLiteral(".cache")));
+        point("TAPEWICK_TEMPORARY_BASE", home.filePath(QStringLiteral("var-tmp")));
         if (qEnvironmentVariableIsEmpty("TAPEWICK_TEST_DESKTOP")) {
             point("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("runtime")));
             QFile::setPermissions(home.filePath(QStringLiteral("runtime")),

@@ -39,6 +39,12 @@ QString uppercaseUuid()
 
 } // namespace
 
+QString UniqueTemporaryDirectories::defaultBase()
+{
+    const QString base = qEnvironmentVariable("TAPEWICK_TEMPORARY_BASE");
+    return base.isEmpty() ? QStringLiteral("/var/tmp") : base;
+}
+
 QString UniqueTemporaryDirectories::parentPath(const QString &base)
 {
     return QDir(base).filePath(QStringLiteral("%1-%2").arg(safeAppName()).arg(::getuid()));

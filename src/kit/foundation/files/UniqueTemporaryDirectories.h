@@ -7,11 +7,12 @@
 
 // Recordings are written into unique directories that lie side by side in one private
 // parent, `<base>/<app name>-<uid>`. The base is /var/tmp: it survives a crash and a reboot,
-// and the system's own clean-up ages old directories out.
+// and the system's own clean-up ages old directories out. TAPEWICK_TEMPORARY_BASE moves the
+// base, so that test runs keep their recordings out of the user's "Recover Recordings…".
 class UniqueTemporaryDirectories
 {
 public:
-    static QString defaultBase() { return QStringLiteral("/var/tmp"); }
+    static QString defaultBase();
 
     // Where the unique directories of this user lie.
     static QString parentPath(const QString &base = defaultBase());

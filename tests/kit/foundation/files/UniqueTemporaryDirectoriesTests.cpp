@@ -130,7 +130,10 @@ TEST(UniqueTemporaryDirectory, UsesTheSharedParentWhenSafeElseReportsWhyAndFalls
     const QString parent = UniqueTemporaryDirectories::parentPath();
     const QString first = uniqueTemporaryDirectory().toLocalFile();
     const QString second = uniqueTemporaryDirectory(QUrl::fromLocalFile(QDir::homePath())).toLocalFile();
-    EXPECT_TRUE(parent.startsWith(u"/var/tmp/"_s));
+    {
+        const FoundationTesting::ScopedEnv unset("TAPEWICK_TEMPORARY_BASE", QString());
+        EXPECT_EQ(UniqueTemporaryDirectories::defaultBase(), u"/var/tmp"_s);
+    }
     EXPECT_EQ(QFileInfo(first).path(), parent);
     EXPECT_EQ(QFileInfo(second).path(), parent);
     EXPECT_NE(first, second);
