@@ -30,6 +30,8 @@ constexpr int captureLatencyMicroseconds = 50000;
 constexpr int captureBufferMicroseconds = 200000;
 constexpr char sizeLimitMessage[] = "tapewick-size-limit";
 constexpr std::chrono::milliseconds defaultInputLookupTimeout { 2000 };
+// What the encoder and muxer hold is a fraction of a second of audio: writing it out takes far less.
+constexpr std::chrono::milliseconds drainTimeout { 3000 };
 
 // Drops buffers while paused and moves later buffers back by the paused span, so the file holds
 // the recorded audio without a gap. Runs on the streaming thread; the GUI thread only flips
@@ -201,8 +203,10 @@ public:
             // start that fails ends the recording like any other failure, with the reason.
             m_background.start([weak = weak_from_this()] {
                 if (auto session = weak.lock(); session && session->m_pipeline) {
-                    session->finish(
-                        GstSupport::pendingError(session->m_pipeline, QStringLiteral("the recording")));
+                    // The bus may have handed the reason over already, to a drain.
+                    session->finish(session->m_failure
+                            ? *session->m_failure
+                            : GstSupport::pendingError(session->m_pipeline, QStringLiteral("the recording")));
                 }
             });
             m_state = State::recording;
@@ -244,7 +248,7 @@ public:
         QTimer::singleShot(m_finishTimeout, QCoreApplication::instance(), [weak = weak_from_this()] {
             if (auto session = weak.lock()) {
                 // What was written is most likely good: the file is kept, and the user learns where.
-                session->finish(AudioError { AudioError::Domain::media, GST_STREAM_ERROR_FAILED,
+                session->drainThenFinish(AudioError { AudioError::Domain::media, GST_STREAM_ERROR_FAILED,
                     QStringLiteral("The recording could not be finished in time. What was recorded is "
                                    "kept in “%1”.")
                         .arg(session->m_location) });
@@ -306,12 +310,38 @@ private:
             return true;
         default:
             if (auto end = GstSupport::outcome(message)) {
+                // What a failed source sent is still written out; its later errors only follow up.
+                if (!*end && GST_IS_ELEMENT(GST_MESSAGE_SRC(message))
+                    && GST_OBJECT_FLAG_IS_SET(GST_MESSAGE_SRC(message), GST_ELEMENT_FLAG_SOURCE)) {
+                    drainThenFinish(end->error());
+                    return true;
+                }
                 m_watchId = 0;
-                finish(*end);
+                // Once draining, the end carries the reason the drain began for.
+                finish(m_failure ? AudioResult<void>(*m_failure) : *end);
                 return false;
             }
             return true;
         }
+    }
+
+    // A failed source or a finish that takes too long would otherwise cut off what the encoder
+    // and muxer still hold and leave the file unfinalised: that is written out first, within a
+    // time limit, and the recording then ends with `failure`.
+    void drainThenFinish(AudioError failure)
+    {
+        if (m_state == State::done || m_failure) {
+            return;
+        }
+        m_failure = std::move(failure);
+        m_state = State::finishing;
+        m_keepAlive = shared_from_this();
+        m_background.endStreamAfterSources();
+        QTimer::singleShot(drainTimeout, QCoreApplication::instance(), [weak = weak_from_this()] {
+            if (auto session = weak.lock()) {
+                session->finish(*session->m_failure);
+            }
+        });
     }
 
     void finish(AudioResult<void> result)
@@ -350,6 +380,8 @@ private:
     std::vector<double> m_latestRms;
     std::vector<double> m_meteredRms;
     std::shared_ptr<RecordingSession> m_keepAlive;
+    // Why the recording ends once its drain is done.
+    std::optional<AudioError> m_failure;
 };
 
 AudioResult<std::vector<GstSupport::Stage>> GstFileRecorder::stages(

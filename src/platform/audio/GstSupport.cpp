@@ -197,6 +197,40 @@ void BackgroundPipeline::release(std::function<void()> done)
     });
 }
 
+void BackgroundPipeline::endStreamAfterSources()
+{
+    if (!m_pipeline) {
+        return;
+    }
+    gst_object_ref(m_pipeline);
+    inBackground([pipeline = m_pipeline, order = m_order] {
+        {
+            std::lock_guard lock(order->mutex);
+            if (order->released) {
+                gst_object_unref(pipeline);
+                return;
+            }
+        }
+        // Not under the lock: a release that stops the pipeline is what frees a stuck end.
+        GstIterator *sources = gst_bin_iterate_sources(GST_BIN(pipeline));
+        gst_iterator_foreach(
+            sources,
+            [](const GValue *item, gpointer) {
+                GstPad *pad = gst_element_get_static_pad(GST_ELEMENT(g_value_get_object(item)), "src");
+                if (GstPad *next = pad ? gst_pad_get_peer(pad) : nullptr) {
+                    gst_pad_send_event(next, gst_event_new_eos());
+                    gst_object_unref(next);
+                }
+                if (pad) {
+                    gst_object_unref(pad);
+                }
+            },
+            nullptr);
+        gst_iterator_free(sources);
+        gst_object_unref(pipeline);
+    });
+}
+
 unsigned watchBus(GstElement *pipeline, std::function<bool(GstMessage *)> *handler)
 {
     GstBus *bus = gst_element_get_bus(pipeline);

@@ -56,6 +56,9 @@ public:
     void start(std::function<void()> failed);
     // Then runs `done` on the GUI thread. No-op when already released.
     void release(std::function<void()> done = {});
+    // Ends the stream just after the sources, so that what later elements hold reaches the sinks
+    // even when a source can send nothing more; the end-of-stream message follows on the bus.
+    void endStreamAfterSources();
 
 private:
     struct Order;
