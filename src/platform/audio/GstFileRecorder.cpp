@@ -244,7 +244,7 @@ public:
         m_state = State::finishing;
         // Lives on until the end-of-stream has reached the file, whoever holds the recorder.
         m_keepAlive = shared_from_this();
-        gst_element_send_event(m_pipeline, gst_event_new_eos());
+        m_background.endStream();
         QTimer::singleShot(m_finishTimeout, QCoreApplication::instance(), [weak = weak_from_this()] {
             if (auto session = weak.lock()) {
                 // What was written is most likely good: the file is kept, and the user learns where.

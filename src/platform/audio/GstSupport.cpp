@@ -197,21 +197,34 @@ void BackgroundPipeline::release(std::function<void()> done)
     });
 }
 
-void BackgroundPipeline::endStreamAfterSources()
+void BackgroundPipeline::unlessReleased(std::function<void(GstElement *)> work)
 {
     if (!m_pipeline) {
         return;
     }
     gst_object_ref(m_pipeline);
-    inBackground([pipeline = m_pipeline, order = m_order] {
+    inBackground([pipeline = m_pipeline, order = m_order, work = std::move(work)] {
+        bool released = false;
         {
             std::lock_guard lock(order->mutex);
-            if (order->released) {
-                gst_object_unref(pipeline);
-                return;
-            }
+            released = order->released;
         }
         // Not under the lock: a release that stops the pipeline is what frees a stuck end.
+        if (!released) {
+            work(pipeline);
+        }
+        gst_object_unref(pipeline);
+    });
+}
+
+void BackgroundPipeline::endStream()
+{
+    unlessReleased([](GstElement *pipeline) { gst_element_send_event(pipeline, gst_event_new_eos()); });
+}
+
+void BackgroundPipeline::endStreamAfterSources()
+{
+    unlessReleased([](GstElement *pipeline) {
         GstIterator *sources = gst_bin_iterate_sources(GST_BIN(pipeline));
         gst_iterator_foreach(
             sources,
@@ -227,7 +240,6 @@ void BackgroundPipeline::endStreamAfterSources()
             },
             nullptr);
         gst_iterator_free(sources);
-        gst_object_unref(pipeline);
     });
 }
 

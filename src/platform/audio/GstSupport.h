@@ -56,12 +56,15 @@ public:
     void start(std::function<void()> failed);
     // Then runs `done` on the GUI thread. No-op when already released.
     void release(std::function<void()> done = {});
+    // Sends end-of-stream to the pipeline: a source stuck on its sound server blocks whoever sends it.
+    void endStream();
     // Ends the stream just after the sources, so that what later elements hold reaches the sinks
     // even when a source can send nothing more; the end-of-stream message follows on the bus.
     void endStreamAfterSources();
 
 private:
     struct Order;
+    void unlessReleased(std::function<void(GstElement *)> work);
     GstElement *m_pipeline;
     std::shared_ptr<Order> m_order;
 };
