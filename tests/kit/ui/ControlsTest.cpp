@@ -13,7 +13,6 @@
 #include "kit/ui/UrlIcon.h"
 
 #include "EventLoop.h"
-#include "platform/events/CurrentValueSubject.h"
 #include "preferences/DefaultsSerializable.h"
 
 #include <QAccessible>
@@ -89,24 +88,9 @@ TEST(EnumPickerTest, ListsEveryCaseShowsTheSelectionAndWritesOnlyAChoice)
     EXPECT_EQ(index.value(), -1);
 }
 
-TEST(EnumPickerTest, FollowsAnAccessorOnTheGuiThreadAndRefreshRereadsAPlainBinding)
+// Following an accessor is checked where the settings screen follows its stored settings.
+TEST(EnumPickerTest, RefreshRereadsAPlainBindingAndLeavesAValueOutsideTheCasesAlone)
 {
-    // Shaped like a preference's accessor: a value, a setter and a publisher of changes.
-    struct Accessor
-    {
-        std::shared_ptr<Events::CurrentValueSubject<Quality>> subject
-            = std::make_shared<Events::CurrentValueSubject<Quality>>(Quality::medium);
-        Quality value() const { return subject->value(); }
-        void setValue(const Quality &quality) const { subject->send(quality); }
-        Events::AnyPublisher<Quality> publisher() const { return subject->eraseToAnyPublisher(); }
-    } accessor;
-    EnumPicker<Quality> following(bindingFrom(accessor), qualityRow);
-    EXPECT_EQ(following.currentIndex(), 1);
-    following.setCurrentIndex(2);
-    EXPECT_EQ(accessor.value(), Quality::high);
-    accessor.setValue(Quality::best);
-    EXPECT_TRUE(processEventsUntil([&] { return following.currentIndex() == 3; }));
-
     Quality stored = Quality::low;
     EnumPicker<Quality> picker(Binding<Quality>::over(stored), qualityRow);
     stored = Quality::best;

@@ -68,10 +68,15 @@ TEST_P(RecordedFormat, HoldsTwoSecondsOfTheToneInTheRequestedFormat)
     auto recorder = AudioTest::startRecording(path, end, 2.0, settings);
     ASSERT_TRUE(recorder);
     EXPECT_TRUE(recorder->isRecording());
+    // Stopping does not wait for the file to be finished: the end comes later, from the event
+    // loop, and still comes once the recorder has been released.
     recorder->stop();
     EXPECT_FALSE(recorder->isRecording());
+    EXPECT_EQ(end.calls, 0);
+    recorder.reset();
     ASSERT_TRUE(end.waitForEnd());
     ASSERT_EQ(end.finished, std::optional<bool>(true));
+    TestSupport::processEventsFor(100ms);
     EXPECT_EQ(end.calls, 1);
 
     const MediaFacts facts = probeMedia(path);
@@ -180,24 +185,6 @@ TEST_F(FileRecorderTest, MetersFollowTheInputAlsoWhilePaused)
     recorder->updateMeters();
     EXPECT_NEAR(recorder->averagePower(0), AudioTest::toneRmsDb(), 1.5);
     recorder->stop();
-}
-
-TEST_F(FileRecorderTest, StopReturnsAtOnceAndReportsAfterTheRecorderIsReleased)
-{
-    auto recorder = recording(QStringLiteral("released.m4a"), 1.0);
-    ASSERT_TRUE(recorder);
-    // Stopping does not wait for the file to be finished: the end comes later, from the event loop.
-    recorder->stop();
-    EXPECT_EQ(m_end.calls, 0);
-    recorder.reset();
-
-    ASSERT_TRUE(m_end.waitForEnd());
-    EXPECT_EQ(m_end.finished, std::optional<bool>(true));
-    TestSupport::processEventsFor(200ms);
-    EXPECT_EQ(m_end.calls, 1);
-    const MediaFacts facts = probeMedia(m_dir.filePath(QStringLiteral("released.m4a")));
-    EXPECT_TRUE(facts.decoded) << facts.error.toStdString();
-    EXPECT_NEAR(facts.seconds, 1.0, 0.15);
 }
 
 TEST_F(FileRecorderTest, AFinishThatTimesOutKeepsTheFileAndSaysWhereItIs)

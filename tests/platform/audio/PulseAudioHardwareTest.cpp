@@ -258,7 +258,6 @@ TEST(TransportTest, DevicePropertiesNameTheTransport)
         { { {}, "hdmi", {}, {}, {} }, TransportCode::hdmi },
         { { {}, "displayport", {}, {}, {} }, TransportCode::displayPort },
         { { {}, {}, {}, {}, "module-null-sink.c" }, TransportCode::virtualDevice },
-        { { {}, {}, {}, {}, "module-remap-source.c" }, TransportCode::virtualDevice },
         { { {}, {}, {}, "abstract", "module-combine-sink.c" }, TransportCode::virtualDevice },
         { { "isa", "speaker", alsa, sound, "module-alsa-card.c" }, TransportCode::unknown },
         { {}, TransportCode::unknown },
