@@ -1,5 +1,4 @@
 #include "app/SettingsKeys.h"
-#include "app/ShortcutNames.h"
 
 #include "StandardDefaultsTest.h"
 
@@ -36,16 +35,6 @@ TEST_F(SettingsKeysTest, UnknownIconTextReadsAsMicrophone)
     EXPECT_EQ(Defaults::get(SettingsKeys::menuBarIcon()), MenuBarIcon::microphone);
     standard().setObject("menuBarIcon", PropertyValue(std::string("waveform2")));
     EXPECT_EQ(Defaults::get(SettingsKeys::menuBarIcon()), MenuBarIcon::waveform2);
-}
-
-TEST(ShortcutNameTest, NamesAreTheSameByRawValueAlone)
-{
-    const KeyboardShortcuts::Name plain("toggleRecording");
-    const KeyboardShortcuts::Name withDefault("toggleRecording", KeyboardShortcuts::Shortcut { 15, 0x900 });
-    EXPECT_EQ(plain, withDefault);
-    EXPECT_EQ(std::hash<KeyboardShortcuts::Name>()(plain), std::hash<KeyboardShortcuts::Name>()(withDefault));
-    EXPECT_NE(plain, KeyboardShortcuts::Name("togglerecording"));
-    EXPECT_EQ(plain.userDefaultsKey(), "KeyboardShortcuts_toggleRecording");
 }
 
 } // namespace

@@ -79,15 +79,6 @@ TEST(AudioRecorderLevelTest, TheLevelIsTheAmplitudeFourTimesWithinZeroAndOne)
     EXPECT_DOUBLE_EQ(AudioRecorder::level(std::nan("")), 0);
 }
 
-TEST(AudioRecorderStateTest, StatesAreStoredByTheirNamesExactly)
-{
-    for (const State state : { State::stopped, State::recording, State::paused }) {
-        EXPECT_EQ(AudioRecorder::stateFromRawValue(AudioRecorder::rawValue(state)), state);
-    }
-    EXPECT_EQ(AudioRecorder::stateFromRawValue("Paused"), std::nullopt);
-    EXPECT_EQ(AudioRecorder::stateFromRawValue(""), std::nullopt);
-}
-
 TEST_F(AudioRecorderTest, TheDeviceDecidesBetweenOneAndTwoChannelsUnlessMonoIsForced)
 {
     const struct

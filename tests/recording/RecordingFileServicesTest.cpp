@@ -218,24 +218,6 @@ TEST(TemporaryRecordingsTest, OpensTheParentOfTheUniqueDirectories)
     QDir().rmdir(probe);
 }
 
-TEST(QuickLookPreviewControllerTest, ServesItsOneFileForEveryIndex)
-{
-    PreviewPanel panel;
-    QuickLookPreviewController controller;
-    EXPECT_FALSE(controller.previewItem(panel, 0));
-
-    controller.url = QUrl::fromLocalFile("/recordings/Take.m4a");
-    EXPECT_EQ(controller.previewItem(panel, 0), QUrl::fromLocalFile("/recordings/Take.m4a"));
-    EXPECT_EQ(controller.previewItem(panel, 3), QUrl::fromLocalFile("/recordings/Take.m4a"));
-
-    controller.beginPreviewPanelControl(panel);
-    EXPECT_EQ(panel.dataSource(), &controller);
-    EXPECT_EQ(panel.delegate(), &controller);
-    controller.endPreviewPanelControl(panel);
-    EXPECT_EQ(panel.dataSource(), nullptr);
-    EXPECT_EQ(panel.delegate(), nullptr);
-}
-
 TEST(QuickLookPreviewControllerTest, ThePanelOpensTheFileWithTheDesktopsApplication)
 {
     UrlOpenCatcher catcher;

@@ -1,8 +1,8 @@
 #include "../ProgramProcess.h"
-#include "Command.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
 #include "TrayIcon.h"
+#include "XInput.h"
 
 #include "app/SettingsKeys.h"
 #include "kit/foundation/files/SandboxURLBookmark.h"
@@ -23,13 +23,7 @@
 
 namespace {
 
-// Input as a user gives it, through the X server.
-void xdotool(const QStringList &arguments)
-{
-    const TestSupport::CommandResult result = TestSupport::runCommand(QStringLiteral("xdotool"), arguments);
-    EXPECT_TRUE(result.succeeded()) << arguments.join(u' ').toStdString() << ": "
-                                    << result.describe().toStdString();
-}
+using TestSupport::xdotool;
 
 std::optional<QRect> trayIcon(const ProgramProcess &program)
 {

@@ -1,6 +1,7 @@
 #include "DesktopTest.h"
 #include "EventLoop.h"
-#include "SyntheticKeys.h"
+#include "OtherXClient.h"
+#include "XInput.h"
 
 #include "platform/userdefaults/UserDefaults.h"
 #include "shortcuts/KeyboardShortcuts.h"
@@ -41,14 +42,21 @@ protected:
     // The desktop is shared with later tests.
     void TearDown() override
     {
-        keys.setLock(Keysym::capsLock, false);
-        keys.setLock(Keysym::numLock, false);
+        setLock(Keysym::capsLock, false);
+        setLock(Keysym::numLock, false);
+    }
+
+    void setLock(quint32 lock, bool on)
+    {
+        if (x.lockIsOn(lock) != on) {
+            TestSupport::xdotool({ "key", lock == Keysym::capsLock ? "Caps_Lock" : "Num_Lock" });
+        }
     }
 
     // Taps Ctrl+Alt+key and lets the hot keys' events arrive.
     void tap(char key)
     {
-        keys.tap({ Keysym::control, Keysym::alt }, quint32(key));
+        TestSupport::xdotool({ "key", QStringLiteral("ctrl+alt+") + QChar(key) });
         TestSupport::processEventsFor(150ms);
     }
 
@@ -60,7 +68,7 @@ protected:
         return Name(base + std::to_string(++run));
     }
 
-    SyntheticKeys keys;
+    OtherXClient x;
     static inline std::vector<std::string> ran;
 };
 
@@ -74,15 +82,11 @@ TEST_F(GlobalShortcutsTest, HandlersRunOnReleaseOncePerPressInTheOrderAdded)
     KeyboardShortcuts::onKeyUp(first, [&] { ran.push_back("first 2"); });
 
     // Held past the auto-repeat delay, so the server repeats the key.
-    ASSERT_TRUE(keys.autoRepeatIsOn());
-    keys.press(Keysym::control);
-    keys.press(Keysym::alt);
-    keys.press('r');
+    ASSERT_TRUE(x.autoRepeatIsOn());
+    TestSupport::xdotool({ "keydown", "ctrl+alt+r" });
     TestSupport::processEventsFor(1200ms);
     EXPECT_TRUE(ran.empty());
-    keys.release('r');
-    keys.release(Keysym::alt);
-    keys.release(Keysym::control);
+    TestSupport::xdotool({ "keyup", "r", "alt", "ctrl" });
     TestSupport::processEventsFor(300ms);
     EXPECT_EQ(ran, (std::vector<std::string> { "first 1", "first 2" }));
 
@@ -100,10 +104,10 @@ TEST_F(GlobalShortcutsTest, LockKeysChangeNothingAndDisabledNamesRunNothingUntil
         = { { true, false }, { false, true }, { true, true }, { false, false } };
     for (const auto &[caps, num] : locks) {
         SCOPED_TRACE(testing::Message() << "Caps Lock " << caps << ", Num Lock " << num);
-        keys.setLock(Keysym::capsLock, caps);
-        keys.setLock(Keysym::numLock, num);
-        ASSERT_EQ(keys.lockIsOn(Keysym::capsLock), caps);
-        ASSERT_EQ(keys.lockIsOn(Keysym::numLock), num);
+        setLock(Keysym::capsLock, caps);
+        setLock(Keysym::numLock, num);
+        ASSERT_EQ(x.lockIsOn(Keysym::capsLock), caps);
+        ASSERT_EQ(x.lockIsOn(Keysym::numLock), num);
         ran.clear();
         tap('r');
         EXPECT_EQ(ran, std::vector<std::string> { "ran" });
@@ -115,8 +119,8 @@ TEST_F(GlobalShortcutsTest, LockKeysChangeNothingAndDisabledNamesRunNothingUntil
     EXPECT_TRUE(ran.empty());
     {
         // Free for another program while disabled; its grab ends with its connection.
-        SyntheticKeys other;
-        EXPECT_TRUE(other.grab({ Keysym::control, Keysym::alt }, 'r'));
+        OtherXClient other;
+        EXPECT_TRUE(other.grabControlAlt('r'));
     }
     KeyboardShortcuts::enable({ without, name });
     KeyboardShortcuts::enable({ name });
@@ -149,10 +153,10 @@ protected:
     }
 
     // Clicks the field and types into it through the keyboard.
-    void record(std::initializer_list<quint32> modifiers, quint32 key)
+    void record(const QString &keys)
     {
         startRecording();
-        keys.tap(modifiers, key);
+        TestSupport::xdotool({ "key", keys });
         TestSupport::processEventsFor(200ms);
     }
 
@@ -166,10 +170,10 @@ TEST_F(RecorderOnTheDesktopTest, ARecordedShortcutTakesOverAtOnceUnlessAnotherPr
 {
     EXPECT_EQ(recorder->field()->text(), QStringLiteral("Ctrl+Alt+R"));
     // The other program grabbed the keys without Num Lock, so with it on they reach the field.
-    SyntheticKeys other;
-    ASSERT_TRUE(other.grab({ Keysym::control, Keysym::alt }, 'u'));
-    keys.setLock(Keysym::numLock, true);
-    record({ Keysym::control, Keysym::alt }, 'u');
+    OtherXClient other;
+    ASSERT_TRUE(other.grabControlAlt('u'));
+    setLock(Keysym::numLock, true);
+    record(QStringLiteral("ctrl+alt+u"));
     EXPECT_TRUE(recorder->message().contains(QLatin1String("already used by another application")));
     EXPECT_EQ(KeyboardShortcuts::getShortcut(name), controlAltR);
     EXPECT_EQ(recorder->field()->text(), QStringLiteral("Ctrl+Alt+R"));
@@ -177,7 +181,7 @@ TEST_F(RecorderOnTheDesktopTest, ARecordedShortcutTakesOverAtOnceUnlessAnotherPr
     recorder->field()->clearFocus();
     TestSupport::processEventsFor(50ms);
 
-    record({ Keysym::control, Keysym::alt }, 'y');
+    record(QStringLiteral("ctrl+alt+y"));
     EXPECT_EQ(KeyboardShortcuts::getShortcut(name), controlAltY);
     EXPECT_EQ(changes, (std::vector<std::optional<Shortcut>> { controlAltY }));
     EXPECT_FALSE(recorder->field()->isRecording());
@@ -193,30 +197,21 @@ TEST_F(RecorderOnTheDesktopTest, KeysThatClearCancelOrCannotBeUsed)
     struct Case
     {
         const char *what;
-        std::vector<quint32> modifiers;
-        quint32 key;
+        const char *keys;
         std::optional<Shortcut> stored;
         bool refused;
     };
     const Case cases[] = {
-        { "Escape cancels", {}, Keysym::escape, controlAltR, false },
-        { "a letter alone", {}, 'y', controlAltR, true },
-        { "Shift is no modifier of its own", { Keysym::shift }, 'y', controlAltR, true },
-        { "Backspace clears", {}, Keysym::backspace, std::nullopt, false },
-        { "Delete clears", {}, Keysym::deleteKey, std::nullopt, false },
+        { "Escape cancels", "Escape", controlAltR, false },
+        { "a letter alone", "y", controlAltR, true },
+        { "Shift is no modifier of its own", "shift+y", controlAltR, true },
+        { "Backspace clears", "BackSpace", std::nullopt, false },
+        { "Delete clears", "Delete", std::nullopt, false },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_EQ(KeyboardShortcuts::setShortcut(controlAltR, name), std::nullopt);
-        startRecording();
-        for (const quint32 modifier : c.modifiers) {
-            keys.press(modifier);
-        }
-        keys.tap({}, c.key);
-        for (const quint32 modifier : c.modifiers) {
-            keys.release(modifier);
-        }
-        TestSupport::processEventsFor(200ms);
+        record(QString::fromLatin1(c.keys));
         EXPECT_EQ(KeyboardShortcuts::getShortcut(name), c.stored);
         EXPECT_EQ(recorder->field()->isRecording(), c.refused);
         EXPECT_EQ(!recorder->message().isEmpty(), c.refused);
