@@ -183,9 +183,7 @@ TEST_F(AppStateTest, LaunchNoticesComeInOrderAndARefusalQuitsOnlyAfterThem)
         }
         EXPECT_EQ(m_events, test.events) << test.name;
         EXPECT_TRUE(alerts.unanswered().isEmpty()) << test.name;
-        const StatusBarButton &button = state->statusItem().button();
-        EXPECT_EQ(button.accessibilityTitle(), QStringLiteral("Tapewick"));
-        EXPECT_EQ(button.image().cacheKey(), MenuBarIcons::image(MenuBarIcon::microphone).cacheKey());
+        EXPECT_EQ(state->statusItem().button().accessibilityTitle(), QStringLiteral("Tapewick"));
         EXPECT_EQ(Defaults::get(SettingsKeys::dimMenuBarIconWhenNotRecording()), test.dimmed) << test.name;
     }
 }
