@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 // Every test binary gets a GUI-thread event loop, as the program has, and a home of its own, so
 // no test reads or writes the user's settings. Tests that run outside the private desktop draw
 // offscreen.
@@ -20,7 +22,13 @@ int main(int argc, char **argv)
         qputenv("GST_REGISTRY", TAPEWICK_TEST_GST_REGISTRY);
     }
     QDir().mkpath(QFileInfo(qEnvironmentVariable("GST_REGISTRY")).path());
-    const TestSupport::FreshHome home;
+    // Test programs a test starts (death tests' children, recorder children) keep the home of the
+    // test that started them: they may end without cleaning up one of their own.
+    std::optional<TestSupport::FreshHome> home;
+    if (qEnvironmentVariableIsEmpty("TAPEWICK_TEST_HOME")) {
+        home.emplace();
+        qputenv("TAPEWICK_TEST_HOME", QFile::encodeName(home->path()));
+    }
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
