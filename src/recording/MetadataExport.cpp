@@ -7,6 +7,7 @@
 #include "kit/foundation/errors/ErrorReporting.h"
 #include "kit/foundation/errors/GeneralError.h"
 #include "kit/foundation/files/ExtendedAttributes.h"
+#include "kit/foundation/files/FileDescriptor.h"
 #include "kit/foundation/files/FileOperations.h"
 #include "kit/foundation/files/ResourceValues.h"
 #include "kit/foundation/system/FoundationHooks.h"
@@ -104,15 +105,10 @@ QString rewritePath(const QString &path)
 
 void flushFile(const QString &path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || ::fsync(fd) != 0) {
-        const int error = errno;
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        throw Errno(error);
+    const FileDescriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+    if (!file.isValid() || ::fsync(file.get()) != 0) {
+        throw Errno(errno);
     }
-    ::close(fd);
 }
 
 // The saved file, held open while the rewrite runs so that its inode cannot go to another file
@@ -122,16 +118,8 @@ class HeldFile
 {
 public:
     explicit HeldFile(const QString &path)
-        : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC))
+        : m_file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC))
     { }
-    ~HeldFile()
-    {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    HeldFile(const HeldFile &) = delete;
-    HeldFile &operator=(const HeldFile &) = delete;
 
     bool isAt(const QString &path) const
     {
@@ -141,13 +129,13 @@ public:
         struct stat current
         {
         };
-        return m_fd >= 0 && ::fstat(m_fd, &held) == 0
+        return m_file.isValid() && ::fstat(m_file.get(), &held) == 0
             && ::stat(QFile::encodeName(path).constData(), &current) == 0 && held.st_dev == current.st_dev
             && held.st_ino == current.st_ino;
     }
 
 private:
-    int m_fd;
+    FileDescriptor m_file;
 };
 
 // Puts the rewrite in the place of the file at `url`, with the file's permissions and extended
