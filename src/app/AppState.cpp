@@ -24,6 +24,7 @@
 #include "recording/TemporaryRecordings.h"
 #include "shortcuts/KeyboardShortcuts.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
@@ -223,11 +224,11 @@ AudioRecorder::State AppState::recordingState() const
 void AppState::handleTerminationSignal(int signal)
 {
     qCInfo(appLog) << "Ending on signal" << signal;
-    stopRecordingBeforeExit();
+    stopRecordingBeforeExit(ExitCause::signal);
     Events::runOnMain([signal] { QCoreApplication::exit(signal); });
 }
 
-void AppState::stopRecordingBeforeExit()
+void AppState::stopRecordingBeforeExit(ExitCause cause)
 {
     const bool wasRecording = recordingState() != AudioRecorder::State::stopped;
     if (!wasRecording) {
@@ -262,6 +263,12 @@ void AppState::stopRecordingBeforeExit()
         qCWarning(appLog) << "The recording was not saved in time; it stays at" << temporaryFile;
     } else if (saveFailed) {
         qCWarning(appLog) << "The recording could not be saved; it stays at" << temporaryFile;
+        if (cause == ExitCause::userQuit) {
+            // The failure's alert waits in the event queue, which ends with the program: show it now
+            // and let the user read it.
+            QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::MetaCall);
+            waitUntil([] { return QApplication::activeModalWidget() == nullptr; }, QDeadlineTimer::Forever);
+        }
     }
     disconnect(exported);
     disconnect(failed);

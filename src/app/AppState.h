@@ -79,8 +79,10 @@ public:
     // Stops a running or paused recording (and starts the end sound in any state), then waits
     // until its file is complete and, when the default output directory takes it without a
     // panel, saved there or failed to be, each wait at most finishLimit. No panel is shown: an unsaved
-    // recording stays in its temporary directory, where recovery finds it.
-    void stopRecordingBeforeExit();
+    // recording stays in its temporary directory, where recovery finds it. A user who chose to quit
+    // reads a failed save's alert before the program ends; a signal does not wait for anyone.
+    enum class ExitCause { userQuit, signal };
+    void stopRecordingBeforeExit(ExitCause cause);
 
 private:
     Environment m_environment;

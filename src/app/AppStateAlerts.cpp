@@ -89,6 +89,6 @@ AppState::TerminateReply AppState::confirmQuit()
     if (answer != 1) {
         return TerminateReply::terminateCancel;
     }
-    stopRecordingBeforeExit();
+    stopRecordingBeforeExit(ExitCause::userQuit);
     return TerminateReply::terminateNow;
 }
