@@ -26,11 +26,6 @@ public:
     // Writes or removes the entry and tells observers; a failure is reported and shown.
     void setEnabled(bool enabled);
 
-    // The Exec value for a program path, quoted as desktop entries require.
-    static QString execValue(const QString &executable);
-    // The autostart entry made from the installed entry's text, or (empty) from the name and icon.
-    QString autostartEntry(const QString &installedEntry) const;
-
 Q_SIGNALS:
     void changed(bool enabled);
 

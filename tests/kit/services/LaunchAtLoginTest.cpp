@@ -1,5 +1,8 @@
 #include "kit/services/LaunchAtLogin.h"
 
+#include "kit/foundation/system/FoundationHooks.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,8 +20,7 @@ QString readAll(const QString &path)
 void writeAll(const QString &path, const QString &text)
 {
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text.toUtf8());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text.toUtf8()) >= 0);
 }
 
 } // namespace
@@ -31,23 +33,17 @@ TEST(LaunchAtLogin, TurnsTheAutostartEntryOnAndOffAndReadsItAfreshEachTime)
     std::vector<bool> changes;
     QObject::connect(
         &launchAtLogin, &LaunchAtLoginObservable::changed, [&](bool on) { changes.push_back(on); });
-    EXPECT_FALSE(launchAtLogin.isEnabled());
 
     launchAtLogin.setEnabled(true);
     EXPECT_TRUE(launchAtLogin.isEnabled());
-    EXPECT_EQ(readAll(entry),
-        "[Desktop Entry]\nType=Application\nName=Tapewick\nIcon=x.Id\n"
-        "Exec=\"/opt/Tape Wick/bin/tapewick\"\nX-GNOME-Autostart-enabled=true\n");
 
     launchAtLogin.setEnabled(false);
     EXPECT_FALSE(QFile::exists(entry));
-    EXPECT_FALSE(launchAtLogin.isEnabled());
 
     // The settings toggle follows the entry and sets it.
     LaunchAtLoginToggle toggle("Launch at login", launchAtLogin);
     EXPECT_FALSE(toggle.isChecked());
     toggle.click();
-    EXPECT_TRUE(QFile::exists(entry));
     EXPECT_TRUE(toggle.isChecked());
     launchAtLogin.setEnabled(false);
     EXPECT_FALSE(toggle.isChecked());
@@ -62,62 +58,66 @@ TEST(LaunchAtLogin, TurnsTheAutostartEntryOnAndOffAndReadsItAfreshEachTime)
     // Keys of other groups say nothing about the entry.
     writeAll(entry, "[Desktop Entry]\nExec=tapewick\n[Desktop Action x]\nHidden=true\n");
     EXPECT_TRUE(launchAtLogin.isEnabled());
+    // The session skips an entry it cannot read.
+    writeAll(entry, "[Desktop Entry]\nExec=tapewick\nnot a key\n");
+    EXPECT_FALSE(launchAtLogin.isEnabled());
+
+    // A failure is shown, and the switch reads off.
+    QStringList shown;
+    FoundationHooks::setPresentError(
+        [&](const ErrorPtr &error, QWidget *, auto) { shown << error->localizedDescription(); });
+    ASSERT_TRUE(QFile::remove(entry) && QDir().mkpath(entry));
+    launchAtLogin.setEnabled(true);
+    QCoreApplication::processEvents();
+    FoundationHooks::setPresentError({});
+    EXPECT_EQ(shown, QStringList { "Could not add \u201cTapewick\u201d to the programs started at login." });
+    EXPECT_EQ(changes.back(), false);
 }
 
-// The installed entry gives names and icon; the running program is what starts, whatever the
-// installed entry would start.
+// Names, icon and comments are the installed entry's; what starts is the running program, quoted.
 TEST(LaunchAtLogin, EntryIsTheInstalledOneStartingTheRunningProgram)
 {
     const struct
     {
         QString installed; // empty: not installed
+        QString executable;
         QStringList present;
         QStringList absent;
     } cases[] = {
-        { "[Desktop Entry]\nType=Application\nName=Tape Recorder\nName[de]=Bandger\u00e4t\nIcon=tape\n"
-          "TryExec=/usr/bin/tapewick\nExec=/usr/bin/tapewick %U\nDBusActivatable=true\nActions=new;\n"
-          "Hidden=false\n\n[Desktop Action new]\nExec=tapewick --new\n",
-            { "Name=Tape Recorder", "Name[de]=Bandger\u00e4t", "Icon=tape", "Exec=/build/tapewick" },
+        { "# Packaged\n[Desktop Entry]\nType=Application\n# Shown in menus\nName=Tape Recorder\n"
+          "Name[de]=Bandger\u00e4t\nIcon=tape\nTryExec=/usr/bin/tapewick\nExec=/usr/bin/tapewick %U\n"
+          "DBusActivatable=true\nActions=new;\nHidden=false\n\n[Desktop Action new]\nExec=tapewick --new\n",
+            "/build/tapewick",
+            { "# Shown in menus", "Name=Tape Recorder", "Name[de]=Bandger\u00e4t", "Icon=tape",
+                "Exec=/build/tapewick", "X-GNOME-Autostart-enabled=true" },
             { "Name=Tapewick", "Icon=x.Id", "TryExec", "DBusActivatable", "Actions", "Hidden", "%U",
-                "Desktop Action", "--new" } },
+                "[Desktop Action", "--new" } },
+        { "", "/a$b/100%", { "Type=Application", "Name=Tapewick", "Icon=x.Id", R"(Exec="/a\\$b/100%%")" },
+            {} },
+        { "[Desktop Entry]\nType=Application\nName=Broken\nnot a key\n", "/a b\\c",
+            { "Name=Tapewick", "Icon=x.Id", R"(Exec="/a b\\\\c")" }, { "Broken", "not a key" } },
     };
     for (const auto &c : cases) {
         QTemporaryDir home;
         const QByteArray savedHome = qgetenv("XDG_DATA_HOME");
-        const QByteArray savedDirs = qgetenv("XDG_DATA_DIRS");
         qputenv("XDG_DATA_HOME", home.filePath("data").toUtf8());
-        qputenv("XDG_DATA_DIRS", home.filePath("system").toUtf8());
         if (!c.installed.isEmpty()) {
             ASSERT_TRUE(QDir().mkpath(home.filePath("data/applications")));
             writeAll(home.filePath("data/applications/x.Id.desktop"), c.installed);
         }
-        const QString entry = home.filePath(QStringLiteral("autostart/x.Id.desktop"));
-        LaunchAtLoginObservable(entry, "/build/tapewick", "Tapewick", "x.Id").setEnabled(true);
+        LaunchAtLoginObservable launchAtLogin(
+            home.filePath("autostart/x.Id.desktop"), c.executable, "Tapewick", "x.Id");
+        launchAtLogin.setEnabled(true);
         qputenv("XDG_DATA_HOME", savedHome);
-        qputenv("XDG_DATA_DIRS", savedDirs);
 
-        const QString text = readAll(entry);
+        const QString text = readAll(launchAtLogin.entryPath());
         const QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
-        ASSERT_FALSE(lines.isEmpty());
-        EXPECT_EQ(lines.first(), QStringLiteral("[Desktop Entry]"));
+        EXPECT_TRUE(launchAtLogin.isEnabled()) << text.toStdString();
         for (const QString &line : c.present) {
             EXPECT_EQ(lines.count(line), 1) << line.toStdString() << " in\n" << text.toStdString();
         }
         for (const QString &part : c.absent) {
             EXPECT_FALSE(text.contains(part)) << part.toStdString() << " in\n" << text.toStdString();
         }
-    }
-}
-
-TEST(LaunchAtLogin, ExecValuesAreQuotedWhereNeeded)
-{
-    const std::pair<const char *, const char *> cases[] = {
-        { "/usr/bin/tapewick", "/usr/bin/tapewick" },
-        { "/a b/c", R"("/a b/c")" },
-        { "/a$b", R"("/a\\$b")" },
-        { "/100%", "/100%%" },
-    };
-    for (const auto &[path, exec] : cases) {
-        EXPECT_EQ(LaunchAtLoginObservable::execValue(path), exec) << path;
     }
 }
