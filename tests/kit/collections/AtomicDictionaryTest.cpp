@@ -14,24 +14,19 @@ using Counters = AtomicDictionary<QString, int>;
 TEST(AtomicDictionary, SetAppendAndRemove)
 {
     Counters dictionary;
-    EXPECT_EQ(dictionary.value("a"), std::nullopt);
     dictionary.setValue("a", 1);
     dictionary.setValue("a", 2);
-    EXPECT_EQ(dictionary.value("a"), 2);
-    dictionary.setValue("a", std::nullopt);
-    EXPECT_EQ(dictionary.value("a"), std::nullopt);
     dictionary.setValue("b", 3);
-    dictionary.remove("b");
+    dictionary.setValue("b", std::nullopt);
+    dictionary.setValue("d", 4);
+    dictionary.remove("d");
     dictionary.remove("absent");
-    EXPECT_TRUE(dictionary.toDictionary().empty());
-
-    dictionary.setValue("a", 1);
-    dictionary.setValue("b", 2);
-    dictionary.append({ { "b", 20 }, { "c", 30 } });
-    EXPECT_EQ(dictionary.toDictionary(), (Counters::Dictionary { { "a", 1 }, { "b", 20 }, { "c", 30 } }));
+    EXPECT_EQ(dictionary.toDictionary(), (Counters::Dictionary { { "a", 2 } }));
+    dictionary.append({ { "a", 20 }, { "c", 30 } });
+    EXPECT_EQ(dictionary.toDictionary(), (Counters::Dictionary { { "a", 20 }, { "c", 30 } }));
     auto keys = dictionary.keys();
     std::ranges::sort(keys);
-    EXPECT_EQ(keys, (std::vector<QString> { "a", "b", "c" }));
+    EXPECT_EQ(keys, (std::vector<QString> { "a", "c" }));
 }
 
 TEST(AtomicDictionary, UpdateChangesInsertsRemovesAndKeepsTheChangeOfAThrowingBlock)

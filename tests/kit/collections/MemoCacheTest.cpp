@@ -1,5 +1,6 @@
 #include "kit/collections/MemoCache.h"
 
+#include "EventLoop.h"
 #include "Threads.h"
 
 #include <gtest/gtest.h>
@@ -68,18 +69,6 @@ private:
     MemoCache::TimePoint m_now { std::chrono::hours(1000) };
     std::function<void()> m_onNextNow;
 };
-
-bool waitUntil(const std::function<bool()> &done)
-{
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 class MemoCacheTest : public ::testing::Test
 {
@@ -166,7 +155,7 @@ TEST_F(MemoCacheTest, HousekeepingRunsOnEverySecondLookup)
     std::this_thread::sleep_for(20ms);
     EXPECT_TRUE(holds("before third"));
     clock.advance(1s);
-    EXPECT_TRUE(waitUntil([&] { return cache->storage().toDictionary().empty(); }));
+    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return cache->storage().toDictionary().empty(); }));
     // A quiet minute after it brings back the immediate clean-up.
     clock.advance(61s);
     storeStale("after a minute");
@@ -195,7 +184,7 @@ TEST_F(MemoCacheTest, NewerSchedulingReplacesThePendingCleanup)
     std::this_thread::sleep_for(50ms);
     EXPECT_TRUE(holds("stale"));
     clock.advance(2s);
-    EXPECT_TRUE(waitUntil([&] { return !holds("stale"); }));
+    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return !holds("stale"); }));
     cache.reset();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "CLEANUP\n");
 }

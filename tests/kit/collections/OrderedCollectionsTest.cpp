@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <ranges>
-#include <string>
 #include <vector>
 
 namespace {
@@ -114,22 +113,17 @@ TEST(IndexedCollection, PairsPositionsWithElements)
 TEST(NeighborSequence, GivesEachElementItsNeighbours)
 {
     using Neighbors = NeighborSequence<std::ranges::ref_view<const Ints>>::Neighbors;
-    struct Case
-    {
-        Ints input;
-        std::vector<Neighbors> expected;
-    };
-    const std::vector<Case> cases {
+    const std::vector<std::pair<Ints, std::vector<Neighbors>>> cases {
         { { 1, 2, 3 }, { { std::nullopt, 1, 2 }, { 1, 2, 3 }, { 2, 3, std::nullopt } } },
         { { 7 }, { { std::nullopt, 7, std::nullopt } } },
         { {}, {} },
     };
-    for (const Case &test : cases) {
+    for (const auto &[input, expected] : cases) {
         std::vector<Neighbors> seen;
-        for (const Neighbors &neighbors : neighbors(test.input)) {
+        for (const Neighbors &neighbors : neighbors(input)) {
             seen.push_back(neighbors);
         }
-        EXPECT_EQ(seen, test.expected);
+        EXPECT_EQ(seen, expected);
     }
 }
 
