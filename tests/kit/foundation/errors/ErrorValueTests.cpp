@@ -69,7 +69,7 @@ TEST(ErrorRecoveryAttempter, RunsOnlyAnOptionInRangeAndAlwaysTellsTheDelegate)
     EXPECT_FALSE(attempter.attemptRecovery(error, -1));
 }
 
-TEST(ErrorBridging, ProgramErrorsPresentTheirTextKeepTheirDomainAndCodeAndIOKitCodesAreSignExtended)
+TEST(ErrorBridging, TextDomainCodeUnderlyingErrorsAndCancellation)
 {
     EXPECT_EQ(GeneralError(u"  Could not save.\n"_s).localizedStringResource(), u"Could not save."_s);
     EXPECT_EQ(GeneralError(u"Could not save"_s, u" Try again. "_s).localizedStringResource(),
@@ -92,6 +92,18 @@ TEST(ErrorBridging, ProgramErrorsPresentTheirTextKeepTheirDomainAndCodeAndIOKitC
     EXPECT_EQ(bridged.code(), -536870174);
     EXPECT_EQ(bridged.userInfo().value("k").toInt(), 1);
     EXPECT_FALSE(ioKit.isNSError());
+
+    const GeneralError outer(u"outer"_s, std::nullopt, {}, std::nullopt,
+        { std::make_shared<Errno>(ENOSPC), std::make_shared<CancellationError>() });
+    const QList<ErrorPtr> underlying = outer.underlyingErrors();
+    ASSERT_EQ(underlying.size(), 2);
+    EXPECT_TRUE(underlying.at(0)->hasDomain(Errno::errorDomain, ENOSPC));
+    EXPECT_FALSE(underlying.at(0)->hasDomain(Errno::errorDomain, ENOENT));
+    EXPECT_TRUE(underlying.at(1)->isCancelled());
+    EXPECT_FALSE(outer.isCancelled());
+    EXPECT_TRUE(CocoaError(CocoaError::userCancelled).isCancelled());
+    EXPECT_TRUE(NSError(u"NSURLErrorDomain"_s, -999).isCancelled());
+    EXPECT_FALSE(NSError(u"NSURLErrorDomain"_s, -1001).isCancelled());
 }
 
 TEST(AnyError, KeepsExistingEntriesAddsTheFailureReasonAndComparesContentThenDomainAndCode)
@@ -129,21 +141,6 @@ TEST(MessageCode, IgnoresQuotedNamesOnOneLine)
     EXPECT_EQ(messageCode(QString()), static_cast<qint64>(0xcbf29ce484222325ULL));
     EXPECT_EQ(fnv1aHash(u"a"_s), 0xaf63dc4c8601ec8cULL);
     EXPECT_EQ(fnv1aHash(u"foobar"_s), 0x85944171f73967e8ULL);
-}
-
-TEST(ErrorBridging, UnderlyingErrorsDomainsAndCancellation)
-{
-    const GeneralError error(u"outer"_s, std::nullopt, {}, std::nullopt,
-        { std::make_shared<Errno>(ENOSPC), std::make_shared<CancellationError>() });
-    const QList<ErrorPtr> underlying = error.underlyingErrors();
-    ASSERT_EQ(underlying.size(), 2);
-    EXPECT_TRUE(underlying.at(0)->hasDomain(Errno::errorDomain, ENOSPC));
-    EXPECT_FALSE(underlying.at(0)->hasDomain(Errno::errorDomain, ENOENT));
-    EXPECT_TRUE(underlying.at(1)->isCancelled());
-    EXPECT_FALSE(error.isCancelled());
-    EXPECT_TRUE(CocoaError(CocoaError::userCancelled).isCancelled());
-    EXPECT_TRUE(NSError(u"NSURLErrorDomain"_s, -999).isCancelled());
-    EXPECT_FALSE(NSError(u"NSURLErrorDomain"_s, -1001).isCancelled());
 }
 
 TEST(NSError, AppErrorUsesTheApplicationIdentifierAndCopiesMergeUserInfo)

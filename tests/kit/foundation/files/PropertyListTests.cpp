@@ -17,12 +17,7 @@ namespace {
 TEST(PropertyList, BinaryBytesMatchThePlatformsWriter)
 {
     const QByteArray trailer("00000000000001010000000000000001000000000000000000000000000000");
-    const struct
-    {
-        QVariant value;
-        QByteArray object;
-        QByteArray offsetTable;
-    } cases[] = {
+    const std::tuple<QVariant, QByteArray, QByteArray> cases[] = {
         { true, "09", "09" },
         { false, "08", "09" },
         { QString(), "50", "09" },
@@ -30,10 +25,10 @@ TEST(PropertyList, BinaryBytesMatchThePlatformsWriter)
         // Not ASCII: UTF-16 big-endian.
         { u"Tâpe ✓"_s, "66005400e20070006500202713", "15" },
     };
-    for (const auto &c : cases) {
-        EXPECT_EQ(PropertyList::encodeBinary(c.value).toHex(),
-            "62706c6973743030" + c.object + "08" + trailer + c.offsetTable)
-            << c.value.toString().toStdString();
+    for (const auto &[value, object, offsetTable] : cases) {
+        EXPECT_EQ(PropertyList::encodeBinary(value).toHex(),
+            "62706c6973743030" + object + "08" + trailer + offsetTable)
+            << value.toString().toStdString();
     }
 }
 

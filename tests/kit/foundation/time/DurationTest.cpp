@@ -36,7 +36,6 @@ TEST(DurationTest, SecondsAndUnitsRoundToTheNearestNanosecondAndClampInsteadOfOv
     for (const auto &[seconds, expected] : cases) {
         EXPECT_EQ(toDuration(seconds), expected) << seconds;
     }
-    EXPECT_DOUBLE_EQ(toTimeInterval(durations::milliseconds(1500)), 1.5);
     EXPECT_DOUBLE_EQ(toTimeInterval(durations::milliseconds(1500.0)), 1.5);
     EXPECT_DOUBLE_EQ(toTimeInterval(Duration::max()), 9223372036.854776);
     EXPECT_DOUBLE_EQ(toTimeInterval(durations::seconds(1e300)), 9223372036.854776);
@@ -89,13 +88,12 @@ TEST(DurationTest, RequestTimeOutsAreWholeMillisecondsAndNeverRoundToNone)
         { std::chrono::hours(24 * 365), INT_MAX },
     };
     for (const auto &[timeout, milliseconds] : cases) {
-        const QNetworkRequest request = urlRequest(url, QNetworkRequest::AlwaysNetwork, timeout);
-        EXPECT_EQ(request.transferTimeout(), milliseconds) << timeout.count();
-        EXPECT_EQ(request.attribute(QNetworkRequest::CacheLoadControlAttribute).toInt(),
-            QNetworkRequest::AlwaysNetwork);
-        EXPECT_EQ(request.url(), url);
+        EXPECT_EQ(urlRequest(url, QNetworkRequest::AlwaysNetwork, timeout).transferTimeout(), milliseconds)
+            << timeout.count();
     }
+    const QNetworkRequest request
+        = urlRequest(url, QNetworkRequest::PreferCache, KwDuration::fromTimeInterval(0.25));
+    EXPECT_EQ(request.transferTimeout(), 250);
     EXPECT_EQ(
-        urlRequest(url, QNetworkRequest::PreferCache, KwDuration::fromTimeInterval(0.25)).transferTimeout(),
-        250);
+        request.attribute(QNetworkRequest::CacheLoadControlAttribute).toInt(), QNetworkRequest::PreferCache);
 }

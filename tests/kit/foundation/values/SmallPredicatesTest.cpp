@@ -1,15 +1,10 @@
-#include "kit/foundation/objects/HashableType.h"
-#include "kit/foundation/panels/WindowInfo.h"
 #include "kit/foundation/text/WhitespacePredicates.h"
 #include "kit/foundation/values/FloatingPointComparison.h"
 #include "kit/foundation/values/LocationCoordinate2D.h"
 
-#include <QHash>
-
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <unordered_set>
 
 TEST(FloatingPointComparisonTest, RelativeToleranceTheLeastNormalFloorInfinitiesAndNaN)
 {
@@ -81,28 +76,4 @@ TEST(LocationCoordinateTest, IdentityTextEqualityAndDistanceInMetres)
     const LocationCoordinate2D london { 51.5074, -0.1278 };
     EXPECT_NEAR(paris.distance(london), 343'500, 1'500);
     EXPECT_DOUBLE_EQ(paris.distance(london), london.distance(paris));
-}
-
-TEST(HashableTypeTest, SameTypeSameKey)
-{
-    EXPECT_NE(HashableType::of<int>(), HashableType::of<long>());
-    QHash<HashableType, QString> registry { { HashableType::of<QString>(), "text" },
-        { HashableType::of<double>(), "number" } };
-    registry.insert(HashableType::of<QString>(), "replaced");
-    EXPECT_EQ(registry.size(), 2);
-    EXPECT_EQ(registry.value(HashableType::of<QString>()), "replaced");
-    EXPECT_EQ((std::unordered_set { HashableType::of<int>(), HashableType::of<int>() }).size(), 1u);
-}
-
-TEST(WindowInfoTest, EqualByIdentifierAlone)
-{
-    WindowInfo first;
-    first.identifier = 42;
-    first.name = "One";
-    WindowInfo second = first;
-    second.name = "Two";
-    second.alpha = 0.5;
-    EXPECT_EQ(first, second);
-    second.identifier = 43;
-    EXPECT_NE(first, second);
 }

