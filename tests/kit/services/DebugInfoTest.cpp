@@ -50,8 +50,6 @@ TEST(DebugInfo, TextListsTheSystemThenTheCustomEntriesInOrder)
 {
     const QStringList system = DebugInfo::text().split(QLatin1Char('\n'));
     ASSERT_EQ(system.size(), 8) << DebugInfo::text().toStdString();
-    EXPECT_EQ(system[1], "Qt: " + QString::fromLatin1(qVersion()));
-    EXPECT_EQ(system[2], "OS: " + QSysInfo::prettyProductName());
     EXPECT_EQ(system[4], "Architecture: " + QSysInfo::currentCpuArchitecture());
     EXPECT_TRUE(system[5].startsWith("Machine: "));
     EXPECT_TRUE(system[6].startsWith("Memory: "));

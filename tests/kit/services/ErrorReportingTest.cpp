@@ -33,15 +33,11 @@ NSError withUnderlying(const NSError &outer, const Error &inner)
 
 } // namespace
 
-TEST_F(ErrorReportingTest, DropsCancellationsFromTheStart)
+TEST_F(ErrorReportingTest, DropsCancellationsIgnoredErrorsTheirWrappersOneLevelDownAndWhatTheFilterRefuses)
 {
     EXPECT_FALSE(report(CancellationError()));
     EXPECT_FALSE(report(NSError("NSCocoaErrorDomain", 3072)));
     EXPECT_TRUE(report(NSError("NSCocoaErrorDomain", 4)));
-}
-
-TEST_F(ErrorReportingTest, DropsIgnoredErrorsTheirWrappersOneLevelDownAndWhatTheFilterRefuses)
-{
     KwApp::setIgnoredErrors({ { "Audio", 5 } });
     KwApp::setErrorReportFilter([](const Error &error) { return error.domain() != QLatin1String("Noise"); });
     EXPECT_FALSE(report(NSError("Noise", 2)));
