@@ -2,7 +2,6 @@
 
 #include "EventLoop.h"
 
-#include <QHeaderView>
 #include <QStandardItemModel>
 #include <QTest>
 

@@ -8,7 +8,6 @@
 
 #include "EventLoop.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -72,8 +71,7 @@ protected:
     static QAction *entry(const QMenu &menu, const QString &title)
     {
         const QList<QAction *> actions = menu.actions();
-        const auto found
-            = std::find_if(actions.begin(), actions.end(), [&](QAction *a) { return a->text() == title; });
+        const auto found = std::ranges::find(actions, title, &QAction::text);
         return found == actions.end() ? nullptr : *found;
     }
 
