@@ -14,7 +14,8 @@ class DesktopTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(TestDesktop::isRunning()) << TestDesktop::notRunningHint().toStdString();
+        ASSERT_TRUE(TestDesktop::isRunning())
+            << "not inside the test desktop: run through CTest or scripts/with-test-desktop";
         const QString bus = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
         ASSERT_TRUE(
             bus.startsWith(QStringLiteral("unix:path=%1/").arg(qEnvironmentVariable("XDG_RUNTIME_DIR"))))

@@ -49,7 +49,6 @@ public:
             { QStringLiteral("source_name=") + sourceName, channelCount });
     }
 
-    unsigned index() const { return *m_index; }
     // Unloads now; returns whether the server accepted it.
     bool unload()
     {

@@ -10,11 +10,6 @@ namespace TestSupport {
 struct TestDesktop
 {
     static bool isRunning() { return !qEnvironmentVariableIsEmpty("TAPEWICK_TEST_DESKTOP"); }
-    // What to tell someone who ran a desktop test outside the desktop.
-    static QString notRunningHint()
-    {
-        return QStringLiteral("not inside the test desktop: run through CTest or scripts/with-test-desktop");
-    }
 
     // The default output, a null sink.
     static QString outputSink() { return qEnvironmentVariable("TAPEWICK_TEST_OUTPUT_SINK"); }
