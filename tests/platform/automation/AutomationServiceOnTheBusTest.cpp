@@ -130,7 +130,7 @@ TEST_F(AutomationServiceOnTheBusTest, AnswersCallsAndRefusesBadOnesWithoutReachi
     }
 }
 
-TEST_F(AutomationServiceOnTheBusTest, IntrospectionListsTheMethodsWithTheirAnnotations)
+TEST_F(AutomationServiceOnTheBusTest, IntrospectionListsTheMethodsAndAPathHoldsOneServiceUntilItGoes)
 {
     const QDBusMessage reply
         = call(QStringLiteral("Introspect"), {}, QStringLiteral("org.freedesktop.DBus.Introspectable"));
@@ -149,10 +149,8 @@ TEST_F(AutomationServiceOnTheBusTest, IntrospectionListsTheMethodsWithTheirAnnot
              R"(<interface name="org.freedesktop.DBus.Introspectable">)" }) {
         EXPECT_TRUE(xml.contains(QLatin1String(expected))) << expected << "\nin\n" << xml.toStdString();
     }
-}
 
-TEST_F(AutomationServiceOnTheBusTest, APathHoldsOneServiceAndIsFreedWhenItGoes)
-{
+    // A path holds one service and is freed when it goes.
     int otherTotal = 100;
     AutomationService other(counterInterface(otherTotal));
     const std::optional<QString> refused = other.exportOn(QDBusConnection::sessionBus(), path);

@@ -111,13 +111,10 @@ TEST(CrashReportOutbox, KeepsTheNewestUpToItsCapacity)
     for (int i = 0; i < 5; ++i) {
         ASSERT_FALSE(outbox.add(QByteArray::number(i)).isEmpty());
     }
-    const QStringList pending = outbox.pending();
-    ASSERT_EQ(pending.size(), 3);
     QStringList contents;
-    for (const QString &file : pending) {
+    for (const QString &file : outbox.pending()) {
         QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        contents.append(QString::fromLatin1(f.readAll()));
+        contents.append(f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : file);
     }
     EXPECT_EQ(contents, (QStringList { QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4") }));
     EXPECT_EQ(
@@ -165,9 +162,11 @@ TEST(CrashReportClient, SendsACapturedErrorAndUserFeedbackToTheIngestEndpoint)
     EXPECT_EQ(feedback.items[0].payload["comments"].toString(), QStringLiteral("It stopped."));
 }
 
-TEST(CrashReportClient, WithoutADsnNothingLeavesAndTheNextStartSends)
+// Without a DSN nothing leaves and the next start sends; what the service cannot take now or
+// cannot be reached is kept, and what it refuses is dropped.
+TEST(CrashReportClient, KeepsWhatCannotBeSentNowAndDropsWhatTheServiceRefuses)
 {
-    LoopbackServer server;
+    std::optional<LoopbackServer> server(std::in_place);
     QTemporaryDir dir;
     {
         CrashReportClient offline(optionsIn(dir));
@@ -177,32 +176,24 @@ TEST(CrashReportClient, WithoutADsnNothingLeavesAndTheNextStartSends)
         TestSupport::processEventsFor(200ms);
         EXPECT_EQ(offline.outbox().pending().size(), 1);
     }
-    EXPECT_EQ(server.connectionCount(), 0);
+    EXPECT_EQ(server->connectionCount(), 0);
 
-    CrashReportClient online(optionsIn(dir, dsnFor(server)));
-    online.start();
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return online.outbox().pending().isEmpty(); }));
-    ASSERT_EQ(server.requests().size(), 1);
-    EXPECT_TRUE(server.requests().first().body.contains("Offline"));
-}
-
-TEST(CrashReportClient, KeepsWhatTheServiceCannotTakeNowOrCannotBeReachedAndDropsWhatItRefuses)
-{
-    std::optional<LoopbackServer> server(std::in_place);
-    QTemporaryDir dir;
     CrashReportClient client(optionsIn(dir, dsnFor(*server)));
     client.start();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return client.outbox().pending().isEmpty(); }));
+    ASSERT_EQ(server->requests().size(), 1);
+    EXPECT_TRUE(server->requests().first().body.contains("Offline"));
 
     server->setStatus(503);
     client.captureError({ QStringLiteral("Domain"), 1, QStringLiteral("Busy"), {} });
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return server->requests().size() == 1; }));
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return server->requests().size() == 2; }));
     TestSupport::processEventsFor(100ms);
     EXPECT_EQ(client.outbox().pending().size(), 1);
 
     server->setStatus(400);
     client.flush();
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return client.outbox().pending().isEmpty(); }));
-    EXPECT_EQ(server->requests().size(), 2);
+    EXPECT_EQ(server->requests().size(), 3);
 
     server.reset();
     bool failed = false;

@@ -10,7 +10,7 @@ namespace {
 using DesktopLauncherTest = ApplicationsFixture;
 
 // The application's program records its arguments, one a line, so the test sees what it got.
-TEST_F(DesktopLauncherTest, StartsTheEntrysProgramWithTheFilesAsPaths)
+TEST_F(DesktopLauncherTest, StartsTheEntrysProgramWithTheFilesAsPathsAndRefusesAnyOtherEntry)
 {
     const QString output = dataDirectory(QStringLiteral("arguments.txt"));
     const QString script = dataDirectory(QStringLiteral("record-arguments"));
@@ -34,15 +34,13 @@ TEST_F(DesktopLauncherTest, StartsTheEntrysProgramWithTheFilesAsPaths)
     QFile file(output);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(file.readAll()), first + u'\n' + second + u'\n');
-}
 
-TEST_F(DesktopLauncherTest, AnEntryThatIsNotAnApplicationFailsWithAText)
-{
-    const QString entry = writeEntry(QStringLiteral("home"), QStringLiteral("org.example.Bad.desktop"),
+    // An entry that is not an application fails with a text.
+    const QString link = writeEntry(QStringLiteral("home"), QStringLiteral("org.example.Bad.desktop"),
         "[Desktop Entry]\nType=Link\nName=Bad\n");
-    const auto failure = DesktopLauncher::openUrlsWithApplication({}, entry);
-    ASSERT_TRUE(failure.has_value());
-    EXPECT_TRUE(failure->contains(entry));
+    const auto refused = DesktopLauncher::openUrlsWithApplication({}, link);
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_TRUE(refused->contains(link));
 
     const auto missingProgram = DesktopLauncher::openUrlsWithApplication({},
         writeEntry(QStringLiteral("home"), QStringLiteral("org.example.Gone.desktop"),

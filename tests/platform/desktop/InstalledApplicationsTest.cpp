@@ -42,10 +42,8 @@ TEST_F(InstalledApplicationsTest, FindsApplicationEntriesByIdTheHomeDirectoryFir
     // A hidden entry in the home directory removes the application.
     writeEntry("home", "org.example.A.desktop", applicationEntry("A", "Hidden=true\n"));
     EXPECT_EQ(InstalledApplications::desktopEntryPath(QStringLiteral("org.example.A")), std::nullopt);
-}
 
-TEST_F(InstalledApplicationsTest, TheNameFollowsTheLanguageSettings)
-{
+    // The name follows the language settings.
     const QString path = writeEntry("home", "org.example.C.desktop",
         applicationEntry("Recorder", "Name[de]=Rekorder\nName[fr_FR]=Enregistreur\n"));
     for (const auto &[language, name] : { std::pair { "de", "Rekorder" },

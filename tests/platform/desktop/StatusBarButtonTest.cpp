@@ -51,7 +51,7 @@ TEST(StatusBarButtonTest, ImageOnlyIgnoresTheTitleAndOnlyTemplatesTakeThePanelTe
     EXPECT_EQ(QColor(button.render(22).pixel(11, 11)).rgb(), StatusBarButton::panelTextColor().rgb());
 }
 
-TEST(StatusBarButtonTest, ImageRightOfTheTitleScaledToTheHeight)
+TEST(StatusBarButtonTest, ImageRightOfTheTitleScaledToTheHeightAndDimmedWhenDisabled)
 {
     StatusBarButton button;
     button.setImage(filledIcon(Qt::red, false));
@@ -62,7 +62,17 @@ TEST(StatusBarButtonTest, ImageRightOfTheTitleScaledToTheHeight)
     ASSERT_EQ(picture.size(), QSize(82, 22));
     EXPECT_EQ(QColor(picture.pixel(30, 11)).rgb(), StatusBarButton::panelTextColor().rgb());
     EXPECT_EQ(QColor(picture.pixel(70, 11)), QColor(Qt::red));
+    EXPECT_EQ(qAlpha(picture.pixel(30, 11)), 255);
     EXPECT_EQ(button.title(), QStringLiteral("12:34"));
+
+    // Appearing disabled dims everything.
+    button.setAppearsDisabled(true);
+    const QImage dimmed = button.render(22);
+    const int expected = qRound(255 * StatusBarButton::disabledOpacity);
+    EXPECT_NEAR(qAlpha(dimmed.pixel(30, 11)), expected, 2) << "title";
+    EXPECT_NEAR(qAlpha(dimmed.pixel(70, 11)), expected, 2) << "image";
+    button.setAppearsDisabled(false);
+    EXPECT_EQ(qAlpha(button.render(22).pixel(70, 11)), 255);
 
     // At double density the layout stays in points.
     const QImage dense = button.render(44, 2.0);
@@ -73,26 +83,14 @@ TEST(StatusBarButtonTest, ImageRightOfTheTitleScaledToTheHeight)
     EXPECT_EQ(button.render(22).size(), QSize(22, 22)) << "an empty title takes no room";
 }
 
-TEST(StatusBarButtonTest, AppearingDisabledDimsEverything)
+TEST(StatusBarButtonTest, EveryVisibleChangeIsSignalledAndReadInTheToolTipAndAccessibleName)
 {
     StatusBarButton button;
-    button.setImage(filledIcon(Qt::red, false));
-    button.setAttributedTitle(std::make_shared<BlockTitle>(QStringLiteral("00:00"), QSizeF(22, 22)));
-    button.setImagePosition(StatusBarButton::ImagePosition::imageRight);
-    EXPECT_EQ(qAlpha(button.render(22).pixel(5, 11)), 255);
-    button.setAppearsDisabled(true);
-    const QImage dimmed = button.render(22);
-    const int expected = qRound(255 * StatusBarButton::disabledOpacity);
-    EXPECT_NEAR(qAlpha(dimmed.pixel(5, 11)), expected, 2) << "title";
-    EXPECT_NEAR(qAlpha(dimmed.pixel(33, 11)), expected, 2) << "image";
-    button.setAppearsDisabled(false);
-    EXPECT_EQ(qAlpha(button.render(22).pixel(33, 11)), 255);
-}
-
-TEST(StatusBarButtonTest, ToolTipAndAccessibleName)
-{
-    StatusBarButton button;
+    QSignalSpy spy(&button, &StatusBarButton::changed);
     EXPECT_EQ(button.toolTip(), QString());
+    button.setImage(filledIcon(Qt::red, false));
+    button.setImagePosition(StatusBarButton::ImagePosition::imageRight);
+    button.setAppearsDisabled(true);
     button.setAccessibilityTitle(QStringLiteral("Tapewick"));
     EXPECT_EQ(button.accessibleName(), QStringLiteral("Tapewick"));
     button.setAccessibilityValue(QStringLiteral("Recording"));
@@ -100,18 +98,6 @@ TEST(StatusBarButtonTest, ToolTipAndAccessibleName)
     EXPECT_EQ(button.toolTip(), QStringLiteral("Tapewick\nRecording"));
     button.setTitle(QStringLiteral("01:00:00"));
     EXPECT_EQ(button.toolTip(), QStringLiteral("Tapewick\nRecording\n01:00:00"));
-}
-
-TEST(StatusBarButtonTest, EveryVisibleChangeIsSignalled)
-{
-    StatusBarButton button;
-    QSignalSpy spy(&button, &StatusBarButton::changed);
-    button.setImage(filledIcon(Qt::red, false));
-    button.setTitle(QStringLiteral("00:01"));
-    button.setImagePosition(StatusBarButton::ImagePosition::imageRight);
-    button.setAppearsDisabled(true);
-    button.setAccessibilityTitle(QStringLiteral("a"));
-    button.setAccessibilityValue(QStringLiteral("b"));
     EXPECT_EQ(spy.count(), 6);
     button.setAppearsDisabled(true);
     button.setImagePosition(StatusBarButton::ImagePosition::imageRight);

@@ -33,10 +33,8 @@ TEST(AnyCancellable, CancellingOrDestroyingEndsOnlyItsOwnSubscriptionAndMovingKe
     subject.send(3);
     EXPECT_EQ(kept, 1) << "replacing a cancellable ends the subscription it held";
     EXPECT_EQ(replaced, 1);
-}
 
-TEST(AnyCancellable, CancellingAChainOrCompletingReleasesEveryHandlerUpstream)
-{
+    // Cancelling a chain, or completing, releases every handler upstream.
     for (const bool complete : { false, true }) {
         SCOPED_TRACE(complete ? "completion" : "cancellation");
         PassthroughSubject<int> subject;
@@ -80,19 +78,15 @@ TEST(CancellableSet, EndsEverySubscriptionWhenClearedOrWithItsOwnerAndStaysUsabl
     subject.sink([&](int) { ++received; }).store(cancellables);
     subject.send(4);
     EXPECT_EQ(received, 7);
-}
 
-TEST(CancellableSet, ACancellationThatClearsTheSetAgainIsSafe)
-{
-    auto cancellables = std::make_unique<CancellableSet>();
+    // A cancellation that clears the set again is safe.
     int ends = 0;
-    CancellableSet *set = cancellables.get();
-    cancellables->insert(AnyCancellable([&ends, set] {
+    cancellables.insert(AnyCancellable([&] {
         ++ends;
-        set->clear();
+        cancellables.clear();
     }));
-    cancellables->insert(AnyCancellable([&ends] { ++ends; }));
-    cancellables->clear();
+    cancellables.insert(AnyCancellable([&ends] { ++ends; }));
+    cancellables.clear();
     EXPECT_EQ(ends, 2);
-    EXPECT_TRUE(cancellables->isEmpty());
+    EXPECT_TRUE(cancellables.isEmpty());
 }

@@ -72,6 +72,26 @@ TEST(Threading, ConcurrentSendsReachEverySubscriberOnceAndInEachSendersOrder)
     }
 }
 
+TEST(Threading, MergedSourcesSendingFromSeveralThreadsAreDeliveredOneAtATime)
+{
+    PassthroughSubject<int> left;
+    PassthroughSubject<int> right;
+    // Plain counters on purpose: overlapping deliveries would race on them.
+    long long count = 0;
+    long long sum = 0;
+    auto c = left.merge(right).sink([&](int v) {
+        ++count;
+        sum += v;
+    });
+    runConcurrently([&](int t) {
+        for (int i = 0; i < SendsPerThread; ++i) {
+            (t % 2 == 0 ? left : right).send(t % 2 + 1);
+        }
+    });
+    EXPECT_EQ(count, Threads * SendsPerThread);
+    EXPECT_EQ(sum, 3LL * (Threads / 2) * SendsPerThread);
+}
+
 TEST(Threading, SubscribingAndCancellingWhileOthersSend)
 {
     PassthroughSubject<int> subject;

@@ -91,7 +91,7 @@ TEST(PropertyJson, AWrittenFileReadsBackAndIsWrittenAgainByteForByte)
     EXPECT_EQ(PropertyJson::encodeDocument(document->values, document->undecodable), writtenFile);
 }
 
-TEST(PropertyJson, AFileEditedByHandReadsAsItsValuesAndIsWrittenInTheProgramsForm)
+TEST(PropertyJson, AHandEditedFileReadsAsItsValuesAndTextThatIsNoSettingsFileIsRefused)
 {
     // Integers, unsigned and floating-point numbers stay apart; escapes and surrogate pairs
     // decode; the last of two equal names wins; an undecodable value anywhere inside a member
@@ -121,10 +121,8 @@ TEST(PropertyJson, AFileEditedByHandReadsAsItsValuesAndIsWrittenInTheProgramsFor
   "huge": 1e999
 }
 )");
-}
 
-TEST(PropertyJson, TextThatIsNotOneObjectOrNestsTooDeepIsRefusedWithAReason)
-{
+    // Text that is not one object, or nests too deep, is refused with a reason.
     const std::string deep = "{\"a\": " + std::string(100000, '[') + std::string(100000, ']') + "}";
     const std::string deepButAllowed = "{\"a\": " + std::string(256, '[') + std::string(256, ']') + "}";
     for (const std::string &text :

@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(PropertyValue, KeepsBooleansIntegersAndDoublesApartAndComparesStrictly)
+TEST(PropertyValue, KindsStayApartComparisonIsStrictAndNumbersConvertOnlyExactly)
 {
     EXPECT_EQ(PropertyValue(true).kind(), PropertyValue::Kind::Bool);
     EXPECT_EQ(PropertyValue(1).kind(), PropertyValue::Kind::Int);
@@ -22,10 +22,8 @@ TEST(PropertyValue, KeepsBooleansIntegersAndDoublesApartAndComparesStrictly)
     EXPECT_NE(PropertyValue(0.0), PropertyValue(-0.0));
     EXPECT_EQ(PropertyValue(PropertyArray { PropertyValue(nan) }),
         PropertyValue(PropertyArray { PropertyValue(nan) }));
-}
 
-TEST(PropertyValue, ExactNumbersConvertOnlyWhenTheTargetHoldsTheValue)
-{
+    // Exact numbers convert only when the target holds the value.
     EXPECT_EQ(PropertyValue(5.0).exactNumber<int>(), 5);
     EXPECT_EQ(PropertyValue(5.7).exactNumber<int>(), std::nullopt);
     EXPECT_EQ(PropertyValue(300).exactNumber<std::int8_t>(), std::nullopt);

@@ -14,11 +14,6 @@ namespace {
 class UserDefaultsTest : public ::testing::Test
 {
 protected:
-    std::shared_ptr<UserDefaults> freshSuite(const std::string &name = "test")
-    {
-        return UserDefaults::suite(name);
-    }
-
     // The values the file holds now.
     static PropertyDictionary onDisk(const QString &path)
     {
@@ -34,21 +29,50 @@ protected:
     TemporaryConfigHome m_home;
 };
 
-TEST_F(UserDefaultsTest, OneInstancePerSuiteEachInAFileOfItsOwnInsideTheDirectory)
+TEST_F(UserDefaultsTest, OneInstancePerSuiteEachInAPrivateFileOfItsOwnThatOutlivesIt)
 {
-    auto first = freshSuite("a");
+    auto first = UserDefaults::suite("a");
     EXPECT_TRUE(first->dictionaryRepresentation().empty());
     EXPECT_FALSE(QFileInfo::exists(first->filePath()));
     EXPECT_EQ(first, UserDefaults::suite("a"));
     EXPECT_NE(first, UserDefaults::suite("b"));
     EXPECT_NE(first->filePath(), UserDefaults::suite("b")->filePath());
     EXPECT_NE(UserDefaults::suite("defaults")->filePath(), UserDefaults::standard()->filePath());
-    EXPECT_EQ(QFileInfo(freshSuite("../evil/name")->filePath()).absolutePath(), m_home.appDirectory());
+    EXPECT_EQ(
+        QFileInfo(UserDefaults::suite("../evil/name")->filePath()).absolutePath(), m_home.appDirectory());
+
+    // Values survive a new view of the suite, in a private file.
+    const PropertyValue nested(PropertyDictionary { { "data", PropertyValue(QByteArray("\x01\x02", 2)) },
+        { "date", PropertyValue(PropertyDate(std::chrono::nanoseconds(1'700'000'000'123'456'789))) },
+        { "nan", PropertyValue(std::numeric_limits<double>::quiet_NaN()) },
+        { "unsigned", PropertyValue(std::numeric_limits<std::uint64_t>::max()) } });
+    QString fileName;
+    {
+        auto defaults = UserDefaults::suite("persist");
+        defaults->setObject("nested", nested);
+        defaults->setObject("double", PropertyValue(2.0));
+        fileName = QFileInfo(defaults->filePath()).fileName();
+    }
+    auto reopened = UserDefaults::suite("persist");
+    EXPECT_EQ(reopened->object("nested"), nested);
+    EXPECT_EQ(reopened->object("double"), PropertyValue(2.0));
+
+    struct stat info
+    {
+    };
+    ASSERT_EQ(::stat(QFile::encodeName(reopened->filePath()).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_EQ(::stat(QFile::encodeName(m_home.appDirectory()).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    // No temporary file is left behind.
+    for (const QString &name : filesInAppDirectory()) {
+        EXPECT_TRUE(name == fileName || name.endsWith(".lock")) << name.toStdString();
+    }
 }
 
 TEST_F(UserDefaultsTest, RegisteredDefaultsAreReadUnderStoredValuesButNeverStored)
 {
-    auto defaults = freshSuite();
+    auto defaults = UserDefaults::suite("test");
     defaults->registerDefaults({ { "a", PropertyValue(1) }, { "b", PropertyValue(2) } });
     defaults->setObject("b", PropertyValue(20));
     defaults->setObject("c", PropertyValue(30));
@@ -69,54 +93,23 @@ TEST_F(UserDefaultsTest, RegisteredDefaultsAreReadUnderStoredValuesButNeverStore
     EXPECT_EQ(readFile(defaults->filePath()).trimmed(), "{}");
 }
 
-TEST_F(UserDefaultsTest, ValuesSurviveANewProcessViewInAPrivateFile)
+// An unparsable file is moved aside and the store starts empty; an undecodable entry is skipped but
+// kept in the file.
+TEST_F(UserDefaultsTest, AnUnreadableFileOrEntryIsSetAsideNotLost)
 {
-    const PropertyValue nested(PropertyDictionary { { "data", PropertyValue(QByteArray("\x01\x02", 2)) },
-        { "date", PropertyValue(PropertyDate(std::chrono::nanoseconds(1'700'000'000'123'456'789))) },
-        { "nan", PropertyValue(std::numeric_limits<double>::quiet_NaN()) },
-        { "unsigned", PropertyValue(std::numeric_limits<std::uint64_t>::max()) } });
-    QString fileName;
-    {
-        auto defaults = freshSuite("persist");
-        defaults->setObject("nested", nested);
-        defaults->setObject("double", PropertyValue(2.0));
-        fileName = QFileInfo(defaults->filePath()).fileName();
-    }
-    auto reopened = freshSuite("persist");
-    EXPECT_EQ(reopened->object("nested"), nested);
-    EXPECT_EQ(reopened->object("double"), PropertyValue(2.0));
-
-    struct stat info
-    {
-    };
-    ASSERT_EQ(::stat(QFile::encodeName(reopened->filePath()).constData(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-    ASSERT_EQ(::stat(QFile::encodeName(m_home.appDirectory()).constData(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
-    // No temporary file is left behind.
-    for (const QString &name : filesInAppDirectory()) {
-        EXPECT_TRUE(name == fileName || name.endsWith(".lock")) << name.toStdString();
-    }
-}
-
-TEST_F(UserDefaultsTest, UnparsableFileIsMovedAsideAndStoreStartsEmpty)
-{
-    const QString path = UserDefaults::suite("broken")->filePath();
-    writeFile(path, "{\"truncated\": [1, 2");
-    auto defaults = freshSuite("broken");
-    EXPECT_TRUE(defaults->dictionaryRepresentation().empty());
+    const QString brokenPath = UserDefaults::suite("broken")->filePath();
+    writeFile(brokenPath, "{\"truncated\": [1, 2");
+    auto broken = UserDefaults::suite("broken");
+    EXPECT_TRUE(broken->dictionaryRepresentation().empty());
     const QStringList aside = filesInAppDirectory().filter(".unreadable-");
     ASSERT_EQ(aside.size(), 1);
     EXPECT_EQ(readFile(m_home.appDirectory() + "/" + aside.first()), "{\"truncated\": [1, 2");
-    defaults->setObject("k", PropertyValue(1));
-    EXPECT_EQ(onDisk(path), (PropertyDictionary { { "k", PropertyValue(1) } }));
-}
+    broken->setObject("k", PropertyValue(1));
+    EXPECT_EQ(onDisk(brokenPath), (PropertyDictionary { { "k", PropertyValue(1) } }));
 
-TEST_F(UserDefaultsTest, UndecodableEntryIsSkippedButKeptInTheFile)
-{
     const QString path = UserDefaults::suite("partial")->filePath();
     writeFile(path, R"({"good": 1, "odd": {"$mystery": 2}})");
-    auto defaults = freshSuite("partial");
+    auto defaults = UserDefaults::suite("partial");
     EXPECT_EQ(defaults->object("good"), PropertyValue(1));
     EXPECT_EQ(defaults->object("odd"), std::nullopt);
     defaults->setObject("new", PropertyValue(2));
@@ -140,9 +133,9 @@ struct Recorder
     }
 };
 
-TEST_F(UserDefaultsTest, ObserversGetEveryWriteWithNewAndOldAsAskedOnTheWritingThread)
+TEST_F(UserDefaultsTest, ObserversGetEveryWriteAsAskedOnTheWritingThreadAndNothingOnceRemoved)
 {
-    auto defaults = freshSuite();
+    auto defaults = UserDefaults::suite("test");
     defaults->registerDefaults({ { "k", PropertyValue(5) } });
     Recorder both, newOnly;
     defaults->addObserver("k", KeyValueObservingOption::New | KeyValueObservingOption::Old, both.observer());
@@ -173,11 +166,22 @@ TEST_F(UserDefaultsTest, ObserversGetEveryWriteWithNewAndOldAsAskedOnTheWritingT
     });
     thread.join();
     EXPECT_EQ(callbackThread, writer);
-}
 
-TEST_F(UserDefaultsTest, InitialComesBeforeAddObserverReturnsAndPriorBeforeTheChange)
-{
-    auto defaults = freshSuite();
+    // A removed observer hears nothing; an observer may write from its callback, as no lock is
+    // held there.
+    int calls = 0;
+    const KeyValueObserverId id = defaults->addObserver("r", 3, [&](const KeyValueChange &) {
+        ++calls;
+        defaults->setObject("echo", PropertyValue(calls));
+    });
+    defaults->setObject("r", PropertyValue(1));
+    defaults->removeObserver(id);
+    defaults->removeObserver(id);
+    defaults->setObject("r", PropertyValue(2));
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(defaults->object("echo"), PropertyValue(1));
+
+    // Initial comes before addObserver returns, and Prior before the change.
     defaults->setObject("k", PropertyValue(1));
     Recorder recorder;
     defaults->addObserver("k",
@@ -206,25 +210,9 @@ TEST_F(UserDefaultsTest, InitialComesBeforeAddObserverReturnsAndPriorBeforeTheCh
     EXPECT_EQ(seen[1].second, PropertyValue(2));
 }
 
-TEST_F(UserDefaultsTest, RemovedObserverHearsNothingAndMayWriteFromItsCallback)
-{
-    auto defaults = freshSuite();
-    int calls = 0;
-    const KeyValueObserverId id = defaults->addObserver("k", 3, [&](const KeyValueChange &) {
-        ++calls;
-        defaults->setObject("echo", PropertyValue(calls)); // no deadlock: no lock is held here
-    });
-    defaults->setObject("k", PropertyValue(1));
-    defaults->removeObserver(id);
-    defaults->removeObserver(id);
-    defaults->setObject("k", PropertyValue(2));
-    EXPECT_EQ(calls, 1);
-    EXPECT_EQ(defaults->object("echo"), PropertyValue(1));
-}
-
 TEST_F(UserDefaultsTest, ConcurrentWritersLoseNothing)
 {
-    auto defaults = freshSuite();
+    auto defaults = UserDefaults::suite("test");
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&, t] {
@@ -242,7 +230,7 @@ TEST_F(UserDefaultsTest, ConcurrentWritersLoseNothing)
 
 TEST_F(UserDefaultsTest, AnotherWritersChangeIsNoticedAndOnlyDifferingKeysAreReported)
 {
-    auto defaults = freshSuite("shared");
+    auto defaults = UserDefaults::suite("shared");
     defaults->setObject("same", PropertyValue(1));
     defaults->setObject("changed", PropertyValue(1));
     defaults->setObject("removed", PropertyValue(1));
@@ -271,25 +259,22 @@ TEST_F(UserDefaultsTest, AnotherWritersChangeIsNoticedAndOnlyDifferingKeysAreRep
     EXPECT_EQ(defaults->object("changed"), PropertyValue(3));
 }
 
-TEST_F(UserDefaultsTest, ABrokenEditIsMovedAsideAndTheLastGoodValuesAreKept)
+// A write merges another process's changes first; a broken edit is moved aside and the last
+// good values are kept.
+TEST_F(UserDefaultsTest, AWriteMergesAnotherProcessesChangesAndABrokenEditLosesNothing)
 {
-    auto defaults = freshSuite("edited");
-    defaults->setObject("k", PropertyValue(1));
-    writeFile(defaults->filePath(), "{ not json");
-    defaults->synchronizeFromDisk();
-    EXPECT_EQ(defaults->object("k"), PropertyValue(1));
-    EXPECT_EQ(onDisk(defaults->filePath()), (PropertyDictionary { { "k", PropertyValue(1) } }));
-    EXPECT_TRUE(filesInAppDirectory().filter(".unreadable-").size() == 1);
-}
-
-TEST_F(UserDefaultsTest, AWriteMergesAnotherProcessesChangesFirst)
-{
-    auto defaults = freshSuite("merge");
+    auto defaults = UserDefaults::suite("merge");
     defaults->setObject("mine", PropertyValue(1));
     writeFile(defaults->filePath(), R"({"mine": 1, "theirs": 2})");
     defaults->setObject("mine", PropertyValue(3)); // before the watcher had a chance
-    EXPECT_EQ(onDisk(defaults->filePath()),
-        (PropertyDictionary { { "mine", PropertyValue(3) }, { "theirs", PropertyValue(2) } }));
+    const PropertyDictionary merged { { "mine", PropertyValue(3) }, { "theirs", PropertyValue(2) } };
+    EXPECT_EQ(onDisk(defaults->filePath()), merged);
+
+    writeFile(defaults->filePath(), "{ not json");
+    defaults->synchronizeFromDisk();
+    EXPECT_EQ(defaults->object("mine"), PropertyValue(3));
+    EXPECT_EQ(onDisk(defaults->filePath()), merged);
+    EXPECT_EQ(filesInAppDirectory().filter(".unreadable-").size(), 1);
 }
 
 } // namespace
