@@ -11,7 +11,7 @@ using Defaults::Key;
 
 using AnySerializableTest = PreferencesTest;
 
-TEST_F(AnySerializableTest, ReadsAsTheKindsItsValueConvertsTo)
+TEST_F(AnySerializableTest, ReadsAsTheKindsItsValueConvertsToAndAKeyWritesBackWhatItRead)
 {
     const AnySerializable five = 5;
     EXPECT_EQ(five.get<std::int64_t>(), 5);
@@ -29,6 +29,23 @@ TEST_F(AnySerializableTest, ReadsAsTheKindsItsValueConvertsTo)
     // Container literals leave out what holds nothing.
     EXPECT_EQ(AnySerializable::array({ 1, AnySerializable(), "a" }).value(),
         PropertyValue(PropertyArray { PropertyValue(1), PropertyValue("a") }));
+
+    // A key reads whatever is stored and writes it back unchanged.
+    const Key<AnySerializable> key("any", m_suite);
+    EXPECT_TRUE(Defaults::get(key).isNil());
+    const PropertyValue stored(
+        PropertyDictionary { { "list", PropertyValue(PropertyArray { PropertyValue(1.5) }) } });
+    m_suite->setObject("any", stored);
+    const AnySerializable read = Defaults::get(key);
+    EXPECT_EQ(read.value(), stored);
+    EXPECT_EQ((read.get<std::map<std::string, std::vector<double>>>()),
+        (std::map<std::string, std::vector<double>> { { "list", { 1.5 } } }));
+    m_suite->removeObject("any");
+    Defaults::set(key, read);
+    EXPECT_EQ(m_suite->object("any"), stored);
+    // A value that does not serialise holds nothing, and writing it removes the key.
+    Defaults::set(key, AnySerializable(QColor()));
+    EXPECT_EQ(m_suite->object("any"), std::nullopt);
 }
 
 TEST_F(AnySerializableTest, EqualityFollowsStoredNumbersAndEqualValuesHashAlike)
@@ -68,25 +85,6 @@ TEST_F(AnySerializableTest, EqualityFollowsStoredNumbersAndEqualValuesHashAlike)
     EXPECT_NE(AnySerializable::array({ 1, 2 }).hash(), AnySerializable::array({ 2, 1 }).hash());
     std::unordered_set<AnySerializable> set { AnySerializable(1), AnySerializable(true), AnySerializable(2) };
     EXPECT_EQ(set.size(), 2u);
-}
-
-TEST_F(AnySerializableTest, KeyReadsWhateverIsStoredAndWritesItBackUnchanged)
-{
-    const Key<AnySerializable> key("any", m_suite);
-    EXPECT_TRUE(Defaults::get(key).isNil());
-    const PropertyValue stored(
-        PropertyDictionary { { "list", PropertyValue(PropertyArray { PropertyValue(1.5) }) } });
-    m_suite->setObject("any", stored);
-    const AnySerializable read = Defaults::get(key);
-    EXPECT_EQ(read.value(), stored);
-    EXPECT_EQ((read.get<std::map<std::string, std::vector<double>>>()),
-        (std::map<std::string, std::vector<double>> { { "list", { 1.5 } } }));
-    m_suite->removeObject("any");
-    Defaults::set(key, read);
-    EXPECT_EQ(m_suite->object("any"), stored);
-    // A value that does not serialise holds nothing, and writing it removes the key.
-    Defaults::set(key, AnySerializable(QColor()));
-    EXPECT_EQ(m_suite->object("any"), std::nullopt);
 }
 
 TEST(AnySerializableDeathTest, RepeatedDictionaryLiteralKeyStopsTheProgram)

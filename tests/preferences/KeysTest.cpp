@@ -23,58 +23,16 @@ TEST_F(KeysTest, AKeyRegistersItsDefaultStoresNothingAndReadsItAgainAfterReset)
     // A later key of the same name registers its own default.
     const Key<bool> later("flag", true, m_suite);
     EXPECT_TRUE(Defaults::get(key));
-}
 
-TEST_F(KeysTest, OptionalKeyRegistersNothingAndNilRemoves)
-{
-    const Key<std::optional<std::string>> key("prefix", m_suite);
-    EXPECT_EQ(m_suite->object("prefix"), std::nullopt);
-    Defaults::set(key, std::optional<std::string>("rec"));
-    EXPECT_EQ(Defaults::get(key), "rec");
-    Defaults::set(key, std::optional<std::string>());
-    EXPECT_EQ(m_suite->object("prefix"), std::nullopt);
-    EXPECT_EQ(Defaults::get(key), std::nullopt);
-}
-
-TEST_F(KeysTest, AStoredValueThatDoesNotReadExactlyReadsAsTheDefaultAndStays)
-{
-    const Key<std::string> text("text", "fallback", m_suite);
-    m_suite->setObject("text", PropertyValue(42));
-    EXPECT_EQ(Defaults::get(text), "fallback");
-    EXPECT_EQ(m_suite->object("text"), PropertyValue(42));
-
-    const Key<std::int64_t> integer("n", -1, m_suite);
-    m_suite->setObject("n", PropertyValue(5.0));
-    EXPECT_EQ(Defaults::get(integer), 5);
-    m_suite->setObject("n", PropertyValue(5.7));
-    EXPECT_EQ(Defaults::get(integer), -1);
-    const Key<std::int8_t> small("s", std::int8_t(-1), m_suite);
-    m_suite->setObject("s", PropertyValue(300));
-    EXPECT_EQ(Defaults::get(small), -1);
-    const Key<bool> flag("b", false, m_suite);
-    m_suite->setObject("b", PropertyValue(1));
-    EXPECT_TRUE(Defaults::get(flag));
-    m_suite->setObject("b", PropertyValue("true")); // JSON text
-    EXPECT_TRUE(Defaults::get(flag));
-    m_suite->setObject("b", PropertyValue("yes"));
-    EXPECT_FALSE(Defaults::get(flag));
-}
-
-TEST_F(KeysTest, KeysAreEqualByNameAndSuite)
-{
-    const Key<bool> a("same", false, m_suite);
-    const Key<std::int64_t> b("same", 1, m_suite);
-    const Key<bool> c("same", false, UserDefaults::suite("elsewhere"));
-    EXPECT_TRUE(static_cast<const Defaults::Keys &>(a) == b);
-    EXPECT_EQ(std::hash<Defaults::Keys> {}(a), std::hash<Defaults::Keys> {}(b));
-    EXPECT_FALSE(static_cast<const Defaults::Keys &>(a) == c);
-}
-
-TEST_F(KeysTest, ResetsAndSubscriptsActOnTheirOwnSuites)
-{
+    // Keys are equal by name and suite; resets and subscripts act on their own suites.
     auto other = UserDefaults::suite("other");
     const Key<std::int64_t> here("k", 0, m_suite);
     const Key<std::int64_t> there("k", 0, other);
+    const Key<bool> a("same", false, m_suite);
+    const Key<std::int64_t> b("same", 1, m_suite);
+    EXPECT_TRUE(static_cast<const Defaults::Keys &>(a) == b);
+    EXPECT_EQ(std::hash<Defaults::Keys> {}(a), std::hash<Defaults::Keys> {}(b));
+    EXPECT_FALSE(static_cast<const Defaults::Keys &>(here) == there);
     Defaults::set(here, std::int64_t(1));
     Defaults::set(there, std::int64_t(2));
     Defaults::reset({});
@@ -102,8 +60,30 @@ TEST_F(KeysTest, ResetsAndSubscriptsActOnTheirOwnSuites)
     EXPECT_EQ(m_suite->object("unrelated"), std::nullopt);
 }
 
-TEST_F(KeysTest, ModifyWritesBackEvenWhenTheChangeThrows)
+TEST_F(KeysTest, AStoredValueThatDoesNotReadExactlyReadsAsTheDefaultAndModifyAlwaysWritesBack)
 {
+    const Key<std::string> text("text", "fallback", m_suite);
+    m_suite->setObject("text", PropertyValue(42));
+    EXPECT_EQ(Defaults::get(text), "fallback");
+    EXPECT_EQ(m_suite->object("text"), PropertyValue(42));
+
+    const Key<std::int64_t> integer("n", -1, m_suite);
+    m_suite->setObject("n", PropertyValue(5.0));
+    EXPECT_EQ(Defaults::get(integer), 5);
+    m_suite->setObject("n", PropertyValue(5.7));
+    EXPECT_EQ(Defaults::get(integer), -1);
+    const Key<std::int8_t> small("s", std::int8_t(-1), m_suite);
+    m_suite->setObject("s", PropertyValue(300));
+    EXPECT_EQ(Defaults::get(small), -1);
+    const Key<bool> flag("b", false, m_suite);
+    m_suite->setObject("b", PropertyValue(1));
+    EXPECT_TRUE(Defaults::get(flag));
+    m_suite->setObject("b", PropertyValue("true")); // JSON text
+    EXPECT_TRUE(Defaults::get(flag));
+    m_suite->setObject("b", PropertyValue("yes"));
+    EXPECT_FALSE(Defaults::get(flag));
+
+    // Modify writes back even when the change throws.
     const Key<std::vector<std::string>> key("list", {}, m_suite);
     Defaults::modify(key, [](std::vector<std::string> &list) { list.push_back("a"); });
     EXPECT_EQ(Defaults::get(key), (std::vector<std::string> { "a" }));

@@ -64,10 +64,8 @@ TEST_F(MigrationTest, OldJsonTextBecomesTheStoredFormAndAnythingElseIsNotWritten
         EXPECT_EQ(m_suite->object("k"), c.expected);
         EXPECT_EQ(m_writes, c.written ? 1 : 0);
     }
-}
 
-TEST_F(MigrationTest, ListsMigrateEachKeyOnItsOwnSuite)
-{
+    // A list migrates each key on its own suite.
     auto other = UserDefaults::suite("other");
     const Key<std::int64_t> here("n", 0, m_suite);
     const Key<std::int64_t> there("n", 0, other);
@@ -77,6 +75,7 @@ TEST_F(MigrationTest, ListsMigrateEachKeyOnItsOwnSuite)
     EXPECT_EQ(m_suite->object("n"), PropertyValue(1));
     EXPECT_EQ(other->object("n"), PropertyValue(2));
     observeWrites("n");
+    m_writes = 0;
     Defaults::migrate<std::int64_t>({});
     EXPECT_EQ(m_writes, 0);
 }

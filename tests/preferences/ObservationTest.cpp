@@ -43,21 +43,6 @@ TEST(ObservationOptionTest, MapsToObservingOptions)
     EXPECT_EQ(Defaults::kvoOptions({ ObservationOption::Initial, ObservationOption::Prior }), 7u);
 }
 
-TEST_F(ObservationTest, CreatingRegistersNothingUntilStarted)
-{
-    auto observation = UserDefaultsKeyObservation::create(
-        m_suite, "volume", [this](const BaseChange &change) { m_changes.push_back(change); });
-    suite().setObject("volume", 1);
-    EXPECT_TRUE(m_changes.empty());
-    EXPECT_FALSE(observation->isObserving());
-    observation->start({});
-    suite().setObject("volume", 2);
-    ASSERT_EQ(m_changes.size(), 1u);
-    EXPECT_EQ(m_changes[0].newValue, PropertyValue(2));
-    EXPECT_EQ(m_changes[0].oldValue, PropertyValue(1));
-    EXPECT_FALSE(m_changes[0].isPrior);
-}
-
 TEST_F(ObservationTest, WritesInsideWithoutPropagationAreStoredButSilentOnThatThreadOnly)
 {
     std::shared_ptr<UserDefaultsKeyObservation> observation;
@@ -85,8 +70,22 @@ TEST_F(ObservationTest, WritesInsideWithoutPropagationAreStoredButSilentOnThatTh
     EXPECT_EQ(calls, 1);
 }
 
-TEST_F(ObservationTest, InvalidatingOrReleasingStopsForGood)
+TEST_F(ObservationTest, OnlyStartingRegistersAndInvalidatingOrReleasingStopsForGood)
 {
+    auto observation = UserDefaultsKeyObservation::create(
+        m_suite, "volume", [this](const BaseChange &change) { m_changes.push_back(change); });
+    suite().setObject("volume", 1);
+    EXPECT_TRUE(m_changes.empty());
+    EXPECT_FALSE(observation->isObserving());
+    observation->start({});
+    suite().setObject("volume", 2);
+    ASSERT_EQ(m_changes.size(), 1u);
+    EXPECT_EQ(m_changes[0].newValue, PropertyValue(2));
+    EXPECT_EQ(m_changes[0].oldValue, PropertyValue(1));
+    EXPECT_FALSE(m_changes[0].isPrior);
+    m_changes.clear();
+
+    // Invalidating or releasing stops it for good.
     auto invalidated = observe("count");
     invalidated->invalidate();
     invalidated->invalidate();
@@ -125,7 +124,7 @@ TEST_F(ObservationTest, InvalidatingOrReleasingStopsForGood)
     EXPECT_FALSE(orphan->isObserving());
 }
 
-TEST_F(ObservationTest, ABoundObservationLivesUntilItsOwnerGoesAndAtMostThatLong)
+TEST_F(ObservationTest, ABoundObservationLivesUntilItsOwnerGoesAndSeveralKeysCallOncePerListing)
 {
     auto first = std::make_unique<QObject>();
     auto owner = std::make_unique<QObject>();
@@ -154,6 +153,20 @@ TEST_F(ObservationTest, ABoundObservationLivesUntilItsOwnerGoesAndAtMostThatLong
     EXPECT_FALSE(held->isObserving());
     suite().setObject("held", 1);
     EXPECT_EQ(m_changes.size(), 1u);
+
+    // Several keys call once for each listing.
+    const Defaults::Key<bool> a("a", false, m_suite);
+    const Defaults::Key<bool> b("b", false, m_suite);
+    int calls = 0;
+    auto composite = Defaults::observe({ a, b, a }, { ObservationOption::Initial }, [&] { ++calls; });
+    EXPECT_EQ(calls, 3);
+    suite().setObject("a", 1);
+    EXPECT_EQ(calls, 5);
+    suite().setObject("b", 1);
+    EXPECT_EQ(calls, 6);
+    composite->invalidate();
+    suite().setObject("a", 2);
+    EXPECT_EQ(calls, 6);
 }
 
 TEST_F(ObservationTest, UnbindingLeavesItToTheOtherHoldersAndBindingAloneRegistersNothing)
@@ -184,22 +197,6 @@ TEST_F(ObservationTest, UnbindingLeavesItToTheOtherHoldersAndBindingAloneRegiste
     })->bindLifetime(secondOwner.get());
     suite().setObject("a", 1);
     EXPECT_EQ(calls, 0);
-}
-
-TEST_F(ObservationTest, SeveralKeysCallOnceForEachListing)
-{
-    const Defaults::Key<bool> a("a", false, m_suite);
-    const Defaults::Key<bool> b("b", false, m_suite);
-    int calls = 0;
-    auto composite = Defaults::observe({ a, b, a }, { ObservationOption::Initial }, [&] { ++calls; });
-    EXPECT_EQ(calls, 3);
-    suite().setObject("a", 1);
-    EXPECT_EQ(calls, 5);
-    suite().setObject("b", 1);
-    EXPECT_EQ(calls, 6);
-    composite->invalidate();
-    suite().setObject("a", 2);
-    EXPECT_EQ(calls, 6);
 }
 
 TEST_F(ObservationTest, InvalidateWaitsForACallbackUnderWayOnAnotherThread)

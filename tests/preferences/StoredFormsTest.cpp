@@ -209,14 +209,17 @@ TEST_F(StoredFormsTest, BridgesMapNothingToNothingButAnyReadsNothingAsANilValue)
     EXPECT_TRUE(read->isNil());
 }
 
+// An optional key registers nothing, stores the wrapped form and removes the value for nil.
 TEST_F(StoredFormsTest, OptionalOfNonNativeTypeStoresTheWrappedForm)
 {
     const Key<std::optional<TestBookmark>> key("bookmark", m_suite);
+    EXPECT_EQ(m_suite->object("bookmark"), std::nullopt);
     Defaults::set(key, std::optional<TestBookmark>(TestBookmark { "raw" }));
     EXPECT_EQ(m_suite->object("bookmark"), PropertyValue(QByteArray("raw")));
     EXPECT_EQ(Defaults::get(key), TestBookmark { "raw" });
     Defaults::set(key, std::optional<TestBookmark>());
     EXPECT_EQ(m_suite->object("bookmark"), std::nullopt);
+    EXPECT_EQ(Defaults::get(key), std::nullopt);
 }
 
 TEST_F(StoredFormsTest, JsonFragmentDecodingAcceptsBareValuesOnly)

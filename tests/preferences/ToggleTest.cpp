@@ -65,7 +65,7 @@ TEST_F(ToggleTest, ALabelWidgetIsShownBesideTheBoxAndAClickOnItToggles)
     EXPECT_EQ(actions, std::vector<bool> { true });
 }
 
-TEST_F(ToggleTest, WithoutAnActionItOnlyStoresAndASecondActionReplacesTheFirst)
+TEST_F(ToggleTest, WithoutAnActionItOnlyStoresASecondActionReplacesTheFirstAndItFollowsChanges)
 {
     const Key<bool> key("copy", false, m_suite);
     Defaults::Toggle toggle("Copy recording", key);
@@ -84,27 +84,24 @@ TEST_F(ToggleTest, WithoutAnActionItOnlyStoresAndASecondActionReplacesTheFirst)
     replaced.click();
     ASSERT_TRUE(processEventsUntil([&] { return second == 1; }));
     EXPECT_EQ(first, 0);
-}
 
-TEST_F(ToggleTest, FollowsChangesMadeElsewhereAndByAnotherToggle)
-{
-    const Key<bool> key("copy", false, m_suite);
-    Defaults::Toggle toggle("Copy recording", key);
-    Defaults::Toggle other("Other", key);
+    // A toggle follows changes made elsewhere and by another toggle.
     std::vector<bool> actions;
     toggle.onChange([&](bool value) { actions.push_back(value); });
     settle();
-    other.click();
+    replaced.click();
     ASSERT_TRUE(processEventsUntil([&] { return actions.size() == 1; }));
-    EXPECT_TRUE(toggle.isChecked());
-    std::thread elsewhere([&] { Defaults::set(key, false); });
+    EXPECT_FALSE(toggle.isChecked());
+    std::thread elsewhere([&] { Defaults::set(key, true); });
     elsewhere.join();
     ASSERT_TRUE(processEventsUntil([&] { return actions.size() == 2; }));
-    EXPECT_FALSE(toggle.isChecked());
-    EXPECT_EQ(actions, (std::vector<bool> { true, false }));
+    EXPECT_TRUE(toggle.isChecked());
+    replaced.click();
+    ASSERT_TRUE(processEventsUntil([&] { return actions.size() == 3; }));
+    EXPECT_EQ(actions, (std::vector<bool> { false, true, false }));
     key.reset();
     processEventsFor(20ms);
-    EXPECT_EQ(actions.size(), 2u);
+    EXPECT_EQ(actions.size(), 3u);
 }
 
 } // namespace

@@ -115,7 +115,7 @@ TEST_F(UpdateStreamTest, FedBySeveralThreadsNothingIsLostOrReordered)
     EXPECT_EQ(nextRound, std::vector<std::int64_t>(threads, writesPerThread));
 }
 
-TEST_F(UpdateStreamTest, DestroyingASuspendedConsumerRemovesTheObservation)
+TEST_F(UpdateStreamTest, DestroyingASuspendedConsumerOrCancellingRemovesTheObservation)
 {
     const Key<bool> key("flag", false, m_suite);
     const long baseline = m_suite.use_count();
@@ -132,15 +132,10 @@ TEST_F(UpdateStreamTest, DestroyingASuspendedConsumerRemovesTheObservation)
     Defaults::set(key, false);
     processEventsFor(50ms);
     EXPECT_TRUE(values.empty());
-}
 
-TEST_F(UpdateStreamTest, CancellingEndsAWaitingConsumer)
-{
-    const Key<bool> key("flag", false, m_suite);
-    const long baseline = m_suite.use_count();
+    // Cancelling ends a waiting consumer.
     auto stream = Defaults::updateStream(key, false);
     const auto cancel = stream.canceller();
-    std::vector<bool> values;
     auto consumer = collect(std::move(stream), values, 10);
     cancel();
     EXPECT_EQ(m_suite.use_count(), baseline);
