@@ -46,47 +46,26 @@ TEST_F(AudioDeviceTest, BuiltInDevicesComeFirstAndEachGroupKeepsTheServersOrder)
     EXPECT_EQ(ids(AudioDevice::inputDevices()), QStringList({ "mic", "usb-a", "usb-b" }));
 }
 
-TEST_F(AudioDeviceTest, OnlyTheSixteenChannelLoopbackNameIsShortened)
+// Private default aggregates are in neither list; only the sixteen-channel loopback's name is
+// shortened.
+TEST_F(AudioDeviceTest, PrivateAggregatesAreLeftOutAndOnlyOneLoopbackNameIsShortened)
 {
     doubles.hardware.deviceList = {
-        namedInput(1, "loop16", "BlackHole 16ch", TransportCode::virtualDevice, 16),
-        namedInput(2, "loop2", "BlackHole 2ch", TransportCode::virtualDevice, 2),
-        namedInput(3, "loop64", "BlackHole 16ch (copy of BlackHole 16ch)", TransportCode::virtualDevice, 2),
+        namedInput(1, "CADefaultDeviceAggregate-1234-5", "Aggregate", TransportCode::builtIn, 2),
+        namedInput(2, "cadefaultdeviceaggregate-lower", "BlackHole 16ch", TransportCode::usb, 16),
+        namedInput(3, "loop2", "BlackHole 2ch", TransportCode::virtualDevice, 2),
+        namedInput(4, "loop64", "BlackHole 16ch (copy of BlackHole 16ch)", TransportCode::virtualDevice, 2),
     };
 
     const auto devices = AudioDevice::all();
+    EXPECT_EQ(ids(devices), QStringList({ "cadefaultdeviceaggregate-lower", "loop2", "loop64" }));
     ASSERT_EQ(devices.size(), 3u);
     EXPECT_EQ(devices[0].localizedName, "BlackHole");
     EXPECT_EQ(devices[1].localizedName, "BlackHole 2ch");
     EXPECT_EQ(devices[2].localizedName, "BlackHole (copy of BlackHole)");
-}
-
-TEST_F(AudioDeviceTest, PrivateDefaultAggregatesAreInNeitherList)
-{
-    doubles.hardware.deviceList = {
-        namedInput(1, "CADefaultDeviceAggregate-1234-5", "Aggregate", TransportCode::builtIn, 2),
-        namedInput(2, "cadefaultdeviceaggregate-lower", "Lower case", TransportCode::usb, 2),
-        namedInput(3, "mic", "Microphone", TransportCode::usb, 1),
-    };
-
-    EXPECT_EQ(ids(AudioDevice::all()), QStringList({ "cadefaultdeviceaggregate-lower", "mic" }));
     const auto captures = AudioCaptureDevices::audioInputDevices();
-    ASSERT_EQ(captures.size(), 2u);
+    ASSERT_EQ(captures.size(), 3u);
     EXPECT_EQ(captures[0].uniqueId, "cadefaultdeviceaggregate-lower");
-    EXPECT_EQ(captures[1].uniqueId, "mic");
-}
-
-TEST_F(AudioDeviceTest, ChannelsAndDirectionsComeFromTheStreams)
-{
-    doubles.hardware.deviceList = { namedInput(7, "stereo", "Stereo In", TransportCode::usb, 2) };
-
-    const AudioDevice device = AudioDevice::fromDeviceID(7);
-    EXPECT_TRUE(device.isInput);
-    EXPECT_FALSE(device.isOutput);
-    EXPECT_EQ(device.inputChannelCount, 2);
-    EXPECT_EQ(device.outputChannelCount, 0);
-    EXPECT_EQ(device.deviceID, 7u);
-    EXPECT_EQ(device.transportType, AudioTransportType::usb);
 }
 
 TEST_F(AudioDeviceTest, TransportCodesAndNamesMapToTheirCasesAndNothingElse)
@@ -107,7 +86,7 @@ TEST_F(AudioDeviceTest, TransportCodesAndNamesMapToTheirCasesAndNothingElse)
 
 TEST_F(AudioDeviceTest, AnUnreadableListIsEmptyAndNotReported)
 {
-    doubles.hardware.deviceList = { namedInput(1, "mic", "Microphone", TransportCode::usb, 1) };
+    useMicAndLine();
     doubles.hardware.listError = AudioError { AudioError::Domain::soundServer, 6, "Connection refused" };
 
     EXPECT_TRUE(AudioDevice::all().empty());
@@ -115,7 +94,7 @@ TEST_F(AudioDeviceTest, AnUnreadableListIsEmptyAndNotReported)
     EXPECT_TRUE(doubles.reports->empty());
 }
 
-TEST_F(AudioDeviceTest, ADeviceThatCannotBeReadIsReportedWithTheIdsAndLeftOut)
+TEST_F(AudioDeviceTest, ADeviceThatCannotBeReadIsReportedAndLeftOutAndTheDefaultInputIsReadByItsId)
 {
     useMicAndLine();
     doubles.hardware.deviceErrors[1] = AudioError { AudioError::Domain::soundServer, 5, "No such entity" };
@@ -127,15 +106,40 @@ TEST_F(AudioDeviceTest, ADeviceThatCannotBeReadIsReportedWithTheIdsAndLeftOut)
     const QVariantMap &userInfo = doubles.reports->front().userInfo;
     EXPECT_EQ(userInfo.value("deviceID").toUInt(), 1u);
     EXPECT_EQ(userInfo.value("deviceIDs").toList(), (QVariantList { 1u, 2u }));
+
+    // The default input is read through its id, and a failed read is passed on.
+    doubles.hardware.defaultInput = 2;
+    EXPECT_EQ(AudioDevice::defaultInputDevice().id, "line");
+    doubles.hardware.deviceErrors.emplace(2u, AudioError { AudioError::Domain::soundServer, 8, "timeout" });
+    try {
+        AudioDevice::defaultInputDevice();
+        FAIL() << "the failed device read must be passed on";
+    } catch (const Error &error) {
+        EXPECT_EQ(error.code(), 8);
+    }
+    doubles.hardware.defaultInput.reset();
+    EXPECT_THROW(AudioDevice::defaultInputDevice(), Error);
 }
 
-TEST_F(AudioDeviceTest, LookupByUniqueIdReadsTheDeviceAgain)
+TEST_F(AudioDeviceTest, LookupByUniqueIdReadsTheDeviceAgainAndAnAbsentIdIsAnInvalidDevice)
 {
     useMicAndLine();
 
+    // Channels and directions come from the streams.
     const AudioDevice device = AudioDevice::fromUniqueID("line");
     EXPECT_EQ(device.deviceID, 2u);
     EXPECT_EQ(device.localizedName, "Line In");
+    EXPECT_TRUE(device.isInput);
+    EXPECT_FALSE(device.isOutput);
+    EXPECT_EQ(device.inputChannelCount, 2);
+    EXPECT_EQ(device.outputChannelCount, 0);
+    EXPECT_EQ(device.transportType, AudioTransportType::pci);
+    try {
+        AudioDevice::fromUniqueID("Line");
+        FAIL() << "no device has that identifier";
+    } catch (const AudioDevice::Error &error) {
+        EXPECT_EQ(error.value(), AudioDevice::Error::invalidDevice);
+    }
 
     // The device goes between the listing and the second read.
     int reads = 0;
@@ -153,36 +157,6 @@ TEST_F(AudioDeviceTest, LookupByUniqueIdReadsTheDeviceAgain)
         EXPECT_EQ(error.code(), 5);
         EXPECT_EQ(error.localizedDescription(), "gone") << "the sound server's text reaches the user";
     }
-}
-
-TEST_F(AudioDeviceTest, AnAbsentUniqueIdIsAnInvalidDevice)
-{
-    doubles.hardware.deviceList = { namedInput(1, "mic", "Microphone", TransportCode::usb, 1) };
-
-    try {
-        AudioDevice::fromUniqueID("Mic");
-        FAIL() << "no device has that identifier";
-    } catch (const AudioDevice::Error &error) {
-        EXPECT_EQ(error.value(), AudioDevice::Error::invalidDevice);
-    }
-}
-
-TEST_F(AudioDeviceTest, TheDefaultInputIsReadThroughItsId)
-{
-    useMicAndLine();
-    doubles.hardware.defaultInput = 2;
-    EXPECT_EQ(AudioDevice::defaultInputDevice().id, "line");
-
-    doubles.hardware.deviceErrors.emplace(2u, AudioError { AudioError::Domain::soundServer, 8, "timeout" });
-    try {
-        AudioDevice::defaultInputDevice();
-        FAIL() << "the failed device read must be passed on";
-    } catch (const Error &error) {
-        EXPECT_EQ(error.code(), 8);
-    }
-
-    doubles.hardware.defaultInput.reset();
-    EXPECT_THROW(AudioDevice::defaultInputDevice(), Error);
 }
 
 } // namespace

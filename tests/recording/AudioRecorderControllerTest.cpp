@@ -138,13 +138,17 @@ protected:
     QTemporaryDir output;
 };
 
-TEST_F(AudioRecorderControllerTest, RecordingStartsOnlyAfterTheStartSound)
+TEST_F(AudioRecorderControllerTest, RecordingStartsOnlyAfterTheStartSoundAndClosesTheSettingsWindow)
 {
+    QWidget settingsWindow;
+    settingsWindow.setObjectName(QStringLiteral("settingsWindow"));
+    settingsWindow.show();
     controller.start();
     EXPECT_EQ(sounds.played, std::vector<quint32> { SystemSoundId::beginRecording });
     EXPECT_TRUE(doubles.recorders.recordings.empty());
     sounds.completeAll();
     EXPECT_EQ(controller.recorder().state(), State::recording);
+    EXPECT_FALSE(settingsWindow.isVisible());
     controller.start();
     EXPECT_EQ(sounds.played.size(), 1u) << "starting while recording does nothing";
 }
@@ -206,15 +210,6 @@ TEST_F(AudioRecorderControllerTest, InputAlreadyMonitoredFromTheMenuIsNotMonitor
     EXPECT_EQ(controller.recorder().inputMonitor(), nullptr) << "switching the setting off ends monitoring";
 }
 
-TEST_F(AudioRecorderControllerTest, StartingClosesTheSettingsWindow)
-{
-    QWidget settingsWindow;
-    settingsWindow.setObjectName(QStringLiteral("settingsWindow"));
-    settingsWindow.show();
-    startRecording();
-    EXPECT_FALSE(settingsWindow.isVisible());
-}
-
 TEST_F(AudioRecorderControllerTest, AFailedStartIsReportedAndShownAfterTheSoundAndLeavesNoEmptyFolder)
 {
     doubles.recorders.recordResult = false;
@@ -245,28 +240,26 @@ TEST_F(AudioRecorderControllerTest, TintedWhileRecordingWithTheElapsedTimeWhenAs
         TestSupport::processEventsFor(250ms);
         EXPECT_EQ(button.title(), showDuration ? QStringLiteral("00:00") : QString());
         EXPECT_FALSE(button.image().isMask()) << "tinted while recording";
+        if (showDuration) {
+            // Ticks that change nothing draw nothing; a new second or level does.
+            QSignalSpy changes(&button, &StatusBarButton::changed);
+            TestSupport::processEventsFor(350ms);
+            EXPECT_EQ(changes.count(), 0) << "the same time and level redrew the button";
+            doubles.recorders.recordings.back()->currentTime = 1.2;
+            ASSERT_TRUE(
+                TestSupport::processEventsUntil([&] { return button.title() == QStringLiteral("00:01"); }));
+            EXPECT_EQ(changes.count(), 1) << "only the title changed";
+            doubles.recorders.recordings.back()->power = -20;
+            ASSERT_TRUE(TestSupport::processEventsUntil([&] { return changes.count() == 2; }));
+        }
         controller.stopRecording();
         sounds.completeAll();
     }
 }
 
-TEST_F(AudioRecorderControllerTest, TicksThatChangeNothingDrawNothingAndANewSecondDoes)
+TEST_F(AudioRecorderControllerTest, PauseAndStopAtOnceResumeAfterTheStartSound)
 {
-    settings->showDuration = true;
-    startRecording();
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !button.title().isEmpty(); }));
-    QSignalSpy changes(&button, &StatusBarButton::changed);
-    TestSupport::processEventsFor(350ms);
-    EXPECT_EQ(changes.count(), 0) << "the same time and level redrew the button";
-    doubles.recorders.recordings.back()->currentTime = 1.2;
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return button.title() == QStringLiteral("00:01"); }));
-    EXPECT_EQ(changes.count(), 1) << "only the title changed";
-    doubles.recorders.recordings.back()->power = -20;
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return changes.count() == 2; }));
-}
-
-TEST_F(AudioRecorderControllerTest, PausingWhileStoppedOnlyPlaysTheEndSound)
-{
+    // Pausing while stopped only plays the end sound.
     EXPECT_FALSE(TaskRunner::runToEnd([&]() -> QCoro::Task<> {
         QCoro::Task<> toggle = controller.togglePauseAsync();
         sounds.completeAll();
@@ -275,10 +268,7 @@ TEST_F(AudioRecorderControllerTest, PausingWhileStoppedOnlyPlaysTheEndSound)
     EXPECT_EQ(sounds.played, std::vector<quint32> { SystemSoundId::endRecording });
     EXPECT_EQ(controller.recorder().state(), State::stopped);
     EXPECT_TRUE(doubles.recorders.recordings.empty());
-}
 
-TEST_F(AudioRecorderControllerTest, PauseAtOnceResumeAfterTheStartSound)
-{
     startRecording();
     sounds.played.clear();
     QCoro::Task<> pausing = controller.togglePauseAsync();
@@ -290,16 +280,11 @@ TEST_F(AudioRecorderControllerTest, PauseAtOnceResumeAfterTheStartSound)
     EXPECT_EQ(controller.recorder().state(), State::recording);
     EXPECT_EQ(
         sounds.played, (std::vector<quint32> { SystemSoundId::endRecording, SystemSoundId::beginRecording }));
-}
-
-TEST_F(AudioRecorderControllerTest, StopActsAtOnceAndThenPlaysTheEndSound)
-{
-    startRecording();
     controller.stopRecording();
     EXPECT_EQ(controller.recorder().state(), State::stopped);
     EXPECT_EQ(sounds.played.back(), SystemSoundId::endRecording);
     controller.stopRecording();
-    EXPECT_EQ(sounds.played.size(), 3u) << "stopping while stopped still plays the sound";
+    EXPECT_EQ(sounds.played.size(), 4u) << "stopping while stopped still plays the sound";
 }
 
 TEST_F(AudioRecorderControllerTest, SavedIntoTheDefaultDirectory)
@@ -407,8 +392,21 @@ TEST(AudioRecorderControllerKeysTest, OnlyOptionAloneCounts)
     }
 }
 
-TEST_F(AudioRecorderControllerTest, SavingThroughThePanelReplacesAnExistingFile)
+TEST_F(AudioRecorderControllerTest, AFailedCopyKeepsThePreviousAndSavingThroughThePanelReplacesAFile)
 {
+    // A failed copy shows the error and reveals the recording, which stays.
+    const SandboxURLBookmark earlier = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(output.path()));
+    settings->previous = earlier;
+    panelChoice = QDir(output.path()).filePath("missing folder/Take.m4a");
+    recordAndStop();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
+    EXPECT_EQ(doubles.presented->size(), 1u);
+    EXPECT_EQ(doubles.reports->size(), 1u);
+    EXPECT_EQ(revealed, QList<QUrl> { QUrl::fromLocalFile(recordingPath()) });
+    EXPECT_EQ(settings->previous, earlier) << "an earlier good recording is not forgotten";
+    EXPECT_TRUE(QFile::exists(recordingPath()));
+
+    doubles.presented->clear();
     const QString target = QDir(output.path()).filePath("Chosen.m4a");
     {
         QFile existing(target);
@@ -417,9 +415,9 @@ TEST_F(AudioRecorderControllerTest, SavingThroughThePanelReplacesAnExistingFile)
     }
     panelChoice = target;
     recordAndStop("fresh take");
-    EXPECT_EQ(panelsShown, 1);
+    EXPECT_EQ(panelsShown, 2);
     EXPECT_EQ(panelFilters, QStringList { "MPEG-4 audio (*.m4a)" });
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return settings->previous.has_value(); }));
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return settings->previous != earlier; }));
     QFile file(target);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().startsWith("fresh take"));
@@ -434,20 +432,6 @@ TEST(AudioRecorderControllerPanelTest, PanelOffersOnlyTheRecordingsType)
     EXPECT_EQ(wav->defaultSuffix(), QStringLiteral("wav"));
     ASSERT_FALSE(wav->selectedFiles().isEmpty());
     EXPECT_EQ(QFileInfo(wav->selectedFiles().constFirst()).completeBaseName(), QStringLiteral("Take 1"));
-}
-
-TEST_F(AudioRecorderControllerTest, AFailedCopyShowsTheErrorRevealsTheRecordingAndKeepsThePrevious)
-{
-    const SandboxURLBookmark earlier = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(output.path()));
-    settings->previous = earlier;
-    panelChoice = QDir(output.path()).filePath("missing folder/Take.m4a");
-    recordAndStop();
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
-    EXPECT_EQ(doubles.presented->size(), 1u);
-    EXPECT_EQ(doubles.reports->size(), 1u);
-    EXPECT_EQ(revealed, QList<QUrl> { QUrl::fromLocalFile(recordingPath()) });
-    EXPECT_EQ(settings->previous, earlier) << "an earlier good recording is not forgotten";
-    EXPECT_TRUE(QFile::exists(recordingPath()));
 }
 
 TEST_F(AudioRecorderControllerTest, AFailedEndIsShownAndNotSavedAndOnlyAnEmptyFileIsRemoved)

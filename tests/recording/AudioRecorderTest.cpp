@@ -79,7 +79,7 @@ TEST(AudioRecorderLevelTest, TheLevelIsTheAmplitudeFourTimesWithinZeroAndOne)
     EXPECT_DOUBLE_EQ(AudioRecorder::level(std::nan("")), 0);
 }
 
-TEST_F(AudioRecorderTest, TheDeviceDecidesBetweenOneAndTwoChannelsUnlessMonoIsForced)
+TEST_F(AudioRecorderTest, TheDeviceDecidesTheChannelsAndLosslessGetsTheHighestQuality)
 {
     const struct
     {
@@ -99,10 +99,8 @@ TEST_F(AudioRecorderTest, TheDeviceDecidesBetweenOneAndTwoChannelsUnlessMonoIsFo
         EXPECT_EQ(doubles.recorders.recordings.back()->settings.channels, testCase.expected)
             << testCase.device << ' ' << testCase.forceMono;
     }
-}
 
-TEST_F(AudioRecorderTest, LosslessRecordingsGetTheHighestQualityAndKeepTheBitRate)
-{
+    // Lossless recordings get the highest quality and keep the bit rate.
     start(AudioFormatId::linearPcm);
     const FileRecorderSettings lossless = doubles.recorders.recordings.back()->settings;
     EXPECT_EQ(lossless.formatId, AudioFormatId::linearPcm);
@@ -120,7 +118,13 @@ TEST_F(AudioRecorderTest, LosslessRecordingsGetTheHighestQualityAndKeepTheBitRat
 TEST_F(AudioRecorderTest, ARecordingPublishesItsStatesAndLevelsInOrder)
 {
     Publications publications(recorder);
+    // Pausing, toggling or stopping a stopped recorder changes nothing.
+    recorder.pause();
+    recorder.togglePause();
+    recorder.stop();
+    EXPECT_FALSE(recorder.isPaused());
     EXPECT_EQ(publications.states, std::vector<State>({ State::stopped }));
+    EXPECT_TRUE(publications.levels.empty());
 
     start();
     doubles.recorders.recordings.back()->power = -20;
@@ -159,17 +163,6 @@ TEST_F(AudioRecorderTest, ARecordingPublishesItsStatesAndLevelsInOrder)
     EXPECT_EQ(publications.states,
         std::vector<State>(
             { State::stopped, State::recording, State::paused, State::recording, State::stopped }));
-}
-
-TEST_F(AudioRecorderTest, PausingOrTogglingAStoppedRecorderChangesNothing)
-{
-    Publications publications(recorder);
-    recorder.pause();
-    recorder.togglePause();
-    recorder.stop();
-    EXPECT_FALSE(recorder.isPaused());
-    EXPECT_EQ(publications.states, std::vector<State>({ State::stopped }));
-    EXPECT_TRUE(publications.levels.empty());
 }
 
 TEST_F(AudioRecorderTest, AFailedEndIsPublishedAndTheNextNormalEndStillIs)
@@ -250,7 +243,7 @@ TEST_F(AudioRecorderTest, AFailedStartChangesNothingAndLeavesAPausedRecordingPau
     }
 }
 
-TEST_F(AudioRecorderTest, MonitoringRunsOnlyWhileRecordingAndAsked)
+TEST_F(AudioRecorderTest, MonitoringRunsOnlyWhileRecordingAndAskedAndItsFailureEndsNoRecording)
 {
     recorder.setShouldMonitorInputWhileRecording(true);
     recorder.updateInputMonitor();
@@ -276,11 +269,9 @@ TEST_F(AudioRecorderTest, MonitoringRunsOnlyWhileRecordingAndAsked)
     recorder.updateInputMonitor();
     EXPECT_EQ(recorder.inputMonitor(), nullptr) << "monitoring was not asked for";
     EXPECT_FALSE(recorder.shouldMonitorInputWhileRecording());
-}
 
-TEST_F(AudioRecorderTest, AMonitorThatCannotStartIsReportedAndShownAndTheRecordingGoesOn)
-{
-    Publications publications(recorder);
+    // A monitor that cannot start is reported and shown, and the recording goes on.
+    recorder.stop();
     doubles.engines.startError
         = AudioError { AudioError::Domain::media, 12, "The media element is not installed." };
     start(AudioFormatId::aac, false, true);

@@ -1,9 +1,13 @@
 #include "recording/StatusButtonStyle.h"
+#include "platform/desktop/StatusBarButton.h"
+#include "recording/AttributedButtonTitle.h"
 
 #include <QPainter>
 #include <QPixmap>
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 namespace {
 
@@ -28,7 +32,7 @@ TEST(StatusButtonStyleTest, ElapsedTimeTitleIsRaisedOnlyOnDenseScreens)
     EXPECT_EQ(elapsedTimeTitle(61, 1.5).baselineOffset(), 0);
 }
 
-TEST(StatusButtonStyleTest, AdjustingMultipliesEachComponentWithinRange)
+TEST(StatusButtonStyleTest, AdjustingStaysWithinRangeAndTheTintFollowsStateAndLevel)
 {
     const QColor base = QColor::fromHsvF(0.5f, 0.5f, 0.5f, 1.0f);
     const QColor adjusted = adjusting(base, 0.2, -0.5, 1.0, 0);
@@ -39,10 +43,8 @@ TEST(StatusButtonStyleTest, AdjustingMultipliesEachComponentWithinRange)
     const QColor clamped = adjusting(base, -5, 5, 0, -2);
     EXPECT_NEAR(clamped.hsvSaturationF(), 1.0, 0.01);
     EXPECT_NEAR(clamped.alphaF(), 0.0, 0.01);
-}
 
-TEST(StatusButtonStyleTest, TintByStateAndLevel)
-{
+    // The tint follows the state and the level.
     const QColor quiet = recordingTint(false, 0);
     EXPECT_GT(quiet.red(), 150);
     EXPECT_LT(quiet.green(), 60);
@@ -79,6 +81,30 @@ TEST(StatusButtonStyleTest, PaddingAddsRoomAtTheLeftAndKeepsTheTemplateFlag)
     EXPECT_EQ(qAlpha(picture.pixel(1, 14)), 0) << "the room is empty";
     EXPECT_EQ(qAlpha(picture.pixel(20, 14)), 255);
     EXPECT_FALSE(paddedLeft(square(Qt::red, false), 2).isMask());
+}
+
+// The width of the tray button showing the elapsed-time title for `seconds`.
+int renderedWidth(double seconds)
+{
+    StatusBarButton button;
+    button.setImage(square(Qt::red, false));
+    button.setImagePosition(StatusBarButton::ImagePosition::imageRight);
+    button.setAttributedTitle(std::make_shared<AttributedButtonTitle>(elapsedTimeTitle(seconds, 1)));
+    return button.render(22).width();
+}
+
+TEST(StatusButtonStyleTest, ClockTitlesKeepTheirWidthWhileTheDigitsChange)
+{
+    std::set<int> minuteWidths, hourWidths;
+    for (double seconds : { 0.0, 1.0, 11.0, 111.0, 600.0, 1111.0, 3599.9 }) {
+        minuteWidths.insert(renderedWidth(seconds));
+    }
+    for (double seconds : { 3600.0, 3611.0, 40000.0, 86399.0 }) {
+        hourWidths.insert(renderedWidth(seconds));
+    }
+    EXPECT_EQ(minuteWidths.size(), 1u);
+    EXPECT_EQ(hourWidths.size(), 1u);
+    EXPECT_GT(*hourWidths.begin(), *minuteWidths.begin());
 }
 
 } // namespace
