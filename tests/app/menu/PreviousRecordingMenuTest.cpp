@@ -68,7 +68,8 @@ protected:
     QUrl m_location;
 };
 
-TEST_F(PreviousRecordingMenuTest, ShowsTheFileAndOffersTranscriptionOnlyWithTheAppInstalled)
+TEST_F(PreviousRecordingMenuTest,
+    ShowsTheFileOffersTranscriptionOnlyWithTheAppInstalledAndLeavesOutWhatCannotBeRead)
 {
     const QStringList commands { QStringLiteral("-"), MenuTexts::copy, MenuTexts::share,
         MenuTexts::showInFinder };
@@ -85,10 +86,15 @@ TEST_F(PreviousRecordingMenuTest, ShowsTheFileAndOffersTranscriptionOnlyWithTheA
             : std::nullopt;
     });
     EXPECT_EQ(rows(m_location).mid(4, 5), commands + QStringList { MenuTexts::transcribe });
-}
 
-TEST_F(PreviousRecordingMenuTest, ALengthThatCannotBeReadIsLeftOutAndAMissingSizeIsZero)
-{
+    // Clear forgets the recording without deleting it.
+    Defaults::set(SettingsKeys::previousRecording(), std::optional(SandboxURLBookmark::fromURL(m_location)));
+    std::unique_ptr<KwMenu> menu(PreviousRecordingMenu::make(m_location));
+    findItem(*menu, MenuTexts::clear)->trigger();
+    EXPECT_EQ(Defaults::get(SettingsKeys::previousRecording()), std::nullopt);
+    EXPECT_TRUE(QFile::exists(m_location.toLocalFile()));
+
+    // A length that cannot be read is left out, and a missing file's size is zero.
     const QString garbled = m_dir.filePath(QStringLiteral("garbled.m4a"));
     QFile file(garbled);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -149,16 +155,6 @@ TEST_F(PreviousRecordingMenuTest, OpeningWaitsForNeitherTheLengthNorACopy)
     EXPECT_NE(shared->front().adjusted(QUrl::RemoveFilename), m_location.adjusted(QUrl::RemoveFilename));
     QFile copy(shared->front().toLocalFile());
     EXPECT_EQ(copy.size(), QFileInfo(m_location.toLocalFile()).size());
-}
-
-TEST_F(PreviousRecordingMenuTest, ClearForgetsWithoutDeleting)
-{
-    Defaults::set(SettingsKeys::previousRecording(), std::optional(SandboxURLBookmark::fromURL(m_location)));
-    std::unique_ptr<KwMenu> menu(PreviousRecordingMenu::make(m_location));
-
-    findItem(*menu, MenuTexts::clear)->trigger();
-    EXPECT_EQ(Defaults::get(SettingsKeys::previousRecording()), std::nullopt);
-    EXPECT_TRUE(QFile::exists(m_location.toLocalFile()));
 }
 
 } // namespace

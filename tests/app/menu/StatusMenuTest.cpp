@@ -115,19 +115,7 @@ TEST_F(StatusMenuTest, EachStateHasItsItemsInOrder)
         (QStringList { MenuTexts::resume, MenuTexts::stop, separator, MenuTexts::monitorInput }));
 }
 
-TEST_F(StatusMenuTest, WithoutDevicesRecordingCannotStartAndSaysWhy)
-{
-    m_hardware.deviceList.clear();
-    const QStringList menu = rows();
-    EXPECT_EQ(
-        menu.mid(0, 3), (QStringList { QStringLiteral("(Record)"), separator, MenuTexts::monitorInput }));
-    EXPECT_EQ(menu.mid(7, 6),
-        (QStringList {
-            QStringLiteral("(None)"), separator, separator, separator, separator, MenuTexts::settings }));
-    EXPECT_EQ(item(MenuTexts::record)->toolTip(), MenuTexts::noInputDevices);
-}
-
-TEST_F(StatusMenuTest, DevicesShowTheirChannelsAndForcedMonoFollowsTheDefaultInput)
+TEST_F(StatusMenuTest, DevicesShowTheirChannelsForcedMonoFollowsTheDefaultInputAndNoneStopRecording)
 {
     rows();
     EXPECT_EQ(item(builtIn)->toolTip(), MenuTexts::stereo);
@@ -148,6 +136,16 @@ TEST_F(StatusMenuTest, DevicesShowTheirChannelsAndForcedMonoFollowsTheDefaultInp
     EXPECT_TRUE(menu.contains(builtIn));
     EXPECT_FALSE(menu.contains(MenuTexts::forceMono));
     EXPECT_NE(item(builtIn)->toolTip(), MenuTexts::stereo);
+
+    // Without devices recording cannot start, and says why.
+    m_hardware.deviceList.clear();
+    const QStringList none = rows();
+    EXPECT_EQ(
+        none.mid(0, 3), (QStringList { QStringLiteral("(Record)"), separator, MenuTexts::monitorInput }));
+    EXPECT_EQ(none.mid(7, 6),
+        (QStringList {
+            QStringLiteral("(None)"), separator, separator, separator, separator, MenuTexts::settings }));
+    EXPECT_EQ(item(MenuTexts::record)->toolTip(), MenuTexts::noInputDevices);
 }
 
 TEST_F(StatusMenuTest, ChoosingADeviceChangesTheSystemDefaultOrSaysWhyNot)

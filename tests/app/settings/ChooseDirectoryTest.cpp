@@ -60,7 +60,7 @@ protected:
         QStringLiteral("Pick"), 160 };
 };
 
-TEST_F(ChooseDirectoryTest, ShowsTheDirectoryAndItsPathFromHomeUntilCleared)
+TEST_F(ChooseDirectoryTest, ShowsTheDirectoryAndItsPathFromHomeUntilClearedAndTakesOnlyDirectoryDrops)
 {
     QTemporaryDir underHome(realHomeDirectory().toLocalFile() + QStringLiteral("/Talks & Notes-XXXXXX"));
     ASSERT_TRUE(underHome.isValid());
@@ -78,10 +78,8 @@ TEST_F(ChooseDirectoryTest, ShowsTheDirectoryAndItsPathFromHomeUntilCleared)
     EXPECT_TRUE(m_chooser.chooseButton()->toolTip().isEmpty());
     EXPECT_TRUE(m_chooser.clearButton()->isHidden());
     EXPECT_TRUE(m_chooser.clearButton()->sizePolicy().retainSizeWhenHidden());
-}
 
-TEST_F(ChooseDirectoryTest, Drops)
-{
+    // Only a dropped directory is taken.
     const QString folder = directory(QStringLiteral("folder"));
     const QString other = directory(QStringLiteral("other"));
     const QString recording = file(QStringLiteral("take.m4a"));

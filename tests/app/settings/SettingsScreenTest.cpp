@@ -34,19 +34,7 @@ protected:
     }
 };
 
-TEST_F(SettingsScreenTest, OneFloatingWindowWithFourTabs)
-{
-    SettingsScreen *screen = SettingsScreen::show();
-    EXPECT_EQ(SettingsScreen::show(), screen);
-    EXPECT_EQ(KwApp::settingsWindow(), screen);
-    EXPECT_EQ(windowLevel(screen), WindowLevel::floating);
-    ASSERT_EQ(screen->tabBar()->count(), 4);
-    for (int tab = 0; tab < 4; ++tab) {
-        EXPECT_FALSE(screen->tabBar()->tabIcon(tab).isNull());
-    }
-}
-
-TEST_F(SettingsScreenTest, TogglesWriteAtOnceAndFollowTheirKeys)
+TEST_F(SettingsScreenTest, OneFloatingWindowWhoseTogglesAndIconPickerWriteAtOnceAndFollowTheirKeys)
 {
     // The copy warning's own test is a restart of the program.
     standard().setObject("Kw_App_runOnce__copyWarning", PropertyValue(true));
@@ -75,11 +63,8 @@ TEST_F(SettingsScreenTest, TogglesWriteAtOnceAndFollowTheirKeys)
         Defaults::set(key, initial);
         EXPECT_TRUE(TestSupport::processEventsUntil([&] { return shown->isChecked() == initial; }));
     }
-}
 
-TEST_F(SettingsScreenTest, ControlsFollowAHandEditedSettingsFile)
-{
-    SettingsScreen *screen = SettingsScreen::show();
+    // Controls follow a hand-edited settings file.
     auto *lossless = toggle(screen, QStringLiteral("Lossless quality"));
     auto *icons = screen->findChild<EnumPickerBase *>();
     ASSERT_TRUE(lossless && icons);
@@ -91,20 +76,22 @@ TEST_F(SettingsScreenTest, ControlsFollowAHandEditedSettingsFile)
     ASSERT_TRUE(edited.commit());
     EXPECT_TRUE(
         TestSupport::processEventsUntil([&] { return lossless->isChecked() && icons->currentIndex() == 5; }));
-}
 
-TEST_F(SettingsScreenTest, IconPickerShowsEachStyleAsItsImage)
-{
-    SettingsScreen *screen = SettingsScreen::show();
-    auto *picker = screen->findChild<EnumPickerBase *>();
-    ASSERT_TRUE(picker);
-    ASSERT_EQ(picker->count(), std::ssize(MenuBarIcons::allCases));
-    for (int row = 0; row < picker->count(); ++row) {
-        EXPECT_TRUE(picker->itemText(row).isEmpty());
-        EXPECT_EQ(picker->itemIcon(row).cacheKey(),
+    // One floating window, whose icon picker shows each style as its image.
+    EXPECT_EQ(SettingsScreen::show(), screen);
+    EXPECT_EQ(KwApp::settingsWindow(), screen);
+    EXPECT_EQ(windowLevel(screen), WindowLevel::floating);
+    ASSERT_EQ(screen->tabBar()->count(), 4);
+    for (int tab = 0; tab < 4; ++tab) {
+        EXPECT_FALSE(screen->tabBar()->tabIcon(tab).isNull());
+    }
+    ASSERT_EQ(icons->count(), std::ssize(MenuBarIcons::allCases));
+    for (int row = 0; row < icons->count(); ++row) {
+        EXPECT_TRUE(icons->itemText(row).isEmpty());
+        EXPECT_EQ(icons->itemIcon(row).cacheKey(),
             MenuBarIcons::image(MenuBarIcons::allCases[static_cast<std::size_t>(row)]).cacheKey());
     }
-    picker->setCurrentIndex(4);
+    icons->setCurrentIndex(4);
     EXPECT_EQ(standard().object("menuBarIcon"), PropertyValue(std::string("record3")));
 }
 

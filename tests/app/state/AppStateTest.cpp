@@ -191,7 +191,7 @@ TEST_F(AppStateTest, LaunchNoticesComeInOrderAndARefusalQuitsOnlyAfterThem)
     }
 }
 
-TEST_F(AppStateTest, QuittingAsksOnlyWhileARecordingRunsAndOnlyQuitEndsIt)
+TEST_F(AppStateTest, QuittingAsksOnlyWhileARecordingRunsOnlyQuitEndsItAndAFailedSaveIsShownFirst)
 {
     const std::unique_ptr<AppState> state = launch({});
     EXPECT_EQ(state->confirmQuit(), AppState::TerminateReply::terminateNow);
@@ -247,13 +247,9 @@ TEST_F(AppStateTest, QuittingAsksOnlyWhileARecordingRunsAndOnlyQuitEndsIt)
             EXPECT_GT(facts.seconds, 0.3);
         }
     }
-}
 
-// A save that fails when the user quits is shown before the program ends, without waiting out the
-// time a save may take, and the recording stays where recovery finds it.
-TEST_F(AppStateTest, ASaveFailingAtQuitIsReadBeforeTheProgramEndsAndKeepsTheRecording)
-{
-    const std::unique_ptr<AppState> state = launch({});
+    // A save that fails when the user quits is shown before the program ends, without waiting out
+    // the time a save may take, and the recording stays where recovery finds it.
     Defaults::set(SettingsKeys::defaultOutputDirectory(),
         std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(QStringLiteral("/proc")))));
     state->recorder().setRevealer([](const QList<QUrl> &) {});
@@ -261,7 +257,7 @@ TEST_F(AppStateTest, ASaveFailingAtQuitIsReadBeforeTheProgramEndsAndKeepsTheReco
     ASSERT_TRUE(TestSupport::processEventsUntil(
         [&] { return state->recordingState() == AudioRecorder::State::recording; }, 10s));
     TestSupport::processEventsFor(500ms);
-    const QString file = state->recorder().recorder().url().value_or(QUrl()).toLocalFile();
+    const QString kept = state->recorder().recorder().url().value_or(QUrl()).toLocalFile();
 
     QStringList shown;
     AlertAnswerer alerts(
@@ -273,9 +269,9 @@ TEST_F(AppStateTest, ASaveFailingAtQuitIsReadBeforeTheProgramEndsAndKeepsTheReco
     EXPECT_LT(clock.elapsed(), 5000);
     ASSERT_EQ(shown.size(), 2) << shown.join(u'|').toStdString();
     EXPECT_EQ(shown[0], AppTexts::quitTitle);
-    EXPECT_TRUE(shown[1].contains(QFileInfo(file).fileName())) << shown[1].toStdString();
+    EXPECT_TRUE(shown[1].contains(QFileInfo(kept).fileName())) << shown[1].toStdString();
     EXPECT_TRUE(alerts.unanswered().isEmpty());
-    EXPECT_TRUE(QFile::exists(file));
+    EXPECT_TRUE(QFile::exists(kept));
 }
 
 } // namespace
