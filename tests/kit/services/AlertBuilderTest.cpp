@@ -1,6 +1,7 @@
 #include "kit/services/AlertBuilder.h"
 
 #include "EventLoop.h"
+#include "KitTesting.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -121,14 +122,9 @@ TEST(AlertBuilder, RunModalAnswersTheChosenIndex)
 
 TEST(AlertBuilder, PresentOnMainQueueReturnsAtOnceAndShowsLater)
 {
-    const auto shownAlert = []() -> QMessageBox * {
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            auto *box = qobject_cast<QMessageBox *>(widget);
-            if (box && box->isVisible() && box->text() == QLatin1String("Please read!")) {
-                return box;
-            }
-        }
-        return nullptr;
+    const auto shownAlert = [] {
+        QMessageBox *box = KitTesting::visible<QMessageBox>();
+        return box && box->text() == QLatin1String("Please read!") ? box : nullptr;
     };
     presentAlertOnMainQueue(nullptr, "Please read!", "Text", { "OK" });
     EXPECT_EQ(shownAlert(), nullptr);

@@ -6,10 +6,10 @@
 #include "kit/services/KwKit.h"
 
 #include "EventLoop.h"
+#include "KitTesting.h"
 
 #include "platform/userdefaults/UserDefaults.h"
 
-#include <QFile>
 #include <QPlainTextEdit>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -17,17 +17,6 @@
 #include <QWidget>
 
 #include <gtest/gtest.h>
-
-namespace {
-
-void writeFile(const QString &path, const QByteArray &contents)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(contents);
-}
-
-} // namespace
 
 TEST(DebugInfo, MemoryAndMachineModelFromTheSystemsFiles)
 {
@@ -37,12 +26,12 @@ TEST(DebugInfo, MemoryAndMachineModelFromTheSystemsFiles)
 
     QTemporaryDir dmi;
     EXPECT_EQ(DebugInfo::machineModel(dmi.path()), std::nullopt);
-    writeFile(dmi.filePath("sys_vendor"), "LENOVO\n");
-    writeFile(dmi.filePath("product_name"), "20XW\n");
-    writeFile(dmi.filePath("product_version"), "ThinkPad X1\n");
+    KitTesting::writeFile(dmi.filePath("sys_vendor"), "LENOVO\n");
+    KitTesting::writeFile(dmi.filePath("product_name"), "20XW\n");
+    KitTesting::writeFile(dmi.filePath("product_version"), "ThinkPad X1\n");
     EXPECT_EQ(DebugInfo::machineModel(dmi.path()), "LENOVO 20XW ThinkPad X1");
     // Placeholders are left out.
-    writeFile(dmi.filePath("product_version"), "To be filled by O.E.M.\n");
+    KitTesting::writeFile(dmi.filePath("product_version"), "To be filled by O.E.M.\n");
     EXPECT_EQ(DebugInfo::machineModel(dmi.path()), "LENOVO 20XW");
 }
 

@@ -9,6 +9,7 @@
 #include "platform/desktop/ShareServices.h"
 
 #include "EventLoop.h"
+#include "KitTesting.h"
 #include "UrlOpenCatcher.h"
 
 #include "preferences/Defaults.h"
@@ -168,21 +169,16 @@ TEST(SystemShareMenu, OffersTheServicesThatCanShareTheItems)
     QTemporaryDir dir;
     const QString script = dir.filePath("composer");
     const QString output = dir.filePath("arguments");
-    QFile file(script);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QStringLiteral("#!/bin/sh\necho \"$@\" > '%1'\n").arg(output).toUtf8());
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    KitTesting::writeFile(script, QStringLiteral("#!/bin/sh\necho \"$@\" > '%1'\n").arg(output).toUtf8());
+    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     const ShareService email = ShareServices::emailService(script);
     EXPECT_FALSE(email.canPerform({ QUrl("https://example.org") }));
     const QUrl recording = QUrl::fromLocalFile(dir.filePath("Audio Recording.m4a"));
     ASSERT_TRUE(email.canPerform({ recording }));
     email.perform({ recording });
-    QFile result(output);
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return result.size() > 0; }));
-    ASSERT_TRUE(result.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(result.readAll()).trimmed(), "--attach " + recording.toLocalFile());
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return QFileInfo(output).size() > 0; }));
+    EXPECT_EQ(KitTesting::readFile(output).trimmed(), ("--attach " + recording.toLocalFile()).toUtf8());
 
     // Sharing through a chosen service is checked where the previous recording is shared.
     ShareServices::registerService({ "Own", QIcon(), [](const QList<QUrl> &) { return true; }, {} });

@@ -1,8 +1,8 @@
 #include "kit/services/WelcomePopover.h"
 
 #include "EventLoop.h"
+#include "KitTesting.h"
 
-#include <QApplication>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -25,16 +25,9 @@ TEST(WelcomePopover, FinishesWhenClicked)
 {
     bool finished = false;
     showWelcomePopover(QRect(300, 0, 24, 24)).then([&] { finished = true; });
-    QWidget *popover = nullptr;
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] {
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (widget->objectName() == QLatin1String("statusBarButtonWelcomePopover")
-                && widget->isVisible()) {
-                popover = widget;
-            }
-        }
-        return popover != nullptr;
-    }));
+    WelcomePopover *popover = nullptr;
+    ASSERT_TRUE(TestSupport::processEventsUntil(
+        [&] { return (popover = KitTesting::visible<WelcomePopover>()) != nullptr; }));
     EXPECT_FALSE(finished);
     QTest::mouseClick(popover, Qt::LeftButton);
     EXPECT_TRUE(TestSupport::processEventsUntil([&] { return finished; }));

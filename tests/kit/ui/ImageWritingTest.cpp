@@ -1,3 +1,4 @@
+#include "KitTesting.h"
 #include "UserAttributes.h"
 
 #include "kit/foundation/files/ExtendedAttributes.h"
@@ -34,11 +35,6 @@ class ImageWritingTest : public testing::Test
 protected:
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QUrl url(const QString &name) const { return QUrl::fromLocalFile(path(name)); }
-    void touch(const QString &name) const
-    {
-        QFile file(path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
 
     QTemporaryDir m_dir;
 };
@@ -113,14 +109,13 @@ TEST_F(ImageWritingTest, IncrementingPicksTheFirstFreeName)
              { { "Photo (4).png" }, "Photo (4).png", "Photo.png" }, { { "notes" }, "notes", "notes (1)" } }) {
         QTemporaryDir dir;
         for (const QString &name : existing) {
-            QFile file(dir.filePath(name));
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            KitTesting::writeFile(dir.filePath(name), {});
         }
         const QUrl result = ImageWriting::incrementalUrl(QUrl::fromLocalFile(dir.filePath(requested)));
         EXPECT_EQ(result.toLocalFile(), dir.filePath(written)) << requested.toStdString();
     }
 
-    touch(QStringLiteral("Image.png"));
+    KitTesting::writeFile(path(QStringLiteral("Image.png")), {});
     ImageWriting::write(testImage(), url(QStringLiteral("Image.png")), { .incrementingIfExists = true });
     EXPECT_EQ(QFile(path(QStringLiteral("Image.png"))).size(), 0);
     EXPECT_FALSE(QImage(path(QStringLiteral("Image (1).png"))).isNull());

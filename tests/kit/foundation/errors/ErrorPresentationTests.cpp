@@ -2,7 +2,7 @@
 #include "kit/foundation/errors/GeneralError.h"
 #include "kit/foundation/system/FoundationHooks.h"
 
-#include "FoundationTesting.h"
+#include "KitTesting.h"
 
 #include <QPushButton>
 
@@ -10,7 +10,7 @@
 #include <thread>
 
 using namespace Qt::StringLiterals;
-using FoundationTesting::visible;
+using KitTesting::visible;
 
 namespace {
 
@@ -31,7 +31,7 @@ protected:
 
     void TearDown() override
     {
-        FoundationTesting::closeMessageBoxes();
+        KitTesting::closeMessageBoxes();
         FoundationHooks::setActivateApp({});
     }
 

@@ -3,7 +3,7 @@
 #include "kit/foundation/files/ExtendedAttributes.h"
 #include "kit/foundation/files/PropertyList.h"
 
-#include "FoundationTesting.h"
+#include "KitTesting.h"
 #include "UserAttributes.h"
 
 #include <QTemporaryDir>
@@ -14,7 +14,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-using FoundationTesting::thrown;
+using KitTesting::thrown;
 
 class ExtendedAttributesTest : public ::testing::Test
 {
@@ -25,7 +25,7 @@ protected:
         ASSERT_FALSE(base.isEmpty()) << "no writable directory here keeps user extended attributes";
         m_directory.emplace(QDir(base).filePath(u"xattr-XXXXXX"_s));
         ASSERT_TRUE(m_directory->isValid());
-        m_path = FoundationTesting::writeFile(m_directory->filePath(u"recording.m4a"_s));
+        m_path = KitTesting::writeFile(m_directory->filePath(u"recording.m4a"_s));
     }
 
     QByteArray path() const { return QFile::encodeName(m_path); }

@@ -3,7 +3,7 @@
 #include "kit/foundation/files/TemporaryDirectory.h"
 #include "kit/foundation/system/FoundationHooks.h"
 
-#include "FoundationTesting.h"
+#include "KitTesting.h"
 
 #include <QMimeDatabase>
 #include <QTemporaryDir>
@@ -32,12 +32,12 @@ TEST(FileLocations, RealHomeComesFromTheAccountDatabaseAndTheApplicationDirector
     });
     FoundationHooks::setAppName(u"Tapewick"_s);
     const auto cacheIn = [](const QString &home) {
-        const FoundationTesting::ScopedEnv cacheHome("XDG_CACHE_HOME", home);
+        const KitTesting::ScopedEnv cacheHome("XDG_CACHE_HOME", home);
         return applicationDirectory(QStandardPaths::GenericCacheLocation);
     };
     const QUrl made = cacheIn(scratch.filePath(u"cache"_s));
     // A path below a plain file cannot be made, not even by the superuser.
-    FoundationTesting::writeFile(scratch.filePath(u"file"_s));
+    KitTesting::writeFile(scratch.filePath(u"file"_s));
     const QUrl blocked = cacheIn(scratch.filePath(u"file/cache"_s));
     FoundationHooks::setAppName({});
     FoundationHooks::setReportError({});
@@ -57,15 +57,14 @@ TEST(FileLocations, TextGoesIntoAFileOfItsOwnWithTheTypesExtension)
     EXPECT_EQ(QFileInfo(file.toLocalFile()).fileName(), u"Debug Info.txt"_s);
     EXPECT_EQ(
         QDir(QFileInfo(file.toLocalFile()).path()).entryList(QDir::Files | QDir::NoDotAndDotDot).size(), 1);
-    EXPECT_EQ(QString::fromUtf8(FoundationTesting::readFile(file.toLocalFile())), u"näme: 1\n"_s);
+    EXPECT_EQ(QString::fromUtf8(KitTesting::readFile(file.toLocalFile())), u"näme: 1\n"_s);
 }
 
 TEST(ResourceValues, ReadTheFileSystemAndAnswerNothingForMissingItems)
 {
     QTemporaryDir directory;
-    const QString audio
-        = FoundationTesting::writeFile(directory.filePath(u"take.m4a"_s), QByteArray(1234, 'a'));
-    const QString launcher = FoundationTesting::writeFile(
+    const QString audio = KitTesting::writeFile(directory.filePath(u"take.m4a"_s), QByteArray(1234, 'a'));
+    const QString launcher = KitTesting::writeFile(
         directory.filePath(u"app.desktop"_s), "[Desktop Entry]\nType=Application\nName=App\nExec=app\n");
 
     const QUrl audioUrl = QUrl::fromLocalFile(audio);
@@ -96,7 +95,7 @@ TEST(ContentTypes, ComeFromContentsElseTheExtension)
     EXPECT_EQ(contentType(QUrl::fromLocalFile(u"/nowhere/noextension"_s)), std::nullopt);
 
     QTemporaryDir directory;
-    const QString unnamed = FoundationTesting::writeFile(directory.filePath(u"recording"_s),
+    const QString unnamed = KitTesting::writeFile(directory.filePath(u"recording"_s),
         QByteArray("RIFF\x24\x00\x00\x00WAVEfmt ", 16) + QByteArray(32, '\0'));
     EXPECT_EQ(contentType(QUrl::fromLocalFile(unnamed)), ContentTypes::wav());
 }

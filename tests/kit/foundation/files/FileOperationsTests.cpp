@@ -1,7 +1,7 @@
 #include "kit/foundation/errors/CocoaError.h"
 #include "kit/foundation/files/FileOperations.h"
 
-#include "FoundationTesting.h"
+#include "KitTesting.h"
 
 #include <QTemporaryDir>
 
@@ -11,15 +11,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-using FoundationTesting::readFile;
-using FoundationTesting::thrown;
+using KitTesting::readFile;
+using KitTesting::thrown;
 
 class FileOperationsTest : public ::testing::Test
 {
 protected:
     QString write(const QString &name, const QByteArray &contents)
     {
-        return FoundationTesting::writeFile(m_directory.filePath(name), contents);
+        return KitTesting::writeFile(m_directory.filePath(name), contents);
     }
 
     QByteArray read(const QString &name) const { return readFile(m_directory.filePath(name)); }

@@ -1,7 +1,7 @@
 #include "kit/foundation/errors/CocoaError.h"
 #include "kit/foundation/files/PropertyList.h"
 
-#include "FoundationTesting.h"
+#include "KitTesting.h"
 
 #include <QDateTime>
 #include <QRandomGenerator>
@@ -52,8 +52,7 @@ TEST(PropertyList, DecodesBinaryAndXmlAndRoundTripsContainers)
 
 TEST(PropertyList, ValuesWithoutAPropertyListFormFailToEncode)
 {
-    const auto invalid
-        = FoundationTesting::thrown<CocoaError>([] { PropertyList::encodeBinary(QVariant()); });
+    const auto invalid = KitTesting::thrown<CocoaError>([] { PropertyList::encodeBinary(QVariant()); });
     ASSERT_TRUE(invalid) << "an invalid value must not encode";
     EXPECT_EQ(invalid->code(), CocoaError::propertyListWriteInvalid);
     EXPECT_THROW(PropertyList::encodeBinary(QVariantList { QVariant::fromValue(QSize(1, 2)) }), CocoaError);

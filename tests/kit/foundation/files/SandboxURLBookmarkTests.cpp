@@ -5,7 +5,7 @@
 #include "kit/foundation/files/SandboxURLBookmark.h"
 #include "kit/foundation/system/FoundationHooks.h"
 
-#include "FoundationTesting.h"
+#include "KitTesting.h"
 
 #include <QTemporaryDir>
 
@@ -15,7 +15,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-using FoundationTesting::thrown;
+using KitTesting::thrown;
 
 QStringList g_messages;
 
@@ -43,13 +43,10 @@ protected:
         FoundationHooks::setReportError({});
     }
 
-    QString makeFile(const QString &relative)
-    {
-        return FoundationTesting::writeFile(m_root.filePath(relative));
-    }
+    QString makeFile(const QString &relative) { return KitTesting::writeFile(m_root.filePath(relative)); }
 
     QTemporaryDir m_root;
-    FoundationTesting::ScopedEnv m_dataHome { "XDG_DATA_HOME", m_root.filePath(u"data"_s) };
+    KitTesting::ScopedEnv m_dataHome { "XDG_DATA_HOME", m_root.filePath(u"data"_s) };
     QtMessageHandler m_previousHandler = nullptr;
     QStringList m_reported;
 };

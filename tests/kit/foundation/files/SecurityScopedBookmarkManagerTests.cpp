@@ -7,7 +7,7 @@
 
 #include "platform/userdefaults/UserDefaults.h"
 
-#include "FoundationTesting.h"
+#include "KitTesting.h"
 
 #include <QPointer>
 #include <QTemporaryDir>
@@ -21,7 +21,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using Manager = SecurityScopedBookmarkManager;
-using FoundationTesting::visible;
+using KitTesting::visible;
 
 // Plays the user: every few milliseconds it hands the visible panel and alert to the test's script.
 std::unique_ptr<QTimer> playUser(std::function<void(OpenPanel *panel, QMessageBox *alert)> script)
@@ -73,7 +73,7 @@ protected:
         m_directory = makeDirectory(u"granted"_s);
     }
 
-    void TearDown() override { FoundationTesting::closeMessageBoxes(); }
+    void TearDown() override { KitTesting::closeMessageBoxes(); }
 
     QString makeDirectory(const QString &relative)
     {

@@ -1,6 +1,6 @@
 #include "kit/foundation/files/Trash.h"
 
-#include "FoundationTesting.h"
+#include "KitTesting.h"
 
 #include <QTemporaryDir>
 
@@ -20,7 +20,7 @@ protected:
     QUrl at(const QString &relative) const { return QUrl::fromLocalFile(m_data.filePath(relative)); }
 
     QTemporaryDir m_data;
-    FoundationTesting::ScopedEnv m_dataHome { "XDG_DATA_HOME", m_data.filePath(u"data"_s) };
+    KitTesting::ScopedEnv m_dataHome { "XDG_DATA_HOME", m_data.filePath(u"data"_s) };
 };
 
 TEST_F(TrashTest, ItemsInsideTheHomeTrashAreInItButNotTheTrashItselfByResolvedPathComponents)

@@ -4,7 +4,7 @@
 #include "kit/foundation/files/UniqueTemporaryDirectories.h"
 #include "kit/foundation/system/FoundationHooks.h"
 
-#include "FoundationTesting.h"
+#include "KitTesting.h"
 
 #include <QTemporaryDir>
 #include <QUuid>
@@ -104,8 +104,7 @@ int anotherUsersParentProblem(const QString &base, const QString &parent)
     if (!placeForeignDirectory(parent)) {
         return 1;
     }
-    const auto refusal
-        = FoundationTesting::thrown<GeneralError>([&] { UniqueTemporaryDirectories::create(base); });
+    const auto refusal = KitTesting::thrown<GeneralError>([&] { UniqueTemporaryDirectories::create(base); });
     return !refusal ? 2 : refusal->localizedDescription().contains(u"another user"_s) ? 0 : 3;
 }
 
@@ -131,7 +130,7 @@ TEST(UniqueTemporaryDirectory, UsesTheSharedParentWhenSafeElseReportsWhyAndFalls
     const QString first = uniqueTemporaryDirectory().toLocalFile();
     const QString second = uniqueTemporaryDirectory(QUrl::fromLocalFile(QDir::homePath())).toLocalFile();
     {
-        const FoundationTesting::ScopedEnv unset("TAPEWICK_TEMPORARY_BASE", QString());
+        const KitTesting::ScopedEnv unset("TAPEWICK_TEMPORARY_BASE", QString());
         EXPECT_EQ(UniqueTemporaryDirectories::defaultBase(), u"/var/tmp"_s);
     }
     EXPECT_EQ(QFileInfo(first).path(), parent);
@@ -160,12 +159,12 @@ TEST(TemporaryDirectory, RemovesItsTreeWhenDroppedAndCopiesGoUnderTheGivenOrThei
     {
         const TemporaryDirectory directory { makeUniqueTemporaryDirectory() };
         path = directory.url().toLocalFile();
-        FoundationTesting::writeFile(path + u"/a/b/c.wav"_s);
+        KitTesting::writeFile(path + u"/a/b/c.wav"_s);
     }
     EXPECT_FALSE(QFileInfo::exists(path));
 
     QTemporaryDir source;
-    const QString original = FoundationTesting::writeFile(source.filePath(u"take.m4a"_s), "sound");
+    const QString original = KitTesting::writeFile(source.filePath(u"take.m4a"_s), "sound");
 
     const QUrl named = copyToUniqueTemporaryDirectory(QUrl::fromLocalFile(original), u"Renamed.m4a"_s);
     const QUrl own = copyToUniqueTemporaryDirectory(QUrl::fromLocalFile(original));
@@ -175,7 +174,7 @@ TEST(TemporaryDirectory, RemovesItsTreeWhenDroppedAndCopiesGoUnderTheGivenOrThei
     EXPECT_EQ(QFileInfo(named.toLocalFile()).fileName(), u"Renamed.m4a"_s);
     EXPECT_EQ(QFileInfo(own.toLocalFile()).fileName(), u"take.m4a"_s);
     EXPECT_NE(QFileInfo(named.toLocalFile()).path(), QFileInfo(own.toLocalFile()).path());
-    EXPECT_EQ(FoundationTesting::readFile(named.toLocalFile()), QByteArray("sound"));
+    EXPECT_EQ(KitTesting::readFile(named.toLocalFile()), QByteArray("sound"));
     EXPECT_TRUE(QFileInfo::exists(original));
 }
 

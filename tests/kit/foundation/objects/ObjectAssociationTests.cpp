@@ -2,13 +2,14 @@
 #include "kit/foundation/objects/MenuItemCancellables.h"
 #include "kit/foundation/objects/ObjectAssociation.h"
 
+#include "Threads.h"
+
 #include <QAction>
 #include <QObject>
 
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <thread>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -85,18 +86,11 @@ TEST(ObjectAssociationTest, ConcurrentChangesOfOneSlotAreAllKept)
 {
     ObjectAssociation<std::vector<int>> association;
     QObject object;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&, t] {
-            for (int i = 0; i < 250; ++i) {
-                association.modify(
-                    &object, [&](std::vector<int> &values) { values.push_back(t * 1000 + i); });
-            }
-        });
-    }
-    for (auto &thread : threads) {
-        thread.join();
-    }
+    onThreads(4, [&](int t) {
+        for (int i = 0; i < 250; ++i) {
+            association.modify(&object, [&](std::vector<int> &values) { values.push_back(t * 1000 + i); });
+        }
+    });
     EXPECT_EQ(association.get(&object).size(), 1000u);
 }
 

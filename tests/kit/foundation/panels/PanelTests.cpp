@@ -5,7 +5,7 @@
 #include "kit/foundation/panels/PanelAsync.h"
 #include "kit/foundation/system/FoundationHooks.h"
 
-#include "FoundationTesting.h"
+#include "KitTesting.h"
 
 #include <QFileSystemModel>
 #include <QPointer>
@@ -33,13 +33,13 @@ protected:
 
     void TearDown() override
     {
-        FoundationTesting::closeMessageBoxes();
+        KitTesting::closeMessageBoxes();
         delete m_panel.data();
     }
 
     QString makeFile(const QString &name, const QByteArray &contents = "x")
     {
-        return FoundationTesting::writeFile(m_directory.filePath(name), contents);
+        return KitTesting::writeFile(m_directory.filePath(name), contents);
     }
 
     std::shared_ptr<std::optional<int>> start(QWidget *window = nullptr)
@@ -98,7 +98,7 @@ TEST_F(PanelTest, TheAppPickerRefusesAnItemThatIsNotAnAppAndStaysOpen)
     m_panel->accept();
     QMessageBox *box = nullptr;
     ASSERT_TRUE(TestSupport::processEventsUntil(
-        [&] { return (box = FoundationTesting::visible<QMessageBox>()) != nullptr; }));
+        [&] { return (box = KitTesting::visible<QMessageBox>()) != nullptr; }));
     EXPECT_EQ(box->text(), u"The selected item is not an app."_s);
     EXPECT_EQ(box->informativeText(), u"Please select an app."_s);
     box->close();

@@ -1,7 +1,7 @@
 #include "kit/foundation/errors/GeneralError.h"
 #include "kit/foundation/system/InstalledApps.h"
 
-#include "FoundationTesting.h"
+#include "KitTesting.h"
 
 #include <QTemporaryDir>
 
@@ -29,15 +29,15 @@ protected:
 
     QString install(const QString &id, const QByteArray &extraLines)
     {
-        return FoundationTesting::writeFile(m_root.filePath(u"home/applications/%1.desktop"_s.arg(id)),
+        return KitTesting::writeFile(m_root.filePath(u"home/applications/%1.desktop"_s.arg(id)),
             "[Desktop Entry]\nType=Application\nExec=true\n" + extraLines);
     }
 
     inline static int s_runs = 0;
     const int m_run = ++s_runs;
     QTemporaryDir m_root;
-    FoundationTesting::ScopedEnv m_home { "XDG_DATA_HOME", m_root.filePath(u"home"_s) };
-    FoundationTesting::ScopedEnv m_system { "XDG_DATA_DIRS", m_root.filePath(u"none"_s) };
+    KitTesting::ScopedEnv m_home { "XDG_DATA_HOME", m_root.filePath(u"home"_s) };
+    KitTesting::ScopedEnv m_system { "XDG_DATA_DIRS", m_root.filePath(u"none"_s) };
 };
 
 TEST_F(InstalledAppsTest, TheNameOfAnInstalledAppIsItsLocalizedNameAndWithoutALocationNoneIsAsked)

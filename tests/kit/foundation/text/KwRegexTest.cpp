@@ -2,7 +2,7 @@
 #include "kit/foundation/text/ComposedCharacters.h"
 #include "kit/foundation/text/RegexTemplate.h"
 
-#include "FoundationTesting.h"
+#include "KitTesting.h"
 
 #include <QSet>
 
@@ -99,7 +99,7 @@ TEST(KwRegexTest, UnicodePropertiesAreOnAndEqualityFollowsTheExpression)
 TEST(KwRegexTest, CompileReportsABadPatternToTheCaller)
 {
     EXPECT_THROW(KwRegex::compile("(unclosed"), NSError);
-    const auto error = FoundationTesting::thrown<NSError>([] { KwRegex::compile("a{2,1}"); });
+    const auto error = KitTesting::thrown<NSError>([] { KwRegex::compile("a{2,1}"); });
     ASSERT_TRUE(error) << "no error";
     EXPECT_EQ(error->domain(), "NSCocoaErrorDomain");
     EXPECT_EQ(error->code(), 2048);

@@ -2,7 +2,7 @@
 #include "kit/collections/BundleIdentifier.h"
 #include "kit/collections/EmailAddress.h"
 
-#include "FoundationTesting.h"
+#include "KitTesting.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -75,8 +75,7 @@ TEST(ValueTypeJsonCoding, ReadsBackOrRefusesAndEitherNeedsExactlyOneSide)
     for (const char *json :
         { R"({})", R"({"left":{"_0":1},"right":{"_0":"x"}})", R"({"middle":{"_0":1}})" }) {
         const QJsonValue value = QJsonDocument::fromJson(json).object();
-        const auto error
-            = FoundationTesting::thrown<JsonDecodingError>([&] { JsonCoding<Choice>::decode(value); });
+        const auto error = KitTesting::thrown<JsonDecodingError>([&] { JsonCoding<Choice>::decode(value); });
         EXPECT_STREQ(error ? error->what() : "decoded", "Invalid number of keys found, expected one.")
             << json;
         EXPECT_EQ(decoded<Choice>(json), std::nullopt);

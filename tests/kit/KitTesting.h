@@ -12,8 +12,8 @@
 
 #include <optional>
 
-// Helpers the foundation tests share.
-namespace FoundationTesting {
+// Helpers the kit tests share.
+namespace KitTesting {
 
 // Sets an environment variable for the life of the object, then restores what was there.
 class ScopedEnv
@@ -82,4 +82,4 @@ std::optional<E> thrown(Call &&call)
     return std::nullopt;
 }
 
-} // namespace FoundationTesting
+} // namespace KitTesting
