@@ -2,8 +2,6 @@
 
 #include "recording/AudioPlatform.h"
 
-#include "kit/foundation/system/FoundationHooks.h"
-
 namespace AudioDoubles {
 
 Installation::Installation()
@@ -12,17 +10,6 @@ Installation::Installation()
     AudioPlatform::setFileRecorderFactory(&recorders);
     AudioPlatform::setMonitorEngineFactory(&engines);
     AudioPlatform::setExporter(&exporter);
-    FoundationHooks::setReportError(
-        [reports = reports](const Error &error, const QVariantMap &userInfo, const QString &, int) {
-            reports->push_back({ error.clone(), userInfo });
-        });
-    FoundationHooks::setPresentError(
-        [presented = presented](const ErrorPtr &error, QWidget *, std::function<void()> dismissed) {
-            presented->push_back(error);
-            if (dismissed) {
-                dismissed();
-            }
-        });
 }
 
 Installation::~Installation()
@@ -31,8 +18,6 @@ Installation::~Installation()
     AudioPlatform::setFileRecorderFactory(nullptr);
     AudioPlatform::setMonitorEngineFactory(nullptr);
     AudioPlatform::setExporter(nullptr);
-    FoundationHooks::setReportError({});
-    FoundationHooks::setPresentError({});
 }
 
 int Installation::runningEngines() const

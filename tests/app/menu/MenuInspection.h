@@ -1,7 +1,6 @@
 #pragma once
 
-#include "kit/foundation/system/FoundationHooks.h"
-#include "kit/services/KwAppErrorReporting.h"
+#include "../../recording/CaughtErrors.h"
 
 #include <QAction>
 #include <QMenu>
@@ -34,32 +33,3 @@ inline QAction *findItem(const QMenu &menu, const QString &title)
     const auto found = std::ranges::find(actions, title, &QAction::text);
     return found == actions.end() ? nullptr : *found;
 }
-
-// Catches the errors reported and shown while it lives, instead of the crash reporting and alerts.
-struct ShownErrors
-{
-    ShownErrors()
-    {
-        KwApp::setErrorReportFilter([this](const Error &error) {
-            reported << error.localizedDescription();
-            return false;
-        });
-        FoundationHooks::setPresentError(
-            [this](const ErrorPtr &error, QWidget *, std::function<void()> done) {
-                shown << error->localizedDescription();
-                if (done) {
-                    done();
-                }
-            });
-    }
-    ~ShownErrors()
-    {
-        KwApp::setErrorReportFilter([](const Error &) { return true; });
-        FoundationHooks::setPresentError({});
-    }
-    ShownErrors(const ShownErrors &) = delete;
-    ShownErrors &operator=(const ShownErrors &) = delete;
-
-    QStringList reported;
-    QStringList shown;
-};

@@ -70,7 +70,7 @@ protected:
     FakeAudioHardware m_hardware;
     FakeFileRecorderFactory m_recorders;
     std::unique_ptr<AppState> m_state;
-    ShownErrors m_errors;
+    CaughtErrors m_errors;
 };
 
 TEST_F(StatusMenuTest, EachStateHasItsItemsInOrder)
@@ -155,7 +155,7 @@ TEST_F(StatusMenuTest, ChoosingADeviceChangesTheSystemDefaultOrSaysWhyNot)
         QString uniqueID;
         std::optional<AudioError> refusal;
         std::vector<quint32> setCalls;
-        qsizetype shownErrors;
+        std::size_t shownErrors;
     };
     const Case cases[] = {
         { QStringLiteral("headset"), std::nullopt, { 2 }, 0 },
@@ -166,13 +166,13 @@ TEST_F(StatusMenuTest, ChoosingADeviceChangesTheSystemDefaultOrSaysWhyNot)
     for (const Case &c : cases) {
         m_hardware.setDefaultCalls.clear();
         m_hardware.setDefaultError = c.refusal;
-        m_errors.reported.clear();
-        m_errors.shown.clear();
+        m_errors.reports->clear();
+        m_errors.presented->clear();
         InputDeviceMenu::chooseDevice(c.uniqueID);
         QCoreApplication::sendPostedEvents();
         EXPECT_EQ(m_hardware.setDefaultCalls, c.setCalls) << c.uniqueID.toStdString();
-        EXPECT_EQ(m_errors.shown.size(), c.shownErrors) << c.uniqueID.toStdString();
-        EXPECT_EQ(m_errors.reported, m_errors.shown);
+        EXPECT_EQ(m_errors.presented->size(), c.shownErrors) << c.uniqueID.toStdString();
+        EXPECT_EQ(m_errors.reportedTexts(), m_errors.presentedTexts());
     }
 }
 

@@ -70,6 +70,7 @@ TEST_F(ChooseDirectoryTest, ShowsTheDirectoryAndItsPathFromHomeUntilClearedAndTa
     EXPECT_EQ(m_chooser.chooseButton()->toolTip(), QStringLiteral("~/") + name);
     EXPECT_FALSE(m_chooser.chooseButton()->icon().isNull());
     EXPECT_FALSE(m_chooser.clearButton()->isHidden());
+    EXPECT_FALSE(m_chooser.clearButton()->icon().isNull());
 
     m_chooser.clearButton()->click();
     EXPECT_EQ(standard().object("defaultOutputDirectory"), std::nullopt);

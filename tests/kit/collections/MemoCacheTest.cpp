@@ -228,17 +228,3 @@ TEST(MemoCacheConcurrency, LookupsFromManyThreadsGetTheirOwnValues)
     ticker.join();
     EXPECT_EQ(wrong.load(), 0);
 }
-
-TEST(MemoCacheShared, MemoizeUsesTheProcessCache)
-{
-    // The process cache outlives the test; each run looks up its own entry.
-    static int run = 0;
-    ++run;
-    int computations = 0;
-    const auto here = std::source_location::current();
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(memoize(
-                      1min, { "shared", run }, [&] { return ++computations; }, here),
-            1);
-    }
-}

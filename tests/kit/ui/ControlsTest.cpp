@@ -136,16 +136,6 @@ TEST_F(QuitButtonTest, PressOrControlQInItsWindowAsksToQuitOnTheNextTurn)
     EXPECT_TRUE(processEventsUntil([&] { return terminations == 2; }));
 }
 
-TEST(CloseOrClearButtonTest, BorderlessIconButtonRunsItsAction)
-{
-    int runs = 0;
-    CloseOrClearButton button(QStringLiteral("Clear 100%"), [&] { ++runs; });
-    EXPECT_FALSE(button.icon().isNull());
-    EXPECT_EQ(button.accessibleName(), QStringLiteral("Clear 100%"));
-    button.click();
-    EXPECT_EQ(runs, 1);
-}
-
 TEST(TextStyleTest, SecondaryTextIsSmallerAndDimmedFollowsTheUsersSizeAndLabelsArePlain)
 {
     QWidget container;

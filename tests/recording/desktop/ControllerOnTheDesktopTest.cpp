@@ -1,3 +1,4 @@
+#include "../CaughtErrors.h"
 #include "../FakeRecordingSettings.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
@@ -46,21 +47,10 @@ protected:
         controller.setStatusBarButton(&button);
         controller.setRevealer([](const QList<QUrl> &) {});
         controller.setModifierQuery([] { return Qt::NoModifier; });
-        // What the user is shown, instead of a modal dialog.
-        FoundationHooks::setReportError([](const Error &, const QVariantMap &, const QString &, int) {});
-        FoundationHooks::setPresentError(
-            [this](const ErrorPtr &error, QWidget *, std::function<void()> done) {
-                presented.push_back(error->localizedDescription());
-                if (done) {
-                    done();
-                }
-            });
     }
 
     void TearDown() override
     {
-        FoundationHooks::setPresentError({});
-        FoundationHooks::setReportError({});
         TestSupport::Pactl::run({ "set-default-source", TestSupport::TestDesktop::toneSource() });
     }
 
@@ -81,7 +71,8 @@ protected:
     }
 
     QTemporaryDir output;
-    std::vector<QString> presented;
+    // What the user is shown, instead of a modal dialog.
+    CaughtErrors errors;
     std::shared_ptr<FakeRecordingSettings> settings = std::make_shared<FakeRecordingSettings>();
     AudioRecorderController controller { settings };
     StatusBarButton button;
@@ -154,7 +145,7 @@ TEST_F(ControllerOnTheDesktopTest, AnInputDeviceUnloadedMidRecordingLosesNothing
     EXPECT_EQ(controller.recorder().state(), State::recording);
     controller.stopRecording();
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return saved.count() == 1; }, 15s));
-    EXPECT_TRUE(presented.empty());
+    EXPECT_TRUE(errors.presented->empty());
     EXPECT_EQ(button.title(), QString()) << "the tray is back to its resting look";
     const MediaFacts media = probeMedia(saved.at(0).at(0).toUrl().toLocalFile());
     ASSERT_TRUE(media.decoded) << media.error.toStdString();
@@ -168,7 +159,7 @@ TEST_F(ControllerOnTheDesktopTest, AWriteErrorMidRecordingIsShownAndWhatWasWritt
     startAndRecordFor(0ms);
     const QString temporary = controller.recorder().url()->toLocalFile();
     fullDisk.emplace(QFileInfo(temporary).size() + 48 * 1024);
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !presented.empty(); }, 15s))
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !errors.presented->empty(); }, 15s))
         << "the failure reaches the user";
     fullDisk.reset();
     EXPECT_EQ(controller.recorder().state(), State::stopped);
@@ -205,7 +196,7 @@ TEST_F(ControllerOnTheDesktopTest, APausedLosslessRecordingHoldsTheToneWithoutTh
     controller.stopRecording();
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return saved.count() == 1; }, 15s));
     const double wallSeconds = clock.elapsed() / 1000.0;
-    EXPECT_TRUE(presented.empty());
+    EXPECT_TRUE(errors.presented->empty());
 
     EXPECT_EQ(states,
         std::vector<State>(

@@ -54,7 +54,7 @@ protected:
     }
 
     QString m_defaultSource;
-    ShownErrors m_errors;
+    CaughtErrors m_errors;
 };
 
 TEST_F(MenuPartsOnTheDesktopTest, ChoosingASourceMakesItTheServersDefaultAndAGoneOneDoesNothing)
@@ -83,7 +83,7 @@ TEST_F(MenuPartsOnTheDesktopTest, ChoosingASourceMakesItTheServersDefaultAndAGon
     item->trigger();
     TestSupport::processEventsFor(100ms);
     EXPECT_EQ(TestSupport::Pactl::defaultSource(), m_defaultSource);
-    EXPECT_TRUE(m_errors.shown.isEmpty()) << m_errors.shown.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(m_errors.presentedTexts(), QStringList());
 }
 
 TEST_F(MenuPartsOnTheDesktopTest, CopyPutsAFreshCopyOnTheClipboardAndMoveToTrashTrashesTheFile)
@@ -116,12 +116,12 @@ TEST_F(MenuPartsOnTheDesktopTest, CopyPutsAFreshCopyOnTheClipboardAndMoveToTrash
     EXPECT_FALSE(QFile::exists(location.toLocalFile()));
     EXPECT_TRUE(QFile::exists(Trash::homeTrashPath() + QStringLiteral("/files/Recording.wav")));
     EXPECT_TRUE(QFile::exists(Trash::homeTrashPath() + QStringLiteral("/info/Recording.wav.trashinfo")));
-    EXPECT_TRUE(m_errors.shown.isEmpty());
+    EXPECT_EQ(m_errors.presentedTexts(), QStringList());
 
     // A second attempt finds nothing to trash and says so.
     findItem(*menu, MenuTexts::moveToTrash)->trigger();
     TestSupport::processEventsFor(50ms);
-    EXPECT_EQ(m_errors.shown.size(), 1);
+    EXPECT_EQ(m_errors.presented->size(), 1u);
 }
 
 } // namespace

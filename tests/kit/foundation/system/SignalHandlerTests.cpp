@@ -47,22 +47,6 @@ TEST(SignalHandlerTest, ASignalWithoutClosuresDispatchesNothing)
     EXPECT_EQ(*calls, (Calls { { 'u', SIGUSR1 } }));
 }
 
-TEST(SignalHandlerTest, AnEmptyListInstallsNothing)
-{
-    const auto handlers = [] {
-        std::vector<void (*)(int)> result;
-        for (int signal = 1; signal < NSIG; ++signal) {
-            struct sigaction current = {};
-            ::sigaction(signal, nullptr, &current);
-            result.push_back(current.sa_handler);
-        }
-        return result;
-    };
-    const auto before = handlers();
-    SignalHandler::install({}, [](int) {});
-    EXPECT_EQ(handlers(), before);
-}
-
 // Writes "<what> <signal>" to standard error; also called from inside a signal handler.
 void say(const char *what, int signal)
 {
