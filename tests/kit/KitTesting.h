@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EventLoop.h"
+#include "FileContents.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,21 +35,8 @@ private:
     QByteArray m_previous;
 };
 
-// Writes a file, making its folder first, and gives its path back.
-inline QString writeFile(const QString &path, const QByteArray &contents = "x")
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size())
-        << path.toStdString();
-    return path;
-}
-
-inline QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+using TestSupport::readFile;
+using TestSupport::writeFile;
 
 template<typename Widget>
 Widget *visible()

@@ -1,3 +1,4 @@
+#include "FileContents.h"
 #include "PreferencesTestSupport.h"
 
 #include "EventLoop.h"
@@ -110,10 +111,7 @@ TEST_F(ObservableTest, DefaultResetRedrawsOnTheRemovalAndWritingTheSameValueStil
     EXPECT_TRUE(setting.isDefaultValue());
     EXPECT_EQ(redraws, 1);
     ASSERT_TRUE(processEventsUntil([&] { return redraws == 2; }));
-    const auto storedFile = [&] {
-        QFile file(m_suite->filePath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
+    const auto storedFile = [&] { return TestSupport::readFile(m_suite->filePath()); };
     EXPECT_FALSE(storedFile().contains("flag"));
     setting.setValue(false);
     EXPECT_EQ(redraws, 3);

@@ -1,6 +1,7 @@
 #include "AudioDoubles.h"
 #include "EventLoop.h"
 #include "FakeRecordingSettings.h"
+#include "FileContents.h"
 #include "TaskRunner.h"
 
 #include "recording/AudioRecorder.h"
@@ -39,6 +40,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using AudioDoubles::namedInput;
+using TestSupport::readFile;
+using TestSupport::writeFile;
 using State = AudioRecorder::State;
 
 class AudioRecorderControllerTest : public ::testing::Test
@@ -91,9 +94,7 @@ protected:
     std::shared_ptr<FakeRecording> recordInto(const QByteArray &content)
     {
         startRecording();
-        QFile file(recordingPath());
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        writeFile(recordingPath(), content);
         return doubles.recorders.recordings.back();
     }
 
@@ -294,10 +295,7 @@ TEST_F(AudioRecorderControllerTest, SavedIntoTheDefaultDirectory)
     recordAndStop("take one");
     const QString name = QFileInfo(recordingPath()).fileName();
     const QString saved = QDir(output.path()).filePath(name);
-
-    QFile file(saved);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), "take one");
+    EXPECT_EQ(readFile(saved), "take one");
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.exporter.requests.empty(); }));
     EXPECT_EQ(doubles.exporter.requests.front().source, saved)
         << "the saved file is rewritten, not the temporary one";
@@ -323,16 +321,10 @@ TEST_F(AudioRecorderControllerTest, SameNameGetsANumberAndEverythingReferToTheNe
     settings->copyWhenDone = true;
     useOutputDirectory(output.path());
     settings->dateTemplate = QStringLiteral("'Take'");
-    {
-        QFile older(QDir(output.path()).filePath("Take.m4a"));
-        ASSERT_TRUE(older.open(QIODevice::WriteOnly));
-        older.write("older");
-    }
+    const QString older = writeFile(QDir(output.path()).filePath("Take.m4a"), "older");
     recordAndStop("newer");
     const QUrl saved = QUrl::fromLocalFile(QDir(output.path()).filePath("Take (1).m4a"));
-    QFile olderFile(QDir(output.path()).filePath("Take.m4a"));
-    ASSERT_TRUE(olderFile.open(QIODevice::ReadOnly));
-    EXPECT_EQ(olderFile.readAll(), "older");
+    EXPECT_EQ(readFile(older), "older");
     EXPECT_TRUE(QFile::exists(saved.toLocalFile()));
     EXPECT_EQ(previousLocation(), saved);
     EXPECT_EQ(revealed, QList<QUrl> { saved });
@@ -342,9 +334,8 @@ TEST_F(AudioRecorderControllerTest, SameNameGetsANumberAndEverythingReferToTheNe
     EXPECT_EQ(data->text(), saved.toLocalFile());
     EXPECT_EQ(data->data(PasteboardType::source), "org.tapewick.Tapewick");
     EXPECT_FALSE(ExtendedAttributes(saved).get("com.apple.metadata:kMDItemCreator").isEmpty());
-    EXPECT_THROW(ExtendedAttributes(QUrl::fromLocalFile(olderFile.fileName()))
-                     .get("com.apple.metadata:kMDItemCreator"),
-        Error);
+    EXPECT_THROW(
+        ExtendedAttributes(QUrl::fromLocalFile(older)).get("com.apple.metadata:kMDItemCreator"), Error);
 }
 
 TEST_F(AudioRecorderControllerTest, OptionAloneOrADefaultFolderInTheTrashAsksWhereToSave)
@@ -407,20 +398,13 @@ TEST_F(AudioRecorderControllerTest, AFailedCopyKeepsThePreviousAndSavingThroughT
     EXPECT_TRUE(QFile::exists(recordingPath()));
 
     doubles.presented->clear();
-    const QString target = QDir(output.path()).filePath("Chosen.m4a");
-    {
-        QFile existing(target);
-        ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-        existing.write("to be replaced");
-    }
+    const QString target = writeFile(QDir(output.path()).filePath("Chosen.m4a"), "to be replaced");
     panelChoice = target;
     recordAndStop("fresh take");
     EXPECT_EQ(panelsShown, 2);
     EXPECT_EQ(panelFilters, QStringList { "MPEG-4 audio (*.m4a)" });
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return settings->previous != earlier; }));
-    QFile file(target);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().startsWith("fresh take"));
+    EXPECT_TRUE(readFile(target).startsWith("fresh take"));
     EXPECT_EQ(previousLocation(), QUrl::fromLocalFile(target));
 }
 
@@ -465,12 +449,8 @@ TEST_F(AudioRecorderControllerTest, ARecordingEndingAfterANewerOneStartedIsStill
     second->finish(true);
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return saved.count() == 2; }));
 
-    QFile firstSaved(QDir(output.path()).filePath(firstName));
-    ASSERT_TRUE(firstSaved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(firstSaved.readAll(), "first take");
-    QFile secondSaved(QDir(output.path()).filePath(QFileInfo(recordingPath()).fileName()));
-    ASSERT_TRUE(secondSaved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(secondSaved.readAll(), "second take");
+    EXPECT_EQ(readFile(QDir(output.path()).filePath(firstName)), "first take");
+    EXPECT_EQ(readFile(QDir(output.path()).filePath(QFileInfo(recordingPath()).fileName())), "second take");
 }
 
 TEST_F(AudioRecorderControllerTest, OneStartWaitsForTheSoundAtATimeAndAStopCancelsIt)

@@ -1,5 +1,6 @@
 #include "AudioDoubles.h"
 #include "EventLoop.h"
+#include "FileContents.h"
 #include "TaskRunner.h"
 #include "UrlOpenCatcher.h"
 
@@ -29,6 +30,8 @@
 namespace {
 
 using namespace std::chrono_literals;
+using TestSupport::readFile;
+using TestSupport::writeFile;
 
 TEST(RecordingFilenameTest, TheDateIsTheSameInEveryLocale)
 {
@@ -55,17 +58,7 @@ protected:
 
     QString write(const QString &name, const QByteArray &contents)
     {
-        const QString path = directory.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(contents);
-        return path;
-    }
-
-    static QByteArray contents(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return writeFile(directory.filePath(name), contents);
     }
 
     AudioDoubles::Installation doubles;
@@ -93,15 +86,12 @@ TEST_F(MetadataExportTest, AnM4aKeepsItsAttributesWithoutTheQuarantineMarkAndNam
     TestSupport::processEventsFor(20ms);
     EXPECT_FALSE(run.isDone()) << "the export is awaited";
 
-    QFile exported(request.destination);
-    ASSERT_TRUE(exported.open(QIODevice::WriteOnly));
-    exported.write(m4aHeader + "audio+software");
-    exported.close();
+    writeFile(request.destination, m4aHeader + "audio+software");
     doubles.exporter.completeNext({});
     EXPECT_FALSE(run.wait());
 
     EXPECT_FALSE(QFile::exists(request.destination)) << "the export took the file's place";
-    EXPECT_EQ(contents(path), m4aHeader + "audio+software");
+    EXPECT_EQ(readFile(path), m4aHeader + "audio+software");
     EXPECT_EQ(
         readExtendedAttribute(QFile::encodeName(path), "com.apple.metadata:kMDItemCreator"), "creator-bytes");
     EXPECT_FALSE(hasSystemAttribute(path, "user.com.apple.quarantine"));
@@ -122,7 +112,7 @@ TEST_F(MetadataExportTest, AWavOrAFileOfUnknownTypeIsNotRewritten)
         const ErrorPtr error = TaskRunner::runToEnd(exportWithMetadata(QUrl::fromLocalFile(path)));
         EXPECT_EQ(error ? error->localizedDescription() : QString(), failure);
         EXPECT_TRUE(doubles.exporter.requests.empty());
-        EXPECT_EQ(contents(path), bytes);
+        EXPECT_EQ(readFile(path), bytes);
         EXPECT_TRUE(hasSystemAttribute(path, "user.com.apple.quarantine"));
     }
 }
@@ -153,7 +143,7 @@ TEST_F(MetadataExportTest, AFailedRewriteIsPassedOnAndTheFileIsUntouched)
         if (testCase.error) {
             EXPECT_EQ(error->localizedDescription(), testCase.error);
         }
-        EXPECT_EQ(contents(path), m4aHeader);
+        EXPECT_EQ(readFile(path), m4aHeader);
         EXPECT_TRUE(hasSystemAttribute(path, "user.com.apple.quarantine"));
         EXPECT_EQ(QDir(directory.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "Take.m4a" });
     }
@@ -186,14 +176,12 @@ TEST_F(MetadataExportTest, AFileMovedOrDeletedWhileTheRewriteRunsIsNotBroughtBac
         const QString path = write(QStringLiteral("Take.m4a"), m4aHeader);
         TaskRunner run(exportWithMetadata(QUrl::fromLocalFile(path)));
         ASSERT_FALSE(doubles.exporter.requests.empty());
-        QFile exported(doubles.exporter.requests.back().destination);
-        ASSERT_TRUE(exported.open(QIODevice::WriteOnly));
-        exported.write(m4aHeader + "software");
-        exported.close();
+        writeFile(doubles.exporter.requests.back().destination, m4aHeader + "software");
         testCase.userAction(path);
         ASSERT_TRUE(doubles.exporter.completeNext({}));
         EXPECT_FALSE(run.wait());
-        EXPECT_EQ(QFile::exists(path), !testCase.leftAtPath.isEmpty());
+        const auto contents
+            = [](const QString &file) { return QFile::exists(file) ? readFile(file) : QByteArray(); };
         EXPECT_EQ(contents(path), testCase.leftAtPath);
         EXPECT_EQ(contents(elsewhere), testCase.leftElsewhere);
         EXPECT_EQ(QDir(directory.path()).entryList(QDir::Files | QDir::Hidden).size(),

@@ -1,5 +1,6 @@
 #include "app/PreviousRecordingMenu.h"
 #include "Command.h"
+#include "FileContents.h"
 #include "app/MenuTexts.h"
 #include "app/SettingsKeys.h"
 #include "app/StandardDefaultsTest.h"
@@ -95,11 +96,8 @@ TEST_F(PreviousRecordingMenuTest,
     EXPECT_TRUE(QFile::exists(m_location.toLocalFile()));
 
     // A length that cannot be read is left out, and a missing file's size is zero.
-    const QString garbled = m_dir.filePath(QStringLiteral("garbled.m4a"));
-    QFile file(garbled);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(500, 'x'));
-    file.close();
+    const QString garbled
+        = TestSupport::writeFile(m_dir.filePath(QStringLiteral("garbled.m4a")), QByteArray(500, 'x'));
     const std::pair<QUrl, QString> cases[] = {
         { QUrl::fromLocalFile(garbled), QStringLiteral("(500 bytes)") },
         { QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("gone.m4a"))), QStringLiteral("(Zero KB)") },

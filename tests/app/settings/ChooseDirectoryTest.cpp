@@ -1,4 +1,5 @@
 #include "app/settings/ChooseDirectory.h"
+#include "FileContents.h"
 #include "app/SettingsKeys.h"
 #include "app/settings/WritabilityProbe.h"
 #include "kit/foundation/files/FileLocations.h"
@@ -42,13 +43,7 @@ protected:
         return event.isAccepted();
     }
 
-    QString file(const QString &name)
-    {
-        QFile created(m_root.filePath(name));
-        EXPECT_TRUE(created.open(QIODevice::WriteOnly));
-        created.write("recording");
-        return created.fileName();
-    }
+    QString file(const QString &name) { return TestSupport::writeFile(m_root.filePath(name), "recording"); }
     QString directory(const QString &name)
     {
         EXPECT_TRUE(QDir(m_root.path()).mkpath(name));
@@ -120,9 +115,7 @@ TEST_F(ChooseDirectoryTest, ProbeNeverTouchesWhatIsThere)
     for (const QString &path : { recording, folder, fresh, m_root.filePath(QStringLiteral("dangling")) }) {
         EXPECT_EQ(WritabilityProbe::probe(QUrl::fromLocalFile(path)), nullptr) << path.toStdString();
     }
-    QFile kept(recording);
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), QByteArray("recording"));
+    EXPECT_EQ(TestSupport::readFile(recording), QByteArray("recording"));
     EXPECT_EQ(
         QDir(m_root.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
         QStringList({ QStringLiteral("dangling"), QStringLiteral("folder"), QStringLiteral("take.m4a") }));

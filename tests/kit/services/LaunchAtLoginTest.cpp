@@ -2,6 +2,8 @@
 
 #include "kit/foundation/system/FoundationHooks.h"
 
+#include "FileContents.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -9,21 +11,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-QString readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-void writeAll(const QString &path, const QString &text)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text.toUtf8()) >= 0);
-}
-
-} // namespace
+using TestSupport::readFile;
+using TestSupport::writeFile;
 
 TEST(LaunchAtLogin, TurnsTheAutostartEntryOnAndOffAndReadsItAfreshEachTime)
 {
@@ -51,15 +40,15 @@ TEST(LaunchAtLogin, TurnsTheAutostartEntryOnAndOffAndReadsItAfreshEachTime)
 
     // Read afresh each time, as the desktop's own settings may change it.
     launchAtLogin.setEnabled(true);
-    writeAll(entry, readAll(entry) + "Hidden=true\n");
+    writeFile(entry, readFile(entry) + "Hidden=true\n");
     EXPECT_FALSE(launchAtLogin.isEnabled());
-    writeAll(entry, "[Desktop Entry]\nExec=tapewick\nX-GNOME-Autostart-enabled=false\n");
+    writeFile(entry, "[Desktop Entry]\nExec=tapewick\nX-GNOME-Autostart-enabled=false\n");
     EXPECT_FALSE(launchAtLogin.isEnabled());
     // Keys of other groups say nothing about the entry.
-    writeAll(entry, "[Desktop Entry]\nExec=tapewick\n[Desktop Action x]\nHidden=true\n");
+    writeFile(entry, "[Desktop Entry]\nExec=tapewick\n[Desktop Action x]\nHidden=true\n");
     EXPECT_TRUE(launchAtLogin.isEnabled());
     // The session skips an entry it cannot read.
-    writeAll(entry, "[Desktop Entry]\nExec=tapewick\nnot a key\n");
+    writeFile(entry, "[Desktop Entry]\nExec=tapewick\nnot a key\n");
     EXPECT_FALSE(launchAtLogin.isEnabled());
 
     // A failure is shown, and the switch reads off.
@@ -102,15 +91,14 @@ TEST(LaunchAtLogin, EntryIsTheInstalledOneStartingTheRunningProgram)
         const QByteArray savedHome = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", home.filePath("data").toUtf8());
         if (!c.installed.isEmpty()) {
-            ASSERT_TRUE(QDir().mkpath(home.filePath("data/applications")));
-            writeAll(home.filePath("data/applications/x.Id.desktop"), c.installed);
+            writeFile(home.filePath("data/applications/x.Id.desktop"), c.installed.toUtf8());
         }
         LaunchAtLoginObservable launchAtLogin(
             home.filePath("autostart/x.Id.desktop"), c.executable, "Tapewick", "x.Id");
         launchAtLogin.setEnabled(true);
         qputenv("XDG_DATA_HOME", savedHome);
 
-        const QString text = readAll(launchAtLogin.entryPath());
+        const QString text = QString::fromUtf8(readFile(launchAtLogin.entryPath()));
         const QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
         EXPECT_TRUE(launchAtLogin.isEnabled()) << text.toStdString();
         for (const QString &line : c.present) {

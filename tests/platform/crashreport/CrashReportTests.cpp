@@ -6,6 +6,7 @@
 #include "platform/crashreport/CrashReportOutbox.h"
 
 #include "EventLoop.h"
+#include "FileContents.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -113,8 +114,7 @@ TEST(CrashReportOutbox, KeepsTheNewestUpToItsCapacity)
     }
     QStringList contents;
     for (const QString &file : outbox.pending()) {
-        QFile f(file);
-        contents.append(f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : file);
+        contents.append(QString::fromLatin1(TestSupport::readFile(file)));
     }
     EXPECT_EQ(contents, (QStringList { QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4") }));
     EXPECT_EQ(

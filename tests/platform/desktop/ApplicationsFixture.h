@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileContents.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -45,11 +47,7 @@ protected:
     {
         const QString path
             = QDir(dataDirectory(dataDirectoryName)).filePath(QStringLiteral("applications/") + relativePath);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(contents);
-        return path;
+        return TestSupport::writeFile(path, contents);
     }
 
     static QByteArray applicationEntry(const QByteArray &name, const QByteArray &extra = {})

@@ -1,4 +1,5 @@
 #include "ApplicationsFixture.h"
+#include "FileContents.h"
 
 #include "platform/desktop/DesktopLauncher.h"
 
@@ -14,13 +15,10 @@ TEST_F(DesktopLauncherTest, StartsTheEntrysProgramWithTheFilesAsPathsAndRefusesA
 {
     const QString output = dataDirectory(QStringLiteral("arguments.txt"));
     const QString script = dataDirectory(QStringLiteral("record-arguments"));
-    {
-        QFile file(script);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + QFile::encodeName(output) + ".part\"\nmv \""
+    TestSupport::writeFile(script,
+        "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + QFile::encodeName(output) + ".part\"\nmv \""
             + QFile::encodeName(output) + ".part\" \"" + QFile::encodeName(output) + "\"\n");
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
+    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QString entry = writeEntry(QStringLiteral("home"), QStringLiteral("org.example.Rec.desktop"),
         "[Desktop Entry]\nType=Application\nName=Rec\nExec=" + QFile::encodeName(script) + " %F\n");
 
@@ -31,9 +29,7 @@ TEST_F(DesktopLauncherTest, StartsTheEntrysProgramWithTheFilesAsPathsAndRefusesA
     ASSERT_EQ(failure, std::nullopt);
 
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return QFile::exists(output); }));
-    QFile file(output);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(file.readAll()), first + u'\n' + second + u'\n');
+    EXPECT_EQ(QString::fromUtf8(TestSupport::readFile(output)), first + u'\n' + second + u'\n');
 
     // An entry that is not an application fails with a text.
     const QString link = writeEntry(QStringLiteral("home"), QStringLiteral("org.example.Bad.desktop"),

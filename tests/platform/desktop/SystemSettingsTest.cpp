@@ -1,4 +1,5 @@
 #include "platform/desktop/SystemSettings.h"
+#include "FileContents.h"
 
 #include "EventLoop.h"
 
@@ -30,13 +31,12 @@ protected:
 
     void install(const QString &program)
     {
-        QFile file(m_directory.filePath(program));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         const QByteArray output = QFile::encodeName(m_directory.filePath(QStringLiteral("started")));
         // Nothing else is on the PATH: shell built-ins and a full path only.
-        file.write("#!/bin/sh\nprintf '%s %s\\n' \"${0##*/}\" \"$*\" > \"" + output + ".part\"\n/bin/mv \""
-            + output + ".part\" \"" + output + "\"\n");
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString path = TestSupport::writeFile(m_directory.filePath(program),
+            "#!/bin/sh\nprintf '%s %s\\n' \"${0##*/}\" \"$*\" > \"" + output + ".part\"\n/bin/mv \"" + output
+                + ".part\" \"" + output + "\"\n");
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     QString started()
@@ -45,9 +45,7 @@ protected:
         if (!TestSupport::processEventsUntil([&] { return QFile::exists(path); })) {
             return {};
         }
-        QFile file(path);
-        file.open(QIODevice::ReadOnly);
-        return QString::fromUtf8(file.readAll()).trimmed();
+        return QString::fromUtf8(TestSupport::readFile(path)).trimmed();
     }
 
     QTemporaryDir m_directory;

@@ -1,4 +1,4 @@
-#include "SettingsFiles.h"
+#include "FileContents.h"
 #include "TemporaryConfigHome.h"
 
 #include "platform/userdefaults/PropertyJson.h"
@@ -16,6 +16,9 @@
 #include <unistd.h>
 
 namespace {
+
+using TestSupport::readFile;
+using TestSupport::writeFile;
 
 constexpr char original[] = R"({"kept": 7, "other": "text"})";
 const QByteArray oversized

@@ -1,4 +1,4 @@
-#include "SettingsFiles.h"
+#include "FileContents.h"
 #include "TemporaryConfigHome.h"
 
 #include "EventLoop.h"
@@ -10,6 +10,9 @@
 #include <thread>
 
 namespace {
+
+using TestSupport::readFile;
+using TestSupport::writeFile;
 
 class UserDefaultsTest : public ::testing::Test
 {

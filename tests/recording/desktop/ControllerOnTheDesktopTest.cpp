@@ -2,6 +2,7 @@
 #include "../FakeRecordingSettings.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "FileContents.h"
 #include "Pactl.h"
 #include "PulseModule.h"
 #include "TestDesktop.h"
@@ -94,9 +95,7 @@ TEST_F(ControllerOnTheDesktopTest, TwoSecondsOfTheToneSavedIntoTheDefaultDirecto
     EXPECT_EQ(QFileInfo(path).absolutePath(), QFileInfo(output.path()).absoluteFilePath());
     EXPECT_EQ(button.title(), QString());
 
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = TestSupport::readFile(path);
     EXPECT_EQ(bytes.mid(4, 4), "ftyp") << "an MPEG-4 file";
     EXPECT_TRUE(bytes.contains("Tapewick")) << "the software is named in the metadata";
 

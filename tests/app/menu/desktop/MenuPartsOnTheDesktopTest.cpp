@@ -1,5 +1,6 @@
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "FileContents.h"
 #include "Pactl.h"
 #include "PulseModule.h"
 
@@ -92,11 +93,7 @@ TEST_F(MenuPartsOnTheDesktopTest, CopyPutsAFreshCopyOnTheClipboardAndMoveToTrash
     // Beside the trash, so that the file goes into the home trash rather than its file system's.
     QTemporaryDir folder(QDir(qEnvironmentVariable("XDG_DATA_HOME")).filePath(QStringLiteral("menu-XXXXXX")));
     const QUrl location = QUrl::fromLocalFile(folder.filePath(QStringLiteral("Recording.wav")));
-    {
-        QFile file(location.toLocalFile());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("RIFF not really a recording");
-    }
+    TestSupport::writeFile(location.toLocalFile(), "RIFF not really a recording");
     std::unique_ptr<KwMenu> menu(PreviousRecordingMenu::make(location));
 
     findItem(*menu, MenuTexts::copy)->trigger();
@@ -108,9 +105,7 @@ TEST_F(MenuPartsOnTheDesktopTest, CopyPutsAFreshCopyOnTheClipboardAndMoveToTrash
     }));
     ASSERT_EQ(copied.size(), 1);
     EXPECT_NE(copied.front(), location);
-    QFile copy(copied.front().toLocalFile());
-    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
-    EXPECT_EQ(copy.readAll(), QByteArray("RIFF not really a recording"));
+    EXPECT_EQ(TestSupport::readFile(copied.front().toLocalFile()), QByteArray("RIFF not really a recording"));
 
     findItem(*menu, MenuTexts::moveToTrash)->trigger();
     EXPECT_FALSE(QFile::exists(location.toLocalFile()));
