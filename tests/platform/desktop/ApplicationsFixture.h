@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileContents.h"
+#include "ScopedEnv.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -16,28 +17,7 @@
 class ApplicationsFixture : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_root.isValid());
-        remember("XDG_DATA_HOME");
-        remember("XDG_DATA_DIRS");
-        remember("LANGUAGE");
-        qputenv("XDG_DATA_HOME", QFile::encodeName(dataDirectory(QStringLiteral("home"))));
-        qputenv("XDG_DATA_DIRS",
-            QFile::encodeName(
-                dataDirectory(QStringLiteral("system1")) + u':' + dataDirectory(QStringLiteral("system2"))));
-    }
-
-    void TearDown() override
-    {
-        for (const auto &[name, value] : m_saved) {
-            if (value) {
-                qputenv(name.constData(), *value);
-            } else {
-                qunsetenv(name.constData());
-            }
-        }
-    }
+    void SetUp() override { ASSERT_TRUE(m_root.isValid()); }
 
     QString dataDirectory(const QString &name) const { return m_root.filePath(name); }
 
@@ -56,12 +36,8 @@ protected:
     }
 
 private:
-    void remember(const char *name)
-    {
-        m_saved.emplace_back(QByteArray(name),
-            qEnvironmentVariableIsSet(name) ? std::optional<QByteArray>(qgetenv(name)) : std::nullopt);
-    }
-
     QTemporaryDir m_root;
-    std::vector<std::pair<QByteArray, std::optional<QByteArray>>> m_saved;
+    TestSupport::ScopedEnv m_home { "XDG_DATA_HOME", dataDirectory(QStringLiteral("home")) };
+    TestSupport::ScopedEnv m_system { "XDG_DATA_DIRS",
+        dataDirectory(QStringLiteral("system1")) + u':' + dataDirectory(QStringLiteral("system2")) };
 };

@@ -48,7 +48,7 @@ TEST_F(InstalledApplicationsTest, FindsApplicationEntriesByIdTheHomeDirectoryFir
         applicationEntry("Recorder", "Name[de]=Rekorder\nName[fr_FR]=Enregistreur\n"));
     for (const auto &[language, name] : { std::pair { "de", "Rekorder" },
              std::pair { "fr_FR", "Enregistreur" }, std::pair { "ja", "Recorder" } }) {
-        qputenv("LANGUAGE", language);
+        const TestSupport::ScopedEnv scoped("LANGUAGE", QString::fromLatin1(language));
         EXPECT_EQ(DesktopEntry::load(path)->localizedName(), QString::fromUtf8(name)) << language;
     }
     EXPECT_EQ(DesktopEntry::load(path + QStringLiteral(".missing")), std::nullopt);

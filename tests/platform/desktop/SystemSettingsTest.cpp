@@ -1,7 +1,8 @@
 #include "platform/desktop/SystemSettings.h"
-#include "FileContents.h"
 
 #include "EventLoop.h"
+#include "FileContents.h"
+#include "ScopedEnv.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,19 +16,7 @@ namespace {
 class SystemSettingsTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_directory.isValid());
-        m_savedPath = qgetenv("PATH");
-        m_savedDesktop = qgetenv("XDG_CURRENT_DESKTOP");
-        qputenv("PATH", QFile::encodeName(m_directory.path()));
-    }
-
-    void TearDown() override
-    {
-        qputenv("PATH", m_savedPath);
-        qputenv("XDG_CURRENT_DESKTOP", m_savedDesktop);
-    }
+    void SetUp() override { ASSERT_TRUE(m_directory.isValid()); }
 
     void install(const QString &program)
     {
@@ -49,8 +38,8 @@ protected:
     }
 
     QTemporaryDir m_directory;
-    QByteArray m_savedPath;
-    QByteArray m_savedDesktop;
+    TestSupport::ScopedEnv m_path { "PATH", m_directory.path() };
+    TestSupport::ScopedEnv m_desktop { "XDG_CURRENT_DESKTOP", QString() };
 };
 
 } // namespace
