@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -48,23 +49,19 @@ public:
     CaughtErrors(const CaughtErrors &) = delete;
     CaughtErrors &operator=(const CaughtErrors &) = delete;
 
-    QStringList reportedTexts() const
-    {
-        QStringList texts;
-        for (const Report &report : *reports) {
-            texts << report.error->localizedDescription();
-        }
-        return texts;
-    }
-    QStringList presentedTexts() const
-    {
-        QStringList texts;
-        for (const ErrorPtr &error : *presented) {
-            texts << error->localizedDescription();
-        }
-        return texts;
-    }
+    QStringList reportedTexts() const { return texts(*reports, &Report::error); }
+    QStringList presentedTexts() const { return texts(*presented, std::identity()); }
 
     std::shared_ptr<std::vector<Report>> reports = std::make_shared<std::vector<Report>>();
     std::shared_ptr<std::vector<ErrorPtr>> presented = std::make_shared<std::vector<ErrorPtr>>();
+
+private:
+    static QStringList texts(const auto &items, auto errorOf)
+    {
+        QStringList texts;
+        for (const auto &item : items) {
+            texts << std::invoke(errorOf, item)->localizedDescription();
+        }
+        return texts;
+    }
 };

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "ScopedEnv.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QtGlobal>
 
-#include <optional>
-#include <utility>
-#include <vector>
+#include <list>
 
 namespace TestSupport {
 
@@ -33,12 +32,6 @@ public:
                 QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
     }
-    ~FreshHome()
-    {
-        for (const auto &[name, value] : m_previous) {
-            value ? qputenv(name, *value) : qunsetenv(name);
-        }
-    }
     FreshHome(const FreshHome &) = delete;
     FreshHome &operator=(const FreshHome &) = delete;
 
@@ -47,14 +40,12 @@ public:
 private:
     void point(const char *name, const QString &path)
     {
-        m_previous.emplace_back(
-            name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
         QDir().mkpath(path);
-        qputenv(name, QFile::encodeName(path));
+        m_variables.emplace_back(name, path);
     }
 
     QTemporaryDir m_dir { QDir::tempPath() + QStringLiteral("/tapewick-test-home-XXXXXX") };
-    std::vector<std::pair<const char *, std::optional<QByteArray>>> m_previous;
+    std::list<ScopedEnv> m_variables;
 };
 
 } // namespace TestSupport
