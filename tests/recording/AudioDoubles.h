@@ -4,6 +4,7 @@
 #include "platform/audio/doubles/FakeExporter.h"
 #include "platform/audio/doubles/FakeFileRecorder.h"
 #include "platform/audio/doubles/FakeMonitorEngine.h"
+#include "recording/AudioPlatform.h"
 
 #include "CaughtErrors.h"
 
@@ -16,10 +17,29 @@ namespace AudioDoubles {
 class Installation : public CaughtErrors
 {
 public:
-    Installation();
-    ~Installation();
+    Installation()
+    {
+        AudioPlatform::setHardware(&hardware);
+        AudioPlatform::setFileRecorderFactory(&recorders);
+        AudioPlatform::setMonitorEngineFactory(&engines);
+        AudioPlatform::setExporter(&exporter);
+    }
+    ~Installation()
+    {
+        AudioPlatform::setHardware(nullptr);
+        AudioPlatform::setFileRecorderFactory(nullptr);
+        AudioPlatform::setMonitorEngineFactory(nullptr);
+        AudioPlatform::setExporter(nullptr);
+    }
 
-    int runningEngines() const;
+    int runningEngines() const
+    {
+        int running = 0;
+        for (const auto &engine : engines.engines) {
+            running += engine->running && !engine->destroyed;
+        }
+        return running;
+    }
 
     FakeAudioHardware hardware;
     FakeFileRecorderFactory recorders;
@@ -28,9 +48,21 @@ public:
 };
 
 // Devices with a name and a transport of their own.
-HardwareDevice namedInput(
-    quint32 id, const QString &uid, const QString &name, quint32 transport, int channels);
-HardwareDevice namedOutput(
-    quint32 id, const QString &uid, const QString &name, quint32 transport, int channels);
+inline HardwareDevice namedInput(
+    quint32 id, const QString &uid, const QString &name, quint32 transport, int channels)
+{
+    HardwareDevice device = FakeAudioHardware::input(id, uid, channels, transport);
+    device.name = name;
+    return device;
+}
+
+inline HardwareDevice namedOutput(
+    quint32 id, const QString &uid, const QString &name, quint32 transport, int channels)
+{
+    HardwareDevice device = FakeAudioHardware::output(id, uid, channels);
+    device.name = name;
+    device.transportType = transport;
+    return device;
+}
 
 } // namespace AudioDoubles

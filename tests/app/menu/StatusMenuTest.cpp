@@ -9,11 +9,10 @@
 #include "kit/services/KwApp.h"
 #include "kit/services/ServiceTexts.h"
 #include "platform/audio/FourCharCode.h"
-#include "platform/audio/doubles/FakeAudioHardware.h"
-#include "platform/audio/doubles/FakeFileRecorder.h"
 #include "preferences/Defaults.h"
-#include "recording/AudioPlatform.h"
 #include "recording/AudioRecorderController.h"
+
+#include "../../recording/AudioDoubles.h"
 
 #include <QTest>
 
@@ -38,14 +37,10 @@ protected:
         m_hardware.deviceList
             = { microphone, headset, FakeAudioHardware::output(3, QStringLiteral("speaker")) };
         m_hardware.defaultInput = 1;
-        AudioPlatform::setHardware(&m_hardware);
-        AudioPlatform::setFileRecorderFactory(&m_recorders);
     }
     void TearDown() override
     {
         m_state.reset();
-        AudioPlatform::setHardware(nullptr);
-        AudioPlatform::setFileRecorderFactory(nullptr);
         StandardDefaultsTest::TearDown();
     }
 
@@ -67,10 +62,10 @@ protected:
     }
     QAction *item(const QString &title) { return findItem(m_state->menu(), title); }
 
-    FakeAudioHardware m_hardware;
-    FakeFileRecorderFactory m_recorders;
+    AudioDoubles::Installation m_doubles;
+    FakeAudioHardware &m_hardware = m_doubles.hardware;
+    FakeFileRecorderFactory &m_recorders = m_doubles.recorders;
     std::unique_ptr<AppState> m_state;
-    CaughtErrors m_errors;
 };
 
 TEST_F(StatusMenuTest, EachStateHasItsItemsInOrder)
@@ -166,13 +161,13 @@ TEST_F(StatusMenuTest, ChoosingADeviceChangesTheSystemDefaultOrSaysWhyNot)
     for (const Case &c : cases) {
         m_hardware.setDefaultCalls.clear();
         m_hardware.setDefaultError = c.refusal;
-        m_errors.reports->clear();
-        m_errors.presented->clear();
+        m_doubles.reports->clear();
+        m_doubles.presented->clear();
         InputDeviceMenu::chooseDevice(c.uniqueID);
         QCoreApplication::sendPostedEvents();
         EXPECT_EQ(m_hardware.setDefaultCalls, c.setCalls) << c.uniqueID.toStdString();
-        EXPECT_EQ(m_errors.presented->size(), c.shownErrors) << c.uniqueID.toStdString();
-        EXPECT_EQ(m_errors.reportedTexts(), m_errors.presentedTexts());
+        EXPECT_EQ(m_doubles.presented->size(), c.shownErrors) << c.uniqueID.toStdString();
+        EXPECT_EQ(m_doubles.reportedTexts(), m_doubles.presentedTexts());
     }
 }
 
