@@ -4,7 +4,6 @@
 #include "platform/userdefaults/UserDefaults.h"
 
 #include <QAction>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -15,15 +14,12 @@ using KeyboardShortcuts::Shortcut;
 
 constexpr std::int32_t command = 0x0100, shift = 0x0200, option = 0x0800, control = 0x1000;
 
-// The library keeps its shortcuts in the standard database, which a process opens once; and
-// these tests are about a session without X11, whatever the caller's session is.
+// These tests are about a session without X11, whatever the caller's session is.
 class ShortcutStorageTest : public ::testing::Test
 {
 protected:
     static void SetUpTestSuite()
     {
-        static QTemporaryDir home;
-        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
         qunsetenv("DISPLAY");
         qunsetenv("WAYLAND_DISPLAY");
         qunsetenv("XDG_SESSION_TYPE");

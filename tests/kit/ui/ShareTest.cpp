@@ -147,9 +147,6 @@ QImage greenImage(int size)
 
 TEST(SaveImageTest, SavesTheFirstImageAsPngInTheDestination)
 {
-    // The standard database lives in the configuration home of its first use, for the process.
-    static QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
     QTemporaryDir dir;
     const QUrl directory = QUrl::fromLocalFile(dir.path() + u'/');
     SecurityScopedBookmarkManager::updateBookmark(BookmarkData::create(directory), directory);

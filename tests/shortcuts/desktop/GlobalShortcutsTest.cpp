@@ -8,7 +8,6 @@
 #include "shortcuts/Recorder.h"
 #include "shortcuts/RecorderField.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -28,11 +27,6 @@ const Shortcut controlAltY { 0x10, controlOption };
 class GlobalShortcutsTest : public TestSupport::DesktopTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static QTemporaryDir home;
-        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
-    }
     void SetUp() override
     {
         TestSupport::DesktopTest::SetUp();

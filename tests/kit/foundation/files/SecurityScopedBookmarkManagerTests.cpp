@@ -57,13 +57,6 @@ void choose(OpenPanel *panel, const QString &path)
 class BookmarkManagerTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        // The standard database lives in the configuration home of the first use, for the process.
-        static QTemporaryDir configHome;
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
-    }
-
     void SetUp() override
     {
         ASSERT_TRUE(m_root.isValid());
