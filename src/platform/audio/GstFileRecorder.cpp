@@ -3,6 +3,7 @@
 
 #include "platform/audio/GstFileRecorder.h"
 
+#include "platform/audio/FrameBatcher.h"
 #include "platform/audio/PulseAudioHardware.h"
 
 #include <QCoreApplication>
@@ -11,53 +12,173 @@
 #include <QThread>
 #include <QTimer>
 
+#include <gst/audio/audio.h>
 #include <gst/gst.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <deque>
+#include <mutex>
 #include <optional>
 
 namespace {
 
 constexpr double silenceDb = -160.0;
-// Fragments bound what a crash can lose: the fragment being written plus what the encoder and
-// muxer still hold, well under a second.
+// Fragments bound what a crash can lose: the fragment being written plus what the capture,
+// encoder and muxer still hold (a capture block and a batch), together under half a second.
 constexpr int fragmentMilliseconds = 250;
-// The capture hands over 50 ms at a time rather than the source's default 10 ms, so the process
-// wakes a fifth as often; a level every 100 ms and pauses to within 50 ms still hold.
-constexpr int captureLatencyMicroseconds = 50000;
-constexpr int captureBufferMicroseconds = 200000;
+// The capture hands over 100 ms at a time rather than the source's default 10 ms, so its threads
+// wake a tenth as often; the level still gets a block every 100 ms, and pauses are cut by time,
+// not by block.
+constexpr int captureLatencyMicroseconds = 100000;
+constexpr int captureBufferMicroseconds = 400000;
+// The muxer's thread wakes per batch of encoded frames rather than per frame; it queues up to
+// two batches so the encoder is not held up.
+constexpr GstClockTime frameBatchNs = 100 * GST_MSECOND;
+constexpr GstClockTime muxerLatencyNs = 2 * frameBatchNs;
 constexpr char sizeLimitMessage[] = "tapewick-size-limit";
 constexpr std::chrono::milliseconds defaultInputLookupTimeout { 2000 };
 // What the encoder and muxer hold is a fraction of a second of audio: writing it out takes far less.
 constexpr std::chrono::milliseconds drainTimeout { 3000 };
 
-// Drops buffers while paused and moves later buffers back by the paused span, so the file holds
-// the recorded audio without a gap. Runs on the streaming thread; the GUI thread only flips
-// `paused` and reads `recordedNs`.
+// Cuts the paused spans out of the audio and moves later audio back by them, so the file holds
+// the recorded audio without a gap. The spans are running times taken when the user pauses and
+// resumes, so the cut falls where the user meant it however much audio is still on its way.
+// Runs on the streaming thread; the GUI thread adds spans and reads `recordedNs`.
 struct TimestampShift
 {
-    std::atomic<bool> paused { false };
+    struct Span
+    {
+        GstClockTime start;
+        GstClockTime end = GST_CLOCK_TIME_NONE; // still paused
+    };
+    std::mutex spansMutex;
+    std::deque<Span> spans;
     std::atomic<quint64> recordedNs { 0 };
     // Audio bytes the file may take; 0 for no limit. Past it buffers are dropped and the bus is
     // told once, so the file never grows past what its header can describe.
     quint64 byteLimit = 0;
     quint64 passedBytes = 0;
     bool limitReached = false;
+    // Audio was cut before this buffer, or after the last one's first frame: the offset follows.
     bool dropping = false;
+    bool pendingShift = false;
     GstClockTime offset = 0;
     GstClockTime firstPts = GST_CLOCK_TIME_NONE;
     GstClockTime nextPts = GST_CLOCK_TIME_NONE;
 
+    void pauseAt(GstClockTime runningTime)
+    {
+        std::lock_guard lock(spansMutex);
+        spans.push_back({ runningTime });
+    }
+    void resumeAt(GstClockTime runningTime)
+    {
+        std::lock_guard lock(spansMutex);
+        if (!spans.empty() && !GST_CLOCK_TIME_IS_VALID(spans.back().end)) {
+            spans.back().end = std::max(runningTime, spans.back().start);
+        }
+    }
+
+    // The frames of `buffer` to keep, as [from, to) ranges; spans wholly behind it are forgotten.
+    std::vector<std::pair<guint64, guint64>> keptFrames(
+        GstPad *pad, GstBuffer *buffer, const GstAudioInfo &info, guint64 frames)
+    {
+        std::vector<std::pair<guint64, guint64>> kept { { 0, frames } };
+        GstEvent *event = gst_pad_get_sticky_event(pad, GST_EVENT_SEGMENT, 0);
+        if (!event) {
+            return kept;
+        }
+        const GstSegment *segment = nullptr;
+        gst_event_parse_segment(event, &segment);
+        const GstClockTime begin
+            = gst_segment_to_running_time(segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
+        gst_event_unref(event);
+        if (!GST_CLOCK_TIME_IS_VALID(begin)) {
+            return kept;
+        }
+        const auto frameAt = [&](GstClockTime time) -> guint64 {
+            if (!GST_CLOCK_TIME_IS_VALID(time)) {
+                return frames;
+            }
+            return time <= begin
+                ? 0
+                : std::min(frames, gst_util_uint64_scale_ceil(time - begin, guint64(info.rate), GST_SECOND));
+        };
+        std::lock_guard lock(spansMutex);
+        while (!spans.empty() && GST_CLOCK_TIME_IS_VALID(spans.front().end) && spans.front().end <= begin) {
+            spans.pop_front();
+        }
+        for (const Span &span : spans) {
+            const guint64 from = frameAt(span.start);
+            const guint64 to = frameAt(span.end);
+            std::vector<std::pair<guint64, guint64>> rest;
+            for (const auto &[keptFrom, keptTo] : kept) {
+                if (keptFrom < std::min(from, keptTo)) {
+                    rest.emplace_back(keptFrom, std::min(from, keptTo));
+                }
+                if (std::max(to, keptFrom) < keptTo) {
+                    rest.emplace_back(std::max(to, keptFrom), keptTo);
+                }
+            }
+            kept = std::move(rest);
+        }
+        return kept;
+    }
+
+    // Runs the paused spans over raw audio; none when nothing of it is kept.
+    GstBuffer *clip(GstPad *pad, GstBuffer *buffer)
+    {
+        GstCaps *caps = gst_pad_get_current_caps(pad);
+        GstAudioInfo info;
+        const bool known = caps && gst_audio_info_from_caps(&info, caps) && info.bpf > 0 && info.rate > 0;
+        if (caps) {
+            gst_caps_unref(caps);
+        }
+        if (!known || !GST_BUFFER_PTS_IS_VALID(buffer)) {
+            return buffer;
+        }
+        const guint64 frames = gst_buffer_get_size(buffer) / guint64(info.bpf);
+        const auto kept = keptFrames(pad, buffer, info, frames);
+        if (kept.size() == 1 && kept.front() == std::pair<guint64, guint64> { 0, frames }) {
+            return buffer;
+        }
+        dropping = true;
+        if (kept.empty()) {
+            return nullptr;
+        }
+        GstBuffer *result = nullptr;
+        guint64 keptFrames = 0;
+        for (const auto &[from, to] : kept) {
+            GstBuffer *part = gst_buffer_copy_region(buffer, GST_BUFFER_COPY_MEMORY,
+                gsize(from * guint64(info.bpf)), gsize((to - from) * guint64(info.bpf)));
+            result = result ? gst_buffer_append(result, part) : part;
+            keptFrames += to - from;
+        }
+        gst_buffer_copy_into(result, buffer, GST_BUFFER_COPY_METADATA, 0, -1);
+        GST_BUFFER_PTS(result) = GST_BUFFER_PTS(buffer)
+            + gst_util_uint64_scale(kept.front().first, GST_SECOND, guint64(info.rate));
+        GST_BUFFER_DURATION(result) = gst_util_uint64_scale(keptFrames, GST_SECOND, guint64(info.rate));
+        GST_BUFFER_OFFSET(result) = GST_BUFFER_OFFSET_NONE;
+        GST_BUFFER_OFFSET_END(result) = GST_BUFFER_OFFSET_NONE;
+        // A cut after the first kept frame moves the buffers after this one back.
+        pendingShift = kept.size() > 1 || kept.back().second < frames;
+        return result;
+    }
+
     static GstPadProbeReturn probe(GstPad *pad, GstPadProbeInfo *info, gpointer data)
     {
         auto *shift = static_cast<TimestampShift *>(data);
-        if (shift->paused.load()) {
-            shift->dropping = true;
+        GstBuffer *original = GST_PAD_PROBE_INFO_BUFFER(info);
+        GstBuffer *buffer = shift->clip(pad, original);
+        if (!buffer) {
             return GST_PAD_PROBE_DROP;
         }
-        GstBuffer *buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        if (buffer != original) {
+            gst_buffer_unref(original);
+            GST_PAD_PROBE_INFO_DATA(info) = buffer;
+        }
         if (shift->byteLimit != 0) {
             const gsize size = gst_buffer_get_size(buffer);
             if (shift->limitReached || shift->passedBytes + size > shift->byteLimit) {
@@ -81,6 +202,7 @@ struct TimestampShift
                 shift->offset = pts - shift->nextPts;
             }
         }
+        shift->dropping = std::exchange(shift->pendingShift, false);
         if (shift->offset > 0) {
             buffer = gst_buffer_make_writable(buffer);
             GST_BUFFER_PTS(buffer) = pts - shift->offset;
@@ -180,6 +302,12 @@ public:
         gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &TimestampShift::probe, &m_shift, nullptr);
         gst_object_unref(pad);
         gst_object_unref(meter);
+        if (GstElement *encoder = gst_bin_get_by_name(GST_BIN(m_pipeline), "encoder")) {
+            GstPad *encoded = gst_element_get_static_pad(encoder, "src");
+            FrameBatcher::install(encoded, frameBatchNs);
+            gst_object_unref(encoded);
+            gst_object_unref(encoder);
+        }
         m_busHandler = [this](GstMessage *message) { return handle(message); };
     }
 
@@ -192,7 +320,11 @@ public:
     const QString &location() const { return m_location; }
     const FileRecorderSettings &settings() const { return m_settings; }
     State state() const { return m_state; }
-    double currentTime() const { return double(m_shift.recordedNs.load()) / GST_SECOND; }
+    // Audio from before a pause is still on its way in: the time shown stands still meanwhile.
+    double currentTime() const
+    {
+        return double(m_pausedAtNs.value_or(m_shift.recordedNs.load())) / GST_SECOND;
+    }
 
     bool record()
     {
@@ -212,7 +344,8 @@ public:
             m_state = State::recording;
             return true;
         case State::paused:
-            m_shift.paused = false;
+            m_shift.resumeAt(runningTime());
+            m_pausedAtNs.reset();
             m_state = State::recording;
             return true;
         case State::recording:
@@ -227,7 +360,8 @@ public:
     void pause()
     {
         if (m_state == State::recording) {
-            m_shift.paused = true;
+            m_shift.pauseAt(runningTime());
+            m_pausedAtNs = m_shift.recordedNs.load();
             m_state = State::paused;
         }
     }
@@ -240,6 +374,11 @@ public:
         }
         if (m_state != State::recording && m_state != State::paused) {
             return;
+        }
+        // What the capture hands over after the stop, a block's worth, is no more the user's than
+        // audio after a pause.
+        if (m_state == State::recording) {
+            m_shift.pauseAt(runningTime());
         }
         m_state = State::finishing;
         // Lives on until the end-of-stream has reached the file, whoever holds the recorder.
@@ -291,6 +430,14 @@ public:
     AudioFileRecorder::EncodeErrorCallback m_onError;
 
 private:
+    // Before the pipeline runs there is no clock: all it captures then comes later.
+    GstClockTime runningTime() const
+    {
+        const GstClockTime now
+            = m_pipeline ? gst_element_get_current_running_time(m_pipeline) : GST_CLOCK_TIME_NONE;
+        return GST_CLOCK_TIME_IS_VALID(now) ? now : 0;
+    }
+
     bool handle(GstMessage *message)
     {
         switch (GST_MESSAGE_TYPE(message)) {
@@ -350,7 +497,7 @@ private:
             return;
         }
         m_state = State::done;
-        m_shift.paused = false;
+        m_pausedAtNs.reset();
         GstSupport::removeWatch(std::exchange(m_watchId, 0));
         auto self = shared_from_this();
         m_pipeline = nullptr;
@@ -375,6 +522,7 @@ private:
     std::chrono::milliseconds m_finishTimeout;
     State m_state = State::ready;
     TimestampShift m_shift;
+    std::optional<quint64> m_pausedAtNs;
     std::function<bool(GstMessage *)> m_busHandler;
     unsigned m_watchId = 0;
     std::vector<double> m_latestRms;
@@ -431,9 +579,11 @@ AudioResult<std::vector<GstSupport::Stage>> GstFileRecorder::stages(const QStrin
     } else {
         stages.push_back({ QStringLiteral("audioconvert"), {}, {} });
         stages.push_back({ QStringLiteral("avenc_aac"),
-            { { QStringLiteral("bitrate"), QString::number(settings.bitRate) } }, {} });
+            { { QStringLiteral("bitrate"), QString::number(settings.bitRate) } },
+            QStringLiteral("encoder") });
         stages.push_back({ QStringLiteral("mp4mux"),
             { { QStringLiteral("fragment-duration"), QString::number(fragmentMilliseconds) },
+                { QStringLiteral("latency"), QString::number(muxerLatencyNs) },
                 { QStringLiteral("fragment-mode"), QStringLiteral("first-moov-then-finalise") } },
             {} });
     }

@@ -145,7 +145,11 @@ TEST_F(FileRecorderTest, PauseLeavesNoGapInTheFile)
 
     ASSERT_TRUE(recorder->record());
     EXPECT_TRUE(recorder->isRecording());
+    QElapsedTimer sinceResuming;
+    sinceResuming.start();
     ASSERT_TRUE(AudioTest::recordUntil(*recorder, 4.0));
+    // Had the paused second been kept, the file would reach its length that much sooner.
+    EXPECT_GT(sinceResuming.elapsed() / 1000.0, 4.0 - atPause - 0.2);
     recorder->stop();
     ASSERT_TRUE(m_end.waitForEnd());
     ASSERT_EQ(m_end.finished, std::optional<bool>(true));
