@@ -27,6 +27,15 @@ bool recordUntil(AudioFileRecorder &recorder, double seconds)
     return TestSupport::recordUntil([&] { return recorder.currentTime(); }, seconds);
 }
 
+testing::AssertionResult endsWhereStopped(double fileSeconds, double reportedAtStop)
+{
+    if (fileSeconds >= reportedAtStop - 0.05 && fileSeconds <= reportedAtStop + 0.15) {
+        return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure()
+        << "the file lasts " << fileSeconds << " s, stopped at " << reportedAtStop << " s";
+}
+
 void EndWatcher::attach(AudioFileRecorder &recorder)
 {
     recorder.setFinishedCallback([this](bool successfully) {

@@ -19,6 +19,9 @@ std::optional<QString> pactl(const QStringList &arguments);
 
 // Records until the recorder holds `seconds` of audio; false on timeout.
 bool recordUntil(AudioFileRecorder &recorder, double seconds);
+// A file ends where stop was pressed: at the time reported then, plus at most the capture block
+// still on its way in.
+testing::AssertionResult endsWhereStopped(double fileSeconds, double reportedAtStop);
 
 // Collects what a recorder reports at its end.
 struct EndWatcher
