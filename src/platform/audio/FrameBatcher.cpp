@@ -46,6 +46,11 @@ struct Batch
             }
             return GST_PAD_PROBE_OK;
         }
+        // A list already is a batch; what was held goes first, so the order stays.
+        if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER_LIST) {
+            batch->pass(pad);
+            return GST_PAD_PROBE_OK;
+        }
         GstBuffer *buffer = GST_PAD_PROBE_INFO_BUFFER(info);
         if (!batch->held) {
             batch->held = gst_buffer_list_new();
@@ -69,7 +74,9 @@ namespace FrameBatcher {
 
 void install(GstPad *pad, GstClockTime span)
 {
-    gst_pad_add_probe(pad, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+    gst_pad_add_probe(pad,
+        GstPadProbeType(
+            GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
         &Batch::probe, new Batch { span }, [](gpointer data) { delete static_cast<Batch *>(data); });
 }
 

@@ -85,8 +85,16 @@ TEST_F(FrameBatcherTest, FramesPassABatchAtATimeAndTheEndFollowsWhatWasHeld)
     pushFrame(5);
     pushFrame(6);
     EXPECT_EQ(m_received.items.size(), 5u);
+    // A list pushed whole comes after the frames held before it.
+    GstBufferList *list = gst_buffer_list_new();
+    GstBuffer *listed = gst_buffer_new();
+    GST_BUFFER_OFFSET(listed) = 7;
+    gst_buffer_list_add(list, listed);
+    EXPECT_EQ(gst_pad_push_list(m_src, list), GST_FLOW_OK);
+    EXPECT_EQ(m_received.items, (std::vector { 0, 1, 2, 3, 4, 5, 6, 7 }));
+    pushFrame(8);
     gst_pad_push_event(m_src, gst_event_new_eos());
-    EXPECT_EQ(m_received.items, (std::vector { 0, 1, 2, 3, 4, 5, 6, -1 }));
+    EXPECT_EQ(m_received.items, (std::vector { 0, 1, 2, 3, 4, 5, 6, 7, 8, -1 }));
 }
 
 TEST_F(FrameBatcherTest, AFailedBatchIsReportedForTheFramesThatFollow)

@@ -1,6 +1,7 @@
 #include "AudioTestSupport.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "FileContents.h"
 #include "Pactl.h"
 #include "PulseModule.h"
 #include "SignalAnalysis.h"
@@ -45,12 +46,6 @@ std::string formatName(const testing::TestParamInfo<Format> &info)
     return std::string(info.param.extension) + (info.param.channels == 1 ? "Mono" : "Stereo");
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 class RecordedFormat : public TestSupport::DesktopTest, public testing::WithParamInterface<Format>
 {
 protected:
@@ -89,7 +84,7 @@ TEST_P(RecordedFormat, HoldsTwoSecondsOfTheToneInTheRequestedFormat)
         EXPECT_TRUE(TestSupport::holdsTheTone(facts.channel(channel), facts.sampleRate))
             << "channel " << channel;
     }
-    const QByteArray bytes = readAll(path);
+    const QByteArray bytes = TestSupport::readFile(path);
     if (format.formatId == AudioFormatId::linearPcm) {
         ASSERT_GE(bytes.size(), 44);
         EXPECT_EQ(bytes.left(4), "RIFF");
@@ -320,7 +315,7 @@ TEST_F(FileRecorderTest, AWavRecordingAtItsSizeLimitEndsByItselfAsAReadableFile)
     ASSERT_TRUE(end.waitForEnd());
     EXPECT_EQ(end.finished, std::optional<bool>(true)) << "an ordinary end: the recording is saved";
 
-    const QByteArray bytes = readAll(path);
+    const QByteArray bytes = TestSupport::readFile(path);
     ASSERT_GE(bytes.size(), 44);
     const quint32 dataSize = qFromLittleEndian<quint32>(bytes.constData() + 40);
     EXPECT_LE(dataSize, options.wavDataLimit);
