@@ -267,7 +267,9 @@ void AppState::stopRecordingBeforeExit(ExitCause cause)
             // The failure's alert waits in the event queue, which ends with the program: show it now
             // and let the user read it.
             QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::MetaCall);
-            waitUntil([] { return QApplication::activeModalWidget() == nullptr; }, QDeadlineTimer::Forever);
+            // Only that alert: one the user left open earlier does not hold the program.
+            const QPointer<QWidget> alert = QApplication::activeModalWidget();
+            waitUntil([&] { return !alert || !alert->isVisible(); }, QDeadlineTimer::Forever);
         }
     }
     disconnect(exported);

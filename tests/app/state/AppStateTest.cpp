@@ -191,7 +191,7 @@ TEST_F(AppStateTest, LaunchNoticesComeInOrderAndARefusalQuitsOnlyAfterThem)
     }
 }
 
-TEST_F(AppStateTest, QuittingAsksOnlyWhileARecordingRunsOnlyQuitEndsItAndAFailedSaveIsShownFirst)
+TEST_F(AppStateTest, QuittingAsksOnlyWhileARecordingRunsAndOnlyQuitEndsIt)
 {
     const std::unique_ptr<AppState> state = launch({});
     EXPECT_EQ(state->confirmQuit(), AppState::TerminateReply::terminateNow);
@@ -247,9 +247,14 @@ TEST_F(AppStateTest, QuittingAsksOnlyWhileARecordingRunsOnlyQuitEndsItAndAFailed
             EXPECT_GT(facts.seconds, 0.3);
         }
     }
+}
 
-    // A save that fails when the user quits is shown before the program ends, without waiting out
-    // the time a save may take, and the recording stays where recovery finds it.
+// A save that fails when the user quits is shown before the program ends, without waiting out the
+// time a save may take, and the recording stays where recovery finds it. A launch of its own: a
+// recording stopped earlier may still be saving when the output folder changes.
+TEST_F(AppStateTest, ASaveFailingAtQuitIsReadBeforeTheProgramEnds)
+{
+    const std::unique_ptr<AppState> state = launch({});
     Defaults::set(SettingsKeys::defaultOutputDirectory(),
         std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(QStringLiteral("/proc")))));
     state->recorder().setRevealer([](const QList<QUrl> &) {});
