@@ -82,6 +82,9 @@ std::vector<CaptureDevice> PulseAudioHardware::captureDevices()
 
 ScopedRegistration PulseAudioHardware::listenForDefaultInputChanges(std::function<void()> onChange)
 {
-    // The client watches from its start: while the server is away, a listener simply hears nothing.
+    // The client watches from its start, but its first connection may still be on its way: a
+    // change made once this returns must not be missed. While the server is away, a listener
+    // simply hears nothing.
+    m_client->awaitWatching();
     return m_listeners.add(std::move(onChange));
 }

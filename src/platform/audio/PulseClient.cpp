@@ -488,9 +488,23 @@ void PulseClient::handleDefaultSource(const char *name)
         std::lock_guard known(m_knownMutex);
         m_known.defaultSource = current;
     }
+    pa_threaded_mainloop_signal(m_loop, 0);
     if (changed && m_onDefaultSourceChanged) {
         m_onDefaultSourceChanged();
     }
+}
+
+void PulseClient::awaitWatching()
+{
+    Locker lock(m_loop);
+    // The baseline is asked for right after subscribing, so once it is known the subscription
+    // stands too. The known default is forgotten with each connection.
+    waitLocked(
+        [this] {
+            return !m_context || !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context))
+                || known().defaultSource.has_value();
+        },
+        deadline());
 }
 
 AudioResult<void> PulseClient::awaitLocked(pa_operation *operation, Clock::time_point deadline)

@@ -37,6 +37,9 @@ public:
     AudioResult<HardwareDevice> device(quint32 deviceId);
     AudioResult<quint32> defaultInputDeviceId();
     AudioResult<void> setDefaultInputDevice(quint32 deviceId);
+    // Waits, at most the timeout, until the server's changes are watched and its current default
+    // source is known, so that any later change is reported. A server that is away is not waited for.
+    void awaitWatching();
 
     // Thread-side hooks, public for the C callbacks.
     void handleStateChange();
