@@ -127,8 +127,8 @@ void GstMonitorEngine::watchDevice(const char *elementName, bool input)
             g_object_get(object, "current-device", &device, nullptr);
             const QString name = QString::fromUtf8(device);
             g_free(device);
-            Events::runOnMain([alive = watch->alive, engine = watch->engine,
-                                           generation = watch->generation, input = watch->input, name] {
+            Events::runOnMain([alive = watch->alive, engine = watch->engine, generation = watch->generation,
+                                  input = watch->input, name] {
                 if (alive.lock()) {
                     engine->deviceChanged(generation, input, name);
                 }

@@ -5,8 +5,8 @@
 
 #include <QGuiApplication>
 #include <QPainter>
-#include <QScreen>
 #include <QPixmap>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
