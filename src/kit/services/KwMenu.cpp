@@ -10,6 +10,8 @@ KwMenu::KwMenu(QWidget *parent)
 KwMenu::KwMenu(const QString &title, QWidget *parent)
     : QMenu(title, parent)
 {
+    // A QMenu keeps its items' tooltips to itself unless asked.
+    setToolTipsVisible(true);
     connect(this, &QMenu::aboutToShow, this, &KwMenu::menuWillOpen);
     connect(this, &QMenu::aboutToHide, this, &KwMenu::menuDidClose);
 }

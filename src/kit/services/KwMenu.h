@@ -7,7 +7,8 @@
 
 #include <functional>
 
-// A menu that says when it opens and closes and asks to be filled each time it is about to open.
+// A menu that says when it opens and closes, asks to be filled each time it is about to open, and
+// shows its items' tooltips.
 class KwMenu : public QMenu
 {
     Q_OBJECT

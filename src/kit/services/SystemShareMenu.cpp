@@ -7,6 +7,7 @@ SystemShareMenu::SystemShareMenu(QList<QUrl> shareItems, Preparation prepare, QW
     : QMenu(KitTexts::share(), parent)
     , m_shareItems(std::move(shareItems))
 {
+    setToolTipsVisible(true);
     for (const ShareService &service : ShareServices::services()) {
         if (service.canPerform && !service.canPerform(m_shareItems)) {
             continue;

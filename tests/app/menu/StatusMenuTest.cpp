@@ -14,6 +14,8 @@
 
 #include "../../recording/AudioDoubles.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -168,6 +170,52 @@ TEST_F(StatusMenuTest, ChoosingADeviceChangesTheSystemDefaultOrSaysWhyNot)
         EXPECT_EQ(m_hardware.setDefaultCalls, c.setCalls) << c.uniqueID.toStdString();
         EXPECT_EQ(m_doubles.presented->size(), c.shownErrors) << c.uniqueID.toStdString();
         EXPECT_EQ(m_doubles.reportedTexts(), m_doubles.presentedTexts());
+    }
+}
+
+// Every menu reachable from `menu`, lazy submenus opened so that they fill.
+void collectMenus(QMenu *menu, QList<QMenu *> &menus)
+{
+    menus.append(menu);
+    for (QAction *action : menu->actions()) {
+        if (auto *submenu = action->menu<QMenu *>()) {
+            emit submenu->aboutToShow();
+            collectMenus(submenu, menus);
+        }
+    }
+}
+
+TEST_F(StatusMenuTest, EveryMenuOfTheTreeShowsItsItemsTooltips)
+{
+    QTemporaryDir dir;
+    const QString recording = dir.filePath(QStringLiteral("Take.m4a"));
+    QFile file(recording);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    Defaults::set(SettingsKeys::previousRecording(),
+        std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(recording))));
+    // Without devices, Record says why it is disabled.
+    for (const bool withDevices : { true, false }) {
+        if (!withDevices) {
+            m_hardware.deviceList.clear();
+        }
+        rows();
+        QList<QMenu *> menus;
+        collectMenus(&state().menu(), menus);
+        QStringList tooltips;
+        for (const QMenu *menu : std::as_const(menus)) {
+            EXPECT_TRUE(menu->toolTipsVisible()) << menu->title().toStdString();
+            for (const QAction *action : menu->actions()) {
+                tooltips << action->toolTip();
+            }
+        }
+        EXPECT_GE(menus.size(), 3) << "the status menu, the previous recording and More";
+        const QStringList expected = withDevices
+            ? QStringList { MenuTexts::clearTooltip, MenuTexts::recoverRecordingsTooltip, MenuTexts::stereo }
+            : QStringList { MenuTexts::noInputDevices, MenuTexts::clearTooltip };
+        for (const QString &tooltip : expected) {
+            EXPECT_TRUE(tooltips.contains(tooltip)) << tooltip.toStdString();
+        }
     }
 }
 

@@ -17,8 +17,10 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 
@@ -85,6 +87,32 @@ TEST_F(MenuPartsOnTheDesktopTest, ChoosingASourceMakesItTheServersDefaultAndAGon
     TestSupport::processEventsFor(100ms);
     EXPECT_EQ(TestSupport::Pactl::defaultSource(), m_defaultSource);
     EXPECT_EQ(m_errors.presentedTexts(), QStringList());
+}
+
+TEST_F(MenuPartsOnTheDesktopTest, HoveringADeviceShowsItsChannelsAsATooltip)
+{
+    KwMenu menu;
+    QAction *item = nullptr;
+    TestSupport::processEventsUntil([&] { return (item = deviceItem(menu, m_defaultSource)) != nullptr; });
+    ASSERT_NE(item, nullptr) << menuRows(menu).join(QLatin1Char('|')).toStdString();
+    ASSERT_FALSE(item->toolTip().isEmpty());
+
+    menu.popup(QPoint(40, 40));
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return menu.isVisible(); }));
+    // The pointer rests on the item, as a user's would.
+    const QPoint centre = menu.actionGeometry(item).center();
+    QTest::mouseMove(&menu, centre - QPoint(2, 0));
+    QTest::mouseMove(&menu, centre);
+    const auto shownTip = [] {
+        const QList<QWidget *> windows = QApplication::topLevelWidgets();
+        const auto tip = std::ranges::find_if(windows,
+            [](const QWidget *window) { return window->isVisible() && window->inherits("QTipLabel"); });
+        const auto *label = tip == windows.end() ? nullptr : qobject_cast<const QLabel *>(*tip);
+        return label ? label->text() : QString();
+    };
+    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return !shownTip().isEmpty(); }));
+    EXPECT_EQ(shownTip(), item->toolTip());
+    menu.hide();
 }
 
 TEST_F(MenuPartsOnTheDesktopTest, CopyPutsAFreshCopyOnTheClipboardAndMoveToTrashTrashesTheFile)
