@@ -1,25 +1,11 @@
 #include "app/settings/FilenamePrefix.h"
 
+#include "app/TextTruncation.h"
 #include "recording/RecordingNaming.h"
 
 #include <QRegularExpression>
-#include <QTextBoundaryFinder>
 
 namespace FilenamePrefix {
-
-namespace {
-
-QString firstCharacters(const QString &text, qsizetype count)
-{
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
-    qsizetype kept = 0;
-    while (kept < count && graphemes.toNextBoundary() != -1) {
-        ++kept;
-    }
-    return kept < count ? text : text.left(graphemes.position());
-}
-
-} // namespace
 
 QString sanitized(const QString &typed)
 {
@@ -32,7 +18,7 @@ QString sanitized(const QString &typed)
     text.remove(QLatin1Char(':'));
     text.replace(whitespace, QStringLiteral(" "));
     text.remove(leadingDotsAndWhitespace);
-    return firstCharacters(text, maximumLength);
+    return truncated(text, maximumLength, TruncationPosition::end, QString());
 }
 
 QString preview(const std::optional<QString> &prefix, const QDateTime &date)

@@ -8,10 +8,11 @@
 // The filename prefix as the settings window edits it.
 namespace FilenamePrefix {
 
-inline constexpr qsizetype maximumLength = 80;
+inline constexpr int maximumLength = 80;
 
 // What an edit of the field leaves: no colons, every white space one space, no leading dots or
-// white space, at most maximumLength characters (never half a character).
+// white space, at most maximumLength characters (never half a character); a cut drops a final
+// punctuation mark and blanks, as any end cut does.
 QString sanitized(const QString &typed);
 
 // The name a recording started at `date` would get with the stored prefix.

@@ -31,6 +31,13 @@ TEST(FilenamePrefixTest, SanitisingRule)
         { QString(100, u'x'), QString(80, u'x') },
         // A character made of several code points is kept whole or dropped whole.
         { family.repeated(81), family.repeated(80) },
+        // A cut never leaves a final punctuation mark or blanks behind.
+        { QString(79, u'x') + QStringLiteral("-yz"), QString(79, u'x') },
+        { QString(78, u'x') + QStringLiteral(" (take)"), QString(78, u'x') },
+        { QString(77, u'x') + QStringLiteral("  !b"), QString(77, u'x') },
+        // Only one mark goes, and only at the cut.
+        { QString(78, u'x') + QStringLiteral("?!z"), QString(78, u'x') + u'?' },
+        { QString(79, u'x') + u'!', QString(79, u'x') + u'!' },
     };
     for (const auto &[typed, expected] : cases) {
         EXPECT_EQ(FilenamePrefix::sanitized(typed), expected) << typed.toStdString();
