@@ -5,6 +5,7 @@
 #include "kit/services/KwAppErrorReporting.h"
 #include "kit/services/KwKit.h"
 #include "kit/services/ServiceTexts.h"
+#include "kit/services/WindowActivation.h"
 
 #include "kit/collections/CollectionsHooks.h"
 #include "kit/foundation/errors/GeneralError.h"
@@ -267,6 +268,8 @@ void KwApp::installFoundationHooks()
     FoundationHooks::setReportError([](const Error &error, const QVariantMap &userInfo, const QString &file,
                                         int line) { reportError(error, userInfo, file, line); });
     FoundationHooks::setTerminate([] { terminate(); });
+    WindowActivation::followFocus();
+    FoundationHooks::setActivateApp([] { WindowActivation::bringForward(); });
     CollectionsHooks::setReportError([](const QString &description, const QString &file, int line) {
         reportError(GeneralError(description), {}, file, line);
     });

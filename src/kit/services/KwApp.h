@@ -67,8 +67,8 @@ void setShouldTerminate(std::function<bool()> shouldTerminate);
 // (kit/foundation) reaches it from any thread once the hooks are installed.
 void terminate();
 
-// Hands the foundation layer what it needs from this one: the error-report routine and
-// quitting through the quit confirmation. KwKit::shared() does it.
+// Hands the foundation layer what it needs from this one: the error-report routine, bringing
+// the application forward and quitting through the quit confirmation. KwKit::shared() does it.
 void installFoundationHooks();
 // Removes scratchDirectory() when it was made; KwKit::shared() calls it when the application quits.
 void removeScratchDirectory();
