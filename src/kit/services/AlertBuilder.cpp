@@ -2,6 +2,8 @@
 
 #include "kit/services/ServiceTexts.h"
 
+#include "kit/foundation/errors/AlertIcon.h"
+
 #include "platform/events/MainThread.h"
 
 #include <QCheckBox>
@@ -64,11 +66,8 @@ QMessageBox *makeAlert(const AlertOptions &options, QWidget *parent)
     if (options.message) {
         alert->setInformativeText(*options.message);
     }
-    if (options.icon.isNull()) {
-        alert->setIcon(iconFor(options.style));
-    } else {
-        alert->setIconPixmap(options.icon.pixmap(64, 64));
-    }
+    alert->setIconPixmap(options.icon.isNull() ? AlertIcon::forKind(iconFor(options.style))
+                                               : options.icon.pixmap(AlertIcon::size, AlertIcon::size));
 
     QList<QPushButton *> buttons;
     if (options.buttonTitles.isEmpty()) {

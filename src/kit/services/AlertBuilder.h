@@ -21,7 +21,7 @@ struct AlertOptions
     // Shown in a scrollable read-only text view.
     std::optional<QString> detailText;
     AlertStyle style = AlertStyle::Warning;
-    // None shows the style's icon.
+    // None shows the program's icon, with a caution badge in the critical style.
     QIcon icon;
     // In this order; none gives the single "OK" button.
     QStringList buttonTitles;

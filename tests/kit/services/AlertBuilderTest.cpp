@@ -3,7 +3,10 @@
 #include "EventLoop.h"
 #include "KitTesting.h"
 
+#include "kit/foundation/errors/AlertIcon.h"
+
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -89,7 +92,6 @@ TEST(AlertBuilder, ShowsWhatTheOptionsSay)
     EXPECT_EQ(plain->informativeText(), "Really.");
     ASSERT_EQ(alertButtons(plain.get()).size(), 2);
     EXPECT_EQ(alertButtons(plain.get())[1]->text(), "Quit");
-    EXPECT_EQ(plain->icon(), QMessageBox::Warning);
     EXPECT_EQ(plain->windowModality(), Qt::ApplicationModal);
     EXPECT_EQ(plain->findChild<QPlainTextEdit *>(), nullptr);
     EXPECT_EQ(plain->checkBox(), nullptr);
@@ -105,12 +107,45 @@ TEST(AlertBuilder, ShowsWhatTheOptionsSay)
     EXPECT_EQ(detail->toPlainText(), "line 1\nline 2");
     ASSERT_TRUE(alert->checkBox());
     EXPECT_EQ(alert->checkBox()->text(), "Do not show this message again");
-    EXPECT_EQ(alert->icon(), QMessageBox::Critical);
     alert->show();
     TestSupport::processEventsFor(20ms);
     EXPECT_GE(alert->width(), 500);
     options.suppressionButtonTitle = "Never again";
     EXPECT_EQ(build(options)->checkBox()->text(), "Never again");
+}
+
+TEST(AlertBuilder, EachStyleShowsTheProgramsIconAndAGivenIconWins)
+{
+    const QIcon previous = QApplication::windowIcon();
+    QPixmap program(AlertIcon::size, AlertIcon::size);
+    program.fill(Qt::darkGreen);
+    QApplication::setWindowIcon(QIcon(program));
+    QPixmap given(AlertIcon::size, AlertIcon::size);
+    given.fill(Qt::magenta);
+    const struct
+    {
+        AlertStyle style;
+        QMessageBox::Icon kind;
+    } cases[] = {
+        { AlertStyle::Warning, QMessageBox::Warning },
+        { AlertStyle::Informational, QMessageBox::Information },
+        { AlertStyle::Critical, QMessageBox::Critical },
+    };
+    for (const auto &[style, kind] : cases) {
+        AlertOptions options;
+        options.title = "Notice";
+        options.style = style;
+        EXPECT_EQ(build(options)->iconPixmap().toImage(), AlertIcon::forKind(kind).toImage())
+            << static_cast<int>(style);
+        options.icon = QIcon(given);
+        EXPECT_EQ(build(options)->iconPixmap().toImage(), given.toImage()) << static_cast<int>(style);
+    }
+    // Only the critical style marks the icon.
+    EXPECT_EQ(AlertIcon::forKind(QMessageBox::Warning).toImage(),
+        AlertIcon::forKind(QMessageBox::Information).toImage());
+    EXPECT_NE(AlertIcon::forKind(QMessageBox::Warning).toImage(),
+        AlertIcon::forKind(QMessageBox::Critical).toImage());
+    QApplication::setWindowIcon(previous);
 }
 
 TEST(AlertBuilder, RunModalAnswersTheChosenIndex)

@@ -1,5 +1,6 @@
 #include "kit/foundation/errors/ErrorDialog.h"
 
+#include "kit/foundation/errors/AlertIcon.h"
 #include "kit/foundation/errors/ErrorRecoveryAttempter.h"
 #include "kit/foundation/errors/ErrorUserInfoKeys.h"
 #include "kit/foundation/errors/NSError.h"
@@ -13,7 +14,7 @@ QMessageBox *ErrorDialog::create(const ErrorPtr &error, QWidget *window)
     const NSError bridged = error->bridged();
     auto *box = new QMessageBox(window);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setIcon(QMessageBox::Warning);
+    box->setIconPixmap(AlertIcon::forKind(QMessageBox::Warning));
     box->setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
     box->setText(bridged.localizedDescription());
     if (const auto suggestion = bridged.recoverySuggestion()) {
