@@ -21,6 +21,7 @@
 #include "recording/InputMonitor.h"
 #include "recording/MetadataExport.h"
 #include "recording/RecordingNaming.h"
+#include "recording/RecordingSavePanel.h"
 #include "recording/RecordingSettings.h"
 #include "recording/StatusButtonStyle.h"
 
@@ -37,7 +38,6 @@
 
 namespace {
 
-constexpr char savePanelTitle[] = "Save Audio Recording";
 constexpr char creatorKey[] = "kMDItemCreator";
 const QList<int> reviewCounts { 6, 200, 2000 };
 // Room between the elapsed time and the icon, in points.
@@ -335,18 +335,9 @@ void AudioRecorderController::handleRecordingStopped(std::optional<QUrl> source)
 }
 
 std::unique_ptr<QFileDialog> AudioRecorderController::makeSavePanel(
-    const QUrl &recording, bool lossless, const QString &directory)
+    const QUrl &recording, const QString &directory)
 {
-    auto panel = std::make_unique<QFileDialog>(nullptr, QString::fromUtf8(savePanelTitle), directory);
-    panel->setAcceptMode(QFileDialog::AcceptSave);
-    panel->setFileMode(QFileDialog::AnyFile);
-    panel->setNameFilter(
-        lossless ? QStringLiteral("WAV audio (*.wav)") : QStringLiteral("MPEG-4 audio (*.m4a)"));
-    panel->setDefaultSuffix(lossless ? QStringLiteral("wav") : QStringLiteral("m4a"));
-    const QString name = fileName(recording);
-    const qsizetype dot = name.lastIndexOf(u'.');
-    panel->selectFile(dot > 0 ? name.left(dot) : name);
-    return panel;
+    return std::make_unique<RecordingSavePanel>(recording, directory);
 }
 
 void AudioRecorderController::showSavePanel(std::optional<QUrl> source)
@@ -363,7 +354,7 @@ void AudioRecorderController::showSavePanel(std::optional<QUrl> source)
     const std::optional<QUrl> output = bookmark ? bookmark->resolvedURL() : std::nullopt;
     const QString directory
         = output && QFileInfo(output->toLocalFile()).isDir() ? output->toLocalFile() : QDir::homePath();
-    const std::unique_ptr<QFileDialog> panel = makeSavePanel(*source, m_settings->lossless(), directory);
+    const std::unique_ptr<QFileDialog> panel = makeSavePanel(*source, directory);
     if (m_savePanelRunner(*panel) != QDialog::Accepted || panel->selectedUrls().isEmpty()) {
         return;
     }

@@ -72,10 +72,9 @@ public:
     // replaced.
     void finishRecording(const QUrl &destination, bool uniquify, std::optional<QUrl> source = std::nullopt);
 
-    // The save panel offered for a recording: only its own file type, its name without extension,
-    // in `directory`.
-    static std::unique_ptr<QFileDialog> makeSavePanel(
-        const QUrl &recording, bool lossless, const QString &directory);
+    // The save panel offered for a recording: only its own file type, its whole name, in
+    // `directory`; the name accepted always ends in the recording's extension.
+    static std::unique_ptr<QFileDialog> makeSavePanel(const QUrl &recording, const QString &directory);
     // The Option key (Alt) held alone, Caps Lock and the keypad not counting.
     static bool isOnlyOptionHeld(Qt::KeyboardModifiers modifiers);
     // The creator attribute's text: the application's name and version.

@@ -7,6 +7,7 @@
 #include "recording/AudioRecorder.h"
 #include "recording/AudioRecorderController.h"
 #include "recording/InputMonitor.h"
+#include "recording/RecordingSavePanel.h"
 #include "recording/RecordingSettings.h"
 
 #include "kit/foundation/files/ExtendedAttributes.h"
@@ -408,14 +409,44 @@ TEST_F(AudioRecorderControllerTest, AFailedCopyKeepsThePreviousAndSavingThroughT
     EXPECT_EQ(previousLocation(), QUrl::fromLocalFile(target));
 }
 
-TEST(AudioRecorderControllerPanelTest, PanelOffersOnlyTheRecordingsType)
+TEST(AudioRecorderControllerPanelTest, PanelOffersOnlyTheRecordingsTypeAndItsWholeName)
 {
-    const auto wav
-        = AudioRecorderController::makeSavePanel(QUrl::fromLocalFile("/tmp/x/Take 1.wav"), true, "/tmp");
-    EXPECT_EQ(wav->nameFilters(), QStringList { "WAV audio (*.wav)" });
-    EXPECT_EQ(wav->defaultSuffix(), QStringLiteral("wav"));
-    ASSERT_FALSE(wav->selectedFiles().isEmpty());
-    EXPECT_EQ(QFileInfo(wav->selectedFiles().constFirst()).completeBaseName(), QStringLiteral("Take 1"));
+    const struct
+    {
+        QString recording;
+        QStringList filters;
+    } cases[] = {
+        { "/tmp/x/Take 1.wav", { "WAV audio (*.wav)" } },
+        { "/tmp/x/Audio Recording 2026-12-07 at 08.24.16.m4a", { "MPEG-4 audio (*.m4a)" } },
+    };
+    for (const auto &[recording, filters] : cases) {
+        const auto panel = AudioRecorderController::makeSavePanel(QUrl::fromLocalFile(recording), "/tmp");
+        EXPECT_EQ(panel->nameFilters(), filters);
+        ASSERT_EQ(panel->selectedFiles().size(), 1);
+        EXPECT_EQ(QFileInfo(panel->selectedFiles().constFirst()).fileName(), QFileInfo(recording).fileName());
+    }
+}
+
+TEST(AudioRecorderControllerPanelTest, AChosenNameEndsInTheRecordingsExtension)
+{
+    const struct
+    {
+        QString chosen;
+        QString extension;
+        QString expected;
+    } cases[] = {
+        { "/a/Take.m4a", "m4a", "/a/Take.m4a" },
+        { "/a/Take.M4A", "m4a", "/a/Take.M4A" },
+        { "/a/Audio Recording 2026-12-07 at 08.24.16", "m4a",
+            "/a/Audio Recording 2026-12-07 at 08.24.16.m4a" },
+        { "/a/Take.wav", "m4a", "/a/Take.wav.m4a" },
+        { "/a/Take.", "wav", "/a/Take.wav" },
+        { "/a.b/Take", "wav", "/a.b/Take.wav" },
+        { "Take", "", "Take" },
+    };
+    for (const auto &[chosen, extension, expected] : cases) {
+        EXPECT_EQ(RecordingSavePanel::withExtension(chosen, extension), expected) << chosen.toStdString();
+    }
 }
 
 TEST_F(AudioRecorderControllerTest, AFailedEndIsShownAndNotSavedAndOnlyAnEmptyFileIsRemoved)
