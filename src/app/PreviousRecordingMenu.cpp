@@ -132,16 +132,23 @@ QAction *insertDurationItem(QMenu *menu, QAction *before, double seconds)
 }
 
 // Reading the length may take seconds, so a worker thread reads it; the item appears above the
-// size once it is known, if the menu is still there.
-void fillInDuration(QMenu *menu, QAction *sizeItem, const FileStamp &stamp)
+// size once it is known, in whichever menu holds the size then: a lazy submenu takes the items
+// over from the menu they were built in, which is gone by the time the answer comes.
+void fillInDuration(QAction *sizeItem, const FileStamp &stamp)
 {
-    std::function<void()> read = [menu = QPointer(menu), sizeItem = QPointer(sizeItem), stamp] {
+    std::function<void()> read = [sizeItem = QPointer(sizeItem), stamp] {
         Events::takeOver();
         const std::optional<double> seconds = mediaDurationSeconds(stamp.path);
-        Events::runOnMain([menu, sizeItem, stamp, seconds] {
+        Events::runOnMain([sizeItem, stamp, seconds] {
             lastDuration() = KnownDuration { stamp, seconds };
-            if (seconds && menu && sizeItem) {
-                insertDurationItem(menu, sizeItem, *seconds);
+            if (!seconds || !sizeItem) {
+                return;
+            }
+            for (QObject *holder : sizeItem->associatedObjects()) {
+                if (auto *menu = qobject_cast<QMenu *>(holder)) {
+                    insertDurationItem(menu, sizeItem, *seconds);
+                    return;
+                }
             }
         });
     };
@@ -201,7 +208,7 @@ void addInfoItems(QMenu *menu, const QUrl &location)
         }
         return;
     }
-    fillInDuration(menu, sizeItem, stamp);
+    fillInDuration(sizeItem, stamp);
 }
 
 KwMenu *make(const QUrl &location)

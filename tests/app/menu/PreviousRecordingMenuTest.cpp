@@ -8,6 +8,7 @@
 #include "kit/foundation/system/InstalledApps.h"
 #include "kit/services/KwApp.h"
 #include "kit/services/KwMenu.h"
+#include "kit/services/MenuItems.h"
 #include "kit/services/SystemShareMenu.h"
 #include "platform/desktop/ShareServices.h"
 #include "preferences/Defaults.h"
@@ -153,6 +154,21 @@ TEST_F(PreviousRecordingMenuTest, OpeningWaitsForNeitherTheLengthNorACopy)
     EXPECT_NE(shared->front().adjusted(QUrl::RemoveFilename), m_location.adjusted(QUrl::RemoveFilename));
     QFile copy(shared->front().toLocalFile());
     EXPECT_EQ(copy.size(), QFileInfo(m_location.toLocalFile()).size());
+}
+
+TEST_F(PreviousRecordingMenuTest, TheLengthReachesTheSubmenuItsItemsWereMovedInto)
+{
+    // As the status menu shows it: built on first opening, its items moved into the submenu.
+    QMenu status;
+    QAction *item = status.addAction(MenuTexts::previousRecording);
+    setLazySubmenu(item, [this] { return PreviousRecordingMenu::make(m_location); });
+    auto *submenu = item->menu<QMenu *>();
+    ASSERT_NE(submenu, nullptr);
+    emit submenu->aboutToShow();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    settle();
+    EXPECT_EQ(
+        menuRows(*submenu).mid(2, 2), QStringList({ QStringLiteral("(2 sec)"), QStringLiteral("(32 KB)") }));
 }
 
 } // namespace
