@@ -71,6 +71,13 @@ function(tapewick_warnings target)
     target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer)
     target_link_options(${target} PUBLIC -fsanitize=thread)
   endif()
+  if(TAPEWICK_SANITIZE_ADDRESS)
+    # Conversions of out-of-range floating-point numbers are not part of "undefined" by default.
+    set(sanitizers -fsanitize=address,undefined,float-cast-overflow)
+    target_compile_options(${target} PRIVATE ${sanitizers} -fno-sanitize-recover=all
+      -fno-omit-frame-pointer)
+    target_link_options(${target} PUBLIC ${sanitizers})
+  endif()
 endfunction()
 
 # The .cpp/.h files of the calling folder and of the given subfolders of it.
