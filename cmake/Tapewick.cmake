@@ -104,6 +104,21 @@ function(tapewick_library target)
     LINK Qt6::Core QCoro6::Core SEE Qt6::Gui Qt6::Widgets)
 endfunction()
 
+# tapewick_test_helpers(<target> [FOLDER <folder>] [LINK <libs>...])
+# Headers a test folder shares with other test folders: an interface library whose include
+# directory is that folder (the calling one unless FOLDER names one below it). Tests that link it
+# include the headers by name ("CaughtErrors.h"), never by a path relative to their own folder.
+function(tapewick_test_helpers target)
+  cmake_parse_arguments(ARG "" "FOLDER" "LINK" ${ARGN})
+  set(folder ${CMAKE_CURRENT_SOURCE_DIR})
+  if(ARG_FOLDER)
+    set(folder ${folder}/${ARG_FOLDER})
+  endif()
+  add_library(${target} INTERFACE)
+  target_include_directories(${target} INTERFACE ${folder})
+  target_link_libraries(${target} INTERFACE ${ARG_LINK})
+endfunction()
+
 # tapewick_test(<name> [DESKTOP] [SUBFOLDERS <folders>...] [LINK <libs>...])
 # Builds every .cpp in the calling folder (and the given subfolders) into one GoogleTest executable and
 # registers each test case with CTest. DESKTOP tests run inside the private test

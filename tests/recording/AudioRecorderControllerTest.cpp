@@ -1,6 +1,7 @@
 #include "AudioDoubles.h"
 #include "EventLoop.h"
 #include "FakeRecordingSettings.h"
+#include "FakeSoundPlayer.h"
 #include "FileContents.h"
 #include "TaskRunner.h"
 
@@ -14,7 +15,6 @@
 #include "kit/foundation/system/FoundationHooks.h"
 #include "kit/ui/Pasteboard.h"
 #include "platform/audio/FourCharCode.h"
-#include "platform/audio/doubles/FakeSoundPlayer.h"
 #include "platform/desktop/StatusBarButton.h"
 #include "platform/events/CurrentValueSubject.h"
 #include "platform/userdefaults/UserDefaults.h"

@@ -1,7 +1,7 @@
-#include "../ProgramProcess.h"
 #include "Command.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "ProgramProcess.h"
 
 #include "app/SettingsKeys.h"
 #include "kit/foundation/files/BookmarkData.h"

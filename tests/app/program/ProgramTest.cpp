@@ -1,12 +1,12 @@
-#include "../ProgramProcess.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "MediaProbe.h"
+#include "ProgramProcess.h"
 #include "TrayIcon.h"
 #include "XInput.h"
 
 #include "app/SettingsKeys.h"
 #include "kit/foundation/files/SandboxURLBookmark.h"
-#include "platform/audio/probe/MediaProbe.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,5 +1,6 @@
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "MediaProbe.h"
 
 #include "app/AppRecordingSettings.h"
 #include "app/AppState.h"
@@ -9,7 +10,6 @@
 #include "kit/foundation/files/SandboxURLBookmark.h"
 #include "kit/foundation/system/FoundationHooks.h"
 #include "kit/services/AlertBuilder.h"
-#include "platform/audio/probe/MediaProbe.h"
 #include "platform/desktop/TrayStatusItem.h"
 #include "platform/userdefaults/UserDefaults.h"
 #include "recording/AudioRecorderController.h"
