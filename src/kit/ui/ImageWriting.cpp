@@ -68,15 +68,17 @@ QString ImageWriteError::localizedDescription() const
 
 QString debugDescription(PixelFormat format)
 {
+    const auto described
+        = [](const char *name) { return QStringLiteral("CGImage.PixelFormat(%1)").arg(QLatin1String(name)); };
     switch (format) {
     case PixelFormat::argb:
-        return QStringLiteral("PixelFormat(ARGB)");
+        return described("ARGB");
     case PixelFormat::rgba:
-        return QStringLiteral("PixelFormat(RGBA)");
+        return described("RGBA");
     case PixelFormat::bgra:
-        return QStringLiteral("PixelFormat(BGRA)");
+        return described("BGRA");
     case PixelFormat::abgr:
-        return QStringLiteral("PixelFormat(ABGR)");
+        return described("ABGR");
     }
     return {};
 }

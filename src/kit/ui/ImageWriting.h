@@ -34,7 +34,7 @@ private:
 
 // The order of the channels in a pixel.
 enum class PixelFormat { argb, rgba, bgra, abgr };
-// "PixelFormat(ARGB)" and so on.
+// "CGImage.PixelFormat(ARGB)" and so on: the channel order in capitals, nothing after it.
 QString debugDescription(PixelFormat format);
 
 // Text entries written into the file with the image (where the format keeps them).

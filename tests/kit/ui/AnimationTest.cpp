@@ -7,10 +7,12 @@
 #include "kit/ui/WindowShow.h"
 
 #include "EventLoop.h"
+#include "FileContents.h"
 
 #include <QGraphicsEffect>
 #include <QPropertyAnimation>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -120,6 +122,38 @@ TEST(ShakeTest, ASecondShakeStartsFromRestAndReducedMotionStaysStill)
     const auto seen = shakeAndWatch(widget, ShakeDirection::horizontal, 5);
     WindowShow::setReduceMotion({});
     EXPECT_EQ(seen, (std::set<std::pair<int, int>> { { 10, 10 } }));
+}
+
+TEST(ReducedMotionTest, FadeAndShakeFollowTheDesktopsSettingAsItChanges)
+{
+    WindowShow::setReduceMotion({});
+    const QString kdeglobals = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/kdeglobals");
+    QFile::remove(kdeglobals);
+    QWidget parent;
+    QWidget widget(&parent);
+    widget.move(10, 10);
+    parent.show();
+
+    for (const bool reduced : { false, true, false }) {
+        SCOPED_TRACE(reduced ? "reduced" : "full motion");
+        if (reduced) {
+            TestSupport::writeFile(kdeglobals, "[KDE]\nAnimationDurationFactor=0\n");
+        } else {
+            QFile::remove(kdeglobals);
+        }
+        ASSERT_TRUE(processEventsUntil([&] { return WindowShow::reduceMotion() == reduced; }));
+        EXPECT_EQ(shakeAndWatch(widget, ShakeDirection::horizontal, 5).size() == 1, reduced);
+
+        // A fade takes its whole duration; a jump comes after the settling pause alone.
+        QWidget window;
+        bool done = false;
+        const auto started = std::chrono::steady_clock::now();
+        WindowShow::show(&window, { .animated = true, .duration = 800ms }, [&] { done = true; });
+        ASSERT_TRUE(processEventsUntil([&] { return done; }, 3s));
+        EXPECT_EQ(std::chrono::steady_clock::now() - started >= 700ms, !reduced);
+        EXPECT_DOUBLE_EQ(window.windowOpacity(), 1.0);
+    }
 }
 
 TEST(AnimationGroupTest, AnimatesTogetherThenCompletes)

@@ -185,6 +185,61 @@ TEST(TextStyleTest, SecondaryTextIsSmallerAndDimmedFollowsTheUsersSizeAndLabelsA
     EXPECT_EQ(markup->text(), QStringLiteral("<b>100%</b> &Save %1"));
 }
 
+// What a light/dark switch looks like to the widgets: a new application palette.
+QPalette darkPalette()
+{
+    QPalette dark = QApplication::palette();
+    for (const auto group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
+        dark.setColor(group, QPalette::Window, QColor(30, 30, 30));
+        dark.setColor(group, QPalette::WindowText, QColor(235, 235, 235));
+        dark.setColor(group, QPalette::Text, QColor(220, 220, 220));
+    }
+    return dark;
+}
+
+bool isSecondaryOf(const QWidget &widget, const QPalette &palette)
+{
+    for (const auto group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
+        for (const auto role : { QPalette::WindowText, QPalette::Text }) {
+            if (widget.palette().color(group, role)
+                != TextStyle::secondaryColor(palette.color(group, role))) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+TEST(TextStyleTest, SecondaryColourFollowsPaletteChangesAndIsAppliedOnce)
+{
+    enum class Change { application, parent };
+    const QPalette light = QApplication::palette();
+    for (const auto &[parented, change] : std::vector<std::pair<bool, Change>> {
+             { false, Change::application }, { true, Change::application }, { true, Change::parent } }) {
+        SCOPED_TRACE(
+            testing::Message() << "parented " << parented << ", change " << static_cast<int>(change));
+        QWidget container;
+        QLabel loose(QStringLiteral("loose"));
+        QLabel *label = parented ? new QLabel(QStringLiteral("inside"), &container) : &loose;
+        applySecondaryTextStyle(label, TextStyle::smallSystemFontSize());
+        applySecondaryTextStyle(label, TextStyle::smallSystemFontSize());
+        EXPECT_TRUE(isSecondaryOf(*label, light)) << "applied twice, dimmed once";
+
+        const QPalette dark = darkPalette();
+        if (change == Change::application) {
+            QApplication::setPalette(dark);
+        } else {
+            container.setPalette(dark);
+        }
+        EXPECT_TRUE(processEventsUntil([&] { return isSecondaryOf(*label, dark); }, std::chrono::seconds(1)));
+        EXPECT_EQ(label->palette().color(QPalette::Window), dark.color(QPalette::Window));
+        QApplication::setPalette(light);
+        container.setPalette(QPalette());
+        EXPECT_TRUE(
+            processEventsUntil([&] { return isSecondaryOf(*label, light); }, std::chrono::seconds(1)));
+    }
+}
+
 TEST(UrlIconTest, MissingFileStillHasAnIconHiddenFromAccessibility)
 {
     UrlIcon missing(QUrl::fromLocalFile(QStringLiteral("/nonexistent/gone.m4a")));

@@ -157,6 +157,17 @@ TEST_F(ImageWritingTest, FailuresAreTheirOwnErrorsAndWriteNothing)
         QStringLiteral("Failed to write image to “~/Pictures/a.png”"));
 }
 
+TEST(PixelFormatTest, DebugTextNamesTheTypeAndTheChannelOrder)
+{
+    for (const auto &[format, text] :
+        std::vector<std::pair<PixelFormat, QString>> { { PixelFormat::argb, "CGImage.PixelFormat(ARGB)" },
+            { PixelFormat::rgba, "CGImage.PixelFormat(RGBA)" },
+            { PixelFormat::bgra, "CGImage.PixelFormat(BGRA)" },
+            { PixelFormat::abgr, "CGImage.PixelFormat(ABGR)" } }) {
+        EXPECT_EQ(debugDescription(format), text);
+    }
+}
+
 TEST_F(ImageWritingTest, ScreenCaptureMarkWhereTheFileSystemKeepsIt)
 {
     const QString base = TestSupport::directoryWithUserAttributes();

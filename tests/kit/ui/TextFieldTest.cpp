@@ -124,6 +124,19 @@ TEST(NativeTextFieldTest, FocusesOnceWhenAskedAndThenLeavesTheFocusAlone)
     EXPECT_EQ(asking->text(), QStringLiteral("changed"));
 }
 
+TEST(NativeTextFieldTest, OnlyTheRoundedStyleTouchesTheFrame)
+{
+    for (const auto &[rounded, frameBefore, frameAfter] : std::vector<std::tuple<bool, bool, bool>> {
+             { false, true, true }, { false, false, false }, { true, false, true }, { true, true, true } }) {
+        SharedText text;
+        NativeTextField field(text.binding(), { .roundedStyle = rounded });
+        EXPECT_TRUE(field.hasFrame()) << "a new field keeps its frame, rounded " << rounded;
+        field.setFrame(frameBefore);
+        field.update();
+        EXPECT_EQ(field.hasFrame(), frameAfter) << "rounded " << rounded << ", framed before " << frameBefore;
+    }
+}
+
 // A field of its own in a focused window: each case starts afresh.
 IntTextField *focusedIntField(ActiveWindow &window, std::pair<qint64, qint64> range, const QString &text = {})
 {
