@@ -173,6 +173,36 @@ TEST_F(ProgramTest, TerminatingOrKillingARecordingLeavesItCompleteSavedOrForReco
     }
 }
 
+// At logout a session manager sends a terminate signal and soon after a hang-up or interrupt, or
+// the same signal again: the later ones join the ending the first began, which saves the recording
+// whole, and the process ends with the first one's number.
+TEST_F(ProgramTest, SignalsWhileARecordingIsBeingSavedJoinTheEndingUnderWay)
+{
+    const std::pair<int, int> cases[] = { { SIGTERM, SIGHUP }, { SIGTERM, SIGINT }, { SIGTERM, SIGTERM } };
+    for (const auto &[first, second] : cases) {
+        SCOPED_TRACE(testing::Message() << first << " then " << second);
+        SetUp();
+        QTemporaryDir output;
+        Defaults::set(SettingsKeys::defaultOutputDirectory(),
+            std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(output.path()))));
+        Defaults::set(SettingsKeys::showInFinderAfterSaving(), false);
+        ProgramProcess program;
+        const QString temporary = record(program);
+        const auto cleanup = removedAfterwards(temporary);
+        QThread::sleep(2);
+        program.signal(first);
+        QThread::msleep(20);
+        program.signal(second);
+        EXPECT_EQ(program.waitForExit(), first) << program.log().toStdString();
+        const QStringList saved = QDir(output.path()).entryList(QDir::Files | QDir::Hidden);
+        ASSERT_EQ(saved.join(u'|').toStdString(), QFileInfo(temporary).fileName().toStdString())
+            << program.log().toStdString();
+        const MediaFacts facts = probeMedia(output.filePath(saved.first()));
+        ASSERT_TRUE(facts.decoded) << facts.error.toStdString();
+        EXPECT_GT(facts.seconds, 1.4);
+    }
+}
+
 TEST_F(ProgramTest, TheBookmarkMigrationRunsOncePerInstallationHistory)
 {
     const QByteArray bookmark("bookmark");
