@@ -5,9 +5,10 @@
 // Copies a file or a directory tree. The copy is made beside the destination under a hidden
 // name (partialItemPath) and takes the destination's name only once complete, so a process
 // killed meanwhile leaves no incomplete item under that name. With `overwrite` an existing
-// destination is replaced by the complete copy, and stays as it was when the copy fails. Throws CocoaError:
-// fileWriteFileExists when the destination exists, fileReadNoSuchFile when the source is missing,
-// fileWriteUnknown for other failures; a failed copy leaves no partial destination behind.
+// destination is replaced by the complete copy, and stays as it was when the copy fails.
+// Throws CocoaError: fileWriteFileExists when the destination exists, fileReadNoSuchFile when
+// the source is missing, fileWriteUnknown for other failures; a failed copy leaves no partial
+// destination behind.
 void copyItem(const QUrl &source, const QUrl &destination, bool overwrite = false);
 
 // Copies (or, with `move`, moves) the item to `destination`; when that name is taken, tries
