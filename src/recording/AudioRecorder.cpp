@@ -131,6 +131,7 @@ void AudioRecorder::start(const QUrl &url, quint32 formatID, int quality, std::o
         m_recorder->stop();
     }
     m_recordingNumber = recording;
+    m_unfinished.emplace(recording, recorder);
     m_recorder = std::move(recorder);
     m_url = url;
     m_isPaused = false;
@@ -236,7 +237,12 @@ void AudioRecorder::finish(quint64 recording, const QUrl &url, ErrorPtr error)
         m_timer.reset();
         m_timerCancellable.cancel();
     }
-    m_didStopSubject.send(End { url, std::move(error) });
+    double seconds = 0;
+    if (const auto found = m_unfinished.find(recording); found != m_unfinished.end()) {
+        seconds = found->second->currentTime();
+        m_unfinished.erase(found);
+    }
+    m_didStopSubject.send(End { url, std::move(error), seconds });
     publishState();
 }
 
