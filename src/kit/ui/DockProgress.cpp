@@ -73,6 +73,11 @@ QString desktopId()
 
 void updateDockIcon()
 {
+    // An application without an icon has no tile to draw on: its tray icons and its launcher
+    // entry are left alone too.
+    if (QGuiApplication::windowIcon().isNull()) {
+        return;
+    }
     State &s = state();
     if (auto tile = s.windowIcon.tileFor(QGuiApplication::windowIcon(), s.progress, s.style)) {
         QGuiApplication::setWindowIcon(*tile);
