@@ -268,7 +268,11 @@ QByteArray data(const QImage &image, const QMimeType &type, double compressionFa
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, formats.first());
-    writer.setQuality(static_cast<int>(std::lround(std::clamp(compressionFactor, 0.0, 1.0) * 100)));
+    // The factor is for lossy formats; the PNG writer would read it as its zlib level, with 1.0
+    // as no compression at all.
+    if (formats.first() != "png") {
+        writer.setQuality(static_cast<int>(std::lround(std::clamp(compressionFactor, 0.0, 1.0) * 100)));
+    }
     if (!writer.write(encoded)) {
         throw encodingFailed();
     }

@@ -5,6 +5,7 @@
 #include "kit/foundation/files/FileLocations.h"
 #include "kit/ui/ImageWriting.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
@@ -64,6 +65,29 @@ TEST_F(ImageWritingTest, EachSupportedTypeReadsBack)
         ++written;
     }
     EXPECT_GE(written, 3);
+}
+
+// PNG is compressed as its writer does by default, whatever the factor; a lossy format follows it.
+TEST_F(ImageWritingTest, CompressionFactorIsForLossyFormatsOnly)
+{
+    QImage gradient(256, 256, QImage::Format_RGB32);
+    for (int y = 0; y < gradient.height(); ++y) {
+        for (int x = 0; x < gradient.width(); ++x) {
+            gradient.setPixelColor(x, y, QColor(x, y, (x + y) / 2));
+        }
+    }
+    QByteArray plain;
+    QBuffer buffer(&plain);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QImageWriter(&buffer, "png").write(gradient));
+    const QMimeDatabase types;
+    for (const double factor : { 1.0, 0.5, 0.0 }) {
+        EXPECT_EQ(
+            ImageWriting::data(gradient, types.mimeTypeForName(QStringLiteral("image/png")), factor), plain)
+            << factor;
+    }
+    const QMimeType jpeg = types.mimeTypeForName(QStringLiteral("image/jpeg"));
+    EXPECT_LT(ImageWriting::data(gradient, jpeg, 0.1).size(), ImageWriting::data(gradient, jpeg, 1.0).size());
 }
 
 TEST_F(ImageWritingTest, SizeAndResolutionOptions)
