@@ -1,5 +1,7 @@
 #include "recording/AudioRecorderController.h"
 
+#include "platform/events/MainThread.h"
+
 #include "kit/foundation/errors/ErrorPresentation.h"
 #include "kit/foundation/errors/ErrorReporting.h"
 #include "kit/foundation/errors/GeneralError.h"
@@ -87,6 +89,7 @@ AudioRecorderController::AudioRecorderController(
     , m_savePanelRunner([](QFileDialog &panel) { return panel.exec(); })
     , m_revealer([](const QList<QUrl> &files) { FileManager::revealItems(files); })
 {
+    ASSERT_MAIN_THREAD();
     QPointer<AudioRecorderController> self(this);
     m_cancellables.insert(m_settings->monitorInputPublisher().receiveOnMain().sink([self](bool monitor) {
         if (self) {
@@ -117,11 +120,13 @@ void AudioRecorderController::monitorInputChanged(bool monitor)
 
 void AudioRecorderController::setManualInputMonitor(std::unique_ptr<InputMonitor> monitor)
 {
+    ASSERT_MAIN_THREAD();
     m_manualInputMonitor = std::move(monitor);
 }
 
 void AudioRecorderController::toggleRecording()
 {
+    ASSERT_MAIN_THREAD();
     if (m_recorder->state() == AudioRecorder::State::stopped) {
         start();
     } else {
@@ -137,6 +142,7 @@ QCoro::Task<> AudioRecorderController::play(quint32 soundId)
 
 void AudioRecorderController::start()
 {
+    ASSERT_MAIN_THREAD();
     if (m_recorder->state() == AudioRecorder::State::recording || m_pendingStart != 0) {
         return;
     }
@@ -166,6 +172,7 @@ QCoro::Task<> AudioRecorderController::startAfterSound()
 
 void AudioRecorderController::stopRecording()
 {
+    ASSERT_MAIN_THREAD();
     m_pendingStart = 0;
     m_recorder->stop();
     playEndSound();
@@ -179,6 +186,7 @@ QCoro::Task<> AudioRecorderController::playEndSound()
 
 void AudioRecorderController::pause()
 {
+    ASSERT_MAIN_THREAD();
     pauseAfterSound();
 }
 
@@ -194,6 +202,7 @@ QCoro::Task<> AudioRecorderController::pauseAfterSound()
 
 QCoro::Task<> AudioRecorderController::togglePauseAsync()
 {
+    ASSERT_MAIN_THREAD();
     QPointer<AudioRecorderController> self(this);
     if (m_recorder->state() == AudioRecorder::State::paused) {
         QCoro::Task<> sound = play(SystemSoundId::beginRecording);
@@ -313,6 +322,7 @@ bool AudioRecorderController::isOnlyOptionHeld(Qt::KeyboardModifiers modifiers)
 
 void AudioRecorderController::handleRecordingStopped(std::optional<QUrl> source)
 {
+    ASSERT_MAIN_THREAD();
     if (!source) {
         source = m_recorder->url();
     }
@@ -380,6 +390,7 @@ QString AudioRecorderController::creatorText()
 void AudioRecorderController::finishRecording(
     const QUrl &destination, bool uniquify, std::optional<QUrl> source)
 {
+    ASSERT_MAIN_THREAD();
     if (!source) {
         source = m_recorder->url();
     }
