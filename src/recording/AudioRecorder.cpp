@@ -1,5 +1,7 @@
 #include "recording/AudioRecorder.h"
 
+#include "platform/events/MainThread.h"
+
 #include "recording/AudioDevice.h"
 #include "recording/AudioErrors.h"
 #include "recording/AudioPlatform.h"
@@ -66,7 +68,9 @@ AudioRecorder::AudioRecorder(bool shouldPlaySoundEffects)
     , m_didUpdatePublisher(m_didUpdateSubject.eraseToAnyPublisher())
     , m_didStopPublisher(m_didStopSubject.eraseToAnyPublisher())
     , m_didStateUpdatePublisher(m_didStateUpdateSubject.removeDuplicates())
-{ }
+{
+    ASSERT_MAIN_THREAD();
+}
 
 AudioRecorder::~AudioRecorder() = default;
 
@@ -84,6 +88,7 @@ AudioRecorder::State AudioRecorder::state() const
 void AudioRecorder::start(const QUrl &url, quint32 formatID, int quality, std::optional<int> numberOfChannels,
     BitRate bitRate, SampleRate sampleRate, bool forceMono, bool monitorInput)
 {
+    ASSERT_MAIN_THREAD();
     // Everything that can fail comes first: a failed start leaves a paused recording as it was.
     if (AudioDevice::inputDevices().empty()) {
         throw NSError::appError(RecordingTexts::noInputDevices());
@@ -164,6 +169,7 @@ void AudioRecorder::tick(const std::shared_ptr<AudioFileRecorder> &recorder)
 
 void AudioRecorder::pause()
 {
+    ASSERT_MAIN_THREAD();
     if (!m_recorder || !m_recorder->isRecording()) {
         return;
     }
@@ -178,6 +184,7 @@ void AudioRecorder::pause()
 
 void AudioRecorder::togglePause()
 {
+    ASSERT_MAIN_THREAD();
     if (m_isPaused) {
         m_isPaused = false;
         if (m_timer) {
@@ -195,6 +202,7 @@ void AudioRecorder::togglePause()
 
 void AudioRecorder::stop()
 {
+    ASSERT_MAIN_THREAD();
     if (m_recorder) {
         m_recorder->stop();
     }
@@ -209,6 +217,7 @@ void AudioRecorder::stop()
 
 void AudioRecorder::updateInputMonitor()
 {
+    ASSERT_MAIN_THREAD();
     if (state() != State::recording || !m_shouldMonitorInputWhileRecording) {
         return;
     }

@@ -1,5 +1,7 @@
 #include "recording/AudioRecorderController.h"
 
+#include "platform/events/MainThread.h"
+
 #include "kit/foundation/errors/ErrorPresentation.h"
 #include "kit/foundation/errors/ErrorReporting.h"
 #include "kit/foundation/errors/GeneralError.h"
@@ -92,6 +94,7 @@ AudioRecorderController::AudioRecorderController(
     , m_savePanelRunner([](QFileDialog &panel) { return panel.exec(); })
     , m_revealer([](const QList<QUrl> &files) { FileManager::revealItems(files); })
 {
+    ASSERT_MAIN_THREAD();
     QPointer<AudioRecorderController> self(this);
     m_cancellables.insert(m_settings->monitorInputPublisher().receiveOnMain().sink([self](bool monitor) {
         if (self) {
@@ -135,11 +138,13 @@ void AudioRecorderController::monitorInputChanged(bool monitor)
 
 void AudioRecorderController::setManualInputMonitor(std::unique_ptr<InputMonitor> monitor)
 {
+    ASSERT_MAIN_THREAD();
     m_manualInputMonitor = std::move(monitor);
 }
 
 void AudioRecorderController::toggleRecording()
 {
+    ASSERT_MAIN_THREAD();
     if (m_recorder->state() == AudioRecorder::State::stopped) {
         start();
     } else {
@@ -155,6 +160,7 @@ QCoro::Task<> AudioRecorderController::play(quint32 soundId)
 
 void AudioRecorderController::start()
 {
+    ASSERT_MAIN_THREAD();
     // Asked for the recording running now, not for the one this start may begin.
     cancelPendingPause();
     if (m_recorder->state() == AudioRecorder::State::recording || m_pendingStart != 0) {
@@ -186,6 +192,7 @@ QCoro::Task<> AudioRecorderController::startAfterSound()
 
 void AudioRecorderController::stopRecording()
 {
+    ASSERT_MAIN_THREAD();
     m_pendingStart = 0;
     cancelPendingPause();
     m_recorder->stop();
@@ -200,6 +207,7 @@ QCoro::Task<> AudioRecorderController::playEndSound()
 
 void AudioRecorderController::pause()
 {
+    ASSERT_MAIN_THREAD();
     pauseAfterSound();
 }
 
@@ -217,6 +225,7 @@ QCoro::Task<> AudioRecorderController::pauseAfterSound()
 
 QCoro::Task<> AudioRecorderController::togglePauseAsync()
 {
+    ASSERT_MAIN_THREAD();
     QPointer<AudioRecorderController> self(this);
     if (m_recorder->state() == AudioRecorder::State::paused) {
         const quint64 resume = m_pendingPause = ++m_pauseCount;
@@ -356,6 +365,7 @@ bool AudioRecorderController::isOnlyOptionHeld(Qt::KeyboardModifiers modifiers)
 
 void AudioRecorderController::handleRecordingStopped(std::optional<QUrl> source)
 {
+    ASSERT_MAIN_THREAD();
     if (!source) {
         source = m_recorder->url();
     }
@@ -425,6 +435,7 @@ QString AudioRecorderController::creatorText()
 void AudioRecorderController::finishRecording(
     const QUrl &destination, bool uniquify, std::optional<QUrl> source)
 {
+    ASSERT_MAIN_THREAD();
     if (!source) {
         source = m_recorder->url();
     }

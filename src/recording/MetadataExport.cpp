@@ -1,5 +1,7 @@
 #include "recording/MetadataExport.h"
 
+#include "platform/events/MainThread.h"
+
 #include "recording/AudioErrors.h"
 #include "recording/AudioPlatform.h"
 
@@ -179,6 +181,7 @@ QStringList replaceWithExport(const QUrl &url, const QString &rewrite, const Hel
 
 QCoro::Task<> exportWithMetadata(QUrl url)
 {
+    ASSERT_MAIN_THREAD();
     const std::optional<QMimeType> type = contentType(url);
     if (!type) {
         throw GeneralError(QStringLiteral("Could not infer the file type."));

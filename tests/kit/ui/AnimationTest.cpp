@@ -29,21 +29,28 @@ using TestSupport::processEventsUntil;
 
 TEST(KwViewTest, PublishesEachFirstOnlyOnce)
 {
-    QWidget first;
-    QWidget second;
-    auto *view = new KwView;
-    int moved = 0;
-    int appeared = 0;
-    auto a = view->didMoveToSuperviewPublisher().sink([&](Events::Void) { ++moved; });
-    auto b = view->didAppearPublisher().sink([&](Events::Void) { ++appeared; });
-    // The second move, to another window, fires neither again.
-    for (QWidget *window : { &first, &second }) {
-        view->setParent(nullptr);
-        view->setParent(window);
-        window->show();
-        view->show();
-        EXPECT_EQ(moved, 1);
-        EXPECT_EQ(appeared, 1);
+    // Made in the first window or put there later, the second move, to another window, fires
+    // neither again.
+    for (const bool madeInAParent : { false, true }) {
+        QWidget first;
+        QWidget second;
+        auto *view = madeInAParent ? new KwView(&first) : new KwView;
+        int moved = 0;
+        int appeared = 0;
+        auto a = view->didMoveToSuperviewPublisher().sink([&](Events::Void) { ++moved; });
+        auto b = view->didAppearPublisher().sink([&](Events::Void) { ++appeared; });
+        processEventsFor(10ms);
+        EXPECT_EQ(moved, madeInAParent ? 1 : 0) << madeInAParent;
+        for (QWidget *window : { &first, &second }) {
+            if (view->parentWidget() != window) {
+                view->setParent(nullptr);
+                view->setParent(window);
+            }
+            window->show();
+            view->show();
+            EXPECT_EQ(moved, 1) << madeInAParent;
+            EXPECT_EQ(appeared, 1) << madeInAParent;
+        }
     }
 }
 

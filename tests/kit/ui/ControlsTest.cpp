@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <functional>
 
 enum class Quality { low, medium, high, best };
 
@@ -317,6 +318,31 @@ TEST(ActionTrampolineTest, PassesTheCausingEventOrASyntheticClickAndKeepsOneClos
         &action, [&](const QEvent &e) { triggered = e.type() == QEvent::MouseButtonPress; });
     action.trigger();
     EXPECT_TRUE(triggered);
+}
+
+TEST(ActionTrampolineTest, InputThatTriggeredNothingIsNotHandedToALaterClickFromCode)
+{
+    QPushButton button(QStringLiteral("Go"));
+    button.resize(80, 30);
+    button.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
+    std::vector<QEvent::Type> types;
+    ActionTrampoline::attach(&button, [&](const QEvent &event) { types.push_back(event.type()); });
+    const std::vector<std::pair<const char *, std::function<void()>>> inputs {
+        { "a key that does not press", [&] { QTest::keyClick(&button, Qt::Key_A); } },
+        { "a release away from the button",
+            [&] {
+                QTest::mousePress(&button, Qt::LeftButton, {}, QPoint(5, 5));
+                QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(500, 500));
+            } },
+    };
+    for (const auto &[name, input] : inputs) {
+        types.clear();
+        input();
+        TestSupport::processEventsFor(std::chrono::milliseconds(10));
+        button.click();
+        EXPECT_EQ(types, (std::vector<QEvent::Type> { QEvent::MouseButtonPress })) << name;
+    }
 }
 
 TEST(MacSystemSoundTest, StoredAsItsNameAndReadBackOnlyFromAnExactName)

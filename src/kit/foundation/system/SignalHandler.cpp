@@ -143,6 +143,7 @@ void SignalHandler::install(const QList<Signal> &signalList, Handler handler)
 
 void SignalHandler::dispatch(int signal)
 {
+    ASSERT_MAIN_THREAD();
     const auto found = handlerTable().find(signal);
     if (found == handlerTable().end()) {
         return;
