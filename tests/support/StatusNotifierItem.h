@@ -121,6 +121,15 @@ public:
         return largest;
     }
 
+    // A plain click on the item in the panel, or a context click, at a point on the screen.
+    bool click(bool context, int x = 0, int y = 0) const
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(m_service, m_path, itemInterface(),
+            context ? QStringLiteral("ContextMenu") : QStringLiteral("Activate"));
+        call.setArguments({ x, y });
+        return bus().call(call, QDBus::Block, timeoutMs).type() == QDBusMessage::ReplyMessage;
+    }
+
     // The whole menu; empty when the item has none or does not answer.
     std::optional<DBusMenuEntry> menu() const
     {

@@ -248,6 +248,13 @@ TEST_F(ProgramOnAPanelTest, ItsMenuOnThePanelIsTheStatusMenuRecordsAndTicksWhile
     EXPECT_TRUE(TestSupport::processEventsUntil([&] { return highestAlpha(item.icon()) < 128; }, 10s))
         << "dimmed while stopped";
 
+    // Clicks on the item leave the menu to the panel: on Wayland a menu of the program's own would
+    // open as a free-standing window, wherever the compositor puts it.
+    const QString menuOpens = QStringLiteral("Menu opens");
+    ASSERT_TRUE(item.click(false, 1200, 10));
+    ASSERT_TRUE(item.click(true, 1200, 10));
+    EXPECT_FALSE(m_program->waitForLog(menuOpens, 1)) << log().toStdString();
+
     const QString microphone = TestSupport::Pactl::sourceDescription(TestSupport::TestDesktop::toneSource());
     ASSERT_FALSE(microphone.isEmpty());
     const QString quit = ServiceTexts::quitItem(QLatin1String(AppIdentity::displayName));
