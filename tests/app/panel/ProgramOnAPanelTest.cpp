@@ -14,6 +14,7 @@
 #include "kit/services/ServiceTexts.h"
 #include "platform/audio/probe/MediaProbe.h"
 #include "platform/desktop/StatusBarButton.h"
+#include "platform/hotkeys/HotKeys.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -203,8 +204,8 @@ TEST_F(ProgramOnAPanelTest, ItRunsWithoutX11AndItsItemFollowsARecordingDrivenFro
     EXPECT_GT(highestAlpha(icon), 200) << "not dimmed unless asked";
     EXPECT_TRUE(showsState(item, QStringLiteral("Stopped"), { Tint::plain }))
         << item.toolTipTitle().toStdString();
-    const QString noHotKeys
-        = QStringLiteral("Global shortcuts are unavailable: Global shortcuts need an X11 session.");
+    const QString noHotKeys = QStringLiteral("Global shortcuts are unavailable: ")
+        + unavailableMessage(HotKeys::Availability::WaylandSession);
     EXPECT_TRUE(m_program->waitForLog(noHotKeys)) << log().toStdString();
 
     const struct
