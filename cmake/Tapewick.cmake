@@ -119,23 +119,32 @@ function(tapewick_test_helpers target)
   target_link_libraries(${target} INTERFACE ${ARG_LINK})
 endfunction()
 
-# tapewick_test(<name> [DESKTOP] [SUBFOLDERS <folders>...] [LINK <libs>...])
+# tapewick_test(<name> [DESKTOP | WAYLAND_DESKTOP] [SUBFOLDERS <folders>...] [LINK <libs>...])
 # Builds every .cpp in the calling folder (and the given subfolders) into one GoogleTest executable and
 # registers each test case with CTest. DESKTOP tests run inside the private test
-# desktop (X server, session bus, sound server) started by the `desktop` fixture.
+# desktop (X server, session bus, sound server) started by the `desktop` fixture; WAYLAND_DESKTOP
+# tests inside its Wayland form with a StatusNotifierItem tray (the `wayland-desktop` fixture).
+# Both hold the one `desktop` lock, so desktop tests never compete with each other.
 function(tapewick_test name)
-  cmake_parse_arguments(ARG "DESKTOP" "" "LINK;SUBFOLDERS" ${ARGN})
+  cmake_parse_arguments(ARG "DESKTOP;WAYLAND_DESKTOP" "" "LINK;SUBFOLDERS" ${ARGN})
   tapewick_glob_sources(sources ${ARG_SUBFOLDERS})
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_LINK} tapewick_test_support)
   tapewick_warnings(${name})
   tapewick_precompile(${name} tapewick_test_pch Test.h
     LINK Qt6::Core QCoro6::Core GTest::gmock SEE Qt6::Gui Qt6::Widgets)
-  if(ARG_DESKTOP)
+  if(ARG_DESKTOP OR ARG_WAYLAND_DESKTOP)
+    if(ARG_DESKTOP)
+      set(fixture desktop)
+      set(directory ${TAPEWICK_TEST_DESKTOP_DIR})
+    else()
+      set(fixture wayland-desktop)
+      set(directory ${TAPEWICK_TEST_WAYLAND_DESKTOP_DIR})
+    endif()
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR
-      "${PROJECT_SOURCE_DIR}/scripts/in-test-desktop;${TAPEWICK_TEST_DESKTOP_DIR}")
+      "${PROJECT_SOURCE_DIR}/scripts/in-test-desktop;${directory}")
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-      PROPERTIES LABELS desktop FIXTURES_REQUIRED desktop RESOURCE_LOCK desktop TIMEOUT 300)
+      PROPERTIES LABELS desktop FIXTURES_REQUIRED ${fixture} RESOURCE_LOCK desktop TIMEOUT 300)
   else()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
       PROPERTIES LABELS unit TIMEOUT 300)
