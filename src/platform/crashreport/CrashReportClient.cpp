@@ -23,7 +23,10 @@ constexpr int transferTimeoutMs = 30'000;
 
 QString defaultDatabasePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/crashreports");
+    // A fixed folder rather than the application name's: a crash note and unsent reports stay
+    // where an earlier version left them.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
+        + QStringLiteral("/tapewick/crashreports");
 }
 
 QString clientName()
