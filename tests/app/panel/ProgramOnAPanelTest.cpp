@@ -1,10 +1,11 @@
-#include "../ProgramProcess.h"
 #include "Command.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
 #include "Pactl.h"
+#include "ProgramProcess.h"
 #include "StatusNotifierItem.h"
 
+#include "MediaProbe.h"
 #include "app/AppIdentity.h"
 #include "app/AppIntents.h"
 #include "app/MenuBarIcon.h"
@@ -12,7 +13,6 @@
 #include "app/SettingsKeys.h"
 #include "kit/foundation/files/SandboxURLBookmark.h"
 #include "kit/services/ServiceTexts.h"
-#include "platform/audio/probe/MediaProbe.h"
 #include "platform/desktop/StatusBarButton.h"
 #include "platform/hotkeys/HotKeys.h"
 
