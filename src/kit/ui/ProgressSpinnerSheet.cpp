@@ -4,8 +4,8 @@
 
 #include <QProgressBar>
 #include <QTimer>
-#include <QWindow>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 constexpr int maximumLabelWidth = 300;
