@@ -2,7 +2,7 @@
 // and wake-ups (voluntary context switches of all its threads) per idle minute, and the time from
 // its start to its icon in the tray. Exits 1 when idle costs 0.05 CPU-seconds a minute or more.
 //   app_idle_benchmark [seconds]   (default 60; run inside a desktop with a tray and sound server)
-#include "../tests/app/program/TrayIcon.h"
+#include "TrayIcon.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -71,6 +71,13 @@ function(tapewick_warnings target)
     target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer)
     target_link_options(${target} PUBLIC -fsanitize=thread)
   endif()
+  if(TAPEWICK_SANITIZE_ADDRESS)
+    # Conversions of out-of-range floating-point numbers are not part of "undefined" by default.
+    set(sanitizers -fsanitize=address,undefined,float-cast-overflow)
+    target_compile_options(${target} PRIVATE ${sanitizers} -fno-sanitize-recover=all
+      -fno-omit-frame-pointer)
+    target_link_options(${target} PUBLIC ${sanitizers})
+  endif()
 endfunction()
 
 # The .cpp/.h files of the calling folder and of the given subfolders of it.
@@ -97,23 +104,47 @@ function(tapewick_library target)
     LINK Qt6::Core QCoro6::Core SEE Qt6::Gui Qt6::Widgets)
 endfunction()
 
-# tapewick_test(<name> [DESKTOP] [SUBFOLDERS <folders>...] [LINK <libs>...])
+# tapewick_test_helpers(<target> [FOLDER <folder>] [LINK <libs>...])
+# Headers a test folder shares with other test folders: an interface library whose include
+# directory is that folder (the calling one unless FOLDER names one below it). Tests that link it
+# include the headers by name ("CaughtErrors.h"), never by a path relative to their own folder.
+function(tapewick_test_helpers target)
+  cmake_parse_arguments(ARG "" "FOLDER" "LINK" ${ARGN})
+  set(folder ${CMAKE_CURRENT_SOURCE_DIR})
+  if(ARG_FOLDER)
+    set(folder ${folder}/${ARG_FOLDER})
+  endif()
+  add_library(${target} INTERFACE)
+  target_include_directories(${target} INTERFACE ${folder})
+  target_link_libraries(${target} INTERFACE ${ARG_LINK})
+endfunction()
+
+# tapewick_test(<name> [DESKTOP | WAYLAND_DESKTOP] [SUBFOLDERS <folders>...] [LINK <libs>...])
 # Builds every .cpp in the calling folder (and the given subfolders) into one GoogleTest executable and
 # registers each test case with CTest. DESKTOP tests run inside the private test
-# desktop (X server, session bus, sound server) started by the `desktop` fixture.
+# desktop (X server, session bus, sound server) started by the `desktop` fixture; WAYLAND_DESKTOP
+# tests inside its Wayland form with a StatusNotifierItem tray (the `wayland-desktop` fixture).
+# Both hold the one `desktop` lock, so desktop tests never compete with each other.
 function(tapewick_test name)
-  cmake_parse_arguments(ARG "DESKTOP" "" "LINK;SUBFOLDERS" ${ARGN})
+  cmake_parse_arguments(ARG "DESKTOP;WAYLAND_DESKTOP" "" "LINK;SUBFOLDERS" ${ARGN})
   tapewick_glob_sources(sources ${ARG_SUBFOLDERS})
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_LINK} tapewick_test_support)
   tapewick_warnings(${name})
   tapewick_precompile(${name} tapewick_test_pch Test.h
     LINK Qt6::Core QCoro6::Core GTest::gmock SEE Qt6::Gui Qt6::Widgets)
-  if(ARG_DESKTOP)
+  if(ARG_DESKTOP OR ARG_WAYLAND_DESKTOP)
+    if(ARG_DESKTOP)
+      set(fixture desktop)
+      set(directory ${TAPEWICK_TEST_DESKTOP_DIR})
+    else()
+      set(fixture wayland-desktop)
+      set(directory ${TAPEWICK_TEST_WAYLAND_DESKTOP_DIR})
+    endif()
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR
-      "${PROJECT_SOURCE_DIR}/scripts/in-test-desktop;${TAPEWICK_TEST_DESKTOP_DIR}")
+      "${PROJECT_SOURCE_DIR}/scripts/in-test-desktop;${directory}")
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-      PROPERTIES LABELS desktop FIXTURES_REQUIRED desktop RESOURCE_LOCK desktop TIMEOUT 300)
+      PROPERTIES LABELS desktop FIXTURES_REQUIRED ${fixture} RESOURCE_LOCK desktop TIMEOUT 300)
   else()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
       PROPERTIES LABELS unit TIMEOUT 300)

@@ -8,6 +8,5 @@ inline constexpr char identifier[] = "com.larkvelden.Tapewick";
 inline constexpr char busName[] = "com.larkvelden.Tapewick";
 inline constexpr char objectPath[] = "/com/larkvelden/Tapewick";
 inline constexpr char displayName[] = "Tapewick";
-inline constexpr char executable[] = "tapewick";
 
 } // namespace AppIdentity

@@ -73,7 +73,8 @@ int AppMain::main(int argc, char **argv)
     parser.addVersionOption();
     const QCommandLineOption verbose(QStringLiteral("verbose"), QStringLiteral("Log what the program does."));
     parser.addOption(verbose);
-    QCoreApplication::setApplicationName(QString::fromLatin1(AppIdentity::executable));
+    // StatusNotifierItem panels show the application name as the item's title.
+    QCoreApplication::setApplicationName(QString::fromLatin1(AppIdentity::displayName));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAPEWICK_VERSION));
     if (!hasDisplay()) {
         // --help and --version need no display; anything else does.

@@ -113,6 +113,7 @@ void AppState::didLaunch()
 {
     checkMicrophoneAccess();
     showCrashAlertIfNeeded();
+    m_recorder->removeInterruptedSaves();
     m_recorder->setStatusBarButton(&statusItem().button());
     setUpEvents();
     showWelcomeIfFirstLaunch();
@@ -223,6 +224,12 @@ AudioRecorder::State AppState::recordingState() const
 
 void AppState::handleTerminationSignal(int signal)
 {
+    // A session manager sends more than one signal at logout: the first one's ending goes on,
+    // and the process ends with its number.
+    if (m_isEnding) {
+        qCInfo(appLog) << "Signal" << signal << "joins the ending under way";
+        return;
+    }
     qCInfo(appLog) << "Ending on signal" << signal;
     stopRecordingBeforeExit(ExitCause::signal);
     Events::runOnMain([signal] { QCoreApplication::exit(signal); });
@@ -230,36 +237,33 @@ void AppState::handleTerminationSignal(int signal)
 
 void AppState::stopRecordingBeforeExit(ExitCause cause)
 {
+    m_isEnding = true;
     const bool wasRecording = recordingState() != AudioRecorder::State::stopped;
-    if (!wasRecording) {
-        m_recorder->stopRecording();
+    const AudioRecorder &recorder = m_recorder->recorder();
+    if (!wasRecording && !recorder.hasUnfinishedRecordings() && !m_recorder->isSaving()) {
+        if (cause == ExitCause::signal) {
+            m_recorder->stopRecording();
+        }
         return;
     }
-    const std::optional<SandboxURLBookmark> directory = m_environment.settings->defaultOutputDirectory();
-    const bool savesWithoutPanel = directory && directory->resolvedURL();
 
     // Nobody is there to answer a panel while the program ends.
     m_recorder->setModifierQuery([] { return Qt::KeyboardModifiers(); });
     m_recorder->setSavePanelRunner([](QFileDialog &) { return int(QDialog::Rejected); });
 
-    const std::optional<QUrl> recording = m_recorder->recorder().url();
-    bool fileComplete = false;
-    bool saved = false;
+    const QString temporaryFile = recorder.url().value_or(QUrl()).toLocalFile();
     bool saveFailed = false;
-    const Events::AnyCancellable stopped = m_recorder->recorder().didStopPublisher().sink(
-        [&](const AudioRecorder::End &end) { fileComplete = fileComplete || end.url == recording; });
-    const QMetaObject::Connection exported = connect(
-        m_recorder.get(), &AudioRecorderController::metadataExportFinished, this, [&] { saved = true; });
     // A failed save has been reported and shown already: nothing is left to wait for.
     const QMetaObject::Connection failed
         = connect(m_recorder.get(), &AudioRecorderController::saveFailed, this, [&] { saveFailed = true; });
 
-    m_recorder->stopRecording();
-    const QString temporaryFile = recording.value_or(QUrl()).toLocalFile();
-    if (!waitUntil([&] { return fileComplete; }, QDeadlineTimer(finishLimit))) {
+    // Also a recording stopped just before, whose file or saving is not done yet.
+    if (wasRecording || cause == ExitCause::signal) {
+        m_recorder->stopRecording();
+    }
+    if (!waitUntil([&] { return !recorder.hasUnfinishedRecordings(); }, QDeadlineTimer(finishLimit))) {
         qCWarning(appLog) << "The recording's file was not finished in time:" << temporaryFile;
-    } else if (savesWithoutPanel
-        && !waitUntil([&] { return saved || saveFailed; }, QDeadlineTimer(finishLimit))) {
+    } else if (!waitUntil([&] { return !m_recorder->isSaving(); }, QDeadlineTimer(finishLimit))) {
         qCWarning(appLog) << "The recording was not saved in time; it stays at" << temporaryFile;
     } else if (saveFailed) {
         qCWarning(appLog) << "The recording could not be saved; it stays at" << temporaryFile;
@@ -272,6 +276,5 @@ void AppState::stopRecordingBeforeExit(ExitCause cause)
             waitUntil([&] { return !alert || !alert->isVisible(); }, QDeadlineTimer::Forever);
         }
     }
-    disconnect(exported);
     disconnect(failed);
 }

@@ -65,7 +65,7 @@ public:
     // Ends monitoring of the current recording, or switches the monitor of the menu on or off.
     void toggleInputMonitoring();
     // Stops the recording, waits (bounded) for it to be finished, then ends the event loop with
-    // the signal number.
+    // the signal number; a signal while the program is already ending changes nothing.
     void handleTerminationSignal(int signal);
 
     void checkMicrophoneAccess();
@@ -76,11 +76,12 @@ public:
 
     AudioRecorder::State recordingState() const;
 
-    // Stops a running or paused recording (and starts the end sound in any state), then waits
-    // until its file is complete and, when the default output directory takes it without a
-    // panel, saved there or failed to be, each wait at most finishLimit. No panel is shown: an unsaved
+    // Stops a running or paused recording (a signal starts the end sound in any state), then waits
+    // until every recording's file is complete, one stopped just before too, and until each is
+    // saved or failed to be, each wait at most finishLimit. No panel is shown: an unsaved
     // recording stays in its temporary directory, where recovery finds it. A user who chose to quit
     // reads a failed save's alert before the program ends; a signal does not wait for anyone.
+    // From then on the program is ending: a termination signal joins this ending.
     enum class ExitCause { userQuit, signal };
     void stopRecordingBeforeExit(ExitCause cause);
 
@@ -91,6 +92,7 @@ private:
     std::unique_ptr<AudioRecorderController> m_recorder;
     bool m_hasLaunched = false;
     bool m_quitAfterLaunch = false;
+    bool m_isEnding = false;
     // Last, so that no subscription outlives what it reaches.
     Events::CancellableSet m_cancellables;
 };

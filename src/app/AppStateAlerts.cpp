@@ -79,6 +79,8 @@ void AppState::showWelcomeIfFirstLaunch()
 AppState::TerminateReply AppState::confirmQuit()
 {
     if (recordingState() == AudioRecorder::State::stopped) {
+        // A recording stopped just before is still saved.
+        stopRecordingBeforeExit(ExitCause::userQuit);
         return TerminateReply::terminateNow;
     }
     KwApp::activate();

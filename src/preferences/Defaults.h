@@ -66,21 +66,23 @@ void set(const Key<V> &key, const V &value)
     set(*key.suite(), key, value);
 }
 
-// Reads the value, lets `change` alter it in place and writes it back, also when `change` throws
-// (the exception then goes on to the caller).
+// Reads the value, lets `change` alter it in place and writes it back, also when `change` throws.
+// The change's exception then goes on to the caller, and one from the write-back (a throwing
+// observer) is dropped; otherwise the write-back's own goes on.
 template<DefaultsSerializable V, class Change>
 requires std::invocable<Change, V &>
 void modify(UserDefaults &suite, const Key<V> &key, Change &&change)
 {
     V value = get(suite, key);
-    struct WriteBack
-    {
-        UserDefaults &suite;
-        const Key<V> &key;
-        V &value;
-        ~WriteBack() { set(suite, key, value); }
-    } writeBack { suite, key, value };
-    std::invoke(std::forward<Change>(change), value);
+    try {
+        std::invoke(std::forward<Change>(change), value);
+    } catch (...) {
+        try {
+            set(suite, key, value);
+        } catch (...) { }
+        throw;
+    }
+    set(suite, key, value);
 }
 
 template<DefaultsSerializable V, class Change>

@@ -1,5 +1,7 @@
 #include "recording/AudioRecorder.h"
 
+#include "platform/events/MainThread.h"
+
 #include "recording/AudioDevice.h"
 #include "recording/AudioErrors.h"
 #include "recording/AudioPlatform.h"
@@ -66,7 +68,9 @@ AudioRecorder::AudioRecorder(bool shouldPlaySoundEffects)
     , m_didUpdatePublisher(m_didUpdateSubject.eraseToAnyPublisher())
     , m_didStopPublisher(m_didStopSubject.eraseToAnyPublisher())
     , m_didStateUpdatePublisher(m_didStateUpdateSubject.removeDuplicates())
-{ }
+{
+    ASSERT_MAIN_THREAD();
+}
 
 AudioRecorder::~AudioRecorder() = default;
 
@@ -84,6 +88,7 @@ AudioRecorder::State AudioRecorder::state() const
 void AudioRecorder::start(const QUrl &url, quint32 formatID, int quality, std::optional<int> numberOfChannels,
     BitRate bitRate, SampleRate sampleRate, bool forceMono, bool monitorInput)
 {
+    ASSERT_MAIN_THREAD();
     // Everything that can fail comes first: a failed start leaves a paused recording as it was.
     if (AudioDevice::inputDevices().empty()) {
         throw NSError::appError(RecordingTexts::noInputDevices());
@@ -131,6 +136,7 @@ void AudioRecorder::start(const QUrl &url, quint32 formatID, int quality, std::o
         m_recorder->stop();
     }
     m_recordingNumber = recording;
+    m_unfinished.emplace(recording, recorder);
     m_recorder = std::move(recorder);
     m_url = url;
     m_isPaused = false;
@@ -163,6 +169,7 @@ void AudioRecorder::tick(const std::shared_ptr<AudioFileRecorder> &recorder)
 
 void AudioRecorder::pause()
 {
+    ASSERT_MAIN_THREAD();
     if (!m_recorder || !m_recorder->isRecording()) {
         return;
     }
@@ -177,6 +184,7 @@ void AudioRecorder::pause()
 
 void AudioRecorder::togglePause()
 {
+    ASSERT_MAIN_THREAD();
     if (m_isPaused) {
         m_isPaused = false;
         if (m_timer) {
@@ -194,6 +202,7 @@ void AudioRecorder::togglePause()
 
 void AudioRecorder::stop()
 {
+    ASSERT_MAIN_THREAD();
     if (m_recorder) {
         m_recorder->stop();
     }
@@ -208,6 +217,7 @@ void AudioRecorder::stop()
 
 void AudioRecorder::updateInputMonitor()
 {
+    ASSERT_MAIN_THREAD();
     if (state() != State::recording || !m_shouldMonitorInputWhileRecording) {
         return;
     }
@@ -236,7 +246,12 @@ void AudioRecorder::finish(quint64 recording, const QUrl &url, ErrorPtr error)
         m_timer.reset();
         m_timerCancellable.cancel();
     }
-    m_didStopSubject.send(End { url, std::move(error) });
+    double seconds = 0;
+    if (const auto found = m_unfinished.find(recording); found != m_unfinished.end()) {
+        seconds = found->second->currentTime();
+        m_unfinished.erase(found);
+    }
+    m_didStopSubject.send(End { url, std::move(error), seconds });
     publishState();
 }
 

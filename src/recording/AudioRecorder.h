@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QUrl>
 
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -48,11 +49,13 @@ public:
     explicit AudioRecorder(bool shouldPlaySoundEffects);
     ~AudioRecorder() override;
 
-    // How one recording ended: its own file, and the failure when it did not end normally.
+    // How one recording ended: its own file, the failure when it did not end normally, and the
+    // seconds of audio the file holds.
     struct End
     {
         QUrl url;
         ErrorPtr failure;
+        double seconds = 0;
     };
 
     // Begins a new recording into the file at `url`; throws when it cannot, and then nothing
@@ -72,6 +75,9 @@ public:
 
     // Derived afresh on every call.
     State state() const;
+    // Whether a started recording has not yet published its end: one running, paused, or stopped
+    // with its file still being completed.
+    bool hasUnfinishedRecordings() const { return !m_unfinished.empty(); }
 
     // One level in 0…1 per tick.
     Events::AnyPublisher<double> didUpdatePublisher() const { return m_didUpdatePublisher; }
@@ -117,4 +123,7 @@ private:
     bool m_shouldMonitorInputWhileRecording = false;
     // Counts started recordings, so that the end of an older one does not end the current one.
     quint64 m_recordingNumber = 0;
+    // The file recorders of started recordings whose end is still to come, by number; held so
+    // that the end can tell how much audio the file holds.
+    std::map<quint64, std::shared_ptr<AudioFileRecorder>> m_unfinished;
 };

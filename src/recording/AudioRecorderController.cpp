@@ -1,5 +1,7 @@
 #include "recording/AudioRecorderController.h"
 
+#include "platform/events/MainThread.h"
+
 #include "kit/foundation/errors/ErrorPresentation.h"
 #include "kit/foundation/errors/ErrorReporting.h"
 #include "kit/foundation/errors/GeneralError.h"
@@ -14,6 +16,7 @@
 #include "platform/audio/SystemSoundPlayer.h"
 #include "platform/desktop/FileManager.h"
 #include "platform/desktop/StatusBarButton.h"
+#include "platform/events/MainThread.h"
 #include "platform/events/WorkerThread.h"
 #include "recording/AttributedButtonTitle.h"
 #include "recording/AudioDevice.h"
@@ -30,6 +33,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLoggingCategory>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
@@ -37,6 +42,8 @@
 #include <coroutine>
 
 namespace {
+
+Q_LOGGING_CATEGORY(recordingLog, "tapewick.recording", QtInfoMsg)
 
 constexpr char creatorKey[] = "kMDItemCreator";
 const QList<int> reviewCounts { 6, 200, 2000 };
@@ -87,6 +94,7 @@ AudioRecorderController::AudioRecorderController(
     , m_savePanelRunner([](QFileDialog &panel) { return panel.exec(); })
     , m_revealer([](const QList<QUrl> &files) { FileManager::revealItems(files); })
 {
+    ASSERT_MAIN_THREAD();
     QPointer<AudioRecorderController> self(this);
     m_cancellables.insert(m_settings->monitorInputPublisher().receiveOnMain().sink([self](bool monitor) {
         if (self) {
@@ -95,12 +103,25 @@ AudioRecorderController::AudioRecorderController(
     }));
     // Held for the controller's life, not per recording: an older recording that ends after a
     // newer one started is still saved.
-    m_stopCancellable
-        = m_recorder->didStopPublisher().receiveOnMain().sink([self](const AudioRecorder::End &end) {
-              if (self) {
-                  self->resetStatusButton(end);
-              }
-          });
+    // Counted from the moment it is published, so that an ending program knows the recording is
+    // still to be saved while its end waits in the queue.
+    m_stopCancellable = m_recorder->didStopPublisher().sink([self](const AudioRecorder::End &end) {
+        if (!self) {
+            return;
+        }
+        ++self->m_endsToHandle;
+        Events::runOnMain([self, end] {
+            if (!self) {
+                return;
+            }
+            const auto handled = qScopeGuard([self] {
+                if (self) {
+                    --self->m_endsToHandle;
+                }
+            });
+            self->resetStatusButton(end);
+        });
+    });
 }
 
 AudioRecorderController::~AudioRecorderController() = default;
@@ -117,11 +138,13 @@ void AudioRecorderController::monitorInputChanged(bool monitor)
 
 void AudioRecorderController::setManualInputMonitor(std::unique_ptr<InputMonitor> monitor)
 {
+    ASSERT_MAIN_THREAD();
     m_manualInputMonitor = std::move(monitor);
 }
 
 void AudioRecorderController::toggleRecording()
 {
+    ASSERT_MAIN_THREAD();
     if (m_recorder->state() == AudioRecorder::State::stopped) {
         start();
     } else {
@@ -137,6 +160,9 @@ QCoro::Task<> AudioRecorderController::play(quint32 soundId)
 
 void AudioRecorderController::start()
 {
+    ASSERT_MAIN_THREAD();
+    // Asked for the recording running now, not for the one this start may begin.
+    cancelPendingPause();
     if (m_recorder->state() == AudioRecorder::State::recording || m_pendingStart != 0) {
         return;
     }
@@ -166,7 +192,9 @@ QCoro::Task<> AudioRecorderController::startAfterSound()
 
 void AudioRecorderController::stopRecording()
 {
+    ASSERT_MAIN_THREAD();
     m_pendingStart = 0;
+    cancelPendingPause();
     m_recorder->stop();
     playEndSound();
 }
@@ -179,30 +207,37 @@ QCoro::Task<> AudioRecorderController::playEndSound()
 
 void AudioRecorderController::pause()
 {
+    ASSERT_MAIN_THREAD();
     pauseAfterSound();
 }
 
 QCoro::Task<> AudioRecorderController::pauseAfterSound()
 {
     QPointer<AudioRecorderController> self(this);
+    const quint64 pause = m_pendingPause = ++m_pauseCount;
     QCoro::Task<> sound = play(SystemSoundId::endRecording);
     co_await sound;
-    if (self) {
+    if (self && self->m_pendingPause == pause) {
+        self->m_pendingPause = 0;
         self->m_recorder->pause();
     }
 }
 
 QCoro::Task<> AudioRecorderController::togglePauseAsync()
 {
+    ASSERT_MAIN_THREAD();
     QPointer<AudioRecorderController> self(this);
     if (m_recorder->state() == AudioRecorder::State::paused) {
+        const quint64 resume = m_pendingPause = ++m_pauseCount;
         QCoro::Task<> sound = play(SystemSoundId::beginRecording);
         co_await sound;
-        if (self) {
+        if (self && self->m_pendingPause == resume) {
+            self->m_pendingPause = 0;
             self->m_recorder->togglePause();
         }
         co_return;
     }
+    cancelPendingPause();
     m_recorder->togglePause();
     QCoro::Task<> sound = play(SystemSoundId::endRecording);
     co_await sound;
@@ -301,7 +336,24 @@ void AudioRecorderController::resetStatusButton(const AudioRecorder::End &end)
         presentAsModal(*end.failure);
         return;
     }
+    if (!keepsAudio(end)) {
+        return;
+    }
     handleRecordingStopped(end.url);
+}
+
+bool AudioRecorderController::keepsAudio(const AudioRecorder::End &end)
+{
+    if (end.seconds > 0) {
+        return true;
+    }
+    // Stopped before any audio came in: a file without audio plays nowhere, so there is nothing
+    // to save or to recover.
+    const QFileInfo file(end.url.toLocalFile());
+    QFile::remove(file.filePath());
+    QDir().rmdir(file.absolutePath());
+    qCInfo(recordingLog) << "The recording holds no audio and is not saved; removed" << file.absolutePath();
+    return false;
 }
 
 bool AudioRecorderController::isOnlyOptionHeld(Qt::KeyboardModifiers modifiers)
@@ -313,6 +365,7 @@ bool AudioRecorderController::isOnlyOptionHeld(Qt::KeyboardModifiers modifiers)
 
 void AudioRecorderController::handleRecordingStopped(std::optional<QUrl> source)
 {
+    ASSERT_MAIN_THREAD();
     if (!source) {
         source = m_recorder->url();
     }
@@ -360,7 +413,9 @@ void AudioRecorderController::showSavePanel(std::optional<QUrl> source)
     }
     const QUrl destination = panel->selectedUrls().constFirst();
     // The recording picked for saving, even if another one starts before the copy runs.
-    QTimer::singleShot(0, this, [this, destination, source] { finishRecording(destination, false, source); });
+    QTimer::singleShot(0, this, [this, destination, source, token = beginSave()] {
+        saveRecording(*source, destination, false, token);
+    });
 }
 
 QString AudioRecorderController::creatorText()
@@ -371,15 +426,42 @@ QString AudioRecorderController::creatorText()
 void AudioRecorderController::finishRecording(
     const QUrl &destination, bool uniquify, std::optional<QUrl> source)
 {
+    ASSERT_MAIN_THREAD();
     if (!source) {
         source = m_recorder->url();
     }
     if (source) {
-        saveRecording(*source, destination, uniquify);
+        saveRecording(*source, destination, uniquify, beginSave());
     }
 }
 
-QCoro::Task<> AudioRecorderController::saveRecording(QUrl source, QUrl destination, bool uniquify)
+AudioRecorderController::SaveToken AudioRecorderController::beginSave()
+{
+    ++m_savesInProgress;
+    return SaveToken(nullptr, [self = QPointer<AudioRecorderController>(this)](void *) {
+        if (self) {
+            --self->m_savesInProgress;
+        }
+    });
+}
+
+void AudioRecorderController::removeInterruptedSaves()
+{
+    const std::optional<SandboxURLBookmark> bookmark = m_settings->defaultOutputDirectory();
+    const std::optional<QUrl> directory = bookmark ? bookmark->resolvedURL() : std::nullopt;
+    if (!directory) {
+        return;
+    }
+    const QDir folder(directory->toLocalFile());
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        if (isPartialItemName(name) && QFile::remove(folder.filePath(name))) {
+            qCInfo(recordingLog) << "Removed what an interrupted save left:" << folder.filePath(name);
+        }
+    }
+}
+
+QCoro::Task<> AudioRecorderController::saveRecording(
+    QUrl source, QUrl destination, bool uniquify, SaveToken token)
 {
     QPointer<AudioRecorderController> self(this);
     QUrl saved = destination;
@@ -437,11 +519,11 @@ QCoro::Task<> AudioRecorderController::saveRecording(QUrl source, QUrl destinati
         // A file system without extended attributes keeps the recording without the attribute.
     }
     emit recordingSaved(saved);
-    exportMetadata(saved);
+    exportMetadata(saved, std::move(token));
     KwApp::requestReview(reviewCounts);
 }
 
-QCoro::Task<> AudioRecorderController::exportMetadata(QUrl location)
+QCoro::Task<> AudioRecorderController::exportMetadata(QUrl location, [[maybe_unused]] SaveToken token)
 {
     QPointer<AudioRecorderController> self(this);
     try {

@@ -53,10 +53,19 @@ public:
     // Stops at once, then plays the end sound, whatever the state; a start still waiting for its
     // sound is cancelled.
     void stopRecording();
-    // Plays the end sound, then pauses.
+    // Plays the end sound, then pauses the recording that ran when asked; a stop or a start
+    // meanwhile cancels the pause.
     void pause();
-    // Pauses at once and then plays the end sound, or resumes after the start sound.
+    // Pauses at once and then plays the end sound, or resumes after the start sound the recording
+    // that was paused when asked; a stop or a start meanwhile cancels the resume.
     QCoro::Task<> togglePauseAsync();
+
+    // Whether a recording that ended is still on its way to its place: its end not yet handled,
+    // or its copy or metadata rewrite not yet over.
+    bool isSaving() const { return m_endsToHandle > 0 || m_savesInProgress > 0; }
+    // Removes, from the default output directory, the hidden files of copies and rewrites that a
+    // process ending mid-way left there.
+    void removeInterruptedSaves();
 
     // The steps of starting and finishing, each usable on its own.
     void startRecording();
@@ -102,8 +111,15 @@ private:
     QCoro::Task<> startAfterSound();
     QCoro::Task<> pauseAfterSound();
     QCoro::Task<> playEndSound();
-    QCoro::Task<> saveRecording(QUrl source, QUrl destination, bool uniquify);
-    QCoro::Task<> exportMetadata(QUrl location);
+    // Held by every step of one save; the save is over once the last one lets go.
+    using SaveToken = std::shared_ptr<void>;
+    SaveToken beginSave();
+    QCoro::Task<> saveRecording(QUrl source, QUrl destination, bool uniquify, SaveToken token);
+    QCoro::Task<> exportMetadata(QUrl location, SaveToken token);
+    // Cancels a pause or resume still waiting for its sound.
+    void cancelPendingPause() { m_pendingPause = 0; }
+    // Answers whether the recording holds audio; removes one that holds none.
+    static bool keepsAudio(const AudioRecorder::End &end);
     void monitorInputChanged(bool monitor);
 
     std::shared_ptr<RecordingSettings> m_settings;
@@ -115,6 +131,11 @@ private:
     // The start waiting for its sound, by number; 0 when none waits.
     quint64 m_pendingStart = 0;
     quint64 m_startCount = 0;
+    // Likewise the pause or resume waiting for its sound.
+    quint64 m_pendingPause = 0;
+    quint64 m_pauseCount = 0;
+    int m_endsToHandle = 0;
+    int m_savesInProgress = 0;
     std::unique_ptr<AudioRecorder> m_recorder;
     std::unique_ptr<InputMonitor> m_manualInputMonitor;
     QPointer<StatusBarButton> m_statusBarButton;

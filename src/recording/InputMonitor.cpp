@@ -1,5 +1,7 @@
 #include "recording/InputMonitor.h"
 
+#include "platform/events/MainThread.h"
+
 #include "recording/AudioErrors.h"
 #include "recording/AudioPlatform.h"
 
@@ -11,6 +13,7 @@
 
 InputMonitor::InputMonitor()
 {
+    ASSERT_MAIN_THREAD();
     start();
     m_restartTimer.setSingleShot(true);
     m_restartTimer.setTimerType(Qt::PreciseTimer);
@@ -31,6 +34,7 @@ InputMonitor::InputMonitor()
 
 InputMonitor::~InputMonitor()
 {
+    ASSERT_MAIN_THREAD();
     m_listener.reset();
     m_restartTimer.stop();
     tearDownEngine();
@@ -38,6 +42,7 @@ InputMonitor::~InputMonitor()
 
 void InputMonitor::start()
 {
+    ASSERT_MAIN_THREAD();
     tearDownEngine();
     m_engine = AudioPlatform::monitorEngineFactory().makeEngine();
     // Every engine is watched, not only the first: each can lose its devices.

@@ -1,5 +1,7 @@
 #include "recording/MetadataExport.h"
 
+#include "platform/events/MainThread.h"
+
 #include "recording/AudioErrors.h"
 #include "recording/AudioPlatform.h"
 
@@ -17,7 +19,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <coroutine>
 #include <map>
@@ -90,17 +91,6 @@ std::map<QString, QByteArray> readExtendedAttributes(const QUrl &url)
         }
     }
     return attributes;
-}
-
-// Where the rewrite is written: beside the file, hidden, so that a rename replaces the file and
-// nothing else. Not created here: an export that writes nothing must not leave an empty file to
-// put in the recording's place.
-QString rewritePath(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.dir().filePath(QStringLiteral(".%1.%2.part")
-                                   .arg(info.fileName())
-                                   .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0')));
 }
 
 void flushFile(const QString &path)
@@ -191,6 +181,7 @@ QStringList replaceWithExport(const QUrl &url, const QString &rewrite, const Hel
 
 QCoro::Task<> exportWithMetadata(QUrl url)
 {
+    ASSERT_MAIN_THREAD();
     const std::optional<QMimeType> type = contentType(url);
     if (!type) {
         throw GeneralError(QStringLiteral("Could not infer the file type."));
@@ -199,7 +190,9 @@ QCoro::Task<> exportWithMetadata(QUrl url)
         co_return;
     }
     const auto saved = std::make_shared<const HeldFile>(url.toLocalFile());
-    const QString rewrite = rewritePath(url.toLocalFile());
+    // Beside the file, hidden, so that a rename replaces the file and nothing else; not created here,
+    // so an export that writes nothing leaves no empty file to put in the recording's place.
+    const QString rewrite = partialItemPath(url.toLocalFile());
     ExportAwaiter awaiter(url.toLocalFile(), rewrite, FoundationHooks::appName());
     const AudioResult<void> result = co_await awaiter;
     if (!result) {

@@ -1,11 +1,14 @@
 #include "recording/PausableRepeatingTimer.h"
 
+#include "platform/events/MainThread.h"
+
 #include <chrono>
 
 PausableRepeatingTimer::PausableRepeatingTimer(Duration interval)
     : m_interval(interval)
     , m_publisher(m_subject.eraseToAnyPublisher())
 {
+    ASSERT_MAIN_THREAD();
     schedule();
 }
 
@@ -20,6 +23,7 @@ void PausableRepeatingTimer::LaterDeleter::operator()(QTimer *timer) const
 
 void PausableRepeatingTimer::pause()
 {
+    ASSERT_MAIN_THREAD();
     m_isPaused = true;
     fire();
     invalidate();
@@ -28,6 +32,7 @@ void PausableRepeatingTimer::pause()
 
 void PausableRepeatingTimer::resume()
 {
+    ASSERT_MAIN_THREAD();
     m_isPaused = false;
     schedule();
     fire();
@@ -35,6 +40,7 @@ void PausableRepeatingTimer::resume()
 
 void PausableRepeatingTimer::fire()
 {
+    ASSERT_MAIN_THREAD();
     if (m_timer) {
         m_subject.send();
     }
@@ -42,6 +48,7 @@ void PausableRepeatingTimer::fire()
 
 void PausableRepeatingTimer::invalidate()
 {
+    ASSERT_MAIN_THREAD();
     if (m_timer) {
         m_timer->stop();
     }

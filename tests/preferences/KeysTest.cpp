@@ -1,8 +1,10 @@
 #include "PreferencesTestSupport.h"
+#include "preferences/DefaultsObserve.h"
 
 #include <QFileInfo>
 
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -94,6 +96,41 @@ TEST_F(KeysTest, AStoredValueThatDoesNotReadExactlyReadsAsTheDefaultAndModifyAlw
                      }),
         std::runtime_error);
     EXPECT_EQ(Defaults::get(key), (std::vector<std::string> { "a", "b" }));
+}
+
+// Whatever throws, the changed value is stored, and the change's own error is the one that goes on.
+TEST_F(KeysTest, ModifyWritesBackWhenTheChangeOrAnObserverThrows)
+{
+    struct Case
+    {
+        bool changeThrows;
+        bool observerThrows;
+        const char *expected;
+    };
+    for (const auto &[changeThrows, observerThrows, expected] :
+        { Case { true, false, "change" }, Case { false, true, "observer" }, Case { true, true, "change" } }) {
+        const Key<std::int64_t> key("count", 0, m_suite);
+        Defaults::set(key, std::int64_t(1));
+        const auto observation = Defaults::observe(
+            key, {}, [observerThrows = observerThrows](const Defaults::KeyChange<std::int64_t> &) {
+                if (observerThrows) {
+                    throw std::runtime_error("observer");
+                }
+            });
+        std::string thrown;
+        try {
+            Defaults::modify(key, [changeThrows = changeThrows](std::int64_t &count) {
+                count += 1;
+                if (changeThrows) {
+                    throw std::runtime_error("change");
+                }
+            });
+        } catch (const std::runtime_error &error) {
+            thrown = error.what();
+        }
+        EXPECT_EQ(thrown, expected) << changeThrows << observerThrows;
+        EXPECT_EQ(Defaults::get(key), 2) << changeThrows << observerThrows;
+    }
 }
 
 } // namespace

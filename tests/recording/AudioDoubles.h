@@ -1,12 +1,12 @@
 #pragma once
 
-#include "platform/audio/doubles/FakeAudioHardware.h"
-#include "platform/audio/doubles/FakeExporter.h"
-#include "platform/audio/doubles/FakeFileRecorder.h"
-#include "platform/audio/doubles/FakeMonitorEngine.h"
 #include "recording/AudioPlatform.h"
 
 #include "CaughtErrors.h"
+#include "FakeAudioHardware.h"
+#include "FakeExporter.h"
+#include "FakeFileRecorder.h"
+#include "FakeMonitorEngine.h"
 
 #include <QString>
 

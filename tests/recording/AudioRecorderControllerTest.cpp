@@ -1,6 +1,7 @@
 #include "AudioDoubles.h"
 #include "EventLoop.h"
 #include "FakeRecordingSettings.h"
+#include "FakeSoundPlayer.h"
 #include "FileContents.h"
 #include "TaskRunner.h"
 
@@ -15,7 +16,6 @@
 #include "kit/foundation/system/FoundationHooks.h"
 #include "kit/ui/Pasteboard.h"
 #include "platform/audio/FourCharCode.h"
-#include "platform/audio/doubles/FakeSoundPlayer.h"
 #include "platform/desktop/StatusBarButton.h"
 #include "platform/events/CurrentValueSubject.h"
 #include "platform/userdefaults/UserDefaults.h"
@@ -96,6 +96,8 @@ protected:
     {
         startRecording();
         writeFile(recordingPath(), content);
+        // Audio came in with the content.
+        doubles.recorders.recordings.back()->currentTime = content.isEmpty() ? 0 : 1;
         return doubles.recorders.recordings.back();
     }
 
@@ -501,6 +503,106 @@ TEST_F(AudioRecorderControllerTest, OneStartWaitsForTheSoundAtATimeAndAStopCance
         EXPECT_EQ(doubles.recorders.recordings.size() - before, recordings);
         controller.stopRecording();
         sounds.completeAll();
+    }
+}
+
+// A pause or resume belongs to the recording it was asked for: a stop or a start while its sound
+// plays cancels it, so the next recording is not paused by it.
+TEST_F(AudioRecorderControllerTest, APendingPauseOrResumeIsCancelledByAStopOrAStart)
+{
+    struct Case
+    {
+        const char *name;
+        bool pausedFirst; // the request is a resume of a paused recording
+        std::function<void()> duringTheSound;
+        State after;
+        std::size_t recordings;
+    };
+    const std::vector<Case> cases {
+        { "pause alone", false, [] {}, State::paused, 1 },
+        { "pause, stop, record", false, [&] { controller.stopRecording(), controller.start(); },
+            State::recording, 2 },
+        { "pause, record", false, [&] { controller.start(); }, State::recording, 1 },
+        { "pause, stop", false, [&] { controller.stopRecording(); }, State::stopped, 1 },
+        { "resume alone", true, [] {}, State::recording, 1 },
+        { "resume, stop, record", true, [&] { controller.stopRecording(), controller.start(); },
+            State::recording, 2 },
+    };
+    for (const Case &test : cases) {
+        const std::size_t before = doubles.recorders.recordings.size();
+        startRecording();
+        if (test.pausedFirst) {
+            controller.recorder().pause();
+            controller.togglePauseAsync();
+        } else {
+            controller.pause();
+        }
+        test.duringTheSound();
+        // The sounds end in the order they began: the pause's or resume's first.
+        sounds.completeAll();
+        sounds.completeAll();
+        EXPECT_EQ(controller.recorder().state(), test.after) << test.name;
+        EXPECT_EQ(doubles.recorders.recordings.size() - before, test.recordings) << test.name;
+        controller.stopRecording();
+        sounds.completeAll();
+    }
+}
+
+// A recording stopped before any audio came in is neither saved nor remembered, and its folder
+// goes; one with audio is saved, and the controller tells it is saving until the rewrite is over.
+TEST_F(AudioRecorderControllerTest, ARecordingWithoutAudioIsDroppedAndSavingLastsUntilTheRewriteEnds)
+{
+    useOutputDirectory(output.path());
+    for (const double seconds : { 0.0, 0.5 }) {
+        SCOPED_TRACE(seconds);
+        settings->previous.reset();
+        const std::shared_ptr<FakeRecording> fileRecorder = recordInto("header only");
+        fileRecorder->currentTime = seconds;
+        const std::size_t exports = doubles.exporter.requests.size();
+        controller.stopRecording();
+        sounds.completeAll();
+        EXPECT_TRUE(controller.recorder().hasUnfinishedRecordings()) << "the file is not complete yet";
+        EXPECT_FALSE(controller.isSaving());
+        fileRecorder->finish(true);
+        EXPECT_FALSE(controller.recorder().hasUnfinishedRecordings());
+        EXPECT_TRUE(controller.isSaving()) << "the end waits to be handled";
+        if (seconds == 0) {
+            ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !controller.isSaving(); }));
+            EXPECT_FALSE(QFileInfo::exists(QFileInfo(recordingPath()).path()));
+            EXPECT_TRUE(QDir(output.path()).isEmpty());
+            EXPECT_FALSE(settings->previous.has_value());
+            EXPECT_EQ(panelsShown, 0);
+            continue;
+        }
+        ASSERT_TRUE(
+            TestSupport::processEventsUntil([&] { return doubles.exporter.requests.size() > exports; }));
+        TestSupport::processEventsFor(50ms);
+        EXPECT_TRUE(controller.isSaving()) << "the rewrite is still running";
+        EXPECT_TRUE(doubles.exporter.completeNext({}));
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !controller.isSaving(); }));
+        EXPECT_TRUE(QFileInfo::exists(QDir(output.path()).filePath(QFileInfo(recordingPath()).fileName())));
+    }
+}
+
+TEST_F(AudioRecorderControllerTest, OnlyWhatAnInterruptedSaveLeftIsRemovedFromTheOutputFolder)
+{
+    const std::pair<QString, bool> files[] = {
+        { QStringLiteral(".Take.m4a.0123456789abcdef0123456789abcdef.part"), false },
+        { QStringLiteral(".hidden"), true },
+        { QStringLiteral("Take.m4a"), true },
+        { QStringLiteral("Take.m4a.part"), true },
+    };
+    for (const auto &[name, kept] : files) {
+        writeFile(QDir(output.path()).filePath(name), "x");
+    }
+    controller.removeInterruptedSaves();
+    for (const auto &[name, kept] : files) {
+        EXPECT_TRUE(QFile::exists(QDir(output.path()).filePath(name))) << "nothing without an output folder";
+    }
+    useOutputDirectory(output.path());
+    controller.removeInterruptedSaves();
+    for (const auto &[name, kept] : files) {
+        EXPECT_EQ(QFile::exists(QDir(output.path()).filePath(name)), kept) << name.toStdString();
     }
 }
 

@@ -28,6 +28,18 @@ inline QString defaultSource()
     return result.succeeded() ? result.output.section(QLatin1Char('\n'), 0, 0).trimmed() : QString();
 }
 
+// The description a source shows to users; empty when there is no such source.
+inline QString sourceDescription(const QString &name)
+{
+    const auto sources = run({ "--format=json", "list", "sources" });
+    for (const QJsonValue &source : QJsonDocument::fromJson(sources.output.toUtf8()).array()) {
+        if (source["name"].toString() == name) {
+            return source["description"].toString();
+        }
+    }
+    return {};
+}
+
 // A capture stream of this process as the server lists it. The test desktop is
 // shared by tests running side by side, so tests look only at their own streams.
 struct CaptureStream

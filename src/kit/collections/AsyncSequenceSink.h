@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kit/collections/AsyncIterationStop.h"
 #include "kit/collections/AsyncSequence.h"
 #include "kit/collections/CollectionsHooks.h"
 
@@ -8,11 +9,9 @@
 #include <QCoro/QCoroTask>
 
 #include "kit/collections/CancellationText.h"
-#include <atomic>
 #include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
 
 #include <source_location>
 #include <type_traits>
@@ -28,56 +27,17 @@ public:
 
 namespace AsyncSequenceSinkDetail {
 
-class Subscription
-{
-public:
-    bool isCancelled() const { return m_cancelled; }
-
-    // Ends the iterator too, so that a consumer waiting for an element wakes up.
-    void cancel()
-    {
-        std::function<void()> endIterator;
-        {
-            std::lock_guard guard(m_mutex);
-            m_cancelled = true;
-            endIterator = std::exchange(m_endIterator, nullptr);
-        }
-        if (endIterator) {
-            endIterator();
-        }
-    }
-
-    void setIteratorCanceller(std::function<void()> endIterator)
-    {
-        {
-            std::lock_guard guard(m_mutex);
-            if (!m_cancelled) {
-                m_endIterator = std::move(endIterator);
-                return;
-            }
-        }
-        if (endIterator) {
-            endIterator();
-        }
-    }
-
-private:
-    std::mutex m_mutex;
-    std::atomic<bool> m_cancelled = false;
-    std::function<void()> m_endIterator;
-};
-
 template<AsyncSequence S, typename Handler>
 QCoro::Task<> consume(
-    S sequence, Handler handler, std::shared_ptr<Subscription> subscription, std::source_location where)
+    S sequence, Handler handler, std::shared_ptr<AsyncIterationStop> subscription, std::source_location where)
 {
     try {
         auto iterator = sequence.makeAsyncIterator();
         subscription->setIteratorCanceller(cancellerOf(iterator));
-        while (!subscription->isCancelled()) {
+        while (!subscription->isStopped()) {
             auto element = co_await iterator.next();
             // A cancelled subscription delivers nothing more, also an element already on its way.
-            if (!element || subscription->isCancelled()) {
+            if (!element || subscription->isStopped()) {
                 break;
             }
             if constexpr (std::is_void_v<std::invoke_result_t<Handler &, typename S::Element &>>) {
@@ -109,7 +69,7 @@ template<AsyncSequence S, typename Handler>
 Events::AnyCancellable sink(
     S sequence, Handler handler, std::source_location where = std::source_location::current())
 {
-    auto subscription = std::make_shared<AsyncSequenceSinkDetail::Subscription>();
+    auto subscription = std::make_shared<AsyncIterationStop>();
     AsyncSequenceSinkDetail::consume(std::move(sequence), std::move(handler), subscription, where);
-    return Events::AnyCancellable([subscription] { subscription->cancel(); });
+    return Events::AnyCancellable([subscription] { subscription->stop(); });
 }

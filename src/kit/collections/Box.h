@@ -10,25 +10,30 @@
 #include <concepts>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <utility>
 
-// A value behind a reference, shared by whoever holds the box. Comparison, equality, hashing and
-// identity are those of the value, never of the box.
+// A value behind a reference, shared by whoever holds the box: a copy of the box is another
+// reference to the same value, so a change made through one copy is seen through all. Comparison,
+// equality, hashing and identity are those of the value, never of the box.
 template<typename Value, bool Mutable>
 class BasicBox final
 {
 public:
     explicit BasicBox(Value value)
-        : m_wrappedValue(std::move(value))
+        : m_storage(std::make_shared<Value>(std::move(value)))
     { }
+    // Declared so that a move copies the reference too: no box is ever left without a value.
+    BasicBox(const BasicBox &) = default;
+    BasicBox &operator=(const BasicBox &) = default;
 
-    const Value &wrappedValue() const { return m_wrappedValue; }
-    Value &wrappedValue() requires Mutable { return m_wrappedValue; }
-    void setWrappedValue(Value value) requires Mutable { m_wrappedValue = std::move(value); }
+    const Value &wrappedValue() const { return *m_storage; }
+    Value &wrappedValue() requires Mutable { return *m_storage; }
+    void setWrappedValue(Value value) requires Mutable { *m_storage = std::move(value); }
 
-    AnyHashable id() const requires Identifiable<Value> { return AnyHashable(m_wrappedValue.id()); }
+    AnyHashable id() const requires Identifiable<Value> { return AnyHashable(wrappedValue().id()); }
 
-    QString description() const { return describeValue(m_wrappedValue); }
+    QString description() const { return describeValue(wrappedValue()); }
     QString debugDescription() const
     {
         return (Mutable ? QStringLiteral("MutableBox(") : QStringLiteral("Box(")) + description()
@@ -38,11 +43,11 @@ public:
     friend bool operator==(
         const BasicBox &left, const BasicBox &right) requires std::equality_comparable<Value>
     {
-        return left.m_wrappedValue == right.m_wrappedValue;
+        return left.wrappedValue() == right.wrappedValue();
     }
     friend bool operator<(const BasicBox &left, const BasicBox &right) requires std::totally_ordered<Value>
     {
-        return left.m_wrappedValue < right.m_wrappedValue;
+        return left.wrappedValue() < right.wrappedValue();
     }
     friend bool operator>(const BasicBox &left, const BasicBox &right) requires std::totally_ordered<Value>
     {
@@ -58,7 +63,7 @@ public:
     }
 
 private:
-    Value m_wrappedValue;
+    std::shared_ptr<Value> m_storage;
 };
 
 template<typename Value>

@@ -48,6 +48,18 @@ public:
     {
         return left.wrappedValue() < right.wrappedValue();
     }
+    friend bool operator>(const LazyBox &left, const LazyBox &right) requires std::totally_ordered<Value>
+    {
+        return right < left;
+    }
+    friend bool operator<=(const LazyBox &left, const LazyBox &right) requires std::totally_ordered<Value>
+    {
+        return !(right < left);
+    }
+    friend bool operator>=(const LazyBox &left, const LazyBox &right) requires std::totally_ordered<Value>
+    {
+        return !(left < right);
+    }
 
 private:
     std::function<Value()> m_closure;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kit/collections/AsyncChannel.h"
+#include "kit/collections/AsyncIterationStop.h"
 #include "kit/collections/AsyncSequence.h"
 
 #include <QCoro/QCoroTask>
@@ -12,8 +13,9 @@
 // The elements of two sequences of one type, interleaved as they arrive. Forwarding starts at
 // construction; elements wait in an unbounded buffer. The merge ends once both have ended, or at
 // once when the first fails; a failure of the second ends it only after the first has ended.
-// Failures are not passed on. A consumer that stops ends the stream, not the forwarding: both
-// inputs are still read to their ends. Copies share the one stream, with one consumer at a time.
+// Failures are not passed on; a failure of the first stops the reading of the second. A consumer
+// that stops ends the stream, not the forwarding: both inputs are still read to their ends. Copies share the
+// one stream, with one consumer at a time.
 template<AsyncSequence Base>
 class MergeAsyncSequence
 {
@@ -34,23 +36,30 @@ private:
     // Detached: the coroutines own what they use and end by themselves.
     static QCoro::Task<> forward(std::shared_ptr<AsyncChannel<Element>> channel, Base first, Base second)
     {
-        QCoro::Task<bool> firstCopy = copy(channel, std::move(first));
-        QCoro::Task<bool> secondCopy = copy(channel, std::move(second));
+        const auto secondStop = std::make_shared<AsyncIterationStop>();
+        QCoro::Task<bool> firstCopy = copy(channel, std::move(first), std::make_shared<AsyncIterationStop>());
+        QCoro::Task<bool> secondCopy = copy(channel, std::move(second), secondStop);
         if (co_await firstCopy) {
             co_await secondCopy;
+        } else {
+            // A dropped task goes on running: without the stop an endless second input would be
+            // read for the rest of the process.
+            secondStop->stop();
         }
         channel->finish();
     }
 
-    // True when `sequence` ended, false when it failed.
-    static QCoro::Task<bool> copy(std::shared_ptr<AsyncChannel<Element>> channel, Base sequence)
+    // True when `sequence` ended or was stopped, false when it failed.
+    static QCoro::Task<bool> copy(std::shared_ptr<AsyncChannel<Element>> channel, Base sequence,
+        std::shared_ptr<AsyncIterationStop> stop)
     {
         try {
             auto iterator = sequence.makeAsyncIterator();
+            stop->setIteratorCanceller(cancellerOf(iterator));
             // Not a declaration in the loop's condition: GCC 12 destroys the awaiter twice there.
-            for (;;) {
+            while (!stop->isStopped()) {
                 auto element = co_await iterator.next();
-                if (!element) {
+                if (!element || stop->isStopped()) {
                     break;
                 }
                 channel->yield(std::move(*element));

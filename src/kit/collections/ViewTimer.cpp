@@ -1,5 +1,7 @@
 #include "kit/collections/ViewTimer.h"
 
+#include "platform/events/MainThread.h"
+
 #include <QTimer>
 
 #include <algorithm>
@@ -18,6 +20,7 @@ ViewTimer::ViewTimer(std::chrono::nanoseconds interval, std::optional<std::chron
     , m_tolerance(tolerance ? std::optional(seconds(*tolerance)) : std::nullopt)
     , m_observable(std::make_unique<Observable>())
 {
+    ASSERT_MAIN_THREAD();
     QTimer &timer = m_observable->timer;
     // Without a tolerance the timer keeps to the interval; with one it may be coalesced.
     timer.setTimerType(m_tolerance ? Qt::CoarseTimer : Qt::PreciseTimer);

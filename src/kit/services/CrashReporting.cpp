@@ -1,5 +1,7 @@
 #include "kit/services/CrashReporting.h"
 
+#include "platform/events/MainThread.h"
+
 #include "kit/services/KwApp.h"
 #include "kit/services/ServiceTexts.h"
 
@@ -60,6 +62,7 @@ CrashReportWindow::CrashReportWindow(const QString &eventId, SendFeedback send, 
 
 CrashReportWindow *CrashReportWindow::open(const QString &eventId)
 {
+    ASSERT_MAIN_THREAD();
     KwApp::activate();
     auto *window = new CrashReportWindow(eventId,
         [](const CrashReportUserFeedback &feedback) { CrashReporter::captureUserFeedback(feedback); });

@@ -1,5 +1,7 @@
 #include "kit/services/DebugWindowController.h"
 
+#include "platform/events/MainThread.h"
+
 #include "kit/services/DebugInfo.h"
 #include "kit/services/KwApp.h"
 #include "kit/services/ServiceTexts.h"
@@ -31,6 +33,7 @@ QString DebugWindowController::userDefaultsText()
 
 void DebugWindowController::showWindow()
 {
+    ASSERT_MAIN_THREAD();
     KwApp::activate();
     if (!m_window) {
         m_cancellables.clear();

@@ -250,6 +250,7 @@ void KwApp::setShouldTerminate(std::function<bool()> shouldTerminate)
 
 void KwApp::terminate()
 {
+    ASSERT_MAIN_THREAD();
     std::function<bool()> shouldTerminate;
     {
         QMutexLocker locker(&commands().mutex);

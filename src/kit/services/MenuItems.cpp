@@ -51,7 +51,7 @@ CallbackMenuItem *addDefaultsToggleItem(QMenu *menu, const QString &title, const
 {
     auto *item = new CallbackMenuItem(
         title, QString(), std::nullopt, isEnabled, Defaults::get(key), false,
-        [&key, action = std::move(action)] {
+        [key, action = std::move(action)] {
             Defaults::set(key, !Defaults::get(key));
             if (action) {
                 action();

@@ -14,7 +14,7 @@ class QMenu;
 QAction *addHeader(QMenu *menu, const QString &title, bool separatorBefore = false);
 
 // Appends an item checked while the key is true; choosing it inverts the stored value, then runs
-// the action.
+// the action. The item keeps a copy of the key.
 CallbackMenuItem *addDefaultsToggleItem(QMenu *menu, const QString &title, const Defaults::Key<bool> &key,
     bool isEnabled = true, std::function<void()> action = {});
 

@@ -1,5 +1,7 @@
 #include "kit/services/SupportWindow.h"
 
+#include "platform/events/MainThread.h"
+
 #include "kit/services/AlertBuilder.h"
 #include "kit/services/DebugInfo.h"
 #include "kit/services/KwApp.h"
@@ -21,6 +23,7 @@
 
 void SupportWindow::show()
 {
+    ASSERT_MAIN_THREAD();
     static QPointer<QWidget> window;
     KwApp::activate();
     if (!window) {
@@ -54,6 +57,7 @@ void SupportWindow::show()
 
 void SupportWindow::confirmDeleteAllData()
 {
+    ASSERT_MAIN_THREAD();
     KwApp::activate();
     AlertOptions options;
     options.title = ServiceTexts::deleteDataTitle(KwApp::name());

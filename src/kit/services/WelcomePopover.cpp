@@ -1,5 +1,7 @@
 #include "kit/services/WelcomePopover.h"
 
+#include "platform/events/MainThread.h"
+
 #include "kit/services/KwApp.h"
 #include "kit/services/ServiceTexts.h"
 #include "kit/ui/Shake.h"
@@ -59,6 +61,7 @@ void WelcomePopover::hideEvent(QHideEvent *event)
 
 QCoro::Task<> showWelcomePopover(QRect anchor)
 {
+    ASSERT_MAIN_THREAD();
     co_await QCoro::sleepFor(std::chrono::milliseconds(100));
     QPointer<WelcomePopover> popover = new WelcomePopover(ServiceTexts::welcomePopover(KwApp::name()));
     popover->adjustSize();

@@ -11,6 +11,9 @@ ActionTrampoline::ActionTrampoline(QObject *control, Action action)
     , m_action(std::move(action))
 {
     control->installEventFilter(this);
+    m_forgetInput.setSingleShot(true);
+    m_forgetInput.setInterval(0);
+    connect(&m_forgetInput, &QTimer::timeout, this, [this] { m_lastInput.reset(); });
 }
 
 ActionTrampoline *ActionTrampoline::replace(QObject *control, Action action)
@@ -42,6 +45,7 @@ bool ActionTrampoline::eventFilter(QObject *, QEvent *event)
     case QEvent::KeyRelease:
     case QEvent::Shortcut:
         m_lastInput.reset(event->clone());
+        m_forgetInput.start();
         break;
     default:
         break;

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QObject>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -10,7 +11,9 @@ class QAbstractButton;
 class QAction;
 
 // Runs a closure when a button is clicked or an action triggered, handing it the input event
-// that caused it (a synthetic left click when there was none, as for a keyboard shortcut).
+// that caused it (a synthetic left click when there was none, as for a click from code). An input
+// event counts only for a trigger during its own delivery: it is forgotten on the next turn of the
+// event loop.
 // The trampoline is a child of the control, so it lives exactly as long; attaching again
 // replaces the earlier closure.
 class ActionTrampoline : public QObject
@@ -32,4 +35,5 @@ private:
 
     Action m_action;
     std::unique_ptr<QEvent> m_lastInput;
+    QTimer m_forgetInput;
 };

@@ -1,5 +1,7 @@
 #include "kit/ui/AnimationGroup.h"
 
+#include "platform/events/MainThread.h"
+
 #include <QCoreApplication>
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
@@ -25,6 +27,7 @@ void AnimationGroup::animate(QObject *target, const QByteArray &property, const 
 void runAnimationGroup(Duration duration, const QEasingCurve &timing,
     const std::function<void(AnimationGroup &group)> &changes, std::function<void()> completion)
 {
+    ASSERT_MAIN_THREAD();
     auto *group = new QParallelAnimationGroup(QCoreApplication::instance());
     AnimationGroup context(group, duration, timing);
     if (changes) {

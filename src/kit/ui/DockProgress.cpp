@@ -1,5 +1,7 @@
 #include "kit/ui/DockProgress.h"
 
+#include "platform/events/MainThread.h"
+
 #include "kit/foundation/system/FoundationHooks.h"
 #include "kit/ui/Progress.h"
 #include "kit/ui/ProgressShape.h"
@@ -73,6 +75,11 @@ QString desktopId()
 
 void updateDockIcon()
 {
+    // An application without an icon has no tile to draw on: its tray icons and its launcher
+    // entry are left alone too.
+    if (QGuiApplication::windowIcon().isNull()) {
+        return;
+    }
     State &s = state();
     if (auto tile = s.windowIcon.tileFor(QGuiApplication::windowIcon(), s.progress, s.style)) {
         QGuiApplication::setWindowIcon(*tile);
@@ -161,6 +168,7 @@ double DockProgress::progress()
 
 void DockProgress::setProgress(double progress)
 {
+    ASSERT_MAIN_THREAD();
     State &s = state();
     s.progress = progress;
     if (s.lastDrawnProgress == 0 || std::abs(progress - s.lastDrawnProgress) > 0.01) {
@@ -171,6 +179,7 @@ void DockProgress::setProgress(double progress)
 
 void DockProgress::resetProgress()
 {
+    ASSERT_MAIN_THREAD();
     setProgress(0);
     state().lastDrawnProgress = 0;
     updateDockIcon();
@@ -178,11 +187,13 @@ void DockProgress::resetProgress()
 
 Progress *DockProgress::progressInstance()
 {
+    ASSERT_MAIN_THREAD();
     return state().progressInstance;
 }
 
 void DockProgress::setProgressInstance(Progress *progress)
 {
+    ASSERT_MAIN_THREAD();
     State &s = state();
     QObject::disconnect(s.fractionObservation);
     QObject::disconnect(s.finishedObservation);
@@ -218,11 +229,13 @@ const DockProgress::Style &DockProgress::style()
 
 void DockProgress::setStyle(Style style)
 {
+    ASSERT_MAIN_THREAD();
     state().style = std::move(style);
 }
 
 void DockProgress::addTrayIcon(QSystemTrayIcon *trayIcon)
 {
+    ASSERT_MAIN_THREAD();
     state().trayIcons.push_back({ trayIcon, {} });
 }
 

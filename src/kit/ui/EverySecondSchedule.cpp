@@ -69,16 +69,18 @@ void TimelineTicker::setMode(TimelineMode mode)
 
 void TimelineTicker::restart()
 {
-    m_entries = m_schedule.entries(QDateTime::currentDateTimeUtc(), m_mode);
+    m_origin = m_schedule.now();
+    m_sinceOrigin.start();
+    m_entries = m_schedule.entries(m_origin, m_mode);
     scheduleNext();
 }
 
 void TimelineTicker::scheduleNext()
 {
-    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const qint64 elapsed = m_sinceOrigin.elapsed();
     // Entries already past are skipped: a busy loop must not fire a burst.
     do {
         m_pending = m_entries->next();
-    } while (m_pending <= now);
-    m_timer.start(std::chrono::milliseconds(std::max<qint64>(0, now.msecsTo(m_pending))));
+    } while (m_origin.msecsTo(m_pending) <= elapsed);
+    m_timer.start(std::chrono::milliseconds(m_origin.msecsTo(m_pending) - elapsed));
 }

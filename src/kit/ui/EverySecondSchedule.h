@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -53,13 +54,16 @@ public:
 
     static std::chrono::milliseconds interval(TimelineMode mode);
     PeriodicSchedule::Entries entries(const QDateTime &from, TimelineMode mode) const;
+    QDateTime now() const { return m_now(); }
 
 private:
     Clock m_now;
 };
 
 // Calls `tick` at each entry of the schedule, the first one after the current moment
-// onward, until destroyed. Changing the mode asks the schedule again.
+// onward, until destroyed. Changing the mode asks the schedule again. The entries are read from
+// the schedule's clock once; the waits between them are measured on a monotonic clock, so
+// setting the clock back or forward neither stalls nor hurries the ticks.
 class TimelineTicker : public QObject
 {
     Q_OBJECT
@@ -79,6 +83,9 @@ private:
     Tick m_tick;
     TimelineMode m_mode = TimelineMode::normal;
     std::optional<PeriodicSchedule::Entries> m_entries;
+    // The schedule's clock when the entries were asked for, and the monotonic time since then.
+    QDateTime m_origin;
+    QElapsedTimer m_sinceOrigin;
     QDateTime m_pending;
     QTimer m_timer;
 };

@@ -52,6 +52,12 @@ QRect HostingWindow::constrainedFrame(const QRect &proposed, const QSize &screen
     return QRect(std::max(0, x), std::max(0, y), width, height);
 }
 
+QRect HostingWindow::constrainedGeometry(
+    const QRect &client, const QMargins &frameMargins, const QSize &screen)
+{
+    return constrainedFrame(client.marginsAdded(frameMargins), screen).marginsRemoved(frameMargins);
+}
+
 void HostingWindow::windowWillClose()
 {
     if (m_content) {
@@ -89,8 +95,12 @@ void HostingWindow::constrainToScreen()
     if (!m_options.constrainWindowToScreen || !screen()) {
         return;
     }
-    const QRect constrained = constrainedFrame(geometry(), screen()->geometry().size());
-    if (constrained != geometry()) {
+    const QRect client = geometry();
+    const QRect frame = frameGeometry();
+    const QMargins frameMargins(client.left() - frame.left(), client.top() - frame.top(),
+        frame.right() - client.right(), frame.bottom() - client.bottom());
+    const QRect constrained = constrainedGeometry(client, frameMargins, screen()->geometry().size());
+    if (constrained != client) {
         setGeometry(constrained);
     }
 }

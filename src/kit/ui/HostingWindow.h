@@ -2,6 +2,7 @@
 
 #include "kit/ui/KwWindow.h"
 
+#include <QMargins>
 #include <QPointer>
 
 // A window around one content widget, which it releases when it closes.
@@ -27,6 +28,9 @@ public:
     // The frame pulled onto a screen of `screen` size, measured as if the screen
     // started at the origin: shrunk to fit, then moved in, never to a negative origin.
     static QRect constrainedFrame(const QRect &proposed, const QSize &screen);
+    // The client area whose frame, `frameMargins` around it, is the constrained frame, so that
+    // the title bar stays on the screen too.
+    static QRect constrainedGeometry(const QRect &client, const QMargins &frameMargins, const QSize &screen);
 
 protected:
     void windowWillClose() override;

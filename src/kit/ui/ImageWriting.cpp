@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -68,15 +69,17 @@ QString ImageWriteError::localizedDescription() const
 
 QString debugDescription(PixelFormat format)
 {
+    const auto described
+        = [](const char *name) { return QStringLiteral("CGImage.PixelFormat(%1)").arg(QLatin1String(name)); };
     switch (format) {
     case PixelFormat::argb:
-        return QStringLiteral("PixelFormat(ARGB)");
+        return described("ARGB");
     case PixelFormat::rgba:
-        return QStringLiteral("PixelFormat(RGBA)");
+        return described("RGBA");
     case PixelFormat::bgra:
-        return QStringLiteral("PixelFormat(BGRA)");
+        return described("BGRA");
     case PixelFormat::abgr:
-        return QStringLiteral("PixelFormat(ABGR)");
+        return described("ABGR");
     }
     return {};
 }
@@ -84,6 +87,68 @@ QString debugDescription(PixelFormat format)
 namespace {
 
 constexpr int freeNameAttempts = 100;
+
+int systemRenameNoReplace(const char *from, const char *to)
+{
+    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+}
+
+ImageWriting::NamingCalls namingCalls { &systemRenameNoReplace, &::link };
+
+enum class Naming { moved, created, taken, failed };
+
+Naming createExclusively(const QByteArray &name, const QByteArray &encoded)
+{
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return errno == EEXIST ? Naming::taken : Naming::failed;
+    }
+    qsizetype done = 0;
+    while (done < encoded.size()) {
+        const ssize_t count
+            = ::write(fd, encoded.constData() + done, static_cast<size_t>(encoded.size() - done));
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            break;
+        }
+        done += count;
+    }
+    const bool complete = done == encoded.size() && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !complete) {
+        ::unlink(name.constData());
+        return Naming::failed;
+    }
+    return Naming::created;
+}
+
+// Gives the written file `name` without ever replacing what is there: a rename that refuses to
+// replace; where the file system rejects that, a hard link and unlink; where it has no hard links
+// either, a new file created exclusively under the name.
+Naming placeUnder(const QByteArray &written, const QByteArray &name, const QByteArray &encoded)
+{
+    if (namingCalls.renameNoReplace(written.constData(), name.constData()) == 0) {
+        return Naming::moved;
+    }
+    if (errno == EEXIST) {
+        return Naming::taken;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return Naming::failed;
+    }
+    if (namingCalls.link(written.constData(), name.constData()) == 0) {
+        ::unlink(written.constData());
+        return Naming::moved;
+    }
+    if (errno == EEXIST) {
+        return Naming::taken;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) {
+        return Naming::failed;
+    }
+    return createExclusively(name, encoded);
+}
 
 // The complete file takes the first free name in one step that never replaces: a file that
 // appears under the name found free is skipped for the next one, not overwritten.
@@ -101,12 +166,15 @@ QUrl writeUnderFreeName(const QByteArray &encoded, const QUrl &url)
     const QByteArray written = QFile::encodeName(file.fileName());
     for (int attempt = 0; attempt < freeNameAttempts; ++attempt) {
         const QUrl target = ImageWriting::incrementalUrl(url);
-        const QByteArray name = QFile::encodeName(target.toLocalFile());
-        if (::renameat2(AT_FDCWD, written.constData(), AT_FDCWD, name.constData(), RENAME_NOREPLACE) == 0) {
+        switch (placeUnder(written, QFile::encodeName(target.toLocalFile()), encoded)) {
+        case Naming::moved:
             file.setAutoRemove(false);
             return target;
-        }
-        if (errno != EEXIST) {
+        case Naming::created:
+            return target;
+        case Naming::taken:
+            continue;
+        case Naming::failed:
             throw ImageWriteError(ImageWriteError::Kind::write, target);
         }
     }
@@ -116,6 +184,11 @@ QUrl writeUnderFreeName(const QByteArray &encoded, const QUrl &url)
 } // namespace
 
 namespace ImageWriting {
+
+NamingCalls setNamingCalls(NamingCalls calls)
+{
+    return std::exchange(namingCalls, calls);
+}
 
 std::optional<QMimeType> fileType(const QUrl &url)
 {
@@ -197,7 +270,11 @@ QByteArray data(const QImage &image, const QMimeType &type, double compressionFa
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, formats.first());
-    writer.setQuality(static_cast<int>(std::lround(std::clamp(compressionFactor, 0.0, 1.0) * 100)));
+    // The factor is for lossy formats; the PNG writer would read it as its zlib level, with 1.0
+    // as no compression at all.
+    if (formats.first() != "png") {
+        writer.setQuality(static_cast<int>(std::lround(std::clamp(compressionFactor, 0.0, 1.0) * 100)));
+    }
     if (!writer.write(encoded)) {
         throw encodingFailed();
     }

@@ -34,7 +34,7 @@ private:
 
 // The order of the channels in a pixel.
 enum class PixelFormat { argb, rgba, bgra, abgr };
-// "PixelFormat(ARGB)" and so on.
+// "CGImage.PixelFormat(ARGB)" and so on: the channel order in capitals, nothing after it.
 QString debugDescription(PixelFormat format);
 
 // Text entries written into the file with the image (where the format keeps them).
@@ -74,5 +74,15 @@ QByteArray data(const QImage &image, const QMimeType &type, double compressionFa
 // The first of "Name.ext", "Name (1).ext", "Name (2).ext"… with no file (or link) yet. A name that already
 // ends in " (n)" is first tried without it, then counted on from n.
 QUrl incrementalUrl(const QUrl &url);
+
+// The system calls that give a finished file its free name; each answers as the call does (0, or
+// -1 and errno). Replaceable, so that the ways round a file system that refuses one can be tried
+// anywhere. Returns the calls in use before.
+struct NamingCalls
+{
+    int (*renameNoReplace)(const char *from, const char *to);
+    int (*link)(const char *from, const char *to);
+};
+NamingCalls setNamingCalls(NamingCalls calls);
 
 } // namespace ImageWriting

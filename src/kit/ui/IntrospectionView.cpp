@@ -18,7 +18,9 @@ IntrospectionView::IntrospectionView(const QString &targetName, QWidget *host)
 
 IntrospectionViewHost::IntrospectionViewHost(
     QWidget *beside, const QString &targetName, Search search, Customize customize)
-    : QWidget(beside->parentWidget())
+    // A widget without a parent takes the host itself, so that the host goes with it instead of
+    // staying behind as a hidden window of its own.
+    : QWidget(beside->parentWidget() ? beside->parentWidget() : beside)
     , m_marker(new IntrospectionView(targetName, this))
     , m_search(std::move(search))
     , m_customize(std::move(customize))

@@ -43,7 +43,7 @@ private:
 };
 
 // Customises the first T that `selector` finds from a marker placed beside `beside`. Returns the
-// host, which lives as long as the parent of `beside`.
+// host, which lives as long as the parent of `beside`, or as `beside` itself when it has none.
 template<typename T>
 IntrospectionViewHost *introspect(
     QWidget *beside, T *(*selector)(const QWidget *), std::function<void(T *)> customize)

@@ -4,7 +4,15 @@
 
 KwView::KwView(QWidget *parent)
     : QWidget(parent)
-{ }
+{
+    // The move into `parent` happened while only QWidget was built, out of reach of event(); it
+    // is told on the next turn, once the owner has had the chance to subscribe.
+    if (parent) {
+        m_didMoveToSuperviewWasCalled = true;
+        QMetaObject::invokeMethod(
+            this, [this] { m_didMoveToSuperviewSubject.send(); }, Qt::QueuedConnection);
+    }
+}
 
 bool KwView::event(QEvent *event)
 {

@@ -7,7 +7,8 @@
 #include <QWidget>
 
 // A widget that tells, once each, when it is first put into a parent and when it first
-// appears on screen, so that owners can finish setting it up at those moments.
+// appears on screen, so that owners can finish setting it up at those moments. One made with a
+// parent tells of that move on the next turn of the event loop.
 class KwView : public QWidget
 {
     Q_OBJECT

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "kit/foundation/objects/Binding.h"
+#include "kit/ui/ListGestures.h"
 
 #include <algorithm>
-#include <set>
 #include <vector>
 
 // Moves, deletions and drops of list rows applied to the bound collection the rows
@@ -11,8 +11,6 @@
 // assignment, so observers see one change per gesture. Offsets outside the
 // collection are ignored.
 namespace ListEditing {
-
-using Offsets = std::set<int>;
 
 // `items` with `inserted` placed before the element at `position`.
 template<typename Container, typename Inserted>
@@ -114,6 +112,37 @@ void handleInsert(
     const Container items = binding.value();
     const auto inserted = transform(dropped);
     binding.setValue(spliced(items, std::clamp(position, 0, static_cast<int>(std::size(items))), inserted));
+}
+
+// The gestures of `view` applied to the collection its rows show.
+template<typename Container>
+void handleMove(QAbstractItemView *view, const Binding<Container> &binding)
+{
+    onMove(view,
+        [binding](const Offsets &source, int destination) { handleMove(binding, source, destination); });
+}
+
+template<typename Container>
+void handleDelete(QAbstractItemView *view, const Binding<Container> &binding)
+{
+    onDelete(view, [binding](const Offsets &offsets) { handleDelete(binding, offsets); });
+}
+
+template<typename Container>
+void handleMoveAndDelete(QAbstractItemView *view, const Binding<Container> &binding)
+{
+    handleMove(view, binding);
+    handleDelete(view, binding);
+}
+
+// `transform` makes the elements to insert of the dropped data.
+template<typename Container, typename Transform>
+void handleInsert(QAbstractItemView *view, const Binding<Container> &binding, const QStringList &mimeTypes,
+    Transform transform)
+{
+    onInsert(view, mimeTypes, [binding, transform](int position, const QMimeData &data) {
+        handleInsert(binding, position, data, transform);
+    });
 }
 
 } // namespace ListEditing

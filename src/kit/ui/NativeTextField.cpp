@@ -8,7 +8,6 @@ NativeTextField::NativeTextField(Binding<QString> text, Properties properties, Q
     , m_text(std::move(text))
     , m_properties(std::move(properties))
 {
-    setFrame(false);
     connect(this, &QLineEdit::textEdited, this, [this](const QString &edited) { m_text.setValue(edited); });
     m_observation = m_text.watch([this] { update(); });
     update();
@@ -26,6 +25,7 @@ void NativeTextField::update(const Properties &properties)
     if (properties.font) {
         setFont(*properties.font);
     }
+    // Only the rounded style sets a frame; otherwise the frame stays as the caller left it.
     if (properties.roundedStyle) {
         setFrame(true);
     }

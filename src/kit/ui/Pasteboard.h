@@ -44,6 +44,8 @@ private:
 class Pasteboard
 {
 public:
+    class SimpleObservable;
+
     // Replaces the clipboard's content with the item and the source marker, in one write.
     static void write(PasteboardItem item, QClipboard *clipboard = nullptr);
     // False, with the clipboard left as it was, when the URL cannot be written.

@@ -1,9 +1,11 @@
 #include "kit/ui/ProgressSpinnerSheet.h"
 
-#include <QLabel>
+#include "kit/ui/CocoaLabel.h"
+
 #include <QProgressBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 constexpr int maximumLabelWidth = 300;
@@ -12,7 +14,7 @@ constexpr int maximumLabelWidth = 300;
 ProgressSpinnerSheet::ProgressSpinnerSheet()
     : QDialog(nullptr, Qt::Sheet)
     , m_spinner(new QProgressBar)
-    , m_label(new QLabel)
+    , m_label(new CocoaLabel)
 {
     m_spinner->setRange(0, 0);
     m_spinner->setTextVisible(false);
@@ -31,24 +33,40 @@ ProgressSpinnerSheet::ProgressSpinnerSheet()
 
 void ProgressSpinnerSheet::present(QWidget *presenterWindow, const QString &text)
 {
+    if (m_presenterWindow) {
+        disconnect(m_presenterWindow, &QObject::destroyed, this, nullptr);
+    }
     m_presenterWindow = presenterWindow ? presenterWindow->window() : nullptr;
-    setParent(m_presenterWindow, windowFlags());
     setText(text);
     m_spinner->setRange(0, 0);
     m_isShown = true;
     setWindowModality(m_presenterWindow ? Qt::WindowModal : Qt::ApplicationModal);
+    if (m_presenterWindow) {
+        // Modal to the presenter through the windowing system's tie, not through a parent that
+        // would delete the sheet with it.
+        winId();
+        m_presenterWindow->winId();
+        windowHandle()->setTransientParent(m_presenterWindow->windowHandle());
+        adjustSize();
+        const QRect over = m_presenterWindow->geometry();
+        move(over.center().x() - width() / 2, over.top());
+        connect(m_presenterWindow, &QObject::destroyed, this, &ProgressSpinnerSheet::endSheet);
+    }
     show();
 }
 
 void ProgressSpinnerSheet::hideSheet()
 {
-    QTimer::singleShot(0, this, [this] {
-        hide();
-        // A determinate, empty bar stands still.
-        m_spinner->setRange(0, 1);
-        m_isShown = false;
-        setText({});
-    });
+    QTimer::singleShot(0, this, &ProgressSpinnerSheet::endSheet);
+}
+
+void ProgressSpinnerSheet::endSheet()
+{
+    hide();
+    // A determinate, empty bar stands still.
+    m_spinner->setRange(0, 1);
+    m_isShown = false;
+    setText({});
 }
 
 void ProgressSpinnerSheet::setText(const QString &text)

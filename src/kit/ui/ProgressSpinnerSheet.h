@@ -5,12 +5,14 @@
 
 #include <functional>
 
-class QLabel;
+class CocoaLabel;
 class QProgressBar;
 class QVBoxLayout;
 
-// A small sheet over a window with a busy indicator and an optional message below it. Escape
-// cancels: `onCancel` runs at once, the sheet goes on the next turn of the event loop.
+// A small sheet over a window with a busy indicator and an optional message below it, shown as
+// typed. Escape cancels: `onCancel` runs at once, the sheet goes on the next turn of the event loop.
+// The sheet belongs to whoever made it, never to the presenter: presenting leaves it a window of its
+// own, modal to the presenter, and a presenter that goes first only hides it.
 class ProgressSpinnerSheet : public QDialog
 {
     Q_OBJECT
@@ -36,9 +38,11 @@ public:
     void reject() override;
 
 private:
+    void endSheet();
+
     QPointer<QWidget> m_presenterWindow;
     QProgressBar *m_spinner;
-    QLabel *m_label;
+    CocoaLabel *m_label;
     QString m_text;
     bool m_isShown = false;
 };

@@ -32,58 +32,80 @@ QColor secondaryColor(const QColor &color)
 
 namespace {
 
-// Re-sizes the text when the application font changes, keeping its proportion to the standard size.
-class ScaledFontSize : public QObject
+// Keeps a widget in the secondary style: the size in proportion to the standard size when the
+// application font changes, and the dimmed colours derived afresh from the inherited palette
+// whenever it changes (a light/dark switch), so they neither keep the old theme nor dim twice.
+class SecondaryStyle : public QObject
 {
 public:
-    ScaledFontSize(QWidget *widget, double fontSize)
+    SecondaryStyle(QWidget *widget, double fontSize)
         : QObject(widget)
         , m_widget(widget)
         , m_proportion(fontSize / TextStyle::systemFontSize())
     {
         // The application hears of every change of its font, also before its event loop runs.
         qApp->installEventFilter(this);
-        apply();
+        widget->installEventFilter(this);
+        applyFont();
+        applyColors();
     }
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (watched == qApp && event->type() == QEvent::ApplicationFontChange) {
-            apply();
+            applyFont();
+        } else if (watched == m_widget && !m_applying
+            && (event->type() == QEvent::PaletteChange
+                || event->type() == QEvent::ApplicationPaletteChange)) {
+            applyColors();
         }
         return false;
     }
 
-    void apply()
+private:
+    void applyFont()
     {
         QFont font = QApplication::font();
         font.setPointSizeF(m_proportion * TextStyle::systemFontSize());
         m_widget->setFont(font);
     }
 
-private:
+    // What the widget's text colours would be without the style.
+    QPalette inheritedPalette() const
+    {
+        const QWidget *parent = m_widget->parentWidget();
+        return parent && !m_widget->isWindow() ? parent->palette() : QApplication::palette(m_widget);
+    }
+
+    void applyColors()
+    {
+        const QPalette inherited = inheritedPalette();
+        QPalette palette = m_widget->palette();
+        for (const auto group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
+            for (const auto role : { QPalette::WindowText, QPalette::Text }) {
+                palette.setColor(group, role, TextStyle::secondaryColor(inherited.color(group, role)));
+            }
+        }
+        m_applying = true;
+        m_widget->setPalette(palette);
+        m_applying = false;
+    }
+
     QWidget *m_widget;
     double m_proportion;
+    bool m_applying = false;
 };
 
 } // namespace
 
 void applySecondaryTextStyle(QWidget *widget, std::optional<double> fontSize)
 {
+    // Applied again, the style replaces itself rather than dimming what it dimmed before.
     for (QObject *child : widget->children()) {
-        if (dynamic_cast<ScaledFontSize *>(child)) {
+        if (dynamic_cast<SecondaryStyle *>(child)) {
             delete child;
             break;
         }
     }
-    new ScaledFontSize(widget, fontSize.value_or(TextStyle::systemFontSize()));
-
-    QPalette palette = widget->palette();
-    for (const auto group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
-        palette.setColor(group, QPalette::WindowText,
-            TextStyle::secondaryColor(palette.color(group, QPalette::WindowText)));
-        palette.setColor(
-            group, QPalette::Text, TextStyle::secondaryColor(palette.color(group, QPalette::Text)));
-    }
-    widget->setPalette(palette);
+    new SecondaryStyle(widget, fontSize.value_or(TextStyle::systemFontSize()));
 }

@@ -20,5 +20,7 @@ QColor secondaryColor(const QColor &color);
 // Shows the widget's text in the application's font at `fontSize` points (the
 // standard size when none) in the secondary, dimmed text colour of the palette.
 // The size follows the user's text size: when the application font changes, it is scaled
-// by as much as the standard size changed. Children that set a font of their own keep it.
+// by as much as the standard size changed. The colour follows palette changes (a switch between
+// light and dark), and applying the style again does not dim it further. Children that set a
+// font of their own keep it.
 void applySecondaryTextStyle(QWidget *widget, std::optional<double> fontSize = std::nullopt);

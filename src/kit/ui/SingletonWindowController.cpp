@@ -25,6 +25,7 @@ SingletonWindowController::SingletonWindowController(KwWindow *window)
     : QObject(QCoreApplication::instance())
     , m_window(window)
 {
+    ASSERT_MAIN_THREAD();
     if (m_window) {
         connect(m_window, &KwWindow::willClose, this, &SingletonWindowController::windowWillClose);
     }
@@ -32,6 +33,7 @@ SingletonWindowController::SingletonWindowController(KwWindow *window)
 
 SingletonWindowController::~SingletonWindowController()
 {
+    ASSERT_MAIN_THREAD();
     auto &entries = registry();
     for (auto it = entries.begin(); it != entries.end(); ++it) {
         if (it->second == this) {
@@ -57,6 +59,7 @@ void SingletonWindowController::windowWillClose()
 
 SingletonWindowController *SingletonWindowController::registered(const HashableType &type)
 {
+    ASSERT_MAIN_THREAD();
     const auto &entries = registry();
     const auto found = entries.find(type);
     return found == entries.end() ? nullptr : found->second;
@@ -65,11 +68,13 @@ SingletonWindowController *SingletonWindowController::registered(const HashableT
 void SingletonWindowController::registerController(
     const HashableType &type, SingletonWindowController *controller)
 {
+    ASSERT_MAIN_THREAD();
     registry()[type] = controller;
 }
 
 void SingletonWindowController::showController(SingletonWindowController *controller, bool animated)
 {
+    ASSERT_MAIN_THREAD();
     QPointer<KwWindow> window = controller->window();
     if (!window) {
         return;

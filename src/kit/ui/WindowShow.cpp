@@ -1,5 +1,8 @@
 #include "kit/ui/WindowShow.h"
 
+#include "platform/desktop/ReducedMotionSetting.h"
+
+#include <QCoreApplication>
 #include <QPointer>
 #include <QPropertyAnimation>
 #include <QTimer>
@@ -49,8 +52,15 @@ QEasingCurve Options::defaultTimingFunction()
 
 bool reduceMotion()
 {
-    const auto &reader = reduceMotionReader();
-    return reader ? reader() : false;
+    if (const auto &reader = reduceMotionReader()) {
+        return reader();
+    }
+    // Read once and then followed, so each animation asks without touching the desktop's store.
+    static QPointer<ReducedMotionSetting> desktop;
+    if (!desktop && QCoreApplication::instance()) {
+        desktop = new ReducedMotionSetting(QCoreApplication::instance());
+    }
+    return desktop && desktop->reduceMotion();
 }
 
 void setReduceMotion(std::function<bool()> reader)

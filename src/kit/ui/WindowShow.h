@@ -27,8 +27,8 @@ struct Options
 // the show; `done` then never runs.
 void show(QWidget *window, const Options &options, std::function<void()> done = {});
 
-// Whether the user asked for reduced motion; the application may install its reading
-// of the desktop's setting. Without one, motion is not reduced.
+// Whether the user asked for reduced motion: the desktop's setting, followed as it changes,
+// unless another reader is installed (none puts the desktop's back).
 bool reduceMotion();
 void setReduceMotion(std::function<bool()> reader);
 

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -22,7 +23,10 @@ constexpr int transferTimeoutMs = 30'000;
 
 QString defaultDatabasePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/crashreports");
+    // A fixed folder rather than the application name's: a crash note and unsent reports stay
+    // where an earlier version left them.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
+        + QStringLiteral("/tapewick/crashreports");
 }
 
 QString clientName()
@@ -54,15 +58,18 @@ CrashReportEvent crashEvent(const CrashMarker::Record &record, const QString &re
 CrashReportClient::CrashReportClient(CrashReportOptions options, QObject *parent)
     : QObject(parent)
     , m_options(std::move(options))
-    , m_dsn(CrashReportDsn::parse(m_options.dsn))
+    , m_redactor(HomePathRedactor::forCurrentUser())
 {
+    QString refusal;
+    m_dsn = CrashReportDsn::parse(m_options.dsn, &refusal);
     if (m_options.databasePath.isEmpty()) {
         m_options.databasePath = defaultDatabasePath();
     }
     m_outbox = std::make_unique<CrashReportOutbox>(
         m_options.databasePath + QStringLiteral("/outbox"), m_options.maxOutboxSize);
     if (!m_options.dsn.isEmpty() && !m_dsn) {
-        qCWarning(lcCrashReport) << "Ignoring a malformed DSN; reports stay on this machine";
+        qCWarning(lcCrashReport).noquote()
+            << "Refusing the crash-reporting DSN (" + refusal + "); reports stay on this machine";
     }
 }
 
@@ -148,8 +155,17 @@ void CrashReportClient::send(const QString &file)
     if (!envelopeFile.open(QIODevice::ReadOnly)) {
         return; // already sent, or pushed out of the outbox
     }
-    const QByteArray body = envelopeFile.readAll();
+    // The home folder is taken out here, where every report passes on its way out, also those
+    // stored by an earlier version.
+    const std::optional<QByteArray> body = CrashReportEnvelope::rewritten(
+        envelopeFile.readAll(), [this](const QJsonValue &value) { return m_redactor.redacted(value); });
     envelopeFile.close();
+    if (!body) {
+        qCWarning(lcCrashReport) << "Dropping a stored report that is no envelope:"
+                                 << QFileInfo(file).fileName();
+        m_outbox->remove(file);
+        return;
+    }
 
     if (!m_network) {
         m_network = new QNetworkAccessManager(this);
@@ -159,7 +175,7 @@ void CrashReportClient::send(const QString &file)
     request.setRawHeader(QByteArrayLiteral("X-Sentry-Auth"), m_dsn->authHeader(clientName()));
     request.setTransferTimeout(transferTimeoutMs);
     m_inFlight.append(file);
-    QNetworkReply *reply = m_network->post(request, body);
+    QNetworkReply *reply = m_network->post(request, *body);
     connect(reply, &QNetworkReply::finished, this, [this, reply, file] { onReplyFinished(reply, file); });
 }
 

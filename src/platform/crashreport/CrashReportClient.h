@@ -3,6 +3,7 @@
 #include "platform/crashreport/CrashReportDsn.h"
 #include "platform/crashreport/CrashReportEvent.h"
 #include "platform/crashreport/CrashReportOutbox.h"
+#include "platform/crashreport/HomePathRedactor.h"
 
 #include <QObject>
 #include <QPointer>
@@ -17,7 +18,8 @@ class QNetworkReply;
 // The settings a client starts with.
 struct CrashReportOptions
 {
-    // Empty or malformed: reports wait in the outbox and nothing leaves the machine.
+    // Empty, malformed or plain http to another machine: reports wait in the outbox and nothing
+    // leaves the machine.
     QString dsn;
     // Kept for the callers that set them; this client has nothing to swizzle and no hang
     // tracker, so they change nothing.
@@ -81,6 +83,7 @@ private:
     void onReplyFinished(QNetworkReply *reply, const QString &file);
 
     CrashReportOptions m_options;
+    HomePathRedactor m_redactor;
     std::optional<CrashReportDsn> m_dsn;
     std::unique_ptr<CrashReportOutbox> m_outbox;
     QNetworkAccessManager *m_network = nullptr;

@@ -1,5 +1,6 @@
 #include "platform/crashreport/CrashReportDsn.h"
 
+#include <QHostAddress>
 #include <QtGlobal>
 
 #ifndef TAPEWICK_CRASH_REPORT_DSN
@@ -7,15 +8,34 @@
 #endif
 
 namespace {
+
 const char *const environmentVariable = "TAPEWICK_CRASH_REPORT_DSN";
+
+// A host that names this machine: a local test server may speak plain http.
+bool isLoopback(const QString &host)
+{
+    return host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0
+        || QHostAddress(host).isLoopback();
+}
+
 } // namespace
 
-std::optional<CrashReportDsn> CrashReportDsn::parse(const QString &text)
+std::optional<CrashReportDsn> CrashReportDsn::parse(const QString &text, QString *refusal)
 {
+    const auto refuse = [&](const QString &why) {
+        if (refusal != nullptr) {
+            *refusal = why;
+        }
+        return std::nullopt;
+    };
     const QUrl url(text.trimmed(), QUrl::StrictMode);
     if (!url.isValid() || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
         || url.host().isEmpty() || url.userName().isEmpty()) {
-        return std::nullopt;
+        return refuse(QStringLiteral("not a DSN of the form https://key@host/project"));
+    }
+    if (url.scheme() == QLatin1String("http") && !isLoopback(url.host())) {
+        return refuse(
+            QStringLiteral("plain http to %1 would send reports unencrypted; use https").arg(url.host()));
     }
     QString path = url.path();
     while (path.endsWith(QLatin1Char('/'))) {
@@ -24,7 +44,7 @@ std::optional<CrashReportDsn> CrashReportDsn::parse(const QString &text)
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     const QString projectId = path.mid(slash + 1);
     if (slash < 0 || projectId.isEmpty()) {
-        return std::nullopt;
+        return refuse(QStringLiteral("the DSN names no project"));
     }
 
     CrashReportDsn dsn;

@@ -9,8 +9,9 @@
 class CrashReportDsn
 {
 public:
-    // None when the text is empty or not of that shape.
-    static std::optional<CrashReportDsn> parse(const QString &text);
+    // None when the text is empty or not of that shape, or when it would send reports over plain
+    // http to another machine (unencrypted, readable on the way); `refusal` then says why.
+    static std::optional<CrashReportDsn> parse(const QString &text, QString *refusal = nullptr);
 
     // The DSN this program reports to: TAPEWICK_CRASH_REPORT_DSN from the environment when
     // set (also when set empty, which turns reporting off), else the one built in.

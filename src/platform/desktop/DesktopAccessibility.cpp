@@ -1,6 +1,6 @@
 #include "platform/desktop/DesktopAccessibility.h"
 
-#include "platform/desktop/GLibIncludes.h"
+#include "platform/desktop/DesktopGSettings.h"
 
 namespace {
 constexpr char schemaId[] = "org.gnome.desktop.a11y.interface";
@@ -9,21 +9,10 @@ constexpr char highContrastKey[] = "high-contrast";
 
 bool DesktopAccessibility::shouldDifferentiateWithoutColor()
 {
-    // GSettings aborts the process on an unknown schema or key, so both are looked up first.
-    GSettingsSchemaSource *source = g_settings_schema_source_get_default();
-    if (!source) {
+    GSettings *settings = DesktopGSettings::open(schemaId, highContrastKey);
+    if (!settings) {
         return false;
     }
-    GSettingsSchema *schema = g_settings_schema_source_lookup(source, schemaId, TRUE);
-    if (!schema) {
-        return false;
-    }
-    const bool hasKey = g_settings_schema_has_key(schema, highContrastKey);
-    g_settings_schema_unref(schema);
-    if (!hasKey) {
-        return false;
-    }
-    GSettings *settings = g_settings_new(schemaId);
     const bool highContrast = g_settings_get_boolean(settings, highContrastKey);
     g_object_unref(settings);
     return highContrast;

@@ -16,8 +16,11 @@ TrayStatusItem::TrayStatusItem(QObject *parent)
 {
     connect(&m_button, &StatusBarButton::changed, this, &TrayStatusItem::scheduleRefresh);
     connect(&m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        // A status item opens its menu on a plain click too, not only on a context click.
-        if (reason == QSystemTrayIcon::Trigger && m_menu) {
+        // A status item opens its menu on a plain click too, not only on a context click. Wayland
+        // lets no program place a menu at the pointer by itself: the popup would open as a window
+        // of its own wherever the compositor puts it, so there the panel's menu alone is shown.
+        if (reason == QSystemTrayIcon::Trigger && m_menu
+            && !QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
             m_menu->popup(QCursor::pos());
         }
     });

@@ -21,6 +21,11 @@ bool isMainThread()
     return app != nullptr && QThread::currentThread() == app->thread();
 }
 
+bool mayTouchGuiState()
+{
+    return QCoreApplication::instance() == nullptr || isMainThread();
+}
+
 namespace {
 
 // Work for the GUI thread travels as a posted event: it is built before Qt takes it, so the

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <coroutine>
 #include <functional>
 
@@ -7,6 +9,8 @@ namespace Events {
 
 // True on the thread that runs the application's (GUI) event loop.
 bool isMainThread();
+// True there, and on any thread while there is no application object yet.
+bool mayTouchGuiState();
 
 // Runs `fn` on the GUI thread on a later turn of its event loop, also when
 // called from the GUI thread itself. Calls from one thread run in the order
@@ -33,3 +37,8 @@ inline MainThreadHop resumeOnMain()
 }
 
 } // namespace Events
+
+// At the entry points of what may only be used on the GUI thread: debug builds stop there when
+// called from another thread; other builds check nothing.
+#define ASSERT_MAIN_THREAD()                                                                                 \
+    Q_ASSERT_X(::Events::mayTouchGuiState(), Q_FUNC_INFO, "called off the GUI thread")

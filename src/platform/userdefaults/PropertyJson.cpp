@@ -360,15 +360,19 @@ std::size_t skipSpace(std::string_view text, std::size_t at)
     return at;
 }
 
-// The end of the string that opens at `at`.
+// The end of the string that opens at `at`; the end of the text when the string is not closed
+// (the scans here also see text that is no JSON at all).
 std::size_t stringEnd(std::string_view text, std::size_t at)
 {
-    for (++at; text[at] != '"'; ++at) {
+    for (++at; at < text.size(); ++at) {
+        if (text[at] == '"') {
+            return at + 1;
+        }
         if (text[at] == '\\') {
             ++at;
         }
     }
-    return at + 1;
+    return text.size();
 }
 
 // The reader refuses a number beyond the double range outright, where the file keeps the member
@@ -400,7 +404,7 @@ std::string withOverflowsAsNull(std::string_view text)
 std::size_t valueEnd(std::string_view text, std::size_t at)
 {
     int depth = 0;
-    while (true) {
+    while (at < text.size()) {
         const char c = text[at];
         if (c == '"') {
             at = stringEnd(text, at);
@@ -414,6 +418,7 @@ std::size_t valueEnd(std::string_view text, std::size_t at)
             return at;
         }
     }
+    return text.size();
 }
 
 // The text of every member of the object that `text`, already checked to be valid JSON, holds:
@@ -422,7 +427,7 @@ std::map<std::string, std::string, std::less<>> memberTexts(std::string_view tex
 {
     std::map<std::string, std::string, std::less<>> members;
     std::size_t at = skipSpace(text, text.find('{') + 1);
-    while (text[at] != '}') {
+    while (at < text.size() && text[at] != '}') {
         const std::size_t keyEnd = stringEnd(text, at);
         std::string key = Json::parse(text.substr(at, keyEnd - at)).get<std::string>();
         const std::size_t start = skipSpace(text, skipSpace(text, keyEnd) + 1);

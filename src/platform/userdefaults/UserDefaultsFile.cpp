@@ -13,6 +13,7 @@
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -132,6 +133,23 @@ UserDefaultsFile::Identity UserDefaultsFile::currentIdentity() const
 
 UserDefaultsFile::LoadResult UserDefaultsFile::load(Identity *identity) const
 {
+    QString parseError;
+    LoadResult result = readOnce(identity, &parseError);
+    for (int reread = 0; reread < settleRereads && !parseError.isEmpty(); ++reread) {
+        std::this_thread::sleep_for(settlePause);
+        parseError.clear();
+        result = readOnce(identity, &parseError);
+    }
+    if (parseError.isEmpty()) {
+        return result;
+    }
+    moveAside(parseError);
+    *identity = currentIdentity();
+    return {};
+}
+
+UserDefaultsFile::LoadResult UserDefaultsFile::readOnce(Identity *identity, QString *parseError) const
+{
     QFile file(m_path);
     *identity = currentIdentity();
     if (!identity->exists) {
@@ -155,13 +173,19 @@ UserDefaultsFile::LoadResult UserDefaultsFile::load(Identity *identity) const
     QString error;
     std::optional<PropertyJson::Document> document
         = PropertyJson::decodeDocument(std::string_view(bytes.constData(), bytes.size()), &error);
-    if (document) {
-        for (const auto &[key, text] : document->undecodable) {
-            qCWarning(lcUserDefaults)
-                << "skipping undecodable entry" << QString::fromStdString(key) << "in" << m_path;
-        }
-        return { std::move(document), std::nullopt };
+    if (!document) {
+        *parseError = error.isEmpty() ? QStringLiteral("unparsable") : error;
+        return {};
     }
+    for (const auto &[key, text] : document->undecodable) {
+        qCWarning(lcUserDefaults) << "skipping undecodable entry" << QString::fromStdString(key) << "in"
+                                  << m_path;
+    }
+    return { std::move(document), std::nullopt };
+}
+
+void UserDefaultsFile::moveAside(const QString &parseError) const
+{
     const QString stamp
         = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss.zzz'Z'"));
     QString aside = m_path + QStringLiteral(".unreadable-") + stamp;
@@ -169,14 +193,14 @@ UserDefaultsFile::LoadResult UserDefaultsFile::load(Identity *identity) const
         aside = m_path + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') + QString::number(n);
     }
     if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(aside).constData()) == 0) {
-        qCWarning(lcUserDefaults).noquote() << "unparsable preferences file" << m_path << "(" + error + ")"
-                                            << "moved to" << aside;
+        qCWarning(lcUserDefaults).noquote()
+            << "unparsable preferences file" << m_path << "(" + parseError + ")"
+            << "moved to" << aside;
     } else {
-        qCWarning(lcUserDefaults).noquote() << "unparsable preferences file" << m_path << "(" + error + ")"
-                                            << "could not be moved aside:" << errnoText();
+        qCWarning(lcUserDefaults).noquote()
+            << "unparsable preferences file" << m_path << "(" + parseError + ")"
+            << "could not be moved aside:" << errnoText();
     }
-    *identity = currentIdentity();
-    return {};
 }
 
 QString UserDefaultsFile::writeTarget() const

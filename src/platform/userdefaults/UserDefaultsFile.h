@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 
@@ -58,9 +59,15 @@ public:
 
     Identity currentIdentity() const;
 
-    // A missing file is an empty document. A file that does not parse is renamed to a
-    // timestamped name beside it (never deleted), logged, and no document is returned. A file
-    // that cannot be read, or is larger than maximumFileSize, gives a refusal and stays as it is.
+    // A file that does not parse is read again this often, this far apart, before it counts as
+    // broken: an editor that writes the file in place leaves it half-written for a moment.
+    static constexpr int settleRereads = 4;
+    static constexpr std::chrono::milliseconds settlePause { 50 };
+
+    // A missing file is an empty document. A file that does not parse, and still does not once it
+    // has had time to settle, is renamed to a timestamped name beside it (never deleted), logged,
+    // and no document is returned. A file that cannot be read, or is larger than maximumFileSize,
+    // gives a refusal and stays as it is.
     LoadResult load(Identity *identity) const;
 
     // False (and logged) when the file could not be written; the old file then stays.
@@ -70,6 +77,10 @@ public:
     bool ensureDirectory() const;
 
 private:
+    // One reading of the file; `parseError` is set when it was read but does not parse.
+    LoadResult readOnce(Identity *identity, QString *parseError) const;
+    void moveAside(const QString &parseError) const;
+
     // The file a write replaces: the end of a chain of symbolic links, else the path itself.
     QString writeTarget() const;
 

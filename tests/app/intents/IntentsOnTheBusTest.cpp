@@ -1,8 +1,9 @@
-#include "../ProgramProcess.h"
 #include "Command.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "ProgramProcess.h"
 
+#include "MediaProbe.h"
 #include "app/SettingsKeys.h"
 #include "kit/foundation/files/BookmarkData.h"
 #include "platform/userdefaults/UserDefaults.h"
@@ -12,12 +13,16 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -83,6 +88,23 @@ protected:
     }
 
     QStringList saved() const { return QDir(m_output.path()).entryList(QDir::Files); }
+    // Hidden files too: what an interrupted copy or rewrite leaves is hidden.
+    QStringList everything() const { return QDir(m_output.path()).entryList(QDir::Files | QDir::Hidden); }
+
+    // Starts a recording and answers its temporary file once it runs.
+    QString record()
+    {
+        const int before = recordingsStarted();
+        setState(QStringLiteral("recording"));
+        EXPECT_TRUE(waitFor([&] { return recordingsStarted() > before; })) << log().toStdString();
+        const auto matches
+            = QRegularExpression(QStringLiteral("Recording into \"([^\"]+)\"")).globalMatch(log());
+        QString file;
+        for (auto match = matches; match.hasNext();) {
+            file = match.next().captured(1);
+        }
+        return file;
+    }
 
     QTemporaryDir m_output;
     std::optional<ProgramProcess> m_program;
@@ -238,6 +260,91 @@ TEST_F(IntentsOnTheBusTest, ManyClientsAtOnceLeaveTheProgramAnsweringWithTheRigh
     TestSupport::processEventsFor(std::chrono::milliseconds(500));
     EXPECT_EQ(state(), QStringLiteral("recording"));
     EXPECT_EQ(recordingsStarted(), 1);
+}
+
+// A terminate signal just after a stop, while the file is still being completed, copied or
+// rewritten, ends the program only once the recording is saved whole; a hidden file that an
+// interrupted save left in the output folder is gone after the next launch.
+TEST_F(IntentsOnTheBusTest, ASignalJustAfterAStopStillSavesTheRecordingWhole)
+{
+    const QString leftover
+        = QDir(m_output.path()).filePath(u".Take.m4a.0123456789abcdef0123456789abcdef.part"_s);
+    for (const int delay : { 0, 10, 25, 40 }) {
+        SCOPED_TRACE(delay);
+        for (const QString &name : everything()) {
+            QFile::remove(QDir(m_output.path()).filePath(name));
+        }
+        QFile file(leftover);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.close();
+        m_program.emplace();
+        ASSERT_TRUE(waitFor([] { return !state().isEmpty(); })) << log().toStdString();
+        const QString temporary = record();
+        TestSupport::processEventsFor(std::chrono::milliseconds(1500));
+        setState(QStringLiteral("stopped"));
+        QThread::msleep(static_cast<unsigned long>(delay));
+        m_program->signal(SIGTERM);
+        EXPECT_EQ(m_program->waitForExit(), SIGTERM) << log().toStdString();
+        ASSERT_EQ(everything().join(u'|').toStdString(), QFileInfo(temporary).fileName().toStdString())
+            << log().toStdString();
+        const MediaFacts facts = probeMedia(QDir(m_output.path()).filePath(everything().first()));
+        ASSERT_TRUE(facts.decoded) << facts.error.toStdString();
+        EXPECT_GT(facts.seconds, 1.0);
+        QDir(QFileInfo(temporary).path()).removeRecursively();
+    }
+}
+
+// A pause asked for one recording does not land on the next one: a stop or a start while the
+// pause's sound plays cancels it.
+TEST_F(IntentsOnTheBusTest, APauseDoesNotLandOnTheNextRecording)
+{
+    const QStringList sequences[] = {
+        { "paused", "stopped", "recording" },
+        { "paused", "recording" },
+    };
+    for (const QStringList &sequence : sequences) {
+        SCOPED_TRACE(sequence.join(u' ').toStdString());
+        record();
+        ASSERT_TRUE(waitFor([] { return state() == QStringLiteral("recording"); }));
+        for (const QString &name : sequence) {
+            setState(name);
+        }
+        // Long enough for every sound to end and the recorder to take what it was asked.
+        TestSupport::processEventsFor(std::chrono::milliseconds(1500));
+        EXPECT_EQ(state().toStdString(), "recording") << log().toStdString();
+        setState(QStringLiteral("stopped"));
+        ASSERT_TRUE(waitFor([] { return state() == QStringLiteral("stopped"); }));
+    }
+}
+
+// Stopped before any audio came in, a recording is neither saved nor remembered, and its folder
+// is gone; one that did get audio in is saved whole.
+TEST_F(IntentsOnTheBusTest, ARecordingStoppedAtOnceIsDroppedUnlessItHoldsAudio)
+{
+    int dropped = 0;
+    for (int trial = 0; trial < 3; ++trial) {
+        SCOPED_TRACE(trial);
+        const qsizetype droppedBefore = log().count(QStringLiteral("holds no audio"));
+        const QStringList savedBefore = saved();
+        const QString temporary = record();
+        setState(QStringLiteral("stopped"));
+        ASSERT_TRUE(waitFor([&] {
+            return log().count(QStringLiteral("holds no audio")) > droppedBefore
+                || saved().size() > savedBefore.size();
+        })) << log().toStdString();
+        TestSupport::processEventsFor(std::chrono::milliseconds(300));
+        if (saved().size() > savedBefore.size()) {
+            const MediaFacts facts
+                = probeMedia(QDir(m_output.path()).filePath(QFileInfo(temporary).fileName()));
+            EXPECT_TRUE(facts.decoded && facts.seconds > 0) << facts.error.toStdString();
+            continue;
+        }
+        ++dropped;
+        EXPECT_FALSE(QFileInfo::exists(QFileInfo(temporary).path()));
+        EXPECT_EQ(call(QStringLiteral("GetPreviousRecording")).errorMessage(),
+            QStringLiteral("No previous recording"));
+    }
+    EXPECT_GT(dropped, 0) << "every recording stopped at once got audio in";
 }
 
 } // namespace

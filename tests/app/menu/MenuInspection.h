@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../../recording/CaughtErrors.h"
+#include "CaughtErrors.h"
 
 #include <QAction>
 #include <QMenu>

@@ -3,16 +3,16 @@
 #include "app/InputDeviceMenu.h"
 #include "app/MenuTexts.h"
 #include "app/SettingsKeys.h"
-#include "app/StandardDefaultsTest.h"
 #include "app/StatusMenuItems.h"
-#include "app/menu/MenuInspection.h"
 #include "kit/services/KwApp.h"
 #include "kit/services/ServiceTexts.h"
 #include "platform/audio/FourCharCode.h"
 #include "preferences/Defaults.h"
 #include "recording/AudioRecorderController.h"
 
-#include "../../recording/AudioDoubles.h"
+#include "AudioDoubles.h"
+#include "MenuInspection.h"
+#include "StandardDefaultsTest.h"
 
 #include <QFile>
 #include <QTemporaryDir>

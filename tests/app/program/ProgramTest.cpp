@@ -1,12 +1,12 @@
-#include "../ProgramProcess.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "MediaProbe.h"
+#include "ProgramProcess.h"
 #include "TrayIcon.h"
 #include "XInput.h"
 
 #include "app/SettingsKeys.h"
 #include "kit/foundation/files/SandboxURLBookmark.h"
-#include "platform/audio/probe/MediaProbe.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -144,12 +144,22 @@ TEST_F(ProgramTest, ExitSignalsWhileStoppedEndAtOnceAndAnAbortInsideIsACrash)
 
 // Terminated, a recording is saved under its own name, or without a directory to save into left
 // for recovery, with no panel holding up the end; killed, it plays to within a second of the kill.
+// At logout a session manager sends a terminate signal and soon after a hang-up or interrupt, or
+// the same signal again: the later ones join the ending the first began, and the process ends with
+// the first one's number.
 TEST_F(ProgramTest, TerminatingOrKillingARecordingLeavesItCompleteSavedOrForRecovery)
 {
-    const std::tuple<int, bool, int> cases[]
-        = { { SIGTERM, true, 2 }, { SIGTERM, false, 2 }, { SIGKILL, false, 3 } };
-    for (const auto &[signal, withOutputDirectory, seconds] : cases) {
-        SCOPED_TRACE(testing::Message() << signal << ' ' << withOutputDirectory);
+    struct Case
+    {
+        int signal;
+        int followedBy; // 0 for none
+        bool withOutputDirectory;
+        int seconds;
+    };
+    const Case cases[] = { { SIGTERM, 0, true, 2 }, { SIGTERM, 0, false, 2 }, { SIGKILL, 0, false, 3 },
+        { SIGTERM, SIGHUP, true, 2 }, { SIGTERM, SIGINT, true, 2 }, { SIGTERM, SIGTERM, true, 2 } };
+    for (const auto &[signal, followedBy, withOutputDirectory, seconds] : cases) {
+        SCOPED_TRACE(testing::Message() << signal << ' ' << followedBy << ' ' << withOutputDirectory);
         SetUp();
         QTemporaryDir output;
         if (withOutputDirectory) {
@@ -162,10 +172,15 @@ TEST_F(ProgramTest, TerminatingOrKillingARecordingLeavesItCompleteSavedOrForReco
         const auto cleanup = removedAfterwards(temporary);
         QThread::sleep(seconds);
         program.signal(signal);
+        if (followedBy != 0) {
+            QThread::msleep(20);
+            program.signal(followedBy);
+        }
         EXPECT_EQ(program.waitForExit(), signal == SIGTERM ? SIGTERM : -1) << program.log().toStdString();
-        const QStringList saved = QDir(output.path()).entryList(QDir::Files);
-        ASSERT_EQ(
-            saved, withOutputDirectory ? QStringList { QFileInfo(temporary).fileName() } : QStringList());
+        const QStringList saved = QDir(output.path()).entryList(QDir::Files | QDir::Hidden);
+        ASSERT_EQ(saved.join(u'|').toStdString(),
+            withOutputDirectory ? QFileInfo(temporary).fileName().toStdString() : std::string())
+            << program.log().toStdString();
         const MediaFacts facts = probeMedia(withOutputDirectory ? output.filePath(saved.first()) : temporary);
         ASSERT_TRUE(facts.decoded) << facts.error.toStdString();
         EXPECT_GT(facts.seconds, seconds - (signal == SIGKILL ? 1.0 : 0.6));

@@ -6,8 +6,8 @@
 #include "kit/ui/Buttons.h"
 #include "preferences/DefaultAccessor.h"
 
-#include "../StandardDefaultsTest.h"
 #include "HelperProcess.h"
+#include "StandardDefaultsTest.h"
 
 #include <QDebug>
 #include <QDir>

@@ -2,8 +2,8 @@
 #include "app/SettingsKeys.h"
 #include "app/settings/FilenamePrefixSetting.h"
 
-#include "../StandardDefaultsTest.h"
 #include "EventLoop.h"
+#include "StandardDefaultsTest.h"
 
 #include <QLabel>
 #include <QLineEdit>

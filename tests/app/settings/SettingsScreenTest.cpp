@@ -5,9 +5,9 @@
 #include "kit/ui/WindowLevel.h"
 #include "preferences/DefaultsToggle.h"
 
-#include "../StandardDefaultsTest.h"
 #include "EventLoop.h"
 #include "HelperProcess.h"
+#include "StandardDefaultsTest.h"
 
 #include <QSaveFile>
 #include <QTabBar>

@@ -1,5 +1,6 @@
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "MediaProbe.h"
 
 #include "app/AppRecordingSettings.h"
 #include "app/AppState.h"
@@ -9,7 +10,6 @@
 #include "kit/foundation/files/SandboxURLBookmark.h"
 #include "kit/foundation/system/FoundationHooks.h"
 #include "kit/services/AlertBuilder.h"
-#include "platform/audio/probe/MediaProbe.h"
 #include "platform/desktop/TrayStatusItem.h"
 #include "platform/userdefaults/UserDefaults.h"
 #include "recording/AudioRecorderController.h"
@@ -22,6 +22,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -277,6 +278,32 @@ TEST_F(AppStateTest, ASaveFailingAtQuitIsReadBeforeTheProgramEnds)
     EXPECT_TRUE(shown[1].contains(QFileInfo(kept).fileName())) << shown[1].toStdString();
     EXPECT_TRUE(alerts.unanswered().isEmpty());
     EXPECT_TRUE(QFile::exists(kept));
+}
+
+// Quitting right after a stop asks nothing, but ends only once the recording is saved whole.
+TEST_F(AppStateTest, QuittingJustAfterAStopWaitsUntilTheRecordingIsSaved)
+{
+    const std::unique_ptr<AppState> state = launch({});
+    QTemporaryDir output;
+    Defaults::set(SettingsKeys::defaultOutputDirectory(),
+        std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(output.path()))));
+    state->recorder().setRevealer([](const QList<QUrl> &) {});
+    state->recorder().start();
+    ASSERT_TRUE(TestSupport::processEventsUntil(
+        [&] { return state->recordingState() == AudioRecorder::State::recording; }, 10s));
+    TestSupport::processEventsFor(1s);
+    const QString name
+        = QFileInfo(state->recorder().recorder().url().value_or(QUrl()).toLocalFile()).fileName();
+
+    state->recorder().stopRecording();
+    EXPECT_EQ(state->confirmQuit(), AppState::TerminateReply::terminateNow);
+    EXPECT_TRUE(m_events.isEmpty()) << "no alert once stopped";
+    EXPECT_FALSE(state->recorder().isSaving());
+    const QStringList saved = QDir(output.path()).entryList(QDir::Files | QDir::Hidden);
+    ASSERT_EQ(saved.join(u'|').toStdString(), name.toStdString());
+    const MediaFacts facts = probeMedia(QDir(output.path()).filePath(name));
+    EXPECT_TRUE(facts.decoded) << facts.error.toStdString();
+    EXPECT_GT(facts.seconds, 0.5);
 }
 
 } // namespace

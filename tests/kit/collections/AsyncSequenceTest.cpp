@@ -11,9 +11,12 @@
 #include <gtest/gtest.h>
 
 #include <QCoroTask>
+#include <QCoroTimer>
 #include <QThread>
 
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -174,6 +177,72 @@ TEST(MergeAsyncSequence, FailureOfTheSecondEndsItOnceTheFirstHasEnded)
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return collected->ended; }));
     EXPECT_EQ(collected->elements.size(), 2u);
     EXPECT_EQ(collected->error, std::nullopt);
+}
+
+namespace {
+
+// Endless and silent; records whether its iterator was ended.
+struct CancellableEndless
+{
+    using Element = int;
+    PassthroughAsyncSequence<int> stream;
+    std::shared_ptr<bool> cancelled = std::make_shared<bool>(false);
+
+    struct AsyncIterator
+    {
+        AsyncChannelIterator<int> base;
+        std::shared_ptr<bool> cancelled;
+        AsyncChannelNext<int> next() { return base.next(); }
+        std::function<void()> canceller() const
+        {
+            return [end = base.canceller(), cancelled = cancelled] {
+                *cancelled = true;
+                end();
+            };
+        }
+    };
+    AsyncIterator makeAsyncIterator() const { return { stream.makeAsyncIterator(), cancelled }; }
+};
+
+} // namespace
+
+TEST(MergeAsyncSequence, FailureOfTheFirstStopsReadingTheSecond)
+{
+    // Busy and with no canceller: it lives as long as someone reads it.
+    struct Generator
+    {
+        bool started = false;
+        std::weak_ptr<int> frame;
+    };
+    const auto generator = std::make_shared<Generator>();
+    const auto ticking = AnyAsyncSequence<int>::fromGenerator([generator]() -> QCoro::AsyncGenerator<int> {
+        const auto frame = std::make_shared<int>(0);
+        generator->started = true;
+        generator->frame = frame;
+        for (int tick = 0;; ++tick) {
+            co_await QCoro::sleepFor(2ms);
+            co_yield tick;
+        }
+    });
+    const CancellableEndless silent;
+    struct Case
+    {
+        const char *name;
+        AnyAsyncSequence<int> second;
+        std::function<bool()> released;
+    };
+    const Case cases[] = {
+        { "silent, cancellable", eraseToAnyAsyncSequence(silent), [&] { return *silent.cancelled; } },
+        { "busy, not cancellable", ticking,
+            [&] { return generator->started && generator->frame.expired(); } },
+    };
+    for (const Case &test : cases) {
+        const auto collected = collect(merge(sequenceOf({ 1 }, "broken"), test.second));
+        EXPECT_TRUE(
+            TestSupport::processEventsUntil([&] { return collected->ended && test.released(); }, 500ms))
+            << test.name;
+        EXPECT_EQ(collected->error, std::nullopt) << test.name;
+    }
 }
 
 TEST(AsyncSequenceSink, ReportsAFailureOnceAndDeliversNothingAfterIt)

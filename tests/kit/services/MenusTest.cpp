@@ -89,6 +89,17 @@ TEST(MenuItems, DefaultsToggleInvertsTheSettingThenRunsTheAction)
     EXPECT_FALSE(Defaults::get(key));
     EXPECT_EQ(seenByAction, false);
     EXPECT_FALSE(addDefaultsToggleItem(&menu, "Again", key)->isOn());
+
+    // The item keeps its own copy: a key given as a temporary, whose place is then taken by
+    // another, still toggles the setting it was made for.
+    std::optional<Defaults::Key<bool>> given;
+    given.emplace("monitorInput", true, UserDefaults::suite("menus-test"));
+    CallbackMenuItem *copied = addDefaultsToggleItem(&menu, "Copied", *given);
+    given.reset();
+    given.emplace("otherSetting", false, UserDefaults::suite("menus-test"));
+    copied->trigger();
+    EXPECT_TRUE(Defaults::get(key));
+    EXPECT_FALSE(Defaults::get(*given));
 }
 
 TEST(MenuItems, LazySubmenuIsFilledOnceWhenFirstOpened)

@@ -7,10 +7,12 @@
 #include "kit/ui/WindowShow.h"
 
 #include "EventLoop.h"
+#include "FileContents.h"
 
 #include <QGraphicsEffect>
 #include <QPropertyAnimation>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -27,21 +29,28 @@ using TestSupport::processEventsUntil;
 
 TEST(KwViewTest, PublishesEachFirstOnlyOnce)
 {
-    QWidget first;
-    QWidget second;
-    auto *view = new KwView;
-    int moved = 0;
-    int appeared = 0;
-    auto a = view->didMoveToSuperviewPublisher().sink([&](Events::Void) { ++moved; });
-    auto b = view->didAppearPublisher().sink([&](Events::Void) { ++appeared; });
-    // The second move, to another window, fires neither again.
-    for (QWidget *window : { &first, &second }) {
-        view->setParent(nullptr);
-        view->setParent(window);
-        window->show();
-        view->show();
-        EXPECT_EQ(moved, 1);
-        EXPECT_EQ(appeared, 1);
+    // Made in the first window or put there later, the second move, to another window, fires
+    // neither again.
+    for (const bool madeInAParent : { false, true }) {
+        QWidget first;
+        QWidget second;
+        auto *view = madeInAParent ? new KwView(&first) : new KwView;
+        int moved = 0;
+        int appeared = 0;
+        auto a = view->didMoveToSuperviewPublisher().sink([&](Events::Void) { ++moved; });
+        auto b = view->didAppearPublisher().sink([&](Events::Void) { ++appeared; });
+        processEventsFor(10ms);
+        EXPECT_EQ(moved, madeInAParent ? 1 : 0) << madeInAParent;
+        for (QWidget *window : { &first, &second }) {
+            if (view->parentWidget() != window) {
+                view->setParent(nullptr);
+                view->setParent(window);
+            }
+            window->show();
+            view->show();
+            EXPECT_EQ(moved, 1) << madeInAParent;
+            EXPECT_EQ(appeared, 1) << madeInAParent;
+        }
     }
 }
 
@@ -120,6 +129,38 @@ TEST(ShakeTest, ASecondShakeStartsFromRestAndReducedMotionStaysStill)
     const auto seen = shakeAndWatch(widget, ShakeDirection::horizontal, 5);
     WindowShow::setReduceMotion({});
     EXPECT_EQ(seen, (std::set<std::pair<int, int>> { { 10, 10 } }));
+}
+
+TEST(ReducedMotionTest, FadeAndShakeFollowTheDesktopsSettingAsItChanges)
+{
+    WindowShow::setReduceMotion({});
+    const QString kdeglobals = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/kdeglobals");
+    QFile::remove(kdeglobals);
+    QWidget parent;
+    QWidget widget(&parent);
+    widget.move(10, 10);
+    parent.show();
+
+    for (const bool reduced : { false, true, false }) {
+        SCOPED_TRACE(reduced ? "reduced" : "full motion");
+        if (reduced) {
+            TestSupport::writeFile(kdeglobals, "[KDE]\nAnimationDurationFactor=0\n");
+        } else {
+            QFile::remove(kdeglobals);
+        }
+        ASSERT_TRUE(processEventsUntil([&] { return WindowShow::reduceMotion() == reduced; }));
+        EXPECT_EQ(shakeAndWatch(widget, ShakeDirection::horizontal, 5).size() == 1, reduced);
+
+        // A fade takes its whole duration; a jump comes after the settling pause alone.
+        QWidget window;
+        bool done = false;
+        const auto started = std::chrono::steady_clock::now();
+        WindowShow::show(&window, { .animated = true, .duration = 800ms }, [&] { done = true; });
+        ASSERT_TRUE(processEventsUntil([&] { return done; }, 3s));
+        EXPECT_EQ(std::chrono::steady_clock::now() - started >= 700ms, !reduced);
+        EXPECT_DOUBLE_EQ(window.windowOpacity(), 1.0);
+    }
 }
 
 TEST(AnimationGroupTest, AnimatesTogetherThenCompletes)

@@ -75,12 +75,16 @@ TEST_F(DockProgressTest, RedrawsOnlyWhenTheShownFractionMovesAndOverlaysOnlyBelo
             DockProgress::drawTile(m_plain, plain, DockProgress::Bar {}).cacheKey(), m_plain.cacheKey());
     }
 
-    // Without an icon nothing is touched.
+    // Without an icon nothing is touched, tray icons included.
     QApplication::setWindowIcon(QIcon());
+    const QIcon red = solidIcon(Qt::red);
+    QSystemTrayIcon tray(red);
+    DockProgress::addTrayIcon(&tray);
     const int before = redraws.count;
     DockProgress::setProgress(0.6);
     EXPECT_EQ(redraws.count, before);
     EXPECT_TRUE(QApplication::windowIcon().isNull());
+    EXPECT_EQ(tray.icon().cacheKey(), red.cacheKey());
 }
 
 // The bar spans 20…30 up from the bottom edge: rows 98…108 from the top. A tray icon shows the overlay

@@ -5,6 +5,7 @@
 #include "kit/foundation/files/FileLocations.h"
 #include "kit/ui/ImageWriting.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
@@ -14,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 
 namespace {
@@ -63,6 +65,29 @@ TEST_F(ImageWritingTest, EachSupportedTypeReadsBack)
         ++written;
     }
     EXPECT_GE(written, 3);
+}
+
+// PNG is compressed as its writer does by default, whatever the factor; a lossy format follows it.
+TEST_F(ImageWritingTest, CompressionFactorIsForLossyFormatsOnly)
+{
+    QImage gradient(256, 256, QImage::Format_RGB32);
+    for (int y = 0; y < gradient.height(); ++y) {
+        for (int x = 0; x < gradient.width(); ++x) {
+            gradient.setPixelColor(x, y, QColor(x, y, (x + y) / 2));
+        }
+    }
+    QByteArray plain;
+    QBuffer buffer(&plain);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QImageWriter(&buffer, "png").write(gradient));
+    const QMimeDatabase types;
+    for (const double factor : { 1.0, 0.5, 0.0 }) {
+        EXPECT_EQ(
+            ImageWriting::data(gradient, types.mimeTypeForName(QStringLiteral("image/png")), factor), plain)
+            << factor;
+    }
+    const QMimeType jpeg = types.mimeTypeForName(QStringLiteral("image/jpeg"));
+    EXPECT_LT(ImageWriting::data(gradient, jpeg, 0.1).size(), ImageWriting::data(gradient, jpeg, 1.0).size());
 }
 
 TEST_F(ImageWritingTest, SizeAndResolutionOptions)
@@ -131,6 +156,54 @@ TEST_F(ImageWritingTest, IncrementingPicksTheFirstFreeName)
             QStringLiteral("Shot (1).png"), QStringLiteral("Shot.png") }));
 }
 
+int refuseRenameNoReplace(const char *, const char *)
+{
+    errno = EINVAL;
+    return -1;
+}
+
+int refuseLink(const char *, const char *)
+{
+    errno = EPERM;
+    return -1;
+}
+
+// Puts the system's calls back however the test ends.
+struct NamingCallsInUse
+{
+    explicit NamingCallsInUse(ImageWriting::NamingCalls calls)
+        : previous(ImageWriting::setNamingCalls(calls))
+    { }
+    ~NamingCallsInUse() { ImageWriting::setNamingCalls(previous); }
+    ImageWriting::NamingCalls previous;
+};
+
+TEST_F(ImageWritingTest, IncrementingWorksOnFileSystemsThatRefuseTheNoReplaceRenameOrLinks)
+{
+    const ImageWriting::NamingCalls system = NamingCallsInUse({}).previous;
+    for (const auto &[way, calls] : std::vector<std::pair<const char *, ImageWriting::NamingCalls>> {
+             { "no-replace rename", system }, { "link", { &refuseRenameNoReplace, system.link } },
+             { "exclusive create", { &refuseRenameNoReplace, &refuseLink } } }) {
+        QTemporaryDir dir;
+        KitTesting::writeFile(dir.filePath(QStringLiteral("Image.png")), {});
+        const NamingCallsInUse inUse(calls);
+        for (int copy = 0; copy < 2; ++copy) {
+            EXPECT_NO_THROW(ImageWriting::write(testImage(), QUrl::fromLocalFile(dir.filePath("Image.png")),
+                { .incrementingIfExists = true }))
+                << way;
+        }
+        EXPECT_EQ(QFile(dir.filePath(QStringLiteral("Image.png"))).size(), 0) << way;
+        for (const QString &name : { QStringLiteral("Image (1).png"), QStringLiteral("Image (2).png") }) {
+            EXPECT_EQ(QImage(dir.filePath(name)).size(), QSize(64, 48)) << way;
+        }
+        EXPECT_EQ(
+            QDir(dir.path()).entryList(QDir::Hidden | QDir::Files | QDir::System | QDir::NoDotAndDotDot),
+            QStringList({ QStringLiteral("Image (1).png"), QStringLiteral("Image (2).png"),
+                QStringLiteral("Image.png") }))
+            << way << ": nothing left behind";
+    }
+}
+
 TEST_F(ImageWritingTest, FailuresAreTheirOwnErrorsAndWriteNothing)
 {
     const QString access
@@ -155,6 +228,17 @@ TEST_F(ImageWritingTest, FailuresAreTheirOwnErrorsAndWriteNothing)
     const QUrl inHome = QUrl::fromLocalFile(QDir::cleanPath(home + QStringLiteral("/Pictures/a.png")));
     EXPECT_EQ(ImageWriteError(ImageWriteError::Kind::write, inHome).localizedDescription(),
         QStringLiteral("Failed to write image to “~/Pictures/a.png”"));
+}
+
+TEST(PixelFormatTest, DebugTextNamesTheTypeAndTheChannelOrder)
+{
+    for (const auto &[format, text] :
+        std::vector<std::pair<PixelFormat, QString>> { { PixelFormat::argb, "CGImage.PixelFormat(ARGB)" },
+            { PixelFormat::rgba, "CGImage.PixelFormat(RGBA)" },
+            { PixelFormat::bgra, "CGImage.PixelFormat(BGRA)" },
+            { PixelFormat::abgr, "CGImage.PixelFormat(ABGR)" } }) {
+        EXPECT_EQ(debugDescription(format), text);
+    }
 }
 
 TEST_F(ImageWritingTest, ScreenCaptureMarkWhereTheFileSystemKeepsIt)

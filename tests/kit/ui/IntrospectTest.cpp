@@ -5,12 +5,16 @@
 
 #include "EventLoop.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -107,12 +111,16 @@ TEST(IntrospectTest, MarkerBesideAWidgetCustomisesWhatIsInsideIt)
     layout->addWidget(new QLabel(QStringLiteral("more")));
     EXPECT_TRUE(TestSupport::processEventsUntil([&] { return runs > before; }));
 
-    QPushButton plain;
+    const qsizetype windowsBefore = QApplication::topLevelWidgets().size();
+    auto plain = std::make_unique<QPushButton>();
     int buttonRuns = 0;
-    introspect<QPushButton>(
-        &plain, &TargetViewSelector::siblingOfType<QPushButton>, [&](QPushButton *) { ++buttonRuns; });
+    const QPointer<IntrospectionViewHost> plainHost = introspect<QPushButton>(
+        plain.get(), &TargetViewSelector::siblingOfType<QPushButton>, [&](QPushButton *) { ++buttonRuns; });
     TestSupport::processEventsFor(std::chrono::milliseconds(20));
     EXPECT_EQ(buttonRuns, 0); // a top-level widget has no siblings to search
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), windowsBefore + 1) << "no window of the host's own";
+    plain.reset();
+    EXPECT_TRUE(plainHost.isNull()) << "the host goes with the widget";
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "kit/ui/Pasteboard.h"
 #include "kit/foundation/system/FoundationHooks.h"
+#include "kit/ui/PasteboardSimpleObservable.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -62,6 +63,24 @@ TEST_F(PasteboardTest, CopiedTextIsMarkedAndAnUnwritableUrlLeavesItAlone)
     EXPECT_FALSE(Pasteboard::copyUrl(QUrl()));
     EXPECT_EQ(changes.count(), 0);
     EXPECT_EQ(clipboard()->text(), QStringLiteral("kept"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PasteboardTest, ObservableReleasedWhileTellingStopsFollowing)
+{
+    auto observable = std::make_unique<Pasteboard::SimpleObservable>();
+    int told = 0;
+    const auto subscription = observable->objectWillChange().sink([&] {
+        ++told;
+        observable.reset();
+    });
+    clipboard()->setText(QStringLiteral("first"));
+    clipboard()->setText(QStringLiteral("second"));
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(observable, nullptr);
 }
 
 } // namespace

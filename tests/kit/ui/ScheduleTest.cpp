@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+
+#include <chrono>
+#include <vector>
+
 namespace {
 
 const QDateTime anchor = QDateTime::fromMSecsSinceEpoch(1'700'000'000'250, Qt::UTC);
@@ -53,6 +58,30 @@ TEST(TimelineTickerTest, TicksOnTheSecondsOfItsStart)
     EXPECT_EQ(entries[0].msecsTo(entries[1]), 1000);
     // Not early.
     EXPECT_GE(arrivals[0], entries[0]);
+}
+
+TEST(TimelineTickerTest, KeepsTheBeatWhenTheClockIsSet)
+{
+    using namespace std::chrono_literals;
+    for (const auto step : { -1h, 1h }) {
+        QElapsedTimer running;
+        running.start();
+        std::chrono::milliseconds setBy(0);
+        const EverySecondSchedule schedule(
+            [&] { return anchor.addMSecs(running.elapsed() + setBy.count()); });
+        std::vector<QDateTime> entries;
+        std::vector<qint64> arrivals;
+        TimelineTicker ticker(schedule, [&](const QDateTime &entry) {
+            entries.push_back(entry);
+            arrivals.push_back(running.elapsed());
+        });
+        setBy = step;
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return entries.size() >= 2; }, 3s))
+            << "the clock was set by " << step.count() << " h";
+        EXPECT_EQ(entries[0].msecsTo(entries[1]), 1000);
+        EXPECT_GE(arrivals[1] - arrivals[0], 950);
+        EXPECT_LE(arrivals[1] - arrivals[0], 1250);
+    }
 }
 
 TEST(TimelineTickerTest, StopsWhenDestroyed)

@@ -9,6 +9,8 @@
 #include "platform/events/CurrentValueSubject.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QPointer>
 #include <QPropertyAnimation>
 #include <QTest>
 #include <QVBoxLayout>
@@ -124,6 +126,19 @@ TEST(NativeTextFieldTest, FocusesOnceWhenAskedAndThenLeavesTheFocusAlone)
     EXPECT_EQ(asking->text(), QStringLiteral("changed"));
 }
 
+TEST(NativeTextFieldTest, OnlyTheRoundedStyleTouchesTheFrame)
+{
+    for (const auto &[rounded, frameBefore, frameAfter] : std::vector<std::tuple<bool, bool, bool>> {
+             { false, true, true }, { false, false, false }, { true, false, true }, { true, true, true } }) {
+        SharedText text;
+        NativeTextField field(text.binding(), { .roundedStyle = rounded });
+        EXPECT_TRUE(field.hasFrame()) << "a new field keeps its frame, rounded " << rounded;
+        field.setFrame(frameBefore);
+        field.update();
+        EXPECT_EQ(field.hasFrame(), frameAfter) << "rounded " << rounded << ", framed before " << frameBefore;
+    }
+}
+
 // A field of its own in a focused window: each case starts afresh.
 IntTextField *focusedIntField(ActiveWindow &window, std::pair<qint64, qint64> range, const QString &text = {})
 {
@@ -234,6 +249,52 @@ TEST(ProgressSpinnerSheetTest, EscapeCancelsAtOnceAndEndsTheSheetNext)
     EXPECT_FALSE(sheet.isShown());
     EXPECT_FALSE(sheet.isSpinning());
     EXPECT_TRUE(sheet.text().isEmpty());
+}
+
+struct WindowBlockedWatch : QObject
+{
+    bool seen = false;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        seen = seen || event->type() == QEvent::WindowBlocked;
+        return false;
+    }
+};
+
+TEST(ProgressSpinnerSheetTest, BelongsToItsMakerAndShowsItsMessageAsTyped)
+{
+    const QString markup = QStringLiteral("<b>Saving</b> &amp; more");
+    auto sheet = std::make_unique<ProgressSpinnerSheet>();
+    const QPointer<ProgressSpinnerSheet> alive(sheet.get());
+    {
+        QWidget window;
+        WindowBlockedWatch blocked;
+        window.installEventFilter(&blocked);
+        window.resize(400, 300);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        sheet->present(&window, markup);
+        ASSERT_TRUE(processEventsUntil([&] { return sheet->isVisible(); }));
+
+        const auto *label = sheet->findChild<QLabel *>();
+        ASSERT_NE(label, nullptr);
+        QLabel asTyped;
+        asTyped.setTextFormat(Qt::PlainText);
+        asTyped.setWordWrap(true);
+        asTyped.setMaximumWidth(label->maximumWidth());
+        asTyped.setText(markup);
+        EXPECT_EQ(label->sizeHint(), asTyped.sizeHint()) << "markup is shown as typed, not rendered";
+
+        EXPECT_TRUE(processEventsUntil([&] { return blocked.seen; }))
+            << "the presenter is blocked by the sheet";
+    }
+    if (!alive) {
+        // The presenter took it along: the maker must not delete it again.
+        (void)sheet.release();
+        FAIL() << "the presenter deleted a sheet it does not own";
+    }
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_FALSE(sheet->isShown());
 }
 
 } // namespace

@@ -185,11 +185,22 @@ TEST(HostingWindowTest, ConstrainsFramesToTheScreen)
             { { 10, 20, 400, 300 }, { 10, 20, 400, 300 } } }) {
         EXPECT_EQ(HostingWindow::constrainedFrame(proposed, screen), constrained);
     }
+    // With a title bar of 30 and borders of 4, the frame is what must fit.
+    const QMargins frame(4, 30, 4, 4);
+    for (const auto &[client, constrained] :
+        std::vector<std::pair<QRect, QRect>> { { { 100, 10, 400, 300 }, { 100, 30, 400, 300 } },
+            { { 1200, 800, 400, 300 }, { 1036, 596, 400, 300 } },
+            { { 0, 0, 3000, 2000 }, { 4, 30, 1432, 866 } },
+            { { 10, 40, 400, 300 }, { 10, 40, 400, 300 } } }) {
+        EXPECT_EQ(HostingWindow::constrainedGeometry(client, frame, screen), constrained);
+    }
     HostingWindow window(new QLabel(QStringLiteral("content")), { .constrainWindowToScreen = true });
     window.show();
     const QSize own = window.screen()->geometry().size();
-    window.setGeometry(own.width() - 50, 10, 200, 100);
-    EXPECT_EQ(window.geometry(), QRect(own.width() - 200, 10, 200, 100));
+    window.setGeometry(own.width() - 50, 0, 200, 100);
+    EXPECT_EQ(window.size(), QSize(200, 100));
+    EXPECT_EQ(window.frameGeometry().right(), own.width() - 1);
+    EXPECT_EQ(window.frameGeometry().top(), 0);
 }
 
 TEST(HostingWindowTest, EscapeClosesOnlyWhenAskedAndClosingReleasesTheContent)

@@ -1,7 +1,7 @@
 #include "AudioTestSupport.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
-#include "platform/audio/probe/MediaProbe.h"
+#include "MediaProbe.h"
 
 #include <QFile>
 #include <QProcess>

@@ -2,11 +2,11 @@
 #include "DesktopTest.h"
 #include "EventLoop.h"
 #include "FileContents.h"
+#include "MediaProbe.h"
 #include "Pactl.h"
 #include "PulseModule.h"
 #include "SignalAnalysis.h"
 #include "ToneCheck.h"
-#include "platform/audio/probe/MediaProbe.h"
 
 #include "platform/audio/GstFileRecorder.h"
 

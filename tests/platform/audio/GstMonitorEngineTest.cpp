@@ -1,13 +1,13 @@
 #include "AudioTestSupport.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "MediaProbe.h"
 #include "Pactl.h"
 #include "SignalAnalysis.h"
 #include "SourceRecording.h"
 #include "ToneCheck.h"
 
 #include "platform/audio/GstMonitorEngine.h"
-#include "platform/audio/probe/MediaProbe.h"
 
 #include <QElapsedTimer>
 #include <QLocalServer>

@@ -1,8 +1,8 @@
 #include "AudioTestSupport.h"
 #include "Command.h"
 #include "EventLoop.h"
+#include "MediaProbe.h"
 #include "SignalAnalysis.h"
-#include "platform/audio/probe/MediaProbe.h"
 
 #include "platform/audio/GstFileRecorder.h"
 

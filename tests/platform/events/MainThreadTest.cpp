@@ -1,3 +1,6 @@
+// The GUI-thread check is an assertion of debug builds; forced here so that every build tests it.
+#define QT_FORCE_ASSERTS
+
 #include "platform/events/MainThread.h"
 #include "platform/events/PassthroughSubject.h"
 
@@ -50,6 +53,13 @@ TEST(MainThread, RunOnMainRunsOnTheGuiThreadOnALaterTurnInOrder)
     ASSERT_TRUE(processEventsUntil([&] { return ran.size() == 5 && ranOn.load() != nullptr; }));
     EXPECT_EQ(ran, (std::vector { 0, 1, 2, 3, 4 }));
     EXPECT_EQ(ranOn.load(), guiThread());
+}
+
+TEST(MainThreadDeathTest, GuiOnlyEntryPointsStopWhenCalledFromAnotherThread)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ASSERT_MAIN_THREAD();
+    EXPECT_DEATH(std::thread([] { ASSERT_MAIN_THREAD(); }).join(), "called off the GUI thread");
 }
 
 TEST(MainThreadDeathTest, WorkArrivingWhileTheApplicationGoesAwayIsDroppedNotRunElsewhere)

@@ -1,7 +1,7 @@
-#include "../CaughtErrors.h"
-#include "../FakeRecordingSettings.h"
+#include "CaughtErrors.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "FakeRecordingSettings.h"
 #include "FileContents.h"
 
 #include "recording/AudioRecorderController.h"

@@ -1,5 +1,7 @@
 #include "kit/foundation/errors/ErrorDialog.h"
 
+#include "platform/events/MainThread.h"
+
 #include "kit/foundation/errors/AlertIcon.h"
 #include "kit/foundation/errors/ErrorRecoveryAttempter.h"
 #include "kit/foundation/errors/ErrorUserInfoKeys.h"
@@ -11,6 +13,7 @@
 
 QMessageBox *ErrorDialog::create(const ErrorPtr &error, QWidget *window)
 {
+    ASSERT_MAIN_THREAD();
     const NSError bridged = error->bridged();
     auto *box = new QMessageBox(window);
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -44,6 +47,7 @@ QMessageBox *ErrorDialog::create(const ErrorPtr &error, QWidget *window)
 
 void ErrorDialog::show(const ErrorPtr &error, QWidget *window, std::function<void()> dismissed)
 {
+    ASSERT_MAIN_THREAD();
     QMessageBox *box = create(error, window);
     if (dismissed) {
         // Destruction covers both the user closing it and its window going away.

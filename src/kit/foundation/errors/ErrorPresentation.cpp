@@ -1,5 +1,7 @@
 #include "kit/foundation/errors/ErrorPresentation.h"
 
+#include "platform/events/MainThread.h"
+
 #include "kit/foundation/system/FoundationHooks.h"
 
 #include <QCoreApplication>
@@ -61,6 +63,7 @@ void presentAsSheet(const Error &error, QWidget *window)
 
 QCoro::Task<> presentAsModalAsync(const Error &error, QWidget *window)
 {
+    ASSERT_MAIN_THREAD();
     const ErrorPtr copy = error.clone();
     if (!window) {
         FoundationHooks::activateApp();

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QUuid>
 
 #include <fcntl.h>
@@ -171,7 +172,59 @@ QString numberedName(const QString &path, const QString &number)
     return info.dir().filePath(QStringLiteral("%1 (%2)%3").arg(stem, number, extension));
 }
 
+// Copies `source` to the hidden `partial`; a failure names `shown`, the item the user asked for,
+// and leaves nothing at `partial`.
+void copyToPartial(const QString &source, const QString &partial, const QString &shown)
+{
+    try {
+        copyTree(source, partial);
+    } catch (const CocoaError &error) {
+        if (!error.userInfo().value(NSFilePathErrorKey).toString().startsWith(partial)) {
+            throw;
+        }
+        const QList<ErrorPtr> underlying = error.underlyingErrors();
+        const auto *code
+            = underlying.isEmpty() ? nullptr : dynamic_cast<const Errno *>(underlying.first().get());
+        throwFileError(code ? code->rawValue() : EIO, shown, QStringLiteral("copied"));
+    }
+}
+
+// Gives the complete item at `partial` the name `path` unless something has it already; answers 0
+// or the failure's errno. The item stays at `partial` on failure.
+int takeName(const QString &partial, const QString &path)
+{
+    const QByteArray from = QFile::encodeName(partial);
+    const QByteArray to = QFile::encodeName(path);
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return errno;
+    }
+    // A file system that cannot refuse to replace: checked first, then renamed.
+    struct stat present
+    {
+    };
+    if (::lstat(to.constData(), &present) == 0) {
+        return EEXIST;
+    }
+    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
+}
+
 } // namespace
+
+QString partialItemPath(const QString &path)
+{
+    const QFileInfo target(path);
+    return target.dir().filePath(
+        QStringLiteral(".%1.%2.part").arg(target.fileName(), QUuid::createUuid().toString(QUuid::Id128)));
+}
+
+bool isPartialItemName(const QString &fileName)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\..+\\.[0-9a-f]{32}\\.part$"));
+    return pattern.match(fileName).hasMatch();
+}
 
 void copyItem(const QUrl &source, const QUrl &destination, bool overwrite)
 {
@@ -190,17 +243,20 @@ void copyItem(const QUrl &source, const QUrl &destination, bool overwrite)
     {
     };
     const bool destinationExists = ::lstat(QFile::encodeName(to).constData(), &present) == 0;
-    if (!overwrite || sameItem || !destinationExists) {
-        copyTree(source.toLocalFile(), to);
+    if (destinationExists && (!overwrite || sameItem)) {
+        throwFileError(EEXIST, to, QStringLiteral("copied"));
+    }
+    // The copy takes its name only once complete on disk, so an interrupted copy never passes for
+    // the item, and a failure leaves an item that was to be replaced as it was.
+    const QString partial = partialItemPath(to);
+    copyToPartial(source.toLocalFile(), partial, to);
+    if (!destinationExists) {
+        if (const int code = takeName(partial, to); code != 0) {
+            removeItem(partial);
+            throwFileError(code, to, QStringLiteral("copied"));
+        }
         return;
     }
-    // The copy is complete on disk before it takes the name, so a failure leaves the item that
-    // was to be replaced as it was.
-    const QFileInfo target(to);
-    const QString partial = target.dir().filePath(
-        QStringLiteral(".%1.%2.part")
-            .arg(target.fileName(), QUuid::createUuid().toString(QUuid::WithoutBraces)));
-    copyTree(source.toLocalFile(), partial);
     const QByteArray made = QFile::encodeName(partial);
     const QByteArray onto = QFile::encodeName(to);
     // Exchanging also replaces a directory tree; a plain rename replaces a file where the file
@@ -219,6 +275,11 @@ void copyItem(const QUrl &source, const QUrl &destination, bool overwrite)
 QUrl copyOrMoveItemUniquely(const QUrl &source, const QUrl &destination, bool move)
 {
     const QString base = destination.toLocalFile();
+    // A copy is made once, hidden, and then takes the first free name.
+    const QString partial = move ? QString() : partialItemPath(base);
+    if (!move) {
+        copyToPartial(source.toLocalFile(), partial, base);
+    }
     for (int attempt = 0; attempt <= numberedAttempts + uuidAttempts; ++attempt) {
         QString candidate = base;
         if (attempt > numberedAttempts) {
@@ -226,18 +287,25 @@ QUrl copyOrMoveItemUniquely(const QUrl &source, const QUrl &destination, bool mo
         } else if (attempt > 0) {
             candidate = numberedName(base, QString::number(attempt));
         }
-        try {
-            if (move) {
+        if (move) {
+            try {
                 moveItem(source.toLocalFile(), candidate);
-            } else {
-                copyTree(source.toLocalFile(), candidate);
+                return QUrl::fromLocalFile(candidate);
+            } catch (const CocoaError &error) {
+                if (error.code() != CocoaError::fileWriteFileExists
+                    || attempt == numberedAttempts + uuidAttempts) {
+                    throw;
+                }
             }
+            continue;
+        }
+        const int code = takeName(partial, candidate);
+        if (code == 0) {
             return QUrl::fromLocalFile(candidate);
-        } catch (const CocoaError &error) {
-            if (error.code() != CocoaError::fileWriteFileExists
-                || attempt == numberedAttempts + uuidAttempts) {
-                throw;
-            }
+        }
+        if (code != EEXIST || attempt == numberedAttempts + uuidAttempts) {
+            removeItem(partial);
+            throwFileError(code, candidate, QStringLiteral("copied"));
         }
     }
     Q_UNREACHABLE();

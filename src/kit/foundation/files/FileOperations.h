@@ -2,13 +2,22 @@
 
 #include <QUrl>
 
-// Copies a file or a directory tree. With `overwrite` an existing destination is replaced by a
-// complete copy made beside it, and stays as it was when the copy fails. Throws CocoaError:
-// fileWriteFileExists when the destination exists, fileReadNoSuchFile when the source is missing,
-// fileWriteUnknown for other failures; a failed copy leaves no partial destination behind.
+// Copies a file or a directory tree. The copy is made beside the destination under a hidden
+// name (partialItemPath) and takes the destination's name only once complete, so a process
+// killed meanwhile leaves no incomplete item under that name. With `overwrite` an existing
+// destination is replaced by the complete copy, and stays as it was when the copy fails.
+// Throws CocoaError: fileWriteFileExists when the destination exists, fileReadNoSuchFile when
+// the source is missing, fileWriteUnknown for other failures; a failed copy leaves no partial
+// destination behind.
 void copyItem(const QUrl &source, const QUrl &destination, bool overwrite = false);
 
 // Copies (or, with `move`, moves) the item to `destination`; when that name is taken, tries
 // "name (1).ext", "name (2).ext" and so on, and after 1000 numbers a UUID in place of the
-// number. Never replaces an existing item. Returns the location finally written.
+// number. Never replaces an existing item. A copy is made under a hidden name first, as by
+// copyItem. Returns the location finally written.
 QUrl copyOrMoveItemUniquely(const QUrl &source, const QUrl &destination, bool move);
+
+// A hidden name beside `path` for an item being written that takes `path`'s name once complete.
+QString partialItemPath(const QString &path);
+// Whether `fileName` is such a name: an item left under one was interrupted.
+bool isPartialItemName(const QString &fileName);

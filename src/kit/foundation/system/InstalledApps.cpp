@@ -117,12 +117,15 @@ QCoro::Task<> openURLs(QList<QUrl> urls, QString bundleIdentifier, bool activate
     // A newly started application comes to the front by itself; the desktop offers no way to
     // open files in one while keeping it in the background, so `activate` changes nothing.
     Q_UNUSED(activate);
+    // The name the user knows the application by; the identifier only when there is none.
+    const auto shownName
+        = [&bundleIdentifier] { return appName(bundleIdentifier).value_or(bundleIdentifier); };
     const std::optional<QUrl> application = appURL(bundleIdentifier);
     if (!application) {
-        throw GeneralError(QStringLiteral("Could not find app “%1”.").arg(bundleIdentifier));
+        throw GeneralError(QStringLiteral("Could not find app “%1”.").arg(shownName()));
     }
     if (const auto failure = DesktopLauncher::openUrlsWithApplication(urls, application->toLocalFile())) {
-        throw GeneralError(*failure);
+        throw GeneralError(QStringLiteral("Could not open “%1”. %2").arg(shownName(), *failure));
     }
     co_return;
 }

@@ -29,8 +29,8 @@ std::optional<QString> appName(const QString &bundleIdentifier);
 QString appDisplayName(const QUrl &url);
 
 // Opens the URLs with the application, without asking the user. Throws GeneralError
-// "Could not find app “…”." when it is not installed, and one with the desktop's reason when
-// it cannot be started.
+// "Could not find app “…”." when it is not installed, and "Could not open “…”." with the
+// desktop's reason when it cannot be started; both name it as appName() does.
 QCoro::Task<> openURLs(QList<QUrl> urls, QString bundleIdentifier, bool activate);
 
 } // namespace InstalledApps

@@ -26,26 +26,13 @@ constexpr int signalLimit = NSIG;
 // Written before our action is installed for a signal, read only by the signal handler.
 std::array<struct sigaction, signalLimit> previousActions {};
 std::array<std::atomic<bool>, signalLimit> hasPreviousAction {};
-// Set by the signal handler, cleared once the closures of that arrival have run.
-std::array<std::atomic<bool>, signalLimit> beingHandled {};
 std::atomic<int> pipeWriteEnd { -1 };
 
+// Every arrival is handed to the closures, a repeat too: what a repeat means is theirs to decide.
 void trampoline(int signal, siginfo_t *info, void *context)
 {
     const int savedErrno = errno;
     if (signal > 0 && signal < signalLimit) {
-        if (beingHandled[signal].exchange(true)) {
-            // The signal stays blocked until this handler returns, then the default acts.
-            struct sigaction defaultAction
-            {
-            };
-            defaultAction.sa_handler = SIG_DFL;
-            sigemptyset(&defaultAction.sa_mask);
-            sigaction(signal, &defaultAction, nullptr);
-            raise(signal);
-            errno = savedErrno;
-            return;
-        }
         if (const int fd = pipeWriteEnd.load(); fd >= 0) {
             const int number = signal;
             [[maybe_unused]] const ssize_t written = write(fd, &number, sizeof number);
@@ -75,9 +62,6 @@ void readPendingSignals(int fd)
     int number = 0;
     while (read(fd, &number, sizeof number) == static_cast<ssize_t>(sizeof number)) {
         SignalHandler::dispatch(number);
-        if (number > 0 && number < signalLimit) {
-            beingHandled[number].store(false);
-        }
     }
 }
 
@@ -159,6 +143,7 @@ void SignalHandler::install(const QList<Signal> &signalList, Handler handler)
 
 void SignalHandler::dispatch(int signal)
 {
+    ASSERT_MAIN_THREAD();
     const auto found = handlerTable().find(signal);
     if (found == handlerTable().end()) {
         return;

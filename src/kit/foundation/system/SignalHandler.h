@@ -9,9 +9,9 @@
 // order, with the signal number.
 //
 // The closures run on the GUI thread, on the next turn of its event loop, not inside the
-// signal handler, so they may do anything. While they have not finished, a second arrival of
-// the same signal ends the process with the signal's default action, so a process whose
-// closures hang can still be stopped. A handler that was installed before (a crash reporter's)
+// signal handler, so they may do anything. Every arrival runs them, also one that comes while
+// they still run for an earlier one (then nested, when they turn the event loop); the signal's
+// default action is never restored. A handler that was installed before (a crash reporter's)
 // keeps being called, from the signal handler, after the signal was noted.
 class SignalHandler
 {

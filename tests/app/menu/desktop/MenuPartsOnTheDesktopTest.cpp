@@ -4,7 +4,7 @@
 #include "Pactl.h"
 #include "PulseModule.h"
 
-#include "../MenuInspection.h"
+#include "MenuInspection.h"
 #include "app/InputDeviceMenu.h"
 #include "app/MenuTexts.h"
 #include "app/PreviousRecordingMenu.h"

@@ -3,9 +3,13 @@
 
 #include "KitTesting.h"
 
+#include <QDir>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <sys/stat.h>
+
+#include <atomic>
 
 using namespace Qt::StringLiterals;
 
@@ -131,6 +135,69 @@ TEST_F(FileOperationsTest, CopyKeepsPermissionsAndCopiesDirectoryTrees)
     EXPECT_EQ(read("copy/inner/x.m4a"), QByteArray("x"));
     EXPECT_EQ(read("copy/.hidden"), QByteArray("h"));
     EXPECT_EQ(QFile::permissions(m_directory.filePath("copy/inner/x.m4a")), QFile::permissions(source));
+}
+
+// A process killed while it copies leaves what was written so far: never under the name asked for,
+// only under a hidden name that marks it as interrupted. Watched from another thread, the copy
+// shows itself in progress under that name and under the final name only complete.
+TEST_F(FileOperationsTest, ACopyInProgressNeverShowsUnderItsFinalName)
+{
+    const QByteArray contents(48 << 20, 'a');
+    const QString source = write(u"big.wav"_s, contents);
+    const std::pair<const char *, std::function<void(const QUrl &)>> cases[] = {
+        { "copy", [&](const QUrl &to) { copyItem(QUrl::fromLocalFile(source), to); } },
+        { "unique copy",
+            [&](const QUrl &to) { copyOrMoveItemUniquely(QUrl::fromLocalFile(source), to, false); } },
+    };
+    for (const auto &[name, copy] : cases) {
+        const QString folder = m_directory.filePath(QString::fromLatin1(name));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        const QString target = QDir(folder).filePath(u"Take.wav"_s);
+        std::atomic<bool> done = false;
+        std::unique_ptr<QThread> copier(QThread::create([&] {
+            copy(QUrl::fromLocalFile(target));
+            done = true;
+        }));
+        bool seenInProgress = false;
+        qint64 shortestFinal = -1;
+        copier->start();
+        while (!done) {
+            const QFileInfo final(target);
+            if (final.exists() && (shortestFinal < 0 || final.size() < shortestFinal)) {
+                shortestFinal = final.size();
+            }
+            const QFileInfoList hidden = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
+            for (const QFileInfo &item : hidden) {
+                seenInProgress
+                    = seenInProgress || (isPartialItemName(item.fileName()) && item.size() < contents.size());
+            }
+        }
+        copier->wait();
+        EXPECT_TRUE(seenInProgress) << name << ": the copy was never seen in progress";
+        EXPECT_TRUE(shortestFinal < 0 || shortestFinal == contents.size())
+            << name << ": the final name held " << shortestFinal << " bytes";
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList { u"Take.wav"_s }) << name;
+        EXPECT_EQ(QFileInfo(target).size(), contents.size()) << name;
+    }
+}
+
+TEST(PartialItemNameTest, OnlyTheHiddenNamesOfCopiesInProgressAreRecognised)
+{
+    const QString made = QFileInfo(partialItemPath(u"/out/Audio Recording.m4a"_s)).fileName();
+    EXPECT_TRUE(made.startsWith(u".Audio Recording.m4a."_s)) << made.toStdString();
+    EXPECT_NE(made, QFileInfo(partialItemPath(u"/out/Audio Recording.m4a"_s)).fileName());
+    const std::pair<QString, bool> cases[] = {
+        { made, true },
+        { u".x.0123456789abcdef0123456789abcdef.part"_s, true },
+        { u"x.0123456789abcdef0123456789abcdef.part"_s, false }, // not hidden
+        { u".x.0123456789abcdef.part"_s, false }, // too short a tag
+        { u".x.0123456789ABCDEF0123456789ABCDEF.part"_s, false },
+        { u".x.0123456789abcdef0123456789abcdef.part.m4a"_s, false },
+        { u".hidden.part"_s, false },
+    };
+    for (const auto &[fileName, partial] : cases) {
+        EXPECT_EQ(isPartialItemName(fileName), partial) << fileName.toStdString();
+    }
 }
 
 } // namespace

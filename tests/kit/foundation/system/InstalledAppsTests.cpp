@@ -96,12 +96,24 @@ QCoro::Task<> open(QList<QUrl> urls, QString id, std::shared_ptr<std::optional<Q
     }
 }
 
-TEST_F(InstalledAppsTest, OpeningWithAMissingAppFailsNamingIt)
+TEST_F(InstalledAppsTest, OpeningFailsNamingTheAppAsTheUserKnowsIt)
 {
-    auto outcome = std::make_shared<std::optional<QString>>();
-    open({ QUrl::fromLocalFile(u"/tmp/a.m4a"_s) }, u"org.example.Gone"_s, outcome);
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return outcome->has_value(); }));
-    EXPECT_EQ(**outcome, u"Could not find app “org.example.Gone”."_s);
+    // A program that cannot be found makes the entry unusable.
+    install(id("Broken"), "Name=Broken Tool\nTryExec=/nonexistent/broken-tool\n");
+    const struct
+    {
+        QString app;
+        QString startsWith;
+    } cases[] = {
+        { u"org.example.Gone"_s, u"Could not find app “org.example.Gone”."_s },
+        { id("Broken"), u"Could not open “Broken Tool”. "_s },
+    };
+    for (const auto &[app, startsWith] : cases) {
+        auto outcome = std::make_shared<std::optional<QString>>();
+        open({ QUrl::fromLocalFile(u"/tmp/a.m4a"_s) }, app, outcome);
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return outcome->has_value(); }));
+        EXPECT_TRUE((*outcome)->startsWith(startsWith)) << (*outcome)->toStdString();
+    }
 }
 
 } // namespace

@@ -68,6 +68,12 @@ TEST(LauncherProgressTest, DocksHearEachRedrawOnTheSessionBus)
     EXPECT_EQ(dock.updates[1], std::make_tuple(app, 0.4, true));
     EXPECT_EQ(std::get<0>(dock.updates[2]), app);
     EXPECT_FALSE(std::get<2>(dock.updates[2]));
+
+    // An application without an icon is left alone.
+    QApplication::setWindowIcon(QIcon());
+    DockProgress::setProgress(0.6);
+    TestSupport::processEventsFor(std::chrono::milliseconds(200));
+    EXPECT_EQ(dock.updates.size(), 3);
 }
 
 } // namespace

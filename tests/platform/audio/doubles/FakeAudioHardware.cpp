@@ -1,4 +1,4 @@
-#include "platform/audio/doubles/FakeAudioHardware.h"
+#include "FakeAudioHardware.h"
 
 #include <algorithm>
 

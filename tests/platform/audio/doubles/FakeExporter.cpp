@@ -1,4 +1,4 @@
-#include "platform/audio/doubles/FakeExporter.h"
+#include "FakeExporter.h"
 
 void FakeExporter::exportWithSoftware(
     const QString &source, const QString &destination, const QString &software, Completion completion)

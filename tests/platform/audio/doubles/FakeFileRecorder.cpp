@@ -1,4 +1,4 @@
-#include "platform/audio/doubles/FakeFileRecorder.h"
+#include "FakeFileRecorder.h"
 
 void FakeRecording::finish(bool successfully)
 {

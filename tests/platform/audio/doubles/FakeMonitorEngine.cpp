@@ -1,4 +1,4 @@
-#include "platform/audio/doubles/FakeMonitorEngine.h"
+#include "FakeMonitorEngine.h"
 
 void FakeEngineState::emitConfigurationChange()
 {

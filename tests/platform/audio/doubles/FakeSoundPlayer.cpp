@@ -1,4 +1,4 @@
-#include "platform/audio/doubles/FakeSoundPlayer.h"
+#include "FakeSoundPlayer.h"
 
 void FakeSoundPlayer::play(quint32 soundId, std::function<void()> completion)
 {

@@ -1,4 +1,4 @@
-#include "platform/audio/probe/MediaProbe.h"
+#include "MediaProbe.h"
 
 #include "platform/audio/GstSupport.h"
 

@@ -1,0 +1,230 @@
+#pragma once
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QImage>
+#include <QVariantMap>
+
+#include <optional>
+#include <vector>
+
+namespace TestSupport {
+
+// One entry of an exported menu as a panel gets it (com.canonical.dbusmenu GetLayout).
+struct DBusMenuEntry
+{
+    int id = 0;
+    QVariantMap properties;
+    std::vector<DBusMenuEntry> children;
+
+    // The text without the mnemonic marks the menu protocol puts in.
+    QString label() const
+    {
+        QString text = properties.value(QStringLiteral("label")).toString();
+        QString plain;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i] == u'_' && i + 1 < text.size()) {
+                ++i;
+            } else if (text[i] == u'_') {
+                continue;
+            }
+            plain += text[i];
+        }
+        return plain;
+    }
+    bool isSeparator() const
+    {
+        return properties.value(QStringLiteral("type")) == QStringLiteral("separator");
+    }
+    // Absent properties have the protocol's defaults.
+    bool isEnabled() const { return properties.value(QStringLiteral("enabled"), true).toBool(); }
+    bool isVisible() const { return properties.value(QStringLiteral("visible"), true).toBool(); }
+    bool isChecked() const { return properties.value(QStringLiteral("toggle-state"), 0).toInt() == 1; }
+    bool hasSubmenu() const
+    {
+        return properties.value(QStringLiteral("children-display")) == QStringLiteral("submenu");
+    }
+
+    // The first entry at this level with the label, if any.
+    const DBusMenuEntry *child(const QString &label) const
+    {
+        for (const DBusMenuEntry &entry : children) {
+            if (!entry.isSeparator() && entry.label() == label) {
+                return &entry;
+            }
+        }
+        return nullptr;
+    }
+};
+
+// A tray item registered with the session's StatusNotifierItem watcher, read and driven over the
+// bus the way a panel does it.
+class StatusNotifierItem
+{
+public:
+    // The item that process `pid` registered, once it is registered.
+    static std::optional<StatusNotifierItem> ofProcess(qint64 pid)
+    {
+        QDBusMessage get = QDBusMessage::createMethodCall(QStringLiteral("org.kde.StatusNotifierWatcher"),
+            QStringLiteral("/StatusNotifierWatcher"), QStringLiteral("org.freedesktop.DBus.Properties"),
+            QStringLiteral("Get"));
+        get.setArguments({ QStringLiteral("org.kde.StatusNotifierWatcher"),
+            QStringLiteral("RegisteredStatusNotifierItems") });
+        const QDBusMessage reply = bus().call(get, QDBus::Block, timeoutMs);
+        const QStringList items = reply.arguments().value(0).value<QDBusVariant>().variant().toStringList();
+        for (const QString &item : items) {
+            const qsizetype slash = item.indexOf(u'/');
+            const QString service = item.left(slash);
+            if (slash > 0 && bus().interface()->servicePid(service).value() == pid) {
+                return StatusNotifierItem(service, item.mid(slash));
+            }
+        }
+        return std::nullopt;
+    }
+
+    QVariant property(const QString &name) const
+    {
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            m_service, m_path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get.setArguments({ itemInterface(), name });
+        return bus().call(get, QDBus::Block, timeoutMs).arguments().value(0).value<QDBusVariant>().variant();
+    }
+    QString text(const QString &name) const { return property(name).toString(); }
+
+    // The title of the tooltip, its first and main text.
+    QString toolTipTitle() const
+    {
+        QString iconName;
+        QString title;
+        const QDBusArgument tip = property(QStringLiteral("ToolTip")).value<QDBusArgument>();
+        tip.beginStructure();
+        tip >> iconName;
+        readImages(tip);
+        tip >> title;
+        return title;
+    }
+
+    // The largest of the pictures the item gives for its icon; null when it gives none.
+    QImage icon() const
+    {
+        const std::vector<QImage> images
+            = readImages(property(QStringLiteral("IconPixmap")).value<QDBusArgument>());
+        QImage largest;
+        for (const QImage &image : images) {
+            if (image.width() > largest.width()) {
+                largest = image;
+            }
+        }
+        return largest;
+    }
+
+    // A plain click on the item in the panel, or a context click, at a point on the screen.
+    bool click(bool context, int x = 0, int y = 0) const
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(m_service, m_path, itemInterface(),
+            context ? QStringLiteral("ContextMenu") : QStringLiteral("Activate"));
+        call.setArguments({ x, y });
+        return bus().call(call, QDBus::Block, timeoutMs).type() == QDBusMessage::ReplyMessage;
+    }
+
+    // The whole menu; empty when the item has none or does not answer.
+    std::optional<DBusMenuEntry> menu() const
+    {
+        const QDBusMessage reply = callMenu(QStringLiteral("GetLayout"), { 0, -1, QStringList() });
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() < 2) {
+            return std::nullopt;
+        }
+        return readEntry(reply.arguments().at(1).value<QDBusArgument>());
+    }
+    // What a panel says before it shows the menu, and what it says when it is shown and closed.
+    bool aboutToShowMenu() const
+    {
+        return callMenu(QStringLiteral("AboutToShow"), { 0 }).type() == QDBusMessage::ReplyMessage;
+    }
+    bool sendMenuEvent(int id, const QString &event) const
+    {
+        const QVariantList arguments { id, event, QVariant::fromValue(QDBusVariant(QString())), 0u };
+        return callMenu(QStringLiteral("Event"), arguments).type() == QDBusMessage::ReplyMessage;
+    }
+    // A panel opening the menu: the rebuilt menu as it then shows it.
+    std::optional<DBusMenuEntry> openMenu() const
+    {
+        if (!aboutToShowMenu() || !sendMenuEvent(0, QStringLiteral("opened"))) {
+            return std::nullopt;
+        }
+        return menu();
+    }
+
+private:
+    static constexpr int timeoutMs = 5000;
+
+    StatusNotifierItem(QString service, QString path)
+        : m_service(std::move(service))
+        , m_path(std::move(path))
+    { }
+
+    static QDBusConnection bus() { return QDBusConnection::sessionBus(); }
+    static QString itemInterface() { return QStringLiteral("org.kde.StatusNotifierItem"); }
+
+    QDBusMessage callMenu(const QString &method, const QVariantList &arguments) const
+    {
+        const QString path = property(QStringLiteral("Menu")).value<QDBusObjectPath>().path();
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            m_service, path, QStringLiteral("com.canonical.dbusmenu"), method);
+        call.setArguments(arguments);
+        return bus().call(call, QDBus::Block, timeoutMs);
+    }
+
+    // An array of (width, height, ARGB32 in network byte order).
+    static std::vector<QImage> readImages(const QDBusArgument &argument)
+    {
+        std::vector<QImage> images;
+        argument.beginArray();
+        while (!argument.atEnd()) {
+            int width = 0;
+            int height = 0;
+            QByteArray data;
+            argument.beginStructure();
+            argument >> width >> height >> data;
+            argument.endStructure();
+            if (width <= 0 || height <= 0 || data.size() < qsizetype(width) * height * 4) {
+                continue;
+            }
+            QImage image(width, height, QImage::Format_ARGB32);
+            const auto *bytes = reinterpret_cast<const uchar *>(data.constData());
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    const uchar *p = bytes + (qsizetype(y) * width + x) * 4;
+                    image.setPixel(x, y, qRgba(p[1], p[2], p[3], p[0]));
+                }
+            }
+            images.push_back(image);
+        }
+        argument.endArray();
+        return images;
+    }
+
+    static DBusMenuEntry readEntry(const QDBusArgument &argument)
+    {
+        DBusMenuEntry entry;
+        argument.beginStructure();
+        argument >> entry.id >> entry.properties;
+        argument.beginArray();
+        while (!argument.atEnd()) {
+            QDBusVariant child;
+            argument >> child;
+            entry.children.push_back(readEntry(child.variant().value<QDBusArgument>()));
+        }
+        argument.endArray();
+        argument.endStructure();
+        return entry;
+    }
+
+    QString m_service;
+    QString m_path;
+};
+
+} // namespace TestSupport

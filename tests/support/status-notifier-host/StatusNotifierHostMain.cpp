@@ -1,0 +1,35 @@
+#include "StatusNotifierWatcher.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+
+#include <cstdio>
+
+// A panel's tray as far as programs can tell over the session bus: the watcher, and one host
+// registered with it, so that Qt exports its tray items there instead of embedding them in an
+// X11 tray. Tests read the items and their menus on the bus themselves.
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    StatusNotifierWatcher watcher(bus);
+    const QString host
+        = QStringLiteral("org.kde.StatusNotifierHost-%1").arg(QCoreApplication::applicationPid());
+    if (!bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
+            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals
+                | QDBusConnection::ExportAllProperties)
+        || !bus.registerService(host)) {
+        std::fprintf(stderr, "No session bus to serve on: %s\n", qPrintable(bus.lastError().message()));
+        return 1;
+    }
+    // The host is in place before the watcher can be found: a program that finds the watcher
+    // asks straight away whether anything shows its items.
+    watcher.RegisterStatusNotifierHost(host);
+    if (!bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"))) {
+        std::fprintf(stderr, "The watcher's name is taken: %s\n", qPrintable(bus.lastError().message()));
+        return 1;
+    }
+    std::printf("Watching\n");
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
