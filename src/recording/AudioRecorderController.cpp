@@ -1,7 +1,5 @@
 #include "recording/AudioRecorderController.h"
 
-#include "platform/events/MainThread.h"
-
 #include "kit/foundation/errors/ErrorPresentation.h"
 #include "kit/foundation/errors/ErrorReporting.h"
 #include "kit/foundation/errors/GeneralError.h"
