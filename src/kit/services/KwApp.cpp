@@ -10,14 +10,15 @@
 #include "kit/foundation/errors/GeneralError.h"
 #include "kit/foundation/system/FoundationHooks.h"
 #include "platform/crashreport/CrashReporter.h"
+#include "platform/desktop/DesktopLauncher.h"
 #include "platform/events/MainThread.h"
 #include "platform/userdefaults/UserDefaults.h"
 #include "preferences/Defaults.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QMutex>
 #include <QPointer>
@@ -25,6 +26,8 @@
 
 #include <cstdlib>
 #include <utility>
+
+Q_LOGGING_CATEGORY(lcOpenUrl, "tapewick.openurl")
 
 namespace {
 
@@ -186,7 +189,10 @@ void KwApp::showAboutWindow()
 
 void KwApp::openURL(const QUrl &url)
 {
-    QDesktopServices::openUrl(url);
+    // Opening a page tells the user nothing when it fails; the log keeps the address.
+    if (!DesktopLauncher::openUrl(url)) {
+        qCWarning(lcOpenUrl).noquote() << "Could not open" << url.toString();
+    }
 }
 
 QUrl KwApp::feedbackURL()

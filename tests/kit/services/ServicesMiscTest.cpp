@@ -1,4 +1,5 @@
 #include "TemporaryConfigHome.h"
+#include "UrlOpenCatcher.h"
 
 #include "kit/services/CrashReporting.h"
 #include "kit/services/KwApp.h"
@@ -67,4 +68,45 @@ TEST(ScratchDirectory, QuitRemovesOnlyThisProcesssOwnDirectory)
     const QString again = KwApp::scratchDirectory();
     EXPECT_TRUE(QFileInfo(again).isDir());
     KwApp::removeScratchDirectory();
+}
+
+namespace {
+
+QStringList g_warnings;
+
+void collectWarning(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtWarningMsg) {
+        g_warnings << message;
+    }
+}
+
+} // namespace
+
+// Opening a page shows nothing when it fails; the address it could not open is in the log.
+TEST(KwAppOpenURL, APageThatCannotBeOpenedIsLoggedWithItsAddress)
+{
+    UrlOpenCatcher pages(QStringLiteral("tapewick-test"));
+    const struct
+    {
+        QUrl url;
+        bool opens;
+    } cases[] = {
+        { QUrl(QStringLiteral("#faq")), false },
+        { QUrl(), false },
+        { QUrl(QStringLiteral("tapewick-test:help#faq")), true },
+    };
+    for (const auto &c : cases) {
+        g_warnings.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(collectWarning);
+        KwApp::openURL(c.url);
+        qInstallMessageHandler(previous);
+        const QString address = c.url.toString();
+        EXPECT_EQ(g_warnings.size(), c.opens ? 0 : 1) << address.toStdString();
+        if (!c.opens && !g_warnings.isEmpty()) {
+            EXPECT_TRUE(g_warnings.front().endsWith(QStringLiteral("Could not open ") + address))
+                << g_warnings.front().toStdString();
+        }
+    }
+    EXPECT_EQ(pages.opened, QList<QUrl> { cases[2].url });
 }
