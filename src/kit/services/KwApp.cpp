@@ -1,6 +1,7 @@
 #include "kit/services/KwApp.h"
 
 #include "kit/services/AlertBuilder.h"
+#include "kit/services/BookmarksUserDefaults.h"
 #include "kit/services/DebugInfo.h"
 #include "kit/services/KwAppErrorReporting.h"
 #include "kit/services/KwKit.h"
@@ -276,4 +277,6 @@ void KwApp::installFoundationHooks()
     CollectionsHooks::setReportError([](const QString &description, const QString &file, int line) {
         reportError(GeneralError(description), {}, file, line);
     });
+    SecurityScopedBookmarkManager::setStore(
+        BookmarksUserDefaults::store(std::make_shared<const BookmarksUserDefaults>()));
 }

@@ -67,8 +67,9 @@ void setShouldTerminate(std::function<bool()> shouldTerminate);
 // (kit/foundation) reaches it from any thread once the hooks are installed.
 void terminate();
 
-// Hands the foundation layer what it needs from this one: the error-report routine and
-// quitting through the quit confirmation. KwKit::shared() does it.
+// Hands the foundation layer what it needs from this one: the error-report routine, quitting
+// through the quit confirmation and the preference that keeps directory grants. KwKit::shared()
+// does it.
 void installFoundationHooks();
 // Removes scratchDirectory() when it was made; KwKit::shared() calls it when the application quits.
 void removeScratchDirectory();
