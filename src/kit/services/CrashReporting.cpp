@@ -41,6 +41,8 @@ CrashReportScreen::CrashReportScreen(const QString &eventId, SendFeedback send, 
     , m_comments(new QPlainTextEdit)
 {
     setObjectName(QStringLiteral("crashReportScreen"));
+    // Wide enough for the message to wrap into a few lines, not a narrow column.
+    setMinimumWidth(440);
     auto *layout = new QVBoxLayout(this);
     auto *message = new QLabel(ServiceTexts::crashReportMessage(KwApp::name()));
     message->setWordWrap(true);
@@ -90,6 +92,9 @@ HostingWindow *CrashReportWindow::make(const QString &eventId, CrashReportScreen
     window->setObjectName(QStringLiteral("crashReportWindow"));
     window->setWindowTitle(ServiceTexts::crashReportTitle(KwApp::name()));
     window->setAttribute(Qt::WA_DeleteOnClose);
+    // Native before it is shown, so that the screen hides the title-bar buttons before the window
+    // manager first sees the window: some draw them for good otherwise.
+    window->winId();
     return window;
 }
 
