@@ -7,6 +7,7 @@
 #include "app/AppState.h"
 #include "app/AppTexts.h"
 #include "app/MenuBarIcon.h"
+#include "app/ProductPages.h"
 #include "app/SettingsKeys.h"
 #include "app/SingleInstance.h"
 #include "app/settings/SettingsScreen.h"
@@ -42,6 +43,7 @@ void printLine(const QString &line)
 AppMain::AppMain()
     : m_kwkit(KwKit::shared())
 {
+    KwKit::setMetadata(ProductPages::forThisProgram());
     AppDelegate::install();
     // The settings window is the program's only window.
     KwApp::setShowSettingsHandler([] { SettingsScreen::show(); });

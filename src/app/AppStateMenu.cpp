@@ -12,6 +12,7 @@
 #include "kit/services/DebugWindowController.h"
 #include "kit/services/KwApp.h"
 #include "kit/services/MenuItems.h"
+#include "kit/ui/FontHelpers.h"
 #include "platform/audio/AudioFileRecorder.h"
 #include "recording/AudioDevice.h"
 #include "recording/AudioRecorderController.h"
@@ -90,9 +91,7 @@ void AppState::updateMenu(KwMenu &menu)
         hasDevices, ShortcutNames::toggleRecording(),
         [controller = m_recorder.get()] { controller->toggleRecording(); });
     if (stopped) {
-        QFont bold = record->font();
-        bold.setBold(true);
-        record->setFont(bold);
+        record->setFont(boldFont(record->font()));
     }
     if (!hasDevices) {
         record->setToolTip(MenuTexts::noInputDevices);
@@ -161,7 +160,8 @@ void AppState::updateMenu(KwMenu &menu)
     menu.addSeparator();
 
     if (KwApp::isDebugModifierHeld()) {
-        addItem(menu, MenuTexts::debug, true, [] { DebugWindowController::shared().showWindow(); });
+        addItem(menu, MenuTexts::debug, true,
+            [] { SingletonWindowController::show<DebugWindowController>(false); });
     }
     menu.addSeparator();
     addQuitItem(&menu);

@@ -490,12 +490,6 @@ QCoro::Task<> AudioRecorderController::saveRecording(
         co_return;
     }
 
-    try {
-        m_settings->setPreviousRecording(SandboxURLBookmark::fromURL(saved));
-    } catch (const Error &error) {
-        reportAndShow(error);
-    }
-
     // Only a file recorder still writing this very file may drop it; one that has begun a newer
     // recording since is left alone.
     if (AudioFileRecorder *fileRecorder = m_recorder->recorder();
@@ -517,6 +511,7 @@ QCoro::Task<> AudioRecorderController::saveRecording(
         // A file system without extended attributes keeps the recording without the attribute.
     }
     emit recordingSaved(saved);
+    m_latestSaved = saved;
     exportMetadata(saved, std::move(token));
     KwApp::requestReview(reviewCounts);
 }
@@ -530,7 +525,19 @@ QCoro::Task<> AudioRecorderController::exportMetadata(QUrl location, [[maybe_unu
     } catch (...) {
         // The saved file stays as copied; a missing software tag is not worth troubling the user.
     }
-    if (self) {
-        emit self->metadataExportFinished(location);
+    if (!self) {
+        co_return;
     }
+    // Only now: the rewrite replaces the file, and a bookmark of the copy would point at a file
+    // that is gone. A longer recording's rewrite may end after a later recording's.
+    if (location != m_latestSaved) {
+        emit metadataExportFinished(location);
+        co_return;
+    }
+    try {
+        m_settings->setPreviousRecording(SandboxURLBookmark::fromURL(location));
+    } catch (const Error &error) {
+        reportAndShow(error);
+    }
+    emit metadataExportFinished(location);
 }

@@ -101,7 +101,8 @@ public:
 signals:
     // A recording was copied to its place; the metadata rewrite may still be running.
     void recordingSaved(const QUrl &location);
-    // The metadata rewrite of a saved recording is over, whether or not it succeeded.
+    // The metadata rewrite of a saved recording is over, whether or not it succeeded; the latest
+    // saved recording is remembered as the previous one by then.
     void metadataExportFinished(const QUrl &location);
     // Copying the recording to its place failed; it stays at `recording`.
     void saveFailed(const QUrl &recording);
@@ -137,6 +138,8 @@ private:
     int m_endsToHandle = 0;
     int m_savesInProgress = 0;
     std::unique_ptr<AudioRecorder> m_recorder;
+    // The recording saved last, which alone becomes the previous recording once rewritten.
+    QUrl m_latestSaved;
     std::unique_ptr<InputMonitor> m_manualInputMonitor;
     QPointer<StatusBarButton> m_statusBarButton;
     // What the button shows of the current recording, so that a tick that changes nothing

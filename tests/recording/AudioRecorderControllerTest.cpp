@@ -11,6 +11,7 @@
 #include "recording/RecordingSavePanel.h"
 #include "recording/RecordingSettings.h"
 
+#include "kit/foundation/files/BookmarkData.h"
 #include "kit/foundation/files/ExtendedAttributes.h"
 #include "kit/foundation/files/PropertyList.h"
 #include "kit/foundation/system/FoundationHooks.h"
@@ -101,13 +102,15 @@ protected:
         return doubles.recorders.recordings.back();
     }
 
-    // Records, stops, lets the file recorder end and waits until the recording is saved, shown
-    // as failed, or left after a cancelled panel.
+    // Records, stops, lets the file recorder end and waits until the recording is saved and
+    // rewritten, shown as failed, or left after a cancelled panel.
     void recordAndStop(const QByteArray &content = "recorded audio")
     {
         const std::shared_ptr<FakeRecording> fileRecorder = recordInto(content);
         const int panelsBefore = panelsShown;
+        const std::size_t exportsBefore = doubles.exporter.requests.size();
         QSignalSpy saved(&controller, &AudioRecorderController::recordingSaved);
+        QSignalSpy rewritten(&controller, &AudioRecorderController::metadataExportFinished);
         controller.stopRecording();
         sounds.completeAll();
         fileRecorder->finish(true);
@@ -115,7 +118,22 @@ protected:
             return !saved.isEmpty() || !doubles.presented->empty()
                 || (panelsShown > panelsBefore && !panelChoice);
         }));
+        if (!saved.isEmpty()) {
+            ASSERT_TRUE(TestSupport::processEventsUntil(
+                [&] { return doubles.exporter.requests.size() > exportsBefore; }));
+            rewrite(exportsBefore);
+            ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !rewritten.isEmpty(); }));
+        }
         TestSupport::processEventsFor(10ms);
+    }
+
+    // Ends a metadata rewrite as the exporter does: a new file beside the saved one, which then
+    // replaces it.
+    void rewrite(std::size_t request)
+    {
+        const FakeExporter::Request &made = doubles.exporter.requests.at(request);
+        ASSERT_TRUE(QFile::copy(made.source, made.destination));
+        made.completion({});
     }
 
     void useOutputDirectory(const QString &path)
@@ -317,6 +335,37 @@ TEST_F(AudioRecorderControllerTest, SavedIntoTheDefaultDirectory)
     EXPECT_EQ(button.title(), QString());
     EXPECT_EQ(button.imagePosition(), StatusBarButton::ImagePosition::imageOnly);
     EXPECT_EQ(button.image().cacheKey(), settings->icon.cacheKey());
+}
+
+TEST_F(AudioRecorderControllerTest, OnlyTheLatestSavedRecordingIsRememberedAndOnlyOnceRewritten)
+{
+    useOutputDirectory(output.path());
+    QSignalSpy rewritten(&controller, &AudioRecorderController::metadataExportFinished);
+    QStringList paths;
+    for (const QString &take : { QStringLiteral("First"), QStringLiteral("Second") }) {
+        settings->dateTemplate = u'\'' + take + u'\'';
+        const std::shared_ptr<FakeRecording> fileRecorder = recordInto(take.toUtf8());
+        controller.stopRecording();
+        sounds.completeAll();
+        fileRecorder->finish(true);
+        ASSERT_TRUE(TestSupport::processEventsUntil(
+            [&] { return doubles.exporter.requests.size() == std::size_t(paths.size() + 1); }));
+        paths << doubles.exporter.requests.back().source;
+    }
+    EXPECT_FALSE(settings->previous) << "the copy that the rewrite replaces is not remembered";
+
+    // The second, shorter recording's rewrite ends first; the first's ending later changes nothing.
+    rewrite(1);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return rewritten.count() == 1; }));
+    rewrite(0);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return rewritten.count() == 2; }));
+    ASSERT_TRUE(settings->previous);
+    const std::optional<BookmarkData::Resolution> previous
+        = BookmarkData::resolve(settings->previous->bookmarkData());
+    ASSERT_TRUE(previous);
+    EXPECT_EQ(previous->url, QUrl::fromLocalFile(paths.at(1)));
+    EXPECT_FALSE(previous->isStale) << "the bookmark is of the rewritten file";
+    EXPECT_EQ(readFile(paths.at(1)), "Second");
 }
 
 TEST_F(AudioRecorderControllerTest, SameNameGetsANumberAndEverythingReferToTheNewFile)

@@ -2,10 +2,11 @@
 
 #include "platform/crashreport/CrashReportClient.h"
 
-#include <QDialog>
+#include <QWidget>
 
 #include <functional>
 
+class HostingWindow;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -17,24 +18,25 @@ void configureCrashReporting(CrashReportOptions &options, const QString &dsn);
 void startCrashReporting();
 
 // Asks the user what happened before a crash and sends the answer as feedback on its event.
-class CrashReportWindow : public QDialog
+// Its window has no title-bar buttons where the window manager allows: the screen's own buttons
+// end it.
+class CrashReportScreen : public QWidget
 {
     Q_OBJECT
 
 public:
     using SendFeedback = std::function<void(const CrashReportUserFeedback &)>;
 
-    CrashReportWindow(const QString &eventId, SendFeedback send, QWidget *parent = nullptr);
-
-    // Shows a window for the event that deletes itself when closed. GUI thread.
-    static CrashReportWindow *open(const QString &eventId);
+    CrashReportScreen(const QString &eventId, SendFeedback send, QWidget *parent = nullptr);
 
     QLineEdit *nameField() const { return m_name; }
     QLineEdit *emailField() const { return m_email; }
     QPlainTextEdit *commentsField() const { return m_comments; }
 
-    // Sends what was entered and closes; nothing is sent without comments.
+    // Sends what was entered and closes the window; nothing is sent without comments.
     void send();
+    // Closes the window without sending anything.
+    void dismiss();
 
 private:
     QString m_eventId;
@@ -43,3 +45,12 @@ private:
     QLineEdit *m_email;
     QPlainTextEdit *m_comments;
 };
+
+namespace CrashReportWindow {
+
+// The window around the screen, released when it closes. GUI thread.
+HostingWindow *make(const QString &eventId, CrashReportScreen::SendFeedback send);
+// Shows a window for the event whose answer goes to the crash reporting.
+HostingWindow *open(const QString &eventId);
+
+} // namespace CrashReportWindow

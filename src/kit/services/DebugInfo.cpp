@@ -61,20 +61,29 @@ std::optional<QString> DebugInfo::machineModel(const QString &dmiDirectory)
     return parts.join(QLatin1Char(' '));
 }
 
+OrderedDictionary<QString, QString> DebugInfo::systemEntries()
+{
+    return {
+        { KwApp::name(), KwApp::version() },
+        { QStringLiteral("Qt"), QString::fromLatin1(qVersion()) },
+        { QStringLiteral("OS"), QSysInfo::prettyProductName() },
+        { QStringLiteral("Kernel"), QSysInfo::kernelType() + u' ' + QSysInfo::kernelVersion() },
+        { QStringLiteral("Architecture"), QSysInfo::currentCpuArchitecture() },
+        { QStringLiteral("Machine"), machineModel().value_or(QStringLiteral("Unknown")) },
+        { QStringLiteral("Memory"),
+            totalMemory(readTrimmed(QStringLiteral("/proc/meminfo"))).value_or(QStringLiteral("Unknown")) },
+        { QStringLiteral("Desktop"), qEnvironmentVariable("XDG_CURRENT_DESKTOP", QStringLiteral("Unknown")) },
+    };
+}
+
 QString DebugInfo::systemText()
 {
+    const OrderedDictionary<QString, QString> entries = systemEntries();
     QStringList lines;
-    lines.append(QStringLiteral("%1 %2").arg(KwApp::name(), KwApp::version()));
-    lines.append(QStringLiteral("Qt: %1").arg(QString::fromLatin1(qVersion())));
-    lines.append(QStringLiteral("OS: %1").arg(QSysInfo::prettyProductName()));
-    lines.append(QStringLiteral("Kernel: %1 %2").arg(QSysInfo::kernelType(), QSysInfo::kernelVersion()));
-    lines.append(QStringLiteral("Architecture: %1").arg(QSysInfo::currentCpuArchitecture()));
-    lines.append(QStringLiteral("Machine: %1").arg(machineModel().value_or(QStringLiteral("Unknown"))));
-    lines.append(QStringLiteral("Memory: %1")
-                     .arg(totalMemory(readTrimmed(QStringLiteral("/proc/meminfo")))
-                              .value_or(QStringLiteral("Unknown"))));
-    lines.append(QStringLiteral("Desktop: %1")
-                     .arg(qEnvironmentVariable("XDG_CURRENT_DESKTOP", QStringLiteral("Unknown"))));
+    for (const auto &[label, value] : entries) {
+        // The first entry names the program and its version.
+        lines.append(lines.isEmpty() ? label + u' ' + value : label + QStringLiteral(": ") + value);
+    }
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kit/collections/OrderedDictionary.h"
+
 #include <QString>
 
 #include <optional>
@@ -9,7 +11,10 @@ namespace DebugInfo {
 
 // The whole text: the system facts, then a blank line and the custom entries when there are any.
 QString text();
-// One "Label: value" line each.
+// The system facts in the order they are shown: the program's name with its version first, then
+// labels with their values.
+OrderedDictionary<QString, QString> systemEntries();
+// "Name version", then one "Label: value" line each.
 QString systemText();
 // "key: value" lines of KwApp::customDebugInfo(), sorted by key.
 QString customEntriesText();

@@ -1,74 +1,98 @@
 #include "kit/services/DebugWindowController.h"
 
-#include "platform/events/MainThread.h"
-
 #include "kit/services/DebugInfo.h"
-#include "kit/services/KwApp.h"
+#include "kit/services/DebugLog.h"
 #include "kit/services/ServiceTexts.h"
 #include "kit/services/UserDefaultsChanges.h"
 
+#include "kit/ui/Buttons.h"
+#include "kit/ui/EverySecondSchedule.h"
+#include "kit/ui/MenuBarAppWindow.h"
 #include "platform/userdefaults/UserDefaults.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
-DebugWindowController &DebugWindowController::shared()
+namespace {
+
+QPlainTextEdit *readOnlyText(const QString &name, const QString &text)
 {
-    static DebugWindowController instance;
-    return instance;
+    auto *view = new QPlainTextEdit(text);
+    view->setObjectName(name);
+    view->setReadOnly(true);
+    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    return view;
 }
+
+} // namespace
+
+DebugWindowController::DebugWindowController()
+    : SingletonWindowController(new MenuBarAppWindow())
+{
+    KwWindow *screen = window();
+    screen->setObjectName(QStringLiteral("debugWindow"));
+    screen->setWindowTitle(ServiceTexts::debugWindowTitle());
+    auto *layout = new QVBoxLayout(screen);
+    m_userDefaults = readOnlyText(QStringLiteral("userDefaultsText"), userDefaultsText());
+    m_log = readOnlyText(QStringLiteral("debugLog"), QString());
+    layout->addWidget(new QLabel(ServiceTexts::debugInformation()));
+    layout->addWidget(readOnlyText(QStringLiteral("debugInfoText"), DebugInfo::text()), 1);
+    layout->addWidget(new QLabel(ServiceTexts::debugSettings()));
+    layout->addWidget(m_userDefaults, 2);
+    layout->addWidget(new QLabel(ServiceTexts::debugLog()));
+    layout->addWidget(m_log, 3);
+    auto *buttons = new QHBoxLayout;
+    auto *copy = new QPushButton(ServiceTexts::debugCopy());
+    buttons->addWidget(copy);
+    buttons->addStretch();
+    buttons->addWidget(new Buttons::Quit(true));
+    layout->addLayout(buttons);
+    connect(copy, &QPushButton::clicked, [] { QApplication::clipboard()->setText(DebugInfo::text()); });
+
+    // The settings are drawn again after any change of any default.
+    m_userDefaultsObservable
+        = std::make_unique<ListenOnlyPublisherObservable>(userDefaultsDidChangePublisher());
+    m_userDefaultsObservable->objectWillChange()
+        .sink([this] { m_userDefaults->setPlainText(userDefaultsText()); })
+        .store(m_cancellables);
+    redrawLog();
+    m_logTicker = new TimelineTicker(
+        EverySecondSchedule(), [this](const QDateTime &) { redrawLog(); }, this);
+    screen->resize(640, 640);
+}
+
+DebugWindowController::~DebugWindowController() = default;
 
 QString DebugWindowController::userDefaultsText()
 {
-    QStringList lines;
+    OrderedDictionary<QString, QString> entries;
     for (const auto &[key, value] : UserDefaults::standard()->dictionaryRepresentation()) {
-        lines.append(QStringLiteral("%1 = %2").arg(
-            QString::fromStdString(key), QString::fromStdString(value.debugDescription())));
+        entries.setValue(QString::fromStdString(key), QString::fromStdString(value.debugDescription()));
+    }
+    QStringList lines;
+    for (const auto &[key, value] : entries) {
+        lines.append(key + QStringLiteral(" = ") + value);
     }
     return lines.join(QLatin1Char('\n'));
 }
 
-void DebugWindowController::showWindow()
+void DebugWindowController::redrawLog()
 {
-    ASSERT_MAIN_THREAD();
-    KwApp::activate();
-    if (!m_window) {
-        m_cancellables.clear();
-        auto *window = new QWidget(nullptr, Qt::Window);
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        window->setObjectName(QStringLiteral("debugWindow"));
-        window->setWindowTitle(ServiceTexts::debugWindowTitle());
-        auto *layout = new QVBoxLayout(window);
-        auto *info = new QPlainTextEdit(DebugInfo::text());
-        info->setReadOnly(true);
-        auto *defaults = new QPlainTextEdit(userDefaultsText());
-        defaults->setReadOnly(true);
-        defaults->setObjectName(QStringLiteral("userDefaultsText"));
-        auto *copy = new QPushButton(ServiceTexts::debugCopy());
-        layout->addWidget(info);
-        layout->addWidget(defaults);
-        layout->addWidget(copy);
-        QObject::connect(
-            copy, &QPushButton::clicked, [] { QApplication::clipboard()->setText(DebugInfo::text()); });
-
-        // The screen is drawn again after any change of any default.
-        m_userDefaultsObservable
-            = std::make_unique<ListenOnlyPublisherObservable>(userDefaultsDidChangePublisher());
-        QPointer<QPlainTextEdit> guarded(defaults);
-        m_userDefaultsObservable->objectWillChange()
-            .sink([guarded] {
-                if (guarded) {
-                    guarded->setPlainText(userDefaultsText());
-                }
-            })
-            .store(m_cancellables);
-        window->resize(560, 480);
-        m_window = window;
+    const quint64 logged = DebugLog::appendedCount();
+    if (logged == m_loggedLines) {
+        return;
     }
-    m_window->show();
-    m_window->raise();
-    m_window->activateWindow();
+    m_loggedLines = logged;
+    QScrollBar *scrollBar = m_log->verticalScrollBar();
+    const int position = scrollBar->value();
+    const bool following = position == scrollBar->maximum();
+    m_log->setPlainText(DebugLog::lines().join(QLatin1Char('\n')));
+    // Reading an older line, the user keeps their place; otherwise the newest line stays in view.
+    scrollBar->setValue(following ? scrollBar->maximum() : position);
 }

@@ -1,6 +1,7 @@
 #include "kit/services/KwApp.h"
 
 #include "kit/services/AlertBuilder.h"
+#include "kit/services/BookmarksUserDefaults.h"
 #include "kit/services/DebugInfo.h"
 #include "kit/services/KwAppErrorReporting.h"
 #include "kit/services/KwKit.h"
@@ -11,14 +12,15 @@
 #include "kit/foundation/errors/GeneralError.h"
 #include "kit/foundation/system/FoundationHooks.h"
 #include "platform/crashreport/CrashReporter.h"
+#include "platform/desktop/DesktopLauncher.h"
 #include "platform/events/MainThread.h"
 #include "platform/userdefaults/UserDefaults.h"
 #include "preferences/Defaults.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QMutex>
 #include <QPointer>
@@ -26,6 +28,8 @@
 
 #include <cstdlib>
 #include <utility>
+
+Q_LOGGING_CATEGORY(lcOpenUrl, "tapewick.openurl")
 
 namespace {
 
@@ -187,7 +191,10 @@ void KwApp::showAboutWindow()
 
 void KwApp::openURL(const QUrl &url)
 {
-    QDesktopServices::openUrl(url);
+    // Opening a page tells the user nothing when it fails; the log keeps the address.
+    if (!DesktopLauncher::openUrl(url)) {
+        qCWarning(lcOpenUrl).noquote() << "Could not open" << url.toString();
+    }
 }
 
 QUrl KwApp::feedbackURL()
@@ -274,4 +281,6 @@ void KwApp::installFoundationHooks()
     CollectionsHooks::setReportError([](const QString &description, const QString &file, int line) {
         reportError(GeneralError(description), {}, file, line);
     });
+    SecurityScopedBookmarkManager::setStore(
+        BookmarksUserDefaults::store(std::make_shared<const BookmarksUserDefaults>()));
 }

@@ -68,7 +68,8 @@ void setShouldTerminate(std::function<bool()> shouldTerminate);
 void terminate();
 
 // Hands the foundation layer what it needs from this one: the error-report routine, bringing
-// the application forward and quitting through the quit confirmation. KwKit::shared() does it.
+// the application forward, quitting through the quit confirmation and the preference that keeps
+// directory grants. KwKit::shared() does it.
 void installFoundationHooks();
 // Removes scratchDirectory() when it was made; KwKit::shared() calls it when the application quits.
 void removeScratchDirectory();

@@ -93,12 +93,21 @@ std::optional<NSError> KwApp::errorReport(
     }
 
     const NSError bridged = error.bridged();
-    const NSError withInfo = bridged.copyAddingUserInfo(extra);
-    if (bridged.code() != 1) {
-        return withInfo;
+    QString domain = bridged.domain();
+    qint64 code = bridged.code();
+    // Every error of one type has code 1: its name goes into the domain and its code is derived
+    // from the name, so that different failures become different issues.
+    if (code == 1) {
+        // The error's own description; the platform's stand-in text that bridging adds is no name.
+        const QString name = error.userInfo().value(NSLocalizedDescriptionKey).toString();
+        if (!name.isEmpty()) {
+            domain += QStringLiteral(" - ") + name;
+        }
+        code = messageCode(name);
     }
-    const QString message = bridged.userInfo().value(NSLocalizedDescriptionKey).toString();
-    return NSError(withInfo.domain(), messageCode(message), withInfo.userInfo());
+    // Receivers that read numbers as doubles would round a 64-bit code.
+    extra.insert(QStringLiteral("codeString"), QString::number(code));
+    return NSError(domain, code, bridged.copyAddingUserInfo(extra).userInfo());
 }
 
 void KwApp::reportError(const Error &error, const QVariantMap &userInfo, const QString &file, int line)

@@ -36,8 +36,10 @@ void setErrorReportFilter(ErrorReportFilter filter);
 // What reportError hands to the crash reporting, or none when it drops the error: a
 // cancellation, then an ignored error (the error itself or one of its underlying errors, one
 // level down), then one the filter refuses. The user info gains "file" (the file name alone),
-// "line", "fileLine" and the custom debug entries; an error with code 1 gets a code derived from
-// its message instead, so that different messages of one domain are told apart.
+// "line", "fileLine", "codeString" (the code as text) and the custom debug entries. An error
+// with code 1 has its name (its description; empty when it has none) appended to the domain
+// after " - " and gets messageCode() of that name as its code, so that different messages of
+// one domain are told apart.
 std::optional<NSError> errorReport(
     const Error &error, const QVariantMap &userInfo, const QString &file, int line);
 

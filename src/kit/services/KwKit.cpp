@@ -1,5 +1,6 @@
 #include "kit/services/KwKit.h"
 
+#include "kit/services/DebugLog.h"
 #include "kit/services/KwApp.h"
 #include "kit/services/SupportWindow.h"
 
@@ -45,6 +46,7 @@ void handleChord(KwKit::LaunchChord chord)
 KwKit &KwKit::shared()
 {
     static KwKit *instance = [] {
+        DebugLog::install();
         KwApp::installFoundationHooks();
         auto *kit
             = new KwKit({ UserDefaults::standard(), [] { return QGuiApplication::queryKeyboardModifiers(); },

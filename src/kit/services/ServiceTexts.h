@@ -93,6 +93,18 @@ inline QString debugWindowTitle()
 {
     return QStringLiteral("Debug");
 }
+inline QString debugInformation()
+{
+    return QStringLiteral("Debug Information");
+}
+inline QString debugSettings()
+{
+    return QStringLiteral("Settings");
+}
+inline QString debugLog()
+{
+    return QStringLiteral("Log");
+}
 inline QString debugCopy()
 {
     return QStringLiteral("Copy Debug Info");

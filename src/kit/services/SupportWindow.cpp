@@ -8,6 +8,8 @@
 #include "kit/services/ServiceTexts.h"
 
 #include "kit/foundation/files/FileLocations.h"
+#include "kit/ui/MenuBarAppWindow.h"
+#include "kit/ui/SingletonWindowController.h"
 #include "platform/userdefaults/UserDefaults.h"
 
 #include <QApplication>
@@ -16,22 +18,23 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-void SupportWindow::show()
+namespace {
+
+// The user-facing debug window: one at a time, released when closed.
+class SupportWindowController : public SingletonWindowController
 {
-    ASSERT_MAIN_THREAD();
-    static QPointer<QWidget> window;
-    KwApp::activate();
-    if (!window) {
-        window = new QWidget(nullptr, Qt::Window);
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        window->setObjectName(QStringLiteral("supportWindow"));
-        window->setWindowTitle(ServiceTexts::supportWindowTitle(KwApp::name()));
-        auto *layout = new QVBoxLayout(window);
+public:
+    SupportWindowController()
+        : SingletonWindowController(new MenuBarAppWindow())
+    {
+        KwWindow *screen = window();
+        screen->setObjectName(QStringLiteral("supportWindow"));
+        screen->setWindowTitle(ServiceTexts::supportWindowTitle(KwApp::name()));
+        auto *layout = new QVBoxLayout(screen);
         auto *text = new QPlainTextEdit(DebugInfo::text());
         text->setReadOnly(true);
         layout->addWidget(text);
@@ -47,17 +50,27 @@ void SupportWindow::show()
         QObject::connect(
             copy, &QPushButton::clicked, [] { QApplication::clipboard()->setText(DebugInfo::text()); });
         QObject::connect(feedback, &QPushButton::clicked, [] { KwApp::openSendFeedbackPage(); });
-        QObject::connect(reset, &QPushButton::clicked, [] { confirmDeleteAllData(); });
-        window->resize(520, 360);
+        QObject::connect(reset, &QPushButton::clicked, [] { SupportWindow::confirmDeleteAllData(); });
+        screen->resize(520, 360);
     }
-    window->show();
-    window->raise();
-    window->activateWindow();
+};
+
+} // namespace
+
+void SupportWindow::show()
+{
+    ASSERT_MAIN_THREAD();
+    SingletonWindowController::show<SupportWindowController>(false);
+}
+
+QWidget *SupportWindow::window()
+{
+    const auto *controller = SingletonWindowController::existing<SupportWindowController>();
+    return controller ? controller->window() : nullptr;
 }
 
 void SupportWindow::confirmDeleteAllData()
 {
-    ASSERT_MAIN_THREAD();
     KwApp::activate();
     AlertOptions options;
     options.title = ServiceTexts::deleteDataTitle(KwApp::name());

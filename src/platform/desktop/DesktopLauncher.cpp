@@ -9,7 +9,32 @@ namespace DesktopLauncher {
 
 bool openUrl(const QUrl &url)
 {
+    if (!url.isValid() || url.scheme().isEmpty()) {
+        return false;
+    }
+    if (url.isLocalFile() && (url.hasFragment() || url.hasQuery())) {
+        if (const std::optional<QString> browser = defaultWebBrowser();
+            browser && !openUrlsWithApplication({ url }, *browser)) {
+            return true;
+        }
+    }
     return QDesktopServices::openUrl(url);
+}
+
+std::optional<QString> defaultWebBrowser()
+{
+    GAppInfo *browser = g_app_info_get_default_for_uri_scheme("https");
+    if (!browser) {
+        return std::nullopt;
+    }
+    std::optional<QString> path;
+    if (G_IS_DESKTOP_APP_INFO(browser)) {
+        if (const char *file = g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(browser))) {
+            path = QFile::decodeName(file);
+        }
+    }
+    g_object_unref(browser);
+    return path;
 }
 
 std::optional<QString> openUrlsWithApplication(const QList<QUrl> &urls, const QString &desktopEntryPath)

@@ -207,11 +207,13 @@ TEST_F(IntentsOnTheBusTest, ARecordingStartedPausedReplacedAndFinishedThroughThe
         remembered = Defaults::get(SettingsKeys::previousRecording());
         return remembered && remembered->originalURL() == QUrl::fromLocalFile(file);
     }));
-    // The background rewrite that tags the file replaces it by another; only then is it left alone.
-    ASSERT_TRUE(waitFor([&] {
-        const auto resolution = BookmarkData::resolve(remembered->bookmarkData());
-        return resolution && resolution->isStale;
-    }));
+    // Remembered only once the background rewrite that tags the file has replaced it, so the
+    // bookmark is of the file as it stays, not stale.
+    const std::optional<BookmarkData::Resolution> resolution
+        = BookmarkData::resolve(remembered->bookmarkData());
+    ASSERT_TRUE(resolution);
+    EXPECT_FALSE(resolution->isStale);
+    EXPECT_EQ(resolution->url, QUrl::fromLocalFile(file));
 
     // "Clear" in the menu removes the setting; the intent reads it afresh on every call.
     const auto answers

@@ -1,9 +1,14 @@
 #include "TemporaryConfigHome.h"
 
 #include "kit/services/DebugInfo.h"
+#include "kit/services/DebugLog.h"
 #include "kit/services/DebugWindowController.h"
 #include "kit/services/KwApp.h"
 #include "kit/services/KwKit.h"
+#include "kit/services/ServiceTexts.h"
+#include "kit/services/SupportWindow.h"
+#include "kit/ui/Buttons.h"
+#include "kit/ui/MenuBarAppWindow.h"
 
 #include "EventLoop.h"
 #include "KitTesting.h"
@@ -11,8 +16,10 @@
 #include "platform/userdefaults/UserDefaults.h"
 
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QSysInfo>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUrlQuery>
 #include <QWidget>
 
@@ -67,19 +74,110 @@ TEST(FeedbackURL, CarriesTheProductAndTheDebugInformation)
     EXPECT_EQ(query.queryItemValue("extraInfo", QUrl::FullyDecoded), "device: USB mic");
 }
 
-TEST(DebugWindow, ShowsTheStoredSettingsAndFollowsTheirChanges)
+TEST(DebugInfo, SystemEntriesComeInTheirShownOrder)
+{
+    const OrderedDictionary<QString, QString> entries = DebugInfo::systemEntries();
+    const std::vector<QString> labels = entries.keys();
+    EXPECT_EQ(labels,
+        (std::vector<QString> {
+            KwApp::name(), "Qt", "OS", "Kernel", "Architecture", "Machine", "Memory", "Desktop" }));
+    EXPECT_EQ(entries.value(KwApp::name()), KwApp::version());
+    EXPECT_EQ(DebugInfo::systemText().split('\n').front(), KwApp::name() + ' ' + KwApp::version());
+}
+
+TEST(DebugLog, KeepsTheNewestLinesAndPassesEveryMessageOn)
+{
+    QStringList passedOn;
+    static QStringList *received = nullptr;
+    received = &passedOn;
+    qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &message) { *received << message; });
+    DebugLog::install();
+    DebugLog::install();
+    const quint64 before = DebugLog::appendedCount();
+    qWarning("first message");
+    EXPECT_EQ(passedOn, QStringList { "first message" }) << "passed on once, however often installed";
+    EXPECT_EQ(DebugLog::appendedCount(), before + 1);
+    EXPECT_TRUE(DebugLog::lines().last().endsWith("first message"));
+
+    for (int line = 0; line < DebugLog::maximumLines; ++line) {
+        DebugLog::append(QString::number(line));
+    }
+    const QStringList kept = DebugLog::lines();
+    ASSERT_EQ(kept.size(), DebugLog::maximumLines);
+    EXPECT_EQ(kept.front(), "0");
+    EXPECT_EQ(kept.back(), QString::number(DebugLog::maximumLines - 1));
+    EXPECT_EQ(DebugLog::appendedCount(), before + 1 + DebugLog::maximumLines);
+    qInstallMessageHandler(nullptr);
+}
+
+// The developer's window and the user's support window: one of each, on the kit's menu-bar window
+// (so Ctrl+W closes it), released when closed, whichever way.
+TEST(DebugWindow, OneOfEachKindOnTheMenuBarWindowReleasedWhenClosed)
 {
     TemporaryConfigHome home;
+    const struct
+    {
+        const char *kind;
+        std::function<void()> show;
+        std::function<QWidget *()> window;
+        QString title;
+    } kinds[] = {
+        { "debug", [] { SingletonWindowController::show<DebugWindowController>(false); },
+            []() -> QWidget * {
+                auto *controller = SingletonWindowController::existing<DebugWindowController>();
+                return controller ? controller->window() : nullptr;
+            },
+            ServiceTexts::debugWindowTitle() },
+        { "support", [] { SupportWindow::show(); }, [] { return SupportWindow::window(); },
+            ServiceTexts::supportWindowTitle(KwApp::name()) },
+    };
+    for (const auto &kind : kinds) {
+        SCOPED_TRACE(kind.kind);
+        for (const bool byKeys : { false, true }) {
+            kind.show();
+            QPointer<QWidget> window = kind.window();
+            ASSERT_TRUE(window);
+            EXPECT_TRUE(qobject_cast<MenuBarAppWindow *>(window));
+            EXPECT_EQ(window->windowTitle(), kind.title);
+            EXPECT_TRUE(TestSupport::processEventsUntil([&] { return window->isVisible(); }));
+            kind.show();
+            EXPECT_EQ(kind.window(), window.data()) << "a second show brings up the same window";
+            if (byKeys) {
+                QTest::keyClick(window, Qt::Key_W, Qt::ControlModifier);
+            } else {
+                window->close();
+            }
+            EXPECT_EQ(kind.window(), nullptr);
+            EXPECT_TRUE(TestSupport::processEventsUntil([&] { return window.isNull(); }));
+        }
+    }
+}
+
+TEST(DebugWindow, ShowsTheSettingsAndTheLogAsTheyChangeAndAQuitButton)
+{
+    TemporaryConfigHome home;
+    DebugLog::install();
     UserDefaults::standard()->setObject("before", PropertyValue(1));
-    DebugWindowController::shared().showWindow();
-    QWidget *window = DebugWindowController::shared().window();
-    ASSERT_TRUE(window);
-    auto *text = window->findChild<QPlainTextEdit *>("userDefaultsText");
-    ASSERT_TRUE(text);
-    EXPECT_TRUE(text->toPlainText().contains("before = "));
+    SingletonWindowController::show<DebugWindowController>(false);
+    QWidget *window = SingletonWindowController::existing<DebugWindowController>()->window();
+    auto *settings = window->findChild<QPlainTextEdit *>("userDefaultsText");
+    auto *log = window->findChild<QPlainTextEdit *>("debugLog");
+    ASSERT_TRUE(settings && log);
+    EXPECT_TRUE(settings->toPlainText().contains("before = "));
     UserDefaults::standard()->setObject("after", PropertyValue(2));
-    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return text->toPlainText().contains("after = "); }));
-    DebugWindowController::shared().showWindow();
-    EXPECT_EQ(DebugWindowController::shared().window(), window);
+    EXPECT_TRUE(
+        TestSupport::processEventsUntil([&] { return settings->toPlainText().contains("after = "); }));
+
+    // The log is redrawn on the next tick of its once-a-second schedule.
+    qWarning("a line for the debug window");
+    EXPECT_FALSE(log->toPlainText().contains("a line for the debug window"));
+    EXPECT_TRUE(TestSupport::processEventsUntil(
+        [&] { return log->toPlainText().contains("a line for the debug window"); },
+        std::chrono::milliseconds(2500)));
+
+    const QList<Buttons::Quit *> quit = window->findChildren<Buttons::Quit *>();
+    ASSERT_EQ(quit.size(), 1);
+    EXPECT_EQ(quit.front()->text(), Buttons::Quit::title(true));
     window->close();
 }

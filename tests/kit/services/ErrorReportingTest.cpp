@@ -4,6 +4,7 @@
 #include "kit/foundation/errors/CancellationError.h"
 #include "kit/foundation/errors/ErrorUserInfoKeys.h"
 #include "kit/foundation/errors/GeneralError.h"
+#include "kit/foundation/errors/MessageCode.h"
 #include "kit/foundation/errors/NSError.h"
 
 #include <gtest/gtest.h>
@@ -68,12 +69,36 @@ TEST_F(ErrorReportingTest, AddsTheCallSiteAndTheCustomEntries)
     EXPECT_EQ(sent->code(), 9);
 }
 
-TEST_F(ErrorReportingTest, CodeOneBecomesTheMessagesCode)
+TEST_F(ErrorReportingTest, CodeOneAppendsTheNameToTheDomainAndTakesTheNamesCode)
 {
-    const auto sent = report(GeneralError("Could not open “a.m4a”."));
-    ASSERT_TRUE(sent);
-    EXPECT_EQ(sent->domain(), "Tapewick.GeneralError");
-    // FNV-1a of "Could not open .": the quoted name is left out.
-    EXPECT_EQ(sent->code(), 8373977844919585663);
-    EXPECT_EQ(sent->localizedDescription(), "Could not open “a.m4a”.");
+    struct Case
+    {
+        const char *what;
+        std::shared_ptr<const Error> error;
+        QString domain;
+        qint64 code;
+    };
+    const QString quoted = QStringLiteral("Could not open “a.m4a”.");
+    const Case cases[] = {
+        // FNV-1a of "Could not open .": the quoted name is left out of the code, not of the domain.
+        { "program error", std::make_shared<GeneralError>(quoted), "Tapewick.GeneralError - " + quoted,
+            8373977844919585663 },
+        { "platform error with code 1",
+            std::make_shared<NSError>("Disk", 1, QVariantMap { { NSLocalizedDescriptionKey, "Full" } }),
+            "Disk - Full", messageCode("Full") },
+        // No name of its own: the domain stays and the code is that of the empty name.
+        { "code 1 without a name", std::make_shared<NSError>("Disk", 1), "Disk",
+            static_cast<qint64>(0xcbf29ce484222325ULL) },
+        { "other code",
+            std::make_shared<NSError>("Disk", 28, QVariantMap { { NSLocalizedDescriptionKey, "Full" } }),
+            "Disk", 28 },
+    };
+    for (const Case &c : cases) {
+        const auto sent = report(*c.error);
+        ASSERT_TRUE(sent) << c.what;
+        EXPECT_EQ(sent->domain(), c.domain) << c.what;
+        EXPECT_EQ(sent->code(), c.code) << c.what;
+        EXPECT_EQ(sent->userInfo().value("codeString").toString(), QString::number(c.code)) << c.what;
+        EXPECT_EQ(sent->localizedDescription(), c.error->localizedDescription()) << c.what;
+    }
 }

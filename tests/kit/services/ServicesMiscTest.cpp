@@ -1,8 +1,12 @@
+#include "EventLoop.h"
 #include "TemporaryConfigHome.h"
+#include "UrlOpenCatcher.h"
 
 #include "kit/services/CrashReporting.h"
 #include "kit/services/KwApp.h"
 #include "kit/services/UserDefaultsChanges.h"
+#include "kit/ui/HostingWindow.h"
+#include "kit/ui/WindowLevel.h"
 
 #include "kit/foundation/files/UniqueTemporaryDirectories.h"
 #include "platform/userdefaults/UserDefaults.h"
@@ -11,6 +15,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 
 #include <gtest/gtest.h>
 
@@ -31,22 +36,45 @@ TEST(UserDefaultsDidChange, SendsOnceForEachChangeUntilCancelled)
     EXPECT_EQ(changes, 3);
 }
 
-TEST(CrashReportWindow, SendsTheFeedbackForItsEvent)
+// The window has no title-bar buttons: it ends through its own, sending or not.
+TEST(CrashReportWindow, SendsTheFeedbackForItsEventOrNothingAndClosesEitherWay)
 {
     std::vector<CrashReportUserFeedback> sent;
     const auto keep = [&](const CrashReportUserFeedback &feedback) { sent.push_back(feedback); };
-    CrashReportWindow window("abc", keep);
-    window.nameField()->setText(" Ann ");
-    window.emailField()->setText("ann@example.org");
-    window.commentsField()->setPlainText("I pressed stop.");
-    window.send();
+    const struct
+    {
+        const char *answer;
+        QString comments;
+        bool send;
+        std::size_t sentAfter;
+    } answers[] = {
+        { "send", " I pressed stop. ", true, 1 },
+        { "send without comments", "  ", true, 1 },
+        { "don't send", "It froze.", false, 1 },
+    };
+    for (const auto &answer : answers) {
+        SCOPED_TRACE(answer.answer);
+        QPointer<HostingWindow> window = CrashReportWindow::make("abc", keep);
+        EXPECT_EQ(window->options().constrainWindowToScreen, false);
+        EXPECT_EQ(window->options().canBecomeKey, true);
+        EXPECT_EQ(window->options().closeOnEscape, false);
+        window->show();
+        auto *screen = qobject_cast<CrashReportScreen *>(window->content());
+        ASSERT_TRUE(screen);
+        EXPECT_TRUE(TestSupport::processEventsUntil([&] { return !titlebarButtonsVisible(window); }));
+        screen->nameField()->setText(" Ann ");
+        screen->emailField()->setText("ann@example.org");
+        screen->commentsField()->setPlainText(answer.comments);
+        answer.send ? screen->send() : screen->dismiss();
+        EXPECT_EQ(sent.size(), answer.sentAfter);
+        EXPECT_TRUE(TestSupport::processEventsUntil([&] { return window.isNull(); }))
+            << "closed and released";
+    }
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].eventId, "abc");
     EXPECT_EQ(sent[0].name, "Ann");
+    EXPECT_EQ(sent[0].email, "ann@example.org");
     EXPECT_EQ(sent[0].comments, "I pressed stop.");
-
-    CrashReportWindow("def", keep).send();
-    EXPECT_EQ(sent.size(), 1u) << "nothing to send";
 }
 
 TEST(ScratchDirectory, QuitRemovesOnlyThisProcesssOwnDirectory)
@@ -67,4 +95,45 @@ TEST(ScratchDirectory, QuitRemovesOnlyThisProcesssOwnDirectory)
     const QString again = KwApp::scratchDirectory();
     EXPECT_TRUE(QFileInfo(again).isDir());
     KwApp::removeScratchDirectory();
+}
+
+namespace {
+
+QStringList g_warnings;
+
+void collectWarning(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtWarningMsg) {
+        g_warnings << message;
+    }
+}
+
+} // namespace
+
+// Opening a page shows nothing when it fails; the address it could not open is in the log.
+TEST(KwAppOpenURL, APageThatCannotBeOpenedIsLoggedWithItsAddress)
+{
+    UrlOpenCatcher pages(QStringLiteral("tapewick-test"));
+    const struct
+    {
+        QUrl url;
+        bool opens;
+    } cases[] = {
+        { QUrl(QStringLiteral("#faq")), false },
+        { QUrl(), false },
+        { QUrl(QStringLiteral("tapewick-test:help#faq")), true },
+    };
+    for (const auto &c : cases) {
+        g_warnings.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(collectWarning);
+        KwApp::openURL(c.url);
+        qInstallMessageHandler(previous);
+        const QString address = c.url.toString();
+        EXPECT_EQ(g_warnings.size(), c.opens ? 0 : 1) << address.toStdString();
+        if (!c.opens && !g_warnings.isEmpty()) {
+            EXPECT_TRUE(g_warnings.front().endsWith(QStringLiteral("Could not open ") + address))
+                << g_warnings.front().toStdString();
+        }
+    }
+    EXPECT_EQ(pages.opened, QList<QUrl> { cases[2].url });
 }

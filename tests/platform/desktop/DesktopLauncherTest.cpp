@@ -4,6 +4,7 @@
 #include "platform/desktop/DesktopLauncher.h"
 
 #include "EventLoop.h"
+#include "FakeWebBrowser.h"
 #include "UrlOpenCatcher.h"
 
 namespace {
@@ -51,6 +52,44 @@ TEST(DesktopOpenUrlTest, AUrlGoesToTheHandlerOfItsScheme)
     const QUrl url(QStringLiteral("tapewick-test:recording?id=7"));
     EXPECT_TRUE(DesktopLauncher::openUrl(url));
     EXPECT_EQ(catcher.opened, QList<QUrl> { url });
+}
+
+// The desktop's file openers take a local page as a path, which has no section and no query.
+// (The desktop's applications are read once per process: with and without a browser are two tests.)
+const QUrl sectionPage(QStringLiteral("file:///usr/share/tapewick/help.html#faq"));
+const QUrl queryPage(
+    QStringLiteral("file:///usr/share/tapewick/help.html?product=Tapewick&metadata=a%20b#feedback"));
+const QUrl plainPage(QStringLiteral("file:///usr/share/tapewick/help.html"));
+
+TEST(DesktopOpenUrlTest, ALocalPageWithASectionOrQueryGoesWholeToTheWebBrowser)
+{
+    UrlOpenCatcher files;
+    const TestSupport::FakeWebBrowser browser;
+    ASSERT_TRUE(DesktopLauncher::defaultWebBrowser());
+    for (const QUrl &url : { sectionPage, queryPage, plainPage }) {
+        EXPECT_TRUE(DesktopLauncher::openUrl(url)) << url.toString().toStdString();
+    }
+    EXPECT_EQ(browser.opened(2), (QList<QUrl> { sectionPage, queryPage }));
+    EXPECT_EQ(files.opened, QList<QUrl> { plainPage });
+}
+
+TEST(DesktopOpenUrlTest, WithoutAWebBrowserALocalPageOpensAsAFile)
+{
+    UrlOpenCatcher files;
+    EXPECT_EQ(DesktopLauncher::defaultWebBrowser(), std::nullopt);
+    EXPECT_TRUE(DesktopLauncher::openUrl(sectionPage));
+    EXPECT_EQ(files.opened, QList<QUrl> { sectionPage });
+}
+
+TEST(DesktopOpenUrlTest, AnAddressWithoutASchemeOpensNothing)
+{
+    UrlOpenCatcher files;
+    UrlOpenCatcher pages(QStringLiteral("https"));
+    for (const QUrl &url : { QUrl(QStringLiteral("#faq")), QUrl(), QUrl(QStringLiteral("help.html")) }) {
+        EXPECT_FALSE(DesktopLauncher::openUrl(url)) << url.toString().toStdString();
+    }
+    EXPECT_TRUE(files.opened.isEmpty());
+    EXPECT_TRUE(pages.opened.isEmpty());
 }
 
 } // namespace

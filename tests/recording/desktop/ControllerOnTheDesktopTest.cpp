@@ -13,6 +13,7 @@
 #include "recording/AudioRecorderController.h"
 #include "recording/InputMonitor.h"
 
+#include "kit/foundation/files/BookmarkData.h"
 #include "kit/foundation/system/FoundationHooks.h"
 #include "platform/audio/AudioFileRecorder.h"
 #include "platform/desktop/StatusBarButton.h"
@@ -98,6 +99,13 @@ TEST_F(ControllerOnTheDesktopTest, TwoSecondsOfTheToneSavedIntoTheDefaultDirecto
     const QByteArray bytes = TestSupport::readFile(path);
     EXPECT_EQ(bytes.mid(4, 4), "ftyp") << "an MPEG-4 file";
     EXPECT_TRUE(bytes.contains("Tapewick")) << "the software is named in the metadata";
+    // Remembered as the file the rewrite left, not the copy it replaced.
+    ASSERT_TRUE(settings->previous);
+    const std::optional<BookmarkData::Resolution> previous
+        = BookmarkData::resolve(settings->previous->bookmarkData());
+    ASSERT_TRUE(previous);
+    EXPECT_EQ(previous->url.toLocalFile(), path);
+    EXPECT_FALSE(previous->isStale);
 
     const MediaFacts media = probeMedia(path);
     ASSERT_TRUE(media.decoded) << media.error.toStdString();

@@ -9,13 +9,10 @@
 #include "kit/foundation/system/FoundationHooks.h"
 
 #include "platform/events/MainThread.h"
-#include "platform/userdefaults/UserDefaults.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLoggingCategory>
 
 #include <mutex>
@@ -24,37 +21,18 @@ namespace {
 
 Q_LOGGING_CATEGORY(grantLog, "tapewick.bookmarks")
 
-std::shared_ptr<UserDefaults> database()
+// Until the preferences layer installs the real store, grants last as long as the process.
+struct StoreSlot
 {
-    return UserDefaults::standard();
-}
+    std::mutex mutex;
+    SecurityScopedBookmarkManager::Store store;
+    SecurityScopedBookmarkManager::Bookmarks inMemory;
+};
 
-// An older version kept the dictionary as JSON text, its data as base64 strings.
-void migrateFromJsonText()
+StoreSlot &storeSlot()
 {
-    const auto stored = database()->object(SecurityScopedBookmarkManager::userDefaultsKey);
-    const std::string *text = stored ? stored->as<std::string>() : nullptr;
-    if (!text) {
-        return;
-    }
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(*text));
-    if (!document.isObject()) {
-        return;
-    }
-    PropertyDictionary migrated;
-    const QJsonObject object = document.object();
-    for (auto entry = object.begin(); entry != object.end(); ++entry) {
-        if (!entry.value().isString()) {
-            return;
-        }
-        const auto decoded = QByteArray::fromBase64Encoding(
-            entry.value().toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
-        if (!decoded) {
-            return;
-        }
-        migrated.emplace(entry.key().toStdString(), *decoded);
-    }
-    database()->setObject(SecurityScopedBookmarkManager::userDefaultsKey, PropertyValue(std::move(migrated)));
+    static StoreSlot slot;
+    return slot;
 }
 
 QString canonicalPath(const QString &path)
@@ -113,24 +91,24 @@ std::optional<QUrl> runPermissionPanel(const QUrl &url, const std::optional<QStr
 
 } // namespace
 
-std::map<QString, QByteArray> SecurityScopedBookmarkManager::bookmarks()
+void SecurityScopedBookmarkManager::setStore(Store store)
 {
-    migrateFromJsonText();
-    std::map<QString, QByteArray> result;
-    const auto stored = database()->object(userDefaultsKey);
-    const PropertyDictionary *dictionary = stored ? stored->as<PropertyDictionary>() : nullptr;
-    if (!dictionary) {
-        return result;
-    }
-    for (const auto &[key, value] : *dictionary) {
-        const QByteArray *data = value.as<QByteArray>();
-        // A dictionary of another value type is not the store's: read as the empty default.
-        if (!data) {
-            return {};
+    std::lock_guard lock(storeSlot().mutex);
+    storeSlot().store = std::move(store);
+    storeSlot().inMemory.clear();
+}
+
+SecurityScopedBookmarkManager::Bookmarks SecurityScopedBookmarkManager::bookmarks()
+{
+    Store store;
+    {
+        std::lock_guard lock(storeSlot().mutex);
+        if (!storeSlot().store.read) {
+            return storeSlot().inMemory;
         }
-        result.emplace(QString::fromStdString(key), *data);
+        store = storeSlot().store;
     }
-    return result;
+    return store.read();
 }
 
 std::optional<QByteArray> SecurityScopedBookmarkManager::bookmarkData(const QUrl &url)
@@ -145,17 +123,23 @@ std::optional<QByteArray> SecurityScopedBookmarkManager::bookmarkData(const QUrl
 
 void SecurityScopedBookmarkManager::updateBookmark(const std::optional<QByteArray> &data, const QUrl &url)
 {
-    PropertyDictionary dictionary;
-    for (auto &[key, value] : bookmarks()) {
-        dictionary.emplace(key.toStdString(), value);
-    }
-    const std::string key = locationKey(url).toStdString();
+    Bookmarks all = bookmarks();
+    const QString key = locationKey(url);
     if (data) {
-        dictionary.insert_or_assign(key, PropertyValue(*data));
+        all.insert_or_assign(key, *data);
     } else {
-        dictionary.erase(key);
+        all.erase(key);
     }
-    database()->setObject(userDefaultsKey, PropertyValue(std::move(dictionary)));
+    Store store;
+    {
+        std::lock_guard lock(storeSlot().mutex);
+        if (!storeSlot().store.write) {
+            storeSlot().inMemory = std::move(all);
+            return;
+        }
+        store = storeSlot().store;
+    }
+    store.write(all);
 }
 
 std::optional<QUrl> SecurityScopedBookmarkManager::storedURL(const QUrl &url)

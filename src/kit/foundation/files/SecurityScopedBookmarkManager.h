@@ -15,10 +15,23 @@
 class SecurityScopedBookmarkManager
 {
 public:
+    // The preference the store keeps the grants under.
     static constexpr char userDefaultsKey[] = "__securityScopedBookmarks__";
 
     // Keys are the locations with symbolic links resolved (directories ending in "/").
-    static std::map<QString, QByteArray> bookmarks();
+    using Bookmarks = std::map<QString, QByteArray>;
+
+    // Where the grants are kept: the preferences store, which lies above this layer, so the
+    // application services install it at start-up. Without one (or with an empty one, which also
+    // forgets what it held), grants last as long as the process.
+    struct Store
+    {
+        std::function<Bookmarks()> read;
+        std::function<void(const Bookmarks &)> write;
+    };
+    static void setStore(Store store);
+
+    static Bookmarks bookmarks();
     static std::optional<QByteArray> bookmarkData(const QUrl &url);
     // Stores the bookmark of the location, or removes it when there is none.
     static void updateBookmark(const std::optional<QByteArray> &data, const QUrl &url);

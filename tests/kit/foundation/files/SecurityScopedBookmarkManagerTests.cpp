@@ -5,8 +5,6 @@
 #include "kit/foundation/panels/OpenPanel.h"
 #include "kit/foundation/system/FoundationHooks.h"
 
-#include "platform/userdefaults/UserDefaults.h"
-
 #include "KitTesting.h"
 
 #include <QPointer>
@@ -60,7 +58,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_root.isValid());
-        UserDefaults::standard()->removeObject(Manager::userDefaultsKey);
+        Manager::setStore({});
         FoundationHooks::setAppName(u"Tapewick"_s);
         FoundationHooks::setAppIdentifier(u"org.example.Tapewick"_s);
         m_directory = makeDirectory(u"granted"_s);
@@ -104,23 +102,29 @@ TEST_F(BookmarkManagerTest, ALocationReachedThroughALinkOrWithoutItsSlashSharesO
     EXPECT_EQ(Manager::bookmarkData(directoryUrl(link)), std::nullopt);
 }
 
-TEST_F(BookmarkManagerTest, TheOlderJsonTextFormIsMigratedToADictionary)
+TEST_F(BookmarkManagerTest, GrantsGoToTheInstalledStoreAndAnEmptyStoreForgetsThem)
 {
-    const QByteArray data = BookmarkData::create(directoryUrl(m_directory));
+    Manager::Bookmarks kept;
+    int writes = 0;
+    Manager::setStore({ [&] { return kept; },
+        [&](const Manager::Bookmarks &bookmarks) {
+            kept = bookmarks;
+            ++writes;
+        } });
+    grant(m_directory);
     const QString key = directoryUrl(m_directory).toString();
-    const std::string json
-        = u"{\"%1\":\"%2\"}"_s.arg(key, QString::fromLatin1(data.toBase64())).toStdString();
-    UserDefaults::standard()->setObject(Manager::userDefaultsKey, PropertyValue(json));
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept.begin()->first, key);
+    EXPECT_EQ(writes, 1);
+    kept.emplace(u"file:///elsewhere/"_s, QByteArray("other"));
+    EXPECT_EQ(Manager::bookmarkData(QUrl(u"file:///elsewhere/"_s)), QByteArray("other"));
 
-    EXPECT_EQ(Manager::bookmarks(), (std::map<QString, QByteArray> { { key, data } }));
-    const auto stored = UserDefaults::standard()->object(Manager::userDefaultsKey);
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(stored->kind(), PropertyValue::Kind::Dictionary);
-
-    // Text that is not the older form stays as it is and reads as no bookmarks.
-    UserDefaults::standard()->setObject(Manager::userDefaultsKey, PropertyValue("{\"a\": 5}"));
+    // Without a store the grants stay in memory, starting from none.
+    Manager::setStore({});
     EXPECT_TRUE(Manager::bookmarks().empty());
-    EXPECT_EQ(UserDefaults::standard()->string(Manager::userDefaultsKey), std::string("{\"a\": 5}"));
+    grant(m_directory);
+    EXPECT_EQ(Manager::bookmarks().size(), 1u);
+    EXPECT_EQ(kept.size(), 2u) << "the uninstalled store is not written";
 }
 
 TEST_F(BookmarkManagerTest, AStaleGrantIsRenewedWithoutAskingAndAGoneOneIsNone)

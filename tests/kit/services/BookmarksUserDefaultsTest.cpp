@@ -1,0 +1,90 @@
+#include "kit/services/BookmarksUserDefaults.h"
+#include "kit/services/KwApp.h"
+
+#include "FileContents.h"
+
+#include "kit/foundation/files/BookmarkData.h"
+#include "kit/foundation/files/SecurityScopedBookmarkManager.h"
+#include "platform/userdefaults/PropertyJson.h"
+#include "platform/userdefaults/UserDefaults.h"
+#include "platform/userdefaults/UserDefaultsFile.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Manager = SecurityScopedBookmarkManager;
+const std::string key = Manager::userDefaultsKey;
+
+// A settings file as an earlier version left it: one entry holding `stored`.
+std::shared_ptr<UserDefaults> suiteFromFile(const std::string &suite, PropertyValue stored)
+{
+    TestSupport::writeFile(UserDefaultsFile::pathForSuite(suite),
+        QByteArray::fromStdString(PropertyJson::encodeDocument({ { key, std::move(stored) } })));
+    return UserDefaults::suite(suite);
+}
+
+// What the settings file holds now under the key.
+std::optional<PropertyValue> onDisk(const UserDefaults &database)
+{
+    const QByteArray text = TestSupport::readFile(database.filePath());
+    const auto document = PropertyJson::decodeDocument(std::string_view(text.constData(), text.size()));
+    if (!document) {
+        return std::nullopt;
+    }
+    const auto found = document->values.find(key);
+    return found == document->values.end() ? std::nullopt : std::optional(found->second);
+}
+
+} // namespace
+
+// An earlier version kept the grants as JSON text, their data in base64: read through the one
+// migration of the preferences store, and written back in today's form.
+TEST(BookmarksUserDefaultsTest, AnOlderSettingsFileIsMigratedAndUnknownTextStaysAsItIs)
+{
+    const QByteArray data("bookmark bytes \x01\xff", 16);
+    const struct
+    {
+        const char *suite;
+        std::string stored;
+        Manager::Bookmarks read;
+        PropertyValue::Kind kept;
+    } cases[] = {
+        { "older", "{\"file:///home/me/Music/\":\"" + data.toBase64().toStdString() + "\"}",
+            { { "file:///home/me/Music/", data } }, PropertyValue::Kind::Dictionary },
+        { "unknown", "{\"a\": 5}", {}, PropertyValue::Kind::String },
+        { "not-json", "no bookmarks here", {}, PropertyValue::Kind::String },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.suite);
+        const std::shared_ptr<UserDefaults> database = suiteFromFile(c.suite, PropertyValue(c.stored));
+        const BookmarksUserDefaults defaults(database);
+        EXPECT_EQ(defaults.read(), c.read);
+        const std::optional<PropertyValue> stored = onDisk(*database);
+        ASSERT_TRUE(stored);
+        EXPECT_EQ(stored->kind(), c.kept);
+    }
+}
+
+// The program's manager keeps its grants in the standard settings, where the next run finds them.
+TEST(BookmarksUserDefaultsTest, TheServicesGiveTheManagerTheStandardSettings)
+{
+    QTemporaryDir directory;
+    const QUrl location = QUrl::fromLocalFile(directory.path() + u'/');
+    KwApp::installFoundationHooks();
+    Manager::updateBookmark(BookmarkData::create(location), location);
+
+    const BookmarksUserDefaults standard;
+    const Manager::Bookmarks stored = standard.read();
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored.begin()->first, Manager::locationKey(location));
+    const std::optional<PropertyValue> onFile = onDisk(*UserDefaults::standard());
+    ASSERT_TRUE(onFile);
+    ASSERT_EQ(onFile->kind(), PropertyValue::Kind::Dictionary);
+    const PropertyDictionary *entries = onFile->as<PropertyDictionary>();
+    ASSERT_TRUE(entries && entries->size() == 1u);
+    EXPECT_NE(entries->begin()->second.as<QByteArray>(), nullptr) << "data, not text";
+    Manager::setStore({});
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "EventLoop.h"
+#include "FileContents.h"
+
+#include <QDir>
+#include <QFile>
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <chrono>
+
+namespace TestSupport {
+
+// A web browser installed in the test's home as the desktop's handler of https addresses: it
+// writes each address it is started with, one a line, into a file the test reads.
+class FakeWebBrowser
+{
+public:
+    FakeWebBrowser()
+    {
+        const QDir data(qEnvironmentVariable("XDG_DATA_HOME"));
+        const QDir config(qEnvironmentVariable("XDG_CONFIG_HOME"));
+        m_log = data.filePath(QStringLiteral("fake-browser.log"));
+        const QString script = data.filePath(QStringLiteral("fake-browser"));
+        writeFile(script, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> \"" + QFile::encodeName(m_log) + "\"\n");
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writeFile(data.filePath(QStringLiteral("applications/org.example.FakeBrowser.desktop")),
+            "[Desktop Entry]\nType=Application\nName=Fake Browser\nExec=" + QFile::encodeName(script)
+                + " %u\nMimeType=text/html;x-scheme-handler/http;x-scheme-handler/https;\n");
+        writeFile(config.filePath(QStringLiteral("mimeapps.list")),
+            "[Default Applications]\nx-scheme-handler/https=org.example.FakeBrowser.desktop\n"
+            "x-scheme-handler/http=org.example.FakeBrowser.desktop\n");
+    }
+
+    // What the browser has been started with so far.
+    QList<QUrl> opened() const
+    {
+        QList<QUrl> urls;
+        if (QFile::exists(m_log)) {
+            for (const QByteArray &line : readFile(m_log).split('\n')) {
+                if (!line.isEmpty()) {
+                    urls << QUrl::fromEncoded(line);
+                }
+            }
+        }
+        return urls;
+    }
+
+    // What the browser was started with, once `count` addresses have arrived (or the wait ended).
+    QList<QUrl> opened(qsizetype count, std::chrono::milliseconds wait = std::chrono::seconds(5)) const
+    {
+        QList<QUrl> urls;
+        processEventsUntil(
+            [&] {
+                urls = opened();
+                return urls.size() >= count;
+            },
+            wait);
+        return urls;
+    }
+
+private:
+    QString m_log;
+};
+
+} // namespace TestSupport
