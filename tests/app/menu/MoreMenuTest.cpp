@@ -1,7 +1,7 @@
 #include "app/MoreMenu.h"
+#include "MenuInspection.h"
 #include "app/MenuTexts.h"
 #include "app/ProductPages.h"
-#include "app/menu/MenuInspection.h"
 #include "kit/services/KwApp.h"
 #include "kit/services/KwKit.h"
 #include "kit/services/KwMenu.h"
