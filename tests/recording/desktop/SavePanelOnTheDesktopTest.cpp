@@ -75,11 +75,13 @@ protected:
         return offered;
     }
 
+    // Once the save is over, metadata rewrite and previous recording included.
     QString savedName()
     {
-        if (saved.isEmpty() && !saved.wait(5000)) {
+        if ((saved.isEmpty() && !saved.wait(5000)) || (finished.isEmpty() && !finished.wait(5000))) {
             return {};
         }
+        finished.takeFirst();
         return QFileInfo(saved.takeFirst().at(0).toUrl().toLocalFile()).fileName();
     }
 
@@ -89,6 +91,7 @@ protected:
     std::shared_ptr<FakeRecordingSettings> settings = std::make_shared<FakeRecordingSettings>();
     AudioRecorderController controller { settings };
     QSignalSpy saved { &controller, &AudioRecorderController::recordingSaved };
+    QSignalSpy finished { &controller, &AudioRecorderController::metadataExportFinished };
 };
 
 TEST_F(SavePanelOnTheDesktopTest, TheSavedNameEndsInTheRecordingsExtension)
