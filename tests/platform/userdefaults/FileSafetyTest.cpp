@@ -116,8 +116,8 @@ TEST(UserDefaultsFileSafetyTest, WritesResumeOnceTheFileCanBeReadAgainAndGoThrou
         << "no temporary file is left beside the target";
 }
 
-// Once the file has been read through (opened and closed without writing), writes `then` into it
-// in place, as an editor finishing its write would.
+// Once the file has been read through (closed without writing), writes `then` into it in place, as
+// an editor finishing its write would.
 class FinishAfterFirstRead
 {
 public:
@@ -128,10 +128,7 @@ public:
         m_thread = std::thread([this, path, then = std::move(then)] {
             pollfd watched { m_fd, POLLIN, 0 };
             if (then && ::poll(&watched, 1, 5000) == 1) {
-                QFile file(path);
-                if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-                    file.write(*then);
-                }
+                writeFile(path, *then);
             }
         });
     }
@@ -146,41 +143,36 @@ private:
     std::thread m_thread;
 };
 
+QStringList movedAside(const TemporaryConfigHome &home)
+{
+    return QDir(home.appDirectory()).entryList({ "*.unreadable-*" }, QDir::Files);
+}
+
 TEST(UserDefaultsFileSafetyTest, AFileCaughtHalfWrittenIsReadAgainAndOnlyOneThatStaysBrokenIsMovedAside)
 {
-    const struct
-    {
-        const char *name;
-        std::optional<QByteArray> finished;
-    } cases[] = {
-        { "finished while the reader waits", QByteArray(original) },
-        { "stays broken", std::nullopt },
-    };
-    for (const auto &[name, finished] : cases) {
-        SCOPED_TRACE(name);
+    for (const std::optional<QByteArray> &finished :
+        { std::optional<QByteArray>(original), std::optional<QByteArray>() }) {
+        SCOPED_TRACE(finished ? "finished while the reader waits" : "stays broken");
         TemporaryConfigHome home;
         const QString path = UserDefaultsFile::pathForSuite("edited");
         writeFile(path, halfWritten);
-        std::optional<FinishAfterFirstRead> editor(std::in_place, path, finished);
         UserDefaultsFile::Identity identity;
         const auto started = std::chrono::steady_clock::now();
-        const UserDefaultsFile::LoadResult loaded = UserDefaultsFile(path).load(&identity);
+        const UserDefaultsFile::LoadResult loaded = [&] {
+            const FinishAfterFirstRead editor(path, finished);
+            return UserDefaultsFile(path).load(&identity);
+        }();
         const auto took = std::chrono::steady_clock::now() - started;
-        editor.reset();
-        const QStringList aside = QDir(home.appDirectory()).entryList({ "*.unreadable-*" }, QDir::Files);
         EXPECT_FALSE(loaded.refusal);
+        EXPECT_EQ(loaded.document.has_value(), finished.has_value());
+        EXPECT_EQ(QFileInfo::exists(path), finished.has_value());
         if (finished) {
-            ASSERT_TRUE(loaded.document);
             EXPECT_EQ(loaded.document->values,
                 (PropertyDictionary { { "kept", PropertyValue(7) }, { "other", PropertyValue("text") } }));
-            EXPECT_TRUE(aside.isEmpty());
-            EXPECT_EQ(readFile(path), *finished);
-            EXPECT_TRUE(identity.exists);
+            EXPECT_TRUE(movedAside(home).isEmpty());
         } else {
-            EXPECT_FALSE(loaded.document);
-            ASSERT_EQ(aside.size(), 1);
-            EXPECT_EQ(readFile(home.appDirectory() + "/" + aside.first()), halfWritten);
-            EXPECT_FALSE(QFileInfo::exists(path));
+            ASSERT_EQ(movedAside(home).size(), 1);
+            EXPECT_EQ(readFile(home.appDirectory() + "/" + movedAside(home).first()), halfWritten);
             EXPECT_GE(took, UserDefaultsFile::settleRereads * UserDefaultsFile::settlePause);
         }
         EXPECT_LT(took, std::chrono::seconds(2)) << "the wait is bounded";
@@ -191,19 +183,18 @@ TEST(UserDefaultsFileSafetyTest, ASaveWhileAnEditorWritesTheFileInPlaceKeepsTheE
 {
     TemporaryConfigHome home;
     auto defaults = UserDefaults::suite("edited");
-    const QString path = defaults->filePath();
-    writeFile(path, halfWritten);
+    writeFile(defaults->filePath(), halfWritten);
     {
-        FinishAfterFirstRead editor(path, QByteArray(original));
+        const FinishAfterFirstRead editor(defaults->filePath(), QByteArray(original));
         defaults->setObject("added", PropertyValue(3));
     }
     UserDefaultsFile::Identity identity;
-    const UserDefaultsFile::LoadResult saved = UserDefaultsFile(path).load(&identity);
+    const UserDefaultsFile::LoadResult saved = UserDefaultsFile(defaults->filePath()).load(&identity);
     ASSERT_TRUE(saved.document);
     EXPECT_EQ(saved.document->values,
         (PropertyDictionary { { "added", PropertyValue(3) }, { "kept", PropertyValue(7) },
             { "other", PropertyValue("text") } }));
-    EXPECT_TRUE(QDir(home.appDirectory()).entryList({ "*.unreadable-*" }, QDir::Files).isEmpty());
+    EXPECT_TRUE(movedAside(home).isEmpty());
 }
 
 // Starts the writer and waits until it has written once.
