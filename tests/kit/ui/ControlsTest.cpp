@@ -312,18 +312,10 @@ TEST(ActionTrampolineTest, InputThatTriggeredNothingIsNotHandedToALaterClickFrom
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
     std::vector<QEvent::Type> types;
     ActionTrampoline::attach(&button, [&](const QEvent &event) { types.push_back(event.type()); });
-    for (const bool key : { true, false }) {
-        types.clear();
-        if (key) {
-            QTest::keyClick(&button, Qt::Key_A);
-        } else { // released away from the button
-            QTest::mousePress(&button, Qt::LeftButton, {}, QPoint(5, 5));
-            QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(500, 500));
-        }
-        TestSupport::processEventsFor(std::chrono::milliseconds(10));
-        button.click();
-        EXPECT_EQ(types, (std::vector<QEvent::Type> { QEvent::MouseButtonPress })) << "after a key " << key;
-    }
+    QTest::keyClick(&button, Qt::Key_A); // a key that does not press
+    TestSupport::processEventsFor(std::chrono::milliseconds(10));
+    button.click();
+    EXPECT_EQ(types, (std::vector<QEvent::Type> { QEvent::MouseButtonPress }));
 }
 
 TEST(MacSystemSoundTest, StoredAsItsNameAndReadBackOnlyFromAnExactName)
