@@ -160,46 +160,39 @@ struct ShownList : Recorded
 TEST(ListGesturesTest, DeleteAndBackspaceDeleteTheSelectedRowsInOneWrite)
 {
     const Strings all { "a", "b", "c", "d", "e" };
-    struct Case
-    {
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        ListEditing::Offsets selected;
-        Strings after;
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, ListEditing::Offsets, Strings> cases[] = {
+        { Qt::Key_Delete, {}, { 1, 3 }, { "a", "c", "e" } },
+        { Qt::Key_Backspace, {}, { 0 }, { "b", "c", "d", "e" } },
+        { Qt::Key_Delete, Qt::KeypadModifier, { 4 }, { "a", "b", "c", "d" } },
+        { Qt::Key_Delete, Qt::ShiftModifier, { 2 }, all },
+        { Qt::Key_X, {}, { 2 }, all },
+        { Qt::Key_Delete, {}, {}, all },
     };
-    for (const Case &c : { Case { Qt::Key_Delete, {}, { 1, 3 }, { "a", "c", "e" } },
-             Case { Qt::Key_Backspace, {}, { 0 }, { "b", "c", "d", "e" } },
-             Case { Qt::Key_Delete, Qt::KeypadModifier, { 4 }, { "a", "b", "c", "d" } },
-             Case { Qt::Key_Delete, Qt::ShiftModifier, { 2 }, all }, Case { Qt::Key_X, {}, { 2 }, all },
-             Case { Qt::Key_Delete, {}, {}, all } }) {
+    for (const auto &[key, modifiers, selected, after] : cases) {
         ShownList list;
         ListEditing::handleDelete(&list.view, list.binding());
-        list.select(c.selected);
-        QTest::keyClick(&list.view, c.key, c.modifiers);
-        EXPECT_EQ(list.value, c.after) << "key " << c.key << ", " << c.selected.size() << " selected";
-        EXPECT_EQ(list.writes, c.after == all ? 0 : 1);
+        list.select(selected);
+        QTest::keyClick(&list.view, key, modifiers);
+        EXPECT_EQ(list.value, after) << "key " << key << ", " << selected.size() << " selected";
+        EXPECT_EQ(list.writes, after == all ? 0 : 1);
     }
 }
 
 TEST(ListGesturesTest, RowsDraggedWithinTheListMoveAndOtherDropsInsertOnlyTheirTypes)
 {
-    struct Case
-    {
-        ListEditing::Offsets selected;
-        int dropRow;
-        bool lowerHalf;
-        Strings after;
+    const std::tuple<ListEditing::Offsets, int, bool, Strings> cases[] = {
+        { { 0 }, 3, true, { "b", "c", "d", "a", "e" } },
+        { { 4 }, 0, false, { "e", "a", "b", "c", "d" } },
+        { { 1, 3 }, 5, false, { "a", "c", "e", "b", "d" } },
     };
-    for (const Case &c : { Case { { 0 }, 3, true, { "b", "c", "d", "a", "e" } },
-             Case { { 4 }, 0, false, { "e", "a", "b", "c", "d" } },
-             Case { { 1, 3 }, 5, false, { "a", "c", "e", "b", "d" } } }) {
+    for (const auto &[selected, dropRow, lowerHalf, after] : cases) {
         ShownList list;
         ListEditing::handleMoveAndDelete(&list.view, list.binding());
-        list.select(c.selected);
-        const auto dragged = list.dragFrom(*c.selected.rbegin());
+        list.select(selected);
+        const auto dragged = list.dragFrom(*selected.rbegin());
         EXPECT_EQ(list.writes, 0) << "pulling the rows changes nothing yet";
-        EXPECT_TRUE(list.drop(*dragged, list.at(c.dropRow, c.lowerHalf)));
-        EXPECT_EQ(list.value, c.after) << c.selected.size() << " rows to " << c.dropRow;
+        EXPECT_TRUE(list.drop(*dragged, list.at(dropRow, lowerHalf)));
+        EXPECT_EQ(list.value, after) << selected.size() << " rows to " << dropRow;
         EXPECT_EQ(list.writes, 1);
     }
 
