@@ -7,6 +7,7 @@
 
 #include <map>
 #include <memory>
+#include <ranges>
 #include <set>
 
 namespace {
@@ -21,11 +22,8 @@ const std::map<QString, std::pair<std::set<std::string>, std::set<std::string>>>
 template<typename Map>
 std::set<std::string> keysOf(const Map &map)
 {
-    std::set<std::string> keys;
-    for (const auto &entry : map) {
-        keys.insert(entry.first);
-    }
-    return keys;
+    const auto keys = map | std::views::keys;
+    return { keys.begin(), keys.end() };
 }
 
 // Every file of the folder is read from a buffer of exactly its size, so that a read past its end
