@@ -181,9 +181,9 @@ TEST_F(ImageWritingTest, IncrementingWorksOnFileSystemsThatRefuseTheNoReplaceRen
             names)
             << way << ": nothing left behind";
         EXPECT_EQ(QFile(dir.filePath(names.last())).size(), 0) << way;
-        EXPECT_EQ(QImage(dir.filePath(names.first())).size(), QImage(dir.filePath(names.at(1))).size())
-            << way;
-        EXPECT_EQ(QImage(dir.filePath(names.at(1))).size(), QSize(64, 48)) << way;
+        for (const QString &copy : names.first(2)) {
+            EXPECT_EQ(QImage(dir.filePath(copy)).size(), QSize(64, 48)) << way;
+        }
     }
 }
 
