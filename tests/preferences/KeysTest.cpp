@@ -101,29 +101,22 @@ TEST_F(KeysTest, AStoredValueThatDoesNotReadExactlyReadsAsTheDefaultAndModifyAlw
 // Whatever throws, the changed value is stored, and the change's own error is the one that goes on.
 TEST_F(KeysTest, ModifyWritesBackWhenTheChangeOrAnObserverThrows)
 {
-    struct Case
-    {
-        bool changeThrows;
-        bool observerThrows;
-        const char *expected;
-    };
-    for (const auto &[changeThrows, observerThrows, expected] :
-        { Case { true, false, "change" }, Case { false, true, "observer" }, Case { true, true, "change" } }) {
+    for (const auto &[changeThrows, observerThrows, expected] : { std::tuple { true, false, "change" },
+             std::tuple { false, true, "observer" }, std::tuple { true, true, "change" } }) {
+        const auto throwIf = [](bool really, const char *what) {
+            if (really) {
+                throw std::runtime_error(what);
+            }
+        };
         const Key<std::int64_t> key("count", 0, m_suite);
         Defaults::set(key, std::int64_t(1));
         const auto observation = Defaults::observe(
-            key, {}, [observerThrows = observerThrows](const Defaults::KeyChange<std::int64_t> &) {
-                if (observerThrows) {
-                    throw std::runtime_error("observer");
-                }
-            });
+            key, {}, [&](const Defaults::KeyChange<std::int64_t> &) { throwIf(observerThrows, "observer"); });
         std::string thrown;
         try {
-            Defaults::modify(key, [changeThrows = changeThrows](std::int64_t &count) {
-                count += 1;
-                if (changeThrows) {
-                    throw std::runtime_error("change");
-                }
+            Defaults::modify(key, [&](std::int64_t &count) {
+                ++count;
+                throwIf(changeThrows, "change");
             });
         } catch (const std::runtime_error &error) {
             thrown = error.what();

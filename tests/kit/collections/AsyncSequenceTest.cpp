@@ -179,69 +179,49 @@ TEST(MergeAsyncSequence, FailureOfTheSecondEndsItOnceTheFirstHasEnded)
     EXPECT_EQ(collected->error, std::nullopt);
 }
 
-namespace {
-
-// Endless and silent; records whether its iterator was ended.
-struct CancellableEndless
-{
-    using Element = int;
-    PassthroughAsyncSequence<int> stream;
-    std::shared_ptr<bool> cancelled = std::make_shared<bool>(false);
-
-    struct AsyncIterator
-    {
-        AsyncChannelIterator<int> base;
-        std::shared_ptr<bool> cancelled;
-        AsyncChannelNext<int> next() { return base.next(); }
-        std::function<void()> canceller() const
-        {
-            return [end = base.canceller(), cancelled = cancelled] {
-                *cancelled = true;
-                end();
-            };
-        }
-    };
-    AsyncIterator makeAsyncIterator() const { return { stream.makeAsyncIterator(), cancelled }; }
-};
-
-} // namespace
-
+// The second input is released whether it waits for an element (and can be cancelled) or is busy
+// making them (and lives as long as someone reads it).
 TEST(MergeAsyncSequence, FailureOfTheFirstStopsReadingTheSecond)
 {
-    // Busy and with no canceller: it lives as long as someone reads it.
-    struct Generator
+    struct SilentCancellable
     {
-        bool started = false;
-        std::weak_ptr<int> frame;
-    };
-    const auto generator = std::make_shared<Generator>();
-    const auto ticking = AnyAsyncSequence<int>::fromGenerator([generator]() -> QCoro::AsyncGenerator<int> {
-        const auto frame = std::make_shared<int>(0);
-        generator->started = true;
-        generator->frame = frame;
+        using Element = int;
+        PassthroughAsyncSequence<int> stream;
+        std::shared_ptr<bool> cancelled = std::make_shared<bool>(false);
+
+        struct AsyncIterator
+        {
+            AsyncChannelIterator<int> base;
+            std::shared_ptr<bool> cancelled;
+            AsyncChannelNext<int> next() { return base.next(); }
+            std::function<void()> canceller() const
+            {
+                return [end = base.canceller(), cancelled = cancelled] {
+                    *cancelled = true;
+                    end();
+                };
+            }
+        };
+        AsyncIterator makeAsyncIterator() const { return { stream.makeAsyncIterator(), cancelled }; }
+    } const silent;
+    const auto frame = std::make_shared<std::optional<std::weak_ptr<int>>>();
+    const auto busy = AnyAsyncSequence<int>::fromGenerator([frame]() -> QCoro::AsyncGenerator<int> {
+        const auto alive = std::make_shared<int>(0);
+        *frame = alive;
         for (int tick = 0;; ++tick) {
             co_await QCoro::sleepFor(2ms);
             co_yield tick;
         }
     });
-    const CancellableEndless silent;
-    struct Case
-    {
-        const char *name;
-        AnyAsyncSequence<int> second;
-        std::function<bool()> released;
+    const std::tuple<const char *, AnyAsyncSequence<int>, std::function<bool()>> cases[] = {
+        { "silent", eraseToAnyAsyncSequence(silent), [&] { return *silent.cancelled; } },
+        { "busy", busy, [&] { return *frame && (*frame)->expired(); } },
     };
-    const Case cases[] = {
-        { "silent, cancellable", eraseToAnyAsyncSequence(silent), [&] { return *silent.cancelled; } },
-        { "busy, not cancellable", ticking,
-            [&] { return generator->started && generator->frame.expired(); } },
-    };
-    for (const Case &test : cases) {
-        const auto collected = collect(merge(sequenceOf({ 1 }, "broken"), test.second));
-        EXPECT_TRUE(
-            TestSupport::processEventsUntil([&] { return collected->ended && test.released(); }, 500ms))
-            << test.name;
-        EXPECT_EQ(collected->error, std::nullopt) << test.name;
+    for (const auto &[name, second, released] : cases) {
+        SCOPED_TRACE(name);
+        const auto collected = collect(merge(sequenceOf({ 1 }, "broken"), second));
+        EXPECT_TRUE(TestSupport::processEventsUntil([&] { return collected->ended && released(); }, 500ms));
+        EXPECT_EQ(collected->error, std::nullopt);
     }
 }
 

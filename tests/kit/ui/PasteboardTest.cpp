@@ -65,10 +65,6 @@ TEST_F(PasteboardTest, CopiedTextIsMarkedAndAnUnwritableUrlLeavesItAlone)
     EXPECT_EQ(clipboard()->text(), QStringLiteral("kept"));
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(PasteboardTest, ObservableReleasedWhileTellingStopsFollowing)
 {
     auto observable = std::make_unique<Pasteboard::SimpleObservable>();

@@ -261,6 +261,7 @@ struct WindowBlockedWatch : QObject
     }
 };
 
+// The presenter is blocked by the sheet, but does not take it along when it goes.
 TEST(ProgressSpinnerSheetTest, BelongsToItsMakerAndShowsItsMessageAsTyped)
 {
     const QString markup = QStringLiteral("<b>Saving</b> &amp; more");
@@ -275,25 +276,16 @@ TEST(ProgressSpinnerSheetTest, BelongsToItsMakerAndShowsItsMessageAsTyped)
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         sheet->present(&window, markup);
         ASSERT_TRUE(processEventsUntil([&] { return sheet->isVisible(); }));
-
         const auto *label = sheet->findChild<QLabel *>();
         ASSERT_NE(label, nullptr);
-        QLabel asTyped;
-        asTyped.setTextFormat(Qt::PlainText);
-        asTyped.setWordWrap(true);
-        asTyped.setMaximumWidth(label->maximumWidth());
-        asTyped.setText(markup);
-        EXPECT_EQ(label->sizeHint(), asTyped.sizeHint()) << "markup is shown as typed, not rendered";
-
-        EXPECT_TRUE(processEventsUntil([&] { return blocked.seen; }))
-            << "the presenter is blocked by the sheet";
+        EXPECT_EQ(label->text(), markup);
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+        EXPECT_TRUE(processEventsUntil([&] { return blocked.seen; }));
     }
     if (!alive) {
-        // The presenter took it along: the maker must not delete it again.
-        (void)sheet.release();
+        (void)sheet.release(); // the presenter deleted it: not again
         FAIL() << "the presenter deleted a sheet it does not own";
     }
-    EXPECT_FALSE(sheet->isVisible());
     EXPECT_FALSE(sheet->isShown());
 }
 
