@@ -11,10 +11,10 @@
 #include "recording/AudioRecorderController.h"
 
 #include "AudioDoubles.h"
+#include "FileContents.h"
 #include "MenuInspection.h"
 #include "StandardDefaultsTest.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -188,12 +188,9 @@ void collectMenus(QMenu *menu, QList<QMenu *> &menus)
 TEST_F(StatusMenuTest, EveryMenuOfTheTreeShowsItsItemsTooltips)
 {
     QTemporaryDir dir;
-    const QString recording = dir.filePath(QStringLiteral("Take.m4a"));
-    QFile file(recording);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
     Defaults::set(SettingsKeys::previousRecording(),
-        std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(recording))));
+        std::optional(SandboxURLBookmark::fromURL(
+            QUrl::fromLocalFile(TestSupport::writeFile(dir.filePath(QStringLiteral("Take.m4a")))))));
     // Without devices, Record says why it is disabled.
     for (const bool withDevices : { true, false }) {
         if (!withDevices) {
