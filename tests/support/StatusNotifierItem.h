@@ -75,7 +75,6 @@ public:
     }
 
     QVariant property(const QString &name) const { return get(m_service, m_path, itemInterface(), name); }
-    QString text(const QString &name) const { return property(name).toString(); }
 
     // The title of the tooltip, its first and main text.
     QString toolTipTitle() const

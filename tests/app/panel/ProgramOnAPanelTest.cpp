@@ -22,9 +22,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <optional>
-#include <vector>
 
 // The program as people run it on today's desktops: a Wayland session with no X server, whose
 // panel shows tray items through StatusNotifierItem and their menus over the bus.
@@ -33,17 +31,6 @@ namespace {
 using TestSupport::DBusMenuEntry;
 using TestSupport::StatusNotifierItem;
 using namespace std::chrono_literals;
-
-int highestAlpha(const QImage &icon)
-{
-    int highest = 0;
-    for (int y = 0; y < icon.height(); ++y) {
-        for (int x = 0; x < icon.width(); ++x) {
-            highest = std::max(highest, qAlpha(icon.pixel(x, y)));
-        }
-    }
-    return highest;
-}
 
 // What a user's script or keyboard binding would run.
 TestSupport::CommandResult setRecordingState(const QString &state)
@@ -141,7 +128,7 @@ TEST_F(ProgramOnAPanelTest, ItRunsWithoutX11AndItsItemFollowsARecordingDrivenFro
     // Panels list hidden items and their settings by these names.
     for (const auto &[property, expected] : { std::pair { "Title", AppIdentity::displayName },
              std::pair { "Id", AppIdentity::displayName }, std::pair { "Status", "Active" } }) {
-        EXPECT_EQ(m_item->text(QLatin1String(property)).toStdString(), expected) << property;
+        EXPECT_EQ(m_item->property(QLatin1String(property)).toString().toStdString(), expected) << property;
     }
     // The program's microphone as the button draws it at the panel's size.
     StatusBarButton button;
@@ -178,11 +165,7 @@ TEST_F(ProgramOnAPanelTest, ItRunsWithoutX11AndItsItemFollowsARecordingDrivenFro
 
 TEST_F(ProgramOnAPanelTest, ItsMenuOnThePanelIsTheStatusMenuRecordsAndTicksWhileOpen)
 {
-    Defaults::set(SettingsKeys::dimMenuBarIconWhenNotRecording(), true);
     ASSERT_NO_FATAL_FAILURE(start());
-    EXPECT_TRUE(TestSupport::processEventsUntil(
-        [&] { return highestAlpha(m_stoppedIcon = m_item->icon()) < 128; }, 10s))
-        << "dimmed while stopped";
 
     // Clicks on the item leave the menu to the panel: on Wayland a menu of the program's own would
     // open as a free-standing window, wherever the compositor puts it.
@@ -208,7 +191,6 @@ TEST_F(ProgramOnAPanelTest, ItsMenuOnThePanelIsTheStatusMenuRecordsAndTicksWhile
     choose(MenuTexts::forceMono);
     choose(MenuTexts::record);
     EXPECT_TRUE(showsState(QStringLiteral("Recording"), true)) << log();
-    EXPECT_GT(highestAlpha(m_item->icon()), 200) << "not dimmed while recording";
     std::optional<DBusMenuEntry> menu = m_item->openMenu();
     ASSERT_TRUE(menu);
     QStringList recording = rows(*menu);
