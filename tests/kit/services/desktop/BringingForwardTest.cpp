@@ -20,35 +20,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const QString otherTitle = QStringLiteral("tapewick-other-application");
-
-// Another program's window, which takes the keyboard focus from ours as a user's click would.
-class OtherApplication
-{
-public:
-    OtherApplication()
-    {
-        m_process.setStandardInputFile(QProcess::nullDevice());
-        m_process.start(QStringLiteral("xmessage"), { QStringLiteral("-title"), otherTitle, otherTitle });
-    }
-    ~OtherApplication()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-    void takeFocus()
-    {
-        TestSupport::xdotool({ QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
-            QStringLiteral("^%1$").arg(otherTitle), QStringLiteral("windowfocus"),
-            QStringLiteral("--sync") });
-        ASSERT_TRUE(TestSupport::processEventsUntil([] { return !QGuiApplication::focusWindow(); }))
-            << "the other application did not take the focus";
-    }
-
-private:
-    QProcess m_process;
-};
-
 // What the program does when a menu command needs its attention: the user's click on the item
 // is the last input it had, as in a tray menu.
 void activateFromAMenuItem()
@@ -76,7 +47,11 @@ TEST(BringingForwardTest, ActivatingTheApplicationFocusesItsTopmostWindow)
         { "one focused last but hidden since gives way", "s0 s1 f1 h1", 0 },
         { "a modal dialog before all", "s0 f0 m1", 1 },
     };
-    OtherApplication other;
+    // Another program's window, which takes the keyboard focus from ours as a user's click would.
+    const QString otherTitle = QStringLiteral("tapewick-other-application");
+    QProcess other;
+    other.setStandardInputFile(QProcess::nullDevice());
+    other.start(QStringLiteral("xmessage"), { QStringLiteral("-title"), otherTitle, otherTitle });
     for (const auto &[name, steps, expected] : cases) {
         SCOPED_TRACE(name);
         std::vector<std::unique_ptr<QWidget>> windows;
@@ -100,7 +75,11 @@ TEST(BringingForwardTest, ActivatingTheApplicationFocusesItsTopmostWindow)
             }
             TestSupport::processEventsFor(20ms);
         }
-        other.takeFocus();
+        TestSupport::xdotool({ QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
+            QStringLiteral("^%1$").arg(otherTitle), QStringLiteral("windowfocus"),
+            QStringLiteral("--sync") });
+        ASSERT_TRUE(TestSupport::processEventsUntil([] { return !QGuiApplication::focusWindow(); }))
+            << "the other application did not take the focus";
 
         activateFromAMenuItem();
         const QWindow *focused = expected < 0 ? nullptr : windows[expected]->windowHandle();
@@ -108,6 +87,8 @@ TEST(BringingForwardTest, ActivatingTheApplicationFocusesItsTopmostWindow)
         TestSupport::processEventsFor(100ms);
         EXPECT_EQ(QGuiApplication::focusWindow(), focused);
     }
+    other.kill();
+    other.waitForFinished();
 }
 
 } // namespace
