@@ -91,12 +91,8 @@ protected:
 TEST_F(SavePanelOnTheDesktopTest, TheSavedNameEndsInTheRecordingsExtension)
 {
     const QString stamped = QStringLiteral("Audio Recording 2026-12-07 at 08.24.16");
-    const struct
-    {
-        QString recording;
-        std::optional<QString> typed;
-        QString expected;
-    } cases[] = {
+    // The recording, the name typed (none keeps the one offered), the name saved.
+    const std::tuple<QString, std::optional<QString>, QString> cases[] = {
         { stamped + ".m4a", std::nullopt, stamped + ".m4a" },
         { stamped + ".wav", std::nullopt, stamped + ".wav" },
         { stamped + ".m4a", stamped, stamped + ".m4a" },
