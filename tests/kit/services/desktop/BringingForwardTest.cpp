@@ -20,35 +20,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const QString otherTitle = QStringLiteral("tapewick-other-application");
-
-// Another program's window, which takes the keyboard focus from ours as a user's click would.
-class OtherApplication
-{
-public:
-    OtherApplication()
-    {
-        m_process.setStandardInputFile(QProcess::nullDevice());
-        m_process.start(QStringLiteral("xmessage"), { QStringLiteral("-title"), otherTitle, otherTitle });
-    }
-    ~OtherApplication()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-    void takeFocus()
-    {
-        TestSupport::xdotool({ QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
-            QStringLiteral("^%1$").arg(otherTitle), QStringLiteral("windowfocus"),
-            QStringLiteral("--sync") });
-        ASSERT_TRUE(TestSupport::processEventsUntil([] { return !QGuiApplication::focusWindow(); }))
-            << "the other application did not take the focus";
-    }
-
-private:
-    QProcess m_process;
-};
-
 // What the program does when a menu command needs its attention: the user's click on the item
 // is the last input it had, as in a tray menu.
 void activateFromAMenuItem()
@@ -65,76 +36,59 @@ void activateFromAMenuItem()
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !menu.isVisible(); }));
 }
 
-void activateAndWait(QWidget &window)
-{
-    window.activateWindow();
-    ASSERT_TRUE(TestSupport::processEventsUntil(
-        [&] { return QGuiApplication::focusWindow() == window.windowHandle(); }));
-}
-
 TEST(BringingForwardTest, ActivatingTheApplicationFocusesItsTopmostWindow)
 {
     KwApp::installFoundationHooks();
-    enum class Step { show, focus, hide, showModal };
-    struct Case
-    {
-        const char *name;
-        // Each step acts on the window of that index.
-        std::vector<std::pair<Step, int>> steps;
-        // The window focused at the end; -1 for none.
-        int expected;
+    // Steps on windows 0 to 2, window 1 being a dialog: s shows, f focuses, h hides, m shows modal.
+    const std::tuple<const char *, QString, int> cases[] = {
+        { "nothing shown any more", "s0 f0 h0", -1 },
+        { "the newest of windows never focused", "s0 s1", 1 },
+        { "the one focused last, though another came later", "s0 s1 f0 s2", 0 },
+        { "one focused last but hidden since gives way", "s0 s1 f1 h1", 0 },
+        { "a modal dialog before all", "s0 f0 m1", 1 },
     };
-    const Case cases[] = {
-        { "nothing shown", {}, -1 },
-        { "nothing shown any more", { { Step::show, 0 }, { Step::focus, 0 }, { Step::hide, 0 } }, -1 },
-        { "the newest of windows never focused", { { Step::show, 0 }, { Step::show, 1 } }, 1 },
-        { "the one focused last, though another came later",
-            { { Step::show, 0 }, { Step::show, 1 }, { Step::focus, 0 }, { Step::show, 2 } }, 0 },
-        { "one focused last but hidden since gives way",
-            { { Step::show, 0 }, { Step::show, 1 }, { Step::focus, 1 }, { Step::hide, 1 } }, 0 },
-        { "a modal dialog before all", { { Step::show, 0 }, { Step::focus, 0 }, { Step::showModal, 1 } }, 1 },
-    };
-    OtherApplication other;
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
+    // Another program's window, which takes the keyboard focus from ours as a user's click would.
+    const QString otherTitle = QStringLiteral("tapewick-other-application");
+    QProcess other;
+    other.setStandardInputFile(QProcess::nullDevice());
+    other.start(QStringLiteral("xmessage"), { QStringLiteral("-title"), otherTitle, otherTitle });
+    for (const auto &[name, steps, expected] : cases) {
+        SCOPED_TRACE(name);
         std::vector<std::unique_ptr<QWidget>> windows;
         for (int index = 0; index < 3; ++index) {
             windows.push_back(index == 1 ? std::make_unique<QDialog>() : std::make_unique<QWidget>());
             windows.back()->resize(200, 100);
         }
-        for (const auto &[step, index] : c.steps) {
-            QWidget &window = *windows[static_cast<std::size_t>(index)];
-            switch (step) {
-            case Step::show:
-                window.show();
-                break;
-            case Step::showModal:
+        for (const QString &step : steps.split(u' ')) {
+            QWidget &window = *windows[step[1].digitValue()];
+            if (step[0] == u'm') {
                 window.setWindowModality(Qt::ApplicationModal);
-                window.show();
-                break;
-            case Step::focus:
-                activateAndWait(window);
-                break;
-            case Step::hide:
+            }
+            if (step[0] == u'h') {
                 window.hide();
-                break;
+            } else if (step[0] == u'f') {
+                window.activateWindow();
+                ASSERT_TRUE(TestSupport::processEventsUntil(
+                    [&] { return QGuiApplication::focusWindow() == window.windowHandle(); }));
+            } else {
+                window.show();
             }
             TestSupport::processEventsFor(20ms);
         }
-        other.takeFocus();
+        TestSupport::xdotool({ QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
+            QStringLiteral("^%1$").arg(otherTitle), QStringLiteral("windowfocus"),
+            QStringLiteral("--sync") });
+        ASSERT_TRUE(TestSupport::processEventsUntil([] { return !QGuiApplication::focusWindow(); }))
+            << "the other application did not take the focus";
 
         activateFromAMenuItem();
-        if (c.expected < 0) {
-            TestSupport::processEventsFor(100ms);
-            EXPECT_EQ(QGuiApplication::focusWindow(), nullptr);
-            continue;
-        }
-        const QWindow *expected = windows[static_cast<std::size_t>(c.expected)]->windowHandle();
-        EXPECT_TRUE(TestSupport::processEventsUntil([&] {
-            return QGuiApplication::focusWindow() == expected;
-        })) << "focused: "
-            << (QGuiApplication::focusWindow() ? "another window" : "none");
+        const QWindow *focused = expected < 0 ? nullptr : windows[expected]->windowHandle();
+        TestSupport::processEventsUntil([&] { return QGuiApplication::focusWindow() == focused; });
+        TestSupport::processEventsFor(100ms);
+        EXPECT_EQ(QGuiApplication::focusWindow(), focused);
     }
+    other.kill();
+    other.waitForFinished();
 }
 
 } // namespace
