@@ -231,6 +231,18 @@ void AppState::handleTerminationSignal(int signal)
         return;
     }
     qCInfo(appLog) << "Ending on signal" << signal;
+    m_isEnding = true;
+    endOnSignal(signal);
+}
+
+void AppState::endOnSignal(int signal)
+{
+    // Nobody answers a save panel while the session ends, and the recording's end waits below
+    // the panel's own event loop: that loop has to be left before the ending can wait for it.
+    if (m_recorder->dismissSavePanel()) {
+        QTimer::singleShot(0, this, [this, signal] { endOnSignal(signal); });
+        return;
+    }
     stopRecordingBeforeExit(ExitCause::signal);
     Events::runOnMain([signal] { QCoreApplication::exit(signal); });
 }

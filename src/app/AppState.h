@@ -86,6 +86,7 @@ public:
     void stopRecordingBeforeExit(ExitCause cause);
 
 private:
+    void endOnSignal(int signal);
     Environment m_environment;
     KwMenu m_menu;
     std::unique_ptr<StatusItem> m_statusItem;

@@ -406,6 +406,7 @@ void AudioRecorderController::showSavePanel(std::optional<QUrl> source)
     const QString directory
         = output && QFileInfo(output->toLocalFile()).isDir() ? output->toLocalFile() : QDir::homePath();
     const std::unique_ptr<QFileDialog> panel = makeSavePanel(*source, directory);
+    m_openSavePanel = panel.get();
     if (m_savePanelRunner(*panel) != QDialog::Accepted || panel->selectedUrls().isEmpty()) {
         return;
     }
@@ -431,6 +432,15 @@ void AudioRecorderController::finishRecording(
     if (source) {
         saveRecording(*source, destination, uniquify, beginSave());
     }
+}
+
+bool AudioRecorderController::dismissSavePanel()
+{
+    if (!m_openSavePanel) {
+        return false;
+    }
+    m_openSavePanel->reject();
+    return true;
 }
 
 AudioRecorderController::SaveToken AudioRecorderController::beginSave()

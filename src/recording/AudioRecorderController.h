@@ -63,6 +63,9 @@ public:
     // Whether a recording that ended is still on its way to its place: its end not yet handled,
     // or its copy or metadata rewrite not yet over.
     bool isSaving() const { return m_endsToHandle > 0 || m_savesInProgress > 0; }
+    // Closes the save panel, unanswered, when one is open; answers whether one was. The panel's
+    // own event loop ends only once control returns to it.
+    bool dismissSavePanel();
     // Removes, from the default output directory, the hidden files of copies and rewrites that a
     // process ending mid-way left there.
     void removeInterruptedSaves();
@@ -136,6 +139,7 @@ private:
     quint64 m_pendingPause = 0;
     quint64 m_pauseCount = 0;
     int m_endsToHandle = 0;
+    QPointer<QFileDialog> m_openSavePanel;
     int m_savesInProgress = 0;
     std::unique_ptr<AudioRecorder> m_recorder;
     // The recording saved last, which alone becomes the previous recording once rewritten.

@@ -43,8 +43,8 @@ auto removedAfterwards(const QString &recording)
     });
 }
 
-// Starts a recording from the menu as a user would; answers its temporary file.
-QString record(ProgramProcess &program)
+// Chooses the tray menu's nth item that can be chosen, as a user would.
+void chooseItem(ProgramProcess &program, int position)
 {
     const QPoint icon = trayIcon(program).value_or(QRect()).center();
     const qsizetype opened = program.log().count(QStringLiteral("Menu opens"));
@@ -52,7 +52,13 @@ QString record(ProgramProcess &program)
     EXPECT_TRUE(program.waitForLog(QStringLiteral("Menu opens"), 5, opened + 1));
     // Built before it is shown; keys reach it once it has grabbed the keyboard.
     QThread::msleep(200);
-    xdotool({ "key", "Down", "Return" });
+    xdotool(QStringList { "key" } + QStringList(position, QStringLiteral("Down")) + QStringList { "Return" });
+}
+
+// Starts a recording from the menu; answers its temporary file.
+QString record(ProgramProcess &program)
+{
+    chooseItem(program, 1);
     EXPECT_TRUE(program.waitForLog(QStringLiteral("accessibility value \"Recording\"")))
         << program.log().toStdString();
     return QRegularExpression(QStringLiteral("Recording into \"([^\"]+)\"")).match(program.log()).captured(1);
@@ -179,6 +185,32 @@ TEST_F(ProgramTest, TerminatingOrKillingARecordingLeavesItCompleteSavedOrForReco
         EXPECT_GT(facts.seconds, seconds - (signal == SIGKILL ? 1.0 : 0.6));
         EXPECT_LT(facts.seconds, seconds + 0.6);
     }
+}
+
+// Nobody answers a save panel while the session ends: the ending closes it instead of waiting
+// out its limit below the panel, and the recording stays for recovery.
+TEST_F(ProgramTest, ATerminateSignalClosesAnOpenSavePanelAndLeavesTheRecordingForRecovery)
+{
+    ProgramProcess program;
+    const QString temporary = record(program);
+    const auto cleanup = removedAfterwards(temporary);
+    QThread::sleep(1);
+    chooseItem(program, 2); // Stop, after Pause
+    ASSERT_TRUE(TestSupport::processEventsUntil(
+        [] {
+            return TestSupport::runCommand(QStringLiteral("xdotool"),
+                { QStringLiteral("search"), QStringLiteral("--name"),
+                    QStringLiteral("Save Audio Recording") })
+                .succeeded();
+        },
+        std::chrono::seconds(10)))
+        << program.log().toStdString();
+    QElapsedTimer ending;
+    ending.start();
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(), SIGTERM) << program.log().toStdString();
+    EXPECT_LT(ending.elapsed(), 5000) << program.log().toStdString();
+    EXPECT_TRUE(probeMedia(temporary).decoded) << program.log().toStdString();
 }
 
 TEST_F(ProgramTest, TheBookmarkMigrationRunsOncePerInstallationHistory)
