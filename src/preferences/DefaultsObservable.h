@@ -1,10 +1,10 @@
 #pragma once
 
+#include "kit/collections/AsyncIterationStop.h"
 #include "platform/events/AnyCancellable.h"
 #include "platform/events/MainThread.h"
 #include "platform/events/PassthroughSubject.h"
 #include "preferences/DefaultsUpdates.h"
-#include "preferences/LoopControl.h"
 
 #include <QCoroTask>
 
@@ -22,13 +22,13 @@ public:
     explicit Observable(Key<V> key)
         : m_key(std::move(key))
         , m_objectWillChange(std::make_shared<Events::PassthroughSubject<Events::Void>>())
-        , m_loop(std::make_shared<Detail::LoopControl>())
+        , m_loop(std::make_shared<AsyncIterationStop>())
     {
         Events::runOnMain([key = m_key, target = std::weak_ptr(m_objectWillChange), loop = m_loop] {
             run(key, target, loop);
         });
     }
-    ~Observable() { m_loop->cancel(); }
+    ~Observable() { m_loop->stop(); }
     Observable(const Observable &) = delete;
     Observable &operator=(const Observable &) = delete;
 
@@ -53,13 +53,15 @@ private:
     using Signal = Events::PassthroughSubject<Events::Void>;
 
     static QCoro::Task<> run(
-        Key<V> key, std::weak_ptr<Signal> target, std::shared_ptr<Detail::LoopControl> loop)
+        Key<V> key, std::weak_ptr<Signal> target, std::shared_ptr<AsyncIterationStop> loop)
     {
         if (target.expired()) {
             co_return;
         }
         UpdateStream<V> stream = updateStream(key, true);
-        if (!loop->attach(stream.canceller())) {
+        // Cancelled before the loop could start: the stream is ended at once.
+        loop->setIteratorCanceller(stream.canceller());
+        if (loop->isStopped()) {
             co_return;
         }
         while (co_await stream.next()) {
@@ -73,7 +75,7 @@ private:
 
     Key<V> m_key;
     std::shared_ptr<Signal> m_objectWillChange;
-    std::shared_ptr<Detail::LoopControl> m_loop;
+    std::shared_ptr<AsyncIterationStop> m_loop;
 };
 
 } // namespace Defaults
