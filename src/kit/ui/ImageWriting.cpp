@@ -4,6 +4,7 @@
 #include "kit/foundation/errors/NSError.h"
 #include "kit/foundation/files/ExtendedAttributes.h"
 #include "kit/foundation/files/FileLocations.h"
+#include "kit/foundation/files/FileOperations.h"
 #include "kit/foundation/files/ResourceValues.h"
 
 #include <QBuffer>
@@ -23,7 +24,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <utility>
 
 namespace {
 
@@ -88,13 +88,6 @@ namespace {
 
 constexpr int freeNameAttempts = 100;
 
-int systemRenameNoReplace(const char *from, const char *to)
-{
-    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
-}
-
-ImageWriting::NamingCalls namingCalls { &systemRenameNoReplace, &::link };
-
 enum class Naming { moved, created, taken, failed };
 
 Naming createExclusively(const QByteArray &name, const QByteArray &encoded)
@@ -123,31 +116,20 @@ Naming createExclusively(const QByteArray &name, const QByteArray &encoded)
     return Naming::created;
 }
 
-// Gives the written file `name` without ever replacing what is there: a rename that refuses to
-// replace; where the file system rejects that, a hard link and unlink; where it has no hard links
-// either, a new file created exclusively under the name.
+// Gives the written file `name` without ever replacing what is there; where the file system can
+// neither refuse to replace nor link, a new file is created exclusively under the name.
 Naming placeUnder(const QByteArray &written, const QByteArray &name, const QByteArray &encoded)
 {
-    if (namingCalls.renameNoReplace(written.constData(), name.constData()) == 0) {
+    switch (renameNoReplace(QFile::decodeName(written), QFile::decodeName(name))) {
+    case 0:
         return Naming::moved;
-    }
-    if (errno == EEXIST) {
+    case EEXIST:
         return Naming::taken;
-    }
-    if (errno != EINVAL && errno != ENOSYS) {
+    case EOPNOTSUPP:
+        return createExclusively(name, encoded);
+    default:
         return Naming::failed;
     }
-    if (namingCalls.link(written.constData(), name.constData()) == 0) {
-        ::unlink(written.constData());
-        return Naming::moved;
-    }
-    if (errno == EEXIST) {
-        return Naming::taken;
-    }
-    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) {
-        return Naming::failed;
-    }
-    return createExclusively(name, encoded);
 }
 
 // The complete file takes the first free name in one step that never replaces: a file that
@@ -184,11 +166,6 @@ QUrl writeUnderFreeName(const QByteArray &encoded, const QUrl &url)
 } // namespace
 
 namespace ImageWriting {
-
-NamingCalls setNamingCalls(NamingCalls calls)
-{
-    return std::exchange(namingCalls, calls);
-}
 
 std::optional<QMimeType> fileType(const QUrl &url)
 {

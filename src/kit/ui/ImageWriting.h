@@ -75,14 +75,4 @@ QByteArray data(const QImage &image, const QMimeType &type, double compressionFa
 // ends in " (n)" is first tried without it, then counted on from n.
 QUrl incrementalUrl(const QUrl &url);
 
-// The system calls that give a finished file its free name; each answers as the call does (0, or
-// -1 and errno). Replaceable, so that the ways round a file system that refuses one can be tried
-// anywhere. Returns the calls in use before.
-struct NamingCalls
-{
-    int (*renameNoReplace)(const char *from, const char *to);
-    int (*link)(const char *from, const char *to);
-};
-NamingCalls setNamingCalls(NamingCalls calls);
-
 } // namespace ImageWriting

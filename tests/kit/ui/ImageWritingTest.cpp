@@ -3,6 +3,7 @@
 
 #include "kit/foundation/files/ExtendedAttributes.h"
 #include "kit/foundation/files/FileLocations.h"
+#include "kit/foundation/files/FileOperations.h"
 #include "kit/ui/ImageWriting.h"
 
 #include <QBuffer>
@@ -162,20 +163,20 @@ int refuse(const char *, const char *)
 
 TEST_F(ImageWritingTest, IncrementingWorksOnFileSystemsThatRefuseTheNoReplaceRenameOrLinks)
 {
-    const ImageWriting::NamingCalls system = ImageWriting::setNamingCalls({});
+    const NoReplaceCalls system = setNoReplaceCalls({});
     const QStringList names { u"Image (1).png"_s, u"Image (2).png"_s, u"Image.png"_s };
-    for (const auto &[way, calls] : std::vector<std::pair<const char *, ImageWriting::NamingCalls>> {
+    for (const auto &[way, calls] : std::vector<std::pair<const char *, NoReplaceCalls>> {
              { "no-replace rename", system }, { "link", { &refuse<EINVAL>, system.link } },
              { "exclusive create", { &refuse<EINVAL>, &refuse<EPERM> } } }) {
         QTemporaryDir dir;
         KitTesting::writeFile(dir.filePath(names.last()), {});
-        ImageWriting::setNamingCalls(calls);
+        setNoReplaceCalls(calls);
         for (int copy = 0; copy < 2; ++copy) {
             EXPECT_NO_THROW(ImageWriting::write(testImage(), QUrl::fromLocalFile(dir.filePath(names.last())),
                 { .incrementingIfExists = true }))
                 << way;
         }
-        ImageWriting::setNamingCalls(system);
+        setNoReplaceCalls(system);
         EXPECT_EQ(
             QDir(dir.path()).entryList(QDir::Hidden | QDir::Files | QDir::System | QDir::NoDotAndDotDot),
             names)

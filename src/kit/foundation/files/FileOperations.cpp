@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 namespace {
 
@@ -193,23 +194,27 @@ void copyToPartial(const QString &source, const QString &partial, const QString 
 // or the failure's errno. The item stays at `partial` on failure.
 int takeName(const QString &partial, const QString &path)
 {
-    const QByteArray from = QFile::encodeName(partial);
+    const int code = renameNoReplace(partial, path);
+    if (code != EOPNOTSUPP) {
+        return code;
+    }
+    // A directory tree on a file system that can refuse neither way: checked first, then renamed.
     const QByteArray to = QFile::encodeName(path);
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) {
-        return 0;
-    }
-    if (errno != EINVAL && errno != ENOSYS) {
-        return errno;
-    }
-    // A file system that cannot refuse to replace: checked first, then renamed.
     struct stat present
     {
     };
     if (::lstat(to.constData(), &present) == 0) {
         return EEXIST;
     }
-    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
+    return ::rename(QFile::encodeName(partial).constData(), to.constData()) == 0 ? 0 : errno;
 }
+
+int systemRenameNoReplace(const char *from, const char *to)
+{
+    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+}
+
+NoReplaceCalls noReplaceCalls { &systemRenameNoReplace, &::link };
 
 } // namespace
 
@@ -224,6 +229,29 @@ bool isPartialItemName(const QString &fileName)
 {
     static const QRegularExpression pattern(QStringLiteral("^\\..+\\.[0-9a-f]{32}\\.part$"));
     return pattern.match(fileName).hasMatch();
+}
+
+int renameNoReplace(const QString &from, const QString &to)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (noReplaceCalls.renameNoReplace(source.constData(), target.constData()) == 0) {
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return errno;
+    }
+    if (noReplaceCalls.link(source.constData(), target.constData()) == 0) {
+        ::unlink(source.constData());
+        return 0;
+    }
+    // No hard links here, or none of a directory.
+    return errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS ? EOPNOTSUPP : errno;
+}
+
+NoReplaceCalls setNoReplaceCalls(NoReplaceCalls calls)
+{
+    return std::exchange(noReplaceCalls, calls);
 }
 
 void copyItem(const QUrl &source, const QUrl &destination, bool overwrite)

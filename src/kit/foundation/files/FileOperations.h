@@ -21,3 +21,19 @@ QUrl copyOrMoveItemUniquely(const QUrl &source, const QUrl &destination, bool mo
 QString partialItemPath(const QString &path);
 // Whether `fileName` is such a name: an item left under one was interrupted.
 bool isPartialItemName(const QString &fileName);
+
+// Gives the item at `from` the name `to` in one step that never replaces what is there: a rename
+// that refuses to replace, or where the file system rejects that, a hard link and unlink. Answers
+// 0 or the failure's errno: EEXIST when the name is taken, EOPNOTSUPP when the file system can do
+// neither (the item then stays at `from`).
+int renameNoReplace(const QString &from, const QString &to);
+
+// The system calls renameNoReplace makes; each answers as the call does (0, or -1 and errno).
+// Replaceable, so that the ways round a file system that refuses one can be tried anywhere.
+// Returns the calls in use before.
+struct NoReplaceCalls
+{
+    int (*renameNoReplace)(const char *from, const char *to);
+    int (*link)(const char *from, const char *to);
+};
+NoReplaceCalls setNoReplaceCalls(NoReplaceCalls calls);
