@@ -1,5 +1,6 @@
 #include "TemporaryConfigHome.h"
 
+#include "kit/foundation/system/FoundationHooks.h"
 #include "kit/services/DebugInfo.h"
 #include "kit/services/DebugLog.h"
 #include "kit/services/DebugWindowController.h"
@@ -15,8 +16,12 @@
 
 #include "platform/userdefaults/UserDefaults.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -111,18 +116,20 @@ TEST(DebugLog, KeepsTheNewestLinesAndPassesEveryMessageOn)
     qInstallMessageHandler(nullptr);
 }
 
-// The developer's window and the user's support window: one of each, on the kit's menu-bar window
-// (so Ctrl+W closes it), released when closed, whichever way.
-TEST(DebugWindow, OneOfEachKindOnTheMenuBarWindowReleasedWhenClosed)
+namespace {
+
+struct WindowKind
 {
-    TemporaryConfigHome home;
-    const struct
-    {
-        const char *kind;
-        std::function<void()> show;
-        std::function<QWidget *()> window;
-        QString title;
-    } kinds[] = {
+    const char *kind;
+    std::function<void()> show;
+    std::function<QWidget *()> window;
+    QString title;
+};
+
+// The developer's window and the user's support window.
+std::vector<WindowKind> debugWindowKinds()
+{
+    return {
         { "debug", [] { SingletonWindowController::show<DebugWindowController>(false); },
             []() -> QWidget * {
                 auto *controller = SingletonWindowController::existing<DebugWindowController>();
@@ -132,7 +139,16 @@ TEST(DebugWindow, OneOfEachKindOnTheMenuBarWindowReleasedWhenClosed)
         { "support", [] { SupportWindow::show(); }, [] { return SupportWindow::window(); },
             ServiceTexts::supportWindowTitle(KwApp::name()) },
     };
-    for (const auto &kind : kinds) {
+}
+
+} // namespace
+
+// One of each, on the kit's menu-bar window (so Ctrl+W closes it), released when closed,
+// whichever way.
+TEST(DebugWindow, OneOfEachKindOnTheMenuBarWindowReleasedWhenClosed)
+{
+    TemporaryConfigHome home;
+    for (const auto &kind : debugWindowKinds()) {
         SCOPED_TRACE(kind.kind);
         for (const bool byKeys : { false, true }) {
             kind.show();
@@ -152,6 +168,33 @@ TEST(DebugWindow, OneOfEachKindOnTheMenuBarWindowReleasedWhenClosed)
             EXPECT_TRUE(TestSupport::processEventsUntil([&] { return window.isNull(); }));
         }
     }
+}
+
+// Their copies carry the source marker, as every copy of the program does.
+TEST(DebugWindow, CopiedDebugInformationIsMarkedAsThisProgramsOwn)
+{
+    TemporaryConfigHome home;
+    FoundationHooks::setAppIdentifier(QStringLiteral("org.example.Recorder"));
+    for (const auto &kind : debugWindowKinds()) {
+        SCOPED_TRACE(kind.kind);
+        QGuiApplication::clipboard()->clear();
+        kind.show();
+        QPointer<QWidget> window = kind.window();
+        ASSERT_TRUE(window);
+        QPushButton *copy = nullptr;
+        for (auto *button : window->findChildren<QPushButton *>()) {
+            copy = button->text() == ServiceTexts::debugCopy() ? button : copy;
+        }
+        ASSERT_TRUE(copy);
+        copy->click();
+        const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
+        ASSERT_TRUE(copied);
+        EXPECT_EQ(copied->text(), DebugInfo::text());
+        EXPECT_EQ(copied->data("org.nspasteboard.source"), QByteArray("org.example.Recorder"));
+        window->close();
+        EXPECT_TRUE(TestSupport::processEventsUntil([&] { return window.isNull(); }));
+    }
+    FoundationHooks::setAppIdentifier({});
 }
 
 TEST(DebugWindow, ShowsTheSettingsAndTheLogAsTheyChangeAndAQuitButton)
