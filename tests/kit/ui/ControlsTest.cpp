@@ -198,15 +198,25 @@ bool isSecondaryOf(const QWidget &widget, const QPalette &palette)
     return true;
 }
 
-// A light/dark switch reaches the widgets as a new palette, of the application or of a parent.
-TEST(TextStyleTest, SecondaryColourFollowsPaletteChangesAndIsAppliedOnce)
+QPalette darkened(const QPalette &light)
 {
-    const QPalette light = QApplication::palette();
     QPalette dark = light;
     dark.setColor(QPalette::Window, QColor(30, 30, 30));
     dark.setColor(QPalette::WindowText, QColor(235, 235, 235));
     dark.setColor(QPalette::Text, QColor(220, 220, 220));
-    for (const auto &[parented, byParent] : { std::pair { false, false }, { true, false }, { true, true } }) {
+    return dark;
+}
+
+// Whether the widget has a parent, and whether the parent's palette changes rather than the
+// application's.
+constexpr std::pair<bool, bool> paletteChanges[] = { { false, false }, { true, false }, { true, true } };
+
+// A light/dark switch reaches the widgets as a new palette, of the application or of a parent.
+TEST(TextStyleTest, SecondaryColourFollowsPaletteChangesAndIsAppliedOnce)
+{
+    const QPalette light = QApplication::palette();
+    const QPalette dark = darkened(light);
+    for (const auto &[parented, byParent] : paletteChanges) {
         SCOPED_TRACE(testing::Message() << "parented " << parented << ", by the parent " << byParent);
         QWidget container;
         QLabel loose;
@@ -222,6 +232,35 @@ TEST(TextStyleTest, SecondaryColourFollowsPaletteChangesAndIsAppliedOnce)
         container.setPalette(QPalette());
         EXPECT_TRUE(
             processEventsUntil([&] { return isSecondaryOf(*label, light); }, std::chrono::seconds(1)));
+    }
+}
+
+// A label's colour, dimmed while disabled, follows a light/dark switch as the secondary style does.
+TEST(TextStyleTest, LabelColourFollowsPaletteChanges)
+{
+    const QPalette light = QApplication::palette();
+    const QPalette dark = darkened(light);
+    for (const auto &[parented, byParent] : paletteChanges) {
+        for (const bool enabled : { true, false }) {
+            SCOPED_TRACE(testing::Message()
+                << "parented " << parented << ", by the parent " << byParent << ", enabled " << enabled);
+            QWidget container;
+            CocoaLabel loose;
+            CocoaLabel *label = parented ? new CocoaLabel(QStringLiteral("label"), &container) : &loose;
+            label->setEnabled(enabled);
+            const auto shows = [&](const QPalette &palette) {
+                const QColor text = palette.color(QPalette::Active, QPalette::WindowText);
+                return label->palette().color(QPalette::Active, QPalette::WindowText)
+                    == (enabled ? text : TextStyle::secondaryColor(text));
+            };
+            EXPECT_TRUE(shows(light));
+            byParent ? container.setPalette(dark) : QApplication::setPalette(dark);
+            EXPECT_TRUE(processEventsUntil([&] { return shows(dark); }, std::chrono::seconds(1)));
+            EXPECT_EQ(label->palette().color(QPalette::Window), dark.color(QPalette::Window));
+            QApplication::setPalette(light);
+            container.setPalette(QPalette());
+            EXPECT_TRUE(processEventsUntil([&] { return shows(light); }, std::chrono::seconds(1)));
+        }
     }
 }
 
