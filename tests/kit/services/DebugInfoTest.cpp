@@ -116,20 +116,20 @@ TEST(DebugLog, KeepsTheNewestLinesAndPassesEveryMessageOn)
     qInstallMessageHandler(nullptr);
 }
 
-namespace {
-
-struct WindowKind
+// The developer's window and the user's support window: one of each, on the kit's menu-bar window
+// (so Ctrl+W closes it), released when closed, whichever way. What they copy carries the source
+// marker, as every copy of the program does.
+TEST(DebugWindow, OneOfEachKindOnTheMenuBarWindowCopiesMarkedTextAndIsReleasedWhenClosed)
 {
-    const char *kind;
-    std::function<void()> show;
-    std::function<QWidget *()> window;
-    QString title;
-};
-
-// The developer's window and the user's support window.
-std::vector<WindowKind> debugWindowKinds()
-{
-    return {
+    TemporaryConfigHome home;
+    FoundationHooks::setAppIdentifier(QStringLiteral("org.example.Recorder"));
+    const struct
+    {
+        const char *kind;
+        std::function<void()> show;
+        std::function<QWidget *()> window;
+        QString title;
+    } kinds[] = {
         { "debug", [] { SingletonWindowController::show<DebugWindowController>(false); },
             []() -> QWidget * {
                 auto *controller = SingletonWindowController::existing<DebugWindowController>();
@@ -139,16 +139,7 @@ std::vector<WindowKind> debugWindowKinds()
         { "support", [] { SupportWindow::show(); }, [] { return SupportWindow::window(); },
             ServiceTexts::supportWindowTitle(KwApp::name()) },
     };
-}
-
-} // namespace
-
-// One of each, on the kit's menu-bar window (so Ctrl+W closes it), released when closed,
-// whichever way.
-TEST(DebugWindow, OneOfEachKindOnTheMenuBarWindowReleasedWhenClosed)
-{
-    TemporaryConfigHome home;
-    for (const auto &kind : debugWindowKinds()) {
+    for (const auto &kind : kinds) {
         SCOPED_TRACE(kind.kind);
         for (const bool byKeys : { false, true }) {
             kind.show();
@@ -159,6 +150,16 @@ TEST(DebugWindow, OneOfEachKindOnTheMenuBarWindowReleasedWhenClosed)
             EXPECT_TRUE(TestSupport::processEventsUntil([&] { return window->isVisible(); }));
             kind.show();
             EXPECT_EQ(kind.window(), window.data()) << "a second show brings up the same window";
+            QGuiApplication::clipboard()->clear();
+            for (auto *button : window->findChildren<QPushButton *>()) {
+                if (button->text() == ServiceTexts::debugCopy()) {
+                    button->click();
+                }
+            }
+            const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
+            ASSERT_TRUE(copied);
+            EXPECT_EQ(copied->text(), DebugInfo::text());
+            EXPECT_EQ(copied->data("org.nspasteboard.source"), QByteArray("org.example.Recorder"));
             if (byKeys) {
                 QTest::keyClick(window, Qt::Key_W, Qt::ControlModifier);
             } else {
@@ -167,32 +168,6 @@ TEST(DebugWindow, OneOfEachKindOnTheMenuBarWindowReleasedWhenClosed)
             EXPECT_EQ(kind.window(), nullptr);
             EXPECT_TRUE(TestSupport::processEventsUntil([&] { return window.isNull(); }));
         }
-    }
-}
-
-// Their copies carry the source marker, as every copy of the program does.
-TEST(DebugWindow, CopiedDebugInformationIsMarkedAsThisProgramsOwn)
-{
-    TemporaryConfigHome home;
-    FoundationHooks::setAppIdentifier(QStringLiteral("org.example.Recorder"));
-    for (const auto &kind : debugWindowKinds()) {
-        SCOPED_TRACE(kind.kind);
-        QGuiApplication::clipboard()->clear();
-        kind.show();
-        QPointer<QWidget> window = kind.window();
-        ASSERT_TRUE(window);
-        QPushButton *copy = nullptr;
-        for (auto *button : window->findChildren<QPushButton *>()) {
-            copy = button->text() == ServiceTexts::debugCopy() ? button : copy;
-        }
-        ASSERT_TRUE(copy);
-        copy->click();
-        const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
-        ASSERT_TRUE(copied);
-        EXPECT_EQ(copied->text(), DebugInfo::text());
-        EXPECT_EQ(copied->data("org.nspasteboard.source"), QByteArray("org.example.Recorder"));
-        window->close();
-        EXPECT_TRUE(TestSupport::processEventsUntil([&] { return window.isNull(); }));
     }
     FoundationHooks::setAppIdentifier({});
 }

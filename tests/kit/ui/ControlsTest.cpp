@@ -198,69 +198,41 @@ bool isSecondaryOf(const QWidget &widget, const QPalette &palette)
     return true;
 }
 
-QPalette darkened(const QPalette &light)
+// A light/dark switch reaches the widgets as a new palette, of the application or of a parent.
+// Labels follow it too, in the text colour while enabled and dimmed while disabled.
+TEST(TextStyleTest, SecondaryColourAndLabelsFollowPaletteChangesAndTheStyleIsAppliedOnce)
 {
+    const QPalette light = QApplication::palette();
     QPalette dark = light;
     dark.setColor(QPalette::Window, QColor(30, 30, 30));
     dark.setColor(QPalette::WindowText, QColor(235, 235, 235));
     dark.setColor(QPalette::Text, QColor(220, 220, 220));
-    return dark;
-}
-
-// Whether the widget has a parent, and whether the parent's palette changes rather than the
-// application's.
-constexpr std::pair<bool, bool> paletteChanges[] = { { false, false }, { true, false }, { true, true } };
-
-// A light/dark switch reaches the widgets as a new palette, of the application or of a parent.
-TEST(TextStyleTest, SecondaryColourFollowsPaletteChangesAndIsAppliedOnce)
-{
-    const QPalette light = QApplication::palette();
-    const QPalette dark = darkened(light);
-    for (const auto &[parented, byParent] : paletteChanges) {
+    for (const auto &[parented, byParent] : { std::pair { false, false }, { true, false }, { true, true } }) {
         SCOPED_TRACE(testing::Message() << "parented " << parented << ", by the parent " << byParent);
         QWidget container;
         QLabel loose;
         QLabel *label = parented ? new QLabel(&container) : &loose;
+        CocoaLabel looseLabels[2];
+        CocoaLabel *labels[] = { parented ? new CocoaLabel({}, &container) : &looseLabels[0],
+            parented ? new CocoaLabel({}, &container) : &looseLabels[1] };
+        labels[1]->setEnabled(false);
+        const auto follows = [&](const QPalette &palette) {
+            const QColor text = palette.color(QPalette::Active, QPalette::WindowText);
+            return isSecondaryOf(*label, palette)
+                && labels[0]->palette().color(QPalette::Active, QPalette::WindowText) == text
+                && labels[1]->palette().color(QPalette::Active, QPalette::WindowText)
+                == TextStyle::secondaryColor(text);
+        };
         applySecondaryTextStyle(label, TextStyle::smallSystemFontSize());
         applySecondaryTextStyle(label, TextStyle::smallSystemFontSize());
         EXPECT_TRUE(isSecondaryOf(*label, light)) << "applied twice, dimmed once";
 
         byParent ? container.setPalette(dark) : QApplication::setPalette(dark);
-        EXPECT_TRUE(processEventsUntil([&] { return isSecondaryOf(*label, dark); }, std::chrono::seconds(1)));
+        EXPECT_TRUE(processEventsUntil([&] { return follows(dark); }, std::chrono::seconds(1)));
         EXPECT_EQ(label->palette().color(QPalette::Window), dark.color(QPalette::Window));
         QApplication::setPalette(light);
         container.setPalette(QPalette());
-        EXPECT_TRUE(
-            processEventsUntil([&] { return isSecondaryOf(*label, light); }, std::chrono::seconds(1)));
-    }
-}
-
-// A label's colour, dimmed while disabled, follows a light/dark switch as the secondary style does.
-TEST(TextStyleTest, LabelColourFollowsPaletteChanges)
-{
-    const QPalette light = QApplication::palette();
-    const QPalette dark = darkened(light);
-    for (const auto &[parented, byParent] : paletteChanges) {
-        for (const bool enabled : { true, false }) {
-            SCOPED_TRACE(testing::Message()
-                << "parented " << parented << ", by the parent " << byParent << ", enabled " << enabled);
-            QWidget container;
-            CocoaLabel loose;
-            CocoaLabel *label = parented ? new CocoaLabel(QStringLiteral("label"), &container) : &loose;
-            label->setEnabled(enabled);
-            const auto shows = [&](const QPalette &palette) {
-                const QColor text = palette.color(QPalette::Active, QPalette::WindowText);
-                return label->palette().color(QPalette::Active, QPalette::WindowText)
-                    == (enabled ? text : TextStyle::secondaryColor(text));
-            };
-            EXPECT_TRUE(shows(light));
-            byParent ? container.setPalette(dark) : QApplication::setPalette(dark);
-            EXPECT_TRUE(processEventsUntil([&] { return shows(dark); }, std::chrono::seconds(1)));
-            EXPECT_EQ(label->palette().color(QPalette::Window), dark.color(QPalette::Window));
-            QApplication::setPalette(light);
-            container.setPalette(QPalette());
-            EXPECT_TRUE(processEventsUntil([&] { return shows(light); }, std::chrono::seconds(1)));
-        }
+        EXPECT_TRUE(processEventsUntil([&] { return follows(light); }, std::chrono::seconds(1)));
     }
 }
 
