@@ -37,23 +37,30 @@ struct Reference<T, false>
 } // namespace WeakBoxDetail
 
 // A reference to an object that never keeps it alive; it reads as empty once the object is gone.
+// A copy of the box is the same box: a new object set through one copy is seen through all.
 // Equality, ordering and hashing are those of the objects, an object that is gone counting as
 // none. Not synchronised: threads sharing one box serialise their access.
 template<typename Value>
 class WeakBox
 {
     using Reference = WeakBoxDetail::Reference<Value>;
+    using Weak = typename Reference::Weak;
 
 public:
     using Strong = typename Reference::Strong;
 
-    WeakBox() = default;
-    explicit WeakBox(const Strong &object)
-        : m_reference(object)
+    WeakBox()
+        : m_reference(std::make_shared<Weak>())
     { }
+    explicit WeakBox(const Strong &object)
+        : m_reference(std::make_shared<Weak>(object))
+    { }
+    // Declared so that a move copies the reference too: no box is ever left without one.
+    WeakBox(const WeakBox &) = default;
+    WeakBox &operator=(const WeakBox &) = default;
 
-    Strong wrappedValue() const { return Reference::lock(m_reference); }
-    void setWrappedValue(const Strong &object) { m_reference = object; }
+    Strong wrappedValue() const { return Reference::lock(*m_reference); }
+    void setWrappedValue(const Strong &object) { *m_reference = object; }
     bool isNil() const { return !wrappedValue(); }
 
     // A member of the object, read through a data member, getter or any callable taking it;
@@ -114,7 +121,7 @@ public:
     }
 
 private:
-    typename Reference::Weak m_reference;
+    std::shared_ptr<Weak> m_reference;
 };
 
 template<typename Value>

@@ -8,10 +8,9 @@
 #include "kit/ui/Buttons.h"
 #include "kit/ui/EverySecondSchedule.h"
 #include "kit/ui/MenuBarAppWindow.h"
+#include "kit/ui/Pasteboard.h"
 #include "platform/userdefaults/UserDefaults.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -53,7 +52,7 @@ DebugWindowController::DebugWindowController()
     buttons->addStretch();
     buttons->addWidget(new Buttons::Quit(true));
     layout->addLayout(buttons);
-    connect(copy, &QPushButton::clicked, [] { QApplication::clipboard()->setText(DebugInfo::text()); });
+    connect(copy, &QPushButton::clicked, [] { Pasteboard::copyString(DebugInfo::text()); });
 
     // The settings are drawn again after any change of any default.
     m_userDefaultsObservable

@@ -9,11 +9,11 @@
 
 #include "kit/foundation/files/FileLocations.h"
 #include "kit/ui/MenuBarAppWindow.h"
+#include "kit/ui/Pasteboard.h"
 #include "kit/ui/SingletonWindowController.h"
 #include "platform/userdefaults/UserDefaults.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -47,8 +47,7 @@ public:
         buttons->addStretch();
         buttons->addWidget(reset);
         layout->addLayout(buttons);
-        QObject::connect(
-            copy, &QPushButton::clicked, [] { QApplication::clipboard()->setText(DebugInfo::text()); });
+        QObject::connect(copy, &QPushButton::clicked, [] { Pasteboard::copyString(DebugInfo::text()); });
         QObject::connect(feedback, &QPushButton::clicked, [] { KwApp::openSendFeedbackPage(); });
         QObject::connect(reset, &QPushButton::clicked, [] { SupportWindow::confirmDeleteAllData(); });
         screen->resize(520, 360);

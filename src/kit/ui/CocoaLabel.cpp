@@ -2,7 +2,6 @@
 
 #include "kit/ui/SecondaryTextStyle.h"
 
-#include <QApplication>
 #include <QEvent>
 
 CocoaLabel::CocoaLabel(const QString &text, QWidget *parent)
@@ -18,23 +17,36 @@ CocoaLabel::CocoaLabel(const QString &text, QWidget *parent)
 void CocoaLabel::changeEvent(QEvent *event)
 {
     QLabel::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange) {
-        applyTextColor();
-    } else if (event->type() == QEvent::ParentChange && parentWidget()) {
-        adjustSize();
+    switch (event->type()) {
+    case QEvent::ParentChange:
+        if (parentWidget()) {
+            adjustSize();
+        }
+        [[fallthrough]];
+    case QEvent::EnabledChange:
+    case QEvent::PaletteChange:
+    case QEvent::ApplicationPaletteChange:
+        if (!m_applying) {
+            applyTextColor();
+        }
+        break;
+    default:
+        break;
     }
 }
 
 void CocoaLabel::applyTextColor()
 {
-    // Both states take the active colours, so a disabled label reads as secondary text rather
-    // than as the palette's greyed-out disabled text.
-    QPalette palette = QApplication::palette(this);
-    const QColor color = isEnabled()
-        ? palette.color(QPalette::Active, QPalette::WindowText)
-        : TextStyle::secondaryColor(palette.color(QPalette::Active, QPalette::WindowText));
+    // Both states take the active colour, so a disabled label reads as secondary text rather
+    // than as the palette's greyed-out disabled text. Derived from the inherited palette each
+    // time, so it neither keeps the old theme nor dims twice.
+    const QColor text = TextStyle::inheritedPalette(this).color(QPalette::Active, QPalette::WindowText);
+    const QColor color = isEnabled() ? text : TextStyle::secondaryColor(text);
+    QPalette own = palette();
     for (const auto group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
-        palette.setColor(group, QPalette::WindowText, color);
+        own.setColor(group, QPalette::WindowText, color);
     }
-    setPalette(palette);
+    m_applying = true;
+    setPalette(own);
+    m_applying = false;
 }

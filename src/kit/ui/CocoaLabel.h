@@ -3,7 +3,7 @@
 #include <QLabel>
 
 // A plain-text label that dims its text while disabled and fits its text when it is placed
-// in a parent.
+// in a parent. Its colour follows palette changes (a switch between light and dark).
 class CocoaLabel : public QLabel
 {
     Q_OBJECT
@@ -15,4 +15,6 @@ protected:
 
 private:
     void applyTextColor();
+
+    bool m_applying = false;
 };

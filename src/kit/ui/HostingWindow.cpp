@@ -29,10 +29,11 @@ HostingWindow::~HostingWindow()
     qCDebug(lcHostingWindow) << "HostingWindow - DEINIT";
 }
 
-QRect HostingWindow::constrainedFrame(const QRect &proposed, const QSize &screen)
+QRect HostingWindow::constrainedFrame(const QRect &proposed, const QRect &screen)
 {
-    int x = proposed.x();
-    int y = proposed.y();
+    // Measured from the screen's own corner: a second screen starts away from the desktop's origin.
+    int x = proposed.x() - screen.x();
+    int y = proposed.y() - screen.y();
     int width = proposed.width();
     int height = proposed.height();
     if (width >= screen.width()) {
@@ -49,11 +50,11 @@ QRect HostingWindow::constrainedFrame(const QRect &proposed, const QSize &screen
     if (y + height > screen.height()) {
         y = screen.height() - height;
     }
-    return QRect(std::max(0, x), std::max(0, y), width, height);
+    return QRect(screen.x() + std::max(0, x), screen.y() + std::max(0, y), width, height);
 }
 
 QRect HostingWindow::constrainedGeometry(
-    const QRect &client, const QMargins &frameMargins, const QSize &screen)
+    const QRect &client, const QMargins &frameMargins, const QRect &screen)
 {
     return constrainedFrame(client.marginsAdded(frameMargins), screen).marginsRemoved(frameMargins);
 }
@@ -99,7 +100,7 @@ void HostingWindow::constrainToScreen()
     const QRect frame = frameGeometry();
     const QMargins frameMargins(client.left() - frame.left(), client.top() - frame.top(),
         frame.right() - client.right(), frame.bottom() - client.bottom());
-    const QRect constrained = constrainedGeometry(client, frameMargins, screen()->geometry().size());
+    const QRect constrained = constrainedGeometry(client, frameMargins, screen()->geometry());
     if (constrained != client) {
         setGeometry(constrained);
     }

@@ -25,12 +25,12 @@ public:
     QWidget *content() const { return m_content; }
     const Options &options() const { return m_options; }
 
-    // The frame pulled onto a screen of `screen` size, measured as if the screen
-    // started at the origin: shrunk to fit, then moved in, never to a negative origin.
-    static QRect constrainedFrame(const QRect &proposed, const QSize &screen);
+    // The frame pulled onto `screen` (its place on the desktop): shrunk to fit, then moved in,
+    // never beyond the screen's top left corner.
+    static QRect constrainedFrame(const QRect &proposed, const QRect &screen);
     // The client area whose frame, `frameMargins` around it, is the constrained frame, so that
     // the title bar stays on the screen too.
-    static QRect constrainedGeometry(const QRect &client, const QMargins &frameMargins, const QSize &screen);
+    static QRect constrainedGeometry(const QRect &client, const QMargins &frameMargins, const QRect &screen);
 
 protected:
     void windowWillClose() override;

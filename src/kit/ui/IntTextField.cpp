@@ -1,5 +1,6 @@
 #include "kit/ui/IntTextField.h"
 
+#include "kit/foundation/values/SaturatingInt64.h"
 #include "kit/ui/Shake.h"
 
 #include <QKeyEvent>
@@ -42,7 +43,9 @@ void IntTextField::keyPressEvent(QKeyEvent *event)
     const qint64 step = modifiers == Qt::AltModifier ? alternativeDelta : delta;
     bool parsed = false;
     const qint64 current = text().trimmed().toLongLong(&parsed);
-    setText(QString::number((parsed ? current : 0) + (up ? step : -step)));
+    const qint64 start = parsed ? current : 0;
+    // Stepping past either end of the range stays at that end.
+    setText(QString::number(up ? SaturatingInt64::add(start, step) : SaturatingInt64::subtract(start, step)));
     checkAndReport(onValueChange);
     event->accept();
 }

@@ -28,6 +28,12 @@ QColor secondaryColor(const QColor &color)
     return secondary;
 }
 
+QPalette inheritedPalette(const QWidget *widget)
+{
+    const QWidget *parent = widget->parentWidget();
+    return parent && !widget->isWindow() ? parent->palette() : QApplication::palette(widget);
+}
+
 } // namespace TextStyle
 
 namespace {
@@ -70,16 +76,9 @@ private:
         m_widget->setFont(font);
     }
 
-    // What the widget's text colours would be without the style.
-    QPalette inheritedPalette() const
-    {
-        const QWidget *parent = m_widget->parentWidget();
-        return parent && !m_widget->isWindow() ? parent->palette() : QApplication::palette(m_widget);
-    }
-
     void applyColors()
     {
-        const QPalette inherited = inheritedPalette();
+        const QPalette inherited = TextStyle::inheritedPalette(m_widget);
         QPalette palette = m_widget->palette();
         for (const auto group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
             for (const auto role : { QPalette::WindowText, QPalette::Text }) {

@@ -3,6 +3,7 @@
 #include <optional>
 
 class QColor;
+class QPalette;
 class QWidget;
 
 namespace TextStyle {
@@ -14,6 +15,10 @@ double smallSystemFontSize();
 // The secondary, dimmed form of a text colour: the colour at reduced strength, so it follows
 // light and dark palettes alike.
 QColor secondaryColor(const QColor &color);
+
+// The palette the widget would have without one of its own: its parent's, or the application's
+// for a window. Styles derive their colours from it afresh, so they follow light and dark.
+QPalette inheritedPalette(const QWidget *widget);
 
 } // namespace TextStyle
 

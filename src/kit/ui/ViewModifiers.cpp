@@ -3,7 +3,6 @@
 #include "kit/foundation/errors/GeneralError.h"
 
 #include <QEvent>
-#include <QPointer>
 #include <QRegion>
 #include <QStackedWidget>
 #include <QWidget>
@@ -36,7 +35,8 @@ namespace {
 class TaskRunner : public QObject
 {
 public:
-    TaskRunner(QWidget *widget, Binding<ErrorPtr> error, std::function<QCoro::Task<>()> operation)
+    TaskRunner(
+        QWidget *widget, Binding<ErrorPtr> error, std::function<QCoro::Task<>(std::stop_token)> operation)
         : QObject(widget)
         , m_error(std::move(error))
         , m_operation(std::move(operation))
@@ -47,13 +47,14 @@ public:
         }
     }
 
+    ~TaskRunner() override { m_run.request_stop(); }
+
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (watched == parent() && event->type() == QEvent::Show) {
             run();
         } else if (watched == parent() && event->type() == QEvent::Hide) {
-            // What a run that is still going brings back has lost its view: it counts as cancelled.
-            ++m_generation;
+            m_run.request_stop();
         }
         return false;
     }
@@ -61,31 +62,36 @@ public:
 private:
     void run()
     {
-        // The coroutine outlives this runner when the widget goes first; it holds its own copies.
-        [](QPointer<TaskRunner> runner, quint64 generation, Binding<ErrorPtr> error,
-            std::function<QCoro::Task<>()> operation) -> QCoro::Task<> {
+        m_run.request_stop();
+        m_run = std::stop_source();
+        // The coroutine outlives this runner when the widget goes first; it holds its own copies,
+        // and a stopped run no longer touches the binding.
+        [](std::stop_source run, Binding<ErrorPtr> error,
+            std::function<QCoro::Task<>(std::stop_token)> operation) -> QCoro::Task<> {
             ErrorPtr failure;
             try {
-                co_await operation();
+                co_await operation(run.get_token());
             } catch (const Error &thrown) {
                 failure = thrown.clone();
             } catch (const std::exception &thrown) {
                 failure = std::make_shared<GeneralError>(QString::fromLocal8Bit(thrown.what()));
             }
-            if (failure && runner && runner->m_generation == generation && !failure->isCancelled()) {
+            if (failure && !run.stop_requested() && !failure->isCancelled()) {
                 error.setValue(failure);
             }
-        }(this, m_generation, m_error, m_operation);
+        }(m_run, m_error, m_operation);
     }
 
     Binding<ErrorPtr> m_error;
-    std::function<QCoro::Task<>()> m_operation;
-    quint64 m_generation = 0;
+    std::function<QCoro::Task<>(std::stop_token)> m_operation;
+    // The current run's; a run that ended keeps a source nobody stops any more.
+    std::stop_source m_run;
 };
 
 } // namespace
 
-void taskOrAssign(QWidget *widget, Binding<ErrorPtr> error, std::function<QCoro::Task<>()> operation)
+void taskOrAssign(
+    QWidget *widget, Binding<ErrorPtr> error, std::function<QCoro::Task<>(std::stop_token)> operation)
 {
     new TaskRunner(widget, std::move(error), std::move(operation));
 }

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <optional>
+#include <stop_token>
 
 class QStackedWidget;
 class QWidget;
@@ -44,9 +45,12 @@ Widget *conditionalModifier(Widget *widget, bool condition, IfTrue &&ifTrue, IfF
 QWidget *embedInNavigationView(QWidget *widget, bool shouldEmbed);
 
 // Runs `operation` each time the widget comes on screen; a failure is written to `error` unless
-// it is a cancellation. A run still going when the widget leaves the screen counts as cancelled.
-// A success leaves an error already there.
-void taskOrAssign(QWidget *widget, Binding<ErrorPtr> error, std::function<QCoro::Task<>()> operation);
+// it is a cancellation. When the widget leaves the screen or is destroyed, the run still going is
+// cancelled: a stop is requested on the token it was given (an operation that waits stops
+// waiting on it, typically by throwing a CancellationError), and whatever it fails with
+// afterwards counts as cancelled. A success leaves an error already there.
+void taskOrAssign(
+    QWidget *widget, Binding<ErrorPtr> error, std::function<QCoro::Task<>(std::stop_token)> operation);
 
 // The area of `bounds` that `mask` leaves free: where the mask covers, nothing shows.
 QPainterPath reverseMask(const QRectF &bounds, const QPainterPath &mask);

@@ -77,6 +77,52 @@ Collected collectAll(S sequence)
     return *collected;
 }
 
+// Waits for elements fed by hand; tells when its iterator is cancelled.
+template<typename T>
+struct SilentCancellable
+{
+    using Element = T;
+    PassthroughAsyncSequence<T> stream;
+    std::shared_ptr<bool> cancelled = std::make_shared<bool>(false);
+
+    struct AsyncIterator
+    {
+        AsyncChannelIterator<T> base;
+        std::shared_ptr<bool> cancelled;
+        AsyncChannelNext<T> next() { return base.next(); }
+        std::function<void()> canceller() const
+        {
+            return [end = base.canceller(), cancelled = cancelled] {
+                *cancelled = true;
+                end();
+            };
+        }
+    };
+    AsyncIterator makeAsyncIterator() const { return { stream.makeAsyncIterator(), cancelled }; }
+};
+
+// Makes an element every 2 ms for as long as it is read; released() once its generator is gone.
+template<typename T>
+struct BusyGenerator
+{
+    explicit BusyGenerator(std::function<T(int)> make)
+        : sequence(AnyAsyncSequence<T>::fromGenerator([frame = frame, make]() -> QCoro::AsyncGenerator<T> {
+            const auto alive = std::make_shared<int>(0);
+            *frame = alive;
+            for (int tick = 0;; ++tick) {
+                co_await QCoro::sleepFor(2ms);
+                co_yield make(tick);
+            }
+        }))
+    { }
+
+    bool released() const { return *frame && (*frame)->expired(); }
+
+    std::shared_ptr<std::optional<std::weak_ptr<int>>> frame
+        = std::make_shared<std::optional<std::weak_ptr<int>>>();
+    AnyAsyncSequence<T> sequence;
+};
+
 } // namespace
 
 TEST(RemoveDuplicatesAsyncSequence, ComparesWithTheElementJustBefore)
@@ -183,45 +229,64 @@ TEST(MergeAsyncSequence, FailureOfTheSecondEndsItOnceTheFirstHasEnded)
 // making them (and lives as long as someone reads it).
 TEST(MergeAsyncSequence, FailureOfTheFirstStopsReadingTheSecond)
 {
-    struct SilentCancellable
-    {
-        using Element = int;
-        PassthroughAsyncSequence<int> stream;
-        std::shared_ptr<bool> cancelled = std::make_shared<bool>(false);
-
-        struct AsyncIterator
-        {
-            AsyncChannelIterator<int> base;
-            std::shared_ptr<bool> cancelled;
-            AsyncChannelNext<int> next() { return base.next(); }
-            std::function<void()> canceller() const
-            {
-                return [end = base.canceller(), cancelled = cancelled] {
-                    *cancelled = true;
-                    end();
-                };
-            }
-        };
-        AsyncIterator makeAsyncIterator() const { return { stream.makeAsyncIterator(), cancelled }; }
-    } const silent;
-    const auto frame = std::make_shared<std::optional<std::weak_ptr<int>>>();
-    const auto busy = AnyAsyncSequence<int>::fromGenerator([frame]() -> QCoro::AsyncGenerator<int> {
-        const auto alive = std::make_shared<int>(0);
-        *frame = alive;
-        for (int tick = 0;; ++tick) {
-            co_await QCoro::sleepFor(2ms);
-            co_yield tick;
-        }
-    });
+    const SilentCancellable<int> silent;
+    const BusyGenerator<int> busy([](int tick) { return tick; });
     const std::tuple<const char *, AnyAsyncSequence<int>, std::function<bool()>> cases[] = {
         { "silent", eraseToAnyAsyncSequence(silent), [&] { return *silent.cancelled; } },
-        { "busy", busy, [&] { return *frame && (*frame)->expired(); } },
+        { "busy", busy.sequence, [&] { return busy.released(); } },
     };
     for (const auto &[name, second, released] : cases) {
         SCOPED_TRACE(name);
         const auto collected = collect(merge(sequenceOf({ 1 }, "broken"), second));
         EXPECT_TRUE(TestSupport::processEventsUntil([&] { return collected->ended && released(); }, 500ms));
         EXPECT_EQ(collected->error, std::nullopt);
+    }
+}
+
+// The consumer stops in each way; then neither input is read any further and what they still
+// send is dropped rather than buffered. Each element holds the token, so its use count tells how
+// many elements are kept anywhere.
+TEST(MergeAsyncSequence, AConsumerThatStopsStopsBothInputs)
+{
+    using Token = std::shared_ptr<const int>;
+    using Merged = MergeAsyncSequence<AnyAsyncSequence<Token>>;
+    const auto token = std::make_shared<const int>(0);
+    const auto takeOne = [](Merged merged) -> QCoro::Task<> {
+        auto iterator = merged.makeAsyncIterator();
+        co_await iterator.next();
+    };
+    const auto readUntilCancelled = [](Merged merged, std::function<void()> *cancel) -> QCoro::Task<> {
+        auto iterator = merged.makeAsyncIterator();
+        *cancel = iterator.canceller();
+        while (co_await iterator.next()) { }
+    };
+    const char *const ways[] = { "takes one and goes", "is cancelled", "never reads" };
+    for (const char *way : ways) {
+        SCOPED_TRACE(way);
+        const SilentCancellable<Token> fed;
+        const BusyGenerator<Token> busy([token](int) { return token; });
+        const long heldByTheInputs = token.use_count();
+        std::function<void()> cancel;
+        {
+            Merged merged(eraseToAnyAsyncSequence(fed), busy.sequence);
+            fed.stream.yield(token);
+            if (way == ways[0]) {
+                takeOne(merged);
+            } else if (way == ways[1]) {
+                readUntilCancelled(merged, &cancel);
+            }
+        }
+        TestSupport::processEventsFor(20ms);
+        if (cancel) {
+            cancel();
+        }
+        for (int element = 0; element < 1000; ++element) {
+            fed.stream.yield(token);
+        }
+        EXPECT_TRUE(TestSupport::processEventsUntil(
+            [&] { return *fed.cancelled && busy.released() && token.use_count() == heldByTheInputs; }, 500ms))
+            << "fed input cancelled " << *fed.cancelled << ", busy input released " << busy.released()
+            << ", elements kept " << token.use_count() - heldByTheInputs;
     }
 }
 

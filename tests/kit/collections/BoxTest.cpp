@@ -159,6 +159,31 @@ TEST(WeakBox, ObjectsThatAreGoneCountAsNone)
     EXPECT_NE(hash(firstBox), hash(equalBox));
 }
 
+// Copied, moved or assigned, a weak box is the same box, for shared and for Qt objects alike.
+TEST(WeakBox, CopiesAreTheSameBox)
+{
+    const auto first = std::make_shared<Account>(Account { 1, {} });
+    const auto second = std::make_shared<Account>(Account { 2, {} });
+    WeakBox<Account> original(first);
+    WeakBox<Account> copy = original;
+    copy.setWrappedValue(second);
+    EXPECT_EQ(original.wrappedValue(), second);
+    WeakBox<Account> moved = std::move(copy);
+    WeakBox<Account> assigned;
+    assigned = original;
+    moved.setWrappedValue(nullptr);
+    EXPECT_TRUE(assigned.isNil());
+    EXPECT_TRUE(copy.isNil()) << "the box moved from is still the same box";
+    assigned.setWrappedValue(first);
+    EXPECT_EQ(original.read(&Account::number), 1);
+
+    QObject object;
+    WeakBox<QObject> empty;
+    const WeakBox<QObject> alias = empty;
+    empty.setWrappedValue(&object);
+    EXPECT_EQ(alias.wrappedValue(), &object);
+}
+
 TEST(WeakArray, KeepsEntriesOfObjectsThatAreGone)
 {
     auto first = std::make_unique<QObject>();

@@ -1,5 +1,6 @@
 #include "TemporaryConfigHome.h"
 
+#include "kit/foundation/system/FoundationHooks.h"
 #include "kit/services/DebugInfo.h"
 #include "kit/services/DebugLog.h"
 #include "kit/services/DebugWindowController.h"
@@ -15,8 +16,12 @@
 
 #include "platform/userdefaults/UserDefaults.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -112,10 +117,12 @@ TEST(DebugLog, KeepsTheNewestLinesAndPassesEveryMessageOn)
 }
 
 // The developer's window and the user's support window: one of each, on the kit's menu-bar window
-// (so Ctrl+W closes it), released when closed, whichever way.
-TEST(DebugWindow, OneOfEachKindOnTheMenuBarWindowReleasedWhenClosed)
+// (so Ctrl+W closes it), released when closed, whichever way. What they copy carries the source
+// marker, as every copy of the program does.
+TEST(DebugWindow, OneOfEachKindOnTheMenuBarWindowCopiesMarkedTextAndIsReleasedWhenClosed)
 {
     TemporaryConfigHome home;
+    FoundationHooks::setAppIdentifier(QStringLiteral("org.example.Recorder"));
     const struct
     {
         const char *kind;
@@ -143,6 +150,16 @@ TEST(DebugWindow, OneOfEachKindOnTheMenuBarWindowReleasedWhenClosed)
             EXPECT_TRUE(TestSupport::processEventsUntil([&] { return window->isVisible(); }));
             kind.show();
             EXPECT_EQ(kind.window(), window.data()) << "a second show brings up the same window";
+            QGuiApplication::clipboard()->clear();
+            for (auto *button : window->findChildren<QPushButton *>()) {
+                if (button->text() == ServiceTexts::debugCopy()) {
+                    button->click();
+                }
+            }
+            const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
+            ASSERT_TRUE(copied);
+            EXPECT_EQ(copied->text(), DebugInfo::text());
+            EXPECT_EQ(copied->data("org.nspasteboard.source"), QByteArray("org.example.Recorder"));
             if (byKeys) {
                 QTest::keyClick(window, Qt::Key_W, Qt::ControlModifier);
             } else {
@@ -152,6 +169,7 @@ TEST(DebugWindow, OneOfEachKindOnTheMenuBarWindowReleasedWhenClosed)
             EXPECT_TRUE(TestSupport::processEventsUntil([&] { return window.isNull(); }));
         }
     }
+    FoundationHooks::setAppIdentifier({});
 }
 
 TEST(DebugWindow, ShowsTheSettingsAndTheLogAsTheyChangeAndAQuitButton)

@@ -199,7 +199,8 @@ bool isSecondaryOf(const QWidget &widget, const QPalette &palette)
 }
 
 // A light/dark switch reaches the widgets as a new palette, of the application or of a parent.
-TEST(TextStyleTest, SecondaryColourFollowsPaletteChangesAndIsAppliedOnce)
+// Labels follow it too, in the text colour while enabled and dimmed while disabled.
+TEST(TextStyleTest, SecondaryColourAndLabelsFollowPaletteChangesAndTheStyleIsAppliedOnce)
 {
     const QPalette light = QApplication::palette();
     QPalette dark = light;
@@ -211,17 +212,27 @@ TEST(TextStyleTest, SecondaryColourFollowsPaletteChangesAndIsAppliedOnce)
         QWidget container;
         QLabel loose;
         QLabel *label = parented ? new QLabel(&container) : &loose;
+        CocoaLabel looseLabels[2];
+        CocoaLabel *labels[] = { parented ? new CocoaLabel({}, &container) : &looseLabels[0],
+            parented ? new CocoaLabel({}, &container) : &looseLabels[1] };
+        labels[1]->setEnabled(false);
+        const auto follows = [&](const QPalette &palette) {
+            const QColor text = palette.color(QPalette::Active, QPalette::WindowText);
+            return isSecondaryOf(*label, palette)
+                && labels[0]->palette().color(QPalette::Active, QPalette::WindowText) == text
+                && labels[1]->palette().color(QPalette::Active, QPalette::WindowText)
+                == TextStyle::secondaryColor(text);
+        };
         applySecondaryTextStyle(label, TextStyle::smallSystemFontSize());
         applySecondaryTextStyle(label, TextStyle::smallSystemFontSize());
         EXPECT_TRUE(isSecondaryOf(*label, light)) << "applied twice, dimmed once";
 
         byParent ? container.setPalette(dark) : QApplication::setPalette(dark);
-        EXPECT_TRUE(processEventsUntil([&] { return isSecondaryOf(*label, dark); }, std::chrono::seconds(1)));
+        EXPECT_TRUE(processEventsUntil([&] { return follows(dark); }, std::chrono::seconds(1)));
         EXPECT_EQ(label->palette().color(QPalette::Window), dark.color(QPalette::Window));
         QApplication::setPalette(light);
         container.setPalette(QPalette());
-        EXPECT_TRUE(
-            processEventsUntil([&] { return isSecondaryOf(*label, light); }, std::chrono::seconds(1)));
+        EXPECT_TRUE(processEventsUntil([&] { return follows(light); }, std::chrono::seconds(1)));
     }
 }
 

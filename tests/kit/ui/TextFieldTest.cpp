@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 using TestSupport::processEventsFor;
@@ -171,7 +173,8 @@ TEST(IntTextFieldTest, TypingIsCheckedAgainstTheRangeAndSoIsEndingTheEdit)
     }
 }
 
-// Up and down step by one, with Alt by ten, from what parses or else from zero.
+// Up and down step by one, with Alt by ten, from what parses or else from zero, and stop at the
+// ends of the integer range.
 TEST(IntTextFieldTest, ArrowKeysStepWhileEditing)
 {
     for (const auto &[start, key, modifiers, result] :
@@ -180,7 +183,11 @@ TEST(IntTextFieldTest, ArrowKeysStepWhileEditing)
             { "0", Qt::Key_Down, Qt::NoModifier, -1 },
             { "7", Qt::Key_Up, Qt::ShiftModifier | Qt::AltModifier, 8 },
             { "7", Qt::Key_Down, Qt::AltModifier | Qt::KeypadModifier, -3 },
-            { "x", Qt::Key_Up, Qt::NoModifier, 1 } }) {
+            { "x", Qt::Key_Up, Qt::NoModifier, 1 },
+            // The ends of the range are kept rather than passed.
+            { "9223372036854775807", Qt::Key_Up, Qt::NoModifier, std::numeric_limits<qint64>::max() },
+            { "9223372036854775800", Qt::Key_Up, Qt::AltModifier, std::numeric_limits<qint64>::max() },
+            { "-9223372036854775808", Qt::Key_Down, Qt::NoModifier, std::numeric_limits<qint64>::min() } }) {
         ActiveWindow window;
         IntTextField *field = focusedIntField(window, { 0, 10 }, start);
         std::optional<qint64> reported;

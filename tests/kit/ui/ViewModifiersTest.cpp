@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
+#include <stop_token>
 
 namespace {
 
@@ -41,7 +43,7 @@ TEST(ViewModifiersTest, TaskFailuresLandInTheBindingExceptCancellations)
     QWidget view;
     int runs = 0;
     std::function<QCoro::Task<>()> next;
-    taskOrAssign(&view, Binding<ErrorPtr>::over(error), [&]() -> QCoro::Task<> {
+    taskOrAssign(&view, Binding<ErrorPtr>::over(error), [&](std::stop_token) -> QCoro::Task<> {
         ++runs;
         co_await next();
     });
@@ -75,6 +77,36 @@ TEST(ViewModifiersTest, TaskFailuresLandInTheBindingExceptCancellations)
     view.show();
     EXPECT_EQ(runs, 4);
     EXPECT_EQ(error->localizedDescription(), QStringLiteral("Export failed"));
+}
+
+// Leaving the screen, or going altogether, cancels the run: it is told to stop, and what it
+// fails with then stays out of the binding.
+TEST(ViewModifiersTest, TaskIsCancelledWhenTheViewGoes)
+{
+    const std::pair<const char *, std::function<void(std::unique_ptr<QWidget> &)>> ways[] = {
+        { "hidden", [](std::unique_ptr<QWidget> &view) { view->hide(); } },
+        { "destroyed", [](std::unique_ptr<QWidget> &view) { view.reset(); } },
+    };
+    for (const auto &[way, go] : ways) {
+        SCOPED_TRACE(way);
+        ErrorPtr error;
+        auto view = std::make_unique<QWidget>();
+        auto stopped = std::make_shared<int>(0);
+        taskOrAssign(
+            view.get(), Binding<ErrorPtr>::over(error), [stopped](std::stop_token stop) -> QCoro::Task<> {
+                while (!stop.stop_requested()) {
+                    co_await QCoro::sleepFor(1ms);
+                }
+                ++*stopped;
+                throw GeneralError(QStringLiteral("Interrupted"));
+            });
+        view->show();
+        TestSupport::processEventsFor(20ms);
+        EXPECT_EQ(*stopped, 0);
+        go(view);
+        EXPECT_TRUE(TestSupport::processEventsUntil([&] { return *stopped == 1; }, 500ms));
+        EXPECT_FALSE(error);
+    }
 }
 
 TEST(ViewModifiersTest, ReverseMaskPunchesOutTheMask)

@@ -176,14 +176,20 @@ TEST(MenuBarAppWindowTest, StandardKeysCloseOrMinimiseAndFramesStayBelowThePanel
 
 TEST(HostingWindowTest, ConstrainsFramesToTheScreen)
 {
-    const QSize screen(1440, 900);
-    for (const auto &[proposed, constrained] :
-        std::vector<std::pair<QRect, QRect>> { { { 100, 100, 3000, 2000 }, { 0, 0, 1440, 900 } },
-            { { 1200, 50, 400, 300 }, { 1040, 50, 400, 300 } },
-            { { -30, -40, 400, 300 }, { 0, 0, 400, 300 } },
-            { { 100, 800, 400, 300 }, { 100, 600, 400, 300 } },
-            { { 10, 20, 400, 300 }, { 10, 20, 400, 300 } } }) {
-        EXPECT_EQ(HostingWindow::constrainedFrame(proposed, screen), constrained);
+    const QRect screen(0, 0, 1440, 900);
+    // The same cases on a second screen right of the first, and one above and left of it, come
+    // out the same on that screen.
+    for (const QPoint origin : { QPoint(0, 0), QPoint(1920, 0), QPoint(-1440, -900) }) {
+        SCOPED_TRACE(testing::Message() << "screen at " << origin.x() << ", " << origin.y());
+        for (const auto &[proposed, constrained] :
+            std::vector<std::pair<QRect, QRect>> { { { 100, 100, 3000, 2000 }, { 0, 0, 1440, 900 } },
+                { { 1200, 50, 400, 300 }, { 1040, 50, 400, 300 } },
+                { { -30, -40, 400, 300 }, { 0, 0, 400, 300 } },
+                { { 100, 800, 400, 300 }, { 100, 600, 400, 300 } },
+                { { 10, 20, 400, 300 }, { 10, 20, 400, 300 } } }) {
+            EXPECT_EQ(HostingWindow::constrainedFrame(proposed.translated(origin), screen.translated(origin)),
+                constrained.translated(origin));
+        }
     }
     // With a title bar of 30 and borders of 4, the frame is what must fit.
     const QMargins frame(4, 30, 4, 4);
