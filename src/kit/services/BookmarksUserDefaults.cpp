@@ -18,11 +18,22 @@ SecurityScopedBookmarkManager::Bookmarks BookmarksUserDefaults::read() const
 
 void BookmarksUserDefaults::write(const SecurityScopedBookmarkManager::Bookmarks &bookmarks) const
 {
-    Value value;
-    for (const auto &[key, data] : bookmarks) {
-        value.emplace(key.toStdString(), data);
+    // An entry that read() left out may be another version's grant: written back as it is stored.
+    UserDefaults &suite = *m_userDefaultsKey.suite();
+    PropertyDictionary entries;
+    if (const std::optional<PropertyValue> stored = suite.object(m_userDefaultsKey.name())) {
+        if (const PropertyDictionary *storedEntries = stored->as<PropertyDictionary>()) {
+            for (const auto &[key, entry] : *storedEntries) {
+                if (!Defaults::toValue<QByteArray>(entry)) {
+                    entries.emplace(key, entry);
+                }
+            }
+        }
     }
-    Defaults::set(m_userDefaultsKey, value);
+    for (const auto &[key, data] : bookmarks) {
+        entries.insert_or_assign(key.toStdString(), PropertyValue(data));
+    }
+    suite.setObject(m_userDefaultsKey.name(), PropertyValue(std::move(entries)));
 }
 
 SecurityScopedBookmarkManager::Store BookmarksUserDefaults::store(

@@ -68,6 +68,42 @@ TEST(BookmarksUserDefaultsTest, AnOlderSettingsFileIsMigratedAndUnknownTextStays
     }
 }
 
+// A stored entry this version cannot read costs no other grant, and the next grant writes it back
+// as it was.
+TEST(BookmarksUserDefaultsTest, AnUnreadableEntryCostsNoOtherGrantAndIsWrittenBackAsItWas)
+{
+    QTemporaryDir directory;
+    const QUrl granted = QUrl::fromLocalFile(directory.path() + u'/');
+    const QByteArray music("music bookmark");
+    const QByteArray older("older bookmark");
+    const PropertyValue unreadable[] = { PropertyValue(5), PropertyValue("not a bookmark"),
+        PropertyValue(PropertyArray { PropertyValue(music) }), PropertyValue(true) };
+    int suiteNumber = 0;
+    for (const PropertyValue &other : unreadable) {
+        SCOPED_TRACE(other.debugDescription());
+        const std::shared_ptr<UserDefaults> database
+            = suiteFromFile("unreadable-" + std::to_string(++suiteNumber),
+                PropertyValue(PropertyDictionary { { "file:///home/me/Music/", PropertyValue(music) },
+                    { "file:///home/me/Older/", PropertyValue("\"" + older.toBase64().toStdString() + "\"") },
+                    { "file:///home/me/Other/", other } }));
+        const auto defaults = std::make_shared<const BookmarksUserDefaults>(database);
+        EXPECT_EQ(defaults->read(),
+            (Manager::Bookmarks {
+                { "file:///home/me/Music/", music }, { "file:///home/me/Older/", older } }));
+
+        Manager::setStore(BookmarksUserDefaults::store(defaults));
+        Manager::updateBookmark(QByteArray("new grant"), granted);
+        Manager::setStore({});
+        const std::optional<PropertyValue> stored = onDisk(*database);
+        ASSERT_TRUE(stored);
+        EXPECT_EQ(*stored,
+            PropertyValue(PropertyDictionary { { "file:///home/me/Music/", PropertyValue(music) },
+                { "file:///home/me/Older/", PropertyValue(older) }, { "file:///home/me/Other/", other },
+                { Manager::locationKey(granted).toStdString(), PropertyValue(QByteArray("new grant")) } }))
+            << stored->debugDescription();
+    }
+}
+
 // The program's manager keeps its grants in the standard settings, where the next run finds them.
 TEST(BookmarksUserDefaultsTest, TheServicesGiveTheManagerTheStandardSettings)
 {
