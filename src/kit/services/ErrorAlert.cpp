@@ -3,7 +3,6 @@
 #include "kit/services/AlertBuilder.h"
 
 #include "kit/collections/IndexedCollection.h"
-
 #include "kit/foundation/errors/ErrorRecoveryAttempter.h"
 #include "kit/foundation/errors/ErrorUserInfoKeys.h"
 #include "kit/foundation/errors/NSError.h"
