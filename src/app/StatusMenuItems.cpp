@@ -47,7 +47,7 @@ CallbackMenuItem *addDefaultsSetToggleItem(QMenu *menu, const QString &title,
     const bool wasMember = Defaults::get(key).contains(member);
     auto *item = new CallbackMenuItem(
         title, QString(), std::nullopt, isEnabled, wasMember, false,
-        [&key, member, wasMember, action = std::move(action)] {
+        [key, member, wasMember, action = std::move(action)] {
             std::set<std::string> members = Defaults::get(key);
             if (wasMember) {
                 members.erase(member);

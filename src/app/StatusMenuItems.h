@@ -23,7 +23,8 @@ QAction *addPeriodicallyUpdatedItem(
     KwMenu *menu, std::chrono::milliseconds interval, std::function<void(QAction *)> update);
 
 // Appends an item checked while the stored set holds `element`; choosing it adds or removes the
-// element, then runs the action. The check mark shows the new state at the next rebuild.
+// element, then runs the action. The check mark shows the new state at the next rebuild. The item
+// keeps a copy of the key.
 CallbackMenuItem *addDefaultsSetToggleItem(QMenu *menu, const QString &title,
     const Defaults::Key<std::set<std::string>> &key, const QString &element, bool isEnabled = true,
     std::function<void()> action = {});

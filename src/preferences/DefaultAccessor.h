@@ -26,14 +26,15 @@ public:
     // Signals objectWillChange, then stores; storing nothing removes the key.
     void setValue(const V &value) const { m_observable->setValue(value); }
 
-    // Reads the value, lets `change` alter it and writes it back through setValue().
+    // Reads the value, lets `change` alter it and writes it back through setValue(), also when
+    // `change` throws, as Defaults::modify does.
     template<class Change>
     requires std::invocable<Change, V &>
     void modify(Change &&change) const
     {
         V value = this->value();
-        std::invoke(std::forward<Change>(change), value);
-        setValue(value);
+        Defaults::changeThenWriteBack(
+            value, std::forward<Change>(change), [this](const V &changed) { setValue(changed); });
     }
 
     Binding<V> binding() const

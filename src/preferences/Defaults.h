@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Typed access to the user-defaults database. Nothing is cached: every read asks the database and
@@ -66,23 +67,33 @@ void set(const Key<V> &key, const V &value)
     set(*key.suite(), key, value);
 }
 
-// Reads the value, lets `change` alter it in place and writes it back, also when `change` throws.
+// Lets `change` alter `value` in place and then hands it to `writeBack`, also when `change` throws.
 // The change's exception then goes on to the caller, and one from the write-back (a throwing
 // observer) is dropped; otherwise the write-back's own goes on.
+template<class V, class Change, class WriteBack>
+requires std::invocable<Change, V &> && std::invocable<WriteBack, const V &>
+void changeThenWriteBack(V &value, Change &&change, WriteBack &&writeBack)
+{
+    try {
+        std::invoke(std::forward<Change>(change), value);
+    } catch (...) {
+        try {
+            std::invoke(writeBack, std::as_const(value));
+        } catch (...) { }
+        throw;
+    }
+    std::invoke(writeBack, std::as_const(value));
+}
+
+// Reads the value, lets `change` alter it in place and writes it back, also when `change` throws
+// (see changeThenWriteBack).
 template<DefaultsSerializable V, class Change>
 requires std::invocable<Change, V &>
 void modify(UserDefaults &suite, const Key<V> &key, Change &&change)
 {
     V value = get(suite, key);
-    try {
-        std::invoke(std::forward<Change>(change), value);
-    } catch (...) {
-        try {
-            set(suite, key, value);
-        } catch (...) { }
-        throw;
-    }
-    set(suite, key, value);
+    changeThenWriteBack(
+        value, std::forward<Change>(change), [&](const V &changed) { set(suite, key, changed); });
 }
 
 template<DefaultsSerializable V, class Change>

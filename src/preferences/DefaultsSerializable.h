@@ -400,42 +400,49 @@ concept LosslessStringConvertible = requires(const K &key, const std::string &te
         } -> std::same_as<std::optional<K>>;
 };
 
+// The stored form is the dictionary object itself, so that reading takes it entry by entry: each
+// entry as a value of its own is read (as it is, else through the element's bridge), and one that
+// does not convert is left out without spoiling the others.
 template<LosslessStringConvertible Key, DefaultsSerializable Element, class Compare = std::less<Key>>
 struct DictionaryBridge
 {
     using Value = std::map<Key, Element, Compare>;
-    using ElementForm = typename Detail::BridgeOf<Element>::Serializable;
-    using Serializable = std::map<std::string, ElementForm, std::less<>>;
+    using Serializable = PropertyValue;
 
-    static std::optional<Serializable> serialize(const std::optional<Value> &values)
+    static std::optional<PropertyValue> serialize(const std::optional<Value> &values)
     {
         if (!values) {
             return std::nullopt;
         }
-        Serializable forms;
+        using ElementForm = typename Detail::BridgeOf<Element>::Serializable;
+        PropertyDictionary forms;
         for (const auto &[key, element] : *values) {
             const std::string text = LosslessStringConversion<Key>::toString(key);
+            std::optional<PropertyValue> object;
             if (auto form = Detail::BridgeOf<Element>::serialize(Detail::toBridgeValue(element))) {
-                forms.insert_or_assign(text, std::move(*form));
+                object = PropertyCast<ElementForm>::to(*form);
+            }
+            if (object) {
+                forms.insert_or_assign(text, std::move(*object));
             } else {
                 forms.erase(text);
             }
         }
-        return forms;
+        return PropertyValue(std::move(forms));
     }
-    static std::optional<Value> deserialize(const std::optional<Serializable> &forms)
+    static std::optional<Value> deserialize(const std::optional<PropertyValue> &object)
     {
-        if (!forms) {
+        const PropertyDictionary *entries = object ? object->as<PropertyDictionary>() : nullptr;
+        if (entries == nullptr) {
             return std::nullopt;
         }
         Value values;
-        for (const auto &[text, form] : *forms) {
+        for (const auto &[text, entry] : *entries) {
             std::optional<Key> key = LosslessStringConversion<Key>::fromString(text);
             if (!key) {
                 continue;
             }
-            if (auto element
-                = Detail::fromBridgeValue<Element>(Detail::BridgeOf<Element>::deserialize(form))) {
+            if (std::optional<Element> element = toValue<Element>(entry)) {
                 values.insert_or_assign(std::move(*key), std::move(*element));
             }
         }

@@ -472,6 +472,7 @@ QCoro::Task<> AudioRecorderController::saveRecording(
     QUrl source, QUrl destination, bool uniquify, SaveToken token)
 {
     QPointer<AudioRecorderController> self(this);
+    const quint64 order = ++m_saveCount;
     QUrl saved = destination;
     std::optional<ErrorPtr> copyFailure;
     try {
@@ -492,10 +493,20 @@ QCoro::Task<> AudioRecorderController::saveRecording(
     if (!self) {
         co_return;
     }
+    // Copies end in any order; only the save begun last decides what the previous recording is.
+    const bool newest = order > m_newestCopyEnded;
+    if (newest) {
+        m_newestCopyEnded = order;
+        m_latestSaved = copyFailure ? QUrl() : saved;
+    }
     if (copyFailure) {
-        // An earlier good recording stays the previous one: nothing new was saved.
         reportAndShow(**copyFailure);
         m_revealer({ source });
+        // The latest recording is not where the previous one would point: an older recording is
+        // not offered in its place.
+        if (newest) {
+            m_settings->removePreviousRecording();
+        }
         emit saveFailed(source);
         co_return;
     }
@@ -521,7 +532,6 @@ QCoro::Task<> AudioRecorderController::saveRecording(
         // A file system without extended attributes keeps the recording without the attribute.
     }
     emit recordingSaved(saved);
-    m_latestSaved = saved;
     exportMetadata(saved, std::move(token));
     KwApp::requestReview(reviewCounts);
 }

@@ -142,7 +142,11 @@ private:
     QPointer<QFileDialog> m_openSavePanel;
     int m_savesInProgress = 0;
     std::unique_ptr<AudioRecorder> m_recorder;
-    // The recording saved last, which alone becomes the previous recording once rewritten.
+    // Saves by the order they began in, and the latest of them whose copy has ended.
+    quint64 m_saveCount = 0;
+    quint64 m_newestCopyEnded = 0;
+    // Where that save put its recording, which alone becomes the previous recording once
+    // rewritten; empty when its copy failed.
     QUrl m_latestSaved;
     std::unique_ptr<InputMonitor> m_manualInputMonitor;
     QPointer<StatusBarButton> m_statusBarButton;

@@ -87,6 +87,14 @@ TEST_F(ObservableTest, DefaultReadsWritesBindsAndPublishes)
     EXPECT_EQ(Defaults::get(key), 4);
     setting.modify([](std::int64_t &value) { value *= 10; });
     EXPECT_EQ(Defaults::get(key), 40);
+    // As Defaults::modify: a change that throws is still written back, and its error goes on.
+    EXPECT_THROW(setting.modify([](std::int64_t &value) {
+        value += 2;
+        throw std::runtime_error("stop");
+    }),
+        std::runtime_error);
+    EXPECT_EQ(Defaults::get(key), 42);
+    setting.setValue(40);
     const Binding<std::int64_t> binding = setting.binding();
     EXPECT_EQ(binding.value(), 40);
     binding.setValue(41);

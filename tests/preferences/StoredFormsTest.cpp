@@ -138,13 +138,24 @@ TEST_F(StoredFormsTest, StoredFormsReadExactlyOrNotAtAll)
         PropertyDictionary { { "good", PropertyValue("\"AQI=\"") }, { "bad", PropertyValue("nope") } });
     EXPECT_EQ((toValue<std::map<std::string, QByteArray>>(dataTexts)),
         (std::map<std::string, QByteArray> { { "good", QByteArray("\x01\x02", 2) } }));
+    // Each entry is read on its own, as data or as the older text: an entry of another kind beside
+    // data entries leaves the others readable.
+    const PropertyValue mixed(PropertyDictionary { { "data", PropertyValue(QByteArray("\x01", 1)) },
+        { "older", PropertyValue("\"AQI=\"") }, { "number", PropertyValue(5) },
+        { "word", PropertyValue("nope") },
+        { "list", PropertyValue(PropertyArray { PropertyValue(QByteArray("x")) }) },
+        { "flag", PropertyValue(true) } });
+    EXPECT_EQ((toValue<std::map<std::string, QByteArray>>(mixed)),
+        (std::map<std::string, QByteArray> {
+            { "data", QByteArray("\x01", 1) }, { "older", QByteArray("\x01\x02", 2) } }));
+    EXPECT_EQ((toValue<std::map<std::string, QByteArray>>(PropertyValue(PropertyArray {}))), std::nullopt);
 
     const std::map<int, TestIcon> byNumber { { 1, TestIcon::circle }, { 20, TestIcon::record3 } };
     EXPECT_EQ(toSerializable(byNumber),
         PropertyValue(
             PropertyDictionary { { "1", PropertyValue("circle") }, { "20", PropertyValue("record3") } }));
     const PropertyValue stored(PropertyDictionary { { "1", PropertyValue("circle") },
-        { "x", PropertyValue("circle") }, { "2", PropertyValue("nothing") } });
+        { "x", PropertyValue("circle") }, { "2", PropertyValue("nothing") }, { "3", PropertyValue(3) } });
     EXPECT_EQ(
         (toValue<std::map<int, TestIcon>>(stored)), (std::map<int, TestIcon> { { 1, TestIcon::circle } }));
 }

@@ -13,6 +13,7 @@
 
 #include "kit/foundation/files/BookmarkData.h"
 #include "kit/foundation/files/ExtendedAttributes.h"
+#include "kit/foundation/files/FileOperations.h"
 #include "kit/foundation/files/PropertyList.h"
 #include "kit/foundation/system/FoundationHooks.h"
 #include "kit/ui/Pasteboard.h"
@@ -35,8 +36,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <set>
+#include <string_view>
+#include <thread>
+
+#include <fcntl.h>
+#include <stdio.h>
 
 namespace {
 
@@ -435,9 +442,10 @@ TEST(AudioRecorderControllerKeysTest, OnlyOptionAloneCounts)
     }
 }
 
-TEST_F(AudioRecorderControllerTest, AFailedCopyKeepsThePreviousAndSavingThroughThePanelReplacesAFile)
+TEST_F(AudioRecorderControllerTest, AFailedCopyForgetsThePreviousAndSavingThroughThePanelReplacesAFile)
 {
-    // A failed copy shows the error and reveals the recording, which stays.
+    // A failed copy shows the error and reveals the recording, which stays; an earlier recording is
+    // not offered as the previous one in its place.
     const SandboxURLBookmark earlier = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(output.path()));
     settings->previous = earlier;
     panelChoice = QDir(output.path()).filePath("missing folder/Take.m4a");
@@ -446,7 +454,7 @@ TEST_F(AudioRecorderControllerTest, AFailedCopyKeepsThePreviousAndSavingThroughT
     EXPECT_EQ(doubles.presented->size(), 1u);
     EXPECT_EQ(doubles.reports->size(), 1u);
     EXPECT_EQ(revealed, QList<QUrl> { QUrl::fromLocalFile(recordingPath()) });
-    EXPECT_EQ(settings->previous, earlier) << "an earlier good recording is not forgotten";
+    EXPECT_FALSE(settings->previous);
     EXPECT_TRUE(QFile::exists(recordingPath()));
 
     doubles.presented->clear();
@@ -455,9 +463,101 @@ TEST_F(AudioRecorderControllerTest, AFailedCopyKeepsThePreviousAndSavingThroughT
     recordAndStop("fresh take");
     EXPECT_EQ(panelsShown, 2);
     EXPECT_EQ(panelFilters, QStringList { "MPEG-4 audio (*.m4a)" });
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return settings->previous != earlier; }));
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return settings->previous.has_value(); }));
     EXPECT_TRUE(readFile(target).startsWith("fresh take"));
     EXPECT_EQ(previousLocation(), QUrl::fromLocalFile(target));
+}
+
+// Holds the naming step of a copy whose name holds "Slow" until the test lets it go, and then names
+// it or fails with the errno `answer`.
+struct HeldNaming
+{
+    static inline std::atomic<bool> held { false };
+    static inline std::atomic<int> answer { 0 };
+    static int renameNoReplace(const char *from, const char *to)
+    {
+        if (std::string_view(to).find("Slow") != std::string_view::npos) {
+            while (held) {
+                std::this_thread::sleep_for(1ms);
+            }
+            if (answer != 0) {
+                errno = answer;
+                return -1;
+            }
+        }
+        return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+    }
+};
+
+// Copies end in any order: the previous recording is that of the save begun last, or none when
+// that one failed; an older save ending later changes nothing.
+TEST_F(AudioRecorderControllerTest, ThePreviousRecordingFollowsTheSaveBegunLast)
+{
+    useOutputDirectory(output.path());
+    const std::shared_ptr<void> restore(
+        nullptr, [system = setNoReplaceCalls({ &HeldNaming::renameNoReplace, &::link })](void *) {
+            HeldNaming::held = false;
+            setNoReplaceCalls(system);
+        });
+    const auto stopAndEnd = [&](const std::shared_ptr<FakeRecording> &fileRecorder) {
+        controller.stopRecording();
+        sounds.completeAll();
+        fileRecorder->finish(true);
+    };
+    const auto savedAs
+        = [&](const char *name) { return QUrl::fromLocalFile(QDir(output.path()).filePath(name)); };
+    for (const int olderAnswer : { EIO, 0 }) {
+        SCOPED_TRACE(olderAnswer);
+        settings->previous.reset();
+        doubles.presented->clear();
+        QDir(output.path()).removeRecursively();
+        QDir().mkpath(output.path());
+        HeldNaming::held = true;
+        HeldNaming::answer = olderAnswer;
+        QSignalSpy rewritten(&controller, &AudioRecorderController::metadataExportFinished);
+        const std::size_t exports = doubles.exporter.requests.size();
+
+        settings->dateTemplate = QStringLiteral("'Slow'");
+        stopAndEnd(recordInto("slow"));
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] {
+            return !QDir(output.path())
+                        .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot)
+                        .isEmpty();
+        })) << "the older copy is under way";
+        settings->dateTemplate = QStringLiteral("'Quick'");
+        recordAndStop("quick");
+        EXPECT_EQ(previousLocation(), savedAs("Quick.m4a"));
+
+        HeldNaming::held = false;
+        if (olderAnswer != 0) {
+            ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
+        } else {
+            ASSERT_TRUE(TestSupport::processEventsUntil(
+                [&] { return doubles.exporter.requests.size() == exports + 2; }));
+            rewrite(exports + 1);
+            ASSERT_TRUE(TestSupport::processEventsUntil([&] { return rewritten.count() == 2; }));
+            EXPECT_EQ(readFile(savedAs("Slow.m4a").toLocalFile()), "slow");
+        }
+        EXPECT_EQ(previousLocation(), savedAs("Quick.m4a"));
+    }
+
+    // The save begun last fails while an older one's rewrite still runs: that one is not
+    // remembered once rewritten either.
+    settings->dateTemplate = QStringLiteral("'Earlier'");
+    const std::size_t exports = doubles.exporter.requests.size();
+    QSignalSpy rewritten(&controller, &AudioRecorderController::metadataExportFinished);
+    stopAndEnd(recordInto("earlier"));
+    ASSERT_TRUE(
+        TestSupport::processEventsUntil([&] { return doubles.exporter.requests.size() == exports + 1; }));
+    modifiers = Qt::AltModifier;
+    panelChoice = QDir(output.path()).filePath("missing folder/Take.m4a");
+    doubles.presented->clear();
+    recordAndStop("failing");
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
+    EXPECT_FALSE(settings->previous);
+    rewrite(exports);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return rewritten.count() == 1; }));
+    EXPECT_FALSE(settings->previous);
 }
 
 TEST(AudioRecorderControllerPanelTest, PanelOffersOnlyTheRecordingsTypeAndItsWholeName)

@@ -20,7 +20,11 @@ public:
 
     const Defaults::Key<Value> &userDefaultsKey() const { return m_userDefaultsKey; }
 
+    // The entries that read as bookmark data (or as its older text), also from an older JSON text
+    // that the migration cannot take whole; the others are left out.
     SecurityScopedBookmarkManager::Bookmarks read() const;
+    // Stores the grants. A stored entry that read() leaves out stays as it is, unless a grant for
+    // its location replaces it: what this version cannot read is never lost by its writing.
     void write(const SecurityScopedBookmarkManager::Bookmarks &bookmarks) const;
 
     // The manager's store over `defaults`, which it keeps.

@@ -2,6 +2,7 @@
 
 #include "kit/services/AlertBuilder.h"
 
+#include "kit/collections/IndexedCollection.h"
 #include "kit/foundation/errors/ErrorRecoveryAttempter.h"
 #include "kit/foundation/errors/ErrorUserInfoKeys.h"
 #include "kit/foundation/errors/NSError.h"
@@ -55,9 +56,14 @@ void ErrorAlert::setError(ErrorPtr error)
     m_alert = makeAlert(options, m_view);
     m_alert->setAttribute(Qt::WA_DeleteOnClose);
     const QList<QAbstractButton *> buttons = alertButtons(m_alert);
-    for (qsizetype index = 0; index < buttons.size() && attempter; ++index) {
-        connect(buttons[index], &QAbstractButton::clicked, this,
-            [error = m_error, attempter, index] { attempter->attemptRecovery(*error, index); });
+    // One button per recovery title; without titles the platform's OK button recovers nothing.
+    for ([[maybe_unused]] const auto &[index, title] : IndexedCollection(recoveryTitles)) {
+        QAbstractButton *button = buttons.value(static_cast<qsizetype>(index));
+        if (attempter && button) {
+            connect(button, &QAbstractButton::clicked, this, [error = m_error, attempter, index] {
+                attempter->attemptRecovery(*error, static_cast<qsizetype>(index));
+            });
+        }
     }
     connect(m_alert, &QMessageBox::finished, this, &ErrorAlert::dismissed);
     m_alert->open();

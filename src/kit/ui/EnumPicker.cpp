@@ -1,5 +1,7 @@
 #include "kit/ui/EnumPicker.h"
 
+#include "kit/collections/IndexedCollection.h"
+
 EnumPickerBase::EnumPickerBase(
     Binding<int> index, const QList<Label> &rows, const QString &label, QWidget *parent)
     : QComboBox(parent)
@@ -7,16 +9,16 @@ EnumPickerBase::EnumPickerBase(
     , m_label(label)
 {
     setAccessibleName(label);
-    for (const Label &row : rows) {
-        addItem(row.icon, row.title);
+    // A row is identified by its case's position, not by where it stands in the list.
+    for (const auto &[index, row] : IndexedCollection(rows)) {
+        addItem(row.icon, row.title, static_cast<int>(index));
         setItemData(count() - 1, row.title, Qt::ToolTipRole);
         setItemData(count() - 1, row.title, Qt::AccessibleTextRole);
-        m_titles.append(row.title);
     }
     refresh();
     connect(this, &QComboBox::currentIndexChanged, this, [this](int row) {
         if (!m_refreshing && row >= 0) {
-            m_index.setValue(row);
+            m_index.setValue(itemData(row).toInt());
         }
     });
     m_observation = m_index.watch([this] { refresh(); });
@@ -25,7 +27,7 @@ EnumPickerBase::EnumPickerBase(
 void EnumPickerBase::refresh()
 {
     m_refreshing = true;
-    setCurrentIndex(m_index.value());
+    setCurrentIndex(findData(m_index.value()));
     m_refreshing = false;
 }
 
@@ -33,6 +35,6 @@ void EnumPickerBase::setIconOnly(bool iconOnly)
 {
     m_iconOnly = iconOnly;
     for (int row = 0; row < count(); ++row) {
-        setItemText(row, iconOnly ? QString() : m_titles.at(row));
+        setItemText(row, iconOnly ? QString() : itemData(row, Qt::ToolTipRole).toString());
     }
 }

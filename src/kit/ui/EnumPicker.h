@@ -39,7 +39,8 @@ Binding<int> caseIndex(Binding<Enum> binding, std::vector<Enum> cases)
     return result;
 }
 
-// A drop-down over positions, kept in step with a binding of one.
+// A drop-down over positions, kept in step with a binding of one; each row carries the position
+// of the case it shows as its item data.
 class EnumPickerBase : public QComboBox
 {
     Q_OBJECT
@@ -58,7 +59,6 @@ public:
 private:
     Binding<int> m_index;
     QString m_label;
-    QStringList m_titles;
     bool m_iconOnly = false;
     Events::AnyCancellable m_observation;
     bool m_refreshing = false;

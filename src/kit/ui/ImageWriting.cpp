@@ -6,6 +6,7 @@
 #include "kit/foundation/files/FileLocations.h"
 #include "kit/foundation/files/FileOperations.h"
 #include "kit/foundation/files/ResourceValues.h"
+#include "kit/foundation/text/KwRegex.h"
 
 #include <QBuffer>
 #include <QColorSpace>
@@ -13,7 +14,6 @@
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QMimeDatabase>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTemporaryFile>
 
@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -87,6 +88,20 @@ QString debugDescription(PixelFormat format)
 namespace {
 
 constexpr int freeNameAttempts = 100;
+
+// The number written in decimal digits of any script; 0 when it is too large to count on from.
+qint64 decimalValue(const QString &digits)
+{
+    qint64 value = 0;
+    for (const char32_t digit : digits.toUcs4()) {
+        const int next = QChar::digitValue(digit);
+        if (next < 0 || value > (std::numeric_limits<qint64>::max() - next) / 10) {
+            return 0;
+        }
+        value = value * 10 + next;
+    }
+    return value;
+}
 
 enum class Naming { moved, created, taken, failed };
 
@@ -272,12 +287,12 @@ QUrl incrementalUrl(const QUrl &url)
             QDir(directory).filePath(extension.isEmpty() ? name : name + u'.' + extension));
     };
 
-    static const QRegularExpression counted(QStringLiteral(" \\((\\d+)\\)$"));
+    static const KwRegex counted(QStringLiteral(" \\((\\d+)\\)$"));
     qint64 counter = 0;
     QUrl candidate = url;
-    if (const QRegularExpressionMatch match = counted.match(base); match.hasMatch()) {
-        counter = match.captured(1).toLongLong();
-        base.chop(match.capturedLength(0));
+    if (const std::optional<KwRegex::Match> match = counted.firstMatch(base)) {
+        counter = decimalValue(match->groups().constFirst().value);
+        base.truncate(match->range().lowerBound);
         candidate = withName(base);
     }
     // A dangling link takes a name too.

@@ -72,7 +72,8 @@ QByteArray data(const QImage &image, const QMimeType &type, double compressionFa
     const std::optional<ImageProperties> &properties = {});
 
 // The first of "Name.ext", "Name (1).ext", "Name (2).ext"… with no file (or link) yet. A name that already
-// ends in " (n)" is first tried without it, then counted on from n.
+// ends in " (n)" is first tried without it, then counted on from n (written in decimal digits of any
+// script).
 QUrl incrementalUrl(const QUrl &url);
 
 } // namespace ImageWriting

@@ -4,6 +4,7 @@
 #include "app/MenuTexts.h"
 #include "app/SettingsKeys.h"
 #include "app/StatusMenuItems.h"
+#include "kit/services/CallbackMenuItem.h"
 #include "kit/services/KwApp.h"
 #include "kit/services/ServiceTexts.h"
 #include "platform/audio/FourCharCode.h"
@@ -197,6 +198,30 @@ TEST_F(StatusMenuTest, EveryMenuOfTheTreeShowsItsItemsTooltips)
     EXPECT_GE(menus.size(), 3) << "the status menu, the previous recording and More";
     for (const QMenu *menu : std::as_const(menus)) {
         EXPECT_TRUE(menu->toolTipsVisible()) << menu->title().toStdString();
+    }
+}
+
+// The item keeps its own copy of the key: one given as a temporary, whose place another key then
+// takes, still toggles the set it was made for, both ways.
+TEST_F(StatusMenuTest, ASetToggleItemKeepsItsOwnKey)
+{
+    for (const bool member : { false, true }) {
+        SCOPED_TRACE(member);
+        using Members = std::set<std::string>;
+        const Members before = member ? Members { "mic", "other" } : Members { "other" };
+        const Members after = member ? Members { "other" } : Members { "mic", "other" };
+        std::optional<Defaults::Key<Members>> given;
+        given.emplace("monoDevices", Members {}, UserDefaults::standard());
+        Defaults::set(*given, before);
+        QMenu menu;
+        CallbackMenuItem *item
+            = addDefaultsSetToggleItem(&menu, MenuTexts::forceMono, *given, QStringLiteral("mic"));
+        EXPECT_EQ(item->isOn(), member);
+        given.reset();
+        given.emplace("unrelated", Members { "kept" }, UserDefaults::standard());
+        item->trigger();
+        EXPECT_EQ(Defaults::getValue<Members>(standard(), "monoDevices"), after);
+        EXPECT_EQ(Defaults::get(*given), Members { "kept" });
     }
 }
 

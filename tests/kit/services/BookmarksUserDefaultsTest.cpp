@@ -68,6 +68,58 @@ TEST(BookmarksUserDefaultsTest, AnOlderSettingsFileIsMigratedAndUnknownTextStays
     }
 }
 
+// A stored entry this version cannot read costs no other grant, in a dictionary (data entries, or
+// each the older text of one entry) as in an older text the migration cannot take whole; the next
+// grant writes it back as it was.
+TEST(BookmarksUserDefaultsTest, AnUnreadableEntryCostsNoOtherGrantAndIsWrittenBackAsItWas)
+{
+    QTemporaryDir directory;
+    const QUrl granted = QUrl::fromLocalFile(directory.path() + u'/');
+    const QByteArray grant("new grant");
+    const QByteArray music("music bookmark");
+    const QByteArray older("older bookmark");
+    const std::string olderText = '"' + older.toBase64().toStdString() + '"';
+    struct Case
+    {
+        PropertyValue stored;
+        Manager::Bookmarks read;
+        PropertyDictionary kept;
+    };
+    std::vector<Case> cases {
+        { PropertyValue("{\"file:///home/me/Older/\":" + olderText + ",\"file:///home/me/Other/\":[5]}"),
+            { { "file:///home/me/Older/", older } }, { { "file:///home/me/Other/", PropertyValue("[5]") } } }
+    };
+    for (const PropertyValue &other : { PropertyValue(5), PropertyValue("not a bookmark"),
+             PropertyValue(PropertyArray { PropertyValue(music) }), PropertyValue(true) }) {
+        cases.push_back(
+            { PropertyValue(PropertyDictionary { { "file:///home/me/Music/", PropertyValue(music) },
+                  { "file:///home/me/Older/", PropertyValue(olderText) },
+                  { "file:///home/me/Other/", other } }),
+                { { "file:///home/me/Music/", music }, { "file:///home/me/Older/", older } },
+                { { "file:///home/me/Other/", other } } });
+    }
+    int suiteNumber = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.stored.debugDescription());
+        const std::shared_ptr<UserDefaults> database
+            = suiteFromFile("unreadable-" + std::to_string(++suiteNumber), c.stored);
+        const auto defaults = std::make_shared<const BookmarksUserDefaults>(database);
+        EXPECT_EQ(defaults->read(), c.read);
+
+        Manager::setStore(BookmarksUserDefaults::store(defaults));
+        Manager::updateBookmark(grant, granted);
+        Manager::setStore({});
+        PropertyDictionary expected = c.kept;
+        for (const auto &[key, data] : c.read) {
+            expected.emplace(key.toStdString(), PropertyValue(data));
+        }
+        expected.emplace(Manager::locationKey(granted).toStdString(), PropertyValue(grant));
+        const std::optional<PropertyValue> stored = onDisk(*database);
+        ASSERT_TRUE(stored);
+        EXPECT_EQ(*stored, PropertyValue(expected)) << stored->debugDescription();
+    }
+}
+
 // The program's manager keeps its grants in the standard settings, where the next run finds them.
 TEST(BookmarksUserDefaultsTest, TheServicesGiveTheManagerTheStandardSettings)
 {

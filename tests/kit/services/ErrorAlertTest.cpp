@@ -3,6 +3,7 @@
 
 #include "EventLoop.h"
 
+#include "kit/foundation/errors/ErrorUserInfoKeys.h"
 #include "kit/foundation/errors/GeneralError.h"
 
 #include <QAbstractButton>
@@ -61,4 +62,16 @@ TEST(ErrorAlert, ShowsWhileSetAndClearsWhenDismissed)
     buttons[1]->click();
     EXPECT_TRUE(TestSupport::processEventsUntil([&] { return binding.error() == nullptr; }));
     EXPECT_EQ(recovered, 1);
+
+    // An attempter without titles offers no option: the platform's OK button only closes.
+    recovered = -1;
+    const QVariantMap attempterOnly { { NSRecoveryAttempterErrorKey,
+        QVariant::fromValue(ErrorRecoveryAttempterPtr(std::make_shared<ErrorRecoveryAttempter>(options))) } };
+    binding.setError(std::make_shared<GeneralError>("Failed again.", std::nullopt, attempterOnly));
+    ASSERT_TRUE(binding.alert());
+    const QList<QAbstractButton *> ok = alertButtons(binding.alert());
+    ASSERT_EQ(ok.size(), 1);
+    ok[0]->click();
+    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return binding.error() == nullptr; }));
+    EXPECT_EQ(recovered, -1);
 }

@@ -103,6 +103,23 @@ TEST(EnumPickerTest, RefreshRereadsAPlainBindingAndLeavesAValueOutsideTheCasesAl
     EXPECT_EQ(stored, static_cast<Quality>(17));
 }
 
+// Each row is its case wherever it stands: with the rows sorted by title, a row still writes its
+// own case, and the selection follows the case, also back from icons only.
+TEST(EnumPickerTest, ARowStaysItsCaseWhereverItStands)
+{
+    Quality stored = Quality::low;
+    EnumPicker<Quality> picker(Binding<Quality>::over(stored), qualityRow);
+    picker.model()->sort(0);
+    picker.setIconOnly(true);
+    picker.setIconOnly(false);
+    ASSERT_EQ(picker.itemText(0), QStringLiteral("Best"));
+    picker.setCurrentIndex(0);
+    EXPECT_EQ(stored, Quality::best);
+    stored = Quality::medium;
+    picker.refresh();
+    EXPECT_EQ(picker.currentText(), QStringLiteral("Medium"));
+}
+
 class QuitButtonTest : public ::testing::Test
 {
 protected:

@@ -128,7 +128,9 @@ TEST_F(ImageWritingTest, IncrementingPicksTheFirstFreeName)
              { {}, "Image.png", "Image.png" }, { { "Image.png" }, "Image.png", "Image (1).png" },
              { { "Image.png", "Image (1).png" }, "Image.png", "Image (2).png" },
              { { "Photo.png", "Photo (4).png" }, "Photo (4).png", "Photo (5).png" },
-             { { "Photo (4).png" }, "Photo (4).png", "Photo.png" }, { { "notes" }, "notes", "notes (1)" } }) {
+             { { "Photo (4).png" }, "Photo (4).png", "Photo.png" }, { { "notes" }, "notes", "notes (1)" },
+             // A count in other decimal digits is counted on from too.
+             { { "Photo.png", "Photo (\u0664).png" }, "Photo (\u0664).png", "Photo (5).png" } }) {
         QTemporaryDir dir;
         for (const QString &name : existing) {
             KitTesting::writeFile(dir.filePath(name), {});

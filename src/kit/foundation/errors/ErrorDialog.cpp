@@ -2,6 +2,7 @@
 
 #include "platform/events/MainThread.h"
 
+#include "kit/collections/IndexedCollection.h"
 #include "kit/foundation/errors/AlertIcon.h"
 #include "kit/foundation/errors/ErrorRecoveryAttempter.h"
 #include "kit/foundation/errors/ErrorUserInfoKeys.h"
@@ -31,14 +32,14 @@ QMessageBox *ErrorDialog::create(const ErrorPtr &error, QWidget *window)
         box->setDefaultButton(box->addButton(QMessageBox::Ok));
         return box;
     }
-    for (qsizetype index = 0; index < titles.size(); ++index) {
-        QPushButton *button = box->addButton(titles.at(index), QMessageBox::AcceptRole);
+    for (const auto &[index, title] : IndexedCollection(titles)) {
+        QPushButton *button = box->addButton(title, QMessageBox::AcceptRole);
         if (index == 0) {
             box->setDefaultButton(button);
         }
         QObject::connect(button, &QAbstractButton::clicked, box, [error, attempter, index] {
             if (attempter) {
-                attempter->attemptRecovery(*error, index);
+                attempter->attemptRecovery(*error, static_cast<qsizetype>(index));
             }
         });
     }
