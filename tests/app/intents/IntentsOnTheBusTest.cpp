@@ -286,7 +286,7 @@ TEST_F(IntentsOnTheBusTest, ASignalJustAfterAStopStillSavesTheRecordingWhole)
         setState(QStringLiteral("stopped"));
         QThread::msleep(static_cast<unsigned long>(delay));
         m_program->signal(SIGTERM);
-        EXPECT_EQ(m_program->waitForExit(), SIGTERM) << log().toStdString();
+        EXPECT_EQ(m_program->waitForExit(), ProgramEnd::exitedWith(SIGTERM)) << log().toStdString();
         ASSERT_EQ(everything().join(u'|').toStdString(), QFileInfo(temporary).fileName().toStdString())
             << log().toStdString();
         const MediaFacts facts = probeMedia(QDir(m_output.path()).filePath(everything().first()));
