@@ -8,6 +8,7 @@
 #include "app/SetRecordingStateIntent.h"
 #include "kit/foundation/errors/GeneralError.h"
 #include "platform/automation/AutomationService.h"
+#include "recording/AudioRecorderController.h"
 
 #include <QStringList>
 
@@ -96,6 +97,11 @@ AutomationInterface makeInterface(ControllerProvider controller)
                     }
                     SetRecordingStateIntent intent;
                     intent.state = std::get<RecordingStateAppEnum>(state);
+                    // The controller starts nothing then; the caller learns why.
+                    if (intent.state == RecordingStateAppEnum::recording && controller().isEnding()) {
+                        return AutomationError { QString::fromLatin1(quittingError),
+                            QString::fromUtf8(SetRecordingStateIntent::quitting) };
+                    }
                     intent.perform(controller());
                     return values({});
                 } },

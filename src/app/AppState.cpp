@@ -226,12 +226,13 @@ void AppState::handleTerminationSignal(int signal)
 {
     // A session manager sends more than one signal at logout: the first one's ending goes on,
     // and the process ends with its number.
-    if (m_isEnding) {
+    if (m_recorder->isEnding()) {
         qCInfo(appLog) << "Signal" << signal << "joins the ending under way";
         return;
     }
     qCInfo(appLog) << "Ending on signal" << signal;
-    m_isEnding = true;
+    // At once: a save that ends before the ending waits for it must not ask for a review either.
+    m_recorder->beginEnding();
     endOnSignal(signal);
 }
 
@@ -249,7 +250,7 @@ void AppState::endOnSignal(int signal)
 
 void AppState::stopRecordingBeforeExit(ExitCause cause)
 {
-    m_isEnding = true;
+    m_recorder->beginEnding();
     const bool wasRecording = recordingState() != AudioRecorder::State::stopped;
     const AudioRecorder &recorder = m_recorder->recorder();
     if (!wasRecording && !recorder.hasUnfinishedRecordings() && !m_recorder->isSaving()) {

@@ -81,7 +81,8 @@ public:
     // saved or failed to be, each wait at most finishLimit. No panel is shown: an unsaved
     // recording stays in its temporary directory, where recovery finds it. A user who chose to quit
     // reads a failed save's alert before the program ends; a signal does not wait for anyone.
-    // From then on the program is ending: a termination signal joins this ending.
+    // From then on the program is ending: a termination signal joins this ending, nothing starts a
+    // recording and no review is asked for.
     enum class ExitCause { userQuit, signal };
     void stopRecordingBeforeExit(ExitCause cause);
 
@@ -93,7 +94,6 @@ private:
     std::unique_ptr<AudioRecorderController> m_recorder;
     bool m_hasLaunched = false;
     bool m_quitAfterLaunch = false;
-    bool m_isEnding = false;
     // Last, so that no subscription outlives what it reaches.
     Events::CancellableSet m_cancellables;
 };

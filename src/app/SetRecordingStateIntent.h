@@ -13,6 +13,8 @@ public:
     static constexpr RecordingStateAppEnum defaultState = RecordingStateAppEnum::recording;
     // What automation shows for the intent, `${state}` standing for the chosen state.
     static constexpr char parameterSummary[] = "Set Tapewick to ${state}";
+    // The answer to a start once the program has begun to end, which starts nothing.
+    static constexpr char quitting[] = "Tapewick is quitting and starts no recording";
 
     RecordingStateAppEnum state = defaultState;
 

@@ -159,6 +159,10 @@ QCoro::Task<> AudioRecorderController::play(quint32 soundId)
 void AudioRecorderController::start()
 {
     ASSERT_MAIN_THREAD();
+    if (m_isEnding) {
+        qCInfo(recordingLog) << "No recording starts while the program ends";
+        return;
+    }
     // Asked for the recording running now, not for the one this start may begin.
     cancelPendingPause();
     if (m_recorder->state() == AudioRecorder::State::recording || m_pendingStart != 0) {
@@ -186,6 +190,13 @@ QCoro::Task<> AudioRecorderController::startAfterSound()
     } catch (const std::exception &error) {
         reportAndShow(GeneralError(QString::fromUtf8(error.what())));
     }
+}
+
+void AudioRecorderController::beginEnding()
+{
+    ASSERT_MAIN_THREAD();
+    m_isEnding = true;
+    m_pendingStart = 0;
 }
 
 void AudioRecorderController::stopRecording()
@@ -533,7 +544,9 @@ QCoro::Task<> AudioRecorderController::saveRecording(
     }
     emit recordingSaved(saved);
     exportMetadata(saved, std::move(token));
-    KwApp::requestReview(reviewCounts);
+    if (!m_isEnding) {
+        KwApp::requestReview(reviewCounts);
+    }
 }
 
 QCoro::Task<> AudioRecorderController::exportMetadata(QUrl location, [[maybe_unused]] SaveToken token)

@@ -60,6 +60,12 @@ public:
     // that was paused when asked; a stop or a start meanwhile cancels the resume.
     QCoro::Task<> togglePauseAsync();
 
+    // The program has begun to end, for good: from now on no recording starts (one waiting for its
+    // start sound is cancelled), and a saved recording asks for no review, which waits for an
+    // ordinary save: an ending shows no alert that nobody may be there to answer.
+    void beginEnding();
+    bool isEnding() const { return m_isEnding; }
+
     // Whether a recording that ended is still on its way to its place: its end not yet handled,
     // or its copy or metadata rewrite not yet over.
     bool isSaving() const { return m_endsToHandle > 0 || m_savesInProgress > 0; }
@@ -139,6 +145,7 @@ private:
     quint64 m_pendingPause = 0;
     quint64 m_pauseCount = 0;
     int m_endsToHandle = 0;
+    bool m_isEnding = false;
     QPointer<QFileDialog> m_openSavePanel;
     int m_savesInProgress = 0;
     std::unique_ptr<AudioRecorder> m_recorder;

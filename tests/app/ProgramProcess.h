@@ -6,6 +6,38 @@
 #include <QProcess>
 
 #include <csignal>
+#include <ostream>
+
+#include <sys/resource.h>
+
+// How the program's process ended, or that it had not yet.
+struct ProgramEnd
+{
+    enum class Kind { exited, killed, stillRunning };
+    Kind kind = Kind::stillRunning;
+    // The exit status, or the number of the signal that killed it.
+    int number = 0;
+
+    static ProgramEnd exitedWith(int status) { return { Kind::exited, status }; }
+    static ProgramEnd killedBy(int signal) { return { Kind::killed, signal }; }
+    static ProgramEnd stillRunning() { return {}; }
+
+    friend bool operator==(const ProgramEnd &, const ProgramEnd &) = default;
+    friend void PrintTo(const ProgramEnd &end, std::ostream *out)
+    {
+        switch (end.kind) {
+        case Kind::exited:
+            *out << "exited with status " << end.number;
+            break;
+        case Kind::killed:
+            *out << "killed by signal " << end.number;
+            break;
+        case Kind::stillRunning:
+            *out << "still running";
+            break;
+        }
+    }
+};
 
 // The program under test in a process of its own, with the test's private home, logging what it
 // does.
@@ -26,6 +58,11 @@ public:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("LD_PRELOAD"), preload);
         m_process.setProcessEnvironment(environment);
+        // A crash a test causes leaves no core file behind.
+        m_process.setChildProcessModifier([] {
+            const rlimit none { 0, 0 };
+            ::setrlimit(RLIMIT_CORE, &none);
+        });
         m_process.start(QStringLiteral(TAPEWICK_PATH), { QStringLiteral("--verbose") });
     }
     // A terminate signal ends it as a user's would, so a recording it runs is finished and leaves
@@ -57,11 +94,14 @@ public:
         }
         return log().count(text) >= count;
     }
-    // The exit status; -1 for a process still running after `seconds` or ended by a signal.
-    int waitForExit(int seconds = 30)
+    ProgramEnd waitForExit(int seconds = 30)
     {
-        const bool exited = m_process.waitForFinished(seconds * 1000);
-        return exited && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+        if (m_process.state() != QProcess::NotRunning && !m_process.waitForFinished(seconds * 1000)) {
+            return ProgramEnd::stillRunning();
+        }
+        // After a crash QProcess keeps the signal's number as the exit code.
+        return m_process.exitStatus() == QProcess::NormalExit ? ProgramEnd::exitedWith(m_process.exitCode())
+                                                              : ProgramEnd::killedBy(m_process.exitCode());
     }
 
 private:

@@ -344,6 +344,36 @@ TEST_F(AudioRecorderControllerTest, SavedIntoTheDefaultDirectory)
     EXPECT_EQ(button.image().cacheKey(), settings->icon.cacheKey());
 }
 
+// Once the program ends, no trigger starts a recording, not even one already waiting for its
+// sound; a recording stopped just before is still saved, but asks for no review.
+TEST_F(AudioRecorderControllerTest, OnceTheProgramEndsNothingStartsAndASaveAsksNoReview)
+{
+    useOutputDirectory(output.path());
+    const std::shared_ptr<FakeRecording> fileRecorder = recordInto("last words");
+    const QString name = QFileInfo(recordingPath()).fileName();
+    controller.stopRecording();
+    controller.start();
+    ASSERT_EQ(sounds.played.back(), SystemSoundId::beginRecording) << "a start waits for its sound";
+
+    controller.beginEnding();
+    EXPECT_TRUE(controller.isEnding());
+    controller.start();
+    controller.toggleRecording();
+    sounds.completeAll();
+    EXPECT_EQ(controller.recorder().state(), State::stopped);
+    EXPECT_EQ(doubles.recorders.recordings.size(), 1u);
+    EXPECT_EQ(std::ranges::count(sounds.played, SystemSoundId::beginRecording), 2) << "one for each start";
+
+    QSignalSpy saved(&controller, &AudioRecorderController::recordingSaved);
+    fileRecorder->finish(true);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !saved.isEmpty(); }));
+    EXPECT_EQ(readFile(QDir(output.path()).filePath(name)), "last words");
+    // Absent, or the default once a request has registered it.
+    EXPECT_EQ(
+        UserDefaults::standard()->object("Kw_requestReviewCount").value_or(PropertyValue(std::int64_t(0))),
+        PropertyValue(std::int64_t(0)));
+}
+
 TEST_F(AudioRecorderControllerTest, OnlyTheLatestSavedRecordingIsRememberedAndOnlyOnceRewritten)
 {
     useOutputDirectory(output.path());

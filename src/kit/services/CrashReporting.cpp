@@ -5,9 +5,11 @@
 #include "kit/services/KwApp.h"
 #include "kit/services/ServiceTexts.h"
 
+#include "kit/foundation/system/SignalHandler.h"
 #include "kit/ui/HostingWindow.h"
 #include "kit/ui/WindowLevel.h"
 #include "kit/ui/WindowViewModifier.h"
+#include "platform/crashreport/CrashMarker.h"
 #include "platform/crashreport/CrashReporter.h"
 
 #include <QDialogButtonBox>
@@ -32,6 +34,9 @@ void startCrashReporting()
         options.release = QStringLiteral("%1@%2").arg(KwApp::identifier(), KwApp::version());
         configureCrashReporting(options, CrashReportDsn::configured());
     });
+    // The exit signals' handler takes SIGABRT over from the crash marker: an abort() then leaves
+    // its note from there.
+    SignalHandler::setCrashNote(CrashMarker::note);
 }
 
 CrashReportScreen::CrashReportScreen(const QString &eventId, SendFeedback send, QWidget *parent)

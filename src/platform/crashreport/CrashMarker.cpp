@@ -43,6 +43,9 @@ size_t formatDecimal(long long value, char *buffer)
 
 void writeMarker(int signalNumber)
 {
+    if (g_markerPath[0] == '\0') {
+        return;
+    }
     const int fd = ::open(g_markerPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) {
         return;
@@ -90,6 +93,11 @@ void onFatalSignal(int signalNumber, siginfo_t *info, void *)
 }
 
 } // namespace
+
+void CrashMarker::note(int signalNumber)
+{
+    writeMarker(signalNumber);
+}
 
 bool CrashMarker::install(const QString &path)
 {

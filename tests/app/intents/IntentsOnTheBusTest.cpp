@@ -286,7 +286,7 @@ TEST_F(IntentsOnTheBusTest, ASignalJustAfterAStopStillSavesTheRecordingWhole)
         setState(QStringLiteral("stopped"));
         QThread::msleep(static_cast<unsigned long>(delay));
         m_program->signal(SIGTERM);
-        EXPECT_EQ(m_program->waitForExit(), SIGTERM) << log().toStdString();
+        EXPECT_EQ(m_program->waitForExit(), ProgramEnd::exitedWith(SIGTERM)) << log().toStdString();
         ASSERT_EQ(everything().join(u'|').toStdString(), QFileInfo(temporary).fileName().toStdString())
             << log().toStdString();
         const MediaFacts facts = probeMedia(QDir(m_output.path()).filePath(everything().first()));
@@ -294,6 +294,62 @@ TEST_F(IntentsOnTheBusTest, ASignalJustAfterAStopStillSavesTheRecordingWhole)
         EXPECT_GT(facts.seconds, 1.0);
         QDir(QFileInfo(temporary).path()).removeRecursively();
     }
+}
+
+// An ending whose save is the one a review is asked at still ends, without an alert that nobody
+// may be there to answer: the save is not counted, so the request waits for the next ordinary
+// save, which is counted at the review's count.
+TEST_F(IntentsOnTheBusTest, AnEndingOnTheSaveAReviewIsAskedAtEndsAndLeavesTheRequestToTheNextSave)
+{
+    UserDefaults &database = *UserDefaults::standard();
+    // As the program left it; -1 when absent.
+    const auto reviewCount = [&] {
+        database.synchronizeFromDisk();
+        const std::optional<PropertyValue> count = database.object("Kw_requestReviewCount");
+        const std::int64_t *number = count ? count->as<std::int64_t>() : nullptr;
+        return number ? *number : -1;
+    };
+    for (const int signal : { SIGTERM, SIGHUP, SIGINT }) {
+        SCOPED_TRACE(signal);
+        m_program.reset();
+        database.setObject("Kw_requestReviewCount", PropertyValue(qint64(5)));
+        m_program.emplace();
+        ASSERT_TRUE(waitFor([] { return !state().isEmpty(); })) << log().toStdString();
+        const QString temporary = record();
+        TestSupport::processEventsFor(std::chrono::milliseconds(1500));
+        m_program->signal(signal);
+        EXPECT_EQ(m_program->waitForExit(15), ProgramEnd::exitedWith(signal)) << log().toStdString();
+        EXPECT_TRUE(saved().contains(QFileInfo(temporary).fileName())) << log().toStdString();
+        EXPECT_EQ(reviewCount(), 5);
+        EXPECT_NE(database.object("Kw_App_runOnce__requestReview"), PropertyValue(true)) << "asked";
+        QDir(QFileInfo(temporary).path()).removeRecursively();
+    }
+    m_program.emplace();
+    ASSERT_TRUE(waitFor([] { return !state().isEmpty(); })) << log().toStdString();
+    record();
+    TestSupport::processEventsFor(std::chrono::milliseconds(1000));
+    setState(QStringLiteral("stopped"));
+    EXPECT_TRUE(waitFor([&] { return reviewCount() == 6; })) << reviewCount() << log().toStdString();
+}
+
+// A start asked for while an ending waits for a slow save starts nothing, and the caller hears
+// why: a recording begun then would run on unfinished when the program ends.
+TEST_F(IntentsOnTheBusTest, AStartWhileAnEndingWaitsForASaveStartsNothingAndSaysSo)
+{
+    m_program.emplace(QStringLiteral(SLOW_SAVE_PRELOAD_PATH));
+    ASSERT_TRUE(waitFor([] { return !state().isEmpty(); })) << log().toStdString();
+    const QString temporary = record();
+    TestSupport::processEventsFor(std::chrono::milliseconds(1500));
+    m_program->signal(SIGTERM);
+    ASSERT_TRUE(m_program->waitForLog(QStringLiteral("Ending on signal")));
+    const QDBusMessage reply = call(QStringLiteral("SetRecordingState"), { QStringLiteral("recording") });
+    EXPECT_EQ(reply.errorName().toStdString(), "com.larkvelden.Tapewick.Error.Quitting");
+    EXPECT_EQ(reply.errorMessage().toStdString(), "Tapewick is quitting and starts no recording");
+    EXPECT_EQ(m_program->waitForExit(), ProgramEnd::exitedWith(SIGTERM)) << log().toStdString();
+    EXPECT_EQ(recordingsStarted(), 1) << log().toStdString();
+    EXPECT_EQ(saved().join(u'|').toStdString(), QFileInfo(temporary).fileName().toStdString())
+        << log().toStdString();
+    QDir(QFileInfo(temporary).path()).removeRecursively();
 }
 
 // A pause asked for one recording does not land on the next one: a stop or a start while the

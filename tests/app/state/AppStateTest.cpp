@@ -134,6 +134,22 @@ protected:
         return state;
     }
 
+    // Starts a recording that is saved into `output` and lets it run a second; answers its file's
+    // name, empty when it did not start.
+    static QString recordForOutput(AppState &state, const QTemporaryDir &output)
+    {
+        Defaults::set(SettingsKeys::defaultOutputDirectory(),
+            std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(output.path()))));
+        state.recorder().setRevealer([](const QList<QUrl> &) {});
+        state.recorder().start();
+        if (!TestSupport::processEventsUntil(
+                [&] { return state.recordingState() == AudioRecorder::State::recording; }, 10s)) {
+            return {};
+        }
+        TestSupport::processEventsFor(1s);
+        return QFileInfo(state.recorder().recorder().url().value_or(QUrl()).toLocalFile()).fileName();
+    }
+
     static QWidget *visiblePopover()
     {
         const QWidgetList windows = QApplication::topLevelWidgets();
@@ -194,9 +210,10 @@ TEST_F(AppStateTest, LaunchNoticesComeInOrderAndARefusalQuitsOnlyAfterThem)
 
 TEST_F(AppStateTest, QuittingAsksOnlyWhileARecordingRunsAndOnlyQuitEndsIt)
 {
-    const std::unique_ptr<AppState> state = launch({});
-    EXPECT_EQ(state->confirmQuit(), AppState::TerminateReply::terminateNow);
+    // A quit that goes ahead ends the program for good: the cases below need a state of their own.
+    EXPECT_EQ(launch({})->confirmQuit(), AppState::TerminateReply::terminateNow);
     EXPECT_TRUE(m_events.isEmpty()) << "no alert while stopped";
+    const std::unique_ptr<AppState> state = launch({});
 
     struct Case
     {
@@ -285,15 +302,8 @@ TEST_F(AppStateTest, QuittingJustAfterAStopWaitsUntilTheRecordingIsSaved)
 {
     const std::unique_ptr<AppState> state = launch({});
     QTemporaryDir output;
-    Defaults::set(SettingsKeys::defaultOutputDirectory(),
-        std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(output.path()))));
-    state->recorder().setRevealer([](const QList<QUrl> &) {});
-    state->recorder().start();
-    ASSERT_TRUE(TestSupport::processEventsUntil(
-        [&] { return state->recordingState() == AudioRecorder::State::recording; }, 10s));
-    TestSupport::processEventsFor(1s);
-    const QString name
-        = QFileInfo(state->recorder().recorder().url().value_or(QUrl()).toLocalFile()).fileName();
+    const QString name = recordForOutput(*state, output);
+    ASSERT_FALSE(name.isEmpty());
 
     state->recorder().stopRecording();
     EXPECT_EQ(state->confirmQuit(), AppState::TerminateReply::terminateNow);
@@ -303,6 +313,37 @@ TEST_F(AppStateTest, QuittingJustAfterAStopWaitsUntilTheRecordingIsSaved)
     const MediaFacts facts = probeMedia(QDir(output.path()).filePath(name));
     EXPECT_TRUE(facts.decoded) << facts.error.toStdString();
     EXPECT_GT(facts.seconds, 0.5);
+}
+
+// Whatever asks for a recording while the program ends, by a signal or a confirmed quit, starts
+// nothing, and the save the ending waits for asks for no review.
+TEST_F(AppStateTest, AStartWhileTheProgramEndsStartsNothingAndItsSaveAsksNoReview)
+{
+    for (const AppState::ExitCause cause : { AppState::ExitCause::signal, AppState::ExitCause::userQuit }) {
+        SCOPED_TRACE(static_cast<int>(cause));
+        SetUp();
+        const std::unique_ptr<AppState> state = launch({});
+        QTemporaryDir output;
+        const QString name = recordForOutput(*state, output);
+        ASSERT_FALSE(name.isEmpty());
+
+        // Comes on the first turn of the ending's wait, as a menu choice, hot key or call would.
+        QTimer::singleShot(0, state.get(), [&state] { state->recorder().start(); });
+        if (cause == AppState::ExitCause::signal) {
+            state->stopRecordingBeforeExit(cause);
+        } else {
+            state->recorder().stopRecording();
+            EXPECT_EQ(state->confirmQuit(), AppState::TerminateReply::terminateNow);
+        }
+        EXPECT_EQ(QDir(output.path()).entryList(QDir::Files).join(u'|').toStdString(), name.toStdString());
+        // A start let through would be recording once its sound has played.
+        TestSupport::processEventsFor(2s);
+        EXPECT_EQ(state->recordingState(), AudioRecorder::State::stopped);
+        // Absent, or the default once a request has registered it.
+        EXPECT_EQ(
+            UserDefaults::standard()->object("Kw_requestReviewCount").value_or(PropertyValue(qint64(0))),
+            PropertyValue(qint64(0)));
+    }
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include <QLoggingCategory>
 #include <QSocketNotifier>
 
-#include <array>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -23,29 +22,62 @@ Q_LOGGING_CATEGORY(signalLog, "tapewick.signalList")
 
 constexpr int signalLimit = NSIG;
 
-// Written before our action is installed for a signal, read only by the signal handler.
-std::array<struct sigaction, signalLimit> previousActions {};
-std::array<std::atomic<bool>, signalLimit> hasPreviousAction {};
 std::atomic<int> pipeWriteEnd { -1 };
+std::atomic<SignalHandler::CrashNote> crashNote { nullptr };
+static_assert(std::atomic<SignalHandler::CrashNote>::is_always_lock_free, "read in signal context");
 
-// Every arrival is handed to the closures, a repeat too: what a repeat means is theirs to decide.
-void trampoline(int signal, siginfo_t *info, void *context)
+// abort(), raise() and kill() naming this process, or a fault the kernel reports. Only the codes
+// of a sending process carry its id; a timer's signal carries none.
+bool isOwnFailure(int signal, const siginfo_t *info)
+{
+    switch (signal) {
+    case SIGABRT:
+    case SIGSEGV:
+    case SIGBUS:
+    case SIGILL:
+    case SIGFPE:
+        break;
+    default:
+        return false;
+    }
+    if (info->si_code > 0) {
+        return true;
+    }
+    const bool sentByAProcess
+        = info->si_code == SI_USER || info->si_code == SI_QUEUE || info->si_code == SI_TKILL;
+    return sentByAProcess && info->si_pid == ::getpid();
+}
+
+// The process dies of the signal as if nothing handled it: its exit status, its core dump.
+void dieOf(int signal)
+{
+    struct sigaction defaultAction
+    {
+    };
+    defaultAction.sa_handler = SIG_DFL;
+    sigemptyset(&defaultAction.sa_mask);
+    ::sigaction(signal, &defaultAction, nullptr);
+    ::raise(signal);
+    sigset_t pending;
+    sigemptyset(&pending);
+    sigaddset(&pending, signal);
+    ::pthread_sigmask(SIG_UNBLOCK, &pending, nullptr);
+}
+
+// Every other arrival is handed to the closures, a repeat too: what a repeat means is theirs to
+// decide.
+void trampoline(int signal, siginfo_t *info, void *)
 {
     const int savedErrno = errno;
     if (signal > 0 && signal < signalLimit) {
-        if (const int fd = pipeWriteEnd.load(); fd >= 0) {
+        if (isOwnFailure(signal, info)) {
+            if (const SignalHandler::CrashNote note = crashNote.load()) {
+                note(signal);
+            }
+            dieOf(signal);
+        } else if (const int fd = pipeWriteEnd.load(); fd >= 0) {
             const int number = signal;
             [[maybe_unused]] const ssize_t written = write(fd, &number, sizeof number);
-        }
-        if (hasPreviousAction[signal].load()) {
-            const struct sigaction &previous = previousActions[signal];
-            if (previous.sa_flags & SA_SIGINFO) {
-                if (previous.sa_sigaction) {
-                    previous.sa_sigaction(signal, info, context);
-                }
-            } else if (previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN) {
-                previous.sa_handler(signal);
-            }
         }
     }
     errno = savedErrno;
@@ -92,17 +124,6 @@ void installAction(int signal)
     sigemptyset(&action.sa_mask);
     // Interrupted calls restart: the handler itself does nothing the interrupted code must react to.
     action.sa_flags = SA_SIGINFO | SA_RESTART;
-
-    struct sigaction current
-    {
-    };
-    sigaction(signal, nullptr, &current);
-    const bool isOurs = (current.sa_flags & SA_SIGINFO) && current.sa_sigaction == trampoline;
-    if (!isOurs) {
-        hasPreviousAction[signal].store(false);
-        previousActions[signal] = current;
-        hasPreviousAction[signal].store(true);
-    }
     sigaction(signal, &action, nullptr);
 }
 
@@ -139,6 +160,11 @@ void SignalHandler::install(const QList<Signal> &signalList, Handler handler)
         handlerTable()[signal.rawValue].push_back(handler);
         installAction(signal.rawValue);
     }
+}
+
+void SignalHandler::setCrashNote(CrashNote note)
+{
+    crashNote.store(note);
 }
 
 void SignalHandler::dispatch(int signal)

@@ -11,8 +11,14 @@
 // The closures run on the GUI thread, on the next turn of its event loop, not inside the
 // signal handler, so they may do anything. Every arrival runs them, also one that comes while
 // they still run for an earlier one (then nested, when they turn the event loop); the signal's
-// default action is never restored. A handler that was installed before (a crash reporter's)
-// keeps being called, from the signal handler, after the signal was noted.
+// default action is not restored for them. Installing replaces the action that was in place for
+// the signal; that action is not kept and never runs again.
+//
+// A crash is no request: SIGABRT, SIGSEGV, SIGBUS, SIGILL or SIGFPE that this process raised at
+// itself (abort(), raise(), kill() of its own id) or that the kernel raised for a fault runs no
+// closure. The crash note, when one is set, runs in the signal handler; then the default action
+// ends the process, with the signal's exit status and core dump. The same signal sent by another
+// process is a request like any other and runs the closures.
 class SignalHandler
 {
 public:
@@ -27,11 +33,16 @@ public:
     };
 
     using Handler = std::function<void(int signal)>;
+    // Called in the signal handler of a crash: only async-signal-safe calls.
+    using CrashNote = void (*)(int signal);
 
     // Call on the GUI thread with the application object in place; from another thread the
     // installation is handed to the GUI thread. Without an application object nothing is
     // installed, so the signals keep their default actions.
     static void install(const QList<Signal> &signalList, Handler handler);
+
+    // What notes a crash that reaches a signal with closures; none notes nothing. Any thread.
+    static void setCrashNote(CrashNote note);
 
     // Runs the closures installed for `signal`, in order; nothing when there are none.
     // GUI thread only.

@@ -4,6 +4,7 @@
 #include "EventLoop.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <vector>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -56,7 +58,9 @@ void say(const char *what, int signal)
 }
 
 // Each case runs in a fresh process of its own, so its handlers and signals stay there.
-TEST(SignalHandlerDeathTest, TerminationRunsTheEarlierHandlerThenBothClosuresAndExitsWithTheSignal)
+// The action in place before is replaced, not kept: it would have to end the process itself,
+// which is the closures' decision now.
+TEST(SignalHandlerDeathTest, TerminationRunsBothClosuresInPlaceOfTheEarlierActionAndExitsWithTheSignal)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const auto terminated = [] {
@@ -73,7 +77,25 @@ TEST(SignalHandlerDeathTest, TerminationRunsTheEarlierHandlerThenBothClosuresAnd
         ::kill(::getpid(), SIGTERM);
         std::exit(QCoreApplication::exec());
     };
-    EXPECT_EXIT(terminated(), ::testing::ExitedWithCode(SIGTERM), "earlier 15\nfirst 15\nsecond 15\n");
+    EXPECT_EXIT(terminated(), ::testing::ExitedWithCode(SIGTERM), "^first 15\nsecond 15\n$");
+}
+
+// A SIGABRT the process raises at itself is a crash, not a request: no closure runs, and it dies
+// of the signal (abort() alone would also end it, on its own second try).
+TEST(SignalHandlerDeathTest, AnAbortSignalOfItsOwnRunsNoClosureAndDiesOfIt)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto aborted = [] {
+        SignalHandler::install(
+            SignalHandler::Signal::exitSignals(), [](int signal) { say("closure", signal); });
+        const rlimit noCore { 0, 0 };
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        // Were the signal handed on, the closure would run on this loop's next turn.
+        QTimer::singleShot(0, [] { ::raise(SIGABRT); });
+        QTimer::singleShot(2000, [] { std::_Exit(99); });
+        std::_Exit(QCoreApplication::exec());
+    };
+    EXPECT_EXIT(aborted(), ::testing::KilledBySignal(SIGABRT), "^$");
 }
 
 // A repeat, and another signal, that come while the closures still run for the first arrival are
