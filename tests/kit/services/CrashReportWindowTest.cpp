@@ -1,0 +1,271 @@
+#include "EventLoop.h"
+#include "LoopbackServer.h"
+#include "UrlOpenCatcher.h"
+
+#include "kit/services/CrashReporting.h"
+#include "kit/services/ServiceTexts.h"
+#include "kit/ui/HostingWindow.h"
+#include "kit/ui/SecondaryTextStyle.h"
+#include "kit/ui/WindowLevel.h"
+#include "platform/crashreport/CrashReporter.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// A client in `dir` whose previous run died of a segfault, started.
+std::unique_ptr<CrashReportClient> clientAfterACrash(
+    const QTemporaryDir &dir, const QString &dsn, bool crashed = true)
+{
+    if (crashed) {
+        QFile marker(dir.filePath(QStringLiteral("crashed")));
+        EXPECT_TRUE(marker.open(QIODevice::WriteOnly));
+        marker.write(QByteArray::number(SIGSEGV) + ' '
+            + QByteArray::number(QDateTime::currentSecsSinceEpoch()) + '\n');
+    }
+    CrashReportOptions options;
+    options.databasePath = dir.path();
+    options.dsn = dsn;
+    auto client = std::make_unique<CrashReportClient>(options);
+    client->start();
+    EXPECT_EQ(client->crashedLastRun(), crashed);
+    return client;
+}
+
+CrashReportScreen *screenOf(const HostingWindow *window)
+{
+    return qobject_cast<CrashReportScreen *>(window->content());
+}
+
+QStringList buttonTitles(const QWidget *screen)
+{
+    QStringList titles;
+    for (const QPushButton *button : screen->findChildren<QPushButton *>()) {
+        titles << button->text();
+    }
+    return titles;
+}
+
+QPushButton *button(const QWidget *screen, const QString &title)
+{
+    for (QPushButton *candidate : screen->findChildren<QPushButton *>()) {
+        if (candidate->text() == title) {
+            return candidate;
+        }
+    }
+    return nullptr;
+}
+
+QString dsnFor(quint16 port)
+{
+    return QStringLiteral("http://publickey@127.0.0.1:%1/42").arg(port);
+}
+
+int userReports(const LoopbackServer &server)
+{
+    int count = 0;
+    for (const LoopbackServer::Request &request : server.requests()) {
+        count += request.body.contains(R"("type":"user_report")");
+    }
+    return count;
+}
+
+} // namespace
+
+// With nowhere to send to, the window neither asks for an account of the crash nor offers to
+// send one: it says where the report lies and hands it over.
+TEST(CrashReportWindow, WithoutAnAddressSaysWhereTheReportIsKeptAndAsksForNothing)
+{
+    const struct
+    {
+        const char *name;
+        QString dsn;
+        bool crashed;
+        QStringList buttons;
+    } cases[] = {
+        { "no address", {}, true,
+            { ServiceTexts::crashReportCopy(), ServiceTexts::crashReportOpenFolder(),
+                ServiceTexts::crashReportClose() } },
+        // Plain http to another machine is refused, so nothing is sent there either.
+        { "a refused address", QStringLiteral("http://publickey@example.org/42"), true,
+            { ServiceTexts::crashReportCopy(), ServiceTexts::crashReportOpenFolder(),
+                ServiceTexts::crashReportClose() } },
+        // No report of its own to copy, but the folder holds what else waits.
+        { "no report stored", {}, false,
+            { ServiceTexts::crashReportOpenFolder(), ServiceTexts::crashReportClose() } },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const auto client = clientAfterACrash(dir, c.dsn, c.crashed);
+        ASSERT_FALSE(client->isEnabled());
+        QPointer<HostingWindow> window = CrashReportWindow::make(QStringLiteral("abc"), *client);
+        window->show();
+        CrashReportScreen *screen = screenOf(window);
+        ASSERT_TRUE(screen);
+        EXPECT_TRUE(TestSupport::processEventsUntil([&] { return !titlebarButtonsVisible(window); }));
+
+        EXPECT_FALSE(screen->asksToSend());
+        EXPECT_EQ(screen->nameField(), nullptr);
+        EXPECT_EQ(screen->emailField(), nullptr);
+        EXPECT_EQ(screen->commentsField(), nullptr);
+        EXPECT_TRUE(screen->findChildren<QLineEdit *>().isEmpty());
+        EXPECT_TRUE(screen->findChildren<QPlainTextEdit *>().isEmpty());
+        EXPECT_EQ(buttonTitles(screen), c.buttons);
+        const auto *folder = screen->findChild<QLabel *>(QStringLiteral("crashReportFolder"));
+        ASSERT_TRUE(folder);
+        EXPECT_EQ(folder->text(), QDir::toNativeSeparators(dir.filePath(QStringLiteral("outbox"))));
+        EXPECT_TRUE(folder->textInteractionFlags() & Qt::TextSelectableByMouse) << "the path can be copied";
+        // The explanations are in the secondary style, the path in its small size.
+        EXPECT_DOUBLE_EQ(folder->font().pointSizeF(), TextStyle::smallSystemFontSize());
+        EXPECT_LT(folder->palette().color(QPalette::WindowText).alphaF(), 1.0);
+
+        if (c.crashed) {
+            QApplication::clipboard()->clear();
+            button(screen, ServiceTexts::crashReportCopy())->click();
+            const QString copied = QApplication::clipboard()->text();
+            EXPECT_TRUE(copied.contains(QStringLiteral("Signal %1").arg(SIGSEGV))) << copied.toStdString();
+            EXPECT_FALSE(copied.contains(QDir::homePath())) << "copied as it would be sent";
+            EXPECT_EQ(screen->statusLine()->text(), ServiceTexts::crashReportCopied());
+
+            // Gone from the folder: said, and the clipboard keeps what it had.
+            QFile::remove(client->crashReportFile());
+            button(screen, ServiceTexts::crashReportCopy())->click();
+            EXPECT_EQ(screen->statusLine()->text(), ServiceTexts::crashReportGone());
+            EXPECT_EQ(QApplication::clipboard()->text(), copied);
+        }
+
+        UrlOpenCatcher fileManager;
+        button(screen, ServiceTexts::crashReportOpenFolder())->click();
+        EXPECT_EQ(fileManager.opened, QList { QUrl::fromLocalFile(dir.filePath(QStringLiteral("outbox"))) });
+
+        button(screen, ServiceTexts::crashReportClose())->click();
+        EXPECT_TRUE(TestSupport::processEventsUntil([&] { return window.isNull(); }))
+            << "closed and released";
+    }
+}
+
+// With an address, "Send" sends the account on the crash's event and closes the window once the
+// service has taken it; a report that does not arrive is said in the window, which stays open.
+TEST(CrashReportWindow, WithAnAddressSendsAndSaysWhenTheReportDoesNotArrive)
+{
+    const struct
+    {
+        const char *name;
+        int status; // 0: nobody listens
+        bool closes;
+        QString says; // part of the status line
+        bool kept;
+    } cases[] = {
+        { "taken", 200, true, {}, false },
+        { "service busy", 503, false, QStringLiteral("status 503"), true },
+        { "refused for good", 400, false, QStringLiteral("status 400"), false },
+        { "nobody listens", 0, false, QStringLiteral("refused"), true },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<LoopbackServer> server(std::in_place);
+        const quint16 port = server->port();
+        if (c.status == 0) {
+            server.reset();
+        } else {
+            server->setStatus(c.status);
+        }
+        QTemporaryDir dir;
+        const auto client = clientAfterACrash(dir, dsnFor(port));
+        ASSERT_TRUE(client->isEnabled());
+        QPointer<HostingWindow> window = CrashReportWindow::make(QStringLiteral("abc"), *client);
+        EXPECT_EQ(window->options().constrainWindowToScreen, false);
+        EXPECT_EQ(window->options().canBecomeKey, true);
+        EXPECT_EQ(window->options().closeOnEscape, false);
+        window->show();
+        CrashReportScreen *screen = screenOf(window);
+        ASSERT_TRUE(screen);
+        ASSERT_TRUE(screen->asksToSend());
+        EXPECT_EQ(buttonTitles(screen),
+            (QStringList { ServiceTexts::crashReportSend(), ServiceTexts::crashReportDontSend() }));
+        QPushButton *send = button(screen, ServiceTexts::crashReportSend());
+        EXPECT_FALSE(send->isEnabled()) << "nothing to send without comments";
+        screen->nameField()->setText(QStringLiteral(" Ann "));
+        screen->emailField()->setText(QStringLiteral("ann@example.org"));
+        screen->commentsField()->setPlainText(QStringLiteral("  "));
+        EXPECT_FALSE(send->isEnabled());
+        screen->commentsField()->setPlainText(QStringLiteral(" I pressed stop. "));
+        ASSERT_TRUE(send->isEnabled());
+        send->click();
+        EXPECT_FALSE(send->isEnabled()) << "one report per answer";
+
+        if (c.closes) {
+            ASSERT_TRUE(TestSupport::processEventsUntil([&] { return window.isNull(); }, 10s));
+            ASSERT_EQ(userReports(*server), 1);
+            for (const LoopbackServer::Request &request : server->requests()) {
+                if (request.body.contains(R"("type":"user_report")")) {
+                    EXPECT_TRUE(request.body.contains(R"("event_id":"abc")"));
+                    EXPECT_TRUE(request.body.contains(R"("comments":"I pressed stop.")"));
+                    EXPECT_TRUE(request.body.contains(R"("name":"Ann")"));
+                    EXPECT_TRUE(request.body.contains(R"("email":"ann@example.org")"));
+                }
+            }
+            continue;
+        }
+        ASSERT_TRUE(TestSupport::processEventsUntil(
+            [&] { return screen->statusLine()->text().contains(c.says); }, 40s))
+            << screen->statusLine()->text().toStdString();
+        EXPECT_TRUE(screen->statusLine()->isVisible());
+        EXPECT_FALSE(window.isNull()) << "a failure is not closed away";
+        EXPECT_FALSE(send->isEnabled()) << "a kept report would go twice";
+        const QString folder = QDir::toNativeSeparators(dir.filePath(QStringLiteral("outbox")));
+        EXPECT_EQ(screen->statusLine()->text().contains(folder), c.kept)
+            << screen->statusLine()->text().toStdString();
+        EXPECT_EQ(buttonTitles(screen).last(), ServiceTexts::crashReportClose());
+        button(screen, ServiceTexts::crashReportClose())->click();
+        EXPECT_TRUE(TestSupport::processEventsUntil([&] { return window.isNull(); }));
+    }
+}
+
+// The application's own notice of the crash comes first: a window held back shows on release.
+TEST(CrashReportWindow, AWindowHeldBackOpensOnRelease)
+{
+    QTemporaryDir dir;
+    CrashReporter::start([&](CrashReportOptions &options) {
+        options.databasePath = dir.path();
+        options.dsn.clear();
+    });
+    const auto reportWindows = [] {
+        int count = 0;
+        for (const QWidget *widget : QApplication::topLevelWidgets()) {
+            count += widget->objectName() == QLatin1String("crashReportWindow") && widget->isVisible();
+        }
+        return count;
+    };
+    CrashReportWindow::hold();
+    EXPECT_EQ(CrashReportWindow::open(QStringLiteral("abc")), nullptr);
+    TestSupport::processEventsFor(50ms);
+    EXPECT_EQ(reportWindows(), 0);
+    CrashReportWindow::release();
+    EXPECT_EQ(reportWindows(), 1);
+    QPointer<HostingWindow> window = CrashReportWindow::open(QStringLiteral("def"));
+    ASSERT_FALSE(window.isNull()) << "released, a window opens at once";
+    EXPECT_EQ(reportWindows(), 2);
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String("crashReportWindow")) {
+            widget->close();
+        }
+    }
+}
