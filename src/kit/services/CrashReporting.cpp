@@ -231,6 +231,8 @@ HostingWindow *CrashReportWindow::make(const QString &eventId, CrashReportClient
     window->setObjectName(QStringLiteral("crashReportWindow"));
     window->setWindowTitle(ServiceTexts::crashReportTitle(KwApp::name()));
     window->setAttribute(Qt::WA_DeleteOnClose);
+    // As tall as its wrapped explanations are at its width, not the window's first guess.
+    window->adjustSize();
     // Native before it is shown, so that the screen hides the title-bar buttons before the window
     // manager first sees the window: some draw them for good otherwise.
     window->winId();
