@@ -222,6 +222,13 @@ void CrashReportScreen::showStatus(const QString &text)
 {
     m_status->setText(text);
     m_status->show();
+    // The window grows by the new line instead of squeezing the explanations above it.
+    QWidget *top = window();
+    const int needed
+        = top->hasHeightForWidth() ? top->heightForWidth(top->width()) : top->sizeHint().height();
+    if (top != this && top->height() < needed) {
+        top->resize(top->width(), needed);
+    }
 }
 
 HostingWindow *CrashReportWindow::make(const QString &eventId, CrashReportClient &client)
