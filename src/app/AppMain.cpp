@@ -47,6 +47,8 @@ AppMain::AppMain()
     AppDelegate::install();
     // The settings window is the program's only window.
     KwApp::setShowSettingsHandler([] { SettingsScreen::show(); });
+    // The launch's own notice of a crash comes first; AppState lets the report window follow it.
+    CrashReportWindow::hold();
     startCrashReporting();
     if (KwApp::runOnce(QString::fromLatin1(migrationIdentifier))) {
         migrateSandboxBookmarks(*UserDefaults::standard(), KwApp::isFirstLaunch());

@@ -9,10 +9,14 @@
 #include "kit/foundation/errors/ErrorReporting.h"
 #include "kit/foundation/errors/GeneralError.h"
 #include "kit/services/AlertBuilder.h"
+#include "kit/services/CrashReporting.h"
 #include "kit/services/KwApp.h"
+#include "kit/services/KwKit.h"
 #include "kit/services/WelcomePopover.h"
 #include "platform/desktop/StatusItem.h"
 #include "recording/AudioRecorderController.h"
+
+#include <QScopeGuard>
 
 namespace {
 
@@ -47,6 +51,8 @@ void AppState::checkMicrophoneAccess()
 
 void AppState::showCrashAlertIfNeeded()
 {
+    // Whatever happens here, the crash-report window comes after it, not over it.
+    const auto releaseReportWindow = qScopeGuard([] { CrashReportWindow::release(); });
     if (!m_environment.crashedLastRun()) {
         return;
     }
@@ -72,7 +78,11 @@ void AppState::showWelcomeIfFirstLaunch()
     }
     KwApp::activate();
     runAlert(AppTexts::welcomeTitle, AppTexts::welcomeMessage, { AppTexts::welcomeButton }, -1);
-    runAlert(AppTexts::feedbackTitle, AppTexts::feedbackMessage, { AppTexts::feedbackButton }, -1);
+    // Only a page of the maker's reaches someone who can answer.
+    runAlert(AppTexts::feedbackTitle,
+        KwKit::metadata().feedbackReachesMaker ? AppTexts::feedbackMessage
+                                               : AppTexts::feedbackMessageWithoutPage,
+        { AppTexts::feedbackButton }, -1);
     showWelcomePopover(statusItem().geometry());
 }
 

@@ -28,6 +28,9 @@ inline const QString feedbackTitle = QStringLiteral("Feedback Welcome");
 inline const QString feedbackMessage
     = QStringLiteral("If you have any feedback, bug reports, or feature requests, use the feedback button "
                      "in the app. I quickly respond to all submissions.");
+inline const QString feedbackMessageWithoutPage = QStringLiteral(
+    "If you have any feedback, bug reports, or feature requests, \u201cSend Feedback\u2026\u201d "
+    "in the app's menu (under \u201cMore\u201d) tells you where to send them.");
 inline const QString feedbackButton = QStringLiteral("Get Started");
 
 inline const QString quitTitle = QStringLiteral("Are you sure you want to quit Tapewick?");

@@ -49,6 +49,7 @@ KwKit::Metadata metadata(const QUrl &helpPage, const QString &feedbackPage, cons
     pages.website = helpPage;
     pages.feedbackPage = pageOrSection(feedbackPage, helpPage, QStringLiteral("feedback"));
     pages.moreAppsPage = pageOrSection(makerPage, helpPage, QStringLiteral("about"));
+    pages.feedbackReachesMaker = !feedbackPage.isEmpty();
     return pages;
 }
 

@@ -19,7 +19,7 @@ inline constexpr char helpPageName[] = "help.html";
 std::optional<QString> helpPagePath(const QString &programDirectory);
 
 // The website is the help page; an empty feedback or maker address opens the help page's
-// "#feedback" or "#about" section instead.
+// "#feedback" or "#about" section instead. Only a feedback address reaches the maker.
 KwKit::Metadata metadata(const QUrl &helpPage, const QString &feedbackPage, const QString &makerPage);
 
 // The pages of this build, for the running program.

@@ -221,7 +221,7 @@ void KwApp::requestReview(const QList<int> &counts)
     const qint64 count = Defaults::get(countKey) + 1;
     Defaults::set(countKey, count);
     if (!counts.contains(count) || isFirstLaunch() || crashedLastRun()
-        || !runOnce(QStringLiteral("requestReview"), database)) {
+        || !KwKit::metadata().feedbackReachesMaker || !runOnce(QStringLiteral("requestReview"), database)) {
         return;
     }
     Events::runOnMain([] {
@@ -231,8 +231,9 @@ void KwApp::requestReview(const QList<int> &counts)
         options.message = ServiceTexts::reviewMessage(name());
         options.style = AlertStyle::Informational;
         options.buttonTitles = { ServiceTexts::reviewOpenWebsite(), ServiceTexts::reviewLater() };
+        // The place where a few words can be written; the help page has none.
         if (runAlertModal(makeAlert(options)) == 0) {
-            openURL(KwKit::metadata().website);
+            openURL(KwKit::metadata().feedbackPage);
         }
     });
 }

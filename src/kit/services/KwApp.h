@@ -52,8 +52,9 @@ void openURL(const QUrl &url);
 QUrl feedbackURL();
 void openSendFeedbackPage();
 
-// Counts this call; at one of `counts`, when this is not the first launch and the previous run
-// did not crash, offers once in the installation's life to open the product's web page.
+// Counts this call; at one of `counts`, when this is not the first launch, the previous run
+// did not crash and the feedback page reaches the maker, offers once in the installation's life
+// to open that page.
 void requestReview(const QList<int> &counts);
 
 // Exactly Shift and Control held (Caps Lock and keypad aside): the menu then offers "Debug".

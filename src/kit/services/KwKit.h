@@ -23,6 +23,10 @@ public:
         QUrl moreAppsPage;
         // Linux has no application store, so the application has none unless it says so.
         std::optional<QString> storeIdentifier;
+        // Whether the feedback page is one of the maker's, where what users write arrives, rather
+        // than a page of the program's own help: only then is a review asked for or an answer
+        // promised.
+        bool feedbackReachesMaker = false;
     };
 
     enum class LaunchChord { None, SupportWindow, DeleteAllData };

@@ -88,6 +88,67 @@ inline QString crashReportDontSend()
 {
     return QStringLiteral("Don't Send");
 }
+inline QString crashReportSending()
+{
+    return QStringLiteral("Sending\u2026");
+}
+// Why a report did not go out: the service's answer, or what the transfer says went wrong.
+inline QString crashReportServiceAnswered(int status)
+{
+    return QStringLiteral("the crash-reporting service answered with status %1").arg(status);
+}
+inline QString crashReportNotSentKept(const QString &reason, const QString &folder, const QString &name)
+{
+    return QStringLiteral(
+        "The report could not be sent (%1). It is kept in %2 and sent the next time %3 starts.")
+        .arg(reason, folder, name);
+}
+inline QString crashReportNotSentDropped(const QString &reason)
+{
+    return QStringLiteral("The report could not be sent (%1). It was not kept.").arg(reason);
+}
+inline QString crashReportNotStored(const QString &folder)
+{
+    return QStringLiteral("The report could not be sent: it could not be stored in %1.").arg(folder);
+}
+inline QString crashReportKeptMessage(const QString &name)
+{
+    return QStringLiteral(
+        "%1 crashed the last time it was run. This copy of %1 sends no crash reports, so the "
+        "report was kept on this computer, in this folder:")
+        .arg(name);
+}
+inline QString crashReportKeptHint(const QString &name)
+{
+    return QStringLiteral(
+        "To report the crash, copy the report and send it, with a few words on what you were "
+        "doing, to whoever provided your copy of %1.")
+        .arg(name);
+}
+inline QString crashReportCopy()
+{
+    return QStringLiteral("Copy Report");
+}
+inline QString crashReportOpenFolder()
+{
+    return QStringLiteral("Open Folder");
+}
+inline QString crashReportClose()
+{
+    return QStringLiteral("Close");
+}
+inline QString crashReportCopied()
+{
+    return QStringLiteral("The report is on the clipboard.");
+}
+inline QString crashReportGone()
+{
+    return QStringLiteral("The report is no longer in the folder.");
+}
+inline QString crashReportFolderNotOpened()
+{
+    return QStringLiteral("No file manager opened the folder.");
+}
 
 inline QString debugWindowTitle()
 {

@@ -85,7 +85,7 @@ void CrashReportClient::start()
     if (const auto record = CrashMarker::take(markerPath())) {
         m_crashedLastRun = true;
         const CrashReportEvent event = crashEvent(*record, m_options.release);
-        enqueue(event.eventId, QStringLiteral("event"), event.toJson());
+        m_crashReportFile = enqueue(event.eventId, QStringLiteral("event"), event.toJson());
         if (m_options.onCrashedLastRun) {
             QMetaObject::invokeMethod(
                 this, [this, event] { m_options.onCrashedLastRun(event); }, Qt::QueuedConnection);
@@ -110,24 +110,32 @@ QString CrashReportClient::captureError(const CrashReportError &error)
     return event.eventId;
 }
 
-void CrashReportClient::captureUserFeedback(const CrashReportUserFeedback &feedback)
+QString CrashReportClient::captureUserFeedback(const CrashReportUserFeedback &feedback)
 {
-    enqueue(feedback.eventId, QStringLiteral("user_report"), feedback.toJson());
+    return enqueue(feedback.eventId, QStringLiteral("user_report"), feedback.toJson());
 }
 
-void CrashReportClient::enqueue(const QString &eventId, const QString &itemType, const QJsonObject &payload)
+QString CrashReportClient::enqueue(
+    const QString &eventId, const QString &itemType, const QJsonObject &payload)
 {
     CrashReportEnvelope envelope(eventId);
     envelope.addItem(itemType, payload);
     const QString file = m_outbox->add(envelope.serialized());
     if (file.isEmpty()) {
         qCWarning(lcCrashReport) << "Cannot store a report in" << m_outbox->directory();
-        return;
+        return file;
     }
     if (isEnabled()) {
         QMetaObject::invokeMethod(
             this, [this, file] { send(file); }, Qt::QueuedConnection);
     }
+    return file;
+}
+
+std::optional<QByteArray> CrashReportClient::outgoing(const QByteArray &stored) const
+{
+    return CrashReportEnvelope::rewritten(
+        stored, [this](const QJsonValue &value) { return m_redactor.redacted(value); });
 }
 
 void CrashReportClient::flush()
@@ -157,8 +165,7 @@ void CrashReportClient::send(const QString &file)
     }
     // The home folder is taken out here, where every report passes on its way out, also those
     // stored by an earlier version.
-    const std::optional<QByteArray> body = CrashReportEnvelope::rewritten(
-        envelopeFile.readAll(), [this](const QJsonValue &value) { return m_redactor.redacted(value); });
+    const std::optional<QByteArray> body = outgoing(envelopeFile.readAll());
     envelopeFile.close();
     if (!body) {
         qCWarning(lcCrashReport) << "Dropping a stored report that is no envelope:"
@@ -186,7 +193,7 @@ void CrashReportClient::onReplyFinished(QNetworkReply *reply, const QString &fil
     const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!statusAttribute.isValid()) {
         qCInfo(lcCrashReport) << "Report kept for later:" << reply->errorString();
-        Q_EMIT envelopeFailed(file);
+        Q_EMIT envelopeFailed(file, { .httpStatus = 0, .networkError = reply->errorString(), .kept = true });
         return;
     }
     const int status = statusAttribute.toInt();
@@ -196,9 +203,10 @@ void CrashReportClient::onReplyFinished(QNetworkReply *reply, const QString &fil
         return;
     }
     // Rate limits and server trouble pass; any other refusal would be repeated forever.
-    if (status != 429 && status < 500) {
+    const bool kept = status == 429 || status >= 500;
+    if (!kept) {
         qCWarning(lcCrashReport) << "Report refused with status" << status << "and dropped";
         m_outbox->remove(file);
     }
-    Q_EMIT envelopeFailed(file);
+    Q_EMIT envelopeFailed(file, { .httpStatus = status, .networkError = {}, .kept = kept });
 }

@@ -43,6 +43,17 @@ struct CrashReportError
     QVariantMap userInfo;
 };
 
+// Why an envelope did not reach the service.
+struct CrashReportSendFailure
+{
+    // The service's answer; 0 when none came (no connection, a timeout).
+    int httpStatus = 0;
+    // What the transfer says went wrong when no answer came.
+    QString networkError;
+    // Kept in the outbox for the next start; what the service refused for good is dropped.
+    bool kept = true;
+};
+
 // A client of the crash-reporting service. Start it once per process, on the GUI thread; the
 // capture calls may come from any thread and return at once. Every event is written to the
 // outbox first and leaves it only once the service has accepted it, so what cannot be sent now
@@ -64,10 +75,18 @@ public:
     const CrashReportOptions &options() const { return m_options; }
     QString markerPath() const;
     CrashReportOutbox &outbox() { return *m_outbox; }
+    // The outbox file of the previous run's crash report, as start() stored it; empty when there
+    // was none or it could not be stored. Sending removes it.
+    const QString &crashReportFile() const { return m_crashReportFile; }
+    // A stored envelope as it leaves the machine, the home folder taken out; none when it is no
+    // envelope.
+    std::optional<QByteArray> outgoing(const QByteArray &stored) const;
 
     // The event's id.
     QString captureError(const CrashReportError &error);
-    void captureUserFeedback(const CrashReportUserFeedback &feedback);
+    // The outbox file it waits in (envelopeSent() and envelopeFailed() name it), or an empty text
+    // when it cannot be stored.
+    QString captureUserFeedback(const CrashReportUserFeedback &feedback);
 
     // Sends every waiting envelope; the GUI thread does the sending.
     void flush();
@@ -75,10 +94,10 @@ public:
 Q_SIGNALS:
     // An envelope was accepted by the service (tests wait for it).
     void envelopeSent(const QString &file);
-    void envelopeFailed(const QString &file);
+    void envelopeFailed(const QString &file, const CrashReportSendFailure &failure);
 
 private:
-    void enqueue(const QString &eventId, const QString &itemType, const QJsonObject &payload);
+    QString enqueue(const QString &eventId, const QString &itemType, const QJsonObject &payload);
     void send(const QString &file);
     void onReplyFinished(QNetworkReply *reply, const QString &file);
 
@@ -88,5 +107,6 @@ private:
     std::unique_ptr<CrashReportOutbox> m_outbox;
     QNetworkAccessManager *m_network = nullptr;
     QStringList m_inFlight;
+    QString m_crashReportFile;
     bool m_crashedLastRun = false;
 };

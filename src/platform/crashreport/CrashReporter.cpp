@@ -39,10 +39,3 @@ QString CrashReporter::captureError(const CrashReportError &error)
     CrashReportClient *client = g_client.load();
     return client ? client->captureError(error) : QString();
 }
-
-void CrashReporter::captureUserFeedback(const CrashReportUserFeedback &feedback)
-{
-    if (CrashReportClient *client = g_client.load()) {
-        client->captureUserFeedback(feedback);
-    }
-}

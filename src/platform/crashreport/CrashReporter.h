@@ -19,6 +19,5 @@ bool crashedLastRun();
 
 // The event's id, or an empty text before start() (the report is then dropped).
 QString captureError(const CrashReportError &error);
-void captureUserFeedback(const CrashReportUserFeedback &feedback);
 
 } // namespace CrashReporter

@@ -64,13 +64,17 @@ TEST(MoreMenuTest, EachHelpItemOpensItsPage)
         QString makerSetting;
         QUrl feedbackPage;
         QUrl makerPage;
+        bool reachesMaker;
     } builds[] = {
-        { "default build", {}, {}, section(helpPage, "feedback"), section(helpPage, "about") },
-        { "packager's pages", feedback.toString(), maker.toString(), feedback, maker },
+        { "default build", {}, {}, section(helpPage, "feedback"), section(helpPage, "about"), false },
+        { "packager's pages", feedback.toString(), maker.toString(), feedback, maker, true },
+        // The maker's page lists other programs; nobody reads what is written there.
+        { "only a maker's page", {}, maker.toString(), section(helpPage, "feedback"), maker, false },
     };
     for (const auto &build : builds) {
         SCOPED_TRACE(build.build);
         KwKit::setMetadata(ProductPages::metadata(helpPage, build.feedbackSetting, build.makerSetting));
+        EXPECT_EQ(KwKit::metadata().feedbackReachesMaker, build.reachesMaker);
         const PageCase cases[] = {
             { MenuTexts::recordSystemAudio, section(helpPage, "record-system-audio") },
             { MenuTexts::transcribeAudio, section(helpPage, "transcribe") },

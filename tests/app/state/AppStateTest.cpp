@@ -10,6 +10,7 @@
 #include "kit/foundation/files/SandboxURLBookmark.h"
 #include "kit/foundation/system/FoundationHooks.h"
 #include "kit/services/AlertBuilder.h"
+#include "kit/services/KwKit.h"
 #include "platform/desktop/TrayStatusItem.h"
 #include "platform/userdefaults/UserDefaults.h"
 #include "recording/AudioRecorderController.h"
@@ -206,6 +207,30 @@ TEST_F(AppStateTest, LaunchNoticesComeInOrderAndARefusalQuitsOnlyAfterThem)
         EXPECT_EQ(state->statusItem().button().accessibilityTitle(), QStringLiteral("Tapewick"));
         EXPECT_EQ(Defaults::get(SettingsKeys::dimMenuBarIconWhenNotRecording()), test.dimmed) << test.name;
     }
+}
+
+// An answer is promised only where what users write reaches the maker; the help page's own
+// section reaches nobody.
+TEST_F(AppStateTest, TheFeedbackNoticePromisesAnAnswerOnlyWithAFeedbackPage)
+{
+    const KwKit::Metadata before = KwKit::metadata();
+    for (const bool page : { false, true }) {
+        SetUp();
+        KwKit::Metadata pages = before;
+        pages.feedbackReachesMaker = page;
+        KwKit::setMetadata(pages);
+        QStringList messages;
+        AlertAnswerer alerts({ AppTexts::welcomeButton, AppTexts::feedbackButton },
+            [&](QMessageBox &alert) { messages.append(alert.informativeText()); });
+        const std::unique_ptr<AppState> state = launch({ .firstLaunch = true });
+        ASSERT_TRUE(TestSupport::processEventsUntil([] { return visiblePopover() != nullptr; })) << page;
+        visiblePopover()->close();
+        EXPECT_TRUE(alerts.unanswered().isEmpty()) << page;
+        ASSERT_EQ(messages.size(), 2) << page;
+        EXPECT_EQ(messages[1], page ? AppTexts::feedbackMessage : AppTexts::feedbackMessageWithoutPage);
+        EXPECT_EQ(messages[1].contains(QStringLiteral("respond")), page);
+    }
+    KwKit::setMetadata(before);
 }
 
 TEST_F(AppStateTest, QuittingAsksOnlyWhileARecordingRunsAndOnlyQuitEndsIt)

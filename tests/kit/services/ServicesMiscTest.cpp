@@ -1,21 +1,14 @@
-#include "EventLoop.h"
 #include "TemporaryConfigHome.h"
 #include "UrlOpenCatcher.h"
 
-#include "kit/services/CrashReporting.h"
 #include "kit/services/KwApp.h"
 #include "kit/services/UserDefaultsChanges.h"
-#include "kit/ui/HostingWindow.h"
-#include "kit/ui/WindowLevel.h"
 
 #include "kit/foundation/files/UniqueTemporaryDirectories.h"
 #include "platform/userdefaults/UserDefaults.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPointer>
 
 #include <gtest/gtest.h>
 
@@ -34,47 +27,6 @@ TEST(UserDefaultsDidChange, SendsOnceForEachChangeUntilCancelled)
     subscription.cancel();
     database->setObject("a", PropertyValue(2));
     EXPECT_EQ(changes, 3);
-}
-
-// The window has no title-bar buttons: it ends through its own, sending or not.
-TEST(CrashReportWindow, SendsTheFeedbackForItsEventOrNothingAndClosesEitherWay)
-{
-    std::vector<CrashReportUserFeedback> sent;
-    const auto keep = [&](const CrashReportUserFeedback &feedback) { sent.push_back(feedback); };
-    const struct
-    {
-        const char *answer;
-        QString comments;
-        bool send;
-        std::size_t sentAfter;
-    } answers[] = {
-        { "send", " I pressed stop. ", true, 1 },
-        { "send without comments", "  ", true, 1 },
-        { "don't send", "It froze.", false, 1 },
-    };
-    for (const auto &answer : answers) {
-        SCOPED_TRACE(answer.answer);
-        QPointer<HostingWindow> window = CrashReportWindow::make("abc", keep);
-        EXPECT_EQ(window->options().constrainWindowToScreen, false);
-        EXPECT_EQ(window->options().canBecomeKey, true);
-        EXPECT_EQ(window->options().closeOnEscape, false);
-        window->show();
-        auto *screen = qobject_cast<CrashReportScreen *>(window->content());
-        ASSERT_TRUE(screen);
-        EXPECT_TRUE(TestSupport::processEventsUntil([&] { return !titlebarButtonsVisible(window); }));
-        screen->nameField()->setText(" Ann ");
-        screen->emailField()->setText("ann@example.org");
-        screen->commentsField()->setPlainText(answer.comments);
-        answer.send ? screen->send() : screen->dismiss();
-        EXPECT_EQ(sent.size(), answer.sentAfter);
-        EXPECT_TRUE(TestSupport::processEventsUntil([&] { return window.isNull(); }))
-            << "closed and released";
-    }
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].eventId, "abc");
-    EXPECT_EQ(sent[0].name, "Ann");
-    EXPECT_EQ(sent[0].email, "ann@example.org");
-    EXPECT_EQ(sent[0].comments, "I pressed stop.");
 }
 
 TEST(ScratchDirectory, QuitRemovesOnlyThisProcesssOwnDirectory)

@@ -9,10 +9,9 @@
 #include <memory>
 
 // An HTTP server on 127.0.0.1 that records each request and answers with a fixed status.
+// Header-only without a meta-object of its own, so other test folders can include it.
 class LoopbackServer : public QObject
 {
-    Q_OBJECT
-
 public:
     struct Request
     {
