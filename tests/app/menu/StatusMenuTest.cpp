@@ -1,4 +1,3 @@
-#include "app/AppRecordingSettings.h"
 #include "app/AppState.h"
 #include "app/InputDeviceMenu.h"
 #include "app/MenuTexts.h"
@@ -11,10 +10,8 @@
 #include "preferences/Defaults.h"
 #include "recording/AudioRecorderController.h"
 
-#include "AudioDoubles.h"
 #include "FileContents.h"
-#include "MenuInspection.h"
-#include "StandardDefaultsTest.h"
+#include "StatusMenuFixture.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,51 +22,7 @@ const QString checked = QStringLiteral(" \u2713");
 const QString separator = QStringLiteral("-");
 const QString builtIn = QStringLiteral("Built-in Microphone With A Ve\u2026");
 
-// The status menu against the audio doubles: a stereo built-in microphone, the default input, and
-// a mono headset.
-class StatusMenuTest : public StandardDefaultsTest
-{
-protected:
-    void SetUp() override
-    {
-        StandardDefaultsTest::SetUp();
-        HardwareDevice microphone = FakeAudioHardware::input(1, QStringLiteral("mic"), 2);
-        microphone.name = QStringLiteral("Built-in Microphone With A Very Long Name");
-        HardwareDevice headset = FakeAudioHardware::input(2, QStringLiteral("headset"), 1);
-        headset.name = QStringLiteral("Headset");
-        m_hardware.deviceList
-            = { microphone, headset, FakeAudioHardware::output(3, QStringLiteral("speaker")) };
-        m_hardware.defaultInput = 1;
-    }
-    void TearDown() override
-    {
-        m_state.reset();
-        StandardDefaultsTest::TearDown();
-    }
-
-    // Made on first use and never given the event loop, so its launch sequence never runs.
-    AppState &state()
-    {
-        if (!m_state) {
-            AppState::Environment environment;
-            environment.settings = std::make_shared<AppRecordingSettings>();
-            m_state = std::make_unique<AppState>(environment);
-        }
-        return *m_state;
-    }
-    QStringList rows()
-    {
-        state();
-        m_state->updateMenu(m_state->menu());
-        return menuRows(m_state->menu());
-    }
-    QAction *item(const QString &title) { return findItem(m_state->menu(), title); }
-
-    AudioDoubles::Installation m_doubles;
-    FakeAudioHardware &m_hardware = m_doubles.hardware;
-    FakeFileRecorderFactory &m_recorders = m_doubles.recorders;
-    std::unique_ptr<AppState> m_state;
-};
+using StatusMenuTest = StatusMenuFixture;
 
 TEST_F(StatusMenuTest, EachStateHasItsItemsInOrder)
 {

@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 // The program as people run it on today's desktops: a Wayland session with no X server, whose
@@ -29,6 +30,18 @@ namespace {
 using TestSupport::DBusMenuEntry;
 using TestSupport::StatusNotifierItem;
 using namespace std::chrono_literals;
+
+// Whether the icon the panel got is drawn see-through, as the button draws it dimmed.
+bool isDimmed(const QImage &icon)
+{
+    int highestAlpha = 0;
+    for (int y = 0; y < icon.height(); ++y) {
+        for (int x = 0; x < icon.width(); ++x) {
+            highestAlpha = std::max(highestAlpha, qAlpha(icon.pixel(x, y)));
+        }
+    }
+    return highestAlpha <= qRound(255 * StatusBarButton::disabledOpacity);
+}
 
 // The entries a panel shows, separators left out: "(title)" when disabled, "title ✓" when checked.
 QStringList rows(const DBusMenuEntry &menu)
@@ -137,7 +150,11 @@ TEST_F(ProgramOnAPanelTest, ItRunsWithoutX11AndPanelsKnowItsItemByTheProgramsNam
 
 TEST_F(ProgramOnAPanelTest, ItsMenuOnThePanelIsTheStatusMenuRecordsAndTicksWhileOpen)
 {
+    Defaults::set(SettingsKeys::dimMenuBarIconWhenNotRecording(), true);
     ASSERT_NO_FATAL_FAILURE(start());
+    EXPECT_TRUE(
+        TestSupport::processEventsUntil([&] { return isDimmed(m_stoppedIcon = m_item->icon()); }, 10s))
+        << "dimmed while stopped";
 
     // Clicks on the item leave the menu to the panel: on Wayland a menu of the program's own would
     // open as a free-standing window, wherever the compositor puts it.
@@ -163,6 +180,7 @@ TEST_F(ProgramOnAPanelTest, ItsMenuOnThePanelIsTheStatusMenuRecordsAndTicksWhile
     choose(MenuTexts::forceMono);
     choose(MenuTexts::record);
     EXPECT_TRUE(showsState(QStringLiteral("Recording"), true)) << log();
+    EXPECT_FALSE(isDimmed(m_item->icon())) << "dimmed while recording";
     std::optional<DBusMenuEntry> menu = m_item->openMenu();
     ASSERT_TRUE(menu);
     QStringList recording = rows(*menu);
@@ -187,6 +205,7 @@ TEST_F(ProgramOnAPanelTest, ItsMenuOnThePanelIsTheStatusMenuRecordsAndTicksWhile
 
     choose(MenuTexts::stop);
     EXPECT_TRUE(showsState(QStringLiteral("Stopped"), false)) << log();
+    EXPECT_TRUE(isDimmed(m_item->icon())) << "not dimmed again once stopped";
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return saved().size() == 1; }, 10s)) << log();
     const MediaFacts facts = probeMedia(QDir(m_output.path()).filePath(saved().constFirst()));
     ASSERT_TRUE(facts.decoded) << facts.error.toStdString();

@@ -32,6 +32,14 @@ GeneralError parentError(const QString &parent, const QString &problem)
     return GeneralError(QStringLiteral("Could not use the temporary folder “%1”: %2").arg(parent, problem));
 }
 
+// TMPDIR when it names a folder by its absolute path, else /tmp. QDir::tempPath() answers nothing
+// for a TMPDIR that does not exist, which would put the folder in the working directory.
+QString systemTemporaryPath()
+{
+    const QString named = qEnvironmentVariable("TMPDIR");
+    return QDir::isAbsolutePath(named) ? QDir::cleanPath(named) : QStringLiteral("/tmp");
+}
+
 QString uppercaseUuid()
 {
     return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
@@ -101,13 +109,14 @@ QUrl uniqueTemporaryDirectory(const std::optional<QUrl> &)
 
 QUrl makeUniqueTemporaryDirectory()
 {
+    const QString temporary = systemTemporaryPath();
     QByteArray pattern
-        = QFile::encodeName(QDir(QDir::tempPath()).filePath(safeAppName() + QStringLiteral("-XXXXXX")));
+        = QFile::encodeName(QDir(temporary).filePath(safeAppName() + QStringLiteral("-XXXXXX")));
     if (!::mkdtemp(pattern.data())) {
         const int code = errno;
         throw Errno(code,
             QStringLiteral("Could not create a temporary folder in “%1”: %2")
-                .arg(QDir::tempPath(), Errno(code).localizedDescription()));
+                .arg(temporary, Errno(code).localizedDescription()));
     }
     return QUrl::fromLocalFile(QFile::decodeName(pattern));
 }

@@ -30,7 +30,8 @@ public:
 // directories of one user share one parent, wherever `appropriateFor` lies.
 QUrl uniqueTemporaryDirectory(const std::optional<QUrl> &appropriateFor = std::nullopt);
 
-// A new, empty private directory under the system temporary directory (TMPDIR, else /tmp).
+// A new, empty private directory under the system temporary directory (TMPDIR when it is an
+// absolute path, else /tmp).
 QUrl makeUniqueTemporaryDirectory();
 
 // Copies the file into a new unique temporary directory, under `filename` or its own name.
