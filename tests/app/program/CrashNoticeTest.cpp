@@ -69,7 +69,7 @@ TEST_F(CrashNoticeTest, TheCrashReportWindowFollowsTheAnsweredNotice)
         TestSupport::processEventsUntil([] { return windowNamed(QStringLiteral("Tapewick Crashed")); }, 10s));
 
     program.signal(SIGTERM);
-    EXPECT_EQ(program.waitForExit(), SIGTERM) << program.log().toStdString();
+    EXPECT_EQ(program.waitForExit(), ProgramEnd::exitedWith(SIGTERM)) << program.log().toStdString();
 }
 
 } // namespace
