@@ -7,6 +7,7 @@
 
 #include "EventLoop.h"
 #include "FileContents.h"
+#include "LonelyFifo.h"
 #include "ScopedEnv.h"
 
 #include <QDir>
@@ -22,6 +23,7 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 
 extern char **environ;
 
@@ -74,8 +76,16 @@ int runCrashChild(const QString &database, const char *how)
     if (posix_spawn(&pid, CRASH_CHILD_PATH, nullptr, nullptr, argv, environ) != 0) {
         return -1;
     }
+    // A child that never gets to its end is one that waits for something: -2, not a hanging test.
     int status = 0;
-    waitpid(pid, &status, 0);
+    for (int tick = 0; waitpid(pid, &status, WNOHANG) == 0; ++tick) {
+        if (tick == 1000) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -2;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
     return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
 }
 
@@ -252,6 +262,32 @@ TEST(CrashMarker, OnlyAFaultOfItsOwnLeavesAMarker)
             EXPECT_FALSE(CrashMarker::take(dir.filePath(QStringLiteral("crashed"))));
         }
     }
+}
+
+// What else may stand in the cache folder holds up no start: a FIFO at the marker's path is taken
+// for a crash without details, and a stored report that is a link to one is dropped unread.
+TEST(CrashReportClient, AFifoInItsFolderHoldsUpNoStart)
+{
+    QTemporaryDir dir;
+    const TestSupport::LonelyFifo marker(dir.filePath(QStringLiteral("crashed")));
+    ASSERT_TRUE(marker.made());
+    ASSERT_EQ(runCrashChild(dir.path(), "segv"), SIGSEGV) << "the child got to its crash";
+
+    const TestSupport::LonelyFifo stored(dir.filePath(QStringLiteral("fifo")));
+    ASSERT_TRUE(stored.made() && QDir().mkpath(dir.filePath(QStringLiteral("outbox"))));
+    ASSERT_TRUE(
+        QFile::link(dir.filePath(QStringLiteral("fifo")), dir.filePath(QStringLiteral("outbox/0.envelope"))));
+    LoopbackServer server;
+    CrashReportClient client(optionsIn(dir, dsnFor(server)));
+    // The child's report of the crash the FIFO stood for, and that of its own.
+    bool sent = false;
+    EXPECT_TRUE(stored.readsWithoutWaiting([&] {
+        client.start();
+        sent = TestSupport::processEventsUntil(
+            [&] { return client.outbox().pending().isEmpty() && server.requests().size() == 2; });
+    }));
+    EXPECT_TRUE(sent);
+    EXPECT_TRUE(client.crashedLastRun());
 }
 
 // Also in a report stored before it was sent; a stored file that is no envelope is dropped.
