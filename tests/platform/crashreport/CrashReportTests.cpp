@@ -264,14 +264,16 @@ TEST(CrashMarker, OnlyAFaultOfItsOwnLeavesAMarker)
     }
 }
 
-// What else may stand in the cache folder holds up no start: a FIFO at the marker's path is taken
-// for a crash without details, and a stored report that is a link to one is dropped unread.
-TEST(CrashReportClient, AFifoInItsFolderHoldsUpNoStart)
+// What else may stand in the cache folder holds up no start and no end: a FIFO at the marker's path
+// is taken for a crash without details, and a stored report that is a link to one is dropped unread.
+TEST(CrashReportClient, AFifoInItsFolderHoldsUpNoStartAndNoEnd)
 {
     QTemporaryDir dir;
     const TestSupport::LonelyFifo marker(dir.filePath(QStringLiteral("crashed")));
     ASSERT_TRUE(marker.made());
     ASSERT_EQ(runCrashChild(dir.path(), "segv"), SIGSEGV) << "the child got to its crash";
+    ASSERT_EQ(runCrashChild(dir.path(), "fifo-then-segv"), SIGSEGV)
+        << "its note of the crash waits for no one";
 
     const TestSupport::LonelyFifo stored(dir.filePath(QStringLiteral("fifo")));
     ASSERT_TRUE(stored.made() && QDir().mkpath(dir.filePath(QStringLiteral("outbox"))));
@@ -279,12 +281,12 @@ TEST(CrashReportClient, AFifoInItsFolderHoldsUpNoStart)
         QFile::link(dir.filePath(QStringLiteral("fifo")), dir.filePath(QStringLiteral("outbox/0.envelope"))));
     LoopbackServer server;
     CrashReportClient client(optionsIn(dir, dsnFor(server)));
-    // The child's report of the crash the FIFO stood for, and that of its own.
+    // Each start reports the crash before it, two of them without details.
     bool sent = false;
     EXPECT_TRUE(stored.readsWithoutWaiting([&] {
         client.start();
         sent = TestSupport::processEventsUntil(
-            [&] { return client.outbox().pending().isEmpty() && server.requests().size() == 2; });
+            [&] { return client.outbox().pending().isEmpty() && server.requests().size() == 3; });
     }));
     EXPECT_TRUE(sent);
     EXPECT_TRUE(client.crashedLastRun());
