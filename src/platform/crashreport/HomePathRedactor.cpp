@@ -31,8 +31,8 @@ std::optional<char> escaped(const QByteArray &text, qsizetype at)
     return static_cast<char>(hexDigit(text[at + 1]) * 16 + hexDigit(text[at + 2]));
 }
 
-// Whether what follows a home at `end` makes it another folder: a character that goes on a name
-// (any byte beyond ASCII among them), or an escape of anything but a slash.
+// Whether what follows a home at `end` makes it another folder: a letter, a digit or one of the
+// characters that go on a folder's name, or an escape of anything but a slash.
 bool continuesName(const QByteArray &text, qsizetype end)
 {
     if (end >= text.size()) {
@@ -41,10 +41,10 @@ bool continuesName(const QByteArray &text, qsizetype end)
     if (const std::optional<char> byte = escaped(text, end)) {
         return *byte != '/';
     }
-    const char c = text[end];
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
-        || static_cast<unsigned char>(c) >= 0x80
-        || std::string_view("._-~%+@").find(c) != std::string_view::npos;
+    // A UTF-8 sequence is at most four bytes long.
+    const char32_t next = QString::fromUtf8(text.mid(end, 4)).toUcs4().value(0);
+    return QChar::isLetterOrNumber(next)
+        || std::u32string_view(U"._-~%+@").find(next) != std::u32string_view::npos;
 }
 
 // The end of `home` when it stands in `text` at `at`, each of its bytes there as it is or

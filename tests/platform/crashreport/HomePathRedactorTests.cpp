@@ -30,6 +30,7 @@ TEST(HomePathRedactor, WritesEachHomeAsATildeWhereItIsAWholePathComponent)
         { "/home/zo%c3%ab/a and file:///home/zo\u00eb/b", "~/a and file://~/b" },
         { "?path=%2Fhome%2Fann%2Fa.m4a", "?path=~%2Fa.m4a" },
         { "/home/ann%20b/a and /home/ann%2", "/home/ann%20b/a and /home/ann%2" },
+        { "\u201c/home/ann\u201d and /home/ann\u00eb/a", "\u201c~\u201d and /home/ann\u00eb/a" },
         { "/home/ann/box/take.m4a", "~/take.m4a" },
         { "/home/ann/boxes", "~/boxes" },
         { "/home/anne/x", "/home/anne/x" },
