@@ -70,7 +70,7 @@ inline const QString seconds = QStringLiteral("sec");
 inline const QString about = QStringLiteral("About");
 inline const QString recordSystemAudio = QStringLiteral("Record System Audio\u2026");
 inline const QString transcribeAudio = QStringLiteral("Transcribe Audio\u2026");
-inline const QString recoverRecordings = QStringLiteral("Recover Recordings\u2026");
+inline const QString recoverRecordings = RecordingTexts::recoverRecordings();
 inline const QString recoverRecordingsTooltip
     = QStringLiteral("Useful if you forgot to save a recording or if your computer or the app crashed while "
                      "recording.");

@@ -24,6 +24,7 @@
 #include "recording/RecordingNaming.h"
 #include "recording/RecordingSavePanel.h"
 #include "recording/RecordingSettings.h"
+#include "recording/RecordingTexts.h"
 #include "recording/StatusButtonStyle.h"
 
 #include <QDir>
@@ -66,6 +67,17 @@ void reportAndShow(const Error &error, std::source_location location = std::sour
 {
     const ErrorPtr reportedError = reported(error.clone(), {}, location);
     presentAsModal(*reportedError);
+}
+
+// What the user is shown of a recording that did not reach its place: what failed, why, and where
+// the recording is kept (when anything is). The cause stays as the underlying error.
+GeneralError notSavedError(
+    const QString &description, const QString &reason, const Error &cause, const QUrl &recording)
+{
+    const QString path = recording.toLocalFile();
+    const QString where
+        = QFileInfo::exists(path) ? QStringLiteral("\n\n") + RecordingTexts::keptAt(path) : QString();
+    return GeneralError(description, reason + where, {}, recording, { cause.clone() });
 }
 
 qreal backingScaleFactor()
@@ -342,7 +354,8 @@ void AudioRecorderController::resetStatusButton(const AudioRecorder::End &end)
         if (file.exists() && file.size() == 0 && QFile::remove(file.filePath())) {
             QDir().rmdir(file.absolutePath());
         }
-        presentAsModal(*end.failure);
+        presentAsModal(notSavedError(
+            RecordingTexts::recordingStopped(), end.failure->localizedDescription(), *end.failure, end.url));
         return;
     }
     if (!keepsAudio(end)) {
@@ -511,7 +524,12 @@ QCoro::Task<> AudioRecorderController::saveRecording(
         m_latestSaved = copyFailure ? QUrl() : saved;
     }
     if (copyFailure) {
-        reportAndShow(**copyFailure);
+        // The copy's own words would name the file it could not make, as if the recording were gone.
+        (void)reported(*copyFailure);
+        const QString folder = QFileInfo(destination.toLocalFile()).path();
+        const QString reason = QFileInfo(folder).isDir() ? (*copyFailure)->localizedDescription()
+                                                         : RecordingTexts::folderGone();
+        presentAsModal(notSavedError(RecordingTexts::notSavedIn(folder), reason, **copyFailure, source));
         m_revealer({ source });
         // The latest recording is not where the previous one would point: an older recording is
         // not offered in its place.

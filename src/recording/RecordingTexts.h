@@ -25,4 +25,34 @@ inline QString m4aFilter()
     return QStringLiteral("MPEG-4 audio (*.m4a)");
 }
 
+// The command that opens the folder of unsaved and interrupted recordings.
+inline QString recoverRecordings()
+{
+    return QStringLiteral("Recover Recordings\u2026");
+}
+
+// A recording ended by a failure (a full disk, the sound server gone) rather than by a stop.
+inline QString recordingStopped()
+{
+    return QStringLiteral("The recording stopped unexpectedly.");
+}
+
+// A recording that could not be copied into the folder it was to be saved in.
+inline QString notSavedIn(const QString &folder)
+{
+    return QStringLiteral("The recording could not be saved in \u201c%1\u201d.").arg(folder);
+}
+
+inline QString folderGone()
+{
+    return QStringLiteral("The folder no longer exists.");
+}
+
+// Where a recording that did not reach its place stays until the system cleans up.
+inline QString keptAt(const QString &path)
+{
+    return QStringLiteral("What was recorded is kept at \u201c%1\u201d, where %2 finds it.")
+        .arg(path, recoverRecordings());
+}
+
 } // namespace RecordingTexts

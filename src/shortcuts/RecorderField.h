@@ -49,8 +49,9 @@ private:
     void showStoredShortcut();
 
     Name m_name;
-    QToolButton *m_clearButton;
+    // Set before the button is made: adding it as a child already sends this field an event.
     bool m_recording = false;
+    QToolButton *m_clearButton;
 };
 
 } // namespace KeyboardShortcuts

@@ -2,6 +2,7 @@
 
 #include "platform/hotkeys/HotKeyCombination.h"
 #include "platform/hotkeys/KeyTable.h"
+#include "platform/userdefaults/PropertyValue.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,16 +19,12 @@ const KeyTableEntry *keyOf(const Shortcut &shortcut)
     return shortcut.carbonKeyCode < 0 ? nullptr : KeyTable::forCarbonKeyCode(quint32(shortcut.carbonKeyCode));
 }
 
+// Through the store's exact conversion: a hand-edited number an int cannot hold reads as none.
 std::optional<std::int32_t> wholeNumber(const QJsonValue &value)
 {
-    if (!value.isDouble()) {
-        return std::nullopt;
-    }
-    const double number = value.toDouble();
-    if (number != double(std::int32_t(number)) || number < 0) {
-        return std::nullopt;
-    }
-    return std::int32_t(number);
+    const std::optional<std::int32_t> number
+        = value.isDouble() ? PropertyValue(value.toDouble()).exactNumber<std::int32_t>() : std::nullopt;
+    return number && *number >= 0 ? number : std::nullopt;
 }
 
 } // namespace

@@ -10,7 +10,9 @@
 #include "recording/InputMonitor.h"
 #include "recording/RecordingSavePanel.h"
 #include "recording/RecordingSettings.h"
+#include "recording/RecordingTexts.h"
 
+#include "kit/foundation/errors/CocoaError.h"
 #include "kit/foundation/files/BookmarkData.h"
 #include "kit/foundation/files/ExtendedAttributes.h"
 #include "kit/foundation/files/FileOperations.h"
@@ -472,26 +474,60 @@ TEST(AudioRecorderControllerKeysTest, OnlyOptionAloneCounts)
     }
 }
 
+// What the alert of a recording that did not reach its place says: what failed, why, and where it is.
+void expectShownAsNotSaved(const ErrorPtr &shown, const QString &description, const QString &reason,
+    const std::optional<QString> &kept)
+{
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->localizedDescription().toStdString(), description.toStdString());
+    EXPECT_EQ(shown->recoverySuggestion().value_or("(none)").toStdString(),
+        (kept ? reason + "\n\n" + RecordingTexts::keptAt(*kept) : reason).toStdString());
+}
+
 TEST_F(AudioRecorderControllerTest, AFailedCopyForgetsThePreviousAndSavingThroughThePanelReplacesAFile)
 {
-    // A failed copy shows the error and reveals the recording, which stays; an earlier recording is
-    // not offered as the previous one in its place.
+    // A failed copy says what failed and where the recording is (not that a file is missing), reports
+    // the copy's own error, and reveals the recording, which stays; an earlier recording is not
+    // offered as the previous one in its place.
     const SandboxURLBookmark earlier = SandboxURLBookmark::fromURL(QUrl::fromLocalFile(output.path()));
-    settings->previous = earlier;
-    panelChoice = QDir(output.path()).filePath("missing folder/Take.m4a");
-    recordAndStop();
-    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
-    EXPECT_EQ(doubles.presented->size(), 1u);
-    EXPECT_EQ(doubles.reports->size(), 1u);
-    EXPECT_EQ(revealed, QList<QUrl> { QUrl::fromLocalFile(recordingPath()) });
-    EXPECT_FALSE(settings->previous);
-    EXPECT_TRUE(QFile::exists(recordingPath()));
+    // The panel opens in the output folder, so that it takes a path into a missing folder as it is.
+    useOutputDirectory(output.path());
+    modifiers = Qt::AltModifier;
+    const QString missing = QDir(output.path()).filePath("missing folder");
+    const QString tooLong = QString(300, u'x') + ".m4a";
+    const struct
+    {
+        QString choice;
+        QString folder;
+        QString reason;
+    } failures[] = {
+        { missing + "/Take.m4a", missing, RecordingTexts::folderGone() },
+        { QDir(output.path()).filePath(tooLong), output.path(),
+            QStringLiteral("\u201c%1\u201d couldn\u2019t be copied: File name too long").arg(tooLong) },
+    };
+    for (const auto &[choice, folder, reason] : failures) {
+        doubles.presented->clear();
+        doubles.reports->clear();
+        revealed.clear();
+        settings->previous = earlier;
+        panelChoice = choice;
+        recordAndStop();
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
+        EXPECT_EQ(doubles.presented->size(), 1u);
+        expectShownAsNotSaved(
+            doubles.presented->front(), RecordingTexts::notSavedIn(folder), reason, recordingPath());
+        ASSERT_EQ(doubles.reports->size(), 1u);
+        EXPECT_EQ(doubles.reports->front().error->domain(), CocoaError::errorDomain);
+        EXPECT_EQ(revealed, QList<QUrl> { QUrl::fromLocalFile(recordingPath()) });
+        EXPECT_FALSE(settings->previous);
+        EXPECT_TRUE(QFile::exists(recordingPath()));
+    }
 
     doubles.presented->clear();
     const QString target = writeFile(QDir(output.path()).filePath("Chosen.m4a"), "to be replaced");
     panelChoice = target;
     recordAndStop("fresh take");
-    EXPECT_EQ(panelsShown, 2);
+    EXPECT_EQ(panelsShown, 3);
     EXPECT_EQ(panelFilters, QStringList { "MPEG-4 audio (*.m4a)" });
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return settings->previous.has_value(); }));
     EXPECT_TRUE(readFile(target).startsWith("fresh take"));
@@ -641,6 +677,11 @@ TEST_F(AudioRecorderControllerTest, AFailedEndIsShownAndNotSavedAndOnlyAnEmptyFi
         ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
         EXPECT_TRUE(QDir(output.path()).isEmpty());
         EXPECT_EQ(QFileInfo(recordingPath()).dir().exists(), !content.isEmpty()) << content.toStdString();
+        // Where what was recorded is kept, when anything is.
+        expectShownAsNotSaved(doubles.presented->front(), RecordingTexts::recordingStopped(),
+            "Recording failed for unknown reason.",
+            content.isEmpty() ? std::nullopt : std::optional(recordingPath()));
+        EXPECT_TRUE(doubles.reports->empty());
     }
 }
 

@@ -1,7 +1,10 @@
 #include "shortcuts/KeyboardShortcuts.h"
 #include "shortcuts/Recorder.h"
 
+#include "platform/userdefaults/PropertyJson.h"
 #include "platform/userdefaults/UserDefaults.h"
+
+#include <QFile>
 
 #include <QAction>
 
@@ -50,6 +53,28 @@ TEST_F(ShortcutStorageTest, UnreadableStoredValuesReadAsNoShortcutAndStayAsTheyA
         KeyboardShortcuts::disable({ name });
         EXPECT_EQ(UserDefaults::standard()->object(name.userDefaultsKey()), stored);
     }
+}
+
+// From the corpus of broken settings files: hand-edited numbers that no field can hold, which the
+// sanitizer build would stop at if they were converted unchecked.
+TEST_F(ShortcutStorageTest, NumbersBeyondTheFieldsOfAHandEditedShortcutReadAsNoShortcut)
+{
+    QFile file(QStringLiteral(BROKEN_FILES_DIR "/numbers-beyond-their-keys.json"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    const std::optional<PropertyJson::Document> document
+        = PropertyJson::decodeDocument(std::string_view(text.constData(), std::size_t(text.size())));
+    ASSERT_TRUE(document);
+    const std::string prefix = "KeyboardShortcuts_";
+    int shortcuts = 0;
+    for (const auto &[key, value] : document->values) {
+        if (key.starts_with(prefix)) {
+            ++shortcuts;
+            UserDefaults::standard()->setObject(key, value);
+            EXPECT_EQ(KeyboardShortcuts::getShortcut(Name(key.substr(prefix.size()))), std::nullopt) << key;
+        }
+    }
+    EXPECT_EQ(shortcuts, 3);
 }
 
 TEST_F(ShortcutStorageTest, ShortcutsAreStoredInTheirJsonFormAndReadBackUnlessAnotherNameHasThem)

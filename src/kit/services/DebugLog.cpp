@@ -2,6 +2,7 @@
 
 #include <QMutex>
 
+#include <atomic>
 #include <deque>
 
 namespace {
@@ -19,13 +20,15 @@ Log &log()
     return instance;
 }
 
-QtMessageHandler g_previousHandler = nullptr;
+QMutex g_installMutex;
+// Set while installed; read by the handler on any thread.
+std::atomic<QtMessageHandler> g_previousHandler = nullptr;
 
 void keepAndPassOn(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     DebugLog::append(qFormatLogMessage(type, context, message));
-    if (g_previousHandler) {
-        g_previousHandler(type, context, message);
+    if (const QtMessageHandler previous = g_previousHandler.load()) {
+        previous(type, context, message);
     }
 }
 
@@ -33,11 +36,20 @@ void keepAndPassOn(QtMsgType type, const QMessageLogContext &context, const QStr
 
 void DebugLog::install()
 {
-    static const bool installed = [] {
+    QMutexLocker locker(&g_installMutex);
+    if (!g_previousHandler.load()) {
         g_previousHandler = qInstallMessageHandler(keepAndPassOn);
-        return true;
-    }();
-    (void)installed;
+    }
+}
+
+bool DebugLog::uninstall()
+{
+    QMutexLocker locker(&g_installMutex);
+    const QtMessageHandler previous = g_previousHandler.exchange(nullptr);
+    if (previous) {
+        qInstallMessageHandler(previous);
+    }
+    return previous != nullptr;
 }
 
 void DebugLog::append(const QString &line)

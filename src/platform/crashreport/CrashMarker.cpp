@@ -1,5 +1,7 @@
 #include "platform/crashreport/CrashMarker.h"
 
+#include "platform/events/RegularFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -46,7 +48,8 @@ void writeMarker(int signalNumber)
     if (g_markerPath[0] == '\0') {
         return;
     }
-    const int fd = ::open(g_markerPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // Without waiting for a reader of a FIFO at the path: the process is to end, not hang.
+    const int fd = ::open(g_markerPath, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0) {
         return;
     }
@@ -144,8 +147,10 @@ std::optional<CrashMarker::Record> CrashMarker::take(const QString &path)
     }
     Record record;
     record.time = QFileInfo(path).lastModified();
-    if (file.open(QIODevice::ReadOnly)) {
-        const QList<QByteArray> fields = file.readLine(64).trimmed().split(' ');
+    // Only a file of ours is read: a FIFO left at the path would hold up the start.
+    if (const RegularFile::Contents marker = RegularFile::read(path, 64);
+        marker.status == RegularFile::Contents::Status::read) {
+        const QList<QByteArray> fields = marker.bytes.split('\n').constFirst().trimmed().split(' ');
         bool signalOk = false;
         bool timeOk = false;
         const int signalNumber = fields.value(0).toInt(&signalOk);
@@ -156,7 +161,6 @@ std::optional<CrashMarker::Record> CrashMarker::take(const QString &path)
         if (timeOk) {
             record.time = QDateTime::fromSecsSinceEpoch(seconds);
         }
-        file.close();
     }
     file.remove();
     return record;

@@ -3,6 +3,8 @@
 #include "platform/crashreport/CrashMarker.h"
 #include "platform/crashreport/CrashReportEnvelope.h"
 
+#include "platform/events/RegularFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -159,15 +161,16 @@ void CrashReportClient::send(const QString &file)
     if (m_inFlight.contains(file)) {
         return;
     }
-    QFile envelopeFile(file);
-    if (!envelopeFile.open(QIODevice::ReadOnly)) {
+    // Read on the GUI thread: a FIFO or the like in the outbox must not hold it up.
+    const RegularFile::Contents stored = RegularFile::read(file);
+    if (stored.status == RegularFile::Contents::Status::missing
+        || stored.status == RegularFile::Contents::Status::failed) {
         return; // already sent, or pushed out of the outbox
     }
     // The home folder is taken out here, where every report passes on its way out, also those
     // stored by an earlier version.
-    const std::optional<QByteArray> body = outgoing(envelopeFile.readAll());
-    envelopeFile.close();
-    if (!body) {
+    const std::optional<QByteArray> body = outgoing(stored.bytes);
+    if (stored.status == RegularFile::Contents::Status::notRegular || !body) {
         qCWarning(lcCrashReport) << "Dropping a stored report that is no envelope:"
                                  << QFileInfo(file).fileName();
         m_outbox->remove(file);

@@ -4,18 +4,63 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QUrl>
 
 #include <algorithm>
+#include <optional>
 #include <pwd.h>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
 
-// Characters that go on a folder's name, so a home followed by one of them is another folder.
-bool continuesName(QChar c)
+int hexDigit(char c)
 {
-    return c.isLetterOrNumber() || QStringView(u"._-~%+@").contains(c);
+    return c >= '0' && c <= '9' ? c - '0'
+        : c >= 'a' && c <= 'f'  ? c - 'a' + 10
+        : c >= 'A' && c <= 'F'  ? c - 'A' + 10
+                                : -1;
+}
+
+// The byte that the escape at `at` stands for, if one stands there.
+std::optional<char> escaped(const QByteArray &text, qsizetype at)
+{
+    if (at + 2 >= text.size() || text[at] != '%' || hexDigit(text[at + 1]) < 0
+        || hexDigit(text[at + 2]) < 0) {
+        return std::nullopt;
+    }
+    return static_cast<char>(hexDigit(text[at + 1]) * 16 + hexDigit(text[at + 2]));
+}
+
+// Whether what follows a home at `end` makes it another folder: a letter, a digit or one of the
+// characters that go on a folder's name, or an escape of anything but a slash.
+bool continuesName(const QByteArray &text, qsizetype end)
+{
+    if (end >= text.size()) {
+        return false;
+    }
+    if (const std::optional<char> byte = escaped(text, end)) {
+        return *byte != '/';
+    }
+    // A UTF-8 sequence is at most four bytes long.
+    const char32_t next = QString::fromUtf8(text.mid(end, 4)).toUcs4().value(0);
+    return QChar::isLetterOrNumber(next)
+        || std::u32string_view(U"._-~%+@").find(next) != std::u32string_view::npos;
+}
+
+// The end of `home` when it stands in `text` at `at`, each of its bytes there as it is or
+// percent-encoded (a file URL, or a path in a URL's query), whichever way the writer chose; else -1.
+qsizetype homeEnd(const QByteArray &text, qsizetype at, const QByteArray &home)
+{
+    for (const char wanted : home) {
+        if (at < text.size() && text[at] == wanted) {
+            ++at;
+        } else if (escaped(text, at) == wanted) {
+            at += 3;
+        } else {
+            return -1;
+        }
+    }
+    return at;
 }
 
 } // namespace
@@ -30,15 +75,12 @@ HomePathRedactor::HomePathRedactor(const QStringList &homes)
         if (home.isEmpty() || home == QLatin1String("/")) {
             continue;
         }
-        const QString encoded = QString::fromLatin1(QUrl::toPercentEncoding(home, "/"));
-        for (const QString &form : { home, encoded }) {
-            if (!m_forms.contains(form)) {
-                m_forms.append(form);
-            }
+        if (const QByteArray form = home.toUtf8(); !m_forms.contains(form)) {
+            m_forms.append(form);
         }
     }
     std::sort(m_forms.begin(), m_forms.end(),
-        [](const QString &a, const QString &b) { return a.size() > b.size(); });
+        [](const QByteArray &a, const QByteArray &b) { return a.size() > b.size(); });
 }
 
 HomePathRedactor HomePathRedactor::forCurrentUser()
@@ -58,19 +100,15 @@ HomePathRedactor HomePathRedactor::forCurrentUser()
 
 QString HomePathRedactor::redacted(const QString &text) const
 {
-    QString out = text;
-    for (const QString &form : m_forms) {
-        for (qsizetype at = out.indexOf(form); at >= 0; at = out.indexOf(form, at)) {
-            const qsizetype end = at + form.size();
-            if (end < out.size() && continuesName(out[end])) {
-                at = end;
-                continue;
+    QByteArray out = text.toUtf8();
+    for (const QByteArray &home : m_forms) {
+        for (qsizetype at = 0; at < out.size(); ++at) {
+            if (const qsizetype end = homeEnd(out, at, home); end >= 0 && !continuesName(out, end)) {
+                out.replace(at, end - at, "~");
             }
-            out.replace(at, form.size(), QLatin1Char('~'));
-            at += 1;
         }
     }
-    return out;
+    return QString::fromUtf8(out);
 }
 
 QJsonValue HomePathRedactor::redacted(const QJsonValue &value) const

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QJsonValue>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -10,7 +12,8 @@
 class HomePathRedactor
 {
 public:
-    // The given homes, each also in its percent-encoded form (file URLs carry that one).
+    // The given homes, found also where some or all of their bytes are percent-encoded (as file
+    // URLs and URL queries carry them).
     explicit HomePathRedactor(const QStringList &homes);
 
     // The running user's home as the environment gives it and as the user database has it,
@@ -22,5 +25,5 @@ public:
     QJsonValue redacted(const QJsonValue &value) const;
 
 private:
-    QStringList m_forms; // longest first, so that no form is cut by a shorter one
+    QList<QByteArray> m_forms; // UTF-8, longest first, so that no form is cut by a shorter one
 };

@@ -2,6 +2,8 @@
 
 #include "platform/desktop/GLibIncludes.h"
 
+#include "platform/events/RegularFile.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -67,10 +69,15 @@ DesktopEntry DesktopEntry::create(const QString &type)
 
 std::optional<DesktopEntry> DesktopEntry::load(const QString &filePath)
 {
+    // Read by us, not by the key file's loader, whose open waits on a FIFO.
+    const RegularFile::Contents file = RegularFile::read(filePath);
+    if (file.status != RegularFile::Contents::Status::read) {
+        return std::nullopt;
+    }
     auto keyFile = std::make_unique<KeyFile>();
-    const QByteArray path = QFile::encodeName(filePath);
     const auto flags = GKeyFileFlags(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS);
-    if (!g_key_file_load_from_file(keyFile->get(), path.constData(), flags, nullptr)
+    if (!g_key_file_load_from_data(
+            keyFile->get(), file.bytes.constData(), gsize(file.bytes.size()), flags, nullptr)
         || !g_key_file_has_group(keyFile->get(), KeyFile::groupName)) {
         return std::nullopt;
     }

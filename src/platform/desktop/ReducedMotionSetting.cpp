@@ -2,6 +2,8 @@
 
 #include "platform/desktop/DesktopGSettings.h"
 
+#include "platform/events/RegularFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -87,8 +89,10 @@ void ReducedMotionSetting::readGnome()
 
 void ReducedMotionSetting::readKde()
 {
-    QFile file(m_kdeglobals);
-    const bool instant = file.open(QIODevice::ReadOnly) && kdeAnimationsInstant(file.readAll());
+    // Read again on every change in the folder: a FIFO put there must not hold the program up.
+    const RegularFile::Contents file = RegularFile::read(m_kdeglobals);
+    const bool instant
+        = file.status == RegularFile::Contents::Status::read && kdeAnimationsInstant(file.bytes);
     update(m_gnomeReduces, instant);
 }
 

@@ -2,6 +2,8 @@
 
 #include "platform/userdefaults/UserDefaultsLogging.h"
 
+#include "platform/events/RegularFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -150,26 +152,27 @@ UserDefaultsFile::LoadResult UserDefaultsFile::load(Identity *identity) const
 
 UserDefaultsFile::LoadResult UserDefaultsFile::readOnce(Identity *identity, QString *parseError) const
 {
-    QFile file(m_path);
     *identity = currentIdentity();
     if (!identity->exists) {
         return { PropertyJson::Document {}, std::nullopt };
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        return { std::nullopt, QStringLiteral("cannot read %1: %2").arg(m_path, file.errorString()) };
+    // Never waits on a FIFO put at the path, which would hold up whoever reads the settings.
+    const RegularFile::Contents file = RegularFile::read(m_path, maximumFileSize);
+    switch (file.status) {
+    case RegularFile::Contents::Status::read:
+        break;
+    case RegularFile::Contents::Status::notRegular:
+        return { std::nullopt, QStringLiteral("%1 is not a regular file").arg(m_path) };
+    case RegularFile::Contents::Status::tooLarge:
+        return {
+            std::nullopt,
+            QStringLiteral("%1 has %2 bytes, more than a settings file ever holds").arg(m_path).arg(file.size)
+        };
+    case RegularFile::Contents::Status::missing:
+    case RegularFile::Contents::Status::failed:
+        return { std::nullopt, QStringLiteral("cannot read %1: %2").arg(m_path, file.failure) };
     }
-    // Checked on the open file, not the path, so a file swapped in meanwhile is not read whole.
-    if (file.size() > maximumFileSize) {
-        return { std::nullopt,
-            QStringLiteral("%1 has %2 bytes, more than a settings file ever holds")
-                .arg(m_path)
-                .arg(file.size()) };
-    }
-    const QByteArray bytes = file.read(maximumFileSize + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > maximumFileSize) {
-        return { std::nullopt, QStringLiteral("cannot read %1: %2").arg(m_path, file.errorString()) };
-    }
-    file.close();
+    const QByteArray &bytes = file.bytes;
     QString error;
     std::optional<PropertyJson::Document> document
         = PropertyJson::decodeDocument(std::string_view(bytes.constData(), bytes.size()), &error);

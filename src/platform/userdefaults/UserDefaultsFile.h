@@ -66,8 +66,8 @@ public:
 
     // A missing file is an empty document. A file that does not parse, and still does not once it
     // has had time to settle, is renamed to a timestamped name beside it (never deleted), logged,
-    // and no document is returned. A file that cannot be read, or is larger than maximumFileSize,
-    // gives a refusal and stays as it is.
+    // and no document is returned. A file that cannot be read, is larger than maximumFileSize or
+    // is no regular file (a FIFO is not waited on) gives a refusal and stays as it is.
     LoadResult load(Identity *identity) const;
 
     // False (and logged) when the file could not be written; the old file then stays.

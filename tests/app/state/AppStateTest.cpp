@@ -14,6 +14,7 @@
 #include "platform/desktop/TrayStatusItem.h"
 #include "platform/userdefaults/UserDefaults.h"
 #include "recording/AudioRecorderController.h"
+#include "recording/RecordingTexts.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -308,16 +309,23 @@ TEST_F(AppStateTest, ASaveFailingAtQuitIsReadBeforeTheProgramEnds)
     const QString kept = state->recorder().recorder().url().value_or(QUrl()).toLocalFile();
 
     QStringList shown;
+    QStringList details;
     AlertAnswerer alerts(
         { AppTexts::quitButton, QStringLiteral("Return") },
-        [&](QMessageBox &alert) { shown.append(alert.text()); }, 400ms);
+        [&](QMessageBox &alert) {
+            shown.append(alert.text());
+            details.append(alert.informativeText());
+        },
+        400ms);
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(state->confirmQuit(), AppState::TerminateReply::terminateNow);
     EXPECT_LT(clock.elapsed(), 5000);
     ASSERT_EQ(shown.size(), 2) << shown.join(u'|').toStdString();
     EXPECT_EQ(shown[0], AppTexts::quitTitle);
-    EXPECT_TRUE(shown[1].contains(QFileInfo(kept).fileName())) << shown[1].toStdString();
+    // What failed, and where the recording is kept.
+    EXPECT_EQ(shown[1], RecordingTexts::notSavedIn(QStringLiteral("/proc")));
+    EXPECT_TRUE(details[1].endsWith(RecordingTexts::keptAt(kept))) << details[1].toStdString();
     EXPECT_TRUE(alerts.unanswered().isEmpty());
     EXPECT_TRUE(QFile::exists(kept));
 }

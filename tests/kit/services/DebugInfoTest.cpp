@@ -26,6 +26,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
+#include <QUuid>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -90,18 +91,43 @@ TEST(DebugInfo, SystemEntriesComeInTheirShownOrder)
     EXPECT_EQ(DebugInfo::systemText().split('\n').front(), KwApp::name() + ' ' + KwApp::version());
 }
 
+// Puts `handler` beneath the log for as long as it lives, and then the handlers back as they were,
+// the log installed or not; so does an early return of a failed assertion.
+class HandlerBeneathTheLog
+{
+public:
+    explicit HandlerBeneathTheLog(QtMessageHandler handler)
+        : m_logWasInstalled(DebugLog::uninstall())
+        , m_previous(qInstallMessageHandler(handler))
+    { }
+    ~HandlerBeneathTheLog()
+    {
+        DebugLog::uninstall();
+        qInstallMessageHandler(m_previous);
+        if (m_logWasInstalled) {
+            DebugLog::install();
+        }
+    }
+    HandlerBeneathTheLog(const HandlerBeneathTheLog &) = delete;
+    HandlerBeneathTheLog &operator=(const HandlerBeneathTheLog &) = delete;
+
+private:
+    bool m_logWasInstalled;
+    QtMessageHandler m_previous;
+};
+
+QStringList g_passedOn;
+
 TEST(DebugLog, KeepsTheNewestLinesAndPassesEveryMessageOn)
 {
-    QStringList passedOn;
-    static QStringList *received = nullptr;
-    received = &passedOn;
-    qInstallMessageHandler(
-        [](QtMsgType, const QMessageLogContext &, const QString &message) { *received << message; });
+    g_passedOn.clear();
+    const HandlerBeneathTheLog beneath(
+        [](QtMsgType, const QMessageLogContext &, const QString &message) { g_passedOn << message; });
     DebugLog::install();
     DebugLog::install();
     const quint64 before = DebugLog::appendedCount();
     qWarning("first message");
-    EXPECT_EQ(passedOn, QStringList { "first message" }) << "passed on once, however often installed";
+    EXPECT_EQ(g_passedOn, QStringList { "first message" }) << "passed on once, however often installed";
     EXPECT_EQ(DebugLog::appendedCount(), before + 1);
     EXPECT_TRUE(DebugLog::lines().last().endsWith("first message"));
 
@@ -113,7 +139,6 @@ TEST(DebugLog, KeepsTheNewestLinesAndPassesEveryMessageOn)
     EXPECT_EQ(kept.front(), "0");
     EXPECT_EQ(kept.back(), QString::number(DebugLog::maximumLines - 1));
     EXPECT_EQ(DebugLog::appendedCount(), before + 1 + DebugLog::maximumLines);
-    qInstallMessageHandler(nullptr);
 }
 
 // The developer's window and the user's support window: one of each, on the kit's menu-bar window
@@ -187,12 +212,13 @@ TEST(DebugWindow, ShowsTheSettingsAndTheLogAsTheyChangeAndAQuitButton)
     EXPECT_TRUE(
         TestSupport::processEventsUntil([&] { return settings->toPlainText().contains("after = "); }));
 
-    // The log is redrawn on the next tick of its once-a-second schedule.
-    qWarning("a line for the debug window");
-    EXPECT_FALSE(log->toPlainText().contains("a line for the debug window"));
+    // The log is redrawn on the next tick of its once-a-second schedule. The line is new also when
+    // the test is repeated in one process, whose log keeps the earlier runs' lines.
+    const QString line = QStringLiteral("a line for the debug window ") + QUuid::createUuid().toString();
+    qWarning().noquote() << line;
+    EXPECT_FALSE(log->toPlainText().contains(line));
     EXPECT_TRUE(TestSupport::processEventsUntil(
-        [&] { return log->toPlainText().contains("a line for the debug window"); },
-        std::chrono::milliseconds(2500)));
+        [&] { return log->toPlainText().contains(line); }, std::chrono::milliseconds(2500)));
 
     const QList<Buttons::Quit *> quit = window->findChildren<Buttons::Quit *>();
     ASSERT_EQ(quit.size(), 1);

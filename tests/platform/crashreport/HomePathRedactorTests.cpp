@@ -17,12 +17,20 @@ namespace {
 
 TEST(HomePathRedactor, WritesEachHomeAsATildeWhereItIsAWholePathComponent)
 {
-    const HomePathRedactor redactor({ QStringLiteral("/home/Ann Example/"), QStringLiteral("/home/ann"),
-        QStringLiteral("/home/ann/box") });
+    const HomePathRedactor redactor(
+        { QStringLiteral("/home/Ann Example/"), QStringLiteral("/home/ann"), QStringLiteral("/home/ann/box"),
+            QStringLiteral("/home/ann o'neil"), QStringLiteral("/home/zo\u00eb") });
     const std::pair<const char *, const char *> cases[] = {
         { "/home/ann", "~" },
         { "/home/Ann Example/x and /home/ann/y", "~/x and ~/y" },
         { "file:///home/Ann%20Example/My%20Music/a.m4a", "file://~/My%20Music/a.m4a" },
+        // Encoded as a file URL is (a quote stays), wholly, in small letters, in a query.
+        { "file:///home/ann%20o'neil/a.m4a and /home/ann o'neil/b", "file://~/a.m4a and ~/b" },
+        { "/home/ann%20o%27neil/a", "~/a" },
+        { "/home/zo%c3%ab/a and file:///home/zo\u00eb/b", "~/a and file://~/b" },
+        { "?path=%2Fhome%2Fann%2Fa.m4a", "?path=~%2Fa.m4a" },
+        { "/home/ann%20b/a and /home/ann%2", "/home/ann%20b/a and /home/ann%2" },
+        { "\u201c/home/ann\u201d and /home/ann\u00eb/a", "\u201c~\u201d and /home/ann\u00eb/a" },
         { "/home/ann/box/take.m4a", "~/take.m4a" },
         { "/home/ann/boxes", "~/boxes" },
         { "/home/anne/x", "/home/anne/x" },

@@ -1,4 +1,5 @@
 #include "ApplicationsFixture.h"
+#include "LonelyFifo.h"
 
 #include "platform/desktop/DesktopEntry.h"
 #include "platform/desktop/InstalledApplications.h"
@@ -52,6 +53,21 @@ TEST_F(InstalledApplicationsTest, FindsApplicationEntriesByIdTheHomeDirectoryFir
         EXPECT_EQ(DesktopEntry::load(path)->localizedName(), QString::fromUtf8(name)) << language;
     }
     EXPECT_EQ(DesktopEntry::load(path + QStringLiteral(".missing")), std::nullopt);
+
+    // A FIFO in place of an entry, which nothing writes to, is passed over without waiting.
+    const QString fifoPath = QFileInfo(homeA).dir().filePath(QStringLiteral("fifo"));
+    const QString homeB = QFileInfo(homeA).dir().filePath(QStringLiteral("org.example.B.desktop"));
+    const TestSupport::LonelyFifo fifo(fifoPath);
+    ASSERT_TRUE(fifo.made() && QFile::remove(homeB));
+    ASSERT_EQ(::link(QFile::encodeName(fifoPath).constData(), QFile::encodeName(homeB).constData()), 0);
+    std::optional<QString> found;
+    std::optional<DesktopEntry> loaded;
+    EXPECT_TRUE(fifo.readsWithoutWaiting([&] {
+        found = InstalledApplications::desktopEntryPath(QStringLiteral("org.example.B"));
+        loaded = DesktopEntry::load(fifoPath);
+    }));
+    EXPECT_EQ(found, goodB);
+    EXPECT_EQ(loaded, std::nullopt);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "Command.h"
 #include "EventLoop.h"
 #include "FileContents.h"
+#include "LonelyFifo.h"
 #include "ScopedEnv.h"
 
 #include <QFile>
@@ -75,6 +76,26 @@ TEST_F(ReducedMotionSettingTest, FollowsKdeInstantAnimationsInTheirGroupOnlyAsTh
     QFile::remove(kdeglobals());
     EXPECT_TRUE(processEventsUntil([&] { return !setting.reduceMotion(); }));
     EXPECT_EQ(changes.count(), flips + 1);
+}
+
+// A FIFO put in place of the file, which nothing writes to, reads as no file, without waiting.
+TEST_F(ReducedMotionSettingTest, AFifoInPlaceOfTheFileIsNotWaitedFor)
+{
+    writeKdeglobals("[KDE]\nAnimationDurationFactor=0\n");
+    ReducedMotionSetting setting;
+    ASSERT_TRUE(setting.reduceMotion());
+    // Under a name of its own too, so that the test can free a reader that waits.
+    const TestSupport::LonelyFifo fifo(kdeglobals() + u".fifo"_s);
+    ASSERT_TRUE(fifo.made());
+    ASSERT_EQ(::link(qPrintable(kdeglobals() + u".fifo"_s), qPrintable(kdeglobals() + u".new"_s)), 0);
+    ASSERT_EQ(std::rename(qPrintable(kdeglobals() + u".new"_s), qPrintable(kdeglobals())), 0);
+    bool followed = false;
+    bool readAfresh = false;
+    EXPECT_TRUE(fifo.readsWithoutWaiting([&] {
+        followed = processEventsUntil([&] { return !setting.reduceMotion(); });
+        readAfresh = !ReducedMotionSetting().reduceMotion();
+    }));
+    EXPECT_TRUE(followed && readAfresh);
 }
 
 TEST_F(ReducedMotionSettingTest, FollowsGnomeAnimationsAndReadsThemWhenMade)

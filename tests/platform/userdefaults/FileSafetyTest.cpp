@@ -1,4 +1,5 @@
 #include "FileContents.h"
+#include "LonelyFifo.h"
 #include "TemporaryConfigHome.h"
 
 #include "platform/userdefaults/PropertyJson.h"
@@ -86,6 +87,46 @@ TEST(UserDefaultsFileSafetyTest, AFileThatCannotBeReadIsNeverReplaced)
         }
         chmodPath(path, 0600);
         EXPECT_EQ(readFile(path), before);
+    }
+}
+
+// A FIFO that nothing writes to, a link to one, or a folder at the settings path, found at the start
+// or after an outside change: refused at once like a file that cannot be read, and left in place.
+TEST(UserDefaultsFileSafetyTest, WhatIsNoRegularFileIsRefusedWithoutWaitingAndLeftInPlace)
+{
+    const auto encoded = [](const QString &path) { return QFile::encodeName(path); };
+    // The FIFO goes in under another name of its own, so that the test can free a reader that waits.
+    const std::pair<const char *, mode_t> kinds[]
+        = { { "fifo", S_IFIFO }, { "link to a fifo", S_IFLNK }, { "folder", S_IFDIR } };
+    const auto place = [&](mode_t type, const QString &fifo, const QString &path) {
+        QFile::remove(path);
+        return type == S_IFIFO ? ::link(encoded(fifo).constData(), encoded(path).constData()) == 0
+            : type == S_IFLNK  ? QFile::link(fifo, path)
+                               : QDir().mkpath(path);
+    };
+    for (const auto &[kind, type] : kinds) {
+        for (const bool atStart : { true, false }) {
+            SCOPED_TRACE(std::string(kind) + (atStart ? " at the start" : " put in place later"));
+            TemporaryConfigHome home;
+            const QString path = UserDefaultsFile::pathForSuite("odd");
+            const TestSupport::LonelyFifo fifo(home.path() + "/fifo");
+            ASSERT_TRUE(fifo.made() && QDir().mkpath(home.appDirectory()));
+            std::shared_ptr<UserDefaults> defaults = atStart ? nullptr : UserDefaults::suite("odd");
+            if (defaults) {
+                defaults->setObject("first", PropertyValue(1));
+            }
+            ASSERT_TRUE(place(type, home.path() + "/fifo", path));
+            EXPECT_TRUE(fifo.readsWithoutWaiting([&] {
+                defaults ? defaults->synchronizeFromDisk() : void(defaults = UserDefaults::suite("odd"));
+                defaults->setObject("again", PropertyValue(2));
+            }));
+            EXPECT_EQ(defaults->object("again"), PropertyValue(2)) << "the session still sees its settings";
+            struct stat info
+            {
+            };
+            ASSERT_EQ(::lstat(encoded(path).constData(), &info), 0);
+            EXPECT_EQ(info.st_mode & S_IFMT, type);
+        }
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QUuid>
 
 #include <fcntl.h>
+#include <limits.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -162,6 +163,29 @@ void moveItem(const QString &source, const QString &destination)
     removeItem(source);
 }
 
+// The longest start of `text`, in whole characters, whose UTF-8 (a file name's encoding) takes
+// at most `bytes`.
+QString within(const QString &text, qsizetype bytes)
+{
+    qsizetype end = 0;
+    for (qsizetype used = 0; end < text.size();) {
+        const char16_t unit = text.at(end).unicode();
+        const bool pair = QChar::isHighSurrogate(unit) && end + 1 < text.size();
+        used += pair ? 4 : unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
+        if (used > bytes) {
+            break;
+        }
+        end += pair ? 2 : 1;
+    }
+    return text.left(end);
+}
+
+// `name` with `added` at the end, its end shortened as far as a file name's limit demands.
+QString fittedName(const QString &name, const QString &added)
+{
+    return within(name, NAME_MAX - added.toUtf8().size()) + added;
+}
+
 QString numberedName(const QString &path, const QString &number)
 {
     const QFileInfo info(path);
@@ -170,7 +194,8 @@ QString numberedName(const QString &path, const QString &number)
     const bool hasExtension = dot > 0 && dot < name.size() - 1;
     const QString stem = hasExtension ? name.left(dot) : name;
     const QString extension = hasExtension ? name.mid(dot) : QString();
-    return info.dir().filePath(QStringLiteral("%1 (%2)%3").arg(stem, number, extension));
+    // A name near the limit gives up the end of its stem rather than fail for want of room.
+    return info.dir().filePath(fittedName(stem, QStringLiteral(" (%1)%2").arg(number, extension)));
 }
 
 // Copies `source` to the hidden `partial`; a failure names `shown`, the item the user asked for,
@@ -221,8 +246,10 @@ NoReplaceCalls noReplaceCalls { &systemRenameNoReplace, &::link };
 QString partialItemPath(const QString &path)
 {
     const QFileInfo target(path);
-    return target.dir().filePath(
-        QStringLiteral(".%1.%2.part").arg(target.fileName(), QUuid::createUuid().toString(QUuid::Id128)));
+    // The tag keeps it unique, so a long name may give up its end: any name the item may take
+    // has a hidden one.
+    return target.dir().filePath(fittedName(u'.' + target.fileName(),
+        QStringLiteral(".%1.part").arg(QUuid::createUuid().toString(QUuid::Id128))));
 }
 
 bool isPartialItemName(const QString &fileName)

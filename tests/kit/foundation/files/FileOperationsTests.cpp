@@ -176,6 +176,45 @@ TEST_F(FileOperationsTest, ACopyInProgressNeverShowsUnderItsFinalName)
     }
 }
 
+// Names up to the file system's 255 bytes, in one-, three- and four-byte characters.
+QStringList namesAtTheLimit()
+{
+    return { QString(251, u'a') + u".m4a"_s, QString(83, QChar(0x540D)) + u".wav"_s,
+        QString(83, QChar(0x540D)) + u"xx.m4a"_s,
+        QString(67, u'x') + u"\U0001F3B5"_s.repeated(46) + u".m4a"_s };
+}
+
+TEST_F(FileOperationsTest, NamesUpToTheLimitAreCopiedAndNumberedWithinIt)
+{
+    const QString source = write(u"take.m4a"_s, "audio");
+    for (const QString &name : namesAtTheLimit()) {
+        const QUrl target = url(name);
+        copyItem(QUrl::fromLocalFile(source), target);
+        // Taken: the numbered name gives up the end of the stem, never the number or extension.
+        const QString made = copyOrMoveItemUniquely(QUrl::fromLocalFile(source), target, false).fileName();
+        EXPECT_LE(made.toUtf8().size(), 255) << made.toStdString();
+        EXPECT_TRUE(made.endsWith(u" (1)."_s + QFileInfo(name).suffix())) << made.toStdString();
+        EXPECT_TRUE(name.startsWith(made.left(made.lastIndexOf(u" ("_s)))) << made.toStdString();
+        EXPECT_EQ(read(made), QByteArray("audio"));
+    }
+}
+
+TEST(PartialItemNameTest, AHiddenNameFitsTheLimitInWholeCharactersForEveryName)
+{
+    for (const QString &name : namesAtTheLimit() + QStringList { u"Take.m4a"_s }) {
+        const QString made = QFileInfo(partialItemPath(u"/out/"_s + name)).fileName();
+        SCOPED_TRACE(made.toStdString());
+        EXPECT_LE(made.toUtf8().size(), 255);
+        EXPECT_TRUE(isPartialItemName(made));
+        EXPECT_NE(made, QFileInfo(partialItemPath(u"/out/"_s + name)).fileName()) << "each is new";
+        // Its stem is a start of the name, cut between characters only.
+        const QString stem = made.mid(1, made.size() - 1 - 38);
+        EXPECT_TRUE(name.startsWith(stem));
+        EXPECT_FALSE(stem.isEmpty() || stem.back().isHighSurrogate());
+        EXPECT_EQ(stem == name, name.toUtf8().size() <= 255 - 39);
+    }
+}
+
 TEST(PartialItemNameTest, OnlyTheHiddenNamesOfCopiesInProgressAreRecognised)
 {
     const QString made = QFileInfo(partialItemPath(u"/out/Audio Recording.m4a"_s)).fileName();

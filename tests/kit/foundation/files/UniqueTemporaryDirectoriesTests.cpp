@@ -13,6 +13,7 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -108,8 +109,32 @@ int anotherUsersParentProblem(const QString &base, const QString &parent)
     return !refusal ? 2 : refusal->localizedDescription().contains(u"another user"_s) ? 0 : 3;
 }
 
+// Whether a child can place a foreign directory here: where unprivileged user namespaces are
+// turned off (or a container keeps root from giving files away) it cannot. A forked child is
+// single-threaded, so it may enter namespaces.
+bool foreignDirectoriesCanBePlaced(const QString &base)
+{
+    const QString probe = base + u"/probe"_s;
+    if (!QDir().mkpath(probe)) {
+        return false;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(placeForeignDirectory(probe) ? 0 : 1);
+    }
+    int status = 0;
+    const bool placed
+        = child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    QDir(probe).removeRecursively();
+    return placed;
+}
+
 TEST_F(UniqueTemporaryDirectoriesTest, RefusesAParentAnotherUserOwns)
 {
+    if (!foreignDirectoriesCanBePlaced(m_base.path())) {
+        GTEST_SKIP() << "no directory of another user can be made here: unprivileged user namespaces are "
+                        "off, and the test does not run as a root that may give files away";
+    }
     const QString parent = UniqueTemporaryDirectories::parentPath(m_base.path());
     ASSERT_TRUE(QDir().mkpath(parent));
     // A forked child is single-threaded, so it may enter namespaces.

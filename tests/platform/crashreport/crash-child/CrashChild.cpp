@@ -1,4 +1,5 @@
-// Usage: crashreport_crash_child <database directory> <segv|abort|fpe|abort-from-outside>
+// Usage: crashreport_crash_child <database directory> <segv|fifo-then-segv|abort|fpe|abort-from-outside>
+// fifo-then-segv puts a FIFO, which nothing reads, where the crash marker goes before it crashes.
 #include "platform/crashreport/CrashReportClient.h"
 
 #include <QCoreApplication>
@@ -7,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -32,7 +35,10 @@ int main(int argc, char **argv)
     CrashReportClient client(options);
     client.start();
 
-    if (std::strcmp(argv[2], "segv") == 0) {
+    if (std::strcmp(argv[2], "fifo-then-segv") == 0) {
+        ::mkfifo((std::string(argv[1]) + "/crashed").c_str(), 0600);
+        writeThrough(nullPointer);
+    } else if (std::strcmp(argv[2], "segv") == 0) {
         writeThrough(nullPointer);
     } else if (std::strcmp(argv[2], "abort") == 0) {
         std::abort();
