@@ -6,6 +6,7 @@
 #include "app/RecordingStateAppEnum.h"
 #include "app/SettingsKeys.h"
 #include "app/ShortcutNames.h"
+#include "app/StatusMenuKeys.h"
 #include "kit/foundation/errors/Error.h"
 #include "kit/foundation/errors/ErrorPresentation.h"
 #include "kit/foundation/errors/GeneralError.h"
@@ -92,6 +93,8 @@ AppState::AppState(Environment environment)
     , m_recorder(std::make_unique<AudioRecorderController>(m_environment.settings))
 {
     m_menu.setObjectName(QStringLiteral("statusMenu"));
+    // Before any shortcut is registered or recorded: the menu's own keys stay the menu's.
+    KeyboardShortcuts::reserveKeyEquivalents(StatusMenuKeys::all());
     // After the current turn, once the program has finished setting itself up.
     QTimer::singleShot(0, this, [this] { didLaunch(); });
 }

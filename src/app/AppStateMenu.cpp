@@ -7,6 +7,7 @@
 #include "app/SettingsKeys.h"
 #include "app/ShortcutNames.h"
 #include "app/StatusMenuItems.h"
+#include "app/StatusMenuKeys.h"
 #include "kit/foundation/time/TimeFormatting.h"
 #include "kit/services/CallbackMenuItem.h"
 #include "kit/services/DebugWindowController.h"
@@ -152,7 +153,7 @@ void AppState::updateMenu(KwMenu &menu)
 
     CallbackMenuItem *settings = addItem(
         menu, MenuTexts::settings, recordingState() == State::stopped, [] { KwApp::showSettings(); });
-    settings->setShortcut(CallbackMenuItem::shortcutFor(QStringLiteral(","), std::nullopt));
+    settings->setShortcut(StatusMenuKeys::settings());
     QAction *more = menu.addAction(MenuTexts::more);
     KwMenu *moreMenu = MoreMenu::make();
     QObject::connect(more, &QObject::destroyed, moreMenu, &QObject::deleteLater);

@@ -16,7 +16,9 @@ const char actionObserverName[] = "KeyboardShortcuts_shortcutObserver";
 void applyShortcut(QAction *action, const std::optional<Name> &name)
 {
     const auto shortcut = name ? getShortcut(*name) : std::nullopt;
-    action->setShortcut(shortcut ? shortcut->keySequence() : QKeySequence());
+    // A reserved one would show a menu item's keys twice, and the first item would take them.
+    const bool shown = shortcut && !ShortcutRegistry::shared().isReserved(*shortcut);
+    action->setShortcut(shown ? shortcut->keySequence() : QKeySequence());
 }
 
 } // namespace
@@ -46,6 +48,18 @@ void disable(const std::vector<Name> &names)
 void enable(const std::vector<Name> &names)
 {
     ShortcutRegistry::shared().enable(names);
+}
+
+void reserveKeyEquivalents(std::vector<QKeySequence> keys)
+{
+    ShortcutRegistry::shared().setReservedKeys(std::move(keys));
+}
+
+QString storedShortcutConflict(const Name &name)
+{
+    const auto shortcut = getShortcut(name);
+    const auto conflict = shortcut ? ShortcutRegistry::shared().conflict(*shortcut, name) : std::nullopt;
+    return conflict ? conflict->message : QString();
 }
 
 void setShortcut(QAction *action, const std::optional<Name> &name)

@@ -4,6 +4,7 @@
 #include "shortcuts/Shortcut.h"
 #include "shortcuts/ShortcutName.h"
 
+#include <QKeySequence>
 #include <QString>
 
 #include <functional>
@@ -34,6 +35,17 @@ void onKeyUp(const Name &name, std::function<void()> action);
 void disable(const std::vector<Name> &names);
 // Registers the names' stored shortcuts that are not registered.
 void enable(const std::vector<Name> &names);
+
+// The key equivalents of the application's own menu items. A name cannot take one: the menu
+// item would lose its keys to the hot key, and every other program with it. One stored before
+// (by an earlier version, or written into the settings file) stays stored, so the settings show
+// it for the user to replace, but it is neither registered nor shown on an action. Replaces the
+// keys given before; a registered shortcut among the new ones is unregistered.
+void reserveKeyEquivalents(std::vector<QKeySequence> keys);
+
+// Why the name's stored shortcut does nothing (a menu item or another name has its keys), in
+// words; empty when it works or none is stored.
+QString storedShortcutConflict(const Name &name);
 
 // The action shows the name's shortcut (none clears it) and follows later changes until it is
 // destroyed; a later call replaces the earlier one.

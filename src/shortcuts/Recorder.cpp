@@ -48,8 +48,14 @@ QString Recorder::message() const
 
 void Recorder::showMessage(const QString &text)
 {
-    // Where hot keys cannot work at all, that is said whenever nothing more pressing is.
-    const QString shown = text.isEmpty() ? unavailableMessage() : text;
+    // What keeps the stored shortcut from working is said whenever nothing more pressing is.
+    QString shown = text;
+    if (shown.isEmpty()) {
+        shown = storedShortcutConflict(m_field->name());
+    }
+    if (shown.isEmpty()) {
+        shown = unavailableMessage();
+    }
     m_message->setText(shown);
     m_message->setVisible(!shown.isEmpty());
 }

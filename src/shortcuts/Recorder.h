@@ -16,8 +16,8 @@ class RecorderField;
 
 // A settings row: the title as its label and a field that records a key combination for the
 // name. A recorded combination is stored and becomes the global hot key at once; Backspace,
-// Delete or the clear button remove it, Escape cancels. Failures and an unavailable hot-key
-// service are shown in words under the field.
+// Delete or the clear button remove it, Escape cancels. Failures, a stored shortcut that cannot
+// work and an unavailable hot-key service are shown in words under the field.
 class Recorder : public QWidget
 {
     Q_OBJECT

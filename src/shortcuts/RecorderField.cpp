@@ -8,7 +8,9 @@
 #include "shortcuts/ShortcutTexts.h"
 
 #include <QKeyEvent>
+#include <QPainter>
 #include <QStyle>
+#include <QStyleOptionFrame>
 #include <QToolButton>
 
 namespace KeyboardShortcuts {
@@ -241,6 +243,29 @@ void RecorderField::mousePressEvent(QMouseEvent *event)
     QLineEdit::mousePressEvent(event);
     setFocus(Qt::MouseFocusReason);
     startRecording();
+}
+
+void RecorderField::paintEvent(QPaintEvent *event)
+{
+    QLineEdit::paintEvent(event);
+    // A centred line edit hides its placeholder while it has focus, which is just when this one
+    // waits for keys (or has the focus a window gives). Drawn, never set as text, so the prompt
+    // cannot be taken for a shortcut.
+    if (!text().isEmpty() || !hasFocus()) {
+        return;
+    }
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    // Where the line edit puts its own text: its contents less the text margins and the
+    // margin it keeps around a line.
+    const QRect line = style()
+                           ->subElementRect(QStyle::SE_LineEditContents, &option, this)
+                           .marginsRemoved(textMargins())
+                           .adjusted(2, 1, -2, -1);
+    QPainter painter(this);
+    painter.setPen(palette().placeholderText().color());
+    painter.drawText(
+        line, Qt::AlignCenter, fontMetrics().elidedText(placeholderText(), Qt::ElideRight, line.width()));
 }
 
 void RecorderField::resizeEvent(QResizeEvent *event)

@@ -98,6 +98,16 @@ std::optional<HotKeyError> ShortcutRegistry::grab(const Shortcut &shortcut)
 
 void ShortcutRegistry::registerShortcut(const Shortcut &shortcut, const Name &name)
 {
+    if (isReserved(shortcut)) {
+        // Stored before its keys were refused: it stays stored for the settings to show and
+        // replace, but the menu item keeps its keys and no other program loses them.
+        if (m_reportedReserved.insert(shortcut).second) {
+            qCWarning(lcHotKeys).noquote()
+                << "The shortcut" << shortcut.description() << "of" << QString::fromStdString(name.rawValue())
+                << "is not registered:" << Texts::usedByOtherName();
+        }
+        return;
+    }
     if (!available()) {
         // The session has no hot keys; the backend has said so once already.
         m_registered[shortcut] = std::nullopt;
@@ -144,17 +154,19 @@ std::optional<HotKeyError> ShortcutRegistry::setShortcut(
     const std::optional<Shortcut> &shortcut, const Name &name)
 {
     remember(name);
+    // Before the comparison with the stored one: storing again a shortcut stored before its keys
+    // were refused must not look like success.
+    if (shortcut) {
+        if (auto refusal = conflict(*shortcut, name)) {
+            return refusal;
+        }
+    }
     const std::optional<Shortcut> previous = getShortcut(name);
     if (shortcut == previous) {
         return std::nullopt;
     }
     const bool previousRegistered = previous && isRegistered(*previous);
     if (shortcut) {
-        for (const Name &other : m_knownNames) {
-            if (!(other == name) && getShortcut(other) == shortcut) {
-                return HotKeyError { HotKeyError::Kind::AlreadyTaken, Texts::usedByOtherName() };
-            }
-        }
         if (isRegistered(*shortcut)) {
             // Left behind by a name whose stored value was changed outside the library.
             unregisterShortcut(*shortcut);
@@ -187,6 +199,37 @@ std::optional<HotKeyError> ShortcutRegistry::setShortcut(
         defaults->removeObject(name.userDefaultsKey());
     }
     emit ShortcutNotifications::shared().shortcutByNameDidChange(QString::fromStdString(name.rawValue()));
+    return std::nullopt;
+}
+
+void ShortcutRegistry::setReservedKeys(std::vector<QKeySequence> keys)
+{
+    m_reservedKeys = std::move(keys);
+    std::vector<Shortcut> taken;
+    for (const auto &[shortcut, id] : m_registered) {
+        if (isReserved(shortcut)) {
+            taken.push_back(shortcut);
+        }
+    }
+    for (const Shortcut &shortcut : taken) {
+        unregisterShortcut(shortcut);
+    }
+}
+
+bool ShortcutRegistry::isReserved(const Shortcut &shortcut) const
+{
+    const QKeySequence keys = shortcut.keySequence();
+    return !keys.isEmpty()
+        && std::find(m_reservedKeys.begin(), m_reservedKeys.end(), keys) != m_reservedKeys.end();
+}
+
+std::optional<HotKeyError> ShortcutRegistry::conflict(const Shortcut &shortcut, const Name &name) const
+{
+    const auto otherName
+        = [&](const Name &other) { return !(other == name) && getShortcut(other) == shortcut; };
+    if (isReserved(shortcut) || std::any_of(m_knownNames.begin(), m_knownNames.end(), otherName)) {
+        return HotKeyError { HotKeyError::Kind::AlreadyTaken, Texts::usedByOtherName() };
+    }
     return std::nullopt;
 }
 

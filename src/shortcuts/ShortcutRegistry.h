@@ -4,6 +4,8 @@
 #include "shortcuts/Shortcut.h"
 #include "shortcuts/ShortcutName.h"
 
+#include <QKeySequence>
+
 #include <functional>
 #include <optional>
 #include <unordered_map>
@@ -25,6 +27,12 @@ public:
     void enable(const std::vector<Name> &names);
     std::optional<HotKeyError> setShortcut(const std::optional<Shortcut> &shortcut, const Name &name);
     bool isRegistered(const Shortcut &shortcut) const { return m_registered.contains(shortcut); }
+
+    // The key equivalents of the application's own menu items, which no name may take.
+    void setReservedKeys(std::vector<QKeySequence> keys);
+    bool isReserved(const Shortcut &shortcut) const;
+    // Why the name cannot have the shortcut: a menu item or another name answers to it.
+    std::optional<HotKeyError> conflict(const Shortcut &shortcut, const Name &name) const;
 
     // While a recorder records, the hot keys let their keys through; the set is kept and taken
     // again when the last pause ends.
@@ -54,6 +62,9 @@ private:
     // Registered shortcuts and their hot keys; none while paused.
     std::unordered_map<Shortcut, std::optional<HotKeyId>> m_registered;
     int m_pauses = 0;
+    std::vector<QKeySequence> m_reservedKeys;
+    // Stored shortcuts already logged as left unregistered for a menu item's sake.
+    std::unordered_set<Shortcut> m_reportedReserved;
 };
 
 } // namespace KeyboardShortcuts

@@ -1,5 +1,7 @@
 #include "shortcuts/KeyboardShortcuts.h"
 #include "shortcuts/Recorder.h"
+#include "shortcuts/ShortcutRegistry.h"
+#include "shortcuts/ShortcutTexts.h"
 
 #include "platform/userdefaults/PropertyJson.h"
 #include "platform/userdefaults/UserDefaults.h"
@@ -28,6 +30,7 @@ protected:
         qunsetenv("XDG_SESSION_TYPE");
     }
     void SetUp() override { UserDefaults::standard()->removeAll(); }
+    void TearDown() override { KeyboardShortcuts::reserveKeyEquivalents({}); }
 
     const Name name { "toggleRecording" };
 };
@@ -165,6 +168,64 @@ TEST_F(ShortcutStorageTest, AMenuActionFollowsTheShortcutAndWithoutX11Everything
 
     KeyboardShortcuts::Recorder recorder(QStringLiteral("Start/stop recording"), name);
     EXPECT_EQ(recorder.message(), KeyboardShortcuts::unavailableMessage());
+}
+
+TEST_F(ShortcutStorageTest, TheMenusKeysAreRefusedAndOneStoredBeforeIsKeptButDoesNothing)
+{
+    const Shortcut controlQ { 0x0C, control }, controlComma { 0x2B, control };
+    KeyboardShortcuts::reserveKeyEquivalents(
+        { QKeySequence(Qt::CTRL | Qt::Key_Q), QKeySequence(Qt::CTRL | Qt::Key_Comma) });
+    const std::pair<Shortcut, bool> cases[] = {
+        { controlQ, true },
+        { controlComma, true },
+        { { 0x0C, control | shift }, false },
+        { { 0x0C, command }, false },
+    };
+    for (const auto &[shortcut, refused] : cases) {
+        SCOPED_TRACE(shortcut.description().toStdString());
+        ASSERT_EQ(KeyboardShortcuts::setShortcut(Shortcut { 0x7A, 0 }, name), std::nullopt);
+        const auto error = KeyboardShortcuts::setShortcut(shortcut, name);
+        EXPECT_EQ(error.has_value(), refused);
+        if (error) {
+            EXPECT_EQ(error->kind, HotKeyError::Kind::AlreadyTaken);
+            EXPECT_EQ(error->message, KeyboardShortcuts::Texts::usedByOtherName());
+        }
+        EXPECT_EQ(KeyboardShortcuts::getShortcut(name), refused ? Shortcut({ 0x7A, 0 }) : shortcut);
+    }
+
+    // Stored by an earlier version: kept for the settings to show, but neither registered nor
+    // shown on the menu, and storing it again is no success either.
+    const Name earlier("earlierToggle");
+    auto &registry = KeyboardShortcuts::ShortcutRegistry::shared();
+    UserDefaults::standard()->setObject(earlier.userDefaultsKey(), controlQ.toJson());
+    KeyboardShortcuts::onKeyUp(earlier, [] {});
+    KeyboardShortcuts::enable({ earlier });
+    EXPECT_FALSE(registry.isRegistered(controlQ));
+    QAction action;
+    KeyboardShortcuts::setShortcut(&action, earlier);
+    EXPECT_TRUE(action.shortcut().isEmpty());
+    EXPECT_EQ(
+        KeyboardShortcuts::storedShortcutConflict(earlier), KeyboardShortcuts::Texts::usedByOtherName());
+    {
+        KeyboardShortcuts::Recorder recorder(QStringLiteral("Pause/resume recording"), earlier);
+        EXPECT_EQ(recorder.message(), KeyboardShortcuts::Texts::usedByOtherName());
+    }
+    EXPECT_TRUE(KeyboardShortcuts::setShortcut(controlQ, earlier).has_value());
+    EXPECT_EQ(KeyboardShortcuts::getShortcut(earlier), controlQ);
+
+    // Replacing it gives the action its keys and the name a hot key.
+    const Shortcut controlAltQ { 0x0C, control | option };
+    ASSERT_EQ(KeyboardShortcuts::setShortcut(controlAltQ, earlier), std::nullopt);
+    EXPECT_TRUE(registry.isRegistered(controlAltQ));
+    EXPECT_EQ(action.shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Q));
+    EXPECT_EQ(KeyboardShortcuts::storedShortcutConflict(earlier), QString());
+
+    // Keys reserved later take a registered shortcut away.
+    KeyboardShortcuts::reserveKeyEquivalents({ QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Q) });
+    EXPECT_FALSE(registry.isRegistered(controlAltQ));
+    EXPECT_TRUE(KeyboardShortcuts::setShortcut(controlAltQ, Name("another")).has_value());
+    ASSERT_EQ(KeyboardShortcuts::setShortcut(std::nullopt, earlier), std::nullopt);
+    EXPECT_EQ(UserDefaults::standard()->object(earlier.userDefaultsKey()), std::nullopt);
 }
 
 } // namespace

@@ -15,6 +15,8 @@
 #include <QPointer>
 
 namespace {
+const QString quitKeyEquivalent = QStringLiteral("q");
+
 // The ratio of the platform's small system font (11 points) to its standard one (13 points).
 constexpr qreal smallFontRatio = 11.0 / 13.0;
 
@@ -94,10 +96,15 @@ void setLazySubmenu(QAction *item, std::function<QMenu *()> makeMenu)
 CallbackMenuItem *addQuitItem(QMenu *menu)
 {
     auto *item = new CallbackMenuItem(
-        ServiceTexts::quitItem(KwApp::name()), QStringLiteral("q"), std::nullopt, true, false, false,
+        ServiceTexts::quitItem(KwApp::name()), quitKeyEquivalent, std::nullopt, true, false, false,
         [] { quitAppAsync(); }, menu);
     menu->addAction(item);
     return item;
+}
+
+QKeySequence quitItemKeys()
+{
+    return CallbackMenuItem::shortcutFor(quitKeyEquivalent, std::nullopt);
 }
 
 CallbackMenuItem *addWebsiteItem(QMenu *menu)

@@ -2,6 +2,7 @@
 
 #include "preferences/DefaultsKey.h"
 
+#include <QKeySequence>
 #include <QString>
 
 #include <functional>
@@ -24,6 +25,8 @@ void setLazySubmenu(QAction *item, std::function<QMenu *()> makeMenu);
 
 // "Quit <name>" with Ctrl+Q, quitting through the application's quit confirmation.
 CallbackMenuItem *addQuitItem(QMenu *menu);
+// The quit item's keys.
+QKeySequence quitItemKeys();
 // "Website", opening the product's web page.
 CallbackMenuItem *addWebsiteItem(QMenu *menu);
 // "Rate on the App Store", only with a store identifier, after the first launch and when the

@@ -2,13 +2,17 @@
 #include "app/InputDeviceMenu.h"
 #include "app/MenuTexts.h"
 #include "app/SettingsKeys.h"
+#include "app/ShortcutNames.h"
 #include "app/StatusMenuItems.h"
 #include "kit/services/CallbackMenuItem.h"
 #include "kit/services/KwApp.h"
 #include "kit/services/ServiceTexts.h"
 #include "platform/audio/FourCharCode.h"
+#include "platform/hotkeys/HotKeyCombination.h"
+#include "platform/hotkeys/KeyTable.h"
 #include "preferences/Defaults.h"
 #include "recording/AudioRecorderController.h"
+#include "shortcuts/KeyboardShortcuts.h"
 
 #include "FileContents.h"
 #include "StatusMenuFixture.h"
@@ -127,6 +131,14 @@ TEST_F(StatusMenuTest, ChoosingADeviceChangesTheSystemDefaultOrSaysWhyNot)
     }
 }
 
+// A recording in `dir` is the previous one, so the menu has that submenu.
+void setPreviousRecording(const QTemporaryDir &dir)
+{
+    Defaults::set(SettingsKeys::previousRecording(),
+        std::optional(SandboxURLBookmark::fromURL(
+            QUrl::fromLocalFile(TestSupport::writeFile(dir.filePath(QStringLiteral("Take.m4a")))))));
+}
+
 // Every menu reachable from `menu`, lazy submenus opened so that they fill.
 void collectMenus(QMenu *menu, QList<QMenu *> &menus)
 {
@@ -142,15 +154,76 @@ void collectMenus(QMenu *menu, QList<QMenu *> &menus)
 TEST_F(StatusMenuTest, EveryMenuOfTheTreeShowsItsItemsTooltips)
 {
     QTemporaryDir dir;
-    Defaults::set(SettingsKeys::previousRecording(),
-        std::optional(SandboxURLBookmark::fromURL(
-            QUrl::fromLocalFile(TestSupport::writeFile(dir.filePath(QStringLiteral("Take.m4a")))))));
+    setPreviousRecording(dir);
     rows();
     QList<QMenu *> menus;
     collectMenus(&state().menu(), menus);
     EXPECT_GE(menus.size(), 3) << "the status menu, the previous recording and More";
     for (const QMenu *menu : std::as_const(menus)) {
         EXPECT_TRUE(menu->toolTipsVisible()) << menu->title().toStdString();
+    }
+}
+
+// The shortcut a recorder would take for the keys of a menu item; none when no shortcut can
+// have them.
+std::optional<KeyboardShortcuts::Shortcut> shortcutOf(const QKeySequence &keys)
+{
+    const QKeyCombination combination = keys[0];
+    const Qt::KeyboardModifiers modifiers = combination.keyboardModifiers();
+    const KeyTableEntry *key = KeyTable::forQtKey(combination.key(), modifiers & Qt::KeypadModifier);
+    if (!key) {
+        return std::nullopt;
+    }
+    quint32 bits = 0;
+    bits |= modifiers & Qt::MetaModifier ? CarbonModifier::command : 0;
+    bits |= modifiers & Qt::ShiftModifier ? CarbonModifier::shift : 0;
+    bits |= modifiers & Qt::AltModifier ? CarbonModifier::option : 0;
+    bits |= modifiers & Qt::ControlModifier ? CarbonModifier::control : 0;
+    return KeyboardShortcuts::Shortcut { key->carbonKeyCode, std::int32_t(bits) };
+}
+
+// Whatever keys the menu tree answers to, besides the shortcut names' own, no global shortcut may
+// take: the menu would show them twice and another item would run in its place.
+TEST_F(StatusMenuTest, NoShortcutMayTakeTheKeysOfAnItemOfTheMenuTree)
+{
+    const std::vector<std::pair<KeyboardShortcuts::Name, KeyboardShortcuts::Shortcut>> names {
+        { ShortcutNames::toggleRecording(), { 0x0F, 0x1800 } },
+        { ShortcutNames::togglePauseRecording(), { 0x11, 0x1800 } },
+        { ShortcutNames::toggleInputMonitoring(), { 0x10, 0x1800 } },
+    };
+    for (const auto &[name, shortcut] : names) {
+        ASSERT_EQ(KeyboardShortcuts::setShortcut(shortcut, name), std::nullopt);
+    }
+    QTemporaryDir dir;
+    setPreviousRecording(dir);
+    rows();
+    QList<QMenu *> menus;
+    collectMenus(&state().menu(), menus);
+    // Recording adds the pause item.
+    state().recorder().recorder().start(QUrl::fromLocalFile(dir.filePath(QStringLiteral("take.m4a"))),
+        AudioFormatId::aac, 96, std::nullopt, AudioRecorder::BitRate::bps256000,
+        AudioRecorder::SampleRate::hz48000, false, false);
+    KwMenu recording;
+    state().updateMenu(recording);
+    collectMenus(&recording, menus);
+
+    // Read first: the names' items follow their shortcuts, also to a key wrongly taken.
+    std::vector<std::pair<QString, KeyboardShortcuts::Shortcut>> menuKeys;
+    for (const QMenu *menu : std::as_const(menus)) {
+        for (const QAction *action : menu->actions()) {
+            const auto shortcut
+                = action->shortcut().isEmpty() ? std::nullopt : shortcutOf(action->shortcut());
+            if (shortcut
+                && std::ranges::find(names, *shortcut, &decltype(names)::value_type::second) == names.end()) {
+                menuKeys.emplace_back(action->text(), *shortcut);
+            }
+        }
+    }
+    EXPECT_GE(menuKeys.size(), 2) << "settings and quit";
+    for (const auto &[title, shortcut] : menuKeys) {
+        SCOPED_TRACE(title.toStdString());
+        EXPECT_TRUE(KeyboardShortcuts::setShortcut(shortcut, ShortcutNames::toggleRecording()).has_value());
+        EXPECT_EQ(KeyboardShortcuts::getShortcut(ShortcutNames::toggleRecording()), names[0].second);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "shortcuts/KeyboardShortcuts.h"
 #include "shortcuts/Recorder.h"
 #include "shortcuts/RecorderField.h"
+#include "shortcuts/ShortcutTexts.h"
 
 #include <QTest>
 #include <QVBoxLayout>
@@ -36,6 +37,7 @@ protected:
     // The desktop is shared with later tests.
     void TearDown() override
     {
+        KeyboardShortcuts::reserveKeyEquivalents({});
         setLock(Keysym::capsLock, false);
         setLock(Keysym::numLock, false);
     }
@@ -122,6 +124,17 @@ TEST_F(GlobalShortcutsTest, LockKeysChangeNothingAndDisabledNamesRunNothingUntil
     EXPECT_EQ(ran, std::vector<std::string> { "ran" });
 }
 
+TEST_F(GlobalShortcutsTest, AStoredShortcutWithTheKeysOfAMenuItemIsNotTaken)
+{
+    const Name name = freshName("stored");
+    UserDefaults::standard()->setObject(name.userDefaultsKey(), Shortcut { 0x20, controlOption }.toJson());
+    KeyboardShortcuts::reserveKeyEquivalents({ QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_U) });
+    KeyboardShortcuts::onKeyUp(name, [&] { ran.push_back("ran"); });
+    KeyboardShortcuts::enable({ name });
+    OtherXClient other;
+    EXPECT_TRUE(other.grabControlAlt('u'));
+}
+
 class RecorderOnTheDesktopTest : public GlobalShortcutsTest
 {
 protected:
@@ -155,6 +168,13 @@ protected:
     }
 
     const Name name = freshName(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    // The field as it is drawn now, its frame left out.
+    QImage fieldContents()
+    {
+        QWidget *field = recorder->field();
+        return field->grab(field->contentsRect().adjusted(3, 3, -3, -3)).toImage();
+    }
+
     QWidget window;
     KeyboardShortcuts::Recorder *recorder = nullptr;
     std::vector<std::optional<Shortcut>> changes;
@@ -202,6 +222,7 @@ TEST_F(RecorderOnTheDesktopTest, KeysThatClearCancelOrCannotBeUsed)
         { "Backspace clears", "BackSpace", std::nullopt, false },
         { "Delete clears", "Delete", std::nullopt, false },
     };
+    KeyboardShortcuts::reserveKeyEquivalents({ QKeySequence(Qt::CTRL | Qt::Key_Q) });
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_EQ(KeyboardShortcuts::setShortcut(controlAltR, name), std::nullopt);
@@ -215,6 +236,48 @@ TEST_F(RecorderOnTheDesktopTest, KeysThatClearCancelOrCannotBeUsed)
     // Cleared: the old hot key is gone too.
     tap('r');
     EXPECT_TRUE(ran.empty());
+
+    // The keys of a menu item are refused like another name's shortcut.
+    ASSERT_EQ(KeyboardShortcuts::setShortcut(controlAltR, name), std::nullopt);
+    record(QStringLiteral("ctrl+q"));
+    EXPECT_EQ(recorder->message(), KeyboardShortcuts::Texts::usedByOtherName());
+    EXPECT_EQ(KeyboardShortcuts::getShortcut(name), controlAltR);
+}
+
+// Qt leaves a centred field that has focus blank where its placeholder would be.
+TEST_F(RecorderOnTheDesktopTest, ThePromptShowsWhileRecordingAndGoesAfter)
+{
+    ASSERT_EQ(KeyboardShortcuts::setShortcut(std::nullopt, name), std::nullopt);
+    recorder->field()->clearFocus();
+    const QImage idle = fieldContents();
+    const QColor base = recorder->field()->palette().base().color();
+    const auto inked = [&](const QImage &image) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                count += image.pixelColor(x, y) != base;
+            }
+        }
+        return count;
+    };
+    ASSERT_GT(inked(idle), 0) << "the placeholder of a field without focus";
+    // The focus that comes with the window records nothing, and shows the placeholder too.
+    recorder->field()->setFocus(Qt::ActiveWindowFocusReason);
+    ASSERT_TRUE(recorder->field()->hasFocus());
+    EXPECT_FALSE(recorder->field()->isRecording());
+    EXPECT_GT(inked(fieldContents()), 0);
+    recorder->field()->clearFocus();
+
+    startRecording();
+    const QImage prompting = fieldContents();
+    EXPECT_TRUE(recorder->field()->text().isEmpty());
+    EXPECT_GT(inked(prompting), 0);
+    EXPECT_NE(prompting, idle);
+
+    TestSupport::xdotool({ "key", "Escape" });
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !recorder->field()->isRecording(); }));
+    EXPECT_EQ(fieldContents(), idle);
+    EXPECT_EQ(KeyboardShortcuts::getShortcut(name), std::nullopt);
 }
 
 } // namespace
