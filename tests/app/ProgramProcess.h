@@ -4,6 +4,9 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
 
 #include <csignal>
 #include <ostream>
@@ -66,7 +69,8 @@ public:
         m_process.start(QStringLiteral(TAPEWICK_PATH), { QStringLiteral("--verbose") });
     }
     // A terminate signal ends it as a user's would, so a recording it runs is finished and leaves
-    // nothing behind.
+    // nothing behind. An assertion that stopped it fails the test, also one that looked only at what
+    // the program had done by then.
     ~ProgramProcess()
     {
         m_process.terminate();
@@ -74,6 +78,10 @@ public:
             m_process.kill();
             m_process.waitForFinished();
         }
+        static const QRegularExpression assertion(
+            QStringLiteral("^ASSERT(:| failure in) .*$"), QRegularExpression::MultilineOption);
+        const QRegularExpressionMatch failed = assertion.match(log());
+        EXPECT_FALSE(failed.hasMatch()) << failed.captured().toStdString();
     }
 
     qint64 pid() const { return m_process.processId(); }

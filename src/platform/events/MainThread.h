@@ -38,7 +38,7 @@ inline MainThreadHop resumeOnMain()
 
 } // namespace Events
 
-// At the entry points of what may only be used on the GUI thread: debug builds stop there when
-// called from another thread; other builds check nothing.
+// At the entry points of what may only be used on the GUI thread: builds with assertions (debug
+// builds and the tests' build) stop there when called from another thread; others check nothing.
 #define ASSERT_MAIN_THREAD()                                                                                 \
     Q_ASSERT_X(::Events::mayTouchGuiState(), Q_FUNC_INFO, "called off the GUI thread")

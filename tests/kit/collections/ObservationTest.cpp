@@ -124,6 +124,17 @@ TEST(ViewTimer, ConvertsDurationsAndCutsTheTimersIntervalToWhatItCanTake)
     EXPECT_FALSE(endless.wrappedValue());
 }
 
+// A real GUI-only entry point, not only the check itself: the tests' build keeps its assertions.
+TEST(ViewTimerDeathTest, MadeOffTheGuiThreadStopsAnAssertingBuild)
+{
+#ifdef QT_NO_DEBUG
+    GTEST_SKIP() << "built without assertions";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(std::thread([] { const ViewTimer timer(10ms); }).join(), "called off the GUI thread");
+#endif
+}
+
 TEST(ViewTimer, KeepsTickingWhileAMenuIsOpen)
 {
     const ViewTimer timer(10ms);

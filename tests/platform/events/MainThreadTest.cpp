@@ -1,4 +1,5 @@
-// The GUI-thread check is an assertion of debug builds; forced here so that every build tests it.
+// The GUI-thread check is an assertion, which a build without them leaves out; forced here so that
+// every build tests the check itself.
 #define QT_FORCE_ASSERTS
 
 #include "platform/events/MainThread.h"
