@@ -120,4 +120,30 @@ TEST(TrayStatusItemTest, TheTrayShowsTheButtonAndItsTitle)
     EXPECT_EQ(titled.height(), plain.height());
 }
 
+TEST(TrayStatusItemTest, TheMenuOpensBesideTheItemOnTheSideAwayFromItsPanelAndStaysOnTheScreen)
+{
+    const QRect screen(0, 0, 1280, 1024);
+    const QSize menu(200, 300);
+    const struct
+    {
+        const char *panel;
+        QRect item;
+        QPoint expected;
+    } cases[] = {
+        { "top", QRect(600, 1, 22, 22), QPoint(600, 23) },
+        { "top, right corner", QRect(1257, 1, 22, 22), QPoint(1080, 23) },
+        { "bottom", QRect(600, 1001, 22, 22), QPoint(600, 701) },
+        { "bottom, left corner", QRect(0, 1001, 22, 22), QPoint(0, 701) },
+        { "left", QRect(1, 500, 22, 22), QPoint(23, 500) },
+        { "left, near the bottom", QRect(1, 900, 22, 22), QPoint(23, 724) },
+        { "right", QRect(1257, 500, 22, 22), QPoint(1057, 500) },
+    };
+    for (const auto &test : cases) {
+        const QPoint placed = TrayStatusItem::menuPosition(test.item, menu, screen);
+        EXPECT_EQ(placed, test.expected) << test.panel << ": " << placed.x() << "," << placed.y();
+        EXPECT_FALSE(QRect(placed, menu).intersects(test.item)) << test.panel;
+        EXPECT_TRUE(screen.contains(QRect(placed, menu))) << test.panel;
+    }
+}
+
 } // namespace
