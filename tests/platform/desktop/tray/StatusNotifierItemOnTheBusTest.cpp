@@ -31,6 +31,19 @@ public:
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return { QSize(16, 16) }; }
 };
 
+// A panel's watcher, which items register with: it counts their registrations.
+class Watcher : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+
+public:
+    QStringList registered;
+
+public slots:
+    void RegisterStatusNotifierItem(const QString &service) { registered << service; }
+};
+
 // A panel on a connection of its own, calling and listening as panels do.
 class Panel : public QObject
 {
@@ -99,6 +112,19 @@ public:
         }
         return -1;
     }
+    // Starts (or starts again) the watcher on the panel's connection.
+    bool startWatcher(Watcher &watcher)
+    {
+        m_bus.registerObject(
+            QStringLiteral("/StatusNotifierWatcher"), &watcher, QDBusConnection::ExportAllSlots);
+        return m_bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+    }
+    void stopWatcher()
+    {
+        m_bus.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+        m_bus.unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
+    }
+
     void event(int id, const QString &name)
     {
         menu(QStringLiteral("Event"), { id, name, QVariant::fromValue(QDBusVariant(QString())), 0u });
@@ -253,6 +279,25 @@ TEST_F(StatusNotifierItemOnTheBusTest, TheTitleIsTheLabelAndATemplateGoesByItsNa
     EXPECT_TRUE(panel->item(QStringLiteral("ItemIsMenu")).toBool());
     EXPECT_EQ(
         panel->item(QStringLiteral("Menu")).value<QDBusObjectPath>().path(), QStringLiteral("/MenuBar"));
+}
+
+// A panel started after the program, or started again, still gets the item; a hidden item is not
+// registered.
+TEST_F(StatusNotifierItemOnTheBusTest, TheItemRegistersWithEachWatcherThatAppearsWhileItIsShown)
+{
+    Watcher watcher;
+    ASSERT_TRUE(panel->startWatcher(watcher));
+    TestSupport::processEventsFor(200ms);
+    EXPECT_EQ(watcher.registered, QStringList()) << "registered while hidden";
+    item.setVisible(true);
+    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return watcher.registered.size() == 1; }));
+    panel->stopWatcher();
+    TestSupport::processEventsFor(100ms);
+    ASSERT_TRUE(panel->startWatcher(watcher));
+    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return watcher.registered.size() == 2; }));
+    EXPECT_EQ(watcher.registered, QStringList({ item.serviceName(), item.serviceName() }));
+    EXPECT_EQ(panel->item(QStringLiteral("Status")).toString(), QStringLiteral("Active"));
+    panel->stopWatcher();
 }
 
 } // namespace
