@@ -15,8 +15,8 @@
 #include "kit/services/KwApp.h"
 #include "platform/desktop/DesktopAccessibility.h"
 #include "platform/desktop/StatusBarButton.h"
+#include "platform/desktop/StatusItem.h"
 #include "platform/desktop/SystemSettings.h"
-#include "platform/desktop/TrayStatusItem.h"
 #include "platform/events/MainThread.h"
 #include "preferences/DefaultsPublishers.h"
 #include "recording/AudioPlatform.h"
@@ -78,7 +78,9 @@ AppState::Environment AppState::Environment::desktop()
     environment.showTemporaryRecordingsDirectory = [] { ::showTemporaryRecordingsDirectory(); };
     environment.shouldDifferentiateWithoutColor
         = [] { return DesktopAccessibility::shouldDifferentiateWithoutColor(); };
-    environment.makeStatusItem = [] { return std::make_unique<TrayStatusItem>(); };
+    environment.makeStatusItem = [] {
+        return StatusItem::forDesktop(MenuBarIcons::themePath(QCoreApplication::applicationDirPath()));
+    };
     return environment;
 }
 

@@ -1,10 +1,13 @@
 #include "app/MenuBarIcon.h"
 
+#include "app/AppIdentity.h"
 #include "kit/foundation/errors/ProgrammingError.h"
 #include "kit/ui/CircleImage.h"
 #include "kit/ui/SymbolImage.h"
 
 #include <QColor>
+#include <QDir>
+#include <QFileInfo>
 
 #include <mutex>
 
@@ -38,16 +41,17 @@ const IconInfo &infoOf(MenuBarIcon icon)
 QIcon makeImage(MenuBarIcon icon)
 {
     const IconInfo &info = infoOf(icon);
+    const QString themeName = MenuBarIcons::themeName(icon);
     if (!info.symbolName) {
         const QSize natural(qRound(circleDiameter), qRound(circleDiameter));
-        return SymbolImage::asTemplate(circleImage(Qt::black, circleDiameter, 0), natural);
+        return SymbolImage::asTemplate(circleImage(Qt::black, circleDiameter, 0), natural, themeName);
     }
     std::optional<QIcon> symbol = SymbolImage::systemSymbol(QLatin1String(info.symbolName), symbolPointSize);
     if (!symbol) {
         stopForProgrammingError(
             QStringLiteral("Missing menu bar symbol %1").arg(QLatin1String(info.symbolName)));
     }
-    return *symbol;
+    return SymbolImage::asTemplate(*symbol, symbol->availableSizes().value(0), themeName);
 }
 
 } // namespace
@@ -76,6 +80,26 @@ const QIcon &image(MenuBarIcon icon)
     const auto index = static_cast<std::size_t>(icon);
     std::call_once(built[index], [&] { images[index] = makeImage(icon); });
     return images[index];
+}
+
+QString themeName(MenuBarIcon icon)
+{
+    return QStringLiteral("%1-%2-symbolic")
+        .arg(QLatin1String(AppIdentity::identifier), QLatin1String(infoOf(icon).rawValue));
+}
+
+QString themePath(const QString &programDirectory)
+{
+    const QString file = QStringLiteral("hicolor/symbolic/apps/") + themeName(MenuBarIcon::microphone)
+        + QStringLiteral(".svg");
+    for (const QString &folder : { QDir(programDirectory).filePath(QStringLiteral("icons")),
+             QDir::cleanPath(
+                 QDir(programDirectory).filePath(QStringLiteral(TAPEWICK_DATA_FROM_BIN "/../icons"))) }) {
+        if (QFileInfo(QDir(folder).filePath(file)).isFile()) {
+            return folder;
+        }
+    }
+    return {};
 }
 
 } // namespace MenuBarIcons

@@ -24,8 +24,16 @@ std::string rawValue(MenuBarIcon icon);
 std::optional<MenuBarIcon> fromRawValue(const std::string &raw);
 
 // Built on first request and the same icon on every later one; a template
-// (mask) icon, drawn in the panel's text colour unless tinted.
+// (mask) icon, drawn in the panel's text colour unless tinted. Its name (QIcon::name) is
+// themeName: panels that take icons by name draw that one in their own colours.
 const QIcon &image(MenuBarIcon icon);
+
+// The name of the image's drawing in the program's icon theme, a symbolic icon.
+QString themeName(MenuBarIcon icon);
+// The folder of that icon theme from the program's folder: beside the program in the build,
+// in the data folder when installed; empty when neither has it (the desktop's own theme
+// folders may).
+QString themePath(const QString &programDirectory);
 
 } // namespace MenuBarIcons
 

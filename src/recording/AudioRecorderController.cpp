@@ -321,7 +321,10 @@ void AudioRecorderController::updateStatusButtonTitle(double level)
             m_statusBarButton->setAttributedTitle(std::make_shared<AttributedButtonTitle>(title));
         }
     }
-    const QColor tint = StatusButtonStyle::recordingTint(m_recorder->isPaused(), level);
+    // The level moves the tint only while recording: the pause's last tick still carries the
+    // level heard before it, and would turn the paused yellow red.
+    const bool paused = m_recorder->isPaused();
+    const QColor tint = StatusButtonStyle::recordingTint(paused, paused ? 0 : level);
     const QIcon base = m_settings->menuBarIconImage();
     const ShownLook look { tint.rgba(), base.cacheKey(), showDuration, showDuration };
     if (look == m_shownLook) {

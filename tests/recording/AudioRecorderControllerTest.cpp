@@ -288,6 +288,41 @@ TEST_F(AudioRecorderControllerTest, TintedWhileRecordingWithTheElapsedTimeWhenAs
     }
 }
 
+// A loud input moves the red towards a brighter, redder tone; a paused recording is yellow
+// whatever was heard last, also after the pause's own last tick.
+TEST_F(AudioRecorderControllerTest, TheTintFollowsTheLevelOnlyWhileRecording)
+{
+    const auto shownTint = [&] { return QColor(button.image().pixmap(QSize(14, 14)).toImage().pixel(7, 7)); };
+    const struct
+    {
+        double power;
+        bool pause;
+        QColor expected;
+    } cases[] = {
+        { -160, false, QColor(204, 47, 38) }, // red, darkened to 80 %
+        { 0, false, QColor(255, 69, 69) },
+        { 0, true, QColor(204, 163, 0) }, // yellow, darkened to 80 %
+        { -160, true, QColor(204, 163, 0) },
+    };
+    for (const auto &test : cases) {
+        SCOPED_TRACE(testing::Message() << test.power << (test.pause ? " paused" : ""));
+        startRecording();
+        doubles.recorders.recordings.back()->power = test.power;
+        if (test.pause) {
+            QCoro::Task<> pausing = controller.togglePauseAsync();
+            sounds.completeAll();
+            ASSERT_EQ(controller.recorder().state(), State::paused);
+        }
+        TestSupport::processEventsFor(250ms);
+        const QColor shown = shownTint();
+        EXPECT_NEAR(shown.red(), test.expected.red(), 2) << shown.name().toStdString();
+        EXPECT_NEAR(shown.green(), test.expected.green(), 2) << shown.name().toStdString();
+        EXPECT_NEAR(shown.blue(), test.expected.blue(), 2) << shown.name().toStdString();
+        controller.stopRecording();
+        sounds.completeAll();
+    }
+}
+
 TEST_F(AudioRecorderControllerTest, PauseAndStopAtOnceResumeAfterTheStartSound)
 {
     // Pausing while stopped only plays the end sound.

@@ -1,5 +1,4 @@
 #include "recording/StatusButtonStyle.h"
-#include "platform/desktop/StatusBarButton.h"
 #include "recording/AttributedButtonTitle.h"
 
 #include <QPainter>
@@ -81,14 +80,10 @@ TEST(StatusButtonStyleTest, PaddingAddsRoomAtTheLeftAndKeepsTheTemplateFlag)
     EXPECT_FALSE(paddedLeft(square(Qt::red, false), 2).isMask());
 }
 
-// The width of the tray button showing the elapsed-time title for `seconds`.
+// The width, in hundredths of a point, the elapsed-time title for `seconds` takes as laid out.
 int renderedWidth(double seconds)
 {
-    StatusBarButton button;
-    button.setImage(square(Qt::red, false));
-    button.setImagePosition(StatusBarButton::ImagePosition::imageRight);
-    button.setAttributedTitle(std::make_shared<AttributedButtonTitle>(elapsedTimeTitle(seconds, 1)));
-    return button.render(22).width();
+    return qRound(AttributedButtonTitle(elapsedTimeTitle(seconds, 1)).size().width() * 100);
 }
 
 TEST(StatusButtonStyleTest, ClockTitlesKeepTheirWidthWhileTheDigitsChange)

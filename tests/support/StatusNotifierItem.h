@@ -74,6 +74,13 @@ public:
         return std::nullopt;
     }
 
+    // The item a watcher lists as "service/path".
+    static StatusNotifierItem at(const QString &item)
+    {
+        const qsizetype slash = item.indexOf(u'/');
+        return StatusNotifierItem(item.left(slash), item.mid(slash));
+    }
+
     QVariant property(const QString &name) const { return get(m_service, m_path, itemInterface(), name); }
 
     // The title of the tooltip, its first and main text.
@@ -87,6 +94,20 @@ public:
         readImages(tip);
         tip >> title;
         return title;
+    }
+
+    // The text the panel shows beside the icon, and the text whose width it keeps for it.
+    QString label() const { return property(QStringLiteral("XAyatanaLabel")).toString(); }
+    QString labelGuide() const { return property(QStringLiteral("XAyatanaLabelGuide")).toString(); }
+
+    // The icon by name, found in the item's own theme folder or the desktop's themes.
+    QString iconName() const { return property(QStringLiteral("IconName")).toString(); }
+    QString iconThemePath() const { return property(QStringLiteral("IconThemePath")).toString(); }
+
+    // Connects `receiver`'s `slot` to a signal of the item, as a panel listens for its changes.
+    bool connect(const QString &signal, QObject *receiver, const char *slot) const
+    {
+        return bus().connect(m_service, m_path, itemInterface(), signal, receiver, slot);
     }
 
     // The largest of the pictures the item gives for its icon; null when it gives none.

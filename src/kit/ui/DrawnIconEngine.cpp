@@ -4,10 +4,11 @@
 #include <QPainter>
 #include <QPalette>
 
-DrawnIconEngine::DrawnIconEngine(QSize naturalSize, Draw draw, bool mask)
+DrawnIconEngine::DrawnIconEngine(QSize naturalSize, Draw draw, bool mask, QString name)
     : m_naturalSize(naturalSize)
     , m_draw(std::move(draw))
     , m_mask(mask)
+    , m_name(std::move(name))
 { }
 
 QColor DrawnIconEngine::tintFor(QIcon::Mode mode)

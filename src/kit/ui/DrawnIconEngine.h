@@ -12,7 +12,8 @@ class DrawnIconEngine : public QIconEngine
 public:
     using Draw = std::function<void(QPainter &painter, const QRectF &rect)>;
 
-    DrawnIconEngine(QSize naturalSize, Draw draw, bool mask);
+    // `name` is the icon's name in an icon theme that has the same drawing, if any.
+    DrawnIconEngine(QSize naturalSize, Draw draw, bool mask, QString name = {});
 
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override;
     QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override;
@@ -22,6 +23,7 @@ public:
     QIconEngine *clone() const override;
     QString key() const override;
     bool isNull() override { return false; }
+    QString iconName() override { return m_name; }
 
     static QColor tintFor(QIcon::Mode mode);
 
@@ -31,4 +33,5 @@ private:
     QSize m_naturalSize;
     Draw m_draw;
     bool m_mask;
+    QString m_name;
 };

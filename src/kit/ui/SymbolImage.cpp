@@ -165,10 +165,10 @@ QStringList names()
     return result;
 }
 
-QIcon asTemplate(const QIcon &icon, QSize naturalSize)
+QIcon asTemplate(const QIcon &icon, QSize naturalSize, const QString &themeName)
 {
     auto draw = [icon](QPainter &painter, const QRectF &rect) { icon.paint(&painter, rect.toAlignedRect()); };
-    QIcon result(new DrawnIconEngine(naturalSize, std::move(draw), true));
+    QIcon result(new DrawnIconEngine(naturalSize, std::move(draw), true, themeName));
     result.setIsMask(true);
     return result;
 }

@@ -34,8 +34,9 @@ std::optional<QIcon> systemSymbol(const QString &name, std::optional<qreal> poin
 // Every symbol name that has a drawing.
 QStringList names();
 
-// The same picture as a mask icon: its shapes painted in the tint of the mode.
-QIcon asTemplate(const QIcon &icon, QSize naturalSize);
+// The same picture as a mask icon: its shapes painted in the tint of the mode. `themeName`
+// names the same drawing in an icon theme, for those that can take an icon by name (QIcon::name).
+QIcon asTemplate(const QIcon &icon, QSize naturalSize, const QString &themeName = {});
 
 // The pixmap with every painted pixel in `color`, its coverage kept.
 QPixmap tinted(const QPixmap &pixmap, const QColor &color);

@@ -5,7 +5,7 @@
 #include <QPalette>
 #include <QPixmap>
 
-#include <cmath>
+#include <algorithm>
 #include <utility>
 
 StatusBarButton::StatusBarButton(QObject *parent)
@@ -95,67 +95,65 @@ QColor StatusBarButton::panelTextColor()
     return QGuiApplication::palette().color(QPalette::Active, QPalette::WindowText);
 }
 
-QImage StatusBarButton::render(int pixelHeight, qreal devicePixelRatio) const
+QImage StatusBarButton::render(int pixelSize, qreal devicePixelRatio, const QColor &templateColor) const
 {
     const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
-    const qreal height = qMax(1, pixelHeight) / ratio;
-
-    QSizeF imageSize(0, 0);
-    if (!m_image.isNull()) {
-        // A drawn icon fits any size asked for; its listed size carries its proportions.
-        const QList<QSize> sizes = m_image.availableSizes();
-        const QSize natural = sizes.isEmpty() ? m_image.actualSize(QSize(1024, 1024)) : sizes.constFirst();
-        if (!natural.isEmpty()) {
-            imageSize = QSizeF(natural).scaled(QSizeF(1e6, height), Qt::KeepAspectRatio);
-        }
+    const int size = qMax(1, pixelSize);
+    QImage square(size, size, QImage::Format_ARGB32_Premultiplied);
+    square.fill(Qt::transparent);
+    if (m_image.isNull()) {
+        square.setDevicePixelRatio(ratio);
+        return square;
+    }
+    // A drawn icon fits any size asked for; its listed size carries its proportions.
+    const QList<QSize> sizes = m_image.availableSizes();
+    const QSize natural = sizes.isEmpty() ? m_image.actualSize(QSize(1024, 1024)) : sizes.constFirst();
+    if (natural.isEmpty()) {
+        square.setDevicePixelRatio(ratio);
+        return square;
+    }
+    const QSizeF points = QSizeF(natural).scaled(QSizeF(1e6, size / ratio), Qt::KeepAspectRatio);
+    QImage picture = m_image.pixmap(points.toSize(), ratio)
+                         .toImage()
+                         .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    picture.setDevicePixelRatio(1.0);
+    if (m_image.isMask()) {
+        QPainter tint(&picture);
+        tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        tint.fillRect(picture.rect(), templateColor);
     }
 
-    const bool showsTitle
-        = m_imagePosition == ImagePosition::imageRight && m_title && !m_title->text().isEmpty();
-    QSizeF titleSize(0, 0);
-    qreal titleScale = 1;
-    if (showsTitle) {
-        const QSizeF natural = m_title->size();
-        if (natural.height() > 0) {
-            // A tray scales the picture to its own height, so the title fills it.
-            titleScale = height / natural.height();
-            titleSize = natural * titleScale;
+    // Room at the sides (a gap kept for a title, a symbol's own margins) would push the shape off
+    // the square's centre.
+    int left = picture.width();
+    int right = -1;
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(picture.constScanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            if (qAlpha(line[x]) != 0) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
         }
     }
-
-    const qreal width = qMax<qreal>(titleSize.width() + imageSize.width(), 1);
-    QImage image(
-        qMax(1, int(std::ceil(width * ratio))), qMax(1, pixelHeight), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(ratio);
-    image.fill(Qt::transparent);
-
-    QPainter painter(&image);
-    painter.setRenderHints(
-        QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
-    if (!titleSize.isEmpty()) {
-        painter.save();
-        painter.translate(0, (height - titleSize.height()) / 2);
-        painter.scale(titleScale, titleScale);
-        painter.setPen(panelTextColor());
-        m_title->draw(painter, QPointF(0, 0));
-        painter.restore();
-    }
-    if (!imageSize.isEmpty()) {
-        const QRectF target(
-            titleSize.width(), (height - imageSize.height()) / 2, imageSize.width(), imageSize.height());
-        QImage picture = m_image.pixmap(imageSize.toSize(), ratio)
-                             .toImage()
-                             .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        if (m_image.isMask()) {
-            QPainter tint(&picture);
-            tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
-            tint.fillRect(picture.rect(), panelTextColor());
+    QPainter painter(&square);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    if (right >= left) {
+        // An icon gives its pixmap at most at its own size: scaled up here to the square's height.
+        const QRect shape(left, 0, right - left + 1, picture.height());
+        const qreal scale = qreal(size) / picture.height();
+        QSizeF drawn(shape.width() * scale, size);
+        if (drawn.width() > size) {
+            drawn = drawn.scaled(QSizeF(size, size), Qt::KeepAspectRatio);
         }
-        painter.drawImage(target, picture);
+        painter.drawImage(
+            QRectF(QPointF((size - drawn.width()) / 2, (size - drawn.height()) / 2), drawn), picture, shape);
     }
     if (m_appearsDisabled) {
         painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        painter.fillRect(QRectF(0, 0, width, height), QColor(0, 0, 0, qRound(255 * disabledOpacity)));
+        painter.fillRect(square.rect(), QColor(0, 0, 0, qRound(255 * disabledOpacity)));
     }
-    return image;
+    painter.end();
+    square.setDevicePixelRatio(ratio);
+    return square;
 }

@@ -10,8 +10,8 @@
 #include <memory>
 
 // The button of a status item: an image, a title beside it, and how it reads to
-// assistive technology. A panel that can show only a picture gets the title
-// drawn into it (render) and also as text (toolTip).
+// assistive technology. Panels give an item a small square: the title is too small to read
+// there, so a panel shows it as text (toolTip, or a label where the panel has one).
 class StatusBarButton : public QObject
 {
     Q_OBJECT
@@ -47,9 +47,11 @@ public:
     QString toolTip() const;
     QString accessibleName() const;
 
-    // The button as one picture `pixelHeight` pixels high: the title (when the
-    // position shows it) scaled to that height and the image at its right.
-    QImage render(int pixelHeight, qreal devicePixelRatio = 1.0) const;
+    // The image as the panel's square picture `pixelSize` pixels wide: as high as the square,
+    // centred across it without the empty room at its sides, templates drawn in
+    // `templateColor`, the whole dimmed while the button appears disabled. The title is not drawn.
+    QImage render(
+        int pixelSize, qreal devicePixelRatio = 1.0, const QColor &templateColor = panelTextColor()) const;
 
     // The colour of the panel's text, in which titles and templates are drawn.
     static QColor panelTextColor();

@@ -1,17 +1,24 @@
 #pragma once
 
 #include <QRect>
+#include <QString>
+
+#include <memory>
 
 class QMenu;
 class StatusBarButton;
 
-// An item in the desktop's status area: a button and the menu it opens. Kept
-// abstract so that a panel that shows a text label beside the picture can get
-// an item of its own.
+// An item in the desktop's status area: a button and the menu it opens, as the
+// panel of the session shows it.
 class StatusItem
 {
 public:
     virtual ~StatusItem() = default;
+
+    // The item for the session's panel: exported over the session bus where a panel shows status
+    // notifier items, and under Wayland, which has no other tray; else in the X11 tray.
+    // `iconThemePath` is where panels find the icons the button names.
+    static std::unique_ptr<StatusItem> forDesktop(const QString &iconThemePath);
 
     virtual StatusBarButton &button() = 0;
 

@@ -6,6 +6,8 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace {
 // The usual tray icon height where the tray has not placed the icon yet.
 constexpr int defaultTrayHeight = 22;
@@ -16,12 +18,9 @@ TrayStatusItem::TrayStatusItem(QObject *parent)
 {
     connect(&m_button, &StatusBarButton::changed, this, &TrayStatusItem::scheduleRefresh);
     connect(&m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        // A status item opens its menu on a plain click too, not only on a context click. Wayland
-        // lets no program place a menu at the pointer by itself: the popup would open as a window
-        // of its own wherever the compositor puts it, so there the panel's menu alone is shown.
-        if (reason == QSystemTrayIcon::Trigger && m_menu
-            && !QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
-            m_menu->popup(QCursor::pos());
+        // A status item opens its menu on a plain click too, not only on a context click.
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context) {
+            toggleMenu();
         }
     });
     refresh();
@@ -31,8 +30,8 @@ TrayStatusItem::~TrayStatusItem() = default;
 
 void TrayStatusItem::setMenu(QMenu *menu)
 {
+    // Not the tray icon's own context menu: that one opens at the pointer, over the item.
     m_menu = menu;
-    m_tray.setContextMenu(menu);
 }
 
 void TrayStatusItem::setVisible(bool visible)
@@ -43,6 +42,52 @@ void TrayStatusItem::setVisible(bool visible)
 bool TrayStatusItem::isVisible() const
 {
     return m_tray.isVisible();
+}
+
+QPoint TrayStatusItem::menuPosition(const QRect &item, const QSize &menu, const QRect &screen)
+{
+    const int top = item.top() - screen.top();
+    const int bottom = screen.bottom() - item.bottom();
+    const int left = item.left() - screen.left();
+    const int right = screen.right() - item.right();
+    // The panel lies along the screen edge nearest to the item. Near a corner it is taken for a
+    // top or bottom panel, the more common kind, unless the item is clearly nearer a side.
+    if (std::min(left, right) + item.width() > std::min(top, bottom)) {
+        const int x = std::clamp(
+            item.left(), screen.left(), std::max(screen.left(), screen.right() + 1 - menu.width()));
+        return { x, top <= bottom ? item.bottom() + 1 : item.top() - menu.height() };
+    }
+    const int y
+        = std::clamp(item.top(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - menu.height()));
+    return { left <= right ? item.right() + 1 : item.left() - menu.width(), y };
+}
+
+void TrayStatusItem::toggleMenu()
+{
+    if (!m_menu) {
+        return;
+    }
+    // A click on the item while its menu is open only closes the menu.
+    if (m_menu->isVisible()) {
+        m_menu->close();
+        return;
+    }
+    // That click closes the menu by itself (it falls outside the menu), and Qt would then hand it
+    // on to the item below the pointer, which would open the menu again.
+    m_menu->setAttribute(Qt::WA_NoMouseReplay);
+    const QRect item = geometry();
+    if (item.isEmpty()) {
+        m_menu->popup(QCursor::pos());
+        return;
+    }
+    const QScreen *screen = QGuiApplication::screenAt(item.center());
+    if (!screen) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    const QRect area = screen ? screen->geometry() : item;
+    m_menu->popup(menuPosition(item, m_menu->sizeHint(), area));
+    // The menu is filled as it opens; placed again at the size it has then.
+    m_menu->move(menuPosition(item, m_menu->size(), area));
 }
 
 int TrayStatusItem::pixelHeight() const

@@ -9,9 +9,8 @@
 #include <QPointer>
 #include <QSystemTrayIcon>
 
-// A status item in the system tray. The tray shows a square picture and no
-// text, so the button's title is drawn into the picture and repeated in the
-// tooltip.
+// A status item in the X11 system tray (XEmbed). The tray gives a small square and no text, so
+// the picture is the button's image alone and the title is read in the tooltip.
 class TrayStatusItem : public QObject, public StatusItem
 {
     Q_OBJECT
@@ -31,7 +30,14 @@ public:
     QString toolTip() const { return m_tray.toolTip(); }
     QRect geometry() const override { return m_tray.geometry(); }
 
+    // Where a menu of `menu`'s size opens beside an item at `item` on a screen at `screen`, as
+    // panels open their own: below an item on a panel at the top, above one at the bottom, to the
+    // right of one at the left and to the left of one at the right; never over the item, and
+    // moved along the panel to stay on the screen.
+    static QPoint menuPosition(const QRect &item, const QSize &menu, const QRect &screen);
+
 private:
+    void toggleMenu();
     void scheduleRefresh();
     void refresh();
     int pixelHeight() const;

@@ -1,6 +1,7 @@
 #include "DesktopTest.h"
 #include "EventLoop.h"
 #include "Pactl.h"
+#include "PanelPicture.h"
 #include "ProgramProcess.h"
 #include "StatusNotifierItem.h"
 
@@ -15,6 +16,7 @@
 #include "platform/hotkeys/HotKeys.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -64,6 +66,23 @@ std::optional<int> elapsedSeconds(const QString &row)
     return match.hasMatch() ? std::optional(match.captured(1).toInt() * 60 + match.captured(2).toInt())
                             : std::nullopt;
 }
+
+// The labels an item announces over the bus, as a panel hears them.
+class LabelSignals : public QObject
+{
+    Q_OBJECT
+
+public:
+    QStringList labels;
+    QStringList guides;
+
+public slots:
+    void changed(const QString &label, const QString &guide)
+    {
+        labels << label;
+        guides << guide;
+    }
+};
 
 class ProgramOnAPanelTest : public TestSupport::DesktopTest
 {
@@ -124,10 +143,18 @@ protected:
             + unavailableMessage(HotKeys::Availability::WaylandSession);
     }
 
+    // Each label the item announces, in order.
+    void listenForLabels()
+    {
+        ASSERT_TRUE(
+            m_item->connect(QStringLiteral("XAyatanaNewLabel"), &m_labels, SLOT(changed(QString, QString))));
+    }
+
     QTemporaryDir m_output;
     std::optional<ProgramProcess> m_program;
     std::optional<StatusNotifierItem> m_item;
     QImage m_stoppedIcon;
+    LabelSignals m_labels;
 };
 
 TEST_F(ProgramOnAPanelTest, ItRunsWithoutX11AndPanelsKnowItsItemByTheProgramsName)
@@ -138,13 +165,26 @@ TEST_F(ProgramOnAPanelTest, ItRunsWithoutX11AndPanelsKnowItsItemByTheProgramsNam
              std::pair { "Id", AppIdentity::displayName }, std::pair { "Status", "Active" } }) {
         EXPECT_EQ(m_item->property(QLatin1String(property)).toString().toStdString(), expected) << property;
     }
-    // The program's microphone as the button draws it at the panel's size.
+    // The microphone, drawn light and outlined: where the button's own drawing of it covers a
+    // pixel, so does the picture, in a light colour.
     StatusBarButton button;
     button.setImage(MenuBarIcons::image(MenuBarIcon::microphone));
-    const auto coverage = [](const QImage &icon) {
-        return icon.convertToFormat(QImage::Format_ARGB32).convertToFormat(QImage::Format_Alpha8);
-    };
-    EXPECT_EQ(coverage(m_stoppedIcon), coverage(button.render(m_stoppedIcon.height())));
+    const QImage microphone = button.render(m_stoppedIcon.height()).convertToFormat(QImage::Format_ARGB32);
+    const QImage received = m_stoppedIcon.convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(received.size(), microphone.size());
+    int shape = 0;
+    for (int y = 0; y < received.height(); ++y) {
+        for (int x = 0; x < received.width(); ++x) {
+            const QRgb own = microphone.pixel(x, y);
+            const QRgb shown = received.pixel(x, y);
+            ASSERT_GE(qAlpha(shown) + 2, qAlpha(own)) << x << "," << y;
+            if (qAlpha(own) == 255) {
+                ++shape;
+                EXPECT_GT(QColor(shown).lightness(), 200) << x << "," << y;
+            }
+        }
+    }
+    EXPECT_GT(shape, 50);
     EXPECT_TRUE(m_program->waitForLog(noHotKeys())) << log();
 }
 
@@ -214,4 +254,76 @@ TEST_F(ProgramOnAPanelTest, ItsMenuOnThePanelIsTheStatusMenuRecordsAndTicksWhile
     EXPECT_EQ(m_program->log().count(noHotKeys()), 1) << log();
 }
 
+// Panels are mostly dark, some light, and tell their items neither: the idle icon goes by a
+// symbolic name that the panel draws in its own text colour, and its picture, for panels that
+// take no names, stands out from both.
+TEST_F(ProgramOnAPanelTest, TheIdleIconCanBeSeenOnDarkAndLightPanels)
+{
+    ASSERT_NO_FATAL_FAILURE(start());
+    const QString name = MenuBarIcons::themeName(MenuBarIcon::microphone);
+    EXPECT_EQ(m_item->iconName(), name);
+    const QString symbolic
+        = QDir(m_item->iconThemePath())
+              .filePath(QStringLiteral("hicolor/symbolic/apps/") + name + QStringLiteral(".svg"));
+    ASSERT_TRUE(QFileInfo(symbolic).isFile()) << symbolic.toStdString();
+
+    // The pixels of the microphone itself, without its outline.
+    StatusBarButton button;
+    button.setImage(MenuBarIcons::image(MenuBarIcon::microphone));
+    const int covered = TestSupport::coveredPixels(button.render(m_stoppedIcon.height()));
+    for (const TestSupport::PanelColours &panel : { TestSupport::darkPanel, TestSupport::lightPanel }) {
+        SCOPED_TRACE(panel.background.name().toStdString());
+        // As many pixels as the shape has stand out: the light shape on a dark panel, its dark
+        // outline, which has about as many, on a light one.
+        const int standingOut = TestSupport::pixelsStandingOut(m_stoppedIcon, panel.background);
+        EXPECT_GE(standingOut * 4, covered * 3) << standingOut << " of " << covered;
+        // The named icon is the same microphone, give or take the outline.
+        const QImage drawn = TestSupport::symbolicIcon(symbolic, m_stoppedIcon.height(), panel.text);
+        const int named = TestSupport::pixelsStandingOut(drawn, panel.background);
+        EXPECT_GT(named * 4, covered * 3) << named << " of " << covered;
+        EXPECT_LT(named * 4, covered * 5) << named << " of " << covered;
+    }
+
+    // Dimmed, the icon goes by its picture alone: a panel would draw the named one undimmed.
+    m_program.reset();
+    Defaults::set(SettingsKeys::dimMenuBarIconWhenNotRecording(), true);
+    ASSERT_NO_FATAL_FAILURE(start());
+    EXPECT_EQ(m_item->iconName(), QString());
+}
+
+// The elapsed time is the label beside the icon on panels that show one, and in the tooltip on
+// all; never drawn into the icon, whose square is too small for it.
+TEST_F(ProgramOnAPanelTest, TheElapsedTimeIsTheItemsLabelAndInItsToolTip)
+{
+    Defaults::set(SettingsKeys::showDurationInMenuBar(), true);
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_NO_FATAL_FAILURE(listenForLabels());
+    EXPECT_EQ(m_item->label(), QString());
+    choose(MenuTexts::record);
+    static const QRegularExpression time(QStringLiteral("^00:0[2-9]$"));
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return time.match(m_item->label()).hasMatch(); }, 15s))
+        << m_item->label().toStdString() << "\n"
+        << log();
+    EXPECT_EQ(m_item->labelGuide(), QStringLiteral("00:00"));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Tapewick\nRecording\n00:0\\d$"))
+                    .match(m_item->toolTipTitle())
+                    .hasMatch())
+        << m_item->toolTipTitle().toStdString();
+    const QImage icon = m_item->icon();
+    EXPECT_EQ(icon.width(), icon.height()) << "the time drawn into the icon";
+    // Each second once, announced with its guide.
+    ASSERT_GE(m_labels.labels.size(), 2) << m_labels.labels.join(u' ').toStdString();
+    EXPECT_EQ(m_labels.labels.mid(0, 2), QStringList({ QStringLiteral("00:00"), QStringLiteral("00:01") }));
+    EXPECT_EQ(m_labels.guides.value(0), QStringLiteral("00:00"));
+    EXPECT_EQ(m_labels.labels.removeDuplicates(), 0);
+
+    choose(MenuTexts::stop);
+    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return m_labels.labels.constLast().isEmpty(); }, 10s))
+        << log();
+    EXPECT_EQ(m_item->label(), QString());
+    EXPECT_EQ(m_item->labelGuide(), QString());
+}
+
 } // namespace
+
+#include "ProgramOnAPanelTest.moc"

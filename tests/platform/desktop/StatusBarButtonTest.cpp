@@ -51,36 +51,50 @@ TEST(StatusBarButtonTest, ImageOnlyIgnoresTheTitleAndOnlyTemplatesTakeThePanelTe
     EXPECT_EQ(QColor(button.render(22).pixel(11, 11)).rgb(), StatusBarButton::panelTextColor().rgb());
 }
 
-TEST(StatusBarButtonTest, ImageRightOfTheTitleScaledToTheHeightAndDimmedWhenDisabled)
+// A panel's square is too small for readable digits: the picture is the image alone, centred
+// without the room at its sides (such as the gap kept for a title).
+TEST(StatusBarButtonTest, ThePictureIsTheImageCentredInTheSquareWithoutTheTitleAndDimmedWhenDisabled)
 {
     StatusBarButton button;
-    button.setImage(filledIcon(Qt::red, false));
+    QPixmap shape(20, 16);
+    shape.fill(Qt::transparent);
+    {
+        QPainter painter(&shape);
+        painter.fillRect(8, 0, 8, 16, Qt::red); // empty room at the left and at the right
+    }
+    button.setImage(QIcon(shape));
     button.setAttributedTitle(std::make_shared<BlockTitle>(QStringLiteral("12:34"), QSizeF(30, 11)));
     button.setImagePosition(StatusBarButton::ImagePosition::imageRight);
-    const QImage picture = button.render(22);
-    // The title is doubled to fill 22 pixels: 60 wide, then the 22-pixel image.
-    ASSERT_EQ(picture.size(), QSize(82, 22));
-    EXPECT_EQ(QColor(picture.pixel(30, 11)).rgb(), StatusBarButton::panelTextColor().rgb());
-    EXPECT_EQ(QColor(picture.pixel(70, 11)), QColor(Qt::red));
-    EXPECT_EQ(qAlpha(picture.pixel(30, 11)), 255);
+    const QImage picture = button.render(32);
+    ASSERT_EQ(picture.size(), QSize(32, 32)) << "no room for the title";
+    // The shape, 16 by 32 at this height, stands in the middle.
+    EXPECT_EQ(qAlpha(picture.pixel(7, 16)), 0);
+    EXPECT_EQ(QColor(picture.pixel(8, 16)), QColor(Qt::red));
+    EXPECT_EQ(QColor(picture.pixel(23, 16)), QColor(Qt::red));
+    EXPECT_EQ(qAlpha(picture.pixel(24, 16)), 0);
     EXPECT_EQ(button.title(), QStringLiteral("12:34"));
 
-    // Appearing disabled dims everything.
+    // Appearing disabled dims it.
     button.setAppearsDisabled(true);
-    const QImage dimmed = button.render(22);
     const int expected = qRound(255 * StatusBarButton::disabledOpacity);
-    EXPECT_NEAR(qAlpha(dimmed.pixel(30, 11)), expected, 2) << "title";
-    EXPECT_NEAR(qAlpha(dimmed.pixel(70, 11)), expected, 2) << "image";
+    EXPECT_NEAR(qAlpha(button.render(32).pixel(16, 16)), expected, 2);
     button.setAppearsDisabled(false);
-    EXPECT_EQ(qAlpha(button.render(22).pixel(70, 11)), 255);
+    EXPECT_EQ(qAlpha(button.render(32).pixel(16, 16)), 255);
 
-    // At double density the layout stays in points.
+    // At double density the square is in pixels, its ratio kept.
     const QImage dense = button.render(44, 2.0);
-    EXPECT_EQ(dense.size(), QSize(164, 44));
+    EXPECT_EQ(dense.size(), QSize(44, 44));
     EXPECT_DOUBLE_EQ(dense.devicePixelRatio(), 2.0);
 
-    button.setTitle(QString());
-    EXPECT_EQ(button.render(22).size(), QSize(22, 22)) << "an empty title takes no room";
+    // A wide image is fitted into the square.
+    QPixmap wide(40, 10);
+    wide.fill(Qt::blue);
+    button.setImage(QIcon(wide));
+    const QImage fitted = button.render(20);
+    EXPECT_EQ(fitted.size(), QSize(20, 20));
+    EXPECT_EQ(QColor(fitted.pixel(0, 10)), QColor(Qt::blue));
+    EXPECT_EQ(QColor(fitted.pixel(19, 10)), QColor(Qt::blue));
+    EXPECT_EQ(qAlpha(fitted.pixel(10, 2)), 0);
 }
 
 TEST(StatusBarButtonTest, EveryVisibleChangeIsSignalledAndReadInTheToolTipAndAccessibleName)
@@ -104,7 +118,7 @@ TEST(StatusBarButtonTest, EveryVisibleChangeIsSignalledAndReadInTheToolTipAndAcc
     EXPECT_EQ(spy.count(), 6) << "an unchanged value redraws nothing";
 }
 
-TEST(TrayStatusItemTest, TheTrayShowsTheButtonAndItsTitle)
+TEST(TrayStatusItemTest, TheTrayShowsTheImageAndReadsTheTitleInTheToolTip)
 {
     TrayStatusItem item;
     item.button().setImage(filledIcon(Qt::red, false));
@@ -113,11 +127,36 @@ TEST(TrayStatusItemTest, TheTrayShowsTheButtonAndItsTitle)
     const QSize plain = item.icon().availableSizes().value(0);
     item.button().setAttributedTitle(std::make_shared<BlockTitle>(QStringLiteral("00:05"), QSizeF(40, 20)));
     item.button().setImagePosition(StatusBarButton::ImagePosition::imageRight);
-    EXPECT_EQ(item.icon().availableSizes().value(0), plain) << "drawn once, after the changes";
+    EXPECT_EQ(item.toolTip(), QStringLiteral("Tapewick")) << "drawn once, after the changes";
     QCoreApplication::processEvents();
-    const QSize titled = item.icon().availableSizes().value(0);
-    EXPECT_GT(titled.width(), plain.width());
-    EXPECT_EQ(titled.height(), plain.height());
+    EXPECT_EQ(item.icon().availableSizes().value(0), plain) << "the title is not drawn";
+    EXPECT_EQ(item.toolTip(), QStringLiteral("Tapewick\n00:05"));
+}
+
+TEST(TrayStatusItemTest, TheMenuOpensBesideTheItemOnTheSideAwayFromItsPanelAndStaysOnTheScreen)
+{
+    const QRect screen(0, 0, 1280, 1024);
+    const QSize menu(200, 300);
+    const struct
+    {
+        const char *panel;
+        QRect item;
+        QPoint expected;
+    } cases[] = {
+        { "top", QRect(600, 1, 22, 22), QPoint(600, 23) },
+        { "top, right corner", QRect(1257, 1, 22, 22), QPoint(1080, 23) },
+        { "bottom", QRect(600, 1001, 22, 22), QPoint(600, 701) },
+        { "bottom, left corner", QRect(0, 1001, 22, 22), QPoint(0, 701) },
+        { "left", QRect(1, 500, 22, 22), QPoint(23, 500) },
+        { "left, near the bottom", QRect(1, 900, 22, 22), QPoint(23, 724) },
+        { "right", QRect(1257, 500, 22, 22), QPoint(1057, 500) },
+    };
+    for (const auto &test : cases) {
+        const QPoint placed = TrayStatusItem::menuPosition(test.item, menu, screen);
+        EXPECT_EQ(placed, test.expected) << test.panel << ": " << placed.x() << "," << placed.y();
+        EXPECT_FALSE(QRect(placed, menu).intersects(test.item)) << test.panel;
+        EXPECT_TRUE(screen.contains(QRect(placed, menu))) << test.panel;
+    }
 }
 
 } // namespace

@@ -1,18 +1,27 @@
+#include "StatusNotifierPanel.h"
 #include "StatusNotifierWatcher.h"
 
-#include <QCoreApplication>
 #include <QDBusConnection>
+#include <QGuiApplication>
 
 #include <cstdio>
 
 // A panel's tray as far as programs can tell over the session bus: the watcher, and one host
-// registered with it, so that Qt exports its tray items there instead of embedding them in an
-// X11 tray. Tests read the items and their menus on the bus themselves.
+// registered with it, so that programs export their tray items there instead of embedding them
+// in an X11 tray. Tests read the items and their menus on the bus themselves; what a panel would
+// show of them is drawn into the picture file TAPEWICK_TEST_PANEL_PICTURE names, if any.
 int main(int argc, char **argv)
 {
-    QCoreApplication application(argc, argv);
+    // Draws into memory only, whatever the session's display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
     QDBusConnection bus = QDBusConnection::sessionBus();
     StatusNotifierWatcher watcher(bus);
+    StatusNotifierPanel panel(bus, qEnvironmentVariable("TAPEWICK_TEST_PANEL_PICTURE"));
+    QObject::connect(
+        &watcher, &StatusNotifierWatcher::StatusNotifierItemRegistered, &panel, &StatusNotifierPanel::add);
+    QObject::connect(&watcher, &StatusNotifierWatcher::StatusNotifierItemUnregistered, &panel,
+        &StatusNotifierPanel::remove);
     const QString host
         = QStringLiteral("org.kde.StatusNotifierHost-%1").arg(QCoreApplication::applicationPid());
     if (!bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
@@ -31,5 +40,5 @@ int main(int argc, char **argv)
     }
     std::printf("Watching\n");
     std::fflush(stdout);
-    return QCoreApplication::exec();
+    return QGuiApplication::exec();
 }

@@ -1,9 +1,12 @@
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "TrayIcon.h"
+#include "XInput.h"
 
 #include "platform/desktop/TrayStatusItem.h"
 
 #include <QGuiApplication>
+#include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
@@ -26,7 +29,7 @@ public:
     }
 };
 
-TEST_F(TrayStatusItemOnTheDesktopTest, TheTrayEmbedsTheItemAndItsTitleIsDrawnAtTheTraysHeight)
+TEST_F(TrayStatusItemOnTheDesktopTest, TheTrayEmbedsTheItemAtItsHeightAndItsTitleIsInTheToolTip)
 {
     ASSERT_TRUE(QSystemTrayIcon::isSystemTrayAvailable());
     TrayStatusItem item;
@@ -49,8 +52,58 @@ TEST_F(TrayStatusItemOnTheDesktopTest, TheTrayEmbedsTheItemAndItsTitleIsDrawnAtT
     TestSupport::processEventsFor(std::chrono::milliseconds(50));
     const QSize drawn = item.icon().availableSizes().value(0);
     EXPECT_EQ(drawn.height(), qRound(placed.height() * QGuiApplication::primaryScreen()->devicePixelRatio()));
-    EXPECT_GT(drawn.width(), drawn.height()) << "the title is drawn beside the image";
+    EXPECT_EQ(drawn.width(), drawn.height()) << "the title is not drawn: its digits would be too small";
     EXPECT_EQ(item.toolTip(), QStringLiteral("Tapewick\nRecording\n00:42"));
+}
+
+// With the pointer on the item, as a user clicks it: the menu opens beside the item, and a second
+// click on the item closes it without choosing what the first opening put under the pointer.
+TEST_F(TrayStatusItemOnTheDesktopTest, ASecondClickOnTheItemClosesItsMenuAndChoosesNothing)
+{
+    TrayStatusItem item;
+    QPixmap image(16, 16);
+    image.fill(Qt::red);
+    item.button().setImage(QIcon(image));
+    QMenu menu;
+    int chosen = 0;
+    int opened = 0;
+    QObject::connect(&menu, &QMenu::aboutToShow, [&] {
+        // Filled as it opens, as the status menu is.
+        ++opened;
+        menu.clear();
+        for (int i = 0; i < 12; ++i) {
+            QObject::connect(
+                menu.addAction(QStringLiteral("Record %1").arg(i)), &QAction::triggered, [&] { ++chosen; });
+        }
+    });
+    item.setMenu(&menu);
+    item.setVisible(true);
+    QRect placed;
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !(placed = item.geometry()).isEmpty(); }));
+    // Clicks reach the item once the tray has embedded it, which may come after its placing.
+    ASSERT_TRUE(TestSupport::processEventsUntil(
+        [&] { return embeddedTrayIcon(QCoreApplication::applicationPid()) == item.geometry(); }));
+    placed = item.geometry();
+    const QPoint center = placed.center();
+
+    for (const QString &button : { QStringLiteral("1"), QStringLiteral("3") }) {
+        SCOPED_TRACE(button.toStdString());
+        opened = 0;
+        TestSupport::xdotool(
+            { "mousemove", QString::number(center.x()), QString::number(center.y()), "click", button });
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return menu.isVisible(); }));
+        TestSupport::processEventsFor(std::chrono::milliseconds(200));
+        EXPECT_FALSE(menu.geometry().intersects(placed))
+            << "menu at " << menu.geometry().x() << "," << menu.geometry().y() << " over the item";
+        EXPECT_EQ(menu.geometry().top(), placed.bottom() + 1) << "below the item on a panel at the top";
+
+        TestSupport::xdotool({ "click", button });
+        EXPECT_TRUE(TestSupport::processEventsUntil([&] { return !menu.isVisible(); })) << "still open";
+        TestSupport::processEventsFor(std::chrono::milliseconds(500));
+        EXPECT_FALSE(menu.isVisible()) << "opened again";
+        EXPECT_EQ(opened, 1);
+        EXPECT_EQ(chosen, 0) << "the second click chose an item";
+    }
 }
 
 } // namespace

@@ -1,0 +1,458 @@
+#include "platform/desktop/DBusMenuExporter.h"
+
+#include <QAction>
+#include <QActionEvent>
+#include <QActionGroup>
+#include <QBuffer>
+#include <QDBusMetaType>
+#include <QGuiApplication>
+#include <QMenu>
+
+#include <algorithm>
+
+namespace {
+
+// Every property an entry can have; those an entry no longer has are named as removed.
+const QStringList knownProperties { QStringLiteral("type"), QStringLiteral("label"),
+    QStringLiteral("enabled"), QStringLiteral("visible"), QStringLiteral("toggle-type"),
+    QStringLiteral("toggle-state"), QStringLiteral("children-display"), QStringLiteral("shortcut"),
+    QStringLiteral("icon-data") };
+
+// Qt marks a mnemonic with "&" ("&&" for the character), the protocol with "_" ("__").
+QString menuLabel(const QString &text)
+{
+    QString label;
+    label.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'&' && i + 1 < text.size()) {
+            ++i;
+            label += text.at(i) == u'&' ? QStringLiteral("&") : QStringLiteral("_") + text.at(i);
+        } else if (c == u'_') {
+            label += QStringLiteral("__");
+        } else {
+            label += c;
+        }
+    }
+    return label;
+}
+
+// Each key of the sequence as its modifiers and key, in the names the protocol uses.
+QList<QStringList> shortcutKeys(const QKeySequence &sequence)
+{
+    static const QHash<QString, QString> punctuation { { QStringLiteral("+"), QStringLiteral("plus") },
+        { QStringLiteral("-"), QStringLiteral("minus") }, { QStringLiteral(","), QStringLiteral("comma") },
+        { QStringLiteral("."), QStringLiteral("period") }, { QStringLiteral("/"), QStringLiteral("slash") } };
+    QList<QStringList> keys;
+    for (int i = 0; i < sequence.count(); ++i) {
+        const QKeyCombination combination = sequence[i];
+        const Qt::KeyboardModifiers modifiers = combination.keyboardModifiers();
+        QStringList key;
+        for (const auto &[modifier, name] :
+            { std::pair { Qt::ControlModifier, "Control" }, std::pair { Qt::AltModifier, "Alt" },
+                std::pair { Qt::ShiftModifier, "Shift" }, std::pair { Qt::MetaModifier, "Super" } }) {
+            if (modifiers & modifier) {
+                key << QLatin1String(name);
+            }
+        }
+        const QString name = QKeySequence(combination.key()).toString(QKeySequence::PortableText);
+        key << punctuation.value(name, name);
+        keys << key;
+    }
+    return keys;
+}
+
+} // namespace
+
+QDBusArgument &operator<<(QDBusArgument &argument, const DBusMenuLayoutItem &item)
+{
+    argument.beginStructure();
+    argument << item.id << item.properties;
+    argument.beginArray(qMetaTypeId<QDBusVariant>());
+    for (const DBusMenuLayoutItem &child : item.children) {
+        argument << QDBusVariant(QVariant::fromValue(child));
+    }
+    argument.endArray();
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument &operator>>(const QDBusArgument &argument, DBusMenuLayoutItem &item)
+{
+    argument.beginStructure();
+    argument >> item.id >> item.properties;
+    item.children.clear();
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        QDBusVariant child;
+        argument >> child;
+        DBusMenuLayoutItem entry;
+        child.variant().value<QDBusArgument>() >> entry;
+        item.children.append(entry);
+    }
+    argument.endArray();
+    argument.endStructure();
+    return argument;
+}
+
+QDBusArgument &operator<<(QDBusArgument &argument, const DBusMenuItem &item)
+{
+    argument.beginStructure();
+    argument << item.id << item.properties;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument &operator>>(const QDBusArgument &argument, DBusMenuItem &item)
+{
+    argument.beginStructure();
+    argument >> item.id >> item.properties;
+    argument.endStructure();
+    return argument;
+}
+
+QDBusArgument &operator<<(QDBusArgument &argument, const DBusMenuItemKeys &keys)
+{
+    argument.beginStructure();
+    argument << keys.id << keys.properties;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument &operator>>(const QDBusArgument &argument, DBusMenuItemKeys &keys)
+{
+    argument.beginStructure();
+    argument >> keys.id >> keys.properties;
+    argument.endStructure();
+    return argument;
+}
+
+QDBusArgument &operator<<(QDBusArgument &argument, const DBusMenuEvent &event)
+{
+    argument.beginStructure();
+    argument << event.id << event.eventId << event.data << event.timestamp;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument &operator>>(const QDBusArgument &argument, DBusMenuEvent &event)
+{
+    argument.beginStructure();
+    argument >> event.id >> event.eventId >> event.data >> event.timestamp;
+    argument.endStructure();
+    return argument;
+}
+
+DBusMenuExporter::DBusMenuExporter(QDBusConnection bus, const QString &path, QMenu *menu, QObject *parent)
+    : QObject(parent)
+    , m_bus(std::move(bus))
+    , m_path(path)
+    , m_menu(menu)
+{
+    qDBusRegisterMetaType<DBusMenuLayoutItem>();
+    qDBusRegisterMetaType<DBusMenuItem>();
+    qDBusRegisterMetaType<QList<DBusMenuItem>>();
+    qDBusRegisterMetaType<DBusMenuItemKeys>();
+    qDBusRegisterMetaType<QList<DBusMenuItemKeys>>();
+    qDBusRegisterMetaType<DBusMenuEvent>();
+    qDBusRegisterMetaType<QList<DBusMenuEvent>>();
+    qDBusRegisterMetaType<QList<QStringList>>();
+    if (m_menu) {
+        watch(m_menu);
+    }
+    m_bus.registerObject(m_path, this, QDBusConnection::ExportScriptableContents);
+}
+
+DBusMenuExporter::~DBusMenuExporter()
+{
+    m_bus.unregisterObject(m_path);
+    for (QMenu *menu : std::as_const(m_watched)) {
+        menu->removeEventFilter(this);
+    }
+}
+
+QString DBusMenuExporter::textDirection()
+{
+    return QGuiApplication::layoutDirection() == Qt::RightToLeft ? QStringLiteral("rtl")
+                                                                 : QStringLiteral("ltr");
+}
+
+QVariantMap DBusMenuExporter::properties(const QAction &action)
+{
+    QVariantMap properties { { QStringLiteral("enabled"), action.isEnabled() },
+        { QStringLiteral("visible"), action.isVisible() } };
+    if (action.isSeparator()) {
+        properties.insert(QStringLiteral("type"), QStringLiteral("separator"));
+        return properties;
+    }
+    properties.insert(QStringLiteral("label"), menuLabel(action.text()));
+    if (action.isCheckable()) {
+        const bool radio = action.actionGroup() && action.actionGroup()->isExclusive();
+        properties.insert(
+            QStringLiteral("toggle-type"), radio ? QStringLiteral("radio") : QStringLiteral("checkmark"));
+        properties.insert(QStringLiteral("toggle-state"), action.isChecked() ? 1 : 0);
+    }
+    if (action.menu()) {
+        properties.insert(QStringLiteral("children-display"), QStringLiteral("submenu"));
+    }
+    if (!action.shortcut().isEmpty()) {
+        properties.insert(QStringLiteral("shortcut"), QVariant::fromValue(shortcutKeys(action.shortcut())));
+    }
+    if (!action.icon().isNull() && action.isIconVisibleInMenu()) {
+        QBuffer png;
+        png.open(QIODevice::WriteOnly);
+        action.icon().pixmap(QSize(16, 16)).save(&png, "PNG");
+        properties.insert(QStringLiteral("icon-data"), png.data());
+    }
+    return properties;
+}
+
+int DBusMenuExporter::idOf(QAction *action)
+{
+    const auto known = m_ids.constFind(action);
+    if (known != m_ids.constEnd()) {
+        return *known;
+    }
+    const int id = m_nextId++;
+    m_ids.insert(action, id);
+    m_actions.insert(id, action);
+    connect(action, &QObject::destroyed, this, [this, action, id] {
+        m_ids.remove(action);
+        m_actions.remove(id);
+    });
+    return id;
+}
+
+QAction *DBusMenuExporter::actionOf(int id) const
+{
+    return m_actions.value(id);
+}
+
+QMenu *DBusMenuExporter::menuOf(int id) const
+{
+    if (id == 0) {
+        return m_menu;
+    }
+    const QAction *action = actionOf(id);
+    return action ? action->menu() : nullptr;
+}
+
+void DBusMenuExporter::watch(QMenu *menu)
+{
+    if (m_watched.contains(menu)) {
+        return;
+    }
+    m_watched.insert(menu);
+    menu->installEventFilter(this);
+    connect(menu, &QObject::destroyed, this, [this, menu] { m_watched.remove(menu); });
+}
+
+bool DBusMenuExporter::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::ActionAdded:
+    case QEvent::ActionRemoved:
+        ++m_revision;
+        m_layoutChanged = true;
+        scheduleFlush();
+        break;
+    case QEvent::ActionChanged:
+        m_changedItems.insert(idOf(static_cast<QActionEvent *>(event)->action()));
+        scheduleFlush();
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void DBusMenuExporter::scheduleFlush()
+{
+    // The menu is rebuilt item by item: the panel hears of it once.
+    if (!m_flushScheduled) {
+        m_flushScheduled = true;
+        QMetaObject::invokeMethod(this, &DBusMenuExporter::flush, Qt::QueuedConnection);
+    }
+}
+
+void DBusMenuExporter::flush()
+{
+    m_flushScheduled = false;
+    if (m_layoutChanged) {
+        m_layoutChanged = false;
+        m_changedItems.clear();
+        emit LayoutUpdated(m_revision, 0);
+        return;
+    }
+    QList<DBusMenuItem> updated;
+    QList<DBusMenuItemKeys> removed;
+    for (const int id : std::as_const(m_changedItems)) {
+        if (const QAction *action = actionOf(id)) {
+            const QVariantMap now = properties(*action);
+            updated.append({ id, now });
+            QStringList gone;
+            std::copy_if(knownProperties.begin(), knownProperties.end(), std::back_inserter(gone),
+                [&](const QString &name) { return !now.contains(name); });
+            removed.append({ id, gone });
+        }
+    }
+    m_changedItems.clear();
+    if (!updated.isEmpty()) {
+        emit ItemsPropertiesUpdated(updated, removed);
+    }
+}
+
+QVariantMap DBusMenuExporter::filtered(const QVariantMap &properties, const QStringList &names)
+{
+    if (names.isEmpty()) {
+        return properties;
+    }
+    QVariantMap kept;
+    for (const QString &name : names) {
+        if (properties.contains(name)) {
+            kept.insert(name, properties.value(name));
+        }
+    }
+    return kept;
+}
+
+DBusMenuLayoutItem DBusMenuExporter::layoutOf(int id, QMenu *menu, int depth, const QStringList &names)
+{
+    DBusMenuLayoutItem item;
+    item.id = id;
+    if (id == 0) {
+        item.properties.insert(QStringLiteral("children-display"), QStringLiteral("submenu"));
+    } else if (QAction *action = actionOf(id)) {
+        item.properties = filtered(properties(*action), names);
+    }
+    if (!menu || depth == 0) {
+        return item;
+    }
+    watch(menu);
+    const QList<QAction *> actions = menu->actions();
+    for (QAction *action : actions) {
+        item.children.append(layoutOf(idOf(action), action->menu(), depth < 0 ? depth : depth - 1, names));
+    }
+    return item;
+}
+
+uint DBusMenuExporter::GetLayout(
+    int parentId, int recursionDepth, const QStringList &propertyNames, DBusMenuLayoutItem &layout)
+{
+    layout = layoutOf(parentId, menuOf(parentId), recursionDepth, propertyNames);
+    return m_revision;
+}
+
+QList<DBusMenuItem> DBusMenuExporter::GetGroupProperties(
+    const QList<int> &ids, const QStringList &propertyNames)
+{
+    QList<DBusMenuItem> items;
+    for (const int id : ids) {
+        if (const QAction *action = actionOf(id)) {
+            items.append({ id, filtered(properties(*action), propertyNames) });
+        }
+    }
+    return items;
+}
+
+QDBusVariant DBusMenuExporter::GetProperty(int id, const QString &name)
+{
+    const QAction *action = actionOf(id);
+    return QDBusVariant(action ? properties(*action).value(name) : QVariant());
+}
+
+void DBusMenuExporter::open(QMenu *menu)
+{
+    if (!menu || std::find(m_open.cbegin(), m_open.cend(), menu) != m_open.cend()) {
+        return;
+    }
+    m_open.append(menu);
+    watch(menu);
+    emit menu->aboutToShow();
+}
+
+void DBusMenuExporter::close(QMenu *menu)
+{
+    // Closing a menu closes the menus opened from it after it, the last first.
+    const auto at = std::find(m_open.cbegin(), m_open.cend(), menu);
+    if (at == m_open.cend()) {
+        return;
+    }
+    const qsizetype first = at - m_open.cbegin();
+    while (m_open.size() > first) {
+        const QPointer<QMenu> closing = m_open.takeLast();
+        if (closing) {
+            emit closing->aboutToHide();
+        }
+    }
+}
+
+bool DBusMenuExporter::handleEvent(int id, const QString &eventId)
+{
+    if (eventId == QLatin1String("opened")) {
+        QMenu *menu = menuOf(id);
+        open(menu);
+        return menu != nullptr;
+    }
+    if (eventId == QLatin1String("closed")) {
+        QMenu *menu = menuOf(id);
+        close(menu);
+        return menu != nullptr;
+    }
+    if (eventId == QLatin1String("clicked")) {
+        QAction *action = actionOf(id);
+        if (!action) {
+            return false;
+        }
+        if (action->isEnabled() && action->isVisible() && !action->menu()) {
+            // As on the screen: the menu closes first, and the item runs after that, outside the
+            // panel's call.
+            close(m_menu);
+            QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
+        }
+        return true;
+    }
+    return id == 0 || actionOf(id);
+}
+
+void DBusMenuExporter::Event(int id, const QString &eventId, const QDBusVariant &, uint)
+{
+    handleEvent(id, eventId);
+}
+
+QList<int> DBusMenuExporter::EventGroup(const QList<DBusMenuEvent> &events)
+{
+    QList<int> errors;
+    for (const DBusMenuEvent &event : events) {
+        if (!handleEvent(event.id, event.eventId)) {
+            errors.append(event.id);
+        }
+    }
+    return errors;
+}
+
+bool DBusMenuExporter::AboutToShow(int id)
+{
+    QMenu *menu = menuOf(id);
+    if (!menu) {
+        return false;
+    }
+    const uint before = m_revision;
+    // A panel that never said the menu closed still gets it filled afresh.
+    close(menu);
+    open(menu);
+    return m_revision != before;
+}
+
+QList<int> DBusMenuExporter::AboutToShowGroup(const QList<int> &ids, QList<int> &idErrors)
+{
+    QList<int> updatesNeeded;
+    for (const int id : ids) {
+        if (!menuOf(id)) {
+            idErrors.append(id);
+        } else if (AboutToShow(id)) {
+            updatesNeeded.append(id);
+        }
+    }
+    return updatesNeeded;
+}

@@ -1,0 +1,134 @@
+#pragma once
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusVariant>
+#include <QHash>
+#include <QList>
+#include <QMenu>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QStringList>
+#include <QVariantMap>
+
+class QAction;
+
+// One entry of an exported menu and, to the depth asked for, the entries below it.
+struct DBusMenuLayoutItem
+{
+    int id = 0;
+    QVariantMap properties;
+    QList<DBusMenuLayoutItem> children;
+};
+
+struct DBusMenuItem
+{
+    int id = 0;
+    QVariantMap properties;
+};
+
+// The properties an entry no longer has.
+struct DBusMenuItemKeys
+{
+    int id = 0;
+    QStringList properties;
+};
+
+struct DBusMenuEvent
+{
+    int id = 0;
+    QString eventId;
+    QDBusVariant data;
+    uint timestamp = 0;
+};
+
+QDBusArgument &operator<<(QDBusArgument &argument, const DBusMenuLayoutItem &item);
+const QDBusArgument &operator>>(const QDBusArgument &argument, DBusMenuLayoutItem &item);
+QDBusArgument &operator<<(QDBusArgument &argument, const DBusMenuItem &item);
+const QDBusArgument &operator>>(const QDBusArgument &argument, DBusMenuItem &item);
+QDBusArgument &operator<<(QDBusArgument &argument, const DBusMenuItemKeys &keys);
+const QDBusArgument &operator>>(const QDBusArgument &argument, DBusMenuItemKeys &keys);
+QDBusArgument &operator<<(QDBusArgument &argument, const DBusMenuEvent &event);
+const QDBusArgument &operator>>(const QDBusArgument &argument, DBusMenuEvent &event);
+
+Q_DECLARE_METATYPE(DBusMenuLayoutItem)
+Q_DECLARE_METATYPE(DBusMenuItem)
+Q_DECLARE_METATYPE(DBusMenuItemKeys)
+Q_DECLARE_METATYPE(DBusMenuEvent)
+
+// A QMenu and its submenus as a panel reads and drives them over the session bus
+// (com.canonical.dbusmenu). The menu is the root, entry 0; each action is an entry, a submenu
+// being the entry of its action. Opening a menu on the panel emits its aboutToShow (where a menu
+// fills itself) and closing it aboutToHide, as a menu on the screen does; choosing an entry
+// closes the menu and then triggers the action.
+class DBusMenuExporter : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "com.canonical.dbusmenu")
+    Q_PROPERTY(uint Version READ version)
+    Q_PROPERTY(QString TextDirection READ textDirection)
+    Q_PROPERTY(QString Status READ status)
+    Q_PROPERTY(QStringList IconThemePath READ iconThemePath)
+
+public:
+    // Exports `menu` at `path` on `bus` until it is destroyed; the menu is not owned.
+    DBusMenuExporter(QDBusConnection bus, const QString &path, QMenu *menu, QObject *parent = nullptr);
+    ~DBusMenuExporter() override;
+
+    static uint version() { return 3; }
+    static QString textDirection();
+    static QString status() { return QStringLiteral("normal"); }
+    static QStringList iconThemePath() { return {}; }
+
+    QMenu *menu() const { return m_menu; }
+    // The properties of the entry of `action` as the protocol names them; defaults included.
+    static QVariantMap properties(const QAction &action);
+
+public slots:
+    Q_SCRIPTABLE uint GetLayout(
+        int parentId, int recursionDepth, const QStringList &propertyNames, DBusMenuLayoutItem &layout);
+    Q_SCRIPTABLE QList<DBusMenuItem> GetGroupProperties(
+        const QList<int> &ids, const QStringList &propertyNames);
+    Q_SCRIPTABLE QDBusVariant GetProperty(int id, const QString &name);
+    Q_SCRIPTABLE void Event(int id, const QString &eventId, const QDBusVariant &data, uint timestamp);
+    Q_SCRIPTABLE QList<int> EventGroup(const QList<DBusMenuEvent> &events);
+    Q_SCRIPTABLE bool AboutToShow(int id);
+    Q_SCRIPTABLE QList<int> AboutToShowGroup(const QList<int> &ids, QList<int> &idErrors);
+
+signals:
+    Q_SCRIPTABLE void ItemsPropertiesUpdated(
+        const QList<DBusMenuItem> &updatedProps, const QList<DBusMenuItemKeys> &removedProps);
+    Q_SCRIPTABLE void LayoutUpdated(uint revision, int parent);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    int idOf(QAction *action);
+    QAction *actionOf(int id) const;
+    // The root for 0, else the submenu of the entry; none for an unknown entry.
+    QMenu *menuOf(int id) const;
+    void watch(QMenu *menu);
+    DBusMenuLayoutItem layoutOf(int id, QMenu *menu, int depth, const QStringList &names);
+    static QVariantMap filtered(const QVariantMap &properties, const QStringList &names);
+    bool handleEvent(int id, const QString &eventId);
+    void open(QMenu *menu);
+    void close(QMenu *menu);
+    void scheduleFlush();
+    void flush();
+
+    QDBusConnection m_bus;
+    QString m_path;
+    QPointer<QMenu> m_menu;
+    QHash<QAction *, int> m_ids;
+    QHash<int, QPointer<QAction>> m_actions;
+    int m_nextId = 1;
+    uint m_revision = 1;
+    QSet<QMenu *> m_watched;
+    // Menus a panel shows now, in the order they opened.
+    QList<QPointer<QMenu>> m_open;
+    bool m_layoutChanged = false;
+    QSet<int> m_changedItems;
+    bool m_flushScheduled = false;
+};

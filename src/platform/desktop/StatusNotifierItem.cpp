@@ -1,0 +1,270 @@
+#include "platform/desktop/StatusNotifierItem.h"
+
+#include "platform/desktop/DBusMenuExporter.h"
+
+#include <QCoreApplication>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusPendingCallWatcher>
+#include <QGuiApplication>
+#include <QLoggingCategory>
+#include <QPainter>
+#include <QPalette>
+#include <QtEndian>
+
+#include <atomic>
+
+Q_LOGGING_CATEGORY(statusNotifierLog, "tapewick.statusnotifier", QtInfoMsg)
+
+namespace {
+
+const QString itemPath = QStringLiteral("/StatusNotifierItem");
+const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
+
+// The sizes panels ask for most, in pixels; each picks the nearest.
+constexpr int pictureSizes[] = { 16, 22, 32, 48 };
+
+// The picture with a thin outline in `outline` around everything it draws. A panel may be dark or
+// light and does not say which: the lighter colour of the palette carries the shape on a dark
+// panel, its darker outline on a light one.
+QImage outlined(const QImage &picture, const QColor &outline)
+{
+    const int width = std::max(1, picture.width() / 22);
+    QImage shadow = picture;
+    {
+        QPainter tint(&shadow);
+        tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        tint.fillRect(shadow.rect(), outline);
+    }
+    QImage result(picture.size(), QImage::Format_ARGB32_Premultiplied);
+    result.fill(Qt::transparent);
+    QPainter painter(&result);
+    for (int dx = -width; dx <= width; ++dx) {
+        for (int dy = -width; dy <= width; ++dy) {
+            if (dx != 0 || dy != 0) {
+                painter.drawImage(QPoint(dx, dy), shadow);
+            }
+        }
+    }
+    painter.drawImage(QPoint(0, 0), picture);
+    return result;
+}
+
+} // namespace
+
+StatusNotifierIcon StatusNotifierIcon::fromImage(const QImage &image)
+{
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    StatusNotifierIcon icon { argb.width(), argb.height(),
+        QByteArray(argb.width() * argb.height() * 4, '\0') };
+    qToBigEndian<quint32>(argb.constBits(), qsizetype(argb.width()) * argb.height(), icon.data.data());
+    return icon;
+}
+
+QDBusArgument &operator<<(QDBusArgument &argument, const StatusNotifierIcon &icon)
+{
+    argument.beginStructure();
+    argument << icon.width << icon.height << icon.data;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument &operator>>(const QDBusArgument &argument, StatusNotifierIcon &icon)
+{
+    argument.beginStructure();
+    argument >> icon.width >> icon.height >> icon.data;
+    argument.endStructure();
+    return argument;
+}
+
+QDBusArgument &operator<<(QDBusArgument &argument, const StatusNotifierToolTip &toolTip)
+{
+    argument.beginStructure();
+    argument << toolTip.iconName << toolTip.icon << toolTip.title << toolTip.description;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument &operator>>(const QDBusArgument &argument, StatusNotifierToolTip &toolTip)
+{
+    argument.beginStructure();
+    argument >> toolTip.iconName >> toolTip.icon >> toolTip.title >> toolTip.description;
+    argument.endStructure();
+    return argument;
+}
+
+StatusNotifierItem::StatusNotifierItem(QString iconThemePath, QObject *parent)
+    : QObject(parent)
+    , m_bus(QDBusConnection::sessionBus())
+    , m_iconThemePath(std::move(iconThemePath))
+    , m_watcher(QString::fromLatin1(watcherService), m_bus, QDBusServiceWatcher::WatchForRegistration)
+{
+    qDBusRegisterMetaType<StatusNotifierIcon>();
+    qDBusRegisterMetaType<StatusNotifierIcons>();
+    qDBusRegisterMetaType<StatusNotifierToolTip>();
+    static std::atomic<int> instances = 0;
+    m_serviceName = QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
+                        .arg(QCoreApplication::applicationPid())
+                        .arg(++instances);
+    connect(&m_button, &StatusBarButton::changed, this, &StatusNotifierItem::scheduleRefresh);
+    // A panel that starts, or starts again, after the program has to be told of the item.
+    connect(
+        &m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &StatusNotifierItem::registerWithWatcher);
+    refresh();
+    m_bus.registerObject(itemPath, this, QDBusConnection::ExportScriptableContents);
+    if (!m_bus.registerService(m_serviceName)) {
+        qCWarning(statusNotifierLog) << "No name on the session bus for the status item:"
+                                     << m_bus.lastError().message();
+    }
+}
+
+StatusNotifierItem::~StatusNotifierItem()
+{
+    m_bus.unregisterObject(itemPath);
+    m_bus.unregisterService(m_serviceName);
+}
+
+bool StatusNotifierItem::isHostAvailable()
+{
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(QString::fromLatin1(watcherService))) {
+        return false;
+    }
+    QDBusMessage get = QDBusMessage::createMethodCall(QString::fromLatin1(watcherService), watcherPath,
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get.setArguments(
+        { QString::fromLatin1(watcherService), QStringLiteral("IsStatusNotifierHostRegistered") });
+    const QDBusMessage reply = bus.call(get, QDBus::Block, 2000);
+    return reply.type() == QDBusMessage::ReplyMessage
+        && reply.arguments().value(0).value<QDBusVariant>().variant().toBool();
+}
+
+void StatusNotifierItem::setMenu(QMenu *menu)
+{
+    m_menu.reset();
+    if (menu) {
+        m_menu = std::make_unique<DBusMenuExporter>(m_bus, menuPath().path(), menu);
+    }
+}
+
+QMenu *StatusNotifierItem::menu() const
+{
+    return m_menu ? m_menu->menu() : nullptr;
+}
+
+void StatusNotifierItem::setVisible(bool visible)
+{
+    if (visible == m_visible) {
+        return;
+    }
+    m_visible = visible;
+    if (visible) {
+        registerWithWatcher();
+    }
+    emit NewStatus(status());
+}
+
+void StatusNotifierItem::registerWithWatcher()
+{
+    if (!m_visible) {
+        return;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(watcherService), watcherPath,
+        QString::fromLatin1(watcherService), QStringLiteral("RegisterStatusNotifierItem"));
+    call.setArguments({ m_serviceName });
+    auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this, [](QDBusPendingCallWatcher *finished) {
+        if (finished->isError()) {
+            qCInfo(statusNotifierLog) << "No panel took the status item:" << finished->error().message();
+        }
+        finished->deleteLater();
+    });
+}
+
+QString StatusNotifierItem::id()
+{
+    return QCoreApplication::applicationName();
+}
+
+QString StatusNotifierItem::title()
+{
+    return QGuiApplication::applicationDisplayName();
+}
+
+QString StatusNotifierItem::status() const
+{
+    return m_visible ? QStringLiteral("Active") : QStringLiteral("Passive");
+}
+
+StatusNotifierToolTip StatusNotifierItem::toolTip() const
+{
+    return { {}, {}, m_toolTip, {} };
+}
+
+QDBusObjectPath StatusNotifierItem::menuPath()
+{
+    return QDBusObjectPath(QStringLiteral("/MenuBar"));
+}
+
+QString StatusNotifierItem::labelGuide() const
+{
+    QString guide = m_label;
+    for (QChar &c : guide) {
+        if (c.isDigit()) {
+            c = u'0';
+        }
+    }
+    return guide;
+}
+
+void StatusNotifierItem::Activate(int, int) { }
+
+void StatusNotifierItem::SecondaryActivate(int, int) { }
+
+void StatusNotifierItem::ContextMenu(int, int) { }
+
+void StatusNotifierItem::Scroll(int, const QString &) { }
+
+void StatusNotifierItem::scheduleRefresh()
+{
+    // Several changes in one turn of the event loop reach the panel once.
+    if (!m_refreshScheduled) {
+        m_refreshScheduled = true;
+        QMetaObject::invokeMethod(this, &StatusNotifierItem::refresh, Qt::QueuedConnection);
+    }
+}
+
+void StatusNotifierItem::refresh()
+{
+    m_refreshScheduled = false;
+    // A dimmed template has no name to go by: the panel would draw it undimmed.
+    const QString iconName
+        = m_button.image().isMask() && !m_button.appearsDisabled() ? m_button.image().name() : QString();
+    const QPalette palette = QGuiApplication::palette();
+    QColor light = palette.color(QPalette::Active, QPalette::Window);
+    QColor dark = palette.color(QPalette::Active, QPalette::WindowText);
+    if (light.lightnessF() < dark.lightnessF()) {
+        std::swap(light, dark);
+    }
+    StatusNotifierIcons icons;
+    for (const int size : pictureSizes) {
+        icons.append(StatusNotifierIcon::fromImage(outlined(m_button.render(size, 1.0, light), dark)));
+    }
+    if (iconName != m_iconName || icons != m_icons) {
+        m_iconName = iconName;
+        m_icons = icons;
+        emit NewIcon();
+    }
+    if (m_button.toolTip() != m_toolTip) {
+        m_toolTip = m_button.toolTip();
+        emit NewToolTip();
+    }
+    const QString label = m_button.imagePosition() == StatusBarButton::ImagePosition::imageRight
+        ? m_button.title()
+        : QString();
+    if (label != m_label) {
+        m_label = label;
+        emit XAyatanaNewLabel(m_label, labelGuide());
+    }
+}

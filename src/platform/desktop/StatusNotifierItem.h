@@ -1,0 +1,147 @@
+#pragma once
+
+#include "platform/desktop/StatusBarButton.h"
+#include "platform/desktop/StatusItem.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusObjectPath>
+#include <QDBusServiceWatcher>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class DBusMenuExporter;
+
+// One picture of an item's icon as the protocol carries it: ARGB32 in network byte order.
+struct StatusNotifierIcon
+{
+    int width = 0;
+    int height = 0;
+    QByteArray data;
+
+    static StatusNotifierIcon fromImage(const QImage &image);
+    friend bool operator==(const StatusNotifierIcon &, const StatusNotifierIcon &) = default;
+};
+using StatusNotifierIcons = QList<StatusNotifierIcon>;
+
+struct StatusNotifierToolTip
+{
+    QString iconName;
+    StatusNotifierIcons icon;
+    QString title;
+    QString description;
+};
+
+QDBusArgument &operator<<(QDBusArgument &argument, const StatusNotifierIcon &icon);
+const QDBusArgument &operator>>(const QDBusArgument &argument, StatusNotifierIcon &icon);
+QDBusArgument &operator<<(QDBusArgument &argument, const StatusNotifierToolTip &toolTip);
+const QDBusArgument &operator>>(const QDBusArgument &argument, StatusNotifierToolTip &toolTip);
+
+Q_DECLARE_METATYPE(StatusNotifierIcon)
+Q_DECLARE_METATYPE(StatusNotifierToolTip)
+
+// A status item that the program exports itself on the session bus (org.kde.StatusNotifierItem)
+// for the panels that show items through a StatusNotifierWatcher, with its menu over
+// com.canonical.dbusmenu. Unlike the X11 tray it carries a text label beside the icon, where the
+// panel shows one: the button's title. A template image also goes by its icon name, for the panel
+// to draw in its own colours; the pictures are the fallback.
+class StatusNotifierItem : public QObject, public StatusItem
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierItem")
+    Q_PROPERTY(QString Category READ category)
+    Q_PROPERTY(QString Id READ id)
+    Q_PROPERTY(QString Title READ title)
+    Q_PROPERTY(QString Status READ status)
+    Q_PROPERTY(int WindowId READ windowId)
+    Q_PROPERTY(QString IconName READ iconName)
+    Q_PROPERTY(StatusNotifierIcons IconPixmap READ iconPixmap)
+    Q_PROPERTY(QString IconThemePath READ iconThemePath)
+    Q_PROPERTY(QString AttentionIconName READ noIconName)
+    Q_PROPERTY(StatusNotifierIcons AttentionIconPixmap READ noIcon)
+    Q_PROPERTY(QString OverlayIconName READ noIconName)
+    Q_PROPERTY(StatusNotifierIcons OverlayIconPixmap READ noIcon)
+    Q_PROPERTY(StatusNotifierToolTip ToolTip READ toolTip)
+    Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
+    Q_PROPERTY(QDBusObjectPath Menu READ menuPath)
+    Q_PROPERTY(QString XAyatanaLabel READ label)
+    Q_PROPERTY(QString XAyatanaLabelGuide READ labelGuide)
+    Q_PROPERTY(uint XAyatanaOrderingIndex READ orderingIndex)
+
+public:
+    static constexpr char watcherService[] = "org.kde.StatusNotifierWatcher";
+
+    // `iconThemePath` is where panels find the icons named by the button's images, besides the
+    // desktop's own themes.
+    explicit StatusNotifierItem(QString iconThemePath = {}, QObject *parent = nullptr);
+    ~StatusNotifierItem() override;
+
+    // Whether a panel shows items of this kind on the session bus now.
+    static bool isHostAvailable();
+
+    StatusBarButton &button() override { return m_button; }
+    void setMenu(QMenu *menu) override;
+    QMenu *menu() const override;
+    void setVisible(bool visible) override;
+    bool isVisible() const override { return m_visible; }
+    // A panel tells its items nothing of where it shows them.
+    QRect geometry() const override { return {}; }
+
+    QString serviceName() const { return m_serviceName; }
+
+    static QString category() { return QStringLiteral("ApplicationStatus"); }
+    static QString id();
+    static QString title();
+    QString status() const;
+    static int windowId() { return 0; }
+    QString iconName() const { return m_iconName; }
+    StatusNotifierIcons iconPixmap() const { return m_icons; }
+    QString iconThemePath() const { return m_iconThemePath; }
+    static QString noIconName() { return {}; }
+    static StatusNotifierIcons noIcon() { return {}; }
+    StatusNotifierToolTip toolTip() const;
+    // The panel shows the menu on any click; the item has nothing else to do on one.
+    static bool itemIsMenu() { return true; }
+    static QDBusObjectPath menuPath();
+    QString label() const { return m_label; }
+    // As wide as the label while its digits count, so the panel keeps its width.
+    QString labelGuide() const;
+    static uint orderingIndex() { return 0; }
+
+public slots:
+    // Clicks and scrolls on the item; the panel shows the menu itself.
+    Q_SCRIPTABLE void Activate(int x, int y);
+    Q_SCRIPTABLE void SecondaryActivate(int x, int y);
+    Q_SCRIPTABLE void ContextMenu(int x, int y);
+    Q_SCRIPTABLE void Scroll(int delta, const QString &orientation);
+
+signals:
+    Q_SCRIPTABLE void NewTitle();
+    Q_SCRIPTABLE void NewIcon();
+    Q_SCRIPTABLE void NewAttentionIcon();
+    Q_SCRIPTABLE void NewOverlayIcon();
+    Q_SCRIPTABLE void NewToolTip();
+    Q_SCRIPTABLE void NewStatus(const QString &status);
+    Q_SCRIPTABLE void XAyatanaNewLabel(const QString &label, const QString &guide);
+
+private:
+    void registerWithWatcher();
+    void scheduleRefresh();
+    void refresh();
+
+    QDBusConnection m_bus;
+    QString m_serviceName;
+    QString m_iconThemePath;
+    StatusBarButton m_button;
+    std::unique_ptr<DBusMenuExporter> m_menu;
+    QDBusServiceWatcher m_watcher;
+    bool m_visible = false;
+    bool m_refreshScheduled = false;
+    QString m_iconName;
+    StatusNotifierIcons m_icons;
+    QString m_toolTip;
+    QString m_label;
+};

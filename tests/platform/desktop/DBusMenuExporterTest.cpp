@@ -1,0 +1,76 @@
+#include "platform/desktop/DBusMenuExporter.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Each kind of entry as a panel reads it.
+TEST(DBusMenuExporterTest, EntriesCarryTheirPropertiesInTheProtocolsNames)
+{
+    QMenu submenu;
+    QActionGroup group(nullptr);
+    const struct
+    {
+        const char *what;
+        std::function<void(QAction &)> make;
+        QVariantMap expected;
+    } cases[] = {
+        { "plain, with a mnemonic", [](QAction &a) { a.setText(QStringLiteral("Re&cord")); },
+            { { "label", "Re_cord" }, { "enabled", true }, { "visible", true } } },
+        { "underscores and a literal ampersand", [](QAction &a) { a.setText(QStringLiteral("a_b && c")); },
+            { { "label", "a__b & c" }, { "enabled", true }, { "visible", true } } },
+        { "disabled and hidden",
+            [](QAction &a) {
+                a.setText(QStringLiteral("None"));
+                a.setEnabled(false);
+                a.setVisible(false);
+            },
+            { { "label", "None" }, { "enabled", false }, { "visible", false } } },
+        { "checked",
+            [](QAction &a) {
+                a.setText(QStringLiteral("Force Mono"));
+                a.setCheckable(true);
+                a.setChecked(true);
+            },
+            { { "label", "Force Mono" }, { "enabled", true }, { "visible", true },
+                { "toggle-type", "checkmark" }, { "toggle-state", 1 } } },
+        { "one of a group, unchecked",
+            [&](QAction &a) {
+                a.setText(QStringLiteral("Mic"));
+                a.setCheckable(true);
+                a.setActionGroup(&group);
+            },
+            { { "label", "Mic" }, { "enabled", true }, { "visible", true }, { "toggle-type", "radio" },
+                { "toggle-state", 0 } } },
+        { "submenu",
+            [&](QAction &a) {
+                a.setText(QStringLiteral("More"));
+                a.setMenu(&submenu);
+            },
+            { { "label", "More" }, { "enabled", true }, { "visible", true },
+                { "children-display", "submenu" } } },
+        { "separator", [](QAction &a) { a.setSeparator(true); },
+            { { "type", "separator" }, { "enabled", true }, { "visible", true } } },
+    };
+    for (const auto &test : cases) {
+        QAction action;
+        test.make(action);
+        EXPECT_EQ(DBusMenuExporter::properties(action), test.expected) << test.what;
+    }
+
+    QAction settings(QStringLiteral("Settings\u2026"));
+    settings.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    const QVariant shortcut = DBusMenuExporter::properties(settings).value(QStringLiteral("shortcut"));
+    EXPECT_EQ(shortcut.value<QList<QStringList>>(), QList<QStringList>({ { "Control", "comma" } }));
+    QAction quit(QStringLiteral("Quit"));
+    quit.setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q));
+    EXPECT_EQ(
+        DBusMenuExporter::properties(quit).value(QStringLiteral("shortcut")).value<QList<QStringList>>(),
+        QList<QStringList>({ { "Control", "Shift", "Q" } }));
+}
+
+} // namespace
