@@ -18,6 +18,7 @@
 #include "platform/desktop/TrayStatusItem.h"
 #include "platform/events/MainThread.h"
 #include "preferences/DefaultsPublishers.h"
+#include "recording/AudioDevice.h"
 #include "recording/AudioPlatform.h"
 #include "recording/AudioRecorderController.h"
 #include "recording/InputMonitor.h"
@@ -206,6 +207,11 @@ void AppState::toggleInputMonitoring()
     }
     if (m_recorder->manualInputMonitor()) {
         m_recorder->setManualInputMonitor(nullptr);
+        return;
+    }
+    // The server's default input is then an output's own sound: played back, it would feed itself.
+    if (AudioCaptureDevices::audioInputDevices().empty()) {
+        qCInfo(appLog) << "No input device to monitor";
         return;
     }
     try {

@@ -138,6 +138,10 @@ void AudioRecorderController::setManualInputMonitor(std::unique_ptr<InputMonitor
 {
     ASSERT_MAIN_THREAD();
     m_manualInputMonitor = std::move(monitor);
+    if (m_manualInputMonitor) {
+        connect(m_manualInputMonitor.get(), &InputMonitor::inputLost, this,
+            [this] { m_manualInputMonitor.reset(); });
+    }
 }
 
 void AudioRecorderController::toggleRecording()

@@ -38,7 +38,8 @@ public:
     AudioRecorder &recorder() { return *m_recorder; }
     const AudioRecorder &recorder() const { return *m_recorder; }
 
-    // Monitoring the user switched on from the menu, independent of recording.
+    // Monitoring the user switched on from the menu, independent of recording; released by itself
+    // once no input is left to monitor.
     InputMonitor *manualInputMonitor() const { return m_manualInputMonitor.get(); }
     void setManualInputMonitor(std::unique_ptr<InputMonitor> monitor);
 
