@@ -91,7 +91,7 @@ void AppState::updateMenu(KwMenu &menu)
     const bool stopped = recordingState() == State::stopped;
     CallbackMenuItem *record = addShortcutItem(menu, stopped ? MenuTexts::record : MenuTexts::stop,
         hasDevices || !stopped, ShortcutNames::toggleRecording(),
-        [controller = m_recorder.get()] { controller->toggleRecording(); });
+        [controller = m_recorder.get(), &menu] { controller->toggleRecording(menu.choiceModifiers()); });
     if (stopped) {
         record->setFont(boldFont(record->font()));
     }

@@ -92,6 +92,37 @@ protected:
     int m_panels = 0;
 };
 
+// Alt held while "Stop" is clicked asks where to save, whether it went down before the menu opened
+// or while it was open: the menu stays open on it. The keys are those of the click, let go at once.
+TEST_F(StatusMenuOnTheDesktopTest, AltWithAClickOnStopAsksWhereToSave)
+{
+    enum class Alt { none, beforeOpening, whileOpen };
+    for (const Alt alt : { Alt::beforeOpening, Alt::whileOpen, Alt::none }) {
+        SCOPED_TRACE(int(alt));
+        const int panelsBefore = m_panels;
+        const QStringList before = saved();
+        ASSERT_TRUE(record());
+        TestSupport::processEventsFor(500ms);
+        if (alt == Alt::beforeOpening) {
+            TestSupport::xdotool({ "keydown", "alt" });
+        }
+        KwMenu &menu = openMenu();
+        if (alt == Alt::whileOpen) {
+            TestSupport::xdotool({ "keydown", "alt" });
+            TestSupport::processEventsFor(300ms);
+        }
+        ASSERT_TRUE(menu.isVisible()) << "Alt closed the menu";
+        click(menu, MenuTexts::stop, alt == Alt::none ? QStringList() : QStringList { "keyup", "alt" });
+
+        const bool asks = alt != Alt::none;
+        ASSERT_TRUE(TestSupport::processEventsUntil(
+            [&] { return m_panels > panelsBefore || saved().size() > before.size(); }, 15s));
+        EXPECT_EQ(m_state->recordingState(), State::stopped);
+        EXPECT_EQ(m_panels - panelsBefore, asks ? 1 : 0);
+        EXPECT_EQ(saved().size() - before.size(), asks ? 0 : 1);
+    }
+}
+
 // With the only input unplugged mid-recording, the server gives the recording an output's monitor:
 // it goes on and stops from the menu, while a monitor would play that output into itself, so
 // monitoring ends, from the menu and the shortcut's road alike.
