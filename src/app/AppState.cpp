@@ -19,6 +19,7 @@
 #include "platform/desktop/SystemSettings.h"
 #include "platform/events/MainThread.h"
 #include "preferences/DefaultsPublishers.h"
+#include "recording/AudioDevice.h"
 #include "recording/AudioPlatform.h"
 #include "recording/AudioRecorderController.h"
 #include "recording/InputMonitor.h"
@@ -211,6 +212,11 @@ void AppState::toggleInputMonitoring()
     }
     if (m_recorder->manualInputMonitor()) {
         m_recorder->setManualInputMonitor(nullptr);
+        return;
+    }
+    // The server's default input is then an output's own sound: played back, it would feed itself.
+    if (AudioCaptureDevices::audioInputDevices().empty()) {
+        qCInfo(appLog) << "No input device to monitor";
         return;
     }
     try {

@@ -62,7 +62,8 @@ public:
     void setUpEvents();
     // Fills the status menu each time it is about to open.
     void updateMenu(KwMenu &menu);
-    // Ends monitoring of the current recording, or switches the monitor of the menu on or off.
+    // Ends monitoring of the current recording, or switches the monitor of the menu on or off; the
+    // menu's item and the shortcut both come here. Without an input device nothing starts.
     void toggleInputMonitoring();
     // Stops the recording, waits (bounded) for it to be finished, then ends the event loop with
     // the signal number; a signal while the program is already ending changes nothing.

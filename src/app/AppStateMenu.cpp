@@ -87,26 +87,29 @@ void AppState::updateMenu(KwMenu &menu)
             [controller = m_recorder.get()] { controller->togglePauseAsync(); });
     }
 
+    // Only starting needs an input: a recording whose device went away goes on from whatever the
+    // server gives it, and must still be stoppable.
     const bool stopped = recordingState() == State::stopped;
     CallbackMenuItem *record = addShortcutItem(menu, stopped ? MenuTexts::record : MenuTexts::stop,
-        hasDevices, ShortcutNames::toggleRecording(),
-        [controller = m_recorder.get()] { controller->toggleRecording(); });
+        hasDevices || !stopped, ShortcutNames::toggleRecording(),
+        [controller = m_recorder.get(), &menu] { controller->toggleRecording(menu.choiceModifiers()); });
     if (stopped) {
         record->setFont(boldFont(record->font()));
     }
-    if (!hasDevices) {
+    if (stopped && !hasDevices) {
         record->setToolTip(MenuTexts::noInputDevices);
     }
     menu.addSeparator();
 
     // Both variants do what the monitoring shortcut does; only starting a monitor from here
-    // introduces it first.
+    // introduces it first. Without an input there is nothing to start: the default input is then
+    // an output's own sound.
     const bool endsRecordingMonitor
         = recordingState() != State::stopped && recorder.shouldMonitorInputWhileRecording();
     const bool monitoring = endsRecordingMonitor || m_recorder->manualInputMonitor();
     CallbackMenuItem *monitor
-        = addShortcutItem(menu, monitoring ? MenuTexts::stopInputMonitoring : MenuTexts::monitorInput, true,
-            ShortcutNames::toggleInputMonitoring(), [this, monitoring] {
+        = addShortcutItem(menu, monitoring ? MenuTexts::stopInputMonitoring : MenuTexts::monitorInput,
+            monitoring || hasDevices, ShortcutNames::toggleInputMonitoring(), [this, monitoring] {
                 if (!monitoring) {
                     showInputMonitoringIntroOnce();
                 }

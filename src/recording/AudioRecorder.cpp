@@ -225,7 +225,13 @@ void AudioRecorder::updateInputMonitor()
         m_inputMonitor = std::make_unique<InputMonitor>();
     } catch (const Error &error) {
         presentAsModal(*reported(error.clone()));
+        return;
     }
+    // Monitoring ends for this recording, as when the user ends it; the recording goes on.
+    connect(m_inputMonitor.get(), &InputMonitor::inputLost, this, [this] {
+        m_shouldMonitorInputWhileRecording = false;
+        m_inputMonitor.reset();
+    });
 }
 
 void AudioRecorder::releaseInputMonitor()

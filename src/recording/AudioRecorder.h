@@ -70,7 +70,8 @@ public:
     void togglePause();
     // Ends the recording; its end is published once the file is complete.
     void stop();
-    // Starts monitoring when a recording runs and monitoring is wanted.
+    // Starts monitoring when a recording runs and monitoring is wanted. Once no input is left to
+    // monitor, monitoring ends for the recording, which goes on.
     void updateInputMonitor();
 
     // Derived afresh on every call.

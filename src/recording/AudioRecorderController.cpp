@@ -150,15 +150,19 @@ void AudioRecorderController::setManualInputMonitor(std::unique_ptr<InputMonitor
 {
     ASSERT_MAIN_THREAD();
     m_manualInputMonitor = std::move(monitor);
+    if (m_manualInputMonitor) {
+        connect(m_manualInputMonitor.get(), &InputMonitor::inputLost, this,
+            [this] { m_manualInputMonitor.reset(); });
+    }
 }
 
-void AudioRecorderController::toggleRecording()
+void AudioRecorderController::toggleRecording(std::optional<Qt::KeyboardModifiers> modifiers)
 {
     ASSERT_MAIN_THREAD();
     if (m_recorder->state() == AudioRecorder::State::stopped) {
         start();
     } else {
-        stopRecording();
+        stopRecording(modifiers);
     }
 }
 
@@ -209,13 +213,20 @@ void AudioRecorderController::beginEnding()
     ASSERT_MAIN_THREAD();
     m_isEnding = true;
     m_pendingStart = 0;
+    // Nobody is there to answer a panel asked for earlier.
+    m_stopModifiers.clear();
 }
 
-void AudioRecorderController::stopRecording()
+void AudioRecorderController::stopRecording(std::optional<Qt::KeyboardModifiers> modifiers)
 {
     ASSERT_MAIN_THREAD();
     m_pendingStart = 0;
     cancelPendingPause();
+    // Read now: the recording's end comes once its file is complete, when the keys may be let go.
+    if (const std::optional<QUrl> stopped = m_recorder->url();
+        stopped && m_recorder->state() != AudioRecorder::State::stopped) {
+        m_stopModifiers.insert(*stopped, modifiers.value_or(m_modifierQuery()));
+    }
     m_recorder->stop();
     playEndSound();
 }
@@ -352,6 +363,7 @@ void AudioRecorderController::resetStatusButton(const AudioRecorder::End &end)
         m_statusBarButton->setImage(m_settings->menuBarIconImage());
     }
     if (end.failure) {
+        m_stopModifiers.remove(end.url);
         // A start the sound server refused leaves an empty file: nothing to recover there.
         const QFileInfo file(end.url.toLocalFile());
         if (file.exists() && file.size() == 0 && QFile::remove(file.filePath())) {
@@ -362,6 +374,7 @@ void AudioRecorderController::resetStatusButton(const AudioRecorder::End &end)
         return;
     }
     if (!keepsAudio(end)) {
+        m_stopModifiers.remove(end.url);
         return;
     }
     handleRecordingStopped(end.url);
@@ -397,7 +410,10 @@ void AudioRecorderController::handleRecordingStopped(std::optional<QUrl> source)
     if (!source) {
         return;
     }
-    if (isOnlyOptionHeld(m_modifierQuery())) {
+    // A recording that ended without a stop (a newer one replaced it) goes by the keys held now.
+    const Qt::KeyboardModifiers modifiers
+        = m_stopModifiers.contains(*source) ? m_stopModifiers.take(*source) : m_modifierQuery();
+    if (isOnlyOptionHeld(modifiers)) {
         showSavePanel(source);
         return;
     }

@@ -7,6 +7,7 @@
 #include "recording/AudioRecorder.h"
 
 #include <QCoro/QCoroTask>
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
@@ -38,7 +39,8 @@ public:
     AudioRecorder &recorder() { return *m_recorder; }
     const AudioRecorder &recorder() const { return *m_recorder; }
 
-    // Monitoring the user switched on from the menu, independent of recording.
+    // Monitoring the user switched on from the menu, independent of recording; released by itself
+    // once no input is left to monitor.
     InputMonitor *manualInputMonitor() const { return m_manualInputMonitor.get(); }
     void setManualInputMonitor(std::unique_ptr<InputMonitor> monitor);
 
@@ -46,13 +48,15 @@ public:
     void setStatusBarButton(StatusBarButton *button) { m_statusBarButton = button; }
     StatusBarButton *statusBarButton() const { return m_statusBarButton; }
 
-    void toggleRecording();
+    // `modifiers`: those of the choice that stops, as stopRecording() takes them.
+    void toggleRecording(std::optional<Qt::KeyboardModifiers> modifiers = std::nullopt);
     // Plays the start sound, then starts; a failure is reported and shown. While a start waits
     // for its sound, another start does nothing.
     void start();
     // Stops at once, then plays the end sound, whatever the state; a start still waiting for its
-    // sound is cancelled.
-    void stopRecording();
+    // sound is cancelled. The modifier keys that decide where the recording is saved are those of
+    // this moment: `modifiers` when the caller knows them (a click's), else those held now.
+    void stopRecording(std::optional<Qt::KeyboardModifiers> modifiers = std::nullopt);
     // Plays the end sound, then pauses the recording that ran when asked; a stop or a start
     // meanwhile cancels the pause.
     void pause();
@@ -147,6 +151,8 @@ private:
     int m_endsToHandle = 0;
     bool m_isEnding = false;
     QPointer<QFileDialog> m_openSavePanel;
+    // The modifier keys of each stop, by the stopped recording's file, until its end is handled.
+    QHash<QUrl, Qt::KeyboardModifiers> m_stopModifiers;
     int m_savesInProgress = 0;
     std::unique_ptr<AudioRecorder> m_recorder;
     // Saves by the order they began in, and the latest of them whose copy has ended.

@@ -7,13 +7,38 @@
 
 #include "kit/foundation/errors/ErrorPresentation.h"
 #include "kit/foundation/errors/ErrorReporting.h"
+#include "platform/audio/AudioHardware.h"
 #include "platform/audio/AudioMonitorEngine.h"
 
+#include <QLoggingCategory>
+
 #include <algorithm>
+#include <optional>
+
+namespace {
+
+Q_LOGGING_CATEGORY(monitorLog, "tapewick.monitor", QtInfoMsg)
+
+// What the sound server answers when its default input is no input device: there is none, or it
+// is an output's monitor. A server that cannot be asked is no such answer; the engine's start then
+// fails, or is retried, as it would anyway.
+std::optional<AudioError> missingInput()
+{
+    const AudioResult<quint32> input = AudioPlatform::hardware().defaultInputDeviceId();
+    if (input || !input.error().deviceGone) {
+        return std::nullopt;
+    }
+    return input.error();
+}
+
+} // namespace
 
 InputMonitor::InputMonitor()
 {
     ASSERT_MAIN_THREAD();
+    if (const std::optional<AudioError> missing = missingInput()) {
+        throw AudioErrors::hardwareError(*missing);
+    }
     start();
     m_restartTimer.setSingleShot(true);
     m_restartTimer.setTimerType(Qt::PreciseTimer);
@@ -83,6 +108,9 @@ void InputMonitor::restartAfterChange()
 
 void InputMonitor::engineChanged()
 {
+    if (m_lostInput) {
+        return;
+    }
     if (m_engine && m_engine->isRunning()) {
         // Its devices moved: follow them at once.
         restartReportingFailure();
@@ -101,9 +129,28 @@ void InputMonitor::engineChanged()
 
 void InputMonitor::restartReportingFailure()
 {
+    if (m_lostInput) {
+        return;
+    }
+    if (const std::optional<AudioError> missing = missingInput()) {
+        loseInput(missing->message);
+        return;
+    }
     try {
         start();
     } catch (const Error &error) {
         presentAsSheet(*reported(error.clone()), nullptr);
     }
+}
+
+void InputMonitor::loseInput(const QString &reason)
+{
+    qCInfo(monitorLog) << "Input monitoring ends, no input device is left:" << reason;
+    m_lostInput = true;
+    m_listener.reset();
+    m_restartTimer.stop();
+    m_pendingRestarts = 0;
+    m_recoveryTimer.stop();
+    tearDownEngine();
+    QMetaObject::invokeMethod(this, &InputMonitor::inputLost, Qt::QueuedConnection);
 }

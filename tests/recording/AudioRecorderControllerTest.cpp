@@ -499,6 +499,50 @@ TEST_F(AudioRecorderControllerTest, OptionAloneOrADefaultFolderInTheTrashAsksWhe
     EXPECT_TRUE(revealed.isEmpty()) << "a saved recording is shown only when the settings ask";
 }
 
+// The keys that decide where a recording goes are those of its stop, a click's when the menu
+// gives them: its end comes only once the file is complete, when they may be let go. An ending
+// program forgets them, as nobody is there to answer a panel.
+TEST_F(AudioRecorderControllerTest, TheKeysOfTheStopDecideWhereTheRecordingGoes)
+{
+    const Qt::KeyboardModifiers none = Qt::NoModifier;
+    const struct
+    {
+        const char *name;
+        std::optional<Qt::KeyboardModifiers> ofTheClick;
+        Qt::KeyboardModifiers heldAtTheStop;
+        Qt::KeyboardModifiers heldAtTheEnd;
+        bool ending;
+        bool asks;
+    } cases[] = {
+        { "Option with the click", Qt::AltModifier, none, none, false, true },
+        { "Option held at the stop, let go before the end", std::nullopt, Qt::AltModifier, none, false,
+            true },
+        { "a plain click while Option is held", none, Qt::AltModifier, Qt::AltModifier, false, false },
+        { "Option pressed after the stop", std::nullopt, none, Qt::AltModifier, false, false },
+        { "Option with the click, then the program ends", Qt::AltModifier, none, none, true, false },
+    };
+    useOutputDirectory(output.path());
+    settings->showInFinder = false;
+    for (const auto &testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        const std::shared_ptr<FakeRecording> fileRecorder = recordInto("recorded audio");
+        const int panelsBefore = panelsShown;
+        QSignalSpy saved(&controller, &AudioRecorderController::recordingSaved);
+        modifiers = testCase.heldAtTheStop;
+        controller.toggleRecording(testCase.ofTheClick);
+        if (testCase.ending) {
+            controller.beginEnding();
+        }
+        modifiers = testCase.heldAtTheEnd;
+        sounds.completeAll();
+        fileRecorder->finish(true);
+        ASSERT_TRUE(
+            TestSupport::processEventsUntil([&] { return !saved.isEmpty() || panelsShown > panelsBefore; }));
+        EXPECT_EQ(panelsShown - panelsBefore, testCase.asks ? 1 : 0);
+        EXPECT_EQ(saved.isEmpty(), testCase.asks);
+    }
+}
+
 TEST(AudioRecorderControllerKeysTest, OnlyOptionAloneCounts)
 {
     // Option with the keypad flag or with Shift: the save-panel cases.

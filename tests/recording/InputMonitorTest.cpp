@@ -19,6 +19,13 @@ const AudioError missingElement { AudioError::Domain::media, 12, "The media elem
 class InputMonitorTest : public ::testing::Test
 {
 protected:
+    void SetUp() override
+    {
+        doubles.hardware.deviceList = { FakeAudioHardware::input(1, QStringLiteral("mic")),
+            FakeAudioHardware::output(2, QStringLiteral("speaker")) };
+        doubles.hardware.defaultInput = 1;
+    }
+
     AudioDoubles::Installation doubles;
 };
 
@@ -141,6 +148,44 @@ TEST_F(InputMonitorTest, AFailingRestartIsReportedAndShownAndTheMonitorLivesOn)
     doubles.engines.startError.reset();
     doubles.hardware.emitDefaultInputChange();
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return doubles.runningEngines() == 1; }));
+}
+
+// Once the server's default input is no input device (the last one went away, and an output's
+// monitor took its place), the monitor stops for good and tells its owner once, without troubling
+// the user, and no new one starts. A server that cannot be asked is no such answer.
+TEST_F(InputMonitorTest, WithoutAnInputDeviceItStopsForGoodAndSaysSoOnce)
+{
+    const AudioError unreachable { AudioError::Domain::soundServer, 6, "Connection refused" };
+    const std::tuple<const char *, std::vector<HardwareDevice>, std::optional<AudioError>, bool> cases[] = {
+        { "the last input went away", { FakeAudioHardware::output(2, "speaker") }, std::nullopt, true },
+        { "the server cannot be asked", {}, unreachable, false },
+    };
+    for (const auto &[name, devices, readError, lost] : cases) {
+        SCOPED_TRACE(name);
+        SetUp();
+        doubles.engines.engines.clear();
+        InputMonitor monitor;
+        int told = 0;
+        QObject::connect(&monitor, &InputMonitor::inputLost, [&] { ++told; });
+        doubles.hardware.deviceList = devices;
+        doubles.hardware.defaultInput.reset();
+        doubles.hardware.defaultInputError = readError;
+        doubles.hardware.emitDefaultInputChange();
+        // Its engine lost its devices as well: no recovery brings it back either.
+        doubles.engines.engines[0]->running = false;
+        doubles.engines.engines[0]->emitConfigurationChange();
+        TestSupport::processEventsFor(InputMonitor::firstRecoveryDelay + 300ms);
+
+        EXPECT_EQ(monitor.hasLostInput(), lost);
+        EXPECT_EQ(told, int(lost));
+        EXPECT_EQ(doubles.runningEngines(), lost ? 0 : 1);
+        EXPECT_EQ(doubles.hardware.listenerCount(), lost ? 0 : 1);
+        EXPECT_TRUE(doubles.presented->empty());
+        if (lost) {
+            EXPECT_EQ(doubles.engines.engines.size(), 1u) << "no engine built after the loss";
+            EXPECT_THROW(InputMonitor(), Error);
+        }
+    }
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScopedValueRollback>
 
 KwMenu::KwMenu(QWidget *parent)
     : KwMenu(QString(), parent)
@@ -31,6 +33,12 @@ void KwMenu::menuDidClose()
 
 void KwMenu::keyPressEvent(QKeyEvent *event)
 {
+    // The style may close menus on a lone Alt, as it leaves a menu bar's keyboard navigation.
+    if (event->key() == Qt::Key_Alt) {
+        event->accept();
+        return;
+    }
+    const QScopedValueRollback choice(m_choiceModifiers, std::optional(event->modifiers()));
     const QKeySequence pressed(
         QKeyCombination(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key())));
     const QList<QAction *> items = actions();
@@ -47,4 +55,11 @@ void KwMenu::keyPressEvent(QKeyEvent *event)
         QApplication::activePopupWidget()->close();
     }
     (*chosen)->trigger();
+}
+
+void KwMenu::mouseReleaseEvent(QMouseEvent *event)
+{
+    // The keys held now may differ from those of the click by the time anyone asks.
+    const QScopedValueRollback choice(m_choiceModifiers, std::optional(event->modifiers()));
+    QMenu::mouseReleaseEvent(event);
 }

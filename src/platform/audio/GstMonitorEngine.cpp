@@ -11,6 +11,12 @@ namespace {
 const QString bufferTime = QStringLiteral("40000");
 const QString latencyTime = QStringLiteral("10000");
 
+// Both servers name an output's monitor after the output.
+bool isOutputMonitor(const QString &source)
+{
+    return source.endsWith(QLatin1String(".monitor"));
+}
+
 } // namespace
 
 struct GstMonitorEngine::DeviceWatch
@@ -142,6 +148,13 @@ void GstMonitorEngine::watchDevice(const char *elementName, bool input)
 void GstMonitorEngine::deviceChanged(unsigned generation, bool input, const QString &device)
 {
     if (generation != m_generation || !m_background || device.isEmpty()) {
+        return;
+    }
+    // The server moves the capture onto an output's monitor once no input device is left, and an
+    // output played back into itself feeds on itself: stopped at once, as a loss.
+    if (input && isOutputMonitor(device)) {
+        lost({ AudioError::Domain::soundServer, 0,
+            QStringLiteral("the input became the output's monitor \"%1\"").arg(device), false, true });
         return;
     }
     QString &known = input ? m_inputDevice : m_outputDevice;

@@ -138,11 +138,16 @@ AudioError serverError(int code, const QString &message)
     return { AudioError::Domain::soundServer, code, message };
 }
 
-AudioError noSuchDevice()
+AudioError deviceGone(const QString &message)
 {
-    AudioError error = serverError(PA_ERR_NOENTITY, QStringLiteral("The audio device does not exist."));
+    AudioError error = serverError(PA_ERR_NOENTITY, message);
     error.deviceGone = true;
     return error;
+}
+
+AudioError noSuchDevice()
+{
+    return deviceGone(QStringLiteral("The audio device does not exist."));
 }
 
 std::optional<HardwareDevice> findDevice(
@@ -625,8 +630,9 @@ AudioResult<quint32> PulseClient::defaultInputDeviceId()
         !done) {
         return done.error();
     }
+    // Without an input device the server has no default input or makes an output's monitor one.
     if (!server.hasDefaultSource) {
-        return serverError(PA_ERR_NOENTITY, QStringLiteral("There is no default input device."));
+        return deviceGone(QStringLiteral("There is no default input device."));
     }
     DeviceQuery query { m_loop, {}, 0, false };
     const QByteArray name = server.defaultSource.toUtf8();
@@ -635,8 +641,11 @@ AudioResult<quint32> PulseClient::defaultInputDeviceId()
         !done) {
         return done.error();
     }
+    if (query.error && query.error != PA_ERR_NOENTITY) {
+        return serverError(query.error, QString::fromUtf8(pa_strerror(query.error)));
+    }
     if (query.devices.empty()) {
-        return serverError(PA_ERR_NOENTITY,
+        return deviceGone(
             QStringLiteral("The default input \"%1\" is not an input device.").arg(server.defaultSource));
     }
     return query.devices.front().deviceId;

@@ -92,15 +92,67 @@ TEST_F(StatusMenuTest, DevicesShowTheirChannelsForcedMonoFollowsTheDefaultInputA
     EXPECT_FALSE(menu.contains(MenuTexts::forceMono));
     EXPECT_NE(item(builtIn)->toolTip(), MenuTexts::stereo);
 
-    // Without devices recording cannot start, and says why.
+    // Without devices recording cannot start, and says why; nor can monitoring.
     m_hardware.deviceList.clear();
     const QStringList none = rows();
-    EXPECT_EQ(
-        none.mid(0, 3), (QStringList { QStringLiteral("(Record)"), separator, MenuTexts::monitorInput }));
+    EXPECT_EQ(none.mid(0, 3),
+        (QStringList { QStringLiteral("(Record)"), separator, QStringLiteral("(Monitor Input)") }));
     EXPECT_EQ(none.mid(7, 6),
         (QStringList {
             QStringLiteral("(None)"), separator, separator, separator, separator, MenuTexts::settings }));
     EXPECT_EQ(item(MenuTexts::record)->toolTip(), MenuTexts::noInputDevices);
+}
+
+// Once the last input device is gone, only starting needs one: a recording goes on from what the
+// server gives and still pauses and stops, a monitor still stops; none starts, by the shortcut's
+// road neither.
+TEST_F(StatusMenuTest, WithoutInputDevicesOnlyStartingIsDisabled)
+{
+    using State = AudioRecorder::State;
+    const QString monitorOff = QStringLiteral("(%1)").arg(MenuTexts::monitorInput);
+    const QString elapsed = QStringLiteral("(00:00)");
+    const std::tuple<State, bool, QStringList> cases[] = {
+        { State::stopped, false, { "(Record)", separator, monitorOff } },
+        { State::stopped, true, { "(Record)", separator, MenuTexts::stopInputMonitoring } },
+        { State::recording, false,
+            { elapsed, separator, MenuTexts::pause, MenuTexts::stop, separator, monitorOff } },
+        { State::paused, false,
+            { elapsed, separator, MenuTexts::resume, MenuTexts::stop, separator, monitorOff } },
+    };
+    KwApp::runOnce(QStringLiteral("inputMonitoringIntroMessage"));
+    for (const auto &[recordingState, monitoring, top] : cases) {
+        SCOPED_TRACE(top.join(u' ').toStdString());
+        m_state.reset();
+        SetUp();
+        if (recordingState != State::stopped) {
+            state().recorder().startRecording();
+        }
+        if (recordingState == State::paused) {
+            state().recorder().recorder().pause();
+        }
+        if (monitoring) {
+            state().toggleInputMonitoring();
+        }
+        m_hardware.deviceList = { FakeAudioHardware::output(3, QStringLiteral("speaker")) };
+        m_hardware.defaultInput.reset();
+
+        EXPECT_EQ(rows().mid(0, top.size()), top);
+        const QString record = recordingState == State::stopped ? MenuTexts::record : MenuTexts::stop;
+        const QString tip = item(record)->toolTip();
+        EXPECT_EQ(tip, recordingState == State::stopped ? MenuTexts::noInputDevices : record);
+        const QAction *monitor = item(monitoring ? MenuTexts::stopInputMonitoring : MenuTexts::monitorInput);
+        EXPECT_EQ(monitor->toolTip(), MenuTexts::monitorInputTooltip);
+        if (!monitoring) {
+            state().toggleInputMonitoring();
+            EXPECT_EQ(m_doubles.runningEngines(), 0);
+        }
+        if (recordingState != State::stopped) {
+            item(recordingState == State::paused ? MenuTexts::resume : MenuTexts::pause)->trigger();
+            item(MenuTexts::stop)->trigger();
+            EXPECT_EQ(state().recordingState(), State::stopped);
+        }
+        EXPECT_TRUE(m_doubles.presented->empty()) << m_doubles.presentedTexts().join(u'|').toStdString();
+    }
 }
 
 TEST_F(StatusMenuTest, ChoosingADeviceChangesTheSystemDefaultOrSaysWhyNot)

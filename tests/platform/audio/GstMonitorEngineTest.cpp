@@ -57,7 +57,7 @@ TEST_F(MonitorEngineTest, PlaysTheInputOnTheDefaultOutput)
     EXPECT_LT(TestSupport::SignalAnalysis::peak(after.samples), 0.01);
 }
 
-TEST_F(MonitorEngineTest, MovedInputReportsAConfigurationChange)
+TEST_F(MonitorEngineTest, AnInputMovedOntoTheOutputsMonitorStopsItAndReportsAChange)
 {
     if (qEnvironmentVariable("TAPEWICK_TEST_SOUND_SERVER") == u"pipewire") {
         // Over PipeWire's pulse server the capture element misses the move in about one run in
@@ -88,6 +88,9 @@ TEST_F(MonitorEngineTest, MovedInputReportsAConfigurationChange)
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return changes == 1; }));
     TestSupport::processEventsFor(200ms);
     EXPECT_EQ(changes, 1);
+    // What the server gives once no input is left: playing it would feed the output into itself.
+    EXPECT_FALSE(engine.isRunning()) << "an output's monitor stops the engine at once";
+    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return sourceOutputs().size() == before.size(); }));
 
     // A restart is a new engine in place of the old: its first device is no change.
     ASSERT_TRUE(engine.start());

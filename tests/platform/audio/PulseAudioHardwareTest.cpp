@@ -124,6 +124,11 @@ TEST_F(PulseAudioHardwareTest, ReadsEachDeviceAndTheDefaultInputByIdAndRejectsUn
             EXPECT_FALSE(m_hardware.device(fields[0].toUInt()));
         }
     }
+
+    // What the server makes its default input once no input is left: that says the device is gone.
+    ASSERT_TRUE(pactl({ QStringLiteral("set-default-source"), *sinkName + QStringLiteral(".monitor") }));
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !m_hardware.defaultInputDeviceId(); }));
+    EXPECT_TRUE(m_hardware.defaultInputDeviceId().error().deviceGone);
 }
 
 TEST_F(PulseAudioHardwareTest, HotPluggedInputAppearsCanBecomeDefaultAndDisappears)

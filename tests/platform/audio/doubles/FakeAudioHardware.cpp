@@ -43,9 +43,14 @@ AudioResult<HardwareDevice> FakeAudioHardware::device(quint32 deviceId)
 
 AudioResult<quint32> FakeAudioHardware::defaultInputDeviceId()
 {
+    if (!defaultInput && defaultInputError) {
+        return *defaultInputError;
+    }
     if (!defaultInput) {
-        return AudioError { AudioError::Domain::soundServer, 5,
+        AudioError none { AudioError::Domain::soundServer, 5,
             QStringLiteral("There is no default input device.") };
+        none.deviceGone = true;
+        return none;
     }
     return *defaultInput;
 }

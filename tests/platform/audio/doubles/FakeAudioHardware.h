@@ -14,6 +14,8 @@ class FakeAudioHardware final : public AudioHardware
 public:
     std::vector<HardwareDevice> deviceList;
     std::optional<quint32> defaultInput;
+    // When set and there is no default input, its read fails with this instead of saying so.
+    std::optional<AudioError> defaultInputError;
     // When set, devices() and captureDevices() fail (captureDevices() is then empty).
     std::optional<AudioError> listError;
     // Reads of these device ids fail with the error.
