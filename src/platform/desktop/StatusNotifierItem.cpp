@@ -27,27 +27,30 @@ constexpr int pictureSizes[] = { 16, 22, 32, 48 };
 
 // The picture with a thin outline in `outline` around everything it draws. A panel may be dark or
 // light and does not say which: the lighter colour of the palette carries the shape on a dark
-// panel, its darker outline on a light one.
+// panel, its darker outline on a light one. The outline fills only what the shape leaves
+// uncovered, up to the opacity of the shape beside it, so a dimmed picture stays as dim.
 QImage outlined(const QImage &picture, const QColor &outline)
 {
     const int width = std::max(1, picture.width() / 22);
-    QImage shadow = picture;
-    {
-        QPainter tint(&shadow);
-        tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        tint.fillRect(shadow.rect(), outline);
-    }
-    QImage result(picture.size(), QImage::Format_ARGB32_Premultiplied);
-    result.fill(Qt::transparent);
-    QPainter painter(&result);
-    for (int dx = -width; dx <= width; ++dx) {
-        for (int dy = -width; dy <= width; ++dy) {
-            if (dx != 0 || dy != 0) {
-                painter.drawImage(QPoint(dx, dy), shadow);
+    const QImage shape = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage result(shape.size(), QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < shape.height(); ++y) {
+        const auto *own = reinterpret_cast<const QRgb *>(shape.constScanLine(y));
+        auto *line = reinterpret_cast<QRgb *>(result.scanLine(y));
+        for (int x = 0; x < shape.width(); ++x) {
+            int nearby = 0;
+            for (int ny = std::max(0, y - width); ny <= std::min(shape.height() - 1, y + width); ++ny) {
+                const auto *row = reinterpret_cast<const QRgb *>(shape.constScanLine(ny));
+                for (int nx = std::max(0, x - width); nx <= std::min(shape.width() - 1, x + width); ++nx) {
+                    nearby = std::max(nearby, qAlpha(row[nx]));
+                }
             }
+            const int ring = std::max(0, nearby - qAlpha(own[x]));
+            line[x] = qPremultiply(qRgba(outline.red(), outline.green(), outline.blue(), ring));
         }
     }
-    painter.drawImage(QPoint(0, 0), picture);
+    QPainter painter(&result);
+    painter.drawImage(QPoint(0, 0), shape);
     return result;
 }
 
