@@ -47,6 +47,10 @@ inline const QString tipMessage
                      "override the output directory just for that session.");
 inline const QString filenamePrefix = QStringLiteral("Filename prefix");
 inline const QString filenamePrefixPlaceholder = QStringLiteral("Audio Recording");
+inline QString filenamePrefixLimit(int characters)
+{
+    return QStringLiteral("The prefix can be at most %1 characters.").arg(characters);
+}
 
 inline const QString clear = QStringLiteral("Clear");
 inline const QString choose = QStringLiteral("Choose…");
