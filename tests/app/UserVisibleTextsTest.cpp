@@ -101,16 +101,6 @@ TEST(UserVisibleTextsTest, TheCheckFindsTheMacWordsAndOnlyThem)
     }
 }
 
-TEST(UserVisibleTextsTest, TheSourceLiteralsAreReadAsTheCompilerJoinsThem)
-{
-    const QString source
-        = QStringLiteral("// \"Finder\" in a comment\n"
-                         "inline const QString a = QStringLiteral(\"Show in \"\n    \"Finder\");\n"
-                         "f('\"', \"menu\\u2026\");\n");
-    EXPECT_EQ(stringLiterals(source),
-        (QStringList { QStringLiteral("Show in Finder"), QStringLiteral("menu\u2026") }));
-}
-
 // Every text the program shows lives in a *Texts.h: none of them may send the user to a place or a
 // key of another desktop.
 TEST(UserVisibleTextsTest, NoTextNamesAMacPlaceOrKey)
