@@ -15,6 +15,7 @@
 #include "kit/services/CrashReporting.h"
 #include "kit/services/KwApp.h"
 #include "kit/services/KwKit.h"
+#include "kit/ui/ReadableToolTips.h"
 #include "platform/automation/AutomationService.h"
 #include "platform/userdefaults/UserDefaults.h"
 
@@ -92,6 +93,7 @@ int AppMain::main(int argc, char **argv)
     QApplication::setDesktopFileName(QString::fromLatin1(AppIdentity::identifier));
     // Closing the settings window must not end a program that lives in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
+    ReadableToolTips::install();
     parser.process(application);
     AppLogging::configure(parser.isSet(verbose));
 

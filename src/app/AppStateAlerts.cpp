@@ -16,6 +16,7 @@
 #include "platform/desktop/StatusItem.h"
 #include "recording/AudioRecorderController.h"
 
+#include <QDir>
 #include <QScopeGuard>
 
 namespace {
@@ -94,7 +95,10 @@ AppState::TerminateReply AppState::confirmQuit()
         return TerminateReply::terminateNow;
     }
     KwApp::activate();
-    const int answer = runAlert(AppTexts::quitTitle, AppTexts::quitMessage,
+    const std::optional<QUrl> folder = m_recorder->outputDirectory();
+    const QString message = folder ? AppTexts::quitSavesIn(QDir::cleanPath(folder->toLocalFile()))
+                                   : AppTexts::quitKeepsForRecovery;
+    const int answer = runAlert(AppTexts::quitTitle, message,
         { AppTexts::quitContinueButton, AppTexts::quitButton }, std::nullopt, { 1 });
     // Only "Quit" ends the recording: closing the alert without a choice keeps it, as
     // "Continue Recording" does.

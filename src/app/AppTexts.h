@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/MenuTexts.h"
 #include "kit/ui/KitTexts.h"
 
 #include <QString>
@@ -10,8 +11,8 @@ namespace AppTexts {
 inline const QString microphoneRefusedTitle
     = QStringLiteral("Tapewick requires access to the microphone but no such access was granted.");
 inline const QString microphoneRefusedMessage = QStringLiteral(
-    "You can manually grant access in System Settings. Launch Tapewick again after granting access.");
-inline const QString microphoneRefusedButton = QStringLiteral("Quit and Open System Settings");
+    "You can manually grant access in your system settings. Launch Tapewick again after granting access.");
+inline const QString microphoneRefusedButton = QStringLiteral("Quit and Open Sound Settings");
 
 inline const QString crashedTitle = QStringLiteral("Tapewick crashed the last time it was run.");
 inline const QString crashedMessage
@@ -21,7 +22,7 @@ inline const QString crashedMessage
 
 inline const QString welcomeTitle = QStringLiteral("Welcome to Tapewick!");
 inline const QString welcomeMessage
-    = QStringLiteral("Tapewick lives in the menu bar (the microphone icon at the top-right of your screen).");
+    = QStringLiteral("Tapewick lives in the tray (the microphone icon in your desktop's panel).");
 inline const QString welcomeButton = QStringLiteral("Continue");
 
 inline const QString feedbackTitle = QStringLiteral("Feedback Welcome");
@@ -34,7 +35,17 @@ inline const QString feedbackMessageWithoutPage = QStringLiteral(
 inline const QString feedbackButton = QStringLiteral("Get Started");
 
 inline const QString quitTitle = QStringLiteral("Are you sure you want to quit Tapewick?");
-inline const QString quitMessage = QStringLiteral("Your current recording will be discarded if you quit.");
+// Quitting stops the recording and saves it as a stop does, except that no save panel waits for an
+// answer: without a default output directory it stays among the temporary recordings.
+inline QString quitSavesIn(const QString &folder)
+{
+    return QStringLiteral("Quitting stops your current recording and saves it in \u201c%1\u201d.")
+        .arg(folder);
+}
+inline const QString quitKeepsForRecovery
+    = QStringLiteral("Quitting stops your current recording. No default output directory is set, so the "
+                     "recording stays where \u201c%1\u201d (in the menu under \u201c%2\u201d) finds it.")
+          .arg(MenuTexts::recoverRecordings, MenuTexts::more);
 inline const QString quitContinueButton = QStringLiteral("Continue Recording");
 inline const QString quitButton = KitTexts::quit();
 

@@ -52,7 +52,7 @@ inline const QString debug = ServiceTexts::debugWindowTitle();
 
 inline const QString copy = QStringLiteral("Copy");
 inline const QString share = KitTexts::share();
-inline const QString showInFinder = QStringLiteral("Show in Finder");
+inline const QString showInFolder = QStringLiteral("Show in Folder");
 inline const QString transcribe = QStringLiteral("Transcribe with Quillo");
 inline const QString clear = QStringLiteral("Clear");
 inline const QString clearTooltip
@@ -61,7 +61,7 @@ inline const QString moveToTrash = QStringLiteral("Move to Trash");
 inline const QString copyWarningTitle = QStringLiteral("Please read!");
 inline const QString copyWarningMessage
     = QStringLiteral("Some apps like Chrome and Slack do not properly handle pasting audio recordings.\n\n"
-                     "Instead, drag and drop the audio recording from Finder into such apps.");
+                     "Instead, drag and drop the audio recording from the file manager into such apps.");
 // Abbreviated duration units.
 inline const QString hours = QStringLiteral("hr");
 inline const QString minutes = QStringLiteral("min");

@@ -220,7 +220,7 @@ KwMenu *make(const QUrl &location)
     menu->addSeparator();
     addAction(menu, MenuTexts::copy, [location] { copyToClipboard(location); });
     addShareItem(menu, location);
-    addAction(menu, MenuTexts::showInFinder, [location] { FileManager::revealItems({ location }); });
+    addAction(menu, MenuTexts::showInFolder, [location] { FileManager::revealItems({ location }); });
     if (InstalledApps::appURL(QString::fromLatin1(transcriptionAppId))) {
         addAction(menu, MenuTexts::transcribe, [location] { openInTranscriptionApp(location); });
     }

@@ -85,3 +85,8 @@ QString truncated(const QString &text, int length, TruncationPosition position, 
     }
     return text;
 }
+
+qsizetype characterCount(const QString &text)
+{
+    return graphemeClusters(text).size();
+}

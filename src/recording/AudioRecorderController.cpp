@@ -417,9 +417,7 @@ void AudioRecorderController::handleRecordingStopped(std::optional<QUrl> source)
         showSavePanel(source);
         return;
     }
-    // Bookmarked directories need no access grant here: nothing confines the program.
-    const std::optional<SandboxURLBookmark> bookmark = m_settings->defaultOutputDirectory();
-    const std::optional<QUrl> directory = bookmark ? bookmark->resolvedURL() : std::nullopt;
+    const std::optional<QUrl> directory = outputDirectory();
     if (!directory) {
         showSavePanel(source);
         return;
@@ -444,8 +442,7 @@ void AudioRecorderController::showSavePanel(std::optional<QUrl> source)
     }
     KwApp::activate();
     // The folder recordings go to, else home: never wherever the program happened to be started.
-    const std::optional<SandboxURLBookmark> bookmark = m_settings->defaultOutputDirectory();
-    const std::optional<QUrl> output = bookmark ? bookmark->resolvedURL() : std::nullopt;
+    const std::optional<QUrl> output = outputDirectory();
     const QString directory
         = output && QFileInfo(output->toLocalFile()).isDir() ? output->toLocalFile() : QDir::homePath();
     const std::unique_ptr<QFileDialog> panel = makeSavePanel(*source, directory);
@@ -496,10 +493,16 @@ AudioRecorderController::SaveToken AudioRecorderController::beginSave()
     });
 }
 
+std::optional<QUrl> AudioRecorderController::outputDirectory() const
+{
+    // Bookmarked directories need no access grant here: nothing confines the program.
+    const std::optional<SandboxURLBookmark> bookmark = m_settings->defaultOutputDirectory();
+    return bookmark ? bookmark->resolvedURL() : std::nullopt;
+}
+
 void AudioRecorderController::removeInterruptedSaves()
 {
-    const std::optional<SandboxURLBookmark> bookmark = m_settings->defaultOutputDirectory();
-    const std::optional<QUrl> directory = bookmark ? bookmark->resolvedURL() : std::nullopt;
+    const std::optional<QUrl> directory = outputDirectory();
     if (!directory) {
         return;
     }

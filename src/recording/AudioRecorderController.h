@@ -76,6 +76,9 @@ public:
     // Closes the save panel, unanswered, when one is open; answers whether one was. The panel's
     // own event loop ends only once control returns to it.
     bool dismissSavePanel();
+    // Where a recording is saved without asking: the default output directory, when one is set and
+    // still found.
+    std::optional<QUrl> outputDirectory() const;
     // Removes, from the default output directory, the hidden files of copies and rewrites that a
     // process ending mid-way left there.
     void removeInterruptedSaves();

@@ -38,12 +38,21 @@ QString recordingName(const std::optional<QString> &prefix, const std::optional<
     const QDateTime &date, const QLocale &locale)
 {
     if (!isBlank(dateTemplate)) {
+        const QString formatted = formatDateTemplate(*dateTemplate, date, locale);
         if (std::optional<QString> name
-            = asFileNameComponent(formatDateTemplate(*dateTemplate, date, locale))) {
+            = asFileNameComponent(leadingWithinUtf8Bytes(formatted, maximumRecordingNameBytes))) {
             return *name;
         }
     }
     const QString usedPrefix = isBlank(prefix) ? QString::fromUtf8(defaultRecordingPrefix) : *prefix;
+    // A name over the limit could not be created at all: the prefix makes room for the date.
+    // (Making it one component never lengthens it.)
+    const qsizetype dateBytes = makeRecordingFilename(QString(), date).toUtf8().size();
+    QString fitted = leadingWithinUtf8Bytes(usedPrefix.trimmed(), maximumRecordingNameBytes - dateBytes);
+    if (isBlank(fitted)) {
+        // A single character larger than the room (a letter under hundreds of marks).
+        fitted = QString::fromUtf8(defaultRecordingPrefix);
+    }
     // The date part always gives text, so only a slash in the prefix needs mending here.
-    return asFileNameComponent(makeRecordingFilename(usedPrefix, date)).value_or(QString());
+    return asFileNameComponent(makeRecordingFilename(fitted, date)).value_or(QString());
 }

@@ -48,6 +48,39 @@ TEST(RecordingNameTest, PrefixDateAndTemplate)
     }
 }
 
+// A name always fits the file system's 255 bytes with its extension: a long prefix gives up its end,
+// between characters, and keeps the date; a long template's text gives up its end.
+TEST(RecordingNameTest, ANameFitsAFileNameWithItsExtension)
+{
+    const QString dated = QStringLiteral(" 2024-03-05 at 14.07.09");
+    // What the prefix may take: 255, less the extension, the space and the date.
+    const qsizetype room = 255 - 4 - dated.size();
+    const QString family = QStringLiteral("\U0001F469\u200D\U0001F469\u200D\U0001F467"); // 18 bytes
+    const QString accented = QStringLiteral("e\u0301"); // one character of 3 bytes
+    const std::tuple<const char *, QString, std::optional<QString>, QString> cases[] = {
+        { "fits to the byte", QString(room, u'x'), std::nullopt, QString(room, u'x') + dated },
+        { "one byte over", QString(room + 1, u'x'), std::nullopt, QString(room, u'x') + dated },
+        { "three-byte characters", QString(80, QChar(0x9332)), std::nullopt,
+            QString(room / 3, QChar(0x9332)) + dated },
+        { "emoji sequences stay whole", family.repeated(80), std::nullopt,
+            family.repeated(room / 18) + dated },
+        { "an accent stays on its letter", QString(room - 2, u'x') + accented, std::nullopt,
+            QString(room - 2, u'x') + dated },
+        { "a blank at the cut goes",
+            QString(room - 2, u'x') + QStringLiteral(" ") + QString(9, QChar(0x9332)), std::nullopt,
+            QString(room - 2, u'x') + dated },
+        { "a character larger than the room", u'a' + QString(200, QChar(0x0301)), std::nullopt,
+            "Audio Recording" + dated },
+        { "a template's text", "x", "'" + QString(300, QChar(0x9332)) + "'",
+            QString(251 / 3, QChar(0x9332)) },
+    };
+    for (const auto &[name, prefix, dateTemplate, expected] : cases) {
+        const QString made = recordingName(prefix, dateTemplate, sampleDate(), english);
+        EXPECT_EQ(made.toStdString(), expected.toStdString()) << name;
+        EXPECT_LE(made.toUtf8().size() + 4, 255) << name;
+    }
+}
+
 TEST(DateTemplateTest, FieldsNamesQuotesAndZones)
 {
     const QDateTime midnight(QDate(2024, 3, 5), QTime(0, 30), QTimeZone::utc());

@@ -9,9 +9,9 @@
 QWidget *makeAppearanceSettings()
 {
     auto *rows = new SettingsSection;
-    rows->addRow(SettingsTexts::menuBarIcon, makeMenuBarIconPicker());
+    rows->addRow(SettingsTexts::trayIcon, makeMenuBarIconPicker());
     rows->addRow(
-        new Defaults::Toggle(SettingsTexts::dimMenuBarIcon, SettingsKeys::dimMenuBarIconWhenNotRecording()));
+        new Defaults::Toggle(SettingsTexts::dimTrayIcon, SettingsKeys::dimMenuBarIconWhenNotRecording()));
     auto *duration = new Defaults::Toggle(SettingsTexts::showDuration, SettingsKeys::showDurationInMenuBar());
     duration->setToolTip(SettingsTexts::showDurationHelp);
     rows->addRow(duration);

@@ -7,7 +7,10 @@
 
 namespace FilenamePrefix {
 
-QString sanitized(const QString &typed)
+namespace {
+
+// The edit cleaned of what a file name's prefix may not hold, before the cut to the limit.
+QString cleaned(const QString &typed)
 {
     // Every Unicode white space, not only the ASCII ones.
     static const QRegularExpression whitespace(
@@ -18,7 +21,19 @@ QString sanitized(const QString &typed)
     text.remove(QLatin1Char(':'));
     text.replace(whitespace, QStringLiteral(" "));
     text.remove(leadingDotsAndWhitespace);
-    return truncated(text, maximumLength, TruncationPosition::end, QString());
+    return text;
+}
+
+} // namespace
+
+QString sanitized(const QString &typed)
+{
+    return truncated(cleaned(typed), maximumLength, TruncationPosition::end, QString());
+}
+
+bool reachesLimit(const QString &typed)
+{
+    return characterCount(cleaned(typed)) >= maximumLength;
 }
 
 QString preview(const std::optional<QString> &prefix, const QDateTime &date)

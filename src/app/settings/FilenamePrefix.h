@@ -15,6 +15,9 @@ inline constexpr int maximumLength = 80;
 // punctuation mark and blanks, as any end cut does.
 QString sanitized(const QString &typed);
 
+// Whether what an edit leaves runs to maximumLength or beyond, where the field takes no more.
+bool reachesLimit(const QString &typed);
+
 // The name a recording started at `date` would get with the stored prefix.
 QString preview(const std::optional<QString> &prefix, const QDateTime &date = QDateTime::currentDateTime());
 

@@ -5,6 +5,7 @@
 #include "app/settings/SettingsTexts.h"
 #include "kit/foundation/text/StringHelpers.h"
 #include "kit/ui/SecondaryTextStyle.h"
+#include "kit/ui/WrappingLabel.h"
 #include "preferences/Defaults.h"
 #include "preferences/DefaultsPublishers.h"
 
@@ -37,7 +38,8 @@ void storePrefix(const QString &text)
 FilenamePrefixSetting::FilenamePrefixSetting(QWidget *parent)
     : QWidget(parent)
     , m_field(new QLineEdit(this))
-    , m_preview(new QLabel(this))
+    , m_limitNote(new QLabel(SettingsTexts::filenamePrefixLimit(FilenamePrefix::maximumLength), this))
+    , m_preview(new WrappingLabel(this))
 {
     m_field->setPlaceholderText(SettingsTexts::filenamePrefixPlaceholder);
     m_field->setAccessibleName(SettingsTexts::filenamePrefix);
@@ -45,8 +47,13 @@ FilenamePrefixSetting::FilenamePrefixSetting(QWidget *parent)
     m_field->installEventFilter(this);
     connect(m_field, &QLineEdit::textEdited, this, &FilenamePrefixSetting::edited);
 
-    m_preview->setTextFormat(Qt::PlainText);
-    m_preview->setWordWrap(true);
+    m_limitNote->setTextFormat(Qt::PlainText);
+    m_limitNote->setWordWrap(true);
+    m_limitNote->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    applySecondaryTextStyle(m_limitNote, TextStyle::smallSystemFontSize());
+    m_limitNote->hide();
+
+    // A prefix without spaces gives a name with no place to break a line but anywhere.
     m_preview->setAlignment(Qt::AlignRight | Qt::AlignTop);
     applySecondaryTextStyle(m_preview, TextStyle::smallSystemFontSize());
 
@@ -54,6 +61,7 @@ FilenamePrefixSetting::FilenamePrefixSetting(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
     layout->addWidget(m_field);
+    layout->addWidget(m_limitNote);
     layout->addWidget(m_preview);
 
     showStoredPrefix();
@@ -70,6 +78,8 @@ void FilenamePrefixSetting::edited(const QString &text)
     const int cursor = m_field->cursorPosition();
     storePrefix(sanitized);
     showStoredPrefix();
+    // Said the moment the field stops taking more, and also when a paste was cut.
+    m_limitNote->setVisible(FilenamePrefix::reachesLimit(text));
     m_field->setCursorPosition(std::max(0, cursor - removed));
 }
 
@@ -79,6 +89,7 @@ void FilenamePrefixSetting::showStoredPrefix()
     const QString shown = prefix.value_or(QString());
     if (m_field->text() != shown) {
         m_field->setText(shown);
+        m_limitNote->setVisible(FilenamePrefix::reachesLimit(shown));
     }
     m_preview->setText(FilenamePrefix::preview(prefix));
 }

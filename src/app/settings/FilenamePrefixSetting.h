@@ -8,7 +8,8 @@ class QLabel;
 class QLineEdit;
 
 // The "filenamePrefix" setting: a field that stores each edit cleaned for use in a file name
-// (blank removes the setting, Escape too), and the name a recording started now would get.
+// (blank removes the setting, Escape too), a note that says why it takes no more once the prefix
+// has its most characters, and the name a recording started now would get.
 class FilenamePrefixSetting : public QWidget
 {
     Q_OBJECT
@@ -17,6 +18,7 @@ public:
     explicit FilenamePrefixSetting(QWidget *parent = nullptr);
 
     QLineEdit *field() const { return m_field; }
+    QLabel *limitNote() const { return m_limitNote; }
     QLabel *preview() const { return m_preview; }
 
 protected:
@@ -27,6 +29,7 @@ private:
     void showStoredPrefix();
 
     QLineEdit *m_field;
+    QLabel *m_limitNote;
     QLabel *m_preview;
     Events::AnyCancellable m_observation;
 };

@@ -7,12 +7,7 @@
 #include "kit/services/KwApp.h"
 #include "kit/services/LaunchAtLogin.h"
 #include "kit/services/ServiceTexts.h"
-#include "kit/ui/SecondaryTextStyle.h"
 #include "preferences/DefaultsToggle.h"
-
-#include <QLabel>
-#include <QStyle>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -25,32 +20,6 @@ void warnAboutCopyingOnce(bool copying)
         presentAlertOnMainQueue(nullptr, SettingsTexts::copyWarningTitle, SettingsTexts::copyWarningMessage,
             { SettingsTexts::ok });
     }
-}
-
-// The switch with its note on a second line under the title.
-QWidget *showInFinderRow()
-{
-    auto *row = new QWidget;
-    auto *toggle
-        = new Defaults::Toggle(SettingsTexts::showInFinder, SettingsKeys::showInFinderAfterSaving(), row);
-    auto *note = new QLabel(SettingsTexts::showInFinderNote, row);
-    note->setTextFormat(Qt::PlainText);
-    note->setWordWrap(true);
-    applySecondaryTextStyle(note, TextStyle::smallSystemFontSize());
-    toggle->setToolTip(SettingsTexts::showInFinderHelp);
-    note->setToolTip(SettingsTexts::showInFinderHelp);
-
-    auto *layout = new QVBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
-    layout->addWidget(toggle);
-    // Under the title, not under the box.
-    const QStyle *style = toggle->style();
-    const int indent = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, toggle)
-        + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, toggle);
-    note->setContentsMargins(indent, 0, 0, 0);
-    layout->addWidget(note);
-    return row;
 }
 
 } // namespace
@@ -69,7 +38,12 @@ QWidget *makeGeneralSettings()
     auto *copy = new Defaults::Toggle(SettingsTexts::copyRecording, SettingsKeys::copyRecordingWhenDone());
     copy->onChange(warnAboutCopyingOnce);
     afterRecording->addRow(copy);
-    afterRecording->addRow(showInFinderRow());
+    // Without a note on previewing it there: file managers differ in what a key press does to the
+    // shown file, and none of them trims a recording.
+    auto *show
+        = new Defaults::Toggle(SettingsTexts::showInFileManager, SettingsKeys::showInFinderAfterSaving());
+    show->setToolTip(SettingsTexts::showInFileManagerHelp);
+    afterRecording->addRow(show);
 
     return settingsPage({ startup, audio, afterRecording });
 }

@@ -33,7 +33,7 @@ EnumPicker<MenuBarIcon> *makeMenuBarIconPicker()
         [](const MenuBarIcon &icon) {
             return Label { menuBarIconTitle(icon), MenuBarIcons::image(icon) };
         },
-        SettingsTexts::menuBarIcon);
+        SettingsTexts::trayIcon);
     picker->setIconOnly(true);
     return picker;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/MenuTexts.h"
+
 #include <QString>
 
 // The user-visible texts of the settings window and the directory chooser, each in one place.
@@ -11,18 +13,15 @@ inline const QString lossless = QStringLiteral("Lossless quality");
 inline const QString losslessHelp = QStringLiteral("WAV (PCM) instead of M4A (AAC).");
 inline const QString afterRecordingSection = QStringLiteral("After recording");
 inline const QString copyRecording = QStringLiteral("Copy recording");
-inline const QString copyWarningTitle = QStringLiteral("Please read!");
-inline const QString copyWarningMessage
-    = QStringLiteral("Some apps like Chrome and Slack do not properly handle pasting audio recordings.\n\n"
-                     "Instead, drag and drop the audio recording from Finder into such apps.");
+// The status menu's Copy command warns the same way.
+inline const QString copyWarningTitle = MenuTexts::copyWarningTitle;
+inline const QString copyWarningMessage = MenuTexts::copyWarningMessage;
 inline const QString ok = QStringLiteral("OK");
-inline const QString showInFinder = QStringLiteral("Show recording in Finder");
-inline const QString showInFinderNote = QStringLiteral(
-    "Tip: Press the Space key after the recording is shown in Finder to preview and trim it.");
-inline const QString showInFinderHelp
+inline const QString showInFileManager = QStringLiteral("Show recording in the file manager");
+inline const QString showInFileManagerHelp
     = QStringLiteral("This can be useful if you need to rename or use the recording right away.");
 
-inline const QString menuBarIcon = QStringLiteral("Menu bar icon");
+inline const QString trayIcon = QStringLiteral("Tray icon");
 inline const QString iconMicrophone = QStringLiteral("Microphone");
 inline const QString iconCircle = QStringLiteral("Circle");
 inline const QString iconRecord = QStringLiteral("Record");
@@ -30,8 +29,8 @@ inline const QString iconRecord2 = QStringLiteral("Record 2");
 inline const QString iconRecord3 = QStringLiteral("Record 3");
 inline const QString iconWaveform = QStringLiteral("Waveform");
 inline const QString iconWaveform2 = QStringLiteral("Waveform 2");
-inline const QString dimMenuBarIcon = QStringLiteral("Dim menu bar icon when not recording");
-inline const QString showDuration = QStringLiteral("Show duration in menu bar while recording");
+inline const QString dimTrayIcon = QStringLiteral("Dim tray icon when not recording");
+inline const QString showDuration = QStringLiteral("Show duration in the tray while recording");
 inline const QString showDurationHelp
     = QStringLiteral("When disabled, the duration will be shown in the menu instead.");
 
@@ -44,10 +43,14 @@ inline const QString outputDirectoryPanelMessage
     = QStringLiteral("Choose the default directory to output the recording to.");
 inline const QString tipTitle = QStringLiteral("Tip");
 inline const QString tipMessage
-    = QStringLiteral("Press the Option key when stopping the recording to be able to "
+    = QStringLiteral("Press the Alt key when stopping the recording to be able to "
                      "override the output directory just for that session.");
 inline const QString filenamePrefix = QStringLiteral("Filename prefix");
 inline const QString filenamePrefixPlaceholder = QStringLiteral("Audio Recording");
+inline QString filenamePrefixLimit(int characters)
+{
+    return QStringLiteral("The prefix can be at most %1 characters.").arg(characters);
+}
 
 inline const QString clear = QStringLiteral("Clear");
 inline const QString choose = QStringLiteral("Choose…");

@@ -3,6 +3,7 @@
 #include "kit/services/ServiceTexts.h"
 
 #include "kit/foundation/errors/AlertIcon.h"
+#include "kit/foundation/errors/AlertTextWidth.h"
 
 #include "platform/events/MainThread.h"
 
@@ -66,6 +67,7 @@ QMessageBox *makeAlert(const AlertOptions &options, QWidget *parent)
     if (options.message) {
         alert->setInformativeText(*options.message);
     }
+    AlertTextWidth::fitMessage(*alert);
     alert->setIconPixmap(options.icon.isNull() ? AlertIcon::forKind(iconFor(options.style))
                                                : options.icon.pixmap(AlertIcon::size, AlertIcon::size));
 

@@ -52,6 +52,7 @@ void ErrorAlert::setError(ErrorPtr error)
     AlertOptions options;
     options.title = m_error->localizedDescription();
     options.message = presentableMessage(*m_error);
+    options.style = AlertStyle::Critical;
     options.buttonTitles = recoveryTitles;
     m_alert = makeAlert(options, m_view);
     m_alert->setAttribute(Qt::WA_DeleteOnClose);

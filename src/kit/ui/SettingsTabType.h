@@ -33,7 +33,8 @@ struct Entry
 inline constexpr std::array<Entry, 14> entries { {
     { "General", "gearshape" },
     { "Advanced", "gearshape.2" },
-    { "Shortcuts", "command" },
+    // A keyboard, not the Command sign: no key of a PC keyboard carries that sign.
+    { "Shortcuts", "keyboard" },
     { "Appearance", "paintbrush.pointed" },
     { "Menu Bar", "menubar.rectangle" },
     { "Menu", "filemenu.and.selection" },

@@ -35,6 +35,7 @@ constexpr Symbol symbols[] = {
     { "gearshape", "preferences-system" },
     { "gearshape.2", "preferences-other" },
     { "command", "preferences-desktop-keyboard-shortcuts" },
+    { "keyboard", "preferences-desktop-keyboard" },
     { "paintbrush.pointed", "preferences-desktop-theme" },
     { "menubar.rectangle", nullptr },
     { "filemenu.and.selection", nullptr },

@@ -74,7 +74,7 @@ TEST_F(PreviousRecordingMenuTest,
     ShowsTheFileOffersTranscriptionOnlyWithTheAppInstalledAndLeavesOutWhatCannotBeRead)
 {
     const QStringList commands { QStringLiteral("-"), MenuTexts::copy, MenuTexts::share,
-        MenuTexts::showInFinder };
+        MenuTexts::showInFolder };
     const QStringList ending { QStringLiteral("-"), MenuTexts::clear, MenuTexts::moveToTrash };
     const QString header = QStringLiteral("(Audio Recording\n2024-01-01 at\n10.00.00.wav)");
     InstalledApps::setAppURLOverride([](const QString &) { return std::nullopt; });

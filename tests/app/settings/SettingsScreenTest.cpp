@@ -46,10 +46,10 @@ TEST_F(SettingsScreenTest, OneFloatingWindowWhoseTogglesAndIconPickerWriteAtOnce
     } cases[] = {
         { QStringLiteral("Lossless quality"), SettingsKeys::lossless() },
         { QStringLiteral("Copy recording"), SettingsKeys::copyRecordingWhenDone() },
-        { QStringLiteral("Show recording in Finder"), SettingsKeys::showInFinderAfterSaving() },
-        { QStringLiteral("Dim menu bar icon when not recording"),
+        { QStringLiteral("Show recording in the file manager"), SettingsKeys::showInFinderAfterSaving() },
+        { QStringLiteral("Dim tray icon when not recording"),
             SettingsKeys::dimMenuBarIconWhenNotRecording() },
-        { QStringLiteral("Show duration in menu bar while recording"),
+        { QStringLiteral("Show duration in the tray while recording"),
             SettingsKeys::showDurationInMenuBar() },
     };
     for (const auto &[title, key] : cases) {

@@ -19,6 +19,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
@@ -290,6 +291,41 @@ TEST_F(AppStateTest, QuittingAsksOnlyWhileARecordingRunsAndOnlyQuitEndsIt)
             EXPECT_TRUE(facts.decoded) << facts.error.toStdString();
             EXPECT_GT(facts.seconds, 0.3);
         }
+    }
+}
+
+// The quit alert says what becomes of the recording, and that is what happens: saved into the
+// default output directory, or, without one, kept where recovery finds it.
+TEST_F(AppStateTest, TheQuitAlertSaysWhereTheRecordingGoes)
+{
+    for (const bool withFolder : { true, false }) {
+        SCOPED_TRACE(withFolder ? "with an output folder" : "without one");
+        m_events.clear();
+        Defaults::reset({ SettingsKeys::defaultOutputDirectory() });
+        // A quit that goes ahead ends the program for good: each case launches its own.
+        const std::unique_ptr<AppState> state = launch({});
+        QTemporaryDir output;
+        if (withFolder) {
+            ASSERT_FALSE(recordForOutput(*state, output).isEmpty());
+        } else {
+            state->recorder().start();
+            ASSERT_TRUE(TestSupport::processEventsUntil(
+                [&] { return state->recordingState() == AudioRecorder::State::recording; }, 10s));
+            TestSupport::processEventsFor(500ms);
+        }
+        const QString temporary = state->recorder().recorder().url().value_or(QUrl()).toLocalFile();
+
+        QString message;
+        AlertAnswerer alerts(
+            { AppTexts::quitButton }, [&](QMessageBox &alert) { message = alert.informativeText(); });
+        EXPECT_EQ(state->confirmQuit(), AppState::TerminateReply::terminateNow);
+        EXPECT_EQ(message.toStdString(),
+            (withFolder ? AppTexts::quitSavesIn(output.path()) : AppTexts::quitKeepsForRecovery)
+                .toStdString());
+        EXPECT_FALSE(message.contains(QStringLiteral("discard")));
+        const QStringList saved = QDir(output.path()).entryList(QDir::Files);
+        EXPECT_EQ(saved, withFolder ? QStringList { QFileInfo(temporary).fileName() } : QStringList());
+        EXPECT_TRUE(QFile::exists(temporary)) << "the temporary recording stays for recovery";
     }
 }
 

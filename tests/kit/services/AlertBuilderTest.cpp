@@ -4,10 +4,14 @@
 #include "KitTesting.h"
 
 #include "kit/foundation/errors/AlertIcon.h"
+#include "kit/foundation/errors/AlertTextWidth.h"
+#include "kit/foundation/errors/ErrorDialog.h"
+#include "kit/foundation/errors/GeneralError.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -15,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 using namespace std::chrono_literals;
@@ -112,6 +117,56 @@ TEST(AlertBuilder, ShowsWhatTheOptionsSay)
     EXPECT_GE(alert->width(), 500);
     options.suppressionButtonTitle = "Never again";
     EXPECT_EQ(build(options)->checkBox()->text(), "Never again");
+}
+
+// A short title does not squeeze the message into a narrow column: the message keeps the width of
+// its longest line up to a readable measure, and only wraps beyond it. Errors are laid out alike.
+TEST(AlertBuilder, TheMessageKeepsItsWidthUpToAReadableMeasure)
+{
+    const QString sentence
+        = QStringLiteral("Tapewick lives in the tray (the microphone icon in your panel). ");
+    const QStringList messages {
+        sentence.repeated(3).trimmed(),
+        QStringLiteral("Use headphones while recording."),
+        QStringLiteral("A first paragraph.\n\nA second one, somewhat longer than the first, on its own."),
+    };
+    const std::vector<std::pair<const char *, std::function<QMessageBox *(const QString &)>>> builders {
+        { "alert",
+            [](const QString &message) {
+                AlertOptions options;
+                options.title = QStringLiteral("Welcome!");
+                options.message = message;
+                return makeAlert(options);
+            } },
+        { "error",
+            [](const QString &message) {
+                return ErrorDialog::create(
+                    std::make_shared<GeneralError>(QStringLiteral("Failed."), message), nullptr);
+            } },
+    };
+    for (const auto &[kind, make] : builders) {
+        for (const QString &message : messages) {
+            SCOPED_TRACE(testing::Message() << kind << ": " << message.toStdString());
+            const std::unique_ptr<QMessageBox> alert(make(message));
+            alert->show();
+            TestSupport::processEventsFor(20ms);
+            const auto *label = alert->findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"));
+            ASSERT_TRUE(label);
+            const QFontMetrics metrics = label->fontMetrics();
+            const int readable = metrics.averageCharWidth() * AlertTextWidth::readableCharacters;
+            int longestLine = 0;
+            for (const QString &line : message.split(u'\n')) {
+                longestLine = std::max(longestLine, metrics.horizontalAdvance(line));
+            }
+            const int width = label->contentsRect().width();
+            if (longestLine > readable) {
+                EXPECT_GE(width, readable - metrics.averageCharWidth());
+                EXPECT_LE(width, readable + readable / 5);
+            } else {
+                EXPECT_GE(width, longestLine) << "each line on one line";
+            }
+        }
+    }
 }
 
 TEST(AlertBuilder, EachStyleShowsTheProgramsIconAndAGivenIconWins)

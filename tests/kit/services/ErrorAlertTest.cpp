@@ -3,6 +3,7 @@
 
 #include "EventLoop.h"
 
+#include "kit/foundation/errors/AlertIcon.h"
 #include "kit/foundation/errors/ErrorUserInfoKeys.h"
 #include "kit/foundation/errors/GeneralError.h"
 
@@ -54,6 +55,8 @@ TEST(ErrorAlert, ShowsWhileSetAndClearsWhenDismissed)
         "Failed.", "Try again.", QVariantMap {}, std::nullopt, QList<ErrorPtr> {}, options));
     ASSERT_TRUE(binding.alert());
     EXPECT_EQ(binding.alert()->text(), "Failed.");
+    // Badged as a caution, not the program's plain icon of a notice.
+    EXPECT_EQ(binding.alert()->iconPixmap().toImage(), AlertIcon::forKind(QMessageBox::Critical).toImage());
     EXPECT_EQ(binding.alert()->informativeText(), "Failed.\n\nTry again.");
     const QList<QAbstractButton *> buttons = alertButtons(binding.alert());
     ASSERT_EQ(buttons.size(), 2);

@@ -4,8 +4,8 @@
 #include <QPixmap>
 
 // What an alert of the program shows beside its text. A notice is the program speaking, so it
-// shows the program's icon rather than a warning sign; only a critical alert adds a caution mark,
-// as a badge on that icon.
+// shows the program's icon rather than a warning sign; only a critical alert, an error among them,
+// adds a caution mark, as a badge on that icon.
 namespace AlertIcon {
 
 inline constexpr int size = 64;

@@ -4,6 +4,7 @@
 
 #include "kit/collections/IndexedCollection.h"
 #include "kit/foundation/errors/AlertIcon.h"
+#include "kit/foundation/errors/AlertTextWidth.h"
 #include "kit/foundation/errors/ErrorRecoveryAttempter.h"
 #include "kit/foundation/errors/ErrorUserInfoKeys.h"
 #include "kit/foundation/errors/NSError.h"
@@ -18,12 +19,14 @@ QMessageBox *ErrorDialog::create(const ErrorPtr &error, QWidget *window)
     const NSError bridged = error->bridged();
     auto *box = new QMessageBox(window);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setIconPixmap(AlertIcon::forKind(QMessageBox::Warning));
+    // An error is a caution, not a notice: the program's icon with the caution badge.
+    box->setIconPixmap(AlertIcon::forKind(QMessageBox::Critical));
     box->setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
     box->setText(bridged.localizedDescription());
     if (const auto suggestion = bridged.recoverySuggestion()) {
         box->setInformativeText(*suggestion);
     }
+    AlertTextWidth::fitMessage(*box);
 
     const QVariantMap info = bridged.userInfo();
     const QStringList titles = info.value(NSLocalizedRecoveryOptionsErrorKey).toStringList();

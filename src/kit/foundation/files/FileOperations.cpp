@@ -4,6 +4,7 @@
 #include "kit/foundation/errors/Errno.h"
 #include "kit/foundation/errors/ErrorUserInfoKeys.h"
 #include "kit/foundation/files/FileDescriptor.h"
+#include "kit/foundation/text/StringHelpers.h"
 
 #include <QDir>
 #include <QFile>
@@ -163,27 +164,10 @@ void moveItem(const QString &source, const QString &destination)
     removeItem(source);
 }
 
-// The longest start of `text`, in whole characters, whose UTF-8 (a file name's encoding) takes
-// at most `bytes`.
-QString within(const QString &text, qsizetype bytes)
-{
-    qsizetype end = 0;
-    for (qsizetype used = 0; end < text.size();) {
-        const char16_t unit = text.at(end).unicode();
-        const bool pair = QChar::isHighSurrogate(unit) && end + 1 < text.size();
-        used += pair ? 4 : unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
-        if (used > bytes) {
-            break;
-        }
-        end += pair ? 2 : 1;
-    }
-    return text.left(end);
-}
-
 // `name` with `added` at the end, its end shortened as far as a file name's limit demands.
 QString fittedName(const QString &name, const QString &added)
 {
-    return within(name, NAME_MAX - added.toUtf8().size()) + added;
+    return leadingWithinUtf8Bytes(name, NAME_MAX - added.toUtf8().size()) + added;
 }
 
 QString numberedName(const QString &path, const QString &number)

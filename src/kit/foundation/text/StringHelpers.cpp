@@ -55,6 +55,23 @@ QString wrapped(const QString &text, qsizetype length)
     return pieces.join(u'\n');
 }
 
+QString leadingWithinUtf8Bytes(const QString &text, qsizetype bytes)
+{
+    // Cut between characters only: half an emoji sequence or a letter without its accent is not
+    // a start of the text a reader would recognise.
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype kept = 0;
+    qsizetype used = 0;
+    for (qsizetype end = finder.toNextBoundary(); end != -1; end = finder.toNextBoundary()) {
+        used += QStringView(text).mid(kept, end - kept).toUtf8().size();
+        if (used > bytes) {
+            break;
+        }
+        kept = end;
+    }
+    return text.left(kept);
+}
+
 std::optional<QString> nilIfEmptyOrWhitespace(const QString &text)
 {
     if (isWhitespaceAndNewlines(text)) {

@@ -62,8 +62,10 @@ TEST(AlertIcon, TheProgramsIconAndForACriticalAlertACautionBadgeOnIt)
         }
         const std::unique_ptr<QMessageBox> error(
             ErrorDialog::create(std::make_shared<GeneralError>(QStringLiteral("Could not save.")), nullptr));
+        // An error is not a notice: it carries the caution badge, unlike the program's own icon.
         const QImage shown = imageOf(error->iconPixmap());
-        EXPECT_TRUE(allOf(shown, shown.rect(), Qt::red)) << "an error alert, unbadged";
+        EXPECT_TRUE(allOf(shown, QRect(0, 0, half, half), Qt::red));
+        EXPECT_FALSE(allOf(shown, QRect(half, half, half, half), Qt::red)) << "an error alert, badged";
     }
 }
 

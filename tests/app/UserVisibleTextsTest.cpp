@@ -1,0 +1,128 @@
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The string literals of a C++ source, adjacent ones joined as the compiler joins them, with the
+// escapes the texts use decoded.
+QStringList stringLiterals(const QString &source)
+{
+    QStringList literals;
+    bool joinNext = false;
+    for (qsizetype at = 0; at < source.size(); ++at) {
+        const QChar character = source.at(at);
+        if (source.mid(at, 2) == u"//") {
+            at = source.indexOf(u'\n', at);
+            if (at < 0) {
+                break;
+            }
+            continue;
+        }
+        if (character == u'\'') {
+            // A character literal such as '"' opens no string.
+            at = source.indexOf(u'\'', at + (source.at(at + 1) == u'\\' ? 3 : 2));
+            joinNext = false;
+            continue;
+        }
+        if (character != u'"') {
+            if (!character.isSpace()) {
+                joinNext = false;
+            }
+            continue;
+        }
+        QString literal;
+        for (++at; at < source.size() && source.at(at) != u'"'; ++at) {
+            if (source.at(at) != u'\\') {
+                literal += source.at(at);
+                continue;
+            }
+            const QChar escaped = source.at(++at);
+            if (escaped == u'u') {
+                literal += QChar(source.mid(at + 1, 4).toUShort(nullptr, 16));
+                at += 4;
+            } else if (escaped == u'n') {
+                literal += u'\n';
+            } else {
+                literal += escaped;
+            }
+        }
+        if (joinNext) {
+            literals.last() += literal;
+        } else {
+            literals.append(literal);
+        }
+        joinNext = true;
+    }
+    return literals;
+}
+
+// The words of a Mac desktop that name nothing a Linux user has.
+QStringList macWords(const QString &text)
+{
+    static const QList<QRegularExpression> patterns {
+        QRegularExpression(QStringLiteral("\\bFinder\\b")),
+        QRegularExpression(QStringLiteral("\u2318")),
+        QRegularExpression(QStringLiteral("\\bmenu[ -]?bar\\b"), QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral("\\bSystem (Settings|Preferences)\\b")),
+        QRegularExpression(
+            QStringLiteral("\\b(Option|Command) key\\b"), QRegularExpression::CaseInsensitiveOption),
+    };
+    QStringList found;
+    for (const QRegularExpression &pattern : patterns) {
+        if (const QRegularExpressionMatch match = pattern.match(text); match.hasMatch()) {
+            found.append(match.captured());
+        }
+    }
+    return found;
+}
+
+TEST(UserVisibleTextsTest, TheCheckFindsTheMacWordsAndOnlyThem)
+{
+    const std::vector<std::pair<const char *, bool>> cases {
+        { "Show in Finder", true },
+        { "Instead, drag and drop the audio recording from Finder into such apps.", true },
+        { "Finding a recording", false },
+        { "Dim menu bar icon when not recording", true },
+        { "Menubar icon", true },
+        { "Show duration in the tray while recording", false },
+        { "You can manually grant access in System Settings.", true },
+        { "You can manually grant access in your system settings.", false },
+        { "Press the Option key when stopping", true },
+        { "Press the Alt key when stopping", false },
+        { "an option of the menu", false },
+        { "\u2318Q", true },
+    };
+    for (const auto &[text, named] : cases) {
+        EXPECT_EQ(!macWords(QString::fromUtf8(text)).isEmpty(), named) << text;
+    }
+}
+
+// Every text the program shows lives in a *Texts.h: none of them may send the user to a place or a
+// key of another desktop.
+TEST(UserVisibleTextsTest, NoTextNamesAMacPlaceOrKey)
+{
+    QDirIterator files(QStringLiteral(TAPEWICK_SOURCE_DIR "/src"), { QStringLiteral("*Texts.h") },
+        QDir::Files, QDirIterator::Subdirectories);
+    QStringList names;
+    qsizetype literals = 0;
+    while (files.hasNext()) {
+        QFile file(files.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+        names.append(files.fileName());
+        for (const QString &text : stringLiterals(QString::fromUtf8(file.readAll()))) {
+            ++literals;
+            EXPECT_TRUE(macWords(text).isEmpty())
+                << files.fileName().toStdString() << ": " << text.toStdString();
+        }
+    }
+    for (const char *expected : { "AppTexts.h", "MenuTexts.h", "SettingsTexts.h", "ServiceTexts.h" }) {
+        EXPECT_TRUE(names.contains(QLatin1String(expected))) << expected;
+    }
+    EXPECT_GT(literals, 150);
+}
+
+} // namespace
