@@ -3,7 +3,9 @@
 
 #include "platform/audio/GstFileRecorder.h"
 
+#include "platform/audio/AudioLogging.h"
 #include "platform/audio/FrameBatcher.h"
+#include "platform/audio/LostAudioDetector.h"
 #include "platform/audio/PulseAudioHardware.h"
 
 #include <QCoreApplication>
@@ -32,7 +34,10 @@ constexpr int fragmentMilliseconds = 250;
 // wake a tenth as often; the level still gets a block every 100 ms, and pauses are cut by time,
 // not by block.
 constexpr int captureLatencyMicroseconds = 100000;
-constexpr int captureBufferMicroseconds = 400000;
+// What the capture holds, at the sound server and in the source, while the thread that converts,
+// encodes and writes is held up (a busy processor, a slow disk) or the whole program stands
+// still: audio past it is lost, so it is ample. Only memory pays for it; the latency is one block.
+constexpr int captureBufferMicroseconds = 2000000;
 // The muxer's thread wakes per batch of encoded frames rather than per frame; it queues up to
 // two batches so the encoder is not held up.
 constexpr GstClockTime frameBatchNs = 100 * GST_MSECOND;
@@ -297,6 +302,11 @@ public:
         if (settings.formatId == AudioFormatId::linearPcm) {
             m_shift.byteLimit = options.wavDataLimit;
         }
+        GstElement *capture = gst_bin_get_by_name(GST_BIN(m_pipeline), "capture");
+        GstPad *captured = gst_element_get_static_pad(capture, "src");
+        LostAudioDetector::install(captured);
+        gst_object_unref(captured);
+        gst_object_unref(capture);
         GstElement *meter = gst_bin_get_by_name(GST_BIN(m_pipeline), "meter");
         GstPad *pad = gst_element_get_static_pad(meter, "src");
         gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &TimestampShift::probe, &m_shift, nullptr);
@@ -445,6 +455,15 @@ private:
             if (const GstStructure *structure = gst_message_get_structure(message);
                 structure && gst_structure_has_name(structure, "level")) {
                 m_latestRms = levelValues(structure, "rms");
+            } else if (const auto gap = LostAudioDetector::gapIn(message)) {
+                const QString text = gap->atMost
+                    ? QStringLiteral("Lost up to %1 ms of audio %2 s into the recording “%3”: the recording "
+                                     "was held up that long.")
+                    : QStringLiteral("Lost %1 ms of audio %2 s into the recording “%3”: it fell too far "
+                                     "behind the input.");
+                qCWarning(lcAudio).noquote() << text.arg(gap->length / GST_MSECOND)
+                                                    .arg(double(gap->at) / GST_SECOND, 0, 'f', 1)
+                                                    .arg(m_location);
             }
             return true;
         case GST_MESSAGE_APPLICATION:
@@ -549,7 +568,7 @@ AudioResult<std::vector<GstSupport::Stage>> GstFileRecorder::stages(const QStrin
     GstSupport::Stage source { QStringLiteral("pulsesrc"),
         { { QStringLiteral("buffer-time"), QString::number(captureBufferMicroseconds) },
             { QStringLiteral("latency-time"), QString::number(captureLatencyMicroseconds) } },
-        {} };
+        QStringLiteral("capture") };
     if (!server.isEmpty()) {
         source.properties.emplace_back(QStringLiteral("server"), server);
     }

@@ -69,4 +69,38 @@ std::unique_ptr<GstFileRecorder> startRecording(const QString &path, EndWatcher 
     return std::move(made).value();
 }
 
+RecordingChild::RecordingChild(const QString &path)
+{
+    m_child.start(QStringLiteral(TAPEWICK_RECORD_CHILD), { path });
+    m_child.waitForStarted(5000);
+}
+
+RecordingChild::~RecordingChild()
+{
+    kill();
+}
+
+bool RecordingChild::reaches(double seconds)
+{
+    TestSupport::processEventsUntil(
+        [&] {
+            m_child.waitForReadyRead(20);
+            while (m_child.canReadLine()) {
+                m_reported = m_child.readLine().trimmed().toDouble();
+            }
+            return m_reported >= seconds || !isRunning();
+        },
+        std::chrono::seconds(20));
+    return m_reported >= seconds && isRunning();
+}
+
+QString RecordingChild::kill()
+{
+    if (m_child.state() != QProcess::NotRunning) {
+        m_child.kill();
+        m_child.waitForFinished(5000);
+    }
+    return QString::fromLocal8Bit(m_child.readAllStandardError());
+}
+
 } // namespace AudioTest

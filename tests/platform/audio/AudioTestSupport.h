@@ -2,6 +2,7 @@
 
 #include "platform/audio/GstFileRecorder.h"
 
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -41,5 +42,27 @@ std::unique_ptr<GstFileRecorder> startRecording(const QString &path, EndWatcher 
 
 // The mean power in dBFS of the test desktop's tone.
 double toneRmsDb();
+
+// A recorder in a child process (record-child) recording into `path`, killed at the latest when
+// this goes.
+class RecordingChild
+{
+public:
+    explicit RecordingChild(const QString &path);
+    ~RecordingChild();
+
+    bool isRunning() const { return m_child.state() == QProcess::Running; }
+    qint64 processId() const { return m_child.processId(); }
+    // The recorded seconds it reported last.
+    double reported() const { return m_reported; }
+    // Waits until it reports `seconds`; false when it ended or took too long.
+    bool reaches(double seconds);
+    // Kills it (SIGKILL) and returns what it logged.
+    QString kill();
+
+private:
+    QProcess m_child;
+    double m_reported = 0;
+};
 
 } // namespace AudioTest

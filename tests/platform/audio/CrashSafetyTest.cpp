@@ -4,7 +4,6 @@
 #include "MediaProbe.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -22,24 +21,10 @@ class CrashSafetyTest : public TestSupport::DesktopTest
 // audio; returns the last recorded time the child reported.
 double recordAndKill(const QString &path, double seconds)
 {
-    QProcess child;
-    child.start(QStringLiteral(TAPEWICK_RECORD_CHILD), { path });
-    if (!child.waitForStarted(5000)) {
-        return -1;
-    }
-    double reported = 0;
-    TestSupport::processEventsUntil(
-        [&] {
-            child.waitForReadyRead(20);
-            while (child.canReadLine()) {
-                reported = child.readLine().trimmed().toDouble();
-            }
-            return reported >= seconds || child.state() == QProcess::NotRunning;
-        },
-        15s);
+    AudioTest::RecordingChild child(path);
+    child.reaches(seconds);
     child.kill();
-    child.waitForFinished(5000);
-    return reported;
+    return child.reported();
 }
 
 TEST_F(CrashSafetyTest, KilledWavRecordingKeepsItsSamplesBehindPlaceholderSizes)

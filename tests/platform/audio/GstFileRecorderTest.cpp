@@ -12,6 +12,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMutex>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -19,10 +21,18 @@
 #include <glib.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <numbers>
 #include <ostream>
 #include <span>
+#include <thread>
 
 using namespace std::chrono_literals;
 using AudioTest::EndWatcher;
@@ -283,6 +293,212 @@ TEST_F(FileRecorderTest, ARecordingCapturesTheDefaultInputWhereverTheServerRemem
     const MediaFacts facts = probeMedia(next->location());
     ASSERT_TRUE(facts.decoded) << facts.error.toStdString();
     EXPECT_TRUE(TestSupport::holdsTheTone(facts.channel(0), facts.sampleRate));
+}
+
+// Takes what a recorder writes into a named pipe, but once the first half second has come stops
+// taking it for a while, as a slow disk would: the recorder's writing thread then stands still.
+class SlowReader
+{
+public:
+    SlowReader(const QString &path, std::chrono::milliseconds stall)
+        : m_stall(stall)
+    {
+        if (mkfifo(QFile::encodeName(path).constData(), 0600) != 0) {
+            return;
+        }
+        // Without a writer yet, opening to read waits for nothing; the writer's open then does not wait.
+        m_fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        // The smallest pipe, so that the writer stands still as soon as the reading stops.
+        fcntl(m_fd, F_SETPIPE_SZ, 4096);
+        m_thread = std::thread([this] { run(); });
+    }
+    ~SlowReader()
+    {
+        m_done = true;
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+        if (m_fd >= 0) {
+            close(m_fd);
+        }
+    }
+
+    bool isOpen() const { return m_fd >= 0; }
+    bool hasStalled() const { return m_stalled; }
+    // Once the writer has closed the pipe: the seconds of 16-bit stereo audio at 48 kHz that came
+    // after the WAV header.
+    std::optional<double> audioSeconds()
+    {
+        if (!m_closed) {
+            return std::nullopt;
+        }
+        const qsizetype data = m_start.indexOf("data");
+        return data < 0 ? 0.0 : double(m_bytes - data - 8) / (48000 * 2 * 2);
+    }
+
+private:
+    void run()
+    {
+        std::optional<std::chrono::steady_clock::time_point> first;
+        char chunk[4096];
+        while (!m_done) {
+            pollfd ready { m_fd, POLLIN, 0 };
+            if (poll(&ready, 1, 50) <= 0) {
+                continue;
+            }
+            const ssize_t got = read(m_fd, chunk, sizeof chunk);
+            if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
+                m_closed = true;
+                return;
+            }
+            if (got < 0) {
+                continue;
+            }
+            if (m_start.size() < 256) {
+                m_start.append(chunk, std::min<qsizetype>(got, 256 - m_start.size()));
+            }
+            m_bytes += got;
+            const auto now = std::chrono::steady_clock::now();
+            first = first.value_or(now);
+            if (!m_stalled && now - *first > std::chrono::milliseconds(500)) {
+                std::this_thread::sleep_for(m_stall);
+                m_stalled = true;
+            }
+        }
+    }
+
+    std::chrono::milliseconds m_stall;
+    int m_fd = -1;
+    std::atomic<bool> m_done { false };
+    std::atomic<bool> m_stalled { false };
+    std::atomic<bool> m_closed { false };
+    // Written by the reading thread until it sets m_closed.
+    QByteArray m_start;
+    qint64 m_bytes = 0;
+    std::thread m_thread;
+};
+
+// The warnings of the audio layer's log while it exists.
+class AudioWarnings
+{
+public:
+    AudioWarnings() { s_previous = qInstallMessageHandler(&collect); }
+    ~AudioWarnings()
+    {
+        qInstallMessageHandler(s_previous);
+        QMutexLocker lock(&s_mutex);
+        s_messages.clear();
+    }
+    QStringList messages() const
+    {
+        QMutexLocker lock(&s_mutex);
+        return s_messages;
+    }
+
+private:
+    static void collect(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        if (type == QtWarningMsg && context.category == QLatin1String("tapewick.audio")) {
+            QMutexLocker lock(&s_mutex);
+            s_messages << message;
+        }
+    }
+    static inline QtMessageHandler s_previous = nullptr;
+    static inline QMutex s_mutex;
+    static inline QStringList s_messages;
+};
+
+TEST_F(FileRecorderTest, AWriterHeldUpForLessThanTheCaptureHoldsLosesNoAudio)
+{
+    const AudioWarnings warnings;
+    SlowReader reader(m_dir.filePath(QStringLiteral("slow.wav")), 1500ms);
+    ASSERT_TRUE(reader.isOpen());
+    auto recorder
+        = recording(QStringLiteral("slow.wav"), 3.0, { AudioFormatId::linearPcm, 127, 2, 256000, 48000 });
+    ASSERT_TRUE(recorder);
+    EXPECT_TRUE(reader.hasStalled());
+    const double atStop = recorder->currentTime();
+    recorder->stop();
+    // A pipe cannot take the finished header: only the audio before it counts.
+    ASSERT_TRUE(m_end.waitForEnd());
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return reader.audioSeconds().has_value(); }, 5s));
+    EXPECT_TRUE(AudioTest::endsWhereStopped(*reader.audioSeconds(), atStop));
+    EXPECT_EQ(warnings.messages(), QStringList());
+}
+
+TEST_F(FileRecorderTest, AudioLostWhileTheWriterIsHeldUpTooLongIsLoggedOnceWithItsLength)
+{
+    const AudioWarnings warnings;
+    const QString path = m_dir.filePath(QStringLiteral("stuck.wav"));
+    SlowReader reader(path, 3500ms);
+    ASSERT_TRUE(reader.isOpen());
+    auto recorder
+        = recording(QStringLiteral("stuck.wav"), 2.0, { AudioFormatId::linearPcm, 127, 2, 256000, 48000 });
+    ASSERT_TRUE(recorder);
+    ASSERT_TRUE(AudioTest::recordUntil(*recorder, recorder->currentTime() + 1.0));
+    recorder->stop();
+    ASSERT_TRUE(m_end.waitForEnd());
+    const QStringList messages = warnings.messages();
+    ASSERT_EQ(messages.size(), 1) << messages.join(u'\n').toStdString();
+    // The capture skips past all it held: what stood still is lost, not only what overflowed.
+    static const QRegularExpression told(
+        QStringLiteral("^Lost (\\d+) ms of audio (\\d+\\.\\d) s into the recording “(.*)”"));
+    const QRegularExpressionMatch match = told.match(messages.front());
+    ASSERT_TRUE(match.hasMatch()) << messages.front().toStdString();
+    EXPECT_GE(match.captured(1).toInt(), 2000);
+    EXPECT_LE(match.captured(1).toInt(), 3600);
+    EXPECT_LT(match.captured(2).toDouble(), 1.5);
+    EXPECT_EQ(match.captured(3), path);
+}
+
+// What a recorder in another process made of standing still as a whole (stopped by a signal, as a
+// program swapped out or held by a debugger is) while the sound server went on.
+struct Standstill
+{
+    // The wall-clock time the recording took beyond the audio it gained meanwhile; none when it
+    // did not get that far.
+    std::optional<double> missingSeconds;
+    QString log;
+};
+
+// Lets the child recorder hold half a second, stops it for `length`, and lets it record until it
+// has gained four seconds more.
+Standstill recordThroughAStandstill(const QString &path, std::chrono::milliseconds length)
+{
+    AudioTest::RecordingChild child(path);
+    Standstill result;
+    if (child.reaches(0.5)) {
+        const double from = child.reported();
+        QElapsedTimer clock;
+        clock.start();
+        kill(pid_t(child.processId()), SIGSTOP);
+        TestSupport::processEventsFor(length);
+        kill(pid_t(child.processId()), SIGCONT);
+        if (child.reaches(from + 4.0)) {
+            result.missingSeconds = clock.elapsed() / 1000.0 - (child.reported() - from);
+        }
+    }
+    result.log = child.kill();
+    return result;
+}
+
+TEST_F(FileRecorderTest, AProgramThatStandsStillLosesOnlyWhatTheCaptureCannotHoldAndSaysHowMuchAtMost)
+{
+    const Standstill brief = recordThroughAStandstill(m_dir.filePath(QStringLiteral("brief.wav")), 1200ms);
+    ASSERT_TRUE(brief.missingSeconds) << brief.log.toStdString();
+    EXPECT_LT(*brief.missingSeconds, 0.4);
+    EXPECT_FALSE(brief.log.contains(QLatin1String("Lost"))) << brief.log.toStdString();
+
+    // The server drops what the capture cannot hold, or more: PipeWire keeps only its latest block.
+    const Standstill longer = recordThroughAStandstill(m_dir.filePath(QStringLiteral("long.wav")), 3500ms);
+    ASSERT_TRUE(longer.missingSeconds) << longer.log.toStdString();
+    EXPECT_GT(*longer.missingSeconds, 3.5 - 2.0 - 0.4);
+    static const QRegularExpression told(QStringLiteral("Lost up to (\\d+) ms of audio"));
+    const QStringList lines = longer.log.split(u'\n').filter(told);
+    ASSERT_EQ(lines.size(), 1) << longer.log.toStdString();
+    const double toldSeconds = told.match(lines.front()).captured(1).toInt() / 1000.0;
+    EXPECT_NEAR(toldSeconds, 3.5, 0.4) << lines.front().toStdString();
+    EXPECT_LE(*longer.missingSeconds, toldSeconds + 0.2);
 }
 
 TEST_F(FileRecorderTest, FullDiskEndsTheRecordingThroughTheEncodeError)

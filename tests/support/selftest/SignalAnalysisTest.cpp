@@ -1,9 +1,12 @@
 #include "SignalAnalysis.h"
+#include "ToneCheck.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <ostream>
 #include <vector>
 
 namespace SignalAnalysis = TestSupport::SignalAnalysis;
@@ -43,5 +46,53 @@ TEST(SignalAnalysisTest, LevelsAndTonesOfMadeUpSignals)
     EXPECT_NEAR(SignalAnalysis::dominantFrequency(sine(437.0, 0.3, 1.0), rate), 437.0, 1.0);
     EXPECT_NEAR(SignalAnalysis::dominantFrequency(sine(3003.0, 0.3, 0.5), rate), 3003.0, 1.0);
 }
+
+// A recording of the 440 Hz tone at 0.5 with a stretch of silence where the capture lost it
+// or the source gave nothing for a while, as a busy machine may cause.
+struct Recording
+{
+    const char *name;
+    double frequency;
+    double amplitude;
+    double seconds;
+    double silentFrom;
+    double silentFor;
+    bool holdsTheTone;
+};
+
+void PrintTo(const Recording &recording, std::ostream *out)
+{
+    *out << recording.name;
+}
+
+class ToneCheckTest : public testing::TestWithParam<Recording>
+{
+};
+
+TEST_P(ToneCheckTest, JudgesMostTenthsOfASecond)
+{
+    const Recording recording = GetParam();
+    std::vector<float> samples = sine(recording.frequency, recording.amplitude, recording.seconds);
+    const auto from = std::ptrdiff_t(recording.silentFrom * rate);
+    const auto to = std::min(
+        std::ptrdiff_t((recording.silentFrom + recording.silentFor) * rate), std::ptrdiff_t(samples.size()));
+    std::fill(samples.begin() + from, samples.begin() + std::max(from, to), 0.0f);
+    EXPECT_EQ(bool(TestSupport::holdsTone(samples, int(rate), 440.0, 0.5)), recording.holdsTheTone);
+}
+
+INSTANTIATE_TEST_SUITE_P(Recordings, ToneCheckTest,
+    testing::Values(Recording { "Steady", 440, 0.5, 2.0, 0, 0, true },
+        // Right where the judging starts, after the source's first fifth of a second.
+        Recording { "ATenthLostAfterSettling", 440, 0.5, 2.0, 0.2, 0.1, true },
+        Recording { "ATenthLostMidway", 440, 0.5, 2.0, 1.03, 0.1, true },
+        Recording { "AThirdOfASecondLost", 440, 0.5, 2.0, 0.75, 0.33, true },
+        Recording { "ASecondLost", 440, 0.5, 2.0, 0.6, 1.0, false },
+        Recording { "NothingButTheStart", 440, 0.5, 2.0, 0.2, 1.8, false },
+        Recording { "AShortTake", 440, 0.5, 0.3, 0, 0, true },
+        Recording { "AShortTakeThatFallsSilent", 440, 0.5, 0.3, 0.1, 0.2, false },
+        Recording { "OffPitch", 470, 0.5, 2.0, 0, 0, false },
+        Recording { "TooQuiet", 440, 0.35, 2.0, 0, 0, false },
+        Recording { "TooLoud", 440, 0.65, 2.0, 0, 0, false }),
+    [](const testing::TestParamInfo<Recording> &info) { return std::string(info.param.name); });
 
 } // namespace
