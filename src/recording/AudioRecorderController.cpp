@@ -546,10 +546,10 @@ QCoro::Task<> AudioRecorderController::saveRecording(
         m_latestSaved = copyFailure ? QUrl() : saved;
     }
     if (copyFailure) {
-        // The copy's own words would name the file it could not make, as if the recording were gone.
+        // The copy says what kept the recording out of the folder; a folder gone is said plainly.
         (void)reported(*copyFailure);
         const QString folder = QFileInfo(destination.toLocalFile()).path();
-        const QString reason = QFileInfo(folder).isDir() ? (*copyFailure)->localizedDescription()
+        const QString reason = QFileInfo::exists(folder) ? (*copyFailure)->localizedDescription()
                                                          : RecordingTexts::folderGone();
         presentAsModal(notSavedError(RecordingTexts::notSavedIn(folder), reason, **copyFailure, source));
         m_revealer({ source });
