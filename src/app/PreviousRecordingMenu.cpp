@@ -214,7 +214,11 @@ void addInfoItems(QMenu *menu, const QUrl &location)
 KwMenu *make(const QUrl &location)
 {
     auto *menu = new KwMenu();
-    menu->addAction(wrapped(location.fileName(), nameWrapLength))->setEnabled(false);
+    // One disabled item a line: a menu item draws its text on a single line here, and no panel that
+    // shows the tray item's menu is bound to show a line break in an item's label either.
+    for (const QString &line : wrapped(location.fileName(), nameWrapLength).split(u'\n')) {
+        menu->addAction(QString(line).replace(u'&', QStringLiteral("&&")))->setEnabled(false);
+    }
     menu->addSeparator();
     addInfoItems(menu, location);
     menu->addSeparator();

@@ -6,6 +6,7 @@
 #include "kit/foundation/files/ExtendedAttributes.h"
 #include "kit/foundation/files/FileOperations.h"
 #include "kit/foundation/files/UniqueTemporaryDirectories.h"
+#include "kit/foundation/panels/PanelDirectory.h"
 #include "kit/services/KwApp.h"
 #include "kit/ui/Pasteboard.h"
 #include "platform/audio/AudioFileRecorder.h"
@@ -442,10 +443,7 @@ void AudioRecorderController::showSavePanel(std::optional<QUrl> source)
     }
     KwApp::activate();
     // The folder recordings go to, else home: never wherever the program happened to be started.
-    const std::optional<QUrl> output = outputDirectory();
-    const QString directory
-        = output && QFileInfo(output->toLocalFile()).isDir() ? output->toLocalFile() : QDir::homePath();
-    const std::unique_ptr<QFileDialog> panel = makeSavePanel(*source, directory);
+    const std::unique_ptr<QFileDialog> panel = makeSavePanel(*source, panelDirectory(outputDirectory()));
     m_openSavePanel = panel.get();
     if (m_savePanelRunner(*panel) != QDialog::Accepted || panel->selectedUrls().isEmpty()) {
         return;
@@ -546,10 +544,10 @@ QCoro::Task<> AudioRecorderController::saveRecording(
         m_latestSaved = copyFailure ? QUrl() : saved;
     }
     if (copyFailure) {
-        // The copy's own words would name the file it could not make, as if the recording were gone.
+        // The copy says what kept the recording out of the folder; a folder gone is said plainly.
         (void)reported(*copyFailure);
         const QString folder = QFileInfo(destination.toLocalFile()).path();
-        const QString reason = QFileInfo(folder).isDir() ? (*copyFailure)->localizedDescription()
+        const QString reason = QFileInfo::exists(folder) ? (*copyFailure)->localizedDescription()
                                                          : RecordingTexts::folderGone();
         presentAsModal(notSavedError(RecordingTexts::notSavedIn(folder), reason, **copyFailure, source));
         m_revealer({ source });

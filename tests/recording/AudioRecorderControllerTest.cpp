@@ -574,6 +574,7 @@ TEST_F(AudioRecorderControllerTest, AFailedCopyForgetsThePreviousAndSavingThroug
     modifiers = Qt::AltModifier;
     const QString missing = QDir(output.path()).filePath("missing folder");
     const QString tooLong = QString(300, u'x') + ".m4a";
+    const QString notAFolder = writeFile(QDir(output.path()).filePath("notes.txt"), "notes");
     const struct
     {
         QString choice;
@@ -581,6 +582,13 @@ TEST_F(AudioRecorderControllerTest, AFailedCopyForgetsThePreviousAndSavingThroug
         QString reason;
     } failures[] = {
         { missing + "/Take.m4a", missing, RecordingTexts::folderGone() },
+        { notAFolder + "/Take.m4a", notAFolder,
+            QStringLiteral(
+                "\u201cTake.m4a\u201d couldn\u2019t be copied because \u201cnotes.txt\u201d is not "
+                "a folder.") },
+        { "/proc/Take.m4a", "/proc",
+            QStringLiteral("\u201cTake.m4a\u201d couldn\u2019t be copied because the folder \u201cproc\u201d "
+                           "doesn\u2019t accept new files.") },
         { QDir(output.path()).filePath(tooLong), output.path(),
             QStringLiteral("\u201c%1\u201d couldn\u2019t be copied: File name too long").arg(tooLong) },
     };
@@ -606,7 +614,7 @@ TEST_F(AudioRecorderControllerTest, AFailedCopyForgetsThePreviousAndSavingThroug
     const QString target = writeFile(QDir(output.path()).filePath("Chosen.m4a"), "to be replaced");
     panelChoice = target;
     recordAndStop("fresh take");
-    EXPECT_EQ(panelsShown, 3);
+    EXPECT_EQ(panelsShown, 5);
     EXPECT_EQ(panelFilters, QStringList { "MPEG-4 audio (*.m4a)" });
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return settings->previous.has_value(); }));
     EXPECT_TRUE(readFile(target).startsWith("fresh take"));

@@ -159,6 +159,8 @@ QCoro::Task<> ChooseDirectory::choose()
     DirectoryPicker::Options options;
     options.parentWindow = WindowAccessor::hostingWindow(this);
     options.message = m_panelMessage;
+    // Where recordings go now, so that a folder beside it is a step away.
+    options.directoryURL = currentLocation();
     options.canCreateDirectories = true;
     const std::optional<QUrl> url = co_await DirectoryPicker::pickDirectory(std::move(options));
     if (self && url) {

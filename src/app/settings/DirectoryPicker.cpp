@@ -5,6 +5,7 @@
 #include "kit/foundation/errors/ErrorPresentation.h"
 #include "kit/foundation/panels/OpenPanel.h"
 #include "kit/foundation/panels/PanelAsync.h"
+#include "kit/foundation/panels/PanelDirectory.h"
 #include "kit/services/KwApp.h"
 #include "kit/ui/ActivationPolicy.h"
 #include "kit/ui/WindowLevel.h"
@@ -30,7 +31,7 @@ OpenPanel *makePanel(const Options &options)
         }
     }
     if (options.directoryURL) {
-        panel->setDirectoryUrl(*options.directoryURL);
+        panel->setDirectory(panelDirectory(options.directoryURL));
     }
     panel->setPrompt(options.prompt.value_or(SettingsTexts::choosePrompt));
     panel->setMessage(options.message.value_or(QString()));

@@ -22,7 +22,7 @@ struct Options
     // None is "Choose".
     std::optional<QString> prompt;
     std::optional<QString> message;
-    // None leaves the panel's own.
+    // None, or a folder that is not there, leaves the panel's own: the user's home.
     std::optional<QUrl> directoryURL;
     bool canCreateDirectories = true;
     std::function<bool(const QUrl &)> shouldEnable;

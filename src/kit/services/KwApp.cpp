@@ -9,7 +9,9 @@
 #include "kit/services/WindowActivation.h"
 
 #include "kit/collections/CollectionsHooks.h"
+#include "kit/foundation/errors/ErrorReporting.h"
 #include "kit/foundation/errors/GeneralError.h"
+#include "kit/foundation/files/UniqueTemporaryDirectories.h"
 #include "kit/foundation/system/FoundationHooks.h"
 #include "platform/crashreport/CrashReporter.h"
 #include "platform/desktop/DesktopLauncher.h"
@@ -106,15 +108,22 @@ AtomicDictionary<QString, QVariant> &KwApp::customDebugInfo()
 QString KwApp::scratchDirectory()
 {
     Commands &state = commands();
-    QMutexLocker locker(&state.mutex);
-    if (state.scratchDirectory.isEmpty()) {
-        QByteArray pattern = QFile::encodeName(QDir::tempPath()
-            + QStringLiteral("/%1-%2-XXXXXX").arg(name()).arg(QCoreApplication::applicationPid()));
-        if (::mkdtemp(pattern.data())) {
-            state.scratchDirectory = QFile::decodeName(pattern);
+    ErrorPtr failure;
+    {
+        QMutexLocker locker(&state.mutex);
+        if (!state.scratchDirectory.isEmpty()) {
+            return state.scratchDirectory;
+        }
+        try {
+            state.scratchDirectory = makeUniqueTemporaryDirectory().toLocalFile();
+            return state.scratchDirectory;
+        } catch (const Error &error) {
+            failure = error.clone();
         }
     }
-    return state.scratchDirectory;
+    // Reported outside the lock: the report routine may ask for the directory itself.
+    (void)reported(std::move(failure));
+    return {};
 }
 
 void KwApp::removeScratchDirectory()

@@ -10,6 +10,7 @@
 #include "kit/services/KwMenu.h"
 #include "kit/services/MenuItems.h"
 #include "kit/services/SystemShareMenu.h"
+#include "platform/desktop/DBusMenuExporter.h"
 #include "platform/desktop/ShareServices.h"
 #include "preferences/Defaults.h"
 
@@ -39,6 +40,13 @@ void settle()
     QThreadPool::globalInstance()->waitForDone();
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
+}
+
+// The rows of the length and size: the two below the name and its separator.
+QStringList infoRowsOf(const QMenu &menu)
+{
+    const QStringList rows = menuRows(menu);
+    return rows.mid(rows.indexOf(QStringLiteral("-")) + 1, 2);
 }
 
 class PreviousRecordingMenuTest : public StandardDefaultsTest
@@ -76,10 +84,11 @@ TEST_F(PreviousRecordingMenuTest,
     const QStringList commands { QStringLiteral("-"), MenuTexts::copy, MenuTexts::share,
         MenuTexts::showInFolder };
     const QStringList ending { QStringLiteral("-"), MenuTexts::clear, MenuTexts::moveToTrash };
-    const QString header = QStringLiteral("(Audio Recording\n2024-01-01 at\n10.00.00.wav)");
+    const QStringList header { QStringLiteral("(Audio Recording)"), QStringLiteral("(2024-01-01 at)"),
+        QStringLiteral("(10.00.00.wav)") };
     InstalledApps::setAppURLOverride([](const QString &) { return std::nullopt; });
     EXPECT_EQ(rows(m_location),
-        QStringList({ header, QStringLiteral("-"), QStringLiteral("(2 sec)"), QStringLiteral("(32 KB)") })
+        header + QStringList({ QStringLiteral("-"), QStringLiteral("(2 sec)"), QStringLiteral("(32 KB)") })
             + commands + ending);
 
     InstalledApps::setAppURLOverride([](const QString &id) -> std::optional<QUrl> {
@@ -87,7 +96,7 @@ TEST_F(PreviousRecordingMenuTest,
             ? std::optional(QUrl(QStringLiteral("file:///quillo.desktop")))
             : std::nullopt;
     });
-    EXPECT_EQ(rows(m_location).mid(4, 5), commands + QStringList { MenuTexts::transcribe });
+    EXPECT_EQ(rows(m_location).mid(header.size() + 3, 5), commands + QStringList { MenuTexts::transcribe });
 
     // Clear forgets the recording without deleting it.
     Defaults::set(SettingsKeys::previousRecording(), std::optional(SandboxURLBookmark::fromURL(m_location)));
@@ -116,7 +125,7 @@ TEST_F(PreviousRecordingMenuTest, OpeningWaitsForNeitherTheLengthNorACopy)
     const QStringList sizeOnly { QStringLiteral("(32 KB)") };
     const QStringList lengthAndSize { QStringLiteral("(2 sec)"), QStringLiteral("(32 KB)") };
     // The rows below the name and its separator.
-    const auto infoRows = [](const KwMenu &menu) { return menuRows(menu).mid(2, 2); };
+    const auto infoRows = [](const KwMenu &menu) { return infoRowsOf(menu); };
 
     // Services stay registered for the process's life: one catcher for every run of the test.
     static const auto shared = std::make_shared<QList<QUrl>>();
@@ -167,8 +176,41 @@ TEST_F(PreviousRecordingMenuTest, TheLengthReachesTheSubmenuItsItemsWereMovedInt
     emit submenu->aboutToShow();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     settle();
-    EXPECT_EQ(
-        menuRows(*submenu).mid(2, 2), QStringList({ QStringLiteral("(2 sec)"), QStringLiteral("(32 KB)") }));
+    EXPECT_EQ(infoRowsOf(*submenu), QStringList({ QStringLiteral("(2 sec)"), QStringLiteral("(32 KB)") }));
+}
+
+// A menu item draws its text on one line, and a panel that shows the exported menu need not break
+// a label into lines: each line of the name is an item of its own, its characters as they are.
+TEST_F(PreviousRecordingMenuTest, EachLineOfTheNameIsAnItemOnTheScreenAndOnAPanel)
+{
+    const struct
+    {
+        QString name;
+        QStringList labels; // as the panel is sent them
+    } cases[] = {
+        { QStringLiteral("Audio Recording 2024-01-01 at 10.00.00.m4a"),
+            { QStringLiteral("Audio Recording"), QStringLiteral("2024-01-01 at"),
+                QStringLiteral("10.00.00.m4a") } },
+        { QStringLiteral("Talks & Notes_2 & more.m4a"),
+            { QStringLiteral("Talks & Notes__2"), QStringLiteral("& more.m4a") } },
+        { QStringLiteral("Take.m4a"), { QStringLiteral("Take.m4a") } },
+    };
+    for (const auto &[name, labels] : cases) {
+        SCOPED_TRACE(name.toStdString());
+        std::unique_ptr<KwMenu> menu(PreviousRecordingMenu::make(QUrl::fromLocalFile(m_dir.filePath(name))));
+        QStringList sent;
+        for (const QAction *action : menu->actions()) {
+            if (action->isSeparator()) {
+                break;
+            }
+            EXPECT_FALSE(action->isEnabled());
+            const QVariantMap properties = DBusMenuExporter::properties(*action);
+            EXPECT_EQ(properties.value(QStringLiteral("enabled")), QVariant(false));
+            sent << properties.value(QStringLiteral("label")).toString();
+        }
+        EXPECT_EQ(sent, labels);
+        settle();
+    }
 }
 
 } // namespace

@@ -1,14 +1,17 @@
 #include "app/settings/ChooseDirectory.h"
+#include "EventLoop.h"
 #include "FileContents.h"
 #include "app/SettingsKeys.h"
 #include "app/settings/WritabilityProbe.h"
 #include "kit/foundation/files/FileLocations.h"
+#include "kit/foundation/panels/OpenPanel.h"
 #include "kit/ui/Buttons.h"
 #include "preferences/DefaultAccessor.h"
 
 #include "HelperProcess.h"
 #include "StandardDefaultsTest.h"
 
+#include <QApplication>
 #include <QDebug>
 #include <QDir>
 #include <QDropEvent>
@@ -103,6 +106,50 @@ TEST_F(ChooseDirectoryTest, ShowsTheDirectoryAndItsPathFromHomeUntilClearedAndTa
                 QStringLiteral("You can only drag and drop a directory."));
         }
     }
+}
+
+// The panel opens where recordings go now, else at home: never in the working directory, which is
+// wherever the program was started from.
+TEST_F(ChooseDirectoryTest, ThePanelOpensInTheDefaultFolderElseAtHome)
+{
+    const QString started = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(m_root.path()));
+    const QString kept = QDir::cleanPath(directory(QStringLiteral("kept")));
+    const QString removed = QDir::cleanPath(directory(QStringLiteral("removed")));
+    const struct
+    {
+        const char *name;
+        std::optional<QString> stored;
+        QString opensIn;
+    } cases[] = {
+        { "nothing stored", std::nullopt, QDir::homePath() },
+        { "a default folder", kept, kept },
+        { "a default folder removed since", removed, QDir::homePath() },
+    };
+    for (const auto &[name, stored, opensIn] : cases) {
+        SCOPED_TRACE(name);
+        if (stored) {
+            m_chooser.setLocation(QUrl::fromLocalFile(*stored));
+            ASSERT_EQ(QDir::cleanPath(storedPath()).toStdString(), stored->toStdString());
+        }
+        if (stored == removed) {
+            ASSERT_TRUE(QDir(removed).removeRecursively());
+        }
+        m_chooser.chooseButton()->click();
+        OpenPanel *panel = nullptr;
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] {
+            for (QWidget *window : QApplication::topLevelWidgets()) {
+                if (auto *shown = qobject_cast<OpenPanel *>(window); shown && shown->isVisible()) {
+                    panel = shown;
+                }
+            }
+            return panel != nullptr;
+        }));
+        EXPECT_EQ(panel->directory().absolutePath().toStdString(), opensIn.toStdString());
+        panel->reject();
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !panel->isVisible(); }));
+    }
+    QDir::setCurrent(started);
 }
 
 TEST_F(ChooseDirectoryTest, ProbeNeverTouchesWhatIsThere)

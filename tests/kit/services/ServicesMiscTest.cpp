@@ -1,10 +1,13 @@
+#include "ScopedEnv.h"
 #include "TemporaryConfigHome.h"
 #include "UrlOpenCatcher.h"
 
 #include "kit/services/KwApp.h"
 #include "kit/services/UserDefaultsChanges.h"
 
+#include "kit/foundation/files/FileLocations.h"
 #include "kit/foundation/files/UniqueTemporaryDirectories.h"
+#include "kit/foundation/system/FoundationHooks.h"
 #include "platform/userdefaults/UserDefaults.h"
 
 #include <QDir>
@@ -36,7 +39,7 @@ TEST(ScratchDirectory, QuitRemovesOnlyThisProcesssOwnDirectory)
     const QString scratch = KwApp::scratchDirectory();
     ASSERT_FALSE(scratch.isEmpty());
     EXPECT_EQ(KwApp::scratchDirectory(), scratch);
-    EXPECT_EQ(QFileInfo(scratch).absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
+    EXPECT_EQ(QFileInfo(scratch).absolutePath(), systemTemporaryPath());
     ASSERT_TRUE(QFile(scratch + "/part").open(QIODevice::WriteOnly));
 
     KwApp::removeScratchDirectory();
@@ -47,6 +50,44 @@ TEST(ScratchDirectory, QuitRemovesOnlyThisProcesssOwnDirectory)
     const QString again = KwApp::scratchDirectory();
     EXPECT_TRUE(QFileInfo(again).isDir());
     KwApp::removeScratchDirectory();
+}
+
+// The folder the environment names for temporary items, else /tmp; one that does not exist gives
+// no directory and a report naming it, never a directory somewhere else.
+TEST(ScratchDirectory, LiesInTheTemporaryFolderOrIsReportedMissing)
+{
+    QTemporaryDir named;
+    const QString missing = named.filePath("missing");
+    const struct
+    {
+        QString tmpdir;
+        QString parent; // empty: none is made
+    } cases[] = {
+        { named.path(), named.path() },
+        { "relative", "/tmp" },
+        { missing, {} },
+    };
+    std::vector<QString> reports;
+    FoundationHooks::setReportError([&](const Error &error, const QVariantMap &, const QString &, int) {
+        reports.push_back(error.localizedDescription());
+    });
+    for (const auto &[tmpdir, parent] : cases) {
+        SCOPED_TRACE(tmpdir.toStdString());
+        reports.clear();
+        const TestSupport::ScopedEnv environment("TMPDIR", tmpdir);
+        const QString scratch = KwApp::scratchDirectory();
+        KwApp::removeScratchDirectory();
+        if (parent.isEmpty()) {
+            EXPECT_EQ(scratch, QString());
+            ASSERT_EQ(reports.size(), 1u);
+            EXPECT_TRUE(reports.front().contains(missing)) << reports.front().toStdString();
+        } else {
+            EXPECT_EQ(QFileInfo(scratch).path(), parent);
+            EXPECT_TRUE(reports.empty());
+        }
+    }
+    FoundationHooks::setReportError({});
+    EXPECT_FALSE(QFileInfo::exists(missing));
 }
 
 namespace {

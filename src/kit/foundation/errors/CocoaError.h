@@ -14,6 +14,7 @@ public:
         fileReadUnknown = 256,
         fileWriteFileExists = 516,
         fileWriteUnknown = 512,
+        fileWriteNoPermission = 513,
         fileWriteVolumeReadOnly = 640,
         userCancelled = 3072,
         propertyListReadCorrupt = 3840,

@@ -54,7 +54,7 @@ QUrl systemDirectory(QStandardPaths::StandardLocation location)
     }
     std::fprintf(
         stderr, "Could not get system directory: no location of kind %d\n", static_cast<int>(location));
-    return directoryUrl(QDir(QDir::tempPath())
+    return directoryUrl(QDir(systemTemporaryPath())
                             .filePath(QStringLiteral("%1-%2-%3")
                                           .arg(FoundationHooks::appName())
                                           .arg(::getuid())
@@ -86,6 +86,12 @@ QUrl realHomeDirectory()
 {
     static const QUrl directory = directoryUrl(accountHome());
     return directory;
+}
+
+QString systemTemporaryPath()
+{
+    const QString named = qEnvironmentVariable("TMPDIR");
+    return QDir::isAbsolutePath(named) ? QDir::cleanPath(named) : QStringLiteral("/tmp");
 }
 
 const QUrl &rootDirectory()

@@ -21,6 +21,11 @@ QUrl realHomeDirectory();
 // The path with the user's home directory at its start (whole components only) written "~".
 QString abbreviatingHome(const QString &path);
 
+// The folder for short-lived items: TMPDIR when it names one by its absolute path, whether or not
+// it exists (so that making anything there fails naming it), else /tmp. Never empty nor relative,
+// unlike QDir::tempPath(), which answers nothing for a TMPDIR that does not exist.
+QString systemTemporaryPath();
+
 // "/", the root of the file system.
 const QUrl &rootDirectory();
 

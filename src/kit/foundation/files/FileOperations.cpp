@@ -4,6 +4,7 @@
 #include "kit/foundation/errors/Errno.h"
 #include "kit/foundation/errors/ErrorUserInfoKeys.h"
 #include "kit/foundation/files/FileDescriptor.h"
+#include "kit/foundation/files/FileTexts.h"
 #include "kit/foundation/text/StringHelpers.h"
 
 #include <QDir>
@@ -19,6 +20,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -26,25 +28,96 @@ namespace {
 constexpr int numberedAttempts = 1000;
 constexpr int uuidAttempts = 16;
 
+QVariantMap errorInfo(int code, const QString &path)
+{
+    return { { NSFilePathErrorKey, path },
+        { NSUnderlyingErrorKey, QVariant::fromValue(ErrorPtr(std::make_shared<Errno>(code))) } };
+}
+
+// A failure to read the item at `path`, or one that no folder explains.
 [[noreturn]] void throwFileError(int code, const QString &path, const QString &action)
 {
-    QVariantMap info { { NSFilePathErrorKey, path },
-        { NSUnderlyingErrorKey, QVariant::fromValue(ErrorPtr(std::make_shared<Errno>(code))) } };
+    QVariantMap info = errorInfo(code, path);
     const QString name = QFileInfo(path).fileName();
     switch (code) {
     case EEXIST:
-        info.insert(NSLocalizedDescriptionKey,
-            QStringLiteral("“%1” couldn’t be %2 because an item with the same name already exists.")
-                .arg(name, action));
+        info.insert(NSLocalizedDescriptionKey, FileTexts::alreadyExists(name, action));
         throw CocoaError(CocoaError::fileWriteFileExists, info);
     case ENOENT:
-        info.insert(NSLocalizedDescriptionKey, QStringLiteral("The file “%1” doesn’t exist.").arg(name));
+        info.insert(NSLocalizedDescriptionKey, FileTexts::noSuchFile(name));
         throw CocoaError(CocoaError::fileReadNoSuchFile, info);
     default:
-        info.insert(NSLocalizedDescriptionKey,
-            QStringLiteral("“%1” couldn’t be %2: %3").arg(name, action, Errno(code).localizedDescription()));
+        info.insert(
+            NSLocalizedDescriptionKey, FileTexts::failed(name, action, Errno(code).localizedDescription()));
         throw CocoaError(CocoaError::fileWriteUnknown, info);
     }
+}
+
+QString shownName(const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    return name.isEmpty() ? path : name;
+}
+
+struct WriteFailure
+{
+    CocoaError::Code code;
+    QString description;
+};
+
+// What kept the item at `path` from being made or written, told by the folder that was to hold it;
+// none where the folder does not explain the failure.
+std::optional<WriteFailure> writeFailure(int code, const QString &path, const QString &action)
+{
+    const QFileInfo item(path);
+    const QString name = item.fileName();
+    const QString folder = item.absolutePath();
+    switch (code) {
+    case EACCES:
+    case EPERM:
+        return WriteFailure { CocoaError::fileWriteNoPermission,
+            FileTexts::noPermission(name, action, shownName(folder)) };
+    case EROFS:
+        return WriteFailure { CocoaError::fileWriteVolumeReadOnly,
+            FileTexts::readOnlyFileSystem(name, action, shownName(folder)) };
+    case ENOENT:
+    case ENOTDIR:
+        break;
+    default:
+        return std::nullopt;
+    }
+    // The nearest item that is there on the way up from the folder.
+    QString existing = folder;
+    while (!QFileInfo::exists(existing) && existing != QDir::rootPath()) {
+        existing = QFileInfo(existing).absolutePath();
+    }
+    if (!QFileInfo(existing).isDir()) {
+        return WriteFailure { CocoaError::fileNoSuchFile,
+            FileTexts::notAFolder(name, action, shownName(existing)) };
+    }
+    if (existing != folder) {
+        return WriteFailure { CocoaError::fileNoSuchFile,
+            FileTexts::folderMissing(name, action, shownName(folder)) };
+    }
+    if (code == ENOENT) {
+        // The folder is there and has no room for the item all the same: one of the system's own.
+        return WriteFailure { CocoaError::fileWriteNoPermission,
+            FileTexts::takesNoNewItems(name, action, shownName(folder)) };
+    }
+    return std::nullopt;
+}
+
+// A failure to make or write the item at `path`. The item being copied or moved is there, so a
+// missing file would mislead: the words are about the folder.
+[[noreturn]] void throwWriteError(int code, const QString &path, const QString &action)
+{
+    const std::optional<WriteFailure> failure = writeFailure(code, path, action);
+    if (!failure) {
+        throwFileError(code, path, action);
+    }
+    QVariantMap info = errorInfo(code, path);
+    info.insert(NSLocalizedDescriptionKey, failure->description);
+    throw CocoaError(failure->code, info);
 }
 
 void removeItem(const QString &path)
@@ -68,7 +141,7 @@ void copyFile(const QString &source, const QString &destination, const struct st
     FileDescriptor output(
         ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, status.st_mode & 07777));
     if (output.get() < 0) {
-        throwFileError(errno, destination, QStringLiteral("copied"));
+        throwWriteError(errno, destination, QStringLiteral("copied"));
     }
     char buffer[1 << 16];
     for (;;) {
@@ -93,7 +166,7 @@ void copyFile(const QString &source, const QString &destination, const struct st
             if (step < 0) {
                 const int code = errno;
                 ::unlink(target.constData());
-                throwFileError(code, destination, QStringLiteral("copied"));
+                throwWriteError(code, destination, QStringLiteral("copied"));
             }
             written += step;
         }
@@ -105,7 +178,7 @@ void copyFile(const QString &source, const QString &destination, const struct st
     if (::fsync(output.get()) != 0 || !output.close()) {
         const int code = errno;
         ::unlink(target.constData());
-        throwFileError(code, destination, QStringLiteral("copied"));
+        throwWriteError(code, destination, QStringLiteral("copied"));
     }
 }
 
@@ -125,7 +198,7 @@ void copyTree(const QString &source, const QString &destination)
         if (::symlink(QFile::encodeName(QFile::symLinkTarget(source)).constData(),
                 QFile::encodeName(destination).constData())
             != 0) {
-            throwFileError(errno, destination, QStringLiteral("copied"));
+            throwWriteError(errno, destination, QStringLiteral("copied"));
         }
         return;
     }
@@ -133,7 +206,7 @@ void copyTree(const QString &source, const QString &destination)
         throwFileError(ENOTSUP, source, QStringLiteral("copied"));
     }
     if (::mkdir(QFile::encodeName(destination).constData(), 0700) != 0) {
-        throwFileError(errno, destination, QStringLiteral("copied"));
+        throwWriteError(errno, destination, QStringLiteral("copied"));
     }
     try {
         const QDir directory(source);
@@ -158,7 +231,13 @@ void moveItem(const QString &source, const QString &destination)
     const int code = errno;
     // Another file system, or one that cannot rename without replacing: copy, then remove.
     if (code != EXDEV && code != EINVAL && code != ENOSYS) {
-        throwFileError(code, code == ENOENT ? source : destination, QStringLiteral("moved"));
+        struct stat present
+        {
+        };
+        if (::lstat(from.constData(), &present) != 0) {
+            throwFileError(errno, source, QStringLiteral("moved"));
+        }
+        throwWriteError(code, destination, QStringLiteral("moved"));
     }
     copyTree(source, destination);
     removeItem(source);
@@ -195,7 +274,7 @@ void copyToPartial(const QString &source, const QString &partial, const QString 
         const QList<ErrorPtr> underlying = error.underlyingErrors();
         const auto *code
             = underlying.isEmpty() ? nullptr : dynamic_cast<const Errno *>(underlying.first().get());
-        throwFileError(code ? code->rawValue() : EIO, shown, QStringLiteral("copied"));
+        throwWriteError(code ? code->rawValue() : EIO, shown, QStringLiteral("copied"));
     }
 }
 
@@ -292,7 +371,7 @@ void copyItem(const QUrl &source, const QUrl &destination, bool overwrite)
     if (!destinationExists) {
         if (const int code = takeName(partial, to); code != 0) {
             removeItem(partial);
-            throwFileError(code, to, QStringLiteral("copied"));
+            throwWriteError(code, to, QStringLiteral("copied"));
         }
         return;
     }
@@ -307,7 +386,7 @@ void copyItem(const QUrl &source, const QUrl &destination, bool overwrite)
     if (::rename(made.constData(), onto.constData()) != 0) {
         const int code = errno;
         removeItem(partial);
-        throwFileError(code, to, QStringLiteral("copied"));
+        throwWriteError(code, to, QStringLiteral("copied"));
     }
 }
 
@@ -344,7 +423,7 @@ QUrl copyOrMoveItemUniquely(const QUrl &source, const QUrl &destination, bool mo
         }
         if (code != EEXIST || attempt == numberedAttempts + uuidAttempts) {
             removeItem(partial);
-            throwFileError(code, candidate, QStringLiteral("copied"));
+            throwWriteError(code, candidate, QStringLiteral("copied"));
         }
     }
     Q_UNREACHABLE();

@@ -7,7 +7,9 @@
 // killed meanwhile leaves no incomplete item under that name. With `overwrite` an existing
 // destination is replaced by the complete copy, and stays as it was when the copy fails.
 // Throws CocoaError: fileWriteFileExists when the destination exists, fileReadNoSuchFile when
-// the source is missing, fileWriteUnknown for other failures; a failed copy leaves no partial
+// the source is missing; where the destination's folder cannot take the item, words on that
+// folder (fileWriteNoPermission, fileWriteVolumeReadOnly, fileNoSuchFile for a folder missing or a
+// file in its place); fileWriteUnknown for other failures. A failed copy leaves no partial
 // destination behind.
 void copyItem(const QUrl &source, const QUrl &destination, bool overwrite = false);
 

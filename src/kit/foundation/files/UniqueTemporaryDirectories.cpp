@@ -4,6 +4,7 @@
 #include "kit/foundation/errors/ErrorReporting.h"
 #include "kit/foundation/errors/GeneralError.h"
 #include "kit/foundation/files/FileDescriptor.h"
+#include "kit/foundation/files/FileLocations.h"
 #include "kit/foundation/files/FileOperations.h"
 #include "kit/foundation/system/FoundationHooks.h"
 
@@ -30,14 +31,6 @@ QString safeAppName()
 GeneralError parentError(const QString &parent, const QString &problem)
 {
     return GeneralError(QStringLiteral("Could not use the temporary folder “%1”: %2").arg(parent, problem));
-}
-
-// TMPDIR when it names a folder by its absolute path, else /tmp. QDir::tempPath() answers nothing
-// for a TMPDIR that does not exist, which would put the folder in the working directory.
-QString systemTemporaryPath()
-{
-    const QString named = qEnvironmentVariable("TMPDIR");
-    return QDir::isAbsolutePath(named) ? QDir::cleanPath(named) : QStringLiteral("/tmp");
 }
 
 QString uppercaseUuid()

@@ -1,6 +1,7 @@
 #include "kit/foundation/panels/OpenPanel.h"
 
 #include "kit/foundation/errors/ErrorPresentation.h"
+#include "kit/foundation/panels/PanelDirectory.h"
 
 #include <QFileSystemModel>
 #include <QGridLayout>
@@ -38,6 +39,7 @@ OpenPanel::OpenPanel(QWidget *parent)
     : QFileDialog(parent)
 {
     setOption(QFileDialog::DontUseNativeDialog, true);
+    setDirectory(panelDirectory());
     m_enabling = new EnablingProxyModel(this, this);
     setProxyModel(m_enabling);
 }

@@ -10,7 +10,8 @@ class QLabel;
 class QSortFilterProxyModel;
 
 // A file dialog whose items are enabled and whose choices are accepted by a delegate. It is
-// always the toolkit's own dialog, since a desktop's native one cannot ask the delegate.
+// always the toolkit's own dialog, since a desktop's native one cannot ask the delegate. It opens in
+// the user's home until told another folder.
 class OpenPanel : public QFileDialog
 {
     Q_OBJECT

@@ -49,6 +49,36 @@ TEST(FileLocations, RealHomeComesFromTheAccountDatabaseAndTheApplicationDirector
     EXPECT_TRUE(reports.front().contains(u"file/cache/Tapewick"_s));
 }
 
+// QDir::tempPath() answers nothing for a TMPDIR that does not exist, and a path built on nothing
+// lands in the working directory.
+TEST(FileLocations, TheTemporaryFolderIsTmpdirByItsAbsolutePathElseTmpAndNeverRelative)
+{
+    QTemporaryDir existing;
+    const QString missing = existing.filePath(u"missing/"_s);
+    const struct
+    {
+        QString tmpdir;
+        QString expected;
+    } cases[] = {
+        { QString(), u"/tmp"_s },
+        { u"relative"_s, u"/tmp"_s },
+        { u"."_s, u"/tmp"_s },
+        { existing.path() + u"//"_s, existing.path() },
+        { missing, QDir::cleanPath(missing) },
+    };
+    FoundationHooks::setAppName(u"Tapewick"_s);
+    for (const auto &[tmpdir, expected] : cases) {
+        SCOPED_TRACE(tmpdir.toStdString());
+        const KitTesting::ScopedEnv environment("TMPDIR", tmpdir);
+        EXPECT_EQ(systemTemporaryPath(), expected);
+        // A user directory the system does not name falls back to a place in that folder.
+        const auto unnamed = static_cast<QStandardPaths::StandardLocation>(999);
+        EXPECT_EQ(systemDirectory(unnamed).toLocalFile(),
+            QStringLiteral("%1/Tapewick-%2-999/").arg(expected).arg(::getuid()));
+    }
+    FoundationHooks::setAppName({});
+}
+
 TEST(FileLocations, TextGoesIntoAFileOfItsOwnWithTheTypesExtension)
 {
     const QMimeType plainText = QMimeDatabase().mimeTypeForName(u"text/plain"_s);

@@ -1,4 +1,5 @@
 #include "kit/foundation/errors/CocoaError.h"
+#include "kit/foundation/errors/ErrorUserInfoKeys.h"
 #include "kit/foundation/files/FileOperations.h"
 
 #include "KitTesting.h"
@@ -125,6 +126,80 @@ TEST_F(FileOperationsTest, OverwritingKeepsTheExistingItemWhenTheCopyFails)
     }
     EXPECT_TRUE(
         QDir(m_directory.path()).entryList({ u".*.part"_s }, QDir::AllEntries | QDir::Hidden).isEmpty());
+}
+
+// Naming steps that fail with errno `code`.
+template<int code>
+constexpr NoReplaceCalls refusing { [](const char *, const char *) {
+                                       errno = code;
+                                       return -1;
+                                   },
+    [](const char *, const char *) {
+        errno = code;
+        return -1;
+    } };
+
+// The item being copied is there: a destination that cannot be written is told by its folder, never
+// as a file that does not exist.
+TEST_F(FileOperationsTest, AFolderThatCannotTakeTheCopySaysWhy)
+{
+    const QUrl source = QUrl::fromLocalFile(write(u"Take.m4a"_s, "audio"));
+    write(u"notes.txt"_s, "not a folder");
+    const struct
+    {
+        const char *name;
+        QString destination;
+        std::optional<NoReplaceCalls> calls;
+        CocoaError::Code code;
+        QString description;
+    } cases[] = {
+        // Creating anything in it fails as if the folder were not there.
+        { "a folder of the system's own", u"/proc/Take.m4a"_s, std::nullopt,
+            CocoaError::fileWriteNoPermission,
+            u"“Take.m4a” couldn’t be copied because the folder “proc” doesn’t accept new files."_s },
+        { "a folder that is not there", m_directory.filePath(u"gone/deeper/Take.m4a"_s), std::nullopt,
+            CocoaError::fileNoSuchFile,
+            u"“Take.m4a” couldn’t be copied because the folder “deeper” doesn’t exist."_s },
+        { "a file as the folder", m_directory.filePath(u"notes.txt/Take.m4a"_s), std::nullopt,
+            CocoaError::fileNoSuchFile,
+            u"“Take.m4a” couldn’t be copied because “notes.txt” is not a folder."_s },
+        { "a file on the way", m_directory.filePath(u"notes.txt/inner/Take.m4a"_s), std::nullopt,
+            CocoaError::fileNoSuchFile,
+            u"“Take.m4a” couldn’t be copied because “notes.txt” is not a folder."_s },
+        // The superuser writes into any folder of a writable file system: the refusal is made up.
+        { "no permission", m_directory.filePath(u"out/Take.m4a"_s), refusing<EACCES>,
+            CocoaError::fileWriteNoPermission,
+            u"“Take.m4a” couldn’t be copied because you don’t have permission to write in the folder “out”."_s },
+        { "a read-only file system", m_directory.filePath(u"out/Take.m4a"_s), refusing<EROFS>,
+            CocoaError::fileWriteVolumeReadOnly,
+            u"“Take.m4a” couldn’t be copied because the folder “out” is on a read-only file system."_s },
+    };
+    ASSERT_TRUE(QDir(m_directory.path()).mkpath(u"out"_s));
+    for (const auto &testCase : cases) {
+        const std::pair<const char *, std::function<void(const QUrl &)>> copies[] = {
+            { "copy", [&](const QUrl &to) { copyItem(source, to); } },
+            { "copy replacing", [&](const QUrl &to) { copyItem(source, to, true); } },
+            { "unique copy", [&](const QUrl &to) { copyOrMoveItemUniquely(source, to, false); } },
+        };
+        for (const auto &[how, copy] : copies) {
+            SCOPED_TRACE(std::string(testCase.name) + ", " + how);
+            const std::optional<NoReplaceCalls> previous
+                = testCase.calls ? std::optional(setNoReplaceCalls(*testCase.calls)) : std::nullopt;
+            const auto error = thrown<CocoaError>([&] { copy(QUrl::fromLocalFile(testCase.destination)); });
+            if (previous) {
+                setNoReplaceCalls(*previous);
+            }
+            ASSERT_TRUE(error);
+            EXPECT_EQ(error->code(), testCase.code);
+            EXPECT_EQ(error->localizedDescription().toStdString(), testCase.description.toStdString());
+            EXPECT_EQ(error->userInfo().value(NSFilePathErrorKey).toString(), testCase.destination);
+        }
+    }
+    EXPECT_EQ(read(u"Take.m4a"_s), QByteArray("audio"));
+    EXPECT_EQ(QDir(m_directory.filePath(u"out"_s))
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList())
+        << "nothing half-made is left";
 }
 
 TEST_F(FileOperationsTest, CopyKeepsPermissionsAndCopiesDirectoryTrees)
