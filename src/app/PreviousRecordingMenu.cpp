@@ -217,7 +217,7 @@ KwMenu *make(const QUrl &location)
     // One disabled item a line: a menu item draws its text on a single line here, and no panel that
     // shows the tray item's menu is bound to show a line break in an item's label either.
     for (const QString &line : wrapped(location.fileName(), nameWrapLength).split(u'\n')) {
-        menu->addAction(QString(line).replace(u'&', QStringLiteral("&&")))->setEnabled(false);
+        menu->addAction(withLiteralAmpersands(line))->setEnabled(false);
     }
     menu->addSeparator();
     addInfoItems(menu, location);

@@ -1,5 +1,7 @@
 #include "preferences/DefaultsToggle.h"
 
+#include "kit/foundation/text/StringHelpers.h"
+
 #include <QHBoxLayout>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -7,17 +9,8 @@
 
 namespace Defaults {
 
-namespace {
-
-QString verbatim(QString title)
-{
-    return title.replace(QLatin1Char('&'), QStringLiteral("&&"));
-}
-
-} // namespace
-
 Toggle::Toggle(const QString &title, const Key<bool> &key, QWidget *parent)
-    : QCheckBox(verbatim(title), parent)
+    : QCheckBox(withLiteralAmpersands(title), parent)
     , m_observable(key)
     , m_shownValue(m_observable.value())
 {

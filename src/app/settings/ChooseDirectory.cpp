@@ -6,6 +6,7 @@
 #include "kit/foundation/errors/GeneralError.h"
 #include "kit/foundation/files/FileLocations.h"
 #include "kit/foundation/files/ResourceValues.h"
+#include "kit/foundation/text/StringHelpers.h"
 #include "kit/services/ErrorAlert.h"
 #include "kit/ui/Buttons.h"
 #include "kit/ui/UrlIcon.h"
@@ -110,7 +111,7 @@ void ChooseDirectory::refresh()
     m_choose->setIcon(UrlIcon::iconFor(*location));
     const QString name
         = m_choose->fontMetrics().elidedText(displayName(*location), Qt::ElideRight, m_maxWidth);
-    m_choose->setText(QString(name).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    m_choose->setText(withLiteralAmpersands(name));
 }
 
 void ChooseDirectory::showError(ErrorPtr error)

@@ -1,11 +1,13 @@
 #include "kit/services/CallbackMenuItem.h"
 
+#include "kit/foundation/text/StringHelpers.h"
+
 #include <QSignalBlocker>
 
 CallbackMenuItem::CallbackMenuItem(const QString &title, const QString &keyEquivalent,
     std::optional<Qt::KeyboardModifiers> modifiers, bool isEnabled, bool isChecked, bool isHidden,
     std::function<void()> callback, QObject *parent)
-    : QAction(title, parent)
+    : QAction(withLiteralAmpersands(title), parent)
     , m_callback(std::move(callback))
 {
     setShortcut(shortcutFor(keyEquivalent, modifiers));

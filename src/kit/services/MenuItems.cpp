@@ -8,6 +8,7 @@
 
 #include "kit/foundation/files/FileLocations.h"
 #include "kit/foundation/objects/MenuItemCancellables.h"
+#include "kit/foundation/text/StringHelpers.h"
 #include "kit/foundation/text/TextFont.h"
 #include "preferences/Defaults.h"
 
@@ -40,7 +41,7 @@ QAction *addHeader(QMenu *menu, const QString &title, bool separatorBefore)
     if (separatorBefore) {
         menu->addSeparator();
     }
-    QAction *header = menu->addAction(title);
+    QAction *header = menu->addAction(withLiteralAmpersands(title));
     header->setEnabled(false);
     QFont font = header->font();
     font.setPointSizeF(smallSystemFontSize());

@@ -20,6 +20,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 const QString checked = QStringLiteral(" \u2713");
@@ -101,6 +103,17 @@ TEST_F(StatusMenuTest, DevicesShowTheirChannelsForcedMonoFollowsTheDefaultInputA
         (QStringList {
             QStringLiteral("(None)"), separator, separator, separator, separator, MenuTexts::settings }));
     EXPECT_EQ(item(MenuTexts::record)->toolTip(), MenuTexts::noInputDevices);
+}
+
+// A device's name is shown as it is: an "&" in it marks no mnemonic, in its item or its header.
+TEST_F(StatusMenuTest, ADeviceNameWithAnAmpersandIsShownAsItIs)
+{
+    const QString name = QStringLiteral("Mic & Line");
+    m_hardware.deviceList[0].name = name;
+    rows();
+    const QList<QAction *> actions = state().menu().actions();
+    const auto shown = std::ranges::count(actions, name, &QAction::iconText);
+    EXPECT_EQ(shown, 2) << "the device's item and its forced-mono header";
 }
 
 // Once the last input device is gone, only starting needs one: a recording goes on from what the

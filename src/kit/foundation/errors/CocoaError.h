@@ -15,7 +15,7 @@ public:
         fileWriteFileExists = 516,
         fileWriteUnknown = 512,
         fileWriteNoPermission = 513,
-        fileWriteVolumeReadOnly = 640,
+        fileWriteVolumeReadOnly = 642,
         userCancelled = 3072,
         propertyListReadCorrupt = 3840,
         propertyListWriteInvalid = 3852,

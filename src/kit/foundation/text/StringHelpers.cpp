@@ -79,3 +79,8 @@ std::optional<QString> nilIfEmptyOrWhitespace(const QString &text)
     }
     return text;
 }
+
+QString withLiteralAmpersands(QString text)
+{
+    return text.replace(u'&', QStringLiteral("&&"));
+}
