@@ -28,17 +28,11 @@ struct ProgramEnd
     friend bool operator==(const ProgramEnd &, const ProgramEnd &) = default;
     friend void PrintTo(const ProgramEnd &end, std::ostream *out)
     {
-        switch (end.kind) {
-        case Kind::exited:
-            *out << "exited with status " << end.number;
-            break;
-        case Kind::killed:
-            *out << "killed by signal " << end.number;
-            break;
-        case Kind::stillRunning:
+        if (end.kind == Kind::stillRunning) {
             *out << "still running";
-            break;
+            return;
         }
+        *out << (end.kind == Kind::exited ? "exited with status " : "killed by signal ") << end.number;
     }
 };
 

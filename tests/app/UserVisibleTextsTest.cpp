@@ -7,55 +7,30 @@
 
 namespace {
 
-// The string literals of a C++ source, adjacent ones joined as the compiler joins them, with the
-// escapes the texts use decoded.
+// The string literals of a C++ source, adjacent ones joined as the compiler joins them, "\u"
+// escapes decoded (a word beside a quotation mark is a word of its own); comments and character
+// literals such as '"' hold none.
 QStringList stringLiterals(const QString &source)
 {
+    static const QRegularExpression token(
+        QStringLiteral(R"re(//[^\n]*|'(?:\\.|[^'\\])*'|"((?:\\.|[^"\\])*)")re"));
+    static const QRegularExpression escape(QStringLiteral(R"(\\u([0-9a-fA-F]{4}))"));
     QStringList literals;
-    bool joinNext = false;
-    for (qsizetype at = 0; at < source.size(); ++at) {
-        const QChar character = source.at(at);
-        if (source.mid(at, 2) == u"//") {
-            at = source.indexOf(u'\n', at);
-            if (at < 0) {
-                break;
-            }
-            continue;
+    qsizetype joinsAt = -1;
+    for (const QRegularExpressionMatch &match : token.globalMatch(source)) {
+        QString text = match.captured(1);
+        for (QRegularExpressionMatch code; (code = escape.match(text)).hasMatch();) {
+            text.replace(
+                code.capturedStart(), code.capturedLength(), QChar(code.captured(1).toUShort(nullptr, 16)));
         }
-        if (character == u'\'') {
-            // A character literal such as '"' opens no string.
-            at = source.indexOf(u'\'', at + (source.at(at + 1) == u'\\' ? 3 : 2));
-            joinNext = false;
-            continue;
+        const bool literal = match.capturedStart(1) >= 0;
+        if (literal && joinsAt >= 0
+            && source.mid(joinsAt, match.capturedStart() - joinsAt).trimmed().isEmpty()) {
+            literals.last() += text;
+        } else if (literal) {
+            literals.append(text);
         }
-        if (character != u'"') {
-            if (!character.isSpace()) {
-                joinNext = false;
-            }
-            continue;
-        }
-        QString literal;
-        for (++at; at < source.size() && source.at(at) != u'"'; ++at) {
-            if (source.at(at) != u'\\') {
-                literal += source.at(at);
-                continue;
-            }
-            const QChar escaped = source.at(++at);
-            if (escaped == u'u') {
-                literal += QChar(source.mid(at + 1, 4).toUShort(nullptr, 16));
-                at += 4;
-            } else if (escaped == u'n') {
-                literal += u'\n';
-            } else {
-                literal += escaped;
-            }
-        }
-        if (joinNext) {
-            literals.last() += literal;
-        } else {
-            literals.append(literal);
-        }
-        joinNext = true;
+        joinsAt = literal ? match.capturedEnd() : -1;
     }
     return literals;
 }

@@ -27,24 +27,19 @@ public:
         }
         error = QStringLiteral("no module made the source %1").arg(name);
     }
-    ~RemovedSource() { restore(); }
-    RemovedSource(const RemovedSource &) = delete;
-    RemovedSource &operator=(const RemovedSource &) = delete;
-
-    // Brings it back and answers whether it is there again; once only.
-    bool restore()
+    ~RemovedSource()
     {
-        if (!error.isEmpty() || std::exchange(m_restored, true)) {
-            return m_restored;
+        if (!error.isEmpty()) {
+            return;
         }
         // pactl joins what follows the module's name into its arguments.
         Pactl::run({ QStringLiteral("load-module"), m_module, m_arguments });
-        const bool back = processEventsUntil([&] { return !Pactl::sourceDescription(m_name).isEmpty(); });
-        if (back && m_wasDefault) {
+        if (processEventsUntil([&] { return !Pactl::sourceDescription(m_name).isEmpty(); }) && m_wasDefault) {
             Pactl::run({ QStringLiteral("set-default-source"), m_name });
         }
-        return back && (!m_wasDefault || Pactl::defaultSource() == m_name);
     }
+    RemovedSource(const RemovedSource &) = delete;
+    RemovedSource &operator=(const RemovedSource &) = delete;
 
     // Empty once the source is gone.
     QString error;
@@ -54,7 +49,6 @@ private:
     bool m_wasDefault;
     QString m_module;
     QString m_arguments;
-    bool m_restored = false;
 };
 
 } // namespace TestSupport

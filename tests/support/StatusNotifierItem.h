@@ -104,12 +104,6 @@ public:
     QString iconName() const { return property(QStringLiteral("IconName")).toString(); }
     QString iconThemePath() const { return property(QStringLiteral("IconThemePath")).toString(); }
 
-    // Connects `receiver`'s `slot` to a signal of the item, as a panel listens for its changes.
-    bool connect(const QString &signal, QObject *receiver, const char *slot) const
-    {
-        return bus().connect(m_service, m_path, itemInterface(), signal, receiver, slot);
-    }
-
     // The largest of the pictures the item gives for its icon; null when it gives none.
     QImage icon() const
     {

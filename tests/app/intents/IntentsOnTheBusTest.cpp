@@ -296,42 +296,6 @@ TEST_F(IntentsOnTheBusTest, ASignalJustAfterAStopStillSavesTheRecordingWhole)
     }
 }
 
-// An ending whose save is the one a review is asked at still ends, without an alert that nobody
-// may be there to answer: the save is not counted, so the request waits for the next ordinary
-// save, which is counted at the review's count.
-TEST_F(IntentsOnTheBusTest, AnEndingOnTheSaveAReviewIsAskedAtEndsAndLeavesTheRequestToTheNextSave)
-{
-    UserDefaults &database = *UserDefaults::standard();
-    // As the program left it; -1 when absent.
-    const auto reviewCount = [&] {
-        database.synchronizeFromDisk();
-        const std::optional<PropertyValue> count = database.object("Kw_requestReviewCount");
-        const std::int64_t *number = count ? count->as<std::int64_t>() : nullptr;
-        return number ? *number : -1;
-    };
-    for (const int signal : { SIGTERM, SIGHUP, SIGINT }) {
-        SCOPED_TRACE(signal);
-        m_program.reset();
-        database.setObject("Kw_requestReviewCount", PropertyValue(qint64(5)));
-        m_program.emplace();
-        ASSERT_TRUE(waitFor([] { return !state().isEmpty(); })) << log().toStdString();
-        const QString temporary = record();
-        TestSupport::processEventsFor(std::chrono::milliseconds(1500));
-        m_program->signal(signal);
-        EXPECT_EQ(m_program->waitForExit(15), ProgramEnd::exitedWith(signal)) << log().toStdString();
-        EXPECT_TRUE(saved().contains(QFileInfo(temporary).fileName())) << log().toStdString();
-        EXPECT_EQ(reviewCount(), 5);
-        EXPECT_NE(database.object("Kw_App_runOnce__requestReview"), PropertyValue(true)) << "asked";
-        QDir(QFileInfo(temporary).path()).removeRecursively();
-    }
-    m_program.emplace();
-    ASSERT_TRUE(waitFor([] { return !state().isEmpty(); })) << log().toStdString();
-    record();
-    TestSupport::processEventsFor(std::chrono::milliseconds(1000));
-    setState(QStringLiteral("stopped"));
-    EXPECT_TRUE(waitFor([&] { return reviewCount() == 6; })) << reviewCount() << log().toStdString();
-}
-
 // A start asked for while an ending waits for a slow save starts nothing, and the caller hears
 // why: a recording begun then would run on unfinished when the program ends.
 TEST_F(IntentsOnTheBusTest, AStartWhileAnEndingWaitsForASaveStartsNothingAndSaysSo)

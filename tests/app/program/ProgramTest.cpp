@@ -102,23 +102,6 @@ TEST_F(ProgramTest, TheTrayItemFollowsTheSettingsAndASecondInstanceLeavesItAlone
     }
 }
 
-// The menu opens beside the icon: a second click on the icon, to close it, chooses no "Record".
-TEST_F(ProgramTest, ASecondClickOnTheTrayIconClosesTheMenuAndStartsNothing)
-{
-    ProgramProcess program;
-    const std::optional<QRect> icon = trayIcon(program);
-    ASSERT_TRUE(icon) << program.log().toStdString();
-    ASSERT_TRUE(program.waitForLog(QStringLiteral("accessibility value \"Stopped\"")));
-    const QPoint center = icon->center();
-    xdotool({ "mousemove", QString::number(center.x()), QString::number(center.y()), "click", "1" });
-    ASSERT_TRUE(program.waitForLog(QStringLiteral("Menu opens")));
-    QThread::msleep(300);
-    xdotool({ "click", "1" });
-    EXPECT_FALSE(program.waitForLog(QStringLiteral("accessibility value \"Recording\""), 2))
-        << program.log().toStdString();
-    EXPECT_EQ(program.log().count(QStringLiteral("Menu opens")), 1) << "opened again";
-}
-
 TEST_F(ProgramTest, TheRecordingShortcutStartsAndStopsOnRelease)
 {
     // Control+Shift+R.

@@ -137,12 +137,14 @@ protected:
         return state;
     }
 
-    // Starts a recording that is saved into `output` and lets it run a second; answers its file's
-    // name, empty when it did not start.
-    static QString recordForOutput(AppState &state, const QTemporaryDir &output)
+    // Starts a recording that is saved into `output` (none: the setting stays as it is) and lets it
+    // run a second; answers its file's name, empty when it did not start.
+    static QString recordForOutput(AppState &state, const QTemporaryDir *output)
     {
-        Defaults::set(SettingsKeys::defaultOutputDirectory(),
-            std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(output.path()))));
+        if (output) {
+            Defaults::set(SettingsKeys::defaultOutputDirectory(),
+                std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(output->path()))));
+        }
         state.recorder().setRevealer([](const QList<QUrl> &) {});
         state.recorder().start();
         if (!TestSupport::processEventsUntil(
@@ -230,7 +232,6 @@ TEST_F(AppStateTest, TheFeedbackNoticePromisesAnAnswerOnlyWithAFeedbackPage)
         EXPECT_TRUE(alerts.unanswered().isEmpty()) << page;
         ASSERT_EQ(messages.size(), 2) << page;
         EXPECT_EQ(messages[1], page ? AppTexts::feedbackMessage : AppTexts::feedbackMessageWithoutPage);
-        EXPECT_EQ(messages[1].contains(QStringLiteral("respond")), page);
     }
     KwKit::setMetadata(before);
 }
@@ -300,19 +301,11 @@ TEST_F(AppStateTest, TheQuitAlertSaysWhereTheRecordingGoes)
 {
     for (const bool withFolder : { true, false }) {
         SCOPED_TRACE(withFolder ? "with an output folder" : "without one");
-        m_events.clear();
         Defaults::reset({ SettingsKeys::defaultOutputDirectory() });
         // A quit that goes ahead ends the program for good: each case launches its own.
         const std::unique_ptr<AppState> state = launch({});
         QTemporaryDir output;
-        if (withFolder) {
-            ASSERT_FALSE(recordForOutput(*state, output).isEmpty());
-        } else {
-            state->recorder().start();
-            ASSERT_TRUE(TestSupport::processEventsUntil(
-                [&] { return state->recordingState() == AudioRecorder::State::recording; }, 10s));
-            TestSupport::processEventsFor(500ms);
-        }
+        ASSERT_FALSE(recordForOutput(*state, withFolder ? &output : nullptr).isEmpty());
         const QString temporary = state->recorder().recorder().url().value_or(QUrl()).toLocalFile();
 
         QString message;
@@ -322,7 +315,6 @@ TEST_F(AppStateTest, TheQuitAlertSaysWhereTheRecordingGoes)
         EXPECT_EQ(message.toStdString(),
             (withFolder ? AppTexts::quitSavesIn(output.path()) : AppTexts::quitKeepsForRecovery)
                 .toStdString());
-        EXPECT_FALSE(message.contains(QStringLiteral("discard")));
         const QStringList saved = QDir(output.path()).entryList(QDir::Files);
         EXPECT_EQ(saved, withFolder ? QStringList { QFileInfo(temporary).fileName() } : QStringList());
         EXPECT_TRUE(QFile::exists(temporary)) << "the temporary recording stays for recovery";
@@ -371,7 +363,7 @@ TEST_F(AppStateTest, QuittingJustAfterAStopWaitsUntilTheRecordingIsSaved)
 {
     const std::unique_ptr<AppState> state = launch({});
     QTemporaryDir output;
-    const QString name = recordForOutput(*state, output);
+    const QString name = recordForOutput(*state, &output);
     ASSERT_FALSE(name.isEmpty());
 
     state->recorder().stopRecording();
@@ -393,7 +385,7 @@ TEST_F(AppStateTest, AStartWhileTheProgramEndsStartsNothingAndItsSaveAsksNoRevie
         SetUp();
         const std::unique_ptr<AppState> state = launch({});
         QTemporaryDir output;
-        const QString name = recordForOutput(*state, output);
+        const QString name = recordForOutput(*state, &output);
         ASSERT_FALSE(name.isEmpty());
 
         // Comes on the first turn of the ending's wait, as a menu choice, hot key or call would.

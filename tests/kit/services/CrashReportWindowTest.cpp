@@ -102,9 +102,6 @@ TEST(CrashReportWindow, WithoutAnAddressSaysWhereTheReportIsKeptAndAsksForNothin
         EXPECT_TRUE(TestSupport::processEventsUntil([&] { return !titlebarButtonsVisible(window); }));
 
         EXPECT_FALSE(screen->asksToSend());
-        EXPECT_EQ(screen->nameField(), nullptr);
-        EXPECT_EQ(screen->emailField(), nullptr);
-        EXPECT_EQ(screen->commentsField(), nullptr);
         EXPECT_TRUE(screen->findChildren<QLineEdit *>().isEmpty());
         EXPECT_TRUE(screen->findChildren<QPlainTextEdit *>().isEmpty());
         EXPECT_EQ(buttonTitles(screen), c.buttons);

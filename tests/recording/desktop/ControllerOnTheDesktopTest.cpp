@@ -116,38 +116,6 @@ TEST_F(ControllerOnTheDesktopTest, TwoSecondsOfTheToneSavedIntoTheDefaultDirecto
     EXPECT_TRUE(TestSupport::holdsTheTone(media.channel(0), media.sampleRate));
 }
 
-// A prefix of the most characters the settings take, in characters of three and more bytes, still
-// gives a name the file system takes: the recording starts and is saved, its name cut between
-// characters before the date.
-TEST_F(ControllerOnTheDesktopTest, TheLongestPrefixesInWideCharactersStillRecordAndSave)
-{
-    const std::pair<QString, bool> cases[] = {
-        { QString(80, QChar(0x9332)), false },
-        { QString(80, QChar(0x9332)), true },
-        { QStringLiteral("\U0001F469\u200D\U0001F3A4").repeated(80), false },
-        { QStringLiteral("\U0001F399\uFE0F").repeated(80), true },
-    };
-    for (const auto &[prefix, lossless] : cases) {
-        SCOPED_TRACE(prefix.toStdString() + (lossless ? " (WAV)" : " (M4A)"));
-        settings->prefix = prefix;
-        settings->losslessValue = lossless;
-        QSignalSpy saved(&controller, &AudioRecorderController::recordingSaved);
-        QSignalSpy exported(&controller, &AudioRecorderController::metadataExportFinished);
-        startAndRecordFor(500ms);
-        controller.toggleRecording();
-        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return exported.count() == 1; }, 20s));
-        ASSERT_EQ(saved.count(), 1);
-        const QFileInfo file(saved.at(0).at(0).toUrl().toLocalFile());
-        EXPECT_TRUE(file.exists());
-        EXPECT_LE(file.fileName().toUtf8().size(), 255);
-        EXPECT_EQ(file.suffix(), lossless ? "wav" : "m4a");
-        const QString kept = file.fileName().left(file.fileName().indexOf(QStringLiteral(" 2")));
-        EXPECT_FALSE(kept.isEmpty());
-        EXPECT_TRUE(prefix.startsWith(kept)) << file.fileName().toStdString();
-        EXPECT_EQ(errors.presentedTexts().join(u'|').toStdString(), "");
-    }
-}
-
 // Writes of this process fail past `bytes`, as on a full disk, while it lives.
 class FileSizeLimit
 {

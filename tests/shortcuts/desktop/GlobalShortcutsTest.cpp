@@ -7,7 +7,6 @@
 #include "shortcuts/KeyboardShortcuts.h"
 #include "shortcuts/Recorder.h"
 #include "shortcuts/RecorderField.h"
-#include "shortcuts/ShortcutTexts.h"
 
 #include <QTest>
 #include <QVBoxLayout>
@@ -37,7 +36,6 @@ protected:
     // The desktop is shared with later tests.
     void TearDown() override
     {
-        KeyboardShortcuts::reserveKeyEquivalents({});
         setLock(Keysym::capsLock, false);
         setLock(Keysym::numLock, false);
     }
@@ -122,17 +120,6 @@ TEST_F(GlobalShortcutsTest, LockKeysChangeNothingAndDisabledNamesRunNothingUntil
     KeyboardShortcuts::enable({ name });
     tap('r');
     EXPECT_EQ(ran, std::vector<std::string> { "ran" });
-}
-
-TEST_F(GlobalShortcutsTest, AStoredShortcutWithTheKeysOfAMenuItemIsNotTaken)
-{
-    const Name name = freshName("stored");
-    UserDefaults::standard()->setObject(name.userDefaultsKey(), Shortcut { 0x20, controlOption }.toJson());
-    KeyboardShortcuts::reserveKeyEquivalents({ QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_U) });
-    KeyboardShortcuts::onKeyUp(name, [&] { ran.push_back("ran"); });
-    KeyboardShortcuts::enable({ name });
-    OtherXClient other;
-    EXPECT_TRUE(other.grabControlAlt('u'));
 }
 
 class RecorderOnTheDesktopTest : public GlobalShortcutsTest
@@ -222,7 +209,6 @@ TEST_F(RecorderOnTheDesktopTest, KeysThatClearCancelOrCannotBeUsed)
         { "Backspace clears", "BackSpace", std::nullopt, false },
         { "Delete clears", "Delete", std::nullopt, false },
     };
-    KeyboardShortcuts::reserveKeyEquivalents({ QKeySequence(Qt::CTRL | Qt::Key_Q) });
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_EQ(KeyboardShortcuts::setShortcut(controlAltR, name), std::nullopt);
@@ -236,12 +222,6 @@ TEST_F(RecorderOnTheDesktopTest, KeysThatClearCancelOrCannotBeUsed)
     // Cleared: the old hot key is gone too.
     tap('r');
     EXPECT_TRUE(ran.empty());
-
-    // The keys of a menu item are refused like another name's shortcut.
-    ASSERT_EQ(KeyboardShortcuts::setShortcut(controlAltR, name), std::nullopt);
-    record(QStringLiteral("ctrl+q"));
-    EXPECT_EQ(recorder->message(), KeyboardShortcuts::Texts::usedByOtherName());
-    EXPECT_EQ(KeyboardShortcuts::getShortcut(name), controlAltR);
 }
 
 // Qt leaves a centred field that has focus blank where its placeholder would be.

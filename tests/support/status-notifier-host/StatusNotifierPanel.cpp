@@ -5,28 +5,38 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QTimer>
-
-#include <cstdio>
 
 namespace {
 
-void say(const QString &line)
+constexpr int stripHeight = 48;
+
+// The item's icon as a panel in these colours draws it.
+QImage shownIcon(const TestSupport::StatusNotifierItem &item, const TestSupport::PanelColours &colours)
 {
-    std::printf("%s\n", line.toLocal8Bit().constData());
-    std::fflush(stdout);
+    const QString file = QDir(item.iconThemePath())
+                             .filePath(QStringLiteral("hicolor/symbolic/apps/%1.svg").arg(item.iconName()));
+    return !item.iconName().isEmpty() && QFileInfo(file).isFile()
+        ? TestSupport::symbolicIcon(file, stripHeight - 4, colours.text)
+        : item.icon();
 }
 
-QString themeIcon(const QString &themePath, const QString &name)
+// A strip of the panel showing one item: its icon, and its label beside it.
+QImage strip(const QImage &icon, const QString &label, const TestSupport::PanelColours &colours)
 {
-    for (const QString &folder :
-        { QStringLiteral("hicolor/symbolic/apps"), QStringLiteral("hicolor/scalable/apps") }) {
-        const QString file = QDir(themePath).filePath(folder + u'/' + name + QStringLiteral(".svg"));
-        if (!name.isEmpty() && QFileInfo(file).isFile()) {
-            return file;
-        }
-    }
-    return {};
+    QFont font;
+    font.setPixelSize(stripHeight * 13 / 24);
+    const int labelWidth = label.isEmpty() ? 0 : QFontMetrics(font).horizontalAdvance(label) + 6;
+    QImage strip(stripHeight * 2 + labelWidth, stripHeight, QImage::Format_RGB32);
+    strip.fill(colours.background);
+    QPainter painter(&strip);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRect(stripHeight / 2, 1, stripHeight - 2, stripHeight - 2), icon);
+    painter.setFont(font);
+    painter.setPen(colours.text);
+    painter.drawText(QRect(stripHeight * 3 / 2 + 2, 0, labelWidth, stripHeight), Qt::AlignVCenter, label);
+    return strip;
 }
 
 } // namespace
@@ -40,7 +50,7 @@ StatusNotifierPanel::StatusNotifierPanel(QDBusConnection bus, QString pictureFil
 void StatusNotifierPanel::add(const QString &item)
 {
     const qsizetype slash = item.indexOf(u'/');
-    for (const char *signal : { "NewIcon", "NewToolTip", "XAyatanaNewLabel", "NewStatus" }) {
+    for (const char *signal : { "NewIcon", "XAyatanaNewLabel" }) {
         m_bus.connect(item.left(slash), item.mid(slash), QStringLiteral("org.kde.StatusNotifierItem"),
             QLatin1String(signal), this, SLOT(itemChanged()));
     }
@@ -51,7 +61,6 @@ void StatusNotifierPanel::add(const QString &item)
 void StatusNotifierPanel::remove(const QString &item)
 {
     m_items.removeAll(item);
-    m_shown.remove(item);
     itemChanged();
 }
 
@@ -67,52 +76,26 @@ void StatusNotifierPanel::itemChanged()
 void StatusNotifierPanel::draw()
 {
     m_drawScheduled = false;
-    QList<QImage> strips;
-    for (const QString &name : std::as_const(m_items)) {
-        const TestSupport::StatusNotifierItem item = TestSupport::StatusNotifierItem::at(name);
-        const QString iconFile = themeIcon(item.iconThemePath(), item.iconName());
-        const QImage picture = item.icon();
-        const QString label = item.label();
-        QString shown = QStringLiteral("label \"%1\", guide \"%2\"; ").arg(label, item.labelGuide());
-        if (!iconFile.isEmpty()) {
-            shown += QStringLiteral("icon by name %1").arg(item.iconName());
-        } else {
-            const int covered = TestSupport::coveredPixels(picture);
-            shown += QStringLiteral(
-                "icon picture %1 px, %2 of %3 covered pixels stand out on a dark panel, %4 on a light one")
-                         .arg(picture.width())
-                         .arg(TestSupport::pixelsStandingOut(picture, TestSupport::darkPanel.background))
-                         .arg(covered)
-                         .arg(TestSupport::pixelsStandingOut(picture, TestSupport::lightPanel.background));
-        }
-        if (m_shown.value(name) != shown) {
-            m_shown.insert(name, shown);
-            say(QStringLiteral("Shows %1: %2").arg(name, shown));
-        }
-        for (const TestSupport::PanelColours &colours : { TestSupport::darkPanel, TestSupport::lightPanel }) {
-            const QImage icon
-                = iconFile.isEmpty() ? picture : TestSupport::symbolicIcon(iconFile, 44, colours.text);
-            strips.append(TestSupport::panelStrip(icon, label, colours, 48));
-        }
-    }
-    if (m_pictureFile.isEmpty() || strips.isEmpty()) {
+    if (m_pictureFile.isEmpty() || m_items.isEmpty()) {
         return;
     }
+    QList<QImage> strips;
     int width = 0;
-    int height = 0;
-    for (const QImage &strip : std::as_const(strips)) {
-        width = std::max(width, strip.width());
-        height += strip.height();
+    for (const QString &name : std::as_const(m_items)) {
+        const TestSupport::StatusNotifierItem item = TestSupport::StatusNotifierItem::at(name);
+        for (const TestSupport::PanelColours &colours : { TestSupport::darkPanel, TestSupport::lightPanel }) {
+            strips.append(strip(shownIcon(item, colours), item.label(), colours));
+            width = std::max(width, strips.constLast().width());
+        }
     }
-    QImage panel(width, height, QImage::Format_RGB32);
+    QImage panel(width, stripHeight * int(strips.size()), QImage::Format_RGB32);
     panel.fill(Qt::gray);
     QPainter painter(&panel);
-    int y = 0;
-    for (const QImage &strip : std::as_const(strips)) {
-        painter.drawImage(0, y, strip);
-        y += strip.height();
+    for (qsizetype at = 0; at < strips.size(); ++at) {
+        painter.drawImage(0, stripHeight * int(at), strips.at(at));
     }
     painter.end();
+    // Whole or not at all, for whoever looks at it meanwhile.
     panel.save(m_pictureFile + QStringLiteral(".tmp.png"));
     QFile::remove(m_pictureFile);
     QFile::rename(m_pictureFile + QStringLiteral(".tmp.png"), m_pictureFile);

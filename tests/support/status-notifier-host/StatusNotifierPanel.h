@@ -1,14 +1,12 @@
 #pragma once
 
 #include <QDBusConnection>
-#include <QHash>
 #include <QObject>
 #include <QStringList>
 
-// What a panel shows of the registered items, drawn into a picture file after every change: each
-// item on a dark panel and on a light one, its icon by name where its theme has it (in the
-// panel's text colour, as panels draw symbolic icons) or else its picture, and its label. Label
-// changes and how far the pictures stand out from both panels go to the log.
+// What a panel shows of the registered items, drawn into a picture file after their changes: each
+// item on a dark panel and on a light one, its icon by name where its theme has it (in the panel's
+// text colour, as panels draw symbolic icons) or else its picture, and its label.
 class StatusNotifierPanel : public QObject
 {
     Q_OBJECT
@@ -28,6 +26,5 @@ private:
     QDBusConnection m_bus;
     QString m_pictureFile;
     QStringList m_items;
-    QHash<QString, QString> m_shown;
     bool m_drawScheduled = false;
 };

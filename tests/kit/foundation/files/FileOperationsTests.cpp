@@ -130,14 +130,13 @@ TEST_F(FileOperationsTest, OverwritingKeepsTheExistingItemWhenTheCopyFails)
 
 // Naming steps that fail with errno `code`.
 template<int code>
-constexpr NoReplaceCalls refusing { [](const char *, const char *) {
-                                       errno = code;
-                                       return -1;
-                                   },
-    [](const char *, const char *) {
-        errno = code;
-        return -1;
-    } };
+int refuse(const char *, const char *)
+{
+    errno = code;
+    return -1;
+}
+template<int code>
+constexpr NoReplaceCalls refusing { refuse<code>, refuse<code> };
 
 // The item being copied is there: a destination that cannot be written is told by its folder, never
 // as a file that does not exist.
