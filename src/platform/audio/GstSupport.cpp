@@ -140,11 +140,13 @@ namespace {
 // State changes can wait on the sound server: they run on the pool, never on the GUI thread.
 void inBackground(std::function<void()> work)
 {
-    Events::handOver();
-    QThreadPool::globalInstance()->start([work = std::move(work)] {
+    // Handed over once built: the pool thread reads what the job captured.
+    std::function<void()> job = [work = std::move(work)] {
         Events::takeOver();
         work();
-    });
+    };
+    Events::handOver();
+    QThreadPool::globalInstance()->start(std::move(job));
 }
 
 } // namespace
