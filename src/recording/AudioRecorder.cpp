@@ -254,7 +254,7 @@ void AudioRecorder::finish(quint64 recording, const QUrl &url, ErrorPtr error)
     }
     double seconds = 0;
     if (const auto found = m_unfinished.find(recording); found != m_unfinished.end()) {
-        seconds = found->second->currentTime();
+        seconds = found->second->writtenTime();
         m_unfinished.erase(found);
     }
     m_didStopSubject.send(End { url, std::move(error), seconds });

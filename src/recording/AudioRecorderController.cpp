@@ -12,6 +12,7 @@
 #include "platform/audio/AudioFileRecorder.h"
 #include "platform/audio/FourCharCode.h"
 #include "platform/audio/GstSoundPlayer.h"
+#include "platform/audio/MediaDuration.h"
 #include "platform/audio/SystemSoundPlayer.h"
 #include "platform/desktop/FileManager.h"
 #include "platform/desktop/StatusBarButton.h"
@@ -49,6 +50,8 @@ constexpr char creatorKey[] = "kMDItemCreator";
 const QList<int> reviewCounts { 6, 200, 2000 };
 // Room between the elapsed time and the icon, in points.
 constexpr qreal titleGap = 2;
+// More than the header of a recording without audio takes in either format (under a kilobyte).
+constexpr qint64 emptyContainerBytes = 4096;
 
 // Resumes the awaiting coroutine once the sound player calls its completion.
 struct SoundCompletion
@@ -90,6 +93,21 @@ qreal backingScaleFactor()
 QString fileName(const QUrl &url)
 {
     return QFileInfo(url.toLocalFile()).fileName();
+}
+
+// Whether a recording's file, read back, holds no audio: it lasts no time, or it does not read as
+// media and is no larger than the bare container of a recording without audio. Deleting is for
+// good, so a file that cannot be told empty is not.
+bool holdsNoAudio(const QString &path)
+{
+    const QFileInfo file(path);
+    if (!file.exists()) {
+        return true;
+    }
+    if (const std::optional<double> seconds = mediaDurationSeconds(path)) {
+        return *seconds <= 0;
+    }
+    return file.size() <= emptyContainerBytes;
 }
 
 } // namespace
@@ -374,25 +392,37 @@ void AudioRecorderController::resetStatusButton(const AudioRecorder::End &end)
             RecordingTexts::recordingStopped(), end.failure->localizedDescription(), *end.failure, end.url));
         return;
     }
-    if (!keepsAudio(end)) {
-        m_stopModifiers.remove(end.url);
+    if (end.seconds > 0) {
+        handleRecordingStopped(end.url);
         return;
     }
-    handleRecordingStopped(end.url);
+    saveUnlessEmpty(end.url, beginSave());
 }
 
-bool AudioRecorderController::keepsAudio(const AudioRecorder::End &end)
+QCoro::Task<> AudioRecorderController::saveUnlessEmpty(QUrl recording, [[maybe_unused]] SaveToken token)
 {
-    if (end.seconds > 0) {
-        return true;
+    QPointer<AudioRecorderController> self(this);
+    const QString path = recording.toLocalFile();
+    // The file is read back off the GUI thread: that can take seconds.
+    const auto read = [path] { return holdsNoAudio(path); };
+    auto reading = Events::onWorkerThread(read);
+    const bool empty = co_await reading;
+    if (!self) {
+        co_return;
+    }
+    if (!empty) {
+        qCWarning(recordingLog) << "No audio was counted into the recording, yet its file holds audio; saved"
+                                << path;
+        handleRecordingStopped(recording);
+        co_return;
     }
     // Stopped before any audio came in: a file without audio plays nowhere, so there is nothing
     // to save or to recover.
-    const QFileInfo file(end.url.toLocalFile());
+    m_stopModifiers.remove(recording);
+    const QFileInfo file(path);
     QFile::remove(file.filePath());
     QDir().rmdir(file.absolutePath());
     qCInfo(recordingLog) << "The recording holds no audio and is not saved; removed" << file.absolutePath();
-    return false;
 }
 
 bool AudioRecorderController::isOnlyOptionHeld(Qt::KeyboardModifiers modifiers)

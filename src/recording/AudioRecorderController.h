@@ -135,8 +135,9 @@ private:
     QCoro::Task<> exportMetadata(QUrl location, SaveToken token);
     // Cancels a pause or resume still waiting for its sound.
     void cancelPendingPause() { m_pendingPause = 0; }
-    // Answers whether the recording holds audio; removes one that holds none.
-    static bool keepsAudio(const AudioRecorder::End &end);
+    // A recording into which no audio was counted: removed once its file is found to hold none
+    // either, otherwise saved.
+    QCoro::Task<> saveUnlessEmpty(QUrl recording, SaveToken token);
     void monitorInputChanged(bool monitor);
 
     std::shared_ptr<RecordingSettings> m_settings;

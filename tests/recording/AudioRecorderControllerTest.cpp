@@ -35,11 +35,14 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <functional>
+#include <numbers>
 #include <set>
 #include <string_view>
 #include <thread>
@@ -54,6 +57,33 @@ using AudioDoubles::namedInput;
 using TestSupport::readFile;
 using TestSupport::writeFile;
 using State = AudioRecorder::State;
+
+// A 16-bit mono WAV file of a 440 Hz tone at 48 kHz.
+QByteArray wavFile(double seconds)
+{
+    const auto frames = static_cast<quint32>(seconds * 48000);
+    QByteArray bytes;
+    const auto add = [&bytes](auto value) {
+        const auto little = qToLittleEndian(value);
+        bytes.append(reinterpret_cast<const char *>(&little), sizeof little);
+    };
+    bytes += "RIFF";
+    add(quint32(36 + 2 * frames));
+    bytes += "WAVEfmt ";
+    add(quint32(16));
+    add(quint16(1));
+    add(quint16(1));
+    add(quint32(48000));
+    add(quint32(48000 * 2));
+    add(quint16(2));
+    add(quint16(16));
+    bytes += "data";
+    add(quint32(2 * frames));
+    for (quint32 frame = 0; frame < frames; ++frame) {
+        add(qint16(8000 * std::sin(2 * std::numbers::pi * 440 * frame / 48000)));
+    }
+    return bytes;
+}
 
 class AudioRecorderControllerTest : public ::testing::Test
 {
@@ -108,6 +138,7 @@ protected:
         writeFile(recordingPath(), content);
         // Audio came in with the content.
         doubles.recorders.recordings.back()->currentTime = content.isEmpty() ? 0 : 1;
+        doubles.recorders.recordings.back()->writtenTime = content.isEmpty() ? 0 : 1;
         return doubles.recorders.recordings.back();
     }
 
@@ -864,7 +895,7 @@ TEST_F(AudioRecorderControllerTest, ARecordingWithoutAudioIsDroppedAndSavingLast
         SCOPED_TRACE(seconds);
         settings->previous.reset();
         const std::shared_ptr<FakeRecording> fileRecorder = recordInto("header only");
-        fileRecorder->currentTime = seconds;
+        fileRecorder->writtenTime = seconds;
         const std::size_t exports = doubles.exporter.requests.size();
         controller.stopRecording();
         sounds.completeAll();
@@ -888,6 +919,41 @@ TEST_F(AudioRecorderControllerTest, ARecordingWithoutAudioIsDroppedAndSavingLast
         EXPECT_TRUE(doubles.exporter.completeNext({}));
         ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !controller.isSaving(); }));
         EXPECT_TRUE(QFileInfo::exists(QDir(output.path()).filePath(QFileInfo(recordingPath()).fileName())));
+    }
+}
+
+// Deleting is for good: a recording into which no audio was counted goes only once its file, read
+// back, holds none either. One that holds audio, or cannot be told empty, is saved.
+TEST_F(AudioRecorderControllerTest, ARecordingIsDroppedOnlyWhenItsFileHoldsNoAudioEither)
+{
+    useOutputDirectory(output.path());
+    settings->losslessValue = true;
+    const struct
+    {
+        const char *name;
+        QByteArray content;
+        bool saved;
+    } cases[] = {
+        { "a bare header", wavFile(0), false },
+        { "audio the count missed", wavFile(0.5), true },
+        { "more than a bare header that does not read as audio", QByteArray(64 * 1024, '\x5a'), true },
+    };
+    for (const auto &test : cases) {
+        SCOPED_TRACE(test.name);
+        settings->dateTemplate = QLatin1Char('\'') + QLatin1String(test.name) + QLatin1Char('\'');
+        QSignalSpy saved(&controller, &AudioRecorderController::recordingSaved);
+        const std::shared_ptr<FakeRecording> fileRecorder = recordInto(test.content);
+        fileRecorder->writtenTime = 0;
+        controller.stopRecording();
+        sounds.completeAll();
+        fileRecorder->finish(true);
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !controller.isSaving(); }));
+        EXPECT_EQ(saved.count(), test.saved ? 1 : 0);
+        EXPECT_EQ(QFileInfo::exists(recordingPath()), test.saved) << "what was recorded stays for recovery";
+        const QString copy = QDir(output.path()).filePath(QFileInfo(recordingPath()).fileName());
+        EXPECT_EQ(QFileInfo::exists(copy) ? readFile(copy) : QByteArray(),
+            test.saved ? test.content : QByteArray());
+        EXPECT_EQ(panelsShown, 0);
     }
 }
 

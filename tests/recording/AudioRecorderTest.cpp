@@ -26,6 +26,7 @@ struct Publications
     int ends = 0;
     std::vector<ErrorPtr> failures;
     std::vector<QUrl> endedFiles;
+    std::vector<double> endedSeconds;
     Events::AnyCancellable stateSubscription;
     Events::AnyCancellable levelSubscription;
     Events::AnyCancellable endSubscription;
@@ -37,6 +38,7 @@ struct Publications
               recorder.didUpdatePublisher().sink([this](double level) { levels.push_back(level); }))
         , endSubscription(recorder.didStopPublisher().sink([this](const AudioRecorder::End &end) {
             endedFiles.push_back(end.url);
+            endedSeconds.push_back(end.seconds);
             if (end.failure) {
                 failures.push_back(end.failure);
             } else {
@@ -187,6 +189,27 @@ TEST_F(AudioRecorderTest, AFailedEndIsPublishedAndTheNextNormalEndStillIs)
     ASSERT_EQ(publications.failures.size(), 2u);
     EXPECT_EQ(publications.failures[1]->localizedDescription(), "Encoder stopped.");
     EXPECT_EQ(recorder.state(), State::stopped) << "an encoding error ends the recording";
+}
+
+// The end tells the audio that went into the file, counted as it was written: the elapsed time
+// follows the timestamps, which can say nothing of it.
+TEST_F(AudioRecorderTest, TheEndTellsTheAudioWrittenWhateverTheElapsedTimeSays)
+{
+    Publications publications(recorder);
+    const struct
+    {
+        double elapsed;
+        double written;
+    } cases[] = { { 0, 0.25 }, { 3, 0 }, { 1.5, 1.5 } };
+    for (const auto &test : cases) {
+        start();
+        doubles.recorders.recordings.back()->currentTime = test.elapsed;
+        doubles.recorders.recordings.back()->writtenTime = test.written;
+        recorder.stop();
+        doubles.recorders.recordings.back()->finish(true);
+        ASSERT_FALSE(publications.endedSeconds.empty());
+        EXPECT_DOUBLE_EQ(publications.endedSeconds.back(), test.written) << test.elapsed;
+    }
 }
 
 TEST_F(AudioRecorderTest, StartingWhilePausedFinishesThePausedRecordingWithItsOwnFile)

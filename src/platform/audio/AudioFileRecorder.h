@@ -40,6 +40,9 @@ public:
     virtual bool isRecording() const = 0;
     // Seconds of audio in the file so far, pauses excluded.
     virtual double currentTime() const = 0;
+    // Seconds of audio handed on to be written so far, counted by the sample whatever the audio's
+    // timestamps say: what the file holds once finished. Zero only when no audio reached the file.
+    virtual double writtenTime() const = 0;
     virtual void updateMeters() = 0;
     // The mean power of the channel in dBFS at the last updateMeters(), -160 for silence.
     virtual double averagePower(int channel) const = 0;

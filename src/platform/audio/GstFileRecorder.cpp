@@ -43,14 +43,45 @@ constexpr int captureBufferMicroseconds = 2000000;
 constexpr GstClockTime frameBatchNs = 100 * GST_MSECOND;
 constexpr GstClockTime muxerLatencyNs = 2 * frameBatchNs;
 constexpr char sizeLimitMessage[] = "tapewick-size-limit";
+constexpr char capturedToEndMessage[] = "tapewick-captured-to-end";
+// How long a stop waits for the capture to hand over the audio from before it: past what the
+// capture holds, that audio is lost anyway.
+constexpr std::chrono::milliseconds captureToEndTimeout { captureBufferMicroseconds / 1000 };
 constexpr std::chrono::milliseconds defaultInputLookupTimeout { 2000 };
 // What the encoder and muxer hold is a fraction of a second of audio: writing it out takes far less.
 constexpr std::chrono::milliseconds drainTimeout { 3000 };
 
+// Tells the bus, from the element of `pad`.
+void postApplicationMessage(GstPad *pad, const char *name)
+{
+    GstObject *element = gst_pad_get_parent(pad);
+    gst_element_post_message(
+        GST_ELEMENT(element), gst_message_new_application(element, gst_structure_new_empty(name)));
+    gst_object_unref(element);
+}
+
+// A capture that ends before its first block sends its end without a segment before it, and the
+// meter then asks a segment that was never set for the end's time (a critical warning): such an
+// end gets a time segment first.
+GstPadProbeReturn segmentBeforeEnd(GstPad *pad, GstPadProbeInfo *info, gpointer)
+{
+    if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) != GST_EVENT_EOS) {
+        return GST_PAD_PROBE_OK;
+    }
+    if (GstEvent *segment = gst_pad_get_sticky_event(pad, GST_EVENT_SEGMENT, 0)) {
+        gst_event_unref(segment);
+        return GST_PAD_PROBE_OK;
+    }
+    GstSegment time;
+    gst_segment_init(&time, GST_FORMAT_TIME);
+    gst_pad_send_event(pad, gst_event_new_segment(&time));
+    return GST_PAD_PROBE_OK;
+}
+
 // Cuts the paused spans out of the audio and moves later audio back by them, so the file holds
 // the recorded audio without a gap. The spans are running times taken when the user pauses and
 // resumes, so the cut falls where the user meant it however much audio is still on its way.
-// Runs on the streaming thread; the GUI thread adds spans and reads `recordedNs`.
+// Runs on the streaming thread; the GUI thread adds spans, sets the end and reads the counts.
 struct TimestampShift
 {
     struct Span
@@ -61,6 +92,13 @@ struct TimestampShift
     std::mutex spansMutex;
     std::deque<Span> spans;
     std::atomic<quint64> recordedNs { 0 };
+    // The frames handed on to be written: what the file holds, whatever the timestamps say.
+    std::atomic<quint64> passedFrames { 0 };
+    // How far the audio seen so far reaches, and where the recording ends, as running times; the
+    // bus is told once the capture has handed over the audio up to the end.
+    std::atomic<GstClockTime> seenUntil { 0 };
+    std::atomic<GstClockTime> endAt { GST_CLOCK_TIME_NONE };
+    std::atomic<bool> endReached { false };
     // Audio bytes the file may take; 0 for no limit. Past it buffers are dropped and the bus is
     // told once, so the file never grows past what its header can describe.
     quint64 byteLimit = 0;
@@ -85,21 +123,49 @@ struct TimestampShift
             spans.back().end = std::max(runningTime, spans.back().start);
         }
     }
-
-    // The frames of `buffer` to keep, as [from, to) ranges; spans wholly behind it are forgotten.
-    std::vector<std::pair<guint64, guint64>> keptFrames(
-        GstPad *pad, GstBuffer *buffer, const GstAudioInfo &info, guint64 frames)
+    // Where the pause still running began; none when none runs.
+    GstClockTime pausedSince()
     {
-        std::vector<std::pair<guint64, guint64>> kept { { 0, frames } };
+        std::lock_guard lock(spansMutex);
+        return !spans.empty() && !GST_CLOCK_TIME_IS_VALID(spans.back().end) ? spans.back().start
+                                                                            : GST_CLOCK_TIME_NONE;
+    }
+    // The recording ends at `end`; answers whether the audio up to it has come already, and
+    // otherwise the streaming thread tells the bus once it comes. Only one of the two has it.
+    bool endsAt(GstClockTime end)
+    {
+        endAt.store(end);
+        return seenUntil.load() >= end && !endReached.exchange(true);
+    }
+    // The audio seen reaches `until`; answers whether that is the end, once.
+    bool reaches(GstClockTime until)
+    {
+        seenUntil.store(std::max(seenUntil.load(), until));
+        const GstClockTime end = endAt.load();
+        return GST_CLOCK_TIME_IS_VALID(end) && until >= end && !endReached.exchange(true);
+    }
+
+    static GstClockTime runningTimeOf(GstPad *pad, GstBuffer *buffer)
+    {
         GstEvent *event = gst_pad_get_sticky_event(pad, GST_EVENT_SEGMENT, 0);
         if (!event) {
-            return kept;
+            return GST_CLOCK_TIME_NONE;
         }
         const GstSegment *segment = nullptr;
         gst_event_parse_segment(event, &segment);
-        const GstClockTime begin
-            = gst_segment_to_running_time(segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
+        const GstClockTime time = segment->format == GST_FORMAT_TIME
+            ? gst_segment_to_running_time(segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer))
+            : GST_CLOCK_TIME_NONE;
         gst_event_unref(event);
+        return time;
+    }
+
+    // The frames of a buffer that begins at the running time `begin` to keep, as [from, to)
+    // ranges; spans wholly behind it are forgotten.
+    std::vector<std::pair<guint64, guint64>> keptFrames(
+        GstClockTime begin, const GstAudioInfo &info, guint64 frames)
+    {
+        std::vector<std::pair<guint64, guint64>> kept { { 0, frames } };
         if (!GST_CLOCK_TIME_IS_VALID(begin)) {
             return kept;
         }
@@ -132,8 +198,7 @@ struct TimestampShift
         return kept;
     }
 
-    // Runs the paused spans over raw audio; none when nothing of it is kept.
-    GstBuffer *clip(GstPad *pad, GstBuffer *buffer)
+    static std::optional<GstAudioInfo> audioInfo(GstPad *pad)
     {
         GstCaps *caps = gst_pad_get_current_caps(pad);
         GstAudioInfo info;
@@ -141,11 +206,19 @@ struct TimestampShift
         if (caps) {
             gst_caps_unref(caps);
         }
-        if (!known || !GST_BUFFER_PTS_IS_VALID(buffer)) {
+        return known ? std::optional(info) : std::nullopt;
+    }
+
+    // Runs the paused spans over raw audio that begins at the running time `begin`; none when
+    // nothing of it is kept.
+    GstBuffer *clip(GstBuffer *buffer, GstClockTime begin, const std::optional<GstAudioInfo> &format)
+    {
+        if (!format || !GST_BUFFER_PTS_IS_VALID(buffer)) {
             return buffer;
         }
+        const GstAudioInfo &info = *format;
         const guint64 frames = gst_buffer_get_size(buffer) / guint64(info.bpf);
-        const auto kept = keptFrames(pad, buffer, info, frames);
+        const auto kept = keptFrames(begin, info, frames);
         if (kept.size() == 1 && kept.front() == std::pair<guint64, guint64> { 0, frames }) {
             return buffer;
         }
@@ -176,7 +249,16 @@ struct TimestampShift
     {
         auto *shift = static_cast<TimestampShift *>(data);
         GstBuffer *original = GST_PAD_PROBE_INFO_BUFFER(info);
-        GstBuffer *buffer = shift->clip(pad, original);
+        const std::optional<GstAudioInfo> format = audioInfo(pad);
+        const GstClockTime begin = runningTimeOf(pad, original);
+        // Told before the buffer goes on: what it holds past the end is cut anyway.
+        if (format && GST_CLOCK_TIME_IS_VALID(begin)
+            && shift->reaches(begin
+                + gst_util_uint64_scale(gst_buffer_get_size(original) / guint64(format->bpf), GST_SECOND,
+                    guint64(format->rate)))) {
+            postApplicationMessage(pad, capturedToEndMessage);
+        }
+        GstBuffer *buffer = shift->clip(original, begin, format);
         if (!buffer) {
             return GST_PAD_PROBE_DROP;
         }
@@ -188,14 +270,14 @@ struct TimestampShift
             const gsize size = gst_buffer_get_size(buffer);
             if (shift->limitReached || shift->passedBytes + size > shift->byteLimit) {
                 if (!std::exchange(shift->limitReached, true)) {
-                    GstObject *element = gst_pad_get_parent(pad);
-                    gst_element_post_message(GST_ELEMENT(element),
-                        gst_message_new_application(element, gst_structure_new_empty(sizeLimitMessage)));
-                    gst_object_unref(element);
+                    postApplicationMessage(pad, sizeLimitMessage);
                 }
                 return GST_PAD_PROBE_DROP;
             }
             shift->passedBytes += size;
+        }
+        if (format) {
+            shift->passedFrames.fetch_add(gst_buffer_get_size(buffer) / guint64(format->bpf));
         }
         if (!GST_BUFFER_PTS_IS_VALID(buffer)) {
             return GST_PAD_PROBE_OK;
@@ -305,6 +387,10 @@ public:
         GstElement *capture = gst_bin_get_by_name(GST_BIN(m_pipeline), "capture");
         GstPad *captured = gst_element_get_static_pad(capture, "src");
         LostAudioDetector::install(captured);
+        if (GstPad *next = gst_pad_get_peer(captured)) {
+            gst_pad_add_probe(next, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &segmentBeforeEnd, nullptr, nullptr);
+            gst_object_unref(next);
+        }
         gst_object_unref(captured);
         gst_object_unref(capture);
         GstElement *meter = gst_bin_get_by_name(GST_BIN(m_pipeline), "meter");
@@ -335,6 +421,7 @@ public:
     {
         return double(m_pausedAtNs.value_or(m_shift.recordedNs.load())) / GST_SECOND;
     }
+    double writtenTime() const { return double(m_shift.passedFrames.load()) / m_settings.sampleRate; }
 
     bool record()
     {
@@ -354,7 +441,7 @@ public:
             m_state = State::recording;
             return true;
         case State::paused:
-            m_shift.resumeAt(runningTime());
+            m_shift.resumeAt(runningTime().value_or(0));
             m_pausedAtNs.reset();
             m_state = State::recording;
             return true;
@@ -370,7 +457,7 @@ public:
     void pause()
     {
         if (m_state == State::recording) {
-            m_shift.pauseAt(runningTime());
+            m_shift.pauseAt(runningTime().value_or(0));
             m_pausedAtNs = m_shift.recordedNs.load();
             m_state = State::paused;
         }
@@ -387,13 +474,32 @@ public:
         }
         // What the capture hands over after the stop, a block's worth, is no more the user's than
         // audio after a pause.
+        const std::optional<GstClockTime> now = runningTime();
         if (m_state == State::recording) {
-            m_shift.pauseAt(runningTime());
+            m_shift.pauseAt(now.value_or(0));
+        }
+        // Before the pipeline runs nothing is captured, and a capture not yet started would lose an
+        // end of its stream: the recording ends as it is, empty, and the pause keeps out whatever
+        // a start still under way captures.
+        if (!now) {
+            finish({});
+            return;
         }
         m_state = State::finishing;
         // Lives on until the end-of-stream has reached the file, whoever holds the recorder.
         m_keepAlive = shared_from_this();
-        m_background.endStream();
+        // The capture hands its audio over a block at a time, and ending the stream drops the block
+        // it is filling: what it holds from before the stop (a short recording's all) is waited for.
+        const GstClockTime end = m_shift.pausedSince();
+        if (!GST_CLOCK_TIME_IS_VALID(end) || m_shift.endsAt(end)) {
+            endStream();
+        } else {
+            QTimer::singleShot(captureToEndTimeout, QCoreApplication::instance(), [weak = weak_from_this()] {
+                if (auto session = weak.lock()) {
+                    session->endStream();
+                }
+            });
+        }
         QTimer::singleShot(m_finishTimeout, QCoreApplication::instance(), [weak = weak_from_this()] {
             if (auto session = weak.lock()) {
                 // What was written is most likely good: the file is kept, and the user learns where.
@@ -425,7 +531,8 @@ public:
         // Unlinked now; whatever the pipeline still writes goes nowhere once it is stopped.
         QFile::remove(m_location);
         m_pipeline = nullptr;
-        m_background.release();
+        // The pipeline's probes work on this session until it has stopped.
+        m_background.release([self = shared_from_this()] {});
         return !QFile::exists(m_location);
     }
 
@@ -440,12 +547,19 @@ public:
     AudioFileRecorder::EncodeErrorCallback m_onError;
 
 private:
-    // Before the pipeline runs there is no clock: all it captures then comes later.
-    GstClockTime runningTime() const
+    // None before the pipeline runs: there is no clock yet, and all it captures comes later.
+    std::optional<GstClockTime> runningTime() const
     {
         const GstClockTime now
             = m_pipeline ? gst_element_get_current_running_time(m_pipeline) : GST_CLOCK_TIME_NONE;
-        return GST_CLOCK_TIME_IS_VALID(now) ? now : 0;
+        return GST_CLOCK_TIME_IS_VALID(now) ? std::optional(now) : std::nullopt;
+    }
+
+    void endStream()
+    {
+        if (m_state == State::finishing && !std::exchange(m_streamEnding, true)) {
+            m_background.endStream();
+        }
     }
 
     bool handle(GstMessage *message)
@@ -472,6 +586,8 @@ private:
                 qWarning("The recording reached the largest size its file can hold and was ended: %s",
                     qPrintable(m_location));
                 stop();
+            } else if (gst_structure_has_name(gst_message_get_structure(message), capturedToEndMessage)) {
+                endStream();
             }
             return true;
         default:
@@ -501,6 +617,7 @@ private:
         }
         m_failure = std::move(failure);
         m_state = State::finishing;
+        m_streamEnding = true;
         m_keepAlive = shared_from_this();
         m_background.endStreamAfterSources();
         QTimer::singleShot(drainTimeout, QCoreApplication::instance(), [weak = weak_from_this()] {
@@ -540,6 +657,8 @@ private:
     FileRecorderSettings m_settings;
     std::chrono::milliseconds m_finishTimeout;
     State m_state = State::ready;
+    // The end-of-stream is on its way.
+    bool m_streamEnding = false;
     TimestampShift m_shift;
     std::optional<quint64> m_pausedAtNs;
     std::function<bool(GstMessage *)> m_busHandler;
@@ -676,6 +795,11 @@ bool GstFileRecorder::isRecording() const
 double GstFileRecorder::currentTime() const
 {
     return m_session->currentTime();
+}
+
+double GstFileRecorder::writtenTime() const
+{
+    return m_session->writtenTime();
 }
 
 void GstFileRecorder::updateMeters()

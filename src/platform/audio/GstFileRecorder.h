@@ -55,6 +55,7 @@ public:
     void stop() override;
     bool isRecording() const override;
     double currentTime() const override;
+    double writtenTime() const override;
     void updateMeters() override;
     double averagePower(int channel) const override;
     bool deleteRecording() override;

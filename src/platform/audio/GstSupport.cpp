@@ -140,11 +140,13 @@ namespace {
 // State changes can wait on the sound server: they run on the pool, never on the GUI thread.
 void inBackground(std::function<void()> work)
 {
-    Events::handOver();
-    QThreadPool::globalInstance()->start([work = std::move(work)] {
+    // Handed over once built: the pool thread reads what the job captured.
+    std::function<void()> job = [work = std::move(work)] {
         Events::takeOver();
         work();
-    });
+    };
+    Events::handOver();
+    QThreadPool::globalInstance()->start(std::move(job));
 }
 
 } // namespace
@@ -219,7 +221,19 @@ void BackgroundPipeline::unlessReleased(std::function<void(GstElement *)> work)
 
 void BackgroundPipeline::endStream()
 {
-    unlessReleased([](GstElement *pipeline) { gst_element_send_event(pipeline, gst_event_new_eos()); });
+    // To the sources themselves: sent through the pipeline, the end would hold the pipeline's state
+    // while a source waits for its buffer to pass, and a first buffer waits in a sink for that
+    // state to change to playing.
+    unlessReleased([](GstElement *pipeline) {
+        GstIterator *sources = gst_bin_iterate_sources(GST_BIN(pipeline));
+        gst_iterator_foreach(
+            sources,
+            [](const GValue *item, gpointer) {
+                gst_element_send_event(GST_ELEMENT(g_value_get_object(item)), gst_event_new_eos());
+            },
+            nullptr);
+        gst_iterator_free(sources);
+    });
 }
 
 void BackgroundPipeline::endStreamAfterSources()

@@ -56,7 +56,8 @@ public:
     void start(std::function<void()> failed);
     // Then runs `done` on the GUI thread. No-op when already released.
     void release(std::function<void()> done = {});
-    // Sends end-of-stream to the pipeline: a source stuck on its sound server blocks whoever sends it.
+    // Sends end-of-stream to the pipeline's sources: a source stuck on its sound server blocks whoever
+    // sends it.
     void endStream();
     // Ends the stream just after the sources, so that what later elements hold reaches the sinks
     // even when a source can send nothing more; the end-of-stream message follows on the bus.

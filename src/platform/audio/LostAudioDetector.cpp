@@ -1,5 +1,7 @@
 #include "platform/audio/LostAudioDetector.h"
 
+#include "platform/events/ThreadHandoff.h"
+
 #include <utility>
 
 namespace {
@@ -45,6 +47,9 @@ struct Probe
         if (element) {
             gst_object_unref(element);
         }
+        // The probe is freed on whichever thread stops the pipeline, ordered by the media
+        // framework's locks, which a thread-sanitizer build does not see.
+        Events::handOver();
         return GST_PAD_PROBE_OK;
     }
 };
@@ -80,8 +85,10 @@ std::optional<LostAudioDetector::Gap> LostAudioDetector::observe(
 
 void LostAudioDetector::install(GstPad *pad)
 {
-    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &Probe::run, new Probe,
-        [](gpointer data) { delete static_cast<Probe *>(data); });
+    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &Probe::run, new Probe, [](gpointer data) {
+        Events::takeOver();
+        delete static_cast<Probe *>(data);
+    });
 }
 
 std::optional<LostAudioDetector::Gap> LostAudioDetector::gapIn(GstMessage *message)

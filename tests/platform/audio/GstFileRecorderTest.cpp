@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <numbers>
 #include <ostream>
 #include <span>
@@ -565,6 +566,98 @@ TEST_F(FileRecorderTest, AStartThatFailsEndsInAFailureWithItsReasonWithoutHoldin
         EXPECT_FALSE(end.error->message.isEmpty());
         EXPECT_FALSE(recorder.value()->isRecording());
     }
+}
+
+// The frames of audio a 16-bit mono WAV file holds after its header.
+qint64 wavMonoFrames(const QString &path)
+{
+    const QByteArray bytes = TestSupport::readFile(path);
+    const qsizetype data = bytes.indexOf("data");
+    return data < 0 ? 0 : std::max<qint64>(0, bytes.size() - (data + 8)) / 2;
+}
+
+// Counts the media framework's critical warnings while it exists: each is a misuse.
+class MediaCriticals
+{
+public:
+    MediaCriticals()
+        : m_handler(g_log_set_handler("GStreamer", G_LOG_LEVEL_CRITICAL, &count, &m_count))
+    { }
+    ~MediaCriticals() { g_log_remove_handler("GStreamer", m_handler); }
+    int count() const { return m_count; }
+
+private:
+    static void count(const gchar *, GLogLevelFlags, const gchar *message, gpointer counter)
+    {
+        ++*static_cast<std::atomic<int> *>(counter);
+        std::fprintf(stderr, "GStreamer critical: %s\n", message);
+    }
+    std::atomic<int> m_count { 0 };
+    guint m_handler;
+};
+
+const FileRecorderSettings monoWav { AudioFormatId::linearPcm, 127, 1, 256000, 48000 };
+
+// The capture hands its audio over a block at a time. A stop in the middle of one still records
+// the audio up to the stop, rather than ending with what was handed over, and that is what the
+// recorder then says the file holds.
+TEST_F(FileRecorderTest, AStopKeepsWhatTheCaptureStillHeldUpToTheStop)
+{
+    // A round in which the next block came before the stop tells nothing: it is tried again.
+    bool stoppedWithinABlock = false;
+    for (int round = 0; round < 5 && !stoppedWithinABlock; ++round) {
+        EndWatcher end;
+        auto recorder = AudioTest::startRecording(
+            m_dir.filePath(QStringLiteral("held-%1.wav").arg(round)), end, 0.3, monoWav);
+        ASSERT_TRUE(recorder);
+        const double handedOver = recorder->currentTime();
+        TestSupport::processEventsFor(60ms);
+        stoppedWithinABlock = recorder->currentTime() == handedOver;
+        recorder->stop();
+        ASSERT_TRUE(end.waitForEnd());
+        ASSERT_EQ(end.finished, std::optional<bool>(true));
+        const qint64 frames = wavMonoFrames(recorder->location());
+        EXPECT_EQ(qRound64(recorder->writtenTime() * 48000), frames);
+        if (stoppedWithinABlock) {
+            EXPECT_GT(frames / 48000.0, handedOver + 0.01)
+                << "the stop came 60 ms after " << handedOver << " s";
+        }
+    }
+    EXPECT_TRUE(stoppedWithinABlock) << "no stop fell within a block";
+}
+
+// Stopped before or after the capture's first block, a recording ends, tells exactly what its
+// file holds, and the media framework sees nothing it takes for a misuse (an end of the stream
+// without a segment before it), also when the finish takes too long and the end is forced.
+TEST_F(FileRecorderTest, AStopAtAnyMomentEndsCleanlyAndTellsWhatTheFileHolds)
+{
+    const MediaCriticals criticals;
+    const struct
+    {
+        std::chrono::milliseconds after;
+        std::chrono::milliseconds finishTimeout;
+    } cases[] = { { 0ms, 10s }, { 20ms, 10s }, { 60ms, 10s }, { 250ms, 10s }, { 20ms, 1ms }, { 250ms, 1ms } };
+    for (const auto &test : cases) {
+        const QString name
+            = QStringLiteral("after-%1-%2.wav").arg(test.after.count()).arg(test.finishTimeout.count());
+        SCOPED_TRACE(name.toStdString());
+        GstFileRecorder::Options options;
+        options.finishTimeout = test.finishTimeout;
+        auto made = GstFileRecorder::create(m_dir.filePath(name), monoWav, options);
+        ASSERT_TRUE(made);
+        GstFileRecorder &recorder = *made.value();
+        EndWatcher end;
+        end.attach(recorder);
+        ASSERT_TRUE(recorder.record());
+        TestSupport::processEventsFor(test.after);
+        recorder.stop();
+        ASSERT_TRUE(end.waitForEnd());
+        if (test.finishTimeout > 1s) {
+            EXPECT_EQ(end.finished, std::optional<bool>(true));
+        }
+        EXPECT_EQ(qRound64(recorder.writtenTime() * 48000), wavMonoFrames(recorder.location()));
+    }
+    EXPECT_EQ(criticals.count(), 0);
 }
 
 TEST_F(FileRecorderTest, DeleteRecordingRemovesTheFileWithoutReporting)

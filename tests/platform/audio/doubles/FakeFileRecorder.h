@@ -17,6 +17,7 @@ struct FakeRecording
     int pauseCalls = 0;
     int stopCalls = 0;
     double currentTime = 0;
+    double writtenTime = 0;
     double power = -160; // what averagePower() answers for every channel
     AudioFileRecorder::FinishedCallback onFinished;
     AudioFileRecorder::EncodeErrorCallback onEncodeError;
@@ -40,6 +41,7 @@ public:
     void stop() override;
     bool isRecording() const override { return m_state->recording; }
     double currentTime() const override { return m_state->currentTime; }
+    double writtenTime() const override { return m_state->writtenTime; }
     void updateMeters() override { }
     double averagePower(int) const override { return m_state->power; }
     bool deleteRecording() override;
