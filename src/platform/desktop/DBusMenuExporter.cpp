@@ -254,11 +254,11 @@ bool DBusMenuExporter::eventFilter(QObject *watched, QEvent *event)
     case QEvent::ActionRemoved:
         ++m_revision;
         m_layoutChanged = true;
-        scheduleFlush();
+        m_flush.schedule();
         break;
     case QEvent::ActionChanged:
         m_changedItems.insert(idOf(static_cast<QActionEvent *>(event)->action()));
-        scheduleFlush();
+        m_flush.schedule();
         break;
     default:
         break;
@@ -266,18 +266,8 @@ bool DBusMenuExporter::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-void DBusMenuExporter::scheduleFlush()
-{
-    // The menu is rebuilt item by item: the panel hears of it once.
-    if (!m_flushScheduled) {
-        m_flushScheduled = true;
-        QMetaObject::invokeMethod(this, &DBusMenuExporter::flush, Qt::QueuedConnection);
-    }
-}
-
 void DBusMenuExporter::flush()
 {
-    m_flushScheduled = false;
     if (m_layoutChanged) {
         m_layoutChanged = false;
         m_changedItems.clear();

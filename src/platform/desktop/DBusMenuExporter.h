@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/events/CoalescedCall.h"
+
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusVariant>
@@ -115,7 +117,6 @@ private:
     bool handleEvent(int id, const QString &eventId);
     void open(QMenu *menu);
     void close(QMenu *menu);
-    void scheduleFlush();
     void flush();
 
     QDBusConnection m_bus;
@@ -130,5 +131,6 @@ private:
     QList<QPointer<QMenu>> m_open;
     bool m_layoutChanged = false;
     QSet<int> m_changedItems;
-    bool m_flushScheduled = false;
+    // The menu is rebuilt item by item: the panel hears of it once.
+    CoalescedCall m_flush { this, [this] { flush(); } };
 };

@@ -110,7 +110,7 @@ StatusNotifierItem::StatusNotifierItem(QString iconThemePath, QObject *parent)
     m_serviceName = QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
                         .arg(QCoreApplication::applicationPid())
                         .arg(++instances);
-    connect(&m_button, &StatusBarButton::changed, this, &StatusNotifierItem::scheduleRefresh);
+    connect(&m_button, &StatusBarButton::changed, this, [this] { m_refresh.schedule(); });
     // A panel that starts, or starts again, after the program has to be told of the item.
     connect(
         &m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &StatusNotifierItem::registerWithWatcher);
@@ -229,18 +229,8 @@ void StatusNotifierItem::ContextMenu(int, int) { }
 
 void StatusNotifierItem::Scroll(int, const QString &) { }
 
-void StatusNotifierItem::scheduleRefresh()
-{
-    // Several changes in one turn of the event loop reach the panel once.
-    if (!m_refreshScheduled) {
-        m_refreshScheduled = true;
-        QMetaObject::invokeMethod(this, &StatusNotifierItem::refresh, Qt::QueuedConnection);
-    }
-}
-
 void StatusNotifierItem::refresh()
 {
-    m_refreshScheduled = false;
     // A dimmed template has no name to go by: the panel would draw it undimmed.
     const QString iconName
         = m_button.image().isMask() && !m_button.appearsDisabled() ? m_button.image().name() : QString();

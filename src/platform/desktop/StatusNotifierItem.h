@@ -2,6 +2,7 @@
 
 #include "platform/desktop/StatusBarButton.h"
 #include "platform/desktop/StatusItem.h"
+#include "platform/events/CoalescedCall.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -129,7 +130,6 @@ signals:
 
 private:
     void registerWithWatcher();
-    void scheduleRefresh();
     void refresh();
 
     QDBusConnection m_bus;
@@ -139,7 +139,8 @@ private:
     std::unique_ptr<DBusMenuExporter> m_menu;
     QDBusServiceWatcher m_watcher;
     bool m_visible = false;
-    bool m_refreshScheduled = false;
+    // Several changes in one turn of the event loop reach the panel once.
+    CoalescedCall m_refresh { this, [this] { refresh(); } };
     QString m_iconName;
     StatusNotifierIcons m_icons;
     QString m_toolTip;

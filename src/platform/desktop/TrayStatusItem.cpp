@@ -16,7 +16,7 @@ constexpr int defaultTrayHeight = 22;
 TrayStatusItem::TrayStatusItem(QObject *parent)
     : QObject(parent)
 {
-    connect(&m_button, &StatusBarButton::changed, this, &TrayStatusItem::scheduleRefresh);
+    connect(&m_button, &StatusBarButton::changed, this, [this] { m_refresh.schedule(); });
     connect(&m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         // A status item opens its menu on a plain click too, not only on a context click.
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context) {
@@ -97,18 +97,8 @@ int TrayStatusItem::pixelHeight() const
     return height;
 }
 
-void TrayStatusItem::scheduleRefresh()
-{
-    // Several changes in one turn of the event loop are drawn once.
-    if (!m_refreshScheduled) {
-        m_refreshScheduled = true;
-        QMetaObject::invokeMethod(this, &TrayStatusItem::refresh, Qt::QueuedConnection);
-    }
-}
-
 void TrayStatusItem::refresh()
 {
-    m_refreshScheduled = false;
     const QScreen *screen = QGuiApplication::primaryScreen();
     const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
     const QImage picture = m_button.render(qRound(pixelHeight() * ratio), ratio);

@@ -2,6 +2,7 @@
 
 #include "platform/desktop/StatusBarButton.h"
 #include "platform/desktop/StatusItem.h"
+#include "platform/events/CoalescedCall.h"
 
 #include <QIcon>
 #include <QMenu>
@@ -38,12 +39,12 @@ public:
 
 private:
     void toggleMenu();
-    void scheduleRefresh();
     void refresh();
     int pixelHeight() const;
 
     StatusBarButton m_button;
     QSystemTrayIcon m_tray;
     QPointer<QMenu> m_menu;
-    bool m_refreshScheduled = false;
+    // Several changes in one turn of the event loop are drawn once.
+    CoalescedCall m_refresh { this, [this] { refresh(); } };
 };
