@@ -65,21 +65,24 @@ public:
             QStringLiteral("RegisteredStatusNotifierItems"))
                                       .toStringList();
         for (const QString &item : items) {
-            const qsizetype slash = item.indexOf(u'/');
-            const QString service = item.left(slash);
-            if (slash > 0 && bus().interface()->servicePid(service).value() == pid) {
-                return StatusNotifierItem(service, item.mid(slash));
+            StatusNotifierItem found = at(item);
+            if (!found.m_service.isEmpty() && bus().interface()->servicePid(found.m_service).value() == pid) {
+                return found;
             }
         }
         return std::nullopt;
     }
 
-    // The item a watcher lists as "service/path".
+    // The item a watcher lists as "service/path"; its service is empty when the entry has none.
     static StatusNotifierItem at(const QString &item)
     {
         const qsizetype slash = item.indexOf(u'/');
-        return StatusNotifierItem(item.left(slash), item.mid(slash));
+        return slash > 0 ? StatusNotifierItem(item.left(slash), item.mid(slash))
+                         : StatusNotifierItem({}, item);
     }
+
+    const QString &service() const { return m_service; }
+    const QString &path() const { return m_path; }
 
     QVariant property(const QString &name) const { return get(m_service, m_path, itemInterface(), name); }
 

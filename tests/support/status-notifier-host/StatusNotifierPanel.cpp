@@ -49,9 +49,9 @@ StatusNotifierPanel::StatusNotifierPanel(QDBusConnection bus, QString pictureFil
 
 void StatusNotifierPanel::add(const QString &item)
 {
-    const qsizetype slash = item.indexOf(u'/');
+    const TestSupport::StatusNotifierItem shown = TestSupport::StatusNotifierItem::at(item);
     for (const char *signal : { "NewIcon", "XAyatanaNewLabel" }) {
-        m_bus.connect(item.left(slash), item.mid(slash), QStringLiteral("org.kde.StatusNotifierItem"),
+        m_bus.connect(shown.service(), shown.path(), QStringLiteral("org.kde.StatusNotifierItem"),
             QLatin1String(signal), this, SLOT(itemChanged()));
     }
     m_items.append(item);
