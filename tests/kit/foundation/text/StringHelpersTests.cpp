@@ -28,6 +28,41 @@ TEST(Wrapped, BreaksAtTheFirstSpaceOnceALineOfCharactersIsLongEnoughAndAtEveryLi
     EXPECT_EQ(wrapped(word + u" x"_s, 2), word + u"\nx"_s);
 }
 
+TEST(LeadingWithinUtf8Bytes, KeepsWholeCharactersThatFitTheBytes)
+{
+    // "é" as e + combining accent (3 bytes), a flag (8 bytes), a CJK letter (3 bytes).
+    const QString accent = u"e\u0301"_s;
+    const QString flag = u"\U0001F1E9\U0001F1EA"_s;
+    const QString letter = u"\u540D"_s;
+    const struct
+    {
+        QString text;
+        qsizetype bytes;
+        QString expected;
+    } cases[] = {
+        { u"abc"_s, 3, u"abc"_s },
+        { u"abc"_s, 2, u"ab"_s },
+        { u"abc"_s, 0, QString() },
+        { u"abc"_s, -4, QString() },
+        { QString(), 5, QString() },
+        { u"a"_s + accent + u"b"_s, 3, u"a"_s },
+        { u"a"_s + accent + u"b"_s, 4, u"a"_s + accent },
+        { flag + u"x"_s, 7, QString() },
+        { flag + u"x"_s, 8, flag },
+        { letter.repeated(3), 8, letter.repeated(2) },
+    };
+    for (const auto &[text, bytes, expected] : cases) {
+        SCOPED_TRACE(text.toStdString() + " in " + std::to_string(bytes));
+        EXPECT_EQ(leadingWithinUtf8Bytes(text, bytes), expected);
+    }
+}
+
+TEST(WithLiteralAmpersands, DoublesEveryAmpersand)
+{
+    EXPECT_EQ(withLiteralAmpersands(u"Rock & Roll && more&"_s), u"Rock && Roll &&&& more&&"_s);
+    EXPECT_EQ(withLiteralAmpersands(u"plain"_s), u"plain"_s);
+}
+
 TEST(NilIfEmptyOrWhitespace, DropsOnlyBlankText)
 {
     EXPECT_FALSE(nilIfEmptyOrWhitespace(QString()).has_value());
