@@ -7,19 +7,18 @@
 
 #include "kit/foundation/system/SignalHandler.h"
 #include "kit/ui/HostingWindow.h"
+#include "kit/ui/Pasteboard.h"
 #include "kit/ui/SecondaryTextStyle.h"
 #include "kit/ui/WindowLevel.h"
 #include "kit/ui/WindowViewModifier.h"
 #include "platform/crashreport/CrashMarker.h"
 #include "platform/crashreport/CrashReporter.h"
+#include "platform/events/RegularFile.h"
 
-#include <QClipboard>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFile>
 #include <QFormLayout>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
@@ -202,14 +201,18 @@ void CrashReportScreen::dismiss()
 
 void CrashReportScreen::copyReport()
 {
-    QFile file(m_client ? m_client->crashReportFile() : QString());
-    const std::optional<QByteArray> report
-        = file.open(QIODevice::ReadOnly) ? m_client->outgoing(file.readAll()) : std::nullopt;
+    // Read as the client reads what it sends: whatever took the file's place must not hold up the
+    // window.
+    const RegularFile::Contents stored
+        = m_client ? RegularFile::read(m_client->crashReportFile()) : RegularFile::Contents {};
+    const std::optional<QByteArray> report = stored.status == RegularFile::Contents::Status::read
+        ? m_client->outgoing(stored.bytes)
+        : std::nullopt;
     if (!report) {
         showStatus(ServiceTexts::crashReportGone());
         return;
     }
-    QGuiApplication::clipboard()->setText(QString::fromUtf8(*report));
+    Pasteboard::copyString(QString::fromUtf8(*report));
     showStatus(ServiceTexts::crashReportCopied());
 }
 

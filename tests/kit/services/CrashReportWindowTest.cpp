@@ -5,6 +5,7 @@
 #include "kit/services/CrashReporting.h"
 #include "kit/services/ServiceTexts.h"
 #include "kit/ui/HostingWindow.h"
+#include "kit/ui/Pasteboard.h"
 #include "kit/ui/SecondaryTextStyle.h"
 #include "kit/ui/WindowLevel.h"
 
@@ -15,6 +16,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -119,6 +121,8 @@ TEST(CrashReportWindow, WithoutAnAddressSaysWhereTheReportIsKeptAndAsksForNothin
             const QString copied = QApplication::clipboard()->text();
             EXPECT_TRUE(copied.contains(QStringLiteral("Signal %1").arg(SIGSEGV))) << copied.toStdString();
             EXPECT_FALSE(copied.contains(QDir::homePath())) << "copied as it would be sent";
+            EXPECT_TRUE(QApplication::clipboard()->mimeData()->hasFormat(PasteboardType::source))
+                << "marked as every copy of the program is";
             EXPECT_EQ(screen->statusLine()->text(), ServiceTexts::crashReportCopied());
             // The window grows by the new line; no explanation is squeezed for it.
             const auto unsqueezed = [&] {
