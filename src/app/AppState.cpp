@@ -65,6 +65,19 @@ bool waitUntil(const std::function<bool()> &done, const QDeadlineTimer &deadline
     return done();
 }
 
+// Closes every alert and panel, unanswered; answers whether one was open.
+bool rejectOpenDialogs()
+{
+    bool rejected = false;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto *dialog = qobject_cast<QDialog *>(window); dialog && dialog->isVisible()) {
+            dialog->reject();
+            rejected = true;
+        }
+    }
+    return rejected;
+}
+
 } // namespace
 
 AppState::Environment AppState::Environment::desktop()
@@ -82,6 +95,7 @@ AppState::Environment AppState::Environment::desktop()
     environment.makeStatusItem = [] {
         return StatusItem::forDesktop(MenuBarIcons::themePath(QCoreApplication::applicationDirPath()));
     };
+    environment.exitEventLoop = [](int status) { QCoreApplication::exit(status); };
     return environment;
 }
 
@@ -98,6 +112,15 @@ AppState::AppState(Environment environment)
     m_menu.setObjectName(QStringLiteral("statusMenu"));
     // Before any shortcut is registered or recorded: the menu's own keys stay the menu's.
     KeyboardShortcuts::reserveKeyEquivalents(StatusMenuKeys::all());
+    // Before anything can start a recording or wait for the user: the bus is served already, and
+    // the launch's notices wait for their answers. The handlers stay for the life of the process;
+    // this state may end sooner.
+    SignalHandler::install(
+        SignalHandler::Signal::exitSignals(), [self = QPointer<AppState>(this)](int signal) {
+            if (self) {
+                self->handleTerminationSignal(signal);
+            }
+        });
     // After the current turn, once the program has finished setting itself up.
     QTimer::singleShot(0, this, [this] { didLaunch(); });
 }
@@ -169,9 +192,6 @@ void AppState::setUpEvents()
         }
     });
 
-    SignalHandler::install(
-        SignalHandler::Signal::exitSignals(), [this](int signal) { handleTerminationSignal(signal); });
-
     m_cancellables.insert(
         Defaults::publisher(SettingsKeys::menuBarIcon(), { Defaults::ObservationOption::Initial })
             .receiveOnMain()
@@ -236,12 +256,14 @@ AudioRecorder::State AppState::recordingState() const
 void AppState::handleTerminationSignal(int signal)
 {
     // A session manager sends more than one signal at logout: the first one's ending goes on,
-    // and the process ends with its number.
-    if (m_recorder->isEnding()) {
+    // and the process ends with its number. A quit's ending may wait for an alert: this one
+    // closes it and takes over.
+    if (m_endingSignal) {
         qCInfo(appLog) << "Signal" << signal << "joins the ending under way";
         return;
     }
     qCInfo(appLog) << "Ending on signal" << signal;
+    m_endingSignal = signal;
     // At once: a save that ends before the ending waits for it must not ask for a review either.
     m_recorder->beginEnding();
     endOnSignal(signal);
@@ -249,14 +271,16 @@ void AppState::handleTerminationSignal(int signal)
 
 void AppState::endOnSignal(int signal)
 {
-    // Nobody answers a save panel while the session ends, and the recording's end waits below
-    // the panel's own event loop: that loop has to be left before the ending can wait for it.
-    if (m_recorder->dismissSavePanel()) {
+    // Nobody answers a panel or an alert while the session ends, and the recording's end, or a
+    // quit's, may wait below its own event loop: that loop has to be left before the ending can
+    // wait for it.
+    const bool panelOpen = m_recorder->dismissSavePanel();
+    if (rejectOpenDialogs() || panelOpen) {
         QTimer::singleShot(0, this, [this, signal] { endOnSignal(signal); });
         return;
     }
     stopRecordingBeforeExit(ExitCause::signal);
-    Events::runOnMain([signal] { QCoreApplication::exit(signal); });
+    Events::runOnMain([exit = m_environment.exitEventLoop, signal] { exit(signal); });
 }
 
 void AppState::stopRecordingBeforeExit(ExitCause cause)

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class AudioRecorderController;
 class RecordingSettings;
@@ -34,6 +35,8 @@ public:
         std::function<void()> showTemporaryRecordingsDirectory;
         std::function<bool()> shouldDifferentiateWithoutColor;
         std::function<std::unique_ptr<StatusItem>()> makeStatusItem;
+        // Ends the event loop, and with it the program, with `status`.
+        std::function<void(int status)> exitEventLoop;
 
         // The real desktop's answers, with the application's own settings.
         static Environment desktop();
@@ -47,7 +50,8 @@ public:
     // Made on first use with the real desktop; never released.
     static AppState &shared();
 
-    // Queues the launch sequence for the next turn of the event loop.
+    // Takes the exit signals over at once, then queues the launch sequence for the next turn of
+    // the event loop.
     explicit AppState(Environment environment);
     ~AppState() override;
 
@@ -65,14 +69,16 @@ public:
     // Ends monitoring of the current recording, or switches the monitor of the menu on or off; the
     // menu's item and the shortcut both come here. Without an input device nothing starts.
     void toggleInputMonitoring();
-    // Stops the recording, waits (bounded) for it to be finished, then ends the event loop with
-    // the signal number; a signal while the program is already ending changes nothing.
+    // Closes every alert and panel unanswered, stops the recording, waits (bounded) for it to be
+    // finished, then ends the event loop with the signal number. It takes a quit's ending over; a
+    // signal while a signal's ending goes on changes nothing.
     void handleTerminationSignal(int signal);
 
     void checkMicrophoneAccess();
     void showCrashAlertIfNeeded();
     void showWelcomeIfFirstLaunch();
-    // Asks before a running or paused recording is ended by quitting.
+    // Asks before a running or paused recording, or one that a save panel waits for, is ended by
+    // quitting. A quit over a save panel goes on once the panel's own event loop is left.
     TerminateReply confirmQuit();
 
     AudioRecorder::State recordingState() const;
@@ -90,6 +96,9 @@ public:
 private:
     void endOnSignal(int signal);
     Environment m_environment;
+    // The signal whose ending is under way.
+    std::optional<int> m_endingSignal;
+    bool m_quitConfirmed = false;
     KwMenu m_menu;
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<AudioRecorderController> m_recorder;

@@ -8,6 +8,7 @@
 #include "kit/foundation/errors/ErrorPresentation.h"
 #include "kit/foundation/errors/ErrorReporting.h"
 #include "kit/foundation/errors/GeneralError.h"
+#include "kit/foundation/files/FileLocations.h"
 #include "kit/services/AlertBuilder.h"
 #include "kit/services/CrashReporting.h"
 #include "kit/services/KwApp.h"
@@ -35,6 +36,16 @@ int runAlert(const QString &title, const QString &message, const QStringList &bu
     return runAlertModal(makeAlert(options));
 }
 
+// Only "Quit" answers yes: closing the alert without a choice keeps what goes on, as the
+// continue button does.
+bool quitConfirmed(const QString &message, const QString &continueButton)
+{
+    KwApp::activate();
+    return runAlert(
+               AppTexts::quitTitle, message, { continueButton, AppTexts::quitButton }, std::nullopt, { 1 })
+        == 1;
+}
+
 } // namespace
 
 void AppState::checkMicrophoneAccess()
@@ -46,6 +57,10 @@ void AppState::checkMicrophoneAccess()
     KwApp::activate();
     runAlert(AppTexts::microphoneRefusedTitle, AppTexts::microphoneRefusedMessage,
         { AppTexts::microphoneRefusedButton });
+    // Closed by a signal's ending, the alert was not answered.
+    if (m_endingSignal) {
+        return;
+    }
     m_environment.openMicrophoneSettings();
     m_quitAfterLaunch = true;
 }
@@ -54,11 +69,15 @@ void AppState::showCrashAlertIfNeeded()
 {
     // Whatever happens here, the crash-report window comes after it, not over it.
     const auto releaseReportWindow = qScopeGuard([] { CrashReportWindow::release(); });
-    if (!m_environment.crashedLastRun()) {
+    // A signal during an earlier notice closed it: nobody is there for the others.
+    if (m_endingSignal || !m_environment.crashedLastRun()) {
         return;
     }
     KwApp::activate();
     runAlert(AppTexts::crashedTitle, AppTexts::crashedMessage, {});
+    if (m_endingSignal) {
+        return;
+    }
     try {
         m_environment.showTemporaryRecordingsDirectory();
     } catch (const Error &error) {
@@ -70,7 +89,7 @@ void AppState::showCrashAlertIfNeeded()
 
 void AppState::showWelcomeIfFirstLaunch()
 {
-    if (!m_environment.isFirstLaunch()) {
+    if (m_endingSignal || !m_environment.isFirstLaunch()) {
         return;
     }
     if (m_environment.shouldDifferentiateWithoutColor()) {
@@ -79,32 +98,49 @@ void AppState::showWelcomeIfFirstLaunch()
     }
     KwApp::activate();
     runAlert(AppTexts::welcomeTitle, AppTexts::welcomeMessage, { AppTexts::welcomeButton }, -1);
+    if (m_endingSignal) {
+        return;
+    }
     // Only a page of the maker's reaches someone who can answer.
     runAlert(AppTexts::feedbackTitle,
         KwKit::metadata().feedbackReachesMaker ? AppTexts::feedbackMessage
                                                : AppTexts::feedbackMessageWithoutPage,
         { AppTexts::feedbackButton }, -1);
+    if (m_endingSignal) {
+        return;
+    }
     showWelcomePopover(statusItem().geometry());
 }
 
 AppState::TerminateReply AppState::confirmQuit()
 {
-    if (recordingState() == AudioRecorder::State::stopped) {
-        // A recording stopped just before is still saved.
-        stopRecordingBeforeExit(ExitCause::userQuit);
-        return TerminateReply::terminateNow;
-    }
-    KwApp::activate();
-    const std::optional<QUrl> folder = m_recorder->outputDirectory();
-    const QString message = folder ? AppTexts::quitSavesIn(QDir::cleanPath(folder->toLocalFile()))
-                                   : AppTexts::quitKeepsForRecovery;
-    const int answer = runAlert(AppTexts::quitTitle, message,
-        { AppTexts::quitContinueButton, AppTexts::quitButton }, std::nullopt, { 1 });
-    // Only "Quit" ends the recording: closing the alert without a choice keeps it, as
-    // "Continue Recording" does.
-    if (answer != 1) {
+    if (m_endingSignal) {
+        // That ending goes on and ends the program with the signal's number.
         return TerminateReply::terminateCancel;
     }
+    if (!m_quitConfirmed && m_recorder->hasOpenSavePanel()) {
+        if (!quitConfirmed(AppTexts::quitLeavesPanelUnanswered, AppTexts::quitContinueSavingButton)) {
+            return TerminateReply::terminateCancel;
+        }
+        m_quitConfirmed = true;
+    }
+    if (m_recorder->dismissSavePanel()) {
+        // The recording's end waits below the panel's own event loop: the quit goes on once that
+        // loop is left, and nothing starts meanwhile.
+        m_recorder->beginEnding();
+        quitAppAsync();
+        return TerminateReply::terminateCancel;
+    }
+    if (!m_quitConfirmed && recordingState() != AudioRecorder::State::stopped) {
+        const std::optional<QUrl> folder = m_recorder->outputDirectory();
+        if (!quitConfirmed(folder ? AppTexts::quitSavesIn(QDir::cleanPath(folder->toLocalFile()))
+                                  : AppTexts::quitKeepsForRecovery,
+                AppTexts::quitContinueButton)) {
+            return TerminateReply::terminateCancel;
+        }
+    }
+    // A recording stopped just before is still saved.
     stopRecordingBeforeExit(ExitCause::userQuit);
-    return TerminateReply::terminateNow;
+    // A signal meanwhile took the ending over.
+    return m_endingSignal ? TerminateReply::terminateCancel : TerminateReply::terminateNow;
 }

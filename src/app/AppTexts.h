@@ -42,11 +42,19 @@ inline QString quitSavesIn(const QString &folder)
     return QStringLiteral("Quitting stops your current recording and saves it in \u201c%1\u201d.")
         .arg(folder);
 }
-inline const QString quitKeepsForRecovery
-    = QStringLiteral("Quitting stops your current recording. No default output directory is set, so the "
-                     "recording stays where \u201c%1\u201d (in the menu under \u201c%2\u201d) finds it.")
+// Where a recording that is not saved waits for the user.
+inline const QString recoveryFindsRecording
+    = QStringLiteral("the recording stays where \u201c%1\u201d (in the menu under \u201c%2\u201d) finds it.")
           .arg(MenuTexts::recoverRecordings, MenuTexts::more);
+inline const QString quitKeepsForRecovery
+    = QStringLiteral("Quitting stops your current recording. No default output directory is set, so ")
+    + recoveryFindsRecording;
 inline const QString quitContinueButton = QStringLiteral("Continue Recording");
+// A quit while the save panel waits for its answer.
+inline const QString quitLeavesPanelUnanswered
+    = QStringLiteral("Your recording is not saved yet. Quitting closes the save panel, and ")
+    + recoveryFindsRecording;
+inline const QString quitContinueSavingButton = QStringLiteral("Continue Saving");
 inline const QString quitButton = KitTexts::quit();
 
 inline const QString alreadyRunning = QStringLiteral("Tapewick is already running.");

@@ -73,6 +73,8 @@ public:
     // Whether a recording that ended is still on its way to its place: its end not yet handled,
     // or its copy or metadata rewrite not yet over.
     bool isSaving() const { return m_endsToHandle > 0 || m_savesInProgress > 0; }
+    // Whether a save panel is open, or closed with its event loop not yet left.
+    bool hasOpenSavePanel() const { return !m_openSavePanel.isNull(); }
     // Closes the save panel, unanswered, when one is open; answers whether one was. The panel's
     // own event loop ends only once control returns to it.
     bool dismissSavePanel();

@@ -7,8 +7,10 @@
 #include "app/AppTexts.h"
 #include "app/SettingsKeys.h"
 #include "kit/foundation/errors/GeneralError.h"
+#include "kit/foundation/files/FileLocations.h"
 #include "kit/foundation/files/SandboxURLBookmark.h"
 #include "kit/foundation/system/FoundationHooks.h"
+#include "kit/foundation/system/SignalHandler.h"
 #include "kit/services/AlertBuilder.h"
 #include "kit/services/KwKit.h"
 #include "platform/desktop/TrayStatusItem.h"
@@ -31,12 +33,16 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace {
 
 using namespace std::chrono_literals;
 
 // Answers the application-modal alerts as they come, each with the next answer: a button's title,
-// or "Return" for the Return key, which may leave the alert open. Each alert is inspected once.
+// "Return" for the Return key, which may leave the alert open, or "signal N", which the signal
+// handlers get as from the self-pipe while the alert waits. Each alert is inspected once; one left
+// open once the answers are given is closed after a while, and noted among those unanswered.
 class AlertAnswerer : public QObject
 {
 public:
@@ -56,7 +62,14 @@ private:
     void poll()
     {
         auto *alert = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!alert || !alert->isVisible() || m_answers.isEmpty()) {
+        if (!alert || !alert->isVisible()) {
+            return;
+        }
+        if (m_answers.isEmpty()) {
+            if (++m_pollsLeftOpen * m_timer.interval() > 8000) {
+                m_missed.append(QStringLiteral("left open: ") + alert->text());
+                alert->reject();
+            }
             return;
         }
         if (!alert->property("seen").toBool()) {
@@ -69,6 +82,8 @@ private:
             = std::find_if(buttons.begin(), buttons.end(), [&](auto *b) { return b->text() == answer; });
         if (answer == QLatin1String("Return")) {
             QTest::keyClick(alert, Qt::Key_Return);
+        } else if (answer.startsWith(QLatin1String("signal "))) {
+            SignalHandler::dispatch(answer.mid(7).toInt());
         } else if (button != buttons.end()) {
             (*button)->click();
         } else {
@@ -78,6 +93,7 @@ private:
 
     QStringList m_answers;
     QStringList m_missed;
+    int m_pollsLeftOpen = 0;
     std::function<void(QMessageBox &)> m_inspect;
     QTimer m_timer;
 };
@@ -130,6 +146,8 @@ protected:
         };
         environment.shouldDifferentiateWithoutColor = [answers] { return answers.differentiateWithoutColor; };
         environment.makeStatusItem = [] { return std::make_unique<TrayStatusItem>(); };
+        environment.exitEventLoop
+            = [this](int status) { m_events.append(QStringLiteral("exit %1").arg(status)); };
         auto state = std::make_unique<AppState>(std::move(environment));
         state->recorder().setSavePanelRunner([](QFileDialog &) { return int(QDialog::Rejected); });
         EXPECT_TRUE(TestSupport::processEventsUntil([&] { return state->hasLaunched(); }, 20s));
@@ -195,12 +213,20 @@ TEST_F(AppStateTest, LaunchNoticesComeInOrderAndARefusalQuitsOnlyAfterThem)
         { "first launch without colour", { .firstLaunch = true, .differentiateWithoutColor = true },
             { "Return", AppTexts::welcomeButton, "Return", AppTexts::feedbackButton },
             { AppTexts::welcomeTitle, AppTexts::feedbackTitle, "popover" }, true },
+        // A signal closes the notice it comes during, and the program ends with its number
+        // instead of showing the others.
+        { "a signal during the crash notice", { .firstLaunch = true, .crashed = true }, { "signal 15" },
+            { AppTexts::crashedTitle, "exit 15" }, false },
+        { "a signal during the refusal", { .microphone = false, .crashed = true }, { "signal 2" },
+            { AppTexts::microphoneRefusedTitle, "exit 2" }, false },
+        { "a signal during the welcome", { .firstLaunch = true }, { "signal 1" },
+            { AppTexts::welcomeTitle, "exit 1" }, false },
     };
     for (const Case &test : cases) {
         SetUp();
         AlertAnswerer alerts(test.buttons, noteTitle());
         const std::unique_ptr<AppState> state = launch(test.answers);
-        if (test.answers.firstLaunch) {
+        if (test.events.contains(QStringLiteral("popover"))) {
             ASSERT_TRUE(TestSupport::processEventsUntil([] { return visiblePopover() != nullptr; }))
                 << test.name;
             m_events.append(QStringLiteral("popover"));
@@ -322,40 +348,109 @@ TEST_F(AppStateTest, TheQuitAlertSaysWhereTheRecordingGoes)
 }
 
 // A save that fails when the user quits is shown before the program ends, without waiting out the
-// time a save may take, and the recording stays where recovery finds it. A launch of its own: a
-// recording stopped earlier may still be saving when the output folder changes.
+// time a save may take, and the recording stays where recovery finds it. A signal while the alert
+// waits closes it and ends the program with its number. Each case a launch of its own: a quit ends
+// the program for good, and a recording stopped earlier may still be saving when the folder changes.
 TEST_F(AppStateTest, ASaveFailingAtQuitIsReadBeforeTheProgramEnds)
 {
-    const std::unique_ptr<AppState> state = launch({});
-    Defaults::set(SettingsKeys::defaultOutputDirectory(),
-        std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(QStringLiteral("/proc")))));
-    state->recorder().setRevealer([](const QList<QUrl> &) {});
-    state->recorder().start();
-    ASSERT_TRUE(TestSupport::processEventsUntil(
-        [&] { return state->recordingState() == AudioRecorder::State::recording; }, 10s));
-    TestSupport::processEventsFor(500ms);
-    const QString kept = state->recorder().recorder().url().value_or(QUrl()).toLocalFile();
+    const std::tuple<QString, AppState::TerminateReply, QStringList> cases[] = {
+        { QStringLiteral("Return"), AppState::TerminateReply::terminateNow, {} },
+        { QStringLiteral("signal 15"), AppState::TerminateReply::terminateCancel,
+            { QStringLiteral("exit 15") } },
+    };
+    for (const auto &[answer, reply, events] : cases) {
+        SCOPED_TRACE(answer.toStdString());
+        SetUp();
+        const std::unique_ptr<AppState> state = launch({});
+        Defaults::set(SettingsKeys::defaultOutputDirectory(),
+            std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(QStringLiteral("/proc")))));
+        state->recorder().setRevealer([](const QList<QUrl> &) {});
+        state->recorder().start();
+        ASSERT_TRUE(TestSupport::processEventsUntil(
+            [&] { return state->recordingState() == AudioRecorder::State::recording; }, 10s));
+        TestSupport::processEventsFor(500ms);
+        const QString kept = state->recorder().recorder().url().value_or(QUrl()).toLocalFile();
 
-    QStringList shown;
-    QStringList details;
-    AlertAnswerer alerts(
-        { AppTexts::quitButton, QStringLiteral("Return") },
-        [&](QMessageBox &alert) {
-            shown.append(alert.text());
-            details.append(alert.informativeText());
-        },
-        400ms);
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_EQ(state->confirmQuit(), AppState::TerminateReply::terminateNow);
-    EXPECT_LT(clock.elapsed(), 5000);
-    ASSERT_EQ(shown.size(), 2) << shown.join(u'|').toStdString();
-    EXPECT_EQ(shown[0], AppTexts::quitTitle);
-    // What failed, and where the recording is kept.
-    EXPECT_EQ(shown[1], RecordingTexts::notSavedIn(QStringLiteral("/proc")));
-    EXPECT_TRUE(details[1].endsWith(RecordingTexts::keptAt(kept))) << details[1].toStdString();
-    EXPECT_TRUE(alerts.unanswered().isEmpty());
-    EXPECT_TRUE(QFile::exists(kept));
+        QStringList shown;
+        QStringList details;
+        AlertAnswerer alerts(
+            { AppTexts::quitButton, answer },
+            [&](QMessageBox &alert) {
+                shown.append(alert.text());
+                details.append(alert.informativeText());
+            },
+            400ms);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(state->confirmQuit(), reply);
+        EXPECT_LT(clock.elapsed(), 5000);
+        ASSERT_EQ(shown.size(), 2) << shown.join(u'|').toStdString();
+        EXPECT_EQ(shown[0], AppTexts::quitTitle);
+        // What failed, and where the recording is kept.
+        EXPECT_EQ(shown[1], RecordingTexts::notSavedIn(QStringLiteral("/proc")));
+        EXPECT_TRUE(details[1].endsWith(RecordingTexts::keptAt(kept))) << details[1].toStdString();
+        EXPECT_TRUE(alerts.unanswered().isEmpty()) << alerts.unanswered().join(u'|').toStdString();
+        EXPECT_TRUE(QFile::exists(kept));
+        EXPECT_TRUE(TestSupport::processEventsUntil([&] { return m_events == events; }, 5s))
+            << m_events.join(u'|').toStdString();
+    }
+}
+
+// Quitting while the save panel waits for its answer says that the recording stays for recovery.
+// A confirmed quit closes the panel unanswered and goes on at once, not after a save's time limit;
+// otherwise the panel stays.
+TEST_F(AppStateTest, QuittingOverTheSavePanelSaysTheRecordingStaysForRecovery)
+{
+    for (const QString &answer : { AppTexts::quitContinueSavingButton, AppTexts::quitButton }) {
+        SCOPED_TRACE(answer.toStdString());
+        SetUp();
+        const std::unique_ptr<AppState> state = launch({});
+        Defaults::reset({ SettingsKeys::defaultOutputDirectory() });
+        ASSERT_FALSE(recordForOutput(*state, nullptr).isEmpty());
+        const QString temporary = state->recorder().recorder().url().value_or(QUrl()).toLocalFile();
+        // The quit chosen from the menu while the panel waits, as the terminate hook would ask. The
+        // panel's loop is left only once it is closed: a panel left open is noted and closed.
+        QPointer<QFileDialog> openPanel;
+        FoundationHooks::setTerminate([&, state = QPointer<AppState>(state.get())] {
+            if (!state) {
+                return;
+            }
+            m_events.append(state->confirmQuit() == AppState::TerminateReply::terminateNow
+                    ? QStringLiteral("quit now")
+                    : QStringLiteral("quit cancelled"));
+            if (openPanel && openPanel->isVisible()) {
+                m_events.append(QStringLiteral("panel open"));
+                openPanel->reject();
+            }
+        });
+        QElapsedTimer clock;
+        state->recorder().setSavePanelRunner([&](QFileDialog &panel) {
+            openPanel = &panel;
+            QTimer::singleShot(200ms, &panel, [&clock] {
+                clock.start();
+                FoundationHooks::terminate();
+            });
+            return panel.exec();
+        });
+        AlertAnswerer alerts({ answer }, [this](QMessageBox &alert) {
+            m_events.append(alert.text());
+            m_events.append(alert.informativeText());
+        });
+        state->recorder().stopRecording();
+
+        const bool quits = answer == AppTexts::quitButton;
+        const QStringList expected
+            = { AppTexts::quitTitle, AppTexts::quitLeavesPanelUnanswered, QStringLiteral("quit cancelled"),
+                  quits ? QStringLiteral("quit now") : QStringLiteral("panel open") };
+        EXPECT_TRUE(TestSupport::processEventsUntil(
+            [&] { return m_events.size() >= expected.size() && !openPanel; }, 20s));
+        EXPECT_EQ(m_events, expected);
+        EXPECT_LT(clock.elapsed(), 5000);
+        EXPECT_TRUE(alerts.unanswered().isEmpty());
+        EXPECT_EQ(state->recordingState(), AudioRecorder::State::stopped);
+        EXPECT_TRUE(QFile::exists(temporary)) << "kept for recovery";
+        FoundationHooks::setTerminate({});
+    }
 }
 
 // Quitting right after a stop asks nothing, but ends only once the recording is saved whole.
