@@ -3,8 +3,6 @@
 #include "platform/desktop/StatusNotifierItem.h"
 #include "platform/desktop/TrayStatusItem.h"
 
-#include <QMenu>
-
 SessionStatusItem::SessionStatusItem(QString iconThemePath, QObject *parent)
     : QObject(parent)
     , m_iconThemePath(std::move(iconThemePath))
