@@ -1,16 +1,15 @@
 #include "platform/desktop/StatusItem.h"
 
+#include "platform/desktop/SessionStatusItem.h"
 #include "platform/desktop/StatusNotifierItem.h"
-#include "platform/desktop/TrayStatusItem.h"
 
 #include <QGuiApplication>
 
 std::unique_ptr<StatusItem> StatusItem::forDesktop(const QString &iconThemePath)
 {
-    // Never both: a panel that shows both kinds would show the item twice.
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))
-        || StatusNotifierItem::isHostAvailable()) {
+    // Wayland has no other tray; the item registers with each watcher that comes.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
         return std::make_unique<StatusNotifierItem>(iconThemePath);
     }
-    return std::make_unique<TrayStatusItem>();
+    return std::make_unique<SessionStatusItem>(iconThemePath);
 }

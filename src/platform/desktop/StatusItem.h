@@ -15,8 +15,9 @@ class StatusItem
 public:
     virtual ~StatusItem() = default;
 
-    // The item for the session's panel: exported over the session bus where a panel shows status
-    // notifier items, and under Wayland, which has no other tray; else in the X11 tray.
+    // The item for the session's panel: exported over the session bus while a panel shows status
+    // notifier items, and always under Wayland, which has no other tray; else in the X11 tray. It
+    // moves as such a panel comes and goes, with its button and menu; it never waits for the panel.
     // `iconThemePath` is where panels find the icons the button names.
     static std::unique_ptr<StatusItem> forDesktop(const QString &iconThemePath);
 

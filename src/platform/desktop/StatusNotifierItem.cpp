@@ -20,7 +20,6 @@ Q_LOGGING_CATEGORY(statusNotifierLog, "tapewick.statusnotifier", QtInfoMsg)
 namespace {
 
 const QString itemPath = QStringLiteral("/StatusNotifierItem");
-const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
 
 // The sizes panels ask for most, in pixels; each picks the nearest.
 constexpr int pictureSizes[] = { 16, 22, 32, 48 };
@@ -97,10 +96,12 @@ const QDBusArgument &operator>>(const QDBusArgument &argument, StatusNotifierToo
     return argument;
 }
 
-StatusNotifierItem::StatusNotifierItem(QString iconThemePath, QObject *parent)
+StatusNotifierItem::StatusNotifierItem(QString iconThemePath, StatusBarButton *button, QObject *parent)
     : QObject(parent)
     , m_bus(QDBusConnection::sessionBus())
     , m_iconThemePath(std::move(iconThemePath))
+    , m_ownButton(button ? nullptr : std::make_unique<StatusBarButton>())
+    , m_button(button ? *button : *m_ownButton)
     , m_watcher(QString::fromLatin1(watcherService), m_bus, QDBusServiceWatcher::WatchForRegistration)
 {
     qDBusRegisterMetaType<StatusNotifierIcon>();
@@ -126,21 +127,6 @@ StatusNotifierItem::~StatusNotifierItem()
 {
     m_bus.unregisterObject(itemPath);
     m_bus.unregisterService(m_serviceName);
-}
-
-bool StatusNotifierItem::isHostAvailable()
-{
-    const QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(QString::fromLatin1(watcherService))) {
-        return false;
-    }
-    QDBusMessage get = QDBusMessage::createMethodCall(QString::fromLatin1(watcherService), watcherPath,
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get.setArguments(
-        { QString::fromLatin1(watcherService), QStringLiteral("IsStatusNotifierHostRegistered") });
-    const QDBusMessage reply = bus.call(get, QDBus::Block, 2000);
-    return reply.type() == QDBusMessage::ReplyMessage
-        && reply.arguments().value(0).value<QDBusVariant>().variant().toBool();
 }
 
 void StatusNotifierItem::setMenu(QMenu *menu)
@@ -173,8 +159,9 @@ void StatusNotifierItem::registerWithWatcher()
     if (!m_visible) {
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(watcherService), watcherPath,
-        QString::fromLatin1(watcherService), QStringLiteral("RegisterStatusNotifierItem"));
+    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(watcherService),
+        QString::fromLatin1(watcherPath), QString::fromLatin1(watcherService),
+        QStringLiteral("RegisterStatusNotifierItem"));
     call.setArguments({ m_serviceName });
     auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [](QDBusPendingCallWatcher *finished) {

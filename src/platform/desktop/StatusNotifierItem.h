@@ -74,14 +74,14 @@ class StatusNotifierItem : public QObject, public StatusItem
 
 public:
     static constexpr char watcherService[] = "org.kde.StatusNotifierWatcher";
+    static constexpr char watcherPath[] = "/StatusNotifierWatcher";
 
     // `iconThemePath` is where panels find the icons named by the button's images, besides the
-    // desktop's own themes.
-    explicit StatusNotifierItem(QString iconThemePath = {}, QObject *parent = nullptr);
+    // desktop's own themes. `button` is what the item shows, if not a button of its own; it outlives
+    // the item.
+    explicit StatusNotifierItem(
+        QString iconThemePath = {}, StatusBarButton *button = nullptr, QObject *parent = nullptr);
     ~StatusNotifierItem() override;
-
-    // Whether a panel shows items of this kind on the session bus now.
-    static bool isHostAvailable();
 
     StatusBarButton &button() override { return m_button; }
     void setMenu(QMenu *menu) override;
@@ -135,7 +135,8 @@ private:
     QDBusConnection m_bus;
     QString m_serviceName;
     QString m_iconThemePath;
-    StatusBarButton m_button;
+    std::unique_ptr<StatusBarButton> m_ownButton;
+    StatusBarButton &m_button;
     std::unique_ptr<DBusMenuExporter> m_menu;
     QDBusServiceWatcher m_watcher;
     bool m_visible = false;

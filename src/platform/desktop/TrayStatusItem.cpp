@@ -13,8 +13,10 @@ namespace {
 constexpr int defaultTrayHeight = 22;
 } // namespace
 
-TrayStatusItem::TrayStatusItem(QObject *parent)
+TrayStatusItem::TrayStatusItem(StatusBarButton *button, QObject *parent)
     : QObject(parent)
+    , m_ownButton(button ? nullptr : std::make_unique<StatusBarButton>())
+    , m_button(button ? *button : *m_ownButton)
 {
     connect(&m_button, &StatusBarButton::changed, this, [this] { m_refresh.schedule(); });
     connect(&m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {

@@ -10,6 +10,8 @@
 #include <QPointer>
 #include <QSystemTrayIcon>
 
+#include <memory>
+
 // A status item in the X11 system tray (XEmbed). The tray gives a small square and no text, so
 // the picture is the button's image alone and the title is read in the tooltip.
 class TrayStatusItem : public QObject, public StatusItem
@@ -17,7 +19,8 @@ class TrayStatusItem : public QObject, public StatusItem
     Q_OBJECT
 
 public:
-    explicit TrayStatusItem(QObject *parent = nullptr);
+    // `button` is what the item shows, if not a button of its own; it outlives the item.
+    explicit TrayStatusItem(StatusBarButton *button = nullptr, QObject *parent = nullptr);
     ~TrayStatusItem() override;
 
     StatusBarButton &button() override { return m_button; }
@@ -42,7 +45,8 @@ private:
     void refresh();
     int pixelHeight() const;
 
-    StatusBarButton m_button;
+    std::unique_ptr<StatusBarButton> m_ownButton;
+    StatusBarButton &m_button;
     QSystemTrayIcon m_tray;
     QPointer<QMenu> m_menu;
     // Several changes in one turn of the event loop are drawn once.

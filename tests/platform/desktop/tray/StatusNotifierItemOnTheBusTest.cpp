@@ -1,18 +1,29 @@
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "TrayIcon.h"
 
 #include "platform/desktop/DBusMenuExporter.h"
+#include "platform/desktop/StatusItem.h"
 #include "platform/desktop/StatusNotifierItem.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusVirtualObject>
+#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QIconEngine>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <tuple>
 
 namespace {
 
@@ -31,17 +42,44 @@ public:
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return { QSize(16, 16) }; }
 };
 
-// A panel's watcher, which items register with: it counts their registrations.
+// A panel's watcher, which items register with: it counts their registrations, and says whether
+// a host shows them.
 class Watcher : public QObject
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered MEMBER hasHost)
 
 public:
     QStringList registered;
+    bool hasHost = false;
+
+    void setHasHost(bool has)
+    {
+        hasHost = has;
+        has ? emit StatusNotifierHostRegistered() : emit StatusNotifierHostUnregistered();
+    }
 
 public slots:
     void RegisterStatusNotifierItem(const QString &service) { registered << service; }
+
+signals:
+    void StatusNotifierHostRegistered();
+    void StatusNotifierHostUnregistered();
+};
+
+// A watcher that hangs: it takes every call and answers none.
+class SilentWatcher : public QDBusVirtualObject
+{
+public:
+    int calls = 0;
+
+    QString introspect(const QString &) const override { return {}; }
+    bool handleMessage(const QDBusMessage &, const QDBusConnection &) override
+    {
+        ++calls;
+        return true;
+    }
 };
 
 // A panel on a connection of its own, calling and listening as panels do.
@@ -115,10 +153,18 @@ public:
     // Starts (or starts again) the watcher on the panel's connection.
     bool startWatcher(Watcher &watcher)
     {
-        m_bus.registerObject(
-            QStringLiteral("/StatusNotifierWatcher"), &watcher, QDBusConnection::ExportAllSlots);
+        m_bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
+            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties
+                | QDBusConnection::ExportAllSignals);
         return m_bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"));
     }
+    bool startWatcher(SilentWatcher &watcher)
+    {
+        m_bus.registerVirtualObject(QStringLiteral("/StatusNotifierWatcher"), &watcher);
+        return m_bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+    }
+    // Calls and reads another item from now on; its signals are not followed.
+    void readFrom(QString service) { m_service = std::move(service); }
     void stopWatcher()
     {
         m_bus.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
@@ -298,6 +344,110 @@ TEST_F(StatusNotifierItemOnTheBusTest, TheItemRegistersWithEachWatcherThatAppear
     EXPECT_EQ(watcher.registered, QStringList({ item.serviceName(), item.serviceName() }));
     EXPECT_EQ(panel->item(QStringLiteral("Status")).toString(), QStringLiteral("Active"));
     panel->stopWatcher();
+}
+
+// The item of a program on an X11 session, whose panel may come and go: in the XEmbed tray, or
+// with the panel's watcher while a host there shows such items.
+class SessionStatusItemTest : public TestSupport::DesktopTest
+{
+protected:
+    void SetUp() override
+    {
+        DesktopTest::SetUp();
+        if (QDBusConnection::sessionBus().interface()->isServiceRegistered(
+                QString::fromLatin1(StatusNotifierItem::watcherService))) {
+            GTEST_SKIP() << "the desktop's own panel holds the watcher's name";
+        }
+        ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        menu.addAction(QStringLiteral("Record"));
+        panel.emplace(QStringLiteral("org.kde.StatusNotifierItem-none"));
+    }
+
+    std::unique_ptr<StatusItem> makeItem()
+    {
+        std::unique_ptr<StatusItem> item = StatusItem::forDesktop({});
+        QPixmap image(16, 16);
+        image.fill(Qt::red);
+        item->button().setImage(QIcon(image));
+        item->button().setTitle(QStringLiteral("00:42"));
+        item->button().setImagePosition(StatusBarButton::ImagePosition::imageRight);
+        item->setMenu(&menu);
+        item->setVisible(true);
+        return item;
+    }
+
+    static bool onTheBus()
+    {
+        const QString prefix
+            = QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(QCoreApplication::applicationPid());
+        const QStringList names = QDBusConnection::sessionBus().interface()->registeredServiceNames();
+        return std::any_of(
+            names.begin(), names.end(), [&](const QString &name) { return name.startsWith(prefix); });
+    }
+    static bool inTheTray() { return embeddedTrayIcon(QCoreApplication::applicationPid()).has_value(); }
+
+    QMenu menu;
+    std::optional<Panel> panel;
+};
+
+// The panel takes the item as the button shows it, with its menu, and gives it back to the tray
+// when its host goes or its watcher stops; changes made meanwhile go along.
+TEST_F(SessionStatusItemTest, TheItemMovesToAPanelThatComesAfterItAndBackToTheTrayWhenItGoes)
+{
+    const std::unique_ptr<StatusItem> item = makeItem();
+    ASSERT_TRUE(TestSupport::processEventsUntil(inTheTray)) << "not in the tray without a panel";
+    Watcher watcher;
+    watcher.hasHost = true;
+    ASSERT_TRUE(panel->startWatcher(watcher));
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !watcher.registered.isEmpty(); }))
+        << "the panel never got the item";
+    panel->readFrom(watcher.registered.constLast());
+    EXPECT_EQ(panel->item(QStringLiteral("XAyatanaLabel")).toString(), QStringLiteral("00:42"));
+    EXPECT_GT(panel->idOf(QStringLiteral("Record")), 0) << "the menu stayed behind";
+    EXPECT_TRUE(TestSupport::processEventsUntil([] { return !inTheTray(); })) << "shown twice";
+
+    const std::function<void()> hostGoes = [&] { watcher.setHasHost(false); };
+    const std::function<void()> hostComes = [&] { watcher.setHasHost(true); };
+    const std::function<void()> watcherStops = [&] { panel->stopWatcher(); };
+    const std::function<void()> watcherStarts = [&] { ASSERT_TRUE(panel->startWatcher(watcher)); };
+    for (const auto &[what, leave, comeBack, title] :
+        { std::tuple { "host", hostGoes, hostComes, QStringLiteral("01:00") },
+            std::tuple { "watcher", watcherStops, watcherStarts, QStringLiteral("02:00") } }) {
+        SCOPED_TRACE(what);
+        leave();
+        EXPECT_TRUE(TestSupport::processEventsUntil([] { return !onTheBus() && inTheTray(); }));
+        EXPECT_FALSE(item->geometry().isEmpty()) << "the tray's place is the item's";
+        item->button().setTitle(title);
+        const qsizetype registrations = watcher.registered.size();
+        comeBack();
+        ASSERT_TRUE(
+            TestSupport::processEventsUntil([&] { return watcher.registered.size() > registrations; }));
+        panel->readFrom(watcher.registered.constLast());
+        EXPECT_EQ(panel->item(QStringLiteral("XAyatanaLabel")).toString(), title);
+        EXPECT_GT(panel->idOf(QStringLiteral("Record")), 0);
+        EXPECT_TRUE(TestSupport::processEventsUntil([] { return !inTheTray(); })) << "shown twice";
+    }
+    panel->stopWatcher();
+}
+
+// A watcher that hangs holds up neither the program nor its item: the item is shown nowhere
+// while the watcher does not say whether a panel shows it, and in the tray once the watcher goes.
+TEST_F(SessionStatusItemTest, AWatcherThatNeverAnswersDoesNotHoldTheGuiThread)
+{
+    SilentWatcher watcher;
+    ASSERT_TRUE(panel->startWatcher(watcher));
+    QElapsedTimer making;
+    making.start();
+    const std::unique_ptr<StatusItem> item = makeItem();
+    EXPECT_LT(making.elapsed(), 1000) << "waited for the watcher";
+    bool turned = false;
+    QTimer::singleShot(0, [&] { turned = true; });
+    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return turned && watcher.calls > 0; }))
+        << "the item never asked";
+    EXPECT_FALSE(onTheBus());
+    EXPECT_TRUE(item->isVisible());
+    panel->stopWatcher();
+    EXPECT_TRUE(TestSupport::processEventsUntil(inTheTray));
 }
 
 } // namespace
