@@ -60,7 +60,7 @@ inline const QString quitButton = KitTexts::quit();
 inline const QString alreadyRunning = QStringLiteral("Tapewick is already running.");
 inline const QString noDisplay
     = QStringLiteral("tapewick: no display to show the tray icon on (neither DISPLAY nor WAYLAND_DISPLAY "
-                     "is set). To try it in a private test desktop, run: "
-                     "scripts/with-test-desktop -- build/src/app/tapewick");
+                     "is set). To try it in a private test desktop, run in its source folder: "
+                     "scripts/with-test-desktop -- scripts/run --verbose");
 
 } // namespace AppTexts

@@ -4,6 +4,7 @@
 #include <QActionEvent>
 #include <QActionGroup>
 #include <QBuffer>
+#include <QDBusError>
 #include <QDBusMetaType>
 #include <QGuiApplication>
 #include <QMenu>
@@ -17,6 +18,23 @@ const QStringList knownProperties { QStringLiteral("type"), QStringLiteral("labe
     QStringLiteral("enabled"), QStringLiteral("visible"), QStringLiteral("toggle-type"),
     QStringLiteral("toggle-state"), QStringLiteral("children-display"), QStringLiteral("shortcut"),
     QStringLiteral("icon-data") };
+
+// What the protocol says an entry has when it does not name the property.
+const QVariantMap &protocolDefaults()
+{
+    static const QVariantMap defaults { { QStringLiteral("type"), QStringLiteral("standard") },
+        { QStringLiteral("label"), QString() }, { QStringLiteral("enabled"), true },
+        { QStringLiteral("visible"), true }, { QStringLiteral("icon-name"), QString() },
+        { QStringLiteral("icon-data"), QByteArray() },
+        { QStringLiteral("shortcut"), QVariant::fromValue(QList<QStringList>()) },
+        { QStringLiteral("toggle-type"), QString() }, { QStringLiteral("toggle-state"), -1 },
+        { QStringLiteral("children-display"), QString() },
+        { QStringLiteral("disposition"), QStringLiteral("normal") },
+        { QStringLiteral("accessible-desc"), QString() } };
+    return defaults;
+}
+
+const QVariantMap rootProperties { { QStringLiteral("children-display"), QStringLiteral("submenu") } };
 
 // Qt marks a mnemonic with "&" ("&&" for the character), the protocol with "_" ("__").
 QString menuLabel(const QString &text)
@@ -207,6 +225,58 @@ QVariantMap DBusMenuExporter::properties(const QAction &action)
     return properties;
 }
 
+QSet<const QAction *> DBusMenuExporter::collapsedSeparators(const QMenu &menu)
+{
+    QSet<const QAction *> collapsed;
+    // The separator waiting for a visible entry after it to be shown.
+    const QAction *pending = nullptr;
+    bool entryBefore = false;
+    for (const QAction *action : menu.actions()) {
+        if (!action->isVisible()) {
+            continue;
+        }
+        if (!action->isSeparator()) {
+            entryBefore = true;
+            pending = nullptr;
+        } else if (!entryBefore) {
+            collapsed.insert(action);
+        } else {
+            pending = action;
+            entryBefore = false;
+        }
+    }
+    if (pending) {
+        collapsed.insert(pending);
+    }
+    return collapsed;
+}
+
+QVariantMap DBusMenuExporter::exportedProperties(const QAction &action) const
+{
+    QVariantMap exported = properties(action);
+    if (action.isSeparator() && action.isVisible()) {
+        for (const QObject *object : action.associatedObjects()) {
+            const auto *menu = qobject_cast<const QMenu *>(object);
+            if (menu && m_watched.contains(const_cast<QMenu *>(menu))
+                && collapsedSeparators(*menu).contains(&action)) {
+                exported.insert(QStringLiteral("visible"), false);
+            }
+        }
+    }
+    return exported;
+}
+
+bool DBusMenuExporter::refusedUnknown(int id)
+{
+    if (isKnown(id)) {
+        return false;
+    }
+    if (calledFromDBus()) {
+        sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("No menu entry %1").arg(id));
+    }
+    return true;
+}
+
 int DBusMenuExporter::idOf(QAction *action)
 {
     const auto known = m_ids.constFind(action);
@@ -274,11 +344,25 @@ void DBusMenuExporter::flush()
         emit LayoutUpdated(m_revision, 0);
         return;
     }
+    // An entry shown or hidden can show or hide the separators beside it.
+    for (const int id : QSet<int>(m_changedItems)) {
+        if (const QAction *action = actionOf(id)) {
+            for (QObject *object : action->associatedObjects()) {
+                if (auto *menu = qobject_cast<QMenu *>(object); menu && m_watched.contains(menu)) {
+                    for (QAction *separator : menu->actions()) {
+                        if (separator->isSeparator()) {
+                            m_changedItems.insert(idOf(separator));
+                        }
+                    }
+                }
+            }
+        }
+    }
     QList<DBusMenuItem> updated;
     QList<DBusMenuItemKeys> removed;
     for (const int id : std::as_const(m_changedItems)) {
         if (const QAction *action = actionOf(id)) {
-            const QVariantMap now = properties(*action);
+            const QVariantMap now = exportedProperties(*action);
             updated.append({ id, now });
             QStringList gone;
             std::copy_if(knownProperties.begin(), knownProperties.end(), std::back_inserter(gone),
@@ -311,9 +395,9 @@ DBusMenuLayoutItem DBusMenuExporter::layoutOf(int id, QMenu *menu, int depth, co
     DBusMenuLayoutItem item;
     item.id = id;
     if (id == 0) {
-        item.properties.insert(QStringLiteral("children-display"), QStringLiteral("submenu"));
+        item.properties = rootProperties;
     } else if (QAction *action = actionOf(id)) {
-        item.properties = filtered(properties(*action), names);
+        item.properties = filtered(exportedProperties(*action), names);
     }
     if (!menu || depth == 0) {
         return item;
@@ -329,6 +413,9 @@ DBusMenuLayoutItem DBusMenuExporter::layoutOf(int id, QMenu *menu, int depth, co
 uint DBusMenuExporter::GetLayout(
     int parentId, int recursionDepth, const QStringList &propertyNames, DBusMenuLayoutItem &layout)
 {
+    if (refusedUnknown(parentId)) {
+        return 0;
+    }
     layout = layoutOf(parentId, menuOf(parentId), recursionDepth, propertyNames);
     return m_revision;
 }
@@ -339,7 +426,7 @@ QList<DBusMenuItem> DBusMenuExporter::GetGroupProperties(
     QList<DBusMenuItem> items;
     for (const int id : ids) {
         if (const QAction *action = actionOf(id)) {
-            items.append({ id, filtered(properties(*action), propertyNames) });
+            items.append({ id, filtered(exportedProperties(*action), propertyNames) });
         }
     }
     return items;
@@ -347,8 +434,16 @@ QList<DBusMenuItem> DBusMenuExporter::GetGroupProperties(
 
 QDBusVariant DBusMenuExporter::GetProperty(int id, const QString &name)
 {
+    if (refusedUnknown(id)) {
+        return {};
+    }
     const QAction *action = actionOf(id);
-    return QDBusVariant(action ? properties(*action).value(name) : QVariant());
+    const QVariant value
+        = (action ? exportedProperties(*action) : rootProperties).value(name, protocolDefaults().value(name));
+    if (!value.isValid() && calledFromDBus()) {
+        sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("No menu property %1").arg(name));
+    }
+    return QDBusVariant(value);
 }
 
 void DBusMenuExporter::open(QMenu *menu)
@@ -407,7 +502,9 @@ bool DBusMenuExporter::handleEvent(int id, const QString &eventId)
 
 void DBusMenuExporter::Event(int id, const QString &eventId, const QDBusVariant &, uint)
 {
-    handleEvent(id, eventId);
+    if (!refusedUnknown(id)) {
+        handleEvent(id, eventId);
+    }
 }
 
 QList<int> DBusMenuExporter::EventGroup(const QList<DBusMenuEvent> &events)
@@ -423,6 +520,9 @@ QList<int> DBusMenuExporter::EventGroup(const QList<DBusMenuEvent> &events)
 
 bool DBusMenuExporter::AboutToShow(int id)
 {
+    if (refusedUnknown(id)) {
+        return false;
+    }
     QMenu *menu = menuOf(id);
     if (!menu) {
         return false;

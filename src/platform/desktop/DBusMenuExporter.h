@@ -4,6 +4,7 @@
 
 #include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QDBusVariant>
 #include <QHash>
 #include <QList>
@@ -63,8 +64,9 @@ Q_DECLARE_METATYPE(DBusMenuEvent)
 // (com.canonical.dbusmenu). The menu is the root, entry 0; each action is an entry, a submenu
 // being the entry of its action. Opening a menu on the panel emits its aboutToShow (where a menu
 // fills itself) and closing it aboutToHide, as a menu on the screen does; choosing an entry
-// closes the menu and then triggers the action.
-class DBusMenuExporter : public QObject
+// closes the menu and then triggers the action. A call naming an entry that does not exist is
+// answered with an error at once, never left without a reply.
+class DBusMenuExporter : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.canonical.dbusmenu")
@@ -86,6 +88,9 @@ public:
     QMenu *menu() const { return m_menu; }
     // The properties of the entry of `action` as the protocol names them; defaults included.
     static QVariantMap properties(const QAction &action);
+    // The separators of `menu` that its screen form hides: leading, trailing, and all but the first
+    // of a run once hidden entries are left out.
+    static QSet<const QAction *> collapsedSeparators(const QMenu &menu);
 
 public slots:
     Q_SCRIPTABLE uint GetLayout(
@@ -111,6 +116,11 @@ private:
     QAction *actionOf(int id) const;
     // The root for 0, else the submenu of the entry; none for an unknown entry.
     QMenu *menuOf(int id) const;
+    bool isKnown(int id) const { return id == 0 || actionOf(id); }
+    // Answers a call from the bus with an error naming the unknown entry; false when `id` is known.
+    bool refusedUnknown(int id);
+    // As `properties`, with a separator that its menu collapses hidden.
+    QVariantMap exportedProperties(const QAction &action) const;
     void watch(QMenu *menu);
     DBusMenuLayoutItem layoutOf(int id, QMenu *menu, int depth, const QStringList &names);
     static QVariantMap filtered(const QVariantMap &properties, const QStringList &names);

@@ -73,4 +73,43 @@ TEST(DBusMenuExporterTest, EntriesCarryTheirPropertiesInTheProtocolsNames)
         QList<QStringList>({ { "Control", "Shift", "Q" } }));
 }
 
+// Hidden entries leave their separators in runs; the panel is shown the menu as the screen shows it.
+TEST(DBusMenuExporterTest, SeparatorsCollapseAsOnTheScreen)
+{
+    // "-" a separator, "x" a hidden entry, a letter an entry; the separators each layout shows.
+    const struct
+    {
+        const char *entries;
+        QList<bool> separatorsShown;
+    } cases[] = {
+        { "a-b", { true } },
+        { "-a-", { false, false } },
+        { "a--b", { true, false } },
+        { "a-x-b", { true, false } },
+        { "a-x-x-", { false, false, false } },
+        { "x-a-x", { false, false } },
+        { "a-xb-c", { true, true } },
+    };
+    for (const auto &test : cases) {
+        QMenu menu;
+        for (const char *c = test.entries; *c != 0; ++c) {
+            if (*c == '-') {
+                menu.addSeparator();
+            } else {
+                menu.addAction(QString(QLatin1Char(*c)))->setVisible(*c != 'x');
+            }
+        }
+        DBusMenuExporter exporter(QDBusConnection(QStringLiteral("none")), QStringLiteral("/Menu"), &menu);
+        DBusMenuLayoutItem root;
+        exporter.GetLayout(0, -1, {}, root);
+        QList<bool> shown;
+        for (const DBusMenuLayoutItem &child : std::as_const(root.children)) {
+            if (child.properties.value(QStringLiteral("type")) == QStringLiteral("separator")) {
+                shown << child.properties.value(QStringLiteral("visible")).toBool();
+            }
+        }
+        EXPECT_EQ(shown, test.separatorsShown) << test.entries;
+    }
+}
+
 } // namespace

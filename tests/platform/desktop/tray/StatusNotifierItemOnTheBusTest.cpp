@@ -278,6 +278,37 @@ TEST_F(StatusNotifierItemOnTheBusTest, TheMenuFillsWhenThePanelOpensItAndAChoice
         { QVariant::fromValue(
             QList<DBusMenuEvent> { { 999, QStringLiteral("clicked"), QDBusVariant(QString()), 0 } }) });
     EXPECT_EQ(qdbus_cast<QList<int>>(errors.arguments().value(0)), QList<int>({ 999 }));
+    // Every call is answered at once: a property an entry lacks by the protocol's default, an
+    // unknown entry or property by an error.
+    const int record = panel->idOf(QStringLiteral("Record"));
+    const int separator = panel->entries().at(1).second;
+    const struct
+    {
+        const char *method;
+        QVariantList arguments;
+        QVariant value;
+    } calls[] = {
+        { "GetProperty", { record, QStringLiteral("label") }, QStringLiteral("Record") },
+        { "GetProperty", { separator, QStringLiteral("label") }, QString() },
+        { "GetProperty", { record, QStringLiteral("toggle-type") }, QString() },
+        { "GetProperty", { record, QStringLiteral("toggle-state") }, -1 },
+        { "GetProperty", { 0, QStringLiteral("children-display") }, QStringLiteral("submenu") },
+        { "GetProperty", { 999, QStringLiteral("label") }, {} },
+        { "GetProperty", { record, QStringLiteral("no-such-property") }, {} },
+        { "GetLayout", { 999, -1, QStringList() }, {} },
+        { "Event", { 999, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u }, {} },
+        { "AboutToShow", { 999 }, {} },
+    };
+    for (const auto &call : calls) {
+        const QDBusMessage reply = panel->menu(QLatin1String(call.method), call.arguments);
+        if (call.value.isValid()) {
+            EXPECT_EQ(reply.arguments().value(0).value<QDBusVariant>().variant(), call.value)
+                << call.method << call.arguments.value(1).toString().toStdString();
+        } else {
+            EXPECT_EQ(reply.errorName().toStdString(), "org.freedesktop.DBus.Error.InvalidArgs")
+                << call.method << call.arguments.value(0).toInt();
+        }
+    }
     const int updatesBefore = panel->layoutUpdates;
     menu.actions().constFirst()->setText(QStringLiteral("Stop"));
     EXPECT_TRUE(TestSupport::processEventsUntil([&] { return panel->propertyUpdates == 1; }));
