@@ -17,12 +17,14 @@
 #include "kit/services/KwKit.h"
 #include "kit/ui/ReadableToolTips.h"
 #include "platform/automation/AutomationService.h"
+#include "platform/events/AbandonableWork.h"
 #include "platform/userdefaults/UserDefaults.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -37,6 +39,23 @@ bool hasDisplay()
 void printLine(const QString &line)
 {
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+}
+
+// A sound server that stopped answering holds its work for ever: the end gives that work a bounded
+// time, then leaves it behind. Its threads may wake at any moment, so the process then ends at once,
+// without tearing down what they use; the settings are written already, and an unfinished
+// recording stays in its temporary folder for recovery.
+int endLeavingStuckWork(int status)
+{
+    const QStringList abandoned
+        = Events::AbandonableWork::waitForDone(QDeadlineTimer(AppMain::stuckWorkLimit));
+    if (abandoned.isEmpty()) {
+        return status;
+    }
+    qCWarning(appLog).noquote() << "Ending without what the sound server did not let finish:"
+                                << abandoned.join(QStringLiteral(", "));
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 } // namespace
@@ -119,5 +138,5 @@ int AppMain::main(int argc, char **argv)
     AppMain program;
     AppState::shared();
     qCDebug(appLog) << "Started";
-    return QApplication::exec();
+    return endLeavingStuckWork(QApplication::exec());
 }

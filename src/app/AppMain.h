@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 class KwKit;
 class UserDefaults;
 
@@ -9,6 +11,10 @@ class AppMain
 {
 public:
     AppMain();
+
+    // How long the end waits for work on the sound server (a state change, the end sound) once the
+    // event loop has ended; what is still waiting on the server then is left behind.
+    static constexpr std::chrono::seconds stuckWorkLimit { 3 };
 
     // The whole program, from the command line to the end of the event loop; answers the exit
     // status.

@@ -253,11 +253,14 @@ void AudioRecorder::finish(quint64 recording, const QUrl &url, ErrorPtr error)
         m_timerCancellable.cancel();
     }
     double seconds = 0;
+    bool afterStop = false;
     if (const auto found = m_unfinished.find(recording); found != m_unfinished.end()) {
         seconds = found->second->writtenTime();
+        // A stop lets go of the current file recorder; one that ends on its own is still held.
+        afterStop = found->second != m_recorder;
         m_unfinished.erase(found);
     }
-    m_didStopSubject.send(End { url, std::move(error), seconds });
+    m_didStopSubject.send(End { url, std::move(error), seconds, afterStop });
     publishState();
 }
 

@@ -49,13 +49,14 @@ public:
     explicit AudioRecorder(bool shouldPlaySoundEffects);
     ~AudioRecorder() override;
 
-    // How one recording ended: its own file, the failure when it did not end normally, and the
-    // seconds of audio the file holds.
+    // How one recording ended: its own file, the failure when it did not end normally, the
+    // seconds of audio the file holds, and whether it had been stopped (or replaced) before.
     struct End
     {
         QUrl url;
         ErrorPtr failure;
         double seconds = 0;
+        bool afterStop = false;
     };
 
     // Begins a new recording into the file at `url`; throws when it cannot, and then nothing

@@ -388,8 +388,10 @@ void AudioRecorderController::resetStatusButton(const AudioRecorder::End &end)
         if (file.exists() && file.size() == 0 && QFile::remove(file.filePath())) {
             QDir().rmdir(file.absolutePath());
         }
+        // A recording the user stopped did not stop unexpectedly: only its end failed.
         presentAsModal(notSavedError(
-            RecordingTexts::recordingStopped(), end.failure->localizedDescription(), *end.failure, end.url));
+            end.afterStop ? RecordingTexts::recordingNotFinished() : RecordingTexts::recordingStopped(),
+            end.failure->localizedDescription(), *end.failure, end.url));
         return;
     }
     if (end.seconds > 0) {

@@ -37,6 +37,13 @@ inline QString recordingStopped()
     return QStringLiteral("The recording stopped unexpectedly.");
 }
 
+// A recording that was stopped, but whose file could not be completed (the sound server did not let
+// its end through).
+inline QString recordingNotFinished()
+{
+    return QStringLiteral("The recording was stopped, but its file could not be finished.");
+}
+
 // A recording that could not be copied into the folder it was to be saved in.
 inline QString notSavedIn(const QString &folder)
 {

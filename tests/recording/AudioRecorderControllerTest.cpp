@@ -784,22 +784,31 @@ TEST(AudioRecorderControllerPanelTest, AChosenNameEndsInTheRecordingsExtension)
     }
 }
 
+// A recording the user stopped did not stop unexpectedly: only its end failed. Either way the place
+// it is kept in is named once.
 TEST_F(AudioRecorderControllerTest, AFailedEndIsShownAndNotSavedAndOnlyAnEmptyFileIsRemoved)
 {
     useOutputDirectory(output.path());
-    for (const QByteArray &content : { QByteArray(), QByteArray("partial audio") }) {
-        doubles.presented->clear();
-        const std::shared_ptr<FakeRecording> fileRecorder = recordInto(content);
-        controller.stopRecording();
-        fileRecorder->finish(false);
-        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
-        EXPECT_TRUE(QDir(output.path()).isEmpty());
-        EXPECT_EQ(QFileInfo(recordingPath()).dir().exists(), !content.isEmpty()) << content.toStdString();
-        // Where what was recorded is kept, when anything is.
-        expectShownAsNotSaved(doubles.presented->front(), RecordingTexts::recordingStopped(),
-            "Recording failed for unknown reason.",
-            content.isEmpty() ? std::nullopt : std::optional(recordingPath()));
-        EXPECT_TRUE(doubles.reports->empty());
+    for (const bool stopped : { true, false }) {
+        for (const QByteArray &content : { QByteArray(), QByteArray("partial audio") }) {
+            SCOPED_TRACE(testing::Message() << stopped << ' ' << content.toStdString());
+            doubles.presented->clear();
+            const std::shared_ptr<FakeRecording> fileRecorder = recordInto(content);
+            if (stopped) {
+                controller.stopRecording();
+            }
+            fileRecorder->finish(false);
+            ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
+            EXPECT_TRUE(QDir(output.path()).isEmpty());
+            EXPECT_EQ(QFileInfo(recordingPath()).dir().exists(), !content.isEmpty());
+            // Where what was recorded is kept, when anything is.
+            expectShownAsNotSaved(doubles.presented->front(),
+                stopped ? RecordingTexts::recordingNotFinished() : RecordingTexts::recordingStopped(),
+                "Recording failed for unknown reason.",
+                content.isEmpty() ? std::nullopt : std::optional(recordingPath()));
+            EXPECT_EQ(controller.recorder().state(), State::stopped);
+            EXPECT_TRUE(doubles.reports->empty());
+        }
     }
 }
 

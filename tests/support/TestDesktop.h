@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
 #include <QtGlobal>
+
+#include <vector>
 
 namespace TestSupport {
 
@@ -20,6 +23,23 @@ struct TestDesktop
     static double toneFrequency() { return qEnvironmentVariable("TAPEWICK_TEST_TONE_FREQUENCY").toDouble(); }
     // Peak, full scale 1.0.
     static double toneAmplitude() { return qEnvironmentVariable("TAPEWICK_TEST_TONE_AMPLITUDE").toDouble(); }
+    // The processes of the sound server: PulseAudio, or PipeWire and its PulseAudio server.
+    static std::vector<qint64> soundServerProcesses()
+    {
+        QFile pids(qEnvironmentVariable("TAPEWICK_TEST_DESKTOP") + QStringLiteral("/pids"));
+        std::vector<qint64> found;
+        if (!pids.open(QIODevice::ReadOnly)) {
+            return found;
+        }
+        // One "name pid" a line.
+        for (const QByteArray &line : pids.readAll().split('\n')) {
+            const QList<QByteArray> fields = line.split(' ');
+            if (fields.size() == 2 && (fields[0] == "pulseaudio" || fields[0].startsWith("pipewire"))) {
+                found.push_back(fields[1].toLongLong());
+            }
+        }
+        return found;
+    }
 };
 
 } // namespace TestSupport

@@ -502,11 +502,11 @@ public:
         }
         QTimer::singleShot(m_finishTimeout, QCoreApplication::instance(), [weak = weak_from_this()] {
             if (auto session = weak.lock()) {
-                // What was written is most likely good: the file is kept, and the user learns where.
+                // What was written is most likely good: the file is kept, and whoever shows the
+                // failure says where.
                 session->drainThenFinish(AudioError { AudioError::Domain::media, GST_STREAM_ERROR_FAILED,
-                    QStringLiteral("The recording could not be finished in time. What was recorded is "
-                                   "kept in “%1”.")
-                        .arg(session->m_location) });
+                    QStringLiteral("Its end did not come through in time; the sound server may have stopped "
+                                   "answering.") });
             }
         });
     }

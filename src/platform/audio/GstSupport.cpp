@@ -1,9 +1,7 @@
 #include "platform/audio/GstSupport.h"
 
+#include "platform/events/AbandonableWork.h"
 #include "platform/events/MainThread.h"
-#include "platform/events/ThreadHandoff.h"
-
-#include <QThreadPool>
 
 #include <gst/gst.h>
 
@@ -137,16 +135,13 @@ AudioError pendingError(GstElement *pipeline, const QString &what)
 
 namespace {
 
-// State changes can wait on the sound server: they run on the pool, never on the GUI thread.
-void inBackground(std::function<void()> work)
+// State changes can wait on the sound server: they run off the GUI thread, and a server that
+// stopped answering holds them for ever, so the process may end without them.
+void inBackground(GstElement *pipeline, const char *what, std::function<void()> work)
 {
-    // Handed over once built: the pool thread reads what the job captured.
-    std::function<void()> job = [work = std::move(work)] {
-        Events::takeOver();
-        work();
-    };
-    Events::handOver();
-    QThreadPool::globalInstance()->start(std::move(job));
+    Events::AbandonableWork::start(
+        QStringLiteral("%1 of %2").arg(QLatin1String(what), QString::fromUtf8(GST_OBJECT_NAME(pipeline))),
+        std::move(work));
 }
 
 } // namespace
@@ -165,7 +160,7 @@ BackgroundPipeline::BackgroundPipeline(GstElement *pipeline)
 void BackgroundPipeline::start(std::function<void()> failed)
 {
     gst_object_ref(m_pipeline);
-    inBackground([pipeline = m_pipeline, order = m_order, failed = std::move(failed)] {
+    inBackground(m_pipeline, "start", [pipeline = m_pipeline, order = m_order, failed = std::move(failed)] {
         bool started = true;
         {
             std::lock_guard lock(order->mutex);
@@ -186,7 +181,7 @@ void BackgroundPipeline::release(std::function<void()> done)
     if (!pipeline) {
         return;
     }
-    inBackground([pipeline, order = m_order, done = std::move(done)]() mutable {
+    inBackground(pipeline, "release", [pipeline, order = m_order, done = std::move(done)]() mutable {
         {
             std::lock_guard lock(order->mutex);
             order->released = true;
@@ -199,13 +194,13 @@ void BackgroundPipeline::release(std::function<void()> done)
     });
 }
 
-void BackgroundPipeline::unlessReleased(std::function<void(GstElement *)> work)
+void BackgroundPipeline::unlessReleased(const char *what, std::function<void(GstElement *)> work)
 {
     if (!m_pipeline) {
         return;
     }
     gst_object_ref(m_pipeline);
-    inBackground([pipeline = m_pipeline, order = m_order, work = std::move(work)] {
+    inBackground(m_pipeline, what, [pipeline = m_pipeline, order = m_order, work = std::move(work)] {
         bool released = false;
         {
             std::lock_guard lock(order->mutex);
@@ -224,7 +219,7 @@ void BackgroundPipeline::endStream()
     // To the sources themselves: sent through the pipeline, the end would hold the pipeline's state
     // while a source waits for its buffer to pass, and a first buffer waits in a sink for that
     // state to change to playing.
-    unlessReleased([](GstElement *pipeline) {
+    unlessReleased("end of stream", [](GstElement *pipeline) {
         GstIterator *sources = gst_bin_iterate_sources(GST_BIN(pipeline));
         gst_iterator_foreach(
             sources,
@@ -238,7 +233,7 @@ void BackgroundPipeline::endStream()
 
 void BackgroundPipeline::endStreamAfterSources()
 {
-    unlessReleased([](GstElement *pipeline) {
+    unlessReleased("end of stream after the sources", [](GstElement *pipeline) {
         GstIterator *sources = gst_bin_iterate_sources(GST_BIN(pipeline));
         gst_iterator_foreach(
             sources,

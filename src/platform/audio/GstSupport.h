@@ -65,7 +65,7 @@ public:
 
 private:
     struct Order;
-    void unlessReleased(std::function<void(GstElement *)> work);
+    void unlessReleased(const char *what, std::function<void(GstElement *)> work);
     GstElement *m_pipeline;
     std::shared_ptr<Order> m_order;
 };

@@ -3,9 +3,12 @@
 #include "EventLoop.h"
 #include "MediaProbe.h"
 #include "ProgramProcess.h"
+#include "TestDesktop.h"
 #include "TrayIcon.h"
 #include "XInput.h"
 
+#include "app/AppMain.h"
+#include "app/AppState.h"
 #include "app/SettingsKeys.h"
 #include "kit/foundation/files/SandboxURLBookmark.h"
 #include "kit/foundation/files/UniqueTemporaryDirectories.h"
@@ -23,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 
 namespace {
 
@@ -46,7 +50,7 @@ auto removedAfterwards(const QString &recording)
     });
 }
 
-// Chooses the tray menu's nth item that can be chosen, as a user would.
+// Chooses the tray menu's nth item that can be chosen, as a user would; from the end when negative.
 void chooseItem(ProgramProcess &program, int position)
 {
     const QPoint icon = trayIcon(program).value_or(QRect()).center();
@@ -55,7 +59,9 @@ void chooseItem(ProgramProcess &program, int position)
     EXPECT_TRUE(program.waitForLog(QStringLiteral("Menu opens"), 5, opened + 1));
     // Built before it is shown; keys reach it once it has grabbed the keyboard.
     QThread::msleep(200);
-    xdotool(QStringList { "key" } + QStringList(position, QStringLiteral("Down")) + QStringList { "Return" });
+    xdotool(QStringList { "key" }
+        + QStringList(std::abs(position), position > 0 ? QStringLiteral("Down") : QStringLiteral("Up"))
+        + QStringList { "Return" });
 }
 
 // Starts a recording from the menu; answers its temporary file.
@@ -66,6 +72,40 @@ QString record(ProgramProcess &program)
         << program.log().toStdString();
     return QRegularExpression(QStringLiteral("Recording into \"([^\"]+)\"")).match(program.log()).captured(1);
 }
+
+// The test desktop's sound server, stopped so that it keeps its connections but answers nothing,
+// and answering again once this goes, for the tests that follow.
+class FrozenSoundServer
+{
+public:
+    FrozenSoundServer()
+        : m_processes(TestSupport::TestDesktop::soundServerProcesses())
+    {
+        EXPECT_FALSE(m_processes.empty()) << "no sound server in the test desktop";
+        signal(SIGSTOP);
+    }
+    ~FrozenSoundServer()
+    {
+        signal(SIGCONT);
+        EXPECT_TRUE(TestSupport::processEventsUntil(
+            [] {
+                return TestSupport::runCommand(QStringLiteral("pactl"), { QStringLiteral("info") })
+                    .succeeded();
+            },
+            std::chrono::seconds(10)));
+    }
+    FrozenSoundServer(const FrozenSoundServer &) = delete;
+    FrozenSoundServer &operator=(const FrozenSoundServer &) = delete;
+
+private:
+    void signal(int number)
+    {
+        for (const qint64 pid : m_processes) {
+            ::kill(pid_t(pid), number);
+        }
+    }
+    std::vector<qint64> m_processes;
+};
 
 class ProgramTest : public TestSupport::DesktopTest
 {
@@ -252,6 +292,51 @@ TEST_F(ProgramTest, ATerminateSignalClosesAnOpenSavePanelAndLeavesTheRecordingFo
     EXPECT_EQ(program.waitForExit(), ProgramEnd::exitedWith(SIGTERM)) << program.log().toStdString();
     EXPECT_LT(ending.elapsed(), 5000) << program.log().toStdString();
     EXPECT_TRUE(probeMedia(temporary).decoded) << program.log().toStdString();
+}
+
+// A sound server that stopped answering holds whatever waits on it, the ending's own end sound too:
+// the end gives it a bounded time, leaves it behind and ends as usual, the recording kept for
+// recovery.
+TEST_F(ProgramTest, AFrozenSoundServerHoldsNoEndLongerThanItsLimit)
+{
+    using std::chrono::milliseconds;
+    const milliseconds stuckWorkLimit = AppMain::stuckWorkLimit;
+    const milliseconds finishLimit = AppState::finishLimit;
+    // Whether a recording runs, and how the program is ended: a signal, or 0 for the menu's Quit.
+    const std::pair<bool, int> cases[] = { { false, SIGTERM }, { false, 0 }, { true, SIGTERM } };
+    for (const auto &[recording, signal] : cases) {
+        SCOPED_TRACE(testing::Message() << recording << ' ' << signal);
+        SetUp();
+        ProgramProcess program;
+        ASSERT_TRUE(trayIcon(program)) << program.log().toStdString();
+        const QString temporary = recording ? record(program) : QString();
+        const auto cleanup = removedAfterwards(temporary);
+        if (recording) {
+            QThread::sleep(2);
+        }
+        const FrozenSoundServer frozen;
+        QElapsedTimer ending;
+        ending.start();
+        if (signal != 0) {
+            program.signal(signal);
+        } else {
+            chooseItem(program, -1);
+        }
+        const milliseconds limit = stuckWorkLimit + (recording ? finishLimit : milliseconds(0));
+        // What is left after the limits: starting the program's end, and ending a process.
+        const milliseconds leeway(5000);
+        EXPECT_EQ(program.waitForExit(int((limit + leeway).count() / 1000)), ProgramEnd::exitedWith(signal))
+            << program.log().toStdString();
+        EXPECT_LT(ending.elapsed(), (limit + leeway).count());
+        // A signal's ending plays the end sound, which waits on the server; Quit plays none.
+        const QString leftBehind = QStringLiteral("Ending without what the sound server did not let finish");
+        EXPECT_EQ(program.log().contains(leftBehind), signal != 0) << program.log().toStdString();
+        if (recording) {
+            const MediaFacts facts = probeMedia(temporary);
+            ASSERT_TRUE(facts.decoded) << facts.error.toStdString();
+            EXPECT_GT(facts.seconds, 1.0);
+        }
+    }
 }
 
 TEST_F(ProgramTest, TheBookmarkMigrationRunsOncePerInstallationHistory)
