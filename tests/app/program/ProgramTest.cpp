@@ -59,9 +59,13 @@ void chooseItem(ProgramProcess &program, int position)
 QString record(ProgramProcess &program)
 {
     chooseItem(program, 1);
-    EXPECT_TRUE(program.waitForLog(QStringLiteral("accessibility value \"Recording\"")))
-        << program.log().toStdString();
-    return QRegularExpression(QStringLiteral("Recording into \"([^\"]+)\"")).match(program.log()).captured(1);
+    // Logged after the state, in a line of its own.
+    static const QRegularExpression into(
+        QStringLiteral("Recording into \"([^\"]*)\"$"), QRegularExpression::MultilineOption);
+    const std::optional<QRegularExpressionMatch> recording = program.waitForMatch(into);
+    const QString path = recording ? recording->captured(1) : QString();
+    EXPECT_FALSE(path.isEmpty()) << program.log().toStdString();
+    return path;
 }
 
 class ProgramTest : public TestSupport::DesktopTest
