@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
+#include <optional>
 #include <ostream>
 
 #include <sys/resource.h>
@@ -89,12 +91,16 @@ public:
     // Whether `text` shows up `count` times in the log within `seconds`.
     bool waitForLog(const QString &text, int seconds = 10, qsizetype count = 1)
     {
-        QElapsedTimer timer;
-        timer.start();
-        while (log().count(text) < count && timer.elapsed() < seconds * 1000) {
-            m_process.waitForReadyRead(50);
-        }
-        return log().count(text) >= count;
+        return waitUntil([&] { return log().count(text) >= count; }, seconds);
+    }
+    // The first match of `pattern` in the log within `seconds`, or none. The log comes in pieces,
+    // so a pattern meant for one whole line ends where the line does.
+    std::optional<QRegularExpressionMatch> waitForMatch(const QRegularExpression &pattern, int seconds = 10)
+    {
+        QRegularExpressionMatch match;
+        return waitUntil([&] { return (match = pattern.match(log())).hasMatch(); }, seconds)
+            ? std::optional(match)
+            : std::nullopt;
     }
     ProgramEnd waitForExit(int seconds = 30)
     {
@@ -107,6 +113,16 @@ public:
     }
 
 private:
+    bool waitUntil(const std::function<bool()> &done, int seconds)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done() && timer.elapsed() < seconds * 1000) {
+            m_process.waitForReadyRead(50);
+        }
+        return done();
+    }
+
     QProcess m_process;
     QString m_log;
 };

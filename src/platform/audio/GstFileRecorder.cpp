@@ -78,6 +78,24 @@ GstPadProbeReturn segmentBeforeEnd(GstPad *pad, GstPadProbeInfo *info, gpointer)
     return GST_PAD_PROBE_OK;
 }
 
+// An end forced before the capture has told its format (its input failed while connecting, or
+// a finish ran out of time first) finds the meter without a sample rate, which the meter divides
+// by for the end's last level (a critical warning). The meter has measured nothing then: such an
+// end goes on past it.
+GstPadProbeReturn endPastAnUnformattedMeter(GstPad *pad, GstPadProbeInfo *info, gpointer)
+{
+    GstEvent *event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (GST_EVENT_TYPE(event) != GST_EVENT_EOS || gst_pad_has_current_caps(pad)) {
+        return GST_PAD_PROBE_OK;
+    }
+    GstElement *meter = gst_pad_get_parent_element(pad);
+    GstPad *out = gst_element_get_static_pad(meter, "src");
+    gst_pad_push_event(out, gst_event_ref(event));
+    gst_object_unref(out);
+    gst_object_unref(meter);
+    return GST_PAD_PROBE_DROP;
+}
+
 // Cuts the paused spans out of the audio and moves later audio back by them, so the file holds
 // the recorded audio without a gap. The spans are running times taken when the user pauses and
 // resumes, so the cut falls where the user meant it however much audio is still on its way.
@@ -394,6 +412,10 @@ public:
         gst_object_unref(captured);
         gst_object_unref(capture);
         GstElement *meter = gst_bin_get_by_name(GST_BIN(m_pipeline), "meter");
+        GstPad *metered = gst_element_get_static_pad(meter, "sink");
+        gst_pad_add_probe(
+            metered, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &endPastAnUnformattedMeter, nullptr, nullptr);
+        gst_object_unref(metered);
         GstPad *pad = gst_element_get_static_pad(meter, "src");
         gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &TimestampShift::probe, &m_shift, nullptr);
         gst_object_unref(pad);

@@ -33,16 +33,23 @@ using TestSupport::DBusMenuEntry;
 using TestSupport::StatusNotifierItem;
 using namespace std::chrono_literals;
 
+// The opacity of the most opaque pixel of a picture: 0 while nothing is drawn in it.
+int highestAlpha(const QImage &icon)
+{
+    int highest = 0;
+    for (int y = 0; y < icon.height(); ++y) {
+        for (int x = 0; x < icon.width(); ++x) {
+            highest = std::max(highest, qAlpha(icon.pixel(x, y)));
+        }
+    }
+    return highest;
+}
+
 // Whether the icon the panel got is drawn see-through, as the button draws it dimmed.
 bool isDimmed(const QImage &icon)
 {
-    int highestAlpha = 0;
-    for (int y = 0; y < icon.height(); ++y) {
-        for (int x = 0; x < icon.width(); ++x) {
-            highestAlpha = std::max(highestAlpha, qAlpha(icon.pixel(x, y)));
-        }
-    }
-    return highestAlpha <= qRound(255 * StatusBarButton::disabledOpacity);
+    const int highest = highestAlpha(icon);
+    return highest > 0 && highest <= qRound(255 * StatusBarButton::disabledOpacity);
 }
 
 // The entries a panel shows, separators left out: "(title)" when disabled, "title ✓" when checked.
@@ -83,6 +90,7 @@ protected:
     }
 
     // The program's item once the panel's watcher has it, and its icon once it shows it stopped.
+    // The item is there before its image is: its first picture is empty.
     void start()
     {
         m_program.emplace();
@@ -91,9 +99,13 @@ protected:
             << "no item registered\n"
             << log();
         ASSERT_TRUE(TestSupport::processEventsUntil(
-            [&] { return m_item->toolTipTitle().endsWith(QStringLiteral("\nStopped")); }, 10s));
-        m_stoppedIcon = m_item->icon();
-        ASSERT_FALSE(m_stoppedIcon.isNull());
+            [&] {
+                return m_item->toolTipTitle().endsWith(QStringLiteral("\nStopped"))
+                    && highestAlpha(m_stoppedIcon = m_item->icon()) > 0;
+            },
+            10s))
+            << "no picture drawn\n"
+            << log();
     }
 
     std::string log() { return m_program ? m_program->log().toStdString() : std::string(); }

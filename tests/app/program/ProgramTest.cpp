@@ -68,9 +68,13 @@ void chooseItem(ProgramProcess &program, int position)
 QString record(ProgramProcess &program)
 {
     chooseItem(program, 1);
-    EXPECT_TRUE(program.waitForLog(QStringLiteral("accessibility value \"Recording\"")))
-        << program.log().toStdString();
-    return QRegularExpression(QStringLiteral("Recording into \"([^\"]+)\"")).match(program.log()).captured(1);
+    // Logged after the state, in a line of its own.
+    static const QRegularExpression into(
+        QStringLiteral("Recording into \"([^\"]*)\"$"), QRegularExpression::MultilineOption);
+    const std::optional<QRegularExpressionMatch> recording = program.waitForMatch(into);
+    const QString path = recording ? recording->captured(1) : QString();
+    EXPECT_FALSE(path.isEmpty()) << program.log().toStdString();
+    return path;
 }
 
 // The test desktop's sound server, stopped so that it keeps its connections but answers nothing,

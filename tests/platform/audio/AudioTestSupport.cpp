@@ -6,7 +6,10 @@
 #include "SignalAnalysis.h"
 #include "TestDesktop.h"
 
+#include <glib.h>
+
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 
 namespace AudioTest {
@@ -34,6 +37,21 @@ testing::AssertionResult endsWhereStopped(double fileSeconds, double reportedAtS
     }
     return testing::AssertionFailure()
         << "the file lasts " << fileSeconds << " s, stopped at " << reportedAtStop << " s";
+}
+
+MediaCriticals::MediaCriticals()
+    : m_handler(g_log_set_handler(
+        "GStreamer", G_LOG_LEVEL_CRITICAL,
+        [](const gchar *, GLogLevelFlags, const gchar *message, gpointer counter) {
+            ++*static_cast<std::atomic<int> *>(counter);
+            std::fprintf(stderr, "GStreamer critical: %s\n", message);
+        },
+        &m_count))
+{ }
+
+MediaCriticals::~MediaCriticals()
+{
+    g_log_remove_handler("GStreamer", m_handler);
 }
 
 void EndWatcher::attach(AudioFileRecorder &recorder)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <chrono>
 #include <optional>
 #include <vector>
@@ -42,6 +43,22 @@ std::unique_ptr<GstFileRecorder> startRecording(const QString &path, EndWatcher 
 
 // The mean power in dBFS of the test desktop's tone.
 double toneRmsDb();
+
+// Counts the media framework's critical warnings while it exists, each printed: each is a misuse.
+class MediaCriticals
+{
+public:
+    MediaCriticals();
+    ~MediaCriticals();
+    MediaCriticals(const MediaCriticals &) = delete;
+    MediaCriticals &operator=(const MediaCriticals &) = delete;
+
+    int count() const { return m_count; }
+
+private:
+    std::atomic<int> m_count { 0 };
+    unsigned m_handler;
+};
 
 // A recorder in a child process (record-child) recording into `path`, killed at the latest when
 // this goes.

@@ -37,6 +37,7 @@
 
 using namespace std::chrono_literals;
 using AudioTest::EndWatcher;
+using AudioTest::MediaCriticals;
 
 namespace {
 
@@ -577,26 +578,6 @@ qint64 wavMonoFrames(const QString &path)
     const qsizetype data = bytes.indexOf("data");
     return data < 0 ? 0 : std::max<qint64>(0, bytes.size() - (data + 8)) / 2;
 }
-
-// Counts the media framework's critical warnings while it exists: each is a misuse.
-class MediaCriticals
-{
-public:
-    MediaCriticals()
-        : m_handler(g_log_set_handler("GStreamer", G_LOG_LEVEL_CRITICAL, &count, &m_count))
-    { }
-    ~MediaCriticals() { g_log_remove_handler("GStreamer", m_handler); }
-    int count() const { return m_count; }
-
-private:
-    static void count(const gchar *, GLogLevelFlags, const gchar *message, gpointer counter)
-    {
-        ++*static_cast<std::atomic<int> *>(counter);
-        std::fprintf(stderr, "GStreamer critical: %s\n", message);
-    }
-    std::atomic<int> m_count { 0 };
-    guint m_handler;
-};
 
 const FileRecorderSettings monoWav { AudioFormatId::linearPcm, 127, 1, 256000, 48000 };
 

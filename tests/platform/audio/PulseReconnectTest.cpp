@@ -200,4 +200,33 @@ TEST(PulseReconnectTest, ARecordingWhoseServerIsKilledEndsInAFailureAndWhatWasRe
     }
 }
 
+// An input gone between the recorder's creation and its start fails the capture while it
+// connects, before it has told its format: the end forced through the pipeline then still ends
+// the recording in a failure with its reason, and the media framework sees no misuse.
+TEST(PulseReconnectTest, ARecordingWhoseInputIsGoneByItsStartFailsWithItsReason)
+{
+    QTemporaryDir dir;
+    PrivateServer server(dir.path());
+    GstFileRecorder::Options options;
+    options.server = server.address();
+    const AudioTest::MediaCriticals criticals;
+    for (const FileRecorderSettings &settings : { FileRecorderSettings {},
+             FileRecorderSettings { AudioFormatId::linearPcm, 127, 1, 256000, 48000 } }) {
+        SCOPED_TRACE(settings.formatId);
+        ASSERT_TRUE(server.start()) << server.log().toStdString();
+        ASSERT_TRUE(server.pactl({ QStringLiteral("set-default-source"), QStringLiteral("first") }));
+        auto recorder = GstFileRecorder::create(dir.filePath(QStringLiteral("unplugged")), settings, options);
+        ASSERT_TRUE(recorder);
+        ASSERT_TRUE(server.pactl({ QStringLiteral("unload-module"), QStringLiteral("module-null-source") }));
+        AudioTest::EndWatcher end;
+        end.attach(*recorder.value());
+        ASSERT_TRUE(recorder.value()->record());
+        ASSERT_TRUE(end.waitForEnd());
+        ASSERT_TRUE(end.error) << "the end is not taken for a normal one";
+        EXPECT_FALSE(end.error->message.isEmpty());
+        server.stop();
+    }
+    EXPECT_EQ(criticals.count(), 0);
+}
+
 } // namespace
