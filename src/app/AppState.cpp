@@ -3,6 +3,7 @@
 #include "app/AppLogging.h"
 #include "app/AppRecordingSettings.h"
 #include "app/MenuBarIcon.h"
+#include "app/MenuTexts.h"
 #include "app/RecordingStateAppEnum.h"
 #include "app/SettingsKeys.h"
 #include "app/ShortcutNames.h"
@@ -140,10 +141,13 @@ StatusItem &AppState::statusItem()
 
 void AppState::didLaunch()
 {
+    // Before any notice waits for an answer: a recording may be started and stopped over the bus
+    // meanwhile, and its save's hidden copy must not be taken for a leftover.
+    m_recorder->removeInterruptedSaves();
     checkMicrophoneAccess();
     showCrashAlertIfNeeded();
-    m_recorder->removeInterruptedSaves();
-    m_recorder->setStatusBarButton(&statusItem().button());
+    m_recorder->setStatusBarButton(
+        &statusItem().button(), [this] { return m_statusItem && m_statusItem->showsTitle(); });
     setUpEvents();
     showWelcomeIfFirstLaunch();
     m_hasLaunched = true;
@@ -237,6 +241,8 @@ void AppState::toggleInputMonitoring()
     // The server's default input is then an output's own sound: played back, it would feed itself.
     if (AudioCaptureDevices::audioInputDevices().empty()) {
         qCInfo(appLog) << "No input device to monitor";
+        // The shortcut has no greyed item to say why; a start of recording says so too.
+        presentAsModal(GeneralError(MenuTexts::noInputDevicesToMonitor));
         return;
     }
     try {

@@ -18,11 +18,13 @@
 #include "recording/AudioRecorderController.h"
 
 #include <QDir>
+#include <QMessageBox>
+#include <QPointer>
 #include <QScopeGuard>
 
 namespace {
 
-int runAlert(const QString &title, const QString &message, const QStringList &buttons,
+QMessageBox *makeWarning(const QString &title, const QString &message, const QStringList &buttons,
     std::optional<int> defaultButton = std::nullopt, const QList<int> &destructive = {})
 {
     qCDebug(appLog) << "Alert:" << title;
@@ -33,17 +35,27 @@ int runAlert(const QString &title, const QString &message, const QStringList &bu
     options.buttonTitles = buttons;
     options.defaultButtonIndex = defaultButton;
     options.destructiveButtonIndexes = destructive;
-    return runAlertModal(makeAlert(options));
+    return makeAlert(options);
+}
+
+int runAlert(const QString &title, const QString &message, const QStringList &buttons,
+    std::optional<int> defaultButton = std::nullopt)
+{
+    return runAlertModal(makeWarning(title, message, buttons, defaultButton));
 }
 
 // Only "Quit" answers yes: closing the alert without a choice keeps what goes on, as the
-// continue button does.
-bool quitConfirmed(const QString &message, const QString &continueButton)
+// continue button does. `onOpen` gets the alert while it waits.
+bool quitConfirmed(const QString &message, const QString &continueButton,
+    const std::function<void(QMessageBox *)> &onOpen = {})
 {
     KwApp::activate();
-    return runAlert(
-               AppTexts::quitTitle, message, { continueButton, AppTexts::quitButton }, std::nullopt, { 1 })
-        == 1;
+    QMessageBox *alert = makeWarning(
+        AppTexts::quitTitle, message, { continueButton, AppTexts::quitButton }, std::nullopt, { 1 });
+    if (onOpen) {
+        onOpen(alert);
+    }
+    return runAlertModal(alert) == 1;
 }
 
 } // namespace
@@ -133,9 +145,29 @@ AppState::TerminateReply AppState::confirmQuit()
     }
     if (!m_quitConfirmed && recordingState() != AudioRecorder::State::stopped) {
         const std::optional<QUrl> folder = m_recorder->outputDirectory();
-        if (!quitConfirmed(folder ? AppTexts::quitSavesIn(QDir::cleanPath(folder->toLocalFile()))
-                                  : AppTexts::quitKeepsForRecovery,
-                AppTexts::quitContinueButton)) {
+        // The question is about this recording: once it stops some other way while the alert
+        // waits (the panel's menu, a call over the bus, a failure), there is nothing left to
+        // continue, and the quit is asked afresh, as one while stopped.
+        bool stoppedMeanwhile = false;
+        Events::AnyCancellable stops;
+        const auto closeOnStop = [&](QMessageBox *alert) {
+            stops = m_recorder->recorder().didStateUpdatePublisher().sink(
+                [&stoppedMeanwhile, alert = QPointer<QMessageBox>(alert)](AudioRecorder::State state) {
+                    if (state == AudioRecorder::State::stopped && alert) {
+                        stoppedMeanwhile = true;
+                        alert->reject();
+                    }
+                });
+        };
+        const bool confirmed
+            = quitConfirmed(folder ? AppTexts::quitSavesIn(QDir::cleanPath(folder->toLocalFile()))
+                                   : AppTexts::quitKeepsForRecovery,
+                AppTexts::quitContinueButton, closeOnStop);
+        stops.cancel();
+        if (stoppedMeanwhile && !confirmed) {
+            return confirmQuit();
+        }
+        if (!confirmed) {
             return TerminateReply::terminateCancel;
         }
     }

@@ -74,7 +74,8 @@ void AppState::updateMenu(KwMenu &menu)
     const std::vector<CaptureDevice> devices = AudioCaptureDevices::audioInputDevices();
     const bool hasDevices = !devices.empty();
 
-    if (recordingState() != State::stopped && !Defaults::get(SettingsKeys::showDurationInMenuBar())) {
+    // Where the panel cannot show the time beside the button, the menu keeps it.
+    if (recordingState() != State::stopped && !m_recorder->showsDurationBesideButton()) {
         addPeriodicallyUpdatedItem(&menu, elapsedTimeInterval, [&recorder](QAction *item) {
             updateDurationMenuItem(item, recorder);
         })->setEnabled(false);
@@ -115,7 +116,9 @@ void AppState::updateMenu(KwMenu &menu)
                 }
                 toggleInputMonitoring();
             });
-    if (!endsRecordingMonitor) {
+    if (!monitoring && !hasDevices) {
+        monitor->setToolTip(MenuTexts::noInputDevicesToMonitor);
+    } else if (!endsRecordingMonitor) {
         monitor->setToolTip(MenuTexts::monitorInputTooltip);
     }
 

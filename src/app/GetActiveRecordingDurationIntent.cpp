@@ -7,6 +7,10 @@
 
 double GetActiveRecordingDurationIntent::perform(const AudioRecorderController &controller) const
 {
+    // A recording that a failure ended keeps its file recorder, and the time it had reached.
+    if (controller.recorder().state() == AudioRecorder::State::stopped) {
+        return noRecording;
+    }
     const AudioFileRecorder *recorder = controller.recorder().recorder();
     return seconds(recorder ? recorder->currentTime() : 0);
 }

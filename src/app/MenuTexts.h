@@ -16,6 +16,8 @@ inline const QString stop = QStringLiteral("Stop");
 inline const QString noInputDevices = RecordingTexts::noInputDevices();
 inline const QString monitorInput = QStringLiteral("Monitor Input");
 inline const QString stopInputMonitoring = QStringLiteral("Stop Input Monitoring");
+inline const QString noInputDevicesToMonitor
+    = QStringLiteral("Cannot monitor as there are no input devices.");
 inline const QString monitorInputTooltip
     = QStringLiteral("Plays the input (microphone) audio on the default output audio device (speaker). Use "
                      "headphones while recording for best results.");
@@ -24,7 +26,7 @@ inline const QString inputMonitoringMessage
     = QStringLiteral("This lets you hear in real-time what's being recorded.\n\nUse headphones while "
                      "recording for best results.");
 
-inline const QString inputDevice = QStringLiteral("Input Device");
+inline const QString inputDevice = RecordingTexts::inputDeviceHeader();
 inline const QString noDevice = QStringLiteral("None");
 inline const QString mono = QStringLiteral("Mono");
 inline const QString stereo = QStringLiteral("Stereo");
@@ -47,7 +49,7 @@ inline const QString monitorWhileRecordingTooltip = QStringLiteral(
 inline const QString previousRecording = QStringLiteral("Previous Recording");
 inline const QString showRecordings = QStringLiteral("Show Recordings");
 inline const QString settings = QStringLiteral("Settings\u2026");
-inline const QString more = QStringLiteral("More");
+inline const QString more = RecordingTexts::moreMenu();
 inline const QString debug = ServiceTexts::debugWindowTitle();
 
 inline const QString copy = QStringLiteral("Copy");
@@ -68,7 +70,7 @@ inline const QString minutes = QStringLiteral("min");
 inline const QString seconds = QStringLiteral("sec");
 
 inline const QString about = QStringLiteral("About");
-inline const QString recordSystemAudio = QStringLiteral("Record System Audio\u2026");
+inline const QString recordSystemAudio = RecordingTexts::recordSystemAudio();
 inline const QString transcribeAudio = QStringLiteral("Transcribe Audio\u2026");
 inline const QString recoverRecordings = RecordingTexts::recoverRecordings();
 inline const QString recoverRecordingsTooltip

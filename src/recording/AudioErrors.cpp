@@ -1,6 +1,7 @@
 #include "recording/AudioErrors.h"
 
 #include "kit/foundation/errors/ErrorUserInfoKeys.h"
+#include "recording/RecordingTexts.h"
 
 namespace {
 
@@ -12,6 +13,9 @@ NSError describedError(const AudioError &error, qint64 code)
     QVariantMap userInfo;
     if (!error.message.isEmpty()) {
         userInfo.insert(NSLocalizedDescriptionKey, error.message);
+    }
+    if (error.outputMonitor) {
+        userInfo.insert(NSLocalizedRecoverySuggestionErrorKey, RecordingTexts::monitorAsInputSuggestion());
     }
     return NSError(QString::fromLatin1(AudioErrors::statusDomain), code, userInfo);
 }

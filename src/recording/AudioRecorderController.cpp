@@ -323,7 +323,7 @@ void AudioRecorderController::startRecording()
     m_shownLook = {};
     if (m_statusBarButton) {
         m_statusBarButton->setAppearsDisabled(false);
-        m_statusBarButton->setImagePosition(m_settings->showDurationInMenuBar()
+        m_statusBarButton->setImagePosition(showsDurationBesideButton()
                 ? StatusBarButton::ImagePosition::imageRight
                 : StatusBarButton::ImagePosition::imageOnly);
     }
@@ -341,22 +341,24 @@ void AudioRecorderController::updateStatusButtonTitle(double level)
     if (!m_statusBarButton) {
         return;
     }
-    // Ten ticks a second mostly repeat the last look; only a change is drawn again.
-    const bool showDuration = m_settings->showDurationInMenuBar();
-    if (showDuration) {
-        const AudioFileRecorder *fileRecorder = m_recorder->recorder();
-        const double seconds = fileRecorder ? fileRecorder->currentTime() : 0;
-        const AttributedString title = StatusButtonStyle::elapsedTimeTitle(seconds, backingScaleFactor());
-        if (title.string() != m_statusBarButton->title() || !m_shownLook.titled) {
-            m_statusBarButton->setAttributedTitle(std::make_shared<AttributedButtonTitle>(title));
-        }
+    // Ten ticks a second mostly repeat the last look; only a change is drawn again. The title is
+    // kept whether or not it shows beside the image: the tooltip reads it on every panel.
+    const AudioFileRecorder *fileRecorder = m_recorder->recorder();
+    const double seconds = fileRecorder ? fileRecorder->currentTime() : 0;
+    const AttributedString title = StatusButtonStyle::elapsedTimeTitle(seconds, backingScaleFactor());
+    if (title.string() != m_statusBarButton->title() || !m_shownLook.titled) {
+        m_statusBarButton->setAttributedTitle(std::make_shared<AttributedButtonTitle>(title));
     }
+    // Asked on every tick: the panel may change under a running recording.
+    const bool showDuration = showsDurationBesideButton();
+    m_statusBarButton->setImagePosition(showDuration ? StatusBarButton::ImagePosition::imageRight
+                                                     : StatusBarButton::ImagePosition::imageOnly);
     // The level moves the tint only while recording: the pause's last tick still carries the
     // level heard before it, and would turn the paused yellow red.
     const bool paused = m_recorder->isPaused();
     const QColor tint = StatusButtonStyle::recordingTint(paused, paused ? 0 : level);
     const QIcon base = m_settings->menuBarIconImage();
-    const ShownLook look { tint.rgba(), base.cacheKey(), showDuration, showDuration };
+    const ShownLook look { tint.rgba(), base.cacheKey(), showDuration, true };
     if (look == m_shownLook) {
         return;
     }
@@ -485,6 +487,11 @@ void AudioRecorderController::showSavePanel(std::optional<QUrl> source)
     QTimer::singleShot(0, this, [this, destination, source, token = beginSave()] {
         saveRecording(*source, destination, false, token);
     });
+}
+
+bool AudioRecorderController::showsDurationBesideButton() const
+{
+    return m_settings->showDurationInMenuBar() && (!m_showsTitle || m_showsTitle());
 }
 
 QString AudioRecorderController::creatorText()

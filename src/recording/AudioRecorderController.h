@@ -44,8 +44,14 @@ public:
     InputMonitor *manualInputMonitor() const { return m_manualInputMonitor.get(); }
     void setManualInputMonitor(std::unique_ptr<InputMonitor> monitor);
 
-    // Given once the status item exists; until then the button is left alone.
-    void setStatusBarButton(StatusBarButton *button) { m_statusBarButton = button; }
+    // Given once the status item exists; until then the button is left alone. `showsTitle` tells,
+    // whenever asked, whether the panel shows the button's title beside its image (none: it does);
+    // the elapsed time goes there only then, and into the tooltip always.
+    void setStatusBarButton(StatusBarButton *button, std::function<bool()> showsTitle = {})
+    {
+        m_statusBarButton = button;
+        m_showsTitle = std::move(showsTitle);
+    }
     StatusBarButton *statusBarButton() const { return m_statusBarButton; }
 
     // `modifiers`: those of the choice that stops, as stopRecording() takes them.
@@ -106,6 +112,9 @@ public:
     static bool isOnlyOptionHeld(Qt::KeyboardModifiers modifiers);
     // The creator attribute's text: the application's name and version.
     static QString creatorText();
+    // Whether the elapsed time shows beside the status button's image: asked for in the settings,
+    // and the panel shows titles there.
+    bool showsDurationBesideButton() const;
 
     // Where the desktop is stood in for: the keyboard state, showing the save panel
     // (answers its result code), and revealing files in the file manager.
@@ -169,6 +178,7 @@ private:
     QUrl m_latestSaved;
     std::unique_ptr<InputMonitor> m_manualInputMonitor;
     QPointer<StatusBarButton> m_statusBarButton;
+    std::function<bool()> m_showsTitle;
     // What the button shows of the current recording, so that a tick that changes nothing
     // draws nothing.
     struct ShownLook

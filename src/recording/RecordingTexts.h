@@ -31,6 +31,32 @@ inline QString recoverRecordings()
     return QStringLiteral("Recover Recordings\u2026");
 }
 
+// The status menu's header over the input devices.
+inline QString inputDeviceHeader()
+{
+    return QStringLiteral("Input Device");
+}
+
+// The status menu's submenu of help commands, and its command that opens the help page's recipe for
+// recording what the computer plays.
+inline QString moreMenu()
+{
+    return QStringLiteral("More");
+}
+
+inline QString recordSystemAudio()
+{
+    return QStringLiteral("Record System Audio\u2026");
+}
+
+// What to do when the default input is an output's monitor.
+inline QString monitorAsInputSuggestion()
+{
+    return QStringLiteral("Choose a microphone under %1 in the menu. To record what the computer plays, see "
+                          "%2 \u25B8 %3")
+        .arg(inputDeviceHeader(), moreMenu(), recordSystemAudio());
+}
+
 // A recording ended by a failure (a full disk, the sound server gone) rather than by a stop.
 inline QString recordingStopped()
 {

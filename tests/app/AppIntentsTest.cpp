@@ -1,5 +1,11 @@
 #include "app/GetActiveRecordingDurationIntent.h"
 #include "app/RecordingStateAppEnum.h"
+#include "platform/audio/FourCharCode.h"
+#include "recording/AudioRecorderController.h"
+
+#include "AudioDoubles.h"
+#include "FakeRecordingSettings.h"
+#include "FakeSoundPlayer.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +40,58 @@ TEST(GetActiveRecordingDurationIntentTest, SecondsAtNanosecondResolutionAndMinus
         EXPECT_DOUBLE_EQ(GetActiveRecordingDurationIntent::seconds(c.currentTime), c.expected)
             << c.currentTime;
     }
+}
+
+// Only a recording that runs or is paused has a duration: a failure that ended one (the sound server
+// gone) leaves its file recorder holding the time it had reached.
+TEST(GetActiveRecordingDurationIntentTest, TheCurrentRecordingsSecondsOnlyWhileItRunsOrIsPaused)
+{
+    AudioDoubles::Installation doubles;
+    doubles.hardware.deviceList = { FakeAudioHardware::input(1, QStringLiteral("mic"), 1) };
+    doubles.hardware.defaultInput = 1;
+    FakeSoundPlayer sounds;
+    AudioRecorderController controller(std::make_shared<FakeRecordingSettings>(), &sounds);
+    AudioRecorder &recorder = controller.recorder();
+    const auto start = [&] {
+        recorder.start(QUrl::fromLocalFile(QStringLiteral("/tmp/take.m4a")), AudioFormatId::aac, 96,
+            std::nullopt, AudioRecorder::BitRate::bps256000, AudioRecorder::SampleRate::hz48000, false,
+            false);
+        doubles.recorders.recordings.back()->currentTime = 2.5;
+    };
+    const AudioError serverGone { AudioError::Domain::soundServer, 6,
+        QStringLiteral("Connection terminated") };
+    struct Step
+    {
+        const char *name;
+        std::function<void()> act;
+        AudioRecorder::State state;
+        double seconds;
+    };
+    using State = AudioRecorder::State;
+    const std::vector<Step> steps {
+        { "none yet", [] {}, State::stopped, -1 },
+        { "recording", start, State::recording, 2.5 },
+        { "paused", [&] { recorder.pause(); }, State::paused, 2.5 },
+        { "stopped", [&] { recorder.stop(); }, State::stopped, -1 },
+        { "ended by a failure",
+            [&] {
+                start();
+                doubles.recorders.recordings.back()->failWithEncodeError(serverGone);
+            },
+            State::stopped, -1 },
+        { "ended without its file",
+            [&] {
+                start();
+                doubles.recorders.recordings.back()->finish(false);
+            },
+            State::stopped, -1 },
+    };
+    for (const Step &step : steps) {
+        step.act();
+        EXPECT_EQ(recorder.state(), step.state) << step.name;
+        EXPECT_EQ(GetActiveRecordingDurationIntent().perform(controller), step.seconds) << step.name;
+    }
+    EXPECT_EQ(doubles.recorders.recordings.size(), 3u);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "AudioDoubles.h"
 
 #include "recording/AudioDevice.h"
+#include "recording/RecordingTexts.h"
 
 #include "platform/audio/FourCharCode.h"
 
@@ -117,8 +118,23 @@ TEST_F(AudioDeviceTest, ADeviceThatCannotBeReadIsReportedAndLeftOutAndTheDefault
     } catch (const Error &error) {
         EXPECT_EQ(error.code(), 8);
     }
+    // No default input says only that; an output's monitor in its place also says what to do.
     doubles.hardware.defaultInput.reset();
-    EXPECT_THROW(AudioDevice::defaultInputDevice(), Error);
+    for (const bool outputMonitor : { false, true }) {
+        AudioError missing { AudioError::Domain::soundServer, 5,
+            "The default input is not an input device." };
+        missing.deviceGone = true;
+        missing.outputMonitor = outputMonitor;
+        doubles.hardware.defaultInputError = missing;
+        try {
+            AudioDevice::defaultInputDevice();
+            FAIL() << "a missing default input must be passed on";
+        } catch (const Error &error) {
+            EXPECT_EQ(error.localizedDescription(), missing.message);
+            EXPECT_EQ(error.recoverySuggestion(),
+                outputMonitor ? std::optional(RecordingTexts::monitorAsInputSuggestion()) : std::nullopt);
+        }
+    }
 }
 
 TEST_F(AudioDeviceTest, LookupByUniqueIdReadsTheDeviceAgainAndAnAbsentIdIsAnInvalidDevice)

@@ -288,34 +288,44 @@ TEST_F(AudioRecorderControllerTest, AFailedStartIsReportedAndShownAfterTheSoundA
     EXPECT_FALSE(file.dir().exists()) << file.absolutePath().toStdString();
 }
 
+// The elapsed time goes beside the image only when asked for and the panel shows titles there; the
+// tooltip carries it on every panel, asked for or not.
 TEST_F(AudioRecorderControllerTest, TintedWhileRecordingWithTheElapsedTimeWhenAskedFor)
 {
-    for (const bool showDuration : { false, true }) {
-        SCOPED_TRACE(showDuration);
+    for (const auto &[showDuration, panelShowsTitle] :
+        { std::pair(false, true), std::pair(true, true), std::pair(true, false), std::pair(false, false) }) {
+        SCOPED_TRACE(
+            testing::Message() << "asked for " << showDuration << ", titles shown " << panelShowsTitle);
         settings->showDuration = showDuration;
+        controller.setStatusBarButton(&button, [&] { return panelShowsTitle; });
+        const bool beside = showDuration && panelShowsTitle;
+        button.setAccessibilityTitle(QStringLiteral("Tapewick"));
         button.setAppearsDisabled(true);
         startRecording();
         EXPECT_FALSE(button.appearsDisabled());
-        EXPECT_EQ(button.imagePosition(),
-            showDuration ? StatusBarButton::ImagePosition::imageRight
-                         : StatusBarButton::ImagePosition::imageOnly);
+        const auto position
+            = beside ? StatusBarButton::ImagePosition::imageRight : StatusBarButton::ImagePosition::imageOnly;
+        EXPECT_EQ(button.imagePosition(), position);
         TestSupport::processEventsFor(250ms);
-        EXPECT_EQ(button.title(), showDuration ? QStringLiteral("00:00") : QString());
+        EXPECT_EQ(button.title(), QStringLiteral("00:00"));
+        EXPECT_EQ(button.toolTip(), QStringLiteral("Tapewick\n00:00"));
+        EXPECT_EQ(button.imagePosition(), position);
         EXPECT_FALSE(button.image().isMask()) << "tinted while recording";
-        if (showDuration) {
-            // Ticks that change nothing draw nothing; a new second or level does.
-            QSignalSpy changes(&button, &StatusBarButton::changed);
-            TestSupport::processEventsFor(350ms);
-            EXPECT_EQ(changes.count(), 0) << "the same time and level redrew the button";
-            doubles.recorders.recordings.back()->currentTime = 1.2;
-            ASSERT_TRUE(
-                TestSupport::processEventsUntil([&] { return button.title() == QStringLiteral("00:01"); }));
-            EXPECT_EQ(changes.count(), 1) << "only the title changed";
-            doubles.recorders.recordings.back()->power = -20;
-            ASSERT_TRUE(TestSupport::processEventsUntil([&] { return changes.count() == 2; }));
-        }
+        // Ticks that change nothing draw nothing; a new second or level does.
+        QSignalSpy changes(&button, &StatusBarButton::changed);
+        TestSupport::processEventsFor(350ms);
+        EXPECT_EQ(changes.count(), 0) << "the same time and level redrew the button";
+        doubles.recorders.recordings.back()->currentTime = 1.2;
+        ASSERT_TRUE(
+            TestSupport::processEventsUntil([&] { return button.title() == QStringLiteral("00:01"); }));
+        EXPECT_EQ(changes.count(), 1) << "only the title changed";
+        doubles.recorders.recordings.back()->power = -20;
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return changes.count() == 2; }));
         controller.stopRecording();
         sounds.completeAll();
+        doubles.recorders.recordings.back()->finish(true);
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return button.title().isEmpty(); }));
+        EXPECT_EQ(button.imagePosition(), StatusBarButton::ImagePosition::imageOnly);
     }
 }
 

@@ -19,6 +19,8 @@ struct AudioError
     bool duringSetUp = false;
     // The device asked for is not (or no longer) there.
     bool deviceGone = false;
+    // The default input is an output's monitor: the sound played, not an input device.
+    bool outputMonitor = false;
 
     friend bool operator==(const AudioError &, const AudioError &) = default;
 };

@@ -40,6 +40,8 @@ struct DeviceQuery
     std::vector<HardwareDevice> devices;
     int error = 0;
     bool monitorSkipped = false;
+    // How the server describes the last monitor skipped, for the user to know it by.
+    QString skippedMonitor = {};
     // A listing in the background is told of its end; else the waiting caller is woken.
     PulseClient *listingClient = nullptr;
 };
@@ -75,6 +77,7 @@ void collectSource(pa_context *context, const pa_source_info *info, int eol, voi
         // A sink's monitor is a way to hear the sink, not an input the user plugged in.
         if (info->monitor_of_sink != PA_INVALID_INDEX) {
             query->monitorSkipped = true;
+            query->skippedMonitor = deviceFrom(*info, info->index).name;
             return;
         }
         HardwareDevice device = deviceFrom(*info, info->index);
@@ -645,8 +648,12 @@ AudioResult<quint32> PulseClient::defaultInputDeviceId()
         return serverError(query.error, QString::fromUtf8(pa_strerror(query.error)));
     }
     if (query.devices.empty()) {
-        return deviceGone(
-            QStringLiteral("The default input \"%1\" is not an input device.").arg(server.defaultSource));
+        // A monitor's own name is the server's; its description is what sound settings show.
+        AudioError error
+            = deviceGone(QStringLiteral("The default input \"%1\" is not an input device.")
+                             .arg(query.monitorSkipped ? query.skippedMonitor : server.defaultSource));
+        error.outputMonitor = query.monitorSkipped;
+        return error;
     }
     return query.devices.front().deviceId;
 }

@@ -32,4 +32,8 @@ public:
 
     // Where the panel placed the item on the screen; empty while it has not.
     virtual QRect geometry() const = 0;
+
+    // Whether the panel shows the button's title beside its image; where it does not, the title
+    // is read only in the tooltip.
+    virtual bool showsTitle() const = 0;
 };

@@ -90,6 +90,8 @@ public:
     bool isVisible() const override { return m_visible; }
     // A panel tells its items nothing of where it shows them.
     QRect geometry() const override { return {}; }
+    // As the label, on panels that show one.
+    bool showsTitle() const override { return true; }
 
     QString serviceName() const { return m_serviceName; }
 

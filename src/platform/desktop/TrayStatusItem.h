@@ -33,6 +33,7 @@ public:
     QIcon icon() const { return m_tray.icon(); }
     QString toolTip() const { return m_tray.toolTip(); }
     QRect geometry() const override { return m_tray.geometry(); }
+    bool showsTitle() const override { return false; }
 
     // Where a menu of `menu`'s size opens beside an item at `item` on a screen at `screen`, as
     // panels open their own: below an item on a panel at the top, above one at the bottom, to the

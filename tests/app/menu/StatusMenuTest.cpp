@@ -66,10 +66,19 @@ TEST_F(StatusMenuTest, EachStateHasItsItemsInOrder)
     EXPECT_EQ(rows().mid(0, 4),
         (QStringList { QStringLiteral("(01:00:00)"), separator, MenuTexts::resume, MenuTexts::stop }));
 
+    // Shown beside the button, the time leaves the menu; a panel that shows no title there keeps it
+    // in the menu.
     Defaults::set(SettingsKeys::showDurationInMenuBar(), true);
     recorder.setShouldMonitorInputWhileRecording(false);
-    EXPECT_EQ(rows().mid(0, 4),
-        (QStringList { MenuTexts::resume, MenuTexts::stop, separator, MenuTexts::monitorInput }));
+    StatusBarButton button;
+    for (const bool panelShowsTitle : { true, false }) {
+        state().recorder().setStatusBarButton(&button, [panelShowsTitle] { return panelShowsTitle; });
+        EXPECT_EQ(rows().mid(0, 4),
+            panelShowsTitle
+                ? (QStringList { MenuTexts::resume, MenuTexts::stop, separator, MenuTexts::monitorInput })
+                : (QStringList {
+                    QStringLiteral("(01:00:00)"), separator, MenuTexts::resume, MenuTexts::stop }));
+    }
 }
 
 TEST_F(StatusMenuTest, DevicesShowTheirChannelsForcedMonoFollowsTheDefaultInputAndNoneStopRecording)
@@ -118,7 +127,7 @@ TEST_F(StatusMenuTest, ADeviceNameWithAnAmpersandIsShownAsItIs)
 
 // Once the last input device is gone, only starting needs one: a recording goes on from what the
 // server gives and still pauses and stops, a monitor still stops; none starts, by the shortcut's
-// road neither.
+// road neither, and both say why.
 TEST_F(StatusMenuTest, WithoutInputDevicesOnlyStartingIsDisabled)
 {
     using State = AudioRecorder::State;
@@ -153,11 +162,17 @@ TEST_F(StatusMenuTest, WithoutInputDevicesOnlyStartingIsDisabled)
         const QString record = recordingState == State::stopped ? MenuTexts::record : MenuTexts::stop;
         const QString tip = item(record)->toolTip();
         EXPECT_EQ(tip, recordingState == State::stopped ? MenuTexts::noInputDevices : record);
+        // The greyed item and the shortcut say why nothing starts.
         const QAction *monitor = item(monitoring ? MenuTexts::stopInputMonitoring : MenuTexts::monitorInput);
-        EXPECT_EQ(monitor->toolTip(), MenuTexts::monitorInputTooltip);
+        EXPECT_EQ(monitor->toolTip(),
+            monitoring ? MenuTexts::monitorInputTooltip : MenuTexts::noInputDevicesToMonitor);
         if (!monitoring) {
             state().toggleInputMonitoring();
+            QCoreApplication::sendPostedEvents();
             EXPECT_EQ(m_doubles.runningEngines(), 0);
+            EXPECT_EQ(m_doubles.presentedTexts(), QStringList { MenuTexts::noInputDevicesToMonitor });
+            EXPECT_TRUE(m_doubles.reports->empty()) << "no fault of the program";
+            m_doubles.presented->clear();
         }
         if (recordingState != State::stopped) {
             item(recordingState == State::paused ? MenuTexts::resume : MenuTexts::pause)->trigger();

@@ -34,6 +34,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <map>
 
 namespace {
 
@@ -57,6 +58,11 @@ public:
     }
     // Answers not given, and those no alert had a button for.
     QStringList unanswered() const { return m_answers + m_missed; }
+    // An answer given elsewhere than in the alert, while it waits.
+    void answerElsewhere(const QString &answer, std::function<void()> action)
+    {
+        m_elsewhere.emplace(answer, std::move(action));
+    }
 
 private:
     void poll()
@@ -80,7 +86,9 @@ private:
         const QList<QAbstractButton *> buttons = alert->buttons();
         const auto button
             = std::find_if(buttons.begin(), buttons.end(), [&](auto *b) { return b->text() == answer; });
-        if (answer == QLatin1String("Return")) {
+        if (const auto elsewhere = m_elsewhere.find(answer); elsewhere != m_elsewhere.end()) {
+            elsewhere->second();
+        } else if (answer == QLatin1String("Return")) {
             QTest::keyClick(alert, Qt::Key_Return);
         } else if (answer.startsWith(QLatin1String("signal "))) {
             SignalHandler::dispatch(answer.mid(7).toInt());
@@ -95,6 +103,7 @@ private:
     QStringList m_missed;
     int m_pollsLeftOpen = 0;
     std::function<void(QMessageBox &)> m_inspect;
+    std::map<QString, std::function<void()>> m_elsewhere;
     QTimer m_timer;
 };
 
@@ -224,7 +233,21 @@ TEST_F(AppStateTest, LaunchNoticesComeInOrderAndARefusalQuitsOnlyAfterThem)
     };
     for (const Case &test : cases) {
         SetUp();
-        AlertAnswerer alerts(test.buttons, noteTitle());
+        // What an interrupted save left is gone before any notice waits: a save begun meanwhile
+        // leaves a hidden file of the same kind.
+        QTemporaryDir output;
+        const QString leftover
+            = QDir(output.path()).filePath(QStringLiteral(".Take.m4a.0123456789abcdef0123456789abcdef.part"));
+        QFile(leftover).open(QIODevice::WriteOnly);
+        ASSERT_TRUE(QFile::exists(leftover));
+        Defaults::set(SettingsKeys::defaultOutputDirectory(),
+            std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(output.path()))));
+        AlertAnswerer alerts(test.buttons, [&, note = noteTitle()](QMessageBox &alert) {
+            if (QFile::exists(leftover)) {
+                m_events.append(QStringLiteral("leftover still there"));
+            }
+            note(alert);
+        });
         const std::unique_ptr<AppState> state = launch(test.answers);
         if (test.events.contains(QStringLiteral("popover"))) {
             ASSERT_TRUE(TestSupport::processEventsUntil([] { return visiblePopover() != nullptr; }))
@@ -264,10 +287,10 @@ TEST_F(AppStateTest, TheFeedbackNoticePromisesAnAnswerOnlyWithAFeedbackPage)
 
 TEST_F(AppStateTest, QuittingAsksOnlyWhileARecordingRunsAndOnlyQuitEndsIt)
 {
-    // A quit that goes ahead ends the program for good: the cases below need a state of their own.
     EXPECT_EQ(launch({})->confirmQuit(), AppState::TerminateReply::terminateNow);
     EXPECT_TRUE(m_events.isEmpty()) << "no alert while stopped";
-    const std::unique_ptr<AppState> state = launch({});
+    std::unique_ptr<AppState> state;
+    const QString stopElsewhere = QStringLiteral("stop from the panel's menu");
 
     struct Case
     {
@@ -284,9 +307,16 @@ TEST_F(AppStateTest, QuittingAsksOnlyWhileARecordingRunsAndOnlyQuitEndsIt)
             AppState::TerminateReply::terminateCancel, AudioRecorder::State::paused },
         { "Quit ends the recording", AudioRecorder::State::recording, AppTexts::quitButton,
             AppState::TerminateReply::terminateNow, AudioRecorder::State::stopped },
+        // Nothing is left to continue: the alert closes, and the quit goes on as one while stopped.
+        { "a stop elsewhere ends the question", AudioRecorder::State::paused, stopElsewhere,
+            AppState::TerminateReply::terminateNow, AudioRecorder::State::stopped },
     };
     for (const Case &test : cases) {
         m_events.clear();
+        // A quit that goes ahead ends the program for good.
+        if (!state || state->recorder().isEnding()) {
+            state = launch({});
+        }
         if (state->recordingState() == AudioRecorder::State::stopped) {
             state->recorder().start();
         } else if (state->recordingState() == AudioRecorder::State::paused) {
@@ -309,8 +339,10 @@ TEST_F(AppStateTest, QuittingAsksOnlyWhileARecordingRunsAndOnlyQuitEndsIt)
             EXPECT_EQ(buttons[0]->text(), AppTexts::quitContinueButton);
             EXPECT_TRUE(isDestructive(buttons[1]));
         });
+        alerts.answerElsewhere(stopElsewhere, [&state] { state->recorder().toggleRecording(); });
         EXPECT_EQ(state->confirmQuit(), test.reply) << test.name;
         EXPECT_EQ(m_events, QStringList { AppTexts::quitTitle }) << test.name;
+        EXPECT_TRUE(alerts.unanswered().isEmpty()) << test.name;
         EXPECT_EQ(state->recordingState(), test.after) << test.name;
         if (test.after == AudioRecorder::State::stopped) {
             // The file is complete by the time the answer lets the program end.

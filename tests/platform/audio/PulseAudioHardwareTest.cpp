@@ -125,10 +125,22 @@ TEST_F(PulseAudioHardwareTest, ReadsEachDeviceAndTheDefaultInputByIdAndRejectsUn
         }
     }
 
-    // What the server makes its default input once no input is left: that says the device is gone.
-    ASSERT_TRUE(pactl({ QStringLiteral("set-default-source"), *sinkName + QStringLiteral(".monitor") }));
+    // What the server makes its default input once no input is left: that says the device is gone,
+    // and names the monitor as sound settings show it.
+    const QString monitor = *sinkName + QStringLiteral(".monitor");
+    const auto sources = pactl({ QStringLiteral("list"), QStringLiteral("sources") });
+    ASSERT_TRUE(sources);
+    const QString block = sources->mid(sources->indexOf(QStringLiteral("Name: ") + monitor));
+    const QString description = block.section(QStringLiteral("Description: "), 1).section(u'\n', 0, 0);
+    ASSERT_FALSE(description.isEmpty()) << sources->toStdString();
+    ASSERT_NE(description, monitor);
+    ASSERT_TRUE(pactl({ QStringLiteral("set-default-source"), monitor }));
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !m_hardware.defaultInputDeviceId(); }));
-    EXPECT_TRUE(m_hardware.defaultInputDeviceId().error().deviceGone);
+    const AudioError error = m_hardware.defaultInputDeviceId().error();
+    EXPECT_TRUE(error.deviceGone);
+    EXPECT_TRUE(error.outputMonitor);
+    EXPECT_EQ(error.message.toStdString(),
+        QStringLiteral("The default input \"%1\" is not an input device.").arg(description).toStdString());
 }
 
 TEST_F(PulseAudioHardwareTest, HotPluggedInputAppearsCanBecomeDefaultAndDisappears)
