@@ -11,6 +11,7 @@
 #include "app/SettingsKeys.h"
 #include "app/SingleInstance.h"
 #include "app/settings/SettingsScreen.h"
+#include "kit/foundation/files/TemporaryCopies.h"
 #include "kit/foundation/system/FoundationHooks.h"
 #include "kit/services/CrashReporting.h"
 #include "kit/services/KwApp.h"
@@ -134,6 +135,9 @@ int AppMain::main(int argc, char **argv)
         qCWarning(appLog) << "No session bus: a second instance cannot be told apart";
         break;
     }
+
+    // Copies an earlier run handed to the clipboard or a share service, if it could not remove them.
+    TemporaryCopies::shared().removeAbandoned();
 
     AppMain program;
     AppState::shared();

@@ -4,7 +4,7 @@
 #include "app/SettingsKeys.h"
 #include "kit/foundation/errors/ErrorPresentation.h"
 #include "kit/foundation/errors/GeneralError.h"
-#include "kit/foundation/files/UniqueTemporaryDirectories.h"
+#include "kit/foundation/files/TemporaryCopies.h"
 #include "kit/foundation/system/InstalledApps.h"
 #include "kit/foundation/text/ByteCountText.h"
 #include "kit/foundation/text/StringHelpers.h"
@@ -63,14 +63,14 @@ void showCopyWarningOnce()
     });
 }
 
-// A copy of the recording in a new temporary directory of its own, made on a worker thread so
-// that a long recording does not hold up the interface; none, after saying why, when it cannot be
-// made.
+// A copy of the recording in a new temporary directory of its own, apart from the recordings to
+// recover, made on a worker thread so that a long recording does not hold up the interface; none,
+// after saying why, when it cannot be made.
 QCoro::Task<std::optional<QUrl>> freshCopy(QUrl location)
 {
     ErrorPtr failure;
     try {
-        auto copy = [location] { return copyToUniqueTemporaryDirectory(location); };
+        auto copy = [location] { return TemporaryCopies::shared().copy(location); };
         co_return co_await Events::onWorkerThread(std::move(copy));
     } catch (const Error &error) {
         failure = error.clone();
@@ -85,6 +85,9 @@ QCoro::Task<> shareFreshCopies(QList<QUrl> items, std::function<void(const QList
     for (const QUrl &item : items) {
         const std::optional<QUrl> copy = co_await freshCopy(item);
         if (!copy) {
+            for (const QUrl &made : std::as_const(copies)) {
+                TemporaryCopies::shared().remove(made);
+            }
             co_return;
         }
         copies << *copy;
@@ -92,6 +95,8 @@ QCoro::Task<> shareFreshCopies(QList<QUrl> items, std::function<void(const QList
     perform(copies);
 }
 
+// The service may read a shared copy at any time (a mail composer when the message is sent):
+// it stays until the program ends.
 void addShareItem(QMenu *menu, const QUrl &location)
 {
     QAction *share = menu->addAction(MenuTexts::share);
@@ -99,6 +104,10 @@ void addShareItem(QMenu *menu, const QUrl &location)
         [](const QList<QUrl> &items, auto perform) { shareFreshCopies(items, std::move(perform)); });
     QObject::connect(share, &QObject::destroyed, shareMenu, &QObject::deleteLater);
     share->setMenu(shareMenu);
+    if (shareMenu->isEmpty()) {
+        share->setEnabled(false);
+        share->setToolTip(MenuTexts::noShareServices);
+    }
 }
 
 // The file as it was when its length was last read: a recording does not change once saved, so
@@ -240,9 +249,17 @@ KwMenu *make(const QUrl &location)
 QCoro::Task<> copyToClipboard(QUrl location)
 {
     showCopyWarningOnce();
-    if (const std::optional<QUrl> copy = co_await freshCopy(location)) {
-        Pasteboard::copyUrl(*copy);
+    const std::optional<QUrl> copy = co_await freshCopy(location);
+    if (!copy) {
+        co_return;
     }
+    const auto remove = [copy = *copy] { TemporaryCopies::shared().remove(copy); };
+    if (!Pasteboard::copyUrl(*copy)) {
+        remove();
+        co_return;
+    }
+    // Pasting reads the copy whenever the clipboard still offers it.
+    Pasteboard::whenNoLongerOffered(*copy, remove);
 }
 
 void moveToTrash(const QUrl &location)

@@ -125,6 +125,11 @@ bool ChooseDirectory::drop(const QList<QUrl> &urls)
         return false;
     }
     const QUrl &first = urls.first();
+    // Its path would not name the dropped directory, so it cannot be told to be one.
+    if (ErrorPtr refusal = WritabilityProbe::checkName(first)) {
+        showError(std::move(refusal));
+        return false;
+    }
     if (resourceValueBool(first, URLResourceKey::isDirectory)
         && !resourceValueBool(first, URLResourceKey::isPackage)) {
         setLocation(first);

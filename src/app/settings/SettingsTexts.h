@@ -58,6 +58,11 @@ inline const QString choosePrompt = QStringLiteral("Choose");
 inline const QString readOnlyDirectory
     = QStringLiteral("The chosen directory is read-only and cannot be used.");
 inline const QString readOnlyDirectorySuggestion = QStringLiteral("Try choosing a different directory.");
+inline const QString unnamableDirectory = QStringLiteral(
+    "The chosen directory cannot be used: its path is not valid UTF-8 text, which recordings "
+    "cannot be saved under.");
+inline const QString unnamableDirectorySuggestion
+    = QStringLiteral("Rename the directory (or the one it is in) or choose a different directory.");
 inline const QString notADirectory = QStringLiteral("You can only drag and drop a directory.");
 
 } // namespace SettingsTexts

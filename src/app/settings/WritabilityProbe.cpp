@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QUuid>
 
 #include <cerrno>
@@ -39,15 +40,41 @@ QString uniqueNameIn(const QString &directory)
         QStringLiteral(".write-probe-%1").arg(QUuid::createUuid().toString(QUuid::WithoutBraces)));
 }
 
+ErrorPtr refusal(CocoaError::Code code, const QString &description, const QString &suggestion)
+{
+    return std::make_shared<CocoaError>(code,
+        QVariantMap { { QString::fromLatin1(NSLocalizedDescriptionKey), description },
+            { QString::fromLatin1(NSLocalizedRecoverySuggestionErrorKey), suggestion } });
+}
+
 } // namespace
 
 const ErrorPtr &readOnlyDirectoryError()
 {
-    static const ErrorPtr error = std::make_shared<CocoaError>(CocoaError::fileWriteVolumeReadOnly,
-        QVariantMap { { QString::fromLatin1(NSLocalizedDescriptionKey), SettingsTexts::readOnlyDirectory },
-            { QString::fromLatin1(NSLocalizedRecoverySuggestionErrorKey),
-                SettingsTexts::readOnlyDirectorySuggestion } });
+    static const ErrorPtr error = refusal(CocoaError::fileWriteVolumeReadOnly,
+        SettingsTexts::readOnlyDirectory, SettingsTexts::readOnlyDirectorySuggestion);
     return error;
+}
+
+const ErrorPtr &unnamableDirectoryError()
+{
+    static const ErrorPtr error = refusal(CocoaError::fileWriteInvalidFileName,
+        SettingsTexts::unnamableDirectory, SettingsTexts::unnamableDirectorySuggestion);
+    return error;
+}
+
+ErrorPtr checkName(const QUrl &url)
+{
+    if (!url.isLocalFile()) {
+        return {};
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    (void)utf8.decode(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+    const QString path = url.toLocalFile();
+    if (utf8.hasError() || (path.contains(QChar::ReplacementCharacter) && !QFileInfo::exists(path))) {
+        return unnamableDirectoryError();
+    }
+    return {};
 }
 
 ErrorPtr probe(const QUrl &url)
@@ -72,6 +99,9 @@ ErrorPtr probe(const QUrl &url)
 
 ErrorPtr check(const QUrl &url)
 {
+    if (ErrorPtr misnamed = checkName(url)) {
+        return misnamed;
+    }
     if (resourceValueBool(url, URLResourceKey::isDirectory)) {
         return resourceValueBool(url, URLResourceKey::isWritable) ? ErrorPtr() : readOnlyDirectoryError();
     }

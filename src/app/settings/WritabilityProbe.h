@@ -10,13 +10,21 @@ namespace WritabilityProbe {
 // "The chosen directory is read-only and cannot be used.", made once.
 const ErrorPtr &readOnlyDirectoryError();
 
+// "The chosen directory cannot be used: its path is not valid UTF-8 text…", made once.
+const ErrorPtr &unnamableDirectoryError();
+
+// The error above for a location whose path is not valid UTF-8: the program's paths are text and
+// would name another item. Such a location arrives percent-encoded in a URL, or as a path whose
+// undecodable bytes became replacement characters, where nothing of that name stands.
+ErrorPtr checkName(const QUrl &url);
+
 // Writes and removes a new, uniquely named file: inside the directory that stands at `url`, at
 // `url` itself when nothing stands there yet, or beside the item that does. Only the probe's own
 // file is ever removed. Answers the write's error, or none.
 ErrorPtr probe(const QUrl &url);
 
-// A directory passes when the file system says it is writable (the read-only error otherwise);
-// anything else passes the probe.
+// A location must pass checkName; then a directory passes when the file system says it is
+// writable (the read-only error otherwise), anything else when it passes the probe.
 ErrorPtr check(const QUrl &url);
 
 } // namespace WritabilityProbe

@@ -65,3 +65,22 @@ void Pasteboard::copyString(const QString &text, QClipboard *clipboard)
     item.setString(text);
     write(std::move(item), clipboard);
 }
+
+void Pasteboard::whenNoLongerOffered(const QUrl &url, std::function<void()> released, QClipboard *clipboard)
+{
+    if (!clipboard) {
+        clipboard = QGuiApplication::clipboard();
+    }
+    // Goes with the clipboard, and with it the connection.
+    auto *watch = new QObject(clipboard);
+    QObject::connect(clipboard, &QClipboard::dataChanged, watch, [clipboard, url, released, watch] {
+        // Another owner's content is read from it: only while a copy waits, once a change.
+        const QMimeData *data = clipboard->mimeData();
+        if (data && data->hasUrls() && data->urls().contains(url)) {
+            return;
+        }
+        QObject::disconnect(clipboard, nullptr, watch, nullptr);
+        watch->deleteLater();
+        released();
+    });
+}

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 
 class QClipboard;
@@ -51,4 +52,10 @@ public:
     // False, with the clipboard left as it was, when the URL cannot be written.
     static bool copyUrl(const QUrl &url, QClipboard *clipboard = nullptr);
     static void copyString(const QString &text, QClipboard *clipboard = nullptr);
+
+    // Calls `released` once, at the first change after which the clipboard no longer offers the
+    // URL (other content of anyone's took its place); never when the clipboard goes first, as the
+    // program ends. GUI thread.
+    static void whenNoLongerOffered(
+        const QUrl &url, std::function<void()> released, QClipboard *clipboard = nullptr);
 };

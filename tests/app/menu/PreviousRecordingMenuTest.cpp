@@ -2,20 +2,28 @@
 #include "Command.h"
 #include "FileContents.h"
 #include "MenuInspection.h"
+#include "ScopedEnv.h"
 #include "StandardDefaultsTest.h"
 #include "app/MenuTexts.h"
 #include "app/SettingsKeys.h"
+#include "kit/foundation/files/TemporaryCopies.h"
+#include "kit/foundation/files/UniqueTemporaryDirectories.h"
 #include "kit/foundation/system/InstalledApps.h"
 #include "kit/services/KwApp.h"
 #include "kit/services/KwMenu.h"
 #include "kit/services/MenuItems.h"
 #include "kit/services/SystemShareMenu.h"
+#include "kit/ui/Pasteboard.h"
 #include "platform/desktop/DBusMenuExporter.h"
 #include "platform/desktop/ShareServices.h"
 #include "preferences/Defaults.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QThreadPool>
 
@@ -49,6 +57,31 @@ QStringList infoRowsOf(const QMenu &menu)
     return rows.mid(rows.indexOf(QStringLiteral("-")) + 1, 2);
 }
 
+// What the one share service the tests register (services stay for the process's life) was
+// handed last; it offers itself only while `offered`.
+struct Catcher
+{
+    QList<QUrl> shared;
+    bool offered = true;
+};
+
+Catcher &catcher()
+{
+    static Catcher catcher;
+    [[maybe_unused]] static const bool registered
+        = (ShareServices::registerService(
+               { QStringLiteral("Catcher"), QIcon(), [](const QList<QUrl> &) { return catcher.offered; },
+                   [](const QList<QUrl> &items) { catcher.shared = items; } }),
+            true);
+    return catcher;
+}
+
+bool isCopy(const QUrl &url)
+{
+    return url.toLocalFile().startsWith(
+        TemporaryCopies::parentPath(UniqueTemporaryDirectories::defaultBase()) + u'/');
+}
+
 class PreviousRecordingMenuTest : public StandardDefaultsTest
 {
 protected:
@@ -57,6 +90,8 @@ protected:
         StandardDefaultsTest::SetUp();
         // The warning is a modal alert; the copy is what is checked here.
         KwApp::runOnce(QStringLiteral("copyWarning"));
+        // Share offers a service whatever the machine has installed.
+        catcher().offered = true;
         m_location = QUrl::fromLocalFile(
             m_dir.filePath(QStringLiteral("Audio Recording 2024-01-01 at 10.00.00.wav")));
         writeSilence(m_location.toLocalFile(), 2);
@@ -64,6 +99,7 @@ protected:
     void TearDown() override
     {
         InstalledApps::setAppURLOverride({});
+        catcher().offered = true;
         StandardDefaultsTest::TearDown();
     }
 
@@ -127,12 +163,7 @@ TEST_F(PreviousRecordingMenuTest, OpeningWaitsForNeitherTheLengthNorACopy)
     // The rows below the name and its separator.
     const auto infoRows = [](const KwMenu &menu) { return infoRowsOf(menu); };
 
-    // Services stay registered for the process's life: one catcher for every run of the test.
-    static const auto shared = std::make_shared<QList<QUrl>>();
-    [[maybe_unused]] static const bool registered
-        = (ShareServices::registerService(
-               { QStringLiteral("Catcher"), QIcon(), {}, [](const QList<QUrl> &items) { *shared = items; } }),
-            true);
+    QList<QUrl> *shared = &catcher().shared;
     shared->clear();
     // The length is read on a worker thread: the menu has only the size until its answer is in.
     std::unique_ptr<KwMenu> first(PreviousRecordingMenu::make(m_location));
@@ -163,6 +194,83 @@ TEST_F(PreviousRecordingMenuTest, OpeningWaitsForNeitherTheLengthNorACopy)
     EXPECT_NE(shared->front().adjusted(QUrl::RemoveFilename), m_location.adjusted(QUrl::RemoveFilename));
     QFile copy(shared->front().toLocalFile());
     EXPECT_EQ(copy.size(), QFileInfo(m_location.toLocalFile()).size());
+    // The service may read it at any time: it stays whatever the clipboard does.
+    EXPECT_TRUE(isCopy(shared->front())) << shared->front().toString().toStdString();
+    Pasteboard::copyString(QStringLiteral("other"));
+    settle();
+    EXPECT_TRUE(copy.exists());
+}
+
+// Copies lie apart from the recordings to recover; one on the clipboard goes once the clipboard
+// offers other content, the next copy's or anyone else's.
+TEST_F(PreviousRecordingMenuTest, ClipboardCopiesLieApartFromRecordingsAndGoOnceNoLongerOffered)
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    const auto copied = [&] {
+        settle();
+        const QMimeData *data = clipboard->mimeData();
+        return data && data->hasUrls() ? data->urls().value(0) : QUrl();
+    };
+    const QDir recordings(UniqueTemporaryDirectories::parentPath());
+    const QStringList waiting = recordings.entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    PreviousRecordingMenu::copyToClipboard(m_location);
+    const QUrl first = copied();
+    ASSERT_TRUE(isCopy(first)) << first.toString().toStdString();
+    EXPECT_EQ(first.fileName(), m_location.fileName());
+    EXPECT_TRUE(QFileInfo::exists(first.toLocalFile()));
+    EXPECT_EQ(recordings.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), waiting);
+
+    PreviousRecordingMenu::copyToClipboard(m_location);
+    const QUrl second = copied();
+    ASSERT_TRUE(isCopy(second)) << second.toString().toStdString();
+    EXPECT_NE(second, first);
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(first.toLocalFile()).path()));
+    EXPECT_TRUE(QFileInfo::exists(second.toLocalFile()));
+
+    // Other content of the same URL keeps it readable; anything else lets it go.
+    Pasteboard::copyUrl(second);
+    settle();
+    EXPECT_TRUE(QFileInfo::exists(second.toLocalFile()));
+    Pasteboard::copyString(QStringLiteral("other"));
+    settle();
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(second.toLocalFile()).path()));
+    EXPECT_EQ(recordings.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), waiting);
+}
+
+// Without a service that can share the recording, Share says why instead of opening empty.
+TEST_F(PreviousRecordingMenuTest, ShareIsDisabledAndSaysWhyWithoutAService)
+{
+    QTemporaryDir bin;
+    const QString composer = TestSupport::writeFile(bin.filePath(QStringLiteral("xdg-email")), "#!/bin/sh\n");
+    ASSERT_TRUE(QFile::setPermissions(composer, QFile::ReadOwner | QFile::ExeOwner));
+    QTemporaryDir empty;
+    const struct
+    {
+        const char *name;
+        QString path;
+        bool catcherOffered;
+        QStringList entries;
+    } cases[] = {
+        { "no service", empty.path(), false, {} },
+        { "mail", bin.path(), false, { QStringLiteral("Email") } },
+        { "a registered service", empty.path(), true, { QStringLiteral("Catcher") } },
+    };
+    for (const auto &[name, path, catcherOffered, entries] : cases) {
+        SCOPED_TRACE(name);
+        const TestSupport::ScopedEnv searched("PATH", path);
+        catcher().offered = catcherOffered;
+        std::unique_ptr<KwMenu> menu(PreviousRecordingMenu::make(m_location));
+        QAction *share = findItem(*menu, MenuTexts::share);
+        ASSERT_NE(share, nullptr);
+        ASSERT_NE(share->menu(), nullptr);
+        EXPECT_EQ(menuRows(*share->menu()), entries);
+        EXPECT_EQ(share->isEnabled(), !entries.isEmpty());
+        EXPECT_EQ(DBusMenuExporter::properties(*share).value(QStringLiteral("enabled")),
+            QVariant(!entries.isEmpty()));
+        EXPECT_EQ(share->toolTip(), entries.isEmpty() ? MenuTexts::noShareServices : MenuTexts::share);
+        settle();
+    }
 }
 
 TEST_F(PreviousRecordingMenuTest, TheLengthReachesTheSubmenuItsItemsWereMovedInto)

@@ -2,6 +2,7 @@
 #include "EventLoop.h"
 #include "FileContents.h"
 #include "app/SettingsKeys.h"
+#include "app/settings/SettingsTexts.h"
 #include "app/settings/WritabilityProbe.h"
 #include "kit/foundation/files/FileLocations.h"
 #include "kit/foundation/panels/OpenPanel.h"
@@ -19,9 +20,12 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -82,29 +86,49 @@ TEST_F(ChooseDirectoryTest, ShowsTheDirectoryAndItsPathFromHomeUntilClearedAndTa
     const QString folder = directory(QStringLiteral("folder"));
     const QString other = directory(QStringLiteral("other"));
     const QString recording = file(QStringLiteral("take.m4a"));
+    // A directory whose name is not UTF-8, as a file manager hands it over: percent-encoded.
+    const QByteArray unnamable = QFile::encodeName(m_root.path()) + "/\xff\xfe";
+    ASSERT_EQ(::mkdir(unnamable.constData(), 0700), 0);
+    // QTemporaryDir cannot name it to remove it.
+    const auto removeUnnamable = qScopeGuard([&] { ::rmdir(unnamable.constData()); });
+    const QUrl unnamableUrl = QUrl::fromEncoded("file://" + unnamable.toPercentEncoding("/"));
+    const QString notADirectory = QStringLiteral("You can only drag and drop a directory.");
     const struct
     {
         QList<QUrl> dropped;
         bool taken;
         QString stored;
+        QString error;
     } cases[] = {
-        { {}, false, QString() },
-        { { QUrl::fromLocalFile(recording) }, false, QString() },
-        { { QUrl(QStringLiteral("https://example.com/music/")) }, false, QString() },
-        { { QUrl::fromLocalFile(folder) }, true, folder },
-        { { QUrl::fromLocalFile(other), QUrl::fromLocalFile(folder) }, true, other },
+        { {}, false, QString(), QString() },
+        { { QUrl::fromLocalFile(recording) }, false, QString(), notADirectory },
+        { { QUrl(QStringLiteral("https://example.com/music/")) }, false, QString(), notADirectory },
+        { { QUrl::fromLocalFile(folder) }, true, folder, QString() },
+        { { QUrl::fromLocalFile(other), QUrl::fromLocalFile(folder) }, true, other, QString() },
         // A refused drop leaves what was stored.
-        { { QUrl::fromLocalFile(recording), QUrl::fromLocalFile(folder) }, false, other },
+        { { QUrl::fromLocalFile(recording), QUrl::fromLocalFile(folder) }, false, other, notADirectory },
+        { { unnamableUrl }, false, other, SettingsTexts::unnamableDirectory },
     };
-    for (const auto &[dropped, taken, expected] : cases) {
+    for (const auto &[dropped, taken, expected, error] : cases) {
         SCOPED_TRACE(QDebug::toString(dropped).toStdString());
         EXPECT_EQ(dropOn(m_chooser, dropped), taken);
         EXPECT_EQ(storedPath(), expected);
-        if (!taken && !dropped.isEmpty()) {
+        if (!error.isEmpty()) {
             ASSERT_TRUE(m_chooser.shownError());
-            EXPECT_EQ(m_chooser.shownError()->localizedDescription(),
-                QStringLiteral("You can only drag and drop a directory."));
+            EXPECT_EQ(m_chooser.shownError()->localizedDescription().toStdString(), error.toStdString());
         }
+    }
+
+    // A path decoded from the name has replacement characters in place of its bytes, and names
+    // nothing.
+    for (const QUrl &chosen : { unnamableUrl, QUrl::fromLocalFile(QFile::decodeName(unnamable)) }) {
+        SCOPED_TRACE(chosen.toString().toStdString());
+        EXPECT_EQ(WritabilityProbe::check(chosen), WritabilityProbe::unnamableDirectoryError());
+        m_chooser.setLocation(chosen);
+        EXPECT_EQ(storedPath(), other);
+        ASSERT_TRUE(m_chooser.shownError());
+        EXPECT_EQ(m_chooser.shownError()->localizedDescription().toStdString(),
+            SettingsTexts::unnamableDirectory.toStdString());
     }
 }
 

@@ -15,6 +15,7 @@ public:
         fileWriteFileExists = 516,
         fileWriteUnknown = 512,
         fileWriteNoPermission = 513,
+        fileWriteInvalidFileName = 514,
         fileWriteVolumeReadOnly = 642,
         userCancelled = 3072,
         propertyListReadCorrupt = 3840,

@@ -46,21 +46,23 @@ QString UniqueTemporaryDirectories::defaultBase()
     return base.isEmpty() ? QStringLiteral("/var/tmp") : base;
 }
 
-QString UniqueTemporaryDirectories::parentPath(const QString &base)
+QString UniqueTemporaryDirectories::parentPath(const QString &base, const QString &purpose)
 {
-    return QDir(base).filePath(QStringLiteral("%1-%2").arg(safeAppName()).arg(::getuid()));
+    QString name = QStringLiteral("%1-%2").arg(safeAppName()).arg(::getuid());
+    if (!purpose.isEmpty()) {
+        name += u'-' + purpose;
+    }
+    return QDir(base).filePath(name);
 }
 
-QUrl UniqueTemporaryDirectories::create(const QString &base)
+FileDescriptor UniqueTemporaryDirectories::openParent(const QString &parent)
 {
-    const QString parent = parentPath(base);
     const QByteArray encoded = QFile::encodeName(parent);
     if (::mkdir(encoded.constData(), 0700) != 0 && errno != EEXIST) {
         throw parentError(parent, Errno(errno).localizedDescription());
     }
     // Checked through the open descriptor, so the directory cannot be swapped in between.
-    const FileDescriptor directory(
-        ::open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    FileDescriptor directory(::open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (directory.get() < 0) {
         throw parentError(parent, Errno(errno).localizedDescription());
     }
@@ -76,18 +78,33 @@ QUrl UniqueTemporaryDirectories::create(const QString &base)
     if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
         throw parentError(parent, QStringLiteral("other users can write to it."));
     }
+    return directory;
+}
 
+QString UniqueTemporaryDirectories::makeUniqueIn(const FileDescriptor &parent, const QString &parentPath)
+{
     for (;;) {
         const QString name = uppercaseUuid();
-        if (::mkdirat(directory.get(), QFile::encodeName(name).constData(), 0700) == 0) {
+        if (::mkdirat(parent.get(), QFile::encodeName(name).constData(), 0700) == 0) {
             // The umask may only have taken bits away; make sure nothing was added either.
-            ::fchmodat(directory.get(), QFile::encodeName(name).constData(), 0700, 0);
-            return QUrl::fromLocalFile(QDir(parent).filePath(name));
+            ::fchmodat(parent.get(), QFile::encodeName(name).constData(), 0700, 0);
+            return name;
         }
         if (errno != EEXIST) {
-            throw parentError(parent, Errno(errno).localizedDescription());
+            throw parentError(parentPath, Errno(errno).localizedDescription());
         }
     }
+}
+
+QUrl UniqueTemporaryDirectories::createIn(const QString &parent)
+{
+    const FileDescriptor directory = openParent(parent);
+    return QUrl::fromLocalFile(QDir(parent).filePath(makeUniqueIn(directory, parent)));
+}
+
+QUrl UniqueTemporaryDirectories::create(const QString &base)
+{
+    return createIn(parentPath(base));
 }
 
 QUrl uniqueTemporaryDirectory(const std::optional<QUrl> &)

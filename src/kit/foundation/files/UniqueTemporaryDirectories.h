@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kit/foundation/files/FileDescriptor.h"
+
 #include <QString>
 #include <QUrl>
 
@@ -14,14 +16,22 @@ class UniqueTemporaryDirectories
 public:
     static QString defaultBase();
 
-    // Where the unique directories of this user lie.
-    static QString parentPath(const QString &base = defaultBase());
+    // Where the unique directories of this user lie; with a purpose, a parent of their own for
+    // that purpose (`<app name>-<uid>-<purpose>`), apart from the recordings.
+    static QString parentPath(const QString &base = defaultBase(), const QString &purpose = {});
 
     // A new, empty directory with mode 0700 in the parent, which is made (mode 0700) when
     // missing. Throws a GeneralError when the parent is not a directory of this user that
     // only this user can write (someone else may have made it first), or when making either
     // fails.
     static QUrl create(const QString &base = defaultBase());
+    // The same in the given parent.
+    static QUrl createIn(const QString &parent);
+
+    // The parent, made when missing, open once it has passed the checks above; throws as create().
+    static FileDescriptor openParent(const QString &parent);
+    // The name of a new, empty directory with mode 0700 inside the open parent at `parentPath`.
+    static QString makeUniqueIn(const FileDescriptor &parent, const QString &parentPath);
 };
 
 // A new unique temporary directory for a recording or another temporary item. When the

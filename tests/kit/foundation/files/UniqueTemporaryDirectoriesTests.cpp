@@ -1,5 +1,6 @@
 #include "kit/foundation/errors/Errno.h"
 #include "kit/foundation/errors/GeneralError.h"
+#include "kit/foundation/files/TemporaryCopies.h"
 #include "kit/foundation/files/TemporaryDirectory.h"
 #include "kit/foundation/files/UniqueTemporaryDirectories.h"
 #include "kit/foundation/system/FoundationHooks.h"
@@ -11,6 +12,7 @@
 
 #include <fcntl.h>
 #include <sched.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -201,6 +203,64 @@ TEST(TemporaryDirectory, RemovesItsTreeWhenDroppedAndCopiesGoUnderTheGivenOrThei
     EXPECT_NE(QFileInfo(named.toLocalFile()).path(), QFileInfo(own.toLocalFile()).path());
     EXPECT_EQ(KitTesting::readFile(named.toLocalFile()), QByteArray("sound"));
     EXPECT_TRUE(QFileInfo::exists(original));
+}
+
+// Copies lie apart from the recordings, each in a directory of its own inside their owner's; that
+// goes with its owner, and one whose owner died goes when another owner next looks.
+TEST_F(UniqueTemporaryDirectoriesTest, CopiesLieApartAndGoWithTheirOwnerOrAtTheNextLook)
+{
+    QTemporaryDir source;
+    const QUrl original = QUrl::fromLocalFile(KitTesting::writeFile(source.filePath(u"take.m4a"_s), "sound"));
+    const QString parent = TemporaryCopies::parentPath(m_base.path());
+    EXPECT_EQ(
+        QFileInfo(parent).fileName(), u"%1-%2-copies"_s.arg(FoundationHooks::appName()).arg(::getuid()));
+    const QString abandoned = KitTesting::writeFile(parent + u"/ABANDONED/COPY/take.m4a"_s);
+    ASSERT_EQ(::chmod(QFile::encodeName(parent).constData(), 0700), 0);
+    // Another process's, as far as the lock tells: held through a descriptor of its own.
+    const QString held = parent + u"/HELD"_s;
+    ASSERT_TRUE(QDir().mkpath(held));
+    std::optional<FileDescriptor> holder(
+        FileDescriptor(::open(QFile::encodeName(held).constData(), O_RDONLY)));
+    ASSERT_EQ(::flock(holder->get(), LOCK_EX), 0);
+
+    QString directory;
+    {
+        TemporaryCopies copies(m_base.path());
+        EXPECT_EQ(copies.directory(), std::nullopt) << "nothing made before the first copy";
+        const QUrl first = copies.copy(original);
+        const QUrl second = copies.copy(original);
+        ASSERT_TRUE(copies.directory());
+        directory = *copies.directory();
+        EXPECT_EQ(QFileInfo(directory).path(), parent);
+        EXPECT_NE(first, second);
+        for (const QUrl &copy : { first, second }) {
+            EXPECT_EQ(copy.fileName(), u"take.m4a"_s);
+            EXPECT_EQ(QFileInfo(QFileInfo(copy.toLocalFile()).path()).path(), directory);
+            EXPECT_EQ(KitTesting::readFile(copy.toLocalFile()), QByteArray("sound"));
+        }
+        EXPECT_FALSE(QFileInfo::exists(UniqueTemporaryDirectories::parentPath(m_base.path())))
+            << "a copy among the recordings";
+        EXPECT_FALSE(QFileInfo::exists(abandoned));
+        EXPECT_TRUE(QFileInfo::exists(held));
+
+        copies.remove(first);
+        copies.remove(original);
+        EXPECT_FALSE(QFileInfo::exists(QFileInfo(first.toLocalFile()).path()));
+        EXPECT_TRUE(QFileInfo::exists(second.toLocalFile()));
+        EXPECT_TRUE(QFileInfo::exists(original.toLocalFile())) << "not a copy";
+        // A copy that fails leaves nothing behind.
+        EXPECT_THROW(copies.copy(QUrl::fromLocalFile(source.filePath(u"gone.m4a"_s))), Error);
+        EXPECT_EQ(
+            QDir(directory).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
+        // Another owner's look leaves a living owner's copies.
+        TemporaryCopies(m_base.path()).removeAbandoned();
+        EXPECT_TRUE(QFileInfo::exists(second.toLocalFile()));
+    }
+    EXPECT_FALSE(QFileInfo::exists(directory));
+    EXPECT_TRUE(QFileInfo::exists(held));
+    holder.reset();
+    TemporaryCopies(m_base.path()).removeAbandoned();
+    EXPECT_FALSE(QFileInfo::exists(held));
 }
 
 } // namespace
