@@ -28,6 +28,12 @@ void SessionStatusItem::setVisible(bool visible)
     }
 }
 
+bool SessionStatusItem::showsTitle() const
+{
+    const StatusItem *item = shown();
+    return item && item->showsTitle();
+}
+
 QRect SessionStatusItem::geometry() const
 {
     const StatusItem *item = shown();

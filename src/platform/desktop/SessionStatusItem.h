@@ -31,6 +31,8 @@ public:
     void setVisible(bool visible) override;
     bool isVisible() const override { return m_visible; }
     QRect geometry() const override;
+    // As the item it is shown through now; nothing shown, no title.
+    bool showsTitle() const override;
 
 private:
     void follow();

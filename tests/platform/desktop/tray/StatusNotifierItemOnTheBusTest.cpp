@@ -448,6 +448,7 @@ TEST_F(SessionStatusItemTest, TheItemMovesToAPanelThatComesAfterItAndBackToTheTr
         leave();
         EXPECT_TRUE(TestSupport::processEventsUntil([] { return !onTheBus() && inTheTray(); }));
         EXPECT_FALSE(item->geometry().isEmpty()) << "the tray's place is the item's";
+        EXPECT_FALSE(item->showsTitle()) << "the tray has no label";
         item->button().setTitle(title);
         const qsizetype registrations = watcher.registered.size();
         comeBack();
@@ -455,6 +456,7 @@ TEST_F(SessionStatusItemTest, TheItemMovesToAPanelThatComesAfterItAndBackToTheTr
             TestSupport::processEventsUntil([&] { return watcher.registered.size() > registrations; }));
         panel->readFrom(watcher.registered.constLast());
         EXPECT_EQ(panel->item(QStringLiteral("XAyatanaLabel")).toString(), title);
+        EXPECT_TRUE(item->showsTitle());
         EXPECT_GT(panel->idOf(QStringLiteral("Record")), 0);
         EXPECT_TRUE(TestSupport::processEventsUntil([] { return !inTheTray(); })) << "shown twice";
     }
