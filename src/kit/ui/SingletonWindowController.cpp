@@ -8,24 +8,51 @@
 #include <QCoreApplication>
 
 #include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
-// Controllers are children of the application object, so whatever is still
-// registered goes with it at exit; the registry only points at them.
-std::unordered_map<HashableType, SingletonWindowController *> &registry()
+struct Controllers
 {
-    static std::unordered_map<HashableType, SingletonWindowController *> instance;
+    // The one shown controller of each class.
+    std::unordered_map<HashableType, SingletonWindowController *> registered;
+    // Every controller not yet deleted, also those closed and waiting for their deleteLater().
+    std::unordered_set<SingletonWindowController *> living;
+    // The application whose aboutToQuit() deletes them.
+    QPointer<QCoreApplication> endsWith;
+};
+
+Controllers &controllers()
+{
+    static Controllers instance;
     return instance;
+}
+
+// A widget deleted after QApplication's destructor finds its style and native windows gone, so
+// the controllers go while the application still runs. One that never ran its loop keeps them
+// to the process's end.
+void deleteAll()
+{
+    auto &all = controllers();
+    all.registered.clear();
+    while (!all.living.empty()) {
+        delete *all.living.begin();
+    }
 }
 
 } // namespace
 
 SingletonWindowController::SingletonWindowController(KwWindow *window)
-    : QObject(QCoreApplication::instance())
-    , m_window(window)
+    : m_window(window)
 {
     ASSERT_MAIN_THREAD();
+    auto &all = controllers();
+    all.living.insert(this);
+    auto *application = QCoreApplication::instance();
+    if (application && all.endsWith != application) {
+        all.endsWith = application;
+        connect(application, &QCoreApplication::aboutToQuit, application, &deleteAll);
+    }
     if (m_window) {
         connect(m_window, &KwWindow::willClose, this, &SingletonWindowController::windowWillClose);
     }
@@ -34,10 +61,11 @@ SingletonWindowController::SingletonWindowController(KwWindow *window)
 SingletonWindowController::~SingletonWindowController()
 {
     ASSERT_MAIN_THREAD();
-    auto &entries = registry();
-    for (auto it = entries.begin(); it != entries.end(); ++it) {
+    auto &all = controllers();
+    all.living.erase(this);
+    for (auto it = all.registered.begin(); it != all.registered.end(); ++it) {
         if (it->second == this) {
-            entries.erase(it);
+            all.registered.erase(it);
             break;
         }
     }
@@ -46,7 +74,7 @@ SingletonWindowController::~SingletonWindowController()
 
 void SingletonWindowController::windowWillClose()
 {
-    auto &entries = registry();
+    auto &entries = controllers().registered;
     const auto found = entries.find(HashableType { std::type_index(typeid(*this)) });
     if (found == entries.end()) {
         return;
@@ -60,7 +88,7 @@ void SingletonWindowController::windowWillClose()
 SingletonWindowController *SingletonWindowController::registered(const HashableType &type)
 {
     ASSERT_MAIN_THREAD();
-    const auto &entries = registry();
+    const auto &entries = controllers().registered;
     const auto found = entries.find(type);
     return found == entries.end() ? nullptr : found->second;
 }
@@ -69,7 +97,7 @@ void SingletonWindowController::registerController(
     const HashableType &type, SingletonWindowController *controller)
 {
     ASSERT_MAIN_THREAD();
-    registry()[type] = controller;
+    controllers().registered[type] = controller;
 }
 
 void SingletonWindowController::showController(SingletonWindowController *controller, bool animated)

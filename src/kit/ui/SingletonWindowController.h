@@ -12,7 +12,8 @@
 // Keeps at most one window of each kind: a subclass is created on first show
 // through its parameterless constructor, kept by a process-wide registry keyed by
 // its class, and dropped from it when its window closes, so the next show builds a
-// fresh one. GUI thread only.
+// fresh one. The registry owns them: whatever is left goes, window and all, when the
+// application's event loop ends. GUI thread only.
 class SingletonWindowController : public QObject
 {
     Q_OBJECT

@@ -27,6 +27,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -50,7 +51,16 @@ auto removedAfterwards(const QString &recording)
     });
 }
 
-// Chooses the tray menu's nth item that can be chosen, as a user would; from the end when negative.
+// Whether a window of that title is on the screen.
+bool windowShows(const QString &title)
+{
+    return TestSupport::runCommand(QStringLiteral("xdotool"),
+        { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), title })
+        .succeeded();
+}
+
+// Chooses the tray menu's nth item that can be chosen, as a user would; below zero, counted from
+// the bottom (-1 is Quit).
 void chooseItem(ProgramProcess &program, int position)
 {
     const QPoint icon = trayIcon(program).value_or(QRect()).center();
@@ -59,9 +69,8 @@ void chooseItem(ProgramProcess &program, int position)
     EXPECT_TRUE(program.waitForLog(QStringLiteral("Menu opens"), 5, opened + 1));
     // Built before it is shown; keys reach it once it has grabbed the keyboard.
     QThread::msleep(200);
-    xdotool(QStringList { "key" }
-        + QStringList(std::abs(position), position > 0 ? QStringLiteral("Down") : QStringLiteral("Up"))
-        + QStringList { "Return" });
+    const QString key = position < 0 ? QStringLiteral("Up") : QStringLiteral("Down");
+    xdotool(QStringList { "key" } + QStringList(std::abs(position), key) + QStringList { "Return" });
 }
 
 // Starts a recording from the menu; answers its temporary file.
@@ -172,24 +181,56 @@ TEST_F(ProgramTest, TheRecordingShortcutStartsAndStopsOnRelease)
     EXPECT_TRUE(program.waitForLog(stopped, 10, 2)) << program.log().toStdString();
 }
 
-// From the first moment: a recording started over the bus while the next start's crash notice
-// waits is saved whole when a signal ends the program, which closes the notice.
-TEST_F(ProgramTest, ExitSignalsEndThroughTheEndingAndAnAbortInsideIsACrash)
+// Quit ends with status 0, an exit signal with its number, at once and cleanly also with the support
+// window open (its window goes before the application does): the next start notices no crash. From
+// the first moment: a recording started over the bus while the next start's crash notice waits is
+// saved whole when a signal ends the program, which closes the notice.
+TEST_F(ProgramTest, QuitOrAnExitSignalEndsThroughTheEndingAndAnAbortInsideIsACrash)
 {
-    for (const int signal : { SIGHUP, SIGINT, SIGQUIT, SIGABRT, SIGALRM, SIGTERM }) {
+    constexpr int quit = 0;
+    const std::pair<int, bool> endings[]
+        = { { SIGHUP, false }, { SIGINT, false }, { SIGQUIT, false }, { SIGABRT, false }, { SIGALRM, false },
+              { quit, true }, { SIGTERM, true }, { quit, false }, { SIGTERM, false } };
+    const QString crashNotice = QStringLiteral("Alert: \"Tapewick crashed the last time it was run.\"");
+    const QString chord = QStringLiteral("shift+ctrl+alt");
+    for (const auto &[ending, supportWindow] : endings) {
+        SCOPED_TRACE(testing::Message() << ending << (supportWindow ? " with the support window" : ""));
+        // The launch chord for the support window, held until it shows.
+        bool held = false;
+        const auto release = [&] {
+            if (std::exchange(held, false)) {
+                xdotool({ QStringLiteral("keyup"), chord });
+            }
+        };
+        const auto releaseOnFailure = qScopeGuard(release);
+        if (supportWindow) {
+            xdotool({ QStringLiteral("keydown"), chord });
+            held = true;
+        }
         ProgramProcess program;
-        ASSERT_TRUE(program.waitForLog(QStringLiteral("accessibility value")));
+        ASSERT_TRUE(program.waitForLog(QStringLiteral("accessibility value"))) << program.log().toStdString();
+        EXPECT_FALSE(program.log().contains(crashNotice)) << "the ending before was a crash";
+        if (supportWindow) {
+            ASSERT_TRUE(TestSupport::processEventsUntil(
+                [] { return windowShows(QStringLiteral("Tapewick Support")); }, std::chrono::seconds(10)))
+                << program.log().toStdString();
+            release();
+        }
+        if (ending == quit) {
+            chooseItem(program, -1);
+        }
         QElapsedTimer timer;
         timer.start();
-        program.signal(signal);
-        EXPECT_EQ(program.waitForExit(), ProgramEnd::exitedWith(signal));
-        EXPECT_LT(timer.elapsed(), 3000) << signal;
+        if (ending != quit) {
+            program.signal(ending);
+        }
+        EXPECT_EQ(program.waitForExit(), ProgramEnd::exitedWith(ending)) << program.log().toStdString();
+        EXPECT_LT(timer.elapsed(), 3000);
     }
-    const QString crashNotice = QStringLiteral("Alert: \"Tapewick crashed the last time it was run.\"");
     {
         ProgramProcess program(QStringLiteral(ABORT_PRELOAD_PATH));
         ASSERT_TRUE(program.waitForLog(QStringLiteral("accessibility value")));
-        EXPECT_FALSE(program.log().contains(crashNotice)) << "none of the signals was a crash";
+        EXPECT_FALSE(program.log().contains(crashNotice)) << "none of the endings was a crash";
         program.signal(SIGUSR1); // abort() inside
         // Dies of it at once, as without a handler, rather than handling its own abort forever.
         EXPECT_EQ(program.waitForExit(5), ProgramEnd::killedBy(SIGABRT)) << program.log().toStdString();

@@ -13,9 +13,14 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -140,6 +145,40 @@ TEST_F(WindowControllerTest, WindowlessOrPlainShowShowsNothingAndDestroyedLeaves
     EXPECT_FALSE(controller->window()->isVisible());
     delete controller;
     EXPECT_EQ(SingletonWindowController::existing<SupportController>(), nullptr);
+}
+
+// Widgets cannot outlive the application: the end of its event loop deletes every controller and
+// window, the shown ones, one closed a moment before and a windowless one alike. Runs in a process
+// of its own, whose loop ends.
+TEST(WindowControllerDeathTest, TheEndOfTheEventLoopDeletesEveryControllerAndWindow)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto quit = [] {
+        SingletonWindowController::show<DebugController>(false);
+        SingletonWindowController::show<SupportController>(false);
+        SingletonWindowController::show<WindowlessController>(false);
+        auto *closing = SingletonWindowController::existing<SupportController>();
+        const std::pair<const char *, QPointer<QObject>> watched[] = {
+            { "debug", SingletonWindowController::existing<DebugController>() },
+            { "debug window", SingletonWindowController::existing<DebugController>()->window() },
+            { "closed", closing },
+            { "closed window", closing->window() },
+            { "windowless", SingletonWindowController::existing<WindowlessController>() },
+        };
+        QTimer::singleShot(0, [closing] {
+            closing->window()->close();
+            QCoreApplication::exit(0);
+        });
+        QCoreApplication::exec();
+        std::string left;
+        for (const auto &[name, object] : watched) {
+            left += object ? std::string(" ") + name : std::string();
+        }
+        std::fprintf(stderr, "controllers left:%s\n", left.c_str());
+        std::fflush(stderr);
+        std::_Exit(SingletonWindowController::existing<DebugController>() ? 1 : 0);
+    };
+    EXPECT_EXIT(quit(), ::testing::ExitedWithCode(0), "controllers left:\n$");
 }
 
 TEST_F(WindowShowTest, AnimatedShowFadesInOrJumpsWithReducedMotionAndEndsWithItsWindow)
