@@ -119,6 +119,17 @@ function(tapewick_test_helpers target)
   target_link_libraries(${target} INTERFACE ${ARG_LINK})
 endfunction()
 
+# tapewick_test_program_lists()
+# Writes the test programs of each kind, one path a line, into test-programs/<kind>.txt in the
+# build folder (unit, desktop, wayland-desktop); call it once every tapewick_test has run.
+function(tapewick_test_program_lists)
+  foreach(kind IN ITEMS unit desktop wayland-desktop)
+    get_property(programs GLOBAL PROPERTY TAPEWICK_TEST_PROGRAMS_${kind})
+    list(JOIN programs "\n" text)
+    file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/test-programs/${kind}.txt CONTENT "${text}\n")
+  endforeach()
+endfunction()
+
 # tapewick_test(<name> [DESKTOP | WAYLAND_DESKTOP] [SUBFOLDERS <folders>...] [LINK <libs>...])
 # Builds every .cpp in the calling folder (and the given subfolders) into one GoogleTest executable and
 # registers each test case with CTest. DESKTOP tests run inside the private test
@@ -129,7 +140,21 @@ function(tapewick_test name)
   cmake_parse_arguments(ARG "DESKTOP;WAYLAND_DESKTOP" "" "LINK;SUBFOLDERS" ${ARGN})
   tapewick_glob_sources(sources ${ARG_SUBFOLDERS})
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${ARG_LINK} tapewick_test_support)
+  if(ARG_DESKTOP)
+    set(kind desktop)
+  elseif(ARG_WAYLAND_DESKTOP)
+    set(kind wayland-desktop)
+  else()
+    set(kind unit)
+  endif()
+  if(kind STREQUAL unit)
+    set(main tapewick_test_main_offscreen)
+  else()
+    set(main tapewick_test_main_desktop)
+  endif()
+  # Listed for scripts/test-shuffled, which runs each program whole (tapewick_test_program_lists).
+  set_property(GLOBAL APPEND PROPERTY TAPEWICK_TEST_PROGRAMS_${kind} $<TARGET_FILE:${name}>)
+  target_link_libraries(${name} PRIVATE ${ARG_LINK} tapewick_test_support ${main})
   tapewick_warnings(${name})
   tapewick_precompile(${name} tapewick_test_pch Test.h
     LINK Qt6::Core QCoro6::Core GTest::gmock SEE Qt6::Gui Qt6::Widgets)

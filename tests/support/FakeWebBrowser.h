@@ -13,8 +13,9 @@
 
 namespace TestSupport {
 
-// A web browser installed in the test's home as the desktop's handler of https addresses: it
-// writes each address it is started with, one a line, into a file the test reads.
+// A web browser installed in the test's home as the desktop's handler of https addresses while it
+// lives: it writes each address it is started with, one a line, into a file the test reads. Each
+// address starts a browser of its own, so several arrive in no fixed order.
 class FakeWebBrowser
 {
 public:
@@ -23,15 +24,28 @@ public:
         const QDir data(qEnvironmentVariable("XDG_DATA_HOME"));
         const QDir config(qEnvironmentVariable("XDG_CONFIG_HOME"));
         m_log = data.filePath(QStringLiteral("fake-browser.log"));
-        const QString script = data.filePath(QStringLiteral("fake-browser"));
-        writeFile(script, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> \"" + QFile::encodeName(m_log) + "\"\n");
-        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        writeFile(data.filePath(QStringLiteral("applications/org.example.FakeBrowser.desktop")),
-            "[Desktop Entry]\nType=Application\nName=Fake Browser\nExec=" + QFile::encodeName(script)
+        m_script = data.filePath(QStringLiteral("fake-browser"));
+        m_entry = data.filePath(QStringLiteral("applications/org.example.FakeBrowser.desktop"));
+        m_defaults = config.filePath(QStringLiteral("mimeapps.list"));
+        QFile::remove(m_log);
+        writeFile(m_script, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> \"" + QFile::encodeName(m_log) + "\"\n");
+        QFile::setPermissions(m_script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writeFile(m_entry,
+            "[Desktop Entry]\nType=Application\nName=Fake Browser\nExec=" + QFile::encodeName(m_script)
                 + " %u\nMimeType=text/html;x-scheme-handler/http;x-scheme-handler/https;\n");
-        writeFile(config.filePath(QStringLiteral("mimeapps.list")),
+        writeFile(m_defaults,
             "[Default Applications]\nx-scheme-handler/https=org.example.FakeBrowser.desktop\n"
             "x-scheme-handler/http=org.example.FakeBrowser.desktop\n");
+    }
+    FakeWebBrowser(const FakeWebBrowser &) = delete;
+    FakeWebBrowser &operator=(const FakeWebBrowser &) = delete;
+    // The home is the process's: the next test finds no browser. The desktop's own reader of
+    // these files hears of their removal a moment later.
+    ~FakeWebBrowser()
+    {
+        for (const QString &path : { m_defaults, m_entry, m_script, m_log }) {
+            QFile::remove(path);
+        }
     }
 
     // What the browser has been started with so far.
@@ -63,6 +77,9 @@ public:
 
 private:
     QString m_log;
+    QString m_script;
+    QString m_entry;
+    QString m_defaults;
 };
 
 } // namespace TestSupport

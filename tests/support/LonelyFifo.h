@@ -13,7 +13,7 @@
 
 namespace TestSupport {
 
-// A FIFO that no one writes to: opening it to read waits for a writer, for ever.
+// A FIFO that no one writes to, while it lives: opening it to read waits for a writer, for ever.
 class LonelyFifo
 {
 public:
@@ -21,6 +21,14 @@ public:
         : m_path(QFile::encodeName(path))
         , m_made(::mkfifo(m_path.constData(), 0600) == 0)
     { }
+    LonelyFifo(const LonelyFifo &) = delete;
+    LonelyFifo &operator=(const LonelyFifo &) = delete;
+    ~LonelyFifo()
+    {
+        if (m_made) {
+            ::unlink(m_path.constData());
+        }
+    }
 
     bool made() const { return m_made; }
 

@@ -6,8 +6,13 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <atomic>
+
 namespace {
 const QString suffix = QStringLiteral(".envelope");
+// The process's, not an outbox's: two outboxes of one folder (one that stored reports, a later
+// one that sends them) must not give two reports the same name in the same millisecond.
+std::atomic<quint64> sequence = 0;
 } // namespace
 
 CrashReportOutbox::CrashReportOutbox(QString directory, int capacity)
@@ -28,11 +33,11 @@ QString CrashReportOutbox::add(const QByteArray &envelope)
         QFile::remove(files.takeFirst());
     }
 
-    // Names sort by time of arrival: milliseconds, then a counter for the same millisecond.
-    // The process id keeps two processes writing in the same millisecond apart.
+    // Names sort by time of arrival: milliseconds, then the process's counter for the same
+    // millisecond. The process id keeps two processes writing in the same millisecond apart.
     const QString name = QStringLiteral("%1-%2-%3%4")
                              .arg(QDateTime::currentMSecsSinceEpoch(), 14, 10, QLatin1Char('0'))
-                             .arg(m_sequence++, 6, 10, QLatin1Char('0'))
+                             .arg(sequence++, 6, 10, QLatin1Char('0'))
                              .arg(QCoreApplication::applicationPid())
                              .arg(suffix);
     const QString path = dir.filePath(name);

@@ -30,5 +30,4 @@ private:
     QString m_directory;
     int m_capacity;
     mutable std::mutex m_mutex;
-    quint64 m_sequence = 0;
 };

@@ -4,6 +4,7 @@
 
 #include "app/AppState.h"
 #include "app/ShortcutNames.h"
+#include "kit/foundation/system/FoundationHooks.h"
 #include "platform/userdefaults/UserDefaults.h"
 #include "recording/AudioRecorderController.h"
 #include "shortcuts/KeyboardShortcuts.h"
@@ -21,6 +22,9 @@ using State = AudioRecorder::State;
 class AppStateShortcutsTest : public TestSupport::DesktopTest
 {
 protected:
+    // The status item takes the name the application had when first asked, for the whole process:
+    // the same one AppStateTest gives it, whichever suite comes first.
+    static void SetUpTestSuite() { FoundationHooks::setAppName(QStringLiteral("Tapewick")); }
     void SetUp() override
     {
         DesktopTest::SetUp();

@@ -9,6 +9,7 @@
 #include "platform/userdefaults/UserDefaults.h"
 #include "platform/userdefaults/UserDefaultsFile.h"
 
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -125,6 +126,12 @@ TEST(BookmarksUserDefaultsTest, TheServicesGiveTheManagerTheStandardSettings)
 {
     QTemporaryDir directory;
     const QUrl location = QUrl::fromLocalFile(directory.path() + u'/');
+    // The standard settings are the process's: start without grants and leave none behind.
+    UserDefaults::standard()->removeObject(key);
+    const auto forget = qScopeGuard([] {
+        UserDefaults::standard()->removeObject(key);
+        Manager::setStore({});
+    });
     KwApp::installFoundationHooks();
     Manager::updateBookmark(BookmarkData::create(location), location);
 
@@ -138,5 +145,4 @@ TEST(BookmarksUserDefaultsTest, TheServicesGiveTheManagerTheStandardSettings)
     const PropertyDictionary *entries = onFile->as<PropertyDictionary>();
     ASSERT_TRUE(entries && entries->size() == 1u);
     EXPECT_NE(entries->begin()->second.as<QByteArray>(), nullptr) << "data, not text";
-    Manager::setStore({});
 }

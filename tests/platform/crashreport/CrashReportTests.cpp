@@ -15,10 +15,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -131,6 +133,21 @@ TEST(CrashReportOutbox, KeepsTheNewestUpToItsCapacity)
     EXPECT_EQ(contents, (QStringList { QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4") }));
     EXPECT_EQ(
         QFile::permissions(outbox.directory()) & (QFile::ReadOther | QFile::ReadGroup), QFile::Permissions());
+}
+
+// Two outboxes of one folder in one process (a client stored reports, a later one sends them)
+// name their reports apart, however quickly they write.
+TEST(CrashReportOutbox, TwoOfOneFolderOverwriteNoReportOfTheOther)
+{
+    QTemporaryDir dir;
+    CrashReportOutbox first(dir.filePath(QStringLiteral("outbox")), 1000);
+    CrashReportOutbox second(first.directory(), 1000);
+    QSet<QString> names;
+    for (int i = 0; i < 100; ++i) {
+        names << (i % 2 ? second : first).add(QByteArray::number(i));
+    }
+    EXPECT_EQ(names.size(), 100);
+    EXPECT_EQ(first.pending().size(), 100);
 }
 
 TEST(CrashReportClient, SendsACapturedErrorAndUserFeedbackToTheIngestEndpoint)
@@ -333,6 +350,15 @@ TEST(CrashReportClient, SendsNoHomeFolderInAnyPartOfAReport)
         ASSERT_EQ(envelope.items.size(), 1);
         payloads.append(envelope.items[0].payload);
     }
+    // The three go out side by side and arrive in any order: the stored report, the new one and
+    // the user's words.
+    const auto rank = [](const QJsonObject &payload) {
+        return payload.contains(QStringLiteral("comments"))
+            ? 2
+            : int(!payload["exception"]["values"][0]["value"].toString().startsWith(
+                QStringLiteral("Code: 1.")));
+    };
+    std::ranges::sort(payloads, {}, rank);
     const QString redacted = QStringLiteral("~/Music/take 1.m4a");
     const QJsonObject stored = payloads[0];
     EXPECT_EQ(

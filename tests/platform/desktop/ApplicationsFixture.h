@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 // Private XDG data directories: a home one and two system ones, each with `applications/`.
+// For readers that look at the variables each time: GLib keeps the first folders it reads for the
+// whole process, so nothing of GLib's may read them under this fixture.
 class ApplicationsFixture : public ::testing::Test
 {
 protected:

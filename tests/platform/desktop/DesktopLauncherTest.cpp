@@ -1,4 +1,3 @@
-#include "ApplicationsFixture.h"
 #include "FileContents.h"
 
 #include "platform/desktop/DesktopLauncher.h"
@@ -7,9 +6,31 @@
 #include "FakeWebBrowser.h"
 #include "UrlOpenCatcher.h"
 
+#include <QTemporaryDir>
+
+#include <gmock/gmock.h>
+
 namespace {
 
-using DesktopLauncherTest = ApplicationsFixture;
+using namespace Qt::StringLiterals;
+
+// Entries and files in a folder of the test's own, named by path. The XDG folders stay the
+// process's: GLib reads them once, at its first launch, and keeps them for every later test.
+class DesktopLauncherTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(m_root.isValid()); }
+
+    QString dataDirectory(const QString &name) const { return m_root.filePath(name); }
+
+    QString writeEntry(const QString &name, const QByteArray &contents) const
+    {
+        return TestSupport::writeFile(m_root.filePath(u"applications/"_s + name), contents);
+    }
+
+private:
+    QTemporaryDir m_root;
+};
 
 // The application's program records its arguments, one a line, so the test sees what it got.
 TEST_F(DesktopLauncherTest, StartsTheEntrysProgramWithTheFilesAsPathsAndRefusesAnyOtherEntry)
@@ -20,7 +41,7 @@ TEST_F(DesktopLauncherTest, StartsTheEntrysProgramWithTheFilesAsPathsAndRefusesA
         "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + QFile::encodeName(output) + ".part\"\nmv \""
             + QFile::encodeName(output) + ".part\" \"" + QFile::encodeName(output) + "\"\n");
     QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QString entry = writeEntry(QStringLiteral("home"), QStringLiteral("org.example.Rec.desktop"),
+    const QString entry = writeEntry(QStringLiteral("org.example.Rec.desktop"),
         "[Desktop Entry]\nType=Application\nName=Rec\nExec=" + QFile::encodeName(script) + " %F\n");
 
     const QString first = dataDirectory(QStringLiteral("a recording.m4a"));
@@ -33,14 +54,14 @@ TEST_F(DesktopLauncherTest, StartsTheEntrysProgramWithTheFilesAsPathsAndRefusesA
     EXPECT_EQ(QString::fromUtf8(TestSupport::readFile(output)), first + u'\n' + second + u'\n');
 
     // An entry that is not an application fails with a text.
-    const QString link = writeEntry(QStringLiteral("home"), QStringLiteral("org.example.Bad.desktop"),
-        "[Desktop Entry]\nType=Link\nName=Bad\n");
+    const QString link
+        = writeEntry(QStringLiteral("org.example.Bad.desktop"), "[Desktop Entry]\nType=Link\nName=Bad\n");
     const auto refused = DesktopLauncher::openUrlsWithApplication({}, link);
     ASSERT_TRUE(refused.has_value());
     EXPECT_TRUE(refused->contains(link));
 
     const auto missingProgram = DesktopLauncher::openUrlsWithApplication({},
-        writeEntry(QStringLiteral("home"), QStringLiteral("org.example.Gone.desktop"),
+        writeEntry(QStringLiteral("org.example.Gone.desktop"),
             "[Desktop Entry]\nType=Application\nName=Gone\nExec=/nonexistent/program %F\n"));
     // GLib refuses an entry whose program is missing before it tries to start it.
     EXPECT_TRUE(missingProgram.has_value());
@@ -55,28 +76,36 @@ TEST(DesktopOpenUrlTest, AUrlGoesToTheHandlerOfItsScheme)
 }
 
 // The desktop's file openers take a local page as a path, which has no section and no query.
-// (The desktop's applications are read once per process: with and without a browser are two tests.)
 const QUrl sectionPage(QStringLiteral("file:///usr/share/tapewick/help.html#faq"));
 const QUrl queryPage(
     QStringLiteral("file:///usr/share/tapewick/help.html?product=Tapewick&metadata=a%20b#feedback"));
 const QUrl plainPage(QStringLiteral("file:///usr/share/tapewick/help.html"));
 
+// The desktop reads its applications once and again when it hears they changed, which comes a
+// moment after a browser is installed or removed.
+bool desktopHasAWebBrowser(bool wanted)
+{
+    return TestSupport::processEventsUntil(
+        [&] { return DesktopLauncher::defaultWebBrowser().has_value() == wanted; });
+}
+
 TEST(DesktopOpenUrlTest, ALocalPageWithASectionOrQueryGoesWholeToTheWebBrowser)
 {
     UrlOpenCatcher files;
     const TestSupport::FakeWebBrowser browser;
-    ASSERT_TRUE(DesktopLauncher::defaultWebBrowser());
+    ASSERT_TRUE(desktopHasAWebBrowser(true));
     for (const QUrl &url : { sectionPage, queryPage, plainPage }) {
         EXPECT_TRUE(DesktopLauncher::openUrl(url)) << url.toString().toStdString();
     }
-    EXPECT_EQ(browser.opened(2), (QList<QUrl> { sectionPage, queryPage }));
+    // Each address starts a browser of its own, and they need not finish in the order started.
+    EXPECT_THAT(browser.opened(2), ::testing::UnorderedElementsAre(sectionPage, queryPage));
     EXPECT_EQ(files.opened, QList<QUrl> { plainPage });
 }
 
 TEST(DesktopOpenUrlTest, WithoutAWebBrowserALocalPageOpensAsAFile)
 {
     UrlOpenCatcher files;
-    EXPECT_EQ(DesktopLauncher::defaultWebBrowser(), std::nullopt);
+    ASSERT_TRUE(desktopHasAWebBrowser(false));
     EXPECT_TRUE(DesktopLauncher::openUrl(sectionPage));
     EXPECT_EQ(files.opened, QList<QUrl> { sectionPage });
 }

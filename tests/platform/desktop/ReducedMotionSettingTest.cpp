@@ -24,6 +24,8 @@ class ReducedMotionSettingTest : public ::testing::Test
 {
 protected:
     void SetUp() override { QFile::remove(kdeglobals()); }
+    // The home is the process's: a FIFO put in place of the file must not outlive its test.
+    void TearDown() override { QFile::remove(kdeglobals()); }
 
     static QString kdeglobals()
     {

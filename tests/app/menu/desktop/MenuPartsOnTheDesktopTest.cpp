@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
@@ -115,6 +116,11 @@ TEST_F(MenuPartsOnTheDesktopTest, CopyPutsAFreshCopyOnTheClipboardAndMoveToTrash
     const QUrl location = QUrl::fromLocalFile(folder.filePath(QStringLiteral("Recording.wav")));
     TestSupport::writeFile(location.toLocalFile(), "RIFF not really a recording");
     std::unique_ptr<KwMenu> menu(PreviousRecordingMenu::make(location));
+    // The clipboard outlives the test: an earlier copy on it would pass for this one while this
+    // one is still being made, and the file would go to the trash under it.
+    QApplication::clipboard()->clear();
+    const auto clearClipboard = qScopeGuard([] { QApplication::clipboard()->clear(); });
+    ASSERT_TRUE(QApplication::clipboard()->mimeData()->urls().isEmpty());
 
     findItem(*menu, MenuTexts::copy)->trigger();
     // The clipboard is read back through the X server, as another application would see it.
@@ -136,7 +142,7 @@ TEST_F(MenuPartsOnTheDesktopTest, CopyPutsAFreshCopyOnTheClipboardAndMoveToTrash
     // A second attempt finds nothing to trash and says so.
     findItem(*menu, MenuTexts::moveToTrash)->trigger();
     TestSupport::processEventsFor(50ms);
-    EXPECT_EQ(m_errors.presented->size(), 1u);
+    EXPECT_EQ(m_errors.presented->size(), 1u) << m_errors.presentedTexts().join(u'|').toStdString();
 }
 
 } // namespace

@@ -31,13 +31,23 @@ struct Told
     { }
 };
 
-// The application is active while one of its windows has the focus.
+// The application is active while one of its windows has the focus. The window takes the focus
+// before it gives it up: after an earlier test's windows went away the application may still
+// count as active with none of them focused, and only a window's losing the focus ends that.
 bool setActive(QWidget &window, bool active)
 {
-    window.setVisible(active);
+    window.show();
     window.activateWindow();
-    const Qt::ApplicationState wanted = active ? Qt::ApplicationActive : Qt::ApplicationInactive;
-    return processEventsUntil([&] { return QGuiApplication::applicationState() == wanted; });
+    if (!processEventsUntil([&] {
+            return window.isActiveWindow() && QGuiApplication::applicationState() == Qt::ApplicationActive;
+        })) {
+        return false;
+    }
+    if (active) {
+        return true;
+    }
+    window.hide();
+    return processEventsUntil([] { return QGuiApplication::applicationState() == Qt::ApplicationInactive; });
 }
 
 TEST(PasteboardObservableTest, AnnouncesEachChangeOrOnlyThoseOfAnActiveApplication)
