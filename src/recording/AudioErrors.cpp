@@ -1,6 +1,7 @@
 #include "recording/AudioErrors.h"
 
 #include "kit/foundation/errors/ErrorUserInfoKeys.h"
+#include "recording/RecordingTexts.h"
 
 namespace {
 
@@ -28,6 +29,12 @@ NSError hardwareError(const AudioError &error)
 
 NSError mediaError(const AudioError &error)
 {
+    // The framework's own words for a full disk speak of a "resource".
+    if (error.diskFull) {
+        AudioError described = error;
+        described.message = RecordingTexts::diskFull();
+        return describedError(described, error.code);
+    }
     return describedError(error, error.code);
 }
 

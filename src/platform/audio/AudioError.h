@@ -19,6 +19,8 @@ struct AudioError
     bool duringSetUp = false;
     // The device asked for is not (or no longer) there.
     bool deviceGone = false;
+    // Nothing more could be written: no space is left where the file goes.
+    bool diskFull = false;
 
     friend bool operator==(const AudioError &, const AudioError &) = default;
 };
