@@ -32,6 +32,12 @@ NSError hardwareError(const AudioError &error)
 
 NSError mediaError(const AudioError &error)
 {
+    // The framework's own words for a full disk speak of a "resource".
+    if (error.diskFull) {
+        AudioError described = error;
+        described.message = RecordingTexts::diskFull();
+        return describedError(described, error.code);
+    }
     return describedError(error, error.code);
 }
 

@@ -15,7 +15,8 @@ inline constexpr qint64 failedInitialization = -10875;
 // A failed read or write of the device list or the default input, with the sound server's text.
 NSError hardwareError(const AudioError &error);
 
-// A failure of recording or exporting, with its text as the description.
+// A failure of recording or exporting, with its text as the description; a full disk is told in
+// the program's own words.
 NSError mediaError(const AudioError &error);
 
 // A failure to start monitoring. The media framework's generic resource failure, which is

@@ -63,6 +63,12 @@ inline QString recordingStopped()
     return QStringLiteral("The recording stopped unexpectedly.");
 }
 
+// Why a recording or an export ended when its file's disk filled up.
+inline QString diskFull()
+{
+    return QStringLiteral("There is no space left on the disk.");
+}
+
 // A recording that was stopped, but whose file could not be completed (the sound server did not let
 // its end through).
 inline QString recordingNotFinished()

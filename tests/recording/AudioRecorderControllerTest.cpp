@@ -795,29 +795,41 @@ TEST(AudioRecorderControllerPanelTest, AChosenNameEndsInTheRecordingsExtension)
 }
 
 // A recording the user stopped did not stop unexpectedly: only its end failed. Either way the place
-// it is kept in is named once.
+// it is kept in is named once, and a full disk is told in plain words, not the framework's.
 TEST_F(AudioRecorderControllerTest, AFailedEndIsShownAndNotSavedAndOnlyAnEmptyFileIsRemoved)
 {
     useOutputDirectory(output.path());
-    for (const bool stopped : { true, false }) {
-        for (const QByteArray &content : { QByteArray(), QByteArray("partial audio") }) {
-            SCOPED_TRACE(testing::Message() << stopped << ' ' << content.toStdString());
-            doubles.presented->clear();
-            const std::shared_ptr<FakeRecording> fileRecorder = recordInto(content);
-            if (stopped) {
-                controller.stopRecording();
+    AudioError diskFull { AudioError::Domain::media, 14, QStringLiteral("No space left on the resource.") };
+    diskFull.diskFull = true;
+    // How the recorder ends (none: without a reason), and the reason shown.
+    const std::pair<std::optional<AudioError>, QString> failures[]
+        = { { std::nullopt, QStringLiteral("Recording failed for unknown reason.") },
+              { diskFull, RecordingTexts::diskFull() } };
+    for (const auto &[failure, reason] : failures) {
+        for (const bool stopped : { true, false }) {
+            for (const QByteArray &content : { QByteArray(), QByteArray("partial audio") }) {
+                SCOPED_TRACE(testing::Message()
+                    << reason.toStdString() << ' ' << stopped << ' ' << content.toStdString());
+                doubles.presented->clear();
+                const std::shared_ptr<FakeRecording> fileRecorder = recordInto(content);
+                if (stopped) {
+                    controller.stopRecording();
+                }
+                if (failure) {
+                    fileRecorder->failWithEncodeError(*failure);
+                } else {
+                    fileRecorder->finish(false);
+                }
+                ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
+                EXPECT_TRUE(QDir(output.path()).isEmpty());
+                EXPECT_EQ(QFileInfo(recordingPath()).dir().exists(), !content.isEmpty());
+                // Where what was recorded is kept, when anything is.
+                expectShownAsNotSaved(doubles.presented->front(),
+                    stopped ? RecordingTexts::recordingNotFinished() : RecordingTexts::recordingStopped(),
+                    reason, content.isEmpty() ? std::nullopt : std::optional(recordingPath()));
+                EXPECT_EQ(controller.recorder().state(), State::stopped);
+                EXPECT_TRUE(doubles.reports->empty());
             }
-            fileRecorder->finish(false);
-            ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
-            EXPECT_TRUE(QDir(output.path()).isEmpty());
-            EXPECT_EQ(QFileInfo(recordingPath()).dir().exists(), !content.isEmpty());
-            // Where what was recorded is kept, when anything is.
-            expectShownAsNotSaved(doubles.presented->front(),
-                stopped ? RecordingTexts::recordingNotFinished() : RecordingTexts::recordingStopped(),
-                "Recording failed for unknown reason.",
-                content.isEmpty() ? std::nullopt : std::optional(recordingPath()));
-            EXPECT_EQ(controller.recorder().state(), State::stopped);
-            EXPECT_TRUE(doubles.reports->empty());
         }
     }
 }

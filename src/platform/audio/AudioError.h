@@ -21,6 +21,8 @@ struct AudioError
     bool deviceGone = false;
     // The default input is an output's monitor: the sound played, not an input device.
     bool outputMonitor = false;
+    // Nothing more could be written: no space is left where the file goes.
+    bool diskFull = false;
 
     friend bool operator==(const AudioError &, const AudioError &) = default;
 };

@@ -102,6 +102,8 @@ AudioError errorFromMessage(GstMessage *message)
     gst_message_parse_error(message, &error, &debug);
     AudioError result { AudioError::Domain::media, error ? error->code : -1,
         QString::fromUtf8(error ? error->message : "Unknown media error.") };
+    // Codes repeat across the framework's error domains: only the resource domain's means a full disk.
+    result.diskFull = g_error_matches(error, GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NO_SPACE_LEFT);
     g_clear_error(&error);
     g_free(debug);
     return result;

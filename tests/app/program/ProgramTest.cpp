@@ -59,25 +59,40 @@ bool windowShows(const QString &title)
         .succeeded();
 }
 
+// The program's windows on the screen, as the X server's own tools see them.
+qsizetype shownWindows(const ProgramProcess &program)
+{
+    return TestSupport::runCommand(QStringLiteral("xdotool"),
+        { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+            QString::number(program.pid()) })
+        .output.split(u'\n', Qt::SkipEmptyParts)
+        .size();
+}
+
 // Chooses the tray menu's nth item that can be chosen, as a user would; below zero, counted from
 // the bottom (-1 is Quit).
 void chooseItem(ProgramProcess &program, int position)
 {
     const QPoint icon = trayIcon(program).value_or(QRect()).center();
     const qsizetype opened = program.log().count(QStringLiteral("Menu opens"));
+    const qsizetype shown = shownWindows(program);
     xdotool({ "mousemove", QString::number(icon.x()), QString::number(icon.y()), "click", "1" });
     EXPECT_TRUE(program.waitForLog(QStringLiteral("Menu opens"), 5, opened + 1));
-    // Built before it is shown; keys reach it once it has grabbed the keyboard.
-    QThread::msleep(200);
-    const QString key = position < 0 ? QStringLiteral("Up") : QStringLiteral("Down");
-    xdotool(QStringList { "key" } + QStringList(std::abs(position), key) + QStringList { "Return" });
+    // Built before it is shown, which a loaded machine may take its time over; keys reach it once
+    // it is on the screen.
+    EXPECT_TRUE(TestSupport::processEventsUntil(
+        [&] { return shownWindows(program) > shown; }, std::chrono::seconds(5)))
+        << program.log().toStdString();
+    xdotool(QStringList { "key" }
+        + QStringList(std::abs(position), position > 0 ? QStringLiteral("Down") : QStringLiteral("Up"))
+        + QStringList { "Return" });
 }
 
-// Starts a recording from the menu; answers its temporary file.
+// Starts a recording from the menu; answers its temporary file, empty when none started. The file
+// is named in a line of its own after the new state's, and is waited for as such.
 QString record(ProgramProcess &program)
 {
     chooseItem(program, 1);
-    // Logged after the state, in a line of its own.
     static const QRegularExpression into(
         QStringLiteral("Recording into \"([^\"]*)\"$"), QRegularExpression::MultilineOption);
     const std::optional<QRegularExpressionMatch> recording = program.waitForMatch(into);
@@ -292,6 +307,8 @@ TEST_F(ProgramTest, TerminatingOrKillingARecordingLeavesItCompleteSavedOrForReco
         }
         ProgramProcess program;
         const QString temporary = record(program);
+        // Without a recording the checks below would look into an empty folder.
+        ASSERT_FALSE(temporary.isEmpty()) << program.log().toStdString();
         const auto cleanup = removedAfterwards(temporary);
         QThread::sleep(seconds);
         program.signal(signal);
@@ -319,6 +336,7 @@ TEST_F(ProgramTest, ATerminateSignalClosesAnOpenSavePanelAndLeavesTheRecordingFo
 {
     ProgramProcess program;
     const QString temporary = record(program);
+    ASSERT_FALSE(temporary.isEmpty()) << program.log().toStdString();
     const auto cleanup = removedAfterwards(temporary);
     QThread::sleep(1);
     chooseItem(program, 2); // Stop, after Pause
@@ -355,6 +373,7 @@ TEST_F(ProgramTest, AFrozenSoundServerHoldsNoEndLongerThanItsLimit)
         ProgramProcess program;
         ASSERT_TRUE(trayIcon(program)) << program.log().toStdString();
         const QString temporary = recording ? record(program) : QString();
+        ASSERT_EQ(temporary.isEmpty(), !recording) << program.log().toStdString();
         const auto cleanup = removedAfterwards(temporary);
         if (recording) {
             QThread::sleep(2);
