@@ -36,6 +36,8 @@ public:
         Pactl::run({ QStringLiteral("load-module"), m_module, m_arguments });
         if (processEventsUntil([&] { return !Pactl::sourceDescription(m_name).isEmpty(); }) && m_wasDefault) {
             Pactl::run({ QStringLiteral("set-default-source"), m_name });
+            // PipeWire's session manager makes it the default a moment after it is told to.
+            processEventsUntil([&] { return Pactl::defaultSource() == m_name; });
         }
     }
     RemovedSource(const RemovedSource &) = delete;

@@ -324,12 +324,13 @@ TEST_F(AppStateTest, QuittingAsksOnlyWhileARecordingRunsAndOnlyQuitEndsIt)
         }
         ASSERT_TRUE(TestSupport::processEventsUntil(
             [&] { return state->recordingState() == AudioRecorder::State::recording; }, 10s));
+        // Some audio in the file, also in one paused at once.
+        TestSupport::processEventsFor(500ms);
         if (test.state == AudioRecorder::State::paused) {
             state->recorder().pause();
             ASSERT_TRUE(TestSupport::processEventsUntil(
                 [&] { return state->recordingState() == AudioRecorder::State::paused; }, 10s));
         }
-        TestSupport::processEventsFor(500ms);
         const QString file = state->recorder().recorder().url().value_or(QUrl()).toLocalFile();
 
         AlertAnswerer alerts({ test.answer }, [this](QMessageBox &alert) {
