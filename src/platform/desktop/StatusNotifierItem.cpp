@@ -22,7 +22,7 @@ namespace {
 const QString itemPath = QStringLiteral("/StatusNotifierItem");
 const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
 
-// The sizes panels ask for most, in pixels; each picks the nearest.
+// The sizes panels ask for most, in pixels, smallest first; each picks the nearest.
 constexpr int pictureSizes[] = { 16, 22, 32, 48 };
 
 // The picture with a thin outline in `outline` around everything it draws. A panel may be dark or
@@ -240,13 +240,18 @@ void StatusNotifierItem::refresh()
     if (light.lightnessF() < dark.lightnessF()) {
         std::swap(light, dark);
     }
-    StatusNotifierIcons icons;
-    for (const int size : pictureSizes) {
-        icons.append(StatusNotifierIcon::fromImage(outlined(m_button.render(size, 1.0, light), dark)));
+    const StatusPictures::Style style { { std::begin(pictureSizes), std::end(pictureSizes) }, 1.0,
+        { light.rgba(), dark.rgba() } };
+    const bool redrawn = m_pictures.update(
+        m_button, style, [&](int size) { return outlined(m_button.render(size, 1.0, light), dark); });
+    if (redrawn) {
+        m_icons.clear();
+        for (const QImage &picture : m_pictures.shown()) {
+            m_icons.append(StatusNotifierIcon::fromImage(picture));
+        }
     }
-    if (iconName != m_iconName || icons != m_icons) {
+    if (iconName != m_iconName || redrawn) {
         m_iconName = iconName;
-        m_icons = icons;
         emit NewIcon();
     }
     if (m_button.toolTip() != m_toolTip) {
