@@ -30,8 +30,9 @@ public:
     using Draw = std::function<QImage(int pixelSize)>;
 
     // How far a premultiplied channel of a pixel may move and still look the same: about 1 % of
-    // its range, under the smallest step of colour eyes tell apart even in a large field side by
-    // side, let alone in a panel's small square from one moment to the next.
+    // its range, near the smallest step of colour eyes tell apart in a large field side by side,
+    // and below it in a panel's small square from one moment to the next. The level's full swing
+    // moves a channel of the tint by some fifty steps.
     static constexpr int tolerance = 3;
 
     // Whether `a` and `b` would look alike on a panel: of one size and density, and no channel of
