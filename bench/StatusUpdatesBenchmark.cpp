@@ -2,7 +2,8 @@
 // their elapsed time and level tint, against the same recordings with no status item (the
 // controller's metering included in both), as a share of the file recorder's time alone. The item
 // is the one the desktop gets: the X11 tray's, or the status notifier item where a panel shows
-// those (TAPEWICK_TEST_TRAY=sni in the test desktop).
+// those (TAPEWICK_TEST_TRAY=sni in the test desktop). In the test desktop the tone's volume moves
+// as a voice moves a level, so the tint follows it.
 // CPU time on a shared machine moves from one recording to the next, most of all the encoder's:
 // each round records alone, without and with the item, the last two in alternating order; what
 // the item adds is read on the threads its work runs on (the GUI thread, Qt's bus and X threads),
@@ -24,6 +25,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -84,6 +86,25 @@ std::optional<RecordingCpu> recordThroughController(
     return used;
 }
 
+// Moves the test desktop's tone between volumes every 100 ms, as a voice moves a level: by
+// syllables, with small wavers between. From a process of its own, none of whose work counts here;
+// none outside the test desktop, whose inputs are the user's.
+std::unique_ptr<QProcess> movingLevel()
+{
+    const QString tone = qEnvironmentVariable("TAPEWICK_TEST_TONE_SOURCE");
+    if (tone.isEmpty()) {
+        return nullptr;
+    }
+    auto process = std::make_unique<QProcess>();
+    process->start(QStringLiteral("sh"),
+        { QStringLiteral("-c"),
+            QStringLiteral(
+                "while :; do for v in 70 71 69 70 90 91 89 90 50 51 49 50 100 99 100 98 40 41 39 40; "
+                "do pactl set-source-volume \"$0\" $v%; sleep 0.1; done; done"),
+            tone });
+    return process->waitForStarted() ? std::move(process) : nullptr;
+}
+
 void printSpread(const char *what, const Spread &spread, const char *unit)
 {
     std::printf(
@@ -101,6 +122,7 @@ int main(int argc, char **argv)
     const int rounds = argc > 2 ? std::max(1, atoi(argv[2])) : 9;
     QTemporaryDir output;
 
+    const std::unique_ptr<QProcess> level = movingLevel();
     const std::unique_ptr<StatusItem> item = StatusItem::forDesktop({});
     item->setVisible(true);
     const bool notifier = dynamic_cast<StatusNotifierItem *>(item.get()) != nullptr;
@@ -111,8 +133,8 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    std::printf("%d rounds of %d s of 48 kHz stereo AAC, status item: %s\n", rounds, duration,
-        notifier ? "status notifier item" : "X11 tray");
+    std::printf("%d rounds of %d s of 48 kHz stereo AAC, status item: %s, input level: %s\n", rounds,
+        duration, notifier ? "status notifier item" : "X11 tray", level ? "moving" : "as it comes");
     std::printf(
         "round  alone (s)  without: all, interface (s)  with: all, interface (s)  status updates add\n");
     QList<double> alone, without, with, withoutInterface, withInterface, added;

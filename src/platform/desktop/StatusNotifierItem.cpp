@@ -14,6 +14,7 @@
 #include <QtEndian>
 
 #include <atomic>
+#include <vector>
 
 Q_LOGGING_CATEGORY(statusNotifierLog, "tapewick.statusnotifier", QtInfoMsg)
 
@@ -33,20 +34,33 @@ QImage outlined(const QImage &picture, const QColor &outline)
 {
     const int width = std::max(1, picture.width() / 22);
     const QImage shape = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int w = shape.width();
+    const int h = shape.height();
+    // The largest opacity within `width` of each pixel, across then down: drawn while recording,
+    // at every visible step of the level.
+    std::vector<int> across(std::size_t(w) * std::size_t(h));
+    for (int y = 0; y < h; ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(shape.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            int nearby = 0;
+            for (int nx = std::max(0, x - width); nx <= std::min(w - 1, x + width); ++nx) {
+                nearby = std::max(nearby, qAlpha(line[nx]));
+            }
+            across[std::size_t(y) * std::size_t(w) + std::size_t(x)] = nearby;
+        }
+    }
+    const QRgb ink = outline.rgb();
     QImage result(shape.size(), QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < shape.height(); ++y) {
+    for (int y = 0; y < h; ++y) {
         const auto *own = reinterpret_cast<const QRgb *>(shape.constScanLine(y));
         auto *line = reinterpret_cast<QRgb *>(result.scanLine(y));
-        for (int x = 0; x < shape.width(); ++x) {
+        for (int x = 0; x < w; ++x) {
             int nearby = 0;
-            for (int ny = std::max(0, y - width); ny <= std::min(shape.height() - 1, y + width); ++ny) {
-                const auto *row = reinterpret_cast<const QRgb *>(shape.constScanLine(ny));
-                for (int nx = std::max(0, x - width); nx <= std::min(shape.width() - 1, x + width); ++nx) {
-                    nearby = std::max(nearby, qAlpha(row[nx]));
-                }
+            for (int ny = std::max(0, y - width); ny <= std::min(h - 1, y + width); ++ny) {
+                nearby = std::max(nearby, across[std::size_t(ny) * std::size_t(w) + std::size_t(x)]);
             }
             const int ring = std::max(0, nearby - qAlpha(own[x]));
-            line[x] = qPremultiply(qRgba(outline.red(), outline.green(), outline.blue(), ring));
+            line[x] = qPremultiply(qRgba(qRed(ink), qGreen(ink), qBlue(ink), ring));
         }
     }
     QPainter painter(&result);
