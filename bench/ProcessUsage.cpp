@@ -3,6 +3,8 @@
 #include "platform/audio/GstFileRecorder.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QTimer>
 
 #include <csignal>
@@ -28,6 +30,26 @@ ProcessUsage selfUsage()
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return fromRusage(usage);
+}
+
+double interfaceThreadsCpuSeconds()
+{
+    static const QStringList helpers { QStringLiteral("QDBusConnection"), QStringLiteral("QXcbEventQueue") };
+    const QString main = QString::number(getpid());
+    double seconds = 0;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &thread : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile name(tasks.filePath(thread + QStringLiteral("/comm")));
+        QFile times(tasks.filePath(thread + QStringLiteral("/schedstat")));
+        if (!name.open(QIODevice::ReadOnly) || !times.open(QIODevice::ReadOnly)) {
+            continue; // ended meanwhile
+        }
+        if (thread == main || helpers.contains(QString::fromUtf8(name.readAll().trimmed()))) {
+            // Nanoseconds on a CPU, first of the three figures.
+            seconds += times.readAll().split(' ').value(0).toDouble() / 1e9;
+        }
+    }
+    return seconds;
 }
 
 std::optional<ProcessUsage> recordWithFileRecorder(

@@ -16,6 +16,11 @@ struct ProcessUsage
 // This process so far, all threads.
 ProcessUsage selfUsage();
 
+// The CPU seconds so far of this process's GUI thread and of Qt's threads for the session bus and
+// the X connection: where the user interface's work runs, apart from the media framework's
+// streaming threads and their noise.
+double interfaceThreadsCpuSeconds();
+
 // Records `duration` seconds through the file recorder in this process and answers what that
 // took; none when the recording failed.
 std::optional<ProcessUsage> recordWithFileRecorder(

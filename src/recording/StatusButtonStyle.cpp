@@ -5,6 +5,8 @@
 #include "kit/ui/PaddedImage.h"
 
 #include <QPainter>
+#include <QPixmap>
+#include <QPixmapCache>
 
 #include <algorithm>
 
@@ -58,7 +60,27 @@ QSize naturalSize(const QIcon &icon)
 QIcon tinted(const QIcon &icon, const QColor &color)
 {
     auto draw = [icon, color](QPainter &painter, const QRectF &rect) {
-        icon.paint(&painter, rect.toAlignedRect());
+        // The level gives a new tint up to ten times a second, each drawn at every size a panel
+        // takes: the shape, the same each time, is drawn once per size (a symbol is drawn from
+        // its vector form).
+        const QRect area = rect.toAlignedRect();
+        const qreal ratio = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
+        const QString key = QStringLiteral("tapewick-tinted-shape-%1-%2x%3@%4")
+                                .arg(icon.cacheKey())
+                                .arg(area.width())
+                                .arg(area.height())
+                                .arg(ratio);
+        QPixmap shape;
+        if (!QPixmapCache::find(key, &shape)) {
+            shape = QPixmap((QSizeF(area.size()) * ratio).toSize());
+            shape.setDevicePixelRatio(ratio);
+            shape.fill(Qt::transparent);
+            QPainter shapePainter(&shape);
+            icon.paint(&shapePainter, QRect(QPoint(0, 0), area.size()));
+            shapePainter.end();
+            QPixmapCache::insert(key, shape);
+        }
+        painter.drawPixmap(area.topLeft(), shape);
         painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
         painter.fillRect(rect, color);
     };

@@ -14,6 +14,7 @@
 #include <QtEndian>
 
 #include <atomic>
+#include <vector>
 
 Q_LOGGING_CATEGORY(statusNotifierLog, "tapewick.statusnotifier", QtInfoMsg)
 
@@ -21,7 +22,7 @@ namespace {
 
 const QString itemPath = QStringLiteral("/StatusNotifierItem");
 
-// The sizes panels ask for most, in pixels; each picks the nearest.
+// The sizes panels ask for most, in pixels, smallest first; each picks the nearest.
 constexpr int pictureSizes[] = { 16, 22, 32, 48 };
 
 // The picture with a thin outline in `outline` around everything it draws. A panel may be dark or
@@ -32,20 +33,33 @@ QImage outlined(const QImage &picture, const QColor &outline)
 {
     const int width = std::max(1, picture.width() / 22);
     const QImage shape = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int w = shape.width();
+    const int h = shape.height();
+    // The largest opacity within `width` of each pixel, across then down: drawn while recording,
+    // at every visible step of the level.
+    std::vector<int> across(std::size_t(w) * std::size_t(h));
+    for (int y = 0; y < h; ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(shape.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            int nearby = 0;
+            for (int nx = std::max(0, x - width); nx <= std::min(w - 1, x + width); ++nx) {
+                nearby = std::max(nearby, qAlpha(line[nx]));
+            }
+            across[std::size_t(y) * std::size_t(w) + std::size_t(x)] = nearby;
+        }
+    }
+    const QRgb ink = outline.rgb();
     QImage result(shape.size(), QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < shape.height(); ++y) {
+    for (int y = 0; y < h; ++y) {
         const auto *own = reinterpret_cast<const QRgb *>(shape.constScanLine(y));
         auto *line = reinterpret_cast<QRgb *>(result.scanLine(y));
-        for (int x = 0; x < shape.width(); ++x) {
+        for (int x = 0; x < w; ++x) {
             int nearby = 0;
-            for (int ny = std::max(0, y - width); ny <= std::min(shape.height() - 1, y + width); ++ny) {
-                const auto *row = reinterpret_cast<const QRgb *>(shape.constScanLine(ny));
-                for (int nx = std::max(0, x - width); nx <= std::min(shape.width() - 1, x + width); ++nx) {
-                    nearby = std::max(nearby, qAlpha(row[nx]));
-                }
+            for (int ny = std::max(0, y - width); ny <= std::min(h - 1, y + width); ++ny) {
+                nearby = std::max(nearby, across[std::size_t(ny) * std::size_t(w) + std::size_t(x)]);
             }
             const int ring = std::max(0, nearby - qAlpha(own[x]));
-            line[x] = qPremultiply(qRgba(outline.red(), outline.green(), outline.blue(), ring));
+            line[x] = qPremultiply(qRgba(qRed(ink), qGreen(ink), qBlue(ink), ring));
         }
     }
     QPainter painter(&result);
@@ -227,13 +241,18 @@ void StatusNotifierItem::refresh()
     if (light.lightnessF() < dark.lightnessF()) {
         std::swap(light, dark);
     }
-    StatusNotifierIcons icons;
-    for (const int size : pictureSizes) {
-        icons.append(StatusNotifierIcon::fromImage(outlined(m_button.render(size, 1.0, light), dark)));
+    const StatusPictures::Style style { { std::begin(pictureSizes), std::end(pictureSizes) }, 1.0,
+        { light.rgba(), dark.rgba() } };
+    const bool redrawn = m_pictures.update(
+        m_button, style, [&](int size) { return outlined(m_button.render(size, 1.0, light), dark); });
+    if (redrawn) {
+        m_icons.clear();
+        for (const QImage &picture : m_pictures.shown()) {
+            m_icons.append(StatusNotifierIcon::fromImage(picture));
+        }
     }
-    if (iconName != m_iconName || icons != m_icons) {
+    if (iconName != m_iconName || redrawn) {
         m_iconName = iconName;
-        m_icons = icons;
         emit NewIcon();
     }
     if (m_button.toolTip() != m_toolTip) {

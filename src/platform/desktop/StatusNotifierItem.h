@@ -2,6 +2,7 @@
 
 #include "platform/desktop/StatusBarButton.h"
 #include "platform/desktop/StatusItem.h"
+#include "platform/desktop/StatusPictures.h"
 #include "platform/events/CoalescedCall.h"
 
 #include <QDBusArgument>
@@ -145,6 +146,7 @@ private:
     // Several changes in one turn of the event loop reach the panel once.
     CoalescedCall m_refresh { this, [this] { refresh(); } };
     QString m_iconName;
+    StatusPictures m_pictures;
     StatusNotifierIcons m_icons;
     QString m_toolTip;
     QString m_label;

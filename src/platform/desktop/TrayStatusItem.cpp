@@ -103,7 +103,12 @@ void TrayStatusItem::refresh()
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
     const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
-    const QImage picture = m_button.render(qRound(pixelHeight() * ratio), ratio);
-    m_tray.setIcon(QIcon(QPixmap::fromImage(picture)));
-    m_tray.setToolTip(m_button.toolTip());
+    const QColor color = StatusBarButton::panelTextColor();
+    const StatusPictures::Style style { { qRound(pixelHeight() * ratio) }, ratio, { color.rgba() } };
+    if (m_pictures.update(m_button, style, [&](int size) { return m_button.render(size, ratio, color); })) {
+        m_tray.setIcon(QIcon(QPixmap::fromImage(m_pictures.shown().constFirst())));
+    }
+    if (m_button.toolTip() != m_tray.toolTip()) {
+        m_tray.setToolTip(m_button.toolTip());
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "platform/desktop/StatusBarButton.h"
 #include "platform/desktop/StatusItem.h"
+#include "platform/desktop/StatusPictures.h"
 #include "platform/events/CoalescedCall.h"
 
 #include <QIcon>
@@ -49,7 +50,8 @@ private:
     std::unique_ptr<StatusBarButton> m_ownButton;
     StatusBarButton &m_button;
     QSystemTrayIcon m_tray;
+    StatusPictures m_pictures;
     QPointer<QMenu> m_menu;
-    // Several changes in one turn of the event loop are drawn once.
+    // Several changes in one turn of the event loop are drawn once, and only what looks different.
     CoalescedCall m_refresh { this, [this] { refresh(); } };
 };

@@ -1,4 +1,5 @@
 #include "platform/desktop/StatusBarButton.h"
+#include "platform/desktop/StatusPictures.h"
 #include "platform/desktop/TrayStatusItem.h"
 
 #include <QCoreApplication>
@@ -7,6 +8,8 @@
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -116,6 +119,63 @@ TEST(StatusBarButtonTest, EveryVisibleChangeIsSignalledAndReadInTheToolTipAndAcc
     button.setAppearsDisabled(true);
     button.setImagePosition(StatusBarButton::ImagePosition::imageRight);
     EXPECT_EQ(spy.count(), 6) << "an unchanged value redraws nothing";
+}
+
+// The level moves the tint ten times a second, mostly by steps no one sees: new pictures only
+// when they look different from the shown ones, and none drawn when nothing they show changed.
+TEST(StatusPicturesTest, NewPicturesAreTakenOnlyWhenTheyWouldLookDifferentFromTheShownOnes)
+{
+    StatusBarButton button;
+    StatusPictures pictures;
+    StatusPictures::Style style { { 16, 32 }, 1.0, { QColor(Qt::black).rgba() } };
+    QList<int> drawn;
+    const StatusPictures::Draw draw = [&](int size) {
+        drawn << size;
+        return button.render(size);
+    };
+    const auto tint = [&](int red) { button.setImage(filledIcon(QColor(red, 40, 30), false)); };
+    const struct
+    {
+        const char *change;
+        std::function<void()> make;
+        bool taken;
+        QList<int> drawn;
+    } steps[] = {
+        { "the first pictures", [&] { tint(200); }, true, { 16, 32 } },
+        { "the title alone", [&] { button.setTitle(QStringLiteral("00:01")); }, false, {} },
+        { "a step too small to see", [&] { tint(200 + StatusPictures::tolerance); }, false, { 16 } },
+        { "the same step again", [&] { tint(200 + StatusPictures::tolerance); }, false, { 16 } },
+        { "a drift that adds up", [&] { tint(201 + StatusPictures::tolerance); }, true, { 16, 32 } },
+        { "a step back too small to see", [&] { tint(201); }, false, { 16 } },
+        { "a step the level makes", [&] { tint(230); }, true, { 16, 32 } },
+        { "dimmed", [&] { button.setAppearsDisabled(true); }, true, { 16, 32 } },
+        { "another size",
+            [&] {
+                style.pixelSizes = { 16, 48 };
+            },
+            true, { 16, 48 } },
+        { "another template colour", [&] { style.colors = { QColor(Qt::white).rgba() }; }, false, { 16 } },
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.change);
+        drawn.clear();
+        step.make();
+        EXPECT_EQ(pictures.update(button, style, draw), step.taken);
+        EXPECT_EQ(drawn, step.drawn);
+        ASSERT_EQ(pictures.shown().size(), style.pixelSizes.size());
+        EXPECT_EQ(pictures.shown().constLast().width(), style.pixelSizes.constLast());
+    }
+
+    QImage picture(8, 8, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(QColor(100, 100, 100, 200));
+    QImage dense = picture;
+    dense.setDevicePixelRatio(2);
+    EXPECT_TRUE(StatusPictures::looksAlike(picture, picture.convertToFormat(QImage::Format_ARGB32)));
+    EXPECT_FALSE(StatusPictures::looksAlike(picture, dense));
+    EXPECT_FALSE(StatusPictures::looksAlike(picture, picture.scaled(9, 9)));
+    QImage edge = picture;
+    edge.setPixel(7, 7, qPremultiply(qRgba(100, 100, 100, 200 - StatusPictures::tolerance - 1)));
+    EXPECT_FALSE(StatusPictures::looksAlike(picture, edge)) << "one pixel's opacity";
 }
 
 TEST(TrayStatusItemTest, TheTrayShowsTheImageAndReadsTheTitleInTheToolTip)

@@ -5,6 +5,7 @@
 #include "platform/desktop/DBusMenuExporter.h"
 #include "platform/desktop/StatusItem.h"
 #include "platform/desktop/StatusNotifierItem.h"
+#include "platform/desktop/StatusPictures.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -356,6 +357,43 @@ TEST_F(StatusNotifierItemOnTheBusTest, TheTitleIsTheLabelAndATemplateGoesByItsNa
     EXPECT_TRUE(panel->item(QStringLiteral("ItemIsMenu")).toBool());
     EXPECT_EQ(
         panel->item(QStringLiteral("Menu")).value<QDBusObjectPath>().path(), QStringLiteral("/MenuBar"));
+}
+
+// The level moves the tint ten times a second, mostly by steps no one sees: only a step that
+// shows, or small ones once they add up, sends the panel new pictures.
+TEST_F(StatusNotifierItemOnTheBusTest, ATintStepTooSmallToSeeSendsNoNewIcon)
+{
+    StatusBarButton &button = item.button();
+    button.setImagePosition(StatusBarButton::ImagePosition::imageRight);
+    constexpr int tolerance = StatusPictures::tolerance;
+    const struct
+    {
+        int red;
+        bool sent;
+    } steps[] = { { 200, true }, { 201, false }, { 200 + tolerance, false }, { 201 + tolerance, true },
+        { 230, true } };
+    int shownRed = -1;
+    for (const auto &[red, sent] : steps) {
+        SCOPED_TRACE(red);
+        const int icons = panel->iconUpdates;
+        QPixmap tinted(16, 16);
+        tinted.fill(QColor(red, 40, 30));
+        button.setImage(QIcon(tinted));
+        // The label is announced after the icon: once it is here, so is any new icon.
+        const QString title = QStringLiteral("00:%1").arg(red);
+        button.setTitle(title);
+        ASSERT_TRUE(TestSupport::processEventsUntil(
+            [&] { return !panel->labels.isEmpty() && panel->labels.constLast().startsWith(title); }));
+        EXPECT_EQ(panel->iconUpdates, icons + (sent ? 1 : 0));
+        shownRed = sent ? red : shownRed;
+        const auto pictures = qdbus_cast<StatusNotifierIcons>(
+            panel->item(QStringLiteral("IconPixmap")).value<QDBusArgument>());
+        ASSERT_EQ(pictures.size(), 4);
+        for (const StatusNotifierIcon &picture : pictures) {
+            // ARGB in network byte order: the red of the first pixel is its second byte.
+            EXPECT_EQ(quint8(picture.data.at(1)), shownRed) << picture.width;
+        }
+    }
 }
 
 // A panel started after the program, or started again, still gets the item; a hidden item is not

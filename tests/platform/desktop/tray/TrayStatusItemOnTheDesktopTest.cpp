@@ -3,6 +3,7 @@
 #include "TrayIcon.h"
 #include "XInput.h"
 
+#include "platform/desktop/StatusPictures.h"
 #include "platform/desktop/TrayStatusItem.h"
 
 #include <QGuiApplication>
@@ -54,6 +55,30 @@ TEST_F(TrayStatusItemOnTheDesktopTest, TheTrayEmbedsTheItemAtItsHeightAndItsTitl
     EXPECT_EQ(drawn.height(), qRound(placed.height() * QGuiApplication::primaryScreen()->devicePixelRatio()));
     EXPECT_EQ(drawn.width(), drawn.height()) << "the title is not drawn: its digits would be too small";
     EXPECT_EQ(item.toolTip(), QStringLiteral("Tapewick\nRecording\n00:42"));
+
+    // The level moves the tint ten times a second, mostly by steps no one sees: only a step that
+    // shows, or small ones once they add up, gives the tray a new picture.
+    constexpr int tolerance = StatusPictures::tolerance;
+    const struct
+    {
+        int red;
+        bool redrawn;
+    } steps[] = { { 254, false }, { 255 - tolerance, false }, { 254 - tolerance, true }, { 200, true } };
+    int shownRed = 255;
+    for (const auto &[red, redrawn] : steps) {
+        SCOPED_TRACE(red);
+        const qint64 shown = item.icon().cacheKey();
+        image.fill(QColor(red, 0, 0));
+        item.button().setImage(QIcon(image));
+        // The title is drawn with the picture: once it is in the tooltip, any new picture is shown.
+        const QString title = QStringLiteral("00:%1").arg(red);
+        item.button().setTitle(title);
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return item.toolTip().endsWith(title); }));
+        EXPECT_EQ(item.icon().cacheKey() != shown, redrawn);
+        shownRed = redrawn ? red : shownRed;
+        const QImage picture = item.icon().pixmap(drawn).toImage();
+        EXPECT_EQ(picture.pixelColor(picture.width() / 2, picture.height() / 2).red(), shownRed);
+    }
 }
 
 // With the pointer on the item, as a user clicks it: the menu opens beside the item, and a second
