@@ -534,7 +534,14 @@ std::optional<QUrl> AudioRecorderController::outputDirectory() const
 {
     // Bookmarked directories need no access grant here: nothing confines the program.
     const std::optional<SandboxURLBookmark> bookmark = m_settings->defaultOutputDirectory();
-    return bookmark ? bookmark->resolvedURL() : std::nullopt;
+    const std::optional<QUrl> directory = bookmark ? bookmark->resolvedURL() : std::nullopt;
+    // Chosen before such folders were refused: what is kept there is removed, so it is not used.
+    if (directory && UniqueTemporaryDirectories::isInside(directory->toLocalFile())) {
+        qCWarning(recordingLog) << "The output folder is one of the program's temporary folders; not used:"
+                                << directory->toLocalFile();
+        return std::nullopt;
+    }
+    return directory;
 }
 
 void AudioRecorderController::removeInterruptedSaves()
@@ -544,10 +551,8 @@ void AudioRecorderController::removeInterruptedSaves()
         return;
     }
     const QDir folder(directory->toLocalFile());
-    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot)) {
-        if (isPartialItemName(name) && QFile::remove(folder.filePath(name))) {
-            qCInfo(recordingLog) << "Removed what an interrupted save left:" << folder.filePath(name);
-        }
+    for (const QString &name : removePartialItemsIn(folder.path())) {
+        qCInfo(recordingLog) << "Removed what an interrupted save left:" << folder.filePath(name);
     }
 }
 

@@ -2,6 +2,10 @@
 
 #include "recording/RecordingTexts.h"
 
+#include "kit/foundation/errors/ErrorPresentation.h"
+#include "kit/foundation/errors/GeneralError.h"
+#include "kit/foundation/files/UniqueTemporaryDirectories.h"
+
 #include <QFileInfo>
 #include <QLineEdit>
 
@@ -33,9 +37,17 @@ void RecordingSavePanel::accept()
     // question must be about the file that will be written.
     auto *nameField = findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
     const QStringList chosen = selectedFiles();
-    if (nameField && chosen.size() == 1 && !nameField->text().isEmpty()
-        && !QFileInfo(chosen.first()).isDir()) {
+    const bool file = chosen.size() == 1 && !QFileInfo(chosen.first()).isDir();
+    if (nameField && file && !nameField->text().isEmpty()) {
         nameField->setText(withExtension(nameField->text(), m_extension));
+    }
+    // What is kept in the program's temporary folders is removed in time, the recording with it. The
+    // panel stays open for another place, and the recording stays where it is until then.
+    if (file && UniqueTemporaryDirectories::isInside(chosen.first())) {
+        presentAsSheet(GeneralError(RecordingTexts::temporaryFolder(QFileInfo(chosen.first()).path()),
+                           RecordingTexts::temporaryFolderSuggestion()),
+            this);
+        return;
     }
     QFileDialog::accept();
 }

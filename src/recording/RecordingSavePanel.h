@@ -5,7 +5,8 @@
 
 // The save panel of one recording: it offers the recording's own name and type, and whatever
 // name the user accepts ends in the recording's extension. A name such as "Meeting 10.30" has
-// a dot of its own, which the plain dialog takes for an extension and leaves as it is.
+// a dot of its own, which the plain dialog takes for an extension and leaves as it is. A place in
+// the program's temporary folders is refused, and the panel stays open.
 class RecordingSavePanel : public QFileDialog
 {
 public:

@@ -82,6 +82,20 @@ inline QString notSavedIn(const QString &folder)
     return QStringLiteral("The recording could not be saved in \u201c%1\u201d.").arg(folder);
 }
 
+// A folder the save panel refuses: the program's own temporary folders are emptied in time.
+inline QString temporaryFolder(const QString &folder)
+{
+    return QStringLiteral(
+        "The recording cannot be saved in \u201c%1\u201d: it is, or lies in, one of Tapewick's "
+        "temporary folders, and what is kept there is removed.")
+        .arg(folder);
+}
+
+inline QString temporaryFolderSuggestion()
+{
+    return QStringLiteral("Choose a folder of your own, for example in your home folder.");
+}
+
 inline QString folderGone()
 {
     return QStringLiteral("The folder no longer exists.");

@@ -1,5 +1,6 @@
 #pragma once
 
-// Opens, in the file manager, the folder in which recordings lie until they are saved (and where
-// an interrupted recording is left). Throws when no temporary directory can be made there.
+// Opens, in the file manager, each folder that holds recordings waiting to be saved (or left by an
+// interruption), the fallback folder included; when none holds any, the folder where the next
+// recording goes. Throws when no such folder can be made.
 void showTemporaryRecordingsDirectory();

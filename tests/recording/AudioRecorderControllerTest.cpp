@@ -1,8 +1,10 @@
 #include "AudioDoubles.h"
+#include "CaughtErrors.h"
 #include "EventLoop.h"
 #include "FakeRecordingSettings.h"
 #include "FakeSoundPlayer.h"
 #include "FileContents.h"
+#include "ScopedEnv.h"
 #include "TaskRunner.h"
 
 #include "recording/AudioRecorder.h"
@@ -17,6 +19,7 @@
 #include "kit/foundation/files/ExtendedAttributes.h"
 #include "kit/foundation/files/FileOperations.h"
 #include "kit/foundation/files/PropertyList.h"
+#include "kit/foundation/files/UniqueTemporaryDirectories.h"
 #include "kit/foundation/system/FoundationHooks.h"
 #include "kit/ui/Pasteboard.h"
 #include "platform/audio/FourCharCode.h"
@@ -791,6 +794,29 @@ TEST(AudioRecorderControllerPanelTest, AChosenNameEndsInTheRecordingsExtension)
     };
     for (const auto &[chosen, extension, expected] : cases) {
         EXPECT_EQ(RecordingSavePanel::withExtension(chosen, extension), expected) << chosen.toStdString();
+    }
+}
+
+// What is kept in the program's temporary folders is removed in time: the panel refuses a place in
+// them, says why and stays open. A folder of the user's own beside them is taken.
+TEST(AudioRecorderControllerPanelTest, RefusesAPlaceInTheProgramsTemporaryFolders)
+{
+    QTemporaryDir base(QDir::tempPath() + QStringLiteral("/save-panel-XXXXXX"));
+    const TestSupport::ScopedEnv moved("TAPEWICK_TEMPORARY_BASE", base.path());
+    CaughtErrors errors;
+    const QString own = base.filePath(QStringLiteral("own"));
+    for (const QString &folder : { UniqueTemporaryDirectories::parentPath(base.path()) + "/r",
+             UniqueTemporaryDirectories::parentPath(base.path(), "copies") + "/c", own }) {
+        SCOPED_TRACE(folder.toStdString());
+        ASSERT_TRUE(QDir().mkpath(folder));
+        RecordingSavePanel panel(QUrl::fromLocalFile(QStringLiteral("/x/Take.m4a")), folder);
+        QSignalSpy accepted(&panel, &QDialog::accepted);
+        panel.accept();
+        TestSupport::processEventsUntil([&] { return !errors.presented->empty(); }, 200ms);
+        EXPECT_EQ(accepted.size(), folder == own ? 1 : 0);
+        EXPECT_EQ(errors.presentedTexts(),
+            folder == own ? QStringList() : QStringList { RecordingTexts::temporaryFolder(folder) });
+        errors.presented->clear();
     }
 }
 

@@ -1,6 +1,7 @@
 #include "AudioDoubles.h"
 #include "EventLoop.h"
 #include "FileContents.h"
+#include "ScopedEnv.h"
 #include "TaskRunner.h"
 #include "UrlOpenCatcher.h"
 
@@ -190,16 +191,41 @@ TEST_F(MetadataExportTest, AFileMovedOrDeletedWhileTheRewriteRunsIsNotBroughtBac
     }
 }
 
-TEST(TemporaryRecordingsTest, OpensTheParentOfTheUniqueDirectories)
+// Every parent that holds recordings is shown, the fallback one too: what went there on a day the
+// usual one could not be used is found later. With none, the one the next recording goes to.
+TEST(TemporaryRecordingsTest, OpensEachParentThatHoldsRecordingsElseTheUsualOne)
 {
-    UrlOpenCatcher catcher;
-    showTemporaryRecordingsDirectory();
+    const struct
+    {
+        bool inUsual;
+        bool inFallback;
+    } cases[] = { { false, false }, { false, true }, { true, true } };
+    for (const auto &[inUsual, inFallback] : cases) {
+        SCOPED_TRACE(testing::Message() << inUsual << inFallback);
+        QTemporaryDir base;
+        QTemporaryDir temporary;
+        const TestSupport::ScopedEnv baseVariable("TAPEWICK_TEMPORARY_BASE", base.path());
+        const TestSupport::ScopedEnv temporaryVariable("TMPDIR", temporary.path());
+        const QStringList parents = UniqueTemporaryDirectories::recordingParents();
+        ASSERT_EQ(parents.size(), 2);
+        QStringList expected;
+        for (const auto &[holds, parent] :
+            { std::pair(inUsual, parents[0]), std::pair(inFallback, parents[1]) }) {
+            if (holds) {
+                writeFile(
+                    UniqueTemporaryDirectories::createIn(parent).toLocalFile() + QStringLiteral("/take.m4a"));
+                expected.append(parent);
+            }
+        }
+        UrlOpenCatcher catcher;
+        showTemporaryRecordingsDirectory();
 
-    ASSERT_EQ(catcher.opened.size(), 1);
-    const QString opened = QDir(catcher.opened[0].toLocalFile()).canonicalPath();
-    const QString probe = uniqueTemporaryDirectory().toLocalFile();
-    EXPECT_EQ(opened, QDir(QFileInfo(probe).absolutePath()).canonicalPath());
-    QDir().rmdir(probe);
+        QStringList opened;
+        for (const QUrl &url : catcher.opened) {
+            opened.append(QDir::cleanPath(url.toLocalFile()));
+        }
+        EXPECT_EQ(opened, expected.isEmpty() ? QStringList { parents[0] } : expected);
+    }
 }
 
 TEST(QuickLookPreviewControllerTest, ThePanelOpensTheFileWithTheDesktopsApplication)

@@ -63,6 +63,11 @@ inline const QString unnamableDirectory = QStringLiteral(
     "cannot be saved under.");
 inline const QString unnamableDirectorySuggestion
     = QStringLiteral("Rename the directory (or the one it is in) or choose a different directory.");
+inline const QString temporaryDirectory = QStringLiteral(
+    "The chosen directory cannot be used: it is, or lies in, one of Tapewick's temporary folders, and what "
+    "is kept there is removed.");
+inline const QString temporaryDirectorySuggestion
+    = QStringLiteral("Choose a directory of your own, for example in your home folder.");
 inline const QString notADirectory = QStringLiteral("You can only drag and drop a directory.");
 
 } // namespace SettingsTexts

@@ -5,6 +5,7 @@
 #include "kit/foundation/errors/Errno.h"
 #include "kit/foundation/errors/ErrorUserInfoKeys.h"
 #include "kit/foundation/files/ResourceValues.h"
+#include "kit/foundation/files/UniqueTemporaryDirectories.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,6 +64,13 @@ const ErrorPtr &unnamableDirectoryError()
     return error;
 }
 
+const ErrorPtr &temporaryDirectoryError()
+{
+    static const ErrorPtr error = refusal(CocoaError::fileWriteNoPermission,
+        SettingsTexts::temporaryDirectory, SettingsTexts::temporaryDirectorySuggestion);
+    return error;
+}
+
 ErrorPtr checkName(const QUrl &url)
 {
     if (!url.isLocalFile()) {
@@ -101,6 +109,9 @@ ErrorPtr check(const QUrl &url)
 {
     if (ErrorPtr misnamed = checkName(url)) {
         return misnamed;
+    }
+    if (url.isLocalFile() && UniqueTemporaryDirectories::isInside(url.toLocalFile())) {
+        return temporaryDirectoryError();
     }
     if (resourceValueBool(url, URLResourceKey::isDirectory)) {
         return resourceValueBool(url, URLResourceKey::isWritable) ? ErrorPtr() : readOnlyDirectoryError();

@@ -10,6 +10,10 @@ namespace WritabilityProbe {
 // "The chosen directory is read-only and cannot be used.", made once.
 const ErrorPtr &readOnlyDirectoryError();
 
+// "The chosen directory cannot be used: it is, or lies in, one of Tapewick's temporary folders…",
+// made once.
+const ErrorPtr &temporaryDirectoryError();
+
 // "The chosen directory cannot be used: its path is not valid UTF-8 text…", made once.
 const ErrorPtr &unnamableDirectoryError();
 
@@ -23,8 +27,9 @@ ErrorPtr checkName(const QUrl &url);
 // file is ever removed. Answers the write's error, or none.
 ErrorPtr probe(const QUrl &url);
 
-// A location must pass checkName; then a directory passes when the file system says it is
-// writable (the read-only error otherwise), anything else when it passes the probe.
+// A location must pass checkName and lie outside the program's temporary folders, whose contents
+// are removed (the temporary-directory error otherwise); then a directory passes when the file
+// system says it is writable (the read-only error otherwise), anything else when it passes the probe.
 ErrorPtr check(const QUrl &url);
 
 } // namespace WritabilityProbe

@@ -13,10 +13,9 @@
 
 QString presentableMessage(const Error &error)
 {
-    const QString description = error.localizedDescription();
-    QStringList parts { description };
+    QStringList parts;
     if (const auto reason = error.failureReason();
-        reason && !reason->isEmpty() && !description.contains(*reason)) {
+        reason && !reason->isEmpty() && !error.localizedDescription().contains(*reason)) {
         parts.append(*reason);
     }
     if (const auto suggestion = error.recoverySuggestion(); suggestion && !suggestion->isEmpty()) {

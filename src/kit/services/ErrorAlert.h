@@ -8,8 +8,9 @@
 
 class QWidget;
 
-// The message of an error alert: the description, the failure reason when the description does
-// not already hold it, and the recovery suggestion, separated by blank lines.
+// The message an error alert shows under its title, the description, which it does not repeat: the
+// failure reason when the description does not already hold it, and the recovery suggestion,
+// separated by a blank line.
 QString presentableMessage(const Error &error);
 
 // An alert bound to an error that a view holds: while an error is set, the alert shows it over

@@ -11,6 +11,7 @@
 #include "kit/collections/CollectionsHooks.h"
 #include "kit/foundation/errors/ErrorReporting.h"
 #include "kit/foundation/errors/GeneralError.h"
+#include "kit/foundation/files/TreeRemoval.h"
 #include "kit/foundation/files/UniqueTemporaryDirectories.h"
 #include "kit/foundation/system/FoundationHooks.h"
 #include "platform/crashreport/CrashReporter.h"
@@ -132,7 +133,7 @@ void KwApp::removeScratchDirectory()
     QMutexLocker locker(&state.mutex);
     if (!state.scratchDirectory.isEmpty()) {
         // A failure leaves a little litter in the temporary directory; nothing to tell anyone.
-        QDir(state.scratchDirectory).removeRecursively();
+        TreeRemoval::remove(state.scratchDirectory);
         state.scratchDirectory.clear();
     }
 }

@@ -3,6 +3,7 @@
 #include "EventLoop.h"
 #include "MediaProbe.h"
 #include "ProgramProcess.h"
+#include "ScopedEnv.h"
 #include "TestDesktop.h"
 #include "TrayIcon.h"
 #include "XInput.h"
@@ -10,6 +11,7 @@
 #include "app/AppMain.h"
 #include "app/AppState.h"
 #include "app/SettingsKeys.h"
+#include "kit/foundation/files/FileDescriptor.h"
 #include "kit/foundation/files/SandboxURLBookmark.h"
 #include "kit/foundation/files/UniqueTemporaryDirectories.h"
 
@@ -27,6 +29,8 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <utility>
 
 namespace {
@@ -99,6 +103,17 @@ QString record(ProgramProcess &program)
     const QString path = recording ? recording->captured(1) : QString();
     EXPECT_FALSE(path.isEmpty()) << program.log().toStdString();
     return path;
+}
+
+// An automation call, as a user's script would make it.
+TestSupport::CommandResult intent(const QString &method, const QStringList &arguments = {})
+{
+    return TestSupport::runCommand(QStringLiteral("gdbus"),
+        QStringList { QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"),
+            QStringLiteral("com.larkvelden.Tapewick"), QStringLiteral("--object-path"),
+            QStringLiteral("/com/larkvelden/Tapewick"), QStringLiteral("--method"),
+            QStringLiteral("com.larkvelden.Tapewick.Intents.") + method }
+            + arguments);
 }
 
 // The test desktop's sound server, stopped so that it keeps its connections but answers nothing,
@@ -256,15 +271,7 @@ TEST_F(ProgramTest, QuitOrAnExitSignalEndsThroughTheEndingAndAnAbortInsideIsACra
     Defaults::set(SettingsKeys::showInFinderAfterSaving(), false);
     ProgramProcess afterCrash;
     ASSERT_TRUE(afterCrash.waitForLog(crashNotice)) << afterCrash.log().toStdString();
-    // What a user's script would run; the notice holds the log of the recording's file back.
-    const auto intent = [](const QString &method, const QStringList &arguments = {}) {
-        return TestSupport::runCommand(QStringLiteral("gdbus"),
-            QStringList { QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"),
-                QStringLiteral("com.larkvelden.Tapewick"), QStringLiteral("--object-path"),
-                QStringLiteral("/com/larkvelden/Tapewick"), QStringLiteral("--method"),
-                QStringLiteral("com.larkvelden.Tapewick.Intents.") + method }
-                + arguments);
-    };
+    // The notice holds the log of the recording's file back.
     const TestSupport::CommandResult started = intent(QStringLiteral("SetRecordingState"), { "recording" });
     ASSERT_TRUE(started.succeeded()) << started.describe().toStdString();
     ASSERT_TRUE(TestSupport::processEventsUntil(
@@ -426,6 +433,53 @@ TEST_F(ProgramTest, TheBookmarkMigrationRunsOncePerInstallationHistory)
             database().synchronizeFromDisk();
             EXPECT_EQ(database().object("previousRecording"), expected) << freshInstallation;
         }
+    }
+}
+
+// Another user's copies folder in both temporary places, locked by another process: the program
+// starts and answers at once, and nothing in either folder is touched.
+TEST_F(ProgramTest, AnotherUsersLockedCopiesFolderNeitherStopsTheProgramNorLosesAnything)
+{
+    QTemporaryDir base;
+    QTemporaryDir temporary;
+    const TestSupport::ScopedEnv baseVariable("TAPEWICK_TEMPORARY_BASE", base.path());
+    const TestSupport::ScopedEnv temporaryVariable("TMPDIR", temporary.path());
+    std::vector<FileDescriptor> locks;
+    QStringList theirs;
+    for (const QString &place : { base.path(), temporary.path() }) {
+        const QString parent = QStringLiteral("%1/Tapewick-%2-copies").arg(place).arg(::getuid());
+        const QString directory = parent + QStringLiteral("/0B5E7F6A-1C2D-4E3F-8A9B-0C1D2E3F4A5B");
+        ASSERT_TRUE(QDir().mkpath(directory));
+        theirs.append(directory + QStringLiteral("/theirs.m4a"));
+        ASSERT_TRUE(QFile(theirs.last()).open(QIODevice::WriteOnly));
+        ASSERT_EQ(::chmod(QFile::encodeName(parent).constData(), 0777), 0);
+        if (::geteuid() == 0) {
+            for (const QString &path : { parent, directory, theirs.last() }) {
+                ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+            }
+        }
+        locks.emplace_back(::open(QFile::encodeName(parent).constData(), O_RDONLY | O_CLOEXEC));
+        ASSERT_EQ(::flock(locks.back().get(), LOCK_EX), 0);
+    }
+    QElapsedTimer timer;
+    timer.start();
+    ProgramProcess program;
+    EXPECT_TRUE(TestSupport::processEventsUntil(
+        [] { return intent(QStringLiteral("GetRecordingState")).succeeded(); }, std::chrono::seconds(2)))
+        << "no answer within 2 s while the folder was locked\n"
+        << program.log().toStdString();
+    RecordProperty("secondsToAnswer", QString::number(timer.elapsed() / 1000.0).toStdString());
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(), ProgramEnd::exitedWith(SIGTERM)) << program.log().toStdString();
+    for (const QString &file : theirs) {
+        EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
+    }
+    for (const QString &file : theirs) {
+        const QString parent = QFileInfo(QFileInfo(file).path()).path();
+        EXPECT_TRUE(
+            program.log().contains(QStringLiteral("Could not use the temporary folder “%1”").arg(parent)))
+            << "refused and logged\n"
+            << program.log().toStdString();
     }
 }
 

@@ -5,11 +5,13 @@
 #include "app/settings/SettingsTexts.h"
 #include "app/settings/WritabilityProbe.h"
 #include "kit/foundation/files/FileLocations.h"
+#include "kit/foundation/files/UniqueTemporaryDirectories.h"
 #include "kit/foundation/panels/OpenPanel.h"
 #include "kit/ui/Buttons.h"
 #include "preferences/DefaultAccessor.h"
 
 #include "HelperProcess.h"
+#include "ScopedEnv.h"
 #include "StandardDefaultsTest.h"
 
 #include <QApplication>
@@ -57,7 +59,8 @@ protected:
         return m_root.filePath(name) + u'/';
     }
 
-    QTemporaryDir m_root;
+    // Not named as the test program's own temporary folders (`<app name>-XXXXXX`), which are refused.
+    QTemporaryDir m_root { QDir::tempPath() + QStringLiteral("/choose-directory-XXXXXX") };
     ChooseDirectory m_chooser { bindingFrom(Default(SettingsKeys::defaultOutputDirectory())),
         QStringLiteral("Pick"), 160 };
 };
@@ -129,6 +132,27 @@ TEST_F(ChooseDirectoryTest, ShowsTheDirectoryAndItsPathFromHomeUntilClearedAndTa
         ASSERT_TRUE(m_chooser.shownError());
         EXPECT_EQ(m_chooser.shownError()->localizedDescription().toStdString(),
             SettingsTexts::unnamableDirectory.toStdString());
+    }
+}
+
+// What is kept in the program's temporary folders is removed in time: neither they nor what is in
+// them is taken, chosen or dropped. A folder of the user's own beside them is.
+TEST_F(ChooseDirectoryTest, RefusesTheProgramsTemporaryFolders)
+{
+    const TestSupport::ScopedEnv base("TAPEWICK_TEMPORARY_BASE", m_root.path());
+    const QString own = directory(QStringLiteral("own"));
+    for (const QString &path : { UniqueTemporaryDirectories::parentPath(m_root.path()) + "/r",
+             UniqueTemporaryDirectories::parentPath(m_root.path(), "copies") + "/c", own }) {
+        ASSERT_TRUE(QDir().mkpath(path));
+        for (const bool dropped : { false, true }) {
+            SCOPED_TRACE(path.toStdString() + (dropped ? " dropped" : " chosen"));
+            const QUrl url = QUrl::fromLocalFile(path);
+            dropped ? (void)dropOn(m_chooser, { url }) : m_chooser.setLocation(url);
+            EXPECT_EQ(storedPath(), path == own ? own : QString());
+            if (path != own) {
+                EXPECT_EQ(m_chooser.shownError(), WritabilityProbe::temporaryDirectoryError());
+            }
+        }
     }
 }
 

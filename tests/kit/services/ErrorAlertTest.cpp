@@ -29,14 +29,15 @@ private:
 
 } // namespace
 
-TEST(PresentableMessage, JoinsDescriptionReasonAndSuggestion)
+// The description is the alert's title: the message does not say it again.
+TEST(PresentableMessage, JoinsReasonAndSuggestion)
 {
     EXPECT_EQ(presentableMessage(ReasonedError("Cannot save.", "Disk full.", "Free some space.")),
-        "Cannot save.\n\nDisk full.\n\nFree some space.");
+        "Disk full.\n\nFree some space.");
     // A reason that the description already says is not repeated.
     EXPECT_EQ(presentableMessage(ReasonedError("Cannot save: Disk full.", "Disk full.", "Free some space.")),
-        "Cannot save: Disk full.\n\nFree some space.");
-    EXPECT_EQ(presentableMessage(GeneralError("Plain.")), "Plain.");
+        "Free some space.");
+    EXPECT_EQ(presentableMessage(GeneralError("Plain.")), "");
 }
 
 TEST(ErrorAlert, ShowsWhileSetAndClearsWhenDismissed)
@@ -57,7 +58,7 @@ TEST(ErrorAlert, ShowsWhileSetAndClearsWhenDismissed)
     EXPECT_EQ(binding.alert()->text(), "Failed.");
     // Badged as a caution, not the program's plain icon of a notice.
     EXPECT_EQ(binding.alert()->iconPixmap().toImage(), AlertIcon::forKind(QMessageBox::Critical).toImage());
-    EXPECT_EQ(binding.alert()->informativeText(), "Failed.\n\nTry again.");
+    EXPECT_EQ(binding.alert()->informativeText(), "Try again.");
     const QList<QAbstractButton *> buttons = alertButtons(binding.alert());
     ASSERT_EQ(buttons.size(), 2);
     EXPECT_EQ(buttons[1]->text(), "Give Up");

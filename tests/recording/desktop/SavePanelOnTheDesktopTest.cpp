@@ -83,7 +83,9 @@ protected:
     }
 
     QTemporaryDir recordings;
-    QTemporaryDir output;
+    // Not named as the test program's own temporary folders (`<app name>-XXXXXX`), which the panel
+    // refuses.
+    QTemporaryDir output { QDir::tempPath() + QStringLiteral("/save-panel-output-XXXXXX") };
     CaughtErrors errors;
     std::shared_ptr<FakeRecordingSettings> settings = std::make_shared<FakeRecordingSettings>();
     AudioRecorderController controller { settings };

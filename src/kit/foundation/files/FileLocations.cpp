@@ -12,8 +12,10 @@
 #include <QFile>
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -54,11 +56,30 @@ QUrl systemDirectory(QStandardPaths::StandardLocation location)
     }
     std::fprintf(
         stderr, "Could not get system directory: no location of kind %d\n", static_cast<int>(location));
-    return directoryUrl(QDir(systemTemporaryPath())
-                            .filePath(QStringLiteral("%1-%2-%3")
-                                          .arg(FoundationHooks::appName())
-                                          .arg(::getuid())
-                                          .arg(static_cast<int>(location))));
+    // Everyone can write the temporary folder, so the place there is checked as the recordings'
+    // folders are: one another user made first would get the program's data, and its deletion.
+    const QString temporary = UniqueTemporaryDirectories::parentPath(
+        systemTemporaryPath(), QString::number(static_cast<int>(location)));
+    try {
+        (void)UniqueTemporaryDirectories::openParent(temporary);
+        return directoryUrl(temporary);
+    } catch (const Error &error) {
+        (void)reported(error.clone());
+    }
+    struct stat status
+    {
+    };
+    if (::lstat(QFile::encodeName(temporary).constData(), &status) != 0 && errno == ENOENT) {
+        // The temporary folder itself is missing: making anything there fails, naming it.
+        return directoryUrl(temporary);
+    }
+    try {
+        return directoryUrl(makeUniqueTemporaryDirectory().toLocalFile());
+    } catch (const Error &error) {
+        (void)reported(error.clone());
+    }
+    // Nowhere to keep anything: a place that cannot be made, rather than one someone else chose.
+    return directoryUrl(QStringLiteral("/nonexistent"));
 }
 
 QUrl applicationDirectory(QStandardPaths::StandardLocation location)

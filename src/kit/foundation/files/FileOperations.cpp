@@ -5,6 +5,7 @@
 #include "kit/foundation/errors/ErrorUserInfoKeys.h"
 #include "kit/foundation/files/FileDescriptor.h"
 #include "kit/foundation/files/FileTexts.h"
+#include "kit/foundation/files/TreeRemoval.h"
 #include "kit/foundation/text/StringHelpers.h"
 
 #include <QDir>
@@ -120,14 +121,11 @@ std::optional<WriteFailure> writeFailure(int code, const QString &path, const QS
     throw CocoaError(failure->code, info);
 }
 
+// Only items the copy made itself are removed, in folders others may write too: through
+// descriptors, a link as a link.
 void removeItem(const QString &path)
 {
-    const QFileInfo info(path);
-    if (info.isDir() && !info.isSymLink()) {
-        QDir(path).removeRecursively();
-    } else {
-        QFile::remove(path);
-    }
+    TreeRemoval::remove(path);
 }
 
 // Copies one regular file into a destination that must not exist yet.
@@ -215,7 +213,7 @@ void copyTree(const QString &source, const QString &destination)
             copyTree(directory.filePath(name), QDir(destination).filePath(name));
         }
     } catch (...) {
-        QDir(destination).removeRecursively();
+        removeItem(destination);
         throw;
     }
     ::chmod(QFile::encodeName(destination).constData(), status.st_mode & 07777);
@@ -319,6 +317,30 @@ bool isPartialItemName(const QString &fileName)
 {
     static const QRegularExpression pattern(QStringLiteral("^\\..+\\.[0-9a-f]{32}\\.part$"));
     return pattern.match(fileName).hasMatch();
+}
+
+QStringList removePartialItemsIn(const QString &folder)
+{
+    QStringList removed;
+    // A folder others write to may hold someone else's item under such a name: the owner is
+    // checked, and the name is never looked up again but through the folder's descriptor.
+    const FileDescriptor directory(
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!directory.isValid()) {
+        return removed;
+    }
+    for (const QByteArray &name : TreeRemoval::entryNames(directory.get())) {
+        const QString decoded = QFile::decodeName(name);
+        struct stat status
+        {
+        };
+        if (isPartialItemName(decoded)
+            && ::fstatat(directory.get(), name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0
+            && status.st_uid == ::getuid() && TreeRemoval::removeAt(directory.get(), name) == 0) {
+            removed.append(decoded);
+        }
+    }
+    return removed;
 }
 
 int renameNoReplace(const QString &from, const QString &to)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QUrl>
 
 // Copies a file or a directory tree. The copy is made beside the destination under a hidden
@@ -23,6 +24,9 @@ QUrl copyOrMoveItemUniquely(const QUrl &source, const QUrl &destination, bool mo
 QString partialItemPath(const QString &path);
 // Whether `fileName` is such a name: an item left under one was interrupted.
 bool isPartialItemName(const QString &fileName);
+// Removes from the folder what interrupted copies left: items under such a name that are this
+// user's. Answers the names removed.
+QStringList removePartialItemsIn(const QString &folder);
 
 // Gives the item at `from` the name `to` in one step that never replaces what is there: a rename
 // that refuses to replace, or where the file system rejects that, a hard link and unlink. Answers

@@ -2,8 +2,10 @@
 
 #include "kit/foundation/errors/Error.h"
 #include "kit/foundation/errors/ErrorReporting.h"
+#include "kit/foundation/errors/GeneralError.h"
 #include "kit/foundation/files/FileLocations.h"
 #include "kit/foundation/files/FileOperations.h"
+#include "kit/foundation/files/TreeRemoval.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,21 +13,48 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr char purpose[] = "copies";
+// Tries at a process directory that a sweep of another process keeps taking before it is locked.
+constexpr int makeAttempts = 100;
 
-// Removes every directory in the locked parent whose lock nobody holds. A directory is made and
-// locked under the parent's lock, so none is caught between the two.
-void removeUnheldIn(const FileDescriptor &parent, const QString &parentPath)
+bool isSameEntry(int parent, const QByteArray &name, int opened)
 {
-    const QStringList names = QDir(parentPath).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-    for (const QString &name : names) {
-        const FileDescriptor directory(::openat(parent.get(), QFile::encodeName(name).constData(),
-            O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (directory.isValid() && ::flock(directory.get(), LOCK_EX | LOCK_NB) == 0) {
-            QDir(QDir(parentPath).filePath(name)).removeRecursively();
+    struct stat named
+    {
+    };
+    struct stat held
+    {
+    };
+    return ::fstatat(parent, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0
+        && ::fstat(opened, &held) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino;
+}
+
+// Removes the process directories in the checked parent whose lock nobody holds. Only the
+// program's own names are looked at, a lock held elsewhere is passed over rather than waited on,
+// and all of it goes through the descriptors checked.
+void removeUnheldIn(const FileDescriptor &parent)
+{
+    for (const QByteArray &name : TreeRemoval::entryNames(parent.get())) {
+        if (!UniqueTemporaryDirectories::isUniqueName(name)) {
+            continue;
+        }
+        const FileDescriptor directory(
+            ::openat(parent.get(), name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        struct stat status
+        {
+        };
+        if (!directory.isValid() || ::fstat(directory.get(), &status) != 0 || status.st_uid != ::getuid()
+            || ::flock(directory.get(), LOCK_EX | LOCK_NB) != 0) {
+            continue;
+        }
+        TreeRemoval::removeContents(directory.get());
+        if (isSameEntry(parent.get(), name, directory.get())) {
+            ::unlinkat(parent.get(), name.constData(), AT_REMOVEDIR);
         }
     }
 }
@@ -40,7 +69,7 @@ TemporaryCopies::TemporaryCopies(QString base, QString fallbackBase)
 TemporaryCopies::~TemporaryCopies()
 {
     if (m_directory) {
-        QDir(*m_directory).removeRecursively();
+        TreeRemoval::remove(*m_directory);
     }
 }
 
@@ -61,11 +90,14 @@ void TemporaryCopies::removeAbandoned() const
         if (base.isEmpty()) {
             continue;
         }
-        const QString parentPath = TemporaryCopies::parentPath(base);
-        const FileDescriptor parent(::open(
-            QFile::encodeName(parentPath).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (parent.isValid() && ::flock(parent.get(), LOCK_EX) == 0) {
-            removeUnheldIn(parent, parentPath);
+        try {
+            if (const std::optional<FileDescriptor> parent
+                = UniqueTemporaryDirectories::openExistingParent(parentPath(base))) {
+                removeUnheldIn(*parent);
+            }
+        } catch (const Error &error) {
+            // Someone else's folder, or one others can write: nothing in it is the program's to touch.
+            (void)reported(error.clone());
         }
     }
 }
@@ -74,14 +106,22 @@ QString TemporaryCopies::makeProcessDirectory(const QString &base)
 {
     const QString parentPath = TemporaryCopies::parentPath(base);
     const FileDescriptor parent = UniqueTemporaryDirectories::openParent(parentPath);
-    ::flock(parent.get(), LOCK_EX);
-    removeUnheldIn(parent, parentPath);
-    const QString name = UniqueTemporaryDirectories::makeUniqueIn(parent, parentPath);
-    FileDescriptor lock(
-        ::openat(parent.get(), QFile::encodeName(name).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    ::flock(lock.get(), LOCK_EX);
-    m_lock = std::move(lock);
-    return QDir(parentPath).filePath(name);
+    removeUnheldIn(parent);
+    // No lock on the parent, which the sweeps never wait on: a new directory that another
+    // process's sweep takes before it is locked here is made again.
+    for (int attempt = 0; attempt < makeAttempts; ++attempt) {
+        const QString name = UniqueTemporaryDirectories::makeUniqueIn(parent, parentPath);
+        const QByteArray encoded = QFile::encodeName(name);
+        FileDescriptor lock(
+            ::openat(parent.get(), encoded.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (lock.isValid() && ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0
+            && isSameEntry(parent.get(), encoded, lock.get())) {
+            m_lock = std::move(lock);
+            return QDir(parentPath).filePath(name);
+        }
+    }
+    throw GeneralError(
+        QStringLiteral("Could not make a folder for copies in “%1”: it kept being removed.").arg(parentPath));
 }
 
 QString TemporaryCopies::processDirectory()
@@ -112,7 +152,7 @@ QUrl TemporaryCopies::copy(const QUrl &file)
     try {
         copyItem(file, destination, false);
     } catch (...) {
-        QDir(directory).removeRecursively();
+        TreeRemoval::remove(directory);
         throw;
     }
     return destination;
@@ -123,7 +163,7 @@ void TemporaryCopies::remove(const QUrl &copy)
     const QString directory = QFileInfo(copy.toLocalFile()).path();
     const std::scoped_lock lock(m_mutex);
     if (m_directory && QFileInfo(directory).path() == *m_directory) {
-        QDir(directory).removeRecursively();
+        TreeRemoval::remove(directory);
     }
 }
 

@@ -13,7 +13,7 @@
 // that wait to be saved, so that the folder of recordings to recover never shows them. A process
 // keeps its copies in a directory of its own under `<base>/<app name>-<uid>-copies`, locked while
 // it lives and removed with everything in it when the owner goes; what a process that died left
-// there is removed by the next one that looks.
+// there is removed by the next one that looks, passing over what a living process holds.
 class TemporaryCopies
 {
 public:
@@ -37,7 +37,8 @@ public:
     std::optional<QString> directory() const;
 
     static QString parentPath(const QString &base);
-    // Removes the directories under both bases that no living process holds. Any thread.
+    // Removes the process directories under both bases that no living process holds; a parent
+    // another user made, or one others can write, is logged and left alone. Any thread.
     void removeAbandoned() const;
 
 private:

@@ -1,6 +1,6 @@
 #include "kit/foundation/files/TemporaryDirectory.h"
 
-#include <QDir>
+#include "kit/foundation/files/TreeRemoval.h"
 
 TemporaryDirectory::TemporaryDirectory(QUrl url)
     : m_url(std::move(url))
@@ -10,6 +10,6 @@ TemporaryDirectory::~TemporaryDirectory()
 {
     if (m_url.isLocalFile()) {
         // Nothing useful can be done about a directory that will not go.
-        QDir(m_url.toLocalFile()).removeRecursively();
+        TreeRemoval::remove(m_url.toLocalFile());
     }
 }

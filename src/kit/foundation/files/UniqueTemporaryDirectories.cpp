@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QUuid>
 
 #include <fcntl.h>
@@ -38,6 +39,50 @@ QString uppercaseUuid()
     return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
 }
 
+// The parent open once it has passed the checks; none when it is missing and not to be made.
+std::optional<FileDescriptor> openCheckedParent(const QString &parent, bool make)
+{
+    const QByteArray encoded = QFile::encodeName(parent);
+    if (make && ::mkdir(encoded.constData(), 0700) != 0 && errno != EEXIST) {
+        throw parentError(parent, Errno(errno).localizedDescription());
+    }
+    // Checked through the open descriptor, so the directory cannot be swapped in between.
+    FileDescriptor directory(::open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (directory.get() < 0) {
+        if (!make && errno == ENOENT) {
+            return std::nullopt;
+        }
+        throw parentError(parent, Errno(errno).localizedDescription());
+    }
+    struct stat status
+    {
+    };
+    if (::fstat(directory.get(), &status) != 0) {
+        throw parentError(parent, Errno(errno).localizedDescription());
+    }
+    if (status.st_uid != ::getuid()) {
+        throw parentError(parent, QStringLiteral("it belongs to another user."));
+    }
+    if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        throw parentError(parent, QStringLiteral("other users can write to it."));
+    }
+    return directory;
+}
+
+// `path` made absolute and clean, its links resolved as far as it exists, so that another way of
+// writing a place compares equal.
+QString resolvedPath(const QString &path)
+{
+    QString resolved = QDir::cleanPath(QDir(path).absolutePath());
+    QString rest;
+    while (!QFileInfo::exists(resolved) && resolved != QLatin1String("/")) {
+        rest = u'/' + QFileInfo(resolved).fileName() + rest;
+        resolved = QFileInfo(resolved).path();
+    }
+    const QString canonical = QFileInfo(resolved).canonicalFilePath();
+    return QDir::cleanPath((canonical.isEmpty() ? resolved : canonical) + rest);
+}
+
 } // namespace
 
 QString UniqueTemporaryDirectories::defaultBase()
@@ -57,28 +102,47 @@ QString UniqueTemporaryDirectories::parentPath(const QString &base, const QStrin
 
 FileDescriptor UniqueTemporaryDirectories::openParent(const QString &parent)
 {
-    const QByteArray encoded = QFile::encodeName(parent);
-    if (::mkdir(encoded.constData(), 0700) != 0 && errno != EEXIST) {
-        throw parentError(parent, Errno(errno).localizedDescription());
+    return *openCheckedParent(parent, true);
+}
+
+std::optional<FileDescriptor> UniqueTemporaryDirectories::openExistingParent(const QString &parent)
+{
+    return openCheckedParent(parent, false);
+}
+
+bool UniqueTemporaryDirectories::isUniqueName(const QByteArray &name)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
+    return pattern.match(QString::fromLatin1(name)).hasMatch();
+}
+
+QStringList UniqueTemporaryDirectories::recordingParents()
+{
+    QStringList parents { parentPath(defaultBase()) };
+    const QString fallback = parentPath(systemTemporaryPath());
+    if (!parents.contains(fallback)) {
+        parents.append(fallback);
     }
-    // Checked through the open descriptor, so the directory cannot be swapped in between.
-    FileDescriptor directory(::open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (directory.get() < 0) {
-        throw parentError(parent, Errno(errno).localizedDescription());
+    return parents;
+}
+
+bool UniqueTemporaryDirectories::isInside(const QString &path)
+{
+    // The program's folders there: `<name>-<uid>`, `<name>-<uid>-<purpose>` and mkdtemp's `<name>-XXXXXX`.
+    const QRegularExpression own(QStringLiteral("^%1-(%2(-.+)?|[A-Za-z0-9]{6})$")
+                                     .arg(QRegularExpression::escape(safeAppName()))
+                                     .arg(::getuid()));
+    const QString resolved = resolvedPath(path);
+    for (const QString &base : { defaultBase(), systemTemporaryPath() }) {
+        const QString root = resolvedPath(base);
+        const QString inBase = root == QLatin1String("/") ? root : root + u'/';
+        if (resolved.startsWith(inBase)
+            && own.match(resolved.mid(inBase.size()).section(u'/', 0, 0)).hasMatch()) {
+            return true;
+        }
     }
-    struct stat status
-    {
-    };
-    if (::fstat(directory.get(), &status) != 0) {
-        throw parentError(parent, Errno(errno).localizedDescription());
-    }
-    if (status.st_uid != ::getuid()) {
-        throw parentError(parent, QStringLiteral("it belongs to another user."));
-    }
-    if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-        throw parentError(parent, QStringLiteral("other users can write to it."));
-    }
-    return directory;
+    return false;
 }
 
 QString UniqueTemporaryDirectories::makeUniqueIn(const FileDescriptor &parent, const QString &parentPath)
@@ -109,10 +173,14 @@ QUrl UniqueTemporaryDirectories::create(const QString &base)
 
 QUrl uniqueTemporaryDirectory(const std::optional<QUrl> &)
 {
-    try {
-        return UniqueTemporaryDirectories::create();
-    } catch (const Error &error) {
-        (void)reported(error.clone());
+    // The fallback parent is one "Recover Recordings…" looks in too, so what lands there is found
+    // on a later day, when the base may be usable again.
+    for (const QString &parent : UniqueTemporaryDirectories::recordingParents()) {
+        try {
+            return UniqueTemporaryDirectories::createIn(parent);
+        } catch (const Error &error) {
+            (void)reported(error.clone());
+        }
     }
     return makeUniqueTemporaryDirectory();
 }

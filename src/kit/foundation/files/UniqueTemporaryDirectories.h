@@ -3,6 +3,7 @@
 #include "kit/foundation/files/FileDescriptor.h"
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <optional>
@@ -29,9 +30,21 @@ public:
     static QUrl createIn(const QString &parent);
 
     // The parent, made when missing, open once it has passed the checks above; throws as create().
+    // Everything the program keeps in a folder other users can write goes through here.
     static FileDescriptor openParent(const QString &parent);
+    // The same for a parent that is only looked into: none when it is missing, never made.
+    static std::optional<FileDescriptor> openExistingParent(const QString &parent);
     // The name of a new, empty directory with mode 0700 inside the open parent at `parentPath`.
     static QString makeUniqueIn(const FileDescriptor &parent, const QString &parentPath);
+    // Whether `name` is one makeUniqueIn gives: nothing else in a parent is the program's to remove.
+    static bool isUniqueName(const QByteArray &name);
+
+    // The parents recordings may lie in, the usual one first: under the base, and under the system
+    // temporary folder, where they go when the base cannot be used.
+    static QStringList recordingParents();
+    // Whether `path` is one of the program's temporary folders (recordings, copies, scratch) or lies
+    // inside one, under either base: whatever is kept there is removed in time.
+    static bool isInside(const QString &path);
 };
 
 // A new unique temporary directory for a recording or another temporary item. When the

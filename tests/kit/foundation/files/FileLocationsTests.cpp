@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -73,8 +74,17 @@ TEST(FileLocations, TheTemporaryFolderIsTmpdirByItsAbsolutePathElseTmpAndNeverRe
         EXPECT_EQ(systemTemporaryPath(), expected);
         // A user directory the system does not name falls back to a place in that folder.
         const auto unnamed = static_cast<QStandardPaths::StandardLocation>(999);
-        EXPECT_EQ(systemDirectory(unnamed).toLocalFile(),
-            QStringLiteral("%1/Tapewick-%2-999/").arg(expected).arg(::getuid()));
+        const QString place = QStringLiteral("%1/Tapewick-%2-999").arg(expected).arg(::getuid());
+        EXPECT_EQ(systemDirectory(unnamed).toLocalFile(), place + u'/');
+        QDir().rmdir(place);
+        // Everyone writes there: a place others can write is not taken.
+        if (QDir().mkdir(place) && ::chmod(QFile::encodeName(place).constData(), 0777) == 0) {
+            const QString given = systemDirectory(unnamed).toLocalFile();
+            EXPECT_NE(given, place + u'/');
+            EXPECT_EQ(QFileInfo(given).permissions() & (QFile::WriteGroup | QFile::WriteOther), 0);
+            QDir().rmdir(given);
+        }
+        QDir().rmdir(place);
     }
     FoundationHooks::setAppName({});
 }

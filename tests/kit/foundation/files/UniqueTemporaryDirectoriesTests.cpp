@@ -10,9 +10,17 @@
 #include <QTemporaryDir>
 #include <QUuid>
 
+#include <QScopeGuard>
+
+#include <atomic>
+#include <future>
+#include <thread>
+
 #include <fcntl.h>
+#include <poll.h>
 #include <sched.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -27,6 +35,11 @@ mode_t modeOf(const QString &path)
     struct stat status = {};
     EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &status), 0) << path.toStdString();
     return status.st_mode & 07777;
+}
+
+QString uniqueName()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
 }
 
 bool isEmptyDirectory(const QString &path)
@@ -147,6 +160,8 @@ TEST_F(UniqueTemporaryDirectoriesTest, RefusesAParentAnotherUserOwns)
 
 TEST(UniqueTemporaryDirectory, UsesTheSharedParentWhenSafeElseReportsWhyAndFallsBackToAPrivateDirectory)
 {
+    QTemporaryDir temporary;
+    const KitTesting::ScopedEnv tmpdir("TMPDIR", temporary.path());
     const QString appName = u"tapewick-test-"_s + QUuid::createUuid().toString(QUuid::Id128);
     FoundationHooks::setAppName(appName);
     std::vector<QString> reports;
@@ -166,18 +181,26 @@ TEST(UniqueTemporaryDirectory, UsesTheSharedParentWhenSafeElseReportsWhyAndFalls
     EXPECT_TRUE(reports.empty());
 
     ASSERT_EQ(::chmod(QFile::encodeName(parent).constData(), 0777), 0);
+    // Where "Recover Recordings…" looks too, so a later day finds it.
     const QString fallback = uniqueTemporaryDirectory().toLocalFile();
-    const TemporaryDirectory fallbackOwner { QUrl::fromLocalFile(fallback) };
+    const QString fallbackParent = UniqueTemporaryDirectories::parentPath(temporary.path());
+    EXPECT_EQ(UniqueTemporaryDirectories::recordingParents(), QStringList({ parent, fallbackParent }));
+    ASSERT_EQ(::chmod(QFile::encodeName(fallbackParent).constData(), 0777), 0);
+    const QString last = uniqueTemporaryDirectory().toLocalFile();
     FoundationHooks::setReportError({});
     FoundationHooks::setAppName({});
     QDir(parent).removeRecursively();
 
-    EXPECT_TRUE(isEmptyDirectory(fallback));
-    EXPECT_EQ(modeOf(fallback), 0700u);
-    EXPECT_EQ(QFileInfo(fallback).path(), QDir::tempPath());
-    EXPECT_TRUE(QFileInfo(fallback).fileName().startsWith(appName + u'-'));
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_TRUE(reports.front().contains(parent)) << reports.front().toStdString();
+    EXPECT_EQ(QFileInfo(fallback).path(), fallbackParent);
+    EXPECT_EQ(QFileInfo(last).path(), temporary.path());
+    EXPECT_TRUE(QFileInfo(last).fileName().startsWith(appName + u'-'));
+    for (const QString &directory : { fallback, last }) {
+        EXPECT_TRUE(isEmptyDirectory(directory));
+        EXPECT_EQ(modeOf(directory), 0700u);
+    }
+    ASSERT_EQ(reports.size(), 3u);
+    EXPECT_TRUE(reports[0].contains(parent)) << reports[0].toStdString();
+    EXPECT_TRUE(reports[2].contains(fallbackParent)) << reports[2].toStdString();
 }
 
 TEST(TemporaryDirectory, RemovesItsTreeWhenDroppedAndCopiesGoUnderTheGivenOrTheirOwnName)
@@ -214,10 +237,16 @@ TEST_F(UniqueTemporaryDirectoriesTest, CopiesLieApartAndGoWithTheirOwnerOrAtTheN
     const QString parent = TemporaryCopies::parentPath(m_base.path());
     EXPECT_EQ(
         QFileInfo(parent).fileName(), u"%1-%2-copies"_s.arg(FoundationHooks::appName()).arg(::getuid()));
-    const QString abandoned = KitTesting::writeFile(parent + u"/ABANDONED/COPY/take.m4a"_s);
+    const QString abandoned
+        = KitTesting::writeFile(parent + u'/' + uniqueName() + u'/' + uniqueName() + u"/take.m4a"_s);
+    // Names are bytes: one that is no UTF-8 goes too.
+    const QByteArray undecodable = QFile::encodeName(QFileInfo(abandoned).path()) + "/t\xe4ke.m4a";
+    ASSERT_TRUE(FileDescriptor(::open(undecodable.constData(), O_WRONLY | O_CREAT, 0600)).isValid());
+    // Not a name the program gives: the user's own.
+    const QString mine = KitTesting::writeFile(parent + u"/Notes/take.m4a"_s);
     ASSERT_EQ(::chmod(QFile::encodeName(parent).constData(), 0700), 0);
     // Another process's, as far as the lock tells: held through a descriptor of its own.
-    const QString held = parent + u"/HELD"_s;
+    const QString held = parent + u'/' + uniqueName();
     ASSERT_TRUE(QDir().mkpath(held));
     std::optional<FileDescriptor> holder(
         FileDescriptor(::open(QFile::encodeName(held).constData(), O_RDONLY)));
@@ -240,8 +269,9 @@ TEST_F(UniqueTemporaryDirectoriesTest, CopiesLieApartAndGoWithTheirOwnerOrAtTheN
         }
         EXPECT_FALSE(QFileInfo::exists(UniqueTemporaryDirectories::parentPath(m_base.path())))
             << "a copy among the recordings";
-        EXPECT_FALSE(QFileInfo::exists(abandoned));
+        EXPECT_FALSE(QFileInfo::exists(QFileInfo(QFileInfo(abandoned).path()).path()));
         EXPECT_TRUE(QFileInfo::exists(held));
+        EXPECT_TRUE(QFileInfo::exists(mine));
 
         copies.remove(first);
         copies.remove(original);
@@ -261,6 +291,134 @@ TEST_F(UniqueTemporaryDirectoriesTest, CopiesLieApartAndGoWithTheirOwnerOrAtTheN
     holder.reset();
     TemporaryCopies(m_base.path()).removeAbandoned();
     EXPECT_FALSE(QFileInfo::exists(held));
+    EXPECT_TRUE(QFileInfo::exists(mine));
+}
+
+// A copies folder the program must not use: someone else's, or one others can write. Nothing in it
+// is touched, and copies go to the fallback base instead.
+TEST_F(UniqueTemporaryDirectoriesTest, ACopiesFolderOfAnotherUserOrThatOthersCanWriteIsLeftAlone)
+{
+    const bool root = ::geteuid() == 0;
+    for (const bool foreign : { false, true }) {
+        SCOPED_TRACE(foreign ? "another user's" : "others can write");
+        if (foreign && !root) {
+            continue; // only the superuser can make a folder of another user's here
+        }
+        QTemporaryDir base;
+        QTemporaryDir fallback;
+        const QString parent = TemporaryCopies::parentPath(base.path());
+        const QString theirs = KitTesting::writeFile(parent + u'/' + uniqueName() + u"/theirs.m4a"_s);
+        ASSERT_EQ(::chmod(QFile::encodeName(parent).constData(), 0777), 0);
+        if (foreign) {
+            for (const QString &path : { parent, QFileInfo(theirs).path(), theirs }) {
+                ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+            }
+        }
+        std::vector<QString> reports;
+        FoundationHooks::setReportError([&](const Error &error, const QVariantMap &, const QString &, int) {
+            reports.push_back(error.localizedDescription());
+        });
+        const auto restore = qScopeGuard([] { FoundationHooks::setReportError({}); });
+        QTemporaryDir source;
+        {
+            TemporaryCopies copies(base.path(), fallback.path());
+            copies.removeAbandoned();
+            ASSERT_EQ(reports.size(), 1u);
+            EXPECT_TRUE(reports.front().contains(parent)) << reports.front().toStdString();
+            const QUrl copy
+                = copies.copy(QUrl::fromLocalFile(KitTesting::writeFile(source.filePath(u"a.m4a"_s))));
+            EXPECT_TRUE(copy.toLocalFile().startsWith(TemporaryCopies::parentPath(fallback.path())));
+        }
+        EXPECT_TRUE(QFileInfo::exists(theirs));
+        if (foreign) {
+            ::chown(QFile::encodeName(parent).constData(), ::getuid(), ::getgid());
+        }
+    }
+}
+
+// A lock is only ever tried, never waited on: whoever holds the parent, or a process directory,
+// holds nothing up.
+TEST_F(UniqueTemporaryDirectoriesTest, NoLockSomeoneElseHoldsHoldsTheSweepOrACopyUp)
+{
+    const QString parent = TemporaryCopies::parentPath(m_base.path());
+    const QString held = parent + u'/' + uniqueName();
+    ASSERT_TRUE(QDir().mkpath(held));
+    ASSERT_EQ(::chmod(QFile::encodeName(parent).constData(), 0700), 0);
+    std::vector<FileDescriptor> holders;
+    for (const QString &path : { parent, held }) {
+        holders.emplace_back(::open(QFile::encodeName(path).constData(), O_RDONLY));
+        ASSERT_EQ(::flock(holders.back().get(), LOCK_EX), 0);
+    }
+    QTemporaryDir source;
+    const QUrl original = QUrl::fromLocalFile(KitTesting::writeFile(source.filePath(u"a.m4a"_s)));
+    auto work = std::async(std::launch::async, [&] {
+        TemporaryCopies copies(m_base.path());
+        copies.removeAbandoned();
+        return copies.copy(original).isValid();
+    });
+    const bool finished = work.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    // Let a sweep that waits go, so that a failure ends rather than hangs.
+    holders.clear();
+    EXPECT_TRUE(finished) << "the sweep or the copy waited on a lock held elsewhere";
+    EXPECT_TRUE(work.get());
+    EXPECT_TRUE(QFileInfo::exists(held));
+}
+
+// An entry swapped for a link to the user's own folder at the moment the sweep opens it: the
+// sweep removes through what it opened, and the link's target keeps all it holds.
+TEST_F(UniqueTemporaryDirectoriesTest, AnEntrySwappedForALinkWhenOpenedLeavesTheLinksTargetAlone)
+{
+    const QString parent = TemporaryCopies::parentPath(m_base.path());
+    QTemporaryDir victim;
+    QStringList victims;
+    for (int i = 0; i < 20; ++i) {
+        victims.append(KitTesting::writeFile(victim.filePath(u"kept-%1.m4a"_s.arg(i))));
+    }
+    QStringList entries;
+    for (int i = 0; i < 20; ++i) {
+        entries.append(uniqueName());
+        KitTesting::writeFile(parent + u'/' + entries.last() + u"/copy.m4a"_s);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(parent).constData(), 0700), 0);
+    const FileDescriptor watch(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK));
+    ASSERT_GE(::inotify_add_watch(watch.get(), QFile::encodeName(parent).constData(), IN_OPEN), 0);
+    int stop[2];
+    ASSERT_EQ(::pipe2(stop, O_CLOEXEC), 0);
+    const FileDescriptor stopRead(stop[0]);
+    FileDescriptor stopWrite(stop[1]);
+    std::atomic<int> swapped = 0;
+    std::thread swapper([&] {
+        alignas(inotify_event) char buffer[4096];
+        for (;;) {
+            pollfd fds[] = { { watch.get(), POLLIN, 0 }, { stopRead.get(), POLLIN, 0 } };
+            if (::poll(fds, 2, -1) < 0 || (fds[1].revents & POLLIN)) {
+                return;
+            }
+            const ssize_t length = ::read(watch.get(), buffer, sizeof buffer);
+            for (ssize_t at = 0; at < length;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                at += ssize_t(sizeof(inotify_event) + event->len);
+                const QByteArray name = event->len ? QByteArray(event->name) : QByteArray();
+                if (!entries.contains(QString::fromLatin1(name))) {
+                    continue;
+                }
+                const QByteArray from = QFile::encodeName(parent) + '/' + name;
+                if (::rename(from.constData(), (from + ".moved").constData()) == 0
+                    && ::symlink(QFile::encodeName(victim.path()).constData(), from.constData()) == 0) {
+                    ++swapped;
+                }
+            }
+        }
+    });
+    TemporaryCopies(m_base.path()).removeAbandoned();
+    const char done = 0;
+    EXPECT_EQ(::write(stopWrite.get(), &done, 1), 1);
+    swapper.join();
+
+    EXPECT_GT(swapped, 0);
+    for (const QString &file : victims) {
+        EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
+    }
 }
 
 } // namespace
