@@ -54,9 +54,7 @@ void SessionStatusItem::follow()
     if (!hasHost || (*hasHost ? m_onBus != nullptr : m_inTray != nullptr)) {
         return;
     }
-    // The old item goes before the new one comes. Qt asks the watcher once, on the first tray
-    // icon of the process, whether its icons go over the bus instead; that first icon is made
-    // only once the watcher has answered or gone, so the question neither hangs nor finds a host.
+    // The old item goes before the new one comes.
     m_onBus.reset();
     m_inTray.reset();
     if (*hasHost) {

@@ -42,7 +42,8 @@ private:
     StatusBarButton m_button;
     QPointer<QMenu> m_menu;
     bool m_visible = false;
-    // At most one of them; neither until the panel's watcher has first answered or gone.
+    // At most one of them; neither until the panel's watcher has first answered or gone: an item
+    // in the X11 tray first would show twice for a moment on a panel that shows both kinds.
     std::unique_ptr<StatusNotifierItem> m_onBus;
     std::unique_ptr<TrayStatusItem> m_inTray;
     StatusNotifierHostMonitor m_hosts;

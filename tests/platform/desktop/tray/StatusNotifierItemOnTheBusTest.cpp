@@ -1,5 +1,6 @@
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "StatusNotifierItem.h"
 #include "TrayIcon.h"
 
 #include "platform/desktop/DBusMenuExporter.h"
@@ -18,6 +19,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QProcess>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -519,6 +521,37 @@ TEST_F(SessionStatusItemTest, AWatcherThatNeverAnswersDoesNotHoldTheGuiThread)
     EXPECT_TRUE(item->isVisible());
     panel->stopWatcher();
     EXPECT_TRUE(TestSupport::processEventsUntil(inTheTray));
+}
+
+// Qt's own tray icon asks the watcher once a process whether tray icons go over the bus, and keeps
+// that answer; the item's icon in the X tray depends on no such answer. A panel whose watcher says
+// no to the program and yes to whoever asks after it (its host came just then) gets nothing
+// without a label, and once it goes, the item is still in the X tray. The panel runs in a process
+// of its own, as Qt's question would hold up one in this thread.
+TEST_F(SessionStatusItemTest, TheTrayIconStaysInTheXTrayWhateverTheWatcherTellsAnyoneAsking)
+{
+    QProcess panelProgram;
+    panelProgram.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    panelProgram.start(
+        QStringLiteral(TAPEWICK_STATUS_NOTIFIER_HOST_PATH), { QStringLiteral("--no-at-first") });
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] {
+        return panelProgram.canReadLine() && panelProgram.readLine() == "Watching\n";
+    })) << "the panel did not start";
+    const auto onThePanel = [] {
+        return TestSupport::StatusNotifierItem::ofProcess(QCoreApplication::applicationPid()).has_value();
+    };
+
+    const std::unique_ptr<StatusItem> item = makeItem();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return inTheTray() || onThePanel(); }))
+        << "shown nowhere";
+    EXPECT_TRUE(inTheTray());
+    EXPECT_FALSE(onThePanel()) << "an item went to the panel as well";
+    EXPECT_FALSE(item->geometry().isEmpty());
+
+    panelProgram.terminate();
+    ASSERT_TRUE(panelProgram.waitForFinished());
+    EXPECT_TRUE(TestSupport::processEventsUntil(inTheTray)) << "in no tray once the panel went";
+    EXPECT_FALSE(item->geometry().isEmpty());
 }
 
 } // namespace
