@@ -3,9 +3,11 @@
 #include "platform/desktop/StatusNotifierItem.h"
 #include "platform/desktop/TrayStatusItem.h"
 
-SessionStatusItem::SessionStatusItem(QString iconThemePath, QObject *parent)
+SessionStatusItem::SessionStatusItem(
+    QString iconThemePath, std::optional<std::chrono::milliseconds> watcherTimeout, QObject *parent)
     : QObject(parent)
     , m_iconThemePath(std::move(iconThemePath))
+    , m_hosts(QDBusConnection::sessionBus(), watcherTimeout)
 {
     connect(&m_hosts, &StatusNotifierHostMonitor::changed, this, &SessionStatusItem::follow);
 }

@@ -4,6 +4,7 @@
 #include "TrayIcon.h"
 
 #include "platform/desktop/DBusMenuExporter.h"
+#include "platform/desktop/SessionStatusItem.h"
 #include "platform/desktop/StatusItem.h"
 #include "platform/desktop/StatusNotifierItem.h"
 #include "platform/desktop/StatusPictures.h"
@@ -26,7 +27,10 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -71,18 +75,47 @@ signals:
     void StatusNotifierHostUnregistered();
 };
 
-// A watcher that hangs: it takes every call and answers none.
+// A watcher that hangs: it takes every call and answers none, until it answers those it holds,
+// late, and every later one at once.
 class SilentWatcher : public QDBusVirtualObject
 {
 public:
     int calls = 0;
+    QStringList registered;
 
     QString introspect(const QString &) const override { return {}; }
-    bool handleMessage(const QDBusMessage &, const QDBusConnection &) override
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
     {
         ++calls;
+        m_held.emplace_back(message, connection);
+        if (m_hasHost) {
+            answer(*m_hasHost);
+        }
         return true;
     }
+
+    // Those it holds go unanswered.
+    void answerFromNowOn(bool hasHost)
+    {
+        m_held.clear();
+        m_hasHost = hasHost;
+    }
+    void answer(bool hasHost)
+    {
+        m_hasHost = hasHost;
+        for (const auto &[message, connection] : std::exchange(m_held, {})) {
+            if (message.member() == QLatin1String("RegisterStatusNotifierItem")) {
+                registered << message.arguments().value(0).toString();
+                connection.send(message.createReply());
+            } else {
+                connection.send(message.createReply(QVariant::fromValue(QDBusVariant(hasHost))));
+            }
+        }
+    }
+
+private:
+    std::vector<std::pair<QDBusMessage, QDBusConnection>> m_held;
+    std::optional<bool> m_hasHost;
 };
 
 // A panel on a connection of its own, calling and listening as panels do.
@@ -172,6 +205,12 @@ public:
     {
         m_bus.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
         m_bus.unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
+    }
+    // The watcher saying a host came, whatever it answers.
+    bool announceHost()
+    {
+        return m_bus.send(QDBusMessage::createSignal(QStringLiteral("/StatusNotifierWatcher"),
+            QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("StatusNotifierHostRegistered")));
     }
 
     void event(int id, const QString &name)
@@ -434,9 +473,13 @@ protected:
         panel.emplace(QStringLiteral("org.kde.StatusNotifierItem-none"));
     }
 
-    std::unique_ptr<StatusItem> makeItem()
+    // With the desktop's item, or one that gives up a question to the watcher after `watcherTimeout`.
+    std::unique_ptr<StatusItem> makeItem(
+        std::optional<std::chrono::milliseconds> watcherTimeout = std::nullopt)
     {
-        std::unique_ptr<StatusItem> item = StatusItem::forDesktop({});
+        std::unique_ptr<StatusItem> item = watcherTimeout
+            ? std::make_unique<SessionStatusItem>(QString(), watcherTimeout)
+            : StatusItem::forDesktop({});
         QPixmap image(16, 16);
         image.fill(Qt::red);
         item->button().setImage(QIcon(image));
@@ -521,6 +564,33 @@ TEST_F(SessionStatusItemTest, AWatcherThatNeverAnswersDoesNotHoldTheGuiThread)
     EXPECT_TRUE(item->isVisible());
     panel->stopWatcher();
     EXPECT_TRUE(TestSupport::processEventsUntil(inTheTray));
+}
+
+// A watcher that lets the first question time out leaves the item in the tray meanwhile; the item
+// goes to the panel as soon as the watcher answers after all, late, or says a host came.
+TEST_F(SessionStatusItemTest, AfterAQuestionTimesOutTheItemIsInTheTrayUntilTheWatcherSpeaks)
+{
+    for (const bool announces : { false, true }) {
+        SCOPED_TRACE(announces ? "announces a host" : "answers late");
+        SilentWatcher watcher;
+        ASSERT_TRUE(panel->startWatcher(watcher));
+        const std::unique_ptr<StatusItem> item = makeItem(300ms);
+        EXPECT_TRUE(TestSupport::processEventsUntil(inTheTray)) << "in no tray after the question timed out";
+        EXPECT_FALSE(onTheBus());
+        EXPECT_GT(watcher.calls, 0);
+        if (announces) {
+            watcher.answerFromNowOn(true);
+            ASSERT_TRUE(panel->announceHost());
+        } else {
+            watcher.answer(true);
+        }
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !watcher.registered.isEmpty(); }))
+            << "the item did not follow the watcher";
+        EXPECT_TRUE(onTheBus());
+        EXPECT_TRUE(item->showsTitle());
+        EXPECT_TRUE(TestSupport::processEventsUntil([] { return !inTheTray(); })) << "shown twice";
+        panel->stopWatcher();
+    }
 }
 
 // Qt's own tray icon asks the watcher once a process whether tray icons go over the bus, and keeps
