@@ -18,6 +18,7 @@
 #include <QGuiApplication>
 #include <QIconEngine>
 #include <QMenu>
+#include <QMutex>
 #include <QPainter>
 #include <QPixmap>
 #include <QProcess>
@@ -212,6 +213,9 @@ public:
         return m_bus.send(QDBusMessage::createSignal(QStringLiteral("/StatusNotifierWatcher"),
             QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("StatusNotifierHostRegistered")));
     }
+    // Takes a bus name for the panel's connection.
+    bool own(const QString &name) { return m_bus.registerService(name); }
+    QString uniqueName() const { return m_bus.baseService(); }
 
     void event(int id, const QString &name)
     {
@@ -232,6 +236,43 @@ public slots:
 private:
     QDBusConnection m_bus;
     QString m_service;
+};
+
+// What the process logs while it lives.
+class LoggedMessages
+{
+public:
+    LoggedMessages() { s_previous = qInstallMessageHandler(&collect); }
+    ~LoggedMessages()
+    {
+        qInstallMessageHandler(s_previous);
+        QMutexLocker lock(&s_mutex);
+        s_messages.clear();
+    }
+    LoggedMessages(const LoggedMessages &) = delete;
+    LoggedMessages &operator=(const LoggedMessages &) = delete;
+
+    QStringList messages() const
+    {
+        QMutexLocker lock(&s_mutex);
+        return s_messages;
+    }
+
+private:
+    static void collect(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        {
+            QMutexLocker lock(&s_mutex);
+            s_messages << message;
+        }
+        if (s_previous) {
+            s_previous(type, context, message);
+        }
+    }
+
+    static inline QtMessageHandler s_previous = nullptr;
+    static inline QMutex s_mutex;
+    static inline QStringList s_messages;
 };
 
 class StatusNotifierItemOnTheBusTest : public TestSupport::DesktopTest
@@ -454,6 +495,42 @@ TEST_F(StatusNotifierItemOnTheBusTest, TheItemRegistersWithEachWatcherThatAppear
     EXPECT_EQ(watcher.registered, QStringList({ item.serviceName(), item.serviceName() }));
     EXPECT_EQ(panel->item(QStringLiteral("Status")).toString(), QStringLiteral("Active"));
     panel->stopWatcher();
+}
+
+using StatusNotifierItemNameTest = TestSupport::DesktopTest;
+
+// A name another client holds would show that client's item: the item goes by its connection's
+// own unique name instead, which panels take as well, and the log says whose the name is.
+TEST_F(StatusNotifierItemNameTest, AnItemWhoseNameIsTakenGoesByItsConnectionsOwnName)
+{
+    // The process numbers its items in turn: the next one's name is taken first.
+    QString taken;
+    {
+        const StatusNotifierItem probe;
+        const QString name = probe.serviceName();
+        const qsizetype dash = name.lastIndexOf(u'-');
+        taken = name.left(dash + 1) + QString::number(name.mid(dash + 1).toInt() + 1);
+    }
+    Panel other(taken);
+    ASSERT_TRUE(other.own(taken));
+    Watcher watcher;
+    watcher.hasHost = true;
+    ASSERT_TRUE(other.startWatcher(watcher));
+    const LoggedMessages log;
+
+    StatusNotifierItem item;
+    item.setVisible(true);
+    const QString own = QDBusConnection::sessionBus().baseService();
+    EXPECT_EQ(item.serviceName().toStdString(), own.toStdString());
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !watcher.registered.isEmpty(); }));
+    EXPECT_EQ(watcher.registered.join(u' ').toStdString(), own.toStdString());
+    other.readFrom(own);
+    EXPECT_EQ(other.item(QStringLiteral("Status")).toString(), QStringLiteral("Active"));
+    EXPECT_EQ(QDBusConnection::sessionBus().interface()->serviceOwner(taken).value(), other.uniqueName());
+    const QStringList said = log.messages().filter(taken);
+    ASSERT_EQ(said.size(), 1) << log.messages().join(u'\n').toStdString();
+    EXPECT_TRUE(said.constFirst().contains(other.uniqueName())) << said.constFirst().toStdString();
+    other.stopWatcher();
 }
 
 // The item of a program on an X11 session, whose panel may come and go: in the XEmbed tray, or
