@@ -3,9 +3,11 @@
 #include "platform/desktop/StatusNotifierItem.h"
 #include "platform/desktop/TrayStatusItem.h"
 
-SessionStatusItem::SessionStatusItem(QString iconThemePath, QObject *parent)
+SessionStatusItem::SessionStatusItem(
+    QString iconThemePath, std::optional<std::chrono::milliseconds> watcherTimeout, QObject *parent)
     : QObject(parent)
     , m_iconThemePath(std::move(iconThemePath))
+    , m_hosts(QDBusConnection::sessionBus(), watcherTimeout)
 {
     connect(&m_hosts, &StatusNotifierHostMonitor::changed, this, &SessionStatusItem::follow);
 }
@@ -54,9 +56,7 @@ void SessionStatusItem::follow()
     if (!hasHost || (*hasHost ? m_onBus != nullptr : m_inTray != nullptr)) {
         return;
     }
-    // The old item goes before the new one comes. Qt asks the watcher once, on the first tray
-    // icon of the process, whether its icons go over the bus instead; that first icon is made
-    // only once the watcher has answered or gone, so the question neither hangs nor finds a host.
+    // The old item goes before the new one comes.
     m_onBus.reset();
     m_inTray.reset();
     if (*hasHost) {

@@ -8,7 +8,9 @@
 #include <QObject>
 #include <QPointer>
 
+#include <chrono>
 #include <memory>
+#include <optional>
 
 class StatusNotifierItem;
 class TrayStatusItem;
@@ -22,7 +24,10 @@ class SessionStatusItem : public QObject, public StatusItem
     Q_OBJECT
 
 public:
-    explicit SessionStatusItem(QString iconThemePath, QObject *parent = nullptr);
+    // `watcherTimeout` is how long a question to the panel's watcher may stay unanswered before
+    // the X11 tray shows the item; by default the bus's own timeout.
+    explicit SessionStatusItem(QString iconThemePath,
+        std::optional<std::chrono::milliseconds> watcherTimeout = std::nullopt, QObject *parent = nullptr);
     ~SessionStatusItem() override;
 
     StatusBarButton &button() override { return m_button; }
@@ -42,7 +47,9 @@ private:
     StatusBarButton m_button;
     QPointer<QMenu> m_menu;
     bool m_visible = false;
-    // At most one of them; neither until the panel's watcher has first answered or gone.
+    // At most one of them; neither until the panel's watcher has first answered, gone, or let the
+    // question time out: an item in the X11 tray first would show twice for a moment on a panel
+    // that shows both kinds.
     std::unique_ptr<StatusNotifierItem> m_onBus;
     std::unique_ptr<TrayStatusItem> m_inTray;
     StatusNotifierHostMonitor m_hosts;

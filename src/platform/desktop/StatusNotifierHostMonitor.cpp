@@ -10,9 +10,11 @@
 
 Q_LOGGING_CATEGORY(statusNotifierHostLog, "tapewick.statusnotifier.host", QtInfoMsg)
 
-StatusNotifierHostMonitor::StatusNotifierHostMonitor(QDBusConnection bus, QObject *parent)
+StatusNotifierHostMonitor::StatusNotifierHostMonitor(
+    QDBusConnection bus, std::optional<std::chrono::milliseconds> timeout, QObject *parent)
     : QObject(parent)
     , m_bus(std::move(bus))
+    , m_timeoutMs(timeout ? int(timeout->count()) : -1)
     , m_watcher(QString::fromLatin1(StatusNotifierItem::watcherService), m_bus,
           QDBusServiceWatcher::WatchForOwnerChange)
 {
@@ -26,7 +28,9 @@ StatusNotifierHostMonitor::StatusNotifierHostMonitor(QDBusConnection bus, QObjec
                 ask();
             }
         });
-    for (const char *signal : { "StatusNotifierHostRegistered", "StatusNotifierHostUnregistered" }) {
+    // Whatever the watcher announces, it speaks again: what it says of hosts may have changed.
+    for (const char *signal : { "StatusNotifierHostRegistered", "StatusNotifierHostUnregistered",
+             "StatusNotifierItemRegistered", "StatusNotifierItemUnregistered" }) {
         m_bus.connect(watcher, QString::fromLatin1(StatusNotifierItem::watcherPath), watcher,
             QLatin1String(signal), this, SLOT(ask()));
     }
@@ -45,7 +49,7 @@ void StatusNotifierHostMonitor::ask()
     // A watcher that is not running is no host; starting one would not make a panel appear.
     get.setAutoStartService(false);
     const quint64 question = ++m_question;
-    auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(get), this);
+    auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(get, m_timeoutMs), this);
     connect(
         pending, &QDBusPendingCallWatcher::finished, this, [this, question](QDBusPendingCallWatcher *call) {
             call->deleteLater();
@@ -53,17 +57,23 @@ void StatusNotifierHostMonitor::ask()
                 return;
             }
             const QDBusPendingReply<QDBusVariant> reply = *call;
-            if (!reply.isError()) {
-                settle(reply.value().variant().toBool());
+            const QDBusError::ErrorType error = reply.isError() ? reply.error().type() : QDBusError::NoError;
+            if (error != QDBusError::NoReply && error != QDBusError::Timeout) {
+                m_silent = false;
+                settle(!reply.isError() && reply.value().variant().toBool());
                 return;
             }
-            const QDBusError::ErrorType error = reply.error().type();
-            if (error == QDBusError::NoReply || error == QDBusError::Timeout) {
-                // What the panel shows is unknown: what is shown now stays until the watcher speaks.
+            if (!m_silent) {
                 qCWarning(statusNotifierHostLog) << "The status notifier watcher does not answer";
-                return;
+                m_silent = true;
             }
-            settle(false);
+            // Its answer to this question is lost now: another one stays open, for the answer to
+            // be taken as soon as the watcher gives it. Meanwhile what is shown stays, and at
+            // start, the X11 tray shows the item.
+            if (!m_hasHost) {
+                settle(false);
+            }
+            ask();
         });
 }
 

@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
+#include <QDBusReply>
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QPainter>
@@ -122,25 +123,44 @@ StatusNotifierItem::StatusNotifierItem(QString iconThemePath, StatusBarButton *b
     qDBusRegisterMetaType<StatusNotifierIcons>();
     qDBusRegisterMetaType<StatusNotifierToolTip>();
     static std::atomic<int> instances = 0;
-    m_serviceName = QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
-                        .arg(QCoreApplication::applicationPid())
-                        .arg(++instances);
+    const QString name = QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
+                             .arg(QCoreApplication::applicationPid())
+                             .arg(++instances);
     connect(&m_button, &StatusBarButton::changed, this, [this] { m_refresh.schedule(); });
     // A panel that starts, or starts again, after the program has to be told of the item.
     connect(
         &m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &StatusNotifierItem::registerWithWatcher);
     refresh();
     m_bus.registerObject(itemPath, this, QDBusConnection::ExportScriptableContents);
-    if (!m_bus.registerService(m_serviceName)) {
-        qCWarning(statusNotifierLog) << "No name on the session bus for the status item:"
-                                     << m_bus.lastError().message();
-    }
+    m_serviceName = claimName(name);
 }
 
 StatusNotifierItem::~StatusNotifierItem()
 {
     m_bus.unregisterObject(itemPath);
-    m_bus.unregisterService(m_serviceName);
+    if (m_serviceName != m_bus.baseService()) {
+        m_bus.unregisterService(m_serviceName);
+    }
+}
+
+QString StatusNotifierItem::claimName(const QString &name)
+{
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply
+        = m_bus.interface()->registerService(
+            name, QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);
+    if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered) {
+        return name;
+    }
+    // Panels take the connection's own unique name as well, which no one else can hold: a name
+    // another client holds would show that client's item.
+    QString why = reply.error().message();
+    if (reply.isValid()) {
+        const QDBusReply<QString> owner = m_bus.interface()->serviceOwner(name);
+        why = QStringLiteral("another client (%1) owns it").arg(owner.isValid() ? owner.value() : QString());
+    }
+    qCWarning(statusNotifierLog).noquote() << "The status item goes by" << m_bus.baseService() << "instead of"
+                                           << name << "on the session bus:" << why;
+    return m_bus.baseService();
 }
 
 void StatusNotifierItem::setMenu(QMenu *menu)

@@ -94,6 +94,8 @@ public:
     // As the label, on panels that show one.
     bool showsTitle() const override { return true; }
 
+    // The bus name panels find the item by: its own well-known name, or the connection's unique one
+    // where another client holds that.
     QString serviceName() const { return m_serviceName; }
 
     static QString category() { return QStringLiteral("ApplicationStatus"); }
@@ -132,6 +134,8 @@ signals:
     Q_SCRIPTABLE void XAyatanaNewLabel(const QString &label, const QString &guide);
 
 private:
+    // `name` if the program can have it, else the connection's unique name.
+    QString claimName(const QString &name);
     void registerWithWatcher();
     void refresh();
 

@@ -19,9 +19,9 @@ TrayStatusItem::TrayStatusItem(StatusBarButton *button, QObject *parent)
     , m_button(button ? *button : *m_ownButton)
 {
     connect(&m_button, &StatusBarButton::changed, this, [this] { m_refresh.schedule(); });
-    connect(&m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    connect(&m_tray, &XEmbedTrayIcon::pressed, this, [this](Qt::MouseButton button) {
         // A status item opens its menu on a plain click too, not only on a context click.
-        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context) {
+        if (button == Qt::LeftButton || button == Qt::RightButton) {
             toggleMenu();
         }
     });

@@ -3,13 +3,13 @@
 #include "platform/desktop/StatusBarButton.h"
 #include "platform/desktop/StatusItem.h"
 #include "platform/desktop/StatusPictures.h"
+#include "platform/desktop/XEmbedTrayIcon.h"
 #include "platform/events/CoalescedCall.h"
 
 #include <QIcon>
 #include <QMenu>
 #include <QObject>
 #include <QPointer>
-#include <QSystemTrayIcon>
 
 #include <memory>
 
@@ -49,7 +49,7 @@ private:
 
     std::unique_ptr<StatusBarButton> m_ownButton;
     StatusBarButton &m_button;
-    QSystemTrayIcon m_tray;
+    XEmbedTrayIcon m_tray;
     StatusPictures m_pictures;
     QPointer<QMenu> m_menu;
     // Several changes in one turn of the event loop are drawn once, and only what looks different.

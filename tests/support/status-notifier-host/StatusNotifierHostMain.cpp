@@ -10,6 +10,7 @@
 // registered with it, so that programs export their tray items there instead of embedding them
 // in an X11 tray. Tests read the items and their menus on the bus themselves; what a panel would
 // show of them is drawn into the picture file TAPEWICK_TEST_PANEL_PICTURE names, if any.
+// --no-at-first: the watcher says no host is registered to the first question asked.
 int main(int argc, char **argv)
 {
     // Draws into memory only, whatever the session's display.
@@ -17,6 +18,9 @@ int main(int argc, char **argv)
     QGuiApplication application(argc, argv);
     QDBusConnection bus = QDBusConnection::sessionBus();
     StatusNotifierWatcher watcher(bus);
+    if (QCoreApplication::arguments().contains(QLatin1String("--no-at-first"))) {
+        watcher.sayNoAtFirst();
+    }
     StatusNotifierPanel panel(bus, qEnvironmentVariable("TAPEWICK_TEST_PANEL_PICTURE"));
     QObject::connect(
         &watcher, &StatusNotifierWatcher::StatusNotifierItemRegistered, &panel, &StatusNotifierPanel::add);

@@ -23,6 +23,13 @@ StatusNotifierWatcher::StatusNotifierWatcher(QDBusConnection bus, QObject *paren
     connect(&m_owners, &QDBusServiceWatcher::serviceUnregistered, this, &StatusNotifierWatcher::forget);
 }
 
+bool StatusNotifierWatcher::isStatusNotifierHostRegistered() const
+{
+    const bool first = m_questions++ == 0;
+    say(QStringLiteral("Asked for a host"));
+    return !(first && m_noAtFirst) && !m_hosts.isEmpty();
+}
+
 void StatusNotifierWatcher::RegisterStatusNotifierItem(const QString &serviceOrPath)
 {
     const bool isPath = serviceOrPath.startsWith(u'/');

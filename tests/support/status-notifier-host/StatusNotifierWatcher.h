@@ -21,8 +21,12 @@ public:
     explicit StatusNotifierWatcher(QDBusConnection bus, QObject *parent = nullptr);
 
     QStringList registeredStatusNotifierItems() const { return m_items; }
-    bool isStatusNotifierHostRegistered() const { return !m_hosts.isEmpty(); }
+    bool isStatusNotifierHostRegistered() const;
     static int protocolVersion() { return 0; }
+
+    // Says no host is registered to the first question whatever it knows, as a watcher does whose
+    // host registers just after it answered.
+    void sayNoAtFirst() { m_noAtFirst = true; }
 
 public slots:
     // `serviceOrPath` is a bus name (the item lives at /StatusNotifierItem) or an object path on
@@ -43,4 +47,6 @@ private:
     QDBusServiceWatcher m_owners;
     QStringList m_items;
     QStringList m_hosts;
+    bool m_noAtFirst = false;
+    mutable int m_questions = 0;
 };

@@ -1,8 +1,10 @@
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "StatusNotifierItem.h"
 #include "TrayIcon.h"
 
 #include "platform/desktop/DBusMenuExporter.h"
+#include "platform/desktop/SessionStatusItem.h"
 #include "platform/desktop/StatusItem.h"
 #include "platform/desktop/StatusNotifierItem.h"
 #include "platform/desktop/StatusPictures.h"
@@ -16,15 +18,20 @@
 #include <QGuiApplication>
 #include <QIconEngine>
 #include <QMenu>
+#include <QMutex>
 #include <QPainter>
 #include <QPixmap>
+#include <QProcess>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -69,18 +76,47 @@ signals:
     void StatusNotifierHostUnregistered();
 };
 
-// A watcher that hangs: it takes every call and answers none.
+// A watcher that hangs: it takes every call and answers none, until it answers those it holds,
+// late, and every later one at once.
 class SilentWatcher : public QDBusVirtualObject
 {
 public:
     int calls = 0;
+    QStringList registered;
 
     QString introspect(const QString &) const override { return {}; }
-    bool handleMessage(const QDBusMessage &, const QDBusConnection &) override
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
     {
         ++calls;
+        m_held.emplace_back(message, connection);
+        if (m_hasHost) {
+            answer(*m_hasHost);
+        }
         return true;
     }
+
+    // Those it holds go unanswered.
+    void answerFromNowOn(bool hasHost)
+    {
+        m_held.clear();
+        m_hasHost = hasHost;
+    }
+    void answer(bool hasHost)
+    {
+        m_hasHost = hasHost;
+        for (const auto &[message, connection] : std::exchange(m_held, {})) {
+            if (message.member() == QLatin1String("RegisterStatusNotifierItem")) {
+                registered << message.arguments().value(0).toString();
+                connection.send(message.createReply());
+            } else {
+                connection.send(message.createReply(QVariant::fromValue(QDBusVariant(hasHost))));
+            }
+        }
+    }
+
+private:
+    std::vector<std::pair<QDBusMessage, QDBusConnection>> m_held;
+    std::optional<bool> m_hasHost;
 };
 
 // A panel on a connection of its own, calling and listening as panels do.
@@ -171,6 +207,15 @@ public:
         m_bus.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
         m_bus.unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
     }
+    // The watcher saying a host came, whatever it answers.
+    bool announceHost()
+    {
+        return m_bus.send(QDBusMessage::createSignal(QStringLiteral("/StatusNotifierWatcher"),
+            QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("StatusNotifierHostRegistered")));
+    }
+    // Takes a bus name for the panel's connection.
+    bool own(const QString &name) { return m_bus.registerService(name); }
+    QString uniqueName() const { return m_bus.baseService(); }
 
     void event(int id, const QString &name)
     {
@@ -191,6 +236,43 @@ public slots:
 private:
     QDBusConnection m_bus;
     QString m_service;
+};
+
+// What the process logs while it lives.
+class LoggedMessages
+{
+public:
+    LoggedMessages() { s_previous = qInstallMessageHandler(&collect); }
+    ~LoggedMessages()
+    {
+        qInstallMessageHandler(s_previous);
+        QMutexLocker lock(&s_mutex);
+        s_messages.clear();
+    }
+    LoggedMessages(const LoggedMessages &) = delete;
+    LoggedMessages &operator=(const LoggedMessages &) = delete;
+
+    QStringList messages() const
+    {
+        QMutexLocker lock(&s_mutex);
+        return s_messages;
+    }
+
+private:
+    static void collect(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        {
+            QMutexLocker lock(&s_mutex);
+            s_messages << message;
+        }
+        if (s_previous) {
+            s_previous(type, context, message);
+        }
+    }
+
+    static inline QtMessageHandler s_previous = nullptr;
+    static inline QMutex s_mutex;
+    static inline QStringList s_messages;
 };
 
 class StatusNotifierItemOnTheBusTest : public TestSupport::DesktopTest
@@ -415,6 +497,42 @@ TEST_F(StatusNotifierItemOnTheBusTest, TheItemRegistersWithEachWatcherThatAppear
     panel->stopWatcher();
 }
 
+using StatusNotifierItemNameTest = TestSupport::DesktopTest;
+
+// A name another client holds would show that client's item: the item goes by its connection's
+// own unique name instead, which panels take as well, and the log says whose the name is.
+TEST_F(StatusNotifierItemNameTest, AnItemWhoseNameIsTakenGoesByItsConnectionsOwnName)
+{
+    // The process numbers its items in turn: the next one's name is taken first.
+    QString taken;
+    {
+        const StatusNotifierItem probe;
+        const QString name = probe.serviceName();
+        const qsizetype dash = name.lastIndexOf(u'-');
+        taken = name.left(dash + 1) + QString::number(name.mid(dash + 1).toInt() + 1);
+    }
+    Panel other(taken);
+    ASSERT_TRUE(other.own(taken));
+    Watcher watcher;
+    watcher.hasHost = true;
+    ASSERT_TRUE(other.startWatcher(watcher));
+    const LoggedMessages log;
+
+    StatusNotifierItem item;
+    item.setVisible(true);
+    const QString own = QDBusConnection::sessionBus().baseService();
+    EXPECT_EQ(item.serviceName().toStdString(), own.toStdString());
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !watcher.registered.isEmpty(); }));
+    EXPECT_EQ(watcher.registered.join(u' ').toStdString(), own.toStdString());
+    other.readFrom(own);
+    EXPECT_EQ(other.item(QStringLiteral("Status")).toString(), QStringLiteral("Active"));
+    EXPECT_EQ(QDBusConnection::sessionBus().interface()->serviceOwner(taken).value(), other.uniqueName());
+    const QStringList said = log.messages().filter(taken);
+    ASSERT_EQ(said.size(), 1) << log.messages().join(u'\n').toStdString();
+    EXPECT_TRUE(said.constFirst().contains(other.uniqueName())) << said.constFirst().toStdString();
+    other.stopWatcher();
+}
+
 // The item of a program on an X11 session, whose panel may come and go: in the XEmbed tray, or
 // with the panel's watcher while a host there shows such items.
 class SessionStatusItemTest : public TestSupport::DesktopTest
@@ -432,9 +550,13 @@ protected:
         panel.emplace(QStringLiteral("org.kde.StatusNotifierItem-none"));
     }
 
-    std::unique_ptr<StatusItem> makeItem()
+    // With the desktop's item, or one that gives up a question to the watcher after `watcherTimeout`.
+    std::unique_ptr<StatusItem> makeItem(
+        std::optional<std::chrono::milliseconds> watcherTimeout = std::nullopt)
     {
-        std::unique_ptr<StatusItem> item = StatusItem::forDesktop({});
+        std::unique_ptr<StatusItem> item = watcherTimeout
+            ? std::make_unique<SessionStatusItem>(QString(), watcherTimeout)
+            : StatusItem::forDesktop({});
         QPixmap image(16, 16);
         image.fill(Qt::red);
         item->button().setImage(QIcon(image));
@@ -519,6 +641,64 @@ TEST_F(SessionStatusItemTest, AWatcherThatNeverAnswersDoesNotHoldTheGuiThread)
     EXPECT_TRUE(item->isVisible());
     panel->stopWatcher();
     EXPECT_TRUE(TestSupport::processEventsUntil(inTheTray));
+}
+
+// A watcher that lets the first question time out leaves the item in the tray meanwhile; the item
+// goes to the panel as soon as the watcher answers after all, late, or says a host came.
+TEST_F(SessionStatusItemTest, AfterAQuestionTimesOutTheItemIsInTheTrayUntilTheWatcherSpeaks)
+{
+    for (const bool announces : { false, true }) {
+        SCOPED_TRACE(announces ? "announces a host" : "answers late");
+        SilentWatcher watcher;
+        ASSERT_TRUE(panel->startWatcher(watcher));
+        const std::unique_ptr<StatusItem> item = makeItem(300ms);
+        EXPECT_TRUE(TestSupport::processEventsUntil(inTheTray)) << "in no tray after the question timed out";
+        EXPECT_FALSE(onTheBus());
+        EXPECT_GT(watcher.calls, 0);
+        if (announces) {
+            watcher.answerFromNowOn(true);
+            ASSERT_TRUE(panel->announceHost());
+        } else {
+            watcher.answer(true);
+        }
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !watcher.registered.isEmpty(); }))
+            << "the item did not follow the watcher";
+        EXPECT_TRUE(onTheBus());
+        EXPECT_TRUE(item->showsTitle());
+        EXPECT_TRUE(TestSupport::processEventsUntil([] { return !inTheTray(); })) << "shown twice";
+        panel->stopWatcher();
+    }
+}
+
+// Qt's own tray icon asks the watcher once a process whether tray icons go over the bus, and keeps
+// that answer; the item's icon in the X tray depends on no such answer. A panel whose watcher says
+// no to the program and yes to whoever asks after it (its host came just then) gets nothing
+// without a label, and once it goes, the item is still in the X tray. The panel runs in a process
+// of its own, as Qt's question would hold up one in this thread.
+TEST_F(SessionStatusItemTest, TheTrayIconStaysInTheXTrayWhateverTheWatcherTellsAnyoneAsking)
+{
+    QProcess panelProgram;
+    panelProgram.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    panelProgram.start(
+        QStringLiteral(TAPEWICK_STATUS_NOTIFIER_HOST_PATH), { QStringLiteral("--no-at-first") });
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] {
+        return panelProgram.canReadLine() && panelProgram.readLine() == "Watching\n";
+    })) << "the panel did not start";
+    const auto onThePanel = [] {
+        return TestSupport::StatusNotifierItem::ofProcess(QCoreApplication::applicationPid()).has_value();
+    };
+
+    const std::unique_ptr<StatusItem> item = makeItem();
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return inTheTray() || onThePanel(); }))
+        << "shown nowhere";
+    EXPECT_TRUE(inTheTray());
+    EXPECT_FALSE(onThePanel()) << "an item went to the panel as well";
+    EXPECT_FALSE(item->geometry().isEmpty());
+
+    panelProgram.terminate();
+    ASSERT_TRUE(panelProgram.waitForFinished());
+    EXPECT_TRUE(TestSupport::processEventsUntil(inTheTray)) << "in no tray once the panel went";
+    EXPECT_FALSE(item->geometry().isEmpty());
 }
 
 } // namespace
