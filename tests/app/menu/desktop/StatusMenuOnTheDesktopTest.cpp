@@ -89,7 +89,9 @@ protected:
     }
     QStringList saved() const { return QDir(m_output.path()).entryList(QDir::Files); }
 
-    QTemporaryDir m_output;
+    // Not named as the test program's own temporary folders (`<app name>-XXXXXX`), which are
+    // refused as an output folder.
+    QTemporaryDir m_output { QDir::tempPath() + QStringLiteral("/status-menu-output-XXXXXX") };
     std::unique_ptr<AppState> m_state;
     int m_panels = 0;
 };
