@@ -475,18 +475,54 @@ void AudioRecorderController::showSavePanel(std::optional<QUrl> source)
     if (!source) {
         return;
     }
+    // A second panel would open exactly over the first and hide it: the first comes forward instead.
+    if (m_openSavePanel) {
+        if (!m_waitingForSavePanel.contains(*source)) {
+            qCInfo(recordingLog) << "The recording waits for the open save panel:" << source->toLocalFile();
+            m_waitingForSavePanel.append(*source);
+        }
+        KwApp::activate();
+        return;
+    }
+    runSavePanel(*source);
+    while (!m_waitingForSavePanel.isEmpty()) {
+        const QUrl next = m_waitingForSavePanel.takeFirst();
+        if (m_isEnding) {
+            // Nobody is there to answer it.
+            saveWithoutAsking(next);
+        } else {
+            runSavePanel(next);
+        }
+    }
+}
+
+void AudioRecorderController::runSavePanel(const QUrl &source)
+{
     KwApp::activate();
     // The folder recordings go to, else home: never wherever the program happened to be started.
-    const std::unique_ptr<QFileDialog> panel = makeSavePanel(*source, panelDirectory(outputDirectory()));
+    const std::unique_ptr<QFileDialog> panel = makeSavePanel(source, panelDirectory(outputDirectory()));
     m_openSavePanel = panel.get();
-    if (m_savePanelRunner(*panel) != QDialog::Accepted || panel->selectedUrls().isEmpty()) {
+    const int answer = m_savePanelRunner(*panel);
+    m_openSavePanel.clear();
+    if (answer != QDialog::Accepted || panel->selectedUrls().isEmpty()) {
         return;
     }
     const QUrl destination = panel->selectedUrls().constFirst();
     // The recording picked for saving, even if another one starts before the copy runs.
     QTimer::singleShot(0, this, [this, destination, source, token = beginSave()] {
-        saveRecording(*source, destination, false, token);
+        saveRecording(source, destination, false, token);
     });
+}
+
+void AudioRecorderController::saveWithoutAsking(const QUrl &source)
+{
+    const std::optional<QUrl> directory = outputDirectory();
+    if (!directory) {
+        qCInfo(recordingLog) << "The recording stays for recovery:" << source.toLocalFile();
+        return;
+    }
+    finishRecording(
+        QUrl::fromLocalFile(QDir(directory->toLocalFile()).filePath(fileName(source))), true, source);
 }
 
 bool AudioRecorderController::showsDurationBesideButton() const

@@ -77,8 +77,11 @@ public:
     bool isEnding() const { return m_isEnding; }
 
     // Whether a recording that ended is still on its way to its place: its end not yet handled,
-    // or its copy or metadata rewrite not yet over.
-    bool isSaving() const { return m_endsToHandle > 0 || m_savesInProgress > 0; }
+    // its save panel still to come, or its copy or metadata rewrite not yet over.
+    bool isSaving() const
+    {
+        return m_endsToHandle > 0 || m_savesInProgress > 0 || !m_waitingForSavePanel.isEmpty();
+    }
     // Whether a save panel is open, or closed with its event loop not yet left.
     bool hasOpenSavePanel() const { return !m_openSavePanel.isNull(); }
     // Closes the save panel, unanswered, when one is open; answers whether one was. The panel's
@@ -99,7 +102,12 @@ public:
     void resetStatusButton(const AudioRecorder::End &end);
     // Each takes the recording to save, by default the recorder's current file.
     void handleRecordingStopped(std::optional<QUrl> source = std::nullopt);
+    // One panel at a time: while one is open, the recording waits for its own until that one is
+    // answered, and the open one comes forward. Once the program ends, a recording still waiting
+    // goes to the default output directory, else stays for recovery.
     void showSavePanel(std::optional<QUrl> source = std::nullopt);
+    // The recordings waiting for their save panel, in the order they asked.
+    QList<QUrl> recordingsWaitingForSavePanel() const { return m_waitingForSavePanel; }
     // Copies the recording to `destination` off the GUI thread and then does the rest on it;
     // `uniquify` keeps an existing file there and picks a free name, otherwise the file is
     // replaced.
@@ -150,6 +158,8 @@ private:
     // either, otherwise saved.
     QCoro::Task<> saveUnlessEmpty(QUrl recording, SaveToken token);
     void monitorInputChanged(bool monitor);
+    void runSavePanel(const QUrl &source);
+    void saveWithoutAsking(const QUrl &source);
 
     std::shared_ptr<RecordingSettings> m_settings;
     std::unique_ptr<SystemSoundPlayer> m_ownSounds;
@@ -166,6 +176,7 @@ private:
     int m_endsToHandle = 0;
     bool m_isEnding = false;
     QPointer<QFileDialog> m_openSavePanel;
+    QList<QUrl> m_waitingForSavePanel;
     // The modifier keys of each stop, by the stopped recording's file, until its end is handled.
     QHash<QUrl, Qt::KeyboardModifiers> m_stopModifiers;
     int m_savesInProgress = 0;

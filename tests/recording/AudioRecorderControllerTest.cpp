@@ -35,6 +35,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPixmap>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -879,6 +880,119 @@ TEST_F(AudioRecorderControllerTest, ARecordingEndingAfterANewerOneStartedIsStill
 
     EXPECT_EQ(readFile(QDir(output.path()).filePath(firstName)), "first take");
     EXPECT_EQ(readFile(QDir(output.path()).filePath(QFileInfo(recordingPath()).fileName())), "second take");
+}
+
+// A recording that ends while another one's save panel waits never gets a panel over that one: it
+// waits its turn, and is asked about once the open one is answered, either way. Once the program
+// ends meanwhile, nobody is there to answer: it goes to the default folder, else stays for recovery.
+TEST_F(AudioRecorderControllerTest, OneSavePanelAtATimeAndEveryRecordingIsSavedOrKept)
+{
+    const struct
+    {
+        const char *name;
+        bool firstAnswered;
+        bool endsWhileFirstWaits;
+        bool defaultFolder;
+    } cases[] = {
+        { "both answered in turn", true, false, false },
+        { "the first cancelled", false, false, true },
+        { "the program ends while the first waits", false, true, true },
+        { "the program ends while the first waits, no default folder", false, true, false },
+    };
+    modifiers = Qt::AltModifier; // asks also where a default folder is set
+    settings->showInFinder = false;
+    for (const auto &testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        // Of its own, since an ending is for good.
+        AudioRecorderController recorder { settings, &sounds };
+        recorder.setModifierQuery([this] { return modifiers; });
+        recorder.setRevealer([this](const QList<QUrl> &files) { revealed.append(files); });
+        QTemporaryDir chosen;
+        QTemporaryDir defaultFolder;
+        settings->outputDirectory.reset();
+        if (testCase.defaultFolder) {
+            useOutputDirectory(defaultFolder.path());
+        }
+        const auto startInto = [&](const QByteArray &content) {
+            settings->dateTemplate = u'\'' + QString::fromUtf8(content) + u'\'';
+            recorder.start();
+            sounds.completeAll();
+            const QString path = recorder.recorder().url()->toLocalFile();
+            writeFile(path, content);
+            doubles.recorders.recordings.back()->currentTime = 1;
+            doubles.recorders.recordings.back()->writtenTime = 1;
+            return std::pair(doubles.recorders.recordings.back(), path);
+        };
+        const auto stop = [&](const std::shared_ptr<FakeRecording> &fileRecorder) {
+            recorder.stopRecording();
+            sounds.completeAll();
+            fileRecorder->finish(true);
+        };
+        QString second;
+        QStringList offered;
+        int open = 0;
+        int mostOpen = 0;
+        recorder.setSavePanelRunner([&](QFileDialog &panel) {
+            mostOpen = std::max(mostOpen, ++open);
+            const auto closed = qScopeGuard([&] { --open; });
+            const QString name = QFileInfo(panel.selectedFiles().value(0)).fileName();
+            offered << name;
+            if (offered.size() == 1) {
+                // Another recording ends while this panel waits, as one started by a shortcut would.
+                const auto [fileRecorder, path] = startInto("second take");
+                second = path;
+                stop(fileRecorder);
+                EXPECT_TRUE(TestSupport::processEventsUntil([&] {
+                    return recorder.recordingsWaitingForSavePanel() == QList { QUrl::fromLocalFile(path) };
+                }));
+                EXPECT_TRUE(recorder.isSaving());
+                if (testCase.endsWhileFirstWaits) {
+                    recorder.beginEnding();
+                }
+                if (!testCase.firstAnswered) {
+                    return int(QDialog::Rejected);
+                }
+            }
+            panel.selectFile(QDir(chosen.path()).filePath(name));
+            return int(QDialog::Accepted);
+        });
+        QSignalSpy saved(&recorder, &AudioRecorderController::recordingSaved);
+        const auto [fileRecorder, first] = startInto("first take");
+        stop(fileRecorder);
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !offered.isEmpty() && open == 0; }));
+        while (recorder.isSaving()) {
+            ASSERT_TRUE(TestSupport::processEventsUntil(
+                [&] { return doubles.exporter.completeNext({}) || !recorder.isSaving(); }));
+        }
+
+        const QString firstName = QFileInfo(first).fileName();
+        const QString secondName = QFileInfo(second).fileName();
+        EXPECT_EQ(mostOpen, 1) << "a panel opened over another";
+        EXPECT_EQ(offered,
+            (testCase.endsWhileFirstWaits ? QStringList { firstName }
+                                          : QStringList { firstName, secondName }));
+        EXPECT_TRUE(recorder.recordingsWaitingForSavePanel().isEmpty());
+        const auto savedIn = [](const QTemporaryDir &folder) {
+            return QDir(folder.path()).entryList(QDir::Files, QDir::Name);
+        };
+        QStringList expectedChosen;
+        if (testCase.firstAnswered) {
+            expectedChosen << firstName;
+        }
+        if (!testCase.endsWhileFirstWaits) {
+            expectedChosen << secondName;
+        }
+        EXPECT_EQ(savedIn(chosen), expectedChosen);
+        EXPECT_EQ(savedIn(defaultFolder),
+            testCase.endsWhileFirstWaits && testCase.defaultFolder ? QStringList { secondName }
+                                                                   : QStringList());
+        EXPECT_EQ(saved.count(), savedIn(chosen).size() + savedIn(defaultFolder).size());
+        EXPECT_TRUE(QFile::exists(first) && QFile::exists(second)) << "both stay for recovery as well";
+        EXPECT_TRUE(doubles.presented->empty());
+        if (testCase.endsWhileFirstWaits && testCase.defaultFolder) {
+            EXPECT_EQ(readFile(QDir(defaultFolder.path()).filePath(secondName)), "second take");
+        }
+    }
 }
 
 TEST_F(AudioRecorderControllerTest, OneStartWaitsForTheSoundAtATimeAndAStopCancelsIt)

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QPixmap>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -90,6 +91,13 @@ void TrayStatusItem::toggleMenu()
     m_menu->popup(menuPosition(item, m_menu->sizeHint(), area));
     // The menu is filled as it opens; placed again at the size it has then.
     m_menu->move(menuPosition(item, m_menu->size(), area));
+}
+
+bool TrayStatusItem::isIconWindow(const QWindow &window) const
+{
+    // The icon's window is the one in the icon's place.
+    const QRect icon = m_tray.geometry();
+    return !icon.isEmpty() && QRect(window.mapToGlobal(QPoint()), window.size()) == icon;
 }
 
 int TrayStatusItem::pixelHeight() const

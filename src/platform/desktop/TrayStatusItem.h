@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/desktop/BlockedWindowClicks.h"
 #include "platform/desktop/StatusBarButton.h"
 #include "platform/desktop/StatusItem.h"
 #include "platform/desktop/StatusPictures.h"
@@ -46,6 +47,7 @@ private:
     void toggleMenu();
     void refresh();
     int pixelHeight() const;
+    bool isIconWindow(const QWindow &window) const;
 
     std::unique_ptr<StatusBarButton> m_ownButton;
     StatusBarButton &m_button;
@@ -54,4 +56,8 @@ private:
     QPointer<QMenu> m_menu;
     // Several changes in one turn of the event loop are drawn once, and only what looks different.
     CoalescedCall m_refresh { this, [this] { refresh(); } };
+    // The menu opens whatever dialog waits, as a panel's own menu does.
+    BlockedWindowClicks m_clicksBehindDialogs {
+        [this](const QWindow &window) { return isIconWindow(window); }, [this] { toggleMenu(); }
+    };
 };

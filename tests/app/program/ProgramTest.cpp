@@ -10,10 +10,12 @@
 
 #include "app/AppMain.h"
 #include "app/AppState.h"
+#include "app/AppTexts.h"
 #include "app/SettingsKeys.h"
 #include "kit/foundation/files/FileDescriptor.h"
 #include "kit/foundation/files/SandboxURLBookmark.h"
 #include "kit/foundation/files/UniqueTemporaryDirectories.h"
+#include "recording/RecordingTexts.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -362,6 +364,96 @@ TEST_F(ProgramTest, ATerminateSignalClosesAnOpenSavePanelAndLeavesTheRecordingFo
     EXPECT_EQ(program.waitForExit(), ProgramEnd::exitedWith(SIGTERM)) << program.log().toStdString();
     EXPECT_LT(ending.elapsed(), 5000) << program.log().toStdString();
     EXPECT_TRUE(probeMedia(temporary).decoded) << program.log().toStdString();
+}
+
+// The save panels on the screen.
+qsizetype savePanels()
+{
+    return TestSupport::runCommand(QStringLiteral("xdotool"),
+        { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+            RecordingTexts::savePanelTitle() })
+        .output.split(u'\n', Qt::SkipEmptyParts)
+        .size();
+}
+
+// The tray menu opens whatever dialog waits, and works there: a recording started from it while
+// the welcome waits, stopped from it into the save panel, and Quit chosen over the panel, whose
+// alert says the recording stays for recovery; quitting leaves it there.
+TEST_F(ProgramTest, TheTrayMenuWorksWhileAnyDialogWaitsAndQuitsOverTheSavePanel)
+{
+    database().removeObject("Kw_launchCount"); // a first launch, with its welcome
+    ProgramProcess program;
+    ASSERT_TRUE(program.waitForLog(QStringLiteral("Alert: \"%1\"").arg(AppTexts::welcomeTitle)))
+        << program.log().toStdString();
+    const QString temporary = record(program);
+    ASSERT_FALSE(temporary.isEmpty()) << program.log().toStdString();
+    const auto cleanup = removedAfterwards(temporary);
+    QThread::sleep(1);
+    chooseItem(program, 2); // Stop, after Pause
+    ASSERT_TRUE(TestSupport::processEventsUntil([] { return savePanels() == 1; }, std::chrono::seconds(10)))
+        << program.log().toStdString();
+    chooseItem(program, -1);
+    ASSERT_TRUE(program.waitForLog(QStringLiteral("Alert: \"%1\"").arg(AppTexts::quitTitle)))
+        << program.log().toStdString();
+    // From "Continue Saving", which Return answers, to "Quit".
+    xdotool({ QStringLiteral("key"), QStringLiteral("Tab"), QStringLiteral("space") });
+    EXPECT_EQ(program.waitForExit(), ProgramEnd::exitedWith(0)) << program.log().toStdString();
+    EXPECT_TRUE(probeMedia(temporary).decoded) << "kept for recovery\n" << program.log().toStdString();
+}
+
+// A recording that ends while the save panel of another waits gets no panel over it: its own opens
+// once the first is answered, and both are saved.
+TEST_F(ProgramTest, ASecondStopWaitsForTheOpenSavePanelAndBothAreSaved)
+{
+    ProgramProcess program;
+    ASSERT_TRUE(trayIcon(program)) << program.log().toStdString();
+    QStringList recordings;
+    for (int take = 0; take < 2; ++take) {
+        ASSERT_TRUE(intent(QStringLiteral("SetRecordingState"), { "recording" }).succeeded());
+        static const QRegularExpression into(
+            QStringLiteral("Recording into \"([^\"]*)\"$"), QRegularExpression::MultilineOption);
+        ASSERT_TRUE(TestSupport::processEventsUntil(
+            [&] {
+                const QString log = program.log();
+                return log.count(QStringLiteral("Recording into")) > take;
+            },
+            std::chrono::seconds(10)))
+            << program.log().toStdString();
+        QRegularExpressionMatchIterator matches = into.globalMatch(program.log());
+        QString path;
+        while (matches.hasNext()) {
+            path = matches.next().captured(1);
+        }
+        recordings << path;
+        // Named by the second they start in.
+        QThread::sleep(1);
+        ASSERT_TRUE(intent(QStringLiteral("SetRecordingState"), { "stopped" }).succeeded());
+        ASSERT_TRUE(
+            TestSupport::processEventsUntil([] { return savePanels() == 1; }, std::chrono::seconds(10)))
+            << program.log().toStdString();
+    }
+    const auto cleanup = qScopeGuard([&] {
+        for (const QString &recording : recordings) {
+            QDir(QFileInfo(recording).path()).removeRecursively();
+        }
+    });
+    ASSERT_TRUE(program.waitForLog(QStringLiteral("The recording waits for the open save panel")))
+        << program.log().toStdString();
+    TestSupport::processEventsFor(std::chrono::milliseconds(500));
+    EXPECT_EQ(savePanels(), 1) << "a second panel opened over the first";
+    // Each panel offers its recording's name in the home folder; Return saves it there.
+    for (qsizetype answered = 1; answered <= recordings.size(); ++answered) {
+        const QString saved = QDir::home().filePath(QFileInfo(recordings.at(answered - 1)).fileName());
+        xdotool({ QStringLiteral("key"), QStringLiteral("Return") });
+        EXPECT_TRUE(TestSupport::processEventsUntil(
+            [&] { return QFileInfo::exists(saved); }, std::chrono::seconds(10)))
+            << saved.toStdString() << '\n'
+            << program.log().toStdString();
+        EXPECT_TRUE(TestSupport::processEventsUntil(
+            [&] { return savePanels() == recordings.size() - answered; }, std::chrono::seconds(10)));
+    }
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(), ProgramEnd::exitedWith(SIGTERM)) << program.log().toStdString();
 }
 
 // A sound server that stopped answering holds whatever waits on it, the ending's own end sound too:

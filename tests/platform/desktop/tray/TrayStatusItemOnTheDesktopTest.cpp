@@ -6,11 +6,14 @@
 #include "platform/desktop/StatusPictures.h"
 #include "platform/desktop/TrayStatusItem.h"
 
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -128,6 +131,117 @@ TEST_F(TrayStatusItemOnTheDesktopTest, ASecondClickOnTheItemClosesItsMenuAndChoo
         EXPECT_FALSE(menu.isVisible()) << "opened again";
         EXPECT_EQ(opened, 1);
         EXPECT_EQ(chosen, 0) << "the second click chose an item";
+    }
+}
+
+// Whatever dialog waits, a click on the item opens its menu, which chooses and closes as it does
+// without one; the dialog waits on. Qt holds back every click on a window that an
+// application-modal dialog blocks, the item's among them.
+TEST_F(TrayStatusItemOnTheDesktopTest, TheMenuOpensAndChoosesWhateverDialogWaits)
+{
+    using namespace std::chrono_literals;
+    TrayStatusItem item;
+    QPixmap image(16, 16);
+    image.fill(Qt::red);
+    item.button().setImage(QIcon(image));
+    QMenu menu;
+    QStringList chosen;
+    int opened = 0;
+    QObject::connect(&menu, &QMenu::aboutToShow, [&] {
+        ++opened;
+        menu.clear();
+        for (int i = 0; i < 4; ++i) {
+            const QString title = QStringLiteral("Record %1").arg(i);
+            QObject::connect(
+                menu.addAction(title), &QAction::triggered, [&chosen, title] { chosen << title; });
+        }
+    });
+    item.setMenu(&menu);
+    item.setVisible(true);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] {
+        return !item.geometry().isEmpty()
+            && embeddedTrayIcon(QCoreApplication::applicationPid()) == item.geometry();
+    }));
+    const QPoint icon = item.geometry().center();
+    const auto click = [](const QPoint &at) {
+        TestSupport::xdotool({ "mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1" });
+    };
+
+    QWidget owner;
+    owner.show();
+    const struct
+    {
+        const char *name;
+        std::function<std::unique_ptr<QDialog>()> make;
+        // Run as alerts are, in an event loop of its own; else shown, its modality as given.
+        bool ownLoop;
+    } cases[] = {
+        { "an alert in its own event loop",
+            [] {
+                auto alert = std::make_unique<QMessageBox>();
+                alert->setText(QStringLiteral("Waiting"));
+                return std::unique_ptr<QDialog>(std::move(alert));
+            },
+            true },
+        { "an application-modal save dialog",
+            [] {
+                auto panel = std::make_unique<QFileDialog>();
+                panel->setOption(QFileDialog::DontUseNativeDialog);
+                panel->setAcceptMode(QFileDialog::AcceptSave);
+                panel->setWindowModality(Qt::ApplicationModal);
+                return std::unique_ptr<QDialog>(std::move(panel));
+            },
+            false },
+        // Which leaves the item's clicks to Qt: they open the menu once, not twice.
+        { "a dialog modal to another window alone",
+            [&owner] {
+                auto dialog = std::make_unique<QDialog>(&owner);
+                dialog->setWindowModality(Qt::WindowModal);
+                return dialog;
+            },
+            false },
+    };
+    for (const auto &testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        const std::unique_ptr<QDialog> dialog = testCase.make();
+        const auto whileItWaits = [&] {
+            ASSERT_TRUE(TestSupport::processEventsUntil([&] { return dialog->isVisible(); }));
+            opened = 0;
+            chosen.clear();
+            click(icon);
+            ASSERT_TRUE(TestSupport::processEventsUntil([&] { return menu.isVisible(); })) << "no menu";
+            TestSupport::processEventsFor(300ms);
+            EXPECT_TRUE(menu.isVisible()) << "closed again";
+            EXPECT_EQ(opened, 1);
+            const QList<QAction *> actions = menu.actions();
+            ASSERT_EQ(actions.size(), 4);
+            click(menu.mapToGlobal(menu.actionGeometry(actions.at(2)).center()));
+            EXPECT_TRUE(TestSupport::processEventsUntil([&] { return !chosen.isEmpty(); }));
+            EXPECT_EQ(chosen, QStringList { QStringLiteral("Record 2") });
+            EXPECT_FALSE(menu.isVisible());
+
+            // A second click on the item still closes the menu and chooses nothing.
+            click(icon);
+            ASSERT_TRUE(TestSupport::processEventsUntil([&] { return menu.isVisible(); }));
+            click(icon);
+            EXPECT_TRUE(TestSupport::processEventsUntil([&] { return !menu.isVisible(); })) << "still open";
+            TestSupport::processEventsFor(300ms);
+            EXPECT_FALSE(menu.isVisible()) << "opened again";
+            EXPECT_EQ(opened, 2);
+            EXPECT_EQ(chosen.size(), 1);
+            EXPECT_TRUE(dialog->isVisible()) << "the dialog waits on";
+        };
+        if (testCase.ownLoop) {
+            QTimer::singleShot(0, dialog.get(), [&] {
+                whileItWaits();
+                dialog->reject();
+            });
+            dialog->exec();
+        } else {
+            dialog->show();
+            whileItWaits();
+            dialog->reject();
+        }
     }
 }
 
