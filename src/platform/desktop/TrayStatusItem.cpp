@@ -95,9 +95,7 @@ void TrayStatusItem::toggleMenu()
 
 bool TrayStatusItem::isIconWindow(const QWindow &window) const
 {
-    // The icon's window is the one in the icon's place.
-    const QRect icon = m_tray.geometry();
-    return !icon.isEmpty() && QRect(window.mapToGlobal(QPoint()), window.size()) == icon;
+    return m_tray.isWindow(window);
 }
 
 int TrayStatusItem::pixelHeight() const

@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 
@@ -196,6 +197,11 @@ void XEmbedTrayIcon::setVisible(bool visible)
     }
     m_visible = visible;
     follow();
+}
+
+bool XEmbedTrayIcon::isWindow(const QWindow &window) const
+{
+    return m_window && m_window->windowHandle() == &window;
 }
 
 QRect XEmbedTrayIcon::geometry() const

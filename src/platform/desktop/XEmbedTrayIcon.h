@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 
+class QWindow;
 struct xcb_connection_t;
 
 // An icon in the X11 system tray (the freedesktop system tray protocol over XEmbed), docked by the
@@ -36,6 +37,8 @@ public:
 
     // Where the tray placed the icon on the screen; empty while no tray holds it.
     QRect geometry() const;
+    // Whether `window` is the icon's own.
+    bool isWindow(const QWindow &window) const;
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
