@@ -93,32 +93,39 @@ bool BlockedWindowClicks::nativeEventFilter(const QByteArray &eventType, void *m
     const quint8 type = event->response_type & ~0x80;
     if (type == XCB_BUTTON_PRESS) {
         const auto *buttonPress = static_cast<const xcb_button_press_event_t *>(message);
-        press(buttonPress->event, buttonPress->detail, buttonPress->time);
-    } else if (type == XCB_GE_GENERIC && m_inputExtension >= 0) {
+        return takePress(buttonPress->event, buttonPress->detail, buttonPress->time);
+    }
+    if (type == XCB_GE_GENERIC && m_inputExtension >= 0) {
         InputDeviceEventHead head;
         std::memcpy(&head, message, sizeof head);
         if (head.extension == m_inputExtension && head.eventType == inputButtonPress) {
-            press(head.event, head.detail, head.time);
+            return takePress(head.event, head.detail, head.time);
         }
     }
-    // Qt drops it itself.
     return false;
 }
 
-void BlockedWindowClicks::press(quint32 window, quint32 button, quint32 time)
+bool BlockedWindowClicks::takePress(quint32 window, quint32 button, quint32 time)
 {
-    if ((button != leftButton && button != rightButton) || (window == m_lastWindow && time == m_lastTime)) {
-        return;
+    if (button != leftButton && button != rightButton) {
+        return false;
+    }
+    // XInput reports one press for the device and one for the pointer it moves, not always read
+    // at once: the second may come once the press has opened a popup, which would take it for a
+    // click outside itself and close.
+    if (window == m_lastWindow && time == m_lastTime) {
+        return true;
     }
     QWindow *pressed = windowWithId(window);
     if (!pressed || !isBlocked(*pressed) || !m_watches(*pressed)) {
-        return;
+        return false;
     }
     m_lastWindow = window;
     m_lastTime = time;
     // Not while Qt is still handling the window system's events.
     QMetaObject::invokeMethod(
         &m_context, [this] { m_pressed(); }, Qt::QueuedConnection);
+    return true;
 }
 
 bool BlockedWindowClicks::isBlocked(const QWindow &window)

@@ -11,8 +11,9 @@ class QWindow;
 // Presses of the left or right mouse button on a window of the program that an application-modal
 // window blocks. Qt drops every click on such a window, whatever it is: the X11 tray icon too,
 // whose menu must open while a dialog waits, as a panel's own menu does. The press is reported
-// on a later turn of the event loop; Qt still drops it itself. Only under X11, and from the
-// GUI thread.
+// on a later turn of the event loop and kept from Qt, which would only have dropped it, or, once
+// what the press opened is up, taken it for a click outside that and closed it. Only under X11,
+// and from the GUI thread.
 class BlockedWindowClicks : public QAbstractNativeEventFilter
 {
 public:
@@ -30,7 +31,8 @@ public:
     static bool isBlocked(const QWindow &window);
 
 private:
-    void press(quint32 window, quint32 button, quint32 time);
+    // Whether a press is one to report, or reported already; it is reported if new.
+    bool takePress(quint32 window, quint32 button, quint32 time);
 
     std::function<bool(const QWindow &)> m_watches;
     std::function<void()> m_pressed;
@@ -39,7 +41,7 @@ private:
     bool m_installed = false;
     // Presses reported later go with it.
     QObject m_context;
-    // XInput reports one press for the pointer and one for the device behind it.
+    // The press last reported.
     quint32 m_lastWindow = 0;
     quint32 m_lastTime = 0;
 };
