@@ -4,16 +4,64 @@
 #include "EventLoop.h"
 
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QUrl>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 
 namespace {
 
 using TestSupport::processEventsUntil;
+
+// Another program that takes the clipboard and never answers anyone who asks for its content.
+class SilentClipboardOwner
+{
+public:
+    SilentClipboardOwner()
+        : m_connection(xcb_connect(nullptr, nullptr))
+    { }
+    ~SilentClipboardOwner() { xcb_disconnect(m_connection); }
+    SilentClipboardOwner(const SilentClipboardOwner &) = delete;
+    SilentClipboardOwner &operator=(const SilentClipboardOwner &) = delete;
+
+    // Whether the clipboard is its own now.
+    bool take()
+    {
+        if (xcb_connection_has_error(m_connection)) {
+            return false;
+        }
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        const xcb_window_t window = xcb_generate_id(m_connection);
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, root, 0, 0, 1, 1, 0,
+            XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        const char name[] = "CLIPBOARD";
+        const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
+            xcb_intern_atom_reply(
+                m_connection, xcb_intern_atom(m_connection, 0, sizeof name - 1, name), nullptr),
+            &std::free);
+        if (!atom) {
+            return false;
+        }
+        xcb_set_selection_owner(m_connection, window, atom->atom, XCB_CURRENT_TIME);
+        const std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
+            xcb_get_selection_owner_reply(
+                m_connection, xcb_get_selection_owner(m_connection, atom->atom), nullptr),
+            &std::free);
+        return owner && owner->owner == window;
+    }
+
+private:
+    xcb_connection_t *m_connection;
+};
 
 // How often an observer of the clipboard is told it will change, and that it was published.
 struct Told
@@ -76,6 +124,32 @@ TEST(PasteboardObservableTest, AnnouncesEachChangeOrOnlyThoseOfAnActiveApplicati
     // The current clipboard on subscribing, then once per announcement.
     EXPECT_EQ(toldAlways.published, 4);
     EXPECT_EQ(toldActiveOnly.published, 3);
+}
+
+// A copy waiting on the clipboard goes once another program takes it, at once: what that program
+// offers is not read, as it may never answer.
+TEST(PasteboardOnTheDesktopTest, ACopyGoesWhenAnotherProgramTakesTheClipboardWithoutAskingIt)
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    const QUrl copy = QUrl::fromLocalFile(QStringLiteral("/tmp/Take.m4a"));
+    ASSERT_TRUE(Pasteboard::copyUrl(copy));
+    ASSERT_TRUE(processEventsUntil([&] { return clipboard->ownsClipboard(); }));
+    bool released = false;
+    Pasteboard::whenNoLongerOffered(copy, [&] { released = true; });
+
+    SilentClipboardOwner other;
+    ASSERT_TRUE(other.take());
+    // The longest the event loop was held between two of its turns.
+    QElapsedTimer sinceTurn;
+    sinceTurn.start();
+    qint64 longestHold = 0;
+    EXPECT_TRUE(processEventsUntil(
+        [&] {
+            longestHold = std::max(longestHold, sinceTurn.restart());
+            return released;
+        },
+        std::chrono::seconds(10)));
+    EXPECT_LT(longestHold, 2000) << "waited for the other program's answer";
 }
 
 } // namespace
