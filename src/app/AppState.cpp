@@ -215,14 +215,16 @@ void AppState::setUpEvents()
 
     m_cancellables.insert(
         m_recorder->recorder().didStateUpdatePublisher().sink([this](AudioRecorder::State state) {
-            const QString value = RecordingStateAppEnums::displayName(RecordingStateAppEnums::from(state));
+            // The recording stopped by the ending is still being finished.
+            const QString value = m_recorder->isEnding()
+                ? endingTitle()
+                : RecordingStateAppEnums::displayName(RecordingStateAppEnums::from(state));
             qCDebug(statusItemLog) << "accessibility value" << value;
             if (state == AudioRecorder::State::recording) {
                 qCDebug(appLog) << "Recording into"
                                 << m_recorder->recorder().url().value_or(QUrl()).toLocalFile();
             }
-            // The recording stopped by the ending is still being finished.
-            statusItem().button().setAccessibilityValue(m_recorder->isEnding() ? endingTitle() : value);
+            statusItem().button().setAccessibilityValue(value);
         }));
 }
 
