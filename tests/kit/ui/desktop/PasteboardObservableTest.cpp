@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 
@@ -40,27 +41,56 @@ public:
             return false;
         }
         const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-        const xcb_window_t window = xcb_generate_id(m_connection);
-        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, root, 0, 0, 1, 1, 0,
-            XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-        const char name[] = "CLIPBOARD";
-        const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
-            xcb_intern_atom_reply(
-                m_connection, xcb_intern_atom(m_connection, 0, sizeof name - 1, name), nullptr),
-            &std::free);
-        if (!atom) {
-            return false;
+        m_window = xcb_generate_id(m_connection);
+        const quint32 events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, root, 0, 0, 1, 1, 0,
+            XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
+        const xcb_atom_t clipboard = atom("CLIPBOARD");
+        // A claim of the same millisecond as the program's own is taken for an older one, and
+        // ignored: this one comes after the next tick of the server's clock.
+        const xcb_timestamp_t before = serverTime();
+        xcb_timestamp_t now = before;
+        while (now == before) {
+            now = serverTime();
         }
-        xcb_set_selection_owner(m_connection, window, atom->atom, XCB_CURRENT_TIME);
+        xcb_set_selection_owner(m_connection, m_window, clipboard, now);
         const std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
             xcb_get_selection_owner_reply(
-                m_connection, xcb_get_selection_owner(m_connection, atom->atom), nullptr),
+                m_connection, xcb_get_selection_owner(m_connection, clipboard), nullptr),
             &std::free);
-        return owner && owner->owner == window;
+        return owner && owner->owner == m_window;
     }
 
 private:
+    xcb_atom_t atom(const char *name)
+    {
+        const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+            xcb_intern_atom_reply(
+                m_connection, xcb_intern_atom(m_connection, 0, quint16(std::strlen(name)), name), nullptr),
+            &std::free);
+        return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    }
+
+    // The server's time now, from the change of a property of its own.
+    xcb_timestamp_t serverTime()
+    {
+        xcb_change_property(
+            m_connection, XCB_PROP_MODE_APPEND, m_window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0, nullptr);
+        xcb_flush(m_connection);
+        for (;;) {
+            const std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> event(
+                xcb_wait_for_event(m_connection), &std::free);
+            if (!event) {
+                return XCB_CURRENT_TIME;
+            }
+            if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+                return reinterpret_cast<const xcb_property_notify_event_t *>(event.get())->time;
+            }
+        }
+    }
+
     xcb_connection_t *m_connection;
+    xcb_window_t m_window = XCB_WINDOW_NONE;
 };
 
 // How often an observer of the clipboard is told it will change, and that it was published.
