@@ -316,7 +316,11 @@ TEST_F(ProgramOnAPanelTest, AFrozenSoundServersEndingShowsOnTheItemAndInItsMenu)
     // Not finished, the recording stays for recovery in a folder of its own.
     const auto cleanup = qScopeGuard(
         [folder = QFileInfo(recording->captured(1)).path()] { QDir(folder).removeRecursively(); });
-    ASSERT_TRUE(showsState(QStringLiteral("Recording"), true)) << log();
+    const QString running = QStringLiteral("%1\nRecording\n").arg(QLatin1String(AppIdentity::displayName));
+    ASSERT_TRUE(
+        TestSupport::processEventsUntil([&] { return m_item->toolTipTitle().startsWith(running); }, 10s))
+        << m_item->toolTipTitle().toStdString() << "\n"
+        << log();
 
     const FrozenSoundServer frozen;
     m_program->signal(SIGTERM);
