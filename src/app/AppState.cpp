@@ -215,7 +215,10 @@ void AppState::setUpEvents()
 
     m_cancellables.insert(
         m_recorder->recorder().didStateUpdatePublisher().sink([this](AudioRecorder::State state) {
-            const QString value = RecordingStateAppEnums::displayName(RecordingStateAppEnums::from(state));
+            // The recording stopped by the ending is still being finished.
+            const QString value = m_recorder->isEnding()
+                ? endingTitle()
+                : RecordingStateAppEnums::displayName(RecordingStateAppEnums::from(state));
             qCDebug(statusItemLog) << "accessibility value" << value;
             if (state == AudioRecorder::State::recording) {
                 qCDebug(appLog) << "Recording into"
@@ -236,6 +239,10 @@ void AppState::toggleInputMonitoring()
     }
     if (m_recorder->manualInputMonitor()) {
         m_recorder->setManualInputMonitor(nullptr);
+        return;
+    }
+    if (m_recorder->isEnding()) {
+        qCInfo(appLog) << "No input monitor starts while the program ends";
         return;
     }
     // The server's default input is then an output's own sound: played back, it would feed itself.
@@ -271,8 +278,42 @@ void AppState::handleTerminationSignal(int signal)
     qCInfo(appLog) << "Ending on signal" << signal;
     m_endingSignal = signal;
     // At once: a save that ends before the ending waits for it must not ask for a review either.
-    m_recorder->beginEnding();
+    beginEnding();
     endOnSignal(signal);
+}
+
+void AppState::beginEnding()
+{
+    if (m_recorder->isEnding()) {
+        return;
+    }
+    m_recorder->beginEnding();
+    const QString title = endingTitle();
+    qCInfo(appLog).noquote() << title;
+    // Created at launch: an ending that comes before it has nothing to show.
+    if (m_statusItem) {
+        StatusBarButton &button = m_statusItem->button();
+        qCDebug(statusItemLog) << "accessibility value" << title;
+        qCDebug(statusItemLog) << "appears disabled" << true;
+        // Dimmed and without the recording's colour or time: the tooltip says what goes on.
+        button.setAppearsDisabled(true);
+        button.setTitle(QString());
+        button.setImagePosition(StatusBarButton::ImagePosition::imageOnly);
+        button.setImage(m_environment.settings->menuBarIconImage());
+        button.setAccessibilityValue(title);
+    }
+    // An open menu offered what is refused from now on.
+    if (m_menu.isOpen()) {
+        updateMenu(m_menu);
+    }
+}
+
+QString AppState::endingTitle() const
+{
+    const AudioRecorder &recorder = m_recorder->recorder();
+    const bool hasRecording = recorder.state() != AudioRecorder::State::stopped
+        || recorder.hasUnfinishedRecordings() || m_recorder->isSaving() || m_recorder->hasOpenSavePanel();
+    return hasRecording ? MenuTexts::finishingRecording : MenuTexts::quitting;
 }
 
 void AppState::endOnSignal(int signal)
@@ -291,7 +332,8 @@ void AppState::endOnSignal(int signal)
 
 void AppState::stopRecordingBeforeExit(ExitCause cause)
 {
-    m_recorder->beginEnding();
+    m_endingUnderWay = true;
+    beginEnding();
     const bool wasRecording = recordingState() != AudioRecorder::State::stopped;
     const AudioRecorder &recorder = m_recorder->recorder();
     if (!wasRecording && !recorder.hasUnfinishedRecordings() && !m_recorder->isSaving()) {

@@ -5,6 +5,7 @@
 #include "recording/AudioRecorder.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <chrono>
 #include <functional>
@@ -12,6 +13,7 @@
 #include <optional>
 
 class AudioRecorderController;
+class QMessageBox;
 class RecordingSettings;
 class StatusItem;
 
@@ -67,7 +69,8 @@ public:
     // Fills the status menu each time it is about to open.
     void updateMenu(KwMenu &menu);
     // Ends monitoring of the current recording, or switches the monitor of the menu on or off; the
-    // menu's item and the shortcut both come here. Without an input device nothing starts.
+    // menu's item and the shortcut both come here. Without an input device, or while the program
+    // ends, nothing starts.
     void toggleInputMonitoring();
     // Closes every alert and panel unanswered, stops the recording, waits (bounded) for it to be
     // finished, then ends the event loop with the signal number. It takes a quit's ending over; a
@@ -78,7 +81,9 @@ public:
     void showCrashAlertIfNeeded();
     void showWelcomeIfFirstLaunch();
     // Asks before a running or paused recording, or one that a save panel waits for, is ended by
-    // quitting. A quit over a save panel goes on once the panel's own event loop is left.
+    // quitting. A quit over a save panel goes on once the panel's own event loop is left. A quit
+    // while its alert is open brings that alert forward, and one while the program ends joins that
+    // ending: neither asks again.
     TerminateReply confirmQuit();
 
     AudioRecorder::State recordingState() const;
@@ -89,16 +94,24 @@ public:
     // recording stays in its temporary directory, where recovery finds it. A user who chose to quit
     // reads a failed save's alert before the program ends; a signal does not wait for anyone.
     // From then on the program is ending: a termination signal joins this ending, nothing starts a
-    // recording and no review is asked for.
+    // recording or a monitor and no review is asked for, and the item and its menu say so.
     enum class ExitCause { userQuit, signal };
     void stopRecordingBeforeExit(ExitCause cause);
 
 private:
     void endOnSignal(int signal);
+    // From now on nothing starts; the item shows it, and the menu offers nothing the ending refuses.
+    void beginEnding();
+    // What the menu and the item say while the program ends.
+    QString endingTitle() const;
     Environment m_environment;
     // The signal whose ending is under way.
     std::optional<int> m_endingSignal;
     bool m_quitConfirmed = false;
+    // The quit's question while it waits for its answer.
+    QPointer<QMessageBox> m_quitAlert;
+    // The ending waits for the recording to be finished and saved.
+    bool m_endingUnderWay = false;
     KwMenu m_menu;
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<AudioRecorderController> m_recorder;

@@ -45,13 +45,15 @@ int runAlert(const QString &title, const QString &message, const QStringList &bu
 }
 
 // Only "Quit" answers yes: closing the alert without a choice keeps what goes on, as the
-// continue button does. `onOpen` gets the alert while it waits.
-bool quitConfirmed(const QString &message, const QString &continueButton,
+// continue button does. `open` holds the alert while it waits, and `onOpen` gets it then.
+bool quitConfirmed(const QString &message, const QString &continueButton, QPointer<QMessageBox> &open,
     const std::function<void(QMessageBox *)> &onOpen = {})
 {
     KwApp::activate();
     QMessageBox *alert = makeWarning(
         AppTexts::quitTitle, message, { continueButton, AppTexts::quitButton }, std::nullopt, { 1 });
+    open = alert;
+    const auto closed = qScopeGuard([&open] { open.clear(); });
     if (onOpen) {
         onOpen(alert);
     }
@@ -130,8 +132,22 @@ AppState::TerminateReply AppState::confirmQuit()
         // That ending goes on and ends the program with the signal's number.
         return TerminateReply::terminateCancel;
     }
+    if (m_quitAlert) {
+        // A second Quit while the first one's question waits: that question is the one to answer.
+        qCInfo(appLog) << "The quit alert is open already";
+        m_quitAlert->raise();
+        m_quitAlert->activateWindow();
+        return TerminateReply::terminateCancel;
+    }
+    if (m_endingUnderWay) {
+        // That ending ends the program once the recording is finished; a second quit's exit would
+        // cut its waits short.
+        qCInfo(appLog) << "Quit joins the ending under way";
+        return TerminateReply::terminateCancel;
+    }
     if (!m_quitConfirmed && m_recorder->hasOpenSavePanel()) {
-        if (!quitConfirmed(AppTexts::quitLeavesPanelUnanswered, AppTexts::quitContinueSavingButton)) {
+        if (!quitConfirmed(
+                AppTexts::quitLeavesPanelUnanswered, AppTexts::quitContinueSavingButton, m_quitAlert)) {
             return TerminateReply::terminateCancel;
         }
         m_quitConfirmed = true;
@@ -139,7 +155,7 @@ AppState::TerminateReply AppState::confirmQuit()
     if (m_recorder->dismissSavePanel()) {
         // The recording's end waits below the panel's own event loop: the quit goes on once that
         // loop is left, and nothing starts meanwhile.
-        m_recorder->beginEnding();
+        beginEnding();
         quitAppAsync();
         return TerminateReply::terminateCancel;
     }
@@ -162,7 +178,7 @@ AppState::TerminateReply AppState::confirmQuit()
         const bool confirmed
             = quitConfirmed(folder ? AppTexts::quitSavesIn(QDir::cleanPath(folder->toLocalFile()))
                                    : AppTexts::quitKeepsForRecovery,
-                AppTexts::quitContinueButton, closeOnStop);
+                AppTexts::quitContinueButton, m_quitAlert, closeOnStop);
         stops.cancel();
         if (stoppedMeanwhile && !confirmed) {
             return confirmQuit();

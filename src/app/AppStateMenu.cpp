@@ -73,6 +73,12 @@ void AppState::updateMenu(KwMenu &menu)
     menu.clear();
     const std::vector<CaptureDevice> devices = AudioCaptureDevices::audioInputDevices();
     const bool hasDevices = !devices.empty();
+    // Whatever the ending refuses is shown, disabled, below what it does.
+    const bool ending = m_recorder->isEnding();
+    if (ending) {
+        addItem(menu, endingTitle(), false, {});
+        menu.addSeparator();
+    }
 
     // Where the panel cannot show the time beside the button, the menu keeps it.
     if (recordingState() != State::stopped && !m_recorder->showsDurationBesideButton()) {
@@ -84,7 +90,7 @@ void AppState::updateMenu(KwMenu &menu)
 
     if (recordingState() != State::stopped) {
         const QString title = recordingState() == State::paused ? MenuTexts::resume : MenuTexts::pause;
-        addShortcutItem(menu, title, true, ShortcutNames::togglePauseRecording(),
+        addShortcutItem(menu, title, !ending, ShortcutNames::togglePauseRecording(),
             [controller = m_recorder.get()] { controller->togglePauseAsync(); });
     }
 
@@ -92,12 +98,12 @@ void AppState::updateMenu(KwMenu &menu)
     // server gives it, and must still be stoppable.
     const bool stopped = recordingState() == State::stopped;
     CallbackMenuItem *record = addShortcutItem(menu, stopped ? MenuTexts::record : MenuTexts::stop,
-        hasDevices || !stopped, ShortcutNames::toggleRecording(),
+        (hasDevices || !stopped) && !ending, ShortcutNames::toggleRecording(),
         [controller = m_recorder.get(), &menu] { controller->toggleRecording(menu.choiceModifiers()); });
     if (stopped) {
         record->setFont(boldFont(record->font()));
     }
-    if (stopped && !hasDevices) {
+    if (stopped && !hasDevices && !ending) {
         record->setToolTip(MenuTexts::noInputDevices);
     }
     menu.addSeparator();
@@ -108,14 +114,14 @@ void AppState::updateMenu(KwMenu &menu)
     const bool endsRecordingMonitor
         = recordingState() != State::stopped && recorder.shouldMonitorInputWhileRecording();
     const bool monitoring = endsRecordingMonitor || m_recorder->manualInputMonitor();
-    CallbackMenuItem *monitor
-        = addShortcutItem(menu, monitoring ? MenuTexts::stopInputMonitoring : MenuTexts::monitorInput,
-            monitoring || hasDevices, ShortcutNames::toggleInputMonitoring(), [this, monitoring] {
-                if (!monitoring) {
-                    showInputMonitoringIntroOnce();
-                }
-                toggleInputMonitoring();
-            });
+    CallbackMenuItem *monitor = addShortcutItem(menu,
+        monitoring ? MenuTexts::stopInputMonitoring : MenuTexts::monitorInput,
+        monitoring || (hasDevices && !ending), ShortcutNames::toggleInputMonitoring(), [this, monitoring] {
+            if (!monitoring) {
+                showInputMonitoringIntroOnce();
+            }
+            toggleInputMonitoring();
+        });
     if (!monitoring && !hasDevices) {
         monitor->setToolTip(MenuTexts::noInputDevicesToMonitor);
     } else if (!endsRecordingMonitor) {
@@ -157,8 +163,8 @@ void AppState::updateMenu(KwMenu &menu)
     }
     menu.addSeparator();
 
-    CallbackMenuItem *settings = addItem(
-        menu, MenuTexts::settings, recordingState() == State::stopped, [] { KwApp::showSettings(); });
+    CallbackMenuItem *settings = addItem(menu, MenuTexts::settings,
+        recordingState() == State::stopped && !ending, [] { KwApp::showSettings(); });
     settings->setShortcut(StatusMenuKeys::settings());
     QAction *more = menu.addAction(MenuTexts::more);
     KwMenu *moreMenu = MoreMenu::make();
@@ -171,5 +177,6 @@ void AppState::updateMenu(KwMenu &menu)
             [] { SingletonWindowController::show<DebugWindowController>(false); });
     }
     menu.addSeparator();
-    addQuitItem(&menu);
+    // A quit now would only join the ending.
+    addQuitItem(&menu)->setEnabled(!ending);
 }

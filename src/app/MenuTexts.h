@@ -46,6 +46,11 @@ inline const QString monitorWhileRecordingTooltip = QStringLiteral(
     "(speaker) while recording. This lets you hear in real-time what's being recorded. Use "
     "headphones while recording for best results.");
 
+// What the menu's first row and the item's tooltip say once the program ends, with a recording to
+// finish and without one.
+inline const QString finishingRecording = QStringLiteral("Finishing the recording\u2026");
+inline const QString quitting = QStringLiteral("Quitting\u2026");
+
 inline const QString previousRecording = QStringLiteral("Previous Recording");
 inline const QString showRecordings = QStringLiteral("Show Recordings");
 inline const QString settings = QStringLiteral("Settings\u2026");

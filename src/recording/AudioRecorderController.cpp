@@ -232,6 +232,8 @@ void AudioRecorderController::beginEnding()
     ASSERT_MAIN_THREAD();
     m_isEnding = true;
     m_pendingStart = 0;
+    // The button shows the ending from now on, not the level of the recording it stops.
+    m_updateCancellable.cancel();
     // Nobody is there to answer a panel asked for earlier.
     m_stopModifiers.clear();
 }

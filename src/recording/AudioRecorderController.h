@@ -71,8 +71,9 @@ public:
     QCoro::Task<> togglePauseAsync();
 
     // The program has begun to end, for good: from now on no recording starts (one waiting for its
-    // start sound is cancelled), and a saved recording asks for no review, which waits for an
-    // ordinary save: an ending shows no alert that nobody may be there to answer.
+    // start sound is cancelled), the recording's level no longer reaches the button, and a saved
+    // recording asks for no review, which waits for an ordinary save: an ending shows no alert
+    // that nobody may be there to answer.
     void beginEnding();
     bool isEnding() const { return m_isEnding; }
 

@@ -6,6 +6,14 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+namespace {
+
+// Marks the content this program put on the clipboard, which alone is read back: reading another
+// program's content asks that program, and waits for its answer.
+constexpr char writtenHere[] = "tapewickPasteboardItem";
+
+} // namespace
+
 PasteboardItem::PasteboardItem()
     : m_mimeData(std::make_unique<QMimeData>())
 { }
@@ -45,6 +53,7 @@ void Pasteboard::write(PasteboardItem item, QClipboard *clipboard)
     }
     std::unique_ptr<QMimeData> data = std::move(item.m_mimeData);
     data->setData(PasteboardType::source, FoundationHooks::appIdentifier().toUtf8());
+    data->setProperty(writtenHere, true);
     // The clipboard takes ownership.
     clipboard->setMimeData(data.release());
 }
@@ -74,9 +83,10 @@ void Pasteboard::whenNoLongerOffered(const QUrl &url, std::function<void()> rele
     // Goes with the clipboard, and with it the connection.
     auto *watch = new QObject(clipboard);
     QObject::connect(clipboard, &QClipboard::dataChanged, watch, [clipboard, url, released, watch] {
-        // Another owner's content is read from it: only while a copy waits, once a change.
+        // Only content of this program's own can still offer the URL, and it is read here, not
+        // from whoever owns the clipboard: a program that never answers would hold the GUI thread.
         const QMimeData *data = clipboard->mimeData();
-        if (data && data->hasUrls() && data->urls().contains(url)) {
+        if (data && data->property(writtenHere).toBool() && data->urls().contains(url)) {
             return;
         }
         QObject::disconnect(clipboard, nullptr, watch, nullptr);

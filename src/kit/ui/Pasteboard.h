@@ -54,8 +54,8 @@ public:
     static void copyString(const QString &text, QClipboard *clipboard = nullptr);
 
     // Calls `released` once, at the first change after which the clipboard no longer offers the
-    // URL (other content of anyone's took its place); never when the clipboard goes first, as the
-    // program ends. GUI thread.
+    // URL: other content of this program's took its place, or anything of another program's,
+    // which is not read. Never when the clipboard goes first, as the program ends. GUI thread.
     static void whenNoLongerOffered(
         const QUrl &url, std::function<void()> released, QClipboard *clipboard = nullptr);
 };

@@ -5,7 +5,10 @@
 #include <QActionGroup>
 #include <QBuffer>
 #include <QDBusError>
+#include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QGuiApplication>
 #include <QMenu>
 
@@ -178,6 +181,9 @@ DBusMenuExporter::DBusMenuExporter(QDBusConnection bus, const QString &path, QMe
     if (m_menu) {
         watch(m_menu);
     }
+    m_openers.setConnection(m_bus);
+    m_openers.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
+    connect(&m_openers, &QDBusServiceWatcher::serviceUnregistered, this, &DBusMenuExporter::openerGone);
     m_bus.registerObject(m_path, this, QDBusConnection::ExportScriptableContents);
 }
 
@@ -187,6 +193,8 @@ DBusMenuExporter::~DBusMenuExporter()
     for (QMenu *menu : std::as_const(m_watched)) {
         menu->removeEventFilter(this);
     }
+    // No panel can close them any more: the menus are not left counted open.
+    closeAll();
 }
 
 QString DBusMenuExporter::textDirection()
@@ -448,7 +456,11 @@ QDBusVariant DBusMenuExporter::GetProperty(int id, const QString &name)
 
 void DBusMenuExporter::open(QMenu *menu)
 {
-    if (!menu || std::find(m_open.cbegin(), m_open.cend(), menu) != m_open.cend()) {
+    if (!menu) {
+        return;
+    }
+    noteOpener();
+    if (std::find(m_open.cbegin(), m_open.cend(), menu) != m_open.cend()) {
         return;
     }
     m_open.append(menu);
@@ -469,6 +481,57 @@ void DBusMenuExporter::close(QMenu *menu)
         if (closing) {
             emit closing->aboutToHide();
         }
+    }
+    if (m_open.isEmpty()) {
+        m_openers.setWatchedServices({});
+    }
+}
+
+void DBusMenuExporter::closeAll()
+{
+    while (!m_open.isEmpty()) {
+        const QPointer<QMenu> closing = m_open.takeLast();
+        if (closing) {
+            emit closing->aboutToHide();
+        }
+    }
+    m_openers.setWatchedServices({});
+}
+
+void DBusMenuExporter::noteOpener()
+{
+    if (!calledFromDBus()) {
+        return;
+    }
+    const QString service = message().service();
+    if (service.isEmpty() || m_openers.watchedServices().contains(service)) {
+        return;
+    }
+    m_openers.addWatchedService(service);
+    // A panel that left before the watch began would never be heard of leaving.
+    QDBusMessage ask = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+        QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus"),
+        QStringLiteral("NameHasOwner"));
+    ask.setArguments({ service });
+    auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(ask), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this,
+        [this, service](QDBusPendingCallWatcher *answered) {
+            answered->deleteLater();
+            const QDBusPendingReply<bool> reply = *answered;
+            if (reply.isValid() && !reply.value()) {
+                openerGone(service);
+            }
+        });
+}
+
+void DBusMenuExporter::openerGone(const QString &service)
+{
+    if (!m_openers.removeWatchedService(service)) {
+        return;
+    }
+    // Another panel that opened the menu may still show it.
+    if (m_openers.watchedServices().isEmpty()) {
+        closeAll();
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusContext>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QHash>
 #include <QList>
@@ -65,7 +66,9 @@ Q_DECLARE_METATYPE(DBusMenuEvent)
 // being the entry of its action. Opening a menu on the panel emits its aboutToShow (where a menu
 // fills itself) and closing it aboutToHide, as a menu on the screen does; choosing an entry
 // closes the menu and then triggers the action. A call naming an entry that does not exist is
-// answered with an error at once, never left without a reply.
+// answered with an error at once, never left without a reply. What a panel opened closes when the
+// last panel that opened it leaves the bus, and when the exporter goes: a panel that goes away
+// says nothing of its open menu.
 class DBusMenuExporter : public QObject, protected QDBusContext
 {
     Q_OBJECT
@@ -127,6 +130,10 @@ private:
     bool handleEvent(int id, const QString &eventId);
     void open(QMenu *menu);
     void close(QMenu *menu);
+    void closeAll();
+    // The panel whose call is being answered, if any, counted among those the open menus are for.
+    void noteOpener();
+    void openerGone(const QString &service);
     void flush();
 
     QDBusConnection m_bus;
@@ -139,6 +146,8 @@ private:
     QSet<QMenu *> m_watched;
     // Menus a panel shows now, in the order they opened.
     QList<QPointer<QMenu>> m_open;
+    // The bus names of the panels that opened them, followed until they leave the bus.
+    QDBusServiceWatcher m_openers;
     bool m_layoutChanged = false;
     QSet<int> m_changedItems;
     // The menu is rebuilt item by item: the panel hears of it once.

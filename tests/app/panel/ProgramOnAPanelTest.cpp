@@ -1,5 +1,6 @@
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "FrozenSoundServer.h"
 #include "Pactl.h"
 #include "PanelPicture.h"
 #include "ProgramProcess.h"
@@ -7,6 +8,8 @@
 
 #include "MediaProbe.h"
 #include "app/AppIdentity.h"
+#include "app/AppMain.h"
+#include "app/AppState.h"
 #include "app/MenuBarIcon.h"
 #include "app/MenuTexts.h"
 #include "app/SettingsKeys.h"
@@ -18,11 +21,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <optional>
 
 // The program as people run it on today's desktops: a Wayland session with no X server, whose
@@ -295,6 +300,50 @@ TEST_F(ProgramOnAPanelTest, TheElapsedTimeIsTheItemsLabelAndInItsToolTip)
     choose(MenuTexts::stop);
     EXPECT_TRUE(TestSupport::processEventsUntil([&] { return m_item->label().isEmpty(); }, 10s)) << log();
     EXPECT_EQ(m_item->labelGuide(), QString());
+}
+
+// A sound server that stopped answering holds the ending for seconds: from its start the item is
+// dimmed and says that the recording is being finished, and so does the menu, which offers nothing
+// that the ending refuses, as the bus refuses to start a recording.
+TEST_F(ProgramOnAPanelTest, AFrozenSoundServersEndingShowsOnTheItemAndInItsMenu)
+{
+    ASSERT_NO_FATAL_FAILURE(start());
+    choose(MenuTexts::record);
+    static const QRegularExpression into(
+        QStringLiteral("Recording into \"([^\"]*)\"$"), QRegularExpression::MultilineOption);
+    const std::optional<QRegularExpressionMatch> recording = m_program->waitForMatch(into);
+    ASSERT_TRUE(recording) << log();
+    // Not finished, the recording stays for recovery in a folder of its own.
+    const auto cleanup = qScopeGuard(
+        [folder = QFileInfo(recording->captured(1)).path()] { QDir(folder).removeRecursively(); });
+    const QString running = QStringLiteral("%1\nRecording\n").arg(QLatin1String(AppIdentity::displayName));
+    ASSERT_TRUE(
+        TestSupport::processEventsUntil([&] { return m_item->toolTipTitle().startsWith(running); }, 10s))
+        << m_item->toolTipTitle().toStdString() << "\n"
+        << log();
+
+    const FrozenSoundServer frozen;
+    m_program->signal(SIGTERM);
+    const QString finishing = QStringLiteral("%1\n%2").arg(
+        QLatin1String(AppIdentity::displayName), MenuTexts::finishingRecording);
+    EXPECT_TRUE(TestSupport::processEventsUntil([&] { return m_item->toolTipTitle() == finishing; }, 5s))
+        << m_item->toolTipTitle().toStdString() << "\n"
+        << log();
+    EXPECT_TRUE(isDimmed(m_item->icon()));
+    EXPECT_EQ(m_item->label(), QString()) << "the time of a recording that no longer runs";
+    const std::optional<DBusMenuEntry> menu = m_item->openMenu();
+    ASSERT_TRUE(menu) << log();
+    const QStringList shown = rows(*menu);
+    EXPECT_EQ(shown.value(0).toStdString(),
+        QStringLiteral("(%1)").arg(MenuTexts::finishingRecording).toStdString());
+    for (const QString &refused : { MenuTexts::record, MenuTexts::monitorInput, MenuTexts::settings,
+             ServiceTexts::quitItem(QLatin1String(AppIdentity::displayName)) }) {
+        EXPECT_TRUE(shown.contains(QStringLiteral("(%1)").arg(refused))) << shown.join(u'|').toStdString();
+    }
+    m_item->sendMenuEvent(0, QStringLiteral("closed"));
+    const std::chrono::seconds limit = std::chrono::duration_cast<std::chrono::seconds>(
+        AppMain::stuckWorkLimit + AppState::finishLimit + 5s);
+    EXPECT_EQ(m_program->waitForExit(int(limit.count())), ProgramEnd::exitedWith(SIGTERM)) << log();
 }
 
 } // namespace

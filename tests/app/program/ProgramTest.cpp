@@ -1,6 +1,7 @@
 #include "Command.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "FrozenSoundServer.h"
 #include "MediaProbe.h"
 #include "ProgramProcess.h"
 #include "ScopedEnv.h"
@@ -11,6 +12,7 @@
 #include "app/AppMain.h"
 #include "app/AppState.h"
 #include "app/AppTexts.h"
+#include "app/MenuTexts.h"
 #include "app/SettingsKeys.h"
 #include "kit/foundation/files/FileDescriptor.h"
 #include "kit/foundation/files/SandboxURLBookmark.h"
@@ -117,40 +119,6 @@ TestSupport::CommandResult intent(const QString &method, const QStringList &argu
             QStringLiteral("com.larkvelden.Tapewick.Intents.") + method }
             + arguments);
 }
-
-// The test desktop's sound server, stopped so that it keeps its connections but answers nothing,
-// and answering again once this goes, for the tests that follow.
-class FrozenSoundServer
-{
-public:
-    FrozenSoundServer()
-        : m_processes(TestSupport::TestDesktop::soundServerProcesses())
-    {
-        EXPECT_FALSE(m_processes.empty()) << "no sound server in the test desktop";
-        signal(SIGSTOP);
-    }
-    ~FrozenSoundServer()
-    {
-        signal(SIGCONT);
-        EXPECT_TRUE(TestSupport::processEventsUntil(
-            [] {
-                return TestSupport::runCommand(QStringLiteral("pactl"), { QStringLiteral("info") })
-                    .succeeded();
-            },
-            std::chrono::seconds(10)));
-    }
-    FrozenSoundServer(const FrozenSoundServer &) = delete;
-    FrozenSoundServer &operator=(const FrozenSoundServer &) = delete;
-
-private:
-    void signal(int number)
-    {
-        for (const qint64 pid : m_processes) {
-            ::kill(pid_t(pid), number);
-        }
-    }
-    std::vector<qint64> m_processes;
-};
 
 class ProgramTest : public TestSupport::DesktopTest
 {
@@ -485,6 +453,10 @@ TEST_F(ProgramTest, AFrozenSoundServerHoldsNoEndLongerThanItsLimit)
         } else {
             chooseItem(program, -1);
         }
+        // The item says what the ending does while it waits.
+        const QString shown = recording ? MenuTexts::finishingRecording : MenuTexts::quitting;
+        EXPECT_TRUE(program.waitForLog(QStringLiteral("accessibility value \"%1\"").arg(shown), 5))
+            << program.log().toStdString();
         const milliseconds limit = stuckWorkLimit + (recording ? finishLimit : milliseconds(0));
         // What is left after the limits: starting the program's end, and ending a process.
         const milliseconds leeway(5000);

@@ -5,6 +5,7 @@
 #include "app/AppRecordingSettings.h"
 #include "app/AppState.h"
 #include "app/AppTexts.h"
+#include "app/MenuTexts.h"
 #include "app/SettingsKeys.h"
 #include "kit/foundation/errors/GeneralError.h"
 #include "kit/foundation/files/FileLocations.h"
@@ -12,7 +13,10 @@
 #include "kit/foundation/system/FoundationHooks.h"
 #include "kit/foundation/system/SignalHandler.h"
 #include "kit/services/AlertBuilder.h"
+#include "kit/services/KwApp.h"
 #include "kit/services/KwKit.h"
+#include "kit/services/ServiceTexts.h"
+#include "platform/desktop/StatusBarButton.h"
 #include "platform/desktop/TrayStatusItem.h"
 #include "platform/userdefaults/UserDefaults.h"
 #include "recording/AudioRecorderController.h"
@@ -291,25 +295,30 @@ TEST_F(AppStateTest, QuittingAsksOnlyWhileARecordingRunsAndOnlyQuitEndsIt)
     EXPECT_TRUE(m_events.isEmpty()) << "no alert while stopped";
     std::unique_ptr<AppState> state;
     const QString stopElsewhere = QStringLiteral("stop from the panel's menu");
+    const QString quitAgain = QStringLiteral("Quit chosen again");
 
     struct Case
     {
         const char *name;
         AudioRecorder::State state;
-        QString answer;
+        QStringList answers;
         AppState::TerminateReply reply;
         AudioRecorder::State after;
     };
     const std::vector<Case> cases {
-        { "Return keeps recording", AudioRecorder::State::recording, "Return",
+        { "Return keeps recording", AudioRecorder::State::recording, { "Return" },
             AppState::TerminateReply::terminateCancel, AudioRecorder::State::recording },
-        { "paused stays paused", AudioRecorder::State::paused, AppTexts::quitContinueButton,
+        { "paused stays paused", AudioRecorder::State::paused, { AppTexts::quitContinueButton },
             AppState::TerminateReply::terminateCancel, AudioRecorder::State::paused },
-        { "Quit ends the recording", AudioRecorder::State::recording, AppTexts::quitButton,
+        { "Quit ends the recording", AudioRecorder::State::recording, { AppTexts::quitButton },
             AppState::TerminateReply::terminateNow, AudioRecorder::State::stopped },
         // Nothing is left to continue: the alert closes, and the quit goes on as one while stopped.
-        { "a stop elsewhere ends the question", AudioRecorder::State::paused, stopElsewhere,
+        { "a stop elsewhere ends the question", AudioRecorder::State::paused, { stopElsewhere },
             AppState::TerminateReply::terminateNow, AudioRecorder::State::stopped },
+        // The open alert is the one answered: no second one comes, and that quit ends nothing.
+        { "a second quit asks nothing more", AudioRecorder::State::recording,
+            { quitAgain, AppTexts::quitContinueButton }, AppState::TerminateReply::terminateCancel,
+            AudioRecorder::State::recording },
     };
     for (const Case &test : cases) {
         m_events.clear();
@@ -333,7 +342,7 @@ TEST_F(AppStateTest, QuittingAsksOnlyWhileARecordingRunsAndOnlyQuitEndsIt)
         }
         const QString file = state->recorder().recorder().url().value_or(QUrl()).toLocalFile();
 
-        AlertAnswerer alerts({ test.answer }, [this](QMessageBox &alert) {
+        AlertAnswerer alerts(test.answers, [this](QMessageBox &alert) {
             m_events.append(alert.text());
             const QList<QAbstractButton *> buttons = alertButtons(&alert);
             ASSERT_EQ(buttons.size(), 2);
@@ -341,7 +350,15 @@ TEST_F(AppStateTest, QuittingAsksOnlyWhileARecordingRunsAndOnlyQuitEndsIt)
             EXPECT_TRUE(isDestructive(buttons[1]));
         });
         alerts.answerElsewhere(stopElsewhere, [&state] { state->recorder().toggleRecording(); });
+        std::optional<AppState::TerminateReply> secondReply;
+        // From the menu, outside the answerer's own turn, which would not come again below a
+        // second alert.
+        alerts.answerElsewhere(quitAgain,
+            [&] { QTimer::singleShot(0, state.get(), [&] { secondReply = state->confirmQuit(); }); });
         EXPECT_EQ(state->confirmQuit(), test.reply) << test.name;
+        if (test.answers.contains(quitAgain)) {
+            EXPECT_EQ(secondReply, AppState::TerminateReply::terminateCancel) << test.name;
+        }
         EXPECT_EQ(m_events, QStringList { AppTexts::quitTitle }) << test.name;
         EXPECT_TRUE(alerts.unanswered().isEmpty()) << test.name;
         EXPECT_EQ(state->recordingState(), test.after) << test.name;
@@ -504,10 +521,25 @@ TEST_F(AppStateTest, QuittingJustAfterAStopWaitsUntilTheRecordingIsSaved)
     EXPECT_GT(facts.seconds, 0.5);
 }
 
-// Whatever asks for a recording while the program ends, by a signal or a confirmed quit, starts
-// nothing, and the save the ending waits for asks for no review.
+// Whatever asks for a recording or a monitor while the program ends, by a signal or a confirmed
+// quit, starts nothing, a second quit joins that ending, and the save the ending waits for asks
+// for no review. From its start the item and the menu say that the recording is being finished,
+// and the menu offers nothing that the ending refuses.
 TEST_F(AppStateTest, AStartWhileTheProgramEndsStartsNothingAndItsSaveAsksNoReview)
 {
+    // The menu's enabled items among those the ending refuses, and its first row.
+    const QStringList refused { MenuTexts::record, MenuTexts::monitorInput, MenuTexts::settings,
+        ServiceTexts::quitItem(KwApp::name()) };
+    const auto offered = [&](const QMenu &menu) {
+        QStringList rows;
+        for (const QAction *item : menu.actions()) {
+            if (item->isEnabled() && refused.contains(item->text())) {
+                rows << item->text();
+            }
+        }
+        const QAction *first = menu.actions().value(0);
+        return rows << (first && !first->isEnabled() ? first->text() : QStringLiteral("(none)"));
+    };
     for (const AppState::ExitCause cause : { AppState::ExitCause::signal, AppState::ExitCause::userQuit }) {
         SCOPED_TRACE(static_cast<int>(cause));
         SetUp();
@@ -516,14 +548,34 @@ TEST_F(AppStateTest, AStartWhileTheProgramEndsStartsNothingAndItsSaveAsksNoRevie
         const QString name = recordForOutput(*state, &output);
         ASSERT_FALSE(name.isEmpty());
 
-        // Comes on the first turn of the ending's wait, as a menu choice, hot key or call would.
-        QTimer::singleShot(0, state.get(), [&state] { state->recorder().start(); });
+        // Come on the first turn of the ending's wait, as a menu choice, hot key or call would. The
+        // menu is open as the ending starts (as a panel may keep it), and opened again.
+        QList<QStringList> menus;
+        std::optional<AppState::TerminateReply> secondQuit;
+        emit state->menu().aboutToShow();
+        QTimer::singleShot(0, state.get(), [&] {
+            state->recorder().start();
+            state->toggleInputMonitoring();
+            secondQuit = state->confirmQuit();
+            menus << offered(state->menu());
+            emit state->menu().aboutToHide();
+            emit state->menu().aboutToShow();
+            menus << offered(state->menu());
+            emit state->menu().aboutToHide();
+        });
         if (cause == AppState::ExitCause::signal) {
             state->stopRecordingBeforeExit(cause);
         } else {
             state->recorder().stopRecording();
             EXPECT_EQ(state->confirmQuit(), AppState::TerminateReply::terminateNow);
         }
+        EXPECT_EQ(secondQuit, AppState::TerminateReply::terminateCancel);
+        EXPECT_EQ(menus, QList<QStringList>(2, { MenuTexts::finishingRecording }));
+        const StatusBarButton &button = state->statusItem().button();
+        EXPECT_EQ(button.accessibilityValue(), MenuTexts::finishingRecording);
+        EXPECT_TRUE(button.appearsDisabled());
+        EXPECT_EQ(button.title(), QString());
+        EXPECT_EQ(state->recorder().manualInputMonitor(), nullptr);
         EXPECT_EQ(QDir(output.path()).entryList(QDir::Files).join(u'|').toStdString(), name.toStdString());
         // A start let through would be recording once its sound has played.
         TestSupport::processEventsFor(2s);

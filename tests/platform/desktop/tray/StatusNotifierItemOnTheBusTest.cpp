@@ -398,6 +398,50 @@ TEST_F(StatusNotifierItemOnTheBusTest, TheMenuFillsWhenThePanelOpensItAndAChoice
     EXPECT_EQ(panel->layoutUpdates, updatesBefore);
 }
 
+// A panel that goes away says nothing of the menu it had open, nor does one whose item stops
+// exporting the menu: the menu counts as closed then, once the last panel that opened it is gone.
+TEST_F(StatusNotifierItemOnTheBusTest, AnOpenMenuClosesWhenThePanelThatOpenedItOrTheExportGoes)
+{
+    QObject::connect(&menu, &QMenu::aboutToShow, [this] { open = true; });
+    QObject::connect(&menu, &QMenu::aboutToHide, [this] { open = false; });
+    const std::function<void()> panelLeaves = [this] { panel.reset(); };
+    const std::function<void()> exportEnds = [this] { item.setMenu(nullptr); };
+    for (const auto &[what, end] : { std::pair { "the panel leaves the bus", panelLeaves },
+             std::pair { "the item stops exporting the menu", exportEnds } }) {
+        SCOPED_TRACE(what);
+        item.setMenu(&menu);
+        panel.emplace(item.serviceName());
+        closed = 0;
+        panel->menu(QStringLiteral("AboutToShow"), { 0 });
+        panel->event(0, QStringLiteral("opened"));
+        ASSERT_TRUE(open);
+
+        // A second panel opens it too and leaves: the first one still shows it.
+        QString secondName;
+        {
+            QDBusConnection second
+                = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("second"));
+            secondName = second.baseService();
+            QDBusMessage opened
+                = QDBusMessage::createMethodCall(item.serviceName(), QStringLiteral("/MenuBar"),
+                    QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("Event"));
+            opened.setArguments(
+                { 0, QStringLiteral("opened"), QVariant::fromValue(QDBusVariant(QString())), 0u });
+            EXPECT_EQ(second.call(opened, QDBus::BlockWithGui, 5000).type(), QDBusMessage::ReplyMessage);
+        }
+        QDBusConnection::disconnectFromBus(QStringLiteral("second"));
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] {
+            return !QDBusConnection::sessionBus().interface()->isServiceRegistered(secondName).value();
+        }));
+        TestSupport::processEventsFor(100ms);
+        EXPECT_TRUE(open) << "closed while a panel still shows it";
+
+        end();
+        EXPECT_TRUE(TestSupport::processEventsUntil([&] { return !open; }));
+        EXPECT_EQ(closed, 1);
+    }
+}
+
 // Panels that show a label beside the icon get the title there, with a guide as wide as it;
 // the icon goes by name only while it is the plain template.
 TEST_F(StatusNotifierItemOnTheBusTest, TheTitleIsTheLabelAndATemplateGoesByItsName)
@@ -620,6 +664,29 @@ TEST_F(SessionStatusItemTest, TheItemMovesToAPanelThatComesAfterItAndBackToTheTr
         EXPECT_GT(panel->idOf(QStringLiteral("Record")), 0);
         EXPECT_TRUE(TestSupport::processEventsUntil([] { return !inTheTray(); })) << "shown twice";
     }
+    panel->stopWatcher();
+}
+
+// The menu a panel had open when the item left it for the tray is closed with it, for the tray's
+// own menu to open.
+TEST_F(SessionStatusItemTest, AMenuOpenOnThePanelClosesWhenTheItemMovesToTheTray)
+{
+    bool open = false;
+    QObject::connect(&menu, &QMenu::aboutToShow, [&] { open = true; });
+    QObject::connect(&menu, &QMenu::aboutToHide, [&] { open = false; });
+    const std::unique_ptr<StatusItem> item = makeItem();
+    ASSERT_TRUE(TestSupport::processEventsUntil(inTheTray));
+    Watcher watcher;
+    watcher.hasHost = true;
+    ASSERT_TRUE(panel->startWatcher(watcher));
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !watcher.registered.isEmpty(); }));
+    panel->readFrom(watcher.registered.constLast());
+    panel->menu(QStringLiteral("AboutToShow"), { 0 });
+    panel->event(0, QStringLiteral("opened"));
+    ASSERT_TRUE(open);
+    watcher.setHasHost(false);
+    EXPECT_TRUE(TestSupport::processEventsUntil([] { return !onTheBus() && inTheTray(); }));
+    EXPECT_FALSE(open);
     panel->stopWatcher();
 }
 
