@@ -2,6 +2,8 @@
 
 #include "platform/audio/AudioFileRecorder.h"
 
+#include <QList>
+#include <QString>
 #include <QStringList>
 
 #include <optional>
@@ -20,6 +22,21 @@ ProcessUsage selfUsage();
 // the X connection: where the user interface's work runs, apart from the media framework's
 // streaming threads and their noise.
 double interfaceThreadsCpuSeconds();
+
+// A process of the test desktop that works for a status item besides the program itself.
+struct DesktopProcess
+{
+    QString name;
+    qint64 pid = 0;
+};
+
+// The test desktop's panel host, session bus daemon and display server, from the list of its
+// daemons it keeps (TAPEWICK_TEST_DESKTOP/pids): what the program's status item costs the desktop
+// besides its own threads. None outside the test desktop.
+QList<DesktopProcess> statusItemDesktopProcesses();
+
+// The CPU seconds so far of all the threads of process `pid`; none when it is gone.
+std::optional<double> processCpuSeconds(qint64 pid);
 
 // Records `duration` seconds through the file recorder in this process and answers what that
 // took; none when the recording failed.
