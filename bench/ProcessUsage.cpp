@@ -77,21 +77,33 @@ QList<DesktopProcess> statusItemDesktopProcesses()
         const QString name = QString::fromUtf8(fields.value(0));
         const qint64 pid = fields.value(1).toLongLong();
         if (fields.size() == 2 && pid > 0 && counted.contains(name)) {
-            processes.append({ name, pid });
+            // The name the test panel gives that thread (StatusNotifierPanel::pictureThreadName).
+            const QStringList pictureFile { QStringLiteral("PanelPicture") };
+            const bool panel = name == QLatin1String("status-notifier-host");
+            processes.append({ name, pid, panel ? pictureFile : QStringList(), true });
+            if (panel) {
+                processes.append({ name + QStringLiteral("'s picture file"), pid, pictureFile, false });
+            }
         }
     }
     return processes;
 }
 
-std::optional<double> processCpuSeconds(qint64 pid)
+std::optional<double> processCpuSeconds(const DesktopProcess &process)
 {
-    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(process.pid));
     if (!tasks.exists()) {
         return std::nullopt;
     }
     double seconds = 0;
     for (const QString &thread : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        seconds += threadCpuSeconds(tasks.filePath(thread)).value_or(0);
+        QFile name(tasks.filePath(thread + QStringLiteral("/comm")));
+        if (!name.open(QIODevice::ReadOnly)) {
+            continue; // ended meanwhile
+        }
+        if (process.threadsLeftOut.contains(QString::fromUtf8(name.readAll().trimmed())) != process.counted) {
+            seconds += threadCpuSeconds(tasks.filePath(thread)).value_or(0);
+        }
     }
     return seconds;
 }
