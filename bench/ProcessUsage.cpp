@@ -23,6 +23,16 @@ ProcessUsage fromRusage(const rusage &usage)
         usage.ru_nvcsw };
 }
 
+// Nanoseconds on a CPU of one thread, the first of the three figures of its schedstat.
+std::optional<double> threadCpuSeconds(const QString &task)
+{
+    QFile times(task + QStringLiteral("/schedstat"));
+    if (!times.open(QIODevice::ReadOnly)) {
+        return std::nullopt; // ended meanwhile
+    }
+    return times.readAll().split(' ').value(0).toDouble() / 1e9;
+}
+
 } // namespace
 
 ProcessUsage selfUsage()
@@ -40,13 +50,59 @@ double interfaceThreadsCpuSeconds()
     const QDir tasks(QStringLiteral("/proc/self/task"));
     for (const QString &thread : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         QFile name(tasks.filePath(thread + QStringLiteral("/comm")));
-        QFile times(tasks.filePath(thread + QStringLiteral("/schedstat")));
-        if (!name.open(QIODevice::ReadOnly) || !times.open(QIODevice::ReadOnly)) {
+        if (!name.open(QIODevice::ReadOnly)) {
             continue; // ended meanwhile
         }
         if (thread == main || helpers.contains(QString::fromUtf8(name.readAll().trimmed()))) {
-            // Nanoseconds on a CPU, first of the three figures.
-            seconds += times.readAll().split(' ').value(0).toDouble() / 1e9;
+            seconds += threadCpuSeconds(tasks.filePath(thread)).value_or(0);
+        }
+    }
+    return seconds;
+}
+
+QList<DesktopProcess> statusItemDesktopProcesses()
+{
+    // The panel hosts of either tray, the bus daemon, and the display servers of either session.
+    static const QStringList counted { QStringLiteral("trayer"), QStringLiteral("status-notifier-host"),
+        QStringLiteral("dbus"), QStringLiteral("xvfb"), QStringLiteral("weston") };
+    const QString desktop = qEnvironmentVariable("TAPEWICK_TEST_DESKTOP");
+    QFile list(QDir(desktop).filePath(QStringLiteral("pids")));
+    if (desktop.isEmpty() || !list.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    QList<DesktopProcess> processes;
+    // One daemon a line: its name, then its pid.
+    for (const QByteArray &line : list.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        const QString name = QString::fromUtf8(fields.value(0));
+        const qint64 pid = fields.value(1).toLongLong();
+        if (fields.size() == 2 && pid > 0 && counted.contains(name)) {
+            // The name the test panel gives that thread (StatusNotifierPanel::pictureThreadName).
+            const QStringList pictureFile { QStringLiteral("PanelPicture") };
+            const bool panel = name == QLatin1String("status-notifier-host");
+            processes.append({ name, pid, panel ? pictureFile : QStringList(), true });
+            if (panel) {
+                processes.append({ name + QStringLiteral("'s picture file"), pid, pictureFile, false });
+            }
+        }
+    }
+    return processes;
+}
+
+std::optional<double> processCpuSeconds(const DesktopProcess &process)
+{
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(process.pid));
+    if (!tasks.exists()) {
+        return std::nullopt;
+    }
+    double seconds = 0;
+    for (const QString &thread : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile name(tasks.filePath(thread + QStringLiteral("/comm")));
+        if (!name.open(QIODevice::ReadOnly)) {
+            continue; // ended meanwhile
+        }
+        if (process.threadsLeftOut.contains(QString::fromUtf8(name.readAll().trimmed())) != process.counted) {
+            seconds += threadCpuSeconds(tasks.filePath(thread)).value_or(0);
         }
     }
     return seconds;

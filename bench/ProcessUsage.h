@@ -2,6 +2,8 @@
 
 #include "platform/audio/AudioFileRecorder.h"
 
+#include <QList>
+#include <QString>
 #include <QStringList>
 
 #include <optional>
@@ -20,6 +22,27 @@ ProcessUsage selfUsage();
 // the X connection: where the user interface's work runs, apart from the media framework's
 // streaming threads and their noise.
 double interfaceThreadsCpuSeconds();
+
+// A process of the test desktop that works for a status item besides the program itself, or the
+// part of one that does test work no desktop does.
+struct DesktopProcess
+{
+    QString name;
+    qint64 pid = 0;
+    // The threads counted, by name: all but `threadsLeftOut`, or only `threadsLeftOut` where
+    // `counted` is false.
+    QStringList threadsLeftOut;
+    bool counted = true;
+};
+
+// The test desktop's panel host, session bus daemon and display server, from the list of its
+// daemons it keeps (TAPEWICK_TEST_DESKTOP/pids): what the program's status item costs the desktop
+// besides its own threads. The test panel's thread that writes its picture file for people to look
+// at comes apart, as not counted. None outside the test desktop.
+QList<DesktopProcess> statusItemDesktopProcesses();
+
+// The CPU seconds so far of the threads of `process`; none when it is gone.
+std::optional<double> processCpuSeconds(const DesktopProcess &process);
 
 // Records `duration` seconds through the file recorder in this process and answers what that
 // took; none when the recording failed.

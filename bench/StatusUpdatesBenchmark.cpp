@@ -4,26 +4,31 @@
 // is the one the desktop gets: the X11 tray's, or the status notifier item where a panel shows
 // those (TAPEWICK_TEST_TRAY=sni in the test desktop). In the test desktop the tone's volume moves
 // as a voice moves a level, so the tint follows it.
+// What the item costs is counted where it is spent: in the program, on the threads its work runs
+// on (the GUI thread, Qt's bus and X threads; the streaming threads do the same work either way),
+// and in the test desktop's processes that show it: the panel host, the bus daemon that carries
+// the item's pictures to it, and the display server that draws them. The test panel also writes
+// what it shows into a picture file for people to look at, which no panel does: that thread's time
+// is printed apart and not counted.
 // CPU time on a shared machine moves from one recording to the next, most of all the encoder's:
-// each round records alone, without and with the item, the last two in alternating order; what
-// the item adds is read on the threads its work runs on (the GUI thread, Qt's bus and X threads),
-// the streaming threads doing the same work either way; the target is judged on the median over
-// the rounds. Prints each round, then the medians and spreads; exits 1 when the status updates add
-// 10 % or more.
+// each round records alone, without and with the item, the last two in alternating order; the
+// target is judged on the median over the rounds. Prints each round, then the medians and
+// spreads; exits 1 when the status updates add 10 % or more.
 //   app_status_benchmark [seconds] [rounds]   (default 10 s, 9 rounds; run inside a desktop with
 //                                               a tray and a sound server)
 #include "ProcessUsage.h"
 #include "Spread.h"
+#include "StatusNotifierItem.h"
 
 #include "app/AppRecordingSettings.h"
 #include "app/SettingsKeys.h"
 #include "platform/audio/GstFileRecorder.h"
 #include "platform/desktop/StatusItem.h"
-#include "platform/desktop/StatusNotifierItem.h"
 #include "recording/AudioRecorder.h"
 #include "recording/AudioRecorderController.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -42,23 +47,44 @@ void runFor(int milliseconds)
     QCoreApplication::exec();
 }
 
-// CPU seconds of a recording: the whole process's, and its interface threads'.
+// CPU seconds of a recording: the whole process's, its interface threads', and the desktop's
+// processes' that show the item.
 struct RecordingCpu
 {
     double process = 0;
     double interface = 0;
+    // Each of the desktop's processes, and their sum.
+    QList<double> desktopProcesses;
+    double desktop = 0;
 };
 
-// A recording through the controller, driving `button` if there is one.
+// The CPU seconds so far of each of the desktop's processes; none when one of them has gone.
+std::optional<QList<double>> desktopCpuSeconds(const QList<DesktopProcess> &desktop)
+{
+    QList<double> seconds;
+    for (const DesktopProcess &process : desktop) {
+        const std::optional<double> used = processCpuSeconds(process);
+        if (!used) {
+            std::fprintf(stderr, "the desktop's %s has gone\n", qPrintable(process.name));
+            return std::nullopt;
+        }
+        seconds << *used;
+    }
+    return seconds;
+}
+
+// A recording through the controller, driving the button of `item` if there is one.
 std::optional<RecordingCpu> recordThroughController(
-    const QString &outputDirectory, int duration, StatusBarButton *button)
+    const QString &outputDirectory, int duration, StatusItem *item, const QList<DesktopProcess> &desktop)
 {
     Defaults::set(SettingsKeys::showDurationInMenuBar(), true);
     Defaults::set(SettingsKeys::showInFinderAfterSaving(), false);
     Defaults::set(SettingsKeys::defaultOutputDirectory(),
         std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(outputDirectory))));
     AudioRecorderController controller(std::make_shared<AppRecordingSettings>());
-    controller.setStatusBarButton(button);
+    StatusBarButton *button = item ? &item->button() : nullptr;
+    // As the program does: the duration beside the image only where the panel shows the title.
+    controller.setStatusBarButton(button, [item] { return item && item->showsTitle(); });
 
     controller.toggleRecording();
     QElapsedTimer waited;
@@ -72,9 +98,21 @@ std::optional<RecordingCpu> recordThroughController(
     }
     const double before = selfUsage().cpuSeconds;
     const double interfaceBefore = interfaceThreadsCpuSeconds();
+    const std::optional<QList<double>> desktopBefore = desktopCpuSeconds(desktop);
     runFor(duration * 1000);
-    const RecordingCpu used { selfUsage().cpuSeconds - before,
-        interfaceThreadsCpuSeconds() - interfaceBefore };
+    const std::optional<QList<double>> desktopAfter = desktopCpuSeconds(desktop);
+    if (!desktopBefore || !desktopAfter) {
+        return std::nullopt;
+    }
+    RecordingCpu used;
+    used.process = selfUsage().cpuSeconds - before;
+    used.interface = interfaceThreadsCpuSeconds() - interfaceBefore;
+    for (qsizetype i = 0; i < desktop.size(); ++i) {
+        used.desktopProcesses << desktopAfter->at(i) - desktopBefore->at(i);
+        if (desktop[i].counted) {
+            used.desktop += used.desktopProcesses.constLast();
+        }
+    }
     const QString shown = button ? button->title() : QString();
     controller.toggleRecording();
     // The stop finishes and saves the file; the next recording starts on a quiet process.
@@ -105,6 +143,24 @@ std::unique_ptr<QProcess> movingLevel()
     return process->waitForStarted() ? std::move(process) : nullptr;
 }
 
+// Which item the desktop shows: the status notifier item once the panel's watcher lists it, the
+// X11 tray's once the tray has placed it; none when neither comes within ten seconds.
+std::optional<QString> shownItem(const StatusItem &item)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 10000) {
+        if (TestSupport::StatusNotifierItem::ofProcess(QCoreApplication::applicationPid())) {
+            return QStringLiteral("status notifier item");
+        }
+        if (!item.geometry().isEmpty()) {
+            return QStringLiteral("X11 tray");
+        }
+        runFor(50);
+    }
+    return std::nullopt;
+}
+
 void printSpread(const char *what, const Spread &spread, const char *unit)
 {
     std::printf(
@@ -120,24 +176,42 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     const int duration = argc > 1 ? std::max(1, atoi(argv[1])) : 10;
     const int rounds = argc > 2 ? std::max(1, atoi(argv[2])) : 9;
-    QTemporaryDir output;
+    // Not named as the program names its own temporary folders (`<application>-XXXXXX`), which it
+    // refuses as an output folder: each stop would open the save panel.
+    QTemporaryDir output(QDir::tempPath() + QStringLiteral("/status-benchmark-output-XXXXXX"));
 
     const std::unique_ptr<QProcess> level = movingLevel();
     const std::unique_ptr<StatusItem> item = StatusItem::forDesktop({});
     item->setVisible(true);
-    const bool notifier = dynamic_cast<StatusNotifierItem *>(item.get()) != nullptr;
+    const std::optional<QString> shown = shownItem(*item);
+    if (!shown) {
+        std::fprintf(stderr, "no panel showed the status item\n");
+        return 2;
+    }
+    const QList<DesktopProcess> desktop = statusItemDesktopProcesses();
     // The first recording of a process also loads the media framework's plugins, and the panel
     // takes the item in meanwhile; not counted.
     recordWithFileRecorder(output.filePath(QStringLiteral("warm-up.m4a")), aac, 1);
-    if (!recordThroughController(output.path(), 1, &item->button())) {
+    if (!recordThroughController(output.path(), 1, item.get(), desktop)) {
         return 2;
     }
 
+    QStringList counted;
+    QStringList leftOut;
+    for (const DesktopProcess &process : desktop) {
+        (process.counted ? counted : leftOut) << process.name;
+    }
     std::printf("%d rounds of %d s of 48 kHz stereo AAC, status item: %s, input level: %s\n", rounds,
-        duration, notifier ? "status notifier item" : "X11 tray", level ? "moving" : "as it comes");
-    std::printf(
-        "round  alone (s)  without: all, interface (s)  with: all, interface (s)  status updates add\n");
-    QList<double> alone, without, with, withoutInterface, withInterface, added;
+        duration, qPrintable(*shown), level ? "moving" : "as it comes");
+    std::printf("counted: the program's interface threads, the desktop's %s%s%s\n",
+        counted.isEmpty() ? "(none: not a test desktop)" : qPrintable(counted.join(QStringLiteral(", "))),
+        leftOut.isEmpty() ? "" : "; left out, the test's own: ",
+        qPrintable(leftOut.join(QStringLiteral(", "))));
+    std::printf("round  alone (s)  without: all, interface, desktop (s)  with: all, interface, desktop (s)"
+                "  status updates add\n");
+    QList<double> alone, without, with, withoutInterface, withInterface, withoutDesktop, withDesktop,
+        addedInProgram, added;
+    QList<QList<double>> addedByDesktopProcess(desktop.size());
     for (int round = 1; round <= rounds; ++round) {
         const auto recorder = recordWithFileRecorder(
             output.filePath(QStringLiteral("alone-%1.m4a").arg(round)), aac, duration);
@@ -145,11 +219,11 @@ int main(int argc, char **argv)
         std::optional<RecordingCpu> updating;
         // Alternated, so that a load that grows or fades over a round weighs on both alike.
         if (round % 2 == 1) {
-            plain = recordThroughController(output.path(), duration, nullptr);
-            updating = recordThroughController(output.path(), duration, &item->button());
+            plain = recordThroughController(output.path(), duration, nullptr, desktop);
+            updating = recordThroughController(output.path(), duration, item.get(), desktop);
         } else {
-            updating = recordThroughController(output.path(), duration, &item->button());
-            plain = recordThroughController(output.path(), duration, nullptr);
+            updating = recordThroughController(output.path(), duration, item.get(), desktop);
+            plain = recordThroughController(output.path(), duration, nullptr, desktop);
         }
         if (!recorder || recorder->cpuSeconds <= 0 || !plain || !updating) {
             return 2;
@@ -159,10 +233,18 @@ int main(int argc, char **argv)
         with << updating->process;
         withoutInterface << plain->interface;
         withInterface << updating->interface;
-        added << (updating->interface - plain->interface) / recorder->cpuSeconds * 100;
-        std::printf("%5d  %9.3f  %13.3f, %9.3f  %10.3f, %9.3f  %+6.1f %%\n", round, alone.constLast(),
-            without.constLast(), withoutInterface.constLast(), with.constLast(), withInterface.constLast(),
-            added.constLast());
+        withoutDesktop << plain->desktop;
+        withDesktop << updating->desktop;
+        addedInProgram << (updating->interface - plain->interface) / recorder->cpuSeconds * 100;
+        for (qsizetype i = 0; i < desktop.size(); ++i) {
+            addedByDesktopProcess[i] << (updating->desktopProcesses[i] - plain->desktopProcesses[i])
+                    / recorder->cpuSeconds * 100;
+        }
+        added << (updating->interface + updating->desktop - plain->interface - plain->desktop)
+                / recorder->cpuSeconds * 100;
+        std::printf("%5d  %9.3f  %13.3f, %9.3f, %7.3f  %10.3f, %9.3f, %7.3f  %+6.1f %%\n", round,
+            alone.constLast(), without.constLast(), withoutInterface.constLast(), withoutDesktop.constLast(),
+            with.constLast(), withInterface.constLast(), withDesktop.constLast(), added.constLast());
         std::fflush(stdout);
     }
     QList<double> ratios;
@@ -172,9 +254,18 @@ int main(int argc, char **argv)
     printSpread("file recorder alone:", Spread::of(alone), " s");
     printSpread("controller without a status item:", Spread::of(without), " s");
     printSpread("  its interface threads:", Spread::of(withoutInterface), " s");
+    printSpread("  the desktop's processes:", Spread::of(withoutDesktop), " s");
     printSpread("controller with the status item:", Spread::of(with), " s");
     printSpread("  its interface threads:", Spread::of(withInterface), " s");
+    printSpread("  the desktop's processes:", Spread::of(withDesktop), " s");
     printSpread("controller without it / recorder:", Spread::of(ratios), "  ");
+    printSpread("  in the program (% of recorder):", Spread::of(addedInProgram), " %");
+    for (qsizetype i = 0; i < desktop.size(); ++i) {
+        const QString format = desktop[i].counted ? QStringLiteral("  in the desktop's %1:")
+                                                  : QStringLiteral("  (not counted: %1)");
+        const QByteArray what = format.arg(desktop[i].name).toUtf8();
+        printSpread(what.constData(), Spread::of(addedByDesktopProcess[i]), " %");
+    }
     const Spread share = Spread::of(added);
     printSpread("status updates add (% of recorder):", share, " %");
     std::printf("target: the median under 10 %%\n");

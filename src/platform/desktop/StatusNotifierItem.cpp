@@ -23,9 +23,6 @@ namespace {
 
 const QString itemPath = QStringLiteral("/StatusNotifierItem");
 
-// The sizes panels ask for most, in pixels, smallest first; each picks the nearest.
-constexpr int pictureSizes[] = { 16, 22, 32, 48 };
-
 // The picture with a thin outline in `outline` around everything it draws. A panel may be dark or
 // light and does not say which: the lighter colour of the palette carries the shape on a dark
 // panel, its darker outline on a light one. The outline fills only what the shape leaves
@@ -127,6 +124,8 @@ StatusNotifierItem::StatusNotifierItem(QString iconThemePath, StatusBarButton *b
                              .arg(QCoreApplication::applicationPid())
                              .arg(++instances);
     connect(&m_button, &StatusBarButton::changed, this, [this] { m_refresh.schedule(); });
+    m_heldPictures.setSingleShot(true);
+    connect(&m_heldPictures, &QTimer::timeout, this, &StatusNotifierItem::refresh);
     // A panel that starts, or starts again, after the program has to be told of the item.
     connect(
         &m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &StatusNotifierItem::registerWithWatcher);
@@ -255,23 +254,34 @@ void StatusNotifierItem::refresh()
     // A dimmed template has no name to go by: the panel would draw it undimmed.
     const QString iconName
         = m_button.image().isMask() && !m_button.appearsDisabled() ? m_button.image().name() : QString();
+    const QString label = m_button.imagePosition() == StatusBarButton::ImagePosition::imageRight
+        ? m_button.title()
+        : QString();
+    const bool otherChange = iconName != m_iconName || label != m_label || m_button.toolTip() != m_toolTip;
     const QPalette palette = QGuiApplication::palette();
     QColor light = palette.color(QPalette::Active, QPalette::Window);
     QColor dark = palette.color(QPalette::Active, QPalette::WindowText);
     if (light.lightnessF() < dark.lightnessF()) {
         std::swap(light, dark);
     }
-    const StatusPictures::Style style { { std::begin(pictureSizes), std::end(pictureSizes) }, 1.0,
+    const StatusPictures::Style style { { pictureSizes.begin(), pictureSizes.end() }, 1.0,
         { light.rgba(), dark.rgba() } };
-    const bool redrawn = m_pictures.update(
-        m_button, style, [&](int size) { return outlined(m_button.render(size, 1.0, light), dark); });
-    if (redrawn) {
+    const auto now = StatusPictures::Clock::now();
+    const StatusPictures::Outcome pictures = m_pictures.update(
+        m_button, style, [&](int size) { return outlined(m_button.render(size, 1.0, light), dark); }, now,
+        otherChange);
+    if (pictures != StatusPictures::Outcome::held) {
+        m_heldPictures.stop();
+    } else if (!m_heldPictures.isActive()) {
+        m_heldPictures.start(std::chrono::ceil<std::chrono::milliseconds>(m_pictures.heldUntil() - now));
+    }
+    if (pictures == StatusPictures::Outcome::taken) {
         m_icons.clear();
         for (const QImage &picture : m_pictures.shown()) {
             m_icons.append(StatusNotifierIcon::fromImage(picture));
         }
     }
-    if (iconName != m_iconName || redrawn) {
+    if (iconName != m_iconName || pictures == StatusPictures::Outcome::taken) {
         m_iconName = iconName;
         emit NewIcon();
     }
@@ -279,9 +289,6 @@ void StatusNotifierItem::refresh()
         m_toolTip = m_button.toolTip();
         emit NewToolTip();
     }
-    const QString label = m_button.imagePosition() == StatusBarButton::ImagePosition::imageRight
-        ? m_button.title()
-        : QString();
     if (label != m_label) {
         m_label = label;
         emit XAyatanaNewLabel(m_label, labelGuide());

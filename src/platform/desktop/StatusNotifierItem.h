@@ -12,7 +12,10 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
+#include <array>
+#include <chrono>
 #include <memory>
 
 class DBusMenuExporter;
@@ -76,6 +79,17 @@ class StatusNotifierItem : public QObject, public StatusItem
 public:
     static constexpr char watcherService[] = "org.kde.StatusNotifierWatcher";
     static constexpr char watcherPath[] = "/StatusNotifierWatcher";
+
+    // The sizes of the icon's pictures, in pixels, smallest first: the usual panel size and the
+    // largest, from which a panel scales the one it needs. Every picture goes over the bus each
+    // time a panel reads the item, which may be on any change of it.
+    static constexpr std::array<int, 2> pictureSizes { 22, 48 };
+    // Each new picture costs the desktop a reading of the item by the panel (its pictures, name
+    // and label, through the bus daemon): a new picture on its own comes at most this often, one
+    // that comes with a change the panel hears of anyway (label, tooltip, icon name) at once.
+    // Twice a second still follows a voice's level; at each visible step of it, some four a
+    // second, the status updates cost the desktop more than they may.
+    static constexpr std::chrono::milliseconds pictureInterval { 500 };
 
     // `iconThemePath` is where panels find the icons named by the button's images, besides the
     // desktop's own themes. `button` is what the item shows, if not a button of its own; it outlives
@@ -150,7 +164,9 @@ private:
     // Several changes in one turn of the event loop reach the panel once.
     CoalescedCall m_refresh { this, [this] { refresh(); } };
     QString m_iconName;
-    StatusPictures m_pictures;
+    StatusPictures m_pictures { pictureInterval };
+    // Runs the refresh again when a held change of the pictures may go.
+    QTimer m_heldPictures;
     StatusNotifierIcons m_icons;
     QString m_toolTip;
     QString m_label;

@@ -4,6 +4,10 @@
 
 #include <cstdlib>
 
+StatusPictures::StatusPictures(std::chrono::milliseconds minimumInterval)
+    : m_minimumInterval(minimumInterval)
+{ }
+
 bool StatusPictures::looksAlike(const QImage &a, const QImage &b)
 {
     if (a.size() != b.size() || a.devicePixelRatio() != b.devicePixelRatio()) {
@@ -29,12 +33,17 @@ bool StatusPictures::looksAlike(const QImage &a, const QImage &b)
     return true;
 }
 
-bool StatusPictures::update(const StatusBarButton &button, const Style &style, const Draw &draw)
+StatusPictures::Outcome StatusPictures::update(const StatusBarButton &button, const Style &style,
+    const Draw &draw, Clock::time_point now, bool withOtherChange)
 {
     const qint64 image = button.image().cacheKey();
     const bool disabled = button.appearsDisabled();
     if (!m_shown.isEmpty() && image == m_drawnImage && disabled == m_drawnDisabled && style == m_drawnStyle) {
-        return false;
+        return Outcome::unchanged;
+    }
+    // Not drawn while held: the look of the moment it is let go is the one that counts.
+    if (!m_shown.isEmpty() && !withOtherChange && now < heldUntil()) {
+        return Outcome::held;
     }
     m_drawnImage = image;
     m_drawnDisabled = disabled;
@@ -44,10 +53,11 @@ bool StatusPictures::update(const StatusBarButton &button, const Style &style, c
         pictures.append(draw(size));
         if (pictures.size() == 1 && style.pixelSizes == m_shownSizes
             && looksAlike(pictures.constFirst(), m_shown.constFirst())) {
-            return false;
+            return Outcome::unchanged;
         }
     }
     m_shown = std::move(pictures);
     m_shownSizes = style.pixelSizes;
-    return true;
+    m_taken = now;
+    return Outcome::taken;
 }

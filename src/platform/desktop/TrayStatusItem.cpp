@@ -111,7 +111,8 @@ void TrayStatusItem::refresh()
     const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
     const QColor color = StatusBarButton::panelTextColor();
     const StatusPictures::Style style { { qRound(pixelHeight() * ratio) }, ratio, { color.rgba() } };
-    if (m_pictures.update(m_button, style, [&](int size) { return m_button.render(size, ratio, color); })) {
+    const auto draw = [&](int size) { return m_button.render(size, ratio, color); };
+    if (m_pictures.update(m_button, style, draw) == StatusPictures::Outcome::taken) {
         m_tray.setIcon(QIcon(QPixmap::fromImage(m_pictures.shown().constFirst())));
     }
     if (m_button.toolTip() != m_tray.toolTip()) {

@@ -52,6 +52,8 @@ private:
     std::unique_ptr<StatusBarButton> m_ownButton;
     StatusBarButton &m_button;
     XEmbedTrayIcon m_tray;
+    // Not paced: one small picture, drawn into the tray's window, costs the desktop next to
+    // nothing, so the tint follows every visible step of the level.
     StatusPictures m_pictures;
     QPointer<QMenu> m_menu;
     // Several changes in one turn of the event loop are drawn once, and only what looks different.

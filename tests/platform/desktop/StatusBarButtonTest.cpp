@@ -125,6 +125,7 @@ TEST(StatusBarButtonTest, EveryVisibleChangeIsSignalledAndReadInTheToolTipAndAcc
 // when they look different from the shown ones, and none drawn when nothing they show changed.
 TEST(StatusPicturesTest, NewPicturesAreTakenOnlyWhenTheyWouldLookDifferentFromTheShownOnes)
 {
+    using Outcome = StatusPictures::Outcome;
     StatusBarButton button;
     StatusPictures pictures;
     StatusPictures::Style style { { 16, 32 }, 1.0, { QColor(Qt::black).rgba() } };
@@ -138,29 +139,32 @@ TEST(StatusPicturesTest, NewPicturesAreTakenOnlyWhenTheyWouldLookDifferentFromTh
     {
         const char *change;
         std::function<void()> make;
-        bool taken;
+        Outcome outcome;
         QList<int> drawn;
     } steps[] = {
-        { "the first pictures", [&] { tint(200); }, true, { 16, 32 } },
-        { "the title alone", [&] { button.setTitle(QStringLiteral("00:01")); }, false, {} },
-        { "a step too small to see", [&] { tint(200 + StatusPictures::tolerance); }, false, { 16 } },
-        { "the same step again", [&] { tint(200 + StatusPictures::tolerance); }, false, { 16 } },
-        { "a drift that adds up", [&] { tint(201 + StatusPictures::tolerance); }, true, { 16, 32 } },
-        { "a step back too small to see", [&] { tint(201); }, false, { 16 } },
-        { "a step the level makes", [&] { tint(230); }, true, { 16, 32 } },
-        { "dimmed", [&] { button.setAppearsDisabled(true); }, true, { 16, 32 } },
+        { "the first pictures", [&] { tint(200); }, Outcome::taken, { 16, 32 } },
+        { "the title alone", [&] { button.setTitle(QStringLiteral("00:01")); }, Outcome::unchanged, {} },
+        { "a step too small to see", [&] { tint(200 + StatusPictures::tolerance); }, Outcome::unchanged,
+            { 16 } },
+        { "the same step again", [&] { tint(200 + StatusPictures::tolerance); }, Outcome::unchanged, { 16 } },
+        { "a drift that adds up", [&] { tint(201 + StatusPictures::tolerance); }, Outcome::taken,
+            { 16, 32 } },
+        { "a step back too small to see", [&] { tint(201); }, Outcome::unchanged, { 16 } },
+        { "a step the level makes", [&] { tint(230); }, Outcome::taken, { 16, 32 } },
+        { "dimmed", [&] { button.setAppearsDisabled(true); }, Outcome::taken, { 16, 32 } },
         { "another size",
             [&] {
                 style.pixelSizes = { 16, 48 };
             },
-            true, { 16, 48 } },
-        { "another template colour", [&] { style.colors = { QColor(Qt::white).rgba() }; }, false, { 16 } },
+            Outcome::taken, { 16, 48 } },
+        { "another template colour", [&] { style.colors = { QColor(Qt::white).rgba() }; }, Outcome::unchanged,
+            { 16 } },
     };
     for (const auto &step : steps) {
         SCOPED_TRACE(step.change);
         drawn.clear();
         step.make();
-        EXPECT_EQ(pictures.update(button, style, draw), step.taken);
+        EXPECT_EQ(pictures.update(button, style, draw), step.outcome);
         EXPECT_EQ(drawn, step.drawn);
         ASSERT_EQ(pictures.shown().size(), style.pixelSizes.size());
         EXPECT_EQ(pictures.shown().constLast().width(), style.pixelSizes.constLast());
@@ -176,6 +180,60 @@ TEST(StatusPicturesTest, NewPicturesAreTakenOnlyWhenTheyWouldLookDifferentFromTh
     QImage edge = picture;
     edge.setPixel(7, 7, qPremultiply(qRgba(100, 100, 100, 200 - StatusPictures::tolerance - 1)));
     EXPECT_FALSE(StatusPictures::looksAlike(picture, edge)) << "one pixel's opacity";
+}
+
+// Where each new picture costs the desktop a round of reading the item, a change soon after the
+// last pictures waits, undrawn, and then the look of that moment goes, if it still differs; one
+// that comes with another change of the item goes at once, as the panel reads the item then anyway.
+TEST(StatusPicturesTest, PacedPicturesHoldAChangeSoonAfterTheLastUnlessTheItemChangesAnyway)
+{
+    using namespace std::chrono_literals;
+    using Outcome = StatusPictures::Outcome;
+    StatusBarButton button;
+    StatusPictures pictures(500ms);
+    const StatusPictures::Style style { { 22, 48 }, 1.0, { QColor(Qt::black).rgba() } };
+    QList<int> drawn;
+    const StatusPictures::Draw draw = [&](int size) {
+        drawn << size;
+        return button.render(size);
+    };
+    const auto tint = [&](int red) { button.setImage(filledIcon(QColor(red, 40, 30), false)); };
+    const auto nothing = [] {};
+    const StatusPictures::Clock::time_point start {};
+    const struct
+    {
+        const char *change;
+        std::chrono::milliseconds at;
+        std::function<void()> make;
+        bool withOtherChange;
+        Outcome outcome;
+        QList<int> drawn;
+        int shownRed;
+        std::chrono::milliseconds heldUntil;
+    } steps[] = {
+        { "the first pictures, never held", 0ms, [&] { tint(200); }, false, Outcome::taken, { 22, 48 }, 200,
+            500ms },
+        { "a real step soon after", 100ms, [&] { tint(230); }, false, Outcome::held, {}, 200, 500ms },
+        { "another before the time is up", 499ms, [&] { tint(240); }, false, Outcome::held, {}, 200, 500ms },
+        { "let go: the look of that moment", 500ms, nothing, false, Outcome::taken, { 22, 48 }, 240, 1000ms },
+        { "a step too small to see, held", 600ms, [&] { tint(241); }, false, Outcome::held, {}, 240, 1000ms },
+        { "let go, and still too small", 1000ms, nothing, false, Outcome::unchanged, { 22 }, 240, 1000ms },
+        { "a real step with another change", 1100ms, [&] { tint(180); }, true, Outcome::taken, { 22, 48 },
+            180, 1600ms },
+        { "another change alone", 1200ms, nothing, true, Outcome::unchanged, {}, 180, 1600ms },
+        { "a real step long after", 2000ms, [&] { tint(210); }, false, Outcome::taken, { 22, 48 }, 210,
+            2500ms },
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.change);
+        drawn.clear();
+        step.make();
+        EXPECT_EQ(pictures.update(button, style, draw, start + step.at, step.withOtherChange), step.outcome);
+        EXPECT_EQ(drawn, step.drawn);
+        ASSERT_EQ(pictures.shown().size(), 2);
+        EXPECT_EQ(qRed(pictures.shown().constFirst().pixel(11, 11)), step.shownRed);
+        EXPECT_EQ(pictures.heldUntil(), start + step.heldUntil);
+    }
 }
 
 TEST(TrayStatusItemTest, TheTrayShowsTheImageAndReadsTheTitleInTheToolTip)

@@ -12,16 +12,6 @@ namespace {
 
 constexpr int stripHeight = 48;
 
-// The item's icon as a panel in these colours draws it.
-QImage shownIcon(const TestSupport::StatusNotifierItem &item, const TestSupport::PanelColours &colours)
-{
-    const QString file = QDir(item.iconThemePath())
-                             .filePath(QStringLiteral("hicolor/symbolic/apps/%1.svg").arg(item.iconName()));
-    return !item.iconName().isEmpty() && QFileInfo(file).isFile()
-        ? TestSupport::symbolicIcon(file, stripHeight - 4, colours.text)
-        : item.icon();
-}
-
 // A strip of the panel showing one item: its icon, and its label beside it.
 QImage strip(const QImage &icon, const QString &label, const TestSupport::PanelColours &colours)
 {
@@ -45,7 +35,19 @@ StatusNotifierPanel::StatusNotifierPanel(QDBusConnection bus, QString pictureFil
     : QObject(parent)
     , m_bus(std::move(bus))
     , m_pictureFile(std::move(pictureFile))
-{ }
+    , m_pictureWriter(new QObject)
+{
+    m_pictureThread.setObjectName(QLatin1String(pictureThreadName));
+    m_pictureWriter->moveToThread(&m_pictureThread);
+    connect(&m_pictureThread, &QThread::finished, m_pictureWriter, &QObject::deleteLater);
+    m_pictureThread.start();
+}
+
+StatusNotifierPanel::~StatusNotifierPanel()
+{
+    m_pictureThread.quit();
+    m_pictureThread.wait();
+}
 
 void StatusNotifierPanel::add(const QString &item)
 {
@@ -82,9 +84,18 @@ void StatusNotifierPanel::draw()
     QList<QImage> strips;
     int width = 0;
     for (const QString &name : std::as_const(m_items)) {
+        // Each property read once, as a panel does, for both colours.
         const TestSupport::StatusNotifierItem item = TestSupport::StatusNotifierItem::at(name);
+        const QString iconName = item.iconName();
+        const QString themeFile = QDir(item.iconThemePath())
+                                      .filePath(QStringLiteral("hicolor/symbolic/apps/%1.svg").arg(iconName));
+        const bool byName = !iconName.isEmpty() && QFileInfo(themeFile).isFile();
+        const QImage picture = byName ? QImage() : item.icon();
+        const QString label = item.label();
         for (const TestSupport::PanelColours &colours : { TestSupport::darkPanel, TestSupport::lightPanel }) {
-            strips.append(strip(shownIcon(item, colours), item.label(), colours));
+            const QImage icon
+                = byName ? TestSupport::symbolicIcon(themeFile, stripHeight - 4, colours.text) : picture;
+            strips.append(strip(icon, label, colours));
             width = std::max(width, strips.constLast().width());
         }
     }
@@ -95,8 +106,10 @@ void StatusNotifierPanel::draw()
         painter.drawImage(0, stripHeight * int(at), strips.at(at));
     }
     painter.end();
-    // Whole or not at all, for whoever looks at it meanwhile.
-    panel.save(m_pictureFile + QStringLiteral(".tmp.png"));
-    QFile::remove(m_pictureFile);
-    QFile::rename(m_pictureFile + QStringLiteral(".tmp.png"), m_pictureFile);
+    QMetaObject::invokeMethod(m_pictureWriter, [panel, file = m_pictureFile] {
+        // Whole or not at all, for whoever looks at it meanwhile.
+        panel.save(file + QStringLiteral(".tmp.png"));
+        QFile::remove(file);
+        QFile::rename(file + QStringLiteral(".tmp.png"), file);
+    });
 }

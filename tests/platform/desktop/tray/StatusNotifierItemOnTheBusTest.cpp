@@ -486,12 +486,27 @@ TEST_F(StatusNotifierItemOnTheBusTest, TheTitleIsTheLabelAndATemplateGoesByItsNa
 }
 
 // The level moves the tint ten times a second, mostly by steps no one sees: only a step that
-// shows, or small ones once they add up, sends the panel new pictures.
+// shows, or small ones once they add up, sends the panel new pictures, two sizes of one look.
 TEST_F(StatusNotifierItemOnTheBusTest, ATintStepTooSmallToSeeSendsNoNewIcon)
 {
     StatusBarButton &button = item.button();
     button.setImagePosition(StatusBarButton::ImagePosition::imageRight);
     constexpr int tolerance = StatusPictures::tolerance;
+    const auto tint = [&](int red) {
+        QPixmap tinted(16, 16);
+        tinted.fill(QColor(red, 40, 30));
+        button.setImage(QIcon(tinted));
+    };
+    // The width and the red of the first pixel of each picture the panel reads.
+    const auto shown = [&] {
+        QList<std::pair<int, int>> pictures;
+        for (const StatusNotifierIcon &picture : qdbus_cast<StatusNotifierIcons>(
+                 panel->item(QStringLiteral("IconPixmap")).value<QDBusArgument>())) {
+            // ARGB in network byte order: the red is the second byte.
+            pictures.append({ picture.width, quint8(picture.data.at(1)) });
+        }
+        return pictures;
+    };
     const struct
     {
         int red;
@@ -502,24 +517,29 @@ TEST_F(StatusNotifierItemOnTheBusTest, ATintStepTooSmallToSeeSendsNoNewIcon)
     for (const auto &[red, sent] : steps) {
         SCOPED_TRACE(red);
         const int icons = panel->iconUpdates;
-        QPixmap tinted(16, 16);
-        tinted.fill(QColor(red, 40, 30));
-        button.setImage(QIcon(tinted));
-        // The label is announced after the icon: once it is here, so is any new icon.
+        tint(red);
+        // With the title's change, the pictures go at once, and the label is announced after the
+        // icon: once it is here, so is any new icon.
         const QString title = QStringLiteral("00:%1").arg(red);
         button.setTitle(title);
         ASSERT_TRUE(TestSupport::processEventsUntil(
             [&] { return !panel->labels.isEmpty() && panel->labels.constLast().startsWith(title); }));
         EXPECT_EQ(panel->iconUpdates, icons + (sent ? 1 : 0));
         shownRed = sent ? red : shownRed;
-        const auto pictures = qdbus_cast<StatusNotifierIcons>(
-            panel->item(QStringLiteral("IconPixmap")).value<QDBusArgument>());
-        ASSERT_EQ(pictures.size(), 4);
-        for (const StatusNotifierIcon &picture : pictures) {
-            // ARGB in network byte order: the red of the first pixel is its second byte.
-            EXPECT_EQ(quint8(picture.data.at(1)), shownRed) << picture.width;
-        }
+        EXPECT_EQ(shown(), (QList<std::pair<int, int>> { { 22, shownRed }, { 48, shownRed } }));
     }
+
+    // Steps of the tint on their own come at most every so often, but the last look always gets
+    // there.
+    const int icons = panel->iconUpdates;
+    for (const int red : { 150, 160, 170 }) {
+        tint(red);
+        QCoreApplication::processEvents();
+    }
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] {
+        return shown() == QList<std::pair<int, int>> { { 22, 170 }, { 48, 170 } };
+    }));
+    EXPECT_GT(panel->iconUpdates, icons);
 }
 
 // A panel started after the program, or started again, still gets the item; a hidden item is not
