@@ -202,6 +202,8 @@ TEST(DBusMenuExporterTest, AGreyedEntrysReasonFollowsItAsLinesUnderIt)
             { "(Record)", "(Cannot record as there)", "(are no input devices.)", "Quit" }, true, {} },
         { "a description for its tooltip", [&] { record->setToolTip(QStringLiteral("Records.")); },
             { "(Record)", "Quit" }, true, {} },
+        { "that tooltip made its reason", [&] { GreyedReason::set(*record, QStringLiteral("Records.")); },
+            { "(Record)", "(Records.)", "Quit" }, true, {} },
     };
     for (const auto &step : steps) {
         SCOPED_TRACE(step.what);
