@@ -1,10 +1,13 @@
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "FileContents.h"
 #include "FrozenSoundServer.h"
 #include "Pactl.h"
 #include "PanelPicture.h"
 #include "ProgramProcess.h"
+#include "RemovedSource.h"
 #include "StatusNotifierItem.h"
+#include "TestDesktop.h"
 
 #include "MediaProbe.h"
 #include "app/AppIdentity.h"
@@ -15,6 +18,7 @@
 #include "app/SettingsKeys.h"
 #include "kit/foundation/files/SandboxURLBookmark.h"
 #include "kit/services/ServiceTexts.h"
+#include "platform/desktop/DBusMenuExporter.h"
 #include "platform/desktop/StatusBarButton.h"
 #include "platform/hotkeys/HotKeys.h"
 
@@ -300,6 +304,81 @@ TEST_F(ProgramOnAPanelTest, TheElapsedTimeIsTheItemsLabelAndInItsToolTip)
     choose(MenuTexts::stop);
     EXPECT_TRUE(TestSupport::processEventsUntil([&] { return m_item->label().isEmpty(); }, 10s)) << log();
     EXPECT_EQ(m_item->labelGuide(), QString());
+}
+
+// The panel shows no tooltips: a greyed entry's reason is a greyed line under it, there while the
+// entry is greyed for it.
+TEST_F(ProgramOnAPanelTest, AGreyedEntrysReasonIsALineUnderItOnThePanel)
+{
+    const QString previous = QDir(m_output.path()).filePath(QStringLiteral("Recording.m4a"));
+    TestSupport::writeFile(previous, "not heard");
+    Defaults::set(SettingsKeys::previousRecording(),
+        std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(previous))));
+    ASSERT_NO_FATAL_FAILURE(start());
+    // The reason's lines as the panel shows them, greyed.
+    const auto greyed = [](const QString &reason) {
+        QStringList lines;
+        for (const QString &line : DBusMenuExporter::reasonLines(reason)) {
+            lines << QStringLiteral("(%1)").arg(line);
+        }
+        return lines;
+    };
+    const QStringList record = greyed(MenuTexts::noInputDevices);
+    const QStringList monitor = greyed(MenuTexts::noInputDevicesToMonitor);
+    const QStringList share = greyed(MenuTexts::noShareServices);
+    ASSERT_FALSE(record.isEmpty() || monitor.isEmpty() || share.isEmpty());
+    // The rows right under `row`, as many as `lines` has, joined for a reader as `lines` are.
+    const auto joined = [](const QStringList &lines) { return lines.join(u'|').toStdString(); };
+    const auto under = [&](const QStringList &shown, const QString &row, const QStringList &lines) {
+        const qsizetype at = shown.indexOf(QStringLiteral("(%1)").arg(row));
+        return joined(at < 0 ? QStringList() : shown.mid(at + 1, lines.size()));
+    };
+    const std::optional<DBusMenuEntry> withInput = m_item->openMenu();
+    ASSERT_TRUE(withInput) << log();
+    EXPECT_EQ(rows(*withInput).mid(0, 2), QStringList({ MenuTexts::record, MenuTexts::monitorInput }));
+    m_item->sendMenuEvent(0, QStringLiteral("closed"));
+
+    {
+        TestSupport::RemovedSource unplugged(TestSupport::TestDesktop::toneSource());
+        ASSERT_EQ(unplugged.error, QString());
+        std::optional<DBusMenuEntry> menu;
+        EXPECT_TRUE(TestSupport::processEventsUntil(
+            [&] {
+                menu = m_item->openMenu();
+                m_item->sendMenuEvent(0, QStringLiteral("closed"));
+                return menu && rows(*menu).value(0) == QStringLiteral("(%1)").arg(MenuTexts::record);
+            },
+            10s))
+            << log();
+        ASSERT_TRUE(menu);
+        const QStringList shown = rows(*menu);
+        EXPECT_EQ(under(shown, MenuTexts::record, record), joined(record)) << joined(shown);
+        EXPECT_EQ(under(shown, MenuTexts::monitorInput, monitor), joined(monitor)) << joined(shown);
+
+        // Share has no service without a mail program, and says so in its submenu's row.
+        menu = m_item->openMenu();
+        ASSERT_TRUE(menu && menu->child(MenuTexts::previousRecording)) << log();
+        const int previousId = menu->child(MenuTexts::previousRecording)->id;
+        ASSERT_TRUE(m_item->sendMenuEvent(previousId, QStringLiteral("opened")));
+        menu = m_item->menu();
+        ASSERT_TRUE(menu && menu->child(MenuTexts::previousRecording));
+        const QStringList submenu = rows(*menu->child(MenuTexts::previousRecording));
+        EXPECT_EQ(under(submenu, MenuTexts::share, share), joined(share)) << joined(submenu);
+        m_item->sendMenuEvent(0, QStringLiteral("closed"));
+    }
+
+    // With the input back the entries are enabled and their lines gone.
+    std::optional<DBusMenuEntry> menu;
+    EXPECT_TRUE(TestSupport::processEventsUntil(
+        [&] {
+            menu = m_item->openMenu();
+            m_item->sendMenuEvent(0, QStringLiteral("closed"));
+            return menu && rows(*menu).value(0) == MenuTexts::record;
+        },
+        10s))
+        << log();
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(rows(*menu).mid(0, 2), QStringList({ MenuTexts::record, MenuTexts::monitorInput }));
 }
 
 // A sound server that stopped answering holds the ending for seconds: from its start the item is
