@@ -67,11 +67,11 @@ Q_DECLARE_METATYPE(DBusMenuEvent)
 // (com.canonical.dbusmenu). The menu is the root, entry 0; each action is an entry, a submenu
 // being the entry of its action. Opening a menu on the panel emits its aboutToShow (where a menu
 // fills itself) and closing it aboutToHide, as a menu on the screen does; choosing an entry
-// closes the menu and then triggers the action. An entry greyed for a reason (GreyedReason) has
-// it in greyed lines of their own right under it, there only while it shows. A call naming an entry that does
-// not exist is answered with an error at once, never left without a reply. What a panel opened closes when
-// the last panel that opened it leaves the bus, and when the exporter goes: a panel that goes away says
-// nothing of its open menu.
+// closes the menu and then triggers the action. The reason an entry is greyed for (GreyedReason)
+// follows it as greyed lines of their own, there while the entry is greyed and shown. A call
+// naming an entry that does not exist is answered with an error at once, never left without a
+// reply. What a panel opened closes when the last panel that opened it leaves the bus, and when
+// the exporter goes: a panel that goes away says nothing of its open menu.
 class DBusMenuExporter : public QObject, protected QDBusContext
 {
     Q_OBJECT
