@@ -24,8 +24,7 @@ bool allLocalFiles(const QList<QUrl> &items)
         && std::all_of(items.begin(), items.end(), [](const QUrl &url) { return url.isLocalFile(); });
 }
 
-// A new message with the files attached, in the form mail programs take from their mailto:
-// address (xdg-email gives it those that take no other).
+// A new message with the files attached, in the mailto: form that mail programs read.
 QUrl mailtoWithAttachments(const QList<QUrl> &items)
 {
     QByteArray query;
