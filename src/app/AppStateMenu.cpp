@@ -15,6 +15,7 @@
 #include "kit/services/MenuItems.h"
 #include "kit/ui/FontHelpers.h"
 #include "platform/audio/AudioFileRecorder.h"
+#include "platform/desktop/GreyedReason.h"
 #include "recording/AudioDevice.h"
 #include "recording/AudioRecorderController.h"
 #include "shortcuts/KeyboardShortcuts.h"
@@ -104,7 +105,7 @@ void AppState::updateMenu(KwMenu &menu)
         record->setFont(boldFont(record->font()));
     }
     if (stopped && !hasDevices && !ending) {
-        record->setToolTip(MenuTexts::noInputDevices);
+        GreyedReason::set(*record, MenuTexts::noInputDevices);
     }
     menu.addSeparator();
 
@@ -123,7 +124,7 @@ void AppState::updateMenu(KwMenu &menu)
             toggleInputMonitoring();
         });
     if (!monitoring && !hasDevices) {
-        monitor->setToolTip(MenuTexts::noInputDevicesToMonitor);
+        GreyedReason::set(*monitor, MenuTexts::noInputDevicesToMonitor);
     } else if (!endsRecordingMonitor) {
         monitor->setToolTip(MenuTexts::monitorInputTooltip);
     }

@@ -59,8 +59,7 @@ inline const QString debug = ServiceTexts::debugWindowTitle();
 
 inline const QString copy = QStringLiteral("Copy");
 inline const QString share = KitTexts::share();
-inline const QString noShareServices = QStringLiteral(
-    "No share service is installed. Install a mail program (xdg-email) to share recordings.");
+inline const QString noShareServices = QStringLiteral("No mail program is set up.");
 inline const QString showInFolder = QStringLiteral("Show in Folder");
 inline const QString transcribe = QStringLiteral("Transcribe with Quillo");
 inline const QString clear = QStringLiteral("Clear");

@@ -18,6 +18,7 @@
 #include "platform/audio/MediaDuration.h"
 #include "platform/desktop/DesktopTrash.h"
 #include "platform/desktop/FileManager.h"
+#include "platform/desktop/GreyedReason.h"
 #include "platform/events/MainThread.h"
 #include "platform/events/ThreadHandoff.h"
 #include "platform/events/WorkerThread.h"
@@ -106,7 +107,7 @@ void addShareItem(QMenu *menu, const QUrl &location)
     share->setMenu(shareMenu);
     if (shareMenu->isEmpty()) {
         share->setEnabled(false);
-        share->setToolTip(MenuTexts::noShareServices);
+        GreyedReason::set(*share, MenuTexts::noShareServices);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "platform/desktop/DBusMenuExporter.h"
 
+#include "platform/desktop/GreyedReason.h"
+
 #include <QAction>
 #include <QActionEvent>
 #include <QActionGroup>
@@ -81,6 +83,13 @@ QList<QStringList> shortcutKeys(const QKeySequence &sequence)
         keys << key;
     }
     return keys;
+}
+
+// A line of text alone, without mnemonics.
+QVariantMap reasonLineProperties(const QString &line)
+{
+    return { { QStringLiteral("label"), QString(line).replace(u'_', QStringLiteral("__")) },
+        { QStringLiteral("enabled"), false }, { QStringLiteral("visible"), true } };
 }
 
 } // namespace
@@ -259,6 +268,74 @@ QSet<const QAction *> DBusMenuExporter::collapsedSeparators(const QMenu &menu)
     return collapsed;
 }
 
+QStringList DBusMenuExporter::reasonLines(const QString &reason)
+{
+    const QString text = reason.simplified();
+    if (text.isEmpty()) {
+        return {};
+    }
+    if (text.size() <= reasonLineLength) {
+        return { text };
+    }
+    // Two lines about as long as each other read better than a full one and a word left over.
+    std::optional<qsizetype> balanced;
+    const auto fromMiddle = [&](qsizetype at) { return std::abs(text.size() / 2 - at); };
+    for (qsizetype space = text.indexOf(u' '); space >= 0; space = text.indexOf(u' ', space + 1)) {
+        if (space <= reasonLineLength && text.size() - space - 1 <= reasonLineLength
+            && (!balanced || fromMiddle(space) < fromMiddle(*balanced))) {
+            balanced = space;
+        }
+    }
+    if (balanced) {
+        return { text.left(*balanced), text.mid(*balanced + 1) };
+    }
+    const auto wordsUpTo = [](const QString &line, qsizetype length) {
+        const qsizetype space = line.lastIndexOf(u' ', length);
+        return line.left(space > 0 ? space : length);
+    };
+    const QString first = wordsUpTo(text, reasonLineLength);
+    const QString rest = text.mid(first.size()).trimmed();
+    if (rest.size() <= reasonLineLength) {
+        return { first, rest };
+    }
+    return { first, wordsUpTo(rest, reasonLineLength - 1) + QStringLiteral("\u2026") };
+}
+
+QStringList DBusMenuExporter::reasonLinesOf(const QAction &action)
+{
+    const std::optional<QString> reason = GreyedReason::shown(action);
+    return reason ? reasonLines(*reason) : QStringList();
+}
+
+std::optional<QVariantMap> DBusMenuExporter::reasonLine(int id) const
+{
+    const auto owner = m_reasonOwners.constFind(id);
+    if (owner == m_reasonOwners.constEnd()) {
+        return std::nullopt;
+    }
+    const QAction *action = actionOf(*owner);
+    const QStringList lines = action ? reasonLinesOf(*action) : QStringList();
+    const qsizetype index = id - m_reasonIds.value(*owner);
+    if (index >= lines.size()) {
+        return std::nullopt;
+    }
+    return reasonLineProperties(lines.at(index));
+}
+
+int DBusMenuExporter::reasonIdOf(int id)
+{
+    const auto known = m_reasonIds.constFind(id);
+    if (known != m_reasonIds.constEnd()) {
+        return *known;
+    }
+    const int first = m_nextId;
+    m_nextId += 2;
+    m_reasonIds.insert(id, first);
+    m_reasonOwners.insert(first, id);
+    m_reasonOwners.insert(first + 1, id);
+    return first;
+}
+
 QVariantMap DBusMenuExporter::exportedProperties(const QAction &action) const
 {
     QVariantMap exported = properties(action);
@@ -297,6 +374,12 @@ int DBusMenuExporter::idOf(QAction *action)
     connect(action, &QObject::destroyed, this, [this, action, id] {
         m_ids.remove(action);
         m_actions.remove(id);
+        m_exportedReasons.remove(id);
+        if (m_reasonIds.contains(id)) {
+            const int first = m_reasonIds.take(id);
+            m_reasonOwners.remove(first);
+            m_reasonOwners.remove(first + 1);
+        }
     });
     return id;
 }
@@ -344,8 +427,36 @@ bool DBusMenuExporter::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
+QList<DBusMenuItem> DBusMenuExporter::changedReasonLines()
+{
+    QList<DBusMenuItem> updated;
+    for (const int id : std::as_const(m_changedItems)) {
+        const QAction *action = actionOf(id);
+        const QStringList now = action ? reasonLinesOf(*action) : QStringList();
+        const QStringList before = m_exportedReasons.value(id);
+        if (now.isEmpty()) {
+            m_exportedReasons.remove(id);
+        } else {
+            m_exportedReasons.insert(id, now);
+        }
+        if (now.size() != before.size()) {
+            ++m_revision;
+            m_layoutChanged = true;
+            continue;
+        }
+        for (qsizetype i = 0; i < now.size(); ++i) {
+            if (now.at(i) != before.at(i)) {
+                const int line = reasonIdOf(id) + int(i);
+                updated.append({ line, reasonLineProperties(now.at(i)) });
+            }
+        }
+    }
+    return updated;
+}
+
 void DBusMenuExporter::flush()
 {
+    const QList<DBusMenuItem> reasons = changedReasonLines();
     if (m_layoutChanged) {
         m_layoutChanged = false;
         m_changedItems.clear();
@@ -379,6 +490,7 @@ void DBusMenuExporter::flush()
         }
     }
     m_changedItems.clear();
+    updated.append(reasons);
     if (!updated.isEmpty()) {
         emit ItemsPropertiesUpdated(updated, removed);
     }
@@ -413,7 +525,18 @@ DBusMenuLayoutItem DBusMenuExporter::layoutOf(int id, QMenu *menu, int depth, co
     watch(menu);
     const QList<QAction *> actions = menu->actions();
     for (QAction *action : actions) {
-        item.children.append(layoutOf(idOf(action), action->menu(), depth < 0 ? depth : depth - 1, names));
+        const int child = idOf(action);
+        item.children.append(layoutOf(child, action->menu(), depth < 0 ? depth : depth - 1, names));
+        const QStringList lines = reasonLinesOf(*action);
+        if (lines.isEmpty()) {
+            m_exportedReasons.remove(child);
+            continue;
+        }
+        m_exportedReasons.insert(child, lines);
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            item.children.append(
+                { reasonIdOf(child) + int(i), filtered(reasonLineProperties(lines.at(i)), names), {} });
+        }
     }
     return item;
 }
@@ -435,6 +558,8 @@ QList<DBusMenuItem> DBusMenuExporter::GetGroupProperties(
     for (const int id : ids) {
         if (const QAction *action = actionOf(id)) {
             items.append({ id, filtered(exportedProperties(*action), propertyNames) });
+        } else if (const std::optional<QVariantMap> line = reasonLine(id)) {
+            items.append({ id, filtered(*line, propertyNames) });
         }
     }
     return items;
@@ -446,8 +571,10 @@ QDBusVariant DBusMenuExporter::GetProperty(int id, const QString &name)
         return {};
     }
     const QAction *action = actionOf(id);
-    const QVariant value
-        = (action ? exportedProperties(*action) : rootProperties).value(name, protocolDefaults().value(name));
+    const QVariantMap properties = action
+        ? exportedProperties(*action)
+        : (id == 0 ? rootProperties : reasonLine(id).value_or(QVariantMap()));
+    const QVariant value = properties.value(name, protocolDefaults().value(name));
     if (!value.isValid() && calledFromDBus()) {
         sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("No menu property %1").arg(name));
     }
@@ -550,7 +677,8 @@ bool DBusMenuExporter::handleEvent(int id, const QString &eventId)
     if (eventId == QLatin1String("clicked")) {
         QAction *action = actionOf(id);
         if (!action) {
-            return false;
+            // A reason line does nothing.
+            return isKnown(id);
         }
         if (action->isEnabled() && action->isVisible() && !action->menu()) {
             // As on the screen: the menu closes first, and the item runs after that, outside the
@@ -560,7 +688,7 @@ bool DBusMenuExporter::handleEvent(int id, const QString &eventId)
         }
         return true;
     }
-    return id == 0 || actionOf(id);
+    return isKnown(id);
 }
 
 void DBusMenuExporter::Event(int id, const QString &eventId, const QDBusVariant &, uint)

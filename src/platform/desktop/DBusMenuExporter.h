@@ -16,6 +16,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <optional>
+
 class QAction;
 
 // One entry of an exported menu and, to the depth asked for, the entries below it.
@@ -65,10 +67,11 @@ Q_DECLARE_METATYPE(DBusMenuEvent)
 // (com.canonical.dbusmenu). The menu is the root, entry 0; each action is an entry, a submenu
 // being the entry of its action. Opening a menu on the panel emits its aboutToShow (where a menu
 // fills itself) and closing it aboutToHide, as a menu on the screen does; choosing an entry
-// closes the menu and then triggers the action. A call naming an entry that does not exist is
-// answered with an error at once, never left without a reply. What a panel opened closes when the
-// last panel that opened it leaves the bus, and when the exporter goes: a panel that goes away
-// says nothing of its open menu.
+// closes the menu and then triggers the action. The reason an entry is greyed for (GreyedReason)
+// follows it as greyed lines of their own, there while the entry is greyed and shown. A call
+// naming an entry that does not exist is answered with an error at once, never left without a
+// reply. What a panel opened closes when the last panel that opened it leaves the bus, and when
+// the exporter goes: a panel that goes away says nothing of its open menu.
 class DBusMenuExporter : public QObject, protected QDBusContext
 {
     Q_OBJECT
@@ -94,6 +97,10 @@ public:
     // The separators of `menu` that its screen form hides: leading, trailing, and all but the first
     // of a run once hidden entries are left out.
     static QSet<const QAction *> collapsedSeparators(const QMenu &menu);
+    // A greyed entry's reason as the lines under it: at most two short enough for a menu, the
+    // second cut with an ellipsis when even two are too few.
+    static QStringList reasonLines(const QString &reason);
+    static constexpr qsizetype reasonLineLength = 40;
 
 public slots:
     Q_SCRIPTABLE uint GetLayout(
@@ -119,7 +126,13 @@ private:
     QAction *actionOf(int id) const;
     // The root for 0, else the submenu of the entry; none for an unknown entry.
     QMenu *menuOf(int id) const;
-    bool isKnown(int id) const { return id == 0 || actionOf(id); }
+    bool isKnown(int id) const { return id == 0 || actionOf(id) || reasonLine(id); }
+    // The lines under the entry of `action` now; empty while it shows no reason.
+    static QStringList reasonLinesOf(const QAction &action);
+    // The properties of the reason line `id` while it shows; none for any other entry.
+    std::optional<QVariantMap> reasonLine(int id) const;
+    // The first of the two entries the reason lines under the entry `id` have, for its life.
+    int reasonIdOf(int id);
     // Answers a call from the bus with an error naming the unknown entry; false when `id` is known.
     bool refusedUnknown(int id);
     // As `properties`, with a separator that its menu collapses hidden.
@@ -135,12 +148,20 @@ private:
     void noteOpener();
     void openerGone(const QString &service);
     void flush();
+    // Notes the changed entries whose reason lines came or went as a change of the layout, and
+    // gives those whose text alone changed.
+    QList<DBusMenuItem> changedReasonLines();
 
     QDBusConnection m_bus;
     QString m_path;
     QPointer<QMenu> m_menu;
     QHash<QAction *, int> m_ids;
     QHash<int, QPointer<QAction>> m_actions;
+    // Entry → the first id of its reason lines, and each such id → its entry.
+    QHash<int, int> m_reasonIds;
+    QHash<int, int> m_reasonOwners;
+    // The reason lines the panel was last given for each entry.
+    QHash<int, QStringList> m_exportedReasons;
     int m_nextId = 1;
     uint m_revision = 1;
     QSet<QMenu *> m_watched;

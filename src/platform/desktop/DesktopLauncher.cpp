@@ -5,6 +5,28 @@
 #include <QDesktopServices>
 #include <QFile>
 
+namespace {
+
+// The desktop entry of the default application for addresses of `scheme`, as the desktop's
+// mimeapps.list files and installed entries name it.
+std::optional<QString> defaultHandlerOf(const char *scheme)
+{
+    GAppInfo *handler = g_app_info_get_default_for_uri_scheme(scheme);
+    if (!handler) {
+        return std::nullopt;
+    }
+    std::optional<QString> path;
+    if (G_IS_DESKTOP_APP_INFO(handler)) {
+        if (const char *file = g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(handler))) {
+            path = QFile::decodeName(file);
+        }
+    }
+    g_object_unref(handler);
+    return path;
+}
+
+} // namespace
+
 namespace DesktopLauncher {
 
 bool openUrl(const QUrl &url)
@@ -23,18 +45,12 @@ bool openUrl(const QUrl &url)
 
 std::optional<QString> defaultWebBrowser()
 {
-    GAppInfo *browser = g_app_info_get_default_for_uri_scheme("https");
-    if (!browser) {
-        return std::nullopt;
-    }
-    std::optional<QString> path;
-    if (G_IS_DESKTOP_APP_INFO(browser)) {
-        if (const char *file = g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(browser))) {
-            path = QFile::decodeName(file);
-        }
-    }
-    g_object_unref(browser);
-    return path;
+    return defaultHandlerOf("https");
+}
+
+std::optional<QString> defaultMailProgram()
+{
+    return defaultHandlerOf("mailto");
 }
 
 std::optional<QString> openUrlsWithApplication(const QList<QUrl> &urls, const QString &desktopEntryPath)

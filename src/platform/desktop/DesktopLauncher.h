@@ -18,6 +18,9 @@ bool openUrl(const QUrl &url);
 // The desktop entry of the user's web browser (the handler of https addresses); none when the
 // desktop has none.
 std::optional<QString> defaultWebBrowser();
+// The desktop entry of the user's mail program (the handler of mailto: addresses); none when the
+// desktop has none.
+std::optional<QString> defaultMailProgram();
 
 // Starts the application of a desktop entry with the URLs as its arguments, as its Exec line
 // asks for them (files as paths, other URLs as they are). The error text when the entry cannot

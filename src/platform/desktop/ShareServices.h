@@ -7,7 +7,7 @@
 
 #include <functional>
 
-// A way to hand files on: e-mail through the desktop's mail composer, or a service the program
+// A way to hand files on: e-mail through the desktop's mail program, or a service the program
 // registers itself.
 struct ShareService
 {
@@ -21,10 +21,12 @@ namespace ShareServices {
 
 // Adds a service to every list made afterwards. GUI thread.
 void registerService(ShareService service);
-// E-mail (when xdg-email is installed), then the registered services.
+// E-mail (when the desktop has a mail program: a handler of mailto: addresses), then the
+// registered services.
 QList<ShareService> services();
 
-// The mail composer's service; `program` is the composer to run (xdg-email when empty).
+// The mail service. It runs `program` with the files (xdg-email's arguments), else xdg-email
+// when it is installed, else the desktop's mail program with a mailto: address attaching them.
 ShareService emailService(const QString &program = {});
 
 } // namespace ShareServices

@@ -6,6 +6,7 @@
 #include "kit/services/KwKit.h"
 #include "kit/services/KwMenu.h"
 #include "kit/services/ServiceTexts.h"
+#include "platform/desktop/DesktopLauncher.h"
 
 #include "EventLoop.h"
 #include "FakeWebBrowser.h"
@@ -52,6 +53,9 @@ struct PageCase
 TEST(MoreMenuTest, EachHelpItemOpensItsPage)
 {
     const TestSupport::FakeWebBrowser browser;
+    // The desktop hears of it a moment later once it has read its applications before.
+    ASSERT_TRUE(
+        TestSupport::processEventsUntil([] { return DesktopLauncher::defaultWebBrowser().has_value(); }));
     UrlOpenCatcher files;
     UrlOpenCatcher web(QStringLiteral("https"));
     const KwKit::Metadata before = KwKit::metadata();

@@ -1,5 +1,7 @@
 #include "app/PreviousRecordingMenu.h"
 #include "Command.h"
+#include "EventLoop.h"
+#include "FakeUrlHandler.h"
 #include "FileContents.h"
 #include "MenuInspection.h"
 #include "ScopedEnv.h"
@@ -15,6 +17,8 @@
 #include "kit/services/SystemShareMenu.h"
 #include "kit/ui/Pasteboard.h"
 #include "platform/desktop/DBusMenuExporter.h"
+#include "platform/desktop/DesktopLauncher.h"
+#include "platform/desktop/GreyedReason.h"
 #include "platform/desktop/ShareServices.h"
 #include "preferences/Defaults.h"
 
@@ -28,6 +32,7 @@
 #include <QThreadPool>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -238,7 +243,8 @@ TEST_F(PreviousRecordingMenuTest, ClipboardCopiesLieApartFromRecordingsAndGoOnce
     EXPECT_EQ(recordings.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), waiting);
 }
 
-// Without a service that can share the recording, Share says why instead of opening empty.
+// Without a service that can share the recording, Share says why instead of opening empty. Mail
+// needs a mail program: xdg-email alone, which most desktops have, sends nothing.
 TEST_F(PreviousRecordingMenuTest, ShareIsDisabledAndSaysWhyWithoutAService)
 {
     QTemporaryDir bin;
@@ -249,16 +255,24 @@ TEST_F(PreviousRecordingMenuTest, ShareIsDisabledAndSaysWhyWithoutAService)
     {
         const char *name;
         QString path;
+        bool mailProgram;
         bool catcherOffered;
         QStringList entries;
     } cases[] = {
-        { "no service", empty.path(), false, {} },
-        { "mail", bin.path(), false, { QStringLiteral("Email") } },
-        { "a registered service", empty.path(), true, { QStringLiteral("Catcher") } },
+        { "xdg-email without a mail program", bin.path(), false, false, {} },
+        { "a mail program without xdg-email", empty.path(), true, false, { QStringLiteral("Email") } },
+        { "a registered service", empty.path(), false, true, { QStringLiteral("Catcher") } },
     };
-    for (const auto &[name, path, catcherOffered, entries] : cases) {
+    for (const auto &[name, path, mailProgram, catcherOffered, entries] : cases) {
         SCOPED_TRACE(name);
         const TestSupport::ScopedEnv searched("PATH", path);
+        std::optional<TestSupport::FakeUrlHandler> mail;
+        if (mailProgram) {
+            mail.emplace(QStringLiteral("FakeMail"), QStringList { QStringLiteral("mailto") });
+        }
+        // The desktop hears of a mail program coming or going a moment later.
+        ASSERT_TRUE(TestSupport::processEventsUntil(
+            [&] { return DesktopLauncher::defaultMailProgram().has_value() == mailProgram; }));
         catcher().offered = catcherOffered;
         std::unique_ptr<KwMenu> menu(PreviousRecordingMenu::make(m_location));
         QAction *share = findItem(*menu, MenuTexts::share);
@@ -269,6 +283,9 @@ TEST_F(PreviousRecordingMenuTest, ShareIsDisabledAndSaysWhyWithoutAService)
         EXPECT_EQ(DBusMenuExporter::properties(*share).value(QStringLiteral("enabled")),
             QVariant(!entries.isEmpty()));
         EXPECT_EQ(share->toolTip(), entries.isEmpty() ? MenuTexts::noShareServices : MenuTexts::share);
+        // The reason goes to panels as well, which show no tooltips.
+        EXPECT_EQ(GreyedReason::shown(*share),
+            entries.isEmpty() ? std::optional(MenuTexts::noShareServices) : std::nullopt);
         settle();
     }
 }

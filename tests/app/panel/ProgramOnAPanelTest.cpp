@@ -1,10 +1,13 @@
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "FileContents.h"
 #include "FrozenSoundServer.h"
 #include "Pactl.h"
 #include "PanelPicture.h"
 #include "ProgramProcess.h"
+#include "RemovedSource.h"
 #include "StatusNotifierItem.h"
+#include "TestDesktop.h"
 
 #include "MediaProbe.h"
 #include "app/AppIdentity.h"
@@ -15,6 +18,7 @@
 #include "app/SettingsKeys.h"
 #include "kit/foundation/files/SandboxURLBookmark.h"
 #include "kit/services/ServiceTexts.h"
+#include "platform/desktop/DBusMenuExporter.h"
 #include "platform/desktop/StatusBarButton.h"
 #include "platform/hotkeys/HotKeys.h"
 
@@ -300,6 +304,47 @@ TEST_F(ProgramOnAPanelTest, TheElapsedTimeIsTheItemsLabelAndInItsToolTip)
     choose(MenuTexts::stop);
     EXPECT_TRUE(TestSupport::processEventsUntil([&] { return m_item->label().isEmpty(); }, 10s)) << log();
     EXPECT_EQ(m_item->labelGuide(), QString());
+}
+
+// The panel shows no tooltips: a greyed entry's reason is a greyed line under it, there while the
+// entry is greyed for it.
+TEST_F(ProgramOnAPanelTest, AGreyedEntrysReasonIsALineUnderItOnThePanel)
+{
+    const QString previous = QDir(m_output.path()).filePath(QStringLiteral("Recording.m4a"));
+    TestSupport::writeFile(previous, "not heard");
+    Defaults::set(SettingsKeys::previousRecording(),
+        std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(previous))));
+    const TestSupport::RemovedSource unplugged(TestSupport::TestDesktop::toneSource());
+    ASSERT_EQ(unplugged.error, QString());
+    ASSERT_NO_FATAL_FAILURE(start());
+    std::optional<DBusMenuEntry> menu = m_item->openMenu();
+    ASSERT_TRUE(menu && menu->child(MenuTexts::previousRecording)) << log();
+    ASSERT_TRUE(
+        m_item->sendMenuEvent(menu->child(MenuTexts::previousRecording)->id, QStringLiteral("opened")));
+    menu = m_item->menu();
+    ASSERT_TRUE(menu && menu->child(MenuTexts::previousRecording)) << log();
+
+    // Without an input nothing starts, and without a mail program nothing shares.
+    const struct
+    {
+        const DBusMenuEntry *shownIn;
+        QString item;
+        QString reason;
+    } cases[] = {
+        { &*menu, MenuTexts::record, MenuTexts::noInputDevices },
+        { &*menu, MenuTexts::monitorInput, MenuTexts::noInputDevicesToMonitor },
+        { menu->child(MenuTexts::previousRecording), MenuTexts::share, MenuTexts::noShareServices },
+    };
+    for (const auto &[shownIn, item, reason] : cases) {
+        QStringList expected { QStringLiteral("(%1)").arg(item) };
+        for (const QString &line : DBusMenuExporter::reasonLines(reason)) {
+            expected << QStringLiteral("(%1)").arg(line);
+        }
+        const QStringList shown = rows(*shownIn);
+        EXPECT_EQ(shown.mid(shown.indexOf(expected.constFirst()), expected.size()).join(u'|').toStdString(),
+            expected.join(u'|').toStdString());
+    }
+    m_item->sendMenuEvent(0, QStringLiteral("closed"));
 }
 
 // A sound server that stopped answering holds the ending for seconds: from its start the item is

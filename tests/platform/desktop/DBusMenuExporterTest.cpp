@@ -1,7 +1,9 @@
 #include "platform/desktop/DBusMenuExporter.h"
+#include "platform/desktop/GreyedReason.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCoreApplication>
 #include <QMenu>
 
 #include <gtest/gtest.h>
@@ -110,6 +112,128 @@ TEST(DBusMenuExporterTest, SeparatorsCollapseAsOnTheScreen)
         }
         EXPECT_EQ(shown, test.separatorsShown) << test.entries;
     }
+}
+
+// A reason fits a menu: one line, or two about as long, the second cut when even two are too few.
+TEST(DBusMenuExporterTest, AReasonIsAtMostTwoShortLines)
+{
+    const struct
+    {
+        QString reason;
+        QStringList lines;
+    } cases[] = {
+        { QString(), {} },
+        { QStringLiteral("No mail program is set up."), { QStringLiteral("No mail program is set up.") } },
+        { QStringLiteral("Cannot record as there are no input devices."),
+            { QStringLiteral("Cannot record as there"), QStringLiteral("are no input devices.") } },
+        { QStringLiteral("The sound server is not running. Log out and in again, or start it from a "
+                         "terminal, to record."),
+            { QStringLiteral("The sound server is not running. Log out"),
+                QStringLiteral("and in again, or start it from a\u2026") } },
+        { QString(45, u'x'), { QString(40, u'x'), QString(5, u'x') } },
+        { QString(90, u'x'), { QString(40, u'x'), QString(39, u'x') + u'\u2026' } },
+    };
+    for (const auto &test : cases) {
+        const QStringList lines = DBusMenuExporter::reasonLines(test.reason);
+        EXPECT_EQ(lines, test.lines) << test.reason.toStdString();
+        for (const QString &line : lines) {
+            EXPECT_LE(line.size(), DBusMenuExporter::reasonLineLength) << line.toStdString();
+        }
+    }
+}
+
+// A greyed entry's reason goes with it into the exported menu, as greyed lines right under it, and
+// the panel hears of each change; the menu on the screen keeps its entries and the tooltip.
+TEST(DBusMenuExporterTest, AGreyedEntrysReasonFollowsItAsLinesUnderIt)
+{
+    QMenu menu;
+    QAction *record = menu.addAction(QStringLiteral("Record"));
+    menu.addAction(QStringLiteral("Quit"));
+    DBusMenuExporter exporter(QDBusConnection(QStringLiteral("none")), QStringLiteral("/Menu"), &menu);
+    QList<uint> revisions;
+    QList<DBusMenuItem> updates;
+    QObject::connect(
+        &exporter, &DBusMenuExporter::LayoutUpdated, [&](uint revision, int) { revisions << revision; });
+    QObject::connect(&exporter, &DBusMenuExporter::ItemsPropertiesUpdated,
+        [&](const QList<DBusMenuItem> &updated, const QList<DBusMenuItemKeys> &) { updates << updated; });
+    // "(row)" for a greyed one; and each entry's label by its id.
+    QHash<int, QString> labels;
+    const auto rows = [&] {
+        DBusMenuLayoutItem root;
+        exporter.GetLayout(0, -1, {}, root);
+        QStringList rows;
+        labels.clear();
+        for (const DBusMenuLayoutItem &child : std::as_const(root.children)) {
+            const QString label = child.properties.value(QStringLiteral("label")).toString();
+            labels.insert(child.id, label);
+            if (child.properties.value(QStringLiteral("visible")).toBool()) {
+                rows << (child.properties.value(QStringLiteral("enabled")).toBool() ? label
+                                                                                    : u'(' + label + u')');
+            }
+        }
+        return rows;
+    };
+    rows();
+    const QList<int> entries = labels.keys();
+    const QString twoLines = QStringLiteral("Cannot record as there are no input devices.");
+    const struct
+    {
+        const char *what;
+        std::function<void()> change;
+        QStringList rows;
+        // What the panel is told: the layout changed, or the labels of the lines that changed alone.
+        bool layoutChanged;
+        QStringList changedLines;
+    } steps[] = {
+        { "greyed without a reason", [&] { record->setEnabled(false); }, { "(Record)", "Quit" }, false, {} },
+        { "given a reason", [&] { GreyedReason::set(*record, QStringLiteral("No_input.")); },
+            { "(Record)", "(No__input.)", "Quit" }, true, {} },
+        { "another reason", [&] { GreyedReason::set(*record, QStringLiteral("Gone.")); },
+            { "(Record)", "(Gone.)", "Quit" }, false, { "Gone." } },
+        { "the same reason again", [&] { GreyedReason::set(*record, QStringLiteral("Gone.")); },
+            { "(Record)", "(Gone.)", "Quit" }, false, {} },
+        { "a reason of two lines", [&] { GreyedReason::set(*record, twoLines); },
+            { "(Record)", "(Cannot record as there)", "(are no input devices.)", "Quit" }, true, {} },
+        { "hidden", [&] { record->setVisible(false); }, { "Quit" }, true, {} },
+        { "shown again", [&] { record->setVisible(true); },
+            { "(Record)", "(Cannot record as there)", "(are no input devices.)", "Quit" }, true, {} },
+        { "enabled", [&] { record->setEnabled(true); }, { "Record", "Quit" }, true, {} },
+        { "greyed again", [&] { record->setEnabled(false); },
+            { "(Record)", "(Cannot record as there)", "(are no input devices.)", "Quit" }, true, {} },
+        { "a description for its tooltip", [&] { record->setToolTip(QStringLiteral("Records.")); },
+            { "(Record)", "Quit" }, true, {} },
+        { "that tooltip made its reason", [&] { GreyedReason::set(*record, QStringLiteral("Records.")); },
+            { "(Record)", "(Records.)", "Quit" }, true, {} },
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.what);
+        revisions.clear();
+        updates.clear();
+        DBusMenuLayoutItem root;
+        const uint before = exporter.GetLayout(0, 0, {}, root);
+        step.change();
+        QCoreApplication::sendPostedEvents();
+        EXPECT_EQ(rows(), step.rows);
+        if (step.layoutChanged) {
+            ASSERT_EQ(revisions.size(), 1);
+            EXPECT_GT(revisions.constFirst(), before);
+        } else {
+            EXPECT_TRUE(revisions.isEmpty());
+        }
+        // A line whose text changed is announced under the id it has in the layout.
+        QStringList changedLines;
+        for (const DBusMenuItem &update : std::as_const(updates)) {
+            if (!entries.contains(update.id)) {
+                changedLines << update.properties.value(QStringLiteral("label")).toString();
+                EXPECT_EQ(labels.value(update.id), changedLines.constLast());
+                EXPECT_EQ(update.properties.value(QStringLiteral("enabled")), false);
+            }
+        }
+        EXPECT_EQ(changedLines, step.changedLines);
+        // The menu on the screen: its own two entries, the reason only as the tooltip.
+        EXPECT_EQ(menu.actions().size(), 2);
+    }
+    EXPECT_EQ(record->toolTip(), QStringLiteral("Records."));
 }
 
 } // namespace

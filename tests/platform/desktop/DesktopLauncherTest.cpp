@@ -1,18 +1,33 @@
 #include "FileContents.h"
 
 #include "platform/desktop/DesktopLauncher.h"
+#include "platform/desktop/ShareServices.h"
 
 #include "EventLoop.h"
+#include "FakeUrlHandler.h"
 #include "FakeWebBrowser.h"
+#include "ScopedEnv.h"
 #include "UrlOpenCatcher.h"
 
 #include <QTemporaryDir>
+#include <QUrlQuery>
 
 #include <gmock/gmock.h>
 
 namespace {
 
 using namespace Qt::StringLiterals;
+
+// A program that writes its arguments, one a line, into `output`, which appears once whole; it
+// needs nothing from the PATH.
+void writeArgumentsRecorder(const QString &script, const QString &output)
+{
+    const QByteArray file = QFile::encodeName(output);
+    TestSupport::writeFile(script,
+        "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + file + ".part\"\ncommand -p mv \"" + file + ".part\" \""
+            + file + "\"\n");
+    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
 
 // Entries and files in a folder of the test's own, named by path. The XDG folders stay the
 // process's: GLib reads them once, at its first launch, and keeps them for every later test.
@@ -37,10 +52,7 @@ TEST_F(DesktopLauncherTest, StartsTheEntrysProgramWithTheFilesAsPathsAndRefusesA
 {
     const QString output = dataDirectory(QStringLiteral("arguments.txt"));
     const QString script = dataDirectory(QStringLiteral("record-arguments"));
-    TestSupport::writeFile(script,
-        "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + QFile::encodeName(output) + ".part\"\nmv \""
-            + QFile::encodeName(output) + ".part\" \"" + QFile::encodeName(output) + "\"\n");
-    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    writeArgumentsRecorder(script, output);
     const QString entry = writeEntry(QStringLiteral("org.example.Rec.desktop"),
         "[Desktop Entry]\nType=Application\nName=Rec\nExec=" + QFile::encodeName(script) + " %F\n");
 
@@ -119,6 +131,64 @@ TEST(DesktopOpenUrlTest, AnAddressWithoutASchemeOpensNothing)
     }
     EXPECT_TRUE(files.opened.isEmpty());
     EXPECT_TRUE(pages.opened.isEmpty());
+}
+
+// Mail is offered where the desktop has a mail program, whatever xdg-email's presence says; the
+// files go to it through xdg-email where there is one, which knows how each program takes them,
+// else in the mailto: address itself.
+TEST(ShareServicesTest, MailGoesToTheDesktopsMailProgram)
+{
+    QTemporaryDir bin;
+    QTemporaryDir empty;
+    ASSERT_TRUE(bin.isValid() && empty.isValid());
+    const QString composerLog = bin.filePath(QStringLiteral("composer.log"));
+    writeArgumentsRecorder(bin.filePath(QStringLiteral("xdg-email")), composerLog);
+    const QString recording = bin.filePath(QStringLiteral("A & B_1.m4a"));
+    const QUrl attached
+        = QUrl::fromEncoded("mailto:?attach=" + QUrl::toPercentEncoding(recording, "/"), QUrl::StrictMode);
+    ASSERT_TRUE(attached.isValid());
+    ASSERT_TRUE(
+        QUrlQuery(attached).queryItemValue(QStringLiteral("attach"), QUrl::FullyDecoded) == recording);
+
+    const struct
+    {
+        const char *what;
+        bool composer;
+        bool mailProgram;
+    } cases[] = {
+        { "xdg-email without a mail program", true, false },
+        { "a mail program without xdg-email", false, true },
+        { "a mail program and xdg-email", true, true },
+    };
+    for (const auto &test : cases) {
+        SCOPED_TRACE(test.what);
+        QFile::remove(composerLog);
+        const TestSupport::ScopedEnv path("PATH", test.composer ? bin.path() : empty.path());
+        std::optional<TestSupport::FakeUrlHandler> mail;
+        if (test.mailProgram) {
+            mail.emplace(QStringLiteral("FakeMail"), QStringList { QStringLiteral("mailto") });
+        }
+        ASSERT_TRUE(TestSupport::processEventsUntil(
+            [&] { return DesktopLauncher::defaultMailProgram().has_value() == test.mailProgram; }));
+        QStringList titles;
+        for (const ShareService &service : ShareServices::services()) {
+            titles << service.title;
+        }
+        EXPECT_EQ(titles.contains(QStringLiteral("Email")), test.mailProgram)
+            << titles.join(u',').toStdString();
+        if (!mail) {
+            continue;
+        }
+        ShareServices::emailService().perform({ QUrl::fromLocalFile(recording) });
+        if (test.composer) {
+            ASSERT_TRUE(TestSupport::processEventsUntil([&] { return QFile::exists(composerLog); }));
+            EXPECT_EQ(
+                QString::fromUtf8(TestSupport::readFile(composerLog)), "--attach\n" + recording + u'\n');
+            EXPECT_TRUE(mail->opened().isEmpty());
+        } else {
+            EXPECT_EQ(mail->opened(1), QList<QUrl> { attached });
+        }
+    }
 }
 
 } // namespace

@@ -4,11 +4,13 @@
 #include "TrayIcon.h"
 
 #include "platform/desktop/DBusMenuExporter.h"
+#include "platform/desktop/GreyedReason.h"
 #include "platform/desktop/SessionStatusItem.h"
 #include "platform/desktop/StatusItem.h"
 #include "platform/desktop/StatusNotifierItem.h"
 #include "platform/desktop/StatusPictures.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -16,6 +18,7 @@
 #include <QDBusVirtualObject>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QHash>
 #include <QIconEngine>
 #include <QMenu>
 #include <QMutex>
@@ -133,7 +136,7 @@ public:
         for (const auto &[path, interface, signal, slot] :
             { std::tuple { "/MenuBar", "com.canonical.dbusmenu", "LayoutUpdated", SLOT(layoutUpdated()) },
                 std::tuple { "/MenuBar", "com.canonical.dbusmenu", "ItemsPropertiesUpdated",
-                    SLOT(propertiesUpdated()) },
+                    SLOT(propertiesUpdated(QDBusMessage)) },
                 std::tuple {
                     "/StatusNotifierItem", "org.kde.StatusNotifierItem", "NewIcon", SLOT(newIcon()) },
                 std::tuple { "/StatusNotifierItem", "org.kde.StatusNotifierItem", "XAyatanaNewLabel",
@@ -224,12 +227,20 @@ public:
 
     int layoutUpdates = 0;
     int propertyUpdates = 0;
+    // The label each entry was last given in an update of its properties.
+    QHash<int, QString> updatedLabels;
     int iconUpdates = 0;
     QStringList labels;
 
 public slots:
     void layoutUpdated() { ++layoutUpdates; }
-    void propertiesUpdated() { ++propertyUpdates; }
+    void propertiesUpdated(const QDBusMessage &message)
+    {
+        ++propertyUpdates;
+        for (const DBusMenuItem &item : qdbus_cast<QList<DBusMenuItem>>(message.arguments().value(0))) {
+            updatedLabels.insert(item.id, item.properties.value(QStringLiteral("label")).toString());
+        }
+    }
     void newIcon() { ++iconUpdates; }
     void newLabel(const QString &label, const QString &guide) { labels << label + u'|' + guide; }
 
@@ -396,6 +407,50 @@ TEST_F(StatusNotifierItemOnTheBusTest, TheMenuFillsWhenThePanelOpensItAndAChoice
     menu.actions().constFirst()->setText(QStringLiteral("Stop"));
     EXPECT_TRUE(TestSupport::processEventsUntil([&] { return panel->propertyUpdates == 1; }));
     EXPECT_EQ(panel->layoutUpdates, updatesBefore);
+}
+
+// A greyed entry's reason reaches the panel as a greyed line under it that does nothing when
+// chosen, and the panel hears of the line coming, changing and going.
+TEST_F(StatusNotifierItemOnTheBusTest, AGreyedEntrysReasonIsALineUnderItOnThePanel)
+{
+    panel->menu(QStringLiteral("AboutToShow"), { 0 });
+    panel->event(0, QStringLiteral("opened"));
+    QAction *record = menu.actions().constFirst();
+    const int layouts = panel->layoutUpdates;
+    record->setEnabled(false);
+    GreyedReason::set(*record, QStringLiteral("No input."));
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return panel->layoutUpdates > layouts; }));
+    std::vector<std::pair<QString, int>> entries = panel->entries();
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[1].first, QStringLiteral("No input."));
+    const int line = entries[1].second;
+    const auto property = [&](const QString &name) {
+        const QDBusMessage reply = panel->menu(QStringLiteral("GetProperty"), { line, name });
+        return reply.type() == QDBusMessage::ReplyMessage
+            ? reply.arguments().value(0).value<QDBusVariant>().variant()
+            : QVariant(reply.errorName());
+    };
+    EXPECT_EQ(property(QStringLiteral("enabled")), QVariant(false));
+    const QDBusMessage clicked = panel->menu(QStringLiteral("EventGroup"),
+        { QVariant::fromValue(
+            QList<DBusMenuEvent> { { line, QStringLiteral("clicked"), QDBusVariant(QString()), 0 } }) });
+    EXPECT_EQ(qdbus_cast<QList<int>>(clicked.arguments().value(0)), QList<int>());
+
+    GreyedReason::set(*record, QStringLiteral("Still no input."));
+    EXPECT_TRUE(TestSupport::processEventsUntil(
+        [&] { return panel->updatedLabels.value(line) == QStringLiteral("Still no input."); }));
+    EXPECT_EQ(property(QStringLiteral("label")), QVariant(QStringLiteral("Still no input.")));
+
+    const int before = panel->layoutUpdates;
+    record->setEnabled(true);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return panel->layoutUpdates > before; }));
+    entries = panel->entries();
+    EXPECT_EQ(entries.size(), 3u);
+    EXPECT_EQ(property(QStringLiteral("label")),
+        QVariant(QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs")));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(chosen, 0);
+    panel->event(0, QStringLiteral("closed"));
 }
 
 // A panel that goes away says nothing of the menu it had open, nor does one whose item stops
