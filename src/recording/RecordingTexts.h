@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kit/foundation/files/FileTexts.h"
+
 #include <QString>
 
 // What the recording core says to the user, each text in one place.
@@ -66,7 +68,7 @@ inline QString recordingStopped()
 // Why a recording or an export ended when its file's disk filled up.
 inline QString diskFull()
 {
-    return QStringLiteral("There is no space left on the disk.");
+    return FileTexts::diskFull();
 }
 
 // A recording that was stopped, but whose file could not be completed (the sound server did not let
