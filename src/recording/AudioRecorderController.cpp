@@ -21,6 +21,7 @@
 #include "recording/AttributedButtonTitle.h"
 #include "recording/AudioDevice.h"
 #include "recording/AudioRecorder.h"
+#include "recording/InputAvailability.h"
 #include "recording/InputMonitor.h"
 #include "recording/MetadataExport.h"
 #include "recording/RecordingNaming.h"
@@ -218,6 +219,12 @@ QCoro::Task<> AudioRecorderController::startAfterSound()
         co_return;
     }
     self->m_pendingStart = 0;
+    // Asked before the default input, whose read would give the server's own words for the same
+    // cause; nothing of the program's own failed, so nothing is reported.
+    if (const std::optional<InputAvailability::Reason> unavailable = InputAvailability::check()) {
+        presentAsModal(InputAvailability::error(*unavailable));
+        co_return;
+    }
     try {
         self->startRecording();
     } catch (const Error &error) {
@@ -302,6 +309,9 @@ void AudioRecorderController::startRecording()
         settingsWindow->close();
     }
 
+    if (const std::optional<InputAvailability::Reason> unavailable = InputAvailability::check()) {
+        throw InputAvailability::error(*unavailable);
+    }
     const AudioDevice device = AudioDevice::defaultInputDevice();
     const bool lossless = m_settings->lossless();
     const bool forceMono = m_settings->forcesMono(device.id);

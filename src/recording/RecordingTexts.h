@@ -12,6 +12,21 @@ inline QString noInputDevices()
     return QStringLiteral("Cannot record as there are no input devices.");
 }
 
+inline QString noInputDevicesSuggestion()
+{
+    return QStringLiteral("Connect a microphone, or turn one on in your desktop's sound settings.");
+}
+
+inline QString soundServerNotRunning()
+{
+    return QStringLiteral("Cannot record as the sound server is not running.");
+}
+
+inline QString soundServerNotRunningSuggestion()
+{
+    return QStringLiteral("Log out and log in again to start it, or restart the computer.");
+}
+
 inline QString savePanelTitle()
 {
     return QStringLiteral("Save Audio Recording");

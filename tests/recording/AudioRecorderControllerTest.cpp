@@ -9,6 +9,7 @@
 
 #include "recording/AudioRecorder.h"
 #include "recording/AudioRecorderController.h"
+#include "recording/InputAvailability.h"
 #include "recording/InputMonitor.h"
 #include "recording/RecordingSavePanel.h"
 #include "recording/RecordingSettings.h"
@@ -290,6 +291,84 @@ TEST_F(AudioRecorderControllerTest, AFailedStartIsReportedAndShownAfterTheSoundA
     ASSERT_EQ(doubles.recorders.recordings.size(), 1u);
     const QFileInfo file(doubles.recorders.recordings.front()->location);
     EXPECT_FALSE(file.dir().exists()) << file.absolutePath().toStdString();
+}
+
+// A start that finds nothing to record from says why in the words every other place uses, with
+// advice the user can follow, whatever the sound server said; a paused recording stays as it was.
+TEST_F(AudioRecorderControllerTest, AStartWithoutAnInputSaysTheOneReasonAndItsAdvice)
+{
+    AudioError refused { AudioError::Domain::soundServer, 6,
+        QStringLiteral("The sound server failed: Connection refused") };
+    refused.serverNotRunning = true;
+    AudioError monitorDefault { AudioError::Domain::soundServer, 5,
+        QStringLiteral("The default input \"Monitor of Speakers\" is not an input device.") };
+    monitorDefault.deviceGone = true;
+    monitorDefault.outputMonitor = true;
+    const struct
+    {
+        const char *name;
+        std::vector<HardwareDevice> devices;
+        std::optional<AudioError> listError;
+        std::optional<AudioError> defaultInputError;
+        QString description;
+        QString suggestion;
+    } cases[] = {
+        { "the sound server not running", {}, refused, refused, RecordingTexts::soundServerNotRunning(),
+            RecordingTexts::soundServerNotRunningSuggestion() },
+        { "only an output's monitor as the default input",
+            { AudioDoubles::namedOutput(3, "speakers", "Speakers", TransportCode::builtIn, 2) }, std::nullopt,
+            monitorDefault, RecordingTexts::noInputDevices(), RecordingTexts::noInputDevicesSuggestion() },
+        { "no device at all", {}, std::nullopt, std::nullopt, RecordingTexts::noInputDevices(),
+            RecordingTexts::noInputDevicesSuggestion() },
+    };
+    for (const auto &c : cases) {
+        for (const bool paused : { false, true }) {
+            SCOPED_TRACE(testing::Message() << c.name << (paused ? ", over a paused recording" : ""));
+            SetUp();
+            const std::size_t recordings = doubles.recorders.recordings.size();
+            if (paused) {
+                startRecording();
+                controller.recorder().pause();
+            }
+            doubles.hardware.deviceList = c.devices;
+            doubles.hardware.listError = c.listError;
+            doubles.hardware.defaultInput.reset();
+            doubles.hardware.defaultInputError = c.defaultInputError;
+            doubles.presented->clear();
+
+            const std::optional<InputAvailability::Reason> reason = InputAvailability::check();
+            ASSERT_TRUE(reason);
+            EXPECT_EQ(InputAvailability::text(*reason), c.description + u' ' + c.suggestion);
+            // As the record shortcut starts one, or the bus over a paused one.
+            if (paused) {
+                controller.start();
+            } else {
+                controller.toggleRecording();
+            }
+            sounds.completeAll();
+            TestSupport::processEventsFor(10ms);
+            ASSERT_EQ(doubles.presented->size(), 1u) << doubles.presentedTexts().join(u'|').toStdString();
+            EXPECT_EQ(doubles.presented->front()->localizedDescription(), c.description);
+            EXPECT_EQ(doubles.presented->front()->recoverySuggestion(), std::optional(c.suggestion));
+            EXPECT_TRUE(doubles.reports->empty()) << "no fault of the program's";
+            EXPECT_EQ(doubles.recorders.recordings.size(), recordings + (paused ? 1 : 0));
+            EXPECT_EQ(controller.recorder().state(), paused ? State::paused : State::stopped);
+            // Started directly, the recorder refuses for the same reason.
+            try {
+                controller.startRecording();
+                ADD_FAILURE() << "a start without an input must fail";
+            } catch (const Error &error) {
+                EXPECT_EQ(error.localizedDescription(), c.description);
+                EXPECT_EQ(error.recoverySuggestion(), std::optional(c.suggestion));
+            }
+            doubles.hardware.listError.reset();
+            doubles.hardware.defaultInputError.reset();
+            controller.stopRecording();
+            sounds.completeAll();
+            doubles.presented->clear();
+            doubles.reports->clear();
+        }
+    }
 }
 
 // The elapsed time goes beside the image only when asked for and the panel shows titles there; the
