@@ -641,6 +641,10 @@ QCoro::Task<> AudioRecorderController::saveRecording(
         const QString folder = QFileInfo(destination.toLocalFile()).path();
         const QString reason = QFileInfo::exists(folder) ? (*copyFailure)->localizedDescription()
                                                          : RecordingTexts::folderGone();
+        // The report names the error's kind; the log says in words where the recording is and why.
+        qCWarning(recordingLog).noquote()
+            << QStringLiteral("The recording \u201c%1\u201d was not saved in \u201c%2\u201d: %3")
+                   .arg(source.toLocalFile(), folder, reason);
         presentAsModal(notSavedError(RecordingTexts::notSavedIn(folder), reason, **copyFailure, source));
         m_revealer({ source });
         // The latest recording is not where the previous one would point: an older recording is

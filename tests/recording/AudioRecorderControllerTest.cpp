@@ -45,6 +45,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <functional>
 #include <numbers>
@@ -687,6 +688,36 @@ void expectShownAsNotSaved(const ErrorPtr &shown, const QString &description, co
         (kept ? reason + "\n\n" + RecordingTexts::keptAt(*kept) : reason).toStdString());
 }
 
+// The naming step of a copy into a full disk.
+int refuseWithoutSpace(const char *, const char *)
+{
+    errno = ENOSPC;
+    return -1;
+}
+
+// The recording core's warnings while it lives.
+class RecordingWarnings
+{
+public:
+    RecordingWarnings() { s_previous = qInstallMessageHandler(&collect); }
+    ~RecordingWarnings()
+    {
+        qInstallMessageHandler(s_previous);
+        s_messages.clear();
+    }
+    QStringList messages() const { return s_messages; }
+
+private:
+    static void collect(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        if (type == QtWarningMsg && context.category == QLatin1String("tapewick.recording")) {
+            s_messages << message;
+        }
+    }
+    static inline QtMessageHandler s_previous = nullptr;
+    static inline QStringList s_messages;
+};
+
 TEST_F(AudioRecorderControllerTest, AFailedCopyForgetsThePreviousAndSavingThroughThePanelReplacesAFile)
 {
     // A failed copy says what failed and where the recording is (not that a file is missing), reports
@@ -715,6 +746,9 @@ TEST_F(AudioRecorderControllerTest, AFailedCopyForgetsThePreviousAndSavingThroug
                            "doesn\u2019t accept new files.") },
         { QDir(output.path()).filePath(tooLong), output.path(),
             QStringLiteral("\u201c%1\u201d couldn\u2019t be copied: File name too long").arg(tooLong) },
+        // Told as a full temporary folder is.
+        { QDir(output.path()).filePath("Full.m4a"), output.path(),
+            QStringLiteral("\u201cFull.m4a\u201d couldn\u2019t be copied: ") + RecordingTexts::diskFull() },
     };
     for (const auto &[choice, folder, reason] : failures) {
         doubles.presented->clear();
@@ -722,6 +756,16 @@ TEST_F(AudioRecorderControllerTest, AFailedCopyForgetsThePreviousAndSavingThroug
         revealed.clear();
         settings->previous = earlier;
         panelChoice = choice;
+        std::optional<NoReplaceCalls> system;
+        if (choice.endsWith("Full.m4a")) {
+            system = setNoReplaceCalls({ refuseWithoutSpace, refuseWithoutSpace });
+        }
+        const auto restore = qScopeGuard([&system] {
+            if (system) {
+                setNoReplaceCalls(*system);
+            }
+        });
+        const RecordingWarnings warnings;
         recordAndStop();
         ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
         EXPECT_EQ(doubles.presented->size(), 1u);
@@ -732,13 +776,17 @@ TEST_F(AudioRecorderControllerTest, AFailedCopyForgetsThePreviousAndSavingThroug
         EXPECT_EQ(revealed, QList<QUrl> { QUrl::fromLocalFile(recordingPath()) });
         EXPECT_FALSE(settings->previous);
         EXPECT_TRUE(QFile::exists(recordingPath()));
+        // The log says where the recording is and why, in the words the user is shown.
+        EXPECT_EQ(warnings.messages(),
+            QStringList { QStringLiteral("The recording \u201c%1\u201d was not saved in \u201c%2\u201d: %3")
+                              .arg(recordingPath(), folder, reason) });
     }
 
     doubles.presented->clear();
     const QString target = writeFile(QDir(output.path()).filePath("Chosen.m4a"), "to be replaced");
     panelChoice = target;
     recordAndStop("fresh take");
-    EXPECT_EQ(panelsShown, 5);
+    EXPECT_EQ(panelsShown, 6);
     EXPECT_EQ(panelFilters, QStringList { "MPEG-4 audio (*.m4a)" });
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return settings->previous.has_value(); }));
     EXPECT_TRUE(readFile(target).startsWith("fresh take"));
