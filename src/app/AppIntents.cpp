@@ -9,6 +9,7 @@
 #include "kit/foundation/errors/GeneralError.h"
 #include "platform/automation/AutomationService.h"
 #include "recording/AudioRecorderController.h"
+#include "recording/InputAvailability.h"
 
 #include <QStringList>
 
@@ -102,7 +103,18 @@ AutomationInterface makeInterface(ControllerProvider controller)
                         return AutomationError { QString::fromLatin1(quittingError),
                             QString::fromUtf8(SetRecordingStateIntent::quitting) };
                     }
+                    // The start says why it cannot record in the alert a shortcut's start shows (a
+                    // desktop's shortcut may be what called), and the caller gets the same reason.
+                    const std::optional<InputAvailability::Reason> unavailable
+                        = intent.state == RecordingStateAppEnum::recording
+                            && controller().recorder().state() != AudioRecorder::State::recording
+                        ? InputAvailability::check()
+                        : std::nullopt;
                     intent.perform(controller());
+                    if (unavailable) {
+                        return AutomationError { QString::fromLatin1(cannotRecordError),
+                            InputAvailability::text(*unavailable) };
+                    }
                     return values({});
                 } },
             Intent { QStringLiteral("GetActiveRecordingDuration"),

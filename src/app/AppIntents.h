@@ -16,6 +16,7 @@ namespace AppIntents {
 inline constexpr char interfaceName[] = "com.larkvelden.Tapewick.Intents";
 inline constexpr char noPreviousRecordingError[] = "com.larkvelden.Tapewick.Error.NoPreviousRecording";
 inline constexpr char quittingError[] = "com.larkvelden.Tapewick.Error.Quitting";
+inline constexpr char cannotRecordError[] = "com.larkvelden.Tapewick.Error.CannotRecord";
 
 // Where the intents find the recording controller when they are called.
 using ControllerProvider = std::function<AudioRecorderController &()>;

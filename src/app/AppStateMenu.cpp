@@ -18,6 +18,7 @@
 #include "platform/desktop/GreyedReason.h"
 #include "recording/AudioDevice.h"
 #include "recording/AudioRecorderController.h"
+#include "recording/InputAvailability.h"
 #include "shortcuts/KeyboardShortcuts.h"
 
 #include <QApplication>
@@ -74,6 +75,9 @@ void AppState::updateMenu(KwMenu &menu)
     menu.clear();
     const std::vector<CaptureDevice> devices = AudioCaptureDevices::audioInputDevices();
     const bool hasDevices = !devices.empty();
+    // Decided where a start decides it, so that the greyed item says what the start would.
+    const std::optional<InputAvailability::Reason> unavailable
+        = hasDevices ? std::nullopt : InputAvailability::check();
     // Whatever the ending refuses is shown, disabled, below what it does.
     const bool ending = m_recorder->isEnding();
     if (ending) {
@@ -99,13 +103,13 @@ void AppState::updateMenu(KwMenu &menu)
     // server gives it, and must still be stoppable.
     const bool stopped = recordingState() == State::stopped;
     CallbackMenuItem *record = addShortcutItem(menu, stopped ? MenuTexts::record : MenuTexts::stop,
-        (hasDevices || !stopped) && !ending, ShortcutNames::toggleRecording(),
+        (!unavailable || !stopped) && !ending, ShortcutNames::toggleRecording(),
         [controller = m_recorder.get(), &menu] { controller->toggleRecording(menu.choiceModifiers()); });
     if (stopped) {
         record->setFont(boldFont(record->font()));
     }
-    if (stopped && !hasDevices && !ending) {
-        GreyedReason::set(*record, MenuTexts::noInputDevices);
+    if (stopped && unavailable && !ending) {
+        GreyedReason::set(*record, InputAvailability::text(*unavailable));
     }
     menu.addSeparator();
 

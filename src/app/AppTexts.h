@@ -52,7 +52,7 @@ inline const QString quitKeepsForRecovery
 inline const QString quitContinueButton = QStringLiteral("Continue Recording");
 // A quit while the save panel waits for its answer.
 inline const QString quitLeavesPanelUnanswered
-    = QStringLiteral("Your recording is not saved yet. Quitting closes the save panel, and ")
+    = QStringLiteral("Your recording is not saved yet. Quitting closes the save dialog, and ")
     + recoveryFindsRecording;
 inline const QString quitContinueSavingButton = QStringLiteral("Continue Saving");
 inline const QString quitButton = KitTexts::quit();

@@ -13,7 +13,6 @@ inline const QString pause = QStringLiteral("Pause");
 inline const QString resume = QStringLiteral("Resume");
 inline const QString record = QStringLiteral("Record");
 inline const QString stop = QStringLiteral("Stop");
-inline const QString noInputDevices = RecordingTexts::noInputDevices();
 inline const QString monitorInput = QStringLiteral("Monitor Input");
 inline const QString stopInputMonitoring = QStringLiteral("Stop Input Monitoring");
 inline const QString noInputDevicesToMonitor

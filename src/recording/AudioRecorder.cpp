@@ -5,9 +5,9 @@
 #include "recording/AudioDevice.h"
 #include "recording/AudioErrors.h"
 #include "recording/AudioPlatform.h"
+#include "recording/InputAvailability.h"
 #include "recording/InputMonitor.h"
 #include "recording/PausableRepeatingTimer.h"
-#include "recording/RecordingTexts.h"
 
 #include "kit/foundation/errors/ErrorPresentation.h"
 #include "kit/foundation/errors/ErrorReporting.h"
@@ -90,8 +90,8 @@ void AudioRecorder::start(const QUrl &url, quint32 formatID, int quality, std::o
 {
     ASSERT_MAIN_THREAD();
     // Everything that can fail comes first: a failed start leaves a paused recording as it was.
-    if (AudioDevice::inputDevices().empty()) {
-        throw NSError::appError(RecordingTexts::noInputDevices());
+    if (const std::optional<InputAvailability::Reason> unavailable = InputAvailability::check()) {
+        throw InputAvailability::error(*unavailable);
     }
     const AudioDevice device = AudioDevice::defaultInputDevice();
 

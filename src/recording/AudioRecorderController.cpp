@@ -21,6 +21,7 @@
 #include "recording/AttributedButtonTitle.h"
 #include "recording/AudioDevice.h"
 #include "recording/AudioRecorder.h"
+#include "recording/InputAvailability.h"
 #include "recording/InputMonitor.h"
 #include "recording/MetadataExport.h"
 #include "recording/RecordingNaming.h"
@@ -218,6 +219,12 @@ QCoro::Task<> AudioRecorderController::startAfterSound()
         co_return;
     }
     self->m_pendingStart = 0;
+    // Asked before the default input, whose read would give the server's own words for the same
+    // cause; nothing of the program's own failed, so nothing is reported.
+    if (const std::optional<InputAvailability::Reason> unavailable = InputAvailability::check()) {
+        presentAsModal(InputAvailability::error(*unavailable));
+        co_return;
+    }
     try {
         self->startRecording();
     } catch (const Error &error) {
@@ -302,6 +309,9 @@ void AudioRecorderController::startRecording()
         settingsWindow->close();
     }
 
+    if (const std::optional<InputAvailability::Reason> unavailable = InputAvailability::check()) {
+        throw InputAvailability::error(*unavailable);
+    }
     const AudioDevice device = AudioDevice::defaultInputDevice();
     const bool lossless = m_settings->lossless();
     const bool forceMono = m_settings->forcesMono(device.id);
@@ -631,6 +641,10 @@ QCoro::Task<> AudioRecorderController::saveRecording(
         const QString folder = QFileInfo(destination.toLocalFile()).path();
         const QString reason = QFileInfo::exists(folder) ? (*copyFailure)->localizedDescription()
                                                          : RecordingTexts::folderGone();
+        // The report names the error's kind; the log says in words where the recording is and why.
+        qCWarning(recordingLog).noquote()
+            << QStringLiteral("The recording \u201c%1\u201d was not saved in \u201c%2\u201d: %3")
+                   .arg(source.toLocalFile(), folder, reason);
         presentAsModal(notSavedError(RecordingTexts::notSavedIn(folder), reason, **copyFailure, source));
         m_revealer({ source });
         // The latest recording is not where the previous one would point: an older recording is

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kit/foundation/files/FileTexts.h"
+
 #include <QString>
 
 // What the recording core says to the user, each text in one place.
@@ -8,6 +10,21 @@ namespace RecordingTexts {
 inline QString noInputDevices()
 {
     return QStringLiteral("Cannot record as there are no input devices.");
+}
+
+inline QString noInputDevicesSuggestion()
+{
+    return QStringLiteral("Connect a microphone, or turn one on in your desktop's sound settings.");
+}
+
+inline QString soundServerNotRunning()
+{
+    return QStringLiteral("Cannot record as the sound server is not running.");
+}
+
+inline QString soundServerNotRunningSuggestion()
+{
+    return QStringLiteral("Log out and log in again to start it, or restart the computer.");
 }
 
 inline QString savePanelTitle()
@@ -66,7 +83,7 @@ inline QString recordingStopped()
 // Why a recording or an export ended when its file's disk filled up.
 inline QString diskFull()
 {
-    return QStringLiteral("There is no space left on the disk.");
+    return FileTexts::diskFull();
 }
 
 // A recording that was stopped, but whose file could not be completed (the sound server did not let

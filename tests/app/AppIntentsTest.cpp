@@ -1,7 +1,9 @@
+#include "app/AppIntents.h"
 #include "app/GetActiveRecordingDurationIntent.h"
 #include "app/RecordingStateAppEnum.h"
 #include "platform/audio/FourCharCode.h"
 #include "recording/AudioRecorderController.h"
+#include "recording/RecordingTexts.h"
 
 #include "AudioDoubles.h"
 #include "FakeRecordingSettings.h"
@@ -92,6 +94,83 @@ TEST(GetActiveRecordingDurationIntentTest, TheCurrentRecordingsSecondsOnlyWhileI
         EXPECT_EQ(GetActiveRecordingDurationIntent().perform(controller), step.seconds) << step.name;
     }
     EXPECT_EQ(doubles.recorders.recordings.size(), 3u);
+}
+
+// A start over the bus that finds nothing to record from answers with the reason and advice the menu
+// and the shortcut's alert give, and shows that alert too (a desktop's shortcut may have called);
+// with an input, or with a recording running, it answers nothing.
+TEST(SetRecordingStateIntentTest, AStartWithoutAnInputAnswersTheReasonTheAlertShows)
+{
+    AudioError refused { AudioError::Domain::soundServer, 6,
+        QStringLiteral("The sound server failed: Connection refused") };
+    refused.serverNotRunning = true;
+    AudioError monitorDefault { AudioError::Domain::soundServer, 5,
+        QStringLiteral("The default input \"Monitor of Speakers\" is not an input device.") };
+    monitorDefault.outputMonitor = true;
+    const HardwareDevice mic = FakeAudioHardware::input(1, QStringLiteral("mic"), 1);
+    const QString noInputs
+        = RecordingTexts::noInputDevices() + u' ' + RecordingTexts::noInputDevicesSuggestion();
+    const struct
+    {
+        const char *name;
+        std::vector<HardwareDevice> devices;
+        std::optional<AudioError> listError;
+        std::optional<AudioError> defaultInputError;
+        bool recording;
+        QString answer; // empty: none
+    } cases[] = {
+        { "the sound server not running", {}, refused, refused, false,
+            RecordingTexts::soundServerNotRunning() + u' '
+                + RecordingTexts::soundServerNotRunningSuggestion() },
+        { "only an output's monitor", { FakeAudioHardware::output(3, QStringLiteral("speaker")) },
+            std::nullopt, monitorDefault, false, noInputs },
+        { "no device", {}, std::nullopt, std::nullopt, false, noInputs },
+        { "a microphone", { mic }, std::nullopt, std::nullopt, false, {} },
+        { "a recording running", { mic }, std::nullopt, std::nullopt, true, {} },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        AudioDoubles::Installation doubles;
+        FakeSoundPlayer sounds;
+        AudioRecorderController controller(std::make_shared<FakeRecordingSettings>(), &sounds);
+        const AutomationInterface interface = AppIntents::makeInterface(
+            [&]() -> AudioRecorderController & { return controller; });
+        const AutomationMethod *set = interface.method(QStringLiteral("SetRecordingState"));
+        ASSERT_TRUE(set);
+        doubles.hardware.deviceList = { mic };
+        doubles.hardware.defaultInput = 1;
+        if (c.recording) {
+            controller.start();
+            sounds.completeAll();
+            ASSERT_EQ(controller.recorder().state(), AudioRecorder::State::recording);
+        }
+        doubles.hardware.deviceList = c.devices;
+        doubles.hardware.listError = c.listError;
+        doubles.hardware.defaultInputError = c.defaultInputError;
+        if (c.devices.empty() || c.devices.front().isOutput) {
+            doubles.hardware.defaultInput.reset();
+        }
+
+        const AutomationResult result = set->handler({ QStringLiteral("recording") });
+        const auto *error = std::get_if<AutomationError>(&result);
+        if (c.answer.isEmpty()) {
+            EXPECT_FALSE(error) << error->message.toStdString();
+        } else {
+            ASSERT_TRUE(error);
+            EXPECT_EQ(error->name, QString::fromLatin1(AppIntents::cannotRecordError));
+            EXPECT_EQ(error->message, c.answer);
+        }
+        sounds.completeAll();
+        QCoreApplication::sendPostedEvents();
+        EXPECT_EQ(doubles.presented->size(), c.answer.isEmpty() ? 0u : 1u)
+            << doubles.presentedTexts().join(u'|').toStdString();
+        if (!c.answer.isEmpty() && !doubles.presented->empty()) {
+            const ErrorPtr &shown = doubles.presented->front();
+            EXPECT_EQ(shown->localizedDescription() + u' ' + shown->recoverySuggestion().value_or(QString()),
+                c.answer);
+        }
+        EXPECT_EQ(controller.recorder().state() == AudioRecorder::State::recording, c.answer.isEmpty());
+    }
 }
 
 } // namespace

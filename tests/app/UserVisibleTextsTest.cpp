@@ -45,6 +45,8 @@ QStringList macWords(const QString &text)
         QRegularExpression(QStringLiteral("\\bSystem (Settings|Preferences)\\b")),
         QRegularExpression(
             QStringLiteral("\\b(Option|Command) key\\b"), QRegularExpression::CaseInsensitiveOption),
+        // Linux desktops open a save dialog.
+        QRegularExpression(QStringLiteral("\\bsave panel\\b"), QRegularExpression::CaseInsensitiveOption),
     };
     QStringList found;
     for (const QRegularExpression &pattern : patterns) {
@@ -70,6 +72,10 @@ TEST(UserVisibleTextsTest, TheCheckFindsTheMacWordsAndOnlyThem)
         { "Press the Alt key when stopping", false },
         { "an option of the menu", false },
         { "\u2318Q", true },
+        { "Quitting closes the save panel, and", true },
+        { "Quitting closes the Save Panel.", true },
+        { "Quitting closes the save dialog, and", false },
+        { "the panel's save button", false },
     };
     for (const auto &[text, named] : cases) {
         EXPECT_EQ(!macWords(QString::fromUtf8(text)).isEmpty(), named) << text;

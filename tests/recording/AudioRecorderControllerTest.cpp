@@ -9,6 +9,7 @@
 
 #include "recording/AudioRecorder.h"
 #include "recording/AudioRecorderController.h"
+#include "recording/InputAvailability.h"
 #include "recording/InputMonitor.h"
 #include "recording/RecordingSavePanel.h"
 #include "recording/RecordingSettings.h"
@@ -44,6 +45,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <functional>
 #include <numbers>
@@ -290,6 +292,84 @@ TEST_F(AudioRecorderControllerTest, AFailedStartIsReportedAndShownAfterTheSoundA
     ASSERT_EQ(doubles.recorders.recordings.size(), 1u);
     const QFileInfo file(doubles.recorders.recordings.front()->location);
     EXPECT_FALSE(file.dir().exists()) << file.absolutePath().toStdString();
+}
+
+// A start that finds nothing to record from says why in the words every other place uses, with
+// advice the user can follow, whatever the sound server said; a paused recording stays as it was.
+TEST_F(AudioRecorderControllerTest, AStartWithoutAnInputSaysTheOneReasonAndItsAdvice)
+{
+    AudioError refused { AudioError::Domain::soundServer, 6,
+        QStringLiteral("The sound server failed: Connection refused") };
+    refused.serverNotRunning = true;
+    AudioError monitorDefault { AudioError::Domain::soundServer, 5,
+        QStringLiteral("The default input \"Monitor of Speakers\" is not an input device.") };
+    monitorDefault.deviceGone = true;
+    monitorDefault.outputMonitor = true;
+    const struct
+    {
+        const char *name;
+        std::vector<HardwareDevice> devices;
+        std::optional<AudioError> listError;
+        std::optional<AudioError> defaultInputError;
+        QString description;
+        QString suggestion;
+    } cases[] = {
+        { "the sound server not running", {}, refused, refused, RecordingTexts::soundServerNotRunning(),
+            RecordingTexts::soundServerNotRunningSuggestion() },
+        { "only an output's monitor as the default input",
+            { AudioDoubles::namedOutput(3, "speakers", "Speakers", TransportCode::builtIn, 2) }, std::nullopt,
+            monitorDefault, RecordingTexts::noInputDevices(), RecordingTexts::noInputDevicesSuggestion() },
+        { "no device at all", {}, std::nullopt, std::nullopt, RecordingTexts::noInputDevices(),
+            RecordingTexts::noInputDevicesSuggestion() },
+    };
+    for (const auto &c : cases) {
+        for (const bool paused : { false, true }) {
+            SCOPED_TRACE(testing::Message() << c.name << (paused ? ", over a paused recording" : ""));
+            SetUp();
+            const std::size_t recordings = doubles.recorders.recordings.size();
+            if (paused) {
+                startRecording();
+                controller.recorder().pause();
+            }
+            doubles.hardware.deviceList = c.devices;
+            doubles.hardware.listError = c.listError;
+            doubles.hardware.defaultInput.reset();
+            doubles.hardware.defaultInputError = c.defaultInputError;
+            doubles.presented->clear();
+
+            const std::optional<InputAvailability::Reason> reason = InputAvailability::check();
+            ASSERT_TRUE(reason);
+            EXPECT_EQ(InputAvailability::text(*reason), c.description + u' ' + c.suggestion);
+            // As the record shortcut starts one, or the bus over a paused one.
+            if (paused) {
+                controller.start();
+            } else {
+                controller.toggleRecording();
+            }
+            sounds.completeAll();
+            TestSupport::processEventsFor(10ms);
+            ASSERT_EQ(doubles.presented->size(), 1u) << doubles.presentedTexts().join(u'|').toStdString();
+            EXPECT_EQ(doubles.presented->front()->localizedDescription(), c.description);
+            EXPECT_EQ(doubles.presented->front()->recoverySuggestion(), std::optional(c.suggestion));
+            EXPECT_TRUE(doubles.reports->empty()) << "no fault of the program's";
+            EXPECT_EQ(doubles.recorders.recordings.size(), recordings + (paused ? 1 : 0));
+            EXPECT_EQ(controller.recorder().state(), paused ? State::paused : State::stopped);
+            // Started directly, the recorder refuses for the same reason.
+            try {
+                controller.startRecording();
+                ADD_FAILURE() << "a start without an input must fail";
+            } catch (const Error &error) {
+                EXPECT_EQ(error.localizedDescription(), c.description);
+                EXPECT_EQ(error.recoverySuggestion(), std::optional(c.suggestion));
+            }
+            doubles.hardware.listError.reset();
+            doubles.hardware.defaultInputError.reset();
+            controller.stopRecording();
+            sounds.completeAll();
+            doubles.presented->clear();
+            doubles.reports->clear();
+        }
+    }
 }
 
 // The elapsed time goes beside the image only when asked for and the panel shows titles there; the
@@ -608,6 +688,36 @@ void expectShownAsNotSaved(const ErrorPtr &shown, const QString &description, co
         (kept ? reason + "\n\n" + RecordingTexts::keptAt(*kept) : reason).toStdString());
 }
 
+// The naming step of a copy into a full disk.
+int refuseWithoutSpace(const char *, const char *)
+{
+    errno = ENOSPC;
+    return -1;
+}
+
+// The recording core's warnings while it lives.
+class RecordingWarnings
+{
+public:
+    RecordingWarnings() { s_previous = qInstallMessageHandler(&collect); }
+    ~RecordingWarnings()
+    {
+        qInstallMessageHandler(s_previous);
+        s_messages.clear();
+    }
+    QStringList messages() const { return s_messages; }
+
+private:
+    static void collect(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        if (type == QtWarningMsg && context.category == QLatin1String("tapewick.recording")) {
+            s_messages << message;
+        }
+    }
+    static inline QtMessageHandler s_previous = nullptr;
+    static inline QStringList s_messages;
+};
+
 TEST_F(AudioRecorderControllerTest, AFailedCopyForgetsThePreviousAndSavingThroughThePanelReplacesAFile)
 {
     // A failed copy says what failed and where the recording is (not that a file is missing), reports
@@ -636,6 +746,9 @@ TEST_F(AudioRecorderControllerTest, AFailedCopyForgetsThePreviousAndSavingThroug
                            "doesn\u2019t accept new files.") },
         { QDir(output.path()).filePath(tooLong), output.path(),
             QStringLiteral("\u201c%1\u201d couldn\u2019t be copied: File name too long").arg(tooLong) },
+        // Told as a full temporary folder is.
+        { QDir(output.path()).filePath("Full.m4a"), output.path(),
+            QStringLiteral("\u201cFull.m4a\u201d couldn\u2019t be copied: ") + RecordingTexts::diskFull() },
     };
     for (const auto &[choice, folder, reason] : failures) {
         doubles.presented->clear();
@@ -643,6 +756,16 @@ TEST_F(AudioRecorderControllerTest, AFailedCopyForgetsThePreviousAndSavingThroug
         revealed.clear();
         settings->previous = earlier;
         panelChoice = choice;
+        std::optional<NoReplaceCalls> system;
+        if (choice.endsWith("Full.m4a")) {
+            system = setNoReplaceCalls({ refuseWithoutSpace, refuseWithoutSpace });
+        }
+        const auto restore = qScopeGuard([&system] {
+            if (system) {
+                setNoReplaceCalls(*system);
+            }
+        });
+        const RecordingWarnings warnings;
         recordAndStop();
         ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !doubles.presented->empty(); }));
         EXPECT_EQ(doubles.presented->size(), 1u);
@@ -653,13 +776,17 @@ TEST_F(AudioRecorderControllerTest, AFailedCopyForgetsThePreviousAndSavingThroug
         EXPECT_EQ(revealed, QList<QUrl> { QUrl::fromLocalFile(recordingPath()) });
         EXPECT_FALSE(settings->previous);
         EXPECT_TRUE(QFile::exists(recordingPath()));
+        // The log says where the recording is and why, in the words the user is shown.
+        EXPECT_EQ(warnings.messages(),
+            QStringList { QStringLiteral("The recording \u201c%1\u201d was not saved in \u201c%2\u201d: %3")
+                              .arg(recordingPath(), folder, reason) });
     }
 
     doubles.presented->clear();
     const QString target = writeFile(QDir(output.path()).filePath("Chosen.m4a"), "to be replaced");
     panelChoice = target;
     recordAndStop("fresh take");
-    EXPECT_EQ(panelsShown, 5);
+    EXPECT_EQ(panelsShown, 6);
     EXPECT_EQ(panelFilters, QStringList { "MPEG-4 audio (*.m4a)" });
     ASSERT_TRUE(TestSupport::processEventsUntil([&] { return settings->previous.has_value(); }));
     EXPECT_TRUE(readFile(target).startsWith("fresh take"));

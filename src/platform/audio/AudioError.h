@@ -23,6 +23,8 @@ struct AudioError
     bool outputMonitor = false;
     // Nothing more could be written: no space is left where the file goes.
     bool diskFull = false;
+    // Nobody answers where the sound server would: it is not running.
+    bool serverNotRunning = false;
 
     friend bool operator==(const AudioError &, const AudioError &) = default;
 };

@@ -659,10 +659,9 @@ private:
         GstSupport::removeWatch(std::exchange(m_watchId, 0));
         // Whoever is told may only show it, or nobody is (an abandoned recording): the log keeps it.
         if (!result) {
-            qCWarning(lcAudio).noquote() << QStringLiteral("The recording “%1” ended by a failure (%2): %3")
-                                                .arg(m_location)
-                                                .arg(result.error().code)
-                                                .arg(result.error().message);
+            // The cause in words; the framework's error number means nothing to whoever reads it.
+            qCWarning(lcAudio).noquote() << QStringLiteral("The recording “%1” ended by a failure: %2")
+                                                .arg(m_location, result.error().message);
         }
         auto self = shared_from_this();
         m_pipeline = nullptr;

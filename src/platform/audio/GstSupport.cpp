@@ -5,6 +5,8 @@
 
 #include <gst/gst.h>
 
+#include <cerrno>
+#include <cstring>
 #include <mutex>
 
 namespace GstSupport {
@@ -104,6 +106,10 @@ AudioError errorFromMessage(GstMessage *message)
         QString::fromUtf8(error ? error->message : "Unknown media error.") };
     // Codes repeat across the framework's error domains: only the resource domain's means a full disk.
     result.diskFull = g_error_matches(error, GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NO_SPACE_LEFT);
+    if (result.diskFull) {
+        // The framework's words speak of a "resource": the cause is told as the system tells it.
+        result.message = QString::fromLocal8Bit(std::strerror(ENOSPC));
+    }
     g_clear_error(&error);
     g_free(debug);
     return result;

@@ -231,8 +231,11 @@ PulseClient::~PulseClient()
 AudioError PulseClient::contextError() const
 {
     const int code = m_context ? pa_context_errno(m_context) : PA_ERR_CONNECTIONREFUSED;
-    return serverError(code ? code : PA_ERR_UNKNOWN,
+    AudioError error = serverError(code ? code : PA_ERR_UNKNOWN,
         QStringLiteral("The sound server failed: %1").arg(QString::fromUtf8(pa_strerror(code))));
+    // A refused connection is a socket nobody listens on; a terminated one, a server that went.
+    error.serverNotRunning = code == PA_ERR_CONNECTIONREFUSED || code == PA_ERR_CONNECTIONTERMINATED;
+    return error;
 }
 
 AudioError PulseClient::timeoutError() const

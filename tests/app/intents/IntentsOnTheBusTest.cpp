@@ -2,11 +2,13 @@
 #include "DesktopTest.h"
 #include "EventLoop.h"
 #include "ProgramProcess.h"
+#include "ScopedEnv.h"
 
 #include "MediaProbe.h"
 #include "app/SettingsKeys.h"
 #include "kit/foundation/files/BookmarkData.h"
 #include "platform/userdefaults/UserDefaults.h"
+#include "recording/RecordingTexts.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -146,6 +148,42 @@ TEST_F(IntentsOnTheBusTest, WhileStoppedTheAnswersAreRightAndBadCallsChangeNothi
         QStringLiteral("SetRecordingState takes (s state), not arguments of type (i)"));
 
     EXPECT_EQ(state(), QStringLiteral("stopped"));
+}
+
+// With no sound server where the program looks for one, a start over the bus answers that the
+// server is not running and what to do, as the tray menu and the shortcut's alert say; a stop
+// still just answers.
+TEST_F(IntentsOnTheBusTest, WithoutTheSoundServerAStartAnswersWhyAndWhatToDo)
+{
+    m_program.reset();
+    const QTemporaryDir nowhere;
+    ASSERT_TRUE(nowhere.isValid());
+    const TestSupport::ScopedEnv noServer("PULSE_SERVER", u"unix:"_s + nowhere.filePath(u"native"_s));
+    m_program.emplace();
+    ASSERT_TRUE(waitFor([] { return !state().isEmpty(); })) << log().toStdString();
+    const QString notRunning = u"GDBus.Error:com.larkvelden.Tapewick.Error.CannotRecord: "_s
+        + RecordingTexts::soundServerNotRunning() + u' ' + RecordingTexts::soundServerNotRunningSuggestion();
+    const struct
+    {
+        const char *state;
+        bool succeeds;
+        QString output; // stdout, or what stderr contains
+    } cases[] = {
+        { "recording", false, notRunning },
+        { "''", false, notRunning },
+        { "stopped", true, u"()"_s },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.state);
+        const TestSupport::CommandResult result = TestSupport::runCommand(QStringLiteral("gdbus"),
+            gdbusCall(QStringLiteral("SetRecordingState"), { QString::fromLatin1(c.state) }));
+        ASSERT_TRUE(result.started && result.finished) << result.describe().toStdString();
+        EXPECT_EQ(result.succeeded(), c.succeeds) << result.describe().toStdString();
+        EXPECT_TRUE((c.succeeds ? result.output : result.errorOutput).contains(c.output))
+            << result.describe().toStdString();
+    }
+    EXPECT_EQ(state(), QStringLiteral("stopped"));
+    EXPECT_EQ(recordingsStarted(), 0) << log().toStdString();
 }
 
 TEST_F(IntentsOnTheBusTest, ARecordingStartedPausedReplacedAndFinishedThroughTheIntents)

@@ -12,6 +12,8 @@
 #include "platform/hotkeys/KeyTable.h"
 #include "preferences/Defaults.h"
 #include "recording/AudioRecorderController.h"
+#include "recording/InputAvailability.h"
+#include "recording/RecordingTexts.h"
 #include "shortcuts/KeyboardShortcuts.h"
 
 #include "FileContents.h"
@@ -111,7 +113,8 @@ TEST_F(StatusMenuTest, DevicesShowTheirChannelsForcedMonoFollowsTheDefaultInputA
     EXPECT_EQ(none.mid(7, 6),
         (QStringList {
             QStringLiteral("(None)"), separator, separator, separator, separator, MenuTexts::settings }));
-    EXPECT_EQ(item(MenuTexts::record)->toolTip(), MenuTexts::noInputDevices);
+    EXPECT_EQ(item(MenuTexts::record)->toolTip(),
+        InputAvailability::text(InputAvailability::Reason::noInputDevices));
 }
 
 // A device's name is shown as it is: an "&" in it marks no mnemonic, in its item or its header.
@@ -161,7 +164,10 @@ TEST_F(StatusMenuTest, WithoutInputDevicesOnlyStartingIsDisabled)
         EXPECT_EQ(rows().mid(0, top.size()), top);
         const QString record = recordingState == State::stopped ? MenuTexts::record : MenuTexts::stop;
         const QString tip = item(record)->toolTip();
-        EXPECT_EQ(tip, recordingState == State::stopped ? MenuTexts::noInputDevices : record);
+        EXPECT_EQ(tip,
+            recordingState == State::stopped
+                ? InputAvailability::text(InputAvailability::Reason::noInputDevices)
+                : record);
         // The greyed item and the shortcut say why nothing starts.
         const QAction *monitor = item(monitoring ? MenuTexts::stopInputMonitoring : MenuTexts::monitorInput);
         EXPECT_EQ(monitor->toolTip(),
@@ -180,6 +186,50 @@ TEST_F(StatusMenuTest, WithoutInputDevicesOnlyStartingIsDisabled)
             EXPECT_EQ(state().recordingState(), State::stopped);
         }
         EXPECT_TRUE(m_doubles.presented->empty()) << m_doubles.presentedTexts().join(u'|').toStdString();
+    }
+}
+
+// The greyed Record gives the reason a start gives, with its advice: the sound server gone is not
+// told as devices missing, and an output's monitor left as the default input is no input device.
+TEST_F(StatusMenuTest, TheGreyedRecordSaysWhatAStartWouldSay)
+{
+    AudioError refused { AudioError::Domain::soundServer, 6,
+        QStringLiteral("The sound server failed: Connection refused") };
+    refused.serverNotRunning = true;
+    AudioError monitorDefault { AudioError::Domain::soundServer, 5,
+        QStringLiteral("The default input \"Monitor of Speakers\" is not an input device.") };
+    monitorDefault.outputMonitor = true;
+    const struct
+    {
+        const char *name;
+        std::vector<HardwareDevice> devices;
+        std::optional<AudioError> listError;
+        std::optional<AudioError> defaultInputError;
+        QString tooltip;
+    } cases[] = {
+        { "the sound server not running", {}, refused, refused,
+            RecordingTexts::soundServerNotRunning() + u' '
+                + RecordingTexts::soundServerNotRunningSuggestion() },
+        { "only an output's monitor", { FakeAudioHardware::output(3, QStringLiteral("speaker")) },
+            std::nullopt, monitorDefault,
+            RecordingTexts::noInputDevices() + u' ' + RecordingTexts::noInputDevicesSuggestion() },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        m_hardware.deviceList = c.devices;
+        m_hardware.listError = c.listError;
+        m_hardware.defaultInput.reset();
+        m_hardware.defaultInputError = c.defaultInputError;
+        EXPECT_EQ(rows().mid(0, 1), QStringList { QStringLiteral("(Record)") });
+        EXPECT_EQ(item(MenuTexts::record)->toolTip(), c.tooltip);
+        // The start the shortcut would make refuses with the same words.
+        try {
+            state().recorder().startRecording();
+            ADD_FAILURE() << "nothing to record from";
+        } catch (const Error &error) {
+            EXPECT_EQ(error.localizedDescription() + u' ' + error.recoverySuggestion().value_or(QString()),
+                c.tooltip);
+        }
     }
 }
 

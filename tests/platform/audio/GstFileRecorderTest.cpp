@@ -29,7 +29,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <numbers>
 #include <ostream>
 #include <span>
@@ -513,8 +515,9 @@ TEST_F(FileRecorderTest, AProgramThatStandsStillLosesOnlyWhatTheCaptureCannotHol
     EXPECT_LE(*longer.missingSeconds, toldSeconds + 0.2);
 }
 
-// Known as a full disk by the framework's error domain and code, whatever its words, and logged
-// with the file's place: whoever is told may only show it.
+// Known as a full disk by the framework's error domain and code, told in the system's plain words
+// rather than the framework's, and logged with the file's place and no error number: whoever is
+// told may only show it.
 TEST_F(FileRecorderTest, FullDiskEndsTheRecordingThroughTheEncodeErrorAndTheLog)
 {
     const FileRecorderSettings formats[] = { { AudioFormatId::linearPcm, 127, 2, 256000, 48000 },
@@ -531,12 +534,16 @@ TEST_F(FileRecorderTest, FullDiskEndsTheRecordingThroughTheEncodeErrorAndTheLog)
         ASSERT_TRUE(end.waitForEnd());
         ASSERT_TRUE(end.error.has_value());
         EXPECT_TRUE(end.error->diskFull) << end.error->message.toStdString();
+        EXPECT_EQ(end.error->message.toStdString(), std::string(std::strerror(ENOSPC)));
         EXPECT_FALSE(end.finished.has_value());
         EXPECT_FALSE(recorder.value()->isRecording());
         const QStringList logged = warnings.messages();
         ASSERT_EQ(logged.size(), 1) << logged.join(u'\n').toStdString();
         EXPECT_TRUE(logged.front().contains(full)) << logged.front().toStdString();
-        EXPECT_TRUE(logged.front().contains(end.error->message)) << logged.front().toStdString();
+        EXPECT_EQ(logged.front().toStdString(),
+            QStringLiteral("The recording \u201c%1\u201d ended by a failure: %2")
+                .arg(full, end.error->message)
+                .toStdString());
     }
 }
 

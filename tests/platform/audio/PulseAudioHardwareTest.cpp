@@ -222,7 +222,10 @@ TEST(PulseAudioHardwareServerTest, MissingServerGivesErrorsAtOnce)
     const auto devices = hardware.devices();
     ASSERT_FALSE(devices);
     EXPECT_EQ(devices.error().domain, AudioError::Domain::soundServer);
-    EXPECT_FALSE(hardware.defaultInputDeviceId());
+    EXPECT_TRUE(devices.error().serverNotRunning) << "told as a server that is not running";
+    const auto defaultInput = hardware.defaultInputDeviceId();
+    ASSERT_FALSE(defaultInput);
+    EXPECT_TRUE(defaultInput.error().serverNotRunning);
     EXPECT_FALSE(hardware.device(0));
     EXPECT_FALSE(hardware.setDefaultInputDevice(0));
     EXPECT_TRUE(hardware.captureDevices().empty());
@@ -251,6 +254,7 @@ TEST(PulseAudioHardwareServerTest, ServerThatNeverAnswersGivesATimeout)
     const auto elapsed = clock.elapsed();
     ::close(listener);
     ASSERT_FALSE(devices);
+    EXPECT_FALSE(devices.error().serverNotRunning) << "it runs, but does not answer";
     EXPECT_GE(elapsed, 350);
     EXPECT_LT(elapsed, 1500);
 }

@@ -16,6 +16,7 @@ public:
         fileWriteUnknown = 512,
         fileWriteNoPermission = 513,
         fileWriteInvalidFileName = 514,
+        fileWriteOutOfSpace = 640,
         fileWriteVolumeReadOnly = 642,
         userCancelled = 3072,
         propertyListReadCorrupt = 3840,

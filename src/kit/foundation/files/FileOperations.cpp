@@ -47,6 +47,11 @@ QVariantMap errorInfo(int code, const QString &path)
     case ENOENT:
         info.insert(NSLocalizedDescriptionKey, FileTexts::noSuchFile(name));
         throw CocoaError(CocoaError::fileReadNoSuchFile, info);
+    case ENOSPC:
+    case EDQUOT:
+        // Said as a full disk is said everywhere else, not in the system's own words.
+        info.insert(NSLocalizedDescriptionKey, FileTexts::failed(name, action, FileTexts::diskFull()));
+        throw CocoaError(CocoaError::fileWriteOutOfSpace, info);
     default:
         info.insert(
             NSLocalizedDescriptionKey, FileTexts::failed(name, action, Errno(code).localizedDescription()));

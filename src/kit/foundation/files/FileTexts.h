@@ -18,6 +18,12 @@ inline QString noSuchFile(const QString &name)
     return QStringLiteral("The file \u201c%1\u201d doesn\u2019t exist.").arg(name);
 }
 
+// A full disk, in the same words wherever a file of the program's runs out of room.
+inline QString diskFull()
+{
+    return QStringLiteral("There is no space left on the disk.");
+}
+
 inline QString failed(const QString &name, const QString &done, const QString &reason)
 {
     return QStringLiteral("\u201c%1\u201d couldn\u2019t be %2: %3").arg(name, done, reason);

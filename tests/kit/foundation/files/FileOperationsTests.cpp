@@ -1,6 +1,7 @@
 #include "kit/foundation/errors/CocoaError.h"
 #include "kit/foundation/errors/ErrorUserInfoKeys.h"
 #include "kit/foundation/files/FileOperations.h"
+#include "kit/foundation/files/FileTexts.h"
 
 #include "KitTesting.h"
 
@@ -172,6 +173,11 @@ TEST_F(FileOperationsTest, AFolderThatCannotTakeTheCopySaysWhy)
         { "a read-only file system", m_directory.filePath(u"out/Take.m4a"_s), refusing<EROFS>,
             CocoaError::fileWriteVolumeReadOnly,
             u"“Take.m4a” couldn’t be copied because the folder “out” is on a read-only file system."_s },
+        // In the words a recording's own full disk is told in, not the system's.
+        { "a full disk", m_directory.filePath(u"out/Take.m4a"_s), refusing<ENOSPC>,
+            CocoaError::fileWriteOutOfSpace, u"“Take.m4a” couldn’t be copied: "_s + FileTexts::diskFull() },
+        { "a full quota", m_directory.filePath(u"out/Take.m4a"_s), refusing<EDQUOT>,
+            CocoaError::fileWriteOutOfSpace, u"“Take.m4a” couldn’t be copied: "_s + FileTexts::diskFull() },
     };
     ASSERT_TRUE(QDir(m_directory.path()).mkpath(u"out"_s));
     for (const auto &testCase : cases) {

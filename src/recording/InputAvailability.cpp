@@ -1,0 +1,56 @@
+#include "recording/InputAvailability.h"
+
+#include "recording/AudioDevice.h"
+#include "recording/AudioPlatform.h"
+#include "recording/RecordingTexts.h"
+
+#include "platform/audio/AudioHardware.h"
+
+namespace InputAvailability {
+
+std::optional<Reason> check()
+{
+    const auto listed = AudioPlatform::hardware().devices();
+    if (!listed && listed.error().serverNotRunning) {
+        return Reason::soundServerNotRunning;
+    }
+    // The same list the menu offers: what it shows is what can be recorded from.
+    if (AudioCaptureDevices::audioInputDevices().empty()) {
+        return Reason::noInputDevices;
+    }
+    return std::nullopt;
+}
+
+QString description(Reason reason)
+{
+    switch (reason) {
+    case Reason::soundServerNotRunning:
+        return RecordingTexts::soundServerNotRunning();
+    case Reason::noInputDevices:
+        return RecordingTexts::noInputDevices();
+    }
+    return {};
+}
+
+QString suggestion(Reason reason)
+{
+    switch (reason) {
+    case Reason::soundServerNotRunning:
+        return RecordingTexts::soundServerNotRunningSuggestion();
+    case Reason::noInputDevices:
+        return RecordingTexts::noInputDevicesSuggestion();
+    }
+    return {};
+}
+
+QString text(Reason reason)
+{
+    return description(reason) + u' ' + suggestion(reason);
+}
+
+NSError error(Reason reason)
+{
+    return NSError::appError(description(reason), suggestion(reason));
+}
+
+} // namespace InputAvailability
