@@ -23,6 +23,7 @@
 #include "recording/AudioDevice.h"
 #include "recording/AudioPlatform.h"
 #include "recording/AudioRecorderController.h"
+#include "recording/InputAvailability.h"
 #include "recording/InputMonitor.h"
 #include "recording/TemporaryRecordings.h"
 #include "shortcuts/KeyboardShortcuts.h"
@@ -246,10 +247,10 @@ void AppState::toggleInputMonitoring()
         return;
     }
     // The server's default input is then an output's own sound: played back, it would feed itself.
-    if (AudioCaptureDevices::audioInputDevices().empty()) {
+    if (const std::optional<InputAvailability::Reason> unavailable = InputAvailability::check()) {
         qCInfo(appLog) << "No input device to monitor";
         // The shortcut has no greyed item to say why; a start of recording says so too.
-        presentAsModal(GeneralError(MenuTexts::noInputDevicesToMonitor));
+        presentAsModal(InputAvailability::error(*unavailable, InputAvailability::Purpose::monitoring));
         return;
     }
     try {

@@ -128,7 +128,9 @@ void AppState::updateMenu(KwMenu &menu)
             toggleInputMonitoring();
         });
     if (!monitoring && !hasDevices) {
-        GreyedReason::set(*monitor, MenuTexts::noInputDevicesToMonitor);
+        GreyedReason::set(*monitor,
+            InputAvailability::text(unavailable.value_or(InputAvailability::Reason::noInputDevices),
+                InputAvailability::Purpose::monitoring));
     } else if (!endsRecordingMonitor) {
         monitor->setToolTip(MenuTexts::monitorInputTooltip);
     }

@@ -15,8 +15,6 @@ inline const QString record = QStringLiteral("Record");
 inline const QString stop = QStringLiteral("Stop");
 inline const QString monitorInput = QStringLiteral("Monitor Input");
 inline const QString stopInputMonitoring = QStringLiteral("Stop Input Monitoring");
-inline const QString noInputDevicesToMonitor
-    = QStringLiteral("Cannot monitor as there are no input devices.");
 inline const QString monitorInputTooltip
     = QStringLiteral("Plays the input (microphone) audio on the default output audio device (speaker). Use "
                      "headphones while recording for best results.");

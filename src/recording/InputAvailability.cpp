@@ -21,13 +21,15 @@ std::optional<Reason> check()
     return std::nullopt;
 }
 
-QString description(Reason reason)
+QString description(Reason reason, Purpose purpose)
 {
+    const bool recording = purpose == Purpose::recording;
     switch (reason) {
     case Reason::soundServerNotRunning:
-        return RecordingTexts::soundServerNotRunning();
+        return recording ? RecordingTexts::soundServerNotRunning()
+                         : RecordingTexts::soundServerNotRunningToMonitor();
     case Reason::noInputDevices:
-        return RecordingTexts::noInputDevices();
+        return recording ? RecordingTexts::noInputDevices() : RecordingTexts::noInputDevicesToMonitor();
     }
     return {};
 }
@@ -43,14 +45,14 @@ QString suggestion(Reason reason)
     return {};
 }
 
-QString text(Reason reason)
+QString text(Reason reason, Purpose purpose)
 {
-    return description(reason) + u' ' + suggestion(reason);
+    return description(reason, purpose) + u' ' + suggestion(reason);
 }
 
-NSError error(Reason reason)
+NSError error(Reason reason, Purpose purpose)
 {
-    return NSError::appError(description(reason), suggestion(reason));
+    return NSError::appError(description(reason, purpose), suggestion(reason));
 }
 
 } // namespace InputAvailability

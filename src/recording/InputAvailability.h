@@ -17,15 +17,21 @@ enum class Reason {
     noInputDevices,
 };
 
+// What could not be done for that reason: monitoring needs an input as recording does.
+enum class Purpose {
+    recording,
+    monitoring,
+};
+
 // Reads the sound server's devices; none when there is an input to record from.
 std::optional<Reason> check();
 
-QString description(Reason reason);
+QString description(Reason reason, Purpose purpose = Purpose::recording);
 // What the user can do about it.
 QString suggestion(Reason reason);
 // Both in one text, for a tooltip or a caller over the bus.
-QString text(Reason reason);
+QString text(Reason reason, Purpose purpose = Purpose::recording);
 // Both as an alert shows them.
-NSError error(Reason reason);
+NSError error(Reason reason, Purpose purpose = Purpose::recording);
 
 } // namespace InputAvailability

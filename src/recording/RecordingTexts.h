@@ -22,6 +22,16 @@ inline QString soundServerNotRunning()
     return QStringLiteral("Cannot record as the sound server is not running.");
 }
 
+inline QString noInputDevicesToMonitor()
+{
+    return QStringLiteral("Cannot monitor as there are no input devices.");
+}
+
+inline QString soundServerNotRunningToMonitor()
+{
+    return QStringLiteral("Cannot monitor as the sound server is not running.");
+}
+
 inline QString soundServerNotRunningSuggestion()
 {
     return QStringLiteral("Log out and log in again to start it, or restart the computer.");

@@ -170,13 +170,19 @@ TEST_F(StatusMenuTest, WithoutInputDevicesOnlyStartingIsDisabled)
                 : record);
         // The greyed item and the shortcut say why nothing starts.
         const QAction *monitor = item(monitoring ? MenuTexts::stopInputMonitoring : MenuTexts::monitorInput);
+        const auto noInput = InputAvailability::Reason::noInputDevices;
+        const auto toMonitor = InputAvailability::Purpose::monitoring;
         EXPECT_EQ(monitor->toolTip(),
-            monitoring ? MenuTexts::monitorInputTooltip : MenuTexts::noInputDevicesToMonitor);
+            monitoring ? MenuTexts::monitorInputTooltip : InputAvailability::text(noInput, toMonitor));
         if (!monitoring) {
             state().toggleInputMonitoring();
             QCoreApplication::sendPostedEvents();
             EXPECT_EQ(m_doubles.runningEngines(), 0);
-            EXPECT_EQ(m_doubles.presentedTexts(), QStringList { MenuTexts::noInputDevicesToMonitor });
+            ASSERT_EQ(m_doubles.presented->size(), 1u);
+            EXPECT_EQ(m_doubles.presented->front()->localizedDescription(),
+                InputAvailability::description(noInput, toMonitor));
+            EXPECT_EQ(m_doubles.presented->front()->recoverySuggestion(),
+                std::optional(InputAvailability::suggestion(noInput)));
             EXPECT_TRUE(m_doubles.reports->empty()) << "no fault of the program";
             m_doubles.presented->clear();
         }
@@ -191,7 +197,7 @@ TEST_F(StatusMenuTest, WithoutInputDevicesOnlyStartingIsDisabled)
 
 // The greyed Record gives the reason a start gives, with its advice: the sound server gone is not
 // told as devices missing, and an output's monitor left as the default input is no input device.
-TEST_F(StatusMenuTest, TheGreyedRecordSaysWhatAStartWouldSay)
+TEST_F(StatusMenuTest, TheGreyedRecordAndMonitorSayWhatAStartWouldSay)
 {
     AudioError refused { AudioError::Domain::soundServer, 6,
         QStringLiteral("The sound server failed: Connection refused") };
@@ -206,13 +212,17 @@ TEST_F(StatusMenuTest, TheGreyedRecordSaysWhatAStartWouldSay)
         std::optional<AudioError> listError;
         std::optional<AudioError> defaultInputError;
         QString tooltip;
+        QString monitorTooltip;
     } cases[] = {
         { "the sound server not running", {}, refused, refused,
             RecordingTexts::soundServerNotRunning() + u' '
+                + RecordingTexts::soundServerNotRunningSuggestion(),
+            RecordingTexts::soundServerNotRunningToMonitor() + u' '
                 + RecordingTexts::soundServerNotRunningSuggestion() },
         { "only an output's monitor", { FakeAudioHardware::output(3, QStringLiteral("speaker")) },
             std::nullopt, monitorDefault,
-            RecordingTexts::noInputDevices() + u' ' + RecordingTexts::noInputDevicesSuggestion() },
+            RecordingTexts::noInputDevices() + u' ' + RecordingTexts::noInputDevicesSuggestion(),
+            RecordingTexts::noInputDevicesToMonitor() + u' ' + RecordingTexts::noInputDevicesSuggestion() },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -222,6 +232,7 @@ TEST_F(StatusMenuTest, TheGreyedRecordSaysWhatAStartWouldSay)
         m_hardware.defaultInputError = c.defaultInputError;
         EXPECT_EQ(rows().mid(0, 1), QStringList { QStringLiteral("(Record)") });
         EXPECT_EQ(item(MenuTexts::record)->toolTip(), c.tooltip);
+        EXPECT_EQ(item(MenuTexts::monitorInput)->toolTip(), c.monitorTooltip);
         // The start the shortcut would make refuses with the same words.
         try {
             state().recorder().startRecording();

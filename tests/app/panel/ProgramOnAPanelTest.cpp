@@ -21,6 +21,7 @@
 #include "platform/desktop/DBusMenuExporter.h"
 #include "platform/desktop/StatusBarButton.h"
 #include "platform/hotkeys/HotKeys.h"
+#include "recording/InputAvailability.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -331,8 +332,10 @@ TEST_F(ProgramOnAPanelTest, AGreyedEntrysReasonIsALineUnderItOnThePanel)
         QString item;
         QString reason;
     } cases[] = {
-        { &*menu, MenuTexts::record, MenuTexts::noInputDevices },
-        { &*menu, MenuTexts::monitorInput, MenuTexts::noInputDevicesToMonitor },
+        { &*menu, MenuTexts::record, InputAvailability::text(InputAvailability::Reason::noInputDevices) },
+        { &*menu, MenuTexts::monitorInput,
+            InputAvailability::text(
+                InputAvailability::Reason::noInputDevices, InputAvailability::Purpose::monitoring) },
         { menu->child(MenuTexts::previousRecording), MenuTexts::share, MenuTexts::noShareServices },
     };
     for (const auto &[shownIn, item, reason] : cases) {

@@ -13,6 +13,7 @@
 #include "kit/services/KwApp.h"
 #include "platform/userdefaults/UserDefaults.h"
 #include "recording/AudioRecorderController.h"
+#include "recording/RecordingTexts.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -164,7 +165,7 @@ TEST_F(StatusMenuOnTheDesktopTest, WithoutAnInputTheRecordingGoesOnAndStopsAndNo
                 const auto labels
                     = dialog && dialog->isVisible() ? dialog->findChildren<QLabel *>() : QList<QLabel *>();
                 if (std::any_of(labels.begin(), labels.end(), [](const QLabel *label) {
-                        return label->text().contains(MenuTexts::noInputDevicesToMonitor);
+                        return label->text().contains(RecordingTexts::noInputDevicesToMonitor());
                     })) {
                     alert = dialog;
                 }
