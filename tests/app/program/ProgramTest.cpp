@@ -440,6 +440,7 @@ TEST_F(ProgramTest, AFrozenSoundServerHoldsNoEndLongerThanItsLimit)
         SetUp();
         ProgramProcess program(QStringLiteral(ABORT_PRELOAD_PATH));
         ASSERT_TRUE(trayIcon(program)) << program.log().toStdString();
+        const QString tornDown = QStringLiteral("Torn down: %1\n").arg(program.pid());
         const QString temporary = recording ? record(program) : QString();
         ASSERT_EQ(temporary.isEmpty(), !recording) << program.log().toStdString();
         const auto cleanup = removedAfterwards(temporary);
@@ -467,8 +468,7 @@ TEST_F(ProgramTest, AFrozenSoundServerHoldsNoEndLongerThanItsLimit)
         // A signal's ending plays the end sound, which waits on the server; Quit plays none.
         const QString leftBehind = QStringLiteral("Ending without what the sound server did not let finish");
         EXPECT_EQ(program.log().contains(leftBehind), signal != 0) << program.log().toStdString();
-        EXPECT_EQ(program.log().contains(QStringLiteral("Torn down")), signal == 0)
-            << program.log().toStdString();
+        EXPECT_EQ(program.log().contains(tornDown), signal == 0) << program.log().toStdString();
         if (recording) {
             const MediaFacts facts = probeMedia(temporary);
             ASSERT_TRUE(facts.decoded) << facts.error.toStdString();
