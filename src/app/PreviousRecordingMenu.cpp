@@ -80,7 +80,10 @@ QCoro::Task<std::optional<QUrl>> freshCopy(QUrl location)
     co_return std::nullopt;
 }
 
-QCoro::Task<> shareFreshCopies(QList<QUrl> items, std::function<void(const QList<QUrl> &)> perform)
+} // namespace
+
+QCoro::Task<> PreviousRecordingMenu::shareFreshCopies(
+    QList<QUrl> items, std::function<void(const QList<QUrl> &)> perform)
 {
     QList<QUrl> copies;
     for (const QUrl &item : items) {
@@ -96,13 +99,16 @@ QCoro::Task<> shareFreshCopies(QList<QUrl> items, std::function<void(const QList
     perform(copies);
 }
 
+namespace {
+
 // The service may read a shared copy at any time (a mail composer when the message is sent):
 // it stays until the program ends.
 void addShareItem(QMenu *menu, const QUrl &location)
 {
     QAction *share = menu->addAction(MenuTexts::share);
-    auto *shareMenu = new SystemShareMenu({ location },
-        [](const QList<QUrl> &items, auto perform) { shareFreshCopies(items, std::move(perform)); });
+    auto *shareMenu = new SystemShareMenu({ location }, [](const QList<QUrl> &items, auto perform) {
+        PreviousRecordingMenu::shareFreshCopies(items, std::move(perform));
+    });
     QObject::connect(share, &QObject::destroyed, shareMenu, &QObject::deleteLater);
     share->setMenu(shareMenu);
     if (shareMenu->isEmpty()) {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QUrl>
 
 #include <QCoroTask>
 
+#include <functional>
 #include <optional>
 
 class KwMenu;
@@ -32,5 +34,8 @@ void addInfoItems(QMenu *menu, const QUrl &location);
 // The menu's commands; failures are reported and shown. The clipboard gets the copy once it is made.
 QCoro::Task<> copyToClipboard(QUrl location);
 void moveToTrash(const QUrl &location);
+// Share's preparation: a fresh copy of each item, handed to `perform` once all are made. When one
+// cannot be made, that is said, the copies made before it are removed and nothing is shared.
+QCoro::Task<> shareFreshCopies(QList<QUrl> items, std::function<void(const QList<QUrl> &)> perform);
 
 } // namespace PreviousRecordingMenu

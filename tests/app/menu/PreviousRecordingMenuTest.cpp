@@ -22,11 +22,13 @@
 #include "platform/desktop/ShareServices.h"
 #include "preferences/Defaults.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QThreadPool>
@@ -241,6 +243,48 @@ TEST_F(PreviousRecordingMenuTest, ClipboardCopiesLieApartFromRecordingsAndGoOnce
     settle();
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(second.toLocalFile()).path()));
     EXPECT_EQ(recordings.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), waiting);
+}
+
+// A share service is handed a copy of every item or nothing: when one cannot be copied, that is
+// said, and the copies made before it go.
+TEST_F(PreviousRecordingMenuTest, AShareThatCannotCopyAnItemLeavesNoCopyBehind)
+{
+    const QUrl missing = QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("gone.wav")));
+    const auto copies = [] {
+        const std::optional<QString> directory = TemporaryCopies::shared().directory();
+        return directory ? QDir(*directory).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+                         : QStringList();
+    };
+    const auto alert = [] { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()); };
+    const struct
+    {
+        const char *name;
+        QList<QUrl> items;
+        qsizetype shared;
+    } cases[] = {
+        { "both copied", { m_location, m_location }, 2 },
+        { "the second one missing", { m_location, missing }, 0 },
+    };
+    for (const auto &[name, items, sharedCount] : cases) {
+        SCOPED_TRACE(name);
+        const QStringList before = copies();
+        QList<QUrl> shared;
+        QCoro::waitFor(PreviousRecordingMenu::shareFreshCopies(
+            items, [&](const QList<QUrl> &handed) { shared = handed; }));
+        if (sharedCount == 0) {
+            ASSERT_TRUE(TestSupport::processEventsUntil([&] { return alert() != nullptr; }));
+            EXPECT_TRUE(alert()->text().contains(missing.fileName())) << alert()->text().toStdString();
+            alert()->close();
+        }
+        EXPECT_EQ(alert(), nullptr);
+        ASSERT_EQ(shared.size(), sharedCount);
+        EXPECT_EQ(copies().size(), before.size() + sharedCount);
+        for (const QUrl &copy : std::as_const(shared)) {
+            EXPECT_TRUE(isCopy(copy)) << copy.toString().toStdString();
+            TemporaryCopies::shared().remove(copy);
+        }
+        EXPECT_EQ(copies(), before);
+    }
 }
 
 // Without a service that can share the recording, Share says why instead of opening empty. Mail

@@ -1,14 +1,46 @@
+#include "EventLoop.h"
+
 #include "platform/desktop/DBusMenuExporter.h"
 #include "platform/desktop/GreyedReason.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QCoreApplication>
+#include <QMap>
 #include <QMenu>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
+
+// "-" a separator, "x" a hidden entry, a letter an entry.
+void fill(QMenu &menu, const char *entries)
+{
+    for (const char *c = entries; *c != 0; ++c) {
+        if (*c == '-') {
+            menu.addSeparator();
+        } else {
+            menu.addAction(QString(QLatin1Char(*c)))->setVisible(*c != 'x');
+        }
+    }
+}
+
+// Whether each separator of the root shows, as the panel reads the layout.
+QList<bool> separatorsShown(DBusMenuExporter &exporter)
+{
+    DBusMenuLayoutItem root;
+    exporter.GetLayout(0, -1, {}, root);
+    QList<bool> shown;
+    for (const DBusMenuLayoutItem &child : std::as_const(root.children)) {
+        if (child.properties.value(QStringLiteral("type")) == QStringLiteral("separator")) {
+            shown << child.properties.value(QStringLiteral("visible")).toBool();
+        }
+    }
+    return shown;
+}
 
 // Each kind of entry as a panel reads it.
 TEST(DBusMenuExporterTest, EntriesCarryTheirPropertiesInTheProtocolsNames)
@@ -78,7 +110,7 @@ TEST(DBusMenuExporterTest, EntriesCarryTheirPropertiesInTheProtocolsNames)
 // Hidden entries leave their separators in runs; the panel is shown the menu as the screen shows it.
 TEST(DBusMenuExporterTest, SeparatorsCollapseAsOnTheScreen)
 {
-    // "-" a separator, "x" a hidden entry, a letter an entry; the separators each layout shows.
+    // The entries as `fill` reads them, and the separators each layout shows.
     const struct
     {
         const char *entries;
@@ -94,23 +126,45 @@ TEST(DBusMenuExporterTest, SeparatorsCollapseAsOnTheScreen)
     };
     for (const auto &test : cases) {
         QMenu menu;
-        for (const char *c = test.entries; *c != 0; ++c) {
-            if (*c == '-') {
-                menu.addSeparator();
-            } else {
-                menu.addAction(QString(QLatin1Char(*c)))->setVisible(*c != 'x');
-            }
-        }
+        fill(menu, test.entries);
         DBusMenuExporter exporter(QDBusConnection(QStringLiteral("none")), QStringLiteral("/Menu"), &menu);
-        DBusMenuLayoutItem root;
-        exporter.GetLayout(0, -1, {}, root);
-        QList<bool> shown;
-        for (const DBusMenuLayoutItem &child : std::as_const(root.children)) {
-            if (child.properties.value(QStringLiteral("type")) == QStringLiteral("separator")) {
-                shown << child.properties.value(QStringLiteral("visible")).toBool();
+        EXPECT_EQ(separatorsShown(exporter), test.separatorsShown) << test.entries;
+    }
+}
+
+// A panel keeps what it was sent: an entry shown or hidden sends the separators beside it again,
+// as they show as they collapse now.
+TEST(DBusMenuExporterTest, ShowingOrHidingAnEntrySendsItsSeparatorsAgain)
+{
+    // The entry toggled, and the separators the update then shows.
+    const struct
+    {
+        const char *entries;
+        char toggled;
+        QList<bool> separatorsSent;
+    } cases[] = {
+        { "a-b", 'a', { false } },
+        { "a-x-b", 'x', { true, true } },
+        { "a-b-c", 'b', { true, false } },
+    };
+    for (const auto &test : cases) {
+        QMenu menu;
+        fill(menu, test.entries);
+        DBusMenuExporter exporter(QDBusConnection(QStringLiteral("none")), QStringLiteral("/Menu"), &menu);
+        separatorsShown(exporter);
+        QSignalSpy updates(&exporter, &DBusMenuExporter::ItemsPropertiesUpdated);
+        const QList<QAction *> actions = menu.actions();
+        QAction *toggled = *std::ranges::find_if(actions,
+            [&](const QAction *action) { return action->text() == QString(QLatin1Char(test.toggled)); });
+        toggled->setVisible(!toggled->isVisible());
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return !updates.isEmpty(); })) << test.entries;
+        QMap<int, bool> sent;
+        for (const DBusMenuItem &item : updates.constFirst().constFirst().value<QList<DBusMenuItem>>()) {
+            if (item.properties.value(QStringLiteral("type")) == QStringLiteral("separator")) {
+                sent.insert(item.id, item.properties.value(QStringLiteral("visible")).toBool());
             }
         }
-        EXPECT_EQ(shown, test.separatorsShown) << test.entries;
+        EXPECT_EQ(sent.values(), test.separatorsSent) << test.entries;
     }
 }
 

@@ -1,3 +1,4 @@
+#include "platform/events/AbandonableWork.h"
 #include "platform/events/CurrentValueSubject.h"
 #include "platform/events/PassthroughSubject.h"
 
@@ -162,4 +163,40 @@ TEST(Threading, ValueIsAlwaysOneThatWasSent)
     });
 
     EXPECT_FALSE(torn.load());
+}
+
+// Work still held at the deadline is named, whatever else finished; once let go, nothing is.
+TEST(Threading, AbandonableWorkHeldAtTheDeadlineIsNamedUntilItIsReleased)
+{
+    using namespace std::chrono_literals;
+    const struct
+    {
+        QStringList done;
+        QStringList held;
+    } cases[] = {
+        { { "quick" }, {} },
+        { {}, { "stuck" } },
+        { { "quick", "other" }, { "stuck", "also stuck" } },
+    };
+    for (const auto &[done, held] : cases) {
+        std::latch release(1);
+        std::latch finished(done.size());
+        for (const QString &what : done) {
+            AbandonableWork::start(what, [&finished] { finished.count_down(); });
+        }
+        for (const QString &what : held) {
+            AbandonableWork::start(what, [&release] { release.wait(); });
+        }
+        // However busy the machine, the deadline comes after the work that finishes; without work
+        // held, the wait ends once all of it is done.
+        finished.wait();
+        QStringList left = AbandonableWork::waitForDone(QDeadlineTimer(held.isEmpty() ? 1min : 200ms));
+        left.sort();
+        QStringList expected = held;
+        expected.sort();
+        EXPECT_EQ(left, expected) << done.join(u',').toStdString();
+        release.count_down();
+        EXPECT_EQ(AbandonableWork::waitForDone(QDeadlineTimer(1min)), QStringList())
+            << held.join(u',').toStdString();
+    }
 }

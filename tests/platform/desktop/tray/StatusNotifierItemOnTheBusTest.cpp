@@ -7,6 +7,7 @@
 #include "platform/desktop/GreyedReason.h"
 #include "platform/desktop/SessionStatusItem.h"
 #include "platform/desktop/StatusItem.h"
+#include "platform/desktop/StatusNotifierHostMonitor.h"
 #include "platform/desktop/StatusNotifierItem.h"
 #include "platform/desktop/StatusPictures.h"
 
@@ -15,6 +16,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusPendingCallWatcher>
 #include <QDBusVirtualObject>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -108,16 +110,28 @@ public:
     {
         m_hasHost = hasHost;
         for (const auto &[message, connection] : std::exchange(m_held, {})) {
-            if (message.member() == QLatin1String("RegisterStatusNotifierItem")) {
-                registered << message.arguments().value(0).toString();
-                connection.send(message.createReply());
-            } else {
-                connection.send(message.createReply(QVariant::fromValue(QDBusVariant(hasHost))));
-            }
+            reply(message, connection, hasHost);
         }
+    }
+    // Only the latest call it holds, the earlier ones staying held.
+    void answerLatest(bool hasHost)
+    {
+        const auto [message, connection] = m_held.back();
+        m_held.pop_back();
+        reply(message, connection, hasHost);
     }
 
 private:
+    void reply(const QDBusMessage &message, const QDBusConnection &connection, bool hasHost)
+    {
+        if (message.member() == QLatin1String("RegisterStatusNotifierItem")) {
+            registered << message.arguments().value(0).toString();
+            connection.send(message.createReply());
+        } else {
+            connection.send(message.createReply(QVariant::fromValue(QDBusVariant(hasHost))));
+        }
+    }
+
     std::vector<std::pair<QDBusMessage, QDBusConnection>> m_held;
     std::optional<bool> m_hasHost;
 };
@@ -810,6 +824,35 @@ TEST_F(SessionStatusItemTest, AfterAQuestionTimesOutTheItemIsInTheTrayUntilTheWa
         EXPECT_TRUE(TestSupport::processEventsUntil([] { return !inTheTray(); })) << "shown twice";
         panel->stopWatcher();
     }
+}
+
+// Only the watcher's answer to the latest question counts: one to an earlier question that comes
+// after it is out of date.
+TEST_F(SessionStatusItemTest, ALateAnswerToAnEarlierQuestionChangesNothing)
+{
+    SilentWatcher watcher;
+    ASSERT_TRUE(panel->startWatcher(watcher));
+    const StatusNotifierHostMonitor monitor;
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return watcher.calls == 1; }));
+    ASSERT_TRUE(panel->announceHost());
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return watcher.calls == 2; }));
+    watcher.answerLatest(true);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return monitor.hasHost() == true; }));
+    // A question of the test's own on the monitor's connection, answered after the late one,
+    // tells when that has been read.
+    const QString service = QString::fromLatin1(StatusNotifierItem::watcherService);
+    QDBusMessage get
+        = QDBusMessage::createMethodCall(service, QString::fromLatin1(StatusNotifierItem::watcherPath),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get.setArguments({ service, QStringLiteral("IsStatusNotifierHostRegistered") });
+    const QDBusPendingCallWatcher probe(QDBusConnection::sessionBus().asyncCall(get));
+    bool probed = false;
+    QObject::connect(&probe, &QDBusPendingCallWatcher::finished, [&] { probed = true; });
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return watcher.calls == 3; }));
+    watcher.answer(false);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] { return probed; }));
+    EXPECT_EQ(monitor.hasHost(), std::optional(true));
+    panel->stopWatcher();
 }
 
 // Qt's own tray icon asks the watcher once a process whether tray icons go over the bus, and keeps
