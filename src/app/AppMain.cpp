@@ -13,6 +13,7 @@
 #include "app/settings/SettingsScreen.h"
 #include "kit/foundation/files/TemporaryCopies.h"
 #include "kit/foundation/system/FoundationHooks.h"
+#include "kit/foundation/system/SignalHandler.h"
 #include "kit/services/CrashReporting.h"
 #include "kit/services/KwApp.h"
 #include "kit/services/KwKit.h"
@@ -92,6 +93,9 @@ void AppMain::migrateSandboxBookmarks(UserDefaults &database, bool isFirstLaunch
 
 int AppMain::main(int argc, char **argv)
 {
+    // An ending signal before AppState takes them on waits for it instead of killing the process,
+    // which would end a user's ending with the wrong status. Before any thread starts.
+    SignalHandler::holdUntilInstalled(SignalHandler::Signal::exitSignals());
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Records audio from the tray."));
     parser.addHelpOption();
