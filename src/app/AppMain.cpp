@@ -19,6 +19,7 @@
 #include "kit/services/KwKit.h"
 #include "kit/ui/ReadableToolTips.h"
 #include "platform/automation/AutomationService.h"
+#include "platform/desktop/StatusItem.h"
 #include "platform/events/AbandonableWork.h"
 #include "platform/userdefaults/UserDefaults.h"
 
@@ -67,8 +68,10 @@ AppMain::AppMain()
 {
     KwKit::setMetadata(ProductPages::forThisProgram());
     AppDelegate::install();
-    // The settings window is the program's only window.
-    KwApp::setShowSettingsHandler([] { SettingsScreen::show(); });
+    // The settings window is the program's only window. It words the duration setting after the
+    // tray the item is in.
+    KwApp::setShowSettingsHandler(
+        [] { SettingsScreen::show(AppState::shared().statusItem().showsTitlePublisher()); });
     // The launch's own notice of a crash comes first; AppState lets the report window follow it.
     CrashReportWindow::hold();
     startCrashReporting();
