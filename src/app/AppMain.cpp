@@ -13,11 +13,13 @@
 #include "app/settings/SettingsScreen.h"
 #include "kit/foundation/files/TemporaryCopies.h"
 #include "kit/foundation/system/FoundationHooks.h"
+#include "kit/foundation/system/SignalHandler.h"
 #include "kit/services/CrashReporting.h"
 #include "kit/services/KwApp.h"
 #include "kit/services/KwKit.h"
 #include "kit/ui/ReadableToolTips.h"
 #include "platform/automation/AutomationService.h"
+#include "platform/desktop/StatusItem.h"
 #include "platform/events/AbandonableWork.h"
 #include "platform/userdefaults/UserDefaults.h"
 
@@ -66,8 +68,10 @@ AppMain::AppMain()
 {
     KwKit::setMetadata(ProductPages::forThisProgram());
     AppDelegate::install();
-    // The settings window is the program's only window.
-    KwApp::setShowSettingsHandler([] { SettingsScreen::show(); });
+    // The settings window is the program's only window. It words the duration setting after the
+    // tray the item is in.
+    KwApp::setShowSettingsHandler(
+        [] { SettingsScreen::show(AppState::shared().statusItem().showsTitlePublisher()); });
     // The launch's own notice of a crash comes first; AppState lets the report window follow it.
     CrashReportWindow::hold();
     startCrashReporting();
@@ -92,6 +96,9 @@ void AppMain::migrateSandboxBookmarks(UserDefaults &database, bool isFirstLaunch
 
 int AppMain::main(int argc, char **argv)
 {
+    // An ending signal before AppState takes them on waits for it instead of killing the process,
+    // which would end a user's ending with the wrong status. Before any thread starts.
+    SignalHandler::holdUntilInstalled(SignalHandler::Signal::exitSignals());
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Records audio from the tray."));
     parser.addHelpOption();

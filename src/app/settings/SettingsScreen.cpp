@@ -12,7 +12,7 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
-SettingsScreen::SettingsScreen()
+SettingsScreen::SettingsScreen(std::optional<Events::AnyPublisher<bool>> trayShowsLabel)
     : m_tabBar(new QTabBar(this))
 {
     setObjectName(QLatin1String(KwApp::settingsWindowObjectName));
@@ -26,7 +26,7 @@ SettingsScreen::SettingsScreen()
 
     const std::pair<SettingsTabType, QWidget *> pages[] = {
         { SettingsTabType::general, makeGeneralSettings() },
-        { SettingsTabType::appearance, makeAppearanceSettings() },
+        { SettingsTabType::appearance, makeAppearanceSettings(std::move(trayShowsLabel)) },
         { SettingsTabType::shortcuts, makeShortcutsSettings() },
         { SettingsTabType::advanced, makeAdvancedSettings() },
     };
@@ -45,11 +45,11 @@ SettingsScreen::SettingsScreen()
     setWindowLevel(this, WindowLevel::floating);
 }
 
-SettingsScreen *SettingsScreen::show()
+SettingsScreen *SettingsScreen::show(std::optional<Events::AnyPublisher<bool>> trayShowsLabel)
 {
     auto *screen = qobject_cast<SettingsScreen *>(KwApp::settingsWindow());
     if (!screen) {
-        screen = new SettingsScreen;
+        screen = new SettingsScreen(std::move(trayShowsLabel));
     }
     screen->QWidget::show();
     screen->raise();

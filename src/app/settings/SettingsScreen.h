@@ -1,8 +1,11 @@
 #pragma once
 
 #include "kit/ui/MenuBarAppWindow.h"
+#include "platform/events/AnyPublisher.h"
 
 #include <QList>
+
+#include <optional>
 
 class QTabBar;
 
@@ -15,10 +18,12 @@ class SettingsScreen : public MenuBarAppWindow
 public:
     static constexpr int fixedWidth = 460;
 
-    SettingsScreen();
+    // `trayShowsLabel` tells whether the tray in use shows a label beside its icon, and each
+    // change of tray (see DurationSetting).
+    explicit SettingsScreen(std::optional<Events::AnyPublisher<bool>> trayShowsLabel = std::nullopt);
 
     // Brings the one settings window to the front, creating it when there is none.
-    static SettingsScreen *show();
+    static SettingsScreen *show(std::optional<Events::AnyPublisher<bool>> trayShowsLabel = std::nullopt);
 
     QTabBar *tabBar() const { return m_tabBar; }
     QWidget *currentPage() const;

@@ -33,6 +33,10 @@ inline const QString dimTrayIcon = QStringLiteral("Dim tray icon when not record
 inline const QString showDuration = QStringLiteral("Show duration in the tray while recording");
 inline const QString showDurationHelp
     = QStringLiteral("When disabled, the duration will be shown in the menu instead.");
+// On a tray that shows nothing beside its icon, where the setting changes nothing.
+inline const QString showDurationWithoutLabelHelp
+    = QStringLiteral("This tray shows no label beside its icon: the duration is shown in the menu and in "
+                     "the icon's tooltip, whether this is on or off.");
 
 inline const QString toggleRecording = QStringLiteral("Start/stop recording");
 inline const QString togglePauseRecording = QStringLiteral("Pause/resume recording");

@@ -21,7 +21,8 @@ struct FileRecorderSettings
 };
 
 // Records the default input device into one file. Callbacks run on the GUI thread, at most one of
-// them once per recording, also after the recorder object itself was released following stop().
+// them once per recording, and never once the recorder object is released: a file still being
+// finished then is completed without telling anyone.
 class AudioFileRecorder
 {
 public:

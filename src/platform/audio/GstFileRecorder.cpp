@@ -533,12 +533,13 @@ public:
         });
     }
 
-    // The recorder was released while recording: the file is completed, nobody is told.
+    // The recorder was released: the file is completed, nobody is told. Its owner may be gone by
+    // the time a finish under way comes through, however long the server takes to answer.
     void abandon()
     {
+        m_onFinished = nullptr;
+        m_onError = nullptr;
         if (m_state == State::recording || m_state == State::paused) {
-            m_onFinished = nullptr;
-            m_onError = nullptr;
             stop();
         }
     }
@@ -666,14 +667,17 @@ private:
         auto self = shared_from_this();
         m_pipeline = nullptr;
         m_background.release([self, result] {
-            // Told only now: the file is closed and complete.
+            // Told only now: the file is closed and complete. Taken out first, as the owner may
+            // release the recorder from inside, which lets go of whatever callbacks it still holds.
             auto keepAlive = std::move(self->m_keepAlive);
+            const auto onError = std::exchange(self->m_onError, nullptr);
+            const auto onFinished = std::exchange(self->m_onFinished, nullptr);
             if (!result) {
-                if (self->m_onError) {
-                    self->m_onError(result.error());
+                if (onError) {
+                    onError(result.error());
                 }
-            } else if (self->m_onFinished) {
-                self->m_onFinished(true);
+            } else if (onFinished) {
+                onFinished(true);
             }
         });
     }

@@ -67,4 +67,5 @@ void SessionStatusItem::follow()
     StatusItem *item = shown();
     item->setMenu(m_menu);
     item->setVisible(m_visible);
+    m_showsTitle.send(item->showsTitle());
 }

@@ -3,6 +3,7 @@
 #include "platform/desktop/StatusBarButton.h"
 #include "platform/desktop/StatusItem.h"
 #include "platform/desktop/StatusNotifierHostMonitor.h"
+#include "platform/events/CurrentValueSubject.h"
 
 #include <QMenu>
 #include <QObject>
@@ -38,6 +39,10 @@ public:
     QRect geometry() const override;
     // As the item it is shown through now; nothing shown, no title.
     bool showsTitle() const override;
+    Events::AnyPublisher<bool> showsTitlePublisher() const override
+    {
+        return m_showsTitle.removeDuplicates();
+    }
 
 private:
     void follow();
@@ -53,4 +58,5 @@ private:
     std::unique_ptr<StatusNotifierItem> m_onBus;
     std::unique_ptr<TrayStatusItem> m_inTray;
     StatusNotifierHostMonitor m_hosts;
+    Events::CurrentValueSubject<bool> m_showsTitle { false };
 };

@@ -2,6 +2,7 @@
 
 #include "platform/desktop/SessionStatusItem.h"
 #include "platform/desktop/StatusNotifierItem.h"
+#include "platform/events/CurrentValueSubject.h"
 
 #include <QGuiApplication>
 
@@ -12,4 +13,9 @@ std::unique_ptr<StatusItem> StatusItem::forDesktop(const QString &iconThemePath)
         return std::make_unique<StatusNotifierItem>(iconThemePath);
     }
     return std::make_unique<SessionStatusItem>(iconThemePath);
+}
+
+Events::AnyPublisher<bool> StatusItem::showsTitlePublisher() const
+{
+    return Events::CurrentValueSubject<bool>(showsTitle()).eraseToAnyPublisher();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/events/AnyPublisher.h"
+
 #include <QRect>
 #include <QString>
 
@@ -36,4 +38,7 @@ public:
     // Whether the panel shows the button's title beside its image; where it does not, the title
     // is read only in the tooltip.
     virtual bool showsTitle() const = 0;
+    // showsTitle() now, and again each time the item moves to a place that does or does not show
+    // the title; on the GUI thread. An item that stays where it is sends its answer once.
+    virtual Events::AnyPublisher<bool> showsTitlePublisher() const;
 };

@@ -1,11 +1,13 @@
 #include "platform/desktop/XEmbedTrayIcon.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QToolTip>
 #include <QWidget>
 #include <QWindow>
 
@@ -184,9 +186,19 @@ void XEmbedTrayIcon::setIcon(const QIcon &icon)
 
 void XEmbedTrayIcon::setToolTip(const QString &toolTip)
 {
+    if (!m_window) {
+        m_toolTip = toolTip;
+        return;
+    }
+    // Qt keeps a shown tip's text until the tip is shown anew, so the elapsed time in it would
+    // stand still while the pointer rests on the icon: a tip showing for the icon takes the new
+    // text where it is.
+    const bool shownForIcon
+        = QToolTip::isVisible() && QToolTip::text() == m_toolTip && geometry().contains(QCursor::pos());
     m_toolTip = toolTip;
-    if (m_window) {
-        m_window->setToolTip(toolTip);
+    m_window->setToolTip(toolTip);
+    if (shownForIcon) {
+        QToolTip::showText(QCursor::pos(), toolTip, m_window.get());
     }
 }
 

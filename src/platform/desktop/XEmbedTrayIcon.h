@@ -28,6 +28,7 @@ public:
 
     void setIcon(const QIcon &icon);
     QIcon icon() const { return m_icon; }
+    // A tip showing for the icon takes the new text at once.
     void setToolTip(const QString &toolTip);
     QString toolTip() const { return m_toolTip; }
 

@@ -1,6 +1,7 @@
 #include "Command.h"
 #include "DesktopTest.h"
 #include "EventLoop.h"
+#include "FileContents.h"
 #include "FrozenSoundServer.h"
 #include "MediaProbe.h"
 #include "ProgramProcess.h"
@@ -118,6 +119,34 @@ TestSupport::CommandResult intent(const QString &method, const QStringList &argu
             QStringLiteral("/com/larkvelden/Tapewick"), QStringLiteral("--method"),
             QStringLiteral("com.larkvelden.Tapewick.Intents.") + method }
             + arguments);
+}
+
+// A line of the process's status (/proc/<pid>/status), without its name; empty when it has none.
+QString statusLine(qint64 pid, QLatin1StringView name)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QString text = QString::fromLatin1(status.readAll());
+    const qsizetype at = text.indexOf(u'\n' + name + u':');
+    return at < 0 ? QString() : text.mid(at + name.size() + 2).section(u'\n', 0, 0).trimmed();
+}
+
+// The program runs its own code and sets itself up: its libraries are loaded and Qt has started a
+// thread of its own. Its signal handlers come later, once the application object is set up.
+bool isSettingUp(qint64 pid)
+{
+    return QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).canonicalFilePath()
+        == QFileInfo(QStringLiteral(TAPEWICK_PATH)).canonicalFilePath()
+        && statusLine(pid, QLatin1StringView("Threads")).toInt() >= 2;
+}
+
+// The blocked signals of a status file's SigBlk line.
+quint64 blockedSignals(const QByteArray &status)
+{
+    const qsizetype at = status.indexOf("SigBlk:");
+    return at < 0 ? ~quint64(0) : status.mid(at + 7).split('\n').value(0).trimmed().toULongLong(nullptr, 16);
 }
 
 class ProgramTest : public TestSupport::DesktopTest
@@ -262,6 +291,58 @@ TEST_F(ProgramTest, QuitOrAnExitSignalEndsThroughTheEndingAndAnAbortInsideIsACra
     const MediaFacts facts = probeMedia(output.filePath(saved.first()));
     ASSERT_TRUE(facts.decoded) << facts.error.toStdString();
     EXPECT_GT(facts.seconds, 1.4);
+}
+
+// An ending signal that comes while the program still sets itself up, before its handlers are in
+// place, ends it through the ending as a later one does, with its own number as the status, rather
+// than killing it. The signals are held back meanwhile, but no process the program starts inherits
+// that: one started from the menu blocks none of them.
+TEST_F(ProgramTest, AnEndingSignalWhileTheProgramSetsItselfUpEndsThroughTheEndingAndNoChildInheritsTheHold)
+{
+    quint64 endingSignals = 0;
+    for (int round = 0; round < 2; ++round) {
+        for (const int ending : { SIGHUP, SIGINT, SIGQUIT, SIGABRT, SIGALRM, SIGTERM }) {
+            SCOPED_TRACE(testing::Message() << "round " << round << ", signal " << ending);
+            endingSignals |= quint64(1) << (ending - 1);
+            ProgramProcess program;
+            QElapsedTimer waited;
+            waited.start();
+            // Polled closely: the program is past this point within some tens of milliseconds.
+            while (!isSettingUp(program.pid()) && waited.elapsed() < 10000) {
+                QThread::usleep(200);
+            }
+            ASSERT_TRUE(isSettingUp(program.pid())) << program.log().toStdString();
+            program.signal(ending);
+            EXPECT_EQ(program.waitForExit(), ProgramEnd::exitedWith(ending)) << program.log().toStdString();
+        }
+    }
+
+    // "Show Recordings" opens the output folder with the desktop's opener, here one that tells
+    // what it blocks.
+    QTemporaryDir bin;
+    QTemporaryDir output;
+    ASSERT_TRUE(bin.isValid() && output.isValid());
+    const QString told = bin.filePath(QStringLiteral("status"));
+    const QString opener = bin.filePath(QStringLiteral("xdg-open"));
+    // Not a shell, which would clear what it was started with.
+    TestSupport::writeFile(opener,
+        "#!/usr/bin/env python3\nimport os\nwith open('" + QFile::encodeName(told)
+            + ".part', 'w') as out:\n    out.write(open('/proc/self/status').read())\nos.rename('"
+            + QFile::encodeName(told) + ".part', '" + QFile::encodeName(told) + "')\n");
+    ASSERT_TRUE(QFile::setPermissions(opener, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const TestSupport::ScopedEnv path("PATH", bin.path() + u':' + qEnvironmentVariable("PATH"));
+    Defaults::set(SettingsKeys::defaultOutputDirectory(),
+        std::optional(SandboxURLBookmark::fromURL(QUrl::fromLocalFile(output.path()))));
+    ProgramProcess program;
+    ASSERT_TRUE(program.waitForLog(QStringLiteral("accessibility value"))) << program.log().toStdString();
+    chooseItem(program, -4);
+    ASSERT_TRUE(
+        TestSupport::processEventsUntil([&] { return QFile::exists(told); }, std::chrono::seconds(10)))
+        << program.log().toStdString();
+    const quint64 blocked = blockedSignals(TestSupport::readFile(told));
+    EXPECT_EQ(blocked & endingSignals, 0u) << std::hex << blocked;
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(), ProgramEnd::exitedWith(SIGTERM)) << program.log().toStdString();
 }
 
 // Terminated, a recording is saved under its own name, or without a directory to save into left

@@ -3,6 +3,7 @@
 #include "kit/services/KwApp.h"
 #include "kit/ui/EnumPicker.h"
 #include "kit/ui/WindowLevel.h"
+#include "platform/events/CurrentValueSubject.h"
 #include "preferences/DefaultsToggle.h"
 
 #include "EventLoop.h"
@@ -93,6 +94,37 @@ TEST_F(SettingsScreenTest, OneFloatingWindowWhoseTogglesAndIconPickerWriteAtOnce
     }
     icons->setCurrentIndex(4);
     EXPECT_EQ(standard().object("menuBarIcon"), PropertyValue(std::string("record3")));
+}
+
+// The duration setting's help tells what it does on the tray in use, and follows the item to another
+// tray while the window is open: a tray without a label beside its icon shows the duration in the
+// menu and the tooltip whatever the setting.
+TEST_F(SettingsScreenTest, TheDurationSettingsHelpIsTrueOfTheTrayInUse)
+{
+    Events::CurrentValueSubject<bool> trayShowsLabel(false);
+    SettingsScreen *screen = SettingsScreen::show(trayShowsLabel.eraseToAnyPublisher());
+    auto *duration = toggle(screen, QStringLiteral("Show duration in the tray while recording"));
+    ASSERT_TRUE(duration);
+    const QString inTheMenu
+        = QStringLiteral("When disabled, the duration will be shown in the menu instead.");
+    const QString noLabel
+        = QStringLiteral("This tray shows no label beside its icon: the duration is shown in "
+                         "the menu and in the icon's tooltip, whether this is on or off.");
+    EXPECT_EQ(duration->toolTip(), noLabel) << "the XEmbed tray";
+    const std::pair<bool, QString> moves[] = { { true, inTheMenu }, { false, noLabel }, { true, inTheMenu } };
+    for (const auto &[showsLabel, help] : moves) {
+        trayShowsLabel.send(showsLabel);
+        EXPECT_EQ(duration->toolTip(), help) << showsLabel;
+    }
+    // Asked again, the open window keeps following the tray it follows.
+    Events::CurrentValueSubject<bool> other(false);
+    EXPECT_EQ(SettingsScreen::show(other.eraseToAnyPublisher()), screen);
+    EXPECT_EQ(duration->toolTip(), inTheMenu);
+    delete screen;
+    // A window made without word of the tray speaks of a tray with a label.
+    duration = toggle(SettingsScreen::show(), QStringLiteral("Show duration in the tray while recording"));
+    ASSERT_TRUE(duration);
+    EXPECT_EQ(duration->toolTip(), inTheMenu);
 }
 
 // The tip on choosing a folder is shown once across restarts too (ReadOnlyDirectoryTest).

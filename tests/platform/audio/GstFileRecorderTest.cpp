@@ -78,13 +78,12 @@ TEST_P(RecordedFormat, HoldsTwoSecondsOfTheToneInTheRequestedFormat)
     ASSERT_TRUE(recorder);
     EXPECT_TRUE(recorder->isRecording());
     const double atStop = recorder->currentTime();
-    // Stopping does not wait for the file to be finished: the end comes later, from the event
-    // loop, and still comes once the recorder has been released.
+    // Stopping does not wait for the file to be finished: the end comes later, from the event loop.
     recorder->stop();
     EXPECT_FALSE(recorder->isRecording());
     EXPECT_EQ(end.calls, 0);
-    recorder.reset();
     ASSERT_TRUE(end.waitForEnd());
+    recorder.reset();
     ASSERT_EQ(end.finished, std::optional<bool>(true));
     TestSupport::processEventsFor(100ms);
     EXPECT_EQ(end.calls, 1);

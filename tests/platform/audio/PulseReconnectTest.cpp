@@ -7,7 +7,10 @@
 #include "platform/audio/GstFileRecorder.h"
 
 #include "platform/audio/PulseAudioHardware.h"
+#include "platform/events/AbandonableWork.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -197,6 +200,46 @@ TEST(PulseReconnectTest, ARecordingWhoseServerIsKilledEndsInAFailureAndWhatWasRe
             EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 40), quint32(bytes.size() - 44))
                 << "the header describes the whole file";
         }
+    }
+}
+
+// A recorder released while its server is stuck, recording or stopped already: the file is still
+// finished once the server answers again, and whoever held the recorder is told nothing, as it
+// may be gone by then.
+TEST(PulseReconnectTest, ARecorderReleasedWhileItsServerIsStuckTellsNobodyWhenTheServerAnswers)
+{
+    QTemporaryDir dir;
+    PrivateServer server(dir.path());
+    ASSERT_TRUE(server.start()) << server.log().toStdString();
+    ASSERT_TRUE(server.pactl({ QStringLiteral("set-default-source"), QStringLiteral("first") }));
+    GstFileRecorder::Options options;
+    options.server = server.address();
+    // The end cannot come through a stuck server: it is cut short at once, and the release waits.
+    options.finishTimeout = 1ms;
+    const auto releases = [] {
+        return Events::AbandonableWork::waitForDone(QDeadlineTimer(0)).filter(QStringLiteral("release of"));
+    };
+    for (const bool stoppedFirst : { false, true }) {
+        SCOPED_TRACE(stoppedFirst ? "stopped, then released" : "released while recording");
+        const QString path
+            = dir.filePath(stoppedFirst ? QStringLiteral("stopped.wav") : QStringLiteral("recording.wav"));
+        AudioTest::EndWatcher end;
+        auto recorder = AudioTest::startRecording(
+            path, end, 0.3, { AudioFormatId::linearPcm, 127, 1, 256000, 48000 }, options);
+        ASSERT_TRUE(recorder);
+        server.setStuck(true);
+        if (stoppedFirst) {
+            recorder->stop();
+        }
+        recorder.reset();
+        const bool held = TestSupport::processEventsUntil([&] { return !releases().isEmpty(); }, 15s);
+        server.setStuck(false);
+        ASSERT_TRUE(held) << "the release never waited on the stuck server";
+        ASSERT_TRUE(TestSupport::processEventsUntil([&] { return releases().isEmpty(); }, 15s));
+        // What the release handed back to the GUI thread.
+        QCoreApplication::sendPostedEvents();
+        EXPECT_EQ(end.calls, 0);
+        EXPECT_TRUE(probeMedia(path).decoded) << path.toStdString();
     }
 }
 

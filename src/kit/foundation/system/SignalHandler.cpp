@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace {
@@ -83,6 +84,32 @@ void trampoline(int signal, siginfo_t *info, void *)
     errno = savedErrno;
 }
 
+// What holdUntilInstalled() blocked on the GUI thread and install() has not released yet; only
+// the GUI thread touches it. Signals the process was started with blocked stay blocked.
+sigset_t &heldSignals()
+{
+    static sigset_t held = [] {
+        sigset_t none;
+        sigemptyset(&none);
+        return none;
+    }();
+    return held;
+}
+
+void releaseHeld(const QList<SignalHandler::Signal> &signalList)
+{
+    sigset_t released;
+    sigemptyset(&released);
+    for (const SignalHandler::Signal signal : signalList) {
+        if (signal.rawValue > 0 && signal.rawValue < signalLimit
+            && sigismember(&heldSignals(), signal.rawValue) == 1) {
+            sigaddset(&released, signal.rawValue);
+            sigdelset(&heldSignals(), signal.rawValue);
+        }
+    }
+    pthread_sigmask(SIG_UNBLOCK, &released, nullptr);
+}
+
 std::map<int, std::vector<SignalHandler::Handler>> &handlerTable()
 {
     static std::map<int, std::vector<SignalHandler::Handler>> table;
@@ -150,6 +177,8 @@ void SignalHandler::install(const QList<Signal> &signalList, Handler handler)
         return;
     }
     if (!ensureSelfPipe()) {
+        // Nothing would ever take them: their default actions hold again.
+        releaseHeld(signalList);
         return;
     }
     for (const Signal signal : signalList) {
@@ -159,6 +188,28 @@ void SignalHandler::install(const QList<Signal> &signalList, Handler handler)
         }
         handlerTable()[signal.rawValue].push_back(handler);
         installAction(signal.rawValue);
+    }
+    // Only now that the actions are in place: one that waited is handled at once.
+    releaseHeld(signalList);
+}
+
+void SignalHandler::holdUntilInstalled(const QList<Signal> &signalList)
+{
+    sigset_t wanted;
+    sigemptyset(&wanted);
+    for (const Signal signal : signalList) {
+        if (signal.rawValue > 0 && signal.rawValue < signalLimit) {
+            sigaddset(&wanted, signal.rawValue);
+        }
+    }
+    sigset_t before;
+    if (pthread_sigmask(SIG_BLOCK, &wanted, &before) != 0) {
+        return;
+    }
+    for (int signal = 1; signal < signalLimit; ++signal) {
+        if (sigismember(&wanted, signal) == 1 && sigismember(&before, signal) == 0) {
+            sigaddset(&heldSignals(), signal);
+        }
     }
 }
 

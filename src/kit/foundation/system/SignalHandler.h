@@ -41,6 +41,13 @@ public:
     // installed, so the signals keep their default actions.
     static void install(const QList<Signal> &signalList, Handler handler);
 
+    // Holds the signals back from the calling thread, and from each thread it starts from now on,
+    // until install() takes them on there: one that arrives meanwhile waits for its closures
+    // rather than ending the process by its default action. Call first thing in main(), on the
+    // thread that becomes the GUI thread. Threads started meanwhile keep them held, which leaves
+    // them to the GUI thread; they must start no process, which would inherit the held mask.
+    static void holdUntilInstalled(const QList<Signal> &signalList);
+
     // What notes a crash that reaches a signal with closures; none notes nothing. Any thread.
     static void setCrashNote(CrashNote note);
 

@@ -4,12 +4,16 @@
 #include "EventLoop.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdio>
+#include <future>
+#include <thread>
 #include <vector>
 
 #include <sys/resource.h>
@@ -122,6 +126,52 @@ TEST(SignalHandlerDeathTest, SignalsWhileTheFirstIsHandledRunTheClosuresAgainAnd
     };
     EXPECT_EXIT(
         repeated(), ::testing::ExitedWithCode(3), "handling 15\nhandling 15\nhandling 1\nfirst done 15\n$");
+}
+
+// Whether a process's or thread's status (/proc/.../status) tells of no blocked signal.
+const char *blockedSignals(const QByteArray &status)
+{
+    const qsizetype at = status.indexOf("SigBlk:");
+    if (at < 0) {
+        return "unknown";
+    }
+    const QByteArray mask = status.mid(at + 7).split('\n').value(0).trimmed();
+    return mask.toULongLong(nullptr, 16) == 0 ? "none" : "some";
+}
+
+// Held from the start: signals sent before any closure is installed neither kill the process nor
+// go to a thread started meanwhile; the installation hands them to the closures (in an order of
+// the kernel's), and a process started after it blocks none of them.
+TEST(SignalHandlerDeathTest, SignalsHeldUntilInstalledWaitForTheirClosuresAndNoChildInheritsTheHold)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto held = [] {
+        SignalHandler::holdUntilInstalled(SignalHandler::Signal::exitSignals());
+        std::promise<void> done;
+        std::thread meanwhile([ending = done.get_future()] { ending.wait(); });
+        ::kill(::getpid(), SIGHUP);
+        ::kill(::getpid(), SIGTERM);
+        // Would already be dead of the hang-up if the thread took it.
+        say("sent", 0);
+        SignalHandler::install(SignalHandler::Signal::exitSignals(), [](int signal) {
+            say("closure", signal);
+            if (signal == SIGTERM) {
+                QCoreApplication::exit(signal);
+            }
+        });
+        QProcess child;
+        child.start(u"cat"_s, { u"/proc/self/status"_s });
+        child.waitForFinished();
+        say(blockedSignals(child.readAllStandardOutput()), 0);
+        QFile thread(u"/proc/self/task/%1/status"_s.arg(::gettid()));
+        say(thread.open(QIODevice::ReadOnly) ? blockedSignals(thread.readAll()) : "unknown", 0);
+        const int status = QCoreApplication::exec();
+        done.set_value();
+        meanwhile.join();
+        std::exit(status);
+    };
+    EXPECT_EXIT(held(), ::testing::ExitedWithCode(SIGTERM),
+        "^sent 0\nnone 0\nnone 0\nclosure (1\nclosure 15|15\nclosure 1)\n$");
 }
 
 TEST(CommandLineTest, SplitsInputsFromFlagsAndTheirValuesAndLeavesOutTheProgram)

@@ -3,16 +3,17 @@
 void FakeRecording::finish(bool successfully)
 {
     recording = false;
-    if (onFinished) {
-        onFinished(successfully);
+    // A copy: the owner may release the recorder from inside, which drops the callbacks.
+    if (const auto callback = onFinished) {
+        callback(successfully);
     }
 }
 
 void FakeRecording::failWithEncodeError(const AudioError &error)
 {
     recording = false;
-    if (onEncodeError) {
-        onEncodeError(error);
+    if (const auto callback = onEncodeError) {
+        callback(error);
     }
 }
 
@@ -22,10 +23,8 @@ FakeFileRecorder::FakeFileRecorder(std::shared_ptr<FakeRecording> state)
 
 FakeFileRecorder::~FakeFileRecorder()
 {
-    if (!m_state->stopped) {
-        m_state->onFinished = nullptr;
-        m_state->onEncodeError = nullptr;
-    }
+    m_state->onFinished = nullptr;
+    m_state->onEncodeError = nullptr;
 }
 
 bool FakeFileRecorder::record()

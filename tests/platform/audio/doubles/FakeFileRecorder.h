@@ -6,7 +6,8 @@
 #include <vector>
 
 // What one fake recording went through, kept by the factory after the recorder object is gone,
-// so that a test can end a stopped recording the way the real one ends: later.
+// so that a test can end a stopped recording the way the real one ends: later, and only while
+// its recorder object is held.
 struct FakeRecording
 {
     QString location;
@@ -31,7 +32,7 @@ class FakeFileRecorder final : public AudioFileRecorder
 {
 public:
     explicit FakeFileRecorder(std::shared_ptr<FakeRecording> state);
-    // Released while recording: no end is ever told, as with the real recorder.
+    // Released, recording or stopped: no end is ever told, as with the real recorder.
     ~FakeFileRecorder() override;
 
     QString location() const override { return m_state->location; }

@@ -719,7 +719,12 @@ protected:
 TEST_F(SessionStatusItemTest, TheItemMovesToAPanelThatComesAfterItAndBackToTheTrayWhenItGoes)
 {
     const std::unique_ptr<StatusItem> item = makeItem();
+    // What the settings window words its duration setting after.
+    std::vector<bool> labelShown;
+    const Events::AnyCancellable following
+        = item->showsTitlePublisher().sink([&](bool shows) { labelShown.push_back(shows); });
     ASSERT_TRUE(TestSupport::processEventsUntil(inTheTray)) << "not in the tray without a panel";
+    EXPECT_EQ(labelShown, std::vector<bool> { false });
     Watcher watcher;
     watcher.hasHost = true;
     ASSERT_TRUE(panel->startWatcher(watcher));
@@ -729,6 +734,7 @@ TEST_F(SessionStatusItemTest, TheItemMovesToAPanelThatComesAfterItAndBackToTheTr
     EXPECT_EQ(panel->item(QStringLiteral("XAyatanaLabel")).toString(), QStringLiteral("00:42"));
     EXPECT_GT(panel->idOf(QStringLiteral("Record")), 0) << "the menu stayed behind";
     EXPECT_TRUE(TestSupport::processEventsUntil([] { return !inTheTray(); })) << "shown twice";
+    EXPECT_EQ(labelShown, (std::vector<bool> { false, true }));
 
     const std::function<void()> hostGoes = [&] { watcher.setHasHost(false); };
     const std::function<void()> hostComes = [&] { watcher.setHasHost(true); };
@@ -742,6 +748,7 @@ TEST_F(SessionStatusItemTest, TheItemMovesToAPanelThatComesAfterItAndBackToTheTr
         EXPECT_TRUE(TestSupport::processEventsUntil([] { return !onTheBus() && inTheTray(); }));
         EXPECT_FALSE(item->geometry().isEmpty()) << "the tray's place is the item's";
         EXPECT_FALSE(item->showsTitle()) << "the tray has no label";
+        EXPECT_EQ(labelShown.back(), false);
         item->button().setTitle(title);
         const qsizetype registrations = watcher.registered.size();
         comeBack();
@@ -750,6 +757,7 @@ TEST_F(SessionStatusItemTest, TheItemMovesToAPanelThatComesAfterItAndBackToTheTr
         panel->readFrom(watcher.registered.constLast());
         EXPECT_EQ(panel->item(QStringLiteral("XAyatanaLabel")).toString(), title);
         EXPECT_TRUE(item->showsTitle());
+        EXPECT_EQ(labelShown.back(), true);
         EXPECT_GT(panel->idOf(QStringLiteral("Record")), 0);
         EXPECT_TRUE(TestSupport::processEventsUntil([] { return !inTheTray(); })) << "shown twice";
     }

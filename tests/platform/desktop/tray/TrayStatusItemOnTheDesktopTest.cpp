@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <QWindow>
 
 #include <xcb/xcb.h>
@@ -158,6 +159,49 @@ TEST_F(TrayStatusItemOnTheDesktopTest, TheTrayEmbedsTheItemAtItsHeightAndItsTitl
         const QImage picture = item.icon().pixmap(drawn).toImage();
         EXPECT_EQ(picture.pixelColor(picture.width() / 2, picture.height() / 2).red(), shownRed);
     }
+}
+
+// The title read in the tooltip goes on changing while the tooltip shows, as the elapsed time does
+// while the pointer rests on the item; once the pointer has left, the tooltip shows no more.
+TEST_F(TrayStatusItemOnTheDesktopTest, AShownToolTipFollowsTheTitle)
+{
+    TrayStatusItem item;
+    QPixmap image(16, 16);
+    image.fill(Qt::red);
+    item.button().setImage(QIcon(image));
+    item.button().setAccessibilityTitle(QStringLiteral("Tapewick"));
+    item.button().setTitle(QStringLiteral("00:03"));
+    item.setVisible(true);
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] {
+        return !item.geometry().isEmpty()
+            && embeddedTrayIcon(QCoreApplication::applicationPid()) == item.geometry();
+    }));
+    const QPoint center = item.geometry().center();
+    // From elsewhere: an earlier test may have left the pointer where the item now is, and a pointer
+    // that does not move over it shows no tooltip. A click on the item, which has no menu, ends
+    // any press Qt still takes to be held, during which it shows no tooltip either.
+    TestSupport::xdotool(
+        { "mousemove", "0", "0", "mousemove", QString::number(center.x()), QString::number(center.y()),
+            "click", "1", "mousemove", QString::number(center.x() + 1), QString::number(center.y()) });
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] {
+        return QToolTip::isVisible() && QToolTip::text() == QStringLiteral("Tapewick\n00:03");
+    })) << "no tooltip for the item: "
+        << QToolTip::text().toStdString();
+    for (const QString &title :
+        { QStringLiteral("00:04"), QStringLiteral("00:05"), QStringLiteral("1:00:00") }) {
+        item.button().setTitle(title);
+        EXPECT_TRUE(TestSupport::processEventsUntil([&] {
+            return QToolTip::isVisible() && QToolTip::text() == QStringLiteral("Tapewick\n") + title;
+        })) << title.toStdString()
+            << " not shown; the tooltip reads " << QToolTip::text().toStdString();
+    }
+
+    TestSupport::xdotool({ "mousemove", "0", "0" });
+    ASSERT_TRUE(TestSupport::processEventsUntil([] { return !QToolTip::isVisible(); }));
+    item.button().setTitle(QStringLiteral("1:00:01"));
+    TestSupport::processEventsFor(std::chrono::milliseconds(100));
+    EXPECT_FALSE(QToolTip::isVisible()) << "shown again without the pointer on the item";
+    EXPECT_EQ(item.toolTip(), QStringLiteral("Tapewick\n1:00:01"));
 }
 
 // With the pointer on the item, as a user clicks it: the menu opens beside the item, and a second
