@@ -270,35 +270,48 @@ QSet<const QAction *> DBusMenuExporter::collapsedSeparators(const QMenu &menu)
 
 QStringList DBusMenuExporter::reasonLines(const QString &reason)
 {
-    const QString text = reason.simplified();
-    if (text.isEmpty()) {
-        return {};
-    }
-    if (text.size() <= reasonLineLength) {
-        return { text };
-    }
-    // Two lines about as long as each other read better than a full one and a word left over.
-    std::optional<qsizetype> balanced;
-    const auto fromMiddle = [&](qsizetype at) { return std::abs(text.size() / 2 - at); };
-    for (qsizetype space = text.indexOf(u' '); space >= 0; space = text.indexOf(u' ', space + 1)) {
-        if (space <= reasonLineLength && text.size() - space - 1 <= reasonLineLength
-            && (!balanced || fromMiddle(space) < fromMiddle(*balanced))) {
-            balanced = space;
+    // Word by word into lines of at most `width`; a word longer than a line is split.
+    const auto wrapped = [](const QString &text, qsizetype width) {
+        QStringList lines;
+        QString line;
+        for (QString word : text.split(u' ', Qt::SkipEmptyParts)) {
+            if (!line.isEmpty() && line.size() + 1 + word.size() <= width) {
+                line += u' ' + word;
+                continue;
+            }
+            if (!line.isEmpty()) {
+                lines.append(std::exchange(line, QString()));
+            }
+            for (; word.size() > width; word.remove(0, width)) {
+                lines.append(word.left(width));
+            }
+            line = word;
         }
-    }
-    if (balanced) {
-        return { text.left(*balanced), text.mid(*balanced + 1) };
-    }
-    const auto wordsUpTo = [](const QString &line, qsizetype length) {
-        const qsizetype space = line.lastIndexOf(u' ', length);
-        return line.left(space > 0 ? space : length);
+        if (!line.isEmpty()) {
+            lines.append(line);
+        }
+        return lines;
     };
-    const QString first = wordsUpTo(text, reasonLineLength);
-    const QString rest = text.mid(first.size()).trimmed();
-    if (rest.size() <= reasonLineLength) {
-        return { first, rest };
+    const QString text = reason.simplified();
+    QStringList lines = wrapped(text, reasonLineLength);
+    if (lines.size() > reasonLineCount) {
+        // The last line that fits says that more was cut.
+        lines.resize(reasonLineCount);
+        QString &last = lines.last();
+        const qsizetype space = last.lastIndexOf(u' ', reasonLineLength - 1);
+        last = last.left(space > 0 && last.size() >= reasonLineLength ? space : reasonLineLength - 1)
+            + QStringLiteral("\u2026");
+        return lines;
     }
-    return { first, wordsUpTo(rest, reasonLineLength - 1) + QStringLiteral("\u2026") };
+    // Lines about as long as each other read better than full ones and a word left over.
+    for (qsizetype width = reasonLineLength - 1; width > 0; --width) {
+        QStringList narrower = wrapped(text, width);
+        if (narrower.size() > lines.size()) {
+            break;
+        }
+        lines = std::move(narrower);
+    }
+    return lines;
 }
 
 QStringList DBusMenuExporter::reasonLinesOf(const QAction &action)
@@ -329,10 +342,11 @@ int DBusMenuExporter::reasonIdOf(int id)
         return *known;
     }
     const int first = m_nextId;
-    m_nextId += 2;
+    m_nextId += int(reasonLineCount);
     m_reasonIds.insert(id, first);
-    m_reasonOwners.insert(first, id);
-    m_reasonOwners.insert(first + 1, id);
+    for (int line = first; line < m_nextId; ++line) {
+        m_reasonOwners.insert(line, id);
+    }
     return first;
 }
 

@@ -97,10 +97,12 @@ public:
     // The separators of `menu` that its screen form hides: leading, trailing, and all but the first
     // of a run once hidden entries are left out.
     static QSet<const QAction *> collapsedSeparators(const QMenu &menu);
-    // A greyed entry's reason as the lines under it: at most two short enough for a menu, the
-    // second cut with an ellipsis when even two are too few.
+    // A greyed entry's reason as the lines under it, short enough for a menu and about as long as
+    // each other; the last cut with an ellipsis when even `reasonLineCount` are too few. A reason
+    // with its advice takes three.
     static QStringList reasonLines(const QString &reason);
     static constexpr qsizetype reasonLineLength = 40;
+    static constexpr qsizetype reasonLineCount = 4;
 
 public slots:
     Q_SCRIPTABLE uint GetLayout(

@@ -168,8 +168,8 @@ TEST(DBusMenuExporterTest, ShowingOrHidingAnEntrySendsItsSeparatorsAgain)
     }
 }
 
-// A reason fits a menu: one line, or two about as long, the second cut when even two are too few.
-TEST(DBusMenuExporterTest, AReasonIsAtMostTwoShortLines)
+// A reason fits a menu: lines about as long as each other, the last cut when even four are too few.
+TEST(DBusMenuExporterTest, AReasonIsAFewShortLinesOfAboutOneLength)
 {
     const struct
     {
@@ -182,10 +182,20 @@ TEST(DBusMenuExporterTest, AReasonIsAtMostTwoShortLines)
             { QStringLiteral("Cannot record as there"), QStringLiteral("are no input devices.") } },
         { QStringLiteral("The sound server is not running. Log out and in again, or start it from a "
                          "terminal, to record."),
-            { QStringLiteral("The sound server is not running. Log out"),
-                QStringLiteral("and in again, or start it from a\u2026") } },
-        { QString(45, u'x'), { QString(40, u'x'), QString(5, u'x') } },
-        { QString(90, u'x'), { QString(40, u'x'), QString(39, u'x') + u'\u2026' } },
+            { QStringLiteral("The sound server is not running."),
+                QStringLiteral("Log out and in again, or start"),
+                QStringLiteral("it from a terminal, to record.") } },
+        { QStringLiteral(
+              "One two three four five six seven eight nine ten eleven twelve thirteen fourteen "
+              "fifteen sixteen seventeen eighteen nineteen twenty twenty-one twenty-two twenty-three"),
+            { QStringLiteral("One two three four five six seven eight"),
+                QStringLiteral("nine ten eleven twelve thirteen fourteen"),
+                QStringLiteral("fifteen sixteen seventeen eighteen"),
+                QStringLiteral("nineteen twenty twenty-one twenty-two\u2026") } },
+        { QString(45, u'x'), { QString(23, u'x'), QString(22, u'x') } },
+        { QString(90, u'x'), { QString(30, u'x'), QString(30, u'x'), QString(30, u'x') } },
+        { QString(200, u'x'),
+            { QString(40, u'x'), QString(40, u'x'), QString(40, u'x'), QString(39, u'x') + u'\u2026' } },
     };
     for (const auto &test : cases) {
         const QStringList lines = DBusMenuExporter::reasonLines(test.reason);
