@@ -13,6 +13,10 @@ bool canComeForward(const QWindow *window)
     if (!window || !window->isVisible() || window->visibility() == QWindow::Minimized) {
         return false;
     }
+    // A tray icon's window is shown too, but never to be focused.
+    if (window->flags().testFlag(Qt::WindowDoesNotAcceptFocus)) {
+        return false;
+    }
     const Qt::WindowType type = window->type();
     return type == Qt::Window || type == Qt::Dialog;
 }

@@ -12,7 +12,7 @@ void followFocus();
 
 // The window the user would see on top: the modal one, else the focused one, else the one last
 // focused while it is still shown, else the newest shown window or dialog. Menus, tooltips and
-// the like never count. None when nothing is shown.
+// the like never count, nor windows that take no focus. None when nothing is shown.
 QWindow *topmostWindow();
 
 // Raises and activates topmostWindow(), if any. GUI thread.

@@ -74,9 +74,14 @@ class XEmbedTrayIcon::Window : public QWidget
 {
 public:
     Window(XEmbedTrayIcon &owner, bool translucent)
-        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint)
+        : QWidget(nullptr,
+            Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint | Qt::WindowDoesNotAcceptFocus)
         , m_owner(owner)
     {
+        // Focused, the window would take the keyboard from the user's windows into the tray, and at
+        // its end leave it to the tray's socket, whose own end leaves the display with no focus at
+        // all: without a window manager to step in, no key reaches anyone, global shortcuts included.
+        setAttribute(Qt::WA_ShowWithoutActivating);
         setAttribute(Qt::WA_AlwaysShowToolTips);
         setAttribute(Qt::WA_QuitOnClose, false);
         setAttribute(Qt::WA_TranslucentBackground, translucent);

@@ -24,17 +24,22 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <xcb/xcb.h>
+
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <memory>
+#include <optional>
 #include <sys/file.h>
 #include <utility>
 
@@ -108,6 +113,46 @@ QString record(ProgramProcess &program)
     const QString path = recording ? recording->captured(1) : QString();
     EXPECT_FALSE(path.isEmpty()) << program.log().toStdString();
     return path;
+}
+
+xcb_connection_t *x11()
+{
+    return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+}
+
+template<typename T>
+using XReply = std::unique_ptr<T, decltype(&std::free)>;
+
+// The tray's window that holds the program's icon, as the X server has it.
+std::optional<xcb_window_t> trayIconHolder(const ProgramProcess &program)
+{
+    const QString windows = TestSupport::runCommand(QStringLiteral("xdotool"),
+        { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+            QString::number(program.pid()) })
+                                .output;
+    for (const QString &window : windows.split(u'\n', Qt::SkipEmptyParts)) {
+        const XReply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(x11(), xcb_query_tree(x11(), window.toUInt()), nullptr), &std::free);
+        if (tree && tree->parent != tree->root) {
+            return tree->parent;
+        }
+    }
+    return std::nullopt;
+}
+
+bool windowExists(xcb_window_t window)
+{
+    const XReply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(x11(), xcb_get_window_attributes(x11(), window), nullptr),
+        &std::free);
+    return attributes != nullptr;
+}
+
+xcb_window_t keyboardFocus()
+{
+    const XReply<xcb_get_input_focus_reply_t> reply(
+        xcb_get_input_focus_reply(x11(), xcb_get_input_focus(x11()), nullptr), &std::free);
+    return reply ? reply->focus : xcb_window_t(XCB_NONE);
 }
 
 // An automation call, as a user's script would make it.
@@ -368,6 +413,8 @@ TEST_F(ProgramTest, TerminatingOrKillingARecordingLeavesItCompleteSavedOrForReco
         // Without a recording the checks below would look into an empty folder.
         ASSERT_FALSE(temporary.isEmpty()) << program.log().toStdString();
         const auto cleanup = removedAfterwards(temporary);
+        const std::optional<xcb_window_t> holder = trayIconHolder(program);
+        ASSERT_TRUE(holder.has_value()) << program.log().toStdString();
         QThread::sleep(seconds);
         program.signal(signal);
         if (followedBy != 0) {
@@ -377,6 +424,17 @@ TEST_F(ProgramTest, TerminatingOrKillingARecordingLeavesItCompleteSavedOrForReco
         EXPECT_EQ(program.waitForExit(),
             signal == SIGTERM ? ProgramEnd::exitedWith(SIGTERM) : ProgramEnd::killedBy(SIGKILL))
             << program.log().toStdString();
+        // Once the tray has let go of the icon's place, the keyboard still reaches the desktop's
+        // windows and global shortcuts, with no window manager to give it back.
+        EXPECT_TRUE(TestSupport::processEventsUntil(
+            [&] { return !windowExists(*holder); }, std::chrono::seconds(10)));
+        if (keyboardFocus() == XCB_NONE) {
+            ADD_FAILURE() << "the keyboard focus was left to no window";
+            // Given back for the tests after this one.
+            xcb_set_input_focus(
+                x11(), XCB_INPUT_FOCUS_POINTER_ROOT, XCB_INPUT_FOCUS_POINTER_ROOT, XCB_CURRENT_TIME);
+            xcb_flush(x11());
+        }
         const QStringList saved = QDir(output.path()).entryList(QDir::Files | QDir::Hidden);
         ASSERT_EQ(saved.join(u'|').toStdString(),
             withOutputDirectory ? QFileInfo(temporary).fileName().toStdString() : std::string())

@@ -39,10 +39,12 @@ void activateFromAMenuItem()
 TEST(BringingForwardTest, ActivatingTheApplicationFocusesItsTopmostWindow)
 {
     KwApp::installFoundationHooks();
-    // Steps on windows 0 to 2, window 1 being a dialog: s shows, f focuses, h hides, m shows modal.
+    // Steps on windows 0 to 2, window 1 being a dialog: s shows, f focuses, h hides, m shows modal,
+    // n shows as a window that takes no focus (a tray icon's).
     const std::tuple<const char *, QString, int> cases[] = {
         { "nothing shown any more", "s0 f0 h0", -1 },
         { "the newest of windows never focused", "s0 s1", 1 },
+        { "the newest of those that take the focus", "s0 n2", 0 },
         { "the one focused last, though another came later", "s0 s1 f0 s2", 0 },
         { "one focused last but hidden since gives way", "s0 s1 f1 h1", 0 },
         { "a modal dialog before all", "s0 f0 m1", 1 },
@@ -63,6 +65,9 @@ TEST(BringingForwardTest, ActivatingTheApplicationFocusesItsTopmostWindow)
             QWidget &window = *windows[step[1].digitValue()];
             if (step[0] == u'm') {
                 window.setWindowModality(Qt::ApplicationModal);
+            } else if (step[0] == u'n') {
+                window.setWindowFlags(window.windowFlags() | Qt::FramelessWindowHint
+                    | Qt::BypassWindowManagerHint | Qt::WindowDoesNotAcceptFocus);
             }
             if (step[0] == u'h') {
                 window.hide();

@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -24,9 +25,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -202,6 +205,54 @@ TEST_F(TrayStatusItemOnTheDesktopTest, AShownToolTipFollowsTheTitle)
     TestSupport::processEventsFor(std::chrono::milliseconds(100));
     EXPECT_FALSE(QToolTip::isVisible()) << "shown again without the pointer on the item";
     EXPECT_EQ(item.toolTip(), QStringLiteral("Tapewick\n1:00:01"));
+}
+
+// Bringing the program forward asks each of its shown windows for the keyboard focus, the item's
+// among them while nothing else shows. The item's window lies in the tray: it never takes the
+// focus, or the tray's end of it would leave the display with none.
+TEST_F(TrayStatusItemOnTheDesktopTest, AskedToComeForwardTheItemLeavesTheKeyboardFocusWhereItWas)
+{
+    TrayStatusItem item;
+    QPixmap image(16, 16);
+    image.fill(Qt::red);
+    item.button().setImage(QIcon(image));
+    item.setVisible(true);
+    // Qt activates a window only once it knows it is on the screen, and until then puts it off.
+    const auto shownWindows = [] {
+        QWindowList shown;
+        for (QWindow *window : QGuiApplication::topLevelWindows()) {
+            if (window->isVisible()) {
+                shown.append(window);
+            }
+        }
+        return shown;
+    };
+    ASSERT_TRUE(TestSupport::processEventsUntil([&] {
+        const QWindowList shown = shownWindows();
+        return !item.geometry().isEmpty() && !shown.isEmpty()
+            && std::ranges::all_of(shown, [](const QWindow *window) { return window->isExposed(); });
+    })) << "the tray host never embedded the item";
+    auto *connection = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    // Asked on Qt's own connection, so after every request the program made on it.
+    const auto focus = [connection] {
+        const std::unique_ptr<xcb_get_input_focus_reply_t, decltype(&std::free)> reply(
+            xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr), &std::free);
+        return reply ? std::optional(reply->focus) : std::nullopt;
+    };
+    const std::optional<xcb_window_t> before = focus();
+    ASSERT_TRUE(before.has_value());
+    // Taken into the tray, the focus would end with the item: the tests after this one need it back.
+    const auto giveBack = qScopeGuard([&] {
+        if (focus() != before) {
+            xcb_set_input_focus(connection, XCB_INPUT_FOCUS_POINTER_ROOT, *before, XCB_CURRENT_TIME);
+            xcb_flush(connection);
+        }
+    });
+    for (QWindow *window : shownWindows()) {
+        window->raise();
+        window->requestActivate();
+    }
+    EXPECT_EQ(focus(), before);
 }
 
 // With the pointer on the item, as a user clicks it: the menu opens beside the item, and a second
