@@ -180,9 +180,9 @@ TEST_F(TrayStatusItemOnTheDesktopTest, AShownToolTipFollowsTheTitle)
             && embeddedTrayIcon(QCoreApplication::applicationPid()) == item.geometry();
     }));
     const QPoint center = item.geometry().center();
-    // From elsewhere: an earlier test may have left the pointer where the item now is, and a pointer
-    // that does not move over it shows no tooltip. A click on the item, which has no menu, ends
-    // any press Qt still takes to be held, during which it shows no tooltip either.
+    // Qt starts a tooltip only from a move, and drops a move to the spot it saw last, which an
+    // earlier test may have left on the item: the click on the item (which has no menu) makes the
+    // centre that spot, and the pointer ends one pixel beside it.
     TestSupport::xdotool(
         { "mousemove", "0", "0", "mousemove", QString::number(center.x()), QString::number(center.y()),
             "click", "1", "mousemove", QString::number(center.x() + 1), QString::number(center.y()) });
