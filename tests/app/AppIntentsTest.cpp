@@ -101,12 +101,8 @@ TEST(GetActiveRecordingDurationIntentTest, TheCurrentRecordingsSecondsOnlyWhileI
 // with an input, or with a recording running, it answers nothing.
 TEST(SetRecordingStateIntentTest, AStartWithoutAnInputAnswersTheReasonTheAlertShows)
 {
-    AudioError refused { AudioError::Domain::soundServer, 6,
-        QStringLiteral("The sound server failed: Connection refused") };
-    refused.serverNotRunning = true;
-    AudioError monitorDefault { AudioError::Domain::soundServer, 5,
-        QStringLiteral("The default input \"Monitor of Speakers\" is not an input device.") };
-    monitorDefault.outputMonitor = true;
+    const AudioError refused = FakeAudioHardware::serverNotRunning();
+    const AudioError monitorDefault = FakeAudioHardware::monitorAsDefaultInput();
     const HardwareDevice mic = FakeAudioHardware::input(1, QStringLiteral("mic"), 1);
     const QString noInputs
         = RecordingTexts::noInputDevices() + u' ' + RecordingTexts::noInputDevicesSuggestion();

@@ -298,13 +298,9 @@ TEST_F(AudioRecorderControllerTest, AFailedStartIsReportedAndShownAfterTheSoundA
 // advice the user can follow, whatever the sound server said; a paused recording stays as it was.
 TEST_F(AudioRecorderControllerTest, AStartWithoutAnInputSaysTheOneReasonAndItsAdvice)
 {
-    AudioError refused { AudioError::Domain::soundServer, 6,
-        QStringLiteral("The sound server failed: Connection refused") };
-    refused.serverNotRunning = true;
-    AudioError monitorDefault { AudioError::Domain::soundServer, 5,
-        QStringLiteral("The default input \"Monitor of Speakers\" is not an input device.") };
+    const AudioError refused = FakeAudioHardware::serverNotRunning();
+    AudioError monitorDefault = FakeAudioHardware::monitorAsDefaultInput();
     monitorDefault.deviceGone = true;
-    monitorDefault.outputMonitor = true;
     const struct
     {
         const char *name;

@@ -199,12 +199,8 @@ TEST_F(StatusMenuTest, WithoutInputDevicesOnlyStartingIsDisabled)
 // told as devices missing, and an output's monitor left as the default input is no input device.
 TEST_F(StatusMenuTest, TheGreyedRecordAndMonitorSayWhatAStartWouldSay)
 {
-    AudioError refused { AudioError::Domain::soundServer, 6,
-        QStringLiteral("The sound server failed: Connection refused") };
-    refused.serverNotRunning = true;
-    AudioError monitorDefault { AudioError::Domain::soundServer, 5,
-        QStringLiteral("The default input \"Monitor of Speakers\" is not an input device.") };
-    monitorDefault.outputMonitor = true;
+    const AudioError refused = FakeAudioHardware::serverNotRunning();
+    const AudioError monitorDefault = FakeAudioHardware::monitorAsDefaultInput();
     const struct
     {
         const char *name;

@@ -96,3 +96,19 @@ void FakeAudioHardware::emitDefaultInputChange()
 {
     m_listeners.notify();
 }
+
+AudioError FakeAudioHardware::serverNotRunning()
+{
+    AudioError refused { AudioError::Domain::soundServer, 6,
+        QStringLiteral("The sound server failed: Connection refused") };
+    refused.serverNotRunning = true;
+    return refused;
+}
+
+AudioError FakeAudioHardware::monitorAsDefaultInput()
+{
+    AudioError monitor { AudioError::Domain::soundServer, 5,
+        QStringLiteral("The default input \"Monitor of Speakers\" is not an input device.") };
+    monitor.outputMonitor = true;
+    return monitor;
+}

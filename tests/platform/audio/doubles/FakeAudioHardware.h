@@ -41,6 +41,10 @@ public:
     static HardwareDevice output(quint32 id, const QString &uid, int channels = 2);
 
     static AudioError noSuchDevice();
+    // What the server's client library says when nothing listens on its socket.
+    static AudioError serverNotRunning();
+    // What reading the default input says when the server made an output's monitor the default.
+    static AudioError monitorAsDefaultInput();
 
 private:
     ChangeListeners m_listeners;
