@@ -10,15 +10,14 @@ namespace InputAvailability {
 
 std::optional<Reason> check()
 {
+    // The same list the menu offers: what it shows is what can be recorded from. Each start asks,
+    // so the server is asked why only when there is nothing.
+    if (!AudioCaptureDevices::audioInputDevices().empty()) {
+        return std::nullopt;
+    }
     const auto listed = AudioPlatform::hardware().devices();
-    if (!listed && listed.error().serverNotRunning) {
-        return Reason::soundServerNotRunning;
-    }
-    // The same list the menu offers: what it shows is what can be recorded from.
-    if (AudioCaptureDevices::audioInputDevices().empty()) {
-        return Reason::noInputDevices;
-    }
-    return std::nullopt;
+    return !listed && listed.error().serverNotRunning ? Reason::soundServerNotRunning
+                                                      : Reason::noInputDevices;
 }
 
 QString description(Reason reason, Purpose purpose)

@@ -391,8 +391,9 @@ int DBusMenuExporter::idOf(QAction *action)
         m_exportedReasons.remove(id);
         if (m_reasonIds.contains(id)) {
             const int first = m_reasonIds.take(id);
-            m_reasonOwners.remove(first);
-            m_reasonOwners.remove(first + 1);
+            for (int line = first; line < first + int(reasonLineCount); ++line) {
+                m_reasonOwners.remove(line);
+            }
         }
     });
     return id;

@@ -133,7 +133,8 @@ private:
     static QStringList reasonLinesOf(const QAction &action);
     // The properties of the reason line `id` while it shows; none for any other entry.
     std::optional<QVariantMap> reasonLine(int id) const;
-    // The first of the two entries the reason lines under the entry `id` have, for its life.
+    // The first of the `reasonLineCount` entries the reason lines under the entry `id` have, for
+    // its life.
     int reasonIdOf(int id);
     // Answers a call from the bus with an error naming the unknown entry; false when `id` is known.
     bool refusedUnknown(int id);
